@@ -1,0 +1,40 @@
+#include "Test_Support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "Native_Path.h"
+
+TTemp_Dir::TTemp_Dir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "globarch_test_XXXXXX").string();
+  char* made = ::mkdtemp(tmpl.data());
+  if (!made) throw std::runtime_error("cannot create a temporary folder");
+  f_path = made;
+}
+
+TTemp_Dir::~TTemp_Dir() {
+  std::error_code ec;
+  std::filesystem::remove_all(f_path, ec);
+}
+
+std::string TTemp_Dir::design() const { return Design_Path(f_path.string()) + "\\"; }
+
+std::filesystem::path Source_Dir() {
+  const char* s = std::getenv("GLOBARCH_SOURCE_DIR");
+  return s ? std::filesystem::path(s) : std::filesystem::current_path();
+}
+
+std::string Read_File(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Write_File(const std::filesystem::path& p, const std::string& bytes) {
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary);
+  out << bytes;
+}

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Set-up, build and run of Globarch on a Debian machine.
+#
+#   tools/globarch.sh run    install what is missing, build (Release), run the game
+#   tools/globarch.sh test   install what is missing, build with AddressSanitizer
+#                            and UBSan, run every test
+set -euo pipefail
+
+mode="${1:-}"
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+packages=(cmake ninja-build g++ pkg-config libgtest-dev zlib1g-dev libpng-dev libjpeg-dev
+  libfreetype-dev libsdl2-dev libopenal-dev libsndfile1-dev libgl-dev libgl1-mesa-dri
+  xvfb xauth fonts-dejavu-core)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+configure_and_build() {
+  local dir="$1"; shift
+  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "$mode" in
+  run)
+    install_missing
+    configure_and_build "$top/build/release" -DCMAKE_BUILD_TYPE=Release -DGLOBARCH_TESTS=OFF
+    GLOBARCH_HOME="${GLOBARCH_HOME:-$top}" exec "$top/build/release/globarch"
+    ;;
+  test)
+    install_missing
+    configure_and_build "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1" \
+      -DGLOBARCH_SANITIZE=ON -DGLOBARCH_BENCH=ON
+    work="$(mktemp -d)"
+    xvfb_pid=""
+    cleanup() {
+      [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+      rm -rf "$work"
+    }
+    trap cleanup EXIT
+    # Window tests draw into a virtual X server with Mesa's software renderer.
+    display=":$((90 + RANDOM % 100))"
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY="$display" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
+    export GLOBARCH_HOME="$top" GLOBARCH_USER_DIR="$work/user" XDG_CONFIG_HOME="$work/config"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    cd "$top/build/asan"
+    ctest -j "$jobs" --output-on-failure --timeout 300
+    ;;
+  *)
+    echo "usage: tools/globarch.sh run|test" >&2
+    exit 2
+    ;;
+esac
