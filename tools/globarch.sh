@@ -8,7 +8,7 @@ set -euo pipefail
 
 mode="${1:-}"
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-jobs="$(nproc 2>/dev/null || echo 2)"
+jobs="${GLOBARCH_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev zlib1g-dev libpng-dev libjpeg-dev
   libfreetype-dev libsdl2-dev libopenal-dev libsndfile1-dev libgl-dev libgl1-mesa-dri
