@@ -10,6 +10,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class EGlobarch_Error : public std::runtime_error {
 public:
