@@ -1,0 +1,439 @@
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstring>
+#include <random>
+
+#include "Image_Files.h"
+#include "Test_Support.h"
+
+namespace {
+
+void Put16(std::string& s, std::uint32_t v) {
+  s.push_back(char(v & 0xFF));
+  s.push_back(char((v >> 8) & 0xFF));
+}
+void Put32(std::string& s, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+
+// A bitmap with a 40-byte (or longer) header built field by field.
+struct TBmp_Spec {
+  std::int32_t width = 0, height = 0;
+  std::uint16_t bits = 24;
+  std::uint32_t compression = 0;
+  std::uint32_t header_size = 40;
+  std::vector<std::uint32_t> palette;  // 0x00RRGGBB entries
+  std::vector<std::uint32_t> masks;    // for header 40 with bitfields, after the header
+  std::string rows;                    // the pixel data as stored
+};
+
+std::string Build_Bmp(const TBmp_Spec& spec) {
+  std::string info;
+  Put32(info, spec.header_size);
+  Put32(info, std::uint32_t(spec.width));
+  Put32(info, std::uint32_t(spec.height));
+  Put16(info, 1);
+  Put16(info, spec.bits);
+  Put32(info, spec.compression);
+  Put32(info, std::uint32_t(spec.rows.size()));
+  Put32(info, 0);
+  Put32(info, 0);
+  Put32(info, std::uint32_t(spec.palette.size()));
+  Put32(info, 0);
+  if (spec.header_size > 40) {
+    for (std::size_t i = 0; i < 4; ++i) Put32(info, i < spec.masks.size() ? spec.masks[i] : 0);
+    info.resize(spec.header_size, '\0');
+  } else {
+    for (std::uint32_t m : spec.masks) Put32(info, m);
+  }
+  for (std::uint32_t c : spec.palette) Put32(info, c);
+  std::string s = "BM";
+  Put32(s, std::uint32_t(14 + info.size() + spec.rows.size()));
+  Put32(s, 0);
+  Put32(s, std::uint32_t(14 + info.size()));
+  return s + info + spec.rows;
+}
+
+std::string Bytes(std::initializer_list<int> v) {
+  std::string s;
+  for (int b : v) s.push_back(char(b));
+  return s;
+}
+
+TImage Sample_Image(std::int32_t w, std::int32_t h) {
+  TImage img;
+  img.Set_Size(w, h);
+  for (std::int32_t y = 0; y < h; ++y)
+    for (std::int32_t x = 0; x < w; ++x)
+      img.Set_Pixel(x, y, 0xFF000000u | std::uint32_t((x * 37) & 0xFF) << 16 |
+                              std::uint32_t((y * 53) & 0xFF) << 8 | std::uint32_t((x + y) * 11 & 0xFF));
+  return img;
+}
+
+}  // namespace
+
+TEST(Image_Files, Bmp24WriteHasExactLayoutAndReadsBack) {
+  TImage img = Sample_Image(3, 2);  // 9 bytes a row, padded to 12
+  std::string bmp = BMP_Encode_24(img);
+  ASSERT_EQ(bmp.size(), 54u + 12 * 2);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(std::uint8_t(bmp[10]), 54);
+  EXPECT_EQ(std::uint8_t(bmp[28]), 24);
+  // First stored row is the bottom row; pixel bytes blue, green, red.
+  std::uint32_t bottom_left = img.Pixel(0, 1);
+  EXPECT_EQ(std::uint8_t(bmp[54]), bottom_left & 0xFF);
+  EXPECT_EQ(std::uint8_t(bmp[55]), (bottom_left >> 8) & 0xFF);
+  EXPECT_EQ(std::uint8_t(bmp[56]), (bottom_left >> 16) & 0xFF);
+  EXPECT_EQ(bmp.substr(54 + 9, 3), std::string(3, '\0'));
+
+  TImage back;
+  ASSERT_TRUE(BMP_Decode(bmp.data(), bmp.size(), back));
+  EXPECT_EQ(back.width, 3);
+  EXPECT_EQ(back.height, 2);
+  EXPECT_EQ(back.pixels, img.pixels);
+}
+
+TEST(Image_Files, Bmp1MaskWriteReadsBackBlackAndWhite) {
+  TImage img;
+  img.Set_Size(10, 3, 0xFF000000u);
+  img.Set_Pixel(0, 0, 0xFFFFFFFFu);
+  img.Set_Pixel(9, 0, 0x00FFFFFFu);  // alpha does not matter
+  img.Set_Pixel(4, 2, 0xFF808080u);  // 384 >= 383: white
+  img.Set_Pixel(5, 2, 0xFF7F7F7Fu);  // 381: black
+  std::string bmp = BMP_Encode_1(img);
+  ASSERT_EQ(bmp.size(), 62u + 4 * 3);
+  EXPECT_EQ(std::uint8_t(bmp[28]), 1);
+  // Bottom row first: row 2 has only pixel 4 set.
+  EXPECT_EQ(bmp.substr(62, 4), Bytes({0x08, 0x00, 0, 0}));
+  // Top row: pixels 0 and 9.
+  EXPECT_EQ(bmp.substr(70, 4), Bytes({0x80, 0x40, 0, 0}));
+
+  TImage back;
+  ASSERT_TRUE(BMP_Decode(bmp.data(), bmp.size(), back));
+  ASSERT_EQ(back.width, 10);
+  for (std::int32_t y = 0; y < 3; ++y)
+    for (std::int32_t x = 0; x < 10; ++x) {
+      bool white = (x == 0 && y == 0) || (x == 9 && y == 0) || (x == 4 && y == 2);
+      EXPECT_EQ(back.Pixel(x, y), white ? 0xFFFFFFFFu : 0xFF000000u) << x << "," << y;
+    }
+}
+
+TEST(Image_Files, ReadsEveryDepthAndOrientation) {
+  struct TCase {
+    const char* name;
+    TBmp_Spec spec;
+    std::vector<std::uint32_t> expected;  // top row first
+  };
+  std::vector<TCase> cases;
+  {
+    TBmp_Spec s;
+    s.width = 3; s.height = 2; s.bits = 1;
+    s.palette = {0x00102030, 0x00A0B0C0};
+    s.rows = Bytes({0xA0, 0, 0, 0, 0x40, 0, 0, 0});  // bottom: 1 0 1, top: 0 1 0
+    cases.push_back({"1 bit", s, {0xFF102030, 0xFFA0B0C0, 0xFF102030, 0xFFA0B0C0, 0xFF102030, 0xFFA0B0C0}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 3; s.height = 1; s.bits = 4;
+    s.palette = {0x00000000, 0x00111111, 0x00222222};
+    s.rows = Bytes({0x21, 0x00, 0, 0});
+    cases.push_back({"4 bit", s, {0xFF222222, 0xFF111111, 0xFF000000}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 2; s.height = -2; s.bits = 8;  // top-down
+    s.palette = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    s.rows = Bytes({0, 1, 0, 0, 2, 7, 0, 0});  // index 7 lies beyond the palette: black
+    cases.push_back({"8 bit top-down", s, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF000000}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 1; s.height = -2; s.bits = 24;
+    s.rows = Bytes({1, 2, 3, 0, 4, 5, 6, 0});
+    cases.push_back({"24 bit top-down", s, {0xFF030201, 0xFF060504}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 2; s.height = 1; s.bits = 32;
+    s.rows = Bytes({1, 2, 3, 0, 4, 5, 6, 0});  // all alpha bytes zero: opaque
+    cases.push_back({"32 bit no alpha", s, {0xFF030201, 0xFF060504}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 2; s.height = 1; s.bits = 32;
+    s.rows = Bytes({1, 2, 3, 0x80, 4, 5, 6, 0});
+    cases.push_back({"32 bit alpha", s, {0x80030201, 0x00060504}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 1; s.height = 1; s.bits = 32; s.compression = 3;
+    s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};  // red in the low byte
+    s.rows = Bytes({0x11, 0x22, 0x33, 0x44});
+    cases.push_back({"32 bit bitfields", s, {0xFF112233}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 1; s.height = 1; s.bits = 32; s.compression = 3; s.header_size = 108;
+    s.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    s.rows = Bytes({0x11, 0x22, 0x33, 0x00});  // transparent pixel through the alpha mask
+    cases.push_back({"32 bit v4 alpha mask", s, {0x00332211}});
+  }
+  {
+    TBmp_Spec s;
+    s.width = 2; s.height = 1; s.bits = 16;
+    s.rows = Bytes({0x00, 0x7C, 0x1F, 0x00});  // 5-5-5: pure red, pure blue
+    cases.push_back({"16 bit", s, {0xFFFF0000, 0xFF0000FF}});
+  }
+  for (const TCase& c : cases) {
+    std::string bmp = Build_Bmp(c.spec);
+    TImage img;
+    std::string why;
+    ASSERT_TRUE(BMP_Decode(bmp.data(), bmp.size(), img, &why)) << c.name << ": " << why;
+    EXPECT_EQ(img.width, c.spec.width) << c.name;
+    EXPECT_EQ(img.pixels, c.expected) << c.name;
+  }
+}
+
+TEST(Image_Files, ReadsTheOldCoreHeader) {
+  std::string s = "BM";
+  Put32(s, 14 + 12 + 6 + 4);
+  Put32(s, 0);
+  Put32(s, 14 + 12 + 6);
+  Put32(s, 12);
+  Put16(s, 1);
+  Put16(s, 1);
+  Put16(s, 1);
+  Put16(s, 1);
+  s += Bytes({0, 0, 0, 0xFF, 0xFF, 0xFF});  // 3-byte palette entries
+  s += Bytes({0x80, 0, 0, 0});
+  TImage img;
+  ASSERT_TRUE(BMP_Decode(s.data(), s.size(), img));
+  EXPECT_EQ(img.pixels, std::vector<std::uint32_t>{0xFFFFFFFFu});
+}
+
+TEST(Image_Files, RefusesBadBitmapsCleanly) {
+  TBmp_Spec good;
+  good.width = 2; good.height = 2; good.bits = 24;
+  good.rows = std::string(16, '\x7F');
+  struct TCase {
+    const char* name;
+    std::string bytes;
+    const char* why;
+  };
+  std::vector<TCase> cases;
+  std::string ok = Build_Bmp(good);
+  cases.push_back({"empty", "", "Bitmap file too short"});
+  cases.push_back({"wrong magic", "XM" + ok.substr(2), "Not a bitmap file"});
+  cases.push_back({"truncated data", ok.substr(0, ok.size() - 1), "Bitmap data truncated"});
+  {
+    TBmp_Spec s = good; s.compression = 1;
+    cases.push_back({"run-length", Build_Bmp(s), "Unsupported bitmap compression"});
+  }
+  {
+    TBmp_Spec s = good; s.bits = 2;
+    cases.push_back({"depth 2", Build_Bmp(s), "Unsupported bitmap depth"});
+  }
+  {
+    TBmp_Spec s = good; s.width = 0;
+    cases.push_back({"width 0", Build_Bmp(s), "Bad bitmap size"});
+  }
+  {
+    TBmp_Spec s = good; s.height = 0;
+    cases.push_back({"height 0", Build_Bmp(s), "Bad bitmap size"});
+  }
+  {
+    TBmp_Spec s = good; s.height = std::numeric_limits<std::int32_t>::min();
+    cases.push_back({"height min", Build_Bmp(s), "Bitmap too large"});
+  }
+  {
+    TBmp_Spec s = good; s.width = 60000; s.height = 60000;
+    cases.push_back({"huge", Build_Bmp(s), "Bitmap too large"});
+  }
+  {
+    TBmp_Spec s = good; s.width = 8192; s.height = -8192;  // acceptable size, no data
+    cases.push_back({"large without data", Build_Bmp(s), "Bitmap data truncated"});
+  }
+  {
+    TBmp_Spec s = good; s.header_size = 20;
+    cases.push_back({"odd header", Build_Bmp(s), "Unsupported bitmap header"});
+  }
+  {
+    TBmp_Spec s; s.width = 1; s.height = 1; s.bits = 8; s.palette = {0, 0};
+    s.rows = "\x01\0\0\0";
+    std::string b = Build_Bmp(s);
+    b[46] = char(200);  // claims 200 palette entries
+    cases.push_back({"palette truncated", b, "Bitmap palette truncated"});
+  }
+  {
+    std::string b = ok;
+    b[10] = char(0xF0); b[11] = char(0xFF);  // pixel data beyond the file
+    cases.push_back({"bad offset", b, "Bad bitmap data offset"});
+  }
+  for (const TCase& c : cases) {
+    TImage img;
+    img.Set_Size(2, 2);
+    std::string why;
+    EXPECT_FALSE(BMP_Decode(c.bytes.data(), c.bytes.size(), img, &why)) << c.name;
+    EXPECT_EQ(why, c.why) << c.name;
+    EXPECT_TRUE(img.pixels.empty()) << c.name;
+    EXPECT_EQ(img.width, 0) << c.name;
+  }
+}
+
+// Many random mutations and every truncation of valid bitmaps: each decode
+// either succeeds with a consistent picture or fails with an empty one.
+// AddressSanitizer catches any read outside the buffer.
+TEST(Image_Files, FuzzedBitmapsFailOrSucceedCleanly) {
+  std::vector<std::string> seeds;
+  seeds.push_back(BMP_Encode_24(Sample_Image(5, 4)));
+  seeds.push_back(BMP_Encode_1(Sample_Image(13, 3)));
+  {
+    TBmp_Spec s;
+    s.width = 5; s.height = -3; s.bits = 4;
+    s.palette = {1, 2, 3, 4, 5, 6, 7, 8};
+    s.rows = std::string(12, '\x57');
+    seeds.push_back(Build_Bmp(s));
+  }
+  {
+    TBmp_Spec s;
+    s.width = 2; s.height = 2; s.bits = 32; s.compression = 3; s.header_size = 124;
+    s.masks = {0xF800, 0x07E0, 0x001F, 0};
+    s.rows = std::string(16, '\x33');
+    seeds.push_back(Build_Bmp(s));
+  }
+  std::mt19937 rng(12345);
+  int successes = 0, failures = 0;
+  auto check = [&](const std::string& bytes) {
+    TImage img;
+    if (BMP_Decode(bytes.data(), bytes.size(), img)) {
+      ++successes;
+      ASSERT_GT(img.width, 0);
+      ASSERT_GT(img.height, 0);
+      ASSERT_EQ(img.pixels.size(), std::size_t(img.width) * std::size_t(img.height));
+    } else {
+      ++failures;
+      ASSERT_TRUE(img.pixels.empty());
+    }
+  };
+  for (const std::string& seed : seeds) {
+    for (std::size_t n = 0; n < seed.size(); ++n) check(seed.substr(0, n));
+    for (int round = 0; round < 1500; ++round) {
+      std::string m = seed;
+      int edits = 1 + int(rng() % 4);
+      for (int e = 0; e < edits; ++e) {
+        std::size_t at = rng() % m.size();
+        switch (rng() % 4) {
+          case 0: m[at] = char(rng()); break;
+          case 1: m[at] = char(m[at] ^ (1 << (rng() % 8))); break;
+          case 2: m[at] = char(std::array<int, 5>{0, 0xFF, 0x7F, 0x80, 1}[rng() % 5]); break;
+          default: m.resize(at + 1); break;
+        }
+      }
+      check(m);
+    }
+  }
+  EXPECT_GT(successes, 0);
+  EXPECT_GT(failures, 0);
+}
+
+TEST(Image_Files, JpegRoundTripIsClose) {
+  TImage img;
+  img.Set_Size(16, 8, 0xFF204080u);
+  for (std::int32_t x = 8; x < 16; ++x)
+    for (std::int32_t y = 0; y < 8; ++y) img.Set_Pixel(x, y, 0xFFE0C010u);
+  std::string jpg;
+  ASSERT_TRUE(JPEG_Encode(img, 100, jpg));
+  EXPECT_EQ(Image_Detect_Format(jpg.data(), jpg.size()), TImage_Format::JPEG);
+  TImage back;
+  ASSERT_TRUE(Image_Decode(jpg.data(), jpg.size(), back));
+  ASSERT_EQ(back.width, 16);
+  ASSERT_EQ(back.height, 8);
+  auto near = [](std::uint32_t a, std::uint32_t b) {
+    for (int s = 0; s < 24; s += 8)
+      if (std::abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)) > 6) return false;
+    return (a >> 24) == 0xFF;
+  };
+  EXPECT_TRUE(near(back.Pixel(2, 3), 0xFF204080u)) << std::hex << back.Pixel(2, 3);
+  EXPECT_TRUE(near(back.Pixel(13, 5), 0xFFE0C010u)) << std::hex << back.Pixel(13, 5);
+
+  std::string empty_out;
+  EXPECT_FALSE(JPEG_Encode(TImage{}, 90, empty_out));
+}
+
+TEST(Image_Files, BrokenJpegsFailCleanly) {
+  std::string jpg;
+  ASSERT_TRUE(JPEG_Encode(Sample_Image(32, 24), 90, jpg));
+  std::string why;
+  TImage img;
+  // Truncated files fail: the library would otherwise fill the rest with grey.
+  for (std::size_t n : {std::size_t(3), std::size_t(20), jpg.size() / 2, jpg.size() - 10}) {
+    EXPECT_FALSE(JPEG_Decode(jpg.data(), n, img, &why)) << n;
+    EXPECT_TRUE(img.pixels.empty());
+    EXPECT_FALSE(why.empty());
+  }
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string m = jpg;
+    for (int e = 0; e < 3; ++e) m[rng() % m.size()] = char(rng());
+    if (JPEG_Decode(m.data(), m.size(), img)) {
+      ASSERT_EQ(img.pixels.size(), std::size_t(img.width) * std::size_t(img.height));
+    } else {
+      ASSERT_TRUE(img.pixels.empty());
+    }
+  }
+}
+
+TEST(Image_Files, ReadsPngWithAlpha) {
+  // A 2 x 2 picture written with libpng's own writer.
+  png_image png;
+  std::memset(&png, 0, sizeof png);
+  png.version = PNG_IMAGE_VERSION;
+  png.width = 2;
+  png.height = 2;
+  png.format = PNG_FORMAT_RGBA;
+  const std::uint8_t rgba[16] = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 10, 20, 30, 255};
+  png_alloc_size_t size = 0;
+  ASSERT_TRUE(png_image_write_to_memory(&png, nullptr, &size, 0, rgba, 0, nullptr));
+  std::string bytes(size, '\0');
+  ASSERT_TRUE(png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba, 0, nullptr));
+  bytes.resize(size);
+
+  TImage img;
+  ASSERT_TRUE(Image_Decode(bytes.data(), bytes.size(), img));
+  EXPECT_EQ(img.pixels, (std::vector<std::uint32_t>{0xFFFF0000u, 0x8000FF00u, 0x000000FFu, 0xFF0A141Eu}));
+
+  std::string why;
+  EXPECT_FALSE(PNG_Decode(bytes.data(), bytes.size() - 20, img, &why));
+  EXPECT_TRUE(img.pixels.empty());
+  std::mt19937 rng(99);
+  for (int round = 0; round < 300; ++round) {
+    std::string m = bytes;
+    m[8 + rng() % (m.size() - 8)] = char(rng());
+    if (PNG_Decode(m.data(), m.size(), img))
+      ASSERT_EQ(img.pixels.size(), std::size_t(img.width) * std::size_t(img.height));
+    else
+      ASSERT_TRUE(img.pixels.empty());
+  }
+}
+
+TEST(Image_Files, FilesAreFoundIgnoringCaseAndUnknownDataFails) {
+  TTemp_Dir dir;
+  TImage img = Sample_Image(4, 4);
+  ASSERT_TRUE(Image_Write_BMP_24(dir.design() + "Pic.bmp", img));
+  ASSERT_TRUE(Image_Write_JPEG(dir.design() + "pic.jpg", img, 100));
+  TImage back;
+  ASSERT_TRUE(Image_Read_File(dir.design() + "PIC.BMP", back));
+  EXPECT_EQ(back.pixels, img.pixels);
+  ASSERT_TRUE(Image_Read_File(dir.design() + "pic.jpg", back));
+  EXPECT_EQ(back.width, 4);
+
+  std::string why;
+  EXPECT_FALSE(Image_Read_File(dir.design() + "none.bmp", back, &why));
+  EXPECT_EQ(why, "File not found");
+  Write_File(dir.path() / "text.bmp", "hello");
+  EXPECT_FALSE(Image_Read_File(dir.design() + "text.bmp", back, &why));
+  EXPECT_EQ(why, "Unknown picture format");
+  EXPECT_TRUE(back.pixels.empty());
+}
