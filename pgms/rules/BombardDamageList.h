@@ -10,6 +10,9 @@
 #include <memory>
 #include <vector>
 
+class TIo_Reader;
+class TIo_Writer;
+
 // One roll of a bombardment against one unit.
 struct TBombard_Damage_Record {
   std::int32_t damage = 0;
@@ -33,6 +36,11 @@ public:
   TBombard_Damage_Record m_Get_Record(std::int64_t j) const;
   // Target unit id of record j; 0 for 0 or above the count.
   std::int32_t m_Get_Target(std::int64_t j) const;
+
+  // In use, the count, then each record's damage, attacking and target unit.
+  void m_Save(TIo_Writer& w) const;
+  // Clears first; the capacity becomes the count read.
+  void m_Load(TIo_Reader& r);
 
   bool m_In_Use() const { return f_in_use; }
   void m_Set_In_Use(bool in_use) { f_in_use = in_use; }
@@ -69,6 +77,12 @@ public:
   TBombard_Damage_Record m_Get_Record(std::int64_t i, std::int64_t j) const;
   // Target unit id of record j of list i; 0 when out of range.
   std::int32_t m_Get_Record_Value(std::int64_t i, std::int64_t j) const;
+
+  // The count, then every list, released ones too, so that list numbers
+  // keep their meaning after a load.
+  void m_Save(TIo_Writer& w) const;
+  // Clears first.
+  void m_Load(TIo_Reader& r);
 
   std::uint16_t m_Count() const { return static_cast<std::uint16_t>(f_lists.size()); }
   // List i, or none for 0 or a number above the count.

@@ -27,6 +27,8 @@
 #include "Lists_LongIntList.h"
 #include "Vector_Types.h"
 
+class TIo_Reader;
+class TIo_Writer;
 class TMaster_Action_Timer;
 
 // Kinds of action records.
@@ -306,6 +308,17 @@ public:
   TBombard_Damage_List_Storage& m_Bombard_Damage() { return f_bombard_damage; }
   const TBombard_Damage_List_Storage& m_Bombard_Damage() const { return f_bombard_damage; }
 
+  // --- Files ---------------------------------------------------------------
+  // False for an empty name; a failure shows "Save file error: " or "Load
+  // file error: " with the file name under the caption "Error" and gives
+  // false.
+  bool m_Save_To_File(const std::string& file_name) const;
+  bool m_Load_From_File(const std::string& file_name);
+  void m_Save(TIo_Writer& w) const;
+  // Clears first. Sound handles of the file belong to an earlier run of
+  // the program and are set to none.
+  void m_Load(TIo_Reader& r);
+
   // --- Plug-ins ------------------------------------------------------------
   // The step machine of a kind (nullptr: records of the kind do nothing).
   void m_Set_Executor(std::uint8_t kind, TAction_Executor* executor);
@@ -328,6 +341,8 @@ private:
   // A new record of the kind, completed by `fill`; when `fill` fails the
   // record and the lists it took are given back.
   std::int32_t m_New_Action_Of(std::uint8_t kind, const std::function<void(TAction_Record&)>& fill);
+  // Sound handles read from a file are set to none.
+  void m_Forget_Sound_Handles();
   std::uint16_t m_Fill_Unit_List(const TLongintList& unit_ids, std::int32_t unit_count);
 
   float f_master_time = 0;
