@@ -6,6 +6,7 @@
 #include "Datafile_UserSettings.h"
 #include "Global.h"
 #include "Io.h"
+#include "Native_Path.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 
@@ -353,4 +354,18 @@ Label Text Color := 19,20,21
   EXPECT_EQ(s.m_Get_Selected_Text_Color(), Make_Color(13, 14, 15));
   EXPECT_EQ(s.m_Get_Disabled_Text_Color(), Make_Color(16, 17, 18));
   EXPECT_EQ(s.m_Get_Label_Text_Color(), Make_Color(19, 20, 21));
+}
+
+TEST(Settings_Shipped, TheStandardFilesLoadWithoutErrors) {
+  TList_Sink sink;
+  TBase_Game_Settings base;
+  EXPECT_TRUE(Load_Base_Game_Settings_File(Design_Path((Source_Dir() / "data" / "GameSettings.txt").string()), base,
+                                           true, nullptr));
+  EXPECT_GT(base.m_Player_Color_Count(), 0);
+  EXPECT_FALSE(base.m_Get_Random_Song(2).empty());
+  TUser_Settings user;
+  EXPECT_TRUE(Load_User_Settings_File(Design_Path((Source_Dir() / "userdata" / "UserSettings.txt").string()), user,
+                                      nullptr));
+  for (const THeld_Report& r : sink.shown)
+    for (const std::string& row : r.rows) ADD_FAILURE() << r.caption << ": " << row;
 }
