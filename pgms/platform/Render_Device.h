@@ -36,6 +36,8 @@
 //     whose corners lie at (left - 0.5, top - 0.5) .. (right - 0.5,
 //     bottom - 0.5) covers exactly the pixels left..right-1, top..bottom-1,
 //     and a texel centre u = (i + 0.5) / width falls on a pixel centre.
+//     Their x and y are pixels of the whole render target; like everything
+//     else they are drawn only inside the current viewport's rectangle.
 //   - The back buffer has a depth buffer and tests with the Z states
 //     (ZFUNC LESSEQUAL by default). A render-target texture has no depth
 //     buffer: while it is the target nothing is depth-tested or written. A
@@ -54,6 +56,10 @@
 //   - Texture, surface and buffer ids are given out in increasing order from
 //     1 and never reused by the same device, so a stale id never names
 //     another object; an unknown or released id is a D3DERR_INVALIDCALL.
+//   - Triangles are culled by their winding on the screen (clockwise is the
+//     front; CULLMODE CCW, the default, drops counter-clockwise ones); every
+//     second triangle of a strip is turned. FLAT shading takes the first
+//     vertex's colour. Only solid filling is drawn.
 //   - Specular colours, fog, stencil and pixel shaders are not drawn (the
 //     game uses none); their states are kept and answered.
 //

@@ -930,5 +930,6 @@ HRESULT TRender_Device_Base::Draw_Common(std::uint32_t primitive, std::uint32_t 
   job.count = f_assembled.size();
   job.pretransformed = screen;
   job.viewport = screen ? TViewport{0, 0, Target_Width(), Target_Height(), 0.0f, 1.0f} : f_state.viewport;
+  job.scissor = f_state.viewport;
   return Backend_Draw(job);
 }

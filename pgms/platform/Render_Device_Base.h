@@ -74,12 +74,14 @@ enum class TRaster_Kind { Points, Lines, Triangles };
 
 // Assembled primitives for the implementation: 1, 2 or 3 vertices each,
 // already culled and flat-shaded; the viewport to map them with (the whole
-// target for pre-transformed vertices).
+// target for pre-transformed vertices). Pixels outside the current
+// viewport's rectangle (scissor) are never written.
 struct TRaster_Job {
   TRaster_Kind kind = TRaster_Kind::Triangles;
   const TClip_Vertex* vertices = nullptr;
   std::size_t count = 0;
   TViewport viewport;
+  TViewport scissor;
   bool pretransformed = false;
 };
 

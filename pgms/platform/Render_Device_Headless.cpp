@@ -119,6 +119,10 @@ std::int32_t Wrap_Index(std::uint32_t mode, std::int64_t i, std::int32_t n, bool
 
 }  // namespace
 
+struct TRender_Device_Headless::TScratch {
+  std::vector<TRV> poly, scratch;
+};
+
 // The per-draw view of the state that the pixel work needs.
 struct TRender_Device_Headless::TRaster {
   TRender_Device_Headless& dev;
@@ -135,6 +139,7 @@ struct TRender_Device_Headless::TRaster {
   std::uint32_t filter = D3DTEXF_POINT;
 
   TRaster(TRender_Device_Headless& d, const TViewport& vp) : dev(d), s(d.f_state) {
+    // vp is the scissor rectangle: the current viewport.
     TTexture_Object* t = d.Target_Texture();
     if (t) {
       target = d.f_pixels[t->backend - 1].data();
@@ -241,13 +246,19 @@ struct TRender_Device_Headless::TRaster {
   }
 
   void Triangle(const TRV& c0, const TRV& c1, const TRV& c2, const TViewport& vp) {
-    std::vector<TRV> poly{c0, c1, c2}, scratch;
-    Clip_Polygon(poly, scratch);
+    bool inside = true;
+    for (int plane = 0; plane < PLANE_COUNT && inside; ++plane)
+      inside = Plane_Distance(plane, c0) >= 0 && Plane_Distance(plane, c1) >= 0 && Plane_Distance(plane, c2) >= 0;
+    if (inside) {
+      Fill(Project(c0, vp), Project(c1, vp), Project(c2, vp));
+      return;
+    }
+    std::vector<TRV>& poly = dev.f_scratch->poly;
+    poly.assign({c0, c1, c2});
+    Clip_Polygon(poly, dev.f_scratch->scratch);
     if (poly.size() < 3) return;
-    std::vector<TWin> win;
-    win.reserve(poly.size());
-    for (const TRV& p : poly) win.push_back(Project(p, vp));
-    for (std::size_t i = 1; i + 1 < win.size(); ++i) Fill(win[0], win[i], win[i + 1]);
+    const TWin first = Project(poly[0], vp);
+    for (std::size_t i = 1; i + 1 < poly.size(); ++i) Fill(first, Project(poly[i], vp), Project(poly[i + 1], vp));
   }
 
   void Fill(TWin a, TWin b, TWin c) {
@@ -350,7 +361,8 @@ struct TRender_Device_Headless::TRaster {
 
 // --- device ----------------------------------------------------------------------
 
-TRender_Device_Headless::TRender_Device_Headless(const TDevice_Params& params) : TRender_Device_Base(params) {
+TRender_Device_Headless::TRender_Device_Headless(const TDevice_Params& params)
+    : TRender_Device_Base(params), f_scratch(std::make_unique<TScratch>()) {
   f_back.assign(std::size_t(params.Width) * params.Height, 0xFF000000u);
   f_depth.assign(std::size_t(params.Width) * params.Height, 1.0f);
 }
@@ -409,7 +421,7 @@ HRESULT TRender_Device_Headless::Backend_Clear(bool target, bool zbuffer, TColor
 }
 
 HRESULT TRender_Device_Headless::Backend_Draw(const TRaster_Job& job) {
-  TRaster raster(*this, job.viewport);
+  TRaster raster(*this, job.scissor);
   if (raster.x_min > raster.x_max || raster.y_min > raster.y_max) return S_OK;
   switch (job.kind) {
     case TRaster_Kind::Triangles:

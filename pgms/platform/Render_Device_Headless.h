@@ -42,6 +42,8 @@ protected:
 
 private:
   struct TRaster;
+  struct TScratch;
+  std::unique_ptr<TScratch> f_scratch;
   std::vector<TColor> f_back;
   std::vector<float> f_depth;
   std::vector<std::vector<TColor>> f_pixels;  // index = backend id - 1
