@@ -55,6 +55,12 @@ void TData_File_Loader::m_Report_Unknown_Value(const std::string& value, const s
   m_Add_Error("Unknown value \"" + value + "\" for " + field_name + " in record " + m_Record_Identity(true) + ".");
 }
 
+void TData_File_Loader::m_Report_Out_Of_Range(const std::string& value, const std::string& field_name,
+                                               std::int64_t low, std::int64_t high, std::int64_t used) {
+  m_Add_Error("Value \"" + value + "\" for " + field_name + " in record " + m_Record_Identity(true) +
+              " is outside " + Int_To_Text(low) + ".." + Int_To_Text(high) + "; " + Int_To_Text(used) + " is used.");
+}
+
 void TData_File_Loader::m_Add_Error(const std::string& text) { f_errors.push_back(text); }
 
 void TData_File_Loader::m_Report_Formula_Error(const std::string& formula, const std::string& field_name,

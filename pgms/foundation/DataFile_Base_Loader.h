@@ -44,6 +44,10 @@ public:
   // required.
   bool m_Get_Field(const std::string& name, std::string& value, bool required);
   void m_Report_Unknown_Value(const std::string& value, const std::string& field_name);
+  // A number outside the range its field can hold: one line naming the value,
+  // the range and the value used instead.
+  void m_Report_Out_Of_Range(const std::string& value, const std::string& field_name, std::int64_t low,
+                             std::int64_t high, std::int64_t used);
   void m_Add_Error(const std::string& text);
   void m_Report_Formula_Error(const std::string& formula, const std::string& field_name, const std::string& detail);
   void m_Get_Callbacks(TData_File_Callbacks& callbacks);
