@@ -1,0 +1,207 @@
+// The world map of the running game: its regions, the table of unit
+// records, the cargo lists of transporting units and the regions where a
+// battle is pending.
+//
+// Units are records addressed by id (their index in the table); a region
+// lists the ids standing in it and a transport's cargo list the ids it
+// carries. Ids stay stable for the whole game: a deleted unit leaves a free
+// slot that a later unit reuses, highest first.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "MapRegion.h"
+
+struct TMap_Unit_Record {
+  std::int32_t id = 0;      // 0 marks a free slot
+  std::int32_t region = 0;  // 0 while carried
+  std::uint16_t unit_type = 0;
+  std::uint8_t owner = 0;
+  std::uint8_t moves = 0;
+  std::uint16_t cargo_list = 0;  // the list of the units it carries; 0 none
+  std::int32_t damage = 0;
+  bool operator==(const TMap_Unit_Record&) const = default;
+};
+
+constexpr std::int32_t Max_Cargo_Units = 30;
+
+struct TMap_Cargo_List {
+  std::uint16_t count = 0;
+  std::array<std::int32_t, Max_Cargo_Units + 1> ids{};  // positions 1..30
+};
+
+// Answers of TMap.m_Get_Unit_Cargo_Size for a unit that never fits.
+constexpr std::int32_t Cargo_Size_Never_Fits = 999999;
+
+class TMap {
+public:
+  TMap();
+  ~TMap();
+  TMap(const TMap&) = delete;
+  TMap& operator=(const TMap&) = delete;
+
+  void m_Clear();
+  bool m_Assign(const TMap& other);
+  bool m_Reset_Game_State();
+
+  const std::string& m_Get_Version() const { return f_version; }
+  void m_Set_Version(const std::string& version) { f_version = version; }
+  std::int32_t m_Get_Pixel_Width() const { return f_pixel_width; }
+  std::int32_t m_Get_Pixel_Height() const { return f_pixel_height; }
+  std::int32_t m_Get_Section_Width() const { return f_section_width; }
+  std::int32_t m_Get_Section_Height() const { return f_section_height; }
+  void m_Set_Pixel_Size(std::int32_t width, std::int32_t height);
+  void m_Set_Section_Size(std::int32_t width, std::int32_t height);
+  // The flag that asks for a generated map, the map type name and the
+  // stored-map name survive m_Clear.
+  bool m_Get_Generated() const { return f_generated; }
+  void m_Set_Generated(bool generated) { f_generated = generated; }
+  const std::string& m_Get_Map_Type_Name() const { return f_map_type_name; }
+  void m_Set_Map_Type_Name(const std::string& name) { f_map_type_name = name; }
+  const std::string& m_Get_Stored_Map_Name() const { return f_stored_map_name; }
+  void m_Set_Stored_Map_Name(const std::string& name) { f_stored_map_name = name; }
+
+  // Regions.
+  std::int32_t m_Get_Region_Count() const { return f_region_count; }
+  // Sizes the region array (new slots empty; slots beyond n are freed).
+  void m_Set_Region_Count(std::int32_t n);
+  // A new empty region in slot id (1..region count), replacing any there.
+  TMap_Region& m_New_Region(std::int32_t id);
+  TMap_Region* m_Get_Region(std::int64_t i) const;
+  std::string m_Get_Region_Name(std::int64_t i) const;
+  std::int32_t m_Get_Region_At(std::int32_t x, std::int32_t y) const;
+  bool m_Get_Unit_At_Point(float x, float y, std::int32_t& unit_id) const;
+  bool m_Owns_Region_Or_Neighbour(std::int32_t region, std::uint8_t player) const;
+
+  // Texture tables (filled when the textures are loaded).
+  void m_Set_Region_Textures(std::vector<std::int32_t> textures) { f_region_textures = std::move(textures); }
+  // Unit picture and icon per unit type 1..count.
+  void m_Set_Unit_Type_Textures(std::vector<std::array<std::int32_t, 2>> textures) {
+    f_unit_type_textures = std::move(textures);
+  }
+  std::int32_t m_Get_Region_Texture(std::int64_t i) const;
+  std::int32_t m_Get_Unit_Type_Texture(std::int64_t t) const;
+  std::int32_t m_Get_Unit_Type_Icon(std::int64_t t) const;
+
+  // Units.
+  std::int32_t m_Get_Unit_Count() const { return f_unit_count; }
+  std::int32_t m_Get_Unit_Capacity() const { return f_unit_capacity; }
+  std::int32_t m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std::uint8_t owner, std::uint8_t moves,
+                          std::uint16_t cargo_list);
+  void m_Get_Unit(std::int64_t id, TMap_Unit_Record& record) const;
+  bool m_Delete_Unit(std::int64_t id);
+  void m_Set_Unit_Moves(std::int64_t id, std::uint8_t moves);
+  void m_Dec_Unit_Moves(std::int64_t id);
+  void m_Set_Unit_Damage(std::int64_t id, std::int32_t damage);
+  std::int32_t m_Get_Unit_Damage(std::int64_t id) const;
+  void m_Set_Unit_Region(std::int64_t id, std::int32_t region);
+  void m_Set_Unit_Owner(std::int64_t id, std::uint8_t owner);
+  void m_Reset_Player_Moves(std::uint8_t player);
+  // The player's units standing in a region (those with moves left when
+  // asked), in id order: their regions and unit types.
+  void m_Get_Player_Units(std::uint8_t player, bool only_with_moves, std::vector<std::int32_t>& regions,
+                          std::vector<std::uint16_t>& unit_types) const;
+  // Sizes the unit table to n records, all free (for the map file's reader).
+  void m_Set_Unit_Table_Size(std::int32_t n);
+  // Stores a whole record at id 1..unit count as read from a file.
+  void m_Put_Unit(std::int32_t id, const TMap_Unit_Record& record);
+
+  // Per-player summaries.
+  std::int32_t m_Count_Player_Units(std::uint8_t player) const;
+  bool m_Player_Present(std::uint8_t player) const;
+  bool m_Any_Unit_With_Moves(std::uint8_t player) const;
+  double m_Sum_Unit_Type_Value(std::uint8_t player) const;
+  bool m_Has_Air_Units_Over_Foreign_Regions(std::uint8_t player) const;
+  void m_Find_Next_Air_Unit_Over_Foreign_Region(std::uint8_t player, std::int32_t after_id,
+                                                 TMap_Unit_Record& record) const;
+  std::int32_t m_Count_Combat_Regions_Of(std::uint8_t player) const;
+  std::int32_t m_Count_Family_Units_In_Range(std::uint8_t player, std::int32_t region, std::uint16_t family_id,
+                                             std::int32_t steps);
+  void m_Mark_Known_Regions(std::uint8_t player);
+
+  // Cargo lists.
+  std::int32_t m_Get_Cargo_List_Count() const { return std::int32_t(f_cargo_lists.size()); }
+  std::int32_t m_Add_To_Cargo_List(std::int64_t list, std::int32_t id);
+  bool m_Remove_From_Cargo_List(std::int64_t list, std::int32_t id, bool& empty);
+  bool m_Free_Cargo_List(std::int64_t list);
+  std::int32_t m_Get_Cargo_Count(std::int64_t list) const;
+  std::int32_t m_Get_Cargo_Unit(std::int64_t list, std::int64_t i) const;
+  std::int32_t m_Get_Unit_Cargo_Size(std::int64_t unit, std::int64_t transport) const;
+  std::int32_t m_Get_Cargo_Load(std::int64_t transport) const;
+  bool m_Add_Unit_To_Cargo(std::int64_t transport, std::int64_t unit, bool check_only, bool take_from_region);
+  bool m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, bool check_only, bool clear_moves,
+                                std::int32_t target_region, bool place);
+  // The transport whose cargo list holds the unit; 0 when it is not carried.
+  std::int32_t m_Get_Carrier(std::int64_t unit) const;
+  // Sizes the cargo lists to n empty lists, and stores one list as read from
+  // a file (for the map file's reader).
+  void m_Set_Cargo_List_Count(std::int32_t n);
+  void m_Put_Cargo_List(std::int32_t list, const std::vector<std::int32_t>& ids);
+
+  // Combat regions.
+  void m_Add_Combat_Region(std::int32_t region);
+  void m_Remove_Combat_Region(std::int32_t region);
+  std::int32_t m_Get_Combat_Region(std::int64_t i) const;
+  std::int32_t m_Get_Combat_Region_Count() const { return std::int32_t(f_combat_regions.size()); }
+  bool m_Is_Combat_Region(std::int32_t region) const;
+  // The combat region list as read from a file (entries 0 are free).
+  void m_Set_Combat_Regions(std::vector<std::int32_t> regions);
+
+  // Queries over the connections.
+  void m_Ensure_Search_Arrays();
+  // The start region and every region within the given number of steps,
+  // level by level, at most 500; region kind 0 admits any kind.
+  void m_Get_Regions_In_Range(std::int32_t from, std::int32_t steps, std::vector<std::int32_t>& regions,
+                              std::uint8_t region_kind);
+
+  // Record of a valid id, for the map's own regions: no range check.
+  const TMap_Unit_Record& m_Unit_Ref(std::int32_t id) const { return f_units[std::size_t(id)]; }
+  bool m_Valid_Unit_Id(std::int64_t id) const { return id >= 1 && id <= f_unit_count; }
+
+private:
+  TMap_Unit_Record& m_Unit(std::int64_t id) { return f_units[std::size_t(id)]; }
+  void m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list);
+  void m_Set_Record_Owner(std::int32_t id, std::uint8_t owner);
+  void m_Free_Slot(std::int32_t id);
+  void m_Rebuild_Unit_Indexes();
+  void m_Update_Upkeep_Of(std::uint8_t owner);
+  const std::set<std::int32_t>& m_Units_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
+
+  std::string f_version;
+  std::int32_t f_region_count = 0;
+  std::vector<std::unique_ptr<TMap_Region>> f_regions;  // index = id, slot 0 unused
+  std::int32_t f_pixel_width = 0, f_pixel_height = 0;
+  std::int32_t f_section_width = 0, f_section_height = 0;
+
+  std::int32_t f_unit_count = 0, f_unit_capacity = 0;
+  std::vector<TMap_Unit_Record> f_units;  // index = id, slot 0 unused
+  // Free slots, taken highest first.
+  std::set<std::int32_t> f_free_units;
+  // Ids of the units of each owner, in id order.
+  std::array<std::set<std::int32_t>, 256> f_owner_units;
+
+  std::vector<TMap_Cargo_List> f_cargo_lists;  // list k at index k - 1
+  std::set<std::int32_t> f_free_cargo_lists;    // lists with count 0, lowest first
+  std::vector<std::int32_t> f_cargo_transport;  // list k: the unit whose record names it
+  std::vector<std::int32_t> f_cargo_home;       // unit id: the list that holds it
+
+  std::vector<std::int32_t> f_combat_regions;
+
+  std::vector<std::int32_t> f_region_textures;
+  std::vector<std::array<std::int32_t, 2>> f_unit_type_textures;
+
+  bool f_generated = false;
+  std::string f_map_type_name, f_stored_map_name;
+
+  std::vector<std::int32_t> f_search_marks;
+  std::vector<std::uint8_t> f_search_flags;
+};
+
+// The world map of the running game; the main window creates it when it is
+// first shown and frees it when it closes (null before and after).
+extern TMap* G_Map;

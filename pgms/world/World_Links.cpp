@@ -1,0 +1,21 @@
+#include "World_Links.h"
+
+namespace {
+TWorld_Event_Log_Link idle_event_log;
+TWorld_Main_Screen_Link idle_main_screen;
+TWorld_Event_Log_Link* event_log_link = &idle_event_log;
+TWorld_Main_Screen_Link* main_screen_link = &idle_main_screen;
+}  // namespace
+
+void TWorld_Event_Log_Link::m_Add_Region_Captured(std::int32_t, std::uint8_t, std::uint8_t, std::int32_t) {}
+
+bool TWorld_Main_Screen_Link::m_Exists() const { return false; }
+void TWorld_Main_Screen_Link::Map_Ownership_Changed() {}
+void TWorld_Main_Screen_Link::m_Set_Camera(const TVector&, const TVector&, bool, const TVector&) {}
+
+TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
+TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }
+void Set_World_Event_Log_Link(TWorld_Event_Log_Link* link) { event_log_link = link ? link : &idle_event_log; }
+void Set_World_Main_Screen_Link(TWorld_Main_Screen_Link* link) {
+  main_screen_link = link ? link : &idle_main_screen;
+}

@@ -1,0 +1,36 @@
+// What the world model asks of the event log and of the main screen.
+//
+// The world model reaches both through these links so that it runs (and is
+// tested) without them; until the event log and the main screen install
+// their own links, every call does nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "Vector_Types.h"
+
+class TWorld_Event_Log_Link {
+public:
+  virtual ~TWorld_Event_Log_Link() = default;
+  // A "Region Captured" entry: game date, former owner, new owner, region.
+  virtual void m_Add_Region_Captured(std::int32_t date, std::uint8_t former_owner, std::uint8_t new_owner,
+                                     std::int32_t region);
+};
+
+class TWorld_Main_Screen_Link {
+public:
+  virtual ~TWorld_Main_Screen_Link() = default;
+  // Whether the main screen exists (calls below are skipped while it does not).
+  virtual bool m_Exists() const;
+  // Region owners or known regions changed: the overview map is redrawn.
+  virtual void Map_Ownership_Changed();
+  // Hands a camera to the main screen (eye, look-at, force flag, up).
+  virtual void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up);
+};
+
+// The links in force (never null).
+TWorld_Event_Log_Link& World_Event_Log_Link();
+TWorld_Main_Screen_Link& World_Main_Screen_Link();
+// Installs a link (nullptr restores the one that does nothing).
+void Set_World_Event_Log_Link(TWorld_Event_Log_Link* link);
+void Set_World_Main_Screen_Link(TWorld_Main_Screen_Link* link);

@@ -1,0 +1,3 @@
+#include "World_Settings.h"
+
+TWorld_Settings World_Settings;
