@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Errors.h"
+#include "Io.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "World_Links.h"
@@ -26,14 +27,7 @@ std::int32_t Trunc_To_Int32(double v) {
   return std::int32_t(t);
 }
 
-char Lower_Ascii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool Same_Text_Ignoring_Case(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower_Ascii(a[i]) != Lower_Ascii(b[i])) return false;
-  return true;
-}
+bool Same_Text_Ignoring_Case(const std::string& a, const std::string& b) { return Text_Compare(a, b) == 0; }
 
 TEmpire_Statistics Unset_Statistics() {
   TEmpire_Statistics s;

@@ -524,7 +524,7 @@ bool TMap_Region::m_Subdivide_Squares() {
   if (f_squares.empty() || f_subdivisions >= Max_Region_Subdivisions) return false;
   // A bound on the squares and grid cells (a region of a saved map may be
   // hostile); real regions stay far below it.
-  constexpr std::int64_t max_cells = std::int64_t(1) << 22;
+  constexpr std::int64_t max_cells = std::int64_t(1) << 20;
   if (std::int64_t(f_squares.size()) * 4 > max_cells ||
       std::int64_t(f_grid_columns) * f_grid_rows * 4 > max_cells)
     return false;

@@ -1,6 +1,6 @@
 #include "World_Unit_Facts.h"
 
-#include <strings.h>
+#include "Io.h"
 
 std::vector<TWorld_Unit_Type> World_Unit_Types;
 
@@ -11,7 +11,7 @@ const TWorld_Unit_Type* World_Unit_Type(std::int64_t index) {
 
 std::int32_t TWorld_Unit_Type::m_Get_Transport_Space(const std::string& name) const {
   for (const auto& [n, space] : transporting)
-    if (space != 0 && ::strcasecmp(n.c_str(), name.c_str()) == 0) return space;
+    if (space != 0 && Text_Compare(n, name) == 0) return space;
   return 0;
 }
 
