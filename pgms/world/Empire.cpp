@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Datafile_BaseGameSettings.h"
 #include "Errors.h"
+#include "GameSettings.h"
 #include "Io.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "World_Links.h"
-#include "World_Settings.h"
 #include "World_Unit_Facts.h"
 
 TEmpire_List* G_Empire_List = nullptr;
@@ -82,7 +83,7 @@ void TEmpire::m_Set_Eliminated(bool b) {
 void TEmpire::m_Update_Income() {
   std::int32_t sum = 0;
   if (G_Map) {
-    const std::int32_t per_value = World_Settings.money_per_territory_value;
+    const std::int32_t per_value = Base_Game_Settings.f_money_per_territory_value;
     for (std::int32_t i = 1; i <= G_Map->m_Get_Region_Count(); ++i) {
       const TMap_Region* r = G_Map->m_Get_Region(i);
       if (!r || r->m_Get_Owner() != f_number) continue;
@@ -91,7 +92,7 @@ void TEmpire::m_Update_Income() {
       sum = Checked_Add(sum, Trunc_To_Int32(double(base) * factor));
     }
   }
-  if (f_neutral) sum = Trunc_To_Int32(double(sum) * double(World_Settings.neutral_empire_money_modifier));
+  if (f_neutral) sum = Trunc_To_Int32(double(sum) * double(Base_Game_Settings.f_neutral_empire_money_modifier));
   f_income = sum;
 }
 
@@ -305,30 +306,30 @@ void TEmpire::m_Get_Unlocked_Unit_Types(std::vector<std::string>& names, std::in
 // Fog of war ----------------------------------------------------------------
 
 bool TEmpire::m_Is_Region_Known(std::int64_t region) const {
-  if (!World_Settings.fog_of_war) return true;
+  if (!Game_Settings.f_fog_of_war) return true;
   if (region < 1 || region > std::int64_t(f_known.size())) return false;
   return f_known[std::size_t(region - 1)];
 }
 
 void TEmpire::m_Set_Region_Known(std::int64_t region, bool value) {
-  if (!World_Settings.fog_of_war) return;
+  if (!Game_Settings.f_fog_of_war) return;
   if (region < 1 || region > std::int64_t(f_known.size())) return;
   f_known[std::size_t(region - 1)] = value;
 }
 
 void TEmpire::m_Set_All_Regions_Known(bool value) {
-  if (!World_Settings.fog_of_war) return;
+  if (!Game_Settings.f_fog_of_war) return;
   std::fill(f_known.begin(), f_known.end(), value);
 }
 
 void TEmpire::m_Resize_Known_Regions(std::int64_t n) {
-  if (!World_Settings.fog_of_war) return;
+  if (!Game_Settings.f_fog_of_war) return;
   if (n < 0 || n > 65535) throw ERangeError();
   f_known.assign(std::size_t(n), false);
 }
 
 bool TEmpire::m_Knows_Region_Of(std::uint8_t empire) const {
-  if (!World_Settings.fog_of_war) return true;
+  if (!Game_Settings.f_fog_of_war) return true;
   if (f_known.empty() || !G_Map) return false;
   for (std::size_t i = 1; i <= f_known.size(); ++i) {
     if (!f_known[i - 1]) continue;
@@ -339,7 +340,7 @@ bool TEmpire::m_Knows_Region_Of(std::uint8_t empire) const {
 }
 
 void TEmpire::m_Update_Known_Regions() {
-  if (!World_Settings.fog_of_war || !G_Map) return;
+  if (!Game_Settings.f_fog_of_war || !G_Map) return;
   if (std::int64_t(f_known.size()) != G_Map->m_Get_Region_Count()) m_Resize_Known_Regions(G_Map->m_Get_Region_Count());
   m_Set_All_Regions_Known(false);
   G_Map->m_Mark_Known_Regions(f_number);
@@ -354,8 +355,7 @@ void TEmpire::m_Set_Camera(const TVector& eye, const TVector& look_at, const TVe
 }
 
 void TEmpire::m_Reset_Camera() {
-  if (!World_Settings.camera_set) return;
-  m_Set_Camera(World_Settings.camera_eye, World_Settings.camera_look_at, World_Settings.camera_up);
+  m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, Game_Settings.f_camera_up);
 }
 
 void TEmpire::m_Apply_Camera() const {

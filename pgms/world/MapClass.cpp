@@ -4,8 +4,8 @@
 
 #include "Empire.h"
 #include "Errors.h"
+#include "GameSettings.h"
 #include "World_Links.h"
-#include "World_Settings.h"
 #include "World_Unit_Facts.h"
 
 TMap* G_Map = nullptr;
@@ -440,17 +440,23 @@ void TMap::m_Mark_Known_Regions(std::uint8_t player) {
   for (std::int32_t i = 1; i <= f_region_count; ++i)
     if (const TMap_Region* r = m_Get_Region(i))
       if (r->m_Get_Owner() == player) e->m_Set_Region_Known(i, true);
-  std::vector<std::int32_t> seen;
+  // The walk from a region lists level by level, so the regions a shorter
+  // sight range sees are among those of a longer one: one walk per region,
+  // with the longest sight range standing there, sees them all.
+  std::vector<std::int32_t> sight(std::size_t(f_region_count) + 1, 0);
   for (std::int32_t id : f_owner_units[player]) {
     const TMap_Unit_Record& u = f_units[std::size_t(id)];
     if (u.region <= 0) continue;
     const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
     if (!t) continue;
     e->m_Set_Region_Known(u.region, true);
-    if (t->sight_range > 0) {
-      m_Get_Regions_In_Range(u.region, t->sight_range, seen, 0);
-      for (std::int32_t r : seen) e->m_Set_Region_Known(r, true);
-    }
+    if (u.region <= f_region_count) sight[std::size_t(u.region)] = std::max(sight[std::size_t(u.region)], t->sight_range);
+  }
+  std::vector<std::int32_t> seen;
+  for (std::int32_t region = 1; region <= f_region_count; ++region) {
+    if (sight[std::size_t(region)] <= 0) continue;
+    m_Get_Regions_In_Range(region, sight[std::size_t(region)], seen, 0);
+    for (std::int32_t r : seen) e->m_Set_Region_Known(r, true);
   }
 }
 
@@ -635,10 +641,10 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
         // enemy combat units hold.
         const std::uint8_t old_owner = target->m_Get_Owner();
         if (old_owner != 0)
-          World_Event_Log_Link().m_Add_Region_Captured(World_Game_Date(), old_owner, new_owner, target_id);
+          World_Event_Log_Link().m_Add_Region_Captured(Game_Settings.f_game_date, old_owner, new_owner, target_id);
         target->m_Set_Owner(new_owner);
       }
-      if (TEmpire* e = Empire_Get(World_Turn_Empire())) e->m_Update_Known_Regions();
+      if (TEmpire* e = Empire_Get(Game_Settings.f_turn_empire)) e->m_Update_Known_Regions();
       if (World_Main_Screen_Link().m_Exists()) World_Main_Screen_Link().Map_Ownership_Changed();
     }
   }
@@ -697,10 +703,14 @@ void TMap::m_Get_Regions_In_Range(std::int32_t from, std::int32_t steps, std::ve
   constexpr std::size_t limit = 500;
   f_search_marks[std::size_t(from)] = 1;
   regions.push_back(from);
+  // Level by level; each level's regions are taken in id order (the
+  // regions marked by the level before, sorted), their connections in
+  // stored order.
+  std::vector<std::int32_t> level{from}, next;
   for (std::int32_t j = 0; j < steps; ++j) {
     bool productive = false;
-    for (std::int32_t i = 1; i <= f_region_count; ++i) {
-      if (f_search_marks[std::size_t(i)] != j + 1) continue;
+    next.clear();
+    for (std::int32_t i : level) {
       const TMap_Region* r = m_Get_Region(i);
       if (!r) continue;
       for (std::int32_t c : r->f_connections) {
@@ -708,6 +718,7 @@ void TMap::m_Get_Regions_In_Range(std::int32_t from, std::int32_t steps, std::ve
         if (!n || f_search_marks[std::size_t(c)] != 0) continue;
         if (region_kind != 0 && n->m_Get_Type() != region_kind) continue;
         f_search_marks[std::size_t(c)] = j + 2;
+        next.push_back(c);
         if (regions.size() < limit) {
           regions.push_back(c);
           productive = true;
@@ -715,5 +726,7 @@ void TMap::m_Get_Regions_In_Range(std::int32_t from, std::int32_t steps, std::ve
       }
     }
     if (!productive) break;
+    std::sort(next.begin(), next.end());
+    level.swap(next);
   }
 }

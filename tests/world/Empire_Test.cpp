@@ -80,8 +80,8 @@ TEST_F(Empire_Money, UpkeepTakesTheSupplyCostUpFromATenth) {
 
 TEST_F(Empire_Money, IncomeComesFromTheValueOfOwnedRegions) {
   empires.m_Create_Empires(2);
-  World_Settings.money_per_territory_value = 10;
-  World_Settings.neutral_empire_money_modifier = 0.5f;
+  Base_Game_Settings.f_money_per_territory_value = 10;
+  Base_Game_Settings.f_neutral_empire_money_modifier = 0.5f;
   Add_Region(1, REGION_LAND, 2, 2, 0, 0, 2, 2);
   Add_Region(2, REGION_LAND, 2, 2, 64, 0, 2, 3);
   Add_Region(3, REGION_LAND, 2, 2, 128, 0, 1, 7);
@@ -101,7 +101,7 @@ TEST_F(Empire_Money, IncomeComesFromTheValueOfOwnedRegions) {
   map.m_Get_Region(1)->m_Set_Owner(1);
   EXPECT_EQ(player.m_Get_Income(), 125);
   EXPECT_EQ(neutral.m_Get_Income(), 15);
-  World_Settings.money_per_territory_value = 2147483647;
+  Base_Game_Settings.f_money_per_territory_value = 2147483647;
   EXPECT_THROW(player.m_Update_Income(), EIntOverflow);
 }
 
@@ -256,7 +256,7 @@ TEST_F(Empire_Rules, PlacementNeedsTheFamilyAndRespectsTheMaximum) {
 TEST_F(Empire_Rules, FogOfWarKeepsKnownRegionsOnlyWhenOn) {
   for (bool fog : {true, false}) {
     SCOPED_TRACE(fog ? "fog on" : "fog off");
-    World_Settings.fog_of_war = fog;
+    Game_Settings.f_fog_of_war = fog;
     map.m_Clear();
     empires.m_Create_Empires(2);
     Add_Region(1, REGION_LAND, 2, 2, 0, 0, 1);
@@ -287,11 +287,10 @@ TEST_F(Empire_Rules, CameraStartsAtTheDefaultAndGoesToTheMainScreen) {
   EXPECT_EQ(e.m_Get_Camera_Eye().x, -4250);
   EXPECT_EQ(e.m_Get_Camera_Look_At().y, 1536);
   EXPECT_EQ(e.m_Get_Camera_Up().y, 1);
+  Game_Settings.f_camera_eye = {5, 6, 7};
+  Game_Settings.f_camera_up = {0, 0, 1};
   e.m_Reset_Camera();
-  EXPECT_EQ(e.m_Get_Camera_Eye().x, -4250);
-  World_Settings.camera_set = true;
-  World_Settings.camera_eye = {5, 6, 7};
-  e.m_Reset_Camera();
+  EXPECT_EQ(e.m_Get_Camera_Up().z, 1);
   EXPECT_EQ(e.m_Get_Camera_Eye().z, 7);
   e.m_Apply_Camera();
   EXPECT_EQ(links.cameras, 1);

@@ -360,8 +360,8 @@ TEST_F(Map_Capture, UnloadingALandUnitFollowsTheCaptureRules) {
     empires.m_Create_Empires(2);
     links.captures.clear();
     links.ownership_changes = 0;
-    World_Settings.game_date = 20163;
-    World_Settings.turn_empire = 1;
+    Game_Settings.f_game_date = 20163;
+    Game_Settings.f_turn_empire = 1;
     Add_Region(1, REGION_OCEAN, 3, 3);
     Add_Region(2, REGION_LAND, 3, 3, 96, 0, r.region_owner);
     Connect(1, 2);
@@ -398,7 +398,7 @@ TEST_F(Map_Capture, UnloadingAnAirUnitTakesNothing) {
 
 TEST_F(Map_Capture, TheTurnEmpireLearnsTheRegionsItsUnloadedUnitSees) {
   empires.m_Create_Empires(2);
-  World_Settings.turn_empire = 1;
+  Game_Settings.f_turn_empire = 1;
   World_Unit_Types[UT_INFANTRY - 1].sight_range = 1;
   Add_Region(1, REGION_OCEAN, 3, 3);
   Add_Region(2, REGION_LAND, 3, 3, 96, 0, 2);

@@ -31,7 +31,8 @@ void World_Test::SetUp() {
   World_Unit_Types.push_back(Type("Sub", "Sub", 6, 4, true, 1, 1));
   World_Unit_Types.push_back(Type("Flat", "Flat", 7, 2, true, 3, 1));
   World_Tech_Areas.clear();
-  World_Settings = TWorld_Settings{};
+  Game_Settings.m_Reset();
+  Base_Game_Settings.m_Reset();
   G_Map = &map;
   G_Empire_List = &empires;
   Set_World_Event_Log_Link(&links);
@@ -45,7 +46,8 @@ void World_Test::TearDown() {
   G_Empire_List = nullptr;
   World_Unit_Types.clear();
   World_Tech_Areas.clear();
-  World_Settings = TWorld_Settings{};
+  Game_Settings.m_Reset();
+  Base_Game_Settings.m_Reset();
 }
 
 TMap_Region& World_Test::Add_Region(std::int32_t id, std::uint8_t kind, std::int32_t cols, std::int32_t rows,

@@ -16,7 +16,8 @@
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "World_Links.h"
-#include "World_Settings.h"
+#include "Datafile_BaseGameSettings.h"
+#include "GameSettings.h"
 #include "World_Unit_Facts.h"
 
 // Records the event-log and main-screen calls of the world model.

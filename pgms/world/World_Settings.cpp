@@ -1,3 +1,0 @@
-#include "World_Settings.h"
-
-TWorld_Settings World_Settings;
