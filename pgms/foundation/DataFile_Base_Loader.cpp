@@ -31,6 +31,9 @@ void TData_File_Loader::m_Load() {
     // The player sees the one generic line; the cause goes to the log.
     Debug_Log_Write("Data file " + f_file_name + ": " + e.what());
     f_errors.push_back("Unable to load data file: \"" + f_file_name + "\".");
+  } catch (...) {
+    Debug_Log_Write("Data file " + f_file_name + ": unknown failure");
+    f_errors.push_back("Unable to load data file: \"" + f_file_name + "\".");
   }
 }
 

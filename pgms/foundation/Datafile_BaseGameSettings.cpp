@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "Global.h"
 #include "Io.h"
+#include "Path.h"
 
 TBase_Game_Settings Base_Game_Settings;
 
@@ -208,4 +209,10 @@ bool Load_Base_Game_Settings_File(const std::string& file_name, TBase_Game_Setti
   if (loader.m_Get_Errors().empty()) return true;
   if (show_errors) Report_Datafile_Error(loader.m_Get_Errors(), "Game Settings Data File", name, owner);
   return false;
+}
+
+bool Load_Base_Game_Settings(TList_Dialog_Owner* owner) {
+  TPath_Settings defaults;
+  const TPath_Settings& paths = Path_Settings ? *Path_Settings : defaults;
+  return Load_Base_Game_Settings_File(paths.m_Get_GameSettings_File(), Base_Game_Settings, true, owner);
 }

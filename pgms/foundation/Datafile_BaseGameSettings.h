@@ -86,7 +86,7 @@ public:
   std::int32_t f_starting_money_medium;
   std::int32_t f_starting_money_high;
   std::array<std::vector<Starting_Force>, 3> f_starting_forces;  // levels 1..3 at 0..2
-  std::array<std::vector<std::string>, 4> f_songs;               // lists 1..4 at 0..2
+  std::array<std::vector<std::string>, 4> f_songs;               // lists 1..4 at 0..3
 };
 
 class TBase_Game_Settings_Data_File_Loader : public TData_File_Loader {
@@ -108,3 +108,6 @@ extern TBase_Game_Settings Base_Game_Settings;
 // under "Game Settings Data File" when show_errors is set, and returns false.
 bool Load_Base_Game_Settings_File(const std::string& file_name, TBase_Game_Settings& settings, bool show_errors,
                                   TList_Dialog_Owner* owner);
+// Loads the active game type's GameSettings.txt (Path_Settings) into
+// Base_Game_Settings, errors shown; false when there were errors.
+bool Load_Base_Game_Settings(TList_Dialog_Owner* owner);

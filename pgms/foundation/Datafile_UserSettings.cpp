@@ -1,6 +1,7 @@
 #include "Datafile_UserSettings.h"
 
 #include "Io.h"
+#include "Path.h"
 
 TUser_Settings User_Settings;
 
@@ -34,4 +35,10 @@ bool Load_User_Settings_File(const std::string& file_name, TUser_Settings& setti
   if (loader.m_Get_Errors().empty()) return true;
   Report_Datafile_Error(loader.m_Get_Errors(), "User Settings Data File", name, owner);
   return false;
+}
+
+bool Load_User_Settings(TList_Dialog_Owner* owner) {
+  TPath_Settings defaults;
+  const TPath_Settings& paths = Path_Settings ? *Path_Settings : defaults;
+  return Load_User_Settings_File(paths.m_Get_UserSettings_File(), User_Settings, owner);
 }

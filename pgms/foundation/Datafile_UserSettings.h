@@ -48,3 +48,6 @@ extern TUser_Settings User_Settings;
 // Loads the file into the settings; with errors, reports them under "User
 // Settings Data File" and returns false.
 bool Load_User_Settings_File(const std::string& file_name, TUser_Settings& settings, TList_Dialog_Owner* owner);
+// Loads userdata\UserSettings.txt (Path_Settings) into User_Settings;
+// false when there were errors (they are reported).
+bool Load_User_Settings(TList_Dialog_Owner* owner);

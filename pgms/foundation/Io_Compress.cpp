@@ -7,7 +7,9 @@
 #include <zlib.h>
 
 #include "Errors.h"
+#include "Io.h"
 #include "Native_Path.h"
+#include "Path.h"
 
 namespace {
 constexpr std::size_t Block_Size = 500000;
@@ -19,8 +21,11 @@ struct TFile_Closer {
 };
 using TFile_Ptr = std::unique_ptr<std::FILE, TFile_Closer>;
 
-// A name next to the file that no file has yet.
+// A free name in the temp folder, or next to the file while the path
+// settings (or their temp folder) do not exist.
 std::string Free_Temp_File(const std::string& file_name) {
+  if (Path_Settings && Directory_Exists(Path_Settings->m_Get_Temp_Dir()))
+    return Path_Settings->m_Get_Free_Temp_File();
   for (int n = 1;; ++n) {
     std::string candidate = file_name + ".temp_" + std::to_string(n) + ".dat";
     std::error_code ec;

@@ -165,6 +165,18 @@ TEST(GameSettings, BadFilesFailToLoad) {
   s.m_Write(w);
   std::string good = w.m_Bytes();
   std::string turn300 = Bytes({2, 0, 3, 0x2C, 0x01}) + good.substr(4);  // turn empire 300
+  // The game type name (third value) with a 4-byte length far beyond the file.
+  std::string hostile_name = good.substr(0, 4) + Bytes({12, 0xFF, 0xFF, 0xFF, 0x7F}) + "Standard";
+  // The extra texts' count claims 65535 strings where a few bytes are left.
+  TGame_Settings fresh;
+  TIo_Writer fw;
+  fresh.m_Write(fw);
+  std::string fresh_bytes = fw.m_Bytes();
+  // The texts, autosave slot and pending flag, player count, nine slots and the save name end the file.
+  std::size_t texts_at = fresh_bytes.size() - (2 + 2 + 1 + 2 + 9 * 14 + 2);
+  ASSERT_EQ(fresh_bytes.substr(texts_at, 2), Bytes({2, 0}));
+  std::string hostile_count =
+      fresh_bytes.substr(0, texts_at) + Bytes({4, 0xFF, 0xFF, 0, 0}) + fresh_bytes.substr(texts_at + 2);
   struct Row {
     const char* what;
     std::string bytes;
@@ -172,13 +184,15 @@ TEST(GameSettings, BadFilesFailToLoad) {
       {"turn empire 300", turn300},
       {"truncated", good.substr(0, good.size() - 3)},
       {"empty", ""},
+      {"hostile string length", hostile_name},
+      {"hostile list count", hostile_count},
   };
   for (const Row& r : rows) {
     Write_File(dir.path() / "GameSettings.dat", r.bytes);
     TGame_Settings t;
     EXPECT_FALSE(t.m_Load_From_File(dir.design() + "GameSettings.dat")) << r.what;
   }
-  EXPECT_EQ(sink.messages, std::vector<std::string>(3, "Error|Load file error: " + dir.design() + "GameSettings.dat"));
+  EXPECT_EQ(sink.messages, std::vector<std::string>(5, "Error|Load file error: " + dir.design() + "GameSettings.dat"));
 }
 
 TEST(GameSettings, PlayerSlots) {

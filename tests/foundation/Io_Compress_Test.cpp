@@ -2,7 +2,9 @@
 
 #include <zlib.h>
 
+#include "Global.h"
 #include "Io_Compress.h"
+#include "Path.h"
 #include "Test_Support.h"
 
 namespace {
@@ -116,4 +118,27 @@ TEST(Io_Compress, OversizedOutputIsRefused) {
   EXPECT_FALSE(File_Decompress(dir.design() + "big.map"));
   EXPECT_EQ(Read_File(dir.path() / "big.map"), packed);
   EXPECT_EQ(Files_In(dir.path()), 1u);
+}
+
+TEST(Io_Compress, TheTemporaryFileLiesInTheTempFolder) {
+  TTemp_Dir user, files;
+  std::string saved_user = User_Folder;
+  TPath_Settings* saved_paths = Path_Settings;
+  User_Folder = user.design();
+  std::filesystem::create_directories(user.path() / "temp");
+  TPath_Settings paths;
+  Path_Settings = &paths;
+  // A file of that name already there is not touched.
+  Write_File(user.path() / "temp" / "temp_1.dat", "busy");
+  std::string original = Sample(5000);
+  Write_File(files.path() / "Empires.dat", original);
+  EXPECT_TRUE(File_Compress(files.design() + "Empires.dat"));
+  EXPECT_NE(Read_File(files.path() / "Empires.dat"), original);
+  EXPECT_TRUE(File_Decompress(files.design() + "Empires.dat"));
+  EXPECT_EQ(Read_File(files.path() / "Empires.dat"), original);
+  EXPECT_EQ(Read_File(user.path() / "temp" / "temp_1.dat"), "busy");
+  EXPECT_EQ(Files_In(user.path() / "temp"), 1u);
+  EXPECT_EQ(Files_In(files.path()), 1u);
+  Path_Settings = saved_paths;
+  User_Folder = saved_user;
 }

@@ -7,6 +7,7 @@
 #include "Global.h"
 #include "Io.h"
 #include "Native_Path.h"
+#include "Path.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 
@@ -368,4 +369,103 @@ TEST(Settings_Shipped, TheStandardFilesLoadWithoutErrors) {
                                       nullptr));
   for (const THeld_Report& r : sink.shown)
     for (const std::string& row : r.rows) ADD_FAILURE() << r.caption << ": " << row;
+}
+
+namespace {
+// Program and user folders in temporary trees, with the global path
+// settings pointing at them.
+class Startup_Settings : public ::testing::Test {
+protected:
+  void SetUp() override {
+    f_saved_program = Program_Folder;
+    f_saved_user = User_Folder;
+    f_saved_paths = Path_Settings;
+    Program_Folder = f_program.design();
+    User_Folder = f_user.design();
+    std::filesystem::create_directories(f_program.path() / "data");
+    std::filesystem::create_directories(f_user.path() / "userdata");
+    std::filesystem::create_directories(f_user.path() / "Backup");
+    f_paths.m_Set_Game_Type("standard", "Standard");
+    Path_Settings = &f_paths;
+    Take_Held_Reports();
+  }
+  void TearDown() override {
+    Take_Held_Reports();
+    Path_Settings = f_saved_paths;
+    Program_Folder = f_saved_program;
+    User_Folder = f_saved_user;
+    User_Settings = TUser_Settings();
+    Base_Game_Settings.m_Reset();
+  }
+
+  TTemp_Dir f_program, f_user;
+  TPath_Settings f_paths;
+  std::string f_saved_program, f_saved_user;
+  TPath_Settings* f_saved_paths = nullptr;
+};
+}  // namespace
+
+TEST_F(Startup_Settings, ErrorsBeforeTheMainScreenArePrintedLoggedAndHeld) {
+  Write_File(f_user.path() / "userdata" / "UserSettings.txt",
+             Head + "Allow Music := no\nButton Background Color := 9,8,7\n");
+  Write_File(f_program.path() / "data" / "GameSettings.txt", Edited({{"Money Per Territory Value", ""}}));
+  // The game type's own copy overrides the common file.
+  std::filesystem::create_directories(f_program.path() / "gametypes" / "standard" / "data");
+  Write_File(f_program.path() / "gametypes" / "standard" / "data" / "GameSettings.txt",
+             Edited({{"Region Value Low", ""}}));
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Load_User_Settings(nullptr));
+  EXPECT_FALSE(Load_Base_Game_Settings(nullptr));
+  std::string err = testing::internal::GetCapturedStderr();
+
+  // What did load still took effect.
+  EXPECT_FALSE(User_Settings.f_allow_music);
+  EXPECT_EQ(User_Settings.m_Get_Button_Background_Color(), Make_Color(9, 8, 7));
+  EXPECT_EQ(Base_Game_Settings.f_money_per_territory_value, 5);
+  EXPECT_EQ(Base_Game_Settings.f_region_value_low, 0);
+
+  std::string user_file = Text_Lower_Case(f_user.design() + "userdata\\UserSettings.txt");
+  std::string game_file = Text_Lower_Case(f_program.design() + "gametypes\\standard\\data\\GameSettings.txt");
+  std::vector<THeld_Report> held = Take_Held_Reports();
+  ASSERT_EQ(held.size(), 2u);
+  EXPECT_TRUE(held[0].is_list);
+  EXPECT_EQ(held[0].caption, "User Settings Data File");
+  EXPECT_EQ(held[0].text, user_file);
+  EXPECT_EQ(held[0].rows, (std::vector<std::string>{Missing("Allow Sound", "User Settings")}));
+  EXPECT_EQ(held[1].caption, "Game Settings Data File");
+  EXPECT_EQ(held[1].text, game_file);
+  EXPECT_EQ(held[1].rows, (std::vector<std::string>{Missing("Region Value Low")}));
+
+  EXPECT_EQ(err, "User Settings Data File: " + user_file + "\n  " + Missing("Allow Sound", "User Settings") +
+                     "\nGame Settings Data File: " + game_file + "\n  " + Missing("Region Value Low") + "\n");
+  std::string log = Read_File(f_user.path() / "Backup" / "Globarch_Log.txt");
+  EXPECT_NE(log.find(" User Settings Data File: " + user_file + "\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("   " + Missing("Region Value Low") + "\n"), std::string::npos) << log;
+}
+
+TEST_F(Startup_Settings, GoodFilesLoadQuietly) {
+  Write_File(f_user.path() / "userdata" / "UserSettings.txt", Head + "Allow Music := yes\nAllow Sound := no\n");
+  Write_File(f_program.path() / "data" / "GameSettings.txt", Full_Game_Settings);
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(Load_User_Settings(nullptr));
+  EXPECT_TRUE(Load_Base_Game_Settings(nullptr));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_TRUE(Take_Held_Reports().empty());
+  EXPECT_FALSE(User_Settings.f_allow_sound);
+  EXPECT_EQ(Base_Game_Settings.f_nation_minimum_starting_distance, 400);
+}
+
+TEST_F(Startup_Settings, AMissingUserSettingsFileIsOneLine) {
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Load_User_Settings(nullptr));
+  testing::internal::GetCapturedStderr();
+  std::vector<THeld_Report> held = Take_Held_Reports();
+  ASSERT_EQ(held.size(), 1u);
+  EXPECT_EQ(held[0].rows, (std::vector<std::string>{"Unable to load data file: \"" +
+                                                    Text_Lower_Case(f_user.design() + "userdata\\UserSettings.txt") +
+                                                    "\"."}));
+  // The defaults stay.
+  EXPECT_TRUE(User_Settings.f_allow_music);
+  EXPECT_EQ(User_Settings.m_Get_Label_Text_Color(), Make_Color(192, 192, 192));
 }
