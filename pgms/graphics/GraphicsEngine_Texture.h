@@ -1,0 +1,157 @@
+// Textures and the one process-wide texture list.
+//
+// Every picture the engine draws is a TGTexture held by g_tg_texture_list and
+// addressed everywhere by an integer handle (0 = none). A texture is loaded
+// from a picture file (BMP, JPEG or PNG) or made empty as a render target of
+// a given size; it carries a group number (1 effects, 2 interface, 3 to 5
+// world-map pictures) by which a family is unloaded at once.
+//
+// Handles and holders:
+//   - A handle names a slot of the list (slots 1..count, reused once empty)
+//     together with the slot's generation: the low 16 bits are the slot, the
+//     bits above count how often the slot was filled before. The first
+//     texture of a slot therefore has the slot number as its handle. A handle
+//     of a texture that is gone, even when its slot holds another texture by
+//     now, names nothing: a stale handle never shows another picture.
+//   - Loading a file that is loaded already returns the same handle and adds
+//     a holder; unloading by handle drops one holder and frees the texture
+//     with the last one; unloading a group or clearing the list frees its
+//     textures whatever their holders.
+//   - A texture whose picture could not be loaded (or made) keeps its slot
+//     and handle but has no pixels: it draws nothing and its sizes are 0.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GraphicsEngine.h"
+
+// Texture kinds.
+constexpr std::uint8_t TEXTURE_KIND_FILE = 0;
+constexpr std::uint8_t TEXTURE_KIND_RENDER_TARGET = 2;
+// Colour-key types (any other value: no key).
+constexpr std::uint8_t TEXTURE_COLOR_KEY_NONE = 0;
+constexpr std::uint8_t TEXTURE_COLOR_KEY_BLACK = 1;
+constexpr std::uint8_t TEXTURE_COLOR_KEY_WHITE = 2;
+
+class TGTexture {
+public:
+  // Made by the list only. A file texture (kind 0) gets the file name and
+  // the colour key; a render target (kind 2) the size and no key.
+  TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
+            std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind);
+  ~TGTexture();
+  TGTexture(const TGTexture&) = delete;
+  TGTexture& operator=(const TGTexture&) = delete;
+
+  // Loads the picture or creates the render target on the drawing layer's
+  // device; returns the result of the last call.
+  HRESULT InitDeviceObjects();
+  HRESULT InvalidateDeviceObjects() { return S_OK; }
+  // Releases the device texture.
+  HRESULT DeleteDeviceObjects();
+
+  std::int32_t m_Id() const { return f_id; }
+  const std::string& m_File_Name() const { return f_file_name; }
+  // The device texture, 0 when there is none.
+  TDevice_Texture m_Texture() const { return f_texture; }
+  bool m_Has_Texture() const { return f_texture != 0; }
+  bool m_Color_Key_On() const { return f_color_key_on; }
+  TColor m_Color_Key() const { return f_color_key; }
+  std::uint32_t m_Width() const { return f_width; }
+  std::uint32_t m_Height() const { return f_height; }
+  std::uint8_t m_Group() const { return f_group; }
+  std::uint8_t m_Color_Key_Type() const { return f_color_key_type; }
+  std::uint8_t m_Kind() const { return f_kind; }
+  // Level 0 of the device texture (a picture is rounded up to a power of two).
+  std::int32_t m_Texture_Width() const { return f_texture_width; }
+  std::int32_t m_Texture_Height() const { return f_texture_height; }
+  // The picture in the file; 0 for a render target.
+  std::int32_t m_Image_Width() const { return f_image_width; }
+  std::int32_t m_Image_Height() const { return f_image_height; }
+
+private:
+  HRESULT Create_Render_Target(TRender_Device& device);
+  HRESULT Load_From_File(TRender_Device& device);
+  void Release_Texture();
+
+  std::int32_t f_id;
+  std::string f_file_name;
+  TRender_Device* f_device = nullptr;  // the device that made f_texture
+  TDevice_Texture f_texture = 0;
+  bool f_color_key_on;
+  TColor f_color_key;
+  std::uint32_t f_width, f_height;
+  std::uint8_t f_group;
+  std::uint8_t f_color_key_type;
+  std::uint8_t f_kind;
+  std::int32_t f_texture_width = 0, f_texture_height = 0;
+  std::int32_t f_image_width = 0, f_image_height = 0;
+};
+
+class TGTexture_List {
+public:
+  // Slots hold at most this many textures at once.
+  static constexpr std::int32_t MAX_SLOTS = 0xFFFF;
+
+  TGTexture_List() = default;
+  ~TGTexture_List();
+  TGTexture_List(const TGTexture_List&) = delete;
+  TGTexture_List& operator=(const TGTexture_List&) = delete;
+
+  // The handle of the picture file, or 0 when the file does not exist. A
+  // file loaded already (same name, exactly, with a texture) gives its
+  // handle and one more holder, whatever group and key are asked for.
+  std::int32_t m_Load_Texture(const std::string& file_name, std::uint8_t group, std::uint8_t color_key_type);
+  // A new render target of that size; 0 when a side is below 1.
+  std::int32_t m_Create_Flexible_Texture(std::int32_t width, std::int32_t height, std::uint8_t group,
+                                         std::uint8_t color_key_type);
+  // Drops one holder; the last one frees the texture and empties the slot.
+  void m_Unload_Texture(std::int32_t handle);
+  // Frees every texture of the group, in slot order.
+  void m_Unload_Group(std::uint8_t group);
+  // Frees every texture and empties the list (count 0).
+  void m_Clear();
+
+  TGTexture* m_Get_Texture(std::int32_t handle) const;
+  std::int32_t m_Get_Image_Width(std::int32_t handle) const;
+  std::int32_t m_Get_Image_Height(std::int32_t handle) const;
+
+  // 2D drawing by handle; nothing for a bad or empty handle. Always 0.
+  std::int32_t m_Draw_All(const TRect& dest, std::int32_t handle, bool smooth);
+  std::int32_t m_Draw_All_Blend(const TRect& dest, std::int32_t handle, bool smooth, std::uint32_t src_blend,
+                                std::uint32_t dest_blend, TColor color);
+  std::int32_t m_Draw_Part(const TRect& dest, std::int32_t handle, const TRect& source, bool smooth);
+  std::int32_t m_Draw_Part_Masked(const TRect& dest, std::int32_t handle, const TRect& source, bool smooth);
+
+  // The number of slots.
+  std::int32_t m_Count() const { return std::int32_t(f_slots.size()); }
+  // The holders of a handle's texture (0 for a bad or empty handle).
+  std::int32_t m_Holders(std::int32_t handle) const;
+  // The slot a handle names (its low 16 bits).
+  static std::int32_t m_Handle_Slot(std::int32_t handle) { return handle & 0xFFFF; }
+
+private:
+  struct TSlot {
+    std::unique_ptr<TGTexture> texture;
+    std::int32_t holders = 0;
+  };
+
+  std::int32_t m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
+                             std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind);
+  // The slot index (0-based) of a live handle, or -1.
+  std::int32_t m_Find(std::int32_t handle) const;
+  std::int32_t m_Handle_Of(std::size_t index) const;
+  void m_Free_Slot(std::size_t index);
+
+  std::vector<TSlot> f_slots;
+  // How often each slot was filled; kept when the list is cleared, so that
+  // handles given out before a clear stay dead.
+  std::vector<std::int32_t> f_generations;
+};
+
+// The global texture list: made by G_Init_GraphicsEngine, freed by
+// G_Shutdown_GraphicsEngine.
+extern std::unique_ptr<TGTexture_List> g_tg_texture_list;
