@@ -42,6 +42,8 @@ TGTexture::~TGTexture() {
 
 HRESULT TGTexture::InitDeviceObjects() {
   Release_Texture();
+  f_texture_width = f_texture_height = 0;
+  f_image_width = f_image_height = 0;
   HRESULT result = E_FAIL;
   TRender_Device* device = G_Device();
   if (device)
@@ -50,8 +52,6 @@ HRESULT TGTexture::InitDeviceObjects() {
     G_Check_Result(result, f_file_name.empty()
                                ? std::string("TGTexture.InitDeviceObjects - CreateTexture 1")
                                : "TGTexture.InitDeviceObjects - D3DXCreateTextureFromFileEx 1 (" + f_file_name + ")");
-  f_texture_width = f_texture_height = 0;
-  f_image_width = f_image_height = 0;
   if (f_texture) {
     TSurface_Desc desc;
     if (device->Get_Level_Desc(f_texture, 0, desc) == S_OK) {
