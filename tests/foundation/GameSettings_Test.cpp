@@ -95,6 +95,13 @@ TEST(GameSettings, FreshFileBytes) {
                        + zero + Bytes({8}) + zero                     // autosave slot and pending, player count
                        + Repeat(slot, 9) + empty;                     // nine slots, network save name
   EXPECT_EQ(Read_File(dir.path() / "GameSettings.dat"), expect);
+
+  TGame_Settings back = Sample_Settings();
+  ASSERT_TRUE(back.m_Load_From_File(dir.design() + "GameSettings.dat"));
+  Expect_Same(back, s);
+  EXPECT_EQ(back.f_game_kind, 1);
+  EXPECT_TRUE(back.f_fog_of_war);
+  EXPECT_EQ(back.f_player_count, 0);
 }
 
 TEST(GameSettings, FileOrderAndRoundTrip) {

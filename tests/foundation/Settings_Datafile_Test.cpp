@@ -204,6 +204,14 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
       {"a missing song", Edited({{"Main Song 2 Filename", ""}}), {Missing("Main Song 2 Filename")}},
       {"a missing placement", Edited({{"Starting Forces Low 1 Placement", ""}}),
        {Missing("Starting Forces Low 1 Placement")}},
+      {"unreadable values are 0 without a line",
+       Edited({{"Starting Game Date", "Starting Game Date := soon"},
+               {"Neutral Empire Money Modifier", "Neutral Empire Money Modifier := half"}}),
+       {}},
+      {"an unreadable count asks for no item",
+       Edited({{"Number Of Player Colors", "Number Of Player Colors := many"}, {"Player Color 1 Standard RGB", ""}}),
+       {}},
+      {"a misspelled key", Edited({{"Player Flag Height", "Player Flag Hieght := 48"}}), {Missing("Player Flag Height")}},
   };
   for (const Row& r : rows) {
     TLoaded l = Load_Game_Settings(r.text);
@@ -216,6 +224,10 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
   EXPECT_EQ(colours.settings.m_Get_Player_Color(2).f_bright, colours.settings.m_Get_Player_Color(1).f_bright);
   EXPECT_TRUE(Load_Game_Settings(rows[3].text).settings.f_neutral_starting_forces.empty());
   EXPECT_TRUE(Load_Game_Settings(rows[4].text).settings.f_neutral_starting_forces.empty());
+  TLoaded unreadable = Load_Game_Settings(rows[8].text);
+  EXPECT_EQ(unreadable.settings.f_starting_game_date, 0);
+  EXPECT_EQ(unreadable.settings.f_neutral_empire_money_modifier, 0.0f);
+  EXPECT_EQ(Load_Game_Settings(rows[9].text).settings.m_Player_Color_Count(), 0);
   TLoaded placement = Load_Game_Settings(rows[7].text);
   ASSERT_EQ(placement.settings.f_starting_forces[0].size(), 1u);
   EXPECT_EQ(placement.settings.f_starting_forces[0][0].f_placement, PLACEMENT_NONE);
@@ -303,6 +315,8 @@ TEST(UserSettings, LoadsWithDefaultsAndReportsMissingKeys) {
       {"no sound key", "Allow Music := true\n", {Missing("Allow Sound", "User Settings")}},
       {"nothing", "// no keys at all\n", {}},
       {"no *BEGIN*", "", {"Cannot find *BEGIN*"}},
+      {"misspelled keys", "Allow Musik := no\nAllow  Sound := no\nButton Background Colour := 1,2,3\n",
+       {Missing("Allow Music", "User Settings"), Missing("Allow Sound", "User Settings")}},
   };
   for (const Row& r : rows) {
     TTemp_Dir dir;
@@ -326,6 +340,19 @@ TEST(UserSettings, LoadsWithDefaultsAndReportsMissingKeys) {
     EXPECT_EQ(s.m_Get_Disabled_Text_Color(), Make_Color(100, 100, 100));
     EXPECT_EQ(s.m_Get_Label_Text_Color(), Make_Color(192, 192, 192));
   }
+}
+
+TEST(UserSettings, UnreadableValuesBecomeZeroWithoutALine) {
+  TTemp_Dir dir;
+  Write_File(dir.path() / "UserSettings.txt", Head + "Allow Music := maybe\nAllow Sound := 1\nDirectX10 Fix 1 := \n"
+                                                     "Button Background Color := red\nLabel Text Color := 1,x,3\n");
+  TUser_Settings s;
+  ASSERT_TRUE(Load_User_Settings_File(dir.design() + "UserSettings.txt", s, nullptr));
+  EXPECT_FALSE(s.f_allow_music);
+  EXPECT_FALSE(s.f_allow_sound);
+  EXPECT_FALSE(s.f_directx10_fix_1);
+  EXPECT_EQ(s.m_Get_Button_Background_Color(), Make_Color(0, 0, 0));
+  EXPECT_EQ(s.m_Get_Label_Text_Color(), Make_Color(1, 0, 3));
 }
 
 TEST(UserSettings, EveryKey) {
