@@ -277,7 +277,7 @@ void TEmpire::m_Set_Tech_Level(std::int64_t area, std::int32_t level) {
   f_tech_levels[std::size_t(area - 1)] = level;
 }
 
-std::int32_t TEmpire::m_Get_Tech_Level_By_Area_Name(std::int32_t kind, const std::string& text) const {
+std::int32_t TEmpire::m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const {
   for (std::size_t i = 1; i <= World_Tech_Areas.size(); ++i) {
     const TWorld_Tech_Area* a = World_Tech_Area(std::int64_t(i));
     if (a && Same_Text_Ignoring_Case(a->m_Get_Name(kind), text)) return m_Get_Tech_Level(std::int64_t(i));

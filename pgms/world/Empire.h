@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Datafile_Formula_Functions.h"
 #include "Vector_Types.h"
 
 class TIo_Reader;
@@ -43,7 +44,9 @@ struct TEmpire_Statistics {
 // At most 8 players and the neutral empire.
 constexpr int Max_Empires = 9;
 
-class TEmpire {
+// An empire is what the formula function "Get_Nation_Tech_Level" reads in
+// the empire slot of a requirement check.
+class TEmpire : public TFormula_Empire {
 public:
   TEmpire();
   void m_Clear();
@@ -114,7 +117,7 @@ public:
   void m_Init_Tech_Levels(std::int32_t mode);
   std::int32_t m_Get_Tech_Level(std::int64_t area) const;
   void m_Set_Tech_Level(std::int64_t area, std::int32_t level);
-  std::int32_t m_Get_Tech_Level_By_Area_Name(std::int32_t kind, const std::string& text) const;
+  std::int32_t m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const override;
   void m_Get_Unlocked_Unit_Types(std::vector<std::string>& names, std::int64_t area);
 
   // Fog of war.
