@@ -564,9 +564,8 @@ void Empire_Compute_Statistics(std::uint8_t empire, TEmpire_Statistics& record) 
   v[1] = Checked_Cast<std::int32_t>(owned);
   v[2] = Checked_Cast<std::int32_t>(owned_value);
   v[3] = land_value != 0 ? Checked_Cast<std::int32_t>(owned_value * 100 / land_value) : 0;
-  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
+  for (std::int32_t id : G_Map->m_Get_Unit_Ids_Of(empire)) {
     const TMap_Unit_Record& rec = G_Map->m_Unit_Ref(id);
-    if (rec.id == 0 || rec.owner != empire) continue;
     const TWorld_Unit_Type* t = World_Unit_Type(rec.unit_type);
     if (!t) continue;
     v[4] = Checked_Add(v[4], t->cost);

@@ -27,6 +27,7 @@ void TMap::m_Clear() {
   f_units.assign(1, TMap_Unit_Record{});
   f_free_units.clear();
   for (auto& s : f_owner_units) s.clear();
+  for (auto& c : f_owner_type_counts) c.clear();
   f_cargo_lists.clear();
   f_free_cargo_lists.clear();
   f_cargo_transport.clear();
@@ -159,12 +160,12 @@ std::int32_t TMap::m_Get_Unit_Type_Icon(std::int64_t t) const {
 void TMap::m_Rebuild_Unit_Indexes() {
   f_free_units.clear();
   for (auto& s : f_owner_units) s.clear();
+  for (auto& c : f_owner_type_counts) c.clear();
   for (std::int32_t id = 1; id <= f_unit_count; ++id) {
-    const TMap_Unit_Record& u = f_units[std::size_t(id)];
-    if (u.id == 0)
+    if (f_units[std::size_t(id)].id == 0)
       f_free_units.insert(id);
     else
-      f_owner_units[u.owner].insert(id);
+      m_Index_Record(id);
   }
   f_free_cargo_lists.clear();
   f_cargo_transport.assign(f_cargo_lists.size(), 0);
@@ -190,16 +191,30 @@ void TMap::m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list) {
   if (list >= 1 && list <= f_cargo_lists.size()) f_cargo_transport[list - 1] = id;
 }
 
+void TMap::m_Index_Record(std::int32_t id) {
+  const TMap_Unit_Record& u = m_Unit(id);
+  f_owner_units[u.owner].insert(id);
+  std::vector<std::int32_t>& counts = f_owner_type_counts[u.owner];
+  if (counts.size() <= u.unit_type) counts.resize(std::size_t(u.unit_type) + 1, 0);
+  ++counts[u.unit_type];
+}
+
+void TMap::m_Unindex_Record(std::int32_t id) {
+  const TMap_Unit_Record& u = m_Unit(id);
+  f_owner_units[u.owner].erase(id);
+  --f_owner_type_counts[u.owner][u.unit_type];
+}
+
 void TMap::m_Set_Record_Owner(std::int32_t id, std::uint8_t owner) {
   TMap_Unit_Record& u = m_Unit(id);
-  if (u.id != 0) f_owner_units[u.owner].erase(id);
+  if (u.id != 0) m_Unindex_Record(id);
   u.owner = owner;
-  if (u.id != 0) f_owner_units[owner].insert(id);
+  if (u.id != 0) m_Index_Record(id);
 }
 
 void TMap::m_Free_Slot(std::int32_t id) {
   TMap_Unit_Record& u = m_Unit(id);
-  if (u.id != 0) f_owner_units[u.owner].erase(id);
+  if (u.id != 0) m_Unindex_Record(id);
   if (u.cargo_list != 0) m_Set_Record_Cargo_List(id, 0);
   u = TMap_Unit_Record{};
   f_free_units.insert(id);
@@ -230,9 +245,9 @@ std::int32_t TMap::m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std:
   u.id = id;
   u.region = region;
   u.unit_type = unit_type;
+  u.owner = owner;
   u.moves = moves;
-  f_owner_units[0].insert(id);
-  m_Set_Record_Owner(id, owner);
+  m_Index_Record(id);
   m_Set_Record_Cargo_List(id, cargo_list);
   if (owner != 0)
     if (TEmpire* e = Empire_Get(owner)) {
@@ -341,7 +356,7 @@ void TMap::m_Put_Unit(std::int32_t id, const TMap_Unit_Record& record) {
   if (!m_Valid_Unit_Id(id)) throw ERangeError();
   // Whole records arrive one by one from a file; the indexes follow each.
   TMap_Unit_Record& u = m_Unit(id);
-  if (u.id != 0) f_owner_units[u.owner].erase(id);
+  if (u.id != 0) m_Unindex_Record(id);
   if (u.cargo_list != 0) m_Set_Record_Cargo_List(id, 0);
   f_free_units.erase(id);
   u = record;
@@ -349,7 +364,7 @@ void TMap::m_Put_Unit(std::int32_t id, const TMap_Unit_Record& record) {
   if (u.id == 0)
     f_free_units.insert(id);
   else
-    f_owner_units[u.owner].insert(id);
+    m_Index_Record(id);
   m_Set_Record_Cargo_List(id, record.cargo_list);
 }
 
@@ -379,9 +394,14 @@ bool TMap::m_Any_Unit_With_Moves(std::uint8_t player) const {
 }
 
 double TMap::m_Sum_Unit_Type_Value(std::uint8_t player) const {
+  // Summed by unit type from the owner's counts, so that upkeep, which is
+  // recomputed whenever a unit comes, goes or changes sides, never walks the
+  // owner's units.
   double sum = 0;
-  for (std::int32_t id : f_owner_units[player])
-    if (const TWorld_Unit_Type* t = World_Unit_Type(f_units[std::size_t(id)].unit_type)) sum += t->supply_cost;
+  const std::vector<std::int32_t>& counts = f_owner_type_counts[player];
+  for (std::size_t type = 1; type < counts.size(); ++type)
+    if (counts[type] > 0)
+      if (const TWorld_Unit_Type* t = World_Unit_Type(std::int64_t(type))) sum += double(counts[type]) * t->supply_cost;
   return sum;
 }
 

@@ -162,15 +162,19 @@ public:
   // Record of a valid id, for the map's own regions: no range check.
   const TMap_Unit_Record& m_Unit_Ref(std::int32_t id) const { return f_units[std::size_t(id)]; }
   bool m_Valid_Unit_Id(std::int64_t id) const { return id >= 1 && id <= f_unit_count; }
+  // The ids of the records of an owner, in id order (carried units too).
+  const std::set<std::int32_t>& m_Get_Unit_Ids_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
 
 private:
   TMap_Unit_Record& m_Unit(std::int64_t id) { return f_units[std::size_t(id)]; }
   void m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list);
   void m_Set_Record_Owner(std::int32_t id, std::uint8_t owner);
   void m_Free_Slot(std::int32_t id);
+  // Enters a used record into the owner indexes, or takes it out.
+  void m_Index_Record(std::int32_t id);
+  void m_Unindex_Record(std::int32_t id);
   void m_Rebuild_Unit_Indexes();
   void m_Update_Upkeep_Of(std::uint8_t owner);
-  const std::set<std::int32_t>& m_Units_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
 
   std::string f_version;
   std::int32_t f_region_count = 0;
@@ -184,6 +188,8 @@ private:
   std::set<std::int32_t> f_free_units;
   // Ids of the units of each owner, in id order.
   std::array<std::set<std::int32_t>, 256> f_owner_units;
+  // Records of each owner by unit type (type t at t); upkeep sums from these.
+  std::array<std::vector<std::int32_t>, 256> f_owner_type_counts;
 
   std::vector<TMap_Cargo_List> f_cargo_lists;  // list k at index k - 1
   std::set<std::int32_t> f_free_cargo_lists;    // lists with count 0, lowest first

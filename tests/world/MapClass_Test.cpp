@@ -86,6 +86,42 @@ TEST_F(Map_Units, AddingAnOwnedUnitCountsItBoughtAndRecomputesUpkeep) {
   EXPECT_EQ(Counters(e, UT_INFANTRY).current, 1);
 }
 
+TEST_F(Map_Units, UpkeepFollowsUnitsThatChangeSidesAndRecordsReadFromAFile) {
+  empires.m_Create_Empires(2);
+  World_Unit_Types[UT_INFANTRY - 1].supply_cost = 0.5f;
+  World_Unit_Types[UT_TRUCK - 1].supply_cost = 0.25f;
+  const std::int32_t a = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
+  const std::int32_t b = map.m_Add_Unit(0, UT_TRUCK, 1, 0, 0);
+  map.m_Add_Unit(0, UT_TRUCK, 2, 0, 0);
+  map.m_Add_Unit(0, 99, 2, 0, 0);  // a missing unit type costs nothing
+  TEmpire &p1 = *empires.m_Get_Empire(1), &p2 = *empires.m_Get_Empire(2);
+  struct Row {
+    const char* step;
+    double sum1, sum2;
+  };
+  auto check = [&](const Row& r) {
+    EXPECT_DOUBLE_EQ(map.m_Sum_Unit_Type_Value(1), r.sum1) << r.step;
+    EXPECT_DOUBLE_EQ(map.m_Sum_Unit_Type_Value(2), r.sum2) << r.step;
+    p1.m_Update_Upkeep();
+    p2.m_Update_Upkeep();
+    EXPECT_EQ(p1.m_Get_Upkeep(), std::int32_t(r.sum1 + 0.9)) << r.step;
+    EXPECT_EQ(p2.m_Get_Upkeep(), std::int32_t(r.sum2 + 0.9)) << r.step;
+  };
+  check({"added", 0.75, 0.25});
+  map.m_Set_Unit_Owner(a, 2);
+  check({"infantry changed sides", 0.25, 0.75});
+  EXPECT_EQ(p2.m_Get_Upkeep(), 1);
+  map.m_Put_Unit(b, TMap_Unit_Record{b, 0, UT_INFANTRY, 2, 0, 0, 0});
+  check({"record replaced from a file", 0, 1.25});
+  World_Unit_Types[UT_INFANTRY - 1].supply_cost = 2;
+  check({"unit types read again", 0, 4.25});
+  TMap copy;
+  copy.m_Assign(map);
+  EXPECT_DOUBLE_EQ(copy.m_Sum_Unit_Type_Value(2), 4.25);
+  map.m_Reset_Game_State();
+  check({"game state reset", 0, 0});
+}
+
 TEST_F(Map_Units, DeletingATransportDeletesItsCargoAndTheirCargo) {
   empires.m_Create_Empires(1);
   Add_Region(1, REGION_OCEAN, 3, 3);
