@@ -85,6 +85,10 @@ void TData_File_Loader::m_Get_Callbacks(TData_File_Callbacks& callbacks) {
                                             const std::string& detail) {
     m_Report_Formula_Error(formula, field_name, detail);
   };
+  callbacks.m_Report_Out_Of_Range = [this](const std::string& value, const std::string& field_name,
+                                           std::int64_t low, std::int64_t high, std::int64_t used) {
+    m_Report_Out_Of_Range(value, field_name, low, high, used);
+  };
 }
 
 // ---------------------------------------------------------------- converters

@@ -23,6 +23,9 @@ struct TData_File_Callbacks {
   std::function<void(const std::string& text)> m_Add_Error;
   std::function<void(const std::string& formula, const std::string& field_name, const std::string& detail)>
       m_Report_Formula_Error;
+  std::function<void(const std::string& value, const std::string& field_name, std::int64_t low, std::int64_t high,
+                     std::int64_t used)>
+      m_Report_Out_Of_Range;
 };
 
 class TData_File_Loader {
