@@ -40,6 +40,7 @@ void TIo_Writer::m_Flush() {
 
 void TIo_Writer::m_Write_Bytes(const void* data, std::size_t count) {
   const char* p = static_cast<const char*>(data);
+  f_written += count;
   if (!f_file) {
     f_buffer.append(p, count);
     return;

@@ -58,6 +58,8 @@ public:
   void m_Close();
   // Everything written so far (memory writers only).
   const std::string& m_Bytes() const { return f_buffer; }
+  // The number of bytes written so far (file and memory writers).
+  std::uint64_t m_Bytes_Written() const { return f_written; }
 
 private:
   void m_Flush();
@@ -65,6 +67,7 @@ private:
   std::FILE* f_file = nullptr;
   std::string f_file_name;
   std::string f_buffer;
+  std::uint64_t f_written = 0;
 };
 
 // Reads values from a file or from bytes in memory.

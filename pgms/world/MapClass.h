@@ -38,6 +38,23 @@ struct TMap_Cargo_List {
 // Answers of TMap.m_Get_Unit_Cargo_Size for a unit that never fits.
 constexpr std::int32_t Cargo_Size_Never_Fits = 999999;
 
+// Answers of the map queries for a region that cannot be reached:
+// m_Get_Region_Distance, and every other search.
+constexpr std::int32_t Region_Distance_Unreachable = 99999999;
+constexpr std::int32_t Search_Unreachable = 99999;
+// A search lists at most this many regions.
+constexpr std::size_t Search_Output_Limit = 500;
+// The version the game writes into its map files.
+extern const char* const Map_File_Version;
+
+// Compares two version texts number by number ("0.9" < "0.12" < "1.09"):
+// negative, 0 or positive. A text that is empty or has a part that is not
+// a number raises EConvertError.
+int Map_Version_Compare(const std::string& a, const std::string& b);
+
+class TIo_Reader;
+class TIo_Writer;
+
 class TMap {
 public:
   TMap();
@@ -159,6 +176,52 @@ public:
   void m_Get_Regions_In_Range(std::int32_t from, std::int32_t steps, std::vector<std::int32_t>& regions,
                               std::uint8_t region_kind);
 
+  // Step distance over the connections; Region_Distance_Unreachable when
+  // the target cannot be reached, or when either region is not a region of
+  // the map (a carried unit stands in region 0, which is nowhere). With the
+  // owner rule on, the walk leaves only regions the player owns and unowned
+  // regions free of foreign units; region kind 0 admits any kind.
+  std::int32_t m_Get_Region_Distance(std::int32_t from, std::int32_t to, std::uint8_t player, bool owner_rule,
+                                     std::uint8_t region_kind);
+  // Steps to the nearest region the player owns (0 for an owned start), or
+  // Search_Unreachable; movement type 0 admits any region.
+  std::int32_t m_Find_Nearest_Owned_Region(std::int32_t from, std::uint8_t player, std::int32_t& region,
+                                           std::uint8_t movement_type);
+  // The nearest transport of the unit's owner with room for it, and the
+  // region it stands in; steps or Search_Unreachable. A carried unit, and a
+  // transport that is itself carried, have no region to search from.
+  std::int32_t m_Find_Transport(std::int32_t unit, std::int32_t& transport, std::int32_t& region);
+  // The regions a unit of the movement type can enter within the maximum
+  // steps, each with its step count, in the order found (at most 500).
+  // Mode 1: ordinary movement; modes 2 and 9: the move may end where
+  // foreign units stand or in a combat region where the player fights.
+  void m_Get_Move_Range(std::int32_t from, std::uint8_t movement_type, std::vector<std::int32_t>& steps,
+                        std::vector<std::int32_t>& regions, std::int32_t mode, std::uint8_t player,
+                        std::int32_t maximum_steps);
+  // The regions reached within the maximum levels over land (terrain mode
+  // 2), ocean (3) or both (1 and 4); the start is not listed; at most 500.
+  void m_Get_Reach_By_Terrain(std::int32_t from, std::int32_t terrain_mode, std::vector<std::int32_t>& regions,
+                              std::int32_t maximum_steps);
+  // The path from `from` to `to` through the first `allowed_count` allowed
+  // regions: path[0] is the first region after the start, the last entry
+  // the target; empty when the target is not reached within 101 steps.
+  // An allowed count above 500 (or above the list's size) is an ERangeError.
+  void m_Find_Path(std::int32_t from, std::int32_t to, std::vector<std::int32_t>& path, std::uint8_t player,
+                   std::int32_t mode, const std::vector<std::int32_t>& allowed, std::int32_t allowed_count);
+
+  // CurrentMap.map. The partial form carries only what changes in play, for
+  // a peer that holds the same generated map. Loading reads into a fresh
+  // map and takes it only when the whole file was read: a broken file is
+  // reported ("Load file error: ") and leaves this map as it was.
+  bool m_Save_To_File(const std::string& file_name, bool partial, const std::string& version);
+  bool m_Load_From_File(const std::string& file_name, bool partial, const std::string& version);
+  // Sets the map's version and writes the chosen form.
+  bool Save(TIo_Writer& w, bool partial, const std::string& version);
+  // Reads what Save wrote; `version` is the version of the program that
+  // wrote the file (files from before 0.12 start without one). Raises on
+  // bad data, leaving this map as it was.
+  bool m_Load(TIo_Reader& r, bool partial, const std::string& version);
+
   // Record of a valid id, for the map's own regions: no range check.
   const TMap_Unit_Record& m_Unit_Ref(std::int32_t id) const { return f_units[std::size_t(id)]; }
   bool m_Valid_Unit_Id(std::int64_t id) const { return id >= 1 && id <= f_unit_count; }
@@ -166,6 +229,16 @@ public:
   const std::set<std::int32_t>& m_Get_Unit_Ids_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
 
 private:
+  // Marks every region the walk of m_Get_Region_Distance reaches from
+  // `from` with its step count + 1 (0: not reached); stops once `to` is
+  // marked when `to` is not 0.
+  void m_Mark_Distances(std::int32_t from, std::int32_t to, std::uint8_t player, bool owner_rule,
+                        std::uint8_t region_kind);
+  // Map file: the regions holding what is written, and taking a loaded map.
+  bool m_Region_Written(std::int32_t id) const;
+  void m_Load_Into(TIo_Reader& r, bool partial, const std::string& version);
+  void m_Take_Loaded(TMap& loaded);
+
   TMap_Unit_Record& m_Unit(std::int64_t id) { return f_units[std::size_t(id)]; }
   void m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list);
   void m_Set_Record_Owner(std::int32_t id, std::uint8_t owner);

@@ -10,6 +10,8 @@
 #include "Vector_Types.h"
 
 class TMap;
+class TIo_Reader;
+class TIo_Writer;
 
 // Region kinds.
 constexpr std::uint8_t REGION_LAND = 1;
@@ -167,6 +169,12 @@ public:
                                std::int32_t& y, std::int32_t picture_width, std::int32_t picture_height);
   bool m_Pick_Lower_Marker_Square();
   bool m_Pick_Upper_Marker_Square();
+
+  // The region's record in CurrentMap.map, full or partial form (the
+  // partial form carries only what changes in play). Loading the full form
+  // clears the region first; the partial form overwrites what it carries.
+  void Save(TIo_Writer& w, bool partial) const;
+  void m_Load(TIo_Reader& r, bool partial);
 
 private:
   friend class TMap;

@@ -12,6 +12,7 @@ void TWorld_Event_Log_Link::m_Add_Region_Captured(std::int32_t, std::uint8_t, st
 bool TWorld_Main_Screen_Link::m_Exists() const { return false; }
 void TWorld_Main_Screen_Link::Map_Ownership_Changed() {}
 void TWorld_Main_Screen_Link::m_Set_Camera(const TVector&, const TVector&, bool, const TVector&) {}
+void TWorld_Main_Screen_Link::m_Add_Notice(const std::string&) {}
 
 TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
 TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Vector_Types.h"
 
@@ -26,6 +27,8 @@ public:
   virtual void Map_Ownership_Changed();
   // Hands a camera to the main screen (eye, look-at, force flag, up).
   virtual void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up);
+  // Adds a line to the notices of the main screen.
+  virtual void m_Add_Notice(const std::string& text);
 };
 
 // The links in force (never null).

@@ -20,6 +20,9 @@ struct TWorld_Unit_Type {
   std::int32_t movement_amount = 0;
   std::int32_t sight_range = 0;
   bool takes_part_in_combat = true;
+  // Combat values per unit.
+  std::int32_t hit_points = 0, initiative = 0, combat_damage_min = 0, combat_damage_max = 0;
+  bool transported_units_participate_in_combat = false;
   std::int32_t transporting_capacity = 0;
   // Transporting entries: carried unit family, space.
   std::vector<std::pair<std::string, std::int32_t>> transporting;
