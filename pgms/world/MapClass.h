@@ -209,6 +209,11 @@ public:
   void m_Find_Path(std::int32_t from, std::int32_t to, std::vector<std::int32_t>& path, std::uint8_t player,
                    std::int32_t mode, const std::vector<std::int32_t>& allowed, std::int32_t allowed_count);
 
+  // Cuts a path after its first stopping region: a region where units of
+  // another player stand or a battle is pending stays as the last leg; a
+  // leg that is not a region ends the path before it.
+  void m_Trim_Path(std::vector<std::int32_t>& path, std::uint8_t player) const;
+
   // CurrentMap.map. The partial form carries only what changes in play, for
   // a peer that holds the same generated map. Loading reads into a fresh
   // map and takes it only when the whole file was read: a broken file is

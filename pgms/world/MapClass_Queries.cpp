@@ -316,3 +316,19 @@ void TMap::m_Find_Path(std::int32_t from, std::int32_t to, std::vector<std::int3
   }
   std::reverse(path.begin(), path.end());
 }
+
+void TMap::m_Trim_Path(std::vector<std::int32_t>& path, std::uint8_t player) const {
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const TMap_Region* r = m_Get_Region(path[i]);
+    if (!r) {
+      path.resize(i);
+      return;
+    }
+    std::uint8_t o1, o2;
+    r->m_Get_Unit_Owners(o1, o2);
+    if (Is_Foreign(o1, player) || Is_Foreign(o2, player) || m_Is_Combat_Region(path[i])) {
+      path.resize(i + 1);
+      return;
+    }
+  }
+}
