@@ -357,3 +357,23 @@ TEST_F(G_Textures, DeletingDeviceObjectsEmptiesTheListForGood) {
   list().m_Draw_All({0, 0, 2, 2}, again, false);
   EXPECT_EQ(f_device->Draw_Records().size(), 1u);
 }
+
+TEST_F(G_Textures, ASlotWhoseGenerationsAreUsedUpIsRetired) {
+  Debug_Sections[DEBUG_ENGINE_STARTUP] = false;
+  std::int32_t h = 0;
+  for (int i = 0; i < 0x8000; ++i) {
+    h = list().m_Create_Flexible_Texture(1, 1, 1, 0);
+    ASSERT_EQ(TGTexture_List::m_Handle_Slot(h), 1);
+    list().m_Unload_Texture(h);
+  }
+  EXPECT_EQ(h, 0x7FFF0001);  // the last handle slot 1 can give
+  // Slot 1 is never filled again, so no handle it gave can come back.
+  const std::int32_t next = list().m_Create_Flexible_Texture(1, 1, 1, 0);
+  EXPECT_EQ(next, 2);
+  EXPECT_EQ(list().m_Count(), 2);
+  // Also not after the list was cleared.
+  list().m_Clear();
+  EXPECT_EQ(list().m_Create_Flexible_Texture(1, 1, 1, 0), 2 + GENERATION);
+  EXPECT_EQ(list().m_Count(), 2);
+  EXPECT_EQ(list().m_Get_Texture(1), nullptr);
+}
