@@ -1,7 +1,11 @@
 #include "Datafile_TerrainTiles.h"
 
+#include <set>
+
 #include "Errors.h"
+#include "Image_Files.h"
 #include "Io.h"
+#include "Path.h"
 
 TTerrain_Tile_List* Terrain_Tile_List = nullptr;
 
@@ -121,14 +125,52 @@ void TTerrain_Tile_Data_File_Loader::m_After_Last_Record() {
   if (!base_ocean) m_Add_Error("No terrain tile of type \"Base Ocean\": new worlds cannot be generated.");
 }
 
-bool Datafile_TerrainTiles_Load(const std::string& file_name, TList_Dialog_Owner* owner) {
+std::vector<std::string> Terrain_Tiles_Check_Basic_Bitmaps(
+    const TTerrain_Tile_List& list, const std::function<std::string(const std::string&)>& resolve_file) {
+  std::vector<std::string> errors;
+  std::set<std::string> seen;
+  for (std::uint16_t i = 1; i <= list.m_Count(); ++i) {
+    const std::string& name = list.m_Get_Item(i)->f_tile_basic_bitmap;
+    if (name.empty() || !seen.insert(Text_Lower_Case(name)).second) continue;
+    const std::string path = resolve_file(name);
+    if (!File_Exists(path)) continue;
+    TImage image;
+    std::string error;
+    if (!Image_Read_File(path, image, &error)) {
+      errors.push_back("Basic tile picture \"" + name + "\" cannot be read: " + error);
+    } else if (image.width != TERRAIN_TILE_BASIC_SIZE || image.height != TERRAIN_TILE_BASIC_SIZE) {
+      errors.push_back("Basic tile picture \"" + name + "\" is " + Int_To_Text(image.width) + " x " +
+                       Int_To_Text(image.height) + " pixels; basic tiles are " +
+                       Int_To_Text(TERRAIN_TILE_BASIC_SIZE) + " x " + Int_To_Text(TERRAIN_TILE_BASIC_SIZE) + ".");
+    }
+  }
+  return errors;
+}
+
+namespace {
+bool Load_Tiles(const std::string& file_name, TList_Dialog_Owner* owner, bool check_pictures) {
   Datafile_TerrainTiles_Free();
   Terrain_Tile_List = new TTerrain_Tile_List();
   TTerrain_Tile_Data_File_Loader loader(file_name, *Terrain_Tile_List);
   loader.m_Load();
-  if (loader.m_Get_Errors().empty()) return true;
-  Report_Datafile_Error(loader.m_Get_Errors(), "Terrain Tiles Datafile", file_name, owner);
+  std::vector<std::string> errors = loader.m_Get_Errors();
+  if (check_pictures && Path_Settings) {
+    std::vector<std::string> more = Terrain_Tiles_Check_Basic_Bitmaps(
+        *Terrain_Tile_List, [](const std::string& name) { return Path_Settings->m_Get_Basic_Tile_Image_File(name); });
+    errors.insert(errors.end(), more.begin(), more.end());
+  }
+  if (errors.empty()) return true;
+  Report_Datafile_Error(errors, "Terrain Tiles Datafile", file_name, owner);
   return false;
+}
+}  // namespace
+
+bool Datafile_TerrainTiles_Load(const std::string& file_name, TList_Dialog_Owner* owner) {
+  return Load_Tiles(file_name, owner, false);
+}
+
+bool Datafile_TerrainTiles_Load_Checked(const std::string& file_name, TList_Dialog_Owner* owner) {
+  return Load_Tiles(file_name, owner, true);
 }
 
 bool Datafile_TerrainTiles_Free() {

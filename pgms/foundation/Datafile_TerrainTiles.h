@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,6 +80,18 @@ private:
   TTerrain_Tile_List& f_list;
 };
 
+// The side of a basic tile picture in pixels: the world's region picture is
+// laid out in cells of this size.
+constexpr std::int32_t TERRAIN_TILE_BASIC_SIZE = 32;
+
+// Checks the basic tile pictures of the tiles (each distinct name once,
+// resolved to a file by the given routine): a picture that is not
+// TERRAIN_TILE_BASIC_SIZE pixels square, or that exists but cannot be read,
+// gives one error line. Pictures not present are left to the step that
+// paints with them.
+std::vector<std::string> Terrain_Tiles_Check_Basic_Bitmaps(
+    const TTerrain_Tile_List& list, const std::function<std::string(const std::string&)>& resolve_file);
+
 // The current terrain tiles; none before the first load.
 extern TTerrain_Tile_List* Terrain_Tile_List;
 
@@ -86,5 +99,8 @@ extern TTerrain_Tile_List* Terrain_Tile_List;
 // loaded without a problem; otherwise the error lines are reported under
 // "Terrain Tiles Datafile" and what was read stays loaded.
 bool Datafile_TerrainTiles_Load(const std::string& file_name, TList_Dialog_Owner* owner);
+// Loads the tiles as above and then checks their basic tile pictures in the
+// game's images\basictiles\ folder; the lines of both go into one report.
+bool Datafile_TerrainTiles_Load_Checked(const std::string& file_name, TList_Dialog_Owner* owner);
 // Frees the current list; true when there was one.
 bool Datafile_TerrainTiles_Free();

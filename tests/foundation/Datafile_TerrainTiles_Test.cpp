@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Datafile_TerrainTiles.h"
+#include "Image_Files.h"
 #include "Test_Support.h"
 
 namespace {
@@ -138,4 +139,27 @@ TEST(Datafile_TerrainTiles, LoadReplacesTheGlobalList) {
   EXPECT_EQ(Terrain_Tile_List->m_Count(), 1);
   EXPECT_TRUE(Datafile_TerrainTiles_Free());
   EXPECT_EQ(Terrain_Tile_List, nullptr);
+}
+
+TEST(Datafile_TerrainTiles, BasicTilePicturesAre32Pixels) {
+  TTemp_Dir dir;
+  auto picture = [&](const std::string& name, std::int32_t w, std::int32_t h) {
+    TImage image;
+    image.Set_Size(w, h);
+    Write_File(dir.path() / name, BMP_Encode_24(image));
+  };
+  picture("b_land.png", 32, 32);
+  picture("b_sea.png", 32, 16);
+  Write_File(dir.path() / "b_broken.png", "BM not a picture");
+  TTerrain_Tile_List list;
+  // b_land.png twice is checked once; b_gone.png is not there.
+  ASSERT_EQ(Load(Base_Tiles + Tile("land.png", "Land") + Tile("sea.png", "Ocean") + Tile("broken.png", "Land") +
+                     Tile("gone.png", "Land"),
+                 list),
+            std::vector<std::string>{});
+  std::vector<std::string> errors = Terrain_Tiles_Check_Basic_Bitmaps(
+      list, [&](const std::string& name) { return dir.design() + name; });
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0], "Basic tile picture \"b_sea.png\" is 32 x 16 pixels; basic tiles are 32 x 32.");
+  EXPECT_EQ(errors[1].rfind("Basic tile picture \"b_broken.png\" cannot be read: ", 0), 0u) << errors[1];
 }
