@@ -563,3 +563,16 @@ TEST_F(Datafile_Units, LoadAndFree) {
   EXPECT_EQ(missing.rows, (std::vector<std::string>{"Unable to load data file: \"" + dir.design() + "None.txt\"."}));
   Datafile_Units_Free();
 }
+
+TEST_F(Datafile_Units, HugeCountsAreClamped) {
+  // A count no file holds would ask for billions of missing keys: it is
+  // reported and read as 65535.
+  TLoaded r = Load(Record(With(Fighter_Fields(), {{"Number of Ranged Fire Damages", "2,000,000,000"}})));
+  ASSERT_EQ(r.errors.size(), 1u + 2u * 65535u - 2u);
+  EXPECT_EQ(r.errors[0],
+            "Value \"2,000,000,000\" for Number of Ranged Fire Damages in record \"Fighter Mk1\" is outside 0..65535; "
+            "65535 is used.");
+  EXPECT_EQ(r.errors[1], "Could not find field \"Ranged Fire Damage 2 Target Type\" in record \"Fighter Mk1\".");
+  ASSERT_EQ(r.list->m_Count(), 1);
+  EXPECT_EQ(r.list->m_Get_Item(1)->m_Get_Ranged_Damage_Modifier(UNIT_MOVEMENT_UNDERSEA), 25);
+}
