@@ -57,6 +57,8 @@ case "$mode" in
     export DISPLAY="$display" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
     export GLOBARCH_HOME="$top" GLOBARCH_USER_DIR="$work/user" XDG_CONFIG_HOME="$work/config"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    # Leaks inside third-party libraries only (see the file).
+    export LSAN_OPTIONS="suppressions=$top/tools/lsan_suppressions.txt:print_suppressions=0"
     cd "$top/build/asan"
     ctest -j "$jobs" --output-on-failure --timeout 300
     ;;

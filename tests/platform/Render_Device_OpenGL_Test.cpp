@@ -1,0 +1,279 @@
+// The OpenGL device against the headless device: the same scene drawn on
+// both must read back the same pixels within a small tolerance. Needs a
+// display (tools/globarch.sh test starts a virtual one); without one the
+// tests are skipped.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "Render_Device_Headless.h"
+#include "Render_Device_OpenGL.h"
+
+namespace {
+
+constexpr std::uint32_t WIDTH = 96, HEIGHT = 64;
+
+bool Display_Available() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+// An OpenGL device of WIDTH x HEIGHT, or a failure message. With a display
+// present the device must open.
+struct TGL_Fixture {
+  std::unique_ptr<TRender_System> system;
+  std::unique_ptr<TRender_Device> device;
+  std::string failure;
+
+  TGL_Fixture() {
+    system = Create_OpenGL_Render_System();
+    if (!system) {
+      failure = "no OpenGL render system: " + OpenGL_Last_Error();
+      return;
+    }
+    TDevice_Params p;
+    p.Width = WIDTH;
+    p.Height = HEIGHT;
+    p.Title = "Globarch device test";
+    const HRESULT r = system->Create_Device(p, device);
+    if (FAILED(r)) failure = "no OpenGL device: " + Device_Error_String(r) + " " + OpenGL_Last_Error();
+  }
+  ~TGL_Fixture() {
+    device.reset();
+    system.reset();
+  }
+};
+
+#define REQUIRE_GL_DEVICE(fixture)                                            \
+  if (!Display_Available()) GTEST_SKIP() << "no display: OpenGL device not tested"; \
+  TGL_Fixture fixture;                                                          \
+  ASSERT_TRUE(fixture.device) << fixture.failure
+
+struct TQuad {
+  TDevice_Screen_Vertex v[4];
+  // A screen rectangle covering pixels left..right-1, top..bottom-1, as the
+  // game's 2D routines build it; colours per corner (top-left clockwise).
+  TQuad(float left, float top, float right, float bottom, TColor c0, TColor c1, TColor c2, TColor c3, float u1 = 1,
+        float v1 = 1) {
+    const float x0 = left - 0.5f, y0 = top - 0.5f, x1 = right - 0.5f, y1 = bottom - 0.5f;
+    v[0] = {x0, y0, 0.5f, 1.0f, c0, 0, 0};
+    v[1] = {x1, y0, 0.5f, 1.0f, c1, u1, 0};
+    v[2] = {x1, y1, 0.5f, 1.0f, c2, u1, v1};
+    v[3] = {x0, y1, 0.5f, 1.0f, c3, 0, v1};
+  }
+};
+
+void Check(HRESULT r, const char* what) { ASSERT_EQ(r, S_OK) << what << ": " << Device_Error_String(r); }
+
+void Draw_Quad(TRender_Device& d, const TQuad& q) {
+  Check(d.SetFVF(FVF_SCREEN_VERTEX), "SetFVF");
+  Check(d.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, q.v, sizeof(TDevice_Screen_Vertex)), "DrawPrimitiveUP");
+}
+
+// What the scene leaves for comparison.
+struct TScene_Result {
+  std::vector<TColor> back, target;
+  std::uint32_t target_w = 0, target_h = 0;
+};
+
+// A 3 x 3 picture (padded to 4 x 4) with transparent, half-transparent and
+// colour-keyed texels.
+std::vector<TColor> Picture() {
+  return {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,  //
+          0x80FFFFFFu, 0xFF00FFFFu, 0x00FF00FFu,  //
+          0xFF123456u, 0xC0808000u, 0xFFFFFF00u};
+}
+
+// The scene: a cleared back buffer; a textured, tinted, blended quad
+// (point-sampled, colour key, padding, alpha test without a function); a
+// render-target pass (clear, Gouraud quad blended by destination alpha,
+// which a render target reads as 1) drawn back into the back buffer tinted
+// and blended; a lit world quad with a depth-tested one behind it.
+void Draw_Scene(TRender_Device& d, TScene_Result& out) {
+  Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040u, 1.0f, 0), "Clear");
+  Check(d.BeginScene(), "BeginScene");
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+
+  // Textured, tinted, blended quad: each texel 8 x 8 pixels.
+  const std::vector<TColor> pic = Picture();
+  TDevice_Texture tex = 0;
+  Check(d.Create_Texture_From_Pixels(3, 3, pic.data(), 0xFFFFFF00u, 0, D3DPOOL_MANAGED, tex), "texture");
+  Check(d.SetTexture(0, tex), "SetTexture");
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_BOTHSRCALPHA);  // sets both factors
+  d.SetRenderState(D3DRS_DESTBLEND, 0);                     // ignored
+  d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);               // function ALWAYS: no effect
+  Draw_Quad(d, TQuad(4, 4, 36, 36, 0xFFFF8080u, 0xFFFF8080u, 0xE0FFFFFFu, 0xE0FFFFFFu));
+  d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+
+  // Render-target pass.
+  TDevice_Texture rt = 0;
+  Check(d.CreateTexture(32, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, rt), "render target");
+  TDevice_Surface rt_surface = 0, back = 0;
+  Check(d.GetSurfaceLevel(rt, 0, rt_surface), "GetSurfaceLevel");
+  Check(d.GetRenderTarget(0, back), "GetRenderTarget");
+  Check(d.SetRenderTarget(0, rt_surface), "SetRenderTarget");
+  Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00406080u, 1.0f, 0), "Clear target");
+  Check(d.SetTexture(0, 0), "SetTexture none");
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_DESTALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVDESTALPHA);
+  Draw_Quad(d, TQuad(4, 2, 28, 14, 0x10FF0000u, 0x1000FF00u, 0x100000FFu, 0x10FFFFFFu));
+  Check(d.SetRenderTarget(0, back), "SetRenderTarget back");
+  Check(d.SetTexture(0, rt), "SetTexture target");
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  Draw_Quad(d, TQuad(44, 4, 76, 20, 0xC0FFFFFFu, 0xC0FFFFFFu, 0xC0FFFFFFu, 0xC0FFFFFFu));
+
+  // Lit world quads (identity transforms: world = clip space). The CPU
+  // lighting gives ambient x material ambient + emissive, alpha from the
+  // vertex; the second quad lies behind the first and fails the depth test.
+  Check(d.SetTexture(0, 0), "SetTexture none");
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  d.SetRenderState(D3DRS_LIGHTING, 1);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  d.SetRenderState(D3DRS_AMBIENT, Make_Color(100, 100, 100, 0));
+  TMaterial m;
+  m.Ambient = {1.0f, 0.5f, 0.25f, 1.0f};
+  m.Emissive = {0.0f, 0.1f, 0.0f, 0.0f};
+  d.SetMaterial(m);
+  Check(d.SetFVF(FVF_LVERTEX), "SetFVF world");
+  auto world_quad = [&](float x0, float y0, float x1, float y1, float z, TColor c) {
+    const TDevice_LVertex v[4] = {{x0, y0, z, c, 0, 0, 0},
+                                  {x1, y0, z, c, 0, 1, 0},
+                                  {x1, y1, z, c, 0, 1, 1},
+                                  {x0, y1, z, c, 0, 0, 1}};
+    Check(d.DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof(TDevice_LVertex)), "DrawPrimitiveUP world");
+  };
+  world_quad(-0.25f, -0.75f, 0.5f, -0.125f, 0.25f, 0xFF00FF00u);
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  world_quad(0.0f, -1.0f, 1.0f, -0.5f, 0.75f, 0xFFFF00FFu);  // behind: only its uncovered part shows
+  Check(d.EndScene(), "EndScene");
+
+  std::uint32_t w = 0, h = 0;
+  Check(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, out.back), "Read_Surface back");
+  EXPECT_EQ(w, WIDTH);
+  EXPECT_EQ(h, HEIGHT);
+  Check(d.Read_Surface(rt_surface, out.target_w, out.target_h, out.target), "Read_Surface target");
+  Check(d.Release_Texture(rt), "Release_Texture");
+  Check(d.Release_Texture(tex), "Release_Texture");
+}
+
+int Channel_Difference(TColor a, TColor b) {
+  int most = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int d = std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF));
+    most = std::max(most, d);
+  }
+  return most;
+}
+
+// Every pixel within the tolerance; the first few differences reported.
+void Expect_Same_Pixels(const std::vector<TColor>& gl, const std::vector<TColor>& headless, std::uint32_t width,
+                        const char* what, int tolerance = 3) {
+  ASSERT_EQ(gl.size(), headless.size()) << what;
+  int reported = 0, differing = 0;
+  for (std::size_t i = 0; i < gl.size(); ++i) {
+    if (Channel_Difference(gl[i], headless[i]) <= tolerance) continue;
+    ++differing;
+    if (reported++ < 8)
+      ADD_FAILURE() << what << " pixel (" << i % width << ", " << i / width << "): OpenGL " << std::hex << gl[i]
+                    << ", headless " << headless[i];
+  }
+  EXPECT_EQ(differing, 0) << what;
+}
+
+}  // namespace
+
+TEST(Render_Device_OpenGL, SystemListsAdaptersAndFormats) {
+  if (!Display_Available()) GTEST_SKIP() << "no display: OpenGL device not tested";
+  std::unique_ptr<TRender_System> system = Create_Render_System(TRender_System_Kind::OpenGL);
+  ASSERT_TRUE(system) << OpenGL_Last_Error();
+  ASSERT_GE(system->Get_Adapter_Count(), 1u);
+  std::string name;
+  EXPECT_EQ(system->Get_Adapter_Description(0, name), S_OK);
+  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(system->Get_Adapter_Description(system->Get_Adapter_Count(), name), D3DERR_INVALIDCALL);
+  ASSERT_GE(system->Get_Adapter_Mode_Count(0, D3DFMT_X8R8G8B8), 1u);
+  EXPECT_EQ(system->Get_Adapter_Mode_Count(0, D3DFMT_R5G6B5), 0u);
+  TDisplay_Mode mode;
+  ASSERT_EQ(system->Enum_Adapter_Modes(0, D3DFMT_X8R8G8B8, 0, mode), S_OK);
+  EXPECT_GT(mode.Width, 0u);
+  EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(system->Check_Device_Format(0, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8), S_OK);
+  EXPECT_EQ(system->Check_Device_Format(0, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5), D3DERR_NOTAVAILABLE);
+  std::unique_ptr<TRender_Device> device;
+  TDevice_Params bad;
+  bad.Width = 0;
+  EXPECT_EQ(system->Create_Device(bad, device), D3DERR_INVALIDCALL);
+  EXPECT_FALSE(device);
+}
+
+TEST(Render_Device_OpenGL, SceneMatchesHeadlessDevice) {
+  REQUIRE_GL_DEVICE(gl);
+  TScene_Result gl_result;
+  Draw_Scene(*gl.device, gl_result);
+  ASSERT_FALSE(HasFailure());
+
+  TDevice_Params p;
+  p.Width = WIDTH;
+  p.Height = HEIGHT;
+  TRender_Device_Headless headless(p);
+  TScene_Result headless_result;
+  Draw_Scene(headless, headless_result);
+
+  Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
+  EXPECT_EQ(gl_result.target_w, 32u);
+  EXPECT_EQ(gl_result.target_h, 16u);
+  Expect_Same_Pixels(gl_result.target, headless_result.target, 32, "render target");
+
+  // A few pixels by value, whatever the two devices share.
+  auto at = [&](std::uint32_t x, std::uint32_t y) { return gl_result.back[y * WIDTH + x]; };
+  EXPECT_EQ(at(0, 0), 0xFF203040u);                         // clear colour outside everything
+  EXPECT_LE(Channel_Difference(at(8, 4), 0xFFFF0000u), 1);  // red texel x opaque pink tint (red stays)
+  EXPECT_EQ(at(36, 8), 0xFF203040u);                        // the padding column is not drawn: quad ends at 35
+  EXPECT_LE(Channel_Difference(at(28, 28), 0xFF203040u), 1);  // colour-keyed texel: transparent
+  // Render target: destination alpha reads 1, so the Gouraud quad replaces
+  // the clear colour; outside it the clear colour with alpha 1.
+  EXPECT_EQ(gl_result.target[0], 0xFF406080u);
+  EXPECT_LE(Channel_Difference(gl_result.target[2 * 32 + 4], 0xFFFF0000u), 12);
+  // The lit quad: ambient (100/255) x material ambient + emissive.
+  const TColor lit = at(48, 48);
+  EXPECT_LE(Channel_Difference(lit, Make_Color(100, 76, 25)), 2) << std::hex << lit;
+}
+
+TEST(Render_Device_OpenGL, PresentResetAndTextureErrors) {
+  REQUIRE_GL_DEVICE(gl);
+  TRender_Device& d = *gl.device;
+  EXPECT_NE(d.Get_Native_Window(), nullptr);
+  EXPECT_GE(d.Get_Max_Texture_Size(), 1024u);
+  TDevice_Texture tex = 0;
+  const TColor pixel = 0xFF112233u;
+  EXPECT_EQ(d.Create_Texture_From_Pixels(0, 1, &pixel, 0, 0, D3DPOOL_MANAGED, tex), D3DERR_INVALIDCALL);
+  ASSERT_EQ(d.Create_Texture_From_Pixels(1, 1, &pixel, 0, 0, D3DPOOL_MANAGED, tex), S_OK);
+  std::uint32_t w = 0, h = 0;
+  std::vector<TColor> pixels;
+  ASSERT_EQ(d.Read_Surface(tex, w, h, pixels), S_OK);
+  ASSERT_EQ(pixels.size(), 1u);
+  EXPECT_EQ(pixels[0], pixel);
+  EXPECT_EQ(d.Release_Texture(tex), S_OK);
+  EXPECT_EQ(d.Release_Texture(tex), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d.Clear(D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0), S_OK);
+  EXPECT_EQ(d.Present(), S_OK);
+  TDevice_Params p;
+  p.Width = 128;
+  p.Height = 96;
+  ASSERT_EQ(d.Reset(p), S_OK);
+  TSurface_Desc desc;
+  ASSERT_EQ(d.Get_BackBuffer_Desc(desc), S_OK);
+  EXPECT_EQ(desc.Width, 128u);
+  EXPECT_EQ(d.Clear(D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0), S_OK);
+  ASSERT_EQ(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, pixels), S_OK);
+  EXPECT_EQ(w, 128u);
+  EXPECT_EQ(pixels[95 * 128 + 127], 0xFF0000FFu);
+}
