@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "Empire.h"
@@ -20,27 +21,27 @@ double Seconds_Since(Clock::time_point start) {
 
 enum : std::uint16_t { INFANTRY = 1, TRUCK, SHIP };
 
-void Set_Up_Types() {
-  World_Unit_Types.clear();
-  TWorld_Unit_Type inf;
-  inf.display_name = inf.internal_name = inf.unit_family = "Infantry";
-  inf.unit_family_id = 1;
-  inf.movement_type = 2;
-  inf.movement_amount = 2;
-  inf.square_size_width = inf.square_size_height = 1;
-  inf.supply_cost = 0.25f;
-  inf.sight_range = 1;
-  World_Unit_Types.push_back(inf);
-  TWorld_Unit_Type truck = inf;
-  truck.display_name = truck.internal_name = truck.unit_family = "Truck";
-  truck.takes_part_in_combat = false;
-  World_Unit_Types.push_back(truck);
-  TWorld_Unit_Type ship = inf;
-  ship.display_name = ship.internal_name = ship.unit_family = "Ship";
-  ship.movement_type = 3;
-  ship.transporting_capacity = 8;
-  ship.transporting = {{"Infantry", 1}, {"Truck", 2}};
-  World_Unit_Types.push_back(ship);
+std::unique_ptr<TUnit_Type> New_Type(const char* name, std::uint8_t movement, bool combat) {
+  auto t = std::make_unique<TUnit_Type>();
+  t->f_display_name = t->f_internal_name = t->f_unit_family = name;
+  t->f_unit_family_id = 1;
+  t->f_movement_type = movement;
+  t->f_movement_amount = 2;
+  t->f_square_size_width = t->f_square_size_height = 1;
+  t->f_supply_cost = 0.25f;
+  t->f_sight_range = 1;
+  t->f_takes_part_in_combat = combat;
+  return t;
+}
+
+void Set_Up_Types(TUnit_Type_List& types) {
+  types.m_Add(New_Type("Infantry", UNIT_MOVEMENT_LAND, true));
+  types.m_Add(New_Type("Truck", UNIT_MOVEMENT_LAND, false));
+  auto ship = New_Type("Ship", UNIT_MOVEMENT_SEA_SURFACE, true);
+  ship->f_transporting_capacity = 8;
+  ship->f_transporting_types = {{"Infantry", 1}, {"Truck", 2}};
+  types.m_Add(std::move(ship));
+  Unit_Type_List = &types;
 }
 
 // 250 land regions in a 25 x 10 block, each beside its own ocean region;
@@ -182,9 +183,11 @@ void Report(const char* title, const TWorld_Run& r) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 20;
-  Set_Up_Types();
+  TUnit_Type_List types;
+  Set_Up_Types(types);
   std::printf("World of 500 regions, 5,000 units, %d rounds\n", rounds);
   Report("Fog of war off", Run(rounds, false));
   Report("Fog of war on (an unloaded land unit recomputes the turn empire's known regions)", Run(rounds, true));
+  Unit_Type_List = nullptr;
   return 0;
 }

@@ -15,12 +15,6 @@
 TEmpire_List* G_Empire_List = nullptr;
 
 namespace {
-constexpr std::uint8_t MOVEMENT_AIR = 1;
-constexpr std::uint8_t MOVEMENT_LAND = 2;
-constexpr std::uint8_t MOVEMENT_SEA_SURFACE = 3;
-constexpr std::uint8_t MOVEMENT_UNDERSEA = 4;
-constexpr std::uint8_t MOVEMENT_SPACE = 5;
-
 // A real truncated towards zero into 32 bits; a value beyond is an error.
 std::int32_t Trunc_To_Int32(double v) {
   double t = std::trunc(v);
@@ -125,16 +119,16 @@ bool TEmpire::m_Delete_Purchase(std::int64_t i) {
 
 bool TEmpire::m_Can_Place_Unit_At(std::int32_t region, std::int64_t unit_type, std::int32_t amount) const {
   const TMap_Region* r = G_Map ? G_Map->m_Get_Region(region) : nullptr;
-  const TWorld_Unit_Type* t = World_Unit_Type(unit_type);
+  const TUnit_Type* t = World_Unit_Type(unit_type);
   if (!r || !t) return false;
-  switch (t->movement_type) {
-    case MOVEMENT_AIR:
-    case MOVEMENT_LAND:
-    case MOVEMENT_SPACE:
+  switch (t->f_movement_type) {
+    case UNIT_MOVEMENT_AIR:
+    case UNIT_MOVEMENT_LAND:
+    case UNIT_MOVEMENT_SPACE:
       if (r->m_Get_Type() != REGION_LAND || r->m_Get_Owner() != f_number) return false;
       break;
-    case MOVEMENT_SEA_SURFACE:
-    case MOVEMENT_UNDERSEA: {
+    case UNIT_MOVEMENT_SEA_SURFACE:
+    case UNIT_MOVEMENT_UNDERSEA: {
       if (r->m_Get_Type() != REGION_OCEAN || f_neutral) return false;
       std::uint8_t first, second;
       r->m_Get_Unit_Owners(first, second);
@@ -144,14 +138,14 @@ bool TEmpire::m_Can_Place_Unit_At(std::int32_t region, std::int64_t unit_type, s
     default:
       return false;
   }
-  if (t->purchase_with_family_id != 0) {
-    if (!r->m_Has_Unit_Family(f_number, t->purchase_with_family_id, false)) return false;
-  } else if (t->purchase_near_family_id != 0) {
-    if (!r->m_Has_Unit_Family(f_number, t->purchase_near_family_id, true)) return false;
+  if (t->f_purchase_with_family_id != 0) {
+    if (!r->m_Has_Unit_Family(f_number, t->f_purchase_with_family_id, false)) return false;
+  } else if (t->f_purchase_near_family_id != 0) {
+    if (!r->m_Has_Unit_Family(f_number, t->f_purchase_near_family_id, true)) return false;
   }
-  if (t->maximum_per_region > 0) {
+  if (t->f_maximum_per_region > 0) {
     const std::int64_t there = r->m_Count_Units_Of_Type(f_number, std::uint16_t(unit_type));
-    if (there + amount > t->maximum_per_region) return false;
+    if (there + amount > t->f_maximum_per_region) return false;
   }
   return true;
 }
@@ -169,8 +163,8 @@ bool TEmpire::m_Is_Purchase_Valid(const TEmpire_Purchase& entry) const {
     case PURCHASE_UNIT:
       return entry.id >= 0 && entry.id <= 65535 && m_Can_Place_Unit_At(entry.region, entry.id, entry.amount);
     case PURCHASE_RESEARCH: {
-      const TWorld_Tech_Area* a = World_Tech_Area(entry.id);
-      return a && std::int64_t(a->maximum_level) >= std::int64_t(m_Get_Tech_Level(entry.id)) + 1;
+      const TTech_Area* a = World_Tech_Area(entry.id);
+      return a && std::int64_t(a->f_maximum_level) >= std::int64_t(m_Get_Tech_Level(entry.id)) + 1;
     }
     default:
       return true;
@@ -197,8 +191,8 @@ std::int32_t TEmpire::m_Count_Queued_Of_Family_At(std::int32_t region, std::uint
   std::int32_t n = 0;
   for (const TEmpire_Purchase& p : f_purchases) {
     if (p.kind != PURCHASE_UNIT || p.region != region) continue;
-    const TWorld_Unit_Type* t = World_Unit_Type(p.id);
-    if (t && t->unit_family_id == family_id) ++n;
+    const TUnit_Type* t = World_Unit_Type(p.id);
+    if (t && t->f_unit_family_id == family_id) ++n;
   }
   return n;
 }
@@ -251,19 +245,19 @@ void TEmpire::m_Set_Statistics(const TEmpire_Statistics& lowest, const TEmpire_S
 // Technology ----------------------------------------------------------------
 
 void TEmpire::m_Init_Tech_Levels(std::int32_t mode) {
-  const std::size_t n = World_Tech_Areas.size();
+  const std::size_t n = std::size_t(World_Tech_Area_Count());
   if (n >= 65536) throw ERangeError();
   f_tech_levels.resize(n, 0);
   for (std::size_t i = 1; i <= n; ++i) {
-    const TWorld_Tech_Area* a = World_Tech_Area(std::int64_t(i));
+    const TTech_Area* a = World_Tech_Area(std::int64_t(i));
     if (!a) continue;
     std::int32_t& level = f_tech_levels[i - 1];
     if (mode == 1)
-      level = a->start_level;
+      level = a->f_start_level;
     else if (mode == 2)
-      level = Checked_Cast<std::int32_t>(a->start_level + (std::int64_t(a->maximum_level) - a->start_level) / 2);
+      level = Checked_Cast<std::int32_t>(a->f_start_level + (std::int64_t(a->f_maximum_level) - a->f_start_level) / 2);
     else if (mode == 3)
-      level = a->maximum_level;
+      level = a->f_maximum_level;
   }
 }
 
@@ -278,24 +272,27 @@ void TEmpire::m_Set_Tech_Level(std::int64_t area, std::int32_t level) {
 }
 
 std::int32_t TEmpire::m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const {
-  for (std::size_t i = 1; i <= World_Tech_Areas.size(); ++i) {
-    const TWorld_Tech_Area* a = World_Tech_Area(std::int64_t(i));
-    if (a && Same_Text_Ignoring_Case(a->m_Get_Name(kind), text)) return m_Get_Tech_Level(std::int64_t(i));
+  for (std::int32_t i = 1; i <= World_Tech_Area_Count(); ++i) {
+    const TTech_Area* a = World_Tech_Area(i);
+    if (a && Same_Text_Ignoring_Case(a->m_Get_Name(kind), text)) return m_Get_Tech_Level(i);
   }
   return 0;
 }
 
 void TEmpire::m_Get_Unlocked_Unit_Types(std::vector<std::string>& names, std::int64_t area) {
   names.clear();
-  auto check = [&](const TWorld_Unit_Type& t) { return !t.requirements || t.requirements(f_number, 1); };
+  // Requirements are checked for the empire at level 1, as the purchase
+  // list checks them.
+  auto check = [&](const TUnit_Type& t) { return t.f_requirements.m_Check(this, 1); };
+  const std::int32_t count = World_Unit_Type_Count();
   std::vector<bool> before;
-  before.reserve(World_Unit_Types.size());
-  for (const TWorld_Unit_Type& t : World_Unit_Types) before.push_back(check(t));
+  before.reserve(std::size_t(count));
+  for (std::int32_t i = 1; i <= count; ++i) before.push_back(check(*World_Unit_Type(i)));
   const std::int32_t level = m_Get_Tech_Level(area);
   m_Set_Tech_Level(area, Checked_Add(level, 1));
   try {
-    for (std::size_t i = 0; i < World_Unit_Types.size(); ++i)
-      if (!before[i] && check(World_Unit_Types[i])) names.push_back(World_Unit_Types[i].display_name);
+    for (std::int32_t i = 1; i <= count; ++i)
+      if (!before[std::size_t(i - 1)] && check(*World_Unit_Type(i))) names.push_back(World_Unit_Type(i)->f_display_name);
   } catch (...) {
     m_Set_Tech_Level(area, level);
     throw;
@@ -566,15 +563,15 @@ void Empire_Compute_Statistics(std::uint8_t empire, TEmpire_Statistics& record) 
   v[3] = land_value != 0 ? Checked_Cast<std::int32_t>(owned_value * 100 / land_value) : 0;
   for (std::int32_t id : G_Map->m_Get_Unit_Ids_Of(empire)) {
     const TMap_Unit_Record& rec = G_Map->m_Unit_Ref(id);
-    const TWorld_Unit_Type* t = World_Unit_Type(rec.unit_type);
+    const TUnit_Type* t = World_Unit_Type(rec.unit_type);
     if (!t) continue;
-    v[4] = Checked_Add(v[4], t->cost);
-    if (Same_Text_Ignoring_Case(t->group, "Land Units") || Same_Text_Ignoring_Case(t->group, "Non-Moving Land Units"))
-      v[5] = Checked_Add(v[5], t->cost);
-    if (Same_Text_Ignoring_Case(t->group, "Air Units") || Same_Text_Ignoring_Case(t->group, "Space Units"))
-      v[6] = Checked_Add(v[6], t->cost);
-    if (Same_Text_Ignoring_Case(t->group, "Ocean Units")) v[7] = Checked_Add(v[7], t->cost);
-    if (Same_Text_Ignoring_Case(t->internal_name, "City")) ++v[8];
+    v[4] = Checked_Add(v[4], t->f_cost);
+    if (Same_Text_Ignoring_Case(t->f_group, "Land Units") || Same_Text_Ignoring_Case(t->f_group, "Non-Moving Land Units"))
+      v[5] = Checked_Add(v[5], t->f_cost);
+    if (Same_Text_Ignoring_Case(t->f_group, "Air Units") || Same_Text_Ignoring_Case(t->f_group, "Space Units"))
+      v[6] = Checked_Add(v[6], t->f_cost);
+    if (Same_Text_Ignoring_Case(t->f_group, "Ocean Units")) v[7] = Checked_Add(v[7], t->f_cost);
+    if (Same_Text_Ignoring_Case(t->f_internal_name, "City")) ++v[8];
   }
 }
 
@@ -635,6 +632,6 @@ void Empire_Get_Summary_Table(TEmpire_Summary_Table& table) {
     if (u.owner > Max_Empires) throw ERangeError();
     TEmpire_Summary_Row& row = table.rows[std::size_t(u.owner - 1)];
     ++row.units;
-    if (const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type)) row.unit_value = Checked_Add(row.unit_value, t->cost);
+    if (const TUnit_Type* t = World_Unit_Type(u.unit_type)) row.unit_value = Checked_Add(row.unit_value, t->f_cost);
   }
 }

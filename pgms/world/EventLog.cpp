@@ -28,9 +28,9 @@ public:
   }
   TText& operator<<(std::int64_t n) { return *this << std::to_string(n); }
   TText& Unit(std::int64_t unit_type) {
-    const TWorld_Unit_Type* t = World_Unit_Type(unit_type);
+    const TUnit_Type* t = World_Unit_Type(unit_type);
     f_missing |= t == nullptr;
-    return *this << (t ? t->display_name : std::string());
+    return *this << (t ? t->f_display_name : std::string());
   }
   TText& Region(std::int32_t id) {
     const TMap_Region* r = Region_Of(id);
@@ -208,8 +208,8 @@ std::int32_t TEvent_Log::m_Add_Combat(std::int32_t date, std::uint8_t attacker,
         TMap_Unit_Record u;
         G_Map->m_Get_Unit(r->m_Get_Unit_Id(i), u);
         if (u.id == 0 || u.owner == 0 || u.owner == attacker) continue;
-        const TWorld_Unit_Type* type = World_Unit_Type(u.unit_type);
-        if (!type || type->takes_part_in_combat) continue;
+        const TUnit_Type* type = World_Unit_Type(u.unit_type);
+        if (!type || type->f_takes_part_in_combat) continue;
         bool counted = false;
         for (TEvent_Log_Destroyed_Row& row : item.f_destroyed_rows)
           if (row.unit_type == u.unit_type) {
@@ -254,14 +254,14 @@ std::int32_t TEvent_Log::m_Add_Research(std::int32_t date, std::uint8_t player, 
                                         std::int32_t level, bool success) {
   TEvent_Log_Item& item = m_Append(date, player, EVENT_RESEARCH, {tech_area, level, success ? 1 : 0, 0, 0});
   Set_Visible(item, {}, {player});
-  const TWorld_Tech_Area* area = World_Tech_Area(tech_area);
+  const TTech_Area* area = World_Tech_Area(tech_area);
   const std::string next = std::to_string(std::int64_t(level) + 1);
   if (!area)
     item.f_text = "Research has failed.";
   else if (success)
-    item.f_text = "Tech level " + next + " in " + area->display_name + " has been developed.";
+    item.f_text = "Tech level " + next + " in " + area->f_display_name + " has been developed.";
   else
-    item.f_text = "Attempt to attain tech level " + next + " in " + area->display_name + " has failed.";
+    item.f_text = "Attempt to attain tech level " + next + " in " + area->f_display_name + " has failed.";
   return m_Get_Count();
 }
 
@@ -370,9 +370,9 @@ void TEvent_Log::m_Get_Player_Totals(std::uint8_t player, TEvent_Log_Totals& tot
           b[5] += started;
           b[9] += lost;
         }
-        const TWorld_Unit_Type* t = World_Unit_Type(row.unit_type);
-        if (t && t->movement_type >= 1 && t->movement_type <= 5) {
-          std::int32_t& n = totals.movement_counts[std::size_t(t->movement_type - 1)];
+        const TUnit_Type* t = World_Unit_Type(row.unit_type);
+        if (t && t->f_movement_type >= 1 && t->f_movement_type <= 5) {
+          std::int32_t& n = totals.movement_counts[std::size_t(t->f_movement_type - 1)];
           n = Checked_Add(n, row.starting);
         }
       }

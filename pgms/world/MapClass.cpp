@@ -10,11 +10,6 @@
 
 TMap* G_Map = nullptr;
 
-namespace {
-constexpr std::uint8_t MOVEMENT_AIR = 1;
-constexpr std::uint8_t MOVEMENT_LAND = 2;
-}  // namespace
-
 TMap::TMap() { f_units.resize(1); }
 
 TMap::~TMap() = default;
@@ -322,9 +317,9 @@ void TMap::m_Set_Unit_Owner(std::int64_t id, std::uint8_t owner) {
 void TMap::m_Reset_Player_Moves(std::uint8_t player) {
   for (std::int32_t id : f_owner_units[player]) {
     TMap_Unit_Record& u = m_Unit(id);
-    const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
+    const TUnit_Type* t = World_Unit_Type(u.unit_type);
     if (!t) continue;
-    u.moves = Checked_Cast<std::uint8_t>(t->movement_amount);
+    u.moves = Checked_Cast<std::uint8_t>(t->f_movement_amount);
     u.damage = 0;
   }
 }
@@ -401,7 +396,7 @@ double TMap::m_Sum_Unit_Type_Value(std::uint8_t player) const {
   const std::vector<std::int32_t>& counts = f_owner_type_counts[player];
   for (std::size_t type = 1; type < counts.size(); ++type)
     if (counts[type] > 0)
-      if (const TWorld_Unit_Type* t = World_Unit_Type(std::int64_t(type))) sum += double(counts[type]) * t->supply_cost;
+      if (const TUnit_Type* t = World_Unit_Type(std::int64_t(type))) sum += double(counts[type]) * t->f_supply_cost;
   return sum;
 }
 
@@ -411,8 +406,8 @@ bool TMap::m_Has_Air_Units_Over_Foreign_Regions(std::uint8_t player) const {
     if (u.moves == 0) continue;
     const TMap_Region* r = m_Get_Region(u.region);
     if (!r || r->m_Get_Owner() == player) continue;
-    const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
-    if (t && t->movement_type == MOVEMENT_AIR) return true;
+    const TUnit_Type* t = World_Unit_Type(u.unit_type);
+    if (t && t->f_movement_type == UNIT_MOVEMENT_AIR) return true;
   }
   return false;
 }
@@ -424,8 +419,8 @@ void TMap::m_Find_Next_Air_Unit_Over_Foreign_Region(std::uint8_t player, std::in
     const TMap_Unit_Record& u = f_units[std::size_t(*it)];
     const TMap_Region* r = m_Get_Region(u.region);
     if (!r || r->m_Get_Owner() == player) continue;
-    const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
-    if (t && t->movement_type == MOVEMENT_AIR) {
+    const TUnit_Type* t = World_Unit_Type(u.unit_type);
+    if (t && t->f_movement_type == UNIT_MOVEMENT_AIR) {
       record = u;
       return;
     }
@@ -467,10 +462,10 @@ void TMap::m_Mark_Known_Regions(std::uint8_t player) {
   for (std::int32_t id : f_owner_units[player]) {
     const TMap_Unit_Record& u = f_units[std::size_t(id)];
     if (u.region <= 0) continue;
-    const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
+    const TUnit_Type* t = World_Unit_Type(u.unit_type);
     if (!t) continue;
     e->m_Set_Region_Known(u.region, true);
-    if (u.region <= f_region_count) sight[std::size_t(u.region)] = std::max(sight[std::size_t(u.region)], t->sight_range);
+    if (u.region <= f_region_count) sight[std::size_t(u.region)] = std::max(sight[std::size_t(u.region)], t->f_sight_range);
   }
   std::vector<std::int32_t> seen;
   for (std::int32_t region = 1; region <= f_region_count; ++region) {
@@ -581,10 +576,10 @@ std::int32_t TMap::m_Get_Unit_Cargo_Size(std::int64_t unit, std::int64_t transpo
   const TMap_Unit_Record& u = f_units[std::size_t(unit)];
   const TMap_Unit_Record& tr = f_units[std::size_t(transport)];
   if (u.cargo_list != 0) return Cargo_Size_Never_Fits;
-  const TWorld_Unit_Type* ut = World_Unit_Type(u.unit_type);
-  const TWorld_Unit_Type* tt = World_Unit_Type(tr.unit_type);
+  const TUnit_Type* ut = World_Unit_Type(u.unit_type);
+  const TUnit_Type* tt = World_Unit_Type(tr.unit_type);
   if (!ut || !tt) return Cargo_Size_Never_Fits;
-  std::int32_t space = tt->m_Get_Transport_Space(ut->unit_family);
+  std::int32_t space = tt->m_Get_Transport_Space(ut->f_unit_family);
   return space != 0 ? space : Cargo_Size_Never_Fits;
 }
 
@@ -607,11 +602,11 @@ bool TMap::m_Add_Unit_To_Cargo(std::int64_t transport, std::int64_t unit, bool c
   const TMap_Unit_Record& u = f_units[std::size_t(unit)];
   if (tr.region < 1 || tr.region > f_region_count) return false;
   if (take_from_region && (u.region < 1 || u.region > f_region_count)) return false;
-  const TWorld_Unit_Type* ut = World_Unit_Type(u.unit_type);
-  const TWorld_Unit_Type* tt = World_Unit_Type(tr.unit_type);
+  const TUnit_Type* ut = World_Unit_Type(u.unit_type);
+  const TUnit_Type* tt = World_Unit_Type(tr.unit_type);
   if (!ut || !tt) return false;
   std::int64_t load = std::int64_t(m_Get_Cargo_Load(transport)) + m_Get_Unit_Cargo_Size(unit, transport);
-  if (load > tt->transporting_capacity) return false;
+  if (load > tt->f_transporting_capacity) return false;
   // A full list would lose the transport's whole cargo.
   if (m_Get_Cargo_Count(tr.cargo_list) >= Max_Cargo_Units) return false;
   if (check_only) return true;
@@ -637,7 +632,7 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
   if (m_Unit(uid).region != 0) return false;
   const std::int32_t target_id = target_region > 0 ? target_region : tr.region;
   TMap_Region* target = m_Get_Region(target_id);
-  const TWorld_Unit_Type* ut = World_Unit_Type(m_Unit(uid).unit_type);
+  const TUnit_Type* ut = World_Unit_Type(m_Unit(uid).unit_type);
   if (!target || !ut) return false;
   if (place && !ut->m_Can_Move_In_Region_Kind(target->m_Get_Type())) return false;
   if (check_only) return true;
@@ -652,7 +647,7 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
       return false;
     }
     m_Unit(uid).region = target_id;
-    if (ut->movement_type == MOVEMENT_LAND) {
+    if (ut->f_movement_type == UNIT_MOVEMENT_LAND) {
       const std::uint8_t new_owner = tr.owner;
       if (target->m_Has_Opposing_Combat_Units()) {
         m_Add_Combat_Region(target_id);

@@ -130,11 +130,11 @@ std::int32_t TMap::m_Find_Transport(std::int32_t unit, std::int32_t& transport, 
   for (std::int32_t i : f_owner_units[u.owner]) {
     if (i == unit) continue;
     const TMap_Unit_Record& t = f_units[std::size_t(i)];
-    const TWorld_Unit_Type* type = World_Unit_Type(t.unit_type);
-    if (!type || type->transporting_capacity <= 0) continue;
+    const TUnit_Type* type = World_Unit_Type(t.unit_type);
+    if (!type || type->f_transporting_capacity <= 0) continue;
     // A transport carried inside another has no region to be reached in.
     if (t.region < 1 || t.region > f_region_count) continue;
-    if (std::int64_t(m_Get_Cargo_Load(i)) + m_Get_Unit_Cargo_Size(unit, i) > type->transporting_capacity) continue;
+    if (std::int64_t(m_Get_Cargo_Load(i)) + m_Get_Unit_Cargo_Size(unit, i) > type->f_transporting_capacity) continue;
     std::int32_t d;
     if (t.region == u.region) {
       d = 0;

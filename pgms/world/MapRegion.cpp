@@ -10,8 +10,8 @@
 
 namespace {
 // A unit type's block of squares; a size of 0 counts as one square.
-std::int32_t Block_Width(const TWorld_Unit_Type& t) { return std::max<std::int32_t>(1, t.square_size_width); }
-std::int32_t Block_Height(const TWorld_Unit_Type& t) { return std::max<std::int32_t>(1, t.square_size_height); }
+std::int32_t Block_Width(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_width); }
+std::int32_t Block_Height(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_height); }
 
 const std::vector<TClick_Zone_Span> no_spans;
 }  // namespace
@@ -315,8 +315,8 @@ void For_Each_Unit(const TMap& map, const std::vector<std::int32_t>& ids, Fn fn)
 bool TMap_Region::m_Has_Opposing_Combat_Units() const {
   std::uint8_t seen = 0;
   bool opposing = false;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
-    if (u.owner == 0 || !t || !t->takes_part_in_combat) return;
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
+    if (u.owner == 0 || !t || !t->f_takes_part_in_combat) return;
     if (seen == 0)
       seen = u.owner;
     else if (u.owner != seen)
@@ -327,16 +327,16 @@ bool TMap_Region::m_Has_Opposing_Combat_Units() const {
 
 bool TMap_Region::m_Has_Combat_Units() const {
   bool found = false;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
-    if (u.owner != 0 && t && t->takes_part_in_combat) found = true;
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
+    if (u.owner != 0 && t && t->f_takes_part_in_combat) found = true;
   });
   return found;
 }
 
 bool TMap_Region::m_Has_Foreign_Combat_Units(std::uint8_t owner) const {
   bool found = false;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
-    if (u.owner != 0 && u.owner != owner && t && t->takes_part_in_combat) found = true;
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
+    if (u.owner != 0 && u.owner != owner && t && t->f_takes_part_in_combat) found = true;
   });
   return found;
 }
@@ -352,15 +352,15 @@ bool TMap_Region::m_Has_Unit_Family(std::uint8_t owner, std::uint16_t family_id,
 
 std::int32_t TMap_Region::m_Count_Units_Of_Family(std::uint8_t owner, std::uint16_t family_id) const {
   std::int32_t n = 0;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
-    if (u.owner == owner && t && t->unit_family_id == family_id) ++n;
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
+    if (u.owner == owner && t && t->f_unit_family_id == family_id) ++n;
   });
   return n;
 }
 
 std::int32_t TMap_Region::m_Count_Units_Of_Type(std::uint8_t owner, std::uint16_t unit_type) const {
   std::int32_t n = 0;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type*) {
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type*) {
     if (u.owner == owner && u.unit_type == unit_type) ++n;
   });
   return n;
@@ -368,17 +368,17 @@ std::int32_t TMap_Region::m_Count_Units_Of_Type(std::uint8_t owner, std::uint16_
 
 void TMap_Region::m_Count_Units_By_Movement_Type(std::int32_t (&counts)[6]) const {
   for (std::int32_t& c : counts) c = 0;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
     if (u.owner == 0 || !t) return;
-    if (t->movement_type < 1 || t->movement_type > 5) throw ERangeError();
-    ++counts[t->movement_type];
+    if (t->f_movement_type < 1 || t->f_movement_type > 5) throw ERangeError();
+    ++counts[t->f_movement_type];
   });
 }
 
 std::int32_t TMap_Region::m_Get_Territory_Money_Modifier() const {
   std::int32_t total = 0;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
-    if (u.owner == f_owner && t) total = Checked_Add(total, t->m_Get_Special_Ability_Total(1));
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
+    if (u.owner == f_owner && t) total = Checked_Add(total, t->m_Get_Special_Ability_Total(UNIT_ABILITY_TERRITORY_MONEY_MODIFIER));
   });
   return total;
 }
@@ -386,11 +386,11 @@ std::int32_t TMap_Region::m_Get_Territory_Money_Modifier() const {
 std::int32_t TMap_Region::m_Get_Unit_Cost_Modifier(std::uint8_t owner) const {
   bool found = false;
   std::int32_t best = 0;
-  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TWorld_Unit_Type* t) {
+  For_Each_Unit(*f_map, f_units, [&](const TMap_Unit_Record& u, const TUnit_Type* t) {
     if (u.owner != owner || !t) return;
-    for (const auto& [kind, amount] : t->abilities)
-      if (kind == 2 && (!found || amount > best)) {
-        best = amount;
+    for (const Unit_Special_Ability& a : t->f_special_abilities)
+      if (a.type == UNIT_ABILITY_UNIT_COST_MODIFIER && (!found || a.amount > best)) {
+        best = a.amount;
         found = true;
       }
   });
@@ -442,7 +442,7 @@ bool TMap_Region::m_Place_Unit_In_Square(std::int32_t id) {
     shown->stack_count = Checked_Add(shown->stack_count, 1);
     return true;
   }
-  const TWorld_Unit_Type* t = World_Unit_Type(u.unit_type);
+  const TUnit_Type* t = World_Unit_Type(u.unit_type);
   if (f_squares.empty() || !t) return false;
   std::int32_t w = Block_Width(*t), h = Block_Height(*t);
   for (;;) {
@@ -602,7 +602,7 @@ bool TMap_Region::m_Subdivide_Squares() {
 bool TMap_Region::m_Get_Stack_Draw_Rect(std::uint16_t unit_type, std::uint8_t owner, TColor& color,
                                        std::int32_t& height, std::int32_t& width, std::int32_t& y,
                                        std::int32_t& x) const {
-  const TWorld_Unit_Type* t = World_Unit_Type(unit_type);
+  const TUnit_Type* t = World_Unit_Type(unit_type);
   if (!t) return false;
   for (const TMap_Region_Square& s : f_squares) {
     if (s.state != SQUARE_STACK || !s.shown || s.unit_type != unit_type || s.owner != owner) continue;
@@ -619,7 +619,7 @@ bool TMap_Region::m_Get_Stack_Draw_Rect(std::uint16_t unit_type, std::uint8_t ow
 
 bool TMap_Region::m_Get_Stack_Position(std::uint16_t unit_type, std::uint8_t owner, std::int32_t& height,
                                        std::int32_t& width, std::int32_t& y, std::int32_t& x) const {
-  const TWorld_Unit_Type* t = World_Unit_Type(unit_type);
+  const TUnit_Type* t = World_Unit_Type(unit_type);
   if (!t) return false;
   const TMap_Region_Square* square = nullptr;
   for (const TMap_Region_Square& s : f_squares)

@@ -70,7 +70,7 @@ TEST_F(Empire_Money, UpkeepTakesTheSupplyCostUpFromATenth) {
   for (const Row& r : rows) {
     map.m_Clear();
     empires.m_Create_Empires(1);
-    World_Unit_Types[UT_INFANTRY - 1].supply_cost = r.supply;
+    Type(UT_INFANTRY).f_supply_cost = r.supply;
     for (int i = 0; i < r.units; ++i) map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
     TEmpire& e = *empires.m_Get_Empire(1);
     e.m_Update_Upkeep();
@@ -93,7 +93,7 @@ TEST_F(Empire_Money, IncomeComesFromTheValueOfOwnedRegions) {
   player.m_Update_Income();
   EXPECT_EQ(player.m_Get_Income(), 70);
   // A unit with a territory money modifier of 50 % in region 3.
-  World_Unit_Types[UT_CITY - 1].abilities = {{1, 50}};
+  Type(UT_CITY).f_special_abilities = {{1, "", 50}};
   Place(3, UT_CITY, 1);
   player.m_Update_Income();
   EXPECT_EQ(player.m_Get_Income(), 105);
@@ -135,7 +135,7 @@ TEST_F(Empire_Rules, CountersGrowTenBeyondTheTypeAndTheNeutralEmpireCountsNothin
 TEST_F(Empire_Rules, PurchasesAreQueuedDeletedAndCleanedOfInvalidEntries) {
   empires.m_Create_Empires(1);
   Add_Region(1, REGION_LAND, 2, 2, 0, 0, 1);
-  World_Tech_Areas = {{"Rockets", "Rockets", 0, 2}};
+  Set_Tech_Areas({{"Rockets", "Rockets", 0, 2}});
   TEmpire& e = *empires.m_Get_Empire(1);
   e.m_Init_Tech_Levels(1);
   const TEmpire_Purchase queue[] = {
@@ -166,7 +166,7 @@ TEST_F(Empire_Rules, PurchasesAreQueuedDeletedAndCleanedOfInvalidEntries) {
 }
 
 TEST_F(Empire_Rules, TechnologyLevelsStartInThreeModes) {
-  World_Tech_Areas = {{"Armour", "ARMOUR", 1, 6}, {"Radar", "RADAR", 2, 2}, {"Space", "SPACE", 0, 7}};
+  Set_Tech_Areas({{"Armour", "ARMOUR", 1, 6}, {"Radar", "RADAR", 2, 2}, {"Space", "SPACE", 0, 7}});
   struct Row {
     std::int32_t mode;
     std::vector<std::int32_t> levels;
@@ -188,15 +188,12 @@ TEST_F(Empire_Rules, TechnologyLevelsStartInThreeModes) {
 
 TEST_F(Empire_Rules, UnlockedUnitTypesAreThoseOneMoreLevelAllows) {
   empires.m_Create_Empires(1);
-  World_Tech_Areas = {{"Armour", "ARMOUR", 1, 6}};
+  Set_Tech_Areas({{"Armour", "ARMOUR", 1, 6}});
   TEmpire& e = *empires.m_Get_Empire(1);
   e.m_Init_Tech_Levels(1);
-  World_Unit_Types[UT_TANK - 1].requirements = [&](std::uint8_t n, std::int32_t) {
-    return Empire_Get(n)->m_Get_Tech_Level(1) >= 2;
-  };
-  World_Unit_Types[UT_FLAT - 1].requirements = [&](std::uint8_t n, std::int32_t) {
-    return Empire_Get(n)->m_Get_Tech_Level(1) >= 3;
-  };
+  // The formula language reads the empire's level by the area's internal name.
+  Require(UT_TANK, "Get_Nation_Tech_Level(\"armour\") >= 2");
+  Require(UT_FLAT, "Get_Nation_Tech_Level(\"ARMOUR\") >= 3");
   std::vector<std::string> names{"old"};
   e.m_Get_Unlocked_Unit_Types(names, 1);
   EXPECT_EQ(names, (std::vector<std::string>{"Tank"}));
@@ -238,15 +235,15 @@ TEST_F(Empire_Rules, PlacementNeedsTheFamilyAndRespectsTheMaximum) {
   Add_Region(2, REGION_LAND, 3, 3, 96, 0, 1);
   Connect(1, 2);
   TEmpire& e = *empires.m_Get_Empire(1);
-  TWorld_Unit_Type& tank = World_Unit_Types[UT_TANK - 1];
-  tank.purchase_near_family_id = 3;  // near a city
+  TUnit_Type& tank = Type(UT_TANK);
+  tank.f_purchase_near_family_id = 3;  // near a city
   EXPECT_FALSE(e.m_Can_Place_Unit_At(1, UT_TANK, 1));
   Place(2, UT_CITY, 1);
   EXPECT_TRUE(e.m_Can_Place_Unit_At(1, UT_TANK, 1));
-  tank.purchase_with_family_id = 3;  // in a city region: takes precedence
+  tank.f_purchase_with_family_id = 3;  // in a city region: takes precedence
   EXPECT_FALSE(e.m_Can_Place_Unit_At(1, UT_TANK, 1));
   EXPECT_TRUE(e.m_Can_Place_Unit_At(2, UT_TANK, 1));
-  tank.maximum_per_region = 2;
+  tank.f_maximum_per_region = 2;
   EXPECT_TRUE(e.m_Can_Place_Unit_At(2, UT_TANK, 2));
   Place(2, UT_TANK, 1);
   EXPECT_TRUE(e.m_Can_Place_Unit_At(2, UT_TANK, 1));
@@ -358,11 +355,11 @@ TEST_F(Empire_List, TheWinnerIsTheOnlyEmpireWithRegionsOrUnits) {
 TEST_F(Empire_List, StatisticsAndTheSummaryTable) {
   empires.m_Create_Empires(3);
   empires.m_Get_Empire(3)->m_Set_Neutral(true);
-  World_Unit_Types[UT_INFANTRY - 1].group = "land units";
-  World_Unit_Types[UT_PLANE - 1].group = "Air Units";
-  World_Unit_Types[UT_SHIP - 1].group = "Ocean Units";
-  World_Unit_Types[UT_CITY - 1].group = "Non-Moving Land Units";
-  World_Unit_Types[UT_CITY - 1].cost = 100;
+  Type(UT_INFANTRY).f_group = "land units";
+  Type(UT_PLANE).f_group = "Air Units";
+  Type(UT_SHIP).f_group = "Ocean Units";
+  Type(UT_CITY).f_group = "Non-Moving Land Units";
+  Type(UT_CITY).f_cost = 100;
   Add_Region(1, REGION_LAND, 2, 2, 0, 0, 1, 5);
   Add_Region(2, REGION_LAND, 2, 2, 64, 0, 2, 10);
   Add_Region(3, REGION_LAND, 2, 2, 128, 0, 0, 15);
@@ -391,7 +388,7 @@ TEST_F(Empire_List, StatisticsAndTheSummaryTable) {
   EXPECT_EQ(highest.values[4], 140);
   EXPECT_EQ(lowest.values[4], 130);
 
-  World_Tech_Areas = {{"A", "A", 2, 4}, {"B", "B", 1, 4}};
+  Set_Tech_Areas({{"A", "A", 2, 4}, {"B", "B", 1, 4}});
   empires.m_Get_Empire(1)->m_Init_Tech_Levels(1);
   empires.m_Get_Empire(1)->m_Set_Treasury(900);
   Place(3, UT_TRUCK, 3);
@@ -419,7 +416,7 @@ TEST_F(Empire_File, TheFileHoldsTheValuesInTheirOrder) {
   first->m_Set_Income(50);
   first->m_Add_Purchase({PURCHASE_UNIT, 4, 2, 7, 300});
   first->m_Count_Unit_Bought(1, 1);
-  World_Tech_Areas = {{"A", "A", 3, 3}, {"B", "B", -2, 0}};
+  Set_Tech_Areas({{"A", "A", 3, 3}, {"B", "B", -2, 0}});
   first->m_Init_Tech_Levels(1);
   map.m_Set_Region_Count(3);
   first->m_Resize_Known_Regions(3);
@@ -459,7 +456,7 @@ TEST_F(Empire_File, TheFileHoldsTheValuesInTheirOrder) {
 }
 
 TEST_F(Empire_File, APopulatedListComesBackEqual) {
-  World_Tech_Areas = {{"A", "A", 1, 5}, {"B", "B", 2, 9}};
+  Set_Tech_Areas({{"A", "A", 1, 5}, {"B", "B", 2, 9}});
   empires.m_Create_Empires(3);
   map.m_Set_Region_Count(40);
   for (int n = 1; n <= 3; ++n) {
@@ -505,7 +502,7 @@ TEST_F(Empire_File, APopulatedListComesBackEqual) {
 }
 
 TEST_F(Empire_File, AnEliminatedEmpireComesBackWithItsIdentityAndMoneyOnly) {
-  World_Tech_Areas = {{"A", "A", 1, 5}};
+  Set_Tech_Areas({{"A", "A", 1, 5}});
   empires.m_Create_Empires(1);
   TEmpire& e = *empires.m_Get_Empire(1);
   e.m_Set_Nation_Name("Gone");

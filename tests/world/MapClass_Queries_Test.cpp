@@ -392,7 +392,7 @@ TEST_F(Map_Queries, NearestTransportSkipsCarriedAndUnreachableTransports) {
   const std::int32_t inf = Place(2, UT_INFANTRY, 1);
   // A ship carried by another ship: it stands nowhere and is not a
   // candidate at distance 0.
-  World_Unit_Types[UT_SHIP - 1].transporting.push_back({"Ship", 3});
+  Type(UT_SHIP).f_transporting_types.push_back({"Ship", 3});
   const std::int32_t carrier = Place(5, UT_SHIP, 1);
   const std::int32_t carried = Place(5, UT_SHIP, 1);
   ASSERT_TRUE(map.m_Add_Unit_To_Cargo(carrier, carried, false, true));

@@ -73,7 +73,7 @@ TEST_F(Map_Units, GetUnitOutsideTheTableLeavesTheOutputAsItWas) {
 
 TEST_F(Map_Units, AddingAnOwnedUnitCountsItBoughtAndRecomputesUpkeep) {
   empires.m_Create_Empires(2);
-  World_Unit_Types[UT_INFANTRY - 1].supply_cost = 1.5f;
+  Type(UT_INFANTRY).f_supply_cost = 1.5f;
   map.m_Add_Unit(0, UT_INFANTRY, 2, 0, 0);
   map.m_Add_Unit(0, UT_INFANTRY, 2, 0, 0);
   TEmpire& e = *empires.m_Get_Empire(2);
@@ -88,8 +88,8 @@ TEST_F(Map_Units, AddingAnOwnedUnitCountsItBoughtAndRecomputesUpkeep) {
 
 TEST_F(Map_Units, UpkeepFollowsUnitsThatChangeSidesAndRecordsReadFromAFile) {
   empires.m_Create_Empires(2);
-  World_Unit_Types[UT_INFANTRY - 1].supply_cost = 0.5f;
-  World_Unit_Types[UT_TRUCK - 1].supply_cost = 0.25f;
+  Type(UT_INFANTRY).f_supply_cost = 0.5f;
+  Type(UT_TRUCK).f_supply_cost = 0.25f;
   const std::int32_t a = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
   const std::int32_t b = map.m_Add_Unit(0, UT_TRUCK, 1, 0, 0);
   map.m_Add_Unit(0, UT_TRUCK, 2, 0, 0);
@@ -113,7 +113,7 @@ TEST_F(Map_Units, UpkeepFollowsUnitsThatChangeSidesAndRecordsReadFromAFile) {
   EXPECT_EQ(p2.m_Get_Upkeep(), 1);
   map.m_Put_Unit(b, TMap_Unit_Record{b, 0, UT_INFANTRY, 2, 0, 0, 0});
   check({"record replaced from a file", 0, 1.25});
-  World_Unit_Types[UT_INFANTRY - 1].supply_cost = 2;
+  Type(UT_INFANTRY).f_supply_cost = 2;
   check({"unit types read again", 0, 4.25});
   TMap copy;
   copy.m_Assign(map);
@@ -125,8 +125,8 @@ TEST_F(Map_Units, UpkeepFollowsUnitsThatChangeSidesAndRecordsReadFromAFile) {
 TEST_F(Map_Units, DeletingATransportDeletesItsCargoAndTheirCargo) {
   empires.m_Create_Empires(1);
   Add_Region(1, REGION_OCEAN, 3, 3);
-  World_Unit_Types[UT_TRUCK - 1].transporting_capacity = 2;
-  World_Unit_Types[UT_TRUCK - 1].transporting = {{"Infantry", 1}};
+  Type(UT_TRUCK).f_transporting_capacity = 2;
+  Type(UT_TRUCK).f_transporting_types = {{"Infantry", 1}};
   std::int32_t ship = Place(1, UT_SHIP, 1);
   std::int32_t truck = map.m_Add_Unit(0, UT_TRUCK, 1, 0, 0);
   std::int32_t rider = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
@@ -189,7 +189,7 @@ TEST_F(Map_Units, ResetPlayerMovesSetsTheMovementAmountAndClearsDamage) {
   std::int32_t other = map.m_Add_Unit(0, UT_INFANTRY, 2, 0, 0);
   std::int32_t missing = map.m_Add_Unit(0, 99, 1, 3, 0);
   for (std::int32_t id : {a, b, other, missing}) map.m_Set_Unit_Damage(id, 5);
-  World_Unit_Types[UT_PLANE - 1].movement_amount = 9;
+  Type(UT_PLANE).f_movement_amount = 9;
   map.m_Reset_Player_Moves(1);
   EXPECT_EQ(Unit(map, a).moves, 2);
   EXPECT_EQ(Unit(map, b).moves, 9);
@@ -197,7 +197,7 @@ TEST_F(Map_Units, ResetPlayerMovesSetsTheMovementAmountAndClearsDamage) {
   EXPECT_EQ(Unit(map, other).damage, 5);
   EXPECT_EQ(Unit(map, missing).moves, 3);
   EXPECT_EQ(Unit(map, missing).damage, 5);
-  World_Unit_Types[UT_PLANE - 1].movement_amount = 256;
+  Type(UT_PLANE).f_movement_amount = 256;
   EXPECT_THROW(map.m_Reset_Player_Moves(1), ERangeError);
 }
 
@@ -305,7 +305,7 @@ TEST_F(Map_Cargo, LoadingIsRefusedUnlessEveryConditionHolds) {
 
 TEST_F(Map_Cargo, ATransportWithThirtyUnitsLoadsNoMore) {
   Add_Region(1, REGION_OCEAN, 3, 3);
-  World_Unit_Types[UT_SHIP - 1].transporting_capacity = 100;
+  Type(UT_SHIP).f_transporting_capacity = 100;
   std::int32_t ship = Place(1, UT_SHIP, 1);
   for (int i = 0; i < Max_Cargo_Units; ++i) {
     std::int32_t u = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
@@ -424,7 +424,7 @@ TEST_F(Map_Capture, UnloadingAnAirUnitTakesNothing) {
   Add_Region(1, REGION_OCEAN, 3, 3);
   Add_Region(2, REGION_LAND, 3, 3, 96, 0, 2);
   std::int32_t ship = Place(1, UT_SHIP, 1);
-  World_Unit_Types[UT_SHIP - 1].transporting.push_back({"Plane", 1});
+  Type(UT_SHIP).f_transporting_types.push_back({"Plane", 1});
   std::int32_t plane = map.m_Add_Unit(0, UT_PLANE, 1, 0, 0);
   ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, plane, false, false));
   ASSERT_TRUE(map.m_Remove_Unit_From_Cargo(ship, plane, false, false, 2, true));
@@ -435,7 +435,7 @@ TEST_F(Map_Capture, UnloadingAnAirUnitTakesNothing) {
 TEST_F(Map_Capture, TheTurnEmpireLearnsTheRegionsItsUnloadedUnitSees) {
   empires.m_Create_Empires(2);
   Game_Settings.f_turn_empire = 1;
-  World_Unit_Types[UT_INFANTRY - 1].sight_range = 1;
+  Type(UT_INFANTRY).f_sight_range = 1;
   Add_Region(1, REGION_OCEAN, 3, 3);
   Add_Region(2, REGION_LAND, 3, 3, 96, 0, 2);
   Add_Region(3, REGION_LAND, 3, 3, 192, 0, 2);

@@ -265,7 +265,7 @@ TEST_F(Region_Stacks, SubdivisionStopsBeforeASquareWouldBeSmallerThanAPixel) {
   EXPECT_EQ(r.m_Get_Grid_Columns(), 32);
   // A block wider than the region is refused again and again without the
   // counter running over.
-  World_Unit_Types[UT_FLAT - 1].square_size_width = 200;
+  Type(UT_FLAT).f_square_size_width = 200;
   for (int i = 0; i < 300; ++i) {
     std::int32_t id = map.m_Add_Unit(1, UT_FLAT, 1, 0, 0);
     EXPECT_FALSE(r.m_Add_Unit(id));
@@ -381,8 +381,8 @@ TEST_F(Region_Questions, OwnersCombatUnitsAndFamilies) {
 }
 
 TEST_F(Region_Questions, MoneyAndCostModifiersComeFromSpecialAbilities) {
-  World_Unit_Types[UT_CITY - 1].abilities = {{1, 25}, {2, 10}, {1, 5}};
-  World_Unit_Types[UT_TRUCK - 1].abilities = {{2, 30}};
+  Type(UT_CITY).f_special_abilities = {{1, "", 25}, {2, "", 10}, {1, "", 5}};
+  Type(UT_TRUCK).f_special_abilities = {{2, "", 30}};
   TMap_Region& r = Add_Region(1, REGION_LAND, 4, 4, 0, 0, 1);
   Add_Region(2, REGION_LAND, 4, 4, 128, 0, 1);
   Add_Region(3, REGION_LAND, 4, 4, 256, 0, 2);

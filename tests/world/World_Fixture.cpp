@@ -1,36 +1,39 @@
 #include "World_Fixture.h"
 
 namespace {
-TWorld_Unit_Type Type(const char* name, const char* family, std::uint16_t family_id, std::uint8_t movement,
-                      bool combat, std::uint8_t w, std::uint8_t h) {
-  TWorld_Unit_Type t;
-  t.display_name = name;
-  t.internal_name = name;
-  t.unit_family = family;
-  t.unit_family_id = family_id;
-  t.movement_type = movement;
-  t.movement_amount = 2;
-  t.takes_part_in_combat = combat;
-  t.square_size_width = w;
-  t.square_size_height = h;
-  t.cost = 10;
+std::unique_ptr<TUnit_Type> New_Type(const char* name, const char* family, std::uint16_t family_id,
+                                 std::uint8_t movement, bool combat, std::uint8_t w, std::uint8_t h) {
+  auto t = std::make_unique<TUnit_Type>();
+  t->f_display_name = name;
+  t->f_internal_name = name;
+  t->f_unit_family = family;
+  t->f_unit_family_id = family_id;
+  t->f_movement_type = movement;
+  t->f_movement_amount = 2;
+  t->f_takes_part_in_combat = combat;
+  t->f_square_size_width = w;
+  t->f_square_size_height = h;
+  t->f_cost = 10;
   return t;
 }
 }  // namespace
 
 void World_Test::SetUp() {
-  World_Unit_Types.clear();
-  World_Unit_Types.push_back(Type("Infantry", "Infantry", 1, 2, true, 1, 1));
-  World_Unit_Types.push_back(Type("Truck", "Vehicle", 2, 2, false, 1, 1));
-  World_Unit_Types.push_back(Type("Ship", "Ship", 4, 3, true, 1, 1));
-  World_Unit_Types.back().transporting_capacity = 6;
-  World_Unit_Types.back().transporting = {{"Infantry", 1}, {"Vehicle", 2}};
-  World_Unit_Types.push_back(Type("Plane", "Plane", 5, 1, true, 1, 1));
-  World_Unit_Types.push_back(Type("Tank", "Vehicle", 2, 2, true, 2, 2));
-  World_Unit_Types.push_back(Type("City", "City", 3, 2, false, 0, 0));
-  World_Unit_Types.push_back(Type("Sub", "Sub", 6, 4, true, 1, 1));
-  World_Unit_Types.push_back(Type("Flat", "Flat", 7, 2, true, 3, 1));
-  World_Tech_Areas.clear();
+  unit_types.m_Add(New_Type("Infantry", "Infantry", 1, 2, true, 1, 1));
+  unit_types.m_Add(New_Type("Truck", "Vehicle", 2, 2, false, 1, 1));
+  unit_types.m_Add(New_Type("Ship", "Ship", 4, 3, true, 1, 1));
+  Type(UT_SHIP).f_transporting_capacity = 6;
+  Type(UT_SHIP).f_transporting_types = {{"Infantry", 1}, {"Vehicle", 2}};
+  unit_types.m_Add(New_Type("Plane", "Plane", 5, 1, true, 1, 1));
+  unit_types.m_Add(New_Type("Tank", "Vehicle", 2, 2, true, 2, 2));
+  unit_types.m_Add(New_Type("City", "City", 3, 2, false, 0, 0));
+  unit_types.m_Add(New_Type("Sub", "Sub", 6, 4, true, 1, 1));
+  unit_types.m_Add(New_Type("Flat", "Flat", 7, 2, true, 3, 1));
+  f_saved_unit_types = Unit_Type_List;
+  f_saved_tech_areas = Tech_Area_List;
+  Unit_Type_List = &unit_types;
+  Tech_Area_List = &tech_areas;
+  f_had_formula_list = Formula_List != nullptr;
   Game_Settings.m_Reset();
   Base_Game_Settings.m_Reset();
   G_Map = &map;
@@ -44,10 +47,31 @@ void World_Test::TearDown() {
   Set_World_Main_Screen_Link(nullptr);
   G_Map = nullptr;
   G_Empire_List = nullptr;
-  World_Unit_Types.clear();
-  World_Tech_Areas.clear();
+  Unit_Type_List = f_saved_unit_types;
+  Tech_Area_List = f_saved_tech_areas;
+  if (!f_had_formula_list) Formula_List_Free();
   Game_Settings.m_Reset();
   Base_Game_Settings.m_Reset();
+}
+
+void World_Test::Set_Tech_Areas(const std::vector<TTech_Spec>& areas) {
+  tech_areas = TTech_Area_List();
+  for (const TTech_Spec& spec : areas) {
+    auto a = std::make_unique<TTech_Area>();
+    a->f_display_name = spec.display_name;
+    a->f_internal_name = spec.internal_name;
+    a->f_start_level = spec.start_level;
+    a->f_maximum_level = spec.maximum_level;
+    tech_areas.m_Add(std::move(a));
+  }
+}
+
+void World_Test::Require(std::uint16_t unit_type, const std::string& formula) {
+  if (!Formula_List) Formula_List_Create();
+  std::int32_t index = 0;
+  std::string error;
+  ASSERT_TRUE(Formula_List->m_Add("", formula, index, error)) << error;
+  Type(unit_type).f_requirements.m_Add("Requirement", index);
 }
 
 TMap_Region& World_Test::Add_Region(std::int32_t id, std::uint8_t kind, std::int32_t cols, std::int32_t rows,

@@ -1,6 +1,6 @@
-// A small world for the tests: a map and an empire list installed as the
-// game's globals, a table of unit types and helpers that build regions out
-// of 32-pixel squares.
+// A small world for the tests: a map, an empire list, unit types and
+// technology areas installed as the game's globals, and helpers that build
+// regions out of 32-pixel squares.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 #include "Datafile_BaseGameSettings.h"
 #include "GameSettings.h"
 #include "World_Unit_Facts.h"
+#include "Datafile_Formula_List.h"
 
 // Records the event-log and main-screen calls of the world model.
 struct TRecording_Links : TWorld_Event_Log_Link, TWorld_Main_Screen_Link {
@@ -66,7 +67,28 @@ protected:
   // Adds a unit and places it in its region.
   std::int32_t Place(std::int32_t region, std::uint16_t unit_type, std::uint8_t owner, std::uint8_t moves = 1);
 
+  // The unit type at an index of the test list.
+  TUnit_Type& Type(std::uint16_t index) { return *unit_types.m_Get_Item(index); }
+  // Replaces the technology areas: display name, internal name, start and
+  // maximum level of each.
+  struct TTech_Spec {
+    const char* display_name;
+    const char* internal_name;
+    std::int32_t start_level, maximum_level;
+  };
+  void Set_Tech_Areas(const std::vector<TTech_Spec>& areas);
+  // Gives the unit type one requirement: the formula text, which the global
+  // formula list registers.
+  void Require(std::uint16_t unit_type, const std::string& formula);
+
   TMap map;
   TEmpire_List empires;
   TRecording_Links links;
+  TUnit_Type_List unit_types;
+  TTech_Area_List tech_areas;
+
+private:
+  TUnit_Type_List* f_saved_unit_types = nullptr;
+  TTech_Area_List* f_saved_tech_areas = nullptr;
+  bool f_had_formula_list = false;
 };
