@@ -27,6 +27,8 @@ struct TRecording_Links : TWorld_Event_Log_Link, TWorld_Main_Screen_Link {
   int ownership_changes = 0;
   int cameras = 0;
   TVector last_eye;
+  std::vector<std::string> notices;
+  void m_Add_Notice(const std::string& text) override { notices.push_back(text); }
   void m_Add_Region_Captured(std::int32_t date, std::uint8_t former, std::uint8_t new_owner,
                              std::int32_t region) override {
     captures.emplace_back(date, former, new_owner, region);
