@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "Debug_Log.h"
+#include "Game_Window.h"
 #include "Global.h"
 
 int main(int, char**) {
@@ -10,7 +11,8 @@ int main(int, char**) {
     Global_Init();
     Debug_Log_Write("Globarch - Start");
     std::printf("Globarch 1.09: globals initialised, program folder %s\n", Program_Folder.c_str());
-    return 0;
+    std::fflush(stdout);
+    return Game_Window_Run(Game_Window_Options_From_Environment());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "globarch: %s\n", e.what());
     return 1;
