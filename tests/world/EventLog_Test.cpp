@@ -35,17 +35,14 @@ protected:
     Connect(1, 2);
     Connect(1, 3);
     Connect(2, 3);
-    TWorld_Tech_Area air;
-    air.display_name = "Air";
-    air.internal_name = "Air Units";
-    World_Tech_Areas.push_back(air);
+    Set_Tech_Areas({{"Air", "Air Units", 0, 10}});
     // Strengths: infantry 20, tank 40, plane 20, ship 10; trucks do not fight.
-    auto set = [](std::uint16_t t, std::int32_t hp, std::int32_t ini, std::int32_t lo, std::int32_t hi) {
-      TWorld_Unit_Type& u = World_Unit_Types[t - 1];
-      u.hit_points = hp;
-      u.initiative = ini;
-      u.combat_damage_min = lo;
-      u.combat_damage_max = hi;
+    auto set = [this](std::uint16_t t, std::int32_t hp, std::int32_t ini, std::int32_t lo, std::int32_t hi) {
+      TUnit_Type& u = Type(t);
+      u.f_hit_points = hp;
+      u.f_initiative = ini;
+      u.f_combat_damage_min = lo;
+      u.f_combat_damage_max = hi;
     };
     set(UT_INFANTRY, 10, 2, 3, 5);
     set(UT_TANK, 30, 1, 4, 5);
@@ -304,7 +301,7 @@ TEST_F(Event_Log, UnitStrength) {
   map.m_Get_Unit(ship, s);
   ASSERT_NE(s.cargo_list, 0);
   EXPECT_EQ(AI_Unit_Strength(UT_SHIP, s.cargo_list, false), 10) << "its cargo does not fight";
-  World_Unit_Types[UT_SHIP - 1].transported_units_participate_in_combat = true;
+  Type(UT_SHIP).f_transported_units_participate_in_combat = true;
   EXPECT_EQ(AI_Unit_Strength(UT_SHIP, s.cargo_list, false), 50);
   EXPECT_EQ(AI_Unit_Strength(UT_SHIP, s.cargo_list, true), 10);
 }
