@@ -602,6 +602,8 @@ bool TMap::m_Add_Unit_To_Cargo(std::int64_t transport, std::int64_t unit, bool c
   const TMap_Unit_Record& u = f_units[std::size_t(unit)];
   if (tr.region < 1 || tr.region > f_region_count) return false;
   if (take_from_region && (u.region < 1 || u.region > f_region_count)) return false;
+  // A unit in a cargo list is never listed in a second one.
+  if (f_cargo_home[std::size_t(unit)] != 0) return false;
   const TUnit_Type* ut = World_Unit_Type(u.unit_type);
   const TUnit_Type* tt = World_Unit_Type(tr.unit_type);
   if (!ut || !tt) return false;

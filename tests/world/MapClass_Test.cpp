@@ -271,6 +271,7 @@ TEST_F(Map_Cargo, LoadingIsRefusedUnlessEveryConditionHolds) {
       {"unit is the transport", ship, ship, false},
       {"transport carried", carried_ship, inf, true},
       {"unit in no region", ship, floating, true},
+      {"unit carried by another transport", ship, floating, false},
       {"unit type missing", ship, lost, true},
       {"no space for its family", ship, plane, true},
       {"unit carries cargo", ship, laden_truck, true},
