@@ -205,6 +205,19 @@ void TMap_Region::m_Load(TIo_Reader& r, bool partial) {
   }
   f_units.resize(Checked_Count(r, Io_Read_Integer(r), int_bytes));
   for (std::int32_t& id : f_units) id = Io_Read_Integer(r);
+
+  // The grid and the label name squares by index: every index must be a
+  // square of the region (0 none), also when the square count changed
+  // without new rectangles.
+  const std::int64_t squares_now = std::int64_t(f_squares.size());
+  auto is_square = [squares_now](std::int32_t i) { return i >= 0 && i <= squares_now; };
+  if (f_grid.size() != std::size_t(std::int64_t(f_grid_columns) * f_grid_rows))
+    throw ERangeError("Square grid of another size");
+  for (std::int32_t cell : f_grid)
+    if (!is_square(cell)) throw ERangeError("Grid cell beyond the squares");
+  if (!is_square(f_label.label_square) || !is_square(f_label.lower_marker_square) ||
+      !is_square(f_label.upper_marker_square))
+    throw ERangeError("Label square beyond the squares");
 }
 
 // ---------------------------------------------------------------------------

@@ -323,6 +323,9 @@ TEST_F(Map_File, BrokenFilesAreLoadErrorsAndLeaveTheMapAsItWas) {
   cases.emplace_back("unit type beyond 65535", patched(units_at + 6, std::string("\x04\x00\x00\x01\x00", 5), 2));
   cases.emplace_back("31 units in a cargo list",
                      patched(Tiny_Full.size() - 6, std::string("\x02\x01\x02\x1F", 4) + std::string(62, '\x02'), 2));
+  const std::size_t grid_at = Full_Version.size() + 18 + Region_Shared_Head.size() + 5;
+  cases.emplace_back("grid cell beyond the squares", patched(grid_at, std::string("\x02\x01\x02\x01\x02\x05", 6), 4));
+  cases.emplace_back("label square beyond the squares", patched(grid_at + 4, std::string("\x02\x03", 2), 2));
   cases.emplace_back("a string where the count stands", patched(region_count_at, std::string("\x06\x00", 2), 2));
   const std::string before = Saved(map, false);
   for (const auto& [what, bytes] : cases) {
