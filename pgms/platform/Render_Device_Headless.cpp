@@ -318,7 +318,9 @@ struct TRender_Device_Headless::TRaster {
         const TRGBA col{(l0 * a.r + l1 * b.r + l2 * c.r) * w, (l0 * a.g + l1 * b.g + l2 * c.g) * w,
                         (l0 * a.b + l1 * b.b + l2 * c.b) * w, (l0 * a.a + l1 * b.a + l2 * c.a) * w};
         const float u = (l0 * a.u + l1 * b.u + l2 * c.u) * w, v = (l0 * a.v + l1 * b.v + l2 * c.v) * w;
-        const float z = l0 * a.z + l1 * b.z + l2 * c.z;
+        // Anchored on the first vertex, so that a triangle of constant depth
+        // gives exactly that depth (equal-depth tests of coplanar passes).
+        const float z = a.z + l1 * (b.z - a.z) + l2 * (c.z - a.z);
         Shade(x, y, z, col, u, v);
       }
     }

@@ -188,6 +188,146 @@ void Expect_Same_Pixels(const std::vector<TColor>& gl, const std::vector<TColor>
   EXPECT_EQ(differing, 0) << what;
 }
 
+// A table of states, one small cell each: every pair of blend factors
+// 1..15 over the back buffer; the blend operations; the depth functions;
+// texture stage 0 operations and arguments; the address modes with linear
+// filtering; and blending into a render target that keeps alpha.
+void Draw_State_Table(TRender_Device& d, TScene_Result& out) {
+  Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF4080C0u, 1.0f, 0), "Clear");
+  Check(d.BeginScene(), "BeginScene");
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetRenderState(D3DRS_BLENDFACTOR, 0x80C04020u);
+  const TColor src = 0x9060A0E0u;
+  // 15 x 15 cells of 4 x 3 pixels: source factor across, destination down.
+  for (std::uint32_t s = 1; s <= 15; ++s)
+    for (std::uint32_t t = 1; t <= 15; ++t) {
+      if (s == D3DBLEND_BOTHSRCALPHA || s == D3DBLEND_BOTHINVSRCALPHA || t == D3DBLEND_BOTHSRCALPHA ||
+          t == D3DBLEND_BOTHINVSRCALPHA)
+        continue;  // these set both factors; drawn below
+      d.SetRenderState(D3DRS_SRCBLEND, s);
+      d.SetRenderState(D3DRS_DESTBLEND, t);
+      const float x = float((s - 1) * 4), y = float((t - 1) * 3);
+      Draw_Quad(d, TQuad(x, y, x + 4, y + 3, src, src, src, src));
+    }
+  for (std::uint32_t both = D3DBLEND_BOTHSRCALPHA; both <= D3DBLEND_BOTHINVSRCALPHA; ++both) {
+    d.SetRenderState(D3DRS_DESTBLEND, both);
+    const float x = float((both - 1) * 4);
+    Draw_Quad(d, TQuad(x, 0, x + 4, 45, src, src, src, src));
+  }
+  // Blend operations 1..5 in a row at the bottom, with SRCALPHA / ONE.
+  d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  for (std::uint32_t op = 1; op <= 5; ++op) {
+    d.SetRenderState(D3DRS_BLENDOP, op);
+    const float x = float((op - 1) * 4);
+    Draw_Quad(d, TQuad(x, 46, x + 4, 50, src, src, src, src));
+  }
+  d.SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+
+  // Depth functions 1..8: a quad at 0.5 writes the depth, then quads at
+  // 0.25, 0.5 and 0.75 test against it.
+  d.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  for (std::uint32_t func = 1; func <= 8; ++func) {
+    const float x = 20 + float((func - 1) * 4);
+    d.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    TQuad base(x, 46, x + 4, 52, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u);
+    Draw_Quad(d, base);
+    d.SetRenderState(D3DRS_ZFUNC, func);
+    d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    const float depths[3] = {0.25f, 0.5f, 0.75f};
+    const TColor colors[3] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+    for (int k = 0; k < 3; ++k) {
+      TQuad q(x, 46 + float(k) * 2, x + 4, 48 + float(k) * 2, colors[k], colors[k], colors[k], colors[k]);
+      for (auto& v : q.v) v.z = depths[k];
+      Draw_Quad(d, q);
+    }
+    d.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  }
+  d.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+  d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+
+  // Stage 0 operations over a 2 x 2 texture, with the texture factor.
+  const TColor texels[4] = {0xFF204080u, 0x80FF8000u, 0x40008040u, 0xFFFFFFFFu};
+  TDevice_Texture tex = 0;
+  Check(d.Create_Texture_From_Pixels(2, 2, texels, 0, 0, D3DPOOL_MANAGED, tex), "texture");
+  Check(d.SetTexture(0, tex), "SetTexture");
+  d.SetRenderState(D3DRS_TEXTUREFACTOR, 0xC0306090u);
+  struct {
+    std::uint32_t op, arg1, arg2;
+  } stages[] = {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},   {D3DTOP_MODULATE2X, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                {D3DTOP_MODULATE4X, D3DTA_TEXTURE, D3DTA_DIFFUSE}, {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE}, {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                {D3DTOP_MODULATE, D3DTA_TFACTOR, D3DTA_TEXTURE},   {D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
+  const TColor tint = 0xA0C08040u;
+  for (std::size_t i = 0; i < std::size(stages); ++i) {
+    d.SetTextureStageState(0, D3DTSS_COLOROP, stages[i].op);
+    d.SetTextureStageState(0, D3DTSS_COLORARG1, stages[i].arg1);
+    d.SetTextureStageState(0, D3DTSS_COLORARG2, stages[i].arg2);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, stages[i].op == D3DTOP_DISABLE ? D3DTOP_MODULATE : stages[i].op);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG1, stages[i].arg1);
+    d.SetTextureStageState(0, D3DTSS_ALPHAARG2, stages[i].arg2);
+    const float x = 60 + float(i % 4) * 8, y = 46 + float(i / 4) * 8;
+    Draw_Quad(d, TQuad(x, y, x + 8, y + 8, tint, tint, tint, tint));
+  }
+  d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+
+  // Address modes 1..5 with point sampling over u, v from -1 to 2.
+  d.SetSamplerState(0, D3DSAMP_BORDERCOLOR, 0xFF10E010u);
+  for (std::uint32_t mode = 1; mode <= 5; ++mode) {
+    d.SetSamplerState(0, D3DSAMP_ADDRESSU, mode);
+    d.SetSamplerState(0, D3DSAMP_ADDRESSV, mode);
+    const float x = 62 + float(mode - 1) * 6;
+    TQuad q(x, 0, x + 6, 6, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu);
+    for (auto& v : q.v) {
+      v.tu = v.tu == 0 ? -1.0f : 2.0f;
+      v.tv = v.tv == 0 ? -1.0f : 2.0f;
+    }
+    Draw_Quad(d, q);
+  }
+  d.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+  d.SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+  // Linear filtering, magnified 8 times.
+  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+  Draw_Quad(d, TQuad(62, 8, 78, 24, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu));
+  d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+  d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+
+  // Blending by destination alpha into a render target that keeps alpha.
+  TDevice_Texture rt = 0;
+  Check(d.CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, rt), "render target");
+  TDevice_Surface rt_surface = 0;
+  Check(d.GetSurfaceLevel(rt, 0, rt_surface), "GetSurfaceLevel");
+  Check(d.SetRenderTarget(0, rt_surface), "SetRenderTarget");
+  Check(d.Clear(D3DCLEAR_TARGET, 0x40806040u, 1.0f, 0), "Clear target");
+  Check(d.SetTexture(0, 0), "SetTexture none");
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  const std::uint32_t pairs[4][2] = {{D3DBLEND_DESTALPHA, D3DBLEND_INVDESTALPHA},
+                                     {D3DBLEND_INVDESTALPHA, D3DBLEND_DESTALPHA},
+                                     {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                                     {D3DBLEND_ONE, D3DBLEND_ONE}};
+  for (int i = 0; i < 4; ++i) {
+    d.SetRenderState(D3DRS_SRCBLEND, pairs[i][0]);
+    d.SetRenderState(D3DRS_DESTBLEND, pairs[i][1]);
+    Draw_Quad(d, TQuad(float(i * 4), 0, float(i * 4 + 4), 8, src, src, src, src));
+  }
+  Check(d.SetRenderTarget(0, d.Get_BackBuffer_Surface()), "SetRenderTarget back");
+  Check(d.EndScene(), "EndScene");
+
+  std::uint32_t w = 0, h = 0;
+  Check(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, out.back), "Read_Surface back");
+  Check(d.Read_Surface(rt_surface, out.target_w, out.target_h, out.target), "Read_Surface target");
+}
+
 }  // namespace
 
 TEST(Render_Device_OpenGL, SystemListsAdaptersAndFormats) {
@@ -276,4 +416,52 @@ TEST(Render_Device_OpenGL, PresentResetAndTextureErrors) {
   ASSERT_EQ(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, pixels), S_OK);
   EXPECT_EQ(w, 128u);
   EXPECT_EQ(pixels[95 * 128 + 127], 0xFF0000FFu);
+}
+
+TEST(Render_Device_OpenGL, StateTableMatchesHeadlessDevice) {
+  REQUIRE_GL_DEVICE(gl);
+  TScene_Result gl_result;
+  Draw_State_Table(*gl.device, gl_result);
+  ASSERT_FALSE(HasFailure());
+  TDevice_Params p;
+  p.Width = WIDTH;
+  p.Height = HEIGHT;
+  TRender_Device_Headless headless(p);
+  TScene_Result headless_result;
+  Draw_State_Table(headless, headless_result);
+  Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
+  Expect_Same_Pixels(gl_result.target, headless_result.target, 16, "render target");
+  // The render target keeps the alpha of its clear where nothing changed it
+  // (the ONE / ONE cell adds to it).
+  EXPECT_EQ(Color_Alpha(gl_result.target[0]), Color_Alpha(headless_result.target[0]));
+}
+
+// The comparison above relies on this: a second pass at the same constant
+// depth passes an EQUAL depth test on every pixel, whatever the shapes of
+// the triangles of the two passes.
+TEST(Render_Device_OpenGL, HeadlessEqualDepthPassesOnCoplanarQuadsOfOtherShapes) {
+  TDevice_Params p;
+  p.Width = WIDTH;
+  p.Height = HEIGHT;
+  TRender_Device_Headless d(p);
+  ASSERT_EQ(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), S_OK);
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  const float depths[] = {0.5f, 0.3f, 0.123f, 0.9f};
+  for (std::size_t i = 0; i < std::size(depths); ++i) {
+    const float x = float(i) * 24;
+    d.SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    TQuad base(x, 0, x + 24, 64, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u);
+    for (auto& v : base.v) v.z = depths[i];
+    Draw_Quad(d, base);
+    d.SetRenderState(D3DRS_ZFUNC, D3DCMP_EQUAL);
+    for (int row = 0; row < 64; row += 3) {
+      TQuad strip(x, float(row), x + 24, float(std::min(row + 3, 64)), 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+                  0xFFFFFFFFu);
+      for (auto& v : strip.v) v.z = depths[i];
+      Draw_Quad(d, strip);
+    }
+  }
+  for (std::uint32_t y = 0; y < HEIGHT; ++y)
+    for (std::uint32_t x = 0; x < WIDTH; ++x) ASSERT_EQ(d.Pixel(d.Get_BackBuffer_Surface(), x, y), 0xFFFFFFFFu) << x << ", " << y;
 }
