@@ -280,12 +280,12 @@ bool TMap::Save(TIo_Writer& w, bool partial, const std::string& version) {
 
   Io_Write_String(w, f_version);
   if (!partial) Io_Write_Integer(w, f_region_count);
+  log("TMap.Save: Num Regions = ", std::uint64_t(f_region_count));
   for (std::int32_t i = 1; i <= f_region_count; ++i) {
     const bool written = m_Region_Written(i);
     if (!partial) Io_Write_Boolean(w, written);
     if (written) m_Get_Region(i)->Save(w, partial);
   }
-  log("TMap.Save: Num Regions = ", std::uint64_t(f_region_count));
   if (!partial) {
     Io_Write_Integer(w, f_pixel_width);
     Io_Write_Integer(w, f_pixel_height);

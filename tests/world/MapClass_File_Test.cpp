@@ -1,3 +1,5 @@
+#include "Debug_Log.h"
+#include "Global.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 #include "World_Fixture.h"
@@ -377,4 +379,40 @@ TEST_F(Map_File, FileRoundTripAndEmptyNames) {
   EXPECT_FALSE(back.m_Save_To_File("", false, "1.09"));
   EXPECT_FALSE(back.m_Load_From_File(dir.design() + "Missing.map", false, "1.09"));
   EXPECT_EQ(catcher.messages.size(), 1u);
+}
+
+TEST_F(Map_File, SaveLinesOfTheDebugLog) {
+  TTemp_Dir dir;
+  std::filesystem::create_directories(dir.path() / "Backup");
+  const std::string saved_user = User_Folder;
+  User_Folder = dir.design();
+  Build_Tiny();
+  Debug_Sections[DEBUG_SAVE_LOAD] = true;
+  Saved(map, false);
+  Debug_Sections[DEBUG_SAVE_LOAD] = false;
+  User_Folder = saved_user;
+  const std::string log = Read_File(dir.path() / "Backup" / "Globarch_Log.txt");
+  std::vector<std::string> texts;
+  for (std::size_t pos = 0; pos < log.size();) {
+    const std::size_t end = log.find('\n', pos);
+    std::string line = log.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // The text follows the time stamp "yy.mm.dd hh.mm.ss" and the tick count.
+    texts.push_back(line.substr(line.find(' ', 18) + 1));
+    pos = end + 1;
+  }
+  // Each "Bytes" value counts the bytes written since the line before.
+  EXPECT_EQ(texts, (std::vector<std::string>{"TMap.Save: Num Regions = 2",
+                                             "TMap_Region.Save: Region: 1",
+                                             "TMap_Region.Save: Connections Bytes: 23",
+                                             "TMap_Region.Save: Actual Sqrs Bytes: 3",
+                                             "TMap_Region.Save: Actual Sqr Grid Bytes: 22",
+                                             "TMap_Region.Save: Click Zone Bytes: 18",
+                                             "TMap_Region.Save: Units Bytes: 4",
+                                             "TMap.Save: Num Units     = 1",
+                                             "TMap.Save: Regions Bytes = 90",
+                                             "TMap.Save: Num Cargo Units = 0",
+                                             "TMap.Save: Units Bytes = 16",
+                                             "TMap.Save: Num Combat Regions = 1",
+                                             "TMap.Save: Cargo Units Bytes  = 2"}));
 }
