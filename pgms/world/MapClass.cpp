@@ -114,8 +114,8 @@ bool TMap::m_Get_Unit_At_Point(float x, float y, std::int32_t& unit_id) const {
     if (!r || !r->m_Get_Visible()) continue;
     std::int32_t left, top, right, bottom;
     r->m_Get_Bounds(left, top, right, bottom);
-    if (!(float(left) <= x && x <= float(right) && float(f_pixel_height - bottom) <= y &&
-          y <= float(f_pixel_height - top)))
+    if (!(double(left) <= x && x <= double(right) && double(f_pixel_height) - bottom <= y &&
+          y <= double(f_pixel_height) - top))
       continue;
     bool in_square = false;
     bool found = r->m_Get_Stack_Unit_At(f_pixel_height, unit_id, in_square, x, y);

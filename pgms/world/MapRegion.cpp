@@ -14,6 +14,30 @@ std::int32_t Block_Width(const TUnit_Type& t) { return std::max<std::int32_t>(1,
 std::int32_t Block_Height(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_height); }
 
 const std::vector<TClick_Zone_Span> no_spans;
+
+// Whether a square's corners lie within a range that no map leaves, so that
+// sums and differences of its coordinates fit 32 bits.
+bool Square_On_Map(const TMap_Region_Square& s) {
+  constexpr std::int32_t limit = std::int32_t(1) << 29;
+  for (std::int32_t v : {s.left, s.top, s.right, s.bottom})
+    if (v < -limit || v > limit) return false;
+  return true;
+}
+
+// The pixel height of a block of squares of the square's size, its width,
+// and its y from the bottom of the map (pixel height - (top + height)).
+void Block_Geometry(const TMap_Region_Square& s, std::int32_t w, std::int32_t h, std::int32_t pixel_height,
+                    std::int32_t& height, std::int32_t& width, std::int32_t& y) {
+  width = Checked_Mul(Checked_Sub(s.right, s.left), w);
+  height = Checked_Mul(Checked_Sub(s.bottom, s.top), h);
+  y = Checked_Sub(pixel_height, Checked_Add(s.top, height));
+}
+
+// Whether a point measured from the bottom of the map lies in the square.
+bool Square_Holds(const TMap_Region_Square& s, std::int32_t pixel_height, float x, float y) {
+  const double from_bottom_low = double(pixel_height) - s.bottom, from_bottom_high = double(pixel_height) - s.top;
+  return double(s.left) <= x && x <= double(s.right) && from_bottom_low <= y && y <= from_bottom_high;
+}
 }  // namespace
 
 TMap_Region::TMap_Region(TMap& map) : f_map(&map) {}
@@ -528,9 +552,12 @@ bool TMap_Region::m_Subdivide_Squares() {
   if (std::int64_t(f_squares.size()) * 4 > max_cells ||
       std::int64_t(f_grid_columns) * f_grid_rows * 4 > max_cells)
     return false;
-  // Halving stops before a square would be narrower or lower than a pixel.
-  for (const TMap_Region_Square& s : f_squares)
-    if ((std::int64_t(s.right) - s.left) / 2 < 1 || (std::int64_t(s.bottom) - s.top) / 2 < 1) return false;
+  // Halving stops before a square would be narrower or lower than a pixel;
+  // squares of a saved map that lie far outside any map are not split.
+  for (const TMap_Region_Square& s : f_squares) {
+    if (!Square_On_Map(s)) return false;
+    if ((s.right - s.left) / 2 < 1 || (s.bottom - s.top) / 2 < 1) return false;
+  }
   ++f_subdivisions;
   f_rebuilt = true;
   f_label.lower_marker_square = 0;
@@ -608,10 +635,8 @@ bool TMap_Region::m_Get_Stack_Draw_Rect(std::uint16_t unit_type, std::uint8_t ow
     if (s.state != SQUARE_STACK || !s.shown || s.unit_type != unit_type || s.owner != owner) continue;
     const TEmpire* e = owner != 0 ? Empire_Get(owner) : nullptr;
     color = e ? e->m_Get_Second_Color() : 0;
-    width = (s.right - s.left) * Block_Width(*t);
-    height = (s.bottom - s.top) * Block_Height(*t);
+    Block_Geometry(s, Block_Width(*t), Block_Height(*t), f_map->m_Get_Pixel_Height(), height, width, y);
     x = s.left;
-    y = f_map->m_Get_Pixel_Height() - (s.top + height);
     return true;
   }
   return false;
@@ -630,31 +655,23 @@ bool TMap_Region::m_Get_Stack_Position(std::uint16_t unit_type, std::uint8_t own
   }
   const std::int32_t ph = f_map->m_Get_Pixel_Height();
   if (square) {
-    width = (square->right - square->left) * Block_Width(*t);
-    height = (square->bottom - square->top) * Block_Height(*t);
+    Block_Geometry(*square, Block_Width(*t), Block_Height(*t), ph, height, width, y);
     x = square->left;
-    y = ph - (square->top + height);
     return true;
   }
-  std::int32_t sw = 0, sh = 0;
-  if (f_label.label_square >= 1 && f_label.label_square <= std::int32_t(f_squares.size())) {
-    const TMap_Region_Square& ls = m_Square(f_label.label_square);
-    sw = ls.right - ls.left;
-    sh = ls.bottom - ls.top;
-  }
-  width = sw * Block_Width(*t);
-  height = sh * Block_Height(*t);
+  TMap_Region_Square label_size;
+  if (f_label.label_square >= 1 && f_label.label_square <= std::int32_t(f_squares.size()))
+    label_size = m_Square(f_label.label_square);
+  Block_Geometry(label_size, Block_Width(*t), Block_Height(*t), ph, height, width, y);
   x = f_label.label_x;
-  y = ph - f_label.label_y;
+  y = Checked_Sub(ph, f_label.label_y);
   return true;
 }
 
 bool TMap_Region::m_Get_Stack_Unit_At(std::int32_t pixel_height, std::int32_t& unit_id, bool& in_square, float x,
                                       float y) const {
   for (const TMap_Region_Square& s : f_squares) {
-    if (!(float(s.left) <= x && x <= float(s.right) && float(pixel_height - s.bottom) <= y &&
-          y <= float(pixel_height - s.top)))
-      continue;
+    if (!Square_Holds(s, pixel_height, x, y)) continue;
     in_square = true;
     if (s.unit_type == 0) return false;
     for (std::int32_t id : f_units) {

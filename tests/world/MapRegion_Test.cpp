@@ -275,6 +275,49 @@ TEST_F(Region_Stacks, SubdivisionStopsBeforeASquareWouldBeSmallerThanAPixel) {
   EXPECT_EQ(r.m_Get_Unit_Count(), 0);
 }
 
+namespace {
+std::string Tagged_Integers(std::initializer_list<std::int32_t> values) {
+  TIo_Writer w;
+  for (std::int32_t v : values) Io_Write_Integer(w, v);
+  return w.m_Bytes();
+}
+}  // namespace
+
+TEST_F(Region_Stacks, SquaresOfASavedMapFarOutsideAnyMapAreNotSplitAndTheirSizesDoNotOverflow) {
+  // A one-square region whose square a saved map moves to the edge of the
+  // 32-bit range.
+  Add_Region(1, REGION_LAND, 1, 1, 96, 64).m_Set_Bounds(0, 0, 400, 300);
+  TIo_Writer saved;
+  ASSERT_TRUE(map.Save(saved, false, Map_File_Version));
+  std::string bytes = saved.m_Bytes();
+  const std::string square = Tagged_Integers({96, 64, 128, 96});
+  const std::size_t at = bytes.find(square);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(bytes.find(square, at + 1), std::string::npos);
+  bytes.replace(at, square.size(), Tagged_Integers({96, 2147483600, 128, 2147483640}));
+  TIo_Reader reader = TIo_Reader::From_Bytes(bytes);
+  ASSERT_TRUE(map.m_Load(reader, false, Map_File_Version));
+  TMap_Region& r = *map.m_Get_Region(1);
+  TMap_Region_Square s;
+  r.m_Get_Square(1, s);
+  ASSERT_EQ(s.bottom, 2147483640);
+
+  // A 2 x 2 stack finds no block and the square is not split.
+  const std::int32_t tank = map.m_Add_Unit(1, UT_TANK, 1, 0, 0);
+  EXPECT_FALSE(r.m_Add_Unit(tank));
+  EXPECT_EQ(r.m_Get_Subdivisions(), 0);
+  EXPECT_EQ(r.m_Get_Square_Count(), 1);
+  // Its drawing position would lie beyond the 32-bit range: an error, not a wrap.
+  std::int32_t height = 0, width = 0, y = 0, x = 0;
+  EXPECT_THROW(r.m_Get_Stack_Position(UT_TANK, 1, height, width, y, x), EIntOverflow);
+  // A 1 x 1 stack still stands on the square, and a point finds it.
+  const std::int32_t inf = Place(1, UT_INFANTRY, 1);
+  std::int32_t found = 0;
+  bool in_square = false;
+  EXPECT_TRUE(r.m_Get_Stack_Unit_At(2147483640, found, in_square, 100.0f, 20.0f));
+  EXPECT_EQ(found, inf);
+}
+
 TEST_F(Region_Stacks, ASquareSizeOfNoneCountsAsOne) {
   TMap_Region& r = Add_Region(1, REGION_LAND, 2, 1);
   std::int32_t city = Place(1, UT_CITY, 1);
