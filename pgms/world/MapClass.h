@@ -242,7 +242,7 @@ private:
   // Map file: the regions holding what is written, and taking a loaded map.
   bool m_Region_Written(std::int32_t id) const;
   void m_Load_Into(TIo_Reader& r, bool partial, const std::string& version);
-  void m_Take_Loaded(TMap& loaded);
+  void m_Take_Loaded(TMap& loaded, bool partial);
 
   TMap_Unit_Record& m_Unit(std::int64_t id) { return f_units[std::size_t(id)]; }
   void m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list);

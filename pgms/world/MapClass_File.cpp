@@ -380,12 +380,18 @@ void TMap::m_Load_Into(TIo_Reader& r, bool partial, const std::string& version) 
   m_Rebuild_Unit_Indexes();
 }
 
-void TMap::m_Take_Loaded(TMap& loaded) {
+void TMap::m_Take_Loaded(TMap& loaded, bool partial) {
   f_version = loaded.f_version;
-  f_region_count = loaded.f_region_count;
-  f_regions = std::move(loaded.f_regions);
-  for (auto& region : f_regions)
-    if (region) region->f_map = this;
+  if (partial) {
+    // The same regions as before, each overwritten in place.
+    for (std::int32_t i = 1; i <= f_region_count; ++i)
+      if (TMap_Region* r = m_Get_Region(i)) r->m_Assign(*loaded.m_Get_Region(i));
+  } else {
+    f_region_count = loaded.f_region_count;
+    f_regions = std::move(loaded.f_regions);
+    for (auto& region : f_regions)
+      if (region) region->f_map = this;
+  }
   f_pixel_width = loaded.f_pixel_width;
   f_pixel_height = loaded.f_pixel_height;
   f_section_width = loaded.f_section_width;
@@ -408,7 +414,7 @@ bool TMap::m_Load(TIo_Reader& r, bool partial, const std::string& version) {
   if (partial) loaded.m_Assign(*this);
   loaded.m_Load_Into(r, partial, version);
   if (!partial) m_Clear();
-  m_Take_Loaded(loaded);
+  m_Take_Loaded(loaded, partial);
   return true;
 }
 

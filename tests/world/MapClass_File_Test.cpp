@@ -279,7 +279,9 @@ TEST_F(Map_File, PartialRoundTripCarriesWhatChangesInPlay) {
   map.m_Add_Combat_Region(3);
 
   const std::string partial = Saved(map, true);
+  const TMap_Region* region_before = peer.m_Get_Region(1);
   Load(peer, partial, true);
+  EXPECT_EQ(peer.m_Get_Region(1), region_before) << "the regions in memory are overwritten, not replaced";
   EXPECT_EQ(Saved(peer, false), Saved(map, false));
   EXPECT_EQ(peer.m_Get_Region_Texture(2), 12) << "the textures in memory stay";
   EXPECT_TRUE(peer.m_Get_Region(1)->m_Get_Rebuilt());
