@@ -49,6 +49,12 @@ public:
   using EGlobarch_Error::EGlobarch_Error;
 };
 
+// A registry value that is missing or of another type than the one read.
+class ERegistry_Error : public EGlobarch_Error {
+public:
+  using EGlobarch_Error::EGlobarch_Error;
+};
+
 template <std::integral T>
 T Checked_Add(T a, T b) {
   T r;

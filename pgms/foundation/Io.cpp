@@ -114,7 +114,8 @@ std::string Fixed_Text(double x, int decimals, bool thousands, int precision = 1
 std::string Exponent_Digits(int e, int min_digits, bool plus_sign) {
   std::string digits = std::to_string(e < 0 ? -e : e);
   while (int(digits.size()) < min_digits) digits.insert(digits.begin(), '0');
-  return (e < 0 ? "-" : (plus_sign ? "+" : "")) + digits;
+  std::string out = e < 0 ? "-" : (plus_sign ? "+" : "");
+  return out.append(digits);
 }
 
 std::string Non_Finite_Text(double x) {
@@ -130,16 +131,16 @@ std::string General_Text(double x, int precision, int exp_digits) {
   std::string out = d.negative ? "-" : "";
   if (d.exp > precision || d.exp < -4) {
     out += d.digits.substr(0, 1);
-    if (d.digits.size() > 1) out += "." + d.digits.substr(1);
-    out += "E" + Exponent_Digits(d.exp - 1, exp_digits, false);
+    if (d.digits.size() > 1) out.append(".").append(d.digits, 1);
+    out.append("E").append(Exponent_Digits(d.exp - 1, exp_digits, false));
     return out;
   }
   if (d.exp <= 0) {
-    out += "0." + std::string(std::size_t(-d.exp), '0') + d.digits;
+    out.append("0.").append(std::size_t(-d.exp), '0').append(d.digits);
     return out;
   }
   for (int i = 0; i < d.exp; ++i) out += Digit_At(d, i);
-  if (int(d.digits.size()) > d.exp) out += "." + d.digits.substr(std::size_t(d.exp));
+  if (int(d.digits.size()) > d.exp) out.append(".").append(d.digits, std::size_t(d.exp));
   return out;
 }
 
@@ -154,7 +155,7 @@ std::string Exponent_Text(double x, int precision, int exp_digits) {
     for (int i = 1; i < precision; ++i) out += Digit_At(d, i);
   }
   int e = d.digits.empty() ? 0 : d.exp - 1;
-  out += "E" + Exponent_Digits(e, exp_digits, true);
+  out.append("E").append(Exponent_Digits(e, exp_digits, true));
   return out;
 }
 

@@ -106,7 +106,7 @@ std::string Utf8_To_Cp1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   std::size_t pos = 0;
-  std::uint32_t cp;
+  std::uint32_t cp = 0;
   while (pos < text.size()) {
     pos += Decode_Utf8(text, pos, cp);
     int b = Cp1252_Byte(cp);

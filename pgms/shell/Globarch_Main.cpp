@@ -2,17 +2,17 @@
 #include <cstdio>
 #include <exception>
 
-#include "Debug_Log.h"
+#include "GameInit.h"
 #include "Game_Window.h"
-#include "Global.h"
 
 int main(int, char**) {
   try {
-    Global_Init();
-    Debug_Log_Write("Globarch - Start");
-    std::printf("Globarch 1.09: globals initialised, program folder %s\n", Program_Folder.c_str());
+    std::string report = Game_Init_Start();
+    std::printf("%s\n", report.c_str());
     std::fflush(stdout);
-    return Game_Window_Run(Game_Window_Options_From_Environment());
+    int code = Game_Window_Run(Game_Window_Options_From_Environment());
+    Game_Init_Free_Globals();
+    return code;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "globarch: %s\n", e.what());
     return 1;

@@ -1,0 +1,144 @@
+#include "GameInit.h"
+
+#include <filesystem>
+
+#include "Datafile_BaseGameSettings.h"
+#include "Datafile_DebugSettings.h"
+#include "Datafile_Formula_List.h"
+#include "Datafile_HelpText.h"
+#include "Datafile_MapTypes.h"
+#include "Datafile_TerrainTiles.h"
+#include "Datafile_UserSettings.h"
+#include "Debug_Log.h"
+#include "Empire.h"
+#include "GameSettings.h"
+#include "Global.h"
+#include "Io.h"
+#include "MachineOptions.h"
+#include "MasterActionTimer.h"
+#include "MessageLog.h"
+#include "Native_Path.h"
+#include "Path.h"
+
+namespace {
+std::vector<TStartup_Load> loads;
+
+bool Note(const std::string& name, bool ok) {
+  for (TStartup_Load& l : loads) {
+    if (l.name == name) {
+      l.ok = ok;
+      return ok;
+    }
+  }
+  loads.push_back({name, ok});
+  return ok;
+}
+
+bool Load_User_Settings() {
+  return Load_User_Settings_File(Path_Settings->m_Get_UserSettings_File(), User_Settings, nullptr);
+}
+
+bool Load_Base_Game_Settings() {
+  return Load_Base_Game_Settings_File(Path_Settings->m_Get_GameSettings_File(), Base_Game_Settings, true, nullptr);
+}
+
+bool Load_Help_Text() { return Load_Help_Text_File(Path_Settings->m_Get_HelpText_File()); }
+}  // namespace
+
+const std::vector<TStartup_Load>& Game_Init_Loads() { return loads; }
+
+bool Game_Init_Create_Globals() {
+  loads.clear();
+  delete Path_Settings;
+  Path_Settings = new TPath_Settings();
+  User_Settings = TUser_Settings();
+  Base_Game_Settings.m_Reset();
+  Game_Settings.m_Reset();
+  delete Machine_Options;
+  Machine_Options = new TMachine_Options();
+  delete G_Message_Log;
+  G_Message_Log = new TMessage_Log();
+  Formula_List_Create();
+  delete G_Empire_List;
+  G_Empire_List = new TEmpire_List();
+  delete Master_Action_Timer;
+  Master_Action_Timer = new TMaster_Action_Timer();
+  Help_Text_Create();
+
+  Path_Settings->m_Set_Game_Type("standard", "Standard");
+  bool ok = Note("user settings", Load_User_Settings());
+  ok = Note("game settings", Load_Base_Game_Settings()) && ok;
+  ok = Note("machine options", Machine_Options->m_Load()) && ok;
+  ok = Note("debug settings", Load_Debug_Settings()) && ok;
+  ok = Note("help texts", Load_Help_Text()) && ok;
+  return ok;
+}
+
+void Game_Init_Free_Globals() {
+  delete G_Message_Log;
+  G_Message_Log = nullptr;
+  Formula_List_Free();
+  delete Machine_Options;
+  Machine_Options = nullptr;
+  Base_Game_Settings.m_Reset();
+  Game_Settings.m_Reset();
+  User_Settings = TUser_Settings();
+  delete G_Empire_List;
+  G_Empire_List = nullptr;
+  delete Master_Action_Timer;
+  Master_Action_Timer = nullptr;
+  Datafile_MapTypes_Free();
+  Datafile_TerrainTiles_Free();
+  delete Path_Settings;
+  Path_Settings = nullptr;
+  Free_Debug_Settings();
+  Help_Text_Free();
+}
+
+void Game_Init_Reload_Data() {
+  Note("user settings", Load_User_Settings());
+  Note("game settings", Load_Base_Game_Settings());
+  Note("help texts", Load_Help_Text());
+}
+
+bool Game_Init_Load_Map_Data() {
+  bool ok = Note("map types", Datafile_MapTypes_Load(Path_Settings->m_Get_MapTypes_File(), nullptr));
+  return Note("terrain tiles", Datafile_TerrainTiles_Load(Path_Settings->m_Get_Terrain_Tiles_File(), nullptr)) &&
+         ok;
+}
+
+std::string Game_Init_Program_File() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("globarch") : exe.string();
+}
+
+void Game_Init_Write_Banner() {
+  if (Debug_Settings && Debug_Settings->f_generate_game_debug_log) Debug_Log_Write_Banner(Game_Init_Program_File());
+}
+
+std::string Game_Init_Report() {
+  std::string line = "Globarch 1.09: game type ";
+  line += Path_Settings ? Path_Settings->m_Get_Game_Type_Name() : std::string("none");
+  std::string loaded, failed;
+  for (const TStartup_Load& l : loads) {
+    std::string item = l.name;
+    if (l.name == "map types" && Map_Type_List) item = Int_To_Text(Map_Type_List->m_Count()) + " map types";
+    if (l.name == "terrain tiles" && Terrain_Tile_List)
+      item = Int_To_Text(Terrain_Tile_List->m_Count()) + " terrain tiles";
+    std::string& to = l.ok ? loaded : failed;
+    to += (to.empty() ? "" : ", ") + item;
+  }
+  line += "; loaded " + (loaded.empty() ? std::string("nothing") : loaded);
+  if (!failed.empty()) line += "; with errors: " + failed;
+  line += "; debug log " + Native_Path(Debug_Log_File_Name());
+  return line;
+}
+
+std::string Game_Init_Start() {
+  Global_Init();
+  Game_Init_Create_Globals();
+  Game_Init_Write_Banner();
+  Game_Init_Load_Map_Data();
+  return Game_Init_Report();
+}
