@@ -262,7 +262,7 @@ void TRegistry_File::m_Load(const std::string& native_path) {
     return;
   }
   std::ifstream in(native_path, std::ios::binary);
-  if (!in.is_open()) throw EInOutError("Cannot read the registry file " + native_path);
+  if (!in.is_open() || std::filesystem::is_directory(native_path, ec)) throw EInOutError("Cannot read the registry file " + native_path);
   std::stringstream ss;
   ss << in.rdbuf();
   if (in.bad()) throw EInOutError("Cannot read the registry file " + native_path);
