@@ -34,14 +34,6 @@ bool Note(const std::string& name, bool ok) {
   return ok;
 }
 
-bool Load_User_Settings() {
-  return Load_User_Settings_File(Path_Settings->m_Get_UserSettings_File(), User_Settings, nullptr);
-}
-
-bool Load_Base_Game_Settings() {
-  return Load_Base_Game_Settings_File(Path_Settings->m_Get_GameSettings_File(), Base_Game_Settings, true, nullptr);
-}
-
 bool Load_Help_Text() { return Load_Help_Text_File(Path_Settings->m_Get_HelpText_File()); }
 }  // namespace
 
@@ -66,8 +58,8 @@ bool Game_Init_Create_Globals() {
   Help_Text_Create();
 
   Path_Settings->m_Set_Game_Type("standard", "Standard");
-  bool ok = Note("user settings", Load_User_Settings());
-  ok = Note("game settings", Load_Base_Game_Settings()) && ok;
+  bool ok = Note("user settings", Load_User_Settings(nullptr));
+  ok = Note("game settings", Load_Base_Game_Settings(nullptr)) && ok;
   ok = Note("machine options", Machine_Options->m_Load()) && ok;
   ok = Note("debug settings", Load_Debug_Settings()) && ok;
   ok = Note("help texts", Load_Help_Text()) && ok;
@@ -96,8 +88,8 @@ void Game_Init_Free_Globals() {
 }
 
 void Game_Init_Reload_Data() {
-  Note("user settings", Load_User_Settings());
-  Note("game settings", Load_Base_Game_Settings());
+  Note("user settings", Load_User_Settings(nullptr));
+  Note("game settings", Load_Base_Game_Settings(nullptr));
   Note("help texts", Load_Help_Text());
 }
 
