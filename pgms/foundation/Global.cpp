@@ -193,9 +193,9 @@ std::string Two_Decimals(std::int64_t amount, std::int64_t divisor) {
   std::int64_t hundredths_unit = divisor / 100;
   std::int64_t mag = amount < 0 ? -amount : amount;
   std::int64_t h = (mag + hundredths_unit / 2) / hundredths_unit;
-  std::string frac = std::to_string(h % 100);
-  if (frac.size() < 2) frac.insert(0, "0");
-  return (amount < 0 && h != 0 ? "-" : "") + std::to_string(h / 100) + "." + frac;
+  const char frac[3] = {char('0' + h % 100 / 10), char('0' + h % 10), '\0'};
+  std::string out = amount < 0 && h != 0 ? "-" : "";
+  return out.append(std::to_string(h / 100)).append(".").append(frac);
 }
 }  // namespace
 
