@@ -51,9 +51,17 @@ case "$mode" in
     }
     trap cleanup EXIT
     # Window tests draw into a virtual X server with Mesa's software renderer.
-    display=":$((90 + RANDOM % 100))"
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # The server picks a free display and writes its number once it accepts
+    # connections.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     xvfb_pid=$!
+    for _ in $(seq 1 100); do
+      [ -s "$work/display" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
+      sleep 0.1
+    done
+    [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    display=":$(head -n 1 "$work/display")"
     export DISPLAY="$display" LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
     export GLOBARCH_HOME="$top" GLOBARCH_USER_DIR="$work/user" XDG_CONFIG_HOME="$work/config"
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
