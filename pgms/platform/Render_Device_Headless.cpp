@@ -328,15 +328,30 @@ struct TRender_Device_Headless::TRaster {
 
   void Line(TRV p, TRV q, const TViewport& vp) {
     if (!Clip_Line(p, q)) return;
-    const TWin a = Project(p, vp), b = Project(q, vp);
+    TWin a = Project(p, vp), b = Project(q, vp);
+    // Snapped to 1/256 pixel like the corners of triangles, so that an end
+    // on a pixel centre is on it exactly.
+    auto snap = [](float v) { return float(double(std::llround(double(v) * 256.0)) / 256.0); };
+    a.x = snap(a.x);
+    a.y = snap(a.y);
+    b.x = snap(b.x);
+    b.y = snap(b.y);
     const float dx = b.x - a.x, dy = b.y - a.y;
     const bool x_major = std::fabs(dx) >= std::fabs(dy);
     const float from = x_major ? a.x : a.y, to = x_major ? b.x : b.y;
     if (from == to) return;
     Choose_Filter(1.0f);
-    const float lo = std::min(from, to), hi = std::max(from, to);
-    // Pixels whose centre lies in [start, end) along the longer axis.
-    const std::int32_t first = std::int32_t(std::ceil(lo - 0.5f)), last = std::int32_t(std::ceil(hi - 0.5f)) - 1;
+    // Pixels whose centre lies in [start, end) along the longer axis, in the
+    // line's direction: the first pixel is drawn and the last is not, also
+    // for lines drawn towards smaller coordinates.
+    std::int32_t first, last;
+    if (from < to) {
+      first = std::int32_t(std::ceil(from - 0.5f));
+      last = std::int32_t(std::ceil(to - 0.5f)) - 1;
+    } else {
+      first = std::int32_t(std::floor(to - 0.5f)) + 1;
+      last = std::int32_t(std::floor(from - 0.5f));
+    }
     for (std::int32_t i = first; i <= last; ++i) {
       const float t = (float(i) + 0.5f - from) / (to - from);
       if (t < 0 || t > 1) continue;

@@ -551,14 +551,26 @@ HRESULT TRender_Device_OpenGL::Backend_Draw(const TRaster_Job& job) {
   // runs from 0 to w, GL's from -w to w. A texture target is drawn upside
   // down so that its first row stays its top row.
   //
-  // GL rasterises the window's framebuffer with the rule of its own lower-
-  // left origin, so an edge exactly on a pixel centre belongs to the other
-  // side than under Direct3D's top-left rule. One step of the rasteriser's
-  // 1/256-pixel grid upwards makes such centres fall inside the triangle
-  // below the edge (as Direct3D owns them) and moves no other edge across a
-  // centre.
-  const float half_x = 1.0f / float(vp.Width);
-  const float half_y = (texture_target ? 1.0f : 1.0f - 2.0f / 256.0f) / float(vp.Height);
+  // Where an edge or a line runs exactly through pixel centres or between
+  // two pixels, one step of the rasteriser's 1/256-pixel grid settles the
+  // pixels as Direct3D does:
+  //   - GL rasterises the window's framebuffer with the rule of its own
+  //     lower-left origin, so a triangle edge exactly on a pixel centre
+  //     belongs to the other side than under Direct3D's top-left rule; a
+  //     step up makes such centres fall inside the triangle below the edge;
+  //   - a line exactly between two rows or columns is drawn on the lower
+  //     or right one: a step down and right.
+  // No edge that misses a centre by more than the step crosses one.
+  constexpr float STEP = 1.0f / 256.0f;
+  float shift_x = 0.5f, shift_y = 0.5f;  // pixels, right and down
+  if (job.kind == TRaster_Kind::Lines) {
+    shift_x += STEP;
+    shift_y += STEP;
+  } else if (!texture_target) {
+    shift_y -= STEP;
+  }
+  const float half_x = 2.0f * shift_x / float(vp.Width);
+  const float half_y = 2.0f * shift_y / float(vp.Height);
   const float flip = texture_target ? -1.0f : 1.0f;
   f_vertices.resize(job.count);
   for (std::size_t i = 0; i < job.count; ++i) {

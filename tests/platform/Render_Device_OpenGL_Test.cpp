@@ -328,6 +328,35 @@ void Draw_State_Table(TRender_Device& d, TScene_Result& out) {
   Check(d.Read_Surface(rt_surface, out.target_w, out.target_h, out.target), "Read_Surface target");
 }
 
+// Line lists and strips of screen and world vertices: the game draws its
+// map lines and frames with them.
+void Draw_Lines(TRender_Device& d, TScene_Result& out) {
+  Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), "Clear");
+  Check(d.BeginScene(), "BeginScene");
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  auto sv = [](float x, float y, TColor c) { return TDevice_Screen_Vertex{x, y, 0.5f, 1.0f, c, 0, 0}; };
+  // A frame of whole pixel coordinates (as the game's 2D lines), a
+  // diagonal, a shallow and a steep slope, and a strip.
+  const TDevice_Screen_Vertex list[] = {
+      sv(2, 2, 0xFFFF0000u),   sv(40, 2, 0xFFFF0000u),  sv(40, 2, 0xFF00FF00u),  sv(40, 30, 0xFF00FF00u),
+      sv(40, 30, 0xFF0000FFu), sv(2, 30, 0xFF0000FFu),  sv(2, 30, 0xFFFFFF00u),  sv(2, 2, 0xFFFFFF00u),
+      sv(5, 5, 0xFFFFFFFFu),   sv(25, 25, 0xFFFFFFFFu), sv(45, 5, 0xFF00FFFFu),  sv(90, 17, 0xFF00FFFFu),
+      sv(60, 20, 0xFFFF00FFu), sv(66, 60, 0xFFFF00FFu)};
+  Check(d.SetFVF(FVF_SCREEN_VERTEX), "SetFVF");
+  Check(d.DrawPrimitiveUP(D3DPT_LINELIST, 7, list, sizeof(TDevice_Screen_Vertex)), "line list");
+  const TDevice_Screen_Vertex strip[] = {sv(70.5f, 40.5f, 0xFFFF8000u), sv(90.5f, 40.5f, 0xFFFF8000u),
+                                         sv(90.5f, 60.5f, 0xFF80FF00u), sv(70.5f, 50.5f, 0xFF0080FFu)};
+  Check(d.DrawPrimitiveUP(D3DPT_LINESTRIP, 3, strip, sizeof(TDevice_Screen_Vertex)), "line strip");
+  const TDevice_LVertex world[] = {{-0.9f, -0.2f, 0.5f, 0xFFFFFFFFu, 0, 0, 0}, {0.1f, -0.9f, 0.5f, 0xFFFFFFFFu, 0, 0, 0}};
+  Check(d.SetFVF(FVF_LVERTEX), "SetFVF world");
+  Check(d.DrawPrimitiveUP(D3DPT_LINELIST, 1, world, sizeof(TDevice_LVertex)), "world line");
+  Check(d.EndScene(), "EndScene");
+  std::uint32_t w = 0, h = 0;
+  Check(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, out.back), "Read_Surface back");
+}
+
 }  // namespace
 
 TEST(Render_Device_OpenGL, SystemListsAdaptersAndFormats) {
@@ -464,4 +493,41 @@ TEST(Render_Device_OpenGL, HeadlessEqualDepthPassesOnCoplanarQuadsOfOtherShapes)
   }
   for (std::uint32_t y = 0; y < HEIGHT; ++y)
     for (std::uint32_t x = 0; x < WIDTH; ++x) ASSERT_EQ(d.Pixel(d.Get_BackBuffer_Surface(), x, y), 0xFFFFFFFFu) << x << ", " << y;
+}
+
+TEST(Render_Device_OpenGL, LinesMatchHeadlessDevice) {
+  REQUIRE_GL_DEVICE(gl);
+  TScene_Result gl_result;
+  Draw_Lines(*gl.device, gl_result);
+  ASSERT_FALSE(HasFailure());
+  TDevice_Params p;
+  p.Width = WIDTH;
+  p.Height = HEIGHT;
+  TRender_Device_Headless headless(p);
+  TScene_Result headless_result;
+  Draw_Lines(headless, headless_result);
+  Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
+}
+
+// Lines draw their first pixel and not their last, in whichever direction
+// they run, also when their ends lie exactly on pixel centres.
+TEST(Render_Device_OpenGL, HeadlessLinesDrawTheFirstPixelInEitherDirection) {
+  TDevice_Params p;
+  p.Width = 16;
+  p.Height = 16;
+  TRender_Device_Headless d(p);
+  d.SetRenderState(D3DRS_LIGHTING, 0);
+  d.SetFVF(FVF_SCREEN_VERTEX);
+  const TDevice_Screen_Vertex lines[] = {{2, 2, 0.5f, 1, 0xFFFF0000u, 0, 0},  {10, 2, 0.5f, 1, 0xFFFF0000u, 0, 0},
+                                         {10, 5, 0.5f, 1, 0xFF00FF00u, 0, 0}, {2, 5, 0.5f, 1, 0xFF00FF00u, 0, 0},
+                                         {7, 14, 0.5f, 1, 0xFF0000FFu, 0, 0}, {7, 8, 0.5f, 1, 0xFF0000FFu, 0, 0}};
+  ASSERT_EQ(d.DrawPrimitiveUP(D3DPT_LINELIST, 3, lines, sizeof(TDevice_Screen_Vertex)), S_OK);
+  const TDevice_Surface back = d.Get_BackBuffer_Surface();
+  struct {
+    std::uint32_t x, y;
+    TColor color;
+  } rows[] = {{2, 2, 0xFFFF0000u}, {9, 2, 0xFFFF0000u}, {10, 2, 0xFF000000u},   // left to right
+              {10, 5, 0xFF00FF00u}, {3, 5, 0xFF00FF00u}, {2, 5, 0xFF000000u},   // right to left
+              {7, 14, 0xFF0000FFu}, {7, 9, 0xFF0000FFu}, {7, 8, 0xFF000000u}};  // bottom to top
+  for (const auto& r : rows) EXPECT_EQ(d.Pixel(back, r.x, r.y), r.color) << r.x << ", " << r.y;
 }
