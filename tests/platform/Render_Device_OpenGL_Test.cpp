@@ -328,8 +328,8 @@ void Draw_State_Table(TRender_Device& d, TScene_Result& out) {
   Check(d.Read_Surface(rt_surface, out.target_w, out.target_h, out.target), "Read_Surface target");
 }
 
-// Line lists and strips of screen and world vertices: the game draws its
-// map lines and frames with them.
+// Line lists and strips of screen and world vertices (the game draws its
+// map lines and frames with them), and points.
 void Draw_Lines(TRender_Device& d, TScene_Result& out) {
   Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), "Clear");
   Check(d.BeginScene(), "BeginScene");
@@ -352,6 +352,11 @@ void Draw_Lines(TRender_Device& d, TScene_Result& out) {
   const TDevice_LVertex world[] = {{-0.9f, -0.2f, 0.5f, 0xFFFFFFFFu, 0, 0, 0}, {0.1f, -0.9f, 0.5f, 0xFFFFFFFFu, 0, 0, 0}};
   Check(d.SetFVF(FVF_LVERTEX), "SetFVF world");
   Check(d.DrawPrimitiveUP(D3DPT_LINELIST, 1, world, sizeof(TDevice_LVertex)), "world line");
+  // Points on pixel centres and off them.
+  const TDevice_Screen_Vertex points[] = {sv(50, 40, 0xFFFF0000u), sv(52.3f, 40.7f, 0xFF00FF00u),
+                                          sv(54.6f, 41.2f, 0xFF0000FFu), sv(0, 63, 0xFFFFFFFFu)};
+  Check(d.SetFVF(FVF_SCREEN_VERTEX), "SetFVF points");
+  Check(d.DrawPrimitiveUP(D3DPT_POINTLIST, 4, points, sizeof(TDevice_Screen_Vertex)), "points");
   Check(d.EndScene(), "EndScene");
   std::uint32_t w = 0, h = 0;
   Check(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, out.back), "Read_Surface back");
