@@ -7,7 +7,9 @@
 #include "Datafile_Formula_List.h"
 #include "Datafile_HelpText.h"
 #include "Datafile_MapTypes.h"
+#include "Datafile_Tech.h"
 #include "Datafile_TerrainTiles.h"
+#include "Datafile_Units.h"
 #include "Datafile_UserSettings.h"
 #include "Debug_Log.h"
 #include "Empire.h"
@@ -81,6 +83,7 @@ void Game_Init_Free_Globals() {
   Master_Action_Timer = nullptr;
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
+  Game_Init_Free_Rule_Files();
   delete Path_Settings;
   Path_Settings = nullptr;
   Free_Debug_Settings();
@@ -95,8 +98,19 @@ void Game_Init_Reload_Data() {
 
 bool Game_Init_Load_Map_Data() {
   bool ok = Note("map types", Datafile_MapTypes_Load(Path_Settings->m_Get_MapTypes_File(), nullptr));
-  return Note("terrain tiles", Datafile_TerrainTiles_Load(Path_Settings->m_Get_Terrain_Tiles_File(), nullptr)) &&
+  return Note("terrain tiles",
+              Datafile_TerrainTiles_Load_Checked(Path_Settings->m_Get_Terrain_Tiles_File(), nullptr)) &&
          ok;
+}
+
+bool Game_Init_Load_Rule_Files() {
+  bool ok = Note("unit types", Datafile_Units_Load(Path_Settings->m_Get_Units_File(), nullptr));
+  return Note("technology areas", Datafile_Tech_Load(Path_Settings->m_Get_Technology_File(), nullptr)) && ok;
+}
+
+void Game_Init_Free_Rule_Files() {
+  Datafile_Units_Free();
+  Datafile_Tech_Free();
 }
 
 std::string Game_Init_Program_File() {
@@ -118,6 +132,9 @@ std::string Game_Init_Report() {
     if (l.name == "map types" && Map_Type_List) item = Int_To_Text(Map_Type_List->m_Count()) + " map types";
     if (l.name == "terrain tiles" && Terrain_Tile_List)
       item = Int_To_Text(Terrain_Tile_List->m_Count()) + " terrain tiles";
+    if (l.name == "unit types" && Unit_Type_List) item = Int_To_Text(Unit_Type_List->m_Count()) + " unit types";
+    if (l.name == "technology areas" && Tech_Area_List)
+      item = Int_To_Text(Tech_Area_List->m_Count()) + " technology areas";
     std::string& to = l.ok ? loaded : failed;
     to += (to.empty() ? "" : ", ") + item;
   }
@@ -132,5 +149,6 @@ std::string Game_Init_Start() {
   Game_Init_Create_Globals();
   Game_Init_Write_Banner();
   Game_Init_Load_Map_Data();
+  Game_Init_Load_Rule_Files();
   return Game_Init_Report();
 }

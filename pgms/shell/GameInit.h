@@ -3,7 +3,8 @@
 // globarch prints until its window exists.
 //
 // Order of a start: Global_Init, Game_Init_Create_Globals,
-// Game_Init_Write_Banner, Game_Init_Load_Map_Data, Game_Init_Report, and at
+// Game_Init_Write_Banner, Game_Init_Load_Map_Data, Game_Init_Load_Rule_Files,
+// Game_Init_Report, and at
 // the end Game_Init_Free_Globals. Game_Init_Start runs the whole sequence
 // but the freeing.
 #pragma once
@@ -32,8 +33,14 @@ void Game_Init_Free_Globals();
 // Reloads the user settings, the base game settings and the help texts from
 // the paths of the active game type (after the game type changed).
 void Game_Init_Reload_Data();
-// Loads the map types and terrain tiles of the active game type.
+// Loads the map types and terrain tiles of the active game type (the
+// terrain tiles with a check of their basic tile pictures).
 bool Game_Init_Load_Map_Data();
+// Loads the unit types and the technology areas of the active game type, in
+// that order, into new global lists (each loader shows its own errors).
+bool Game_Init_Load_Rule_Files();
+// Frees the unit-type and technology lists.
+void Game_Init_Free_Rule_Files();
 
 // The full path of the running program file.
 std::string Game_Init_Program_File();
@@ -44,6 +51,6 @@ void Game_Init_Write_Banner();
 // many errors, and where the debug log is.
 std::string Game_Init_Report();
 
-// Global_Init, the globals, the banner and the map data; returns the
-// report line.
+// Global_Init, the globals, the banner, the map data and the rule files;
+// returns the report line.
 std::string Game_Init_Start();

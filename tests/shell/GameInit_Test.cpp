@@ -7,7 +7,9 @@
 #include "Datafile_DebugSettings.h"
 #include "Datafile_HelpText.h"
 #include "Datafile_MapTypes.h"
+#include "Datafile_Tech.h"
 #include "Datafile_TerrainTiles.h"
+#include "Datafile_Units.h"
 #include "Debug_Log.h"
 #include "Global.h"
 #include "MachineOptions.h"
@@ -64,10 +66,16 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   ASSERT_NE(Terrain_Tile_List, nullptr);
   EXPECT_GT(Map_Type_List->m_Count(), 0);
   EXPECT_GT(Terrain_Tile_List->m_Count(), 0);
+  ASSERT_NE(Unit_Type_List, nullptr);
+  ASSERT_NE(Tech_Area_List, nullptr);
+  EXPECT_GT(Unit_Type_List->m_Count(), 0);
+  EXPECT_GT(Tech_Area_List->m_Count(), 0);
   EXPECT_EQ(report, "Globarch 1.09: game type Standard; loaded user settings, game settings, machine options, debug "
                     "settings, help texts, " +
                         std::to_string(Map_Type_List->m_Count()) + " map types, " +
-                        std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles; debug log " +
+                        std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
+                        std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
+                        std::to_string(Tech_Area_List->m_Count()) + " technology areas; debug log " +
                         (f_user.path() / "Backup" / "Globarch_Log.txt").string());
   EXPECT_TRUE(Take_Held_Reports().empty());
   ASSERT_NE(Path_Settings, nullptr);
@@ -86,6 +94,8 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   Game_Init_Free_Globals();
   EXPECT_EQ(Debug_Settings, nullptr);
   EXPECT_EQ(Path_Settings, nullptr);
+  EXPECT_EQ(Unit_Type_List, nullptr);
+  EXPECT_EQ(Tech_Area_List, nullptr);
   std::string log = Log();
   std::string exe = Game_Init_Program_File();
   EXPECT_NE(log.find(" ***************** " + exe + " - New Execution *****************\n"), std::string::npos) << log;
@@ -110,9 +120,12 @@ TEST_F(Game_Init_Test, BrokenFilesAreReportedAndTheStartGoesOn) {
 
   std::string report = Game_Init_Start();
   ASSERT_NE(Terrain_Tile_List, nullptr);
+  ASSERT_NE(Unit_Type_List, nullptr);
   EXPECT_NE(report.find("; loaded user settings, game settings, machine options, " +
-                        std::to_string(Terrain_Tile_List->m_Count()) +
-                        " terrain tiles; with errors: debug settings, help texts, 0 map types; "),
+                        std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
+                        std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
+                        std::to_string(Tech_Area_List->m_Count()) +
+                        " technology areas; with errors: debug settings, help texts, 0 map types; "),
             std::string::npos)
       << report;
   // The errors of the help texts and the map types were shown (and held for
