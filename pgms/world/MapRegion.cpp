@@ -444,6 +444,11 @@ std::int32_t TMap_Region::m_Get_Grid_Cell(std::int32_t column, std::int32_t row)
   return f_grid[std::size_t(column) * std::size_t(f_grid_rows) + std::size_t(row)];
 }
 
+std::int32_t TMap_Region::m_Grid_Square(std::int32_t column, std::int32_t row) const {
+  const std::int32_t sq = m_Get_Grid_Cell(column, row);
+  return sq >= 1 && sq <= std::int32_t(f_squares.size()) ? sq : 0;
+}
+
 void TMap_Region::m_Set_Grid_Cell(std::int32_t column, std::int32_t row, std::int32_t square) {
   // A square outside the grid (rectangles of another size than the grid's)
   // is left out rather than written past the grid.
@@ -533,7 +538,7 @@ void TMap_Region::m_Occupy_Block(std::int32_t first_square, std::int32_t w, std:
   if (column < 0) return;
   for (std::int32_t cc = column; cc < column + w; ++cc)
     for (std::int32_t rr = row; rr < row + h; ++rr) {
-      std::int32_t sq = m_Get_Grid_Cell(cc, rr);
+      std::int32_t sq = m_Grid_Square(cc, rr);
       if (sq < 1 || sq == first_square) continue;
       TMap_Region_Square& s = m_Square(sq);
       s.state = SQUARE_STACK;
@@ -821,11 +826,11 @@ bool TMap_Region::m_Pick_Marker_Square(bool lower) {
   std::vector<std::uint8_t> marked(f_grid.size(), 0);
   for (std::int32_t c = 0; c < f_grid_columns; ++c)
     for (std::int32_t r = 0; r < f_grid_rows; ++r) {
-      std::int32_t sq = m_Get_Grid_Cell(c, r);
+      std::int32_t sq = m_Grid_Square(c, r);
       if (sq == 0 || m_Square(sq).state != SQUARE_LABEL) continue;
       for (std::int32_t cc = c - 1; cc <= c + 1; ++cc)
         for (std::int32_t rr = r - 1; rr <= r + 1; ++rr) {
-          std::int32_t n = m_Get_Grid_Cell(cc, rr);
+          std::int32_t n = m_Grid_Square(cc, rr);
           if (n == 0) continue;
           const TMap_Region_Square& s = m_Square(n);
           if (s.state != SQUARE_FREE) continue;
@@ -838,7 +843,7 @@ bool TMap_Region::m_Pick_Marker_Square(bool lower) {
   for (std::int32_t c = 0; c < f_grid_columns; ++c)
     for (std::int32_t r = 0; r < f_grid_rows; ++r) {
       if (!marked[std::size_t(c) * std::size_t(f_grid_rows) + std::size_t(r)]) continue;
-      std::int32_t sq = m_Get_Grid_Cell(c, r);
+      std::int32_t sq = m_Grid_Square(c, r);
       std::int32_t bottom = m_Square(sq).bottom;
       if (lower ? bottom > best : bottom < best) {
         best = bottom;

@@ -184,6 +184,8 @@ private:
   TMap_Region_Square& m_Square(std::int32_t i) { return f_squares[std::size_t(i - 1)]; }
   const TMap_Region_Square& m_Square(std::int32_t i) const { return f_squares[std::size_t(i - 1)]; }
   void m_Set_Grid_Cell(std::int32_t column, std::int32_t row, std::int32_t square);
+  // The square of a grid cell; 0 also for a cell naming no square.
+  std::int32_t m_Grid_Square(std::int32_t column, std::int32_t row) const;
   bool m_Block_Free(std::int32_t column, std::int32_t row, std::int32_t w, std::int32_t h) const;
   void m_Release_Stack(std::uint16_t unit_type, std::uint8_t owner);
   void m_Clear_Stack_Squares();
