@@ -54,14 +54,14 @@ void World_Test::TearDown() {
   Base_Game_Settings.m_Reset();
 }
 
-void World_Test::Set_Tech_Areas(const std::vector<TTech_Spec>& areas) {
+void World_Test::Set_Tech_Areas(const std::vector<TTech_Values>& areas) {
   tech_areas = TTech_Area_List();
-  for (const TTech_Spec& spec : areas) {
+  for (const TTech_Values& values : areas) {
     auto a = std::make_unique<TTech_Area>();
-    a->f_display_name = spec.display_name;
-    a->f_internal_name = spec.internal_name;
-    a->f_start_level = spec.start_level;
-    a->f_maximum_level = spec.maximum_level;
+    a->f_display_name = values.display_name;
+    a->f_internal_name = values.internal_name;
+    a->f_start_level = values.start_level;
+    a->f_maximum_level = values.maximum_level;
     tech_areas.m_Add(std::move(a));
   }
 }

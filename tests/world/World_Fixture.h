@@ -73,12 +73,12 @@ protected:
   TUnit_Type& Type(std::uint16_t index) { return *unit_types.m_Get_Item(index); }
   // Replaces the technology areas: display name, internal name, start and
   // maximum level of each.
-  struct TTech_Spec {
+  struct TTech_Values {
     const char* display_name;
     const char* internal_name;
     std::int32_t start_level, maximum_level;
   };
-  void Set_Tech_Areas(const std::vector<TTech_Spec>& areas);
+  void Set_Tech_Areas(const std::vector<TTech_Values>& areas);
   // Gives the unit type one requirement: the formula text, which the global
   // formula list registers.
   void Require(std::uint16_t unit_type, const std::string& formula);
