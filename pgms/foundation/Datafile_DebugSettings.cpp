@@ -7,12 +7,13 @@
 TDebug_Settings* Debug_Settings = nullptr;
 
 namespace {
-const char* const SECTION_KEYS[13] = {
-    "Debug Section Engine Startup",     "Debug Section Sound Base",          "Debug Section Display Class",
-    "Debug Section Formula Evaluation", "Debug Section Map Creation",        "Debug Section AI",
-    "Debug Section Combat",             "Debug Section Main Drawing Loop",   "Debug Section Politics",
-    "Debug Section Windows",            "Debug Section Save Load",           "Debug Section Master Action Timer",
-    "Debug Section Multiplayer"};
+const char* const SECTION_KEYS[13] = {"Debug Section Engine Startup", "Debug Section Sound Base",
+                                      "Debug Section Display Class",  "Debug Section Formula Evaluation",
+                                      "Debug Section Map Creation",   "Debug Section AI",
+                                      "Debug Section Combat",         "Debug Section Main Drawing Loop",
+                                      "Debug Section Politics",       "Debug Section Windows",
+                                      "Debug Section Save Load",      "Debug Section Master Action Timer",
+                                      "Debug Section Multiplayer"};
 }  // namespace
 
 TDebug_Settings::~TDebug_Settings() { m_Flush_Fast_Log(); }
@@ -74,8 +75,8 @@ bool Load_Debug_Settings_File(const std::string& file_name, std::vector<std::str
 }
 
 bool Load_Debug_Settings() {
-  std::string file = Path_Settings ? Path_Settings->m_Get_DebugSettings_File()
-                                   : TPath_Settings().m_Get_DebugSettings_File();
+  std::string file =
+      Path_Settings ? Path_Settings->m_Get_DebugSettings_File() : TPath_Settings().m_Get_DebugSettings_File();
   return Load_Debug_Settings_File(file, nullptr);
 }
 

@@ -14,7 +14,7 @@
 #include "DataFile_Base_Loader.h"
 
 class TDebug_Settings {
-public:
+ public:
   TDebug_Settings() = default;
   // Writes out the lines still buffered.
   ~TDebug_Settings();
@@ -45,20 +45,20 @@ public:
   bool f_disable_dc_main_draw_objects = false;
   bool f_disable_dc_main_draw_ui_3d_elements = false;
 
-private:
+ private:
   std::int32_t f_fast_log_count = 0;
   std::string f_fast_log[FAST_LOG_LINES];
 };
 
 class TDebug_Settings_File_Loader : public TData_File_Loader {
-public:
+ public:
   TDebug_Settings_File_Loader(const std::string& file_name, TDebug_Settings& settings)
       : TData_File_Loader(file_name), f_settings(settings) {}
 
-protected:
+ protected:
   void m_Load_Record(std::int32_t record_number) override;
 
-private:
+ private:
   TDebug_Settings& f_settings;
 };
 

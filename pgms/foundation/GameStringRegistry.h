@@ -16,7 +16,7 @@
 #include "Registry_File.h"
 
 class TGameString_Registry {
-public:
+ public:
   // The user's registry file (Registry_File_Path).
   TGameString_Registry();
   // Another file, in native form.
@@ -56,7 +56,7 @@ public:
 
   const std::string& m_Get_File() const { return f_file; }
 
-private:
+ private:
   const TRegistry_Value& m_Get(const std::string& name, TRegistry_Type type) const;
   void m_Put(const TRegistry_Value& value);
   void m_Commit();

@@ -41,12 +41,23 @@ std::string Quote(const std::string& s) {
   std::string r = "\"";
   for (char c : s) {
     switch (c) {
-      case '\\': r += "\\\\"; break;
-      case '"': r += "\\\""; break;
-      case '\n': r += "\\n"; break;
-      case '\r': r += "\\r"; break;
-      case '\t': r += "\\t"; break;
-      default: r += c;
+      case '\\':
+        r += "\\\\";
+        break;
+      case '"':
+        r += "\\\"";
+        break;
+      case '\n':
+        r += "\\n";
+        break;
+      case '\r':
+        r += "\\r";
+        break;
+      case '\t':
+        r += "\\t";
+        break;
+      default:
+        r += c;
     }
   }
   return r + "\"";
@@ -69,12 +80,23 @@ bool Unquote(const std::string& s, std::size_t& pos, std::string& out) {
     }
     if (++i >= s.size()) return false;
     switch (s[i]) {
-      case '\\': out += '\\'; break;
-      case '"': out += '"'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      default: return false;
+      case '\\':
+        out += '\\';
+        break;
+      case '"':
+        out += '"';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      default:
+        return false;
     }
   }
   return false;
@@ -139,7 +161,9 @@ std::string Format_Value(const TRegistry_Value& v) {
       std::snprintf(buf, sizeof buf, "dword:%08x", unsigned(v.integer));
       line += buf;
       break;
-    case TRegistry_Type::Text: line += Quote(v.bytes); break;
+    case TRegistry_Type::Text:
+      line += Quote(v.bytes);
+      break;
     case TRegistry_Type::Binary:
       line += "hex:";
       for (std::size_t i = 0; i < v.bytes.size(); ++i) {
@@ -262,7 +286,8 @@ void TRegistry_File::m_Load(const std::string& native_path) {
     return;
   }
   std::ifstream in(native_path, std::ios::binary);
-  if (!in.is_open() || std::filesystem::is_directory(native_path, ec)) throw EInOutError("Cannot read the registry file " + native_path);
+  if (!in.is_open() || std::filesystem::is_directory(native_path, ec))
+    throw EInOutError("Cannot read the registry file " + native_path);
   std::stringstream ss;
   ss << in.rdbuf();
   if (in.bad()) throw EInOutError("Cannot read the registry file " + native_path);

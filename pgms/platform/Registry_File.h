@@ -37,7 +37,7 @@ struct TRegistry_Value {
 };
 
 class TRegistry_File {
-public:
+ public:
   // Replaces the contents by those of the native file. A missing file gives
   // an empty store; an unreadable one gives an EInOutError.
   void m_Load(const std::string& native_path);
@@ -67,7 +67,7 @@ public:
   // A path with repeated, leading and trailing "\" removed.
   static std::string m_Normal_Key(const std::string& key);
 
-private:
+ private:
   struct TKey {
     std::string path;  // as first written
     std::vector<TRegistry_Value> values;

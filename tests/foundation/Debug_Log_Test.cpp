@@ -14,7 +14,7 @@
 namespace {
 // The log in a temporary user folder; the debug switches restored after.
 class Debug_Log_Test : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     f_saved_user = User_Folder;
     User_Folder = f_user.design();
@@ -44,9 +44,9 @@ protected:
     return p.string();
   }
   static std::string All_Keys(bool generate, bool fast, int only_section) {
-    static const char* const names[13] = {"Engine Startup", "Sound Base",    "Display Class", "Formula Evaluation",
-                                          "Map Creation",   "AI",            "Combat",        "Main Drawing Loop",
-                                          "Politics",       "Windows",       "Save Load",     "Master Action Timer",
+    static const char* const names[13] = {"Engine Startup", "Sound Base", "Display Class", "Formula Evaluation",
+                                          "Map Creation",   "AI",         "Combat",        "Main Drawing Loop",
+                                          "Politics",       "Windows",    "Save Load",     "Master Action Timer",
                                           "Multiplayer"};
     std::string s = std::string("Generate Game Debug Log := ") + (generate ? "Yes" : "No") + "\n";
     s += "Generate Engine Debug Log := No\n";
@@ -63,9 +63,7 @@ protected:
   bool f_saved_enabled = false;
 };
 
-std::string Without(std::string text, const std::string& part) {
-  return text.erase(text.find(part), part.size());
-}
+std::string Without(std::string text, const std::string& part) { return text.erase(text.find(part), part.size()); }
 
 std::tm Date(int year, int month, int day, int h, int m, int s) {
   std::tm t{};
@@ -79,7 +77,7 @@ std::tm Date(int year, int month, int day, int h, int m, int s) {
 }
 
 class TFrame_Shell : public TShell_Services {
-public:
+ public:
   bool m_Main_Screen_Exists() const override { return true; }
   double m_Latest_Frame_Time() const override { return 12.34567; }
 };
@@ -161,8 +159,8 @@ TEST_F(Debug_Log_Test, BannerLines) {
   Debug_Log_Write_Banner("/opt/globarch/bin/globarch");
   auto lines = Log_Lines();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_TRUE(Is_Line(lines[0], false,
-                      "***************** /opt/globarch/bin/globarch - New Execution *****************"))
+  EXPECT_TRUE(
+      Is_Line(lines[0], false, "***************** /opt/globarch/bin/globarch - New Execution *****************"))
       << lines[0];
   EXPECT_TRUE(Is_Line(lines[1], false, "***************** Game Version: 1.09 *****************")) << lines[1];
 }

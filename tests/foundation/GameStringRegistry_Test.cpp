@@ -9,7 +9,7 @@
 
 namespace {
 class Game_String_Registry_Test : public ::testing::Test {
-protected:
+ protected:
   std::string File() const { return (f_dir.path() / "registry.ini").string(); }
   // Opens Software\Kestrune\Globarch.
   static bool Open(TGameString_Registry& r, bool create) {

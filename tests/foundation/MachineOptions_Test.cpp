@@ -15,7 +15,7 @@ const char* const KEY = "Software\\Kestrune\\Globarch";
 
 // The registry file and the debug log in temporary folders.
 class Machine_Options_Test : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     f_had_xdg = xdg != nullptr;
@@ -288,8 +288,7 @@ TEST_F(Machine_Options_Test, SaveFailuresAreLoggedNotThrown) {
   EXPECT_NO_THROW(o.m_Save_Last_Savegame_Dir());
   std::string log = Log();
   EXPECT_NE(log.find(" TMachine_Options.m_Save - Cannot write the registry file "), std::string::npos) << log;
-  EXPECT_NE(log.find(" TMachine_Options.m_Save_Last_Savegame_Dir - Cannot write the registry file "),
-            std::string::npos)
+  EXPECT_NE(log.find(" TMachine_Options.m_Save_Last_Savegame_Dir - Cannot write the registry file "), std::string::npos)
       << log;
   // Loading from there gives the defaults quietly.
   o.f_sound_volume = 1;

@@ -96,12 +96,12 @@ TEST(Registry_File, DamagedLinesAreSkippedAndCounted) {
     std::vector<std::string> names;  // values that load, in order
   } rows[] = {
       {"[K]\n\"A\"=dword:1\n\"B\"=dword:00000002\r\n", 0, {"A", "B"}},
-      {"\"A\"=dword:1\n[K]\n\"B\"=dword:2\n", 1, {"B"}},                    // a value before any key
-      {"[K]\n\"A\"=dword:123456789\n\"B\"=dword:2\n", 1, {"B"}},            // nine digits
-      {"[K]\n\"A\"=dword:xyz\n\"B\"=dword:\n\"C\"=dword:7\n", 2, {"C"}},     // not hexadecimal, empty
+      {"\"A\"=dword:1\n[K]\n\"B\"=dword:2\n", 1, {"B"}},                      // a value before any key
+      {"[K]\n\"A\"=dword:123456789\n\"B\"=dword:2\n", 1, {"B"}},              // nine digits
+      {"[K]\n\"A\"=dword:xyz\n\"B\"=dword:\n\"C\"=dword:7\n", 2, {"C"}},      // not hexadecimal, empty
       {"[K]\n\"A\"=\"open\n\"B\"=\"x\\qy\"\n\"C\"=\"ok\"\n", 2, {"C"}},       // unterminated, unknown escape
-      {"[K]\n\"A\"=\"x\" tail\n\"B\"=hex:0g\n\"C\"=hex:1,2\n", 3, {}},         // text after a text, bad bytes
-      {"[K]\n\"A\"=word:1\nA=dword:1\n\"B\"\n", 3, {}},                        // unknown type, no quotes, no =
+      {"[K]\n\"A\"=\"x\" tail\n\"B\"=hex:0g\n\"C\"=hex:1,2\n", 3, {}},        // text after a text, bad bytes
+      {"[K]\n\"A\"=word:1\nA=dword:1\n\"B\"\n", 3, {}},                       // unknown type, no quotes, no =
       {"[K\n\"A\"=dword:1\n[K]\n\"B\"=dword:2\n", 2, {"B"}},                  // a broken key loses its values
       {"[K]\n\"A\"=\"\xff\xfe\"\n\"B\"=dword:2\n", 1, {"B"}},                 // not UTF-8
       {"\xEF\xBB\xBF; comment\n\n  [K]  \n  \"A\" = dword:1  \n", 0, {"A"}},  // mark, blanks and comments
@@ -163,6 +163,8 @@ TEST(Registry_File, PathFollowsTheConfigFolder) {
   unsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(Registry_File_Path(), "/home/player/.config/globarch/registry.ini");
   if (saved_xdg) setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
-  if (saved_home) setenv("HOME", home.c_str(), 1);
-  else unsetenv("HOME");
+  if (saved_home)
+    setenv("HOME", home.c_str(), 1);
+  else
+    unsetenv("HOME");
 }
