@@ -1,0 +1,32 @@
+#include "Gui_Links.h"
+
+namespace {
+TGui_Text_Link idle_text;
+TGui_Display_Link idle_display;
+TGui_Sound_Link idle_sound;
+TGui_Text_Link* text_link = &idle_text;
+TGui_Display_Link* display_link = &idle_display;
+TGui_Sound_Link* sound_link = &idle_sound;
+}  // namespace
+
+void TGui_Text_Link::m_Set_Font(std::int32_t font) { f_font = font; }
+void TGui_Text_Link::m_Set_Color(TColor color) { f_color = color; }
+TColor TGui_Text_Link::m_Get_Color() { return f_color; }
+void TGui_Text_Link::m_Draw_Text(std::int32_t, std::int32_t, const std::string&) {}
+void TGui_Text_Link::m_Get_Text_Extents(const std::string&, std::int32_t& width, std::int32_t& height) {
+  width = 0;
+  height = 0;
+}
+std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t, TShift_State) { return std::string(); }
+
+void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool, bool,
+                                            bool) {}
+
+void TGui_Sound_Link::m_Play_UI_Sound(std::int32_t, std::int32_t) {}
+
+TGui_Text_Link& Gui_Text_Link() { return *text_link; }
+TGui_Display_Link& Gui_Display_Link() { return *display_link; }
+TGui_Sound_Link& Gui_Sound_Link() { return *sound_link; }
+void Set_Gui_Text_Link(TGui_Text_Link* link) { text_link = link ? link : &idle_text; }
+void Set_Gui_Display_Link(TGui_Display_Link* link) { display_link = link ? link : &idle_display; }
+void Set_Gui_Sound_Link(TGui_Sound_Link* link) { sound_link = link ? link : &idle_sound; }

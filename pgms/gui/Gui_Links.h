@@ -1,0 +1,72 @@
+// What the interface toolkit asks of the font layer, of the shared button
+// atlases and of the interface sounds.
+//
+// The controls reach these services through the links below so that they
+// run (and are tested) on their own. The links in force until others are
+// installed keep a current font and colour, measure every text as 0 x 0,
+// draw nothing, type nothing and play nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Vector_Types.h"
+
+// Shift state of an input event: a set of these bits.
+using TShift_State = std::uint8_t;
+constexpr TShift_State SS_SHIFT = 1;
+constexpr TShift_State SS_ALT = 2;
+constexpr TShift_State SS_CTRL = 4;
+constexpr TShift_State SS_LEFT = 8;
+constexpr TShift_State SS_RIGHT = 16;
+constexpr TShift_State SS_MIDDLE = 32;
+constexpr TShift_State SS_DOUBLE = 64;
+
+// Mouse buttons of an input event.
+enum TMouse_Button : std::uint8_t { MB_LEFT = 0, MB_RIGHT = 1, MB_MIDDLE = 2 };
+
+class TGui_Text_Link {
+public:
+  virtual ~TGui_Text_Link() = default;
+  // Makes a main font current and takes its colour as the current colour.
+  virtual void m_Set_Font(std::int32_t font);
+  virtual void m_Set_Color(TColor color);
+  virtual TColor m_Get_Color();
+  // Draws a text at a screen point in the current font and colour.
+  virtual void m_Draw_Text(std::int32_t x, std::int32_t y, const std::string& text);
+  // The size of a text in the current font.
+  virtual void m_Get_Text_Extents(const std::string& text, std::int32_t& width, std::int32_t& height);
+  // The character a virtual key types on a US layout (empty when none).
+  virtual std::string m_Key_Code_To_Text(std::uint16_t key, TShift_State shift);
+
+protected:
+  std::int32_t f_font = 0;
+  TColor f_color = Make_Color(255, 255, 255);
+};
+
+class TGui_Display_Link {
+public:
+  virtual ~TGui_Display_Link() = default;
+  // One button frame cell of the shared atlases (style 1..6; others nothing).
+  virtual void m_Draw_Button_Frame(std::int32_t x, std::int32_t y, std::int32_t image, std::int32_t style,
+                                   bool hovered, bool pressed, bool disabled);
+};
+
+class TGui_Sound_Link {
+public:
+  virtual ~TGui_Sound_Link() = default;
+  // Plays an interface sound by id at a volume (hundredths of a decibel).
+  virtual void m_Play_UI_Sound(std::int32_t id, std::int32_t volume);
+};
+
+// The links in force (never null).
+TGui_Text_Link& Gui_Text_Link();
+TGui_Display_Link& Gui_Display_Link();
+TGui_Sound_Link& Gui_Sound_Link();
+// Installs a link (nullptr restores the default one).
+void Set_Gui_Text_Link(TGui_Text_Link* link);
+void Set_Gui_Display_Link(TGui_Display_Link* link);
+void Set_Gui_Sound_Link(TGui_Sound_Link* link);
+
+// Interface sound ids.
+constexpr std::int32_t UI_SOUND_BUTTON_CLICK = 10;
