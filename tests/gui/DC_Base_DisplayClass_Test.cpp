@@ -133,6 +133,7 @@ TEST_F(Tree_Test, Geometry_Setters_And_Reposition) {
   EXPECT_FALSE(root.m_Modal());
   // Positions that overflow raise an error instead of wrapping.
   root.m_Set_Bounds("Far", 2147483600, 0, 100, 10, false);
+  root.m_Set_Visible(true);
   EXPECT_THROW(root.m_Hit_Test(2147483647, 0), EIntOverflow);
 }
 
