@@ -1,5 +1,7 @@
 #include "Gui_Links.h"
 
+#include "Global.h"
+
 namespace {
 TGui_Text_Link idle_text;
 TGui_Display_Link idle_display;
@@ -7,6 +9,7 @@ TGui_Sound_Link idle_sound;
 TGui_Text_Link* text_link = &idle_text;
 TGui_Display_Link* display_link = &idle_display;
 TGui_Sound_Link* sound_link = &idle_sound;
+std::uint32_t (*tick_source)() = nullptr;
 }  // namespace
 
 void TGui_Text_Link::m_Set_Font(std::int32_t font) { f_font = font; }
@@ -30,3 +33,6 @@ TGui_Sound_Link& Gui_Sound_Link() { return *sound_link; }
 void Set_Gui_Text_Link(TGui_Text_Link* link) { text_link = link ? link : &idle_text; }
 void Set_Gui_Display_Link(TGui_Display_Link* link) { display_link = link ? link : &idle_display; }
 void Set_Gui_Sound_Link(TGui_Sound_Link* link) { sound_link = link ? link : &idle_sound; }
+
+std::uint32_t Gui_Tick_Count() { return tick_source ? tick_source() : Tick_Count(); }
+void Set_Gui_Tick_Source(std::uint32_t (*source)()) { tick_source = source; }

@@ -68,5 +68,10 @@ void Set_Gui_Text_Link(TGui_Text_Link* link);
 void Set_Gui_Display_Link(TGui_Display_Link* link);
 void Set_Gui_Sound_Link(TGui_Sound_Link* link);
 
+// The system tick count in milliseconds (Tick_Count) unless a test installs
+// its own clock (nullptr restores the system's).
+std::uint32_t Gui_Tick_Count();
+void Set_Gui_Tick_Source(std::uint32_t (*source)());
+
 // Interface sound ids.
 constexpr std::int32_t UI_SOUND_BUTTON_CLICK = 10;
