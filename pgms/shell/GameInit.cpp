@@ -13,6 +13,7 @@
 #include "Datafile_UserSettings.h"
 #include "Debug_Log.h"
 #include "Empire.h"
+#include "EventLog.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "Io.h"
@@ -52,6 +53,7 @@ bool Game_Init_Create_Globals() {
   Machine_Options = new TMachine_Options();
   delete G_Message_Log;
   G_Message_Log = new TMessage_Log();
+  Event_Log_Create();
   Formula_List_Create();
   delete G_Empire_List;
   G_Empire_List = new TEmpire_List();
@@ -71,6 +73,7 @@ bool Game_Init_Create_Globals() {
 void Game_Init_Free_Globals() {
   delete G_Message_Log;
   G_Message_Log = nullptr;
+  Event_Log_Free();
   Formula_List_Free();
   delete Machine_Options;
   Machine_Options = nullptr;

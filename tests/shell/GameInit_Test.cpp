@@ -11,6 +11,7 @@
 #include "Datafile_TerrainTiles.h"
 #include "Datafile_Units.h"
 #include "Debug_Log.h"
+#include "EventLog.h"
 #include "Global.h"
 #include "MachineOptions.h"
 #include "Path.h"
@@ -84,6 +85,9 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   EXPECT_EQ(Machine_Options->f_resolution_width, 1024);
   ASSERT_NE(Help_Text, nullptr);
   ASSERT_NE(Map_Type_List, nullptr);
+  // The event log takes the world model's events from the start.
+  ASSERT_NE(G_Event_Log, nullptr);
+  EXPECT_EQ(&World_Event_Log_Link(), G_Event_Log);
   // The default user files were copied into the user folder.
   EXPECT_TRUE(std::filesystem::exists(f_user.path() / "userdata" / "DebugSettings.txt"));
   EXPECT_TRUE(std::filesystem::exists(f_user.path() / "userdata" / "UserSettings.txt"));
@@ -96,6 +100,7 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   EXPECT_EQ(Path_Settings, nullptr);
   EXPECT_EQ(Unit_Type_List, nullptr);
   EXPECT_EQ(Tech_Area_List, nullptr);
+  EXPECT_EQ(G_Event_Log, nullptr);
   std::string log = Log();
   std::string exe = Game_Init_Program_File();
   EXPECT_NE(log.find(" ***************** " + exe + " - New Execution *****************\n"), std::string::npos) << log;
