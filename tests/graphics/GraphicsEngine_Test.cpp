@@ -163,7 +163,8 @@ TEST_F(G_Engine, FailedCallsAreReturnedAndLoggedWithTheirTexts) {
                                                      ": -2005530520 - D3DERR_DEVICELOST - The device is lost and "
                                                      "cannot be reset yet."}));
   }
-  f_device->Fail_Next_Call(E_FAIL, 4);
+  // Setting the view also rebuilds the frustum, whose two reads fail too.
+  f_device->Fail_Next_Call(E_FAIL, 6);
   EXPECT_EQ(G_GetTransform(D3DTS_VIEW, m), E_FAIL);
   EXPECT_EQ(G_SetTransform(D3DTS_VIEW, m), E_FAIL);
   EXPECT_EQ(G_GetViewport(vp), E_FAIL);
@@ -174,6 +175,8 @@ TEST_F(G_Engine, FailedCallsAreReturnedAndLoggedWithTheirTexts) {
   const std::string tail = ": -2147467259 - E_FAIL - The call failed.";
   EXPECT_EQ(Log_Lines(), (std::vector<std::string>{
                              "G_GetTransform - GetTransform" + tail, "G_SetTransform - SetTransform" + tail,
+                             "G_Culling_Set_View_Frustrum - GetTransform 1" + tail,
+                             "G_Culling_Set_View_Frustrum - GetTransform 2" + tail,
                              "G_GetViewport - GetViewPort" + tail, "G_GetRenderTarget - GetRenderTarget" + tail,
                              "G_DrawPrimitiveUP - DrawPrimitiveUp" + tail}));
   // Calls that succeed write nothing.
