@@ -1,0 +1,154 @@
+#include "NetSocketServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+struct TClient_Closed_Record {
+  TNetSocketClient* client;
+  std::int32_t id;
+};
+}  // namespace
+
+// ----------------------------------------------------------------- client
+
+TNetSocketClient::TNetSocketClient(TCustomNetSocketServer* server) : f_server(server) {
+  if (f_server) f_server->f_clients.push_back(this);
+}
+
+TNetSocketClient::~TNetSocketClient() {
+  if (f_server) {
+    auto& l = f_server->f_clients;
+    l.erase(std::remove(l.begin(), l.end(), this), l.end());
+  }
+}
+
+void TNetSocketClient::StartConnection() {
+  if (!Banner.empty()) SendText(Banner + LineEnd);
+}
+
+void TNetSocketClient::Dup(TSocket handle) {
+  TNetSocket::Dup(handle);
+  if (f_hsocket == INVALID_SOCKET) return;
+  sockaddr_in a{};
+  socklen_t len = sizeof a;
+  if (::getpeername(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
+    char buf[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf);
+    f_peer_addr = buf;
+    f_peer_port = std::to_string(ntohs(a.sin_port));
+  }
+}
+
+void TNetSocketClient::TriggerSessionClosed(std::uint16_t error) {
+  if (!f_closed_reported && f_server) {
+    f_closed_reported = true;
+    auto rec = std::make_shared<TClient_Closed_Record>(TClient_Closed_Record{this, f_client_id});
+    f_server->Post_Message(f_server->f_msg_client_closed, error, 0, rec);
+  }
+  TNetSocket::TriggerSessionClosed(error);
+}
+
+// ----------------------------------------------------------------- server
+
+TCustomNetSocketServer::TCustomNetSocketServer() {
+  // The socket's constructor took a target with room for its own seven
+  // messages; the server needs eight, so it takes its target anew.
+  DestroyHiddenWindow();
+  CreateHiddenWindow();
+  ClientClass = [](TCustomNetSocketServer* s) { return new TNetSocketClient(s); };
+}
+
+TCustomNetSocketServer::~TCustomNetSocketServer() {
+  while (!f_clients.empty()) {
+    TNetSocketClient* c = f_clients.back();
+    f_clients.pop_back();
+    c->f_server = nullptr;
+    try {
+      delete c;
+    } catch (...) {
+    }
+  }
+  if (f_handler) f_handler->UnregisterMessage(f_msg_client_closed);
+}
+
+void TCustomNetSocketServer::RegisterMessages() {
+  TNetSocket::RegisterMessages();
+  f_msg_client_closed = f_handler->RegisterMessage(this);
+}
+
+void TCustomNetSocketServer::UnregisterMessages() {
+  if (f_handler) f_handler->UnregisterMessage(f_msg_client_closed);
+  TNetSocket::UnregisterMessages();
+}
+
+TNetSocketClient* TCustomNetSocketServer::Client(std::int32_t index) const {
+  if (index < 0 || index >= ClientCount()) return nullptr;
+  return f_clients[static_cast<std::size_t>(index)];
+}
+
+bool TCustomNetSocketServer::Is_Client(const TNetSocketClient* c) const {
+  return std::find(f_clients.begin(), f_clients.end(), c) != f_clients.end();
+}
+
+void TCustomNetSocketServer::TriggerSessionAvailable(std::uint16_t error) {
+  TNetSocket::TriggerSessionAvailable(error);
+  TNetSocketClient* client = nullptr;
+  if (error == 0) {
+    f_last_client_id = f_last_client_id >= 8388607 ? 1 : f_last_client_id + 1;
+    client = ClientClass(this);
+    client->f_client_id = f_last_client_id;
+    if (OnClientCreate) OnClientCreate(this, client);
+    client->Name = (Name.empty() ? "" : Name) + "Client" + std::to_string(client->f_client_id);
+    client->Banner = Banner;
+    TSocket h = Accept();
+    client->Dup(h);
+  }
+  if (OnClientConnect) OnClientConnect(this, client, error);
+  if (client && Is_Client(client) && client->State() == wsConnected) {
+    if (MaxClients < 1) {
+      client->StartConnection();
+    } else if (ClientCount() > MaxClients) {
+      client->Banner = BannerTooBusy;
+      client->StartConnection();
+      client->Close();
+    } else {
+      client->StartConnection();
+    }
+  }
+}
+
+void TCustomNetSocketServer::Client_Closed(TNetSocketClient* client, std::int32_t id, std::uint16_t error) {
+  if (!Is_Client(client) || client->f_client_id != id) return;
+  try {
+    if (OnClientDisconnect) OnClientDisconnect(this, client, error);
+  } catch (...) {
+    delete client;
+    throw;
+  }
+  delete client;
+}
+
+void TCustomNetSocketServer::Handle_Message(TNet_Message& m) {
+  if (m.msg == f_msg_client_closed && f_msg_client_closed != 0) {
+    auto rec = std::static_pointer_cast<TClient_Closed_Record>(m.data);
+    if (rec) Client_Closed(rec->client, rec->id, static_cast<std::uint16_t>(m.wParam));
+    return;
+  }
+  TNetSocket::Handle_Message(m);
+}
+
+void TCustomNetSocketServer::Disconnect(TNetSocketClient* client) {
+  if (!Is_Client(client)) return;
+  client->f_closed_reported = true;
+  client->Close();
+  Client_Closed(client, client->f_client_id, WSAECONNABORTED);
+}
+
+void TCustomNetSocketServer::DisconnectAll() {
+  while (!f_clients.empty()) Disconnect(f_clients.front());
+}
