@@ -332,7 +332,8 @@ void TCustomNetSocket::Socket_Error(const std::string& context) {
 void TCustomNetSocket::Change_State(TSocketState s) {
   TSocketState old = f_state;
   f_state = s;
-  if (old != s && OnChangeState) OnChangeState(this, old, s);
+  // An object being destroyed reports nothing any more.
+  if (old != s && OnChangeState && !f_destroy_started) OnChangeState(this, old, s);
 }
 
 // ------------------------------------------------------------ resolution

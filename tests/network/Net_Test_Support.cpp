@@ -58,7 +58,7 @@ void TRaw_Peer::Write(const std::string& bytes) {
 }
 
 bool TRaw_Peer::Read_Some() {
-  char buf[4096];
+  char buf[65536];
   ssize_t n = ::recv(f_fd, buf, sizeof buf, MSG_DONTWAIT);
   if (n > 0) f_in.append(buf, static_cast<std::size_t>(n));
   if (n == 0 || (n < 0 && errno != EWOULDBLOCK && errno != EAGAIN)) f_eof = true;
@@ -67,7 +67,8 @@ bool TRaw_Peer::Read_Some() {
 
 bool TRaw_Peer::Wait_For(const std::string& want, int max_ms) {
   return Pump_Until([&] {
-    Read_Some();
+    while (Read_Some()) {
+    }
     return f_in.find(want) != std::string::npos;
   }, max_ms);
 }

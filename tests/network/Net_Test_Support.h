@@ -19,6 +19,15 @@ public:
   TRaw_Peer() = default;
   explicit TRaw_Peer(int fd) : f_fd(fd) {}
   TRaw_Peer(TRaw_Peer&& o) noexcept : f_fd(o.f_fd), f_in(std::move(o.f_in)) { o.f_fd = -1; }
+  TRaw_Peer& operator=(TRaw_Peer&& o) noexcept {
+    if (this != &o) {
+      Close();
+      f_fd = o.f_fd;
+      f_in = std::move(o.f_in);
+      o.f_fd = -1;
+    }
+    return *this;
+  }
   ~TRaw_Peer();
   // Connects to 127.0.0.1:port.
   static TRaw_Peer Connect(int port);
