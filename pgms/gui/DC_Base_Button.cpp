@@ -32,7 +32,7 @@ void TDC_Button::m_On_Mouse_Up(TMouse_Button button, TShift_State shift, std::in
   const bool click = !released_elsewhere && m_Hit_Test(x, y) && f_armed && f_enabled && f_visible && OnClick;
   f_armed = false;
   if (click) {
-    Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_BUTTON_CLICK, BUTTON_CLICK_VOLUME);
+    Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_BUTTON_CLICK, UI_SOUND_VOLUME);
     // A copy: the handler may free this button.
     const TButton_Click_Event event = OnClick;
     const std::string name = f_name;

@@ -20,6 +20,12 @@ void TGui_Text_Link::m_Get_Text_Extents(const std::string&, std::int32_t& width,
   width = 0;
   height = 0;
 }
+std::int32_t TGui_Text_Link::m_Get_Wrapped_Text_Height(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                                                       const std::string&, std::int32_t) {
+  return 0;
+}
+void TGui_Text_Link::m_Draw_Text_Wrapped(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const std::string&,
+                                         std::int32_t) {}
 std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t, TShift_State) { return std::string(); }
 
 void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool, bool,
@@ -36,3 +42,5 @@ void Set_Gui_Sound_Link(TGui_Sound_Link* link) { sound_link = link ? link : &idl
 
 std::uint32_t Gui_Tick_Count() { return tick_source ? tick_source() : Tick_Count(); }
 void Set_Gui_Tick_Source(std::uint32_t (*source)()) { tick_source = source; }
+
+std::int32_t Gui_Wheel_Scroll_Lines = 3;

@@ -36,6 +36,14 @@ public:
   virtual void m_Draw_Text(std::int32_t x, std::int32_t y, const std::string& text);
   // The size of a text in the current font.
   virtual void m_Get_Text_Extents(const std::string& text, std::int32_t& width, std::int32_t& height);
+  // The height of a text word-wrapped within a width in lines of a given
+  // height (a line-break marker starts a new line), at most the maximum
+  // height; and the same text drawn from (x, y).
+  virtual std::int32_t m_Get_Wrapped_Text_Height(std::int32_t x, std::int32_t y, std::int32_t width,
+                                                 std::int32_t line_height, const std::string& text,
+                                                 std::int32_t maximum_height);
+  virtual void m_Draw_Text_Wrapped(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t line_height,
+                                   const std::string& text, std::int32_t maximum_height);
   // The character a virtual key types on a US layout (empty when none).
   virtual std::string m_Key_Code_To_Text(std::uint16_t key, TShift_State shift);
 
@@ -73,5 +81,13 @@ void Set_Gui_Sound_Link(TGui_Sound_Link* link);
 std::uint32_t Gui_Tick_Count();
 void Set_Gui_Tick_Source(std::uint32_t (*source)());
 
+// Lines scrolled by one turn of the mouse wheel (the system's setting).
+extern std::int32_t Gui_Wheel_Scroll_Lines;
+
 // Interface sound ids.
 constexpr std::int32_t UI_SOUND_BUTTON_CLICK = 10;
+constexpr std::int32_t UI_SOUND_SELECT_ITEM = 14;
+constexpr std::int32_t UI_SOUND_WINDOW_OPENED = 15;
+constexpr std::int32_t UI_SOUND_WINDOW_CLOSED = 16;
+// The volume of the interface sounds of the controls (hundredths of a decibel).
+constexpr std::int32_t UI_SOUND_VOLUME = -2000;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +115,21 @@ public:
   void m_Get_Text_Extents(const std::string& text, std::int32_t& width, std::int32_t& height) override {
     width = std::int32_t(text.size()) * 7;
     height = 12;
+  }
+  // Wrapped: width / 7 characters a line, at least one line.
+  std::int32_t m_Get_Wrapped_Text_Height(std::int32_t, std::int32_t, std::int32_t width, std::int32_t line_height,
+                                         const std::string& text, std::int32_t maximum_height) override {
+    const std::int32_t per_line = std::max(1, width / 7);
+    const std::int32_t lines = std::max<std::int32_t>(1, (std::int32_t(text.size()) + per_line - 1) / per_line);
+    return std::min(lines * line_height, maximum_height);
+  }
+  void m_Draw_Text_Wrapped(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t line_height,
+                           const std::string& text, std::int32_t maximum_height) override {
+    char colour[16];
+    std::snprintf(colour, sizeof colour, "%08X", f_color);
+    f_journal.push_back("wrapped " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + " " +
+                        std::to_string(line_height) + " " + std::to_string(maximum_height) + " " + colour + " " +
+                        text);
   }
   std::string m_Key_Code_To_Text(std::uint16_t key, TShift_State shift) override {
     if (key == 32) return " ";
