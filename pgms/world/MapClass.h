@@ -54,6 +54,28 @@ int Map_Version_Compare(const std::string& a, const std::string& b);
 
 class TIo_Reader;
 class TIo_Writer;
+class TMap_Type;
+
+// One cell of the terrain grid of a world being generated.
+struct TTerrain_Cell {
+  std::int32_t tile = 0;          // terrain tile index, 0 none
+  std::uint8_t cell_class = 0;    // TERRAIN_CLASS_*
+  std::int32_t mark = 0;
+  bool operator==(const TTerrain_Cell&) const = default;
+};
+constexpr std::uint8_t TERRAIN_CLASS_UNDECIDED = 0;
+constexpr std::uint8_t TERRAIN_CLASS_LAND = 1;
+constexpr std::uint8_t TERRAIN_CLASS_WATER = 2;
+
+// Grid size of a world generated without a map type.
+constexpr std::int32_t Default_Terrain_Width = 192;
+constexpr std::int32_t Default_Terrain_Height = 96;
+// Region amounts of a world generated without a map type.
+constexpr std::int32_t Default_Land_Region_Amount = 120;
+constexpr std::int32_t Default_Ocean_Region_Amount = 80;
+// Cells are packed into work lists as y * 10000 + x, so a grid is at most
+// 10000 cells wide and high.
+constexpr std::int32_t Max_Terrain_Size = 9999;
 
 class TMap {
 public:
@@ -168,6 +190,40 @@ public:
   bool m_Is_Combat_Region(std::int32_t region) const;
   // The combat region list as read from a file (entries 0 are free).
   void m_Set_Combat_Regions(std::vector<std::int32_t> regions);
+
+  // World generation: the terrain grid of W + 1 by H + 1 cells and its
+  // classification into land and water.
+  void m_Select_Map_Type();
+  // A copy of the selected map type (none when there is none).
+  const TMap_Type* m_Get_Map_Type() const { return f_map_type.get(); }
+  void m_Set_Grid_Size();
+  void m_Find_Base_Tiles();
+  std::int32_t m_Get_Base_Land_Tile() const { return f_base_land_tile; }
+  std::int32_t m_Get_Base_Ocean_Tile() const { return f_base_ocean_tile; }
+  std::int32_t m_Get_Grid_Width() const { return f_grid_w; }
+  std::int32_t m_Get_Grid_Height() const { return f_grid_h; }
+  void m_Generate_Terrain(std::int32_t step);
+  void m_Generate_Regions(std::int32_t kind);
+  void m_Classify_Land_Water();
+  // A copy of the cell; all fields 0 outside the grid.
+  TTerrain_Cell m_Get_Terrain_Cell(std::int32_t x, std::int32_t y) const;
+  // The work grids filled by the classification and the region builder
+  // (0 outside the grid).
+  std::uint16_t m_Get_Work_Region(std::int32_t x, std::int32_t y) const;
+  std::uint16_t m_Get_Work_Kind(std::int32_t x, std::int32_t y) const;
+  std::uint16_t m_Get_Work_Tile(std::int32_t x, std::int32_t y) const;
+  void m_Clear_Generation_Data();
+  // Regions of the work grid: m_Create_Regions grows them, merges the small
+  // ones and numbers them densely; the kind table holds 1 land, 2 water or 0
+  // per region id.
+  void m_Create_Regions();
+  bool m_Grow_Regions_Once();
+  std::int32_t m_Get_Region_Counter() const { return f_region_counter; }
+  std::uint8_t m_Get_Region_Kind_Entry(std::int32_t region) const;
+  // Creates the region objects, naming land regions from the game type's
+  // region names file (or from the given names).
+  void m_Create_Region_Objects();
+  void m_Create_Region_Objects(std::vector<std::string> names);
 
   // Queries over the connections.
   void m_Ensure_Search_Arrays();
@@ -284,6 +340,44 @@ private:
 
   std::vector<std::int32_t> f_search_marks;
   std::vector<std::uint8_t> f_search_flags;
+
+  // World generation.
+  struct TGrid_Point {
+    std::int32_t x = 0, y = 0;
+  };
+  bool m_In_Grid(std::int32_t x, std::int32_t y) const { return x >= 0 && y >= 0 && x <= f_grid_w && y <= f_grid_h; }
+  std::size_t m_Cell_Index(std::int32_t x, std::int32_t y) const;
+  TTerrain_Cell& m_Cell(std::int32_t x, std::int32_t y) { return f_terrain[m_Cell_Index(x, y)]; }
+  std::uint16_t m_Tile_Type(std::int32_t tile) const;
+  void m_Set_Land(std::int32_t x, std::int32_t y);
+  void m_Set_Water(std::int32_t x, std::int32_t y);
+  void m_Flip(std::int32_t x, std::int32_t y);
+  void m_Frontier_Add(std::int32_t x, std::int32_t y);
+  void m_Frontier_Remove(std::int32_t i);
+  void m_Terrain_Seed();
+  void m_Terrain_Grow();
+  void m_Terrain_Thicken();
+  void m_Terrain_Smooth();
+  void m_Terrain_Trim_Edges();
+  void m_Terrain_Trim_Line(bool row, std::int32_t fixed, std::int32_t from, std::int32_t to);
+  void m_Terrain_Clean_Straits();
+  void m_Terrain_Fit_Tiles();
+  void m_Terrain_Mountains();
+  std::uint16_t m_New_Work_Region();
+  void m_Seed_Regions(std::vector<std::int32_t>& candidates, std::int32_t amount);
+  bool m_Open_Neighbour(std::size_t cell, std::int32_t side) const;
+  bool m_Grow_Regions_From(std::vector<std::size_t>& active);
+  void m_Grow_Regions_Fully(std::vector<std::size_t>& active);
+  bool m_Merge_Regions_Round();
+
+  std::shared_ptr<const TMap_Type> f_map_type;
+  std::int32_t f_grid_w = 0, f_grid_h = 0;
+  std::int32_t f_base_land_tile = 0, f_base_ocean_tile = 0;
+  std::vector<TTerrain_Cell> f_terrain;
+  std::vector<std::uint16_t> f_work_region, f_work_kind, f_work_tile;
+  std::vector<TGrid_Point> f_frontier;
+  std::int32_t f_region_counter = 0;
+  std::vector<std::uint8_t> f_region_kinds;
 };
 
 // The world map of the running game; the main window creates it when it is
