@@ -42,8 +42,30 @@ void Dispatch(TPosted& p) {
 
 }  // namespace
 
+std::uint32_t Net_Register_Message(const std::string& name) {
+  static std::mutex lock;
+  static std::map<std::string, std::uint32_t> names;
+  std::lock_guard<std::mutex> g(lock);
+  auto it = names.find(name);
+  if (it != names.end()) return it->second;
+  std::uint32_t n = 0xC000u + static_cast<std::uint32_t>(names.size());
+  if (n > 0xFFFFu) throw ENetException("Unable to register message " + name);
+  names[name] = n;
+  return n;
+}
+
+namespace {
+std::uint32_t Timer_Message = 0;
+}
+
+std::uint32_t Net_Thread_Timer_Message() {
+  if (!Timer_Message) Timer_Message = Net_Register_Message("QUORVANE_NET_THREAD_TIMER");
+  return Timer_Message;
+}
+
 void Net_Wnd_Control_Initialize() {
   if (Init_Count++ > 0) return;
+  Net_Thread_Timer_Message();
   Finalized = false;
   if (!Pool) Pool = new TNetWndHandlerPool;
 }

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -177,6 +178,13 @@ void Net_Post_Quit();
 // registered (while at least one target exists).
 std::int32_t Net_Window_Count();
 bool Net_Window_Class_Registered();
+// Number of a message registered by name: the same name gives the same
+// number (0xC000 and up) for the whole process.
+std::uint32_t Net_Register_Message(const std::string& name);
+// The timer message registered at start-up ("QUORVANE_NET_THREAD_TIMER").
+// No timer objects exist, so it never arrives; targets ignore it.
+std::uint32_t Net_Thread_Timer_Message();
+
 // Module initialisation and finalisation (counted; the first and the last
 // act). Initialisation happens on first use as well.
 void Net_Wnd_Control_Initialize();

@@ -134,3 +134,29 @@ TEST(NetWndControl, QuitEndsTheObjectsOwnLoop) {
   s.RunMessageLoop();
   EXPECT_TRUE(s.Terminated);
 }
+
+TEST(NetWndControl, TakingATargetAfterFinalisationFails) {
+  { TNetSocket s; }  // the module is initialised by now
+  Net_Wnd_Control_Finalize();
+  try {
+    TNetSocket late;
+    FAIL();
+  } catch (const ENetAssertion& e) {
+    EXPECT_STREQ(e.what(), "Unit is already finalized, check your threads!!!");
+  }
+  Net_Wnd_Control_Initialize();
+  TNetSocket again;
+  EXPECT_EQ(Net_Window_Count(), 1);
+}
+
+TEST(NetWndControl, TimerMessageIsRegisteredOnceAndIgnoredByTargets) {
+  std::uint32_t m = Net_Thread_Timer_Message();
+  EXPECT_GE(m, 0xC000u);
+  EXPECT_EQ(Net_Register_Message("QUORVANE_NET_THREAD_TIMER"), m);
+  EXPECT_NE(Net_Register_Message("another"), m);
+  TNetSocket s;
+  TNet_Message msg{m, 0, 0, nullptr, 7};
+  s.Handler()->WindowProc(msg);
+  EXPECT_EQ(msg.result, 0);
+  EXPECT_EQ(s.State(), wsClosed);
+}
