@@ -225,6 +225,12 @@ public:
   void m_Create_Region_Objects();
   void m_Create_Region_Objects(std::vector<std::string> names);
 
+  // Hands out the world of a new game: region values, start regions and
+  // further starting regions of the nations, their starting values, the
+  // neutral empire's share with its forces and the nations' starting
+  // forces. Returns true.
+  bool m_Distribute_Start();
+
   // Queries over the connections.
   void m_Ensure_Search_Arrays();
   // The start region and every region within the given number of steps,
