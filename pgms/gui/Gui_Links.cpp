@@ -26,10 +26,19 @@ std::int32_t TGui_Text_Link::m_Get_Wrapped_Text_Height(std::int32_t, std::int32_
 }
 void TGui_Text_Link::m_Draw_Text_Wrapped(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const std::string&,
                                          std::int32_t) {}
+void TGui_Text_Link::m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text) {
+  const TColor colour = m_Get_Color();
+  m_Set_Color(Make_Color(0, 0, 0));
+  m_Draw_Text(x + 1, y + 1, text);
+  m_Set_Color(colour);
+  m_Draw_Text(x, y, text);
+}
 std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t, TShift_State) { return std::string(); }
 
 void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool, bool,
                                             bool) {}
+
+void TGui_Display_Link::m_Draw_Grid_Icon(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
 
 void TGui_Sound_Link::m_Play_UI_Sound(std::int32_t, std::int32_t) {}
 

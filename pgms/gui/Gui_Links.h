@@ -44,6 +44,8 @@ public:
                                                  std::int32_t maximum_height);
   virtual void m_Draw_Text_Wrapped(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t line_height,
                                    const std::string& text, std::int32_t maximum_height);
+  // A black copy one pixel right and down, then the text in the current colour.
+  virtual void m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text);
   // The character a virtual key types on a US layout (empty when none).
   virtual std::string m_Key_Code_To_Text(std::uint16_t key, TShift_State shift);
 
@@ -58,6 +60,8 @@ public:
   // One button frame cell of the shared atlases (style 1..6; others nothing).
   virtual void m_Draw_Button_Frame(std::int32_t x, std::int32_t y, std::int32_t image, std::int32_t style,
                                    bool hovered, bool pressed, bool disabled);
+  // One cell (row, column, both from 1) of the flags atlas at x, y in flag size.
+  virtual void m_Draw_Grid_Icon(std::int32_t x, std::int32_t y, std::int32_t row, std::int32_t column);
 };
 
 class TGui_Sound_Link {

@@ -152,6 +152,10 @@ public:
     f_journal.push_back("frame " + std::to_string(x) + "," + std::to_string(y) + " image " + std::to_string(image) +
                         " style " + std::to_string(style) + " " + state);
   }
+  void m_Draw_Grid_Icon(std::int32_t x, std::int32_t y, std::int32_t row, std::int32_t column) override {
+    f_journal.push_back("flag " + std::to_string(x) + "," + std::to_string(y) + " row " + std::to_string(row) +
+                        " column " + std::to_string(column));
+  }
   TJournal& f_journal;
 };
 
