@@ -14,6 +14,7 @@
 
 #include "DataFile_Base_Loader.h"
 #include "Datafile_BaseGameSettings.h"
+#include "Datafile_EffectEmitters.h"
 #include "Datafile_Formula_Functions.h"
 #include "Datafile_Formula_List.h"
 #include "Datafile_HelpText.h"
@@ -98,6 +99,7 @@ protected:
     EXPECT_TRUE(Datafile_Tech_Load(Data_File("Technology.txt"), &collector));
     EXPECT_TRUE(Datafile_MapTypes_Load(Data_File("MapTypes.txt"), &collector));
     EXPECT_TRUE(Datafile_TerrainTiles_Load(Data_File("Terrain_Tiles.txt"), &collector));
+    EXPECT_TRUE(Effects_Load_Data_File(Data_File("Effects.txt"), &collector));
     EXPECT_EQ(collector.lines, std::vector<std::string>{});
   }
   void TearDown() override {
@@ -105,6 +107,7 @@ protected:
     Datafile_Tech_Free();
     Datafile_MapTypes_Free();
     Datafile_TerrainTiles_Free();
+    Effects_Free();
     if (!f_had_formulas) Formula_List_Free();
   }
 
@@ -354,4 +357,53 @@ TEST_F(Default_Game_Type, MapTypesTilesAndNames) {
   for (const auto& songs : s.f_songs) EXPECT_FALSE(songs.empty());
   EXPECT_FALSE(s.f_battle_map_land.empty());
   EXPECT_FALSE(s.f_battle_map_ocean.empty());
+}
+
+TEST_F(Default_Game_Type, VisualEffects) {
+  ASSERT_NE(Effect_List, nullptr);
+  // Every effect the unit types name exists, and so does the explosion of a
+  // crashing aircraft.
+  std::set<std::string> named{"Explosion"};
+  for (std::int32_t i = 1; i <= Unit_Type_List->m_Count(); ++i) {
+    const TUnit_Type& t = *Unit_Type_List->m_Get_Item(i);
+    if (!t.f_ranged_fire_effect.empty()) named.insert(t.f_ranged_fire_effect);
+    for (const Unit_Combat_Effect& e : t.f_combat_effects) named.insert(e.effect_name);
+  }
+  EXPECT_GE(named.size(), 10u);
+  std::set<std::string> sounds;
+  for (const std::string& line : Plain_Lines("SoundEffects.txt")) {
+    if (line.rfind("Sound Effect Name :=", 0) == 0) sounds.insert(Text_Trim(line.substr(20)));
+  }
+  for (const std::string& name : named) {
+    SCOPED_TRACE(name);
+    const std::int32_t n = Effect_List->m_Find_By_Name(name);
+    ASSERT_GT(n, 0);
+    // Game actions wait for the end of these effects: one emitter reports it.
+    const TEffect& effect = *Effect_List->m_Get_Effect(n);
+    bool reports = false;
+    for (std::int32_t j = 1; j <= effect.m_Emitter_Count(); ++j) {
+      reports = reports || effect.m_Get_Emitter(j)->trigger_effect_end >= 0;
+    }
+    EXPECT_TRUE(reports);
+  }
+  // Names are unique; every emitter emits, shows a picture and plays only
+  // sounds that exist.
+  std::set<std::string> names;
+  for (std::int32_t i = 1; i <= Effect_List->m_Count(); ++i) {
+    const TEffect& effect = *Effect_List->m_Get_Effect(i);
+    SCOPED_TRACE(effect.name);
+    EXPECT_TRUE(names.insert(Text_Lower_Case(effect.name)).second) << "named twice";
+    EXPECT_GT(effect.m_Emitter_Count(), 0);
+    for (std::int32_t j = 1; j <= effect.m_Emitter_Count(); ++j) {
+      const TEmitter& e = *effect.m_Get_Emitter(j);
+      EXPECT_GT(e.num_particles, 0);
+      EXPECT_GT(e.emit_rate, 0);
+      EXPECT_GT(e.lifetime, 0);
+      EXPECT_GT(e.texture_coords, 0);
+      EXPECT_NE(e.texture.find(".bmp"), std::string::npos);
+      for (const std::string* sound : {&e.sound_one_time, &e.sound_per_particle}) {
+        if (!sound->empty()) { EXPECT_EQ(sounds.count(*sound), 1u) << *sound; }
+      }
+    }
+  }
 }
