@@ -207,11 +207,20 @@ public:
       play_cursor = f_segment_start[f_cursor_segment];
       return SD_OK;
     }
+    // The offset counts from the start of the first queued segment; a
+    // segment finished since Service lies before the cursor.
     ALint offset = 0;
     alGetSourcei(f_source, AL_BYTE_OFFSET, &offset);
-    std::uint32_t seg = f_queued.front();
-    std::uint32_t seg_size = f_segment_start[seg + 1] - f_segment_start[seg];
-    play_cursor = f_segment_start[seg] + std::min<std::uint32_t>(std::uint32_t(std::max(offset, 0)), seg_size - 1);
+    std::uint32_t rest = std::uint32_t(std::max(offset, 0));
+    for (std::uint32_t seg : f_queued) {
+      std::uint32_t seg_size = f_segment_start[seg + 1] - f_segment_start[seg];
+      if (rest < seg_size) {
+        play_cursor = f_segment_start[seg] + rest;
+        return SD_OK;
+      }
+      rest -= seg_size;
+    }
+    play_cursor = f_segment_start[(f_queued.back() + 1) % Segment_Count()];
     return SD_OK;
   }
 

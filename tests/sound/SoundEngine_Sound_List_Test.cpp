@@ -153,3 +153,21 @@ TEST_F(Sound_List_Test, FrontRoutines) {
   EXPECT_EQ(Sound_Play_3D_Sound("explosion", 0, {}, {}), 0);
   Sound_Free_Sound_System();
 }
+
+// Without an output device sound is off: nothing plays and nothing fails.
+TEST(Sound_Without_Device, EverythingIsQuiet) {
+  TSound_Fixture fx;
+  Set_Sound_Device_Factory([](const std::string&, std::unique_ptr<TSound_Device>&) { return SDERR_NODRIVER; });
+  Write_File(fx.dir.path() / "data" / "SoundEffects.txt", "x\n*BEGIN*\nt\nn\n" +
+                                                               Record("Button Click", "click.wav", 1, 2, 1, true) +
+                                                               "*END*\n");
+  Sound_Intialize_Sound_System();
+  EXPECT_EQ(SoundBase_Get_Device(), nullptr);
+  EXPECT_TRUE(Load_All_Sound_Effects());
+  EXPECT_EQ(Sound_Play_3D_Sound("Button Click", 0, {}, {}), 0);
+  Sound_Play_UI_Sound(10, 0);
+  Activate_3D_Sound_Listener(true);
+  Set_3D_Sound_Listener({}, {}, {}, {});
+  Activate_3D_Sound_Listener(false);
+  Sound_Free_Sound_System();
+}
