@@ -355,6 +355,8 @@ bool Effects_Load_Data_File(const std::string& file_name, TList_Dialog_Owner* ow
 
 bool Effects_Free() {
   if (!Effect_List) return false;
+  // Running emitters and their particles point into the effects.
+  if (g_tg_emitter_events) g_tg_emitter_events->m_Clear();
   delete Effect_List;
   Effect_List = nullptr;
   return true;

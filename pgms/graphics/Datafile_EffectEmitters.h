@@ -163,7 +163,8 @@ extern TEffect_List* Effect_List;
 // form). Error lines are shown under "Effects Data File" with the file
 // name. A file that cannot be read raises EInOutError. True.
 bool Effects_Load_Data_File(const std::string& file_name, TList_Dialog_Owner* owner);
-// False when there is no list.
+// False when there is no list. The running emitter events (and with them
+// their particles) end first, as they refer to the effects.
 bool Effects_Free();
 
 // Cuts a value at commas outside parentheses into at most 20 trimmed parts

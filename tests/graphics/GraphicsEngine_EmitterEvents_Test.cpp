@@ -192,3 +192,16 @@ TEST_F(Emitter_Events, ConditionalExistence) {
   EXPECT_FALSE(g_tg_particle_list->m_Is_Alive(1, 1, 1));
   EXPECT_TRUE(g_tg_particle_list->m_Is_Alive(1, 2, 1));
 }
+
+TEST_F(Emitter_Events, FreeingTheEffectsEndsTheirEvents) {
+  Load("Effect := A\nEmitter := 1\nEmit_Rate := 10\nNum_Particles := 3\nLifetime := 10\n");
+  ASSERT_TRUE(g_tg_emitter_events->m_Start_Effect(1, {}, {}, 0, 0));
+  g_tg_particle_list->m_Add_Floating_Text({}, {}, 1000, {1, 1, 1, 1}, "text");
+  g_tg_emitter_events->m_Update(1.0f);
+  EXPECT_EQ(g_tg_particle_list->m_In_Use(), 4);
+  EXPECT_TRUE(Effects_Free());
+  EXPECT_EQ(g_tg_emitter_events->m_Slot_Count(), 0);
+  EXPECT_EQ(g_tg_particle_list->m_In_Use(), 1);  // the text stays
+  g_tg_emitter_events->m_Update(0.1f);
+  g_tg_particle_list->m_Advance(0.1f);
+}

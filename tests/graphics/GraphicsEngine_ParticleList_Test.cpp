@@ -4,6 +4,8 @@
 #include "Effects_Fixture.h"
 #include "Engine_Fixture.h"
 #include "Errors.h"
+#include "Global.h"
+#include "Path.h"
 
 using Particle_List = TEffects_Fixture;
 
@@ -106,6 +108,49 @@ TEST_F(Particle_List, TimedEventsAndSetTimerRepeat) {
   EXPECT_FLOAT_EQ(r.color.w, 1.0f);
   EXPECT_FLOAT_EQ(r.size_2, 20.0f);
   EXPECT_EQ(r.color_time_left, 0.0f);
+}
+
+TEST_F(Particle_List, HeadingsAndMovement) {
+  // Each row: the emitter's keys, then the position, velocity (per ms) and
+  // heading after one frame of 100 ms. The source is (0, 0, 0), the target
+  // (0, 100, 0).
+  struct TCase {
+    const char* keys;
+    TVector position, velocity;
+    float rotation;
+  } cases[] = {
+      // Heading follows the movement: moving along +x is a quarter turn.
+      {"Initial_Velocity := MakeVector(1000, 0, 0)\nTurn_Towards_Move_Direction := Yes\n",
+       {100, 0, 0}, {1, 0, 0}, 3.14159265f / 2},
+      // Turning towards the target (heading 0) at 0.005 radians per ms from a
+      // heading of 90 degrees: 0.5 radians in the frame.
+      {"Initial_Rotation := 90\nTurn_Towards_Target := 5\n", {0, 0, 0}, {0, 0, 0}, 3.14159265f / 2 - 0.5f},
+      // Moving in the heading's direction, starting at 1 per ms and gaining 10 per ms, at most 1.5.
+      {"Initial_Rotation := 90\nMove_In_Rotation_Direction := 1000, 1500, 10000\n", {150, 0, 0}, {1.5f, 0, 0},
+       3.14159265f / 2},
+      // Gravity adds to the velocity before it moves the particle.
+      {"Initial_Gravity := MakeVector(0, 0, 10)\n", {0, 0, 100}, {0, 0, 1}, 0},
+      // Straight for the target at 0.5 per ms.
+      {"Move_To_Target_Velocity := 500\n", {0, 50, 0}, {0, 0.5f, 0}, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.keys);
+    g_tg_emitter_events->m_Clear();
+    Load(std::string("Effect := A\nEmitter := 1\nEmit_Rate := 1000\nNum_Particles := 1\nLifetime := 60\n") +
+         c.keys);
+    ASSERT_TRUE(g_tg_emitter_events->m_Start_Effect(1, {}, {0, 100, 0}, 0, 0));
+    g_tg_emitter_events->m_Update(0.001f);
+    g_tg_particle_list->m_Advance(0.1f);
+    const TGParticle_Rec r = g_tg_particle_list->m_Copy_Record(1);
+    ASSERT_NE(r.id, 0u);
+    EXPECT_NEAR(r.position.x, c.position.x, 1e-3);
+    EXPECT_NEAR(r.position.y, c.position.y, 1e-3);
+    EXPECT_NEAR(r.position.z, c.position.z, 1e-3);
+    EXPECT_NEAR(r.velocity.x, c.velocity.x, 1e-5);
+    EXPECT_NEAR(r.velocity.y, c.velocity.y, 1e-5);
+    EXPECT_NEAR(r.velocity.z, c.velocity.z, 1e-5);
+    EXPECT_NEAR(r.rotation, c.rotation, 1e-5);
+  }
 }
 
 TEST_F(Particle_List, FormulasReadParticlesByTheirKeys) {
@@ -230,4 +275,51 @@ TEST_F(Particle_Drawing, NothingInUseDrawsNothing) {
   g_tg_particle_list->m_Draw();
   EXPECT_TRUE(f_device->Draw_Records().empty());
   EXPECT_TRUE(g_tg_particle_list->m_Draw_List().empty());
+}
+
+TEST_F(Particle_Drawing, EffectPicturesFromTheEffectsFolderThenImages) {
+  const std::string saved_program = Program_Folder;
+  TTemp_Dir root;
+  std::filesystem::create_directories(root.path() / "images" / "effects");
+  Program_Folder = root.design();
+  TPath_Settings paths;
+  TPath_Settings* saved_paths = Path_Settings;
+  Path_Settings = &paths;
+  TImage image;
+  image.Set_Size(4, 4, 0xFF808080u);
+  ASSERT_TRUE(Image_Write_BMP_24(root.design() + "images\\effects\\Spark.bmp", image));
+  ASSERT_TRUE(Image_Write_BMP_24(root.design() + "images\\Glow.bmp", image));
+
+  Effects_Free();
+  Effect_List = new TEffect_List();
+  std::vector<std::string> errors;
+  Effect_List->m_Parse(TData_File_Parser::Split_Lines("Effect := A\nEmitter := 1\nEmit_Rate := 1000\n"
+                                                      "Num_Particles := 1\nLifetime := 9\nTexture := Spark.bmp\n"
+                                                      "Emitter := 2\nEmit_Rate := 1000\nNum_Particles := 1\n"
+                                                      "Lifetime := 9\nTexture := Glow.bmp\n"
+                                                      "Emitter := 3\nEmit_Rate := 1000\nNum_Particles := 1\n"
+                                                      "Lifetime := 9\nTexture := Missing.bmp\n"),
+                       errors);
+  ASSERT_TRUE(g_tg_emitter_events->m_Start_Effect(1, {}, {}, 0, 0));
+  g_tg_emitter_events->m_Update(0.001f);
+  TGParticle_List& list = *g_tg_particle_list;
+  const std::int32_t spark = list.m_Copy_Record(1).texture_handle;
+  const std::int32_t glow = list.m_Copy_Record(2).texture_handle;
+  EXPECT_GT(spark, 0);
+  EXPECT_GT(glow, 0);
+  EXPECT_EQ(list.m_Copy_Record(3).texture_handle, 0);
+  EXPECT_EQ(g_tg_texture_list->m_Get_Texture(spark)->m_Group(), 1);
+  EXPECT_EQ(list.m_Copy_Record(1).texture_name, "Spark.bmp");
+  // After the textures were dropped, each particle finds its picture again.
+  g_tg_texture_list->m_Unload_Group(1);
+  list.m_Load_Textures();
+  EXPECT_GT(list.m_Copy_Record(1).texture_handle, 0);
+  EXPECT_NE(list.m_Copy_Record(1).texture_handle, spark);
+  EXPECT_GT(list.m_Copy_Record(2).texture_handle, 0);
+  EXPECT_EQ(list.m_Copy_Record(3).texture_handle, 0);
+
+  G_Free_Particle_Systems();
+  Effects_Free();
+  Path_Settings = saved_paths;
+  Program_Folder = saved_program;
 }
