@@ -49,6 +49,20 @@ TEST(ThreadTimer, TicksRunOnTheCallingThread) {
   TThreadedTimer idle;  // destroyed while suspended
 }
 
+TEST(ThreadTimer, ChangingTheIntervalRestartsTheWait) {
+  TThreadedTimer timer;
+  int ticks = 0;
+  timer.OnTimer = [&](TThreadedTimer&) { ++ticks; };
+  timer.SetInterval(300);
+  timer.SetEnabled(true);
+  Thread_Timer_Synchronize_For(200);
+  timer.SetInterval(400);  // the tick due in 100 ms now comes in 400 ms
+  Thread_Timer_Synchronize_For(300);
+  EXPECT_EQ(ticks, 0);
+  Thread_Timer_Synchronize_For(400);
+  EXPECT_GE(ticks, 1);
+}
+
 TEST(SoundEngine_Music_AudioFileRead, ReadsARangeAndEnds) {
   TTemp_Dir dir;
   Write_Audio(dir.path() / "m.wav", 8000, 2, 14.0);
@@ -130,6 +144,41 @@ TEST(SoundEngine_Music_DSMixer, ChannelStreamsFadesAndEnds) {
   EXPECT_EQ(ends, 1);
   EXPECT_FALSE(c.Playing());
   DSMixer_Set_Tick_Source(nullptr);
+}
+
+TEST(SoundEngine_Music_DSMixer, LoopingFileGoesOnFromItsStartAndALostBufferIsFreed) {
+  TSound_Fixture fx;
+  SF_INFO info{};
+  info.samplerate = 8000;
+  info.channels = 1;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+  SNDFILE* f = sf_open((fx.dir.path() / "music" / "ramp.wav").c_str(), SFM_WRITE, &info);
+  ASSERT_NE(f, nullptr);
+  std::vector<short> ramp(12000);
+  for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = short(i);
+  sf_writef_short(f, ramp.data(), sf_count_t(ramp.size()));
+  sf_close(f);
+  TDSMixer mixer;
+  TDSMixerChannel c(&mixer);
+  c.SetFileName(fx.dir.design() + "music\\ramp.wav");
+  c.SetLoop(true);
+  c.Play();
+  auto* b = static_cast<TSound_Buffer_Memory*>(c.Buffer());
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(c.BufferSize(), 64000u);  // four seconds of 8000 Hz mono
+  EXPECT_EQ(c.EndPosition(), -1);
+  auto sample = [&](std::size_t i) { return short(b->bytes[2 * i] | (b->bytes[2 * i + 1] << 8)); };
+  EXPECT_EQ(sample(11999), 11999);
+  EXPECT_EQ(sample(12000), 0);  // the file again from its start
+  EXPECT_EQ(sample(31999), 31999 - 24000);
+  int lost = 0;
+  c.OnBufferLost = [&](TDSMixerChannel&) { ++lost; };
+  b->lost_result = SDERR_BUFFERLOST;
+  b->cursor = 2000;
+  c.OnTimer();
+  EXPECT_EQ(lost, 1);
+  EXPECT_EQ(c.Buffer(), nullptr);
+  EXPECT_FALSE(c.Playing());
 }
 
 TEST(SoundEngine_Music_Base, VolumeCurve) {
