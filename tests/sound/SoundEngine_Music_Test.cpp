@@ -230,3 +230,25 @@ TEST(SoundEngine_Music_Base, TracksFadeAndChange) {
   DSMixer_Set_Tick_Source(nullptr);
   Machine_Options = nullptr;
 }
+
+// On the OpenAL output (the null output under test) a short file streams,
+// the cursor passes its end and the channel stops with its end event.
+TEST(SoundEngine_Music_DSMixer, StreamsToItsEndOnOpenAL) {
+  std::unique_ptr<TSound_Device> probe;
+  if (Sound_Device_Create_OpenAL("", probe) != SD_OK) GTEST_SKIP() << "no OpenAL output";
+  probe.reset();
+  TTemp_Dir dir;
+  Write_Audio(dir.path() / "short.wav", 22050, 2, 0.3);
+  TDSMixer mixer;
+  TDSMixerChannel c(&mixer);
+  c.SetBufferLength(1000);
+  c.SetInterval(50);
+  c.SetFileName(dir.design() + "short.wav");
+  int ends = 0;
+  c.OnEnd = [&](TDSMixerChannel&) { ++ends; };
+  c.Play();
+  ASSERT_TRUE(c.Playing());
+  for (int i = 0; i < 40 && ends == 0; ++i) Thread_Timer_Synchronize_For(50);
+  EXPECT_EQ(ends, 1);
+  EXPECT_FALSE(c.Playing());
+}
