@@ -3,6 +3,7 @@
 // region building and of the region objects, averaged over several seeds.
 //
 //   WorldGen_Bench [runs]   (run from the source tree or with GLOBARCH_HOME)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
               largest->f_map_height, runs);
   double step_ms[13] = {}, classify_ms = 0, regions_ms = 0, objects_ms = 0, total_ms = 0;
   std::int64_t region_count = 0;
+  std::int32_t most_regions = 0;
   for (int run = 0; run < runs; ++run) {
     Random_Set_Seed(std::uint32_t(1000 + run));
     TMap map;
@@ -67,14 +69,15 @@ int main(int argc, char** argv) {
     objects_ms += Millis_Since(t);
     total_ms += Millis_Since(all);
     region_count += map.m_Get_Region_Count();
+    most_regions = std::max(most_regions, map.m_Get_Region_Count());
   }
   for (int step = 1; step <= 12; ++step)
     if (step_ms[step] > 0.05 * runs) std::printf("terrain step %2d: %9.2f ms\n", step, step_ms[step] / runs);
   std::printf("land/water:      %9.2f ms\n", classify_ms / runs);
   std::printf("regions:         %9.2f ms\n", regions_ms / runs);
   std::printf("region objects:  %9.2f ms\n", objects_ms / runs);
-  std::printf("whole world:     %9.2f ms (%.1f regions on average)\n", total_ms / runs,
-              double(region_count) / runs);
+  std::printf("whole world:     %9.2f ms (%.1f regions on average, at most %d)\n", total_ms / runs,
+              double(region_count) / runs, most_regions);
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
   Path_Settings = nullptr;

@@ -365,3 +365,35 @@ TEST_F(Map_Generate, GrowingWithoutWorkGridsDoesNothing) {
   map.m_Generate_Regions(3);
   EXPECT_EQ(map.m_Get_Region_Count(), 0);
 }
+
+TEST_F(Map_Generate, ThickeningWidensLandOnlyWithAGlobRadiusButAlwaysDrownsTheBorder) {
+  for (std::int32_t radius : {0, 2}) {
+    SCOPED_TRACE(radius);
+    TMap_Type& type = Add_Type("Globs", 60, 40, 3);
+    type.f_glob_land_radius = radius;
+    TMap map;
+    Random_Set_Seed(5);
+    map.m_Set_Map_Type_Name("Globs");
+    map.m_Select_Map_Type();
+    map.m_Generate_Terrain(1);
+    map.m_Generate_Terrain(2);
+    std::int32_t before = 0, after = 0;
+    for (const TTerrain_Cell& c : Cells(map)) before += c.cell_class == TERRAIN_CLASS_LAND;
+    map.m_Generate_Terrain(3);
+    for (const TTerrain_Cell& c : Cells(map)) after += c.cell_class == TERRAIN_CLASS_LAND;
+    if (radius == 0) {
+      EXPECT_EQ(after, before);
+    } else {
+      EXPECT_GT(after, before);
+    }
+    for (std::int32_t x = 0; x <= 60; ++x)
+      for (std::int32_t y : {0, 40}) EXPECT_EQ(map.m_Get_Terrain_Cell(x, y).cell_class, TERRAIN_CLASS_WATER);
+    for (std::int32_t y = 0; y <= 40; ++y)
+      for (std::int32_t x : {0, 60}) EXPECT_EQ(map.m_Get_Terrain_Cell(x, y).cell_class, TERRAIN_CLASS_WATER);
+    for (std::int32_t x = 0; x <= 60; ++x)
+      for (std::int32_t y = 0; y <= 40; ++y)
+        if (map.m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND) {
+          EXPECT_TRUE(x >= 5 && x <= 54 && y >= 5 && y <= 34) << x << "," << y;
+        }
+  }
+}
