@@ -1,6 +1,7 @@
 #include "Gui_Links.h"
 
 #include "Global.h"
+#include "SoundEngine_Sound_Main.h"
 
 namespace {
 TGui_Text_Link idle_text;
@@ -40,7 +41,7 @@ void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int
 
 void TGui_Display_Link::m_Draw_Grid_Icon(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
 
-void TGui_Sound_Link::m_Play_UI_Sound(std::int32_t, std::int32_t) {}
+void TGui_Sound_Link::m_Play_UI_Sound(std::int32_t id, std::int32_t volume) { Sound_Play_UI_Sound(id, volume); }
 
 TGui_Text_Link& Gui_Text_Link() { return *text_link; }
 TGui_Display_Link& Gui_Display_Link() { return *display_link; }

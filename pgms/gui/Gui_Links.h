@@ -4,7 +4,8 @@
 // The controls reach these services through the links below so that they
 // run (and are tested) on their own. The links in force until others are
 // installed keep a current font and colour, measure every text as 0 x 0,
-// draw nothing, type nothing and play nothing.
+// draw nothing and type nothing; the sound link plays the interface sounds
+// of the sound front (Sound_Play_UI_Sound).
 #pragma once
 
 #include <cstdint>
@@ -67,7 +68,7 @@ public:
 class TGui_Sound_Link {
 public:
   virtual ~TGui_Sound_Link() = default;
-  // Plays an interface sound by id at a volume (hundredths of a decibel).
+  // Plays an interface sound by id at a volume offset (hundredths of a decibel).
   virtual void m_Play_UI_Sound(std::int32_t id, std::int32_t volume);
 };
 
