@@ -57,19 +57,25 @@ extern bool G_Windowed;
 // True while a progress dialog exists (the frame then draws no game pointer).
 extern bool G_Progress_Dialog_Shown;
 
-// The camera's view frustum (GraphicsEngine_Culling).
+// The camera's view frustum (GraphicsEngine_Culling) and the device fonts
+// (Datafile_MainFonts).
 void G_Culling_Set_View_Frustrum();
+void G_Font_Engine_Create();
+void G_Font_Engine_Restore();
+void G_Font_Engine_Invalidate();
+HRESULT G_Font_Engine_Delete();
+void G_Free_Fonts();
 
 // The device fonts and the camera's view frustum live in their own modules.
 // They attach here so that the engine's start, device resets, shutdown and
 // view changes reach them; an empty entry is skipped. A default set of hooks
 // is the game's own.
 struct TG_Engine_Hooks {
-  void (*Create_Device_Fonts)() = nullptr;      // at G_Init_GraphicsEngine
-  void (*Restore_Device_Fonts)() = nullptr;     // G_RestoreDeviceObjects
-  void (*Invalidate_Device_Fonts)() = nullptr;  // G_InvalidateDeviceObjects
-  HRESULT (*Delete_Device_Fonts)() = nullptr;   // G_DeleteDeviceObjects (device objects, then the fonts)
-  void (*Free_Fonts)() = nullptr;               // G_Shutdown_GraphicsEngine
+  void (*Create_Device_Fonts)() = G_Font_Engine_Create;          // at G_Init_GraphicsEngine
+  void (*Restore_Device_Fonts)() = G_Font_Engine_Restore;        // G_RestoreDeviceObjects
+  void (*Invalidate_Device_Fonts)() = G_Font_Engine_Invalidate;  // G_InvalidateDeviceObjects
+  HRESULT (*Delete_Device_Fonts)() = G_Font_Engine_Delete;  // G_DeleteDeviceObjects (device objects, then the fonts)
+  void (*Free_Fonts)() = G_Free_Fonts;                           // G_Shutdown_GraphicsEngine
   void (*View_Changed)() = G_Culling_Set_View_Frustrum;  // the view transform was set: rebuild the frustum
 };
 extern TG_Engine_Hooks G_Engine_Hooks;
