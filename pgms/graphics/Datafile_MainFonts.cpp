@@ -133,6 +133,8 @@ std::int32_t Word_Wrap(std::int32_t left, std::int32_t top, std::int32_t width, 
   std::int64_t x = left, y = top;
   std::string rest = text;
   for (;;) {
+    const std::size_t rest_before = rest.size();
+    const std::int64_t y_before = y;
     const std::size_t marker = rest.find(LINE_BREAK);
     const std::size_t space = rest.find(' ');
     std::string word;
@@ -173,6 +175,9 @@ std::int32_t Word_Wrap(std::int32_t left, std::int32_t top, std::int32_t width, 
       x += word_width;
     }
     if (rest.empty() || y > bottom) break;
+    // Without a line height (no font) a word cut to nothing would come
+    // back for ever: stop when a pass moved neither the text nor the line.
+    if (rest.size() >= rest_before && y == y_before) break;
   }
   return std::int32_t(std::clamp<std::int64_t>(y + lh - top, INT32_MIN, INT32_MAX));
 }

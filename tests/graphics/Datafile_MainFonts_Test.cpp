@@ -399,6 +399,12 @@ TEST(G_Fonts_None, NothingIsMeasuredOrDrawnWithoutFonts) {
   std::string head;
   G_Font_Clip_Text_To_Width(100, "hello world", head);
   EXPECT_EQ(head, "hello world");
+  // A box narrower than nothing: the word cannot be cut and no line height
+  // moves it on; the wrap still ends.
+  std::vector<std::string> lines;
+  G_Font_Split_Text_Lines(0, 0, -5, 0, "word", 0, lines);
+  EXPECT_EQ(lines, std::vector<std::string>{""});  // the one line closed for the empty word
+  EXPECT_EQ(G_Font_Get_Wrapped_Text_Height(0, 0, -5, 0, "word", 0), 0);
   G_Init_Fonts();  // no device, no list: no fonts
   EXPECT_EQ(G_Font_Count(), 0);
 }
