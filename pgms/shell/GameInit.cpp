@@ -4,6 +4,7 @@
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_DebugSettings.h"
+#include "Datafile_EffectEmitters.h"
 #include "Datafile_Formula_List.h"
 #include "Datafile_HelpText.h"
 #include "Datafile_MapTypes.h"
@@ -87,6 +88,7 @@ void Game_Init_Free_Globals() {
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
   Game_Init_Free_Rule_Files();
+  Effects_Free();
   delete Path_Settings;
   Path_Settings = nullptr;
   Free_Debug_Settings();
@@ -108,7 +110,16 @@ bool Game_Init_Load_Map_Data() {
 
 bool Game_Init_Load_Rule_Files() {
   bool ok = Note("unit types", Datafile_Units_Load(Path_Settings->m_Get_Units_File(), nullptr));
-  return Note("technology areas", Datafile_Tech_Load(Path_Settings->m_Get_Technology_File(), nullptr)) && ok;
+  ok = Note("technology areas", Datafile_Tech_Load(Path_Settings->m_Get_Technology_File(), nullptr)) && ok;
+  // An effects file that cannot be read leaves the game without effects.
+  bool effects = false;
+  try {
+    effects = Effects_Load_Data_File(Path_Settings->m_Get_Effects_File(), nullptr);
+  } catch (const EGlobarch_Error& e) {
+    Effects_Free();
+    Debug_Log_Write("Game_Init_Load_Rule_Files - " + std::string(e.what()));
+  }
+  return Note("effects", effects) && ok;
 }
 
 void Game_Init_Free_Rule_Files() {
@@ -138,6 +149,7 @@ std::string Game_Init_Report() {
     if (l.name == "unit types" && Unit_Type_List) item = Int_To_Text(Unit_Type_List->m_Count()) + " unit types";
     if (l.name == "technology areas" && Tech_Area_List)
       item = Int_To_Text(Tech_Area_List->m_Count()) + " technology areas";
+    if (l.name == "effects" && Effect_List) item = Int_To_Text(Effect_List->m_Count()) + " effects";
     std::string& to = l.ok ? loaded : failed;
     to += (to.empty() ? "" : ", ") + item;
   }

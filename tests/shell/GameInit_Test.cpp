@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "Datafile_DebugSettings.h"
+#include "Datafile_EffectEmitters.h"
 #include "Datafile_HelpText.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_Tech.h"
@@ -69,6 +70,7 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   EXPECT_GT(Terrain_Tile_List->m_Count(), 0);
   ASSERT_NE(Unit_Type_List, nullptr);
   ASSERT_NE(Tech_Area_List, nullptr);
+  ASSERT_NE(Effect_List, nullptr);
   EXPECT_GT(Unit_Type_List->m_Count(), 0);
   EXPECT_GT(Tech_Area_List->m_Count(), 0);
   EXPECT_EQ(report, "Globarch 1.09: game type Standard; loaded user settings, game settings, machine options, debug "
@@ -76,7 +78,8 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
                         std::to_string(Map_Type_List->m_Count()) + " map types, " +
                         std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
                         std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
-                        std::to_string(Tech_Area_List->m_Count()) + " technology areas; debug log " +
+                        std::to_string(Tech_Area_List->m_Count()) + " technology areas, " +
+                        std::to_string(Effect_List->m_Count()) + " effects; debug log " +
                         (f_user.path() / "Backup" / "Globarch_Log.txt").string());
   EXPECT_TRUE(Take_Held_Reports().empty());
   ASSERT_NE(Path_Settings, nullptr);
@@ -100,6 +103,7 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   EXPECT_EQ(Path_Settings, nullptr);
   EXPECT_EQ(Unit_Type_List, nullptr);
   EXPECT_EQ(Tech_Area_List, nullptr);
+  EXPECT_EQ(Effect_List, nullptr);
   EXPECT_EQ(G_Event_Log, nullptr);
   std::string log = Log();
   std::string exe = Game_Init_Program_File();
@@ -108,13 +112,14 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
 }
 
 TEST_F(Game_Init_Test, BrokenFilesAreReportedAndTheStartGoesOn) {
-  // A copy of the asset tree with a broken help text file and no map types.
+  // A copy of the asset tree with a broken help text file, no map types and
+  // no effects.
   TTemp_Dir home;
   std::filesystem::copy(Source_Dir() / "data", home.path() / "data", std::filesystem::copy_options::recursive);
   std::filesystem::copy(Source_Dir() / "gametypes", home.path() / "gametypes",
                         std::filesystem::copy_options::recursive);
   std::filesystem::copy(Source_Dir() / "userdata", home.path() / "userdata", std::filesystem::copy_options::recursive);
-  for (const char* name : {"HelpText.txt", "MapTypes.txt"})
+  for (const char* name : {"HelpText.txt", "MapTypes.txt", "Effects.txt"})
     for (const auto& dir : {home.path() / "data", home.path() / "gametypes" / "standard" / "data"})
       std::filesystem::remove(dir / name);
   Write_File(home.path() / "data" / "HelpText.txt", "Help\n*BEGIN*\nHelp Text\nBroken.\nDlg Main 1 Name := x\n*END*\n");
@@ -130,7 +135,7 @@ TEST_F(Game_Init_Test, BrokenFilesAreReportedAndTheStartGoesOn) {
                         std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
                         std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
                         std::to_string(Tech_Area_List->m_Count()) +
-                        " technology areas; with errors: debug settings, help texts, 0 map types; "),
+                        " technology areas; with errors: debug settings, help texts, 0 map types, effects; "),
             std::string::npos)
       << report;
   // The errors of the help texts and the map types were shown (and held for
