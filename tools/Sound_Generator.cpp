@@ -7,8 +7,9 @@
 // begins with (ui_, order_, explosion_, fire_, move_). Every song file named
 // by "... Song N Filename" in data/GameSettings.txt is written to music/ as
 // a short piece (mono OGG Vorbis, 22050 Hz) whose tempo, key and mood follow
-// its list (title, main, combat, finale). The same files come out on every
-// run: all randomness is seeded by the file name.
+// its list (title, main, combat, finale). Every run makes the same sounds:
+// all randomness is seeded by the file name (only the serial numbers that
+// libsndfile gives the OGG streams differ).
 #include <sndfile.h>
 
 #include <algorithm>
