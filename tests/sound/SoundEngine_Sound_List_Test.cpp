@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "Datafile_UserSettings.h"
+#include "Debug_Log.h"
+#include "Global.h"
 #include "MachineOptions.h"
 #include "SoundEngine_Sound_Base.h"
 #include "SoundEngine_Sound_List.h"
@@ -170,4 +175,39 @@ TEST(Sound_Without_Device, EverythingIsQuiet) {
   Set_3D_Sound_Listener({}, {}, {}, {});
   Activate_3D_Sound_Listener(false);
   Sound_Free_Sound_System();
+}
+
+// Failures are logged, by wave code and by device result, under their
+// debug sections.
+TEST_F(Sound_List_Test, FailuresAreLogged) {
+  TTemp_Dir user;
+  std::string saved_user = User_Folder;
+  User_Folder = user.design();
+  std::filesystem::create_directories(user.path() / "Backup");
+  bool saved[2] = {Debug_Sections[DEBUG_ENGINE_STARTUP], Debug_Sections[DEBUG_SOUND_BASE]};
+  Debug_Sections[DEBUG_ENGINE_STARTUP] = Debug_Sections[DEBUG_SOUND_BASE] = true;
+
+  for (int i = 1; i <= 31; ++i) Sound_List->Play_3D_Sound("explosion", 0, 1.0, {}, {});
+  Sound_List->Play_All_Queued_Sounds();
+  Sound_List->Play_3D_Sound("explosion", 0, 1.0, {}, {});
+  std::unique_ptr<TSound_Buffer> b;
+  SoundBase_LoadSound(fx.dir.design() + "sounds\\missing.wav", b);
+  fx.state->fail_create_buffer = true;
+  SoundBase_LoadSound(fx.dir.design() + "sounds\\click.wav", b);
+
+  Debug_Sections[DEBUG_ENGINE_STARTUP] = saved[0];
+  Debug_Sections[DEBUG_SOUND_BASE] = saved[1];
+  User_Folder = saved_user;
+  std::vector<std::string> lines;
+  std::istringstream in(Read_File(user.path() / "Backup" / "Globarch_Log.txt"));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  auto logged = [&](const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+      return l.size() >= text.size() && l.compare(l.size() - text.size(), text.size(), text) == 0;
+    });
+  };
+  EXPECT_TRUE(logged(" ERROR: No Sound Buffer slot found!"));
+  EXPECT_TRUE(logged(" Wave Error(Cannot Open) - 57600: SoundBase_LoadSound - WaveOpenFile"));
+  EXPECT_TRUE(logged(" SDERR_GENERIC - An undetermined error occurred inside the sound subsystem. - -2147467259: "
+                     "SoundBase_LoadSound - CreateSoundBuffer"));
 }
