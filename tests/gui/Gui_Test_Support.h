@@ -112,6 +112,13 @@ public:
     std::snprintf(colour, sizeof colour, "%08X", f_color);
     f_journal.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + colour + " " + text);
   }
+  void m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text) override {
+    const TColor colour = f_color;
+    f_color = 0xFF000000u;
+    m_Draw_Text(x + 1, y + 1, text);
+    f_color = colour;
+    m_Draw_Text(x, y, text);
+  }
   void m_Get_Text_Extents(const std::string& text, std::int32_t& width, std::int32_t& height) override {
     width = std::int32_t(text.size()) * 7;
     height = 12;
