@@ -1,5 +1,6 @@
 #include "Gui_Links.h"
 
+#include "Datafile_MainFonts.h"
 #include "Global.h"
 #include "SoundEngine_Sound_Main.h"
 
@@ -13,28 +14,37 @@ TGui_Sound_Link* sound_link = &idle_sound;
 std::uint32_t (*tick_source)() = nullptr;
 }  // namespace
 
-void TGui_Text_Link::m_Set_Font(std::int32_t font) { f_font = font; }
-void TGui_Text_Link::m_Set_Color(TColor color) { f_color = color; }
-TColor TGui_Text_Link::m_Get_Color() { return f_color; }
-void TGui_Text_Link::m_Draw_Text(std::int32_t, std::int32_t, const std::string&) {}
-void TGui_Text_Link::m_Get_Text_Extents(const std::string&, std::int32_t& width, std::int32_t& height) {
-  width = 0;
-  height = 0;
+void TGui_Text_Link::m_Set_Font(std::int32_t font) {
+  f_font = font;
+  G_Font_Set_Font(font);
+  f_color = G_Font_Get_Color();
 }
-std::int32_t TGui_Text_Link::m_Get_Wrapped_Text_Height(std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                                                       const std::string&, std::int32_t) {
-  return 0;
+void TGui_Text_Link::m_Set_Color(TColor color) {
+  f_color = color;
+  G_Font_Set_Color(color);
 }
-void TGui_Text_Link::m_Draw_Text_Wrapped(std::int32_t, std::int32_t, std::int32_t, std::int32_t, const std::string&,
-                                         std::int32_t) {}
+TColor TGui_Text_Link::m_Get_Color() { return G_Font_Get_Color(); }
+void TGui_Text_Link::m_Draw_Text(std::int32_t x, std::int32_t y, const std::string& text) {
+  G_Font_Draw_Text(float(x), float(y), text);
+}
+void TGui_Text_Link::m_Get_Text_Extents(const std::string& text, std::int32_t& width, std::int32_t& height) {
+  G_Font_Get_TextExtents(text, width, height);
+}
+std::int32_t TGui_Text_Link::m_Get_Wrapped_Text_Height(std::int32_t x, std::int32_t y, std::int32_t width,
+                                                       std::int32_t line_height, const std::string& text,
+                                                       std::int32_t maximum_height) {
+  return G_Font_Get_Wrapped_Text_Height(x, y, width, maximum_height, text, line_height);
+}
+void TGui_Text_Link::m_Draw_Text_Wrapped(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t line_height,
+                                         const std::string& text, std::int32_t maximum_height) {
+  G_Font_Draw_Text_Wrapped(x, y, width, maximum_height, text, line_height);
+}
 void TGui_Text_Link::m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text) {
-  const TColor colour = m_Get_Color();
-  m_Set_Color(Make_Color(0, 0, 0));
-  m_Draw_Text(x + 1, y + 1, text);
-  m_Set_Color(colour);
-  m_Draw_Text(x, y, text);
+  G_Font_Draw_Text_Shadowed(float(x), float(y), text);
 }
-std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t, TShift_State) { return std::string(); }
+std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t key, TShift_State shift) {
+  return G_Key_Code_To_Text(key, (shift & SS_SHIFT) ? 1u : 0u);
+}
 
 void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool, bool,
                                             bool) {}

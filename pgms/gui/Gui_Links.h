@@ -1,11 +1,11 @@
 // What the interface toolkit asks of the font layer, of the shared button
 // atlases and of the interface sounds.
 //
-// The controls reach these services through the links below so that they
-// run (and are tested) on their own. The links in force until others are
-// installed keep a current font and colour, measure every text as 0 x 0,
-// draw nothing and type nothing; the sound link plays the interface sounds
-// of the sound front (Sound_Play_UI_Sound).
+// The controls reach these services through the links below so that tests
+// can watch them. The links in force until others are installed draw and
+// measure with the main fonts (G_Font_ routines), type by G_Key_Code_To_Text,
+// draw no button frames nor flags yet, and play the interface sounds of the
+// sound front (Sound_Play_UI_Sound).
 #pragma once
 
 #include <cstdint>

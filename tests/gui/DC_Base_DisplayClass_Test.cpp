@@ -240,3 +240,11 @@ TEST_F(Tree_Test, Log_Lines_While_The_Section_Is_On) {
                              "Dlg Message - m_Kill_Any_Dead_Controls", "Dlg Message - m_Delete_Child_Control(1)",
                              "OK - Destroy", "Dlg Message - Destroy"}));
 }
+
+TEST(Gui_Links_Test, Default_Text_Link_Uses_The_Main_Fonts) {
+  // Typing goes through the font layer's US keyboard table.
+  EXPECT_EQ(Gui_Text_Link().m_Key_Code_To_Text(65, SS_SHIFT), "A");
+  EXPECT_EQ(Gui_Text_Link().m_Key_Code_To_Text(65, 0), "a");
+  Gui_Text_Link().m_Set_Color(0xFF102030u);
+  EXPECT_EQ(Gui_Text_Link().m_Get_Color(), 0xFF102030u);
+}

@@ -112,6 +112,8 @@ public:
     std::snprintf(colour, sizeof colour, "%08X", f_color);
     f_journal.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + colour + " " + text);
   }
+  void m_Set_Color(TColor color) override { f_color = color; }
+  TColor m_Get_Color() override { return f_color; }
   void m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text) override {
     const TColor colour = f_color;
     f_color = 0xFF000000u;
