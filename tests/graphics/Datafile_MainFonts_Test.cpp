@@ -5,6 +5,7 @@
 #include "Datafile_MainFonts.h"
 #include "Engine_Fixture.h"
 #include "GraphicsEngine_Culling.h"
+#include "GraphicsEngine_View_Link.h"
 #include "Shell_Services.h"
 #include "Texture_Font.h"
 #include "Vector_Math.h"
@@ -387,6 +388,25 @@ TEST_F(G_Fonts, TextAtAWorldPosition) {
   EXPECT_GE(twice.Left, 100);
   EXPECT_NEAR(twice.Right - twice.Left, 2 * (once.Right - once.Left), 3);
   EXPECT_NEAR(twice.Bottom - twice.Top, 2 * (once.Bottom - once.Top), 3);
+}
+
+TEST_F(G_Fonts, ParticleViewLinkUsesTheFrustumCameraAndFonts) {
+  Start();
+  TMatrix projection;
+  G_Matrix_Perspective_Fov_LH(kPi / 4, 200.0f / 80.0f, 1.0f, 5000.0f, projection);
+  G_SetTransform(D3DTS_PROJECTION, projection);
+  G_Set_Camera({0, 0, -1000}, {0, 0, 0}, {0, 1, 0});
+  TGParticle_View_Link& link = G_Engine_Particle_View_Link();
+  EXPECT_TRUE(link.G_Sphere_Visible({0, 0, 0}, 5));
+  EXPECT_FALSE(link.G_Sphere_Visible({0, 0, -2000}, 5));
+  EXPECT_FLOAT_EQ(link.m_Camera_Right().x, G_Camera_Right.x);
+  EXPECT_FLOAT_EQ(std::fabs(link.m_Camera_Right().x), 1);
+  link.G_Font_Draw_Centered_Text_At_World_Position(2, 0xFF00FF00u, {0, 0, 0}, "HH");
+  EXPECT_EQ(G_Font_Get_Font(), 2);
+  EXPECT_EQ(G_Font_Get_Color(), 0xFF00FF00u);
+  const TRect ink = Ink();
+  EXPECT_NEAR((ink.Left + ink.Right) / 2.0, 100, 2);
+  EXPECT_EQ(f_device->Pixel(f_device->Get_BackBuffer_Surface(), 0, 0), 0xFF000000u);
 }
 
 TEST(G_Fonts_None, NothingIsMeasuredOrDrawnWithoutFonts) {
