@@ -373,6 +373,43 @@ void G_Font_Draw_Centered_Text_At_World_Position(const std::string& text, float 
   G_Font_Draw_Text(sx - float(w / 2), sy - float(h / 2), text);
 }
 
+void G_Canvas_Set_Font(TWindow_Canvas* canvas, std::int32_t index) {
+  if (!canvas || !canvas->Handle()) return;
+  TCanvas_Font font;
+  if (Main_Fonts && index >= 1 && index <= Main_Fonts->m_Count()) {
+    TMain_Font_Entry e;
+    Main_Fonts->m_Get_Item(index, e);
+    font.Name = e.f_face_name;
+    font.Size = e.f_height;
+    font.Bold = e.f_bold;
+    font.Italic = e.f_italic;
+    font.Color = e.f_color;
+  } else {
+    font.Name = "Trebuchet MS";
+    font.Size = -10;
+    font.Color = 0xFFFFFF;
+  }
+  canvas->Font = font;
+  canvas->Brush_Clear = true;
+}
+
+void G_Canvas_Set_Font_Color(TWindow_Canvas* canvas, std::uint32_t color) {
+  if (!canvas || !canvas->Handle()) return;
+  canvas->Font.Color = color;
+}
+
+std::int32_t G_Canvas_Text_Width(TWindow_Canvas* canvas, const std::string& text) {
+  return canvas && canvas->Handle() ? canvas->Text_Width(text) : 0;
+}
+
+std::int32_t G_Canvas_Text_Height(TWindow_Canvas* canvas, const std::string& text) {
+  return canvas && canvas->Handle() ? canvas->Text_Height(text) : 0;
+}
+
+void G_Canvas_Text_Out(TWindow_Canvas* canvas, std::int32_t x, std::int32_t y, const std::string& text) {
+  if (canvas && canvas->Handle()) canvas->Text_Out(x, y, text);
+}
+
 std::string G_Key_Code_To_Text(std::int32_t key, std::uint32_t shift) {
   if (key < 0 || key > 255) return std::string();
   std::string text(1, char(key));

@@ -16,6 +16,7 @@
 #include "DataFile_Base_Loader.h"
 #include "Render_Device.h"
 #include "Vector_Types.h"
+#include "Window_Canvas.h"
 
 struct TMain_Font_Entry {
   std::string f_file_name;
@@ -135,6 +136,18 @@ void G_Font_Clip_Text_To_Width(std::int32_t width, const std::string& text, std:
 void G_Font_Draw_Screen_Text_At_World_Position(const std::string& text, float x, float y, float z, float scale);
 // As above, unscaled, with the text's centre on the point.
 void G_Font_Draw_Centered_Text_At_World_Position(const std::string& text, float x, float y, float z);
+
+// --- window canvases ---------------------------------------------------------
+
+// Takes face, size (the entry's height), bold, italic and colour of main font
+// `index` and a clear brush. Without a font list, or for an index that names
+// no font, the face "Trebuchet MS", height -10, no styles, white (0xFFFFFF).
+void G_Canvas_Set_Font(TWindow_Canvas* canvas, std::int32_t index);
+void G_Canvas_Set_Font_Color(TWindow_Canvas* canvas, std::uint32_t color);
+// Pixels; 0 without a canvas or its handle.
+std::int32_t G_Canvas_Text_Width(TWindow_Canvas* canvas, const std::string& text);
+std::int32_t G_Canvas_Text_Height(TWindow_Canvas* canvas, const std::string& text);
+void G_Canvas_Text_Out(TWindow_Canvas* canvas, std::int32_t x, std::int32_t y, const std::string& text);
 
 // The text a key types (virtual-key code, shift state with shift in bit 0)
 // on a US keyboard.

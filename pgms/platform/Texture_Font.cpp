@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Image_Files.h"
 #include "Text_Encoding.h"
 
 // --- UTF-8 -----------------------------------------------------------------
@@ -223,7 +224,22 @@ HRESULT TTexture_Font::InitDeviceObjects(TRender_Device* device) {
     f_last_error = "No device";
     return E_FAIL;
   }
-  if (f_height < TEXTURE_FONT_MIN_HEIGHT || f_height > TEXTURE_FONT_MAX_HEIGHT) {
+  HRESULT r = m_Open();
+  if (r != S_OK) return r;
+  f_device = device;
+  r = m_Upload();
+  if (r != S_OK) {
+    DeleteDeviceObjects();
+    f_last_error = "The font texture cannot be made";
+  }
+  return r;
+}
+
+HRESULT TTexture_Font::m_Open() {
+  DeleteDeviceObjects();
+  f_last_error.clear();
+  const std::int32_t size = f_height < 0 ? -f_height : f_height;
+  if (f_height == INT32_MIN || size < TEXTURE_FONT_MIN_HEIGHT || size > TEXTURE_FONT_MAX_HEIGHT) {
     f_last_error = "Font height " + std::to_string(f_height) + " of \"" + f_face_name + "\" is outside 1.." +
                    std::to_string(TEXTURE_FONT_MAX_HEIGHT);
     return E_INVALIDARG;
@@ -234,7 +250,8 @@ HRESULT TTexture_Font::InitDeviceObjects(TRender_Device* device) {
     return D3DERR_NOTFOUND;
   auto face = std::make_unique<TFace>();
   if (!Library() || FT_New_Face(Library(), match.file.c_str(), match.index, &face->face) != 0 ||
-      FT_Set_Char_Size(face->face, 0, FT_F26Dot6(f_height) * 64, 96, 96) != 0) {
+      (f_height > 0 ? FT_Set_Char_Size(face->face, 0, FT_F26Dot6(f_height) * 64, 96, 96)
+                    : FT_Set_Pixel_Sizes(face->face, 0, FT_UInt(size))) != 0) {
     f_last_error = "Font face file " + match.file + " cannot be read";
     return E_FAIL;
   }
@@ -255,15 +272,46 @@ HRESULT TTexture_Font::InitDeviceObjects(TRender_Device* device) {
   f_atlas.assign(std::size_t(f_atlas_width) * f_atlas_height, 0u);
   f_shelf_x = f_shelf_y = f_shelf_height = 0;
   f_glyphs.clear();
-  f_device = device;
   for (std::uint32_t code = 32; code <= 255; ++code)
     if (Preloaded(code)) m_Glyph(code);
-  const HRESULT r = m_Upload();
-  if (r != S_OK) {
-    f_last_error = "The font texture cannot be made";
-    DeleteDeviceObjects();
+  return S_OK;
+}
+
+void TTexture_Font::m_Draw_To_Image(TImage& image, std::int32_t x, std::int32_t y, TColor color,
+                                    std::string_view text) {
+  if (!f_face) return;
+  std::int64_t pen_x = 0, pen_y = 0;
+  const std::uint32_t ca = Color_Alpha(color);
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::uint32_t code = Text_Next_Char(text, pos);
+    if (code == '\n') {
+      pen_x = 0;
+      pen_y += f_line_height;
+      continue;
+    }
+    if (code < 32) continue;
+    const TGlyph g = *m_Glyph(code);
+    const std::int64_t left = std::int64_t(x) + pen_x + g.left;
+    const std::int64_t top = std::int64_t(y) + pen_y + f_ascent - g.top;
+    for (std::int32_t row = 0; row < g.height; ++row) {
+      const std::int64_t py = top + row;
+      if (py < 0 || py >= image.height) continue;
+      for (std::int32_t col = 0; col < g.width; ++col) {
+        const std::int64_t px = left + col;
+        if (px < 0 || px >= image.width) continue;
+        const std::uint32_t cover =
+            Color_Alpha(f_atlas[std::size_t(g.atlas_y + row) * f_atlas_width + std::size_t(g.atlas_x + col)]);
+        const std::uint32_t a = cover * ca / 255;
+        if (a == 0) continue;
+        const TColor d = image.Pixel(std::int32_t(px), std::int32_t(py));
+        const auto mix = [a](std::uint32_t s, std::uint32_t t) { return (s * a + t * (255 - a) + 127) / 255; };
+        image.Set_Pixel(std::int32_t(px), std::int32_t(py),
+                        (d & 0xFF000000u) | (mix(Color_Red(color), Color_Red(d)) << 16) |
+                            (mix(Color_Green(color), Color_Green(d)) << 8) | mix(Color_Blue(color), Color_Blue(d)));
+      }
+    }
+    pen_x += g.advance;
   }
-  return r;
 }
 
 HRESULT TTexture_Font::RestoreDeviceObjects() {

@@ -1,7 +1,8 @@
 // Texture fonts: text drawn as textured quads from a glyph atlas.
 //
 // A font is made from a face name (the family, "DejaVu Sans"), a height in
-// points (at 96 pixels an inch) and bold / italic flags. The face is looked
+// points (at 96 pixels an inch; a negative height is the character height in
+// pixels, as window fonts give it) and bold / italic flags. The face is looked
 // up by name among the TrueType and OpenType files of the font folders; when
 // the family has no face of the asked style, its regular face is made bold
 // or slanted. Glyphs are rendered with FreeType (8-bit coverage) into one
@@ -22,6 +23,8 @@
 #include <vector>
 
 #include "Render_Device.h"
+
+struct TImage;
 
 constexpr std::uint32_t TEXTURE_FONT_BOLD = 1;
 constexpr std::uint32_t TEXTURE_FONT_ITALIC = 2;
@@ -70,9 +73,14 @@ public:
   // Finds and opens the face, renders the common characters (ASCII and
   // Latin-1) into the atlas and makes its texture on the device. Failures:
   // D3DERR_NOTFOUND for a face that is not installed, E_INVALIDARG for a
-  // height outside 1..200, E_FAIL for a face file FreeType cannot read, the
+  // height outside 1..200 (or -1..-200), E_FAIL for a face file FreeType cannot read, the
   // device's result for the texture; m_Last_Error tells which.
   HRESULT InitDeviceObjects(TRender_Device* device);
+  // The same without a device: measuring and m_Draw_To_Image work afterwards.
+  HRESULT m_Open();
+  // Blends the text into the picture (clipped to it) with its top-left
+  // corner at (x, y), in the colour (its alpha included).
+  void m_Draw_To_Image(TImage& image, std::int32_t x, std::int32_t y, TColor color, std::string_view text);
   // The font draws between Restore and Invalidate.
   HRESULT RestoreDeviceObjects();
   HRESULT InvalidateDeviceObjects();

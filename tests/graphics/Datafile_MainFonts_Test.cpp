@@ -6,6 +6,7 @@
 #include "Engine_Fixture.h"
 #include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_View_Link.h"
+#include "Image_Files.h"
 #include "Shell_Services.h"
 #include "Texture_Font.h"
 #include "Vector_Math.h"
@@ -407,6 +408,54 @@ TEST_F(G_Fonts, ParticleViewLinkUsesTheFrustumCameraAndFonts) {
   const TRect ink = Ink();
   EXPECT_NEAR((ink.Left + ink.Right) / 2.0, 100, 2);
   EXPECT_EQ(f_device->Pixel(f_device->Get_BackBuffer_Surface(), 0, 0), 0xFF000000u);
+}
+
+TEST(G_Canvas, TextInTheMainFontsOnAWindowPicture) {
+  Main_Fonts_Free();
+  TImage picture;
+  picture.Set_Size(120, 40, 0xFF000000u);
+  TWindow_Canvas canvas(&picture);
+  // No font list: Trebuchet MS, which is not installed here: nothing.
+  G_Canvas_Set_Font(&canvas, 1);
+  EXPECT_EQ(canvas.Font.Name, "Trebuchet MS");
+  EXPECT_EQ(canvas.Font.Size, -10);
+  EXPECT_EQ(canvas.Font.Color, 0xFFFFFFu);
+  EXPECT_TRUE(canvas.Brush_Clear);
+
+  Main_Fonts_Create();
+  Main_Fonts->m_Add("DejaVuSansMono.ttf", "DejaVu Sans Mono", 255, true, false, 10);  // red, italic
+  G_Canvas_Set_Font(&canvas, 1);
+  EXPECT_EQ(canvas.Font.Name, "DejaVu Sans Mono");
+  EXPECT_EQ(canvas.Font.Size, 10);
+  EXPECT_TRUE(canvas.Font.Italic);
+  EXPECT_EQ(G_Canvas_Text_Width(&canvas, "abcd"), 32);
+  EXPECT_GE(G_Canvas_Text_Height(&canvas, "abcd"), 13);
+  G_Canvas_Text_Out(&canvas, 5, 5, "Hi");
+  bool red = false;
+  for (const std::uint32_t p : picture.pixels) {
+    EXPECT_EQ(p & 0x0000FFFFu, 0u);
+    red = red || p == 0xFFFF0000u;
+  }
+  EXPECT_TRUE(red);
+  G_Canvas_Set_Font_Color(&canvas, 0xFF0000);  // blue in window colours
+  G_Canvas_Text_Out(&canvas, 60, 5, "Hi");
+  EXPECT_EQ(picture.Pixel(0, 0), 0xFF000000u);
+  bool blue = false;
+  for (const std::uint32_t p : picture.pixels) blue = blue || p == 0xFF0000FFu;
+  EXPECT_TRUE(blue);
+  // A negative size is a pixel height.
+  canvas.Font.Size = -20;
+  EXPECT_GT(G_Canvas_Text_Width(&canvas, "abcd"), 32);
+
+  // Without a canvas or its handle: nothing.
+  TWindow_Canvas none;
+  G_Canvas_Set_Font(&none, 1);
+  EXPECT_EQ(none.Font.Name, "");
+  EXPECT_EQ(G_Canvas_Text_Width(&none, "abcd"), 0);
+  EXPECT_EQ(G_Canvas_Text_Width(nullptr, "abcd"), 0);
+  EXPECT_EQ(G_Canvas_Text_Height(nullptr, "abcd"), 0);
+  G_Canvas_Text_Out(nullptr, 0, 0, "x");
+  Main_Fonts_Free();
 }
 
 TEST(G_Fonts_None, NothingIsMeasuredOrDrawnWithoutFonts) {
