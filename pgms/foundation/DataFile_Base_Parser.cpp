@@ -31,6 +31,10 @@ bool Name_Less(const std::pair<std::string, std::int32_t>& entry, const std::str
 }
 }  // namespace
 
+std::vector<std::string> TData_File_Parser::Read_Lines(const std::string& file_name) {
+  return Split_Lines(Read_Whole_File(file_name));
+}
+
 std::vector<std::string> TData_File_Parser::Split_Lines(const std::string& text) {
   std::vector<std::string> lines;
   lines.reserve(10000);
@@ -50,7 +54,7 @@ std::vector<std::string> TData_File_Parser::Split_Lines(const std::string& text)
 
 TData_File_Parser::TData_File_Parser(const std::string& file_name, std::vector<std::string>& errors)
     : f_file_name(file_name), f_errors(errors) {
-  f_lines = Split_Lines(Read_Whole_File(file_name));
+  f_lines = Read_Lines(file_name);
   m_Find_Begin();
 }
 

@@ -26,6 +26,8 @@ public:
 
   // Splits text into lines as the file reader does.
   static std::vector<std::string> Split_Lines(const std::string& text);
+  // Reads a whole file (EInOutError when it cannot be read) into lines.
+  static std::vector<std::string> Read_Lines(const std::string& file_name);
 
   void m_Find_Begin();
   // Reads the next data line into the current name and value.

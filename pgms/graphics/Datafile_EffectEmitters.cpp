@@ -1,9 +1,6 @@
 #include "Datafile_EffectEmitters.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "DataFile_Base_Loader.h"
 #include "DataFile_Base_Parser.h"
@@ -11,7 +8,6 @@
 #include "Errors.h"
 #include "GraphicsEngine_EmitterEvents.h"
 #include "Io.h"
-#include "Native_Path.h"
 
 TEffect_List* Effect_List = nullptr;
 
@@ -89,19 +85,6 @@ std::vector<std::string> Effect_Split_Value(const std::string& value) {
 }
 
 namespace {
-std::string Read_Effects_File(const std::string& file_name) {
-  std::FILE* f = std::fopen(Native_Path(file_name).c_str(), "rb");
-  if (!f) throw EInOutError("Cannot open " + file_name + ": " + std::strerror(errno));
-  std::string text;
-  char block[65536];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, f)) > 0) text.append(block, n);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) throw EInOutError("Cannot read " + file_name);
-  return text;
-}
-
 bool Key_Is(const std::string& key, const char* name) { return Text_Compare(key, name) == 0; }
 
 class TEffects_Reader {
@@ -346,7 +329,7 @@ void TEffect_List::m_Parse(const std::vector<std::string>& lines, std::vector<st
 bool Effects_Load_Data_File(const std::string& file_name, TList_Dialog_Owner* owner) {
   Effects_Free();
   Effect_List = new TEffect_List();
-  std::vector<std::string> lines = TData_File_Parser::Split_Lines(Read_Effects_File(file_name));
+  std::vector<std::string> lines = TData_File_Parser::Read_Lines(file_name);
   std::vector<std::string> errors;
   Effect_List->m_Parse(lines, errors);
   if (!errors.empty()) Report_Datafile_Error(errors, "Effects Data File", file_name, owner);
