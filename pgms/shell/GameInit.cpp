@@ -7,6 +7,7 @@
 #include "Datafile_EffectEmitters.h"
 #include "Datafile_Formula_List.h"
 #include "Datafile_HelpText.h"
+#include "Datafile_MainFonts.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_Tech.h"
 #include "Datafile_TerrainTiles.h"
@@ -17,6 +18,7 @@
 #include "EventLog.h"
 #include "GameSettings.h"
 #include "Global.h"
+#include "GraphicsEngine_ParticleList.h"
 #include "Io.h"
 #include "MachineOptions.h"
 #include "MasterActionTimer.h"
@@ -47,6 +49,7 @@ bool Game_Init_Create_Globals() {
   loads.clear();
   delete Path_Settings;
   Path_Settings = new TPath_Settings();
+  Main_Fonts_Create();
   User_Settings = TUser_Settings();
   Base_Game_Settings.m_Reset();
   Game_Settings.m_Reset();
@@ -60,10 +63,12 @@ bool Game_Init_Create_Globals() {
   G_Empire_List = new TEmpire_List();
   delete Master_Action_Timer;
   Master_Action_Timer = new TMaster_Action_Timer();
+  G_Create_Particle_Systems();
   Help_Text_Create();
 
   Path_Settings->m_Set_Game_Type("standard", "Standard");
-  bool ok = Note("user settings", Load_User_Settings(nullptr));
+  bool ok = Note("main fonts", Load_Main_Fonts() == 1);
+  ok = Note("user settings", Load_User_Settings(nullptr)) && ok;
   ok = Note("game settings", Load_Base_Game_Settings(nullptr)) && ok;
   ok = Note("machine options", Machine_Options->m_Load()) && ok;
   ok = Note("debug settings", Load_Debug_Settings()) && ok;
@@ -85,6 +90,7 @@ void Game_Init_Free_Globals() {
   G_Empire_List = nullptr;
   delete Master_Action_Timer;
   Master_Action_Timer = nullptr;
+  G_Free_Particle_Systems();
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
   Game_Init_Free_Rule_Files();
@@ -93,6 +99,7 @@ void Game_Init_Free_Globals() {
   Path_Settings = nullptr;
   Free_Debug_Settings();
   Help_Text_Free();
+  Main_Fonts_Free();
 }
 
 void Game_Init_Reload_Data() {
@@ -149,6 +156,7 @@ std::string Game_Init_Report() {
     if (l.name == "unit types" && Unit_Type_List) item = Int_To_Text(Unit_Type_List->m_Count()) + " unit types";
     if (l.name == "technology areas" && Tech_Area_List)
       item = Int_To_Text(Tech_Area_List->m_Count()) + " technology areas";
+    if (l.name == "main fonts" && Main_Fonts) item = Int_To_Text(Main_Fonts->m_Count()) + " main fonts";
     if (l.name == "effects" && Effect_List) item = Int_To_Text(Effect_List->m_Count()) + " effects";
     std::string& to = l.ok ? loaded : failed;
     to += (to.empty() ? "" : ", ") + item;

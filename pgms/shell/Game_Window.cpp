@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "Datafile_MainFonts.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Texture.h"
+#include "GraphicsEngine_View_Link.h"
 #include "Image_Files.h"
 #include "Native_Path.h"
 #include "Render_Device.h"
@@ -50,6 +52,12 @@ void Draw_Frame(std::int32_t handle, std::uint32_t frame) {
                        false, true);
   const std::int32_t x = std::int32_t(frame * 4 % std::uint32_t(w > 64 ? w - 64 : 1));
   G_Draw_2D_Color_Part(0xFFF0F0F0u, TRect{x, h - 48, x + 64, h - 16}, false, false);
+  // The title in the first main font (when the fonts are loaded).
+  if (G_Font_Count() > 0) {
+    G_Font_Set_Font(1);
+    G_Font_Set_Color(0xFFF0F0F0u);
+    G_Font_Draw_Text_Shadowed(64.0f, float(h - 140), "Globarch");
+  }
 }
 
 bool Write_Screenshot(TRender_Device& device, const char* path) {
@@ -110,6 +118,8 @@ int Game_Window_Run(const TGame_Window_Options& options) {
   device->Get_BackBuffer_Desc(desc);
   G_Set_BackBuffer_Desc(desc);
   G_Set_Windowed_Flag(true);
+  G_RestoreDeviceObjects();
+  Set_Particle_View_Link(&G_Engine_Particle_View_Link());
   // The game's fixed device state for 2D drawing: stage 0 modulates colour
   // and alpha with the vertex colour, nothing is culled.
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
@@ -146,6 +156,8 @@ int Game_Window_Run(const TGame_Window_Options& options) {
     if (spent < 16) SDL_Delay(Uint32(16 - spent));
   }
 
+  Set_Particle_View_Link(nullptr);
+  G_InvalidateDeviceObjects();
   G_DeleteDeviceObjects();
   G_Shutdown_GraphicsEngine();
   Render_Device_Set_Current(nullptr);

@@ -7,6 +7,7 @@
 #include "Datafile_DebugSettings.h"
 #include "Datafile_EffectEmitters.h"
 #include "Datafile_HelpText.h"
+#include "Datafile_MainFonts.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_Tech.h"
 #include "Datafile_TerrainTiles.h"
@@ -14,6 +15,7 @@
 #include "Debug_Log.h"
 #include "EventLog.h"
 #include "Global.h"
+#include "GraphicsEngine_ParticleList.h"
 #include "MachineOptions.h"
 #include "Path.h"
 #include "Shell_Services.h"
@@ -73,8 +75,12 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   ASSERT_NE(Effect_List, nullptr);
   EXPECT_GT(Unit_Type_List->m_Count(), 0);
   EXPECT_GT(Tech_Area_List->m_Count(), 0);
-  EXPECT_EQ(report, "Globarch 1.09: game type Standard; loaded user settings, game settings, machine options, debug "
-                    "settings, help texts, " +
+  ASSERT_NE(Main_Fonts, nullptr);
+  EXPECT_GE(Main_Fonts->m_Count(), 12);
+  // The particle systems exist from the start.
+  EXPECT_NE(g_tg_particle_list, nullptr);
+  EXPECT_EQ(report, "Globarch 1.09: game type Standard; loaded " + std::to_string(Main_Fonts->m_Count()) +
+                        " main fonts, user settings, game settings, machine options, debug settings, help texts, " +
                         std::to_string(Map_Type_List->m_Count()) + " map types, " +
                         std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
                         std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
@@ -105,6 +111,8 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   EXPECT_EQ(Tech_Area_List, nullptr);
   EXPECT_EQ(Effect_List, nullptr);
   EXPECT_EQ(G_Event_Log, nullptr);
+  EXPECT_EQ(Main_Fonts, nullptr);
+  EXPECT_EQ(g_tg_particle_list, nullptr);
   std::string log = Log();
   std::string exe = Game_Init_Program_File();
   EXPECT_NE(log.find(" ***************** " + exe + " - New Execution *****************\n"), std::string::npos) << log;
@@ -131,7 +139,8 @@ TEST_F(Game_Init_Test, BrokenFilesAreReportedAndTheStartGoesOn) {
   std::string report = Game_Init_Start();
   ASSERT_NE(Terrain_Tile_List, nullptr);
   ASSERT_NE(Unit_Type_List, nullptr);
-  EXPECT_NE(report.find("; loaded user settings, game settings, machine options, " +
+  EXPECT_NE(report.find("; loaded " + std::to_string(Main_Fonts->m_Count()) +
+                        " main fonts, user settings, game settings, machine options, " +
                         std::to_string(Terrain_Tile_List->m_Count()) + " terrain tiles, " +
                         std::to_string(Unit_Type_List->m_Count()) + " unit types, " +
                         std::to_string(Tech_Area_List->m_Count()) +
