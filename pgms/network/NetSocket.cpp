@@ -251,40 +251,31 @@ void TCustomNetSocket::Restore_Defaults() {
 
 // ------------------------------------------------------------- properties
 
-void TCustomNetSocket::Set_Addr(const std::string& v) {
+// Address, port and protocol: a trimmed text, changeable only while closed;
+// setting the same text again changes nothing.
+void TCustomNetSocket::Set_Endpoint_Text(const std::string& v, const char* what, std::string& field, bool& given,
+                                         bool& resolved) {
   std::string t = Trim(v);
-  if (f_addr_given && t == f_addr) return;
+  if (given && t == field) return;
   if (f_state != wsClosed) {
-    Raise_Exception("Cannot change Addr if not closed.");
+    Raise_Exception(std::string("Cannot change ") + what + " if not closed.");
     return;
   }
-  f_addr = t;
-  f_addr_given = !t.empty();
-  f_addr_resolved = false;
+  field = t;
+  given = !t.empty();
+  resolved = false;
+}
+
+void TCustomNetSocket::Set_Addr(const std::string& v) {
+  Set_Endpoint_Text(v, "Addr", f_addr, f_addr_given, f_addr_resolved);
 }
 
 void TCustomNetSocket::Set_Port(const std::string& v) {
-  std::string t = Trim(v);
-  if (f_port_given && t == f_port) return;
-  if (f_state != wsClosed) {
-    Raise_Exception("Cannot change Port if not closed.");
-    return;
-  }
-  f_port = t;
-  f_port_given = !t.empty();
-  f_port_resolved = false;
+  Set_Endpoint_Text(v, "Port", f_port, f_port_given, f_port_resolved);
 }
 
 void TCustomNetSocket::Set_Proto(const std::string& v) {
-  std::string t = Trim(v);
-  if (f_proto_given && t == f_proto) return;
-  if (f_state != wsClosed) {
-    Raise_Exception("Cannot change Proto if not closed.");
-    return;
-  }
-  f_proto = t;
-  f_proto_given = !t.empty();
-  f_proto_resolved = false;
+  Set_Endpoint_Text(v, "Proto", f_proto, f_proto_given, f_proto_resolved);
 }
 
 void TCustomNetSocket::Set_LocalAddr(const std::string& v) {
