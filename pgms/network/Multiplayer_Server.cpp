@@ -1,0 +1,408 @@
+#include "Multiplayer_Server.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "Errors.h"
+#include "Native_Path.h"
+
+namespace {
+
+std::string Class_Name(const std::exception& e) {
+  if (dynamic_cast<const ESocketException*>(&e)) return "ESocketException";
+  if (dynamic_cast<const EConvertError*>(&e)) return "EConvertError";
+  if (dynamic_cast<const EInOutError*>(&e)) return "EInOutError";
+  if (dynamic_cast<const ERangeError*>(&e)) return "ERangeError";
+  if (dynamic_cast<const EGlobarch_Error*>(&e)) return "EGlobarch_Error";
+  return "Exception";
+}
+
+std::string Two_Digits(long long v) {
+  char b[24];
+  std::snprintf(b, sizeof b, "%02lld", v);
+  return b;
+}
+
+// Time since connect as hh:nn:ss (hours wrap at a day).
+std::string Duration_Text(std::chrono::system_clock::time_point since) {
+  auto s = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now() - since).count();
+  if (s < 0) s = 0;
+  return Two_Digits((s / 3600) % 24) + ":" + Two_Digits((s / 60) % 60) + ":" + Two_Digits(s % 60);
+}
+
+std::string File_Name_Part(const std::string& path) {
+  std::size_t p = path.find_last_of("\\/");
+  return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string Read_Whole_File(const std::string& path) {
+  std::FILE* f = std::fopen(Native_Path(path).c_str(), "rb");
+  if (!f) throw EInOutError("File not found: " + path);
+  std::string bytes;
+  char chunk[65536];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+  bool bad = std::ferror(f) != 0;
+  std::fclose(f);
+  if (bad) throw EInOutError("Read error: " + path);
+  return bytes;
+}
+
+// A blocking TCP connection with one deadline for the whole exchange.
+class THTTP_Connection {
+public:
+  THTTP_Connection(const std::string& host, const std::string& port, std::int32_t timeout_ms)
+      : f_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
+      throw ESocketException("Cannot resolve host " + host);
+    f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (f_fd < 0) {
+      ::freeaddrinfo(found);
+      throw ESocketException("Cannot create socket");
+    }
+    int r = ::connect(f_fd, found->ai_addr, found->ai_addrlen);
+    ::freeaddrinfo(found);
+    if (r != 0 && errno != EINPROGRESS) throw ESocketException("Cannot connect to " + host);
+    Wait(POLLOUT);
+    int err = 0;
+    socklen_t len = sizeof err;
+    ::getsockopt(f_fd, SOL_SOCKET, SO_ERROR, &err, &len);
+    if (err != 0) throw ESocketException("Cannot connect to " + host);
+  }
+  ~THTTP_Connection() {
+    if (f_fd >= 0) ::close(f_fd);
+  }
+  THTTP_Connection(const THTTP_Connection&) = delete;
+  THTTP_Connection& operator=(const THTTP_Connection&) = delete;
+
+  void Write(const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      Wait(POLLOUT);
+      ssize_t n = ::send(f_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      if (n <= 0) throw ESocketException("Write error");
+      done += static_cast<std::size_t>(n);
+    }
+  }
+  // Up to size bytes; 0 at the end of the stream.
+  std::size_t Read(char* buffer, std::size_t size) {
+    for (;;) {
+      Wait(POLLIN);
+      ssize_t n = ::recv(f_fd, buffer, size, 0);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      if (n < 0) throw ESocketException("Read error");
+      return static_cast<std::size_t>(n);
+    }
+  }
+
+private:
+  void Wait(short events) {
+    for (;;) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(f_deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) throw ESocketException("Timeout");
+      pollfd p{f_fd, events, 0};
+      int r = ::poll(&p, 1, static_cast<int>(left.count()));
+      if (r > 0) return;
+      if (r < 0 && errno != EINTR) throw ESocketException("Poll error");
+    }
+  }
+  int f_fd = -1;
+  std::chrono::steady_clock::time_point f_deadline;
+};
+
+// A reply larger than this is no address echo.
+constexpr std::size_t Max_HTTP_Reply = 1 << 20;
+
+}  // namespace
+
+std::string MP_Socket_State_Name(TSocketState state) {
+  static const char* const names[] = {"Invalid State", "Opened",    "Bound",     "Connecting", "SocksConnected",
+                                      "Connected",     "Accepting", "Listening", "Closed"};
+  return state < 9 ? names[state] : "";
+}
+
+TMultiplayer_Server::TMultiplayer_Server() : f_socket(std::make_unique<TNetSocketServer>()) {}
+
+TMultiplayer_Server::~TMultiplayer_Server() {
+  f_event_handler = nullptr;
+  try {
+    f_socket->OnChangeState = nullptr;
+    f_socket->OnClientDisconnect = nullptr;
+    f_socket->DisconnectAll();
+    f_socket->Close();
+  } catch (...) {
+  }
+  Free_Queues();
+}
+
+void TMultiplayer_Server::Event(MP_Event_Code code, const std::string& text, std::int32_t client_id) {
+  if (f_event_handler) f_event_handler(code, client_id, text);
+}
+
+void TMultiplayer_Server::m_Listen(const std::string& address, const std::string& port) {
+  try {
+    TNetSocketServer& s = *f_socket;
+    s.Set_Proto("tcp");
+    s.Set_Port(port);
+    s.Set_LocalPort(port);
+    s.Set_Addr(address);
+    s.Set_LocalAddr(address);
+    s.ClientClass = [](TCustomNetSocketServer* server) -> TNetSocketClient* { return new TGameSrvClient(server); };
+    s.OnSessionConnected = [this](TCustomNetSocket*, std::uint16_t) {
+      Event(MP_SERVER_DEBUG_MSG, "Session Connected");
+      Event(MP_SERVER_CONNECTED, "Session Connected");
+    };
+    s.OnSessionClosed = [this](TCustomNetSocket*, std::uint16_t) {
+      Event(MP_SERVER_DEBUG_MSG, "Session Closed");
+      Event(MP_SERVER_DISCONNECTED, "Session Closed");
+    };
+    s.OnSessionAvailable = [this](TCustomNetSocket*, std::uint16_t) { Event(MP_SERVER_DEBUG_MSG, "Session Available"); };
+    s.OnChangeState = [this](TCustomNetSocket*, TSocketState, TSocketState now) { State_Change(now); };
+    s.OnBgException = [this](TNetWndControl*, const std::exception& e, bool& can_close) {
+      std::string text = "Server exception occured: " + Class_Name(e) + ": " + e.what();
+      Event(MP_SERVER_DEBUG_MSG, "Error: " + text);
+      Event(MP_SERVER_ERROR, text);
+      can_close = false;
+    };
+    s.OnClientConnect = [this](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) { Client_Connect(c, e); };
+    s.OnClientDisconnect = [this](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) {
+      Client_Disconnect(c, e);
+    };
+    s.Listen();
+    Event(MP_SERVER_DEBUG_MSG, "Waiting for clients...");
+    Event(MP_SERVER_DEBUG_MSG, "  Addr: " + s.Addr());
+    Event(MP_SERVER_DEBUG_MSG, "  Port: " + s.Port());
+    Event(MP_SERVER_DEBUG_MSG, "  LocalAddr: " + s.LocalAddr());
+    Event(MP_SERVER_DEBUG_MSG, "  LocalPort: " + s.LocalPort());
+  } catch (const std::exception& e) {
+    Event(MP_SERVER_ERROR, "Exception - " + Class_Name(e) + ": " + e.what());
+  }
+}
+
+void TMultiplayer_Server::State_Change(TSocketState new_state) {
+  Event(MP_SERVER_DEBUG_MSG, "New State: " + MP_Socket_State_Name(new_state));
+  if (new_state == wsListening) Event(MP_SERVER_LISTENING, "Listening");
+}
+
+void TMultiplayer_Server::Send_To_All(const std::string& text) {
+  Event(MP_SERVER_DEBUG_MSG, "Send_To_All: " + text);
+  std::string line = std::string(MP_Message_Prefix) + text + "\r\n";
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
+    TNetSocketClient* c = f_socket->Client(i);
+    if (c && c->State() == wsConnected) c->SendText(line);
+  }
+}
+
+void TMultiplayer_Server::Send_To_Specific(std::int32_t client_id, const std::string& text) {
+  Event(MP_SERVER_DEBUG_MSG, "Send_To_Specific(" + std::to_string(client_id) + "): " + text);
+  std::string line = std::string(MP_Message_Prefix) + text + "\r\n";
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
+    TNetSocketClient* c = f_socket->Client(i);
+    if (c && c->State() == wsConnected && c->ClientId() == client_id) c->SendText(line);
+  }
+}
+
+void TMultiplayer_Server::Client_Connect(TNetSocketClient* client, std::uint16_t error) {
+  if (!client) {
+    if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+    return;
+  }
+  auto* c = static_cast<TGameSrvClient*>(client);
+  Event(MP_SERVER_DEBUG_MSG, "Client connected. Remote: " + c->GetPeerAddr() + "/" + c->GetPeerPort() +
+                                 " Local: " + c->GetLocalAddr() + "/" + c->GetLocalPort());
+  Event(MP_SERVER_DEBUG_MSG, "There is now " + std::to_string(f_socket->ClientCount()) + " clients connected.");
+  c->LineEnd = "\r\n";
+  c->Set_LineMode(true);
+  c->LineEdit = true;
+  c->LineLimit = 80;
+  c->OnDataAvailable = [this, c](TCustomNetSocket*, std::uint16_t e) { Client_Data_Available(c, e); };
+  c->OnLineLimitExceeded = [this, c](TCustomLineNetSocket*, std::int32_t, bool& clear) { Client_Line_Limit(c, clear); };
+  c->OnBgException = [this, c](TNetWndControl*, const std::exception& e, bool& can_close) {
+    Client_Exception(c, e, can_close);
+  };
+  c->f_connect_time = std::chrono::system_clock::now();
+  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  Event(MP_SERVER_CLIENT_CONNECTED, "", c->ClientId());
+}
+
+void TMultiplayer_Server::Client_Disconnect(TNetSocketClient* client, std::uint16_t error) {
+  auto* c = static_cast<TGameSrvClient*>(client);
+  Event(MP_SERVER_DEBUG_MSG,
+        "Client disconnecting: " + c->GetPeerAddr() + "   Duration: " + Duration_Text(c->f_connect_time));
+  Event(MP_SERVER_DEBUG_MSG, "There is now " + std::to_string(f_socket->ClientCount() - 1) + " clients connected.");
+  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  Event(MP_SERVER_CLIENT_DISCONNECTED, "", c->ClientId());
+}
+
+void TMultiplayer_Server::Client_Data_Available(TGameSrvClient* c, std::uint16_t error) {
+  std::string line = c->ReceiveText();
+  c->f_last_line = line;
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  Event(MP_SERVER_DEBUG_MSG, "Received from " + c->GetPeerAddr() + ": '" + line + "'");
+  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  if (line.find(MP_File_Received) != std::string::npos) {
+    m_Send_Next_File(m_Transfer_Position(c->ClientId()));
+  } else if (line.rfind(MP_Message_Prefix, 0) == 0) {
+    Event(MP_SERVER_MESSAGE, line.substr(2), c->ClientId());
+  }
+}
+
+void TMultiplayer_Server::Client_Line_Limit(TGameSrvClient* c, bool& clear_data) {
+  std::string text = "Line limit exceeded from " + c->GetPeerAddr() + ". Closing.";
+  Event(MP_SERVER_DEBUG_MSG, "Error: " + text);
+  Event(MP_SERVER_ERROR, text);
+  clear_data = true;
+  c->CloseDelayed();
+}
+
+void TMultiplayer_Server::Client_Exception(TGameSrvClient*, const std::exception& e, bool& can_close) {
+  Event(MP_SERVER_DEBUG_MSG, "Client exception occured: " + Class_Name(e) + ": " + e.what());
+  can_close = true;
+}
+
+void TMultiplayer_Server::Free_Queues() {
+  f_queues.clear();
+  f_finished.clear();
+  f_transfer_ids.clear();
+  f_transfer_count = 0;
+}
+
+bool TMultiplayer_Server::m_Send_Files(const std::vector<std::string>& file_list) {
+  Free_Queues();
+  f_transfer_count = f_socket->ClientCount();
+  for (std::int32_t p = 0; p < f_transfer_count; ++p) {
+    f_queues.push_back(std::make_unique<std::vector<std::string>>(file_list));
+    f_finished.push_back(0);
+    f_transfer_ids.push_back(f_socket->Client(p)->ClientId());
+  }
+  bool result = false;
+  for (std::int32_t p = 1; p <= f_transfer_count; ++p) result = m_Send_Next_File(p);
+  return result;
+}
+
+bool TMultiplayer_Server::m_Send_Next_File(std::int32_t p) {
+  if (p < 1 || p > f_transfer_count || f_finished[static_cast<std::size_t>(p - 1)]) return false;
+  auto& queue = f_queues[static_cast<std::size_t>(p - 1)];
+  bool sent = false;
+  if (queue && !queue->empty()) {
+    std::string path = queue->front();
+    queue->erase(queue->begin());
+    m_Send_File(p, path, File_Name_Part(path));
+    sent = true;
+  }
+  if (!queue || queue->empty()) {
+    f_finished[static_cast<std::size_t>(p - 1)] = 1;
+    queue.reset();
+  }
+  return sent;
+}
+
+void TMultiplayer_Server::m_Send_File(std::int32_t p, const std::string& path, const std::string& name) {
+  std::string bytes = Read_Whole_File(path);
+  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - MP_Frame_Header_Size))
+    throw EIntOverflow("File too large to send: " + path);
+  auto size = static_cast<std::int32_t>(bytes.size());
+  std::string buffer(static_cast<std::size_t>(MP_Frame_Header_Size), '\0');
+  MP_Write_Frame_Header(THdrRec{0, size}, reinterpret_cast<unsigned char*>(buffer.data()));
+  buffer += bytes;
+  std::string announce = MP_Binary_Announce_Line(size, name);
+  // The file goes to the client that held this position when the transfer
+  // began, found by its id: the list shifts when an earlier client leaves.
+  TNetSocketClient* target = nullptr;
+  if (p >= 1 && p <= static_cast<std::int32_t>(f_transfer_ids.size())) {
+    std::int32_t id = f_transfer_ids[static_cast<std::size_t>(p - 1)];
+    for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+      if (f_socket->Client(i)->ClientId() == id) target = f_socket->Client(i);
+  }
+  if (target && target->State() == wsConnected) {
+    target->SendText(announce);
+    target->Send(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  }
+  Event(MP_SERVER_DEBUG_MSG, "Send Str: " + announce.substr(0, announce.size() - 2));
+}
+
+std::int32_t TMultiplayer_Server::m_Client_Position(std::int32_t client_id) const {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+    if (f_socket->Client(i)->ClientId() == client_id) return i + 1;
+  return 0;
+}
+
+std::int32_t TMultiplayer_Server::m_Transfer_Position(std::int32_t client_id) const {
+  for (std::size_t i = 0; i < f_transfer_ids.size(); ++i)
+    if (f_transfer_ids[i] == client_id) return static_cast<std::int32_t>(i) + 1;
+  return 0;
+}
+
+const std::vector<std::string>* TMultiplayer_Server::Queue(std::int32_t p) const {
+  if (p < 1 || p > f_transfer_count) return nullptr;
+  return f_queues[static_cast<std::size_t>(p - 1)].get();
+}
+
+bool TMultiplayer_Server::Finished(std::int32_t p) const {
+  return p >= 1 && p <= f_transfer_count && f_finished[static_cast<std::size_t>(p - 1)] != 0;
+}
+
+std::string TMultiplayer_Server::m_HTTP_Get(const std::string& url) {
+  try {
+    std::string rest = url;
+    std::size_t slashes = rest.find("//");
+    if (slashes != std::string::npos) rest = rest.substr(slashes + 2);
+    std::size_t slash = rest.find('/');
+    std::string host = slash == std::string::npos ? rest : rest.substr(0, slash);
+    std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
+    std::string host_name = host, port = "80";
+    std::size_t colon = host.rfind(':');
+    if (colon != std::string::npos) {
+      host_name = host.substr(0, colon);
+      port = host.substr(colon + 1);
+    }
+    THTTP_Connection conn(host_name, port, f_http_timeout_ms);
+    conn.Write("GET " + path + " HTTP/1.0 \r\nHost: " + host + "\r\n\r\n" + std::string(1, '\0'));
+    std::string reply;
+    char block[4096];
+    for (;;) {
+      std::size_t n = conn.Read(block, sizeof block);
+      if (n == 0) break;
+      reply.append(block, n);
+      if (reply.size() > Max_HTTP_Reply) throw ESocketException("Reply too long");
+    }
+    return reply;
+  } catch (const std::exception&) {
+    Event(MP_SERVER_DEBUG_MSG, "Could not get WAN IP.");
+    Event(MP_SERVER_ERROR, "Could not get WAN IP.");
+    return "";
+  }
+}
+
+std::string TMultiplayer_Server::m_Get_WAN_Address() {
+  std::string reply = m_HTTP_Get(f_wan_address_url);
+  // Lines end in CR LF, LF or CR; the last line is the address.
+  std::vector<std::string> lines;
+  std::string cur;
+  for (std::size_t i = 0; i < reply.size(); ++i) {
+    char ch = reply[i];
+    if (ch == '\r' || ch == '\n') {
+      lines.push_back(cur);
+      cur.clear();
+      if (ch == '\r' && i + 1 < reply.size() && reply[i + 1] == '\n') ++i;
+    } else {
+      cur += ch;
+    }
+  }
+  if (!cur.empty()) lines.push_back(cur);
+  return lines.empty() ? "" : lines.back();
+}

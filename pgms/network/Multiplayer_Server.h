@@ -1,0 +1,83 @@
+// The host's side of a network game: listens for the joining machines,
+// sends messages to all of them or to one, hands their "QX" lines to the
+// owner and sends every client the game's files, one file at a time, each
+// after the client has acknowledged the one before. It also finds the
+// machine's internet address by asking an address-echo web service.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Multiplayer_Client.h"
+#include "Multiplayer_Types.h"
+#include "NetSocketServer.h"
+
+// Server-side connection of one joining machine.
+class TGameSrvClient : public TNetSocketClient {
+public:
+  using TNetSocketClient::TNetSocketClient;
+  std::string f_last_line;
+  std::chrono::system_clock::time_point f_connect_time{};
+};
+
+class TMultiplayer_Server {
+public:
+  TMultiplayer_Server();
+  ~TMultiplayer_Server();
+  TMultiplayer_Server(const TMultiplayer_Server&) = delete;
+  TMultiplayer_Server& operator=(const TMultiplayer_Server&) = delete;
+
+  void m_Listen(const std::string& address, const std::string& port);
+  void Send_To_All(const std::string& text);
+  void Send_To_Specific(std::int32_t client_id, const std::string& text);
+
+  // Starts sending the files to every connected client; true when a file
+  // went to the client at the last position.
+  bool m_Send_Files(const std::vector<std::string>& file_list);
+  bool m_Send_Next_File(std::int32_t position);
+  void m_Send_File(std::int32_t position, const std::string& path, const std::string& name);
+  // 1-based position of the client in the current client list, 0 when none.
+  std::int32_t m_Client_Position(std::int32_t client_id) const;
+  // 1-based queue position of the client in the running file transfer, 0
+  // when it has none.
+  std::int32_t m_Transfer_Position(std::int32_t client_id) const;
+
+  std::string m_HTTP_Get(const std::string& url);
+  std::string m_Get_WAN_Address();
+
+  // Address-echo service: "host/path"; "host:port/path" reaches another port
+  // than 80.
+  std::string f_wan_address_url = "http://api.ipify.org/";
+  // Most milliseconds the address look-up waits for the service.
+  std::int32_t f_http_timeout_ms = 20000;
+
+  TMP_Event_Handler f_event_handler;
+  TNetSocketServer* Socket() const { return f_socket.get(); }
+  std::int32_t Transfer_Count() const { return f_transfer_count; }
+  // Files still queued for a position (none when its queue is freed).
+  const std::vector<std::string>* Queue(std::int32_t position) const;
+  bool Finished(std::int32_t position) const;
+
+private:
+  void Event(MP_Event_Code code, const std::string& text, std::int32_t client_id = 0);
+  void Client_Connect(TNetSocketClient* client, std::uint16_t error);
+  void Client_Disconnect(TNetSocketClient* client, std::uint16_t error);
+  void Client_Data_Available(TGameSrvClient* client, std::uint16_t error);
+  void Client_Line_Limit(TGameSrvClient* client, bool& clear_data);
+  void Client_Exception(TGameSrvClient* client, const std::exception& e, bool& can_close);
+  void State_Change(TSocketState new_state);
+  void Free_Queues();
+
+  std::unique_ptr<TNetSocketServer> f_socket;
+  std::int32_t f_transfer_count = 0;
+  std::vector<std::unique_ptr<std::vector<std::string>>> f_queues;
+  std::vector<std::uint8_t> f_finished;
+  // Ids of the clients at the positions 1..n when the transfer began.
+  std::vector<std::int32_t> f_transfer_ids;
+};
+
+// Name of a socket state ("Invalid State", "Opened", ... "Closed").
+std::string MP_Socket_State_Name(TSocketState state);
