@@ -311,7 +311,7 @@ TEST_F(Combat_Test, LargeFootprintsStayInsideTheGrid) {
   G_Combat.attacker = 1;
   G_Combat.defender = 2;
   struct Row { std::uint8_t owner; int w, h, column, row; } rows[] = {
-      {2, 2, 2, 13, 6}, {2, 1, 2, 14, 6}, {1, 2, 1, 1, 6}, {1, 1, 5, 1, 4}, {2, 2, 5, 13, 6}, {1, 14, 10, 1, 1},
+      {2, 2, 2, 13, 6}, {2, 1, 2, 14, 6}, {1, 2, 1, 1, 6}, {1, 1, 6, 1, 4}, {2, 2, 5, 13, 6}, {1, 14, 10, 1, 1},
   };
   for (const Row& r : rows) {
     int column = 0, row = 0;
@@ -319,12 +319,12 @@ TEST_F(Combat_Test, LargeFootprintsStayInsideTheGrid) {
     EXPECT_EQ(column, r.column) << int(r.owner) << " " << r.w << "x" << r.h;
     EXPECT_EQ(row, r.row) << int(r.owner) << " " << r.w << "x" << r.h;
   }
-  // A 2 x 2 defender piece next to a piece in column 13 moves on to column 12.
+  // A 2 x 2 defender piece finds row 6 of column 13 taken and tries row 8.
   Put(13, 6, 90, 2);
   int column = 0, row = 0;
   EXPECT_TRUE(Combat_Find_Starting_Cell(UT_BIG, 2, 2, 2, column, row));
-  EXPECT_EQ(column, 12);
-  EXPECT_EQ(row, 6);
+  EXPECT_EQ(column, 13);
+  EXPECT_EQ(row, 8);
   // With the grid full nothing fits: column 7, row 5 and no place.
   for (int c = 1; c <= 14; ++c)
     for (int r = 1; r <= 10; ++r) Put(c, r, 200, 3);
