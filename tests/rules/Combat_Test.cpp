@@ -242,7 +242,7 @@ TEST_F(Combat_Test, ScreenPositionsOnTheBattlePlane) {
       {1, 1, 1, 1, 100, 100, 0, 0, 50, 50},
       {3, 2, 2, 1, 150, 50, 225, 125, 300, 150},
       {14, 10, 1, 1, 50, 50, 1325, 925, 1350, 950},
-      {13, 9, 2, 2, 150, 150, 1225, 825, 1400, 1000},
+      {13, 9, 2, 2, 150, 150, 1225, 825, 1300, 900},
   };
   for (const Row& r : rows) {
     float x = 0, y = 0;
@@ -456,6 +456,8 @@ TEST_F(Combat_Test, BeginDecidesTheDialogAndLeavesAnAutoResolvedBattleUnshown) {
       {4, false, true, true, {"send begin", "camera forced", "mode 4", "next piece", "send next piece"}},
       {3, true, true, false, {"next piece"}},
   };
+  // An ocean region has no owner: with no current player the second owner
+  // attacks.
   for (const Row& row : rows) {
     Region(1, REGION_OCEAN, 2);
     Unit(1, UT_SHIP, 1);
@@ -473,7 +475,7 @@ TEST_F(Combat_Test, BeginDecidesTheDialogAndLeavesAnAutoResolvedBattleUnshown) {
     EXPECT_EQ(links.placements.size(), network ? 2u : 0u);
     if (network) {
       EXPECT_EQ(std::get<0>(links.placements[0]), 3);
-      EXPECT_EQ(links.begin_message, "1 0 Sea.jpg 2 2 1");
+      EXPECT_EQ(links.begin_message, "1 0 Sea.jpg 0 1 2");
     }
   }
 }
