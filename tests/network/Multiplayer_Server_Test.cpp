@@ -347,3 +347,27 @@ TEST(Multiplayer_Server, UnreachableServiceGivesAnEmptyAddress) {
   EXPECT_EQ(s.m_Get_WAN_Address(), "");
   EXPECT_EQ(events, (std::vector<std::string>{"100 Could not get WAN IP.", "104 Could not get WAN IP."}));
 }
+
+// Exceptions raised while a socket event is handled: a client's closes that
+// client, the listening socket's is reported and the server goes on.
+TEST(Multiplayer_Server, BackgroundExceptionsOfClientsAndServer) {
+  THost h;
+  auto record = h.server.f_event_handler;
+  h.server.f_event_handler = [&](MP_Event_Code c, std::int32_t id, const std::string& t) {
+    record(c, id, t);
+    if (c == MP_SERVER_MESSAGE && t == "boom") throw EConvertError("bad field");
+    if (c == MP_SERVER_CLIENT_CONNECTED && id == 2) throw ERangeError("no slot");
+  };
+  TRaw_Peer a = h.Join();
+  a.Write("QXboom\r\n");
+  ASSERT_TRUE(h.Wait("100 0 Client exception occured: EConvertError: bad field"));
+  EXPECT_TRUE(a.Wait_For_Close());
+  ASSERT_TRUE(h.Wait("107 1 "));
+
+  TRaw_Peer b = TRaw_Peer::Connect(h.port);
+  ASSERT_TRUE(h.Wait("104 0 Server exception occured: ERangeError: no slot"));
+  EXPECT_TRUE(h.Has("100 0 Error: Server exception occured: ERangeError: no slot"));
+  EXPECT_EQ(h.server.Socket()->State(), wsListening);
+  TRaw_Peer c = h.Join();
+  EXPECT_TRUE(h.Has("106 3 "));
+}
