@@ -1,6 +1,7 @@
 #include "Gui_Links.h"
 
 #include "Datafile_MainFonts.h"
+#include "Display.h"
 #include "Global.h"
 #include "SoundEngine_Sound_Main.h"
 
@@ -46,10 +47,14 @@ std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t key, TShift_State s
   return G_Key_Code_To_Text(key, (shift & SS_SHIFT) ? 1u : 0u);
 }
 
-void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool, bool,
-                                            bool) {}
+void TGui_Display_Link::m_Draw_Button_Frame(std::int32_t x, std::int32_t y, std::int32_t image, std::int32_t style,
+                                            bool hovered, bool pressed, bool disabled) {
+  Display_Draw_Button_Frame(x, y, image, style, hovered, pressed, disabled);
+}
 
-void TGui_Display_Link::m_Draw_Grid_Icon(std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void TGui_Display_Link::m_Draw_Grid_Icon(std::int32_t x, std::int32_t y, std::int32_t row, std::int32_t column) {
+  Display_Draw_Grid_Icon(x, y, row, column);
+}
 
 void TGui_Sound_Link::m_Play_UI_Sound(std::int32_t id, std::int32_t volume) { Sound_Play_UI_Sound(id, volume); }
 

@@ -4,7 +4,8 @@
 // The controls reach these services through the links below so that tests
 // can watch them. The links in force until others are installed draw and
 // measure with the main fonts (G_Font_ routines), type by G_Key_Code_To_Text,
-// draw no button frames nor flags yet, and play the interface sounds of the
+// draw button frames and flags from the shared atlases (Display_Draw_Button_Frame,
+// Display_Draw_Grid_Icon), and play the interface sounds of the
 // sound front (Sound_Play_UI_Sound).
 #pragma once
 
