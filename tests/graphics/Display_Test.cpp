@@ -460,3 +460,22 @@ TEST_F(G_Display_Overview, OverviewMapWithHighlightsCombatFlagsAndFrame) {
   Display_Draw_Overview_Map(0, 0, 64, 32, true, TRect{2, 3, 40, 20}, 1, 2, 3, 1);
   EXPECT_TRUE(f_device->Draw_Records().empty());
 }
+
+TEST_F(G_Display_Overview, AMapOfNoSizeAndCellsOutsideTheAtlasesDrawNothingOfTheirOwn) {
+  f_map.m_Set_Pixel_Size(0, 0);
+  f_device->Clear_Draw_Records();
+  Display_Update_Overview_Map_Ownership(1, 2);  // the background alone
+  ASSERT_EQ(f_device->Draw_Records().size(), 1u);
+  EXPECT_EQ(f_device->Draw_Records()[0].texture,
+            g_tg_texture_list->m_Get_Texture(Display_Overview_Background_Texture)->m_Texture());
+  f_device->Clear_Draw_Records();
+  Display_Draw_Overview_Map(0, 0, 64, 32, false, TRect{}, 1, 2, 3, 1);  // the image alone
+  EXPECT_EQ(f_device->Draw_Records().size(), 1u);
+
+  Write_Cells("images\\ui\\Buttons_2.bmp", 168, 40, 3, 4);
+  ASSERT_TRUE(Init_Global_Display());
+  f_device->Clear_Draw_Records();
+  Display_Draw_Button_Frame(0, 0, -1, 3, false, false, false);
+  Display_Draw_Button_Frame(0, 0, 0x7FFFFFFF, 3, false, false, false);
+  EXPECT_TRUE(f_device->Draw_Records().empty());
+}
