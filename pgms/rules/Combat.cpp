@@ -23,6 +23,12 @@ void TCombat_Links::m_Send_Combat_Next_Piece() {}
 void TCombat_Links::m_Send_Add_Starting_Unit(std::int32_t, std::int32_t, std::int32_t, const TCombat_Cell&) {}
 void TCombat_Links::m_Next_Piece() {}
 void TCombat_Links::m_Completed() {}
+std::int32_t TCombat_Links::m_Start_Sound_3D(const std::string&, const TVector&) { return 0; }
+void TCombat_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}
+std::int32_t TCombat_Links::m_Find_Effect(const std::string&) { return 0; }
+void TCombat_Links::m_Start_Effect(std::int32_t, const TVector&, const TVector&, std::int32_t) {}
+void TCombat_Links::m_Add_Floating_Text(const std::string&, const TVector&, const TVector4&, const TVector&,
+                                        std::int32_t) {}
 
 namespace {
 

@@ -112,6 +112,20 @@ public:
   // The turn sequence: the next piece's turn, and the end of the battle.
   virtual void m_Next_Piece();
   virtual void m_Completed();
+  // Sounds: starts a sound file as a 3D sound at a point (0: none), and
+  // moves a running one.
+  virtual std::int32_t m_Start_Sound_3D(const std::string& name, const TVector& position);
+  virtual void m_Move_Sound_3D(std::int32_t handle, const TVector& position);
+  // Effects: the number of a named effect (0 when absent), and starting
+  // one from source to target for an action (its end reaches the action
+  // timer's m_Effect_Finished with the action's id).
+  virtual std::int32_t m_Find_Effect(const std::string& name);
+  virtual void m_Start_Effect(std::int32_t effect, const TVector& source, const TVector& target,
+                              std::int32_t action_id);
+  // A floating text at a point, with its colour (r, g, b, a in 0..1),
+  // velocity and lifetime in milliseconds.
+  virtual void m_Add_Floating_Text(const std::string& text, const TVector& position, const TVector4& colour,
+                                   const TVector& velocity, std::int32_t lifetime_ms);
 };
 
 // The link in force (never null); nullptr restores the one that does nothing.
