@@ -53,6 +53,8 @@ std::int32_t Cells_Of(float picture_size) { return std::int32_t(picture_size / 1
 
 }  // namespace
 
+TCombat_Actions Combat_Actions;
+
 void TCombat_Actions::m_Install(TMaster_Action_Timer& timer) {
   timer.m_Set_Executor(ACTION_COMBAT_MOVE, this);
   timer.m_Set_Executor(ACTION_COMBAT_ATTACK, this);

@@ -34,3 +34,7 @@ private:
   // The moving piece's anchor cell, by action id, from step 0 to step 2.
   std::map<std::int32_t, TCombat_Cell> f_moving;
 };
+
+// The combat actions of the game's action timer (installed when the timer
+// is created at start-up).
+extern TCombat_Actions Combat_Actions;

@@ -17,6 +17,7 @@
 #include "Global.h"
 #include "GraphicsEngine_ParticleList.h"
 #include "MachineOptions.h"
+#include "MasterActionTimer.h"
 #include "Path.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
@@ -104,6 +105,12 @@ TEST_F(Game_Init_Test, StartsOnTheShippedData) {
   // (at the latest when the fast-log buffer is written out at the end).
   ASSERT_NE(Debug_Settings, nullptr);
   ASSERT_TRUE(Debug_Settings->f_generate_game_debug_log);
+  // The action timer runs the battle's actions from the start.
+  ASSERT_NE(Master_Action_Timer, nullptr);
+  std::int32_t next_piece = Master_Action_Timer->m_Add_Action_Combat_Next_Piece(0, true);
+  std::int32_t index = Master_Action_Timer->m_Find_Action(next_piece);
+  Master_Action_Timer->m_Execute_Action(index, 0.1f);
+  EXPECT_EQ(Master_Action_Timer->m_Get_Record(index).step, 1);
   Game_Init_Free_Globals();
   EXPECT_EQ(Debug_Settings, nullptr);
   EXPECT_EQ(Path_Settings, nullptr);
