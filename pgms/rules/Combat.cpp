@@ -26,7 +26,9 @@ void TCombat_Links::m_Completed() {}
 std::int32_t TCombat_Links::m_Start_Sound_3D(const std::string&, const TVector&) { return 0; }
 void TCombat_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}
 std::int32_t TCombat_Links::m_Find_Effect(const std::string&) { return 0; }
-void TCombat_Links::m_Start_Effect(std::int32_t, const TVector&, const TVector&, std::int32_t) {}
+bool TCombat_Links::m_Start_Effect(std::int32_t, const TVector&, const TVector&, std::int32_t) {
+  return false;
+}
 void TCombat_Links::m_Add_Floating_Text(const std::string&, const TVector&, const TVector4&, const TVector&,
                                         std::int32_t) {}
 

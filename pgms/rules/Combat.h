@@ -118,9 +118,10 @@ public:
   virtual void m_Move_Sound_3D(std::int32_t handle, const TVector& position);
   // Effects: the number of a named effect (0 when absent), and starting
   // one from source to target for an action (its end reaches the action
-  // timer's m_Effect_Finished with the action's id).
+  // timer's m_Effect_Finished with the action's id); false when no effect
+  // started.
   virtual std::int32_t m_Find_Effect(const std::string& name);
-  virtual void m_Start_Effect(std::int32_t effect, const TVector& source, const TVector& target,
+  virtual bool m_Start_Effect(std::int32_t effect, const TVector& source, const TVector& target,
                               std::int32_t action_id);
   // A floating text at a point, with its colour (r, g, b, a in 0..1),
   // velocity and lifetime in milliseconds.

@@ -226,8 +226,10 @@ void TCombat_Actions::m_Execute_Combat_Attack(TMaster_Action_Timer& timer, std::
       break;
     }
     case 1:
+      // Without an effect to wait for, the damage follows at once rather
+      // than when the time limit ends the record (which would drop it).
       r.step = 2;
-      Combat_Links().m_Start_Effect(a.effect_number, a.effect_source, a.effect_target, r.id);
+      if (!Combat_Links().m_Start_Effect(a.effect_number, a.effect_source, a.effect_target, r.id)) r.step = 3;
       break;
     case 2: break;
     case 3: {

@@ -30,10 +30,11 @@ struct TAction_Links : TCombat_Links {
     calls.push_back("find " + name);
     return 9;
   }
-  void m_Start_Effect(std::int32_t effect, const TVector& s, const TVector& t, std::int32_t) override {
+  bool m_Start_Effect(std::int32_t effect, const TVector& s, const TVector& t, std::int32_t) override {
     calls.push_back("effect " + std::to_string(effect));
     source = s;
     target = t;
+    return effect != 0;
   }
   void m_Add_Floating_Text(const std::string& text, const TVector& at, const TVector4&, const TVector&,
                            std::int32_t lifetime) override {
@@ -243,6 +244,20 @@ TEST_F(Combat_Actions_Test, ShownAttackPlaysItsEffectThenTakesHitPoints) {
   TCombat_Starting_Unit record;
   ASSERT_TRUE(Combat_Get_Starting_Unit(1, record));
   EXPECT_EQ(record, (TCombat_Starting_Unit{UT_WALL, 2, 0, 2}));
+}
+
+TEST_F(Combat_Actions_Test, ShownAttackWithoutAnEffectDealsItsDamageAtOnce) {
+  Piece(2, 3, UT_GUN, 1, 1, 10);
+  Piece(13, 3, UT_WALL, 2, 3, 10);
+  std::int32_t id = timer.m_Add_Action_Combat_Attack(2, 3, 13, 3, 10, false, 0);
+  EXPECT_TRUE(Run(id));
+  EXPECT_EQ(Record(id).combat_attack.effect_number, 0);
+  EXPECT_TRUE(Run(id));
+  EXPECT_EQ(Record(id).step, 3);
+  EXPECT_FALSE(Run(id));
+  EXPECT_EQ(links.calls, std::vector<std::string>{"effect 0"});
+  EXPECT_EQ(Combat_Get_Cell(13, 3).hit_points, 0);
+  EXPECT_EQ(links.texts, std::vector<std::string>{"10 dmg, 0 killed /8000"});
 }
 
 TEST_F(Combat_Actions_Test, AutoResolvedAttackAppliesItsDamageInTheSecondStep) {
