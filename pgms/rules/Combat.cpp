@@ -1,10 +1,13 @@
 #include "Combat.h"
 
 #include "Datafile_BaseGameSettings.h"
+#include "Datafile_EffectEmitters.h"
 #include "Debug_Log.h"
 #include "Empire.h"
 #include "Errors.h"
 #include "GameSettings.h"
+#include "GraphicsEngine_ParticleList.h"
+#include "GraphicsEngine_Texture.h"
 #include "Global.h"
 #include "MapClass.h"
 #include "Path.h"
@@ -13,7 +16,9 @@
 
 TCombat_State G_Combat;
 
-std::int32_t TCombat_Links::m_Load_Texture(const std::string&, std::uint8_t) { return 0; }
+std::int32_t TCombat_Links::m_Load_Texture(const std::string& path, std::uint8_t group) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(path, group, TEXTURE_COLOR_KEY_NONE) : 0;
+}
 void TCombat_Links::m_Set_Screen_Mode(std::int32_t) {}
 void TCombat_Links::m_Open_Begin_Dialog() {}
 void TCombat_Links::m_Send_Combat_Begin(std::int32_t, bool, const std::string&, std::uint8_t, std::uint8_t,
@@ -25,12 +30,16 @@ void TCombat_Links::m_Next_Piece() {}
 void TCombat_Links::m_Completed() {}
 std::int32_t TCombat_Links::m_Start_Sound_3D(const std::string&, const TVector&) { return 0; }
 void TCombat_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}
-std::int32_t TCombat_Links::m_Find_Effect(const std::string&) { return 0; }
+std::int32_t TCombat_Links::m_Find_Effect(const std::string& name) {
+  return Effect_List ? Effect_List->m_Find_By_Name(name) : 0;
+}
 bool TCombat_Links::m_Start_Effect(std::int32_t, const TVector&, const TVector&, std::int32_t) {
   return false;
 }
-void TCombat_Links::m_Add_Floating_Text(const std::string&, const TVector&, const TVector4&, const TVector&,
-                                        std::int32_t) {}
+void TCombat_Links::m_Add_Floating_Text(const std::string& text, const TVector& position, const TVector4& colour,
+                                        const TVector& velocity, std::int32_t lifetime_ms) {
+  if (g_tg_particle_list) g_tg_particle_list->m_Add_Floating_Text_2(position, velocity, float(lifetime_ms), colour, text);
+}
 
 namespace {
 

@@ -7,9 +7,10 @@
 // of width x height cells; its top-left cell is its anchor and carries the
 // piece's count, hit points, initiative and flags.
 //
-// The battle reaches the main screen, the dialogs, the network, the
-// graphics engine and the turn sequence through TCombat_Links; until those
-// install their own links every call does nothing.
+// The battle reaches the main screen, the dialogs, the network, sounds,
+// effects and the turn sequence through TCombat_Links; until those install
+// their own links those calls do nothing. Textures, effect names and
+// floating texts go to the graphics engine's lists when they exist.
 #pragma once
 
 #include <array>

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Combat.h"
+#include "Datafile_EffectEmitters.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Empire.h"
 #include "Errors.h"
@@ -612,6 +613,30 @@ TEST_F(Combat_Test, AbilityTotalsSumLandPiecesTimesTheirCount) {
   EXPECT_EQ(Combat_Ability4_Total(2), 5);
   EXPECT_EQ(Combat_Ability3_Total(2), 0);
   EXPECT_EQ(Combat_Ability_Total(3, UNIT_ABILITY_COMBAT_ATTACK_MODIFIER), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Combat_Links_Default, GraphicsCallsFindNothingWithoutTheGraphicsLists) {
+  TCombat_Links idle;
+  TEffect_List* saved = Effect_List;
+  Effect_List = nullptr;
+  EXPECT_EQ(idle.m_Find_Effect("Flash"), 0);
+  EXPECT_EQ(idle.m_Load_Texture("images\\map\\Field.jpg", 2), 0);
+  EXPECT_FALSE(idle.m_Start_Effect(1, TVector{}, TVector{}, 3));
+  idle.m_Add_Floating_Text("1 dmg, 0 killed", TVector{}, TVector4{1, 1, 0, 1}, TVector{0, 0.02f, 0}, 8000);
+  TEffect_List effects;
+  for (const char* name : {"Smoke", "Flash"}) {
+    auto e = std::make_unique<TEffect>();
+    e->name = name;
+    effects.m_Add(std::move(e));
+  }
+  Effect_List = &effects;
+  EXPECT_EQ(idle.m_Find_Effect("flash"), 2);
+  EXPECT_EQ(idle.m_Find_Effect("Fire"), 0);
+  Effect_List = saved;
 }
 
 }  // namespace
