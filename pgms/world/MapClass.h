@@ -55,6 +55,7 @@ int Map_Version_Compare(const std::string& a, const std::string& b);
 class TIo_Reader;
 class TIo_Writer;
 class TMap_Type;
+struct TMap_Picture_Work;
 
 // One cell of the terrain grid of a world being generated.
 struct TTerrain_Cell {
@@ -225,6 +226,31 @@ public:
   void m_Create_Region_Objects();
   void m_Create_Region_Objects(std::vector<std::string> names);
 
+  // World generation: the map pictures, one step each, in this order. They
+  // read the tile pictures from images\tiles\ and images\basictiles\ and
+  // write the section, mask, overview and land/water pictures into
+  // currentmap\ under the user folder. Each returns true.
+  bool m_Create_Base_Ocean();
+  bool m_Create_Work_Bitmaps();
+  bool m_Create_Land_Water();
+  bool m_Create_Pixel_Arrays();
+  bool m_Create_Step_5();
+  bool m_Paint_Cells();
+  bool m_Create_Section_Arrays();
+  bool m_Create_Step_8();
+  bool m_Create_Region_Connections();
+  bool m_Create_Region_Squares();
+  bool m_Create_Overlay();
+  bool m_Paint_Sections();
+  bool m_Create_Region_Labels();
+  // Also writes the whole painted map as TerrainMap.bmp when asked.
+  bool m_Create_Terrain_Map(bool write_whole);
+  bool m_Create_Region_Sections();
+  bool m_Free_Work_Bitmaps();
+  // The region kept by a terrain cell after the largest-piece step (0 none
+  // or outside the grid; 0 before the pixel arrays exist).
+  std::int32_t m_Get_Picture_Cell_Region(std::int32_t x, std::int32_t y) const;
+
   // Hands out the world of a new game: region values, start regions and
   // further starting regions of the nations, their starting values, the
   // neutral empire's share with its forces and the nations' starting
@@ -384,6 +410,11 @@ private:
   std::vector<TGrid_Point> f_frontier;
   std::int32_t f_region_counter = 0;
   std::vector<std::uint8_t> f_region_kinds;
+  // Pictures of the world being generated (none outside the picture steps).
+  std::shared_ptr<TMap_Picture_Work> f_pictures;
+  TMap_Picture_Work& m_Pictures();
+  // The regions whose object exists, in id order.
+  std::vector<TMap_Region*> m_Existing_Regions() const;
 };
 
 // The world map of the running game; the main window creates it when it is

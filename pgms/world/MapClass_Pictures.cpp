@@ -1,0 +1,657 @@
+// World generation: the pictures of a generated world. The terrain grid is
+// painted tile by tile into a picture of the map and into a picture of the
+// regions, each in its own colour; from the region picture come the regions'
+// bounds, connections, rectangles, squares and click zones. The map is cut
+// into 1024-pixel section JPEGs, each region gets a 1-bit mask, and a small
+// overview and a land/water picture are written beside them.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+
+#include "BitmapInterpolatedShrink.h"
+#include "Datafile_MapTypes.h"
+#include "Datafile_TerrainTiles.h"
+#include "Errors.h"
+#include "Global.h"
+#include "Image_Files.h"
+#include "Io.h"
+#include "MapClass.h"
+#include "Path.h"
+#include "Window_Canvas.h"
+
+namespace {
+
+constexpr std::uint32_t Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return Make_Color(r, g, b); }
+constexpr std::uint32_t Black = 0xFF000000u;
+constexpr std::uint32_t White = 0xFFFFFFFFu;
+constexpr std::uint32_t Land_Marker = Rgb(5, 167, 24);
+constexpr std::uint32_t Water_Marker = Rgb(10, 42, 77);
+constexpr std::uint32_t Detail_Marker = Rgb(20, 24, 28);
+constexpr std::uint32_t Land_Cell = Rgb(0, 128, 0);
+constexpr std::uint32_t Water_Cell = Rgb(0, 0, 255);
+constexpr std::uint32_t Land_Border = Rgb(80, 70, 60);
+constexpr std::uint32_t Land_Border_Wide = Rgb(60, 50, 40);
+constexpr std::uint32_t Water_Border = Rgb(0, 103, 232);
+constexpr std::uint32_t Water_Border_Wide = Rgb(0, 83, 212);
+constexpr std::uint32_t Coast_Border = White;
+
+constexpr std::size_t Pixel_List_Capacity = 2000000;
+constexpr std::size_t Pixel_List_Growth = 500000;
+constexpr std::int32_t Map_Section_Pixels = 1024;
+constexpr std::int32_t Flood_Rounds = 1000;
+constexpr std::int32_t Connection_Reach = 6;
+constexpr std::uint8_t KIND_BORDER = 2;
+constexpr std::uint8_t SIDE_LAND = 0, SIDE_WATER = 1;
+
+std::uint32_t Opaque(std::uint32_t c) { return c | 0xFF000000u; }
+
+std::string Digits_3(std::int32_t n) {
+  std::string s = Int_To_Text(n);
+  while (s.size() < 3) s.insert(s.begin(), '0');
+  return s;
+}
+
+std::string Current_Map_Dir() {
+  if (Path_Settings) return Path_Settings->m_Resolve_User_Dir("currentmap\\");
+  return User_Folder + "currentmap\\";
+}
+
+std::string Game_File(const std::string& folder, const std::string& file) {
+  if (Path_Settings) return Path_Settings->m_Resolve_File(folder, file);
+  return Program_Folder + folder + file;
+}
+
+TImage Read_Picture(const std::string& path) {
+  TImage image;
+  std::string error;
+  if (!Image_Read_File(path, image, &error)) throw EInOutError("Cannot read picture " + path + ": " + error);
+  return image;
+}
+
+void Write_Picture(bool ok, const std::string& path) {
+  if (!ok) throw EInOutError("Cannot write picture " + path);
+}
+
+// The picture turned about its centre by the angle (degrees), same size;
+// each pixel takes the nearest source pixel, those from outside the nearest
+// edge pixel.
+TImage Rotated(const TImage& source, std::int32_t degrees) {
+  TImage out;
+  out.Set_Size(source.width, source.height);
+  if (source.Empty()) return out;
+  const float a = float(degrees) * std::numbers::pi_v<float> / 180.0f;
+  const float c = std::cos(a), s = std::sin(a);
+  const float cx = float(source.width - 1) / 2.0f, cy = float(source.height - 1) / 2.0f;
+  for (std::int32_t y = 0; y < source.height; ++y)
+    for (std::int32_t x = 0; x < source.width; ++x) {
+      const float dx = float(x) - cx, dy = float(y) - cy;
+      const float sx = c * dx + s * dy + cx, sy = -s * dx + c * dy + cy;
+      const std::int32_t ix = std::clamp(std::int32_t(std::lround(sx)), 0, source.width - 1);
+      const std::int32_t iy = std::clamp(std::int32_t(std::lround(sy)), 0, source.height - 1);
+      out.Set_Pixel(x, y, source.Pixel(ix, iy));
+    }
+  return out;
+}
+
+// Copies the picture to (left, top), clipped to `width` x `height` and to
+// the destination; with `blend` its alpha lays it over what is there.
+void Blit(TImage& dest, const TImage& src, std::int32_t left, std::int32_t top, std::int32_t width,
+          std::int32_t height, bool blend) {
+  const std::int32_t w = std::min({width, src.width, dest.width - left});
+  const std::int32_t h = std::min({height, src.height, dest.height - top});
+  for (std::int32_t y = 0; y < h; ++y) {
+    const std::uint32_t* from = src.Row(y);
+    std::uint32_t* to = dest.Row(top + y) + left;
+    for (std::int32_t x = 0; x < w; ++x) {
+      const std::uint32_t p = from[x];
+      const std::uint32_t alpha = p >> 24;
+      if (!blend || alpha == 255) {
+        to[x] = Opaque(p);
+      } else if (alpha > 0) {
+        const std::uint32_t q = to[x];
+        std::uint32_t r = 0xFF000000u;
+        for (int shift = 0; shift <= 16; shift += 8) {
+          const std::uint32_t cs = (p >> shift) & 0xFF, cd = (q >> shift) & 0xFF;
+          r |= ((cs * alpha + cd * (255 - alpha) + 127) / 255) << shift;
+        }
+        to[x] = r;
+      }
+    }
+  }
+}
+
+void Fill(TImage& dest, std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
+          std::uint32_t color) {
+  const std::int32_t right = std::min(left + width, dest.width), bottom = std::min(top + height, dest.height);
+  for (std::int32_t y = top; y < bottom; ++y) std::fill(dest.Row(y) + left, dest.Row(y) + right, Opaque(color));
+}
+
+}  // namespace
+
+struct TMap_Picture_Work {
+  struct TTile_Picture {
+    bool drawn_over = false;
+    std::int32_t png = -1;  // index into the shared tile images
+    std::int32_t rotation = 0;
+    std::uint16_t type = 0;
+    TImage basic;
+  };
+  struct TPixel_Entry {
+    std::int32_t x = 0, y = 0;
+    std::uint8_t side = SIDE_LAND;
+    std::uint32_t color = 0;
+  };
+
+  TImage base_ocean;
+  std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file
+  std::vector<TTile_Picture> tiles;      // tile index 1..count at index - 1
+  std::int32_t tile_w = 0, tile_h = 0;
+  TImage map_picture;     // the first work picture: the painted map
+  TImage region_picture;  // the second: every region in its colour
+  std::vector<std::int32_t> cell_region;  // W x H, x * H + y
+  std::vector<TPixel_Entry> pixels;
+  std::vector<std::uint8_t> map_kind, region_kind;
+  // Region id by 24-bit colour.
+  std::vector<std::uint16_t> color_region;
+  std::vector<TPixel_Entry> borders;
+
+  std::int32_t Region_Of(std::uint32_t color) const {
+    if (color_region.empty()) return 0;
+    return color_region[color & 0xFFFFFFu];
+  }
+};
+
+TMap_Picture_Work& TMap::m_Pictures() {
+  if (!f_pictures) f_pictures = std::make_shared<TMap_Picture_Work>();
+  return *f_pictures;
+}
+
+std::vector<TMap_Region*> TMap::m_Existing_Regions() const {
+  std::vector<TMap_Region*> regions;
+  for (std::int32_t i = 1; i <= f_region_count; ++i)
+    if (TMap_Region* r = m_Get_Region(i)) regions.push_back(r);
+  return regions;
+}
+
+std::int32_t TMap::m_Get_Picture_Cell_Region(std::int32_t x, std::int32_t y) const {
+  if (!f_pictures || f_pictures->cell_region.empty()) return 0;
+  if (x < 0 || y < 0 || x >= f_grid_w || y >= f_grid_h) return 0;
+  return f_pictures->cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
+}
+
+bool TMap::m_Create_Base_Ocean() {
+  TMap_Picture_Work& p = m_Pictures();
+  p.base_ocean = Read_Picture(Game_File("images\\tiles\\", "BaseOceanTile.bmp"));
+  p.tile_images.clear();
+  p.tiles.clear();
+  std::map<std::string, std::int32_t> shared;
+  const std::uint16_t count = Terrain_Tile_List ? Terrain_Tile_List->m_Count() : 0;
+  for (std::uint16_t i = 1; i <= count; ++i) {
+    const TTerrain_Tile& tile = *Terrain_Tile_List->m_Get_Item(i);
+    TMap_Picture_Work::TTile_Picture t;
+    t.type = tile.f_terrain_type;
+    t.drawn_over = tile.f_terrain_type != TERRAIN_TILE_OCEAN;
+    t.rotation = tile.f_rotate;
+    const std::string key = Text_Upper_Case(tile.f_tile_bitmap);
+    auto found = shared.find(key);
+    if (found == shared.end()) {
+      TImage png;
+      std::string error;
+      const std::string path = Game_File("images\\tiles\\", tile.f_tile_bitmap);
+      std::string bytes;
+      if (!Image_Read_Bytes(path, bytes, &error) || !PNG_Decode(bytes.data(), bytes.size(), png, &error))
+        throw EInOutError("Cannot read picture " + path + ": " + error);
+      found = shared.emplace(key, std::int32_t(p.tile_images.size())).first;
+      p.tile_images.push_back(std::move(png));
+    }
+    t.png = found->second;
+    t.basic = Read_Picture(Game_File("images\\basictiles\\", tile.f_tile_basic_bitmap));
+    if (t.rotation != 0) t.basic = Rotated(t.basic, t.rotation);
+    p.tiles.push_back(std::move(t));
+  }
+  if (!p.tiles.empty()) {
+    p.tile_w = p.tiles.front().basic.width;
+    p.tile_h = p.tiles.front().basic.height;
+  }
+  return true;
+}
+
+bool TMap::m_Create_Work_Bitmaps() {
+  TMap_Picture_Work& p = m_Pictures();
+  const std::int32_t width = Checked_Mul(f_grid_w, p.tile_w), height = Checked_Mul(f_grid_h, p.tile_h);
+  p.map_picture.Set_Size(width, height, Black);
+  p.region_picture.Set_Size(width, height, Black);
+  m_Set_Pixel_Size(width, height);
+  return true;
+}
+
+bool TMap::m_Create_Land_Water() {
+  TMap_Picture_Work& p = m_Pictures();
+  for (std::int32_t x = 0; x < f_grid_w; ++x)
+    for (std::int32_t y = 0; y < f_grid_h; ++y) {
+      const bool land = m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
+      Fill(p.map_picture, x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, land ? Land_Cell : Water_Cell);
+    }
+  const std::string land_water = Current_Map_Dir() + "LandWaterTypes.bmp";
+  Write_Picture(Image_Write_BMP_24(land_water, p.map_picture), land_water);
+
+  if (!p.base_ocean.Empty())
+    for (std::int32_t top = 0; top < p.map_picture.height; top += p.base_ocean.height)
+      for (std::int32_t left = 0; left < p.map_picture.width; left += p.base_ocean.width)
+        Blit(p.map_picture, p.base_ocean, left, top, p.base_ocean.width, p.base_ocean.height, false);
+  for (std::int32_t x = 0; x < f_grid_w; ++x)
+    for (std::int32_t y = 0; y < f_grid_h; ++y) {
+      const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
+      if (tile < 1 || tile > std::int32_t(p.tiles.size())) continue;
+      const TMap_Picture_Work::TTile_Picture& t = p.tiles[std::size_t(tile - 1)];
+      if (!t.drawn_over) continue;
+      Blit(p.map_picture, p.tile_images[std::size_t(t.png)], x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, true);
+    }
+  return true;
+}
+
+bool TMap::m_Create_Pixel_Arrays() {
+  TMap_Picture_Work& p = m_Pictures();
+  p.pixels.clear();
+  p.pixels.reserve(Pixel_List_Capacity);
+  p.cell_region.assign(std::size_t(std::max(f_grid_w, 0)) * std::size_t(std::max(f_grid_h, 0)), 0);
+  for (std::int32_t x = 0; x < f_grid_w; ++x)
+    for (std::int32_t y = 0; y < f_grid_h; ++y) {
+      const std::int32_t id = m_Get_Work_Region(x, y);
+      p.cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)] = m_Get_Region(id) ? id : 0;
+    }
+  return true;
+}
+
+bool TMap::m_Create_Step_5() {
+  TMap_Picture_Work& p = m_Pictures();
+  const std::int32_t w = f_grid_w, h = f_grid_h;
+  auto at = [&](std::int32_t x, std::int32_t y) { return std::size_t(x) * std::size_t(h) + std::size_t(y); };
+  std::vector<std::int32_t> piece_of(p.cell_region.size(), 0);
+  std::vector<std::size_t> piece_size(1, 0);
+  std::vector<std::int32_t> largest(std::size_t(f_region_count) + 1, 0);
+  std::vector<std::size_t> stack;
+  for (std::int32_t x = 0; x < w; ++x)
+    for (std::int32_t y = 0; y < h; ++y) {
+      const std::int32_t region = p.cell_region[at(x, y)];
+      if (region == 0 || piece_of[at(x, y)] != 0) continue;
+      const std::int32_t piece = std::int32_t(piece_size.size());
+      std::size_t size = 0;
+      piece_of[at(x, y)] = piece;
+      stack.assign(1, at(x, y));
+      while (!stack.empty()) {
+        const std::size_t c = stack.back();
+        stack.pop_back();
+        ++size;
+        const std::int32_t cx = std::int32_t(c / std::size_t(h)), cy = std::int32_t(c % std::size_t(h));
+        for (std::int32_t dx = -1; dx <= 1; ++dx)
+          for (std::int32_t dy = -1; dy <= 1; ++dy) {
+            const std::int32_t nx = cx + dx, ny = cy + dy;
+            if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+            const std::size_t n = at(nx, ny);
+            if (piece_of[n] != 0 || p.cell_region[n] != region) continue;
+            piece_of[n] = piece;
+            stack.push_back(n);
+          }
+      }
+      piece_size.push_back(size);
+      std::int32_t& best = largest[std::size_t(region)];
+      if (best == 0 || size > piece_size[std::size_t(best)]) best = piece;
+    }
+  for (std::size_t c = 0; c < p.cell_region.size(); ++c)
+    if (p.cell_region[c] != 0 && piece_of[c] != largest[std::size_t(p.cell_region[c])]) p.cell_region[c] = 0;
+  return true;
+}
+
+bool TMap::m_Paint_Cells() {
+  TMap_Picture_Work& p = m_Pictures();
+  TImage& pic = p.region_picture;
+  auto add = [&](std::int32_t x, std::int32_t y, std::uint8_t side, std::uint32_t color) {
+    if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
+    if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
+    p.pixels.push_back({x, y, side, color});
+  };
+  for (std::int32_t x = 0; x < f_grid_w; ++x)
+    for (std::int32_t y = 0; y < f_grid_h; ++y) {
+      const std::int32_t left = x * p.tile_w, top = y * p.tile_h;
+      const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
+      std::uint16_t type = 0;
+      if (tile >= 1 && tile <= std::int32_t(p.tiles.size())) {
+        const TMap_Picture_Work::TTile_Picture& t = p.tiles[std::size_t(tile - 1)];
+        type = t.type;
+        Blit(pic, t.basic, left, top, p.tile_w, p.tile_h, false);
+      }
+      const std::int32_t id = p.cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
+      const TMap_Region* region = m_Get_Region(id);
+      if (!region) continue;
+      const std::uint32_t color = Opaque(region->m_Get_Color());
+      Fill(pic, left, top, p.tile_w, p.tile_h, color);
+      const std::uint8_t side =
+          (type == TERRAIN_TILE_BASE_OCEAN || type == TERRAIN_TILE_OCEAN) ? SIDE_WATER : SIDE_LAND;
+      const std::int32_t right = left + p.tile_w - 1, bottom = top + p.tile_h - 1;
+      for (std::int32_t i = left; i <= right; ++i) {
+        add(i, top, side, color);
+        add(i, bottom, side, color);
+      }
+      for (std::int32_t j = top + 1; j < bottom; ++j) {
+        add(left, j, side, color);
+        add(right, j, side, color);
+      }
+    }
+  return true;
+}
+
+bool TMap::m_Create_Section_Arrays() {
+  TMap_Picture_Work& p = m_Pictures();
+  const std::size_t n = p.map_picture.pixels.size();
+  p.map_kind.assign(n, 0);
+  p.region_kind.assign(n, 0);
+  p.color_region.assign(std::size_t(1) << 24, 0);
+  return true;
+}
+
+bool TMap::m_Create_Step_8() {
+  TMap_Picture_Work& p = m_Pictures();
+  TImage& pic = p.region_picture;
+  auto rgb = [](std::uint32_t c) { return c & 0xFFFFFFu; };
+  std::size_t begin = 0;
+  bool changed = true;
+  for (std::int32_t round = 0; round < Flood_Rounds && changed && begin < p.pixels.size(); ++round) {
+    changed = false;
+    const std::size_t end = p.pixels.size();
+    for (std::size_t i = begin; i < end; ++i) {
+      const TMap_Picture_Work::TPixel_Entry e = p.pixels[i];
+      if (pic.Pixel(e.x, e.y) != e.color) {
+        pic.Set_Pixel(e.x, e.y, e.color);
+        changed = true;
+      }
+      const std::uint32_t marker = rgb(e.side == SIDE_WATER ? Water_Marker : Land_Marker);
+      static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+      for (int d = 0; d < 4; ++d) {
+        const std::int32_t nx = e.x + dx[d], ny = e.y + dy[d];
+        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
+        if (rgb(pic.Pixel(nx, ny)) != marker) continue;
+        pic.Set_Pixel(nx, ny, e.color);
+        changed = true;
+        if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
+        p.pixels.push_back({nx, ny, e.side, e.color});
+      }
+    }
+    begin = end;
+  }
+  // Left-over marker and white pixels take the colour of a region pixel
+  // beside them, pass by pass, until no such pixel touches a region.
+  for (const TMap_Region* r : m_Existing_Regions()) p.color_region[rgb(r->m_Get_Color())] = std::uint16_t(r->m_Get_Id());
+  auto leftover = [&](std::uint32_t c) {
+    c = rgb(c);
+    return c == rgb(Land_Marker) || c == rgb(Water_Marker) || c == rgb(White);
+  };
+  std::vector<std::size_t> open;
+  for (std::size_t i = 0; i < pic.pixels.size(); ++i)
+    if (leftover(pic.pixels[i])) open.push_back(i);
+  while (!open.empty()) {
+    std::vector<std::pair<std::size_t, std::uint32_t>> taken;
+    std::vector<std::size_t> still;
+    for (std::size_t i : open) {
+      const std::int32_t x = std::int32_t(i % std::size_t(pic.width)), y = std::int32_t(i / std::size_t(pic.width));
+      std::uint32_t found = 0;
+      static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+      for (int d = 0; d < 4 && found == 0; ++d) {
+        const std::int32_t nx = x + dx[d], ny = y + dy[d];
+        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
+        const std::uint32_t c = pic.Pixel(nx, ny);
+        if (p.Region_Of(c) != 0) found = c;
+      }
+      if (found != 0)
+        taken.emplace_back(i, found);
+      else
+        still.push_back(i);
+    }
+    if (taken.empty()) break;
+    for (const auto& [i, c] : taken) pic.pixels[i] = c;
+    open.swap(still);
+  }
+  return true;
+}
+
+bool TMap::m_Create_Region_Connections() {
+  TMap_Picture_Work& p = m_Pictures();
+  const TImage& pic = p.region_picture;
+  std::fill(p.color_region.begin(), p.color_region.end(), std::uint16_t(0));
+  const std::vector<TMap_Region*> regions = m_Existing_Regions();
+  for (const TMap_Region* r : regions) p.color_region[r->m_Get_Color() & 0xFFFFFFu] = std::uint16_t(r->m_Get_Id());
+  std::vector<std::array<std::int32_t, 4>> bounds(std::size_t(f_region_count) + 1,
+                                                  std::array<std::int32_t, 4>{9999999, 9999999, 0, 0});
+  for (std::int32_t y = 1; y + 1 < pic.height; ++y) {
+    const std::uint32_t* row = pic.Row(y);
+    for (std::int32_t x = 1; x + 1 < pic.width; ++x) {
+      const std::int32_t id = p.Region_Of(row[x]);
+      if (id == 0) continue;
+      auto& b = bounds[std::size_t(id)];
+      b[0] = std::min(b[0], x);
+      b[1] = std::min(b[1], y);
+      b[2] = std::max(b[2], x);
+      b[3] = std::max(b[3], y);
+    }
+  }
+  for (TMap_Region* r : regions) {
+    const auto& b = bounds[std::size_t(r->m_Get_Id())];
+    r->m_Set_Bounds(b[0], b[1], b[2], b[3]);
+  }
+
+  p.borders.clear();
+  static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+  for (std::int32_t y = 0; y < pic.height; ++y)
+    for (std::int32_t x = 0; x < pic.width; ++x) {
+      const std::int32_t id = p.Region_Of(pic.Pixel(x, y));
+      if (id == 0) continue;
+      bool border = false;
+      std::int32_t other_kind = 0;
+      for (int d = 0; d < 4; ++d) {
+        const std::int32_t nx = x + dx[d], ny = y + dy[d];
+        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
+        const std::int32_t n = p.Region_Of(pic.Pixel(nx, ny));
+        if (n == id) continue;
+        border = true;
+        // Look on along this direction for the region across the border.
+        for (std::int32_t k = 1; k <= Connection_Reach; ++k) {
+          const std::int32_t fx = x + dx[d] * k, fy = y + dy[d] * k;
+          if (fx < 0 || fy < 0 || fx >= pic.width || fy >= pic.height) break;
+          const std::int32_t other = p.Region_Of(pic.Pixel(fx, fy));
+          if (other != 0 && other != id) {
+            m_Get_Region(id)->m_Add_Connection(other);
+            m_Get_Region(other)->m_Add_Connection(id);
+            if (other_kind == 0) other_kind = m_Get_Region(other)->m_Get_Type();
+            break;
+          }
+        }
+      }
+      if (!border) continue;
+      const std::uint8_t kind = m_Get_Region(id)->m_Get_Type();
+      std::uint32_t color;
+      if (other_kind != 0 && other_kind != kind)
+        color = Coast_Border;
+      else
+        color = kind == REGION_OCEAN ? Water_Border : Land_Border;
+      const std::size_t i = std::size_t(y) * std::size_t(pic.width) + std::size_t(x);
+      p.map_picture.pixels[i] = color;
+      p.map_kind[i] = KIND_BORDER;
+      p.borders.push_back({x, y, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND, color});
+    }
+  return true;
+}
+
+bool TMap::m_Create_Region_Squares() {
+  TMap_Picture_Work& p = m_Pictures();
+  TImage& map = p.map_picture;
+  TImage& pic = p.region_picture;
+  auto widen = [](std::uint32_t c) {
+    const std::uint8_t r = Color_Red(c), g = Color_Green(c), b = Color_Blue(c);
+    return (r <= 20 && g <= 24 && b <= 28) || (r <= 30 && g <= 70 && b <= 126);
+  };
+  for (const TMap_Picture_Work::TPixel_Entry& e : p.borders) {
+    const std::uint32_t color = e.side == SIDE_WATER ? Water_Border_Wide : Land_Border_Wide;
+    for (std::int32_t dy = -1; dy <= 1; ++dy)
+      for (std::int32_t dx = -1; dx <= 1; ++dx) {
+        const std::int32_t nx = e.x + dx, ny = e.y + dy;
+        if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= map.width || ny >= map.height) continue;
+        const std::size_t i = std::size_t(ny) * std::size_t(map.width) + std::size_t(nx);
+        if (widen(map.pixels[i])) {
+          map.pixels[i] = color;
+          p.map_kind[i] = KIND_BORDER;
+        }
+        if (widen(pic.pixels[i])) {
+          pic.pixels[i] = color;
+          p.region_kind[i] = KIND_BORDER;
+        }
+      }
+  }
+  for (TMap_Region* r : m_Existing_Regions()) {
+    std::int32_t x1, y1, x2, y2;
+    r->m_Get_Bounds(x1, y1, x2, y2);
+    x1 -= 2;
+    y1 -= 2;
+    x2 += 2;
+    y2 += 2;
+    if (x1 > x2 || y1 > y2 || p.tile_w < 1 || p.tile_h < 1) continue;
+    const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
+    bool any = false;
+    for (std::int32_t x = std::max(0, x1 / p.tile_w); x < f_grid_w; ++x) {
+      const std::int32_t left = x * p.tile_w, right = left + p.tile_w;
+      if (left > x2) break;
+      if (left < x1 || right > x2) continue;
+      for (std::int32_t y = std::max(0, y1 / p.tile_h); y < f_grid_h; ++y) {
+        const std::int32_t top = y * p.tile_h, bottom = top + p.tile_h;
+        if (top > y2) break;
+        if (top < y1 || bottom > y2) continue;
+        if (r->m_Has_Rect({left, top, right, bottom})) continue;
+        std::int32_t k = 0, differ = 0;
+        for (std::int32_t py = top; py < std::min(bottom, pic.height); ++py)
+          for (std::int32_t px = left; px < std::min(right, pic.width); ++px) {
+            ++k;
+            if ((pic.Pixel(px, py) & 0xFFFFFFu) != own) ++differ;
+          }
+        if (k > 0 && differ < k / 10) {
+          r->m_Add_Rect(left, top, right, bottom);
+          any = true;
+        }
+      }
+    }
+    if (any) r->m_Build_Square_Grid();
+  }
+  return true;
+}
+
+bool TMap::m_Create_Overlay() {
+  TMap_Picture_Work& p = m_Pictures();
+  const TMap_Type* type = f_map_type.get();
+  if (!type || !type->f_use_base_detail_map || type->f_base_map_details.empty()) return true;
+  const std::int32_t pick = Random_Range(1, std::int32_t(type->f_base_map_details.size()));
+  const TImage detail =
+      Read_Picture(Game_File("images\\map\\", type->f_base_map_details[std::size_t(pick - 1)]));
+  if (detail.Empty()) return true;
+  TImage& map = p.map_picture;
+  for (std::int32_t y = 0; y < map.height; ++y) {
+    std::uint32_t* row = map.Row(y);
+    for (std::int32_t x = 0; x < map.width; ++x)
+      if ((row[x] & 0xFFFFFFu) == (Detail_Marker & 0xFFFFFFu))
+        row[x] = Opaque(detail.Pixel(x % detail.width, y % detail.height));
+  }
+  return true;
+}
+
+bool TMap::m_Paint_Sections() {
+  // The border lines were drawn straight into the painted map, so what the
+  // step writes back is already there; the work tables go.
+  TMap_Picture_Work& p = m_Pictures();
+  p.color_region = {};
+  p.map_kind = {};
+  p.pixels = {};
+  p.borders = {};
+  return true;
+}
+
+bool TMap::m_Create_Region_Labels() {
+  TMap_Picture_Work& p = m_Pictures();
+  TImage overview;
+  overview.Set_Size(512, 256);
+  Bitmap_Interpolated_Shrink(p.map_picture, overview);
+  const std::string overview_file = Current_Map_Dir() + "OverviewMap.bmp";
+  Write_Picture(Image_Write_BMP_24(overview_file, overview), overview_file);
+
+  TWindow_Canvas canvas(&p.map_picture);
+  canvas.Font.Name = "Arial";
+  canvas.Font.Size = 8;
+  canvas.Font.Color = 0xFFFFFF;
+  canvas.Brush_Clear = true;
+  for (TMap_Region* r : m_Existing_Regions()) {
+    const std::string& text = r->m_Label_Text();
+    const std::int32_t w = canvas.Text_Width(text), h = canvas.Text_Height(text);
+    std::int32_t x = 0, y = 0;
+    if (r->m_Reserve_Label_Squares(w, h, x, y, p.map_picture.width, p.map_picture.height))
+      canvas.Text_Out(x, y, text);
+  }
+  return true;
+}
+
+bool TMap::m_Create_Terrain_Map(bool write_whole) {
+  TMap_Picture_Work& p = m_Pictures();
+  const TImage& map = p.map_picture;
+  m_Set_Section_Size(Map_Section_Pixels, Map_Section_Pixels);
+  const std::int32_t columns = map.width / Map_Section_Pixels, rows = map.height / Map_Section_Pixels;
+  TImage section;
+  section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+  std::int32_t number = 0;
+  for (std::int32_t c = 1; c <= columns; ++c)
+    for (std::int32_t r = 1; r <= rows; ++r) {
+      const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
+      for (std::int32_t y = 0; y < Map_Section_Pixels; ++y)
+        std::copy_n(map.Row(top + y) + left, Map_Section_Pixels, section.Row(y));
+      const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(++number) + ".jpg";
+      Write_Picture(Image_Write_JPEG(file, section, 100), file);
+    }
+  if (write_whole) {
+    const std::string file = Current_Map_Dir() + "TerrainMap.bmp";
+    Write_Picture(Image_Write_BMP_24(file, map), file);
+  }
+  return true;
+}
+
+bool TMap::m_Create_Region_Sections() {
+  TMap_Picture_Work& p = m_Pictures();
+  const TImage& pic = p.region_picture;
+  for (TMap_Region* r : m_Existing_Regions()) {
+    std::int32_t x1, y1, x2, y2;
+    r->m_Get_Bounds(x1, y1, x2, y2);
+    if (x1 >= x2 || y1 >= y2) continue;
+    const std::int32_t width = x2 - x1, height = y2 - y1;
+    const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
+    TImage mask;
+    mask.Set_Size(width, height, White);
+    for (std::int32_t i = 1; i <= height; ++i) {
+      std::int32_t run = 0;  // first column of the open run, 0 none
+      for (std::int32_t j = 1; j <= width; ++j) {
+        const std::int32_t px = x1 + j, py = y1 + i;
+        const bool match =
+            px < pic.width && py < pic.height && (pic.Pixel(px, py) & 0xFFFFFFu) == own;
+        if (match) {
+          if (run == 0) run = j;
+        } else {
+          mask.Set_Pixel(j - 1, i - 1, Black);
+          if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(j - 1));
+          run = 0;
+        }
+      }
+      if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(width));
+    }
+    const std::string file = Current_Map_Dir() + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
+    Write_Picture(Image_Write_BMP_1(file, mask), file);
+  }
+  return true;
+}
+
+bool TMap::m_Free_Work_Bitmaps() {
+  f_pictures.reset();
+  return true;
+}

@@ -1,0 +1,298 @@
+// The pictures of a generated world on the smallest map type: files written
+// with the right sizes, the regions' rectangles, squares, connections and
+// click zones, the detail picture, and the starting distribution afterwards.
+#include <png.h>
+
+#include <filesystem>
+#include <set>
+
+#include "Datafile_MapTypes.h"
+#include "Datafile_TerrainTiles.h"
+#include "Global.h"
+#include "Image_Files.h"
+#include "Io.h"
+#include "Native_Path.h"
+#include "Path.h"
+#include "Test_Support.h"
+#include "World_Fixture.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t Land_Marker = Make_Color(5, 167, 24);
+constexpr std::uint32_t Water_Marker = Make_Color(10, 42, 77);
+constexpr std::uint32_t Detail_Marker = Make_Color(20, 24, 28);
+
+std::string Data_File(const std::string& name) { return Design_Path((Source_Dir() / "data" / name).string()); }
+
+TImage Picture(std::int32_t w, std::int32_t h, std::uint32_t color) {
+  TImage image;
+  image.Set_Size(w, h, color);
+  return image;
+}
+
+std::string Png_Bytes(const TImage& image) {
+  std::vector<std::uint8_t> rgba;
+  for (std::uint32_t p : image.pixels) {
+    rgba.push_back(std::uint8_t(p >> 16));
+    rgba.push_back(std::uint8_t(p >> 8));
+    rgba.push_back(std::uint8_t(p));
+    rgba.push_back(std::uint8_t(p >> 24));
+  }
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(image.width);
+  png.height = png_uint_32(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr);
+  std::string bytes(size, '\0');
+  png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
+  return bytes;
+}
+
+TImage Read_Picture(const fs::path& p) {
+  TImage image;
+  const std::string bytes = Read_File(p);
+  EXPECT_TRUE(Image_Decode(bytes.data(), bytes.size(), image)) << p;
+  return image;
+}
+
+class Map_Pictures : public World_Test {
+protected:
+  void SetUp() override {
+    World_Test::SetUp();
+    f_saved_types = Map_Type_List;
+    f_saved_tiles = Terrain_Tile_List;
+    f_saved_paths = Path_Settings;
+    f_saved_program = Program_Folder;
+    f_saved_user = User_Folder;
+    Map_Type_List = nullptr;
+    Terrain_Tile_List = nullptr;
+    ASSERT_TRUE(Datafile_MapTypes_Load(Data_File("MapTypes.txt"), nullptr));
+    ASSERT_TRUE(Datafile_TerrainTiles_Load(Data_File("Terrain_Tiles.txt"), nullptr));
+    Program_Folder = program.design();
+    User_Folder = user.design();
+    Path_Settings = &f_paths;
+    fs::create_directories(user.path() / "currentmap");
+    Write_Tiles();
+  }
+  void TearDown() override {
+    Datafile_MapTypes_Free();
+    Datafile_TerrainTiles_Free();
+    Map_Type_List = f_saved_types;
+    Terrain_Tile_List = f_saved_tiles;
+    Path_Settings = f_saved_paths;
+    Program_Folder = f_saved_program;
+    User_Folder = f_saved_user;
+    World_Test::TearDown();
+  }
+
+  // Tile pictures of 32 pixels: land tiles in the land marker with a detail
+  // marker pixel, ocean tiles in the water marker, coast and shore tiles half
+  // and half.
+  void Write_Tiles() {
+    const fs::path tiles = program.path() / "images" / "tiles", basic = program.path() / "images" / "basictiles";
+    fs::create_directories(tiles);
+    fs::create_directories(basic);
+    Write_File(tiles / "BaseOceanTile.bmp", BMP_Encode_24(Picture(32, 32, Make_Color(0, 40, 160))));
+    for (std::uint16_t i = 1; i <= Terrain_Tile_List->m_Count(); ++i) {
+      const TTerrain_Tile& t = *Terrain_Tile_List->m_Get_Item(i);
+      TImage png = Picture(32, 32, Make_Color(90, 140, 60));
+      for (std::int32_t y = 3; y < 9; ++y)
+        for (std::int32_t x = 3; x < 9; ++x) png.Set_Pixel(x, y, Detail_Marker);
+      Write_File(tiles / t.f_tile_bitmap, Png_Bytes(png));
+      const std::string& name = t.f_tile_basic_bitmap;
+      TImage b = Picture(32, 32, Land_Marker);
+      if (name.find("Ocean") != std::string::npos) b = Picture(32, 32, Water_Marker);
+      if (name.find("Coast") != std::string::npos || name.find("Shore") != std::string::npos)
+        for (std::int32_t y = 0; y < 32; ++y)
+          for (std::int32_t x = 16; x < 32; ++x) b.Set_Pixel(x, y, Water_Marker);
+      Write_File(basic / name, BMP_Encode_24(b));
+    }
+  }
+
+  void Generate(std::uint32_t seed) {
+    Random_Set_Seed(seed);
+    map.m_Set_Map_Type_Name("Tiny");
+    map.m_Select_Map_Type();
+    for (std::int32_t step = 1; step <= 12; ++step) map.m_Generate_Terrain(step);
+    for (std::int32_t kind = 1; kind <= 3; ++kind) map.m_Generate_Regions(kind);
+  }
+  // Picture steps 1..last.
+  void Pictures(std::int32_t last) {
+    using Step = bool (TMap::*)();
+    static const Step steps[] = {
+        &TMap::m_Create_Base_Ocean,       &TMap::m_Create_Work_Bitmaps,      &TMap::m_Create_Land_Water,
+        &TMap::m_Create_Pixel_Arrays,     &TMap::m_Create_Step_5,            &TMap::m_Paint_Cells,
+        &TMap::m_Create_Section_Arrays,   &TMap::m_Create_Step_8,            &TMap::m_Create_Region_Connections,
+        &TMap::m_Create_Region_Squares,   &TMap::m_Create_Overlay,           &TMap::m_Paint_Sections,
+        &TMap::m_Create_Region_Labels,    nullptr,                           &TMap::m_Create_Region_Sections,
+        &TMap::m_Free_Work_Bitmaps};
+    for (std::int32_t s = 1; s <= last; ++s) {
+      SCOPED_TRACE(s);
+      if (s == 14)
+        ASSERT_TRUE(map.m_Create_Terrain_Map(false));
+      else
+        ASSERT_TRUE((map.*steps[s - 1])());
+    }
+  }
+  fs::path Current(const std::string& name) const { return user.path() / "currentmap" / name; }
+
+  TTemp_Dir program, user;
+
+private:
+  TMap_Type_List* f_saved_types = nullptr;
+  TTerrain_Tile_List* f_saved_tiles = nullptr;
+  TPath_Settings* f_saved_paths = nullptr;
+  TPath_Settings f_paths;
+  std::string f_saved_program, f_saved_user;
+};
+
+TEST_F(Map_Pictures, AGeneratedWorldGetsItsPicturesRegionsAndStartingDistribution) {
+  Generate(7);
+  Pictures(15);
+  // Every region keeps one 8-connected piece of cells.
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
+    std::vector<std::pair<int, int>> cells;
+    for (int x = 0; x < map.m_Get_Grid_Width(); ++x)
+      for (int y = 0; y < map.m_Get_Grid_Height(); ++y)
+        if (map.m_Get_Picture_Cell_Region(x, y) == id) cells.push_back({x, y});
+    if (cells.empty()) continue;
+    std::set<std::pair<int, int>> left(cells.begin(), cells.end()), seen;
+    std::vector<std::pair<int, int>> stack{cells.front()};
+    seen.insert(cells.front());
+    while (!stack.empty()) {
+      auto [x, y] = stack.back();
+      stack.pop_back();
+      for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+          if (left.count({x + dx, y + dy}) && seen.insert({x + dx, y + dy}).second) stack.push_back({x + dx, y + dy});
+    }
+    EXPECT_EQ(seen.size(), left.size()) << "region " << id;
+  }
+  ASSERT_TRUE(map.m_Free_Work_Bitmaps());
+  EXPECT_EQ(map.m_Get_Picture_Cell_Region(0, 0), 0);
+
+  // 64 x 40 cells of 32 pixels.
+  EXPECT_EQ(map.m_Get_Pixel_Width(), 2048);
+  EXPECT_EQ(map.m_Get_Pixel_Height(), 1280);
+  EXPECT_EQ(map.m_Get_Section_Width(), 1024);
+  EXPECT_EQ(map.m_Get_Section_Height(), 1024);
+  struct TFile {
+    const char* name;
+    std::int32_t width, height;
+  };
+  for (const TFile& f : {TFile{"LandWaterTypes.bmp", 2048, 1280}, TFile{"OverviewMap.bmp", 512, 256},
+                         TFile{"MapSection001.jpg", 1024, 1024}, TFile{"MapSection002.jpg", 1024, 1024}}) {
+    SCOPED_TRACE(f.name);
+    const TImage image = Read_Picture(Current(f.name));
+    EXPECT_EQ(image.width, f.width);
+    EXPECT_EQ(image.height, f.height);
+  }
+  // The rows below the last whole section are not written.
+  EXPECT_FALSE(fs::exists(Current("MapSection003.jpg")));
+  EXPECT_FALSE(fs::exists(Current("TerrainMap.bmp")));
+  // Land and water cells in their two colours.
+  const TImage land_water = Read_Picture(Current("LandWaterTypes.bmp"));
+  for (int x = 0; x < 64; ++x)
+    for (int y = 0; y < 40; ++y) {
+      const bool land = map.m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
+      ASSERT_EQ(land_water.Pixel(x * 32 + 16, y * 32 + 16), land ? Make_Color(0, 128, 0) : Make_Color(0, 0, 255));
+    }
+
+  std::int32_t regions = 0;
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
+    const TMap_Region* r = map.m_Get_Region(id);
+    if (!r) continue;
+    SCOPED_TRACE(id);
+    ++regions;
+    EXPECT_GT(r->m_Get_Rect_Count(), 0);
+    EXPECT_GT(r->m_Get_Square_Count(), 0);
+    EXPECT_GT(r->m_Get_Connection_Count(), 0);
+    for (std::int32_t i = 1; i <= r->m_Get_Connection_Count(); ++i) {
+      const std::int32_t other = r->m_Get_Connection(i);
+      ASSERT_NE(map.m_Get_Region(other), nullptr);
+      EXPECT_NE(other, id);
+      EXPECT_TRUE(map.m_Get_Region(other)->m_Is_Connected_To(id)) << other;
+    }
+    std::int32_t x1, y1, x2, y2;
+    r->m_Get_Bounds(x1, y1, x2, y2);
+    ASSERT_LT(x1, x2);
+    ASSERT_LT(y1, y2);
+    const TImage mask = Read_Picture(Current("RegionSection" + Int_To_Text_Padded(id, 3, 3) + ".bmp"));
+    EXPECT_EQ(mask.width, x2 - x1);
+    EXPECT_EQ(mask.height, y2 - y1);
+    // The click zones are the white runs of the mask.
+    EXPECT_EQ(r->m_Get_Click_Zone_Row_Count() > 0, true);
+    std::int64_t white = 0, spanned = 0;
+    for (std::uint32_t p : mask.pixels) white += (p & 0xFFFFFFu) == 0xFFFFFFu;
+    for (std::int32_t row = 1; row <= r->m_Get_Click_Zone_Row_Count(); ++row)
+      for (const TClick_Zone_Span& s : r->m_Get_Click_Zone_Row(row)) spanned += s.x2 - s.x1 + 1;
+    EXPECT_EQ(spanned, white);
+  }
+  EXPECT_GT(regions, 10);
+
+  // The starting distribution runs on the generated world.
+  empires.m_Create_Empires(3);
+  empires.m_Get_Empire(3)->m_Set_Neutral(true);
+  Game_Settings.f_player_count = 2;
+  ASSERT_TRUE(map.m_Distribute_Start());
+  std::set<std::uint8_t> owners;
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id)
+    if (const TMap_Region* r = map.m_Get_Region(id)) owners.insert(r->m_Get_Owner());
+  EXPECT_TRUE(owners.count(1));
+  EXPECT_TRUE(owners.count(2));
+}
+
+TEST_F(Map_Pictures, TheDetailPictureReplacesTheDetailMarkerOnlyWhenTheMapTypeAsksForIt) {
+  for (bool use : {false, true}) {
+    SCOPED_TRACE(use);
+    TMap_Type* tiny = nullptr;
+    for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i)
+      if (Map_Type_List->m_Get_Item(i)->f_name == "Tiny") tiny = Map_Type_List->m_Get_Item(i);
+    ASSERT_NE(tiny, nullptr);
+    tiny->f_use_base_detail_map = use;
+    tiny->f_base_map_details = {"Detail.bmp"};
+    fs::create_directories(program.path() / "images" / "map");
+    Write_File(program.path() / "images" / "map" / "Detail.bmp", BMP_Encode_24(Picture(8, 8, Make_Color(200, 10, 10))));
+    Generate(11);
+    Pictures(14);
+    // A land cell away from every border: its detail marker pixel at (5, 5).
+    const TImage section = Read_Picture(Current("MapSection001.jpg"));
+    std::int32_t tested = 0;
+    for (int x = 1; x < 31 && tested == 0; ++x)
+      for (int y = 1; y < 31 && tested == 0; ++y) {
+        bool inner = true;
+        for (int dx = -1; dx <= 1; ++dx)
+          for (int dy = -1; dy <= 1; ++dy) {
+            const TTerrain_Cell c = map.m_Get_Terrain_Cell(x + dx, y + dy);
+            inner = inner && c.cell_class == TERRAIN_CLASS_LAND &&
+                    map.m_Get_Work_Region(x + dx, y + dy) == map.m_Get_Work_Region(x, y);
+          }
+        if (!inner) continue;
+        const std::uint32_t p = section.Pixel(x * 32 + 5, y * 32 + 5);
+        if (use) {
+          EXPECT_GT(Color_Red(p), 150);
+        } else {
+          EXPECT_LT(Color_Red(p), 60);
+          EXPECT_LT(Color_Green(p), 60);
+        }
+        ++tested;
+      }
+    EXPECT_EQ(tested, 1);
+    map.m_Free_Work_Bitmaps();
+    map.m_Clear();
+  }
+}
+
+TEST_F(Map_Pictures, AMissingTilePictureIsAFileError) {
+  fs::remove(program.path() / "images" / "tiles" / "BaseOceanTile.bmp");
+  Generate(3);
+  EXPECT_THROW(map.m_Create_Base_Ocean(), EInOutError);
+  Write_Tiles();
+  fs::remove(program.path() / "images" / "basictiles" / "Basic_Land.bmp");
+  EXPECT_THROW(map.m_Create_Base_Ocean(), EInOutError);
+}
+
+}  // namespace
