@@ -1,9 +1,10 @@
 #include "Test_Support.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "Native_Path.h"
 
@@ -37,4 +38,22 @@ void Write_File(const std::filesystem::path& p, const std::string& bytes) {
   std::filesystem::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary);
   out << bytes;
+}
+
+TShell_Recorder::TShell_Recorder() { Set_Shell_Services(this); }
+TShell_Recorder::~TShell_Recorder() { Set_Shell_Services(nullptr); }
+
+void TShell_Recorder::m_Show_Message(const std::string& caption, const std::string& text, int) {
+  messages.push_back({caption, text});
+}
+
+void TShell_Recorder::m_Show_List(const std::vector<std::string>& rows, const std::string& caption,
+                                  const std::string& text) {
+  shown.push_back({true, caption, text, rows});
+}
+
+std::vector<std::string> TShell_Recorder::m_Joined() const {
+  std::vector<std::string> out;
+  for (const TMessage& m : messages) out.push_back(m.caption + "|" + m.text);
+  return out;
 }

@@ -3,18 +3,21 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "Shell_Services.h"
 
 // A temporary folder that is removed with everything in it at the end of
 // the test.
 class TTemp_Dir {
-public:
+ public:
   TTemp_Dir();
   ~TTemp_Dir();
   const std::filesystem::path& path() const { return f_path; }
   // The folder in the game's path form, with a trailing "\".
   std::string design() const;
 
-private:
+ private:
   std::filesystem::path f_path;
 };
 
@@ -24,3 +27,21 @@ std::filesystem::path Source_Dir();
 // Whole contents of a file, or empty when it cannot be read.
 std::string Read_File(const std::filesystem::path& p);
 void Write_File(const std::filesystem::path& p, const std::string& bytes);
+
+// Installs itself as the shell services while it lives and notes every
+// message and list the program shows.
+class TShell_Recorder : public TShell_Services {
+ public:
+  struct TMessage {
+    std::string caption, text;
+  };
+  TShell_Recorder();
+  ~TShell_Recorder() override;
+  void m_Show_Message(const std::string& caption, const std::string& text, int flags) override;
+  void m_Show_List(const std::vector<std::string>& rows, const std::string& caption, const std::string& text) override;
+  // The messages as "caption|text".
+  std::vector<std::string> m_Joined() const;
+
+  std::vector<TMessage> messages;
+  std::vector<THeld_Report> shown;  // the lists
+};

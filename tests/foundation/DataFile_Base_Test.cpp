@@ -11,14 +11,14 @@
 namespace {
 // Records, per record, its number and the probed fields it holds.
 class TProbe_Loader : public TData_File_Loader {
-public:
+ public:
   TProbe_Loader(const std::string& file, std::vector<std::string> probes)
       : TData_File_Loader(file), f_probes(std::move(probes)) {}
   std::vector<std::string> records;
   std::vector<std::string> events;
   int throw_at = 0;
 
-protected:
+ protected:
   void m_Before_First_Record() override { events.push_back("before"); }
   void m_After_Last_Record() override { events.push_back("after"); }
   void m_Load_Record(std::int32_t n) override {
@@ -31,22 +31,12 @@ protected:
     records.push_back(r);
   }
 
-private:
+ private:
   std::vector<std::string> f_probes;
 };
 
 const std::string Head = "Title line\r\n*BEGIN*\r\nskipped 1\r\nskipped 2\r\n";
 
-class TList_Sink : public TShell_Services {
-public:
-  TList_Sink() { Set_Shell_Services(this); }
-  ~TList_Sink() override { Set_Shell_Services(nullptr); }
-  void m_Show_List(const std::vector<std::string>& rows, const std::string& caption,
-                   const std::string& text) override {
-    shown.push_back({true, caption, text, rows});
-  }
-  std::vector<THeld_Report> shown;
-};
 }  // namespace
 
 TEST(DataFile_Parser, Framing) {
@@ -57,36 +47,58 @@ TEST(DataFile_Parser, Framing) {
     std::vector<std::string> records;
     std::vector<std::string> errors;
   } rows[] = {
-      {"two records", Head + "A := 1\r\nB:=2\r\n\r\nA := 3\r\n*END*\r\nA := 9\r\n", {"A", "B"},
-       {"1: A=1 B=2", "2: A=3"}, {}},
-      {"lines before *BEGIN* and the two after it", "A := 0\n*BEGIN* here\nA := 1\nA := 2\nA := 3\n", {"A"},
-       {"1: A=3"}, {}},
+      {"two records",
+       Head + "A := 1\r\nB:=2\r\n\r\nA := 3\r\n*END*\r\nA := 9\r\n",
+       {"A", "B"},
+       {"1: A=1 B=2", "2: A=3"},
+       {}},
+      {"lines before *BEGIN* and the two after it",
+       "A := 0\n*BEGIN* here\nA := 1\nA := 2\nA := 3\n",
+       {"A"},
+       {"1: A=3"},
+       {}},
       {"*BEGIN* followed by two lines", "x\n*BEGIN*\nA := 1\nA := 2\n", {"A"}, {}, {}},
       {"*BEGIN* as the last line", "*BEGIN*", {"A"}, {}, {}},
       {"no *BEGIN*", "A := 1\nB := 2\n", {"A"}, {}, {"Cannot find *BEGIN*"}},
       {"*END* before *BEGIN*", "*END*\n*BEGIN*\n\n\nA := 1\n", {"A"}, {}, {"Cannot find *BEGIN*"}},
       {"*BEGIN* and *END* on one line", "*BEGIN* *END*\n\n\nA := 1\n", {"A"}, {}, {"Cannot find *BEGIN*"}},
       {"empty file", "", {"A"}, {}, {"Cannot find *BEGIN*"}},
-      {"blanks around the parts", Head + "  Name   :=   Value  \nOther:=x\n\tTab\t:=\tt\t\n", {"Name", "Other", "Tab"},
-       {"1: Name=Value Other=x Tab=t"}, {}},
+      {"blanks around the parts",
+       Head + "  Name   :=   Value  \nOther:=x\n\tTab\t:=\tt\t\n",
+       {"Name", "Other", "Tab"},
+       {"1: Name=Value Other=x Tab=t"},
+       {}},
       {"later := stay in the value", Head + "A := b := c\n", {"A"}, {"1: A=b := c"}, {}},
       {"// fields, comments and separators",
-       Head + "// Speed := 3\n// note\nA := 1\n// another note\nB := 2\nnote\nA := 5\n", {"// Speed", "A", "B"},
-       {"1: // Speed=3 A=1 B=2", "2: A=5"}, {}},
-      {"blank and comment lines between records", Head + "A := 1\n\n\n\n// comment\nA := 2\n", {"A"},
-       {"1: A=1", "2: A=2"}, {}},
-      {"a field without a name ends the record", Head + "A := 1\n := lost\nA := 2\n", {"A"}, {"1: A=1", "2: A=2"},
+       Head + "// Speed := 3\n// note\nA := 1\n// another note\nB := 2\nnote\nA := 5\n",
+       {"// Speed", "A", "B"},
+       {"1: // Speed=3 A=1 B=2", "2: A=5"},
        {}},
+      {"blank and comment lines between records",
+       Head + "A := 1\n\n\n\n// comment\nA := 2\n",
+       {"A"},
+       {"1: A=1", "2: A=2"},
+       {}},
+      {"a field without a name ends the record", Head + "A := 1\n := lost\nA := 2\n", {"A"}, {"1: A=1", "2: A=2"}, {}},
       {"a field named // is not a field", Head + "// := x\nA := 1\n", {"//", "A"}, {"1: A=1"}, {}},
-      {"the first of two names counts, ignoring case", Head + "speed := 1\nSPEED := 2\n", {"Speed"},
-       {"1: Speed=1"}, {}},
-      {"*END* inside a value ends the data", Head + "A := 1\nTitle := *END* of days\nB := 2\n", {"A", "Title", "B"},
-       {"1: A=1"}, {}},
+      {"the first of two names counts, ignoring case",
+       Head + "speed := 1\nSPEED := 2\n",
+       {"Speed"},
+       {"1: Speed=1"},
+       {}},
+      {"*END* inside a value ends the data",
+       Head + "A := 1\nTitle := *END* of days\nB := 2\n",
+       {"A", "Title", "B"},
+       {"1: A=1"},
+       {}},
       {"no *END*: the last line is data", Head + "A := 1\nB := 2", {"A", "B"}, {"1: A=1 B=2"}, {}},
       {"CR line ends", "x\r*BEGIN*\r1\r2\rA := 1\r\rA := 2\r", {"A"}, {"1: A=1", "2: A=2"}, {}},
       {"LF line ends with a blank last line", Head + "A := 1\n\n", {"A"}, {"1: A=1"}, {}},
-      {"code-page lines become UTF-8", Head + "A := caf\xE9\nB := caf\xC3\xA9\n", {"A", "B"},
-       {"1: A=caf\xC3\xA9 B=caf\xC3\xA9"}, {}},
+      {"code-page lines become UTF-8",
+       Head + "A := caf\xE9\nB := caf\xC3\xA9\n",
+       {"A", "B"},
+       {"1: A=caf\xC3\xA9 B=caf\xC3\xA9"},
+       {}},
   };
   TTemp_Dir dir;
   for (const Row& r : rows) {
@@ -130,11 +142,11 @@ TEST(DataFile_Loader, ARaisingRecordRoutineAbortsTheFileAndLogsTheCause) {
 namespace {
 // Reads fields the way real loaders do and reports as they do.
 class TReport_Loader : public TData_File_Loader {
-public:
+ public:
   using TData_File_Loader::TData_File_Loader;
   std::vector<std::string> got;
 
-protected:
+ protected:
   void m_Load_Record(std::int32_t n) override {
     std::string v;
     if (n == 2) m_Set_Record_Name("Tank");
@@ -176,7 +188,7 @@ TEST(DataFile_Converters, Booleans) {
   struct Row {
     const char* text;
     bool value;
-  } rows[] = {{"TRUE", true}, {"true", true}, {"Yes", true}, {"yes", true}, {"Y", false},
+  } rows[] = {{"TRUE", true}, {"true", true}, {"Yes", true},    {"yes", true},   {"Y", false},
               {"1", false},   {"", false},    {"FALSE", false}, {"truey", false}};
   for (const Row& r : rows) EXPECT_EQ(Datafile_Value_To_Boolean(r.text), r.value) << r.text;
 }
@@ -221,9 +233,15 @@ TEST(DataFile_Converters, Colors) {
     const char* text;
     std::uint8_t r, g, b;
   } rows[] = {
-      {"255,0,0", 255, 0, 0},     {"1,2,3", 1, 2, 3},       {" 10, 20, 30", 10, 20, 30},
-      {"0, 128 ,255", 0, 0, 255}, {"300,2,3", 0, 2, 3},     {"7", 0, 0, 7},
-      {"7,8", 7, 0, 8},           {"a,b,c", 0, 0, 0},       {"1,2,3,4", 1, 2, 34},  // blue is "3,4", read without its comma
+      {"255,0,0", 255, 0, 0},
+      {"1,2,3", 1, 2, 3},
+      {" 10, 20, 30", 10, 20, 30},
+      {"0, 128 ,255", 0, 0, 255},
+      {"300,2,3", 0, 2, 3},
+      {"7", 0, 0, 7},
+      {"7,8", 7, 0, 8},
+      {"a,b,c", 0, 0, 0},
+      {"1,2,3,4", 1, 2, 34},  // blue is "3,4", read without its comma
       {"", 0, 0, 0},
   };
   for (const Row& r : rows) {
@@ -239,12 +257,8 @@ TEST(DataFile_Converters, Vectors) {
     const char* text;
     float x, y, z;
   } rows[] = {
-      {"1, 2, 3", 1, 2, 3},
-      {"1.5,-2,0.25", 1.5f, -2, 0.25f},
-      {"1.5, (2, 3), 4", 1.5f, 0, 4},
-      {"1, 2", 0, 0, 0},
-      {"(1, 2, 3)", 0, 0, 0},
-      {"1, x, 3", 1, 0, 3},
+      {"1, 2, 3", 1, 2, 3},    {"1.5,-2,0.25", 1.5f, -2, 0.25f}, {"1.5, (2, 3), 4", 1.5f, 0, 4},
+      {"1, 2", 0, 0, 0},       {"(1, 2, 3)", 0, 0, 0},           {"1, x, 3", 1, 0, 3},
       {"1, 2, 3, 4", 1, 2, 0},  // the rest after the second comma is z
       {"", 0, 0, 0},
   };
@@ -264,7 +278,7 @@ TEST(DataFile_Report, ToOwnerDialogOrMainWindow) {
       got.push_back(title + "|" + subtitle + "|" + std::to_string(rows.size()));
     }
   } owner;
-  TList_Sink sink;
+  TShell_Recorder sink;
   std::vector<std::string> errors = {"Cannot find *BEGIN*", "second"};
   Report_Datafile_Error(errors, "Game Settings Data File", "data\\gamesettings.txt", &owner);
   EXPECT_EQ(owner.got, (std::vector<std::string>{"Game Settings Data File|data\\gamesettings.txt|2"}));
@@ -290,8 +304,8 @@ TEST(DataFile_Report, BeforeTheMainScreenListsAreLoggedAndHeld) {
   std::filesystem::create_directories(dir.path() / "Backup");
   Take_Held_Reports();
   Debug_Enabled = true;
-  Report_Datafile_Error({"Could not find field \"Allow Music\" in record \"User Settings\"."}, "User Settings Data File",
-                        "userdata\\usersettings.txt", nullptr);
+  Report_Datafile_Error({"Could not find field \"Allow Music\" in record \"User Settings\"."},
+                        "User Settings Data File", "userdata\\usersettings.txt", nullptr);
   Debug_Enabled = false;
   std::vector<THeld_Report> held = Take_Held_Reports();
   ASSERT_EQ(held.size(), 1u);

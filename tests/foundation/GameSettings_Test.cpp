@@ -1,7 +1,8 @@
+#include "GameSettings.h"
+
 #include <gtest/gtest.h>
 
 #include "Errors.h"
-#include "GameSettings.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 
@@ -17,16 +18,6 @@ std::string Repeat(const std::string& s, int n) {
   for (int i = 0; i < n; ++i) out += s;
   return out;
 }
-
-class TMessage_Sink : public TShell_Services {
-public:
-  TMessage_Sink() { Set_Shell_Services(this); }
-  ~TMessage_Sink() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.push_back(caption + "|" + text);
-  }
-  std::vector<std::string> messages;
-};
 
 TGame_Settings Sample_Settings() {
   TGame_Settings s;
@@ -85,15 +76,15 @@ TEST(GameSettings, FreshFileBytes) {
   std::string empty = Bytes({6, 0}), zero = Bytes({2, 0}), one = Bytes({2, 1});
   std::string real0 = Bytes({5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   std::string slot = zero + zero + empty + empty + empty + zero + zero;
-  std::string expect = zero + zero + Repeat(empty, 4) + one + empty  // 1..8: the eighth value is the folder
-                       + Repeat(real0, 9)                             // camera
-                       + zero + zero                                  // flag size
-                       + zero                                         // no empires, no matrix bytes
-                       + Repeat(empty, 3) + zero                      // setup texts, neutral money level
+  std::string expect = zero + zero + Repeat(empty, 4) + one + empty      // 1..8: the eighth value is the folder
+                       + Repeat(real0, 9)                                // camera
+                       + zero + zero                                     // flag size
+                       + zero                                            // no empires, no matrix bytes
+                       + Repeat(empty, 3) + zero                         // setup texts, neutral money level
                        + Bytes({9, 9, 9}) + Repeat(one, 3) + Bytes({9})  // options, levels, fog of war
-                       + zero                                         // no extra texts
-                       + zero + Bytes({8}) + zero                     // autosave slot and pending, player count
-                       + Repeat(slot, 9) + empty;                     // nine slots, network save name
+                       + zero                                            // no extra texts
+                       + zero + Bytes({8}) + zero                        // autosave slot and pending, player count
+                       + Repeat(slot, 9) + empty;                        // nine slots, network save name
   EXPECT_EQ(Read_File(dir.path() / "GameSettings.dat"), expect);
 
   TGame_Settings back = Sample_Settings();
@@ -166,7 +157,7 @@ TEST(GameSettings, FileOrderAndRoundTrip) {
 
 TEST(GameSettings, BadFilesFailToLoad) {
   TTemp_Dir dir;
-  TMessage_Sink sink;
+  TShell_Recorder sink;
   TGame_Settings s = Sample_Settings();
   TIo_Writer w;
   s.m_Write(w);
@@ -199,7 +190,8 @@ TEST(GameSettings, BadFilesFailToLoad) {
     TGame_Settings t;
     EXPECT_FALSE(t.m_Load_From_File(dir.design() + "GameSettings.dat")) << r.what;
   }
-  EXPECT_EQ(sink.messages, std::vector<std::string>(5, "Error|Load file error: " + dir.design() + "GameSettings.dat"));
+  EXPECT_EQ(sink.m_Joined(),
+            std::vector<std::string>(5, "Error|Load file error: " + dir.design() + "GameSettings.dat"));
 }
 
 TEST(GameSettings, PlayerSlots) {

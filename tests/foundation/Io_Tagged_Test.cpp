@@ -1,3 +1,5 @@
+#include "Io_Tagged.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -6,7 +8,6 @@
 #include <limits>
 
 #include "Errors.h"
-#include "Io_Tagged.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 
@@ -24,16 +25,6 @@ std::string Written(F write) {
   return w.m_Bytes();
 }
 
-// Collects the messages the foundation shows.
-class TMessage_Sink : public TShell_Services {
-public:
-  TMessage_Sink() { Set_Shell_Services(this); }
-  ~TMessage_Sink() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.push_back(caption + "|" + text);
-  }
-  std::vector<std::string> messages;
-};
 }  // namespace
 
 TEST(Io_Tagged, IntegersTakeTheSmallestTag) {
@@ -111,7 +102,9 @@ TEST(Io_Tagged, StringsOfOtherWritersAreReadAsUtf8) {
     std::string bytes, value;
   } rows[] = {
       {Bytes({6, 4, 'c', 'a', 'f', 0xE9}), "caf\xC3\xA9"},
-      {Bytes({12, 2, 0, 0, 0, 0x80, 'x'}), "\xE2\x82\xAC" "x"},
+      {Bytes({12, 2, 0, 0, 0, 0x80, 'x'}),
+       "\xE2\x82\xAC"
+       "x"},
       {Bytes({18, 2, 0, 0, 0, 'a', 0, 0xE9, 0}), "a\xC3\xA9"},
       {Bytes({20, 1, 0, 0, 0, 0xE9}), "\xC3\xA9"},  // not UTF-8 after all: the code page
   };
@@ -131,8 +124,17 @@ TEST(Io_Tagged, RealsAreExtendedPrecision) {
   EXPECT_EQ(Written([](TIo_Writer& w) { Io_Write_Single(w, std::numeric_limits<float>::denorm_min()); }),
             Bytes({5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x6A, 0x3F}));
 
-  float samples[] = {1.0f,  -2.5f,   0.1f, 3.4028235e38f, 1.17549435e-38f, 1.4e-45f, -0.0f, 123456.789f,
-                     1e-40f, 7.0e-3f, std::numeric_limits<float>::infinity()};
+  float samples[] = {1.0f,
+                     -2.5f,
+                     0.1f,
+                     3.4028235e38f,
+                     1.17549435e-38f,
+                     1.4e-45f,
+                     -0.0f,
+                     123456.789f,
+                     1e-40f,
+                     7.0e-3f,
+                     std::numeric_limits<float>::infinity()};
   for (float f : samples) {
     TIo_Reader r = TIo_Reader::From_Bytes(Written([&](TIo_Writer& w) { Io_Write_Single(w, f); }));
     float back = Io_Read_Single(r);
@@ -161,11 +163,11 @@ TEST(Io_Tagged, ExtendedRoundsToNearestSingle) {
     return mine;
   };
   const std::uint64_t one = 0x8000000000000000ull;
-  const std::uint64_t half_ulp = 1ull << 39;  // half a single's last place
-  EXPECT_EQ(check(one + half_ulp, 0x3FFF), 1.0f);                 // tie, rounds to even
-  EXPECT_EQ(check(one + half_ulp + 1, 0x3FFF), 1.00000012f);      // just above the tie
-  EXPECT_EQ(check(one + 3 * half_ulp, 0x3FFF), 1.00000024f);      // tie, rounds up to even
-  EXPECT_EQ(check(0xFFFFFFFFFFFFFFFFull, 0x3FFF), 2.0f);          // carries into the exponent
+  const std::uint64_t half_ulp = 1ull << 39;                            // half a single's last place
+  EXPECT_EQ(check(one + half_ulp, 0x3FFF), 1.0f);                       // tie, rounds to even
+  EXPECT_EQ(check(one + half_ulp + 1, 0x3FFF), 1.00000012f);            // just above the tie
+  EXPECT_EQ(check(one + 3 * half_ulp, 0x3FFF), 1.00000024f);            // tie, rounds up to even
+  EXPECT_EQ(check(0xFFFFFFFFFFFFFFFFull, 0x3FFF), 2.0f);                // carries into the exponent
   EXPECT_TRUE(std::isinf(check(0xFFFFFFFFFFFFFFFFull, 0x3FFF + 127)));  // beyond the largest single
   EXPECT_TRUE(std::isinf(check(one, 0x3FFF + 128)));
   for (int e = 0x3FFF - 152; e <= 0x3FFF - 124; ++e) {  // the subnormal range and its edges
@@ -174,8 +176,8 @@ TEST(Io_Tagged, ExtendedRoundsToNearestSingle) {
     check(0xFFFFFFFFFFFFFFFFull, e);
     check(one | 1, e);
   }
-  check(one, 1);       // tiny
-  check(0x1234, 0);    // extended subnormal
+  check(one, 1);     // tiny
+  check(0x1234, 0);  // extended subnormal
   EXPECT_TRUE(std::isnan(check(0xC000000000000000ull, 0x7FFF)));
 }
 
@@ -314,7 +316,7 @@ TEST(Io_Tagged, FilesAreBufferedAndReadBack) {
 
 TEST(Io_Tagged, OwnerPatternReportsFailures) {
   TTemp_Dir dir;
-  TMessage_Sink sink;
+  TShell_Recorder sink;
   // An empty name: false and nothing shown.
   EXPECT_FALSE(Io_Save_To_File("", [](TIo_Writer&) {}));
   EXPECT_FALSE(Io_Load_From_File("", [](TIo_Reader&) {}));
@@ -346,11 +348,11 @@ TEST(Io_Tagged, OwnerPatternReportsFailures) {
   }));
   EXPECT_EQ(Read_File(dir.path() / "Partial.dat"), Bytes({2, 1}));
 
-  EXPECT_EQ(sink.messages, (std::vector<std::string>{
-                               "Error|Load file error: " + missing,
-                               "Error|Save file error: " + bad_folder,
-                               "Error|Load file error: " + truncated,
-                               "Error|Load file error: " + hostile,
-                               "Error|Save file error: " + partial,
-                           }));
+  EXPECT_EQ(sink.m_Joined(), (std::vector<std::string>{
+                                 "Error|Load file error: " + missing,
+                                 "Error|Save file error: " + bad_folder,
+                                 "Error|Load file error: " + truncated,
+                                 "Error|Load file error: " + hostile,
+                                 "Error|Save file error: " + partial,
+                             }));
 }

@@ -90,17 +90,6 @@ std::string Edited(const std::vector<std::pair<std::string, std::string>>& edits
   return text;
 }
 
-class TList_Sink : public TShell_Services {
-public:
-  TList_Sink() { Set_Shell_Services(this); }
-  ~TList_Sink() override { Set_Shell_Services(nullptr); }
-  void m_Show_List(const std::vector<std::string>& rows, const std::string& caption,
-                   const std::string& text) override {
-    shown.push_back({true, caption, text, rows});
-  }
-  std::vector<THeld_Report> shown;
-};
-
 struct TLoaded {
   TBase_Game_Settings settings;
   std::vector<std::string> errors;
@@ -192,17 +181,21 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
                {"Player Color 2 Bright RGB", ""}}),
        {Missing("Player Color 2 Standard RGB"), Missing("Player Color 2 Bright RGB"),
         Missing("Player Color 3 Standard RGB"), Missing("Player Color 3 Bright RGB")}},
-      {"a count missing: no item keys asked", Edited({{"Number of Battle Map Land", ""}}),
+      {"a count missing: no item keys asked",
+       Edited({{"Number of Battle Map Land", ""}}),
        {Missing("Number of Battle Map Land")}},
-      {"no neutral forces", Edited({{"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := 0"}}),
+      {"no neutral forces",
+       Edited({{"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := 0"}}),
        {}},
       {"negative neutral forces",
-       Edited({{"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := -3"}}), {}},
+       Edited({{"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := -3"}}),
+       {}},
       {"absurd neutral forces",
        Edited({{"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := 2000000000"}}),
        {"Unknown value \"2000000000\" for Number Of Neutral Starting Forces in record \"Game Settings\"."}},
       {"a missing song", Edited({{"Main Song 2 Filename", ""}}), {Missing("Main Song 2 Filename")}},
-      {"a missing placement", Edited({{"Starting Forces Low 1 Placement", ""}}),
+      {"a missing placement",
+       Edited({{"Starting Forces Low 1 Placement", ""}}),
        {Missing("Starting Forces Low 1 Placement")}},
       {"unreadable values are 0 without a line",
        Edited({{"Starting Game Date", "Starting Game Date := soon"},
@@ -211,7 +204,9 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
       {"an unreadable count asks for no item",
        Edited({{"Number Of Player Colors", "Number Of Player Colors := many"}, {"Player Color 1 Standard RGB", ""}}),
        {}},
-      {"a misspelled key", Edited({{"Player Flag Height", "Player Flag Hieght := 48"}}), {Missing("Player Flag Height")}},
+      {"a misspelled key",
+       Edited({{"Player Flag Height", "Player Flag Hieght := 48"}}),
+       {Missing("Player Flag Height")}},
   };
   for (const Row& r : rows) {
     TLoaded l = Load_Game_Settings(r.text);
@@ -247,10 +242,11 @@ TEST(BaseGameSettings, EmptyFileReportsEveryTopLevelKey) {
 TEST(BaseGameSettings, StartingForcesAndNeutralForcesWithGaps) {
   TLoaded l = Load_Game_Settings(Edited({
       {"Number Of Starting Forces Low", "Number Of Starting Forces Low := 2"},
-      {"Starting Forces Low 1 Amount", "Starting Forces Low 1 Amount := 0\n"
-                                       "Starting Forces Low 2 Unit Name := Artillery\n"
-                                       "Starting Forces Low 2 Amount := 1\n"
-                                       "Starting Forces Low 2 Placement := nowhere"},
+      {"Starting Forces Low 1 Amount",
+       "Starting Forces Low 1 Amount := 0\n"
+       "Starting Forces Low 2 Unit Name := Artillery\n"
+       "Starting Forces Low 2 Amount := 1\n"
+       "Starting Forces Low 2 Placement := nowhere"},
       {"Number Of Neutral Starting Forces", "Number Of Neutral Starting Forces := 2"},
   }));
   ASSERT_EQ(l.settings.f_starting_forces[0].size(), 1u);  // force 1 has amount 0
@@ -259,10 +255,10 @@ TEST(BaseGameSettings, StartingForcesAndNeutralForcesWithGaps) {
   ASSERT_EQ(l.settings.f_neutral_starting_forces.size(), 2u);  // force 2 exists with empty fields
   EXPECT_EQ(l.settings.f_neutral_starting_forces[1].f_unit_name, "");
   EXPECT_EQ(l.settings.f_neutral_starting_forces[1].f_chance, 0);
-  EXPECT_EQ(l.errors, (std::vector<std::string>{Missing("Neutral Starting Forces 2 Unit Name"),
-                                                Missing("Neutral Starting Forces 2 Min Amount"),
-                                                Missing("Neutral Starting Forces 2 Max Amount"),
-                                                Missing("Neutral Starting Forces 2 Chance")}));
+  EXPECT_EQ(l.errors,
+            (std::vector<std::string>{
+                Missing("Neutral Starting Forces 2 Unit Name"), Missing("Neutral Starting Forces 2 Min Amount"),
+                Missing("Neutral Starting Forces 2 Max Amount"), Missing("Neutral Starting Forces 2 Chance")}));
 }
 
 TEST(BaseGameSettings, RandomSongs) {
@@ -287,7 +283,7 @@ TEST(BaseGameSettings, RandomSongs) {
 
 TEST(BaseGameSettings, LoadFileReportsUnderItsTitle) {
   TTemp_Dir dir;
-  TList_Sink sink;
+  TShell_Recorder sink;
   Write_File(dir.path() / "GameSettings.txt", Edited({{"Region Value High", ""}}));
   TBase_Game_Settings s;
   s.m_Add_Song(1, "stale.ogg");
@@ -315,12 +311,13 @@ TEST(UserSettings, LoadsWithDefaultsAndReportsMissingKeys) {
       {"no sound key", "Allow Music := true\n", {Missing("Allow Sound", "User Settings")}},
       {"nothing", "// no keys at all\n", {}},
       {"no *BEGIN*", "", {"Cannot find *BEGIN*"}},
-      {"misspelled keys", "Allow Musik := no\nAllow  Sound := no\nButton Background Colour := 1,2,3\n",
+      {"misspelled keys",
+       "Allow Musik := no\nAllow  Sound := no\nButton Background Colour := 1,2,3\n",
        {Missing("Allow Music", "User Settings"), Missing("Allow Sound", "User Settings")}},
   };
   for (const Row& r : rows) {
     TTemp_Dir dir;
-    TList_Sink sink;
+    TShell_Recorder sink;
     Write_File(dir.path() / "UserSettings.txt", std::string(r.what) == "no *BEGIN*" ? "x\n" : Head + r.body);
     TUser_Settings s;
     bool ok = Load_User_Settings_File(dir.design() + "UserSettings.txt", s, nullptr);
@@ -344,8 +341,9 @@ TEST(UserSettings, LoadsWithDefaultsAndReportsMissingKeys) {
 
 TEST(UserSettings, UnreadableValuesBecomeZeroWithoutALine) {
   TTemp_Dir dir;
-  Write_File(dir.path() / "UserSettings.txt", Head + "Allow Music := maybe\nAllow Sound := 1\nDirectX10 Fix 1 := \n"
-                                                     "Button Background Color := red\nLabel Text Color := 1,x,3\n");
+  Write_File(dir.path() / "UserSettings.txt", Head +
+                                                  "Allow Music := maybe\nAllow Sound := 1\nDirectX10 Fix 1 := \n"
+                                                  "Button Background Color := red\nLabel Text Color := 1,x,3\n");
   TUser_Settings s;
   ASSERT_TRUE(Load_User_Settings_File(dir.design() + "UserSettings.txt", s, nullptr));
   EXPECT_FALSE(s.f_allow_music);
@@ -385,15 +383,15 @@ Label Text Color := 19,20,21
 }
 
 TEST(Settings_Shipped, TheStandardFilesLoadWithoutErrors) {
-  TList_Sink sink;
+  TShell_Recorder sink;
   TBase_Game_Settings base;
   EXPECT_TRUE(Load_Base_Game_Settings_File(Design_Path((Source_Dir() / "data" / "GameSettings.txt").string()), base,
                                            true, nullptr));
   EXPECT_GT(base.m_Player_Color_Count(), 0);
   EXPECT_FALSE(base.m_Get_Random_Song(2).empty());
   TUser_Settings user;
-  EXPECT_TRUE(Load_User_Settings_File(Design_Path((Source_Dir() / "userdata" / "UserSettings.txt").string()), user,
-                                      nullptr));
+  EXPECT_TRUE(
+      Load_User_Settings_File(Design_Path((Source_Dir() / "userdata" / "UserSettings.txt").string()), user, nullptr));
   for (const THeld_Report& r : sink.shown)
     for (const std::string& row : r.rows) ADD_FAILURE() << r.caption << ": " << row;
 }
@@ -402,7 +400,7 @@ namespace {
 // Program and user folders in temporary trees, with the global path
 // settings pointing at them.
 class Startup_Settings : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     f_saved_program = Program_Folder;
     f_saved_user = User_Folder;
@@ -489,9 +487,9 @@ TEST_F(Startup_Settings, AMissingUserSettingsFileIsOneLine) {
   testing::internal::GetCapturedStderr();
   std::vector<THeld_Report> held = Take_Held_Reports();
   ASSERT_EQ(held.size(), 1u);
-  EXPECT_EQ(held[0].rows, (std::vector<std::string>{"Unable to load data file: \"" +
-                                                    Text_Lower_Case(f_user.design() + "userdata\\UserSettings.txt") +
-                                                    "\"."}));
+  EXPECT_EQ(held[0].rows,
+            (std::vector<std::string>{"Unable to load data file: \"" +
+                                      Text_Lower_Case(f_user.design() + "userdata\\UserSettings.txt") + "\"."}));
   // The defaults stay.
   EXPECT_TRUE(User_Settings.f_allow_music);
   EXPECT_EQ(User_Settings.m_Get_Label_Text_Color(), Make_Color(192, 192, 192));

@@ -23,20 +23,6 @@ void Load(TMaster_Action_Timer& t, const std::string& bytes) {
   EXPECT_EQ(r.m_Bytes_Left(), 0u);
 }
 
-// Notes the messages shown while it is installed.
-class TMessage_Catcher : public TShell_Services {
-public:
-  struct TMessage {
-    std::string caption, text;
-  };
-  std::vector<TMessage> messages;
-  TMessage_Catcher() { Set_Shell_Services(this); }
-  ~TMessage_Catcher() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.push_back({caption, text});
-  }
-};
-
 TLongintList Ids(std::initializer_list<std::int32_t> values) {
   TLongintList l;
   for (std::int32_t v : values) l.m_Add(v);
@@ -138,7 +124,7 @@ TEST(Action_Timer_File, OneEndTurnAfterAClearSavesSixtySixBytes) {
   t.m_Update_Timer(0.5f);
   t.m_Clear();
   t.m_Add_Action_End_Turn();
-  const std::string expected = Zero_Real +                // master time
+  const std::string expected = Zero_Real +                   // master time
                                std::string("\x02\x01", 2) +  // last id
                                std::string("\x02\x01", 2) +  // record count
                                std::string("\x02\x01", 2) +  // id
@@ -257,7 +243,7 @@ TEST(Action_Timer_File, SoundHandlesAreNoneAfterALoad) {
 
 TEST(Action_Timer_File, FileRoundTripAndEmptyName) {
   TTemp_Dir dir;
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   TMaster_Action_Timer t;
   Fill_Every_Kind(t);
   const std::string name = dir.design() + "MasterActionTimer.dat";
@@ -301,7 +287,7 @@ TEST(Action_Timer_File, BrokenFilesGiveTheLoadError) {
       {"negative record count", negative},
   };
   for (const Row& row : rows) {
-    TMessage_Catcher catcher;
+    TShell_Recorder catcher;
     const std::string name = dir.design() + "Broken.dat";
     Write_File(dir.path() / "Broken.dat", row.bytes);
     TMaster_Action_Timer u;
@@ -310,7 +296,7 @@ TEST(Action_Timer_File, BrokenFilesGiveTheLoadError) {
     EXPECT_EQ(catcher.messages[0].caption, "Error");
     EXPECT_EQ(catcher.messages[0].text, "Load file error: " + name);
   }
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   TMaster_Action_Timer u;
   EXPECT_FALSE(u.m_Load_From_File(dir.design() + "Missing.dat"));
   ASSERT_EQ(catcher.messages.size(), 1u);
@@ -319,7 +305,7 @@ TEST(Action_Timer_File, BrokenFilesGiveTheLoadError) {
 
 TEST(Action_Timer_File, SaveIntoAMissingFolderGivesTheSaveError) {
   TTemp_Dir dir;
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   TMaster_Action_Timer t;
   const std::string name = dir.design() + "nowhere\\MasterActionTimer.dat";
   EXPECT_FALSE(t.m_Save_To_File(name));

@@ -1,27 +1,18 @@
-#include "AI_Main.h"
 #include "EventLog.h"
+
+#include "AI_Main.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 #include "World_Fixture.h"
 
 namespace {
 
-class TMessage_Catcher : public TShell_Services {
-public:
-  std::vector<std::pair<std::string, std::string>> messages;
-  TMessage_Catcher() { Set_Shell_Services(this); }
-  ~TMessage_Catcher() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.emplace_back(caption, text);
-  }
-};
-
 using Flags = std::array<bool, Event_Log_Players>;
 
 // Three empires (Avalon, Borea, Cathay); Region 1 (Avalon's), Region 2
 // (Borea's) and the ocean Region 3; technology area 1 "Air".
 class Event_Log : public World_Test {
-protected:
+ protected:
   void SetUp() override {
     World_Test::SetUp();
     Game_Settings.f_fog_of_war = false;
@@ -69,10 +60,10 @@ std::string Saved(const TEvent_Log& log) {
 }  // namespace
 
 TEST(Event_Log_Names, KindNames) {
-  const std::pair<int, const char*> cases[] = {
-      {1, "Movement"},     {2, "Combat"},       {3, "Collect Resources"}, {4, "Purchase"},
-      {5, "Purchase"},     {6, "Bombardment"},  {7, "Unit Crashed"},      {8, "Pay Supply"},
-      {9, "Unit Decommissioned"}, {10, "Region Captured"}, {0, ""}, {11, ""}};
+  const std::pair<int, const char*> cases[] = {{1, "Movement"},         {2, "Combat"},     {3, "Collect Resources"},
+                                               {4, "Purchase"},         {5, "Purchase"},   {6, "Bombardment"},
+                                               {7, "Unit Crashed"},     {8, "Pay Supply"}, {9, "Unit Decommissioned"},
+                                               {10, "Region Captured"}, {0, ""},           {11, ""}};
   for (const auto& [kind, name] : cases) EXPECT_EQ(Event_Log_Type_Name(kind), name) << kind;
 }
 
@@ -85,39 +76,84 @@ TEST_F(Event_Log, EveryKindWritesItsText) {
     const char* text;
   };
   const Case cases[] = {
-      {[&] { return log.m_Add_Movement(20200, 1, 3, UT_INFANTRY, 1, 2); }, EVENT_MOVEMENT, 1, {1, 2, UT_INFANTRY, 3, 0},
+      {[&] { return log.m_Add_Movement(20200, 1, 3, UT_INFANTRY, 1, 2); },
+       EVENT_MOVEMENT,
+       1,
+       {1, 2, UT_INFANTRY, 3, 0},
        "3 x Infantry moved from Region 1 to Region 2."},
-      {[&] { return log.m_Add_Combat(20200, 1, rows, true, 2, 2, 1, 2); }, EVENT_COMBAT, 1, {2, 1, 2, 2, 0},
+      {[&] { return log.m_Add_Combat(20200, 1, rows, true, 2, 2, 1, 2); },
+       EVENT_COMBAT,
+       1,
+       {2, 1, 2, 2, 0},
        "Avalon attacks Borea in Region 2."},
-      {[&] { return log.m_Add_Collect_Resources(20200, 1, 250); }, EVENT_COLLECT_RESOURCES, 1, {250, 0, 0, 0, 0},
+      {[&] { return log.m_Add_Collect_Resources(20200, 1, 250); },
+       EVENT_COLLECT_RESOURCES,
+       1,
+       {250, 0, 0, 0, 0},
        "$250M collected by Avalon."},
-      {[&] { return log.m_Add_Collect_Resources(20200, 2, 1500); }, EVENT_COLLECT_RESOURCES, 2, {1500, 0, 0, 0, 0},
+      {[&] { return log.m_Add_Collect_Resources(20200, 2, 1500); },
+       EVENT_COLLECT_RESOURCES,
+       2,
+       {1500, 0, 0, 0, 0},
        "$1.50B collected by Borea."},
-      {[&] { return log.m_Add_Purchase(20200, 1, 2, UT_TANK, 1); }, EVENT_PURCHASE, 1, {2, UT_TANK, 1, 0, 0},
+      {[&] { return log.m_Add_Purchase(20200, 1, 2, UT_TANK, 1); },
+       EVENT_PURCHASE,
+       1,
+       {2, UT_TANK, 1, 0, 0},
        "2 x Tank purchased in Region 1."},
-      {[&] { return log.m_Add_Research(20200, 1, 1, 2, true); }, EVENT_RESEARCH, 1, {1, 2, 1, 0, 0},
+      {[&] { return log.m_Add_Research(20200, 1, 1, 2, true); },
+       EVENT_RESEARCH,
+       1,
+       {1, 2, 1, 0, 0},
        "Tech level 3 in Air has been developed."},
-      {[&] { return log.m_Add_Research(20200, 1, 1, 2, false); }, EVENT_RESEARCH, 1, {1, 2, 0, 0, 0},
+      {[&] { return log.m_Add_Research(20200, 1, 1, 2, false); },
+       EVENT_RESEARCH,
+       1,
+       {1, 2, 0, 0, 0},
        "Attempt to attain tech level 3 in Air has failed."},
-      {[&] { return log.m_Add_Research(20200, 1, 9, 2, true); }, EVENT_RESEARCH, 1, {9, 2, 1, 0, 0},
+      {[&] { return log.m_Add_Research(20200, 1, 9, 2, true); },
+       EVENT_RESEARCH,
+       1,
+       {9, 2, 1, 0, 0},
        "Research has failed."},
-      {[&] { return log.m_Add_Bombardment(20200, 1, 4, 1, 2, "Infantry", 2); }, EVENT_BOMBARDMENT, 1,
-       {2, 1, 4, 2, 0}, "4 x Infantry killed."},
-      {[&] { return log.m_Add_Bombardment(20200, 1, 4, 2, 2, "Infantry", 2); }, EVENT_BOMBARDMENT, 1,
-       {2, 2, 4, 2, 0}, "4 x Infantry damaged."},
-      {[&] { return log.m_Add_Bombardment(20200, 1, 7, 3, 2, "", 2); }, EVENT_BOMBARDMENT, 1, {2, 3, 7, 2, 0},
+      {[&] { return log.m_Add_Bombardment(20200, 1, 4, 1, 2, "Infantry", 2); },
+       EVENT_BOMBARDMENT,
+       1,
+       {2, 1, 4, 2, 0},
+       "4 x Infantry killed."},
+      {[&] { return log.m_Add_Bombardment(20200, 1, 4, 2, 2, "Infantry", 2); },
+       EVENT_BOMBARDMENT,
+       1,
+       {2, 2, 4, 2, 0},
+       "4 x Infantry damaged."},
+      {[&] { return log.m_Add_Bombardment(20200, 1, 7, 3, 2, "", 2); },
+       EVENT_BOMBARDMENT,
+       1,
+       {2, 3, 7, 2, 0},
        "7 region damage."},
-      {[&] { return log.m_Add_Unit_Crashed(20200, 1, UT_PLANE, 3); }, EVENT_UNIT_CRASHED, 1, {3, UT_PLANE, 0, 0, 0},
+      {[&] { return log.m_Add_Unit_Crashed(20200, 1, UT_PLANE, 3); },
+       EVENT_UNIT_CRASHED,
+       1,
+       {3, UT_PLANE, 0, 0, 0},
        "1 x Plane crashed over Region 3."},
-      {[&] { return log.m_Add_Pay_Supply(20200, 1, 40); }, EVENT_PAY_SUPPLY, 1, {40, 0, 0, 0, 0},
+      {[&] { return log.m_Add_Pay_Supply(20200, 1, 40); },
+       EVENT_PAY_SUPPLY,
+       1,
+       {40, 0, 0, 0, 0},
        "$40M paid by Avalon for supplies."},
-      {[&] { return log.m_Add_Unit_Decommissioned(20200, 1, 1, UT_TRUCK); }, EVENT_UNIT_DECOMMISSIONED, 1,
-       {1, UT_TRUCK, 0, 0, 0}, "1 x Truck decommissioned in Region 1."},
+      {[&] { return log.m_Add_Unit_Decommissioned(20200, 1, 1, UT_TRUCK); },
+       EVENT_UNIT_DECOMMISSIONED,
+       1,
+       {1, UT_TRUCK, 0, 0, 0},
+       "1 x Truck decommissioned in Region 1."},
       {[&] {
          log.m_Add_Region_Captured(20200, 2, 1, 2);
          return log.m_Get_Count();
        },
-       EVENT_REGION_CAPTURED, 1, {2, 2, 1, 0, 0}, "Region 2 captured from Borea by Avalon."},
+       EVENT_REGION_CAPTURED,
+       1,
+       {2, 2, 1, 0, 0},
+       "Region 2 captured from Borea by Avalon."},
   };
   std::int32_t n = 0;
   for (const Case& c : cases) {
@@ -137,9 +173,9 @@ TEST_F(Event_Log, EveryKindWritesItsText) {
 
 TEST_F(Event_Log, MissingNamesLeaveTheTextEmpty) {
   const std::vector<std::function<void()>> adds = {
-      [&] { log.m_Add_Movement(20200, 1, 3, 99, 1, 2); },        // unit type
+      [&] { log.m_Add_Movement(20200, 1, 3, 99, 1, 2); },           // unit type
       [&] { log.m_Add_Movement(20200, 1, 3, UT_INFANTRY, 1, 0); },  // region
-      [&] { log.m_Add_Combat(20200, 1, {}, false, 2, 2, 1, 7); },  // defender
+      [&] { log.m_Add_Combat(20200, 1, {}, false, 2, 2, 1, 7); },   // defender
       [&] { log.m_Add_Purchase(20200, 1, 2, UT_TANK, 99); },
       [&] { log.m_Add_Bombardment(20200, 1, 4, 1, 2, "Infantry", 99); },
       [&] { log.m_Add_Bombardment(20200, 1, 4, 4, 2, "Infantry", 2); },  // no such result
@@ -168,8 +204,8 @@ TEST_F(Event_Log, VisibilityFollowsKnowledgeOfTheRegions) {
       {"movement", [&] { log.m_Add_Movement(20200, 1, 1, UT_INFANTRY, 1, 2); }, Visible({1, 3})},
       {"movement by sea", [&] { log.m_Add_Movement(20200, 1, 1, UT_SHIP, 3, 3); }, Visible({1, 2})},
       {"combat", [&] { log.m_Add_Combat(20200, 1, {}, false, 1, 1, 2, 2); }, Visible({1, 2})},
-      {"income: those who know a region of the player",
-       [&] { log.m_Add_Collect_Resources(20200, 2, 5); }, Visible({2, 3})},
+      {"income: those who know a region of the player", [&] { log.m_Add_Collect_Resources(20200, 2, 5); },
+       Visible({2, 3})},
       {"supply", [&] { log.m_Add_Pay_Supply(20200, 1, 5); }, Visible({1})},
       {"purchase", [&] { log.m_Add_Purchase(20200, 2, 1, UT_INFANTRY, 2); }, Visible({2, 3})},
       {"research", [&] { log.m_Add_Research(20200, 2, 1, 0, true); }, Visible({2})},
@@ -177,8 +213,7 @@ TEST_F(Event_Log, VisibilityFollowsKnowledgeOfTheRegions) {
       {"crash", [&] { log.m_Add_Unit_Crashed(20200, 1, UT_PLANE, 2); }, Visible({1, 3})},
       {"decommission", [&] { log.m_Add_Unit_Decommissioned(20200, 1, 1, UT_TRUCK); }, Visible({1})},
       {"capture", [&] { log.m_Add_Region_Captured(20200, 2, 1, 1); }, Visible({1, 2})},
-      {"regions 0 and below are skipped", [&] { log.m_Add_Movement(20200, 1, 1, UT_INFANTRY, 0, -1); },
-       Visible({1})},
+      {"regions 0 and below are skipped", [&] { log.m_Add_Movement(20200, 1, 1, UT_INFANTRY, 0, -1); }, Visible({1})},
   };
   for (const Case& c : cases) {
     c.add();
@@ -219,8 +254,7 @@ TEST_F(Event_Log, WonLandAttacksDestroyTheDefendersNonCombatUnits) {
   EXPECT_EQ(log.m_Get_Item(2)->m_Get_Destroyed_Unit_Count(), 0);
   log.m_Add_Combat(20200, 1, rows, true, 2, 2, 2, 2);
   EXPECT_EQ(log.m_Get_Item(3)->m_Get_Destroyed_Unit_Count(), 0);
-  EXPECT_THROW(log.m_Add_Combat(20200, 1, std::vector<TEvent_Log_Combat_Row>(141), true, 2, 2, 1, 2),
-               ERangeError);
+  EXPECT_THROW(log.m_Add_Combat(20200, 1, std::vector<TEvent_Log_Combat_Row>(141), true, 2, 2, 1, 2), ERangeError);
   EXPECT_EQ(log.m_Get_Count(), 3);
 }
 
@@ -353,12 +387,20 @@ TEST_F(Event_Log, FileBytesOfASmallLog) {
       std::string("\x02\x02", 2) +
       // Item 1: number, date, player, kind, text, five values, nine flags.
       std::string("\x02\x01\x03\xB6\x4E\x02\x01\x02\x08", 9) + Str("$40M paid by Avalon for supplies.") +
-      std::string("\x02\x28\x02\x00\x02\x00\x02\x00\x02\x00", 10) + std::string("\x09\x09\x09\x08\x08\x08\x08\x08\x08", 9) +
+      std::string("\x02\x28\x02\x00\x02\x00\x02\x00\x02\x00", 10) +
+      std::string("\x09\x09\x09\x08\x08\x08\x08\x08\x08", 9) +
       // Item 2, a battle: then its rows.
       std::string("\x02\x02\x03\xB6\x4E\x02\x01\x02\x02", 9) + Str("Avalon attacks Borea in Region 2.") +
-      std::string("\x02\x02\x02\x01\x02\x02\x02\x02\x02\x00", 10) + std::string("\x09\x09\x09\x08\x08\x08\x08\x08\x08", 9) +
-      std::string("\x02\x01" "\x02\x05\x02\x02\x02\x03\x02\x01", 10) +  // one starting row
-      std::string("\x02\x01" "\x02\x02\x03\x2C\x01", 7);                // one destroyed row
+      std::string("\x02\x02\x02\x01\x02\x02\x02\x02\x02\x00", 10) +
+      std::string("\x09\x09\x09\x08\x08\x08\x08\x08\x08", 9) +
+      std::string(
+          "\x02\x01"
+          "\x02\x05\x02\x02\x02\x03\x02\x01",
+          10) +  // one starting row
+      std::string(
+          "\x02\x01"
+          "\x02\x02\x03\x2C\x01",
+          7);  // one destroyed row
   EXPECT_EQ(Saved(log), bytes);
   TEvent_Log back;
   TIo_Reader r = TIo_Reader::From_Bytes(bytes);
@@ -394,16 +436,16 @@ TEST_F(Event_Log, FileRoundTripAndBrokenFiles) {
   };
   for (const std::string& bytes : cases) {
     Write_File(dir.path() / "EventLog.dat", bytes);
-    TMessage_Catcher catcher;
+    TShell_Recorder catcher;
     EXPECT_FALSE(back.m_Load_From_File(name));
     ASSERT_EQ(catcher.messages.size(), 1u);
-    EXPECT_EQ(catcher.messages[0], (std::pair<std::string, std::string>{"Error", "Load file error: " + name}));
+    EXPECT_EQ(catcher.m_Joined()[0], "Error|Load file error: " + name);
     EXPECT_EQ(back.m_Get_Count(), 3) << "the log stays as it was";
   }
   // A battle of 141 rows is refused.
   log.m_Get_Item(2)->f_combat_rows.push_back({UT_TANK, 2, 1, 1});
   Write_File(dir.path() / "EventLog.dat", Saved(log));
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   EXPECT_FALSE(back.m_Load_From_File(name));
   EXPECT_EQ(catcher.messages.size(), 1u);
   EXPECT_FALSE(back.m_Load_From_File(""));

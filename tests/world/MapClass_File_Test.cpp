@@ -6,16 +6,6 @@
 
 namespace {
 
-class TMessage_Catcher : public TShell_Services {
-public:
-  std::vector<std::pair<std::string, std::string>> messages;
-  TMessage_Catcher() { Set_Shell_Services(this); }
-  ~TMessage_Catcher() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.emplace_back(caption, text);
-  }
-};
-
 std::string Saved(TMap& map, bool partial, const std::string& version = "1.09") {
   TIo_Writer w;
   EXPECT_TRUE(map.Save(w, partial, version));
@@ -28,62 +18,72 @@ void Load(TMap& map, const std::string& bytes, bool partial, const std::string& 
   EXPECT_EQ(r.m_Bytes_Left(), 0u);
 }
 
-const std::string Full_Version = std::string("\x06\x04" "1.09", 6);
+const std::string Full_Version = std::string(
+    "\x06\x04"
+    "1.09",
+    6);
 
 // The tiny map's region 1 after its id, in both forms.
-const std::string Region_Shared_Head("\x02\x02"  // owner 2
-                                     "\x02\x03"  // value 3
-                                     "\x02\x00",  // subdivisions
-                                     6);
+const std::string Region_Shared_Head(
+    "\x02\x02"   // owner 2
+    "\x02\x03"   // value 3
+    "\x02\x00",  // subdivisions
+    6);
 const std::string Region_Units("\x02\x01\x02\x01", 4);  // one unit: id 1
 
 // A tiny map: two slots, region 1 (no connections, no squares, one click
 // zone span, unit 1 standing in it) and an empty slot 2; one unit; a
 // battle pending in region 1.
 const std::string Tiny_Full =
-    Full_Version + std::string("\x02\x02"  // region count
-                               "\x09"      // slot 1 present
-                               "\x02\x01"  // id
-                               "\x02\x01"  // kind land
-                               "\x06\x01" "A"
-                               "\x06\x00"                  // label text
-                               "\x02\x0A\x02\x14\x02\x1E",  // colour 10, 20, 30
-                               18) +
+    Full_Version +
+    std::string(
+        "\x02\x02"  // region count
+        "\x09"      // slot 1 present
+        "\x02\x01"  // id
+        "\x02\x01"  // kind land
+        "\x06\x01"
+        "A"
+        "\x06\x00"                   // label text
+        "\x02\x0A\x02\x14\x02\x1E",  // colour 10, 20, 30
+        18) +
     Region_Shared_Head +
-    std::string("\x02\x00"          // connections
-                "\x08"              // rebuilt
-                "\x02\x00"          // squares
-                "\x02\x00\x02\x00"  // grid columns, rows
-                "\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00"  // label values
-                "\x02\x00\x02\x00\x02\x20\x02\x20"  // bounds 0, 0, 32, 32
-                "\x02\x01\x02\x01"  // click rows 1, spans per row 1
-                "\x02\x01\x02\x00\x02\x1F",  // row 1: one span 0..31
-                45) +
+    std::string(
+        "\x02\x00"                                                                  // connections
+        "\x08"                                                                      // rebuilt
+        "\x02\x00"                                                                  // squares
+        "\x02\x00\x02\x00"                                                          // grid columns, rows
+        "\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00\x02\x00"  // label values
+        "\x02\x00\x02\x00\x02\x20\x02\x20"                                          // bounds 0, 0, 32, 32
+        "\x02\x01\x02\x01"                                                          // click rows 1, spans per row 1
+        "\x02\x01\x02\x00\x02\x1F",                                                 // row 1: one span 0..31
+        45) +
     Region_Units +
-    std::string("\x08"                                  // slot 2 empty
-                "\x02\x40\x02\x20\x03\x00\x04\x03\x00\x04"  // 64 x 32, sections 1024 x 1024
-                "\x02\x01"                              // unit count
-                "\x02\x01\x02\x01\x02\x01\x02\x02\x02\x02\x02\x00\x02\x05"  // id 1, region 1, type 1,
-                                                                            // owner 2, moves 2, no cargo,
-                                                                            // damage 5
-                "\x02\x00"           // cargo lists
-                "\x02\x01\x02\x01",  // combat regions: 1
-                33);
+    std::string(
+        "\x08"                                                      // slot 2 empty
+        "\x02\x40\x02\x20\x03\x00\x04\x03\x00\x04"                  // 64 x 32, sections 1024 x 1024
+        "\x02\x01"                                                  // unit count
+        "\x02\x01\x02\x01\x02\x01\x02\x02\x02\x02\x02\x00\x02\x05"  // id 1, region 1, type 1,
+                                                                    // owner 2, moves 2, no cargo,
+                                                                    // damage 5
+        "\x02\x00"                                                  // cargo lists
+        "\x02\x01\x02\x01",                                         // combat regions: 1
+        33);
 
-const std::string Tiny_Partial =
-    Full_Version + Region_Shared_Head +
-    std::string("\x08"       // rebuilt
-                "\x02\x00",  // squares
-                3) +
-    Region_Units +
-    std::string("\x02\x01"
-                "\x02\x01\x02\x01\x02\x01\x02\x02\x02\x02\x02\x00\x02\x05"
-                "\x02\x00"
-                "\x02\x01\x02\x01",
-                22);
+const std::string Tiny_Partial = Full_Version + Region_Shared_Head +
+                                 std::string(
+                                     "\x08"       // rebuilt
+                                     "\x02\x00",  // squares
+                                     3) +
+                                 Region_Units +
+                                 std::string(
+                                     "\x02\x01"
+                                     "\x02\x01\x02\x01\x02\x01\x02\x02\x02\x02\x02\x00\x02\x05"
+                                     "\x02\x00"
+                                     "\x02\x01\x02\x01",
+                                     22);
 
 class Map_File : public World_Test {
-protected:
+ protected:
   void SetUp() override {
     World_Test::SetUp();
     Game_Settings.f_fog_of_war = false;
@@ -234,10 +234,9 @@ TEST_F(Map_File, FullRoundTripOfAPopulatedMap) {
       TMap_Region_Square sa, sb;
       a.m_Get_Square(k, sa);
       b.m_Get_Square(k, sb);
-      EXPECT_EQ(std::tie(sa.left, sa.top, sa.right, sa.bottom, sa.state, sa.unit_type, sa.owner, sa.shown,
-                         sa.stack_count),
-                std::tie(sb.left, sb.top, sb.right, sb.bottom, sb.state, sb.unit_type, sb.owner, sb.shown,
-                         sb.stack_count));
+      EXPECT_EQ(
+          std::tie(sa.left, sa.top, sa.right, sa.bottom, sa.state, sa.unit_type, sa.owner, sa.shown, sa.stack_count),
+          std::tie(sb.left, sb.top, sb.right, sb.bottom, sb.state, sb.unit_type, sb.owner, sb.shown, sb.stack_count));
     }
   }
   // The isolated region keeps its owner and units.
@@ -335,17 +334,17 @@ TEST_F(Map_File, BrokenFilesAreLoadErrorsAndLeaveTheMapAsItWas) {
   for (const auto& [what, bytes] : cases) {
     SCOPED_TRACE(what);
     Write_File(dir.path() / "CurrentMap.map", bytes);
-    TMessage_Catcher catcher;
+    TShell_Recorder catcher;
     EXPECT_FALSE(map.m_Load_From_File(name, false, "1.09"));
     ASSERT_EQ(catcher.messages.size(), 1u);
-    EXPECT_EQ(catcher.messages[0].first, "Error");
-    EXPECT_EQ(catcher.messages[0].second, "Load file error: " + name);
+    EXPECT_EQ(catcher.messages[0].caption, "Error");
+    EXPECT_EQ(catcher.messages[0].text, "Load file error: " + name);
     EXPECT_EQ(Saved(map, false), before);
   }
   // A partial file that does not fit the regions in memory fails the same way.
   Write_File(dir.path() / "CurrentMap.map", Tiny_Partial.substr(0, Tiny_Partial.size() - 3));
   {
-    TMessage_Catcher catcher;
+    TShell_Recorder catcher;
     EXPECT_FALSE(map.m_Load_From_File(name, true, "1.09"));
     EXPECT_EQ(catcher.messages.size(), 1u);
   }
@@ -358,10 +357,10 @@ TEST_F(Map_File, AnEmptyVersionIsAnErrorNotAMisread) {
   Build_Tiny();
   ASSERT_TRUE(map.m_Save_To_File(name, false, Map_File_Version));
   const std::string before = Saved(map, false);
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   EXPECT_FALSE(map.m_Load_From_File(name, false, ""));
   ASSERT_EQ(catcher.messages.size(), 1u);
-  EXPECT_EQ(catcher.messages[0].second, "Load file error: " + name);
+  EXPECT_EQ(catcher.messages[0].text, "Load file error: " + name);
   EXPECT_EQ(Saved(map, false), before);
 }
 
@@ -376,7 +375,7 @@ TEST_F(Map_File, FileRoundTripAndEmptyNames) {
   ASSERT_TRUE(back.m_Load_From_File(name, false, "1.09"));
   EXPECT_EQ(Saved(back, false), Saved(map, false));
   EXPECT_EQ(back.m_Get_Region_Texture(1), 0) << "a full load clears the map first";
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   EXPECT_FALSE(back.m_Load_From_File("", false, "1.09"));
   EXPECT_FALSE(back.m_Save_To_File("", false, "1.09"));
   EXPECT_FALSE(back.m_Load_From_File(dir.design() + "Missing.map", false, "1.09"));
@@ -404,17 +403,11 @@ TEST_F(Map_File, SaveLinesOfTheDebugLog) {
     pos = end + 1;
   }
   // Each "Bytes" value counts the bytes written since the line before.
-  EXPECT_EQ(texts, (std::vector<std::string>{"TMap.Save: Num Regions = 2",
-                                             "TMap_Region.Save: Region: 1",
-                                             "TMap_Region.Save: Connections Bytes: 23",
-                                             "TMap_Region.Save: Actual Sqrs Bytes: 3",
-                                             "TMap_Region.Save: Actual Sqr Grid Bytes: 22",
-                                             "TMap_Region.Save: Click Zone Bytes: 18",
-                                             "TMap_Region.Save: Units Bytes: 4",
-                                             "TMap.Save: Num Units     = 1",
-                                             "TMap.Save: Regions Bytes = 90",
-                                             "TMap.Save: Num Cargo Units = 0",
-                                             "TMap.Save: Units Bytes = 16",
-                                             "TMap.Save: Num Combat Regions = 1",
-                                             "TMap.Save: Cargo Units Bytes  = 2"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "TMap.Save: Num Regions = 2", "TMap_Region.Save: Region: 1",
+                       "TMap_Region.Save: Connections Bytes: 23", "TMap_Region.Save: Actual Sqrs Bytes: 3",
+                       "TMap_Region.Save: Actual Sqr Grid Bytes: 22", "TMap_Region.Save: Click Zone Bytes: 18",
+                       "TMap_Region.Save: Units Bytes: 4", "TMap.Save: Num Units     = 1",
+                       "TMap.Save: Regions Bytes = 90", "TMap.Save: Num Cargo Units = 0", "TMap.Save: Units Bytes = 16",
+                       "TMap.Save: Num Combat Regions = 1", "TMap.Save: Cargo Units Bytes  = 2"}));
 }

@@ -1,21 +1,12 @@
+#include "MessageLog.h"
+
 #include <gtest/gtest.h>
 
 #include "Global.h"
-#include "MessageLog.h"
 #include "Shell_Services.h"
 #include "Test_Support.h"
 
 namespace {
-
-class TMessage_Catcher : public TShell_Services {
-public:
-  std::vector<std::pair<std::string, std::string>> messages;
-  TMessage_Catcher() { Set_Shell_Services(this); }
-  ~TMessage_Catcher() override { Set_Shell_Services(nullptr); }
-  void m_Show_Message(const std::string& caption, const std::string& text, int) override {
-    messages.emplace_back(caption, text);
-  }
-};
 
 std::unique_ptr<TMessage_Log_Item> Message(std::int32_t id, std::int32_t date, std::uint8_t from, std::uint8_t to,
                                            std::uint8_t type, const std::string& text, std::int32_t reserved = 0) {
@@ -38,22 +29,26 @@ std::string Saved(const TMessage_Log& log) {
 
 // One message: id 5, date 2015.0, from 1 to 2, "Declare War", "Hi".
 const std::string One_Message_Bytes(
-    "\x02\x01"              // count
-    "\x02\x05"              // id
-    "\x03\xB6\x4E"          // date 20150
-    "\x02\x01\x02\x02"      // from, to
-    "\x02\x03"              // type
-    "\x06\x02Hi"            // text
-    "\x02\x00",             // reserved
+    "\x02\x01"          // count
+    "\x02\x05"          // id
+    "\x03\xB6\x4E"      // date 20150
+    "\x02\x01\x02\x02"  // from, to
+    "\x02\x03"          // type
+    "\x06\x02Hi"        // text
+    "\x02\x00",         // reserved
     19);
 
 }  // namespace
 
 TEST(MessageLog, TypeNames) {
-  const std::pair<int, const char*> cases[] = {{1, "General Message"},  {2, "Propose Alliance"},
-                                               {3, "Declare War"},      {4, "Accept Proposal"},
-                                               {5, "Decline Proposal"}, {6, "Cancel Alliance"},
-                                               {0, ""},                 {7, ""}};
+  const std::pair<int, const char*> cases[] = {{1, "General Message"},
+                                               {2, "Propose Alliance"},
+                                               {3, "Declare War"},
+                                               {4, "Accept Proposal"},
+                                               {5, "Decline Proposal"},
+                                               {6, "Cancel Alliance"},
+                                               {0, ""},
+                                               {7, ""}};
   for (const auto& [type, name] : cases) {
     std::string text = "x";
     Message_Log_Type_Name(type, text);
@@ -115,25 +110,25 @@ TEST(MessageLog, BrokenFilesAreLoadErrorsAndKeepTheLog) {
   TTemp_Dir dir;
   const std::string name = dir.design() + "MessageLog.dat";
   const std::string cases[] = {
-      One_Message_Bytes.substr(0, 12),              // truncated in the middle of a record
-      std::string("\x04\xFF\xFF\xFF\x7F", 5),       // a count far beyond the bytes
-      std::string("\x04\xFF\xFF\xFF\xFF", 5),       // a negative count
-      std::string("\x02\x01\x06\x00", 4),           // a string where the id stands
+      One_Message_Bytes.substr(0, 12),         // truncated in the middle of a record
+      std::string("\x04\xFF\xFF\xFF\x7F", 5),  // a count far beyond the bytes
+      std::string("\x04\xFF\xFF\xFF\xFF", 5),  // a negative count
+      std::string("\x02\x01\x06\x00", 4),      // a string where the id stands
   };
   for (const std::string& bytes : cases) {
     Write_File(dir.path() / "MessageLog.dat", bytes);
     TMessage_Log log;
     log.m_Add_Item(Message(8, 1, 1, 2, 1, "kept"));
-    TMessage_Catcher catcher;
+    TShell_Recorder catcher;
     EXPECT_FALSE(log.m_Load_From_File(name));
     ASSERT_EQ(catcher.messages.size(), 1u);
-    EXPECT_EQ(catcher.messages[0].first, "Error");
-    EXPECT_EQ(catcher.messages[0].second, "Load file error: " + name);
+    EXPECT_EQ(catcher.messages[0].caption, "Error");
+    EXPECT_EQ(catcher.messages[0].text, "Load file error: " + name);
     ASSERT_EQ(log.m_Get_Count(), 1);
     EXPECT_EQ(log.m_Get_Item(1)->f_text, "kept");
   }
   TMessage_Log log;
-  TMessage_Catcher catcher;
+  TShell_Recorder catcher;
   EXPECT_FALSE(log.m_Load_From_File(""));
   EXPECT_FALSE(log.m_Save_To_File(""));
   EXPECT_TRUE(catcher.messages.empty());
