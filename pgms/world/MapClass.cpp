@@ -30,6 +30,10 @@ void TMap::m_Clear() {
   f_combat_regions.clear();
   f_region_textures.clear();
   f_unit_type_textures.clear();
+  f_section_count = 0;
+  f_section_textures.clear();
+  f_section_loaded.clear();
+  f_selection_box_texture = 0;
   f_search_marks.clear();
   f_search_flags.clear();
 }

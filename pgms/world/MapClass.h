@@ -247,6 +247,21 @@ public:
   bool m_Create_Terrain_Map(bool write_whole);
   bool m_Create_Region_Sections();
   bool m_Free_Work_Bitmaps();
+  // Textures of the map through the engine's texture list: the sections
+  // (group 3), the region masks (group 4), the unit types' pictures and
+  // icons and the selection box (group 5). m_Load_Textures loads again, after
+  // a device reset, each kind that was loaded.
+  void m_Load_Section_Textures();
+  void m_Load_Region_Textures();
+  void m_Load_Unit_Textures();
+  void m_Load_Textures();
+  std::int32_t m_Get_Section_Count() const { return f_section_count; }
+  // Handle of section i (1..count); 0 outside.
+  std::int32_t m_Get_Section_Texture(std::int64_t i) const;
+  bool m_Get_Section_Loaded(std::int64_t i) const;
+  void m_Set_Section_Loaded(std::int64_t i, bool loaded);
+  std::int32_t m_Get_Selection_Box_Texture() const { return f_selection_box_texture; }
+
   // The region kept by a terrain cell after the largest-piece step (0 none
   // or outside the grid; 0 before the pixel arrays exist).
   std::int32_t m_Get_Picture_Cell_Region(std::int32_t x, std::int32_t y) const;
@@ -366,6 +381,10 @@ private:
 
   std::vector<std::int32_t> f_region_textures;
   std::vector<std::array<std::int32_t, 2>> f_unit_type_textures;
+  std::int32_t f_section_count = 0;
+  std::vector<std::int32_t> f_section_textures;  // index = section, slot 0 unused
+  std::vector<std::uint8_t> f_section_loaded;
+  std::int32_t f_selection_box_texture = 0;
 
   bool f_generated = false;
   std::string f_map_type_name, f_stored_map_name;

@@ -12,8 +12,10 @@
 #include "BitmapInterpolatedShrink.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
+#include "Datafile_Units.h"
 #include "Errors.h"
 #include "Global.h"
+#include "GraphicsEngine_Texture.h"
 #include "Image_Files.h"
 #include "Io.h"
 #include "MapClass.h"
@@ -654,4 +656,75 @@ bool TMap::m_Create_Region_Sections() {
 bool TMap::m_Free_Work_Bitmaps() {
   f_pictures.reset();
   return true;
+}
+
+namespace {
+constexpr std::uint8_t Section_Texture_Group = 3;
+constexpr std::uint8_t Region_Texture_Group = 4;
+constexpr std::uint8_t Unit_Texture_Group = 5;
+
+std::int32_t Load_Map_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(file, group, color_key_type) : 0;
+}
+
+std::string Unit_Image(const std::string& name) {
+  if (Path_Settings) return Path_Settings->m_Get_Unit_Image_File(name);
+  return Program_Folder + "images\\units\\" + name;
+}
+}  // namespace
+
+void TMap::m_Load_Section_Textures() {
+  const std::int32_t columns = f_section_width > 0 ? f_pixel_width / f_section_width : 0;
+  const std::int32_t rows = f_section_height > 0 ? f_pixel_height / f_section_height : 0;
+  f_section_count = Checked_Mul(columns, rows);
+  f_section_textures.assign(std::size_t(f_section_count) + 1, 0);
+  f_section_loaded.assign(std::size_t(f_section_count) + 1, 0);
+  for (std::int32_t i = 1; i <= f_section_count; ++i)
+    f_section_textures[std::size_t(i)] = Load_Map_Texture(
+        Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg", Section_Texture_Group, TEXTURE_COLOR_KEY_NONE);
+}
+
+void TMap::m_Load_Region_Textures() {
+  std::vector<std::int32_t> textures(std::size_t(f_region_count), 0);
+  for (std::int32_t i = 1; i <= f_region_count; ++i)
+    if (m_Get_Region(i))
+      textures[std::size_t(i - 1)] = Load_Map_Texture(Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp",
+                                                      Region_Texture_Group, TEXTURE_COLOR_KEY_BLACK);
+  f_region_textures = std::move(textures);
+}
+
+void TMap::m_Load_Unit_Textures() {
+  std::vector<std::array<std::int32_t, 2>> textures;
+  const std::uint16_t count = Unit_Type_List ? Unit_Type_List->m_Count() : 0;
+  for (std::uint16_t t = 1; t <= count; ++t) {
+    const TUnit_Type& type = *Unit_Type_List->m_Get_Item(t);
+    textures.push_back({Load_Map_Texture(Unit_Image(type.f_image_filename), Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK),
+                        Load_Map_Texture(Unit_Image(type.f_portrait_small_filename), Unit_Texture_Group,
+                                         TEXTURE_COLOR_KEY_BLACK)});
+  }
+  f_unit_type_textures = std::move(textures);
+  const std::string box = Path_Settings ? Path_Settings->m_Resolve_File("images\\ui\\", "SelectionBox.bmp")
+                                        : Program_Folder + "images\\ui\\SelectionBox.bmp";
+  f_selection_box_texture = Load_Map_Texture(box, Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK);
+}
+
+void TMap::m_Load_Textures() {
+  if (f_section_count > 0) m_Load_Section_Textures();
+  if (!f_region_textures.empty()) m_Load_Region_Textures();
+  if (!f_unit_type_textures.empty()) m_Load_Unit_Textures();
+}
+
+std::int32_t TMap::m_Get_Section_Texture(std::int64_t i) const {
+  if (i < 1 || i > f_section_count) return 0;
+  return f_section_textures[std::size_t(i)];
+}
+
+bool TMap::m_Get_Section_Loaded(std::int64_t i) const {
+  if (i < 1 || i > f_section_count) return false;
+  return f_section_loaded[std::size_t(i)] != 0;
+}
+
+void TMap::m_Set_Section_Loaded(std::int64_t i, bool loaded) {
+  if (i < 1 || i > f_section_count) throw ERangeError();
+  f_section_loaded[std::size_t(i)] = loaded ? 1 : 0;
 }

@@ -9,6 +9,9 @@
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
 #include "Global.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Texture.h"
+#include "Render_Device_Headless.h"
 #include "Image_Files.h"
 #include "Io.h"
 #include "Native_Path.h"
@@ -293,6 +296,78 @@ TEST_F(Map_Pictures, AMissingTilePictureIsAFileError) {
   Write_Tiles();
   fs::remove(program.path() / "images" / "basictiles" / "Basic_Land.bmp");
   EXPECT_THROW(map.m_Create_Base_Ocean(), EInOutError);
+}
+
+TEST_F(Map_Pictures, TexturesLoadFromTheWrittenPicturesAndAgainAfterADeviceReset) {
+  TDevice_Params params;
+  params.Width = 64;
+  params.Height = 48;
+  auto device = std::make_unique<TRender_Device_Headless>(params);
+  Render_Device_Set_Current(device.get());
+  G_Init_GraphicsEngine();
+  Generate(5);
+  Pictures(16);
+  // Unit pictures: the type's image and small portrait.
+  const fs::path units = program.path() / "images" / "units", ui = program.path() / "images" / "ui";
+  fs::create_directories(units);
+  fs::create_directories(ui);
+  Type(UT_INFANTRY).f_image_filename = "Infantry.bmp";
+  Type(UT_INFANTRY).f_portrait_small_filename = "InfantryIcon.bmp";
+  Write_File(units / "Infantry.bmp", BMP_Encode_24(Picture(16, 16, Make_Color(1, 2, 3))));
+  Write_File(units / "InfantryIcon.bmp", BMP_Encode_24(Picture(8, 8, Make_Color(1, 2, 3))));
+  Write_File(ui / "SelectionBox.bmp", BMP_Encode_24(Picture(8, 8, Make_Color(1, 2, 3))));
+  // One region's mask is missing: its handle is what the list gives for a
+  // missing file.
+  std::int32_t missing = 0;
+  for (std::int32_t id = map.m_Get_Region_Count(); id >= 1 && missing == 0; --id)
+    if (map.m_Get_Region(id)) missing = id;
+  fs::remove(Current("RegionSection" + Int_To_Text_Padded(missing, 3, 3) + ".bmp"));
+
+  for (int load = 0; load < 2; ++load) {
+    SCOPED_TRACE(load);
+    if (load == 0) {
+      map.m_Load_Section_Textures();
+      map.m_Load_Region_Textures();
+      map.m_Load_Unit_Textures();
+    } else {
+      g_tg_texture_list->m_Unload_Group(3);
+      g_tg_texture_list->m_Unload_Group(4);
+      g_tg_texture_list->m_Unload_Group(5);
+      map.m_Load_Textures();
+    }
+    ASSERT_EQ(map.m_Get_Section_Count(), 2);
+    for (std::int32_t i = 1; i <= 2; ++i) {
+      const TGTexture* t = g_tg_texture_list->m_Get_Texture(map.m_Get_Section_Texture(i));
+      ASSERT_NE(t, nullptr);
+      EXPECT_EQ(t->m_Group(), 3);
+      EXPECT_EQ(t->m_Image_Width(), 1024);
+      EXPECT_FALSE(t->m_Color_Key_On());
+      EXPECT_FALSE(map.m_Get_Section_Loaded(i));
+    }
+    EXPECT_EQ(map.m_Get_Section_Texture(3), 0);
+    for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
+      if (!map.m_Get_Region(id)) continue;
+      const TGTexture* t = g_tg_texture_list->m_Get_Texture(map.m_Get_Region_Texture(id));
+      if (id == missing) {
+        EXPECT_EQ(map.m_Get_Region_Texture(id), 0);
+        continue;
+      }
+      ASSERT_NE(t, nullptr) << id;
+      EXPECT_EQ(t->m_Group(), 4);
+      EXPECT_TRUE(t->m_Color_Key_On());
+    }
+    const TGTexture* picture = g_tg_texture_list->m_Get_Texture(map.m_Get_Unit_Type_Texture(UT_INFANTRY));
+    const TGTexture* icon = g_tg_texture_list->m_Get_Texture(map.m_Get_Unit_Type_Icon(UT_INFANTRY));
+    ASSERT_NE(picture, nullptr);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(picture->m_Image_Width(), 16);
+    EXPECT_EQ(icon->m_Image_Width(), 8);
+    EXPECT_EQ(picture->m_Group(), 5);
+    EXPECT_EQ(map.m_Get_Unit_Type_Texture(UT_TRUCK), 0);
+    ASSERT_NE(g_tg_texture_list->m_Get_Texture(map.m_Get_Selection_Box_Texture()), nullptr);
+  }
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
 }
 
 }  // namespace
