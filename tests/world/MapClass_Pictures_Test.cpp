@@ -289,6 +289,33 @@ TEST_F(Map_Pictures, TheDetailPictureReplacesTheDetailMarkerOnlyWhenTheMapTypeAs
   }
 }
 
+TEST_F(Map_Pictures, SectionsAreNumberedColumnByColumnAndTheWholeMapIsWrittenWhenAsked) {
+  for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i)
+    if (Map_Type_List->m_Get_Item(i)->f_name == "Tiny") Map_Type_List->m_Get_Item(i)->f_map_height = 64;
+  Generate(9);
+  Pictures(13);
+  ASSERT_TRUE(map.m_Create_Terrain_Map(true));
+  const TImage whole = Read_Picture(Current("TerrainMap.bmp"));
+  ASSERT_EQ(whole.width, 2048);
+  ASSERT_EQ(whole.height, 2048);
+  // Section n shows the block of column (n - 1) / 2 and row (n - 1) % 2.
+  for (std::int32_t n = 1; n <= 4; ++n) {
+    SCOPED_TRACE(n);
+    const TImage section = Read_Picture(Current("MapSection" + Int_To_Text_Padded(n, 3, 3) + ".jpg"));
+    ASSERT_EQ(section.width, 1024);
+    const std::int32_t left = (n - 1) / 2 * 1024, top = (n - 1) % 2 * 1024;
+    std::int64_t difference = 0;
+    for (std::int32_t y = 0; y < 1024; y += 7)
+      for (std::int32_t x = 0; x < 1024; x += 7)
+        for (int shift = 0; shift <= 16; shift += 8)
+          difference += std::abs(std::int32_t((section.Pixel(x, y) >> shift) & 0xFF) -
+                                 std::int32_t((whole.Pixel(left + x, top + y) >> shift) & 0xFF));
+    EXPECT_LT(difference / (147 * 147 * 3), 4);
+  }
+  EXPECT_FALSE(fs::exists(Current("MapSection005.jpg")));
+  map.m_Free_Work_Bitmaps();
+}
+
 TEST_F(Map_Pictures, AMissingTilePictureIsAFileError) {
   fs::remove(program.path() / "images" / "tiles" / "BaseOceanTile.bmp");
   Generate(3);
