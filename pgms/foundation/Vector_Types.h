@@ -13,7 +13,7 @@ struct TVector4 {
 };
 
 // 4 x 4 singles, row-major (m[row][column], rows and columns 0..3 for the
-// design's 1..4); points are row vectors multiplied on the left.
+// usual 1..4); points are row vectors multiplied on the left.
 struct TMatrix {
   float m[4][4] = {};
 };

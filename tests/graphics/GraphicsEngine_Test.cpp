@@ -269,7 +269,7 @@ TEST_F(G_Engine, ColorRectangleCornersStatesAndPixels) {
   EXPECT_EQ(f_device->Pixel(BACK, 30, 39), 0xFF000000u);
   EXPECT_EQ(f_device->Pixel(BACK, 29, 40), 0xFF000000u);
 
-  // The design's example rectangle, blended and smooth.
+  // A sample rectangle, blended and smooth.
   f_device->Clear_Draw_Records();
   G_Draw_2D_Color_Part(0x80FFFFFFu, {10, 20, 110, 70}, true, true);
   ASSERT_EQ(f_device->Draw_Records().size(), 1u);
