@@ -261,7 +261,7 @@ TEST_F(Map_Generate, EveryDefaultMapTypeGivesAValidWorld) {
         EXPECT_EQ(region->m_Label_Text(), region->m_Get_Name());
       } else {
         ++oceans;
-        char expected[16];
+        char expected[32];
         std::snprintf(expected, sizeof expected, "Ocean %03d", oceans);
         EXPECT_EQ(region->m_Get_Name(), expected);
         EXPECT_EQ(region->m_Label_Text(), std::string(expected).substr(6));
