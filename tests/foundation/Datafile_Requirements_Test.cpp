@@ -1,3 +1,5 @@
+#include "Datafile_Requirements.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,7 @@
 
 #include "Datafile_Formula_Functions.h"
 #include "Datafile_Formula_List.h"
-#include "Datafile_Requirements.h"
+#include "Datafile_Test_Support.h"
 #include "Debug_Log.h"
 #include "Global.h"
 #include "Test_Support.h"
@@ -35,47 +37,28 @@ struct TRecord {
       errors.push_back("unknown " + value + " " + field);
     };
     c.m_Add_Error = [this](const std::string& text) { errors.push_back(text); };
-    c.m_Report_Formula_Error = [this](const std::string& formula, const std::string& field,
-                                      const std::string& detail) {
+    c.m_Report_Formula_Error = [this](const std::string& formula, const std::string& field, const std::string& detail) {
       errors.push_back("formula " + formula + " " + field + ": " + detail);
     };
     c.m_Report_Out_Of_Range = [this](const std::string& value, const std::string& field, std::int64_t low,
                                      std::int64_t high, std::int64_t used) {
-      errors.push_back("range " + value + " " + field + " " + std::to_string(low) + ".." + std::to_string(high) +
-                       " " + std::to_string(used));
+      errors.push_back("range " + value + " " + field + " " + std::to_string(low) + ".." + std::to_string(high) + " " +
+                       std::to_string(used));
     };
     return c;
   }
-};
-
-// An empire that knows its levels by area name and counts the look-ups.
-class TEmpire_Stand_In : public TFormula_Empire {
-public:
-  std::int32_t m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const override {
-    ++lookups;
-    auto it = levels.find(text);
-    return kind == 2 && it != levels.end() ? it->second : 0;
-  }
-  std::map<std::string, std::int32_t> levels;
-  mutable int lookups = 0;
 };
 
 // What a block's owner is, for the context slot.
 class TOwner : public TFormula_Object {};
 }  // namespace
 
-class Datafile_Requirements : public ::testing::Test {
-protected:
+class Datafile_Requirements : public TFormula_List_Test {
+ protected:
   void SetUp() override {
-    f_had_list = Formula_List != nullptr;
+    TFormula_List_Test::SetUp();
     Formula_List_Create();
   }
-  void TearDown() override {
-    if (!f_had_list) Formula_List_Free();
-  }
-
-private:
-  bool f_had_list = false;
 };
 
 TEST_F(Datafile_Requirements, LoadsEntries) {
@@ -110,7 +93,11 @@ TEST_F(Datafile_Requirements, LoadsEntries) {
        {"missing Requirement 1 Description", "missing Requirement 1 Formula"},
        {""},
        {false}},
-      {"count below 16 bits", {{"Number of Requirements", "-1"}}, {"range -1 Number of Requirements 0..65535 0"}, {}, {}},
+      {"count below 16 bits",
+       {{"Number of Requirements", "-1"}},
+       {"range -1 Number of Requirements 0..65535 0"},
+       {},
+       {}},
       {"count that is no number", {{"Number of Requirements", "two"}}, {}, {}, {}},
   };
   for (const Row& row : rows) {

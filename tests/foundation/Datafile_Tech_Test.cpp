@@ -1,3 +1,5 @@
+#include "Datafile_Tech.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,7 +9,7 @@
 
 #include "Datafile_Formula_Functions.h"
 #include "Datafile_Formula_List.h"
-#include "Datafile_Tech.h"
+#include "Datafile_Test_Support.h"
 #include "Test_Support.h"
 
 namespace {
@@ -27,56 +29,20 @@ const std::string Rockets =
     "Requirement 1 Description := Ground Units level 2\n"
     "Requirement 1 Formula := Get_Nation_Tech_Level(\"Ground Units\") >= 2\n";
 
-struct TLoaded {
-  std::unique_ptr<TTech_Area_List> list = std::make_unique<TTech_Area_List>();
-  std::vector<std::string> errors;
-};
-
-TLoaded Load(const std::string& records) {
-  TTemp_Dir dir;
-  Write_File(dir.path() / "Technology.txt", Head + records + "*END*\n");
-  TLoaded r;
-  TTech_Area_Data_File_Loader loader(dir.design() + "Technology.txt", *r.list);
-  loader.m_Load();
-  r.errors = loader.m_Get_Errors();
-  return r;
+TLoaded_List<TTech_Area_List> Load(const std::string& records) {
+  return Load_Data_File_Text<TTech_Area_List, TTech_Area_Data_File_Loader>("Technology.txt",
+                                                                           Head + records + "*END*\n");
 }
 
-class TReport_Owner : public TList_Dialog_Owner {
-public:
-  void m_Show_List(const std::vector<std::string>& rows, const std::string& title, const std::string&) override {
-    this->rows = rows;
-    this->title = title;
-  }
-  std::vector<std::string> rows;
-  std::string title;
-};
-
-class TEmpire_Stand_In : public TFormula_Empire {
-public:
-  std::int32_t m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const override {
-    auto it = levels.find(text);
-    return kind == 2 && it != levels.end() ? it->second : 0;
-  }
-  std::map<std::string, std::int32_t> levels;
-};
 }  // namespace
 
-class Datafile_Tech : public ::testing::Test {
-protected:
-  void SetUp() override { f_had_list = Formula_List != nullptr; }
-  void TearDown() override {
-    if (!f_had_list) Formula_List_Free();
-  }
-
-private:
-  bool f_had_list = false;
-};
+using Datafile_Tech = TFormula_List_Test;
 
 TEST_F(Datafile_Tech, ReadsEveryField) {
-  TLoaded r = Load(Rockets + "\n" + "Display Name := Ground\nInternal Name := Ground Units\n"
-                                    "Description :=\nStart Level := 0\nMaximum Level := 2\nNumber Of Costs := 0\n"
-                                    "Number of Requirements := 0\n");
+  auto r = Load(Rockets + "\n" +
+                "Display Name := Ground\nInternal Name := Ground Units\n"
+                "Description :=\nStart Level := 0\nMaximum Level := 2\nNumber Of Costs := 0\n"
+                "Number of Requirements := 0\n");
   EXPECT_EQ(r.errors, std::vector<std::string>{});
   ASSERT_EQ(r.list->m_Count(), 2);
   const TTech_Area& a = *r.list->m_Get_Item(1);
@@ -146,7 +112,7 @@ TEST_F(Datafile_Tech, MissingAndBadKeys) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    TLoaded r = Load(row.record);
+    auto r = Load(row.record);
     EXPECT_EQ(r.errors, row.errors);
     ASSERT_EQ(r.list->m_Count(), 1);
     EXPECT_EQ(r.list->m_Get_Item(1)->m_Get_Cost_Count(), row.costs);

@@ -1,3 +1,5 @@
+#include "Datafile_Units.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,7 +10,7 @@
 
 #include "Datafile_Formula_Functions.h"
 #include "Datafile_Formula_List.h"
-#include "Datafile_Units.h"
+#include "Datafile_Test_Support.h"
 #include "Errors.h"
 #include "Test_Support.h"
 
@@ -125,54 +127,15 @@ TFields With(TFields fields, const std::map<std::string, std::string>& changes) 
   return out;
 }
 
-struct TLoaded {
-  std::unique_ptr<TUnit_Type_List> list = std::make_unique<TUnit_Type_List>();
-  std::vector<std::string> errors;
-};
-
-TLoaded Load(const std::string& records) {
-  TTemp_Dir dir;
-  Write_File(dir.path() / "Units.txt", Head + records + "*END*\n");
-  TLoaded r;
-  TUnit_Type_Data_File_Loader loader(dir.design() + "Units.txt", *r.list);
-  loader.m_Load();
-  r.errors = loader.m_Get_Errors();
-  return r;
+TLoaded_List<TUnit_Type_List> Load(const std::string& records) {
+  return Load_Data_File_Text<TUnit_Type_List, TUnit_Type_Data_File_Loader>("Units.txt", Head + records + "*END*\n");
 }
 
-class TReport_Owner : public TList_Dialog_Owner {
-public:
-  void m_Show_List(const std::vector<std::string>& rows, const std::string& title, const std::string&) override {
-    this->rows = rows;
-    this->title = title;
-  }
-  std::vector<std::string> rows;
-  std::string title;
-};
-
-// An empire that knows its levels by area name.
-class TEmpire_Stand_In : public TFormula_Empire {
-public:
-  std::int32_t m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const override {
-    auto it = levels.find(text);
-    return kind == 2 && it != levels.end() ? it->second : 0;
-  }
-  std::map<std::string, std::int32_t> levels;
-};
 }  // namespace
 
-// Requirement formulas go into the global formula list; a test leaves it as
-// it found it.
-class Datafile_Units : public ::testing::Test {
-protected:
-  void SetUp() override { f_had_list = Formula_List != nullptr; }
-  void TearDown() override {
-    if (!f_had_list) Formula_List_Free();
-  }
+using Datafile_Units = TFormula_List_Test;
 
-private:
-  bool f_had_list = false;
-};
+// Requirement formulas go into the global formula list; a test leaves it as
 
 TEST_F(Datafile_Units, Enumerations) {
   struct Row {
@@ -224,7 +187,7 @@ TEST_F(Datafile_Units, MovementInRegionKinds) {
 }
 
 TEST_F(Datafile_Units, ReadsEveryField) {
-  TLoaded r = Load(Record(Fighter_Fields()));
+  auto r = Load(Record(Fighter_Fields()));
   EXPECT_EQ(r.errors, std::vector<std::string>{});
   ASSERT_EQ(r.list->m_Count(), 1);
   const TUnit_Type& t = *r.list->m_Get_Item(1);
@@ -294,7 +257,7 @@ TEST_F(Datafile_Units, ReadsEveryField) {
 TEST_F(Datafile_Units, MissingKeysKeepTheDefaults) {
   // Only the display name: every other key is reported, naming the record
   // by its number because it has no internal name.
-  TLoaded r = Load("Display Name := Ghost\n");
+  auto r = Load("Display Name := Ghost\n");
   ASSERT_EQ(r.list->m_Count(), 1);
   std::vector<std::string> expected;
   for (const auto& [k, v] : Fighter_Fields()) {
@@ -313,7 +276,8 @@ TEST_F(Datafile_Units, MissingKeysKeepTheDefaults) {
   EXPECT_EQ(t.f_requirements.m_Get_Count(), 0);
 
   // A record name set by one record does not name the next, unnamed one.
-  TLoaded two = Load(Record(Fighter_Fields()) + "\n" + Record(With(Fighter_Fields(), {{"Internal Name", "<none>"}})));
+  TLoaded_List<TUnit_Type_List> two =
+      Load(Record(Fighter_Fields()) + "\n" + Record(With(Fighter_Fields(), {{"Internal Name", "<none>"}})));
   EXPECT_EQ(two.errors, (std::vector<std::string>{"Could not find field \"Internal Name\" in record 2."}));
 }
 
@@ -324,22 +288,28 @@ TEST_F(Datafile_Units, BadValues) {
     std::vector<std::string> errors;
     std::function<void(const TUnit_Type&)> check;
   } rows[] = {
-      {"unknown image type", {{"Image Type", "Sideways"}},
+      {"unknown image type",
+       {{"Image Type", "Sideways"}},
        {"Unknown value \"Sideways\" for Image Type in record \"Fighter Mk1\"."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_image_type, 0); }},
-      {"image type in lower case", {{"Image Type", "side"}}, {},
+      {"image type in lower case",
+       {{"Image Type", "side"}},
+       {},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_image_type, UNIT_IMAGE_SIDE); }},
-      {"unknown movement types", {{"Movement Type", "Rail"}, {"Combat Movement Type", ""}},
+      {"unknown movement types",
+       {{"Movement Type", "Rail"}, {"Combat Movement Type", ""}},
        {"Unknown value \"Rail\" for Movement Type in record \"Fighter Mk1\".",
         "Unknown value \"\" for Combat Movement Type in record \"Fighter Mk1\"."},
        [](const TUnit_Type& t) {
          EXPECT_EQ(t.f_movement_type, 0);
          EXPECT_EQ(t.f_combat_movement_type, 0);
        }},
-      {"combat movement amount beyond 8 bits is clamped", {{"Combat Movement Amount", "300"}},
+      {"combat movement amount beyond 8 bits is clamped",
+       {{"Combat Movement Amount", "300"}},
        {"Value \"300\" for Combat Movement Amount in record \"Fighter Mk1\" is outside 0..255; 255 is used."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_combat_movement_amount, 255); }},
-      {"negative combat movement amount", {{"Combat Movement Amount", "-2"}},
+      {"negative combat movement amount",
+       {{"Combat Movement Amount", "-2"}},
        {"Value \"-2\" for Combat Movement Amount in record \"Fighter Mk1\" is outside 0..255; 0 is used."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_combat_movement_amount, 0); }},
       {"16- and 8-bit fields",
@@ -354,7 +324,8 @@ TEST_F(Datafile_Units, BadValues) {
          EXPECT_EQ(t.f_purchase_near_family_id, 0);
        }},
       {"numbers that do not parse give 0 quietly",
-       {{"Cost", "lots"}, {"Supply Cost", "x"}, {"Square Size Height", "big"}, {"Takes Part In Combat", "1"}}, {},
+       {{"Cost", "lots"}, {"Supply Cost", "x"}, {"Square Size Height", "big"}, {"Takes Part In Combat", "1"}},
+       {},
        [](const TUnit_Type& t) {
          EXPECT_EQ(t.f_cost, 0);
          EXPECT_EQ(t.f_supply_cost, 0.0f);
@@ -369,16 +340,21 @@ TEST_F(Datafile_Units, BadValues) {
          EXPECT_EQ(t.f_combat_damage_percent, (std::array<std::int32_t, 6>{}));
          EXPECT_FALSE(t.m_Can_Attack_Target_Type(UNIT_MOVEMENT_AIR));
        }},
-      {"negative percent is not stored", {{"Ranged Fire Damage 1 Modifier Pct", "-5"}}, {},
+      {"negative percent is not stored",
+       {{"Ranged Fire Damage 1 Modifier Pct", "-5"}},
+       {},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_ranged_fire_damage_percent, (std::array<std::int32_t, 6>{})); }},
-      {"unknown ranged fire region type", {{"Ranged Fire Region Type", "Orbit"}},
+      {"unknown ranged fire region type",
+       {{"Ranged Fire Region Type", "Orbit"}},
        {"Unknown value \"Orbit\" for Ranged Fire Region Type in record \"Fighter Mk1\"."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.f_ranged_fire_region_type, 0); }},
       {"combat effects need type, facing and both texts",
        {{"Combat Effect 1 Facing", "Up"}, {"Combat Effect 2 Effect Name", ""}},
        {"Unknown value \"Up\" for Combat Effect 1 Facing in record \"Fighter Mk1\"."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.m_Get_Combat_Effect_Count(), 0); }},
-      {"no capacity reads no transporting types", {{"Transporting Capacity", "0"}}, {},
+      {"no capacity reads no transporting types",
+       {{"Transporting Capacity", "0"}},
+       {},
        [](const TUnit_Type& t) {
          EXPECT_EQ(t.m_Get_Transport_Type_Count(), 0);
          EXPECT_EQ(t.m_Get_Transport_Types_Text(), "None");
@@ -390,7 +366,8 @@ TEST_F(Datafile_Units, BadValues) {
          ASSERT_EQ(t.m_Get_Transport_Type_Count(), 2);
          EXPECT_EQ(t.m_Get_Transport_Types_Text(), "infantry(2), Armor(0)");
        }},
-      {"unknown special ability", {{"Special Ability 2 Type", "Flying"}},
+      {"unknown special ability",
+       {{"Special Ability 2 Type", "Flying"}},
        {"Unknown value \"Flying\" for Special Ability 2 Type in record \"Fighter Mk1\"."},
        [](const TUnit_Type& t) { EXPECT_EQ(t.m_Get_Special_Ability_Count(), 2); }},
       {"counts of 0 or less read nothing",
@@ -401,7 +378,8 @@ TEST_F(Datafile_Units, BadValues) {
          EXPECT_EQ(t.m_Get_Combat_Effect_Count(), 0);
          EXPECT_EQ(t.m_Get_Special_Ability_Count(), 0);
        }},
-      {"requirement formula that does not parse", {{"Requirement 1 Formula", "(1 + 2"}},
+      {"requirement formula that does not parse",
+       {{"Requirement 1 Formula", "(1 + 2"}},
        {"Could not parse formula \"(1 + 2\" for Requirement 1 Formula in record \"Fighter Mk1\".",
         "Incorrect number of parenthesis in section \"(1 + 2\""},
        [](const TUnit_Type& t) {
@@ -412,7 +390,7 @@ TEST_F(Datafile_Units, BadValues) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    TLoaded r = Load(Record(With(Fighter_Fields(), row.changes)));
+    auto r = Load(Record(With(Fighter_Fields(), row.changes)));
     EXPECT_EQ(r.errors, row.errors);
     ASSERT_EQ(r.list->m_Count(), 1);
     row.check(*r.list->m_Get_Item(1));
@@ -420,11 +398,12 @@ TEST_F(Datafile_Units, BadValues) {
 }
 
 TEST_F(Datafile_Units, ListLookUps) {
-  TLoaded r = Load(Record(Fighter_Fields()) + "\n" +
-                   Record(With(Fighter_Fields(), {{"Internal Name", "Fighter Mk2"}, {"Unit Family ID", "0"}})) +
-                   "\n" +
-                   Record(With(Fighter_Fields(), {{"Internal Name", "Tank"}, {"Unit Family", "Armor"},
-                                                  {"Unit Family ID", "7"}, {"Combat Movement Type", "Land"}})));
+  auto r = Load(Record(Fighter_Fields()) + "\n" +
+                Record(With(Fighter_Fields(), {{"Internal Name", "Fighter Mk2"}, {"Unit Family ID", "0"}})) + "\n" +
+                Record(With(Fighter_Fields(), {{"Internal Name", "Tank"},
+                                               {"Unit Family", "Armor"},
+                                               {"Unit Family ID", "7"},
+                                               {"Combat Movement Type", "Land"}})));
   ASSERT_EQ(r.errors, std::vector<std::string>{});
   const TUnit_Type_List& list = *r.list;
   ASSERT_EQ(list.m_Count(), 3);
@@ -454,7 +433,7 @@ TEST_F(Datafile_Units, ListLookUps) {
 }
 
 TEST_F(Datafile_Units, Queries) {
-  TLoaded r = Load(Record(Fighter_Fields()));
+  auto r = Load(Record(Fighter_Fields()));
   const TUnit_Type& t = *r.list->m_Get_Item(1);
   EXPECT_EQ(t.m_Get_Combat_Damage_Modifier(2), 40);
   EXPECT_EQ(t.m_Get_Ranged_Damage_Modifier(4), 25);
@@ -496,7 +475,7 @@ TEST_F(Datafile_Units, Queries) {
 }
 
 TEST_F(Datafile_Units, DisplayTexts) {
-  TLoaded r = Load(Record(Fighter_Fields()));
+  auto r = Load(Record(Fighter_Fields()));
   const TUnit_Type& t = *r.list->m_Get_Item(1);
   TUnit_Type none;
   struct Row {
@@ -525,8 +504,8 @@ TEST_F(Datafile_Units, DisplayTexts) {
 }
 
 TEST_F(Datafile_Units, RequirementsForAnEmpire) {
-  TLoaded r = Load(Record(Fighter_Fields()) + "\n" +
-                   Record(With(Fighter_Fields(), {{"Internal Name", "Free"}, {"Number of Requirements", "0"}})));
+  auto r = Load(Record(Fighter_Fields()) + "\n" +
+                Record(With(Fighter_Fields(), {{"Internal Name", "Free"}, {"Number of Requirements", "0"}})));
   ASSERT_EQ(r.errors, std::vector<std::string>{});
   TEmpire_Stand_In empire;
   const TUnit_Type& fighter = *r.list->m_Get_Item(1);
@@ -567,7 +546,7 @@ TEST_F(Datafile_Units, LoadAndFree) {
 TEST_F(Datafile_Units, HugeCountsAreClamped) {
   // A count no file holds would ask for billions of missing keys: it is
   // reported and read as 65535.
-  TLoaded r = Load(Record(With(Fighter_Fields(), {{"Number of Ranged Fire Damages", "2,000,000,000"}})));
+  auto r = Load(Record(With(Fighter_Fields(), {{"Number of Ranged Fire Damages", "2,000,000,000"}})));
   ASSERT_EQ(r.errors.size(), 1u + 2u * 65535u - 2u);
   EXPECT_EQ(r.errors[0],
             "Value \"2,000,000,000\" for Number of Ranged Fire Damages in record \"Fighter Mk1\" is outside 0..65535; "
