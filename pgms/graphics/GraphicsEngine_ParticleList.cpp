@@ -35,13 +35,26 @@ float Step_Towards(float value, float step, float target) {
 TVector Add(const TVector& a, const TVector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 TVector Sub(const TVector& a, const TVector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 TVector Mul(const TVector& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float Length(const TVector& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 // The shortest turn from one heading to another.
 float Short_Way(float from, float to) {
   float difference = to - from;
   if (std::fabs(difference) > kPi) difference = difference > 0 ? -(kTwo_Pi - std::fabs(difference)) : kTwo_Pi - std::fabs(difference);
   return difference;
+}
+
+// A vector that moves to `to` over `time` seconds (`inv` is 1 / time), or
+// takes it at once when no time is left.
+void Start_Vector_Range(TVector& value, TVector& target, TVector& step, float& time_left, const TVector& to,
+                        float time, float inv) {
+  target = to;
+  if (time > 0) {
+    step = Mul(Sub(to, value), inv);
+    time_left = time;
+  } else {
+    value = to;
+    time_left = 0;
+  }
 }
 
 float Clamp_Unit(float v) { return v < 0 ? 0.0f : (v > 1 ? 1.0f : (std::isnan(v) ? 0.0f : v)); }
@@ -215,7 +228,7 @@ void TGParticle_List::m_Add_Emitter_Particle(std::int32_t index, std::int32_t ef
   r.rotation_move_3 = s.rotation_move[2];
   if (r.rotation_move_1 > 0) r.velocity = {r.rotation_move_1, 0, 0};
   if (r.rotation_move_2 > 0) {
-    const float speed = std::min(Length(r.velocity), r.rotation_move_2);
+    const float speed = std::min(G_Vector_Length(r.velocity), r.rotation_move_2);
     r.velocity = {std::sin(r.rotation) * speed, std::cos(r.rotation) * speed, 0};
   }
 }
@@ -315,14 +328,7 @@ void TGParticle_List::m_Apply_Timed_Events(TGParticle_Rec& p) {
         }
         break;
       case TIMED_EVENT_VELOCITY_RANGE:
-        p.velocity_target = res.vector;
-        if (L > 0) {
-          p.velocity_step = Mul(Sub(res.vector, p.velocity), inv);
-          p.velocity_time_left = L;
-        } else {
-          p.velocity = res.vector;
-          p.velocity_time_left = 0;
-        }
+        Start_Vector_Range(p.velocity, p.velocity_target, p.velocity_step, p.velocity_time_left, res.vector, L, inv);
         break;
       case TIMED_EVENT_SIZE_RANGE:
         p.size_target_1 = res.r;
@@ -339,14 +345,7 @@ void TGParticle_List::m_Apply_Timed_Events(TGParticle_Rec& p) {
         }
         break;
       case TIMED_EVENT_GRAVITY_RANGE:
-        p.gravity_target = res.vector;
-        if (L > 0) {
-          p.gravity_step = Mul(Sub(res.vector, p.gravity), inv);
-          p.gravity_time_left = L;
-        } else {
-          p.gravity = res.vector;
-          p.gravity_time_left = 0;
-        }
+        Start_Vector_Range(p.gravity, p.gravity_target, p.gravity_step, p.gravity_time_left, res.vector, L, inv);
         break;
       case TIMED_EVENT_ROTATION_RANGE:
         p.rotation_target = res.r;
@@ -375,7 +374,7 @@ bool TGParticle_List::m_Advance_Record(TGParticle_Rec& p, float d) {
     const TEmitter& em = *p.event->emitter;
     if (em.move_to_target_velocity_set) {
       const TVector to = Sub(target, p.position);
-      const float length = Length(to);
+      const float length = G_Vector_Length(to);
       // On the target point itself there is no direction; the velocity stays.
       if (length > 0) p.velocity = Mul(to, p.target_speed / length);
     }
@@ -418,7 +417,7 @@ bool TGParticle_List::m_Advance_Record(TGParticle_Rec& p, float d) {
   }
   // 7. moving in the heading's direction
   if (p.rotation_move_2 > 0) {
-    float speed = Length(p.velocity);
+    float speed = G_Vector_Length(p.velocity);
     if (p.rotation_move_3 > 0) speed += d * p.rotation_move_3;
     speed = std::min(speed, p.rotation_move_2);
     p.velocity = {std::sin(p.rotation) * speed, std::cos(p.rotation) * speed, 0};
@@ -536,10 +535,10 @@ void TGParticle_List::m_Draw() {
       if (r.rotation != 0) up = {-std::cos(r.rotation), std::sin(r.rotation), 0};
       TVector right;
       G_Vector_Cross(up, Sub(eye, r.position), right);
-      float length = Length(right);
+      float length = G_Vector_Length(right);
       if (length > 0) right = Mul(right, 1.0f / length);
       right = Mul(right, r.size_2);
-      length = Length(up);
+      length = G_Vector_Length(up);
       if (length > 0) up = Mul(up, 1.0f / length);
       up = Mul(up, r.size_1);
       const TVector ur = Add(Add(r.position, up), right), ul = Sub(Add(r.position, up), right);

@@ -421,18 +421,10 @@ void TCustomNetSocket::Connect() {
   if (!f_addr_given) { Raise_Exception("No IP Address Specified."); return; }
   if (!f_proto_given) { Raise_Exception("No Protocol Specified."); return; }
   try {
-    if (!f_proto_resolved) Resolve_Proto();
-    if (!f_port_resolved) {
-      f_sin_port = Resolve_Port(f_port);
-      f_port_resolved = true;
-    }
+    Resolve_Endpoint();
     if (!f_local_port_resolved) {
       f_local_port_num = Resolve_Port(f_local_port);
       f_local_port_resolved = true;
-    }
-    if (!f_addr_resolved) {
-      f_sin_addr = Resolve_Addr(f_addr);
-      f_addr_resolved = true;
     }
   } catch (const ESocketException&) {
     Raise_Exception("Connection Error.");
@@ -493,20 +485,25 @@ void TCustomNetSocket::Connect() {
   }
 }
 
+// Resolves the protocol, port and address not resolved since they were set.
+void TCustomNetSocket::Resolve_Endpoint() {
+  if (!f_proto_resolved) Resolve_Proto();
+  if (!f_port_resolved) {
+    f_sin_port = Resolve_Port(f_port);
+    f_port_resolved = true;
+  }
+  if (!f_addr_resolved) {
+    f_sin_addr = Resolve_Addr(f_addr);
+    f_addr_resolved = true;
+  }
+}
+
 void TCustomNetSocket::Listen() {
   if (!f_port_given) { LastError = WSAEINVAL; Socket_Error("Port not assigned."); return; }
   if (!f_proto_given) { LastError = WSAEINVAL; Socket_Error("Protocol not assigned."); return; }
   if (!f_addr_given) { LastError = WSAEINVAL; Socket_Error("Address not assigned."); return; }
   try {
-    if (!f_proto_resolved) Resolve_Proto();
-    if (!f_port_resolved) {
-      f_sin_port = Resolve_Port(f_port);
-      f_port_resolved = true;
-    }
-    if (!f_addr_resolved) {
-      f_sin_addr = Resolve_Addr(f_addr);
-      f_addr_resolved = true;
-    }
+    Resolve_Endpoint();
   } catch (const ESocketException& e) {
     Raise_Exception(e.what());
     return;

@@ -154,6 +154,7 @@ protected:
   void Post_Event(std::uint32_t bits, std::int32_t error);
   void Apply_Linger();
   void Select_Notifications(std::uint32_t bits, const std::string& context);
+  void Resolve_Endpoint();
   void Set_Endpoint_Text(const std::string& v, const char* what, std::string& field, bool& given, bool& resolved);
 
   TSocket f_hsocket = INVALID_SOCKET;

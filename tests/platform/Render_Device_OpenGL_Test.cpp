@@ -388,18 +388,24 @@ TEST(Render_Device_OpenGL, SystemListsAdaptersAndFormats) {
   EXPECT_FALSE(device);
 }
 
+// The same drawing on a headless device of the test window's size.
+TScene_Result Headless_Result(void (*draw)(TRender_Device&, TScene_Result&)) {
+  TDevice_Params p;
+  p.Width = WIDTH;
+  p.Height = HEIGHT;
+  TRender_Device_Headless headless(p);
+  TScene_Result result;
+  draw(headless, result);
+  return result;
+}
+
 TEST(Render_Device_OpenGL, SceneMatchesHeadlessDevice) {
   REQUIRE_GL_DEVICE(gl);
   TScene_Result gl_result;
   Draw_Scene(*gl.device, gl_result);
   ASSERT_FALSE(HasFailure());
 
-  TDevice_Params p;
-  p.Width = WIDTH;
-  p.Height = HEIGHT;
-  TRender_Device_Headless headless(p);
-  TScene_Result headless_result;
-  Draw_Scene(headless, headless_result);
+  const TScene_Result headless_result = Headless_Result(Draw_Scene);
 
   Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
   EXPECT_EQ(gl_result.target_w, 32u);
@@ -457,12 +463,7 @@ TEST(Render_Device_OpenGL, StateTableMatchesHeadlessDevice) {
   TScene_Result gl_result;
   Draw_State_Table(*gl.device, gl_result);
   ASSERT_FALSE(HasFailure());
-  TDevice_Params p;
-  p.Width = WIDTH;
-  p.Height = HEIGHT;
-  TRender_Device_Headless headless(p);
-  TScene_Result headless_result;
-  Draw_State_Table(headless, headless_result);
+  const TScene_Result headless_result = Headless_Result(Draw_State_Table);
   Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
   Expect_Same_Pixels(gl_result.target, headless_result.target, 16, "render target");
   // The render target keeps the alpha of its clear where nothing changed it
@@ -505,12 +506,7 @@ TEST(Render_Device_OpenGL, LinesMatchHeadlessDevice) {
   TScene_Result gl_result;
   Draw_Lines(*gl.device, gl_result);
   ASSERT_FALSE(HasFailure());
-  TDevice_Params p;
-  p.Width = WIDTH;
-  p.Height = HEIGHT;
-  TRender_Device_Headless headless(p);
-  TScene_Result headless_result;
-  Draw_Lines(headless, headless_result);
+  const TScene_Result headless_result = Headless_Result(Draw_Lines);
   Expect_Same_Pixels(gl_result.back, headless_result.back, WIDTH, "back buffer");
 }
 
