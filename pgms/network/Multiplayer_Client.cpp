@@ -47,24 +47,49 @@ TMultiplayer_Client::TMultiplayer_Client() : f_socket(std::make_unique<TBinaryNe
   f_socket->ComponentOptions = wsoNoReceiveLoop;
   f_socket->Set_LineMode(false);
   f_socket->f_receive_mode = 0;
-  f_socket->OnSessionConnected = [this](TCustomNetSocket*, std::uint16_t e) { Session_Connected(e); };
-  f_socket->OnSessionClosed = [this](TCustomNetSocket*, std::uint16_t e) { Session_Closed(e); };
-  f_socket->OnBinaryBegin = [this](TBinaryNetSocket*, const THdrRec& h) { Binary_Begin(h); };
-  f_socket->OnBinaryEnd = [this](TBinaryNetSocket*) { Binary_End(); };
-  f_socket->OnBinaryReceived = [this](TBinaryNetSocket*, const char* d, std::int32_t n) { Binary_Received(d, n); };
-  f_socket->OnLineReceived = [this](TBinaryNetSocket*, const std::string& line) { Line_Received(line); };
+  auto self = f_self;
+  f_socket->OnSessionConnected = [self](TCustomNetSocket*, std::uint16_t e) {
+    if (*self) (*self)->Session_Connected(e);
+  };
+  f_socket->OnSessionClosed = [self](TCustomNetSocket*, std::uint16_t e) {
+    if (*self) (*self)->Session_Closed(e);
+  };
+  f_socket->OnBinaryBegin = [self](TBinaryNetSocket*, const THdrRec& h) {
+    if (*self) (*self)->Binary_Begin(h);
+  };
+  f_socket->OnBinaryEnd = [self](TBinaryNetSocket*) {
+    if (*self) (*self)->Binary_End();
+  };
+  f_socket->OnBinaryReceived = [self](TBinaryNetSocket*, const char* d, std::int32_t n) {
+    if (*self) (*self)->Binary_Received(d, n);
+  };
+  f_socket->OnLineReceived = [self](TBinaryNetSocket*, const std::string& line) {
+    if (*self) (*self)->Line_Received(line);
+  };
 }
 
 TMultiplayer_Client::~TMultiplayer_Client() {
   f_event_handler = nullptr;
+  *f_self = nullptr;
+  if (Net_In_Dispatch()) {
+    // The socket may be inside its own event right now (the client was
+    // closed from a handler): the pump frees it once that event returned.
+    Net_Free_Later(f_socket.release());
+    return;
+  }
   try {
     f_socket->Close();
   } catch (...) {
   }
 }
 
-void TMultiplayer_Client::Event(MP_Event_Code code, const std::string& text) {
-  if (f_event_handler) f_event_handler(code, 0, text);
+bool TMultiplayer_Client::Event(MP_Event_Code code, const std::string& text) {
+  auto self = f_self;  // outlives this object if the handler frees it
+  if (f_event_handler) {
+    TMP_Event_Handler handler = f_event_handler;
+    handler(code, 0, text);
+  }
+  return *self != nullptr;
 }
 
 bool TMultiplayer_Client::m_Is_Connected() const { return f_socket->State() == wsConnected; }
@@ -88,7 +113,7 @@ void TMultiplayer_Client::m_Send(const std::string& text) {
   Event(MP_CLIENT_DEBUG_MSG, "Send: " + text);
   try {
     if (!m_Is_Connected()) return;
-    f_socket->f_receive_mode = 0;
+    // Sending leaves the receiving side alone: a file may be arriving.
     f_socket->SendText(std::string(MP_Message_Prefix) + text + "\r\n");
   } catch (const std::exception& e) {
     Event(MP_CLIENT_DEBUG_MSG, "Error:  " + Class_Name(e) + ": " + e.what());
@@ -99,7 +124,7 @@ void TMultiplayer_Client::m_Send(const std::string& text) {
 std::string TMultiplayer_Client::Target_Path() const { return Native_Path(f_base_folder + f_receiving_file_name); }
 
 void TMultiplayer_Client::Line_Received(const std::string& line) {
-  Event(MP_CLIENT_DEBUG_MSG, "Message Received: " + line);
+  if (!Event(MP_CLIENT_DEBUG_MSG, "Message Received: " + line)) return;
   if (line.rfind("Binary", 0) == 0) {
     std::string size_text = Trim(Copy(line, 8, 9));
     std::int32_t size = 0;
@@ -125,7 +150,8 @@ void TMultiplayer_Client::Line_Received(const std::string& line) {
 }
 
 void TMultiplayer_Client::Binary_Begin(const THdrRec& h) {
-  Event(MP_CLIENT_DEBUG_MSG, "! Binary Begin - ID=" + std::to_string(h.kind) + " size=" + std::to_string(h.length));
+  if (!Event(MP_CLIENT_DEBUG_MSG, "! Binary Begin - ID=" + std::to_string(h.kind) + " size=" + std::to_string(h.length)))
+    return;
   if (!f_discard_file && !f_receiving_file_name.empty()) File_Delete(f_base_folder + f_receiving_file_name);
 }
 
@@ -138,19 +164,19 @@ void TMultiplayer_Client::Binary_Received(const char* data, std::int32_t size) {
   long length = std::ftell(f);
   bool ok = std::fclose(f) == 0 && written == static_cast<std::size_t>(size);
   if (!ok) throw EInOutError("Save file error: " + f_base_folder + f_receiving_file_name);
-  Event(MP_CLIENT_DEBUG_MSG, std::to_string(size) + " bytes received");
+  if (!Event(MP_CLIENT_DEBUG_MSG, std::to_string(size) + " bytes received")) return;
   Event(MP_CLIENT_FILE_IN_PROGRESS,
         std::to_string(length) + " bytes of " + std::to_string(f_expected_size) + " received");
 }
 
 void TMultiplayer_Client::Binary_End() {
-  Event(MP_CLIENT_DEBUG_MSG, "! Binary End - total size=" + std::to_string(f_socket->f_frame_total));
+  if (!Event(MP_CLIENT_DEBUG_MSG, "! Binary End - total size=" + std::to_string(f_socket->f_frame_total))) return;
   f_socket->f_receive_mode = 0;
   if (f_discard_file) {
     f_discard_file = false;
     return;
   }
-  Event(MP_CLIENT_FILE_COMPLETE, f_receiving_file_name);
+  if (!Event(MP_CLIENT_FILE_COMPLETE, f_receiving_file_name)) return;
   m_Send(MP_File_Received);
 }
 
@@ -159,20 +185,19 @@ void TMultiplayer_Client::Session_Connected(std::uint16_t error) {
     Event(MP_CLIENT_ERROR, "Can't connect, error #" + std::to_string(error));
     return;
   }
-  Event(MP_CLIENT_DEBUG_MSG, "Session Connected");
-  Event(MP_CLIENT_DEBUG_MSG, "  Addr: " + f_socket->Addr());
-  Event(MP_CLIENT_DEBUG_MSG, "  Port: " + f_socket->Port());
-  Event(MP_CLIENT_DEBUG_MSG, "Connected");
+  if (!Event(MP_CLIENT_DEBUG_MSG, "Session Connected")) return;
+  if (!Event(MP_CLIENT_DEBUG_MSG, "  Addr: " + f_socket->Addr())) return;
+  if (!Event(MP_CLIENT_DEBUG_MSG, "  Port: " + f_socket->Port())) return;
+  if (!Event(MP_CLIENT_DEBUG_MSG, "Connected")) return;
   Event(MP_CLIENT_CONNECTED, "");
 }
 
 void TMultiplayer_Client::Session_Closed(std::uint16_t error) {
   if (error != 0) {
     std::string text = "Disconnected, error #" + std::to_string(error);
-    Event(MP_CLIENT_ERROR, text);
-    Event(MP_CLIENT_DISCONNECTED, text);
+    if (Event(MP_CLIENT_ERROR, text)) Event(MP_CLIENT_DISCONNECTED, text);
     return;
   }
-  Event(MP_CLIENT_DEBUG_MSG, "Disconnected");
+  if (!Event(MP_CLIENT_DEBUG_MSG, "Disconnected")) return;
   Event(MP_CLIENT_DISCONNECTED, "Disconnected");
 }

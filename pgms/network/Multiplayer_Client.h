@@ -36,7 +36,9 @@ public:
   TBinaryNetSocket* Socket() const { return f_socket.get(); }
 
 private:
-  void Event(MP_Event_Code code, const std::string& text);
+  // Reports an event; false when the handler freed this object (the caller
+  // must return at once).
+  bool Event(MP_Event_Code code, const std::string& text);
   std::string Target_Path() const;
   void Line_Received(const std::string& line);
   void Binary_Begin(const THdrRec& h);
@@ -46,6 +48,9 @@ private:
   void Session_Closed(std::uint16_t error);
 
   std::unique_ptr<TBinaryNetSocket> f_socket;
+  // The socket's events reach this object through the cell; the destructor
+  // empties it, so events of a socket that outlives it go nowhere.
+  std::shared_ptr<TMultiplayer_Client*> f_self = std::make_shared<TMultiplayer_Client*>(this);
   // Set when the announced name was refused: the frame is read and dropped.
   bool f_discard_file = false;
 };

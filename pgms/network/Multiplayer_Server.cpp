@@ -139,18 +139,31 @@ TMultiplayer_Server::TMultiplayer_Server() : f_socket(std::make_unique<TNetSocke
 
 TMultiplayer_Server::~TMultiplayer_Server() {
   f_event_handler = nullptr;
-  try {
-    f_socket->OnChangeState = nullptr;
-    f_socket->OnClientDisconnect = nullptr;
-    f_socket->DisconnectAll();
-    f_socket->Close();
-  } catch (...) {
+  *f_self = nullptr;
+  if (Net_In_Dispatch()) {
+    // One of the sockets may be inside its own event right now (the host
+    // was closed from a handler): the sockets are freed by the pump once
+    // that event has returned, and their events meanwhile reach nothing.
+    Net_Free_Later(f_socket.release());
+  } else {
+    try {
+      f_socket->OnChangeState = nullptr;
+      f_socket->OnClientDisconnect = nullptr;
+      f_socket->DisconnectAll();
+      f_socket->Close();
+    } catch (...) {
+    }
   }
   Free_Queues();
 }
 
-void TMultiplayer_Server::Event(MP_Event_Code code, const std::string& text, std::int32_t client_id) {
-  if (f_event_handler) f_event_handler(code, client_id, text);
+bool TMultiplayer_Server::Event(MP_Event_Code code, const std::string& text, std::int32_t client_id) {
+  auto self = f_self;  // outlives this object if the handler frees it
+  if (f_event_handler) {
+    TMP_Event_Handler handler = f_event_handler;
+    handler(code, client_id, text);
+  }
+  return *self != nullptr;
 }
 
 void TMultiplayer_Server::m_Listen(const std::string& address, const std::string& port) {
@@ -162,25 +175,32 @@ void TMultiplayer_Server::m_Listen(const std::string& address, const std::string
     s.Set_Addr(address);
     s.Set_LocalAddr(address);
     s.ClientClass = [](TCustomNetSocketServer* server) -> TNetSocketClient* { return new TGameSrvClient(server); };
-    s.OnSessionConnected = [this](TCustomNetSocket*, std::uint16_t) {
-      Event(MP_SERVER_DEBUG_MSG, "Session Connected");
-      Event(MP_SERVER_CONNECTED, "Session Connected");
+    auto self = f_self;
+    s.OnSessionConnected = [self](TCustomNetSocket*, std::uint16_t) {
+      if (*self && (*self)->Event(MP_SERVER_DEBUG_MSG, "Session Connected"))
+        (*self)->Event(MP_SERVER_CONNECTED, "Session Connected");
     };
-    s.OnSessionClosed = [this](TCustomNetSocket*, std::uint16_t) {
-      Event(MP_SERVER_DEBUG_MSG, "Session Closed");
-      Event(MP_SERVER_DISCONNECTED, "Session Closed");
+    s.OnSessionClosed = [self](TCustomNetSocket*, std::uint16_t) {
+      if (*self && (*self)->Event(MP_SERVER_DEBUG_MSG, "Session Closed"))
+        (*self)->Event(MP_SERVER_DISCONNECTED, "Session Closed");
     };
-    s.OnSessionAvailable = [this](TCustomNetSocket*, std::uint16_t) { Event(MP_SERVER_DEBUG_MSG, "Session Available"); };
-    s.OnChangeState = [this](TCustomNetSocket*, TSocketState, TSocketState now) { State_Change(now); };
-    s.OnBgException = [this](TNetWndControl*, const std::exception& e, bool& can_close) {
-      std::string text = "Server exception occured: " + Class_Name(e) + ": " + e.what();
-      Event(MP_SERVER_DEBUG_MSG, "Error: " + text);
-      Event(MP_SERVER_ERROR, text);
+    s.OnSessionAvailable = [self](TCustomNetSocket*, std::uint16_t) {
+      if (*self) (*self)->Event(MP_SERVER_DEBUG_MSG, "Session Available");
+    };
+    s.OnChangeState = [self](TCustomNetSocket*, TSocketState, TSocketState now) {
+      if (*self) (*self)->State_Change(now);
+    };
+    s.OnBgException = [self](TNetWndControl*, const std::exception& e, bool& can_close) {
       can_close = false;
+      if (!*self) return;
+      std::string text = "Server exception occured: " + Class_Name(e) + ": " + e.what();
+      if ((*self)->Event(MP_SERVER_DEBUG_MSG, "Error: " + text)) (*self)->Event(MP_SERVER_ERROR, text);
     };
-    s.OnClientConnect = [this](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) { Client_Connect(c, e); };
-    s.OnClientDisconnect = [this](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) {
-      Client_Disconnect(c, e);
+    s.OnClientConnect = [self](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) {
+      if (*self) (*self)->Client_Connect(c, e);
+    };
+    s.OnClientDisconnect = [self](TCustomNetSocketServer*, TNetSocketClient* c, std::uint16_t e) {
+      if (*self) (*self)->Client_Disconnect(c, e);
     };
     s.Listen();
     Event(MP_SERVER_DEBUG_MSG, "Waiting for clients...");
@@ -222,29 +242,42 @@ void TMultiplayer_Server::Client_Connect(TNetSocketClient* client, std::uint16_t
     return;
   }
   auto* c = static_cast<TGameSrvClient*>(client);
-  Event(MP_SERVER_DEBUG_MSG, "Client connected. Remote: " + c->GetPeerAddr() + "/" + c->GetPeerPort() +
-                                 " Local: " + c->GetLocalAddr() + "/" + c->GetLocalPort());
-  Event(MP_SERVER_DEBUG_MSG, "There is now " + std::to_string(f_socket->ClientCount()) + " clients connected.");
+  if (!Event(MP_SERVER_DEBUG_MSG, "Client connected. Remote: " + c->GetPeerAddr() + "/" + c->GetPeerPort() +
+                                 " Local: " + c->GetLocalAddr() + "/" + c->GetLocalPort()))
+    return;
+  if (!Event(MP_SERVER_DEBUG_MSG, "There is now " + std::to_string(f_socket->ClientCount()) + " clients connected."))
+    return;
   c->LineEnd = "\r\n";
   c->Set_LineMode(true);
   c->LineEdit = true;
-  c->LineLimit = 80;
-  c->OnDataAvailable = [this, c](TCustomNetSocket*, std::uint16_t e) { Client_Data_Available(c, e); };
-  c->OnLineLimitExceeded = [this, c](TCustomLineNetSocket*, std::int32_t, bool& clear) { Client_Line_Limit(c, clear); };
-  c->OnBgException = [this, c](TNetWndControl*, const std::exception& e, bool& can_close) {
-    Client_Exception(c, e, can_close);
+  // Long honest messages arrive split by TCP; a line is bounded all the
+  // same, and so is what one client can make the host hold for it.
+  c->LineLimit = MP_Line_Limit;
+  c->SendQueueLimit = MP_Send_Queue_Limit;
+  auto self = f_self;
+  c->OnDataAvailable = [self, c](TCustomNetSocket*, std::uint16_t e) {
+    if (*self) (*self)->Client_Data_Available(c, e);
+  };
+  c->OnLineLimitExceeded = [self, c](TCustomLineNetSocket*, std::int32_t, bool& clear) {
+    if (*self) (*self)->Client_Line_Limit(c, clear);
+  };
+  c->OnBgException = [self, c](TNetWndControl*, const std::exception& e, bool& can_close) {
+    if (*self) (*self)->Client_Exception(c, e, can_close);
   };
   c->f_connect_time = std::chrono::system_clock::now();
-  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  if (error != 0 && !Event(MP_SERVER_ERROR, "Error: " + std::to_string(error))) return;
   Event(MP_SERVER_CLIENT_CONNECTED, "", c->ClientId());
 }
 
 void TMultiplayer_Server::Client_Disconnect(TNetSocketClient* client, std::uint16_t error) {
   auto* c = static_cast<TGameSrvClient*>(client);
-  Event(MP_SERVER_DEBUG_MSG,
-        "Client disconnecting: " + c->GetPeerAddr() + "   Duration: " + Duration_Text(c->f_connect_time));
-  Event(MP_SERVER_DEBUG_MSG, "There is now " + std::to_string(f_socket->ClientCount() - 1) + " clients connected.");
-  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  if (!Event(MP_SERVER_DEBUG_MSG,
+             "Client disconnecting: " + c->GetPeerAddr() + "   Duration: " + Duration_Text(c->f_connect_time)))
+    return;
+  if (!Event(MP_SERVER_DEBUG_MSG,
+             "There is now " + std::to_string(f_socket->ClientCount() - 1) + " clients connected."))
+    return;
+  if (error != 0 && !Event(MP_SERVER_ERROR, "Error: " + std::to_string(error))) return;
   Event(MP_SERVER_CLIENT_DISCONNECTED, "", c->ClientId());
 }
 
@@ -252,8 +285,8 @@ void TMultiplayer_Server::Client_Data_Available(TGameSrvClient* c, std::uint16_t
   std::string line = c->ReceiveText();
   c->f_last_line = line;
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-  Event(MP_SERVER_DEBUG_MSG, "Received from " + c->GetPeerAddr() + ": '" + line + "'");
-  if (error != 0) Event(MP_SERVER_ERROR, "Error: " + std::to_string(error));
+  if (!Event(MP_SERVER_DEBUG_MSG, "Received from " + c->GetPeerAddr() + ": '" + line + "'")) return;
+  if (error != 0 && !Event(MP_SERVER_ERROR, "Error: " + std::to_string(error))) return;
   if (line.find(MP_File_Received) != std::string::npos) {
     m_Send_Next_File(m_Transfer_Position(c->ClientId()));
   } else if (line.rfind(MP_Message_Prefix, 0) == 0) {
@@ -263,15 +296,14 @@ void TMultiplayer_Server::Client_Data_Available(TGameSrvClient* c, std::uint16_t
 
 void TMultiplayer_Server::Client_Line_Limit(TGameSrvClient* c, bool& clear_data) {
   std::string text = "Line limit exceeded from " + c->GetPeerAddr() + ". Closing.";
-  Event(MP_SERVER_DEBUG_MSG, "Error: " + text);
-  Event(MP_SERVER_ERROR, text);
   clear_data = true;
   c->CloseDelayed();
+  if (Event(MP_SERVER_DEBUG_MSG, "Error: " + text)) Event(MP_SERVER_ERROR, text);
 }
 
 void TMultiplayer_Server::Client_Exception(TGameSrvClient*, const std::exception& e, bool& can_close) {
-  Event(MP_SERVER_DEBUG_MSG, "Client exception occured: " + Class_Name(e) + ": " + e.what());
   can_close = true;
+  Event(MP_SERVER_DEBUG_MSG, "Client exception occured: " + Class_Name(e) + ": " + e.what());
 }
 
 void TMultiplayer_Server::Free_Queues() {

@@ -15,6 +15,12 @@
 #include "Multiplayer_Types.h"
 #include "NetSocketServer.h"
 
+// Longest line the host takes from a client, in bytes.
+constexpr std::int32_t MP_Line_Limit = 65536;
+// Most bytes the host queues for one client that does not read: a few of
+// the game's files with room to spare.
+constexpr std::int32_t MP_Send_Queue_Limit = 64 * 1024 * 1024;
+
 // Server-side connection of one joining machine.
 class TGameSrvClient : public TNetSocketClient {
 public:
@@ -62,7 +68,9 @@ public:
   bool Finished(std::int32_t position) const;
 
 private:
-  void Event(MP_Event_Code code, const std::string& text, std::int32_t client_id = 0);
+  // Reports an event; false when the handler freed this object (the caller
+  // must return at once).
+  bool Event(MP_Event_Code code, const std::string& text, std::int32_t client_id = 0);
   void Client_Connect(TNetSocketClient* client, std::uint16_t error);
   void Client_Disconnect(TNetSocketClient* client, std::uint16_t error);
   void Client_Data_Available(TGameSrvClient* client, std::uint16_t error);
@@ -72,6 +80,9 @@ private:
   void Free_Queues();
 
   std::unique_ptr<TNetSocketServer> f_socket;
+  // The socket's events reach this object through the cell; the destructor
+  // empties it, so events of a socket that outlives it go nowhere.
+  std::shared_ptr<TMultiplayer_Server*> f_self = std::make_shared<TMultiplayer_Server*>(this);
   std::int32_t f_transfer_count = 0;
   std::vector<std::unique_ptr<std::vector<std::string>>> f_queues;
   std::vector<std::uint8_t> f_finished;

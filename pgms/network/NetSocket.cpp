@@ -12,8 +12,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -68,6 +71,52 @@ std::int32_t Os_Rcvd_Count(int fd) {
 }
 
 }  // namespace
+
+namespace {
+// One name look-up shared by the caller and the thread that runs it; the
+// caller may stop waiting and leave the thread to finish alone.
+struct TName_Lookup {
+  std::mutex lock;
+  std::condition_variable done_signal;
+  bool done = false, found = false;
+  std::uint32_t address = 0;
+};
+}  // namespace
+
+bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std::uint32_t& address) {
+  std::string text = Trim(name);
+  if (text.empty()) return false;
+  in_addr dotted{};
+  if (::inet_pton(AF_INET, text.c_str(), &dotted) == 1) {
+    address = dotted.s_addr;
+    return true;
+  }
+  auto lookup = std::make_shared<TName_Lookup>();
+  try {
+    std::thread([lookup, text] {
+      addrinfo hints{};
+      hints.ai_family = AF_INET;
+      addrinfo* res = nullptr;
+      bool found = ::getaddrinfo(text.c_str(), nullptr, &hints, &res) == 0 && res;
+      std::uint32_t a = found ? reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr : 0;
+      if (res) ::freeaddrinfo(res);
+      std::lock_guard<std::mutex> g(lookup->lock);
+      lookup->found = found;
+      lookup->address = a;
+      lookup->done = true;
+      lookup->done_signal.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return false;  // no thread could be started
+  }
+  std::unique_lock<std::mutex> g(lookup->lock);
+  if (!lookup->done_signal.wait_for(g, std::chrono::milliseconds(std::max(0, timeout_ms)),
+                                    [&] { return lookup->done; }))
+    return false;
+  if (!lookup->found) return false;
+  address = lookup->address;
+  return true;
+}
 
 std::int32_t WSocket_Instance_Count() {
   std::lock_guard<std::mutex> g(Instance_Lock);
@@ -372,13 +421,8 @@ std::uint32_t TCustomNetSocket::Resolve_Addr(const std::string& raw) {
     if (::inet_pton(AF_INET, text.c_str(), &a) != 1) throw ESocketException("Invalid IP address.");
     return a.s_addr;
   }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  addrinfo* res = nullptr;
-  if (::getaddrinfo(text.c_str(), nullptr, &hints, &res) != 0 || !res)
-    throw ESocketException("Invalid IP Address");
-  std::uint32_t a = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr;
-  ::freeaddrinfo(res);
+  std::uint32_t a = 0;
+  if (!WSocket_Resolve_IPv4(text, WSocket_Name_Timeout_ms, a)) throw ESocketException("Invalid IP Address");
   return a;
 }
 
@@ -608,6 +652,26 @@ void TCustomNetSocket::Close() { Internal_Close(true, 0); }
 
 void TCustomNetSocket::CloseDelayed() { Post_Message(f_msg_close_delayed, 0, 0); }
 
+void TCustomNetSocket::Drop_Connection(std::int32_t error) {
+  {
+    std::lock_guard<std::recursive_mutex> g(f_queue.Lock());
+    f_queue.Delete_All();
+    f_buffered = 0;
+  }
+  f_all_sent = true;
+  if (f_state == wsConnected && f_hsocket != INVALID_SOCKET) {
+    LingerOnOff = wsLingerOff;
+    try {
+      Apply_Linger();
+    } catch (...) {
+    }
+  }
+  LastError = error;
+  Internal_Close(false, error);
+}
+
+void TCustomNetSocket::Back_Off_Accepting() { f_accept_resume = std::chrono::steady_clock::now() + AcceptBackoff; }
+
 void TCustomNetSocket::Abort() {
   f_queue.Delete_All();
   f_buffered = 0;
@@ -627,6 +691,11 @@ std::int32_t TCustomNetSocket::Send(const void* data, std::int32_t len) {
   if (f_state != wsConnected && f_state != wsSocksConnected) {
     LastError = WSAENOTCONN;
     Socket_Error("Send");
+    return -1;
+  }
+  if (SendQueueLimit > 0 && len > 0 && static_cast<std::int64_t>(f_buffered) + len > SendQueueLimit) {
+    // The peer has stopped reading: holding more for it would only grow.
+    Drop_Connection(WSAENOBUFS);
     return -1;
   }
   f_all_sent = false;
@@ -667,9 +736,9 @@ void TCustomNetSocket::TryToSend() {
       std::int32_t err = Last_Error();
       if (err == WSAECONNRESET || err == WSAENOTSOCK || err == WSAENOTCONN || err == WSAEINVAL ||
           err == WSAECONNABORTED) {
-        f_close_notified = true;
-        Close();
-        if (OnSessionClosed) OnSessionClosed(this, static_cast<std::uint16_t>(err));
+        // The peer is gone: the close is reported through the same path as
+        // a close noticed by reading, so a server hears of it too.
+        Drop_Connection(err);
         return;
       }
       if (err == WSAEWOULDBLOCK) {
@@ -806,7 +875,7 @@ bool TCustomNetSocket::Poll_Request(int& fd, short& events) {
   if (f_state == wsConnecting) {
     if (!f_connect_posted) events = POLLOUT;
   } else if (f_state == wsListening) {
-    if (!f_read_posted) events = POLLIN;
+    if (!f_read_posted && std::chrono::steady_clock::now() >= f_accept_resume) events = POLLIN;
   } else if (f_state == wsConnected) {
     if (!f_read_posted && !f_close_posted) events |= POLLIN;
     if (f_write_wanted) events |= POLLOUT;

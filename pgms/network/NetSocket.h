@@ -12,6 +12,7 @@
 // TCustomSyncNetSocket (pass-through), TNetSocket.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -51,6 +52,7 @@ enum : std::int32_t {
   WSAENOTSOCK = 10038,
   WSAECONNABORTED = 10053,
   WSAECONNRESET = 10054,
+  WSAENOBUFS = 10055,
   WSAENOTCONN = 10057,
   WSAECONNREFUSED = 10061,
   WSANOTINITIALISED = 10093,
@@ -68,6 +70,13 @@ std::string WSocket_ErrorDesc(std::int32_t error);
 std::int32_t WSocket_From_Errno(int e);
 // Number of socket objects that exist.
 std::int32_t WSocket_Instance_Count();
+// The IPv4 address (network order) of a host name or dotted address. The
+// system's look-up runs on a thread of its own so that a slow name server
+// holds the caller for at most timeout_ms; false when the name is unknown
+// or the time ran out.
+bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std::uint32_t& address);
+// Most milliseconds a socket waits for a name look-up.
+constexpr std::int32_t WSocket_Name_Timeout_ms = 5000;
 
 class TCustomNetSocket : public TNetWndControl {
 public:
@@ -89,7 +98,17 @@ public:
   TSocketState State() const { return f_state; }
   std::int32_t LastError = 0;
   std::uint32_t ComponentOptions = 0;
-  std::int32_t ListenBacklog = 5;
+  // Connections the system holds until they are accepted: as many as it
+  // allows (it caps the number at its own maximum), so that a burst of
+  // joins is not refused or delayed.
+  std::int32_t ListenBacklog = 65535;
+  // Most bytes queued for sending (0: no limit). A peer that stops reading
+  // is dropped once its queue would pass the limit, and reported closed
+  // with WSAENOBUFS like any lost connection.
+  std::int32_t SendQueueLimit = 0;
+  // How long a listening socket stops accepting after the system refused
+  // an accept for want of resources.
+  std::chrono::milliseconds AcceptBackoff{250};
   TSocketLingerOnOff LingerOnOff = wsLingerOn;
   std::int32_t LingerTimeout = 0;
   std::int32_t FlushTimeout = 60;
@@ -153,6 +172,11 @@ protected:
   void Do_Receive(std::uint32_t options);
   void Post_Event(std::uint32_t bits, std::int32_t error);
   void Apply_Linger();
+  // Ends the connection at once (queue dropped, no lingering) and reports
+  // it closed with the error.
+  void Drop_Connection(std::int32_t error);
+  // The listening socket pauses accepting for AcceptBackoff.
+  void Back_Off_Accepting();
   void Select_Notifications(std::uint32_t bits, const std::string& context);
   void Resolve_Endpoint();
   void Set_Endpoint_Text(const std::string& v, const char* what, std::string& field, bool& given, bool& resolved);
@@ -175,6 +199,7 @@ protected:
   // Readiness bookkeeping of the pump: a read or close message is waiting,
   // a write notice is owed once sending would block.
   bool f_read_posted = false, f_close_posted = false, f_write_wanted = false, f_connect_posted = false;
+  std::chrono::steady_clock::time_point f_accept_resume{};
 
   std::uint32_t f_msg_socket_event = 0, f_msg_name_done = 0, f_msg_addr_done = 0, f_msg_close_delayed = 0,
                 f_msg_test_exception = 0, f_msg_line_redeliver = 0;

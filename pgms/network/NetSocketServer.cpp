@@ -99,14 +99,32 @@ void TCustomNetSocketServer::TriggerSessionAvailable(std::uint16_t error) {
   TNetSocket::TriggerSessionAvailable(error);
   TNetSocketClient* client = nullptr;
   if (error == 0) {
-    f_last_client_id = f_last_client_id >= 8388607 ? 1 : f_last_client_id + 1;
-    client = ClientClass(this);
-    client->f_client_id = f_last_client_id;
-    if (OnClientCreate) OnClientCreate(this, client);
-    client->Name = (Name.empty() ? "" : Name) + "Client" + std::to_string(client->f_client_id);
-    client->Banner = Banner;
-    TSocket h = Accept();
-    client->Dup(h);
+    // The connection is taken before any client object exists, so a
+    // refused accept leaves nothing behind.
+    TSocket h = INVALID_SOCKET;
+    try {
+      h = Accept();
+    } catch (const ESocketException&) {
+      h = INVALID_SOCKET;
+    }
+    if (h == INVALID_SOCKET) {
+      // A connection that vanished before it was taken is no failure; a
+      // system out of descriptors or memory is asked again only after a
+      // pause, so the pending connection does not wake the pump on every
+      // pass.
+      if (LastError == WSAEWOULDBLOCK || LastError == WSAECONNABORTED || LastError == WSAEINTR) return;
+      Back_Off_Accepting();
+      error = static_cast<std::uint16_t>(LastError != 0 ? LastError : WSAEINVAL);
+    } else {
+      f_last_client_id = f_last_client_id >= 8388607 ? 1 : f_last_client_id + 1;
+      std::unique_ptr<TNetSocketClient> made(ClientClass(this));
+      made->f_client_id = f_last_client_id;
+      if (OnClientCreate) OnClientCreate(this, made.get());
+      made->Name = (Name.empty() ? "" : Name) + "Client" + std::to_string(made->f_client_id);
+      made->Banner = Banner;
+      made->Dup(h);
+      client = made.release();
+    }
   }
   if (OnClientConnect) OnClientConnect(this, client, error);
   if (client && Is_Client(client) && client->State() == wsConnected) {

@@ -34,10 +34,21 @@ TNetWndHandler* Find_Window(TNet_Window w) {
   return it == Windows.end() ? nullptr : it->second;
 }
 
+// Depth of message handling on this thread (handlers may pump again).
+thread_local std::int32_t Dispatch_Depth = 0;
+
 void Dispatch(TPosted& p) {
   // A message for a target that no longer exists goes nowhere.
   TNetWndHandler* h = Find_Window(p.window);
-  if (h) h->WindowProc(p.message);
+  if (!h) return;
+  ++Dispatch_Depth;
+  try {
+    h->WindowProc(p.message);
+  } catch (...) {
+    --Dispatch_Depth;
+    throw;
+  }
+  --Dispatch_Depth;
 }
 
 }  // namespace
@@ -341,6 +352,15 @@ void TNetWndControl::RunMessageLoop() {
 void TNetWndControl::PumpMessages() {
   if (MultiThreaded) ProcessPendingMessages();
   else Net_Process_Messages(0);
+}
+
+bool Net_In_Dispatch() { return Dispatch_Depth > 0; }
+
+bool Net_Free_Later(TNetWndControl* object) {
+  if (!object) return true;
+  if (Dispatch_Depth > 0 && object->Post_Message(object->Release_Message(), 0, 0)) return false;
+  delete object;
+  return true;
 }
 
 void Net_Post_Quit() { Queue.push_back(TPosted{0, TNet_Message{NET_WM_QUIT, 0, 0, nullptr, 0}}); }

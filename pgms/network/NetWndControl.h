@@ -172,6 +172,15 @@ private:
 // (waiting at most timeout_ms when no message is pending), then dispatches
 // the messages pending at that point. Returns the number dispatched.
 std::int32_t Net_Process_Messages(std::int32_t timeout_ms);
+// True while the calling thread is inside the handler of a socket message
+// (an event of a socket object is running).
+bool Net_In_Dispatch();
+// Frees a socket object once no handler can still be running on it: at
+// once outside message handling, else by its release message on the next
+// pass of the pump (true when it was freed at once). Owners that may be
+// freed from inside one of their sockets' events free their sockets this
+// way.
+bool Net_Free_Later(TNetWndControl* object);
 // Posts the quit message to the calling thread's queue.
 void Net_Post_Quit();
 // Number of message targets that exist, and whether the target class is

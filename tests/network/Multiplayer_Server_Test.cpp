@@ -148,7 +148,14 @@ TEST(Multiplayer_Server, UnfinishedLineOverTheLimitClosesTheClient) {
   TRaw_Peer a = h.Join();
   a.Write("QX" + std::string(150, 'w') + "\r\n");  // a whole long line passes
   ASSERT_TRUE(h.Wait("101 1 " + std::string(150, 'w')));
-  a.Write(std::string(81, 'x'));
+  // A long message split by TCP is held until its end arrives.
+  a.Write("QX" + std::string(3000, 'p'));
+  Pump_For(50);
+  a.Write(std::string(3000, 'q') + "\r\n");
+  ASSERT_TRUE(h.Wait("101 1 " + std::string(3000, 'p') + std::string(3000, 'q')));
+  EXPECT_EQ(h.server.Socket()->ClientCount(), 1);
+  // Past the limit the client is closed.
+  a.Write(std::string(MP_Line_Limit + 1, 'x'));
   ASSERT_TRUE(h.Wait("104 0 Line limit exceeded from 127.0.0.1. Closing."));
   EXPECT_TRUE(h.Has("100 0 Error: Line limit exceeded from 127.0.0.1. Closing."));
   EXPECT_TRUE(a.Wait_For_Close());
