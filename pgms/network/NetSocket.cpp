@@ -118,6 +118,8 @@ bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std:
   return true;
 }
 
+int WSocket_Accept_Fault = 0;
+
 std::int32_t WSocket_Instance_Count() {
   std::lock_guard<std::mutex> g(Instance_Lock);
   return Instance_Count;
@@ -591,7 +593,12 @@ TSocket TCustomNetSocket::Accept() {
     Socket_Error("not a listening socket");
     return INVALID_SOCKET;
   }
-  f_accepted = ::accept(f_hsocket, nullptr, nullptr);
+  if (WSocket_Accept_Fault != 0) {
+    errno = WSocket_Accept_Fault;
+    f_accepted = INVALID_SOCKET;
+  } else {
+    f_accepted = ::accept(f_hsocket, nullptr, nullptr);
+  }
   if (f_accepted == INVALID_SOCKET) {
     LastError = Last_Error();
     Socket_Error("Accept");

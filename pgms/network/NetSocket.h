@@ -75,6 +75,9 @@ std::int32_t WSocket_Instance_Count();
 // holds the caller for at most timeout_ms; false when the name is unknown
 // or the time ran out.
 bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std::uint32_t& address);
+// Fault injection for tests: while not 0, Accept fails with this errno
+// value as if the system had refused the connection (it stays queued).
+extern int WSocket_Accept_Fault;
 // Most milliseconds a socket waits for a name look-up.
 constexpr std::int32_t WSocket_Name_Timeout_ms = 5000;
 

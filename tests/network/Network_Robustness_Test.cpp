@@ -4,9 +4,8 @@
 // inside their own events.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
+#include <cerrno>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -89,29 +88,16 @@ TEST(Network_Robustness, PeerLostWhileSendingIsReportedOnceAndLeavesTheList) {
 TEST(Network_Robustness, AcceptWithoutDescriptorsLeavesNothingBehindAndBacksOff) {
   THost h;
   const std::int32_t sockets_before = WSocket_Instance_Count();
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
   TRaw_Peer waiting = TRaw_Peer::Connect(h.port);  // waits in the backlog
-  // Use up every descriptor the process may have.
-  std::vector<int> hogs;
-  rlimit low = old;
-  low.rlim_cur = 256;
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
-  for (;;) {
-    int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) break;
-    hogs.push_back(fd);
-  }
+  // The system has no descriptor left for the connection. (Exhausting the
+  // real table would also starve the sanitizers' own checks.)
+  WSocket_Accept_Fault = EMFILE;
   Pump_For(600);
+  WSocket_Accept_Fault = 0;
   int refused = 0;
   for (const auto& e : h.events) refused += e.rfind("104 0 Error: 10024", 0) == 0;
-  const std::int32_t clients_during = h.server->Socket()->ClientCount();
-  const std::int32_t sockets_during = WSocket_Instance_Count();
-  for (int fd : hogs) ::close(fd);
-  ::setrlimit(RLIMIT_NOFILE, &old);
-
-  EXPECT_EQ(clients_during, 0);
-  EXPECT_EQ(sockets_during, sockets_before);
+  EXPECT_EQ(h.server->Socket()->ClientCount(), 0);
+  EXPECT_EQ(WSocket_Instance_Count(), sockets_before);
   // One report per pause, not one per pass of the pump.
   EXPECT_GE(refused, 1);
   EXPECT_LE(refused, 4);
