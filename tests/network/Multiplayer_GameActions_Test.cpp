@@ -404,3 +404,95 @@ TEST_F(Game_Actions_Test, ReceivedPurchasesReplaceTheQueueAndCargoLoadsOnEveryMa
   empires.m_Get_Empire(2)->m_Get_Purchase(1, p);
   EXPECT_EQ(p, (TEmpire_Purchase{1, 3, 2, 2, 20}));
 }
+
+// --- Over loopback sockets ------------------------------------------------------
+
+#include "Multiplayer_Server.h"
+#include "Net_Test_Support.h"
+
+namespace {
+
+struct TSocket_Links : TFake_Links {
+  TMultiplayer_Server* server = nullptr;
+  TMultiplayer_Server* m_Server() override { return server; }
+  void m_Send_To_All(const std::string& text) override { TMP_Game_Links::m_Send_To_All(text); }
+};
+
+class Relay_Socket_Test : public Game_Actions_Test {
+protected:
+  void SetUp() override {
+    Game_Actions_Test::SetUp();
+    sockets.server = &server;
+    Set_MP_Game_Links(&sockets);
+    server.f_event_handler = [this](MP_Event_Code c, std::int32_t id, const std::string& t) {
+      if (c == MP_SERVER_CLIENT_CONNECTED) joined.push_back(id);
+      Multiplayer_Event(c, id, t);
+    };
+    server.m_Listen("127.0.0.1", "0");
+    port = std::stoi(server.Socket()->GetLocalPort());
+  }
+  void TearDown() override {
+    Set_MP_Game_Links(&links);
+    Game_Actions_Test::TearDown();
+  }
+  // Joins and takes the player slot.
+  TRaw_Peer Join(std::int32_t slot) {
+    TRaw_Peer p = TRaw_Peer::Connect(port);
+    EXPECT_TRUE(Pump_Until([&] { return joined.size() == static_cast<std::size_t>(slot - 1); }));
+    Game_Settings.m_Player(slot).f_client_id = static_cast<std::uint16_t>(joined.back());
+    return p;
+  }
+
+  TSocket_Links sockets;
+  TMultiplayer_Server server;
+  std::vector<std::int32_t> joined;
+  int port = 0;
+};
+
+}  // namespace
+
+TEST_F(Relay_Socket_Test, ClientsOrderReachesEveryClientAsItsPartnerAndTheHostsQueueOnce) {
+  Game_Settings.f_turn_empire = 2;
+  std::int32_t unit = Place(2, UT_INFANTRY, 2);
+  TRaw_Peer two = Join(2);
+  TRaw_Peer three = Join(3);
+  std::string order = Move(2, {unit});
+  two.Write("QX" + order + "\r\n");
+  std::string relayed = "QX" + MP_Encode_Byte(51) + order.substr(3) + "\r\n";
+  EXPECT_TRUE(two.Wait_For(relayed));
+  EXPECT_TRUE(three.Wait_For(relayed));
+  ASSERT_EQ(sockets.queue.m_Count(), 1);
+  EXPECT_EQ(sockets.queue.m_Get(1).code, 51);
+}
+
+TEST_F(Relay_Socket_Test, HostileClientNeitherStopsTheHostNorChangesItsGame) {
+  Game_Settings.f_turn_empire = 2;
+  std::int32_t unit = Place(2, UT_INFANTRY, 2);
+  TRaw_Peer two = Join(2);
+  TRaw_Peer three = Join(3);
+  // Player 3, outside its turn: garbage, forged counts, codes only the host
+  // sends, orders in other players' names; 10,000 lines in all.
+  const std::string lines[] = {
+      "QXgarbage\r\n",
+      "QX" + MP_Encode_Byte(58) + "  0" + MP_Encode_Integer(2000000000) + "\r\n",
+      "QX" + MP_Encode_Byte(64) + MP_Encode_Integer(999) + "\r\n",
+      "QX" + MP_Encode_Byte(68) + MP_Encode_Byte(1) + "\r\n",
+      "QX" + Move(2, {unit}) + "\r\n",
+      "QX" + MP_Encode_Byte(62) + MP_Encode_Byte(2) + "\r\n",
+      "QX" + MP_Encode_Byte(51) + Move(3, {unit}).substr(3) + "\r\n",
+      "\x01\x02\xff\r\n",
+  };
+  std::string flood;
+  for (int i = 0; i < 10000; ++i) flood += lines[i % 8];
+  three.Write(flood);
+  three.Write("QX" + MP_Encode_Byte(1) + MP_Encode_String("x") + MP_Encode_String("done") + "\r\n");
+  ASSERT_TRUE(Pump_Until([&] { return !sockets.chat.empty(); }, 20000));
+  EXPECT_EQ(sockets.chat.back(), "Player3: done");
+  EXPECT_EQ(sockets.queue.m_Count(), 0);
+  EXPECT_EQ(timer.m_Record_Count(), 0);
+  EXPECT_EQ(Game_Settings.f_game_date, 0);
+  EXPECT_FALSE(empires.m_Get_Empire(1)->m_Get_Computer_Controlled());
+  // The honest player still plays.
+  two.Write("QX" + Move(2, {unit}) + "\r\n");
+  EXPECT_TRUE(Pump_Until([&] { return sockets.queue.m_Count() == 1; }));
+}
