@@ -158,7 +158,10 @@ bool Game_Session_Save_To(const std::string& directory) { return !directory.empt
 
 bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_code) {
   result_code = 0;
-  return !directory.empty() && Run_Load(directory, result_code);
+  if (directory.empty()) return false;
+  if (!G_Map) G_Map = session_map = new TMap();
+  Game_Install_Rules();
+  return Run_Load(directory, result_code);
 }
 
 bool Game_Session_Save(const std::string& name) { return Game_Session_Save_To(Save_Game_Directory(name)); }
