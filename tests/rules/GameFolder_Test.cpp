@@ -1,0 +1,234 @@
+// The game folder through the headless session: a new generated game with
+// its pictures, save and load of the six files, refused save names, broken
+// saves, an interrupted save, and the same game from the same seed.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <filesystem>
+
+#include "Datafile_BaseGameSettings.h"
+#include "Datafile_MapTypes.h"
+#include "Native_Path.h"
+#include "Datafile_TerrainTiles.h"
+#include "Empire.h"
+#include "GameFolder.h"
+#include "GameInit.h"
+#include "GameSettings.h"
+#include "Game_Session.h"
+#include "Global.h"
+#include "Image_Files.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+#include "Test_Support.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+std::string Png_Bytes(const TImage& image) {
+  std::vector<std::uint8_t> rgba;
+  for (std::uint32_t p : image.pixels) {
+    rgba.push_back(std::uint8_t(p >> 16));
+    rgba.push_back(std::uint8_t(p >> 8));
+    rgba.push_back(std::uint8_t(p));
+    rgba.push_back(std::uint8_t(p >> 24));
+  }
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(image.width);
+  png.height = png_uint_32(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr);
+  std::string bytes(size, '\0');
+  png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
+  return bytes;
+}
+
+class Game_Folder : public ::testing::Test {
+protected:
+  void SetUp() override {
+    f_saved_program = Program_Folder;
+    f_saved_user = User_Folder;
+    fs::copy(Source_Dir() / "data", program.path() / "data", fs::copy_options::recursive);
+    Write_Tiles();
+    Program_Folder = program.design();
+    User_Folder = user.design();
+    for (const char* sub : {"currentmap", "savegames", "maps", "temp", "userdata"})
+      fs::create_directories(user.path() / sub);
+    Start();
+  }
+  void TearDown() override {
+    Stop();
+    Program_Folder = f_saved_program;
+    User_Folder = f_saved_user;
+  }
+  // The program's start and end, as far as a game without a window needs.
+  void Start() {
+    Game_Init_Create_Globals();
+    Game_Init_Load_Map_Data();
+    Game_Init_Load_Rule_Files();
+  }
+  void Stop() {
+    delete G_Map;
+    G_Map = nullptr;
+    Game_Init_Free_Globals();
+  }
+  // Plain tile pictures of 32 pixels for every terrain tile.
+  void Write_Tiles() {
+    TTerrain_Tile_List* saved = Terrain_Tile_List;
+    Terrain_Tile_List = nullptr;
+    ASSERT_TRUE(Datafile_TerrainTiles_Load(Design_Path((program.path() / "data" / "Terrain_Tiles.txt").string()), nullptr));
+    const fs::path tiles = program.path() / "images" / "tiles", basic = program.path() / "images" / "basictiles";
+    fs::create_directories(tiles);
+    fs::create_directories(basic);
+    TImage ocean;
+    ocean.Set_Size(32, 32, Make_Color(0, 40, 160));
+    Write_File(tiles / "BaseOceanTile.bmp", BMP_Encode_24(ocean));
+    for (std::uint16_t i = 1; i <= Terrain_Tile_List->m_Count(); ++i) {
+      const TTerrain_Tile& t = *Terrain_Tile_List->m_Get_Item(i);
+      TImage png;
+      png.Set_Size(32, 32, Make_Color(90, std::uint8_t(100 + i), 60));
+      Write_File(tiles / t.f_tile_bitmap, Png_Bytes(png));
+      const std::string& name = t.f_tile_basic_bitmap;
+      TImage b;
+      b.Set_Size(32, 32, Make_Color(5, 167, 24));
+      if (name.find("Ocean") != std::string::npos) b.Set_Size(32, 32, Make_Color(10, 42, 77));
+      if (name.find("Coast") != std::string::npos || name.find("Shore") != std::string::npos)
+        for (std::int32_t y = 0; y < 32; ++y)
+          for (std::int32_t x = 16; x < 32; ++x) b.Set_Pixel(x, y, Make_Color(10, 42, 77));
+      Write_File(basic / name, BMP_Encode_24(b));
+    }
+    Datafile_TerrainTiles_Free();
+    Terrain_Tile_List = saved;
+  }
+  TGame_Session_Setup Setup(std::uint32_t seed) {
+    TGame_Session_Setup s;
+    s.seed = seed;
+    s.map_type = "Tiny";
+    s.computer = {false, false, false};
+    return s;
+  }
+  fs::path Current(const std::string& name) const { return user.path() / "currentmap" / name; }
+  fs::path Save(const std::string& save, const std::string& name) const {
+    return user.path() / "savegames" / save / name;
+  }
+  std::vector<std::string> Six(const std::string& save) const {
+    std::vector<std::string> bytes;
+    for (const char* f : Game_Folder_Files) bytes.push_back(Read_File(Save(save, f)));
+    return bytes;
+  }
+
+  TTemp_Dir program, user;
+  TShell_Recorder shell;
+
+private:
+  std::string f_saved_program, f_saved_user;
+};
+}  // namespace
+
+TEST_F(Game_Folder, ANewGameIsSavedLoadedIntoAFreshStartAndSavedAgainUnchanged) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(11)));
+  for (const char* f : {"CurrentMap.map", "LandWaterTypes.bmp", "OverviewMap.bmp", "MapSection001.jpg",
+                        "RegionSection001.bmp"})
+    EXPECT_TRUE(fs::exists(Current(f))) << f;
+  EXPECT_GT(G_Map->m_Get_Region_Count(), 10);
+  for (std::uint8_t p = 1; p <= 3; ++p) EXPECT_TRUE(G_Map->m_Player_Present(p)) << int(p);
+  ASSERT_TRUE(Game_Session_Save("First"));
+  for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(Save("First", f))) << f;
+  EXPECT_TRUE(fs::exists(Save("First", "MapSection001.jpg")));
+  const std::vector<std::string> first = Six("First");
+
+  Stop();
+  Start();
+  std::int32_t result = -1;
+  ASSERT_TRUE(Game_Session_Load("First", result));
+  EXPECT_EQ(result, 0);
+  ASSERT_TRUE(Game_Session_Save("Second"));
+  EXPECT_EQ(Six("Second"), first);
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+}
+
+TEST_F(Game_Folder, ABrokenSaveIsRefusedAndTheRunningGameStaysAsItWas) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(12)));
+  ASSERT_TRUE(Game_Session_Save("Good"));
+  struct TCase {
+    const char* file;
+    bool truncate;  // else a byte in the middle is changed
+  };
+  for (const TCase& c : {TCase{"Empires.dat", true}, TCase{"CurrentMap.map", true},
+                         TCase{"MasterActionTimer.dat", true}, TCase{"GameSettings.dat", false}}) {
+    SCOPED_TRACE(c.file);
+    fs::remove_all(user.path() / "savegames" / "Bad");
+    fs::copy(user.path() / "savegames" / "Good", user.path() / "savegames" / "Bad");
+    std::string bytes = Read_File(Save("Bad", c.file));
+    if (c.truncate) bytes.resize(bytes.size() / 2);
+    else bytes[bytes.size() / 2] = char(0xEE);
+    Write_File(Save("Bad", c.file), bytes);
+    // The running game moves on first, so that a change would show.
+    Game_Settings.f_game_date += 7;
+    const std::int32_t date = Game_Settings.f_game_date;
+    const std::int32_t regions = G_Map->m_Get_Region_Count();
+    const std::string map_file = Read_File(Current("CurrentMap.map"));
+    shell.messages.clear();
+    std::int32_t result = 0;
+    if (Game_Session_Load("Bad", result)) {
+      // A changed byte that still reads as a valid file is no failure.
+      ASSERT_FALSE(c.truncate);
+      continue;
+    }
+    ASSERT_FALSE(shell.messages.empty());
+    EXPECT_EQ(shell.messages.front().text.rfind("Load file error: ", 0), 0u) << shell.messages.front().text;
+    EXPECT_EQ(Game_Settings.f_game_date, date);
+    EXPECT_EQ(G_Map->m_Get_Region_Count(), regions);
+    EXPECT_EQ(Read_File(Current("CurrentMap.map")), map_file);
+  }
+}
+
+TEST_F(Game_Folder, ASaveStoppedHalfWayLeavesThePreviousSaveLoadable) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(13)));
+  ASSERT_TRUE(Game_Session_Save("Slot"));
+  const std::vector<std::string> before = Six("Slot");
+  Game_Settings.f_game_date += 3;
+  const std::string dir = Save_Game_Directory("Slot");
+  std::int32_t result = 0;
+  ASSERT_TRUE(Main_Save_Game_Stepped(dir, true, false, result, 1));
+  for (std::int32_t step = 1; step <= 70; ++step) ASSERT_TRUE(Main_Save_Game_Stepped(dir, false, false, result, step));
+  // The job ends here, as when the program is stopped.
+  Main_Save_Game_Stepped(dir, false, true, result, 70);
+  EXPECT_EQ(Six("Slot"), before);
+  std::int32_t loaded = 0;
+  ASSERT_TRUE(Game_Session_Load("Slot", loaded));
+  EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date);
+}
+
+TEST_F(Game_Folder, SaveNamesAreChecked) {
+  const std::pair<const char*, bool> names[] = {
+      {"Campaign 1", true}, {"", false},     {"   ", false},   {"..", false},       {"a..b", false},
+      {"a\\b", false},      {"a/b", false},  {"c:x", false},   {"tab\there", false}, {"Ünïcode", true}};
+  for (auto [name, ok] : names) {
+    std::string message;
+    EXPECT_EQ(Save_Name_Valid(name, message), ok) << name;
+    EXPECT_EQ(message.empty(), ok) << name;
+  }
+  shell.messages.clear();
+  EXPECT_FALSE(Game_Session_Save("../outside"));
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0].caption, "Error");
+  EXPECT_FALSE(fs::exists(user.path() / "outside"));
+}
+
+TEST_F(Game_Folder, TheSameSeedAndTheSameTurnsGiveTheSameFiles) {
+  std::vector<std::string> runs[2];
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(Game_Session_New_Game(Setup(21)));
+    for (int turn = 0; turn < 20; ++turn) {
+      Game_Session_End_Turn();
+      Game_Session_Run_Until_Idle();
+    }
+    ASSERT_TRUE(Game_Session_Save("Run" + std::to_string(run)));
+    runs[run] = Six("Run" + std::to_string(run));
+  }
+  EXPECT_EQ(runs[0], runs[1]);
+  EXPECT_GT(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date + 5);
+}
