@@ -118,11 +118,13 @@ void Combat_Execute_AI_Move() {
 
   // Threat of the enemies that can hurt it.
   Combat_AI_Score_Cells(owner, u->f_movement_type, pieces, scores);
-  // Approach: closer to every enemy it can hurt is better.
+  // Approach: closer to every enemy it can hurt is better. Only the cells
+  // it may move to are ever chosen, so only theirs are scored.
   for (const TCombat_Cell& piece : pieces) {
     if (piece.owner == owner || !Combat_Can_Damage_Type(current.unit_type, piece.unit_type)) continue;
     for (std::int32_t c = 1; c <= Combat_Columns; ++c)
       for (std::int32_t r = 1; r <= Combat_Rows; ++r) {
+        if (Move_Mark(c, r) != 1) continue;
         std::int32_t steps = std::max(std::abs(c - piece.column), std::abs(r - piece.row));
         Score(scores, c, r) = Checked_Sub(Score(scores, c, r), 10 * steps);
       }

@@ -52,9 +52,16 @@ bool Local_Piece() {
   return G_Combat.current_owner == Game_Settings.f_local_empire;
 }
 
+// The support totals of a side, taken once per look at the grid.
+struct TSide_Support {
+  std::uint8_t owner = 0;
+  std::int64_t attack = 0, defence = 0;
+};
+
 // The largest damage the attacking piece could deal the target piece in
 // one attack (the highest roll of every unit, with both sides' ratings).
-std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& target) {
+std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& target, const TSide_Support& a_side,
+                            const TSide_Support& t_side) {
   const TUnit_Type* ta = World_Unit_Type(attacker.unit_type);
   const TUnit_Type* tt = World_Unit_Type(target.unit_type);
   if (!ta || !tt || attacker.can_attack == 0) return 0;
@@ -62,8 +69,8 @@ std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& ta
   double pct = ta->m_Get_Combat_Damage_Modifier(tt->f_movement_type);
   double damage = std::trunc(double(attacker.count) * double(ta->f_combat_damage_max) * pct / 100.0);
   if (damage <= 0) return 0;
-  std::int64_t attack = std::int64_t(ta->f_attack_rating) + Combat_Ability4_Total(attacker.owner);
-  std::int64_t defence = std::int64_t(tt->f_defense_rating) + Combat_Ability3_Total(target.owner);
+  std::int64_t attack = std::int64_t(ta->f_attack_rating) + a_side.attack;
+  std::int64_t defence = std::int64_t(tt->f_defense_rating) + t_side.defence;
   if (defence > attack) return std::int64_t(std::trunc(damage / (double(defence - attack) * 0.05 + 1.0)));
   return std::int64_t(std::trunc((double(attack - defence) * 0.05 + 1.0) * damage));
 }
@@ -78,9 +85,11 @@ bool Any_Damage_Possible() {
       if (cell.owner == G_Combat.attacker) attackers.push_back(&cell);
       if (cell.owner == G_Combat.defender) defenders.push_back(&cell);
     }
-  for (const TCombat_Cell* a : attackers)
-    for (const TCombat_Cell* d : defenders)
-      if (Highest_Damage(*a, *d) > 0 || Highest_Damage(*d, *a) > 0) return true;
+  TSide_Support a{G_Combat.attacker, Combat_Ability4_Total(G_Combat.attacker), Combat_Ability3_Total(G_Combat.attacker)};
+  TSide_Support d{G_Combat.defender, Combat_Ability4_Total(G_Combat.defender), Combat_Ability3_Total(G_Combat.defender)};
+  for (const TCombat_Cell* x : attackers)
+    for (const TCombat_Cell* y : defenders)
+      if (Highest_Damage(*x, *y, a, d) > 0 || Highest_Damage(*y, *x, d, a) > 0) return true;
   return false;
 }
 
@@ -222,21 +231,20 @@ std::int32_t Queue_Path(TMaster_Action_Timer& timer, const TCombat_Cell& piece, 
   TDistance_Table dist = Empty_Distances();
   Distance(dist, target_column, target_row) = 0;
   bool reachable = Covers(target_column, target_row, 1, 1, c, r);
-  for (std::int32_t d = 0;; ++d) {
-    bool changed = false;
-    for (std::int32_t x = 1; x <= Combat_Columns; ++x)
-      for (std::int32_t y = 1; y <= Combat_Rows; ++y) {
-        if (Distance(dist, x, y) != d) continue;
-        for (std::int32_t nx = x - 1; nx <= x + 1; ++nx)
-          for (std::int32_t ny = y - 1; ny <= y + 1; ++ny) {
-            if (!In_Grid(nx, ny) || Distance(dist, nx, ny) != -1) continue;
-            std::int32_t id = Cell(nx, ny).piece_id;
-            if (id != 0 && id != piece.piece_id) continue;
-            Distance(dist, nx, ny) = d + 1;
-            changed = true;
-          }
+  std::array<std::pair<std::int32_t, std::int32_t>, Combat_Cell_Count> queue;
+  std::size_t head = 0, tail = 0;
+  queue[tail++] = {target_column, target_row};
+  while (head < tail) {
+    auto [x, y] = queue[head++];
+    const std::int32_t d = Distance(dist, x, y);
+    for (std::int32_t nx = x - 1; nx <= x + 1; ++nx)
+      for (std::int32_t ny = y - 1; ny <= y + 1; ++ny) {
+        if (!In_Grid(nx, ny) || Distance(dist, nx, ny) != -1) continue;
+        std::int32_t id = Cell(nx, ny).piece_id;
+        if (id != 0 && id != piece.piece_id) continue;
+        Distance(dist, nx, ny) = d + 1;
+        queue[tail++] = {nx, ny};
       }
-    if (!changed) break;
   }
   for (std::int32_t x = 1; x <= Combat_Columns && !reachable; ++x)
     for (std::int32_t y = 1; y <= Combat_Rows && !reachable; ++y)
