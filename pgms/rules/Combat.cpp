@@ -1,4 +1,5 @@
 #include "Combat.h"
+#include "Combat_Internal.h"
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_EffectEmitters.h"
@@ -26,8 +27,29 @@ void TCombat_Links::m_Send_Combat_Begin(std::int32_t, bool, const std::string&, 
 void TCombat_Links::m_Send_Combat_Begin_Dialog() {}
 void TCombat_Links::m_Send_Combat_Next_Piece() {}
 void TCombat_Links::m_Send_Add_Starting_Unit(std::int32_t, std::int32_t, std::int32_t, const TCombat_Cell&) {}
-void TCombat_Links::m_Next_Piece() {}
-void TCombat_Links::m_Completed() {}
+void TCombat_Links::m_Next_Piece() { Combat_Next_Piece(); }
+void TCombat_Links::m_Completed() { Combat_Completed(); }
+void TCombat_Links::m_Open_End_Dialog() {}
+void TCombat_Links::m_Open_Options_Dialog() {}
+void TCombat_Links::m_Enable_Combat_Buttons(bool) {}
+void TCombat_Links::m_Set_Info_Box_Unit(std::int32_t) {}
+void TCombat_Links::m_Clear_Info_Box() {}
+void TCombat_Links::m_Show_Turn_Status() {}
+std::int32_t TCombat_Links::m_Screen_Width() { return 1024; }
+bool TCombat_Links::m_Screen_Active() { return false; }
+void TCombat_Links::m_Mouse_Position(std::int32_t& x, std::int32_t& y) {
+  x = -1;
+  y = -1;
+}
+bool TCombat_Links::m_Screen_To_Battle_Plane(std::int32_t, std::int32_t, float&, float&) { return false; }
+void TCombat_Links::m_Send_Wait_Piece_Turn(bool) {}
+void TCombat_Links::m_Send_End_Piece_Turn(bool) {}
+void TCombat_Links::m_Send_Move(std::int32_t, std::int32_t) {}
+void TCombat_Links::m_Send_Attack(std::int32_t, std::int32_t, std::int32_t) {}
+void TCombat_Links::m_Send_End_Add_Log(std::int32_t, std::uint8_t, const std::vector<TCombat_Starting_Unit>&, bool,
+                                       std::int32_t, std::uint8_t, std::uint8_t, std::uint8_t) {}
+void TCombat_Links::m_Send_End_Delete_Unit(std::int32_t, std::int32_t) {}
+void TCombat_Links::m_Send_End_Results(std::uint8_t, std::int32_t, std::uint8_t, std::uint8_t) {}
 std::int32_t TCombat_Links::m_Start_Sound_3D(const std::string&, const TVector&) { return 0; }
 void TCombat_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}
 std::int32_t TCombat_Links::m_Find_Effect(const std::string& name) {
@@ -41,28 +63,12 @@ void TCombat_Links::m_Add_Floating_Text(const std::string& text, const TVector& 
   if (g_tg_particle_list) g_tg_particle_list->m_Add_Floating_Text_2(position, velocity, float(lifetime_ms), colour, text);
 }
 
+using namespace combat_detail;
+
 namespace {
 
 TCombat_Links g_idle_links;
 TCombat_Links* g_links = &g_idle_links;
-
-void Log(const std::string& text) {
-  if (Debug_Sections[DEBUG_COMBAT]) Debug_Log_Write(text);
-}
-
-bool In_Grid(std::int32_t column, std::int32_t row) {
-  return column >= 1 && column <= Combat_Columns && row >= 1 && row <= Combat_Rows;
-}
-
-TCombat_Cell& Cell(std::int32_t column, std::int32_t row) {
-  return G_Combat.grid[std::size_t(column - 1)][std::size_t(row - 1)];
-}
-
-bool Network_Game() { return Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4; }
-
-// Network announcements are made by the battle's machine for a battle that
-// is shown.
-bool Announce() { return Network_Game() && !G_Combat.auto_resolve; }
 
 // Every field back to "no battle" (auto-resolve as passed, complete-here
 // set), the main view's camera saved.
@@ -84,6 +90,7 @@ void Reset_State(bool auto_resolve) {
   G_Combat.starting_count = 0;
   G_Combat.turn_order = {};
   G_Combat.turn_order_count = 0;
+  G_Combat.hover = TCombat_Hover{};
   G_Combat.saved_eye = Game_Settings.f_camera_eye;
   G_Combat.saved_look_at = Game_Settings.f_camera_look_at;
   G_Combat.saved_up = Game_Settings.f_camera_up;

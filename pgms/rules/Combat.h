@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Vector_Types.h"
 
@@ -31,6 +32,17 @@ constexpr float Combat_Square_Size = 50.0f;
 constexpr std::int32_t Combat_Screen_Mode = 4;
 // Texture group of the battle background.
 constexpr std::uint8_t Combat_Background_Texture_Group = 2;
+// Initiative passes within which some piece must earn a turn.
+constexpr std::int32_t Combat_Max_Initiative_Passes = 10001;
+// Combat time (0.1 per initiative pass) after which a battle that has not
+// been decided ends as a hold for the defender.
+constexpr float Combat_Time_Limit = 1000.0f;
+// The turn-order strip at the top of the battle screen.
+constexpr float Combat_Turn_Strip_Left = 570.0f;
+constexpr float Combat_Turn_Strip_Height = 64.0f;
+constexpr float Combat_Turn_Entry_Scale = 32.0f;
+
+class TMaster_Action_Timer;
 
 struct TCombat_Cell {
   std::int32_t piece_id = 0;  // 0: empty; the same id on every cell of a piece
@@ -63,6 +75,28 @@ struct TCombat_Starting_Unit {
   bool operator==(const TCombat_Starting_Unit&) const = default;
 };
 
+// One entry of the turn-order strip.
+struct TCombat_Turn_Entry {
+  std::uint8_t owner = 0;
+  std::uint16_t unit_type = 0;
+  std::int32_t unit_id = 0;
+  std::string count_text;
+  float x = 0, y = 0, width = 0, height = 0;  // screen pixels
+  TColor colour = 0;
+  bool operator==(const TCombat_Turn_Entry&) const = default;
+};
+
+// What the battle screen shows about the hovered piece.
+struct TCombat_Hover {
+  float timer = 0;  // seconds since the last check
+  std::int32_t mouse_x = -1, mouse_y = -1;
+  std::int32_t shown_unit = -1;  // the unit in the info box, -1 none
+  bool preview_shown = false;
+  std::int32_t preview_attacker_column = 0, preview_attacker_row = 0;
+  std::int32_t preview_target_column = 0, preview_target_row = 0;
+  std::string preview_text;
+};
+
 struct TCombat_State {
   std::int32_t piece_id_counter = 0;
   std::int32_t region = 0;  // 0: no battle
@@ -84,8 +118,9 @@ struct TCombat_State {
   std::array<std::array<TCombat_Cell, Combat_Rows>, Combat_Columns> grid{};  // [column - 1][row - 1]
   std::array<TCombat_Starting_Unit, Max_Combat_Starting_Units> starting{};
   std::int32_t starting_count = 0;
-  std::array<std::int32_t, Max_Combat_Turn_Order> turn_order{};
+  std::array<TCombat_Turn_Entry, Max_Combat_Turn_Order> turn_order{};
   std::int32_t turn_order_count = 0;
+  TCombat_Hover hover;
 };
 
 // The battle state of the process.
@@ -110,9 +145,39 @@ public:
   // or 3 (a new piece) with the cell's column, row and values.
   virtual void m_Send_Add_Starting_Unit(std::int32_t kind, std::int32_t column, std::int32_t row,
                                         const TCombat_Cell& cell);
-  // The turn sequence: the next piece's turn, and the end of the battle.
+  // The turn sequence: the next piece's turn (Combat_Next_Piece), and the
+  // application of a finished battle (Combat_Completed). Tests replace them
+  // to watch the battle's steps.
   virtual void m_Next_Piece();
   virtual void m_Completed();
+  // Main screen: "Dlg Combat End" (closing it applies the battle) and "Dlg
+  // Combat Options"; the wait and end-turn buttons; the info box for a
+  // piece's unit and its clearing; the turn status after a battle.
+  virtual void m_Open_End_Dialog();
+  virtual void m_Open_Options_Dialog();
+  virtual void m_Enable_Combat_Buttons(bool enabled);
+  virtual void m_Set_Info_Box_Unit(std::int32_t unit_id);
+  virtual void m_Clear_Info_Box();
+  virtual void m_Show_Turn_Status();
+  // Main screen: its width in pixels, whether it is active, the mouse
+  // position on it, and the point of the battle plane under a screen point
+  // (false when the point misses the plane).
+  virtual std::int32_t m_Screen_Width();
+  virtual bool m_Screen_Active();
+  virtual void m_Mouse_Position(std::int32_t& x, std::int32_t& y);
+  virtual bool m_Screen_To_Battle_Plane(std::int32_t x, std::int32_t y, float& plane_x, float& plane_y);
+  // Network messages of the turns and of the end of a battle.
+  virtual void m_Send_Wait_Piece_Turn(bool continue_turns);
+  virtual void m_Send_End_Piece_Turn(bool continue_turns);
+  virtual void m_Send_Move(std::int32_t column, std::int32_t row);
+  virtual void m_Send_Attack(std::int32_t column, std::int32_t row, std::int32_t damage);
+  virtual void m_Send_End_Add_Log(std::int32_t date, std::uint8_t attacker,
+                                  const std::vector<TCombat_Starting_Unit>& records, bool attacker_has_land_piece,
+                                  std::int32_t region, std::uint8_t prior_owner, std::uint8_t winner,
+                                  std::uint8_t defender);
+  virtual void m_Send_End_Delete_Unit(std::int32_t unit_id, std::int32_t carrier_id);
+  virtual void m_Send_End_Results(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
+                                  std::uint8_t defender);
   // Sounds: starts a sound file as a 3D sound at a point (0: none), and
   // moves a running one.
   virtual std::int32_t m_Start_Sound_3D(const std::string& name, const TVector& position);
@@ -177,3 +242,63 @@ void Combat_Reload_Background();
 std::int32_t Combat_Ability_Total(std::uint8_t player, std::uint16_t ability_type);
 std::int32_t Combat_Ability4_Total(std::uint8_t player);
 std::int32_t Combat_Ability3_Total(std::uint8_t player);
+
+// The action timer that battle turns queue their actions in: the game's
+// timer unless another is set (nullptr restores the game's).
+TMaster_Action_Timer* Combat_Action_Timer();
+void Combat_Set_Action_Timer(TMaster_Action_Timer* timer);
+
+// Turns. Combat_Next_Piece hands the turn to the next piece or ends the
+// battle; called again while it runs (a computer piece that waits), it
+// runs once more after the running call instead of inside it.
+void Combat_Next_Piece();
+void Combat_End_Piece_Turn(bool continue_turns);
+void Combat_Wait_Piece(bool continue_turns);
+void m_Combat_Move(std::int32_t target_column, std::int32_t target_row);
+void m_Combat_Attack(std::int32_t target_column, std::int32_t target_row, std::int32_t damage);
+void Combat_Mouse_Click(std::int32_t x, std::int32_t y);
+void Combat_Button_Click(const std::string& name);
+void Combat_Compute_Move_Map(std::int32_t piece_id, std::int32_t column, std::int32_t row,
+                             std::uint8_t movement_type, std::int32_t amount, std::int32_t height,
+                             std::int32_t width);
+void Combat_Compute_Attack_Map(std::int32_t piece_id, std::int32_t column, std::int32_t row,
+                               std::uint16_t unit_type, std::int32_t range, std::int32_t height,
+                               std::int32_t width);
+void Combat_Build_Turn_Order();
+void Combat_Next_Piece_Remote();
+void Combat_Wait_Piece_Remote(bool continue_turns);
+void Combat_End_Piece_Turn_Remote(bool continue_turns);
+void Combat_Move_Remote(std::int32_t column, std::int32_t row);
+void Combat_Attack_Remote(std::int32_t column, std::int32_t row, std::int32_t damage);
+// Whether a piece of the attacking type can be damaged by it at all: the
+// attacker's combat damage percent against the target type's movement type
+// is above 0. Attack maps, the computer's choices and the damage agree on
+// this one test.
+bool Combat_Can_Damage_Type(std::uint16_t attacker_type, std::uint16_t target_type);
+
+// Computer-controlled pieces.
+void Combat_Execute_AI_Move();
+void Combat_AI_Score_Cells(std::uint8_t owner, std::uint8_t movement_type, const std::vector<TCombat_Cell>& pieces,
+                           std::array<std::array<std::int32_t, Combat_Rows>, Combat_Columns>& scores);
+std::int32_t Combat_AI_Threat_Sum(std::int32_t column, std::int32_t row, std::uint16_t unit_type,
+                                  std::uint8_t owner, std::int32_t range);
+
+// End of the battle.
+void Combat_Results();
+void Combat_Completed();
+void Combat_Results_Remote(std::uint8_t new_owner, std::int32_t region_id, std::uint8_t first_empire,
+                           std::uint8_t second_empire);
+
+// Fights the battle in the region to its end without drawing, dialogs or
+// network messages (the computer's battles): begins it auto-resolved, runs
+// its actions on a timer of its own and applies the result to the world.
+// True when the battle ended by its rules; false when it had to be stopped
+// (then it is ended as a hold for the defender).
+bool Combat_Resolve(std::int32_t region_id);
+
+// The battle screen.
+void Combat_Draw();
+void Combat_Update_Hover(float elapsed);
+void Combat_Kill_Preview(std::int32_t target_column, std::int32_t target_row);
+void Combat_Draw_Piece(std::uint16_t unit_type, std::uint8_t facing, std::int32_t count, TColor colour,
+                       float picture_width, float picture_height, float picture_x, float picture_y);

@@ -51,6 +51,18 @@ std::int32_t Trunc_32(double v) {
 // The footprint of a piece in cells, from its picture size.
 std::int32_t Cells_Of(float picture_size) { return std::int32_t(picture_size / 100.0f + 0.9f); }
 
+// Whether the piece's footprint anchored at the cell lies inside the grid
+// and holds no other piece.
+bool Footprint_Free(std::int32_t column, std::int32_t row, const TCombat_Cell& piece) {
+  for (std::int32_t c = column; c < column + std::max<std::int32_t>(1, piece.width); ++c)
+    for (std::int32_t r = row; r < row + std::max<std::int32_t>(1, piece.height); ++r) {
+      if (c < 1 || c > Combat_Columns || r < 1 || r > Combat_Rows) return false;
+      std::int32_t id = Combat_Get_Cell(c, r).piece_id;
+      if (id != 0 && id != piece.piece_id) return false;
+    }
+  return true;
+}
+
 }  // namespace
 
 TCombat_Actions Combat_Actions;
@@ -93,6 +105,8 @@ std::int32_t TCombat_Actions::m_Calc_Combat_Damage(std::int32_t attacker_column,
 
 std::int32_t TCombat_Actions::m_Apply_Damage(std::int32_t damage, std::int32_t full_hit_points, std::int32_t& count,
                                              std::int32_t& hit_points) {
+  // A type without hit points loses one unit per point of damage.
+  if (full_hit_points < 1) full_hit_points = 1;
   std::int32_t killed = 0;
   std::int32_t g = damage;
   while (g > 0 && count > 0) {
@@ -189,7 +203,15 @@ void TCombat_Actions::m_Execute_Combat_Move(TMaster_Action_Timer& timer, std::in
       }
       cell.picture_x = m.target_x;
       cell.picture_y = m.target_y;
-      if (cell.unit_type != 0) Combat_Place_Piece(m.to_column, m.to_row, cell);
+      // A piece never lands on another piece or off the grid: it goes
+      // back where it came from.
+      if (cell.unit_type != 0 && !Footprint_Free(m.to_column, m.to_row, cell)) {
+        Combat_Get_Piece_Screen_Pos(m.from_column, m.from_row, cell.width, cell.height, cell.picture_width,
+                                    cell.picture_height, cell.picture_x, cell.picture_y);
+        if (Footprint_Free(m.from_column, m.from_row, cell)) Combat_Place_Piece(m.from_column, m.from_row, cell);
+      } else if (cell.unit_type != 0) {
+        Combat_Place_Piece(m.to_column, m.to_row, cell);
+      }
       r.done = true;
       break;
     }

@@ -23,6 +23,7 @@
 #include "MachineOptions.h"
 #include "MasterActionTimer.h"
 #include "Game_Session.h"
+#include "Combat_Program_Links.h"
 #include "MessageLog.h"
 #include "Native_Path.h"
 #include "Path.h"
@@ -65,6 +66,7 @@ bool Game_Init_Create_Globals() {
   delete Master_Action_Timer;
   Master_Action_Timer = new TMaster_Action_Timer();
   Game_Install_Rules();
+  Combat_Program_Links_Install();
   G_Create_Particle_Systems();
   Help_Text_Create();
 
@@ -92,6 +94,7 @@ void Game_Init_Free_Globals() {
   G_Empire_List = nullptr;
   delete Master_Action_Timer;
   Master_Action_Timer = nullptr;
+  Combat_Program_Links_Remove();
   G_Free_Particle_Systems();
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
