@@ -366,7 +366,7 @@ void AI_Purchases(std::uint8_t player) {
     }
     const std::int32_t pick = AI_Pick_Purchase(player, candidates, affordable);
     if (pick == 0) break;
-    const TAI_Purchase_Candidate& c = candidates[std::size_t(pick - 1)];
+    const TAI_Purchase_Candidate c = candidates[std::size_t(pick - 1)];
     TEmpire_Purchase entry;
     entry.kind = c.kind;
     entry.id = c.item;
@@ -378,7 +378,12 @@ void AI_Purchases(std::uint8_t player) {
       for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r)
         if (G_Map->m_Get_Region(r) && e->m_Can_Place_Unit_At(r, c.item, 1) && AI_Region_Allows_Family(player, r, c.item))
           locations.push_back(r);
-      if (locations.empty()) break;
+      if (locations.empty()) {
+        // A unit with nowhere to stand (a ship of an empire without a
+        // coast) is struck off; the others can still be bought.
+        candidates.erase(candidates.begin() + (pick - 1));
+        continue;
+      }
       entry.region = AI_Pick_Purchase_Location(player, c, locations);
       const TMap_Region* r = G_Map->m_Get_Region(entry.region);
       const std::int32_t k = r->m_Get_Type() == REGION_OCEAN ? r->m_Get_Near_Unit_Cost_Modifier(player)
