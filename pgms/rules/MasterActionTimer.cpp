@@ -414,9 +414,14 @@ void TMaster_Action_Timer::m_Execute_Action(std::int32_t index, float dt) {
   if (clears == f_clear_count && index <= m_Record_Count()) {
     TAction_Record& r = f_records[index - 1];
     if (r.time_limit > 0 && r.start_time + r.time_limit < f_master_time && !r.done) {
-      // Its step machine never finished it: what it holds goes back here.
-      r.done = true;
-      m_Release_Record_Lists(r);
+      // Its step machine never finished it: the kind finishes what must not
+      // be lost, then what it holds goes back here.
+      if (kind < f_executors.size() && f_executors[kind]) f_executors[kind]->m_Time_Limit_Reached(*this, index);
+      if (clears == f_clear_count && index <= m_Record_Count()) {
+        TAction_Record& again = f_records[index - 1];
+        again.done = true;
+        m_Release_Record_Lists(again);
+      }
     }
   }
 

@@ -181,6 +181,9 @@ class TAction_Executor {
 public:
   virtual ~TAction_Executor() = default;
   virtual void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float dt) = 0;
+  // The record's time limit has run out before its step machine finished
+  // it; called before the record is marked done and its lists given back.
+  virtual void m_Time_Limit_Reached(TMaster_Action_Timer&, std::int32_t) {}
 };
 
 // A unit as the timer sees it.

@@ -22,7 +22,7 @@
 #include "Io.h"
 #include "MachineOptions.h"
 #include "MasterActionTimer.h"
-#include "MasterActionTimer_Combat.h"
+#include "Game_Session.h"
 #include "MessageLog.h"
 #include "Native_Path.h"
 #include "Path.h"
@@ -64,7 +64,7 @@ bool Game_Init_Create_Globals() {
   G_Empire_List = new TEmpire_List();
   delete Master_Action_Timer;
   Master_Action_Timer = new TMaster_Action_Timer();
-  Combat_Actions.m_Install(*Master_Action_Timer);
+  Game_Install_Rules();
   G_Create_Particle_Systems();
   Help_Text_Create();
 

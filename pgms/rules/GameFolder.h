@@ -1,0 +1,55 @@
+// The game folder: the running game always lives in the current-game folder
+// (currentmap\). Saving writes its six files there and copies the folder
+// into a save directory; loading copies a save directory back and reads the
+// six files; a new game is built there, generated from a map type or copied
+// from a stored map. Each of the three is a stepped job of steps 1 to 100,
+// one step per frame; the begin and end calls run no step.
+//
+// A save is assembled in a folder beside the save directory and takes its
+// place only when complete, so a failed save never destroys the previous
+// save of that name. A load reads all six files before it changes anything:
+// a file that cannot be read stops the load with its message and leaves the
+// running game as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TList_Dialog_Owner;
+
+// The six files of a game, in the order in which they are written.
+extern const char* const Game_Folder_Files[6];
+
+// One step of the save into `target_directory` (ends with "\"). The result
+// code is always 0. False stops the job.
+bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, bool is_last,
+                            std::int32_t& result_code, std::int32_t step);
+// One step of the load from `source_directory`. Extra 1: the files already
+// lie in the current-game folder and nothing is copied. Result code after
+// step 96: 0, 1 (an autosave made during an end of turn was loaded and the
+// end of turn resumes) or 2 (a hosted network game was loaded).
+bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, bool is_last,
+                            std::int32_t& result_code, std::int32_t extra, std::int32_t step);
+// One step of building a new game in the current-game folder from the map's
+// generate flag, map type name or stored-map name and the empires prepared
+// by the game setup. Always true.
+bool Main_New_Game_Stepped(std::int32_t step, TList_Dialog_Owner* setup_dialog);
+
+// Folder helpers. Paths end with "\".
+bool Delete_Directory_Files(const std::string& directory);
+bool Copy_Directory_Files(const std::string& source, const std::string& target);
+bool List_Directory_Files(const std::string& directory, std::vector<std::string>& list, bool names_only);
+bool List_Game_Types(std::vector<std::string>& display_names, std::vector<std::string>& folder_names,
+                     TList_Dialog_Owner* dialog);
+bool List_Stored_Maps(std::vector<std::string>& names, std::vector<std::string>& folder_names);
+bool Copy_Stored_Map_To_Current(const std::string& name);
+bool Store_Current_Map(const std::string& name);
+
+// Whether a save name can name a folder under savegames\: not empty, no
+// "..", no path separator or drive colon, no control character. A refused
+// name gets the reason in `message`.
+bool Save_Name_Valid(const std::string& name, std::string& message);
+// savegames\ + name + "\" for a valid name; empty (and the reason shown
+// under "Error") otherwise.
+std::string Save_Game_Directory(const std::string& name);

@@ -1,0 +1,214 @@
+#include "Game_Session.h"
+
+#include <exception>
+
+#include "Datafile_BaseGameSettings.h"
+#include "Debug_Log.h"
+#include "Empire.h"
+#include "Errors.h"
+#include "GameFolder.h"
+#include "GameSettings.h"
+#include "Global.h"
+#include "Io.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+#include "MasterActionTimer_Combat.h"
+#include "MasterActionTimer_EndTurn.h"
+#include "MasterActionTimer_MapActions.h"
+#include "SteppedTask.h"
+
+namespace {
+// The world map the session made when the program had none.
+TMap* session_map = nullptr;
+
+// Colours of the players in their order, and the neutral empire's.
+const TColor Player_Colours[8] = {Make_Color(200, 40, 40),  Make_Color(40, 80, 210),  Make_Color(40, 170, 60),
+                                  Make_Color(220, 200, 40), Make_Color(150, 60, 190), Make_Color(230, 130, 30),
+                                  Make_Color(40, 190, 190), Make_Color(120, 120, 120)};
+const TColor Neutral_Colour = Make_Color(90, 90, 90);
+
+std::int32_t By_Level(std::uint8_t level, std::int32_t low, std::int32_t medium, std::int32_t high) {
+  return level == 1 ? low : level == 3 ? high : medium;
+}
+
+void Prepare_Empires(const TGame_Session_Setup& setup) {
+  const std::int32_t players = std::int32_t(setup.computer.size());
+  const std::int32_t count = players + (setup.neutral_empire ? 1 : 0);
+  G_Empire_List->m_Create_Empires(count);
+  for (std::int32_t n = 1; n <= count; ++n) {
+    TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    const bool neutral = n > players;
+    e.m_Set_Neutral(neutral);
+    e.m_Set_Computer_Controlled(neutral || setup.computer[std::size_t(n - 1)]);
+    e.m_Set_Nation_Name(neutral ? std::string("Neutral") : "Nation " + Int_To_Text(n));
+    e.m_Set_Player_Name(neutral ? std::string("Neutral") : "Player " + Int_To_Text(n));
+    e.m_Set_Color(neutral ? Neutral_Colour : Player_Colours[(n - 1) % 8]);
+    e.m_Set_Second_Color(e.m_Get_Color());
+    e.m_Set_Color_Index(std::uint8_t(n));
+    e.m_Set_Flag_Index(std::uint8_t(n));
+    e.m_Init_Tech_Levels(1);
+    const TBase_Game_Settings& b = Base_Game_Settings;
+    e.m_Set_Treasury(neutral ? By_Level(setup.neutral_money_level, b.f_neutral_starting_money_low,
+                                        b.f_neutral_starting_money_medium, b.f_neutral_starting_money_high)
+                             : By_Level(setup.starting_money_level, b.f_starting_money_low, b.f_starting_money_medium,
+                                        b.f_starting_money_high));
+  }
+  Game_Settings.f_player_count = std::uint16_t(players);
+  Game_Settings.m_Set_Player_Matrix_Size(std::uint8_t(count));
+}
+
+bool Run_Save(const std::string& directory) {
+  std::int32_t result = 0;
+  bool ok = Main_Save_Game_Stepped(directory, true, false, result, 1);
+  for (std::int32_t step = 1; ok && step <= 100; ++step) ok = Main_Save_Game_Stepped(directory, false, false, result, step);
+  Main_Save_Game_Stepped(directory, false, true, result, ok ? 100 : 0);
+  return ok;
+}
+
+bool Run_Load(const std::string& directory, std::int32_t& result_code) {
+  bool ok = Main_Load_Game_Stepped(directory, true, false, result_code, 0, 1);
+  for (std::int32_t step = 1; ok && step <= 100; ++step)
+    ok = Main_Load_Game_Stepped(directory, false, false, result_code, 0, step);
+  Main_Load_Game_Stepped(directory, false, true, result_code, 0, 100);
+  return ok;
+}
+
+bool Seen(std::int32_t a, std::int32_t b) {
+  return Map_Timer_World.m_Local_Empire_Knows_Region(a) || Map_Timer_World.m_Local_Empire_Knows_Region(b);
+}
+
+// The ids as the timer's list; the first unit's record.
+TLongintList Id_List(const std::vector<std::int32_t>& ids, TMap_Unit_Record& first) {
+  TLongintList list;
+  for (std::int32_t id : ids) list.m_Add(id);
+  first = TMap_Unit_Record{};
+  if (G_Map && !ids.empty()) G_Map->m_Get_Unit(ids.front(), first);
+  return list;
+}
+}  // namespace
+
+void Game_Install_Rules() {
+  if (!Master_Action_Timer) return;
+  Map_Actions.m_Install(*Master_Action_Timer);
+  End_Turn_Actions.m_Install(*Master_Action_Timer);
+  Combat_Actions.m_Install(*Master_Action_Timer);
+  Master_Action_Timer->m_Set_World(&Map_Timer_World);
+}
+
+bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
+  if (!G_Empire_List || !Master_Action_Timer || setup.computer.empty() || setup.computer.size() > 8) return false;
+  if (!G_Map) G_Map = session_map = new TMap();
+  Game_Install_Rules();
+  try {
+    Random_Set_Seed(setup.seed);
+    Game_Settings.f_game_kind = setup.game_kind;
+    Game_Settings.f_nation_size_level = setup.nation_size_level;
+    Game_Settings.f_starting_forces_level = setup.starting_forces_level;
+    Game_Settings.f_starting_money_level = setup.starting_money_level;
+    Game_Settings.f_neutral_money_level = setup.neutral_money_level;
+    Game_Settings.f_neutral_empire = setup.neutral_empire;
+    Game_Settings.f_setup_option_1 = setup.contiguous_start;
+    Game_Settings.f_fog_of_war = setup.fog_of_war;
+    Game_Settings.f_autosave_slot = 0;
+    Game_Settings.f_autosave_pending = false;
+    Prepare_Empires(setup);
+    G_Map->m_Set_Generated(true);
+    G_Map->m_Set_Map_Type_Name(setup.map_type);
+    for (std::int32_t step = 1; step <= 100; ++step) Main_New_Game_Stepped(step, nullptr);
+    // What the game setup does once the world stands: every empire knows
+    // its regions (all of them without fog of war).
+    for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
+      TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+      e.m_Resize_Known_Regions(G_Map->m_Get_Region_Count());
+      if (setup.fog_of_war) e.m_Update_Known_Regions();
+      else e.m_Set_All_Regions_Known(true);
+      e.m_Update_Income();
+      e.m_Update_Upkeep();
+    }
+  } catch (const std::exception& e) {
+    Show_Message("Error", std::string("The new game could not be created: ") + e.what());
+    return false;
+  }
+  return true;
+}
+
+void Game_Session_Frame(float dt) {
+  if (Master_Action_Timer) Master_Action_Timer->m_Update_Timer(dt);
+  Stepped_Task_Step(dt);
+}
+
+std::int32_t Game_Session_Run_Until_Idle(float dt, std::int32_t max_frames) {
+  std::int32_t frames = 0;
+  while (frames < max_frames && Master_Action_Timer &&
+         (Master_Action_Timer->m_Record_Count() > 0 || Stepped_Task_Running)) {
+    Game_Session_Frame(dt);
+    ++frames;
+  }
+  return frames;
+}
+
+std::int32_t Game_Session_End_Turn() {
+  if (!Master_Action_Timer || Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) return 0;
+  return Master_Action_Timer->m_Add_Action_End_Turn();
+}
+
+bool Game_Session_Game_Over() { return End_Turn_Actions.m_Game_Over(); }
+
+bool Game_Session_Save_To(const std::string& directory) { return !directory.empty() && Run_Save(directory); }
+
+bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_code) {
+  result_code = 0;
+  return !directory.empty() && Run_Load(directory, result_code);
+}
+
+bool Game_Session_Save(const std::string& name) { return Game_Session_Save_To(Save_Game_Directory(name)); }
+
+bool Game_Session_Load(const std::string& name, std::int32_t& result_code) {
+  return Game_Session_Load_From(Save_Game_Directory(name), result_code);
+}
+
+std::int32_t Game_Session_Order_Move(const std::vector<std::int32_t>& unit_ids, const std::vector<std::int32_t>& path) {
+  TMap_Unit_Record first;
+  const TLongintList ids = Id_List(unit_ids, first);
+  if (!Master_Action_Timer || first.id == 0 || path.empty()) return 0;
+  std::int32_t from = first.region, awaited = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    awaited = Master_Action_Timer->m_Add_Action_Move_Unit(from, first.unit_type, first.owner, ids.m_Count(), ids,
+                                                          path[i], awaited, i + 1 < path.size(), Seen(from, path[i]));
+    from = path[i];
+  }
+  return awaited;
+}
+
+std::int32_t Game_Session_Order_Bombard(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region) {
+  TMap_Unit_Record first;
+  const TLongintList ids = Id_List(unit_ids, first);
+  if (!Master_Action_Timer || first.id == 0) return 0;
+  const TBombard_Damage_Result damage = TMap_Actions::m_Calc_Bombard_Damage(ids, ids.m_Count(), target_region);
+  return Master_Action_Timer->m_Add_Action_Bombard_Unit(first.region, first.unit_type, first.owner, ids.m_Count(),
+                                                        ids, target_region, 0, Seen(first.region, target_region),
+                                                        damage.region_damage, damage.records);
+}
+
+std::int32_t Game_Session_Order_Load(std::int32_t transport_id, std::int32_t unit_id) {
+  if (!Master_Action_Timer || !G_Map || !G_Map->m_Add_Unit_To_Cargo(transport_id, unit_id, true, true)) return 0;
+  // The action takes its squares from where the unit still stands.
+  const std::int32_t id = Master_Action_Timer->m_Add_Action_Load_Unit(transport_id, unit_id);
+  G_Map->m_Add_Unit_To_Cargo(transport_id, unit_id, false, true);
+  return id;
+}
+
+std::int32_t Game_Session_Order_Unload(std::int32_t transport_id, std::int32_t unit_id, std::int32_t target_region) {
+  if (!Master_Action_Timer || !G_Map ||
+      !G_Map->m_Remove_Unit_From_Cargo(transport_id, unit_id, false, true, target_region, true))
+    return 0;
+  return Master_Action_Timer->m_Add_Action_Unload_Unit(transport_id, unit_id, target_region);
+}
+
+std::int32_t Game_Session_Order_Decommission(const std::vector<std::int32_t>& unit_ids) {
+  TMap_Unit_Record first;
+  const TLongintList ids = Id_List(unit_ids, first);
+  if (!Master_Action_Timer || first.id == 0) return 0;
+  return Master_Action_Timer->m_Add_Action_Decommission_Units(first.region, first.owner, ids.m_Count(), ids,
+                                                              Map_Timer_World.m_Local_Empire_Knows_Region(first.region));
+}

@@ -1,0 +1,70 @@
+// A game without a window: start a new game from a seed and a setup, run
+// the action timer until nothing is left to do, give orders as the main
+// screen's order code gives them, end turns, save and load. The computer
+// player, self-play runs and the screens drive the game through it.
+//
+// The session works on the program's global objects (game settings, world
+// map, empires, logs, action timer); Game_Init_Create_Globals creates them,
+// and Game_Session_New_Game creates the world map when there is none yet.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Lists_LongIntList.h"
+
+// Plugs every action kind's step machine and the timer's view of the world
+// map into the game's action timer. Start-up calls it once the timer exists.
+void Game_Install_Rules();
+
+struct TGame_Session_Setup {
+  std::uint32_t seed = 1;
+  // Empty: the first map type.
+  std::string map_type;
+  // One entry per player: true for a computer player.
+  std::vector<bool> computer{false, true};
+  bool neutral_empire = true;
+  // 1 single player, 2 hot seat.
+  std::uint8_t game_kind = 1;
+  std::uint8_t nation_size_level = 2;
+  std::uint8_t starting_forces_level = 2;
+  std::uint8_t starting_money_level = 2;
+  std::uint8_t neutral_money_level = 2;
+  bool contiguous_start = true;
+  bool fog_of_war = true;
+};
+
+// A new generated game in the current-game folder, with its pictures. False
+// (with the reason shown) when it could not be made.
+bool Game_Session_New_Game(const TGame_Session_Setup& setup);
+
+// One frame: the action timer, then the running stepped job (autosaves).
+void Game_Session_Frame(float dt);
+// Frames until the action table is empty and no stepped job runs, at most
+// `max_frames`; the number of frames run.
+std::int32_t Game_Session_Run_Until_Idle(float dt = 0.05f, std::int32_t max_frames = 1000000);
+// Ends the current player's turn: an End Turn action unless one is pending
+// (its id, or 0).
+std::int32_t Game_Session_End_Turn();
+// Whether the end of turn found nobody left who can take a turn.
+bool Game_Session_Game_Over();
+
+// Saves into savegames\<name>\ / loads from it; false with the reason shown
+// for a bad name or a failed job. A failed load leaves the running game as
+// it was. `result_code` as Main_Load_Game_Stepped gives it.
+bool Game_Session_Save(const std::string& name);
+bool Game_Session_Load(const std::string& name, std::int32_t& result_code);
+// The same with a full save directory (ends with "\").
+bool Game_Session_Save_To(const std::string& directory);
+bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_code);
+
+// Orders, as the main screen adds them. Each returns the id of the last
+// action it added (the one to wait for), 0 when none was added.
+// A move of units of one type and owner along `path` (the regions after the
+// source, the last one the destination): a chain of legs.
+std::int32_t Game_Session_Order_Move(const std::vector<std::int32_t>& unit_ids, const std::vector<std::int32_t>& path);
+std::int32_t Game_Session_Order_Bombard(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region);
+std::int32_t Game_Session_Order_Load(std::int32_t transport_id, std::int32_t unit_id);
+std::int32_t Game_Session_Order_Unload(std::int32_t transport_id, std::int32_t unit_id, std::int32_t target_region);
+std::int32_t Game_Session_Order_Decommission(const std::vector<std::int32_t>& unit_ids);
