@@ -9,6 +9,7 @@
 #include "GameSettings.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "MasterActionTimer_EndTurn.h"
 
 TAI_State AI;
 
@@ -156,4 +157,8 @@ bool AI_Initialize() {
 bool AI_Finalize() {
   AI = TAI_State();
   return true;
+}
+
+void AI_Install_Turn_Hook() {
+  Set_AI_Turn_Step([](std::uint8_t player, std::uint16_t& sub_step, float) { return Execute_AI_Main(player, sub_step); });
 }

@@ -164,6 +164,8 @@ extern TAI_State AI;
 bool Execute_AI_Main(std::uint8_t player, std::uint16_t& step);
 bool AI_Initialize();
 bool AI_Finalize();
+// Hands Execute_AI_Main to the end of turn as its computer-player step.
+void AI_Install_Turn_Hook();
 
 // What the turn phases ask of the battle and the network. The defaults
 // start the battle on this machine (Combat_Begin) and send nothing.

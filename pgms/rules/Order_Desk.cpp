@@ -10,6 +10,7 @@
 #include "Lists_LongIntList.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "MasterActionTimer_MapActions.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
 
@@ -175,10 +176,13 @@ std::int32_t Land(std::uint8_t player, const std::vector<std::int32_t>& ids, std
 }
 }  // namespace
 
-void TOrder_Desk_Links::m_Calc_Bombard_Damage(const std::vector<std::int32_t>&, std::int32_t, std::int32_t& region_damage,
+void TOrder_Desk_Links::m_Calc_Bombard_Damage(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region,
+                                              std::int32_t& region_damage,
                                               std::vector<TBombard_Damage_Record>& records) {
-  region_damage = 0;
-  records.clear();
+  TBombard_Damage_Result result =
+      TMap_Actions::m_Calc_Bombard_Damage(To_List(unit_ids), std::int32_t(unit_ids.size()), target_region);
+  region_damage = result.region_damage;
+  records = std::move(result.records);
 }
 
 void Set_Order_Desk_Links(TOrder_Desk_Links* links) { Links = links ? links : &Default_Links; }

@@ -28,8 +28,8 @@ enum : std::uint8_t {
 
 // Action_Type_Name (Global.h) names them.
 
-// What the desk needs of the map actions: the damage a bombardment deals,
-// rolled when the order is given. The default deals none.
+// The damage a bombardment deals, rolled when the order is given; the
+// default rolls it as the map actions do.
 class TOrder_Desk_Links {
 public:
   virtual ~TOrder_Desk_Links() = default;
