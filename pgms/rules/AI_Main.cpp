@@ -1,22 +1,164 @@
 #include "AI_Main.h"
 
-#include "MapClass.h"
-#include "World_Unit_Facts.h"
+#include <algorithm>
 
-float AI_Unit_Strength(std::int64_t unit_type, std::int32_t cargo_list, bool without_cargo) {
-  const TUnit_Type* t = World_Unit_Type(unit_type);
-  if (!t) return 0;
-  float strength = 0;
-  if (t->f_takes_part_in_combat)
-    strength = float(t->f_hit_points) + float(t->f_initiative) + float(t->f_combat_damage_min) +
-               float(t->f_combat_damage_max);
-  if (cargo_list != 0 && !without_cargo && t->f_transported_units_participate_in_combat && G_Map) {
-    const std::int32_t n = G_Map->m_Get_Cargo_Count(cargo_list);
-    for (std::int32_t i = 1; i <= n; ++i) {
-      TMap_Unit_Record u;
-      G_Map->m_Get_Unit(G_Map->m_Get_Cargo_Unit(cargo_list, i), u);
-      if (u.id != 0) strength += AI_Unit_Strength(u.unit_type, u.cargo_list, true);
-    }
+#include "AI_Log.h"
+#include "Combat.h"
+#include "Empire.h"
+#include "Errors.h"
+#include "GameSettings.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+#include "MasterActionTimer_EndTurn.h"
+
+TAI_State AI;
+
+namespace {
+TAI_Links Default_Links;
+TAI_Links* Links = &Default_Links;
+
+bool Is_Computer(std::uint8_t player) {
+  const TEmpire* e = Empire_Get(player);
+  return e && e->m_Get_Computer_Controlled();
+}
+
+// The first combat region not yet started this turn; 0 when none.
+std::int32_t Next_Combat_Region() {
+  for (std::int32_t i = 1; i <= G_Map->m_Get_Combat_Region_Count(); ++i) {
+    const std::int32_t r = G_Map->m_Get_Combat_Region(i);
+    if (r == 0) continue;
+    if (std::find(AI.tried_combat_regions.begin(), AI.tried_combat_regions.end(), r) ==
+        AI.tried_combat_regions.end())
+      return r;
   }
-  return strength;
+  return 0;
+}
+
+// Starts the battle of the next combat region (step 70). False when there
+// is none left to start.
+bool Start_Next_Battle() {
+  const std::int32_t region = Next_Combat_Region();
+  if (region == 0) return false;
+  AI.tried_combat_regions.push_back(region);
+  bool auto_resolve = true;
+  std::uint8_t first = 0, second = 0;
+  if (const TMap_Region* r = G_Map->m_Get_Region(region)) r->m_Get_Unit_Owners(first, second);
+  for (std::uint8_t owner : {first, second})
+    if (owner != 0 && Empire_Get(owner) && !Is_Computer(owner)) auto_resolve = false;
+  const bool show_dialog = !auto_resolve;
+  if (show_dialog && Game_Settings.f_game_kind == 3 && first != 1 && second != 1) {
+    // The battle belongs to a player on another machine.
+    const std::uint8_t human = Is_Computer(first) ? second : first;
+    Links->m_Send_Combat_Plr_Start(human, region);
+    Links->m_Combat_Set_Region(region);
+  } else {
+    Links->m_Combat_Begin(region, auto_resolve, show_dialog);
+  }
+  return true;
+}
+
+bool Run_Step(std::uint8_t player, std::uint16_t& step) {
+  const bool neutral = G_Empire_List && G_Empire_List->m_Is_Neutral(player);
+  switch (step) {
+    case 8:
+      AI.loop_count = 0;
+      AI.tried_combat_regions.clear();
+      return true;
+    case 9:
+      AI.order_issued = false;
+      AI.loop_count = Checked_Add(AI.loop_count, 1);
+      AI_Log("Main Loop - " + std::to_string(AI.loop_count));
+      AI_Generate_Unit_Type_Stats(player);
+      return true;
+    case 10: AI_Player_Start(player); return true;
+    case 15: AI_Compute_Stats(player); return true;
+    case 20:
+      if (!neutral) AI_Create_Objects(player);
+      return true;
+    case 25:
+      if (!neutral) AI_Create_Assets(player);
+      return true;
+    case 30:
+      if (!neutral) AI_Create_Tasks(player);
+      return true;
+    case 35:
+      if (!neutral) AI_Create_Assignments(player);
+      return true;
+    case 40:
+      if (!neutral) AI_Sort_Assignments(player);
+      return true;
+    case 45:
+      if (!neutral) AI_Assign_Tasks(player);
+      return true;
+    case 50:
+      if (neutral) {
+        step = 54;
+        return true;
+      }
+      step = 49;
+      if (!Master_Action_Timer->m_Is_Action_Done(AI.last_order_id)) return true;
+      if (AI_Execute_Next_Order(player)) return true;
+      step = 54;
+      AI.last_order_id = 0;
+      return true;
+    case 70:
+      if (Links->m_Combat_Running()) {
+        step = 69;
+        return true;
+      }
+      if (Start_Next_Battle()) step = 69;
+      return true;
+    case 80:
+      if (G_Map->m_Any_Unit_With_Moves(player) && AI.order_issued && AI.loop_count < 3) step = 8;
+      return true;
+    case 85:
+      AI_Purchases(player);
+      if (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4) Links->m_Send_Update_Purchases(player);
+      return true;
+    case 90:
+      step = 89;
+      if (AI_Save_Air_Units(player)) return true;
+      step = 95;
+      AI.air_cursor = 0;
+      AI.air_last_order = 0;
+      return true;
+    case 100: return false;
+    default: return true;
+  }
+}
+}  // namespace
+
+bool TAI_Links::m_Combat_Running() { return Combat_Is_Active(); }
+void TAI_Links::m_Combat_Begin(std::int32_t region, bool auto_resolve, bool show_dialog) {
+  Combat_Begin(region, auto_resolve, show_dialog);
+}
+void TAI_Links::m_Combat_Set_Region(std::int32_t region) { Combat_Set_Region(region); }
+void TAI_Links::m_Send_Update_Purchases(std::uint8_t) {}
+void TAI_Links::m_Send_Combat_Plr_Start(std::uint8_t, std::int32_t) {}
+
+void Set_AI_Links(TAI_Links* links) { Links = links ? links : &Default_Links; }
+TAI_Links& AI_Get_Links() { return *Links; }
+
+bool Execute_AI_Main(std::uint8_t player, std::uint16_t& step) {
+  try {
+    if (!G_Map || !Master_Action_Timer) return false;
+    return Run_Step(player, step);
+  } catch (const EGlobarch_Error& e) {
+    AI_Log(std::string("Error: Execute_AI_Main - ") + e.what());
+    return false;
+  }
+}
+
+bool AI_Initialize() {
+  AI = TAI_State();
+  return true;
+}
+
+bool AI_Finalize() {
+  AI = TAI_State();
+  return true;
+}
+
+void AI_Install_Turn_Hook() {
+  Set_AI_Turn_Step([](std::uint8_t player, std::uint16_t& sub_step, float) { return Execute_AI_Main(player, sub_step); });
 }

@@ -22,6 +22,7 @@
 #include "Io.h"
 #include "MachineOptions.h"
 #include "MasterActionTimer.h"
+#include "AI_Main.h"
 #include "Game_Session.h"
 #include "Combat_Program_Links.h"
 #include "MessageLog.h"
@@ -67,6 +68,8 @@ bool Game_Init_Create_Globals() {
   Master_Action_Timer = new TMaster_Action_Timer();
   Game_Install_Rules();
   Combat_Program_Links_Install();
+  AI_Initialize();
+  AI_Install_Turn_Hook();
   G_Create_Particle_Systems();
   Help_Text_Create();
 
@@ -81,6 +84,7 @@ bool Game_Init_Create_Globals() {
 }
 
 void Game_Init_Free_Globals() {
+  AI_Finalize();
   delete G_Message_Log;
   G_Message_Log = nullptr;
   Event_Log_Free();

@@ -1,0 +1,494 @@
+// The computer player's assignments and orders: pairs of an asset and a task
+// it can serve, assets handed out in pair order, and one order at a time.
+#include <algorithm>
+
+#include "AI_Log.h"
+#include "AI_Main.h"
+#include "Empire.h"
+#include "GameSettings.h"
+#include "MapClass.h"
+#include "Order_Desk.h"
+#include "World_Unit_Facts.h"
+
+namespace {
+TAI_Order_Function Order_Function = &AI_Execute_Order;
+
+constexpr std::int32_t Unreached = 999999;
+
+bool Admits(std::uint8_t region_type, std::uint8_t movement_type) {
+  switch (region_type) {
+    case REGION_LAND: return movement_type == 1 || movement_type == 2 || movement_type == 5;
+    case REGION_OCEAN: return movement_type == 1 || movement_type == 3 || movement_type == 4 || movement_type == 5;
+    default: return false;
+  }
+}
+
+bool Is_Sea(std::uint8_t movement_type) {
+  return movement_type == UNIT_MOVEMENT_SEA_SURFACE || movement_type == UNIT_MOVEMENT_UNDERSEA;
+}
+
+// Movement cost from the asset's region to every region (index = region id).
+std::vector<std::int32_t> Cost_Table(const TAI_Asset& a, std::uint8_t movement_type, std::uint8_t player) {
+  std::vector<std::int32_t> cost(std::size_t(G_Map->m_Get_Region_Count()) + 1, Unreached);
+  std::vector<std::int32_t> steps, regions;
+  G_Map->m_Get_Move_Range(a.region, movement_type, steps, regions, 2, player, 100);
+  for (std::size_t i = 0; i < regions.size(); ++i)
+    if (regions[i] >= 1 && std::size_t(regions[i]) < cost.size()) cost[std::size_t(regions[i])] = steps[i];
+  if (a.region >= 1 && std::size_t(a.region) < cost.size()) cost[std::size_t(a.region)] = 0;
+  return cost;
+}
+
+// Whether a region connected to `region` admits the movement type; the last
+// such region is given back.
+bool Neighbour_Suits(std::int32_t region, std::uint8_t movement_type, std::int32_t* last = nullptr) {
+  const TMap_Region* r = G_Map->m_Get_Region(region);
+  bool any = false;
+  for (std::int32_t k = 1; r && k <= r->m_Get_Connection_Count(); ++k) {
+    const TMap_Region* n = G_Map->m_Get_Region(r->m_Get_Connection(k));
+    if (n && Admits(n->m_Get_Type(), movement_type)) {
+      any = true;
+      if (last) *last = n->m_Get_Id();
+    }
+  }
+  return any;
+}
+
+// Whether the unit stands on land bordering land of another, non-neutral
+// empire.
+bool On_Front_Line(std::int32_t region, std::uint8_t player) {
+  const TMap_Region* r = G_Map->m_Get_Region(region);
+  if (!r || r->m_Get_Type() != REGION_LAND) return false;
+  for (std::int32_t k = 1; k <= r->m_Get_Connection_Count(); ++k) {
+    const TMap_Region* n = G_Map->m_Get_Region(r->m_Get_Connection(k));
+    if (n && n->m_Get_Type() == REGION_LAND && n->m_Get_Owner() != 0 && n->m_Get_Owner() != player &&
+        !(G_Empire_List && G_Empire_List->m_Is_Neutral(n->m_Get_Owner())))
+      return true;
+  }
+  return false;
+}
+
+void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
+  const TAI_Asset a = AI.assets[std::size_t(asset_index - 1)];
+  const TUnit_Type* t = World_Unit_Type(a.unit_type);
+  if (!t || !G_Map->m_Get_Region(a.region)) return;
+  const std::uint8_t mt = t->f_movement_type;
+  const std::vector<std::int32_t> cost = Cost_Table(a, mt, player);
+  auto cost_at = [&](std::int32_t r) { return r >= 1 && std::size_t(r) < cost.size() ? cost[std::size_t(r)] : Unreached; };
+  auto reaches = [&](std::int32_t r) { return r == a.region || cost_at(r) <= a.moves; };
+  const bool fighting_cargo = t->f_transported_units_participate_in_combat && a.cargo_list != 0 &&
+                              G_Map->m_Get_Cargo_Count(a.cargo_list) > 0;
+  const std::uint8_t air_cargo_moves = AI_Cargo_Air_Moves(a.cargo_list);
+  const bool transport = t->f_transporting_capacity > 0 && !t->f_transported_units_participate_in_combat &&
+                         a.cargo_list != 0;
+  const bool attacks = t->f_combat_attack_range != 0 || fighting_cargo;
+  const bool is_air = mt == UNIT_MOVEMENT_AIR, is_land = mt == UNIT_MOVEMENT_LAND;
+
+  for (std::int32_t ti = 1; ti <= std::int32_t(AI.tasks.size()); ++ti) {
+    const TAI_Task& task = AI.tasks[std::size_t(ti - 1)];
+    const TMap_Region* target = G_Map->m_Get_Region(task.region);
+    if (!target) continue;
+    const bool in_place = a.region == task.region;
+    const bool suits = Admits(target->m_Get_Type(), mt);
+    const std::int32_t c = cost_at(task.region);
+    float bonus = 0;
+    bool eligible = false;
+    std::int32_t via = 0, landing = 0;
+    const TAI_Object& object = AI.objects[std::size_t(task.object - 1)];
+    // What the asset can do at all, then whether it can get there.
+    switch (task.kind) {
+      case AI_TASK_PROTECT_REGION:
+        eligible = t->f_combat_attack_range != 0 || fighting_cargo;
+        if (transport && (suits || Neighbour_Suits(task.region, mt)) && AI_Cargo_Has_Land_Unit(a.cargo_list)) {
+          bonus = 100;
+          eligible = true;
+        }
+        if (eligible && !in_place)
+          eligible = suits && t->f_movement_amount > 0 && c <= 999 && (!is_air || reaches(task.region));
+        break;
+      case AI_TASK_CONQUER_REGION:
+        eligible = (t->f_combat_attack_range != 0 || t->f_ranged_fire_range != 0 || fighting_cargo) &&
+                   t->f_ranged_fire_range == 0;
+        if (transport && !suits && Neighbour_Suits(task.region, mt)) {
+          bonus = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+          eligible = bonus > 0;
+        }
+        [[fallthrough]];
+      case AI_TASK_DESTROY_ENEMY:
+        if (task.kind == AI_TASK_DESTROY_ENEMY) {
+          eligible = attacks && !(t->f_transporting_capacity > 0 && !t->f_transported_units_participate_in_combat);
+          bool hits = false;
+          for (std::uint8_t k = 1; k <= 5 && eligible; ++k)
+            if (object.counts[k] > 0 && t->m_Get_Combat_Damage_Modifier(k) > 50) hits = true;
+          eligible = eligible && hits;
+        }
+        if (eligible && !in_place) eligible = reaches(task.region);
+        if (bonus > 0) eligible = true;
+        if (eligible && is_air && AI_Region(task.region).owner != player &&
+            c + AI_Region(task.region).distance > a.moves)
+          eligible = false;
+        if (!eligible && air_cargo_moves > 0 &&
+            a.moves + air_cargo_moves / 2 >= G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0))
+          eligible = true;
+        break;
+      case AI_TASK_DAMAGE_REGION:
+        eligible = t->f_ranged_fire_range != 0 &&
+                   (a.moves > 0 || t->m_Has_Special_Ability(UNIT_ABILITY_CAN_BOMBARD_WITH_NO_MOVEMENT));
+        if (eligible) {
+          const std::int32_t d = G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0);
+          eligible = d <= 999 && d <= t->f_ranged_fire_range;
+        }
+        break;
+      case AI_TASK_TAKE_EMPTY_REGION:
+        eligible = (t->f_combat_attack_range != 0 || fighting_cargo) && is_land && t->f_ranged_fire_range == 0;
+        if (transport && (suits || Neighbour_Suits(task.region, mt, &landing)) && AI_Cargo_Has_Land_Unit(a.cargo_list)) {
+          bonus = 100;
+          eligible = true;
+        }
+        if (eligible && !in_place) eligible = t->f_movement_amount > 0 && c <= 999;
+        if (eligible && bonus > 0) {
+          if (is_air) eligible = reaches(task.region);
+          else if (is_land) eligible = suits;
+        }
+        if (bonus > 0 && Is_Sea(mt)) eligible = cost_at(landing) <= 3 * t->f_movement_amount;
+        break;
+      case AI_TASK_VIEW_FROM_REGION: eligible = t->f_sight_range > 2; break;
+      case AI_TASK_FILL_TRANSPORT: {
+        TMap_Unit_Record tr;
+        G_Map->m_Get_Unit(object.subject, tr);
+        const TUnit_Type* tt = World_Unit_Type(tr.unit_type);
+        if (tr.id == 0 || !tt || tr.id == a.unit) break;
+        if (G_Map->m_Get_Unit_Cargo_Size(a.unit, tr.id) == Cargo_Size_Never_Fits) break;
+        if (is_air && !tt->f_transported_units_participate_in_combat) break;
+        if (On_Front_Line(a.region, player)) break;
+        const TMap_Region* at = G_Map->m_Get_Region(tr.region);
+        if (!at) break;
+        if (at->m_Get_Type() == REGION_LAND) {
+          eligible = reaches(tr.region);
+        } else if (is_air || Is_Sea(mt)) {
+          eligible = reaches(tr.region);
+        } else {
+          for (std::int32_t k = 1; k <= at->m_Get_Connection_Count(); ++k) {
+            const std::int32_t n = at->m_Get_Connection(k);
+            const TAI_Region_Info& info = AI_Region(n);
+            if (info.region_type == REGION_LAND && info.owner == player && reaches(n)) {
+              via = n;
+              eligible = true;
+            }
+          }
+        }
+        break;
+      }
+      case AI_TASK_MOVE_TRANSPORT: eligible = object.subject == a.unit; break;
+      case AI_TASK_PROTECT_SEA_UNITS:
+        eligible = Is_Sea(mt) && t->f_transporting_capacity == 0 && t->f_combat_attack_range != 0;
+        break;
+      default: break;
+    }
+    if (!eligible) continue;
+
+    float strength = a.strength;
+    float score = task.score + 50.0f - float(std::min(c, Unreached));
+    switch (task.kind) {
+      case AI_TASK_PROTECT_REGION:
+        score += a.strength + bonus + (in_place ? 2000.0f : 0.0f) + (is_land ? 500.0f : 0.0f);
+        break;
+      case AI_TASK_CONQUER_REGION:
+        strength = bonus > 0 ? bonus : AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        if (is_air) strength *= 0.1f;
+        score += strength;
+        break;
+      case AI_TASK_DAMAGE_REGION:
+        score = task.score + float(t->f_ranged_fire_damage_min) + float(t->f_ranged_fire_damage_max) +
+                float(t->f_ranged_fire_region_value_damage_min) + float(t->f_ranged_fire_region_value_damage_max);
+        break;
+      case AI_TASK_DESTROY_ENEMY:
+        strength = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        score += strength;
+        break;
+      case AI_TASK_TAKE_EMPTY_REGION: score += bonus; break;
+      case AI_TASK_FILL_TRANSPORT: {
+        TMap_Unit_Record tr;
+        G_Map->m_Get_Unit(object.subject, tr);
+        strength = float(G_Map->m_Get_Unit_Cargo_Size(a.unit, tr.id));
+        const TMap_Region* at = G_Map->m_Get_Region(tr.region);
+        score = task.score;
+        if (at && (at->m_Get_Type() == REGION_LAND || is_air || Is_Sea(mt)))
+          score += 1000.0f - float(cost_at(tr.region));
+        break;
+      }
+      case AI_TASK_MOVE_TRANSPORT:
+        strength = 1;
+        score += 1000.0f - float(std::min(c, Unreached));
+        break;
+      default: break;
+    }
+    if (strength > 0) AI_Add_Assignment(ti, asset_index, 0, via, strength, score);
+  }
+}
+
+void Sort_Pairs() {
+  AI.sorted_assignments.resize(AI.assignments.size());
+  for (std::size_t i = 0; i < AI.assignments.size(); ++i) AI.sorted_assignments[i] = std::int32_t(i + 1);
+  // Stable, so that the order of equal scores is the same in every run.
+  std::stable_sort(AI.sorted_assignments.begin(), AI.sorted_assignments.end(), [](std::int32_t a, std::int32_t b) {
+    return AI.assignments[std::size_t(a - 1)].score > AI.assignments[std::size_t(b - 1)].score;
+  });
+}
+
+TAI_Task& Task(std::int32_t i) { return AI.tasks[std::size_t(i - 1)]; }
+TAI_Asset& Asset(std::int32_t i) { return AI.assets[std::size_t(i - 1)]; }
+}  // namespace
+
+void Set_AI_Order_Function(TAI_Order_Function function) {
+  Order_Function = function ? function : &AI_Execute_Order;
+}
+
+std::int32_t AI_Add_Assignment(std::int32_t task, std::int32_t asset, std::int32_t spare, std::int32_t via_region,
+                               float strength, float score) {
+  TAI_Assignment p;
+  p.task = task;
+  p.asset = asset;
+  p.spare = spare;
+  p.via_region = via_region;
+  p.strength = strength;
+  p.score = score;
+  AI.assignments.push_back(p);
+  return std::int32_t(AI.assignments.size());
+}
+
+void AI_Create_Assignments(std::uint8_t player) {
+  AI_Log("--- Create Assignments ---");
+  AI.assignments.clear();
+  AI.sorted_assignments.clear();
+  if (AI.tasks.empty() || AI.assets.empty()) return;
+  for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a);
+}
+
+void AI_Sort_Assignments(std::uint8_t) {
+  AI_Log("--- Sort Assignments ---");
+  Sort_Pairs();
+}
+
+void AI_Assign_Tasks(std::uint8_t player) {
+  for (int sweep = 0; sweep < 4; ++sweep) {
+    bool assigned = false;
+    for (std::int32_t p : AI.sorted_assignments) {
+      TAI_Assignment& pair = AI.assignments[std::size_t(p - 1)];
+      TAI_Asset& asset = Asset(pair.asset);
+      TAI_Task& task = Task(pair.task);
+      if (asset.task != 0) continue;
+      if (task.done && task.assigned_strength >= task.wanted_max_strength) continue;
+      task.asset_count += 1;
+      asset.assignment = p;
+      asset.task = pair.task;
+      asset.place = task.asset_count;
+      task.assigned_strength += pair.strength;
+      if (task.assigned_strength >= task.required_strength) task.done = true;
+      assigned = true;
+      if (AI_Log_On()) {
+        AI_Log(AI_Task_Kind_Name(task.kind) + " (" + G_Map->m_Get_Region_Name(task.region) + ") - " +
+               AI_Float_Text(pair.score));
+        AI_Log("  Task ID:            " + std::to_string(pair.task));
+        AI_Log("  Asset ID:           " + std::to_string(pair.asset));
+        AI_Log("  Required Strength:  " + AI_Float_Text(task.required_strength));
+        AI_Log("  Wanted Max Str:     " + AI_Float_Text(task.wanted_max_strength));
+        AI_Log("  Asset Strength:     " + AI_Float_Text(asset.strength));
+        AI_Log("  Assigned Strength:  " + AI_Float_Text(task.assigned_strength));
+        AI_Log("  Asset Str For Task: " + AI_Float_Text(pair.strength));
+        if (task.done) AI_Log("  TASK ASSIGNED");
+      }
+    }
+    // Assets of tasks that fell short go back.
+    for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) {
+      TAI_Asset& asset = Asset(a);
+      if (asset.task == 0 || Task(asset.task).done) continue;
+      AI_Log("  Task Assets Cleared - Task: " + std::to_string(asset.task) + "   Asset: " + std::to_string(a));
+      TAI_Assignment& pair = AI.assignments[std::size_t(asset.assignment - 1)];
+      Task(asset.task).assigned_strength -= pair.strength;
+      Task(asset.task).asset_count -= 1;
+      pair.score = -20000;
+      asset.assignment = asset.task = asset.place = 0;
+    }
+    AI_Sort_Assignments(player);
+    if (!assigned) break;
+  }
+  AI.task_cursor = 0;
+}
+
+void AI_Add_Cargo_Assets(std::int32_t cargo_list, std::int32_t task, std::int32_t pair, std::int32_t region) {
+  std::int32_t added = 0;
+  const std::size_t first_new = AI.assets.size();
+  for (std::int32_t i = 1; i <= G_Map->m_Get_Cargo_Count(cargo_list); ++i) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(G_Map->m_Get_Cargo_Unit(cargo_list, i), u);
+    if (u.id == 0 || u.owner == 0) continue;
+    const std::int32_t a = AI_Add_Asset(u.id, u.owner, region, u.unit_type, 0, u.moves, 1000);
+    Asset(a).assignment = pair;
+    Asset(a).task = task;
+    Asset(a).place = ++added;
+  }
+  // Every asset of the task, the new ones too, moves back by the number added.
+  for (std::size_t i = 0; i < AI.assets.size(); ++i)
+    if (AI.assets[i].task == task) AI.assets[i].place += added;
+  (void)first_new;
+}
+
+bool AI_Execute_Next_Order(std::uint8_t player) {
+  AI.task_cursor += 1;
+  const std::int32_t count = std::int32_t(AI.sorted_tasks.size());
+  std::vector<std::int32_t> pending;
+  std::int32_t task_index = 0;
+  for (; AI.task_cursor >= 1 && AI.task_cursor <= count; ++AI.task_cursor) {
+    task_index = AI.sorted_tasks[std::size_t(AI.task_cursor - 1)];
+    if (!Task(task_index).done) continue;
+    for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a)
+      if (Asset(a).task == task_index && !Asset(a).ordered) pending.push_back(a);
+    if (!pending.empty()) break;
+  }
+  if (pending.empty()) return false;
+  TAI_Task& task = Task(task_index);
+  // In order of place; assets with a place beyond the task's count (cargo
+  // units that joined later) follow in table order instead of dropping out.
+  std::stable_sort(pending.begin(), pending.end(),
+                   [](std::int32_t x, std::int32_t y) { return Asset(x).place < Asset(y).place; });
+
+  const std::int32_t ai = pending.front();
+  pending.erase(pending.begin());
+  TAI_Asset& a = Asset(ai);
+  a.ordered = true;
+  TMap_Unit_Record unit;
+  G_Map->m_Get_Unit(a.unit, unit);
+  const TUnit_Type* t = World_Unit_Type(a.unit_type);
+  std::int32_t source = a.region;
+  std::int32_t target = task.region;
+  std::vector<std::int32_t> units{a.unit};
+  std::uint8_t kind = ORDER_MOVE;
+  bool towards = false, gather = false;
+  const bool has_cargo = unit.cargo_list != 0;
+  const bool cargo_fights = t && t->f_transported_units_participate_in_combat;
+  const bool connected = [&] {
+    const TMap_Region* r = G_Map->m_Get_Region(source);
+    return r && r->m_Is_Connected_To(target);
+  }();
+  auto put_back_once = [&](std::int32_t index) {
+    if (Asset(index).moved != 0) return;
+    Asset(index).moved = 1;
+    Asset(index).ordered = false;
+    pending.insert(pending.begin(), index);
+  };
+  switch (task.kind) {
+    case AI_TASK_PROTECT_REGION:
+      kind = ORDER_MOVE;
+      towards = true;
+      gather = true;
+      if (has_cargo && !cargo_fights) {
+        gather = false;
+        if (source == target) kind = ORDER_UNLOAD;
+        else if (connected && unit.moves > 0) kind = ORDER_LAND;
+      }
+      break;
+    case AI_TASK_CONQUER_REGION:
+    case AI_TASK_DESTROY_ENEMY: {
+      kind = ORDER_ATTACK;
+      gather = true;
+      const std::uint8_t m = AI_Cargo_Air_Moves(unit.cargo_list);
+      if (has_cargo && (task.kind == AI_TASK_CONQUER_REGION || m > 0)) {
+        gather = false;
+        if (cargo_fights || task.kind == AI_TASK_DESTROY_ENEMY) {
+          if (m > 0 && m / 2 < G_Map->m_Get_Region_Distance(source, target, player, false, 0)) {
+            kind = ORDER_MOVE;
+            towards = true;
+          } else if (m > 0 || cargo_fights) {
+            kind = ORDER_UNLOAD;
+            AI_Add_Cargo_Assets(unit.cargo_list, task_index, a.assignment, a.region);
+          }
+        } else if (connected && unit.moves > 0) {
+          kind = ORDER_LAND;
+        } else {
+          kind = ORDER_MOVE;
+          towards = true;
+        }
+      }
+      break;
+    }
+    case AI_TASK_DAMAGE_REGION: kind = ORDER_BOMBARD; break;
+    case AI_TASK_TAKE_EMPTY_REGION:
+      kind = ORDER_ATTACK;
+      towards = true;
+      gather = true;
+      if (has_cargo && !cargo_fights) {
+        gather = false;
+        source = unit.region;
+        const TMap_Region* r = G_Map->m_Get_Region(source);
+        const bool next_to = r && r->m_Is_Connected_To(target);
+        if (source == target) kind = ORDER_UNLOAD;
+        else if (t && Is_Sea(t->f_movement_type) && next_to && unit.moves > 0) kind = ORDER_LAND;
+        else kind = ORDER_MOVE;
+        put_back_once(ai);
+      }
+      break;
+    case AI_TASK_VIEW_FROM_REGION:
+      kind = ORDER_MOVE;
+      gather = true;
+      break;
+    case AI_TASK_FILL_TRANSPORT: {
+      const TAI_Object& o = AI.objects[std::size_t(task.object - 1)];
+      TMap_Unit_Record tr;
+      G_Map->m_Get_Unit(o.subject, tr);
+      source = unit.region;
+      const TMap_Region* tr_region = G_Map->m_Get_Region(tr.region);
+      const bool at_sea_next = tr_region && tr_region->m_Get_Type() == REGION_OCEAN &&
+                               tr_region->m_Is_Connected_To(source) &&
+                               AI_Region(source).region_type == REGION_LAND;
+      if ((tr.region == source || at_sea_next) && tr.owner == unit.owner && tr.id != 0) {
+        kind = ORDER_LOAD;
+        units = {tr.id, a.unit};
+      } else {
+        kind = ORDER_MOVE;
+        towards = true;
+        const std::int32_t via = AI.assignments[std::size_t(a.assignment - 1)].via_region;
+        target = via != 0 ? via : tr.region;
+        put_back_once(ai);
+      }
+      break;
+    }
+    case AI_TASK_MOVE_TRANSPORT:
+      kind = ORDER_MOVE;
+      towards = true;
+      gather = true;
+      break;
+    case AI_TASK_PROTECT_SEA_UNITS: {
+      kind = ORDER_MOVE;
+      towards = true;
+      gather = true;
+      const TAI_Object& o = AI.objects[std::size_t(task.object - 1)];
+      TMap_Unit_Record sea;
+      G_Map->m_Get_Unit(o.subject, sea);
+      if (sea.id != 0 && sea.region != 0) target = sea.region;
+      break;
+    }
+    default: break;
+  }
+  if (gather) {
+    for (auto it = pending.begin(); it != pending.end();) {
+      TAI_Asset& other = Asset(*it);
+      TMap_Unit_Record ou;
+      G_Map->m_Get_Unit(other.unit, ou);
+      if (ou.id != 0 && ou.region == source && ou.unit_type == a.unit_type) {
+        units.push_back(other.unit);
+        other.ordered = true;
+        it = pending.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  G_Map->m_Get_Unit(a.unit, unit);
+  const bool useless_move = kind == ORDER_MOVE && target == unit.region;
+  if (unit.owner == player && !useless_move && Game_Settings.f_turn_empire == player) {
+    AI.order_issued = true;
+    AI.last_order_id = Order_Function(player, kind, towards, units, target, source);
+  }
+  if (!pending.empty()) AI.task_cursor -= 1;
+  return true;
+}
