@@ -69,7 +69,7 @@ void Display_Settings_Windowed_Sizes(std::int32_t desktop_width, std::int32_t de
   widths.clear();
   heights.clear();
   for (int i = 0; i < 7; ++i) {
-    if (desktop_width > WINDOWED_W[i] && desktop_height > WINDOWED_H[i]) {
+    if (desktop_width >= WINDOWED_W[i] && desktop_height > WINDOWED_H[i]) {
       names.push_back(WINDOWED_SIZES[i]);
       widths.push_back(WINDOWED_W[i]);
       heights.push_back(WINDOWED_H[i]);

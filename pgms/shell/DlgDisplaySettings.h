@@ -27,8 +27,9 @@ constexpr std::int32_t DS_ROW_HEIGHT = 14;
 // The list that is open: none, the adapters or the resolutions.
 enum class TDS_List { None, Adapters, Resolutions };
 
-// The windowed sizes offered on a desktop of that size: the fixed sizes
-// smaller than the desktop in both width and height.
+// The windowed sizes offered on a desktop of that size: the fixed sizes no
+// wider than the desktop and lower than it (room for the window's caption),
+// so a 1280 x 1024 desktop offers 1024 x 768 and 1280 x 768.
 void Display_Settings_Windowed_Sizes(std::int32_t desktop_width, std::int32_t desktop_height,
                                      std::vector<std::string>& names, std::vector<std::int32_t>& widths,
                                      std::vector<std::int32_t>& heights);

@@ -143,6 +143,7 @@ bool Game_Init_Load_Rule_Files() {
 void Game_Init_Free_Rule_Files() {
   Datafile_Units_Free();
   Datafile_Tech_Free();
+  Effects_Free();
 }
 
 std::string Game_Init_Program_File() {
