@@ -11,7 +11,6 @@
 #include "GameSettings.h"
 #include "Global.h"
 #include "Io.h"
-#include "Vector_Math.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_Texture.h"
@@ -378,16 +377,17 @@ void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float h
     if (heading == 0.0f) {
       batch.m_Add(x, y, width, height, White, 0, 0, u, v);
     } else {
-      const float angle = 2.0f * float(M_PI) - heading + float(M_PI);
+      // The heading turns the picture clockwise from the map's north about
+      // its centre: its top points along `up`, its right side along
+      // `right`, both in the map plane (a side axis taken across the x axis
+      // would stand upright out of the plane and leave the picture without
+      // width).
       const TVector centre{x + width / 2.0f, y + height / 2.0f, 0.0f};
-      TVector forward{-std::sin(angle) * 1000.0f, std::cos(angle) * 1000.0f, 0.0f}, side;
-      G_Vector_Cross(forward, TVector{-10.0f, 0.0f, 0.0f}, side);
-      G_Vector_Normalize(forward, forward);
-      G_Vector_Normalize(side, side);
-      G_Vector_Scale(side, side, width / 2.0f);
-      G_Vector_Scale(forward, forward, height / 2.0f);
+      const TVector up{std::sin(heading), std::cos(heading), 0.0f};
+      const TVector right{up.y, -up.x, 0.0f};
       auto corner = [&](float sx, float fy) {
-        return TVector{centre.x + sx * side.x + fy * forward.x, centre.y + sx * side.y + fy * forward.y, 0.0f};
+        return TVector{centre.x + sx * right.x * width / 2.0f + fy * up.x * height / 2.0f,
+                       centre.y + sx * right.y * width / 2.0f + fy * up.y * height / 2.0f, 0.0f};
       };
       // The same corner order as an unturned quad: bottom left, bottom
       // right, top right, top left of the picture.

@@ -4,6 +4,7 @@
 // message queue, and the screen modes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -255,6 +256,33 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
   EXPECT_FLOAT_EQ(cells[1].second, 0.75f);
   EXPECT_EQ(ambients[0], Make_Color(0, 0, 200));    // the owner's second colour
   EXPECT_EQ(ambients[1], Make_Color(150, 150, 150));  // no owner: grey
+}
+
+TEST_F(Main_Screen, AStackPictureTurnsAboutItsCentreAndTakesItsOwnersTint) {
+  const std::int32_t picture = g_tg_texture_list->m_Create_Flexible_Texture(64, 64, 5, 3);
+  f_map.m_Set_Unit_Type_Textures({{picture, 0}});
+  f_device->Set_Recording(true);
+  struct TCase {
+    float heading;
+    // Corners as drawn: bottom left, bottom right, top right, top left of the picture.
+    float corners[4][2];
+  } cases[] = {{0.0f, {{100, 200}, {140, 200}, {140, 220}, {100, 220}}},
+               {float(M_PI), {{140, 220}, {100, 220}, {100, 200}, {140, 200}}},
+               {float(M_PI) / 2, {{110, 230}, {110, 190}, {130, 190}, {130, 230}}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.heading);
+    f_device->Clear_Draw_Records();
+    f_map.m_Draw_Unit_Icon(1, 3, c.heading, Make_Color(10, 200, 30), 20, 40, 200, 100);
+    ASSERT_EQ(f_device->Draw_Records().size(), 1u);
+    const TDraw_Record& rec = f_device->Draw_Records()[0];
+    EXPECT_EQ(rec.indices, (std::vector<std::uint16_t>{3, 1, 0, 3, 2, 1}));
+    EXPECT_EQ(rec.state.render[D3DRS_LIGHTING], 1u);
+    EXPECT_EQ(rec.state.render[D3DRS_AMBIENT], Make_Color(10, 200, 30));
+    for (std::uint32_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(rec.m_LVertex(i).x, c.corners[i][0], 0.01) << i;
+      EXPECT_NEAR(rec.m_LVertex(i).y, c.corners[i][1], 0.01) << i;
+    }
+  }
 }
 
 TEST_F(Main_Screen, RegionsOutOfViewAreNeitherVisibleNorDrawn) {
