@@ -100,7 +100,17 @@ int main(int argc, char** argv) {
         total += ms;
         best = std::min(best, ms);
       }
-      std::printf("%-45s %8.3f ms per frame (best %.3f)\n", view.name, total / frames, best);
+      std::printf("%-45s %8.3f ms per frame (best %.3f)", view.name, total / frames, best);
+      if (auto* headless = dynamic_cast<TRender_Device_Headless*>(device.get())) {
+        headless->Set_Recording(true);
+        headless->Clear_Draw_Records();
+        device->BeginScene();
+        screen.m_Render(0.016);
+        device->EndScene();
+        std::printf(", %zu draw calls", headless->Draw_Records().size());
+        headless->Set_Recording(false);
+      }
+      std::printf("\n");
     }
   }
   G_Shutdown_GraphicsEngine();

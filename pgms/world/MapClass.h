@@ -414,6 +414,8 @@ private:
   std::vector<std::uint8_t> f_section_visible;  // index = section, slot 0 unused
   // One region quad in its own texture at image size (tint, fog, highlight).
   void m_Draw_Region_Quad(std::int32_t region, TColor color);
+  // The count of a stack beside its picture while the camera is near.
+  void m_Draw_Unit_Count(std::int32_t count, float x, float y, float width);
   std::int32_t f_selection_box_texture = 0;
 
   bool f_generated = false;

@@ -343,6 +343,16 @@ void TMap::m_Draw_Units(std::uint8_t player) {
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (!viewer || !G_Device()) return;
   const float ph = float(f_pixel_height);
+  // Every visible stack; stacks never overlap, so they are drawn grouped by
+  // picture and tint, each group in as few draws as the buffers allow, and
+  // their counts after them.
+  struct TStack {
+    std::int32_t texture;
+    TColor color;
+    float x, y, w, h;
+    std::int32_t count;
+  };
+  std::vector<TStack> stacks;
   for (TMap_Region* region : m_Existing_Regions()) {
     if (!region->m_Get_Visible() || !viewer->m_Is_Region_Known(region->m_Get_Id())) continue;
     for (std::int32_t i = 1; i <= region->m_Get_Square_Count(); ++i) {
@@ -352,12 +362,44 @@ void TMap::m_Draw_Units(std::uint8_t player) {
       const TUnit_Type* type = World_Unit_Type(s.unit_type);
       if (!type) continue;
       const TEmpire* owner = s.owner ? Empire_Get(s.owner) : nullptr;
-      const TColor color = owner ? owner->m_Get_Second_Color() : 0;
       const float w = float(s.right - s.left) * float(std::max<std::int32_t>(1, type->f_square_size_width));
       const float h = float(s.bottom - s.top) * float(std::max<std::int32_t>(1, type->f_square_size_height));
-      m_Draw_Unit_Icon(s.unit_type, s.stack_count, 0.0f, color, h, w, ph - (float(s.top) + h), float(s.left));
+      stacks.push_back({m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0,
+                        float(s.left), ph - (float(s.top) + h), w, h, s.stack_count});
     }
   }
+  std::stable_sort(stacks.begin(), stacks.end(), [](const TStack& a, const TStack& b) {
+    return a.texture != b.texture ? a.texture < b.texture : a.color < b.color;
+  });
+  TQuad_Batch batch;
+  for (std::size_t i = 0; i < stacks.size(); ++i) {
+    const TStack& s = stacks[i];
+    const TGTexture* t = Texture_Of(s.texture);
+    if (!t) continue;
+    if (i == 0 || s.texture != stacks[i - 1].texture || s.color != stacks[i - 1].color) {
+      batch.m_Flush();
+      Set_Overlay_States();
+      if (s.color != 0) {
+        G_Set_Lighting(true);
+        G_Set_Ambient(s.color);
+      }
+      G_SetTexture_Obj(0, t);
+    }
+    float u, v;
+    Image_Extent(t, u, v);
+    batch.m_Add(s.x, s.y, s.w, s.h, White, 0, 0, u, v);
+  }
+  batch.m_Flush();
+  for (const TStack& s : stacks) m_Draw_Unit_Count(s.count, s.x, s.y, s.w);
+}
+
+void TMap::m_Draw_Unit_Count(std::int32_t count, float x, float y, float width) {
+  const float eye_z = Game_Settings.f_camera_eye.z;
+  if (eye_z <= Unit_Count_Camera_Limit) return;
+  const float s = eye_z / (eye_z > -500.0f ? -1500.0f : -2000.0f) * 20.0f;
+  G_Font_Set_Font(2);
+  G_Font_Set_Color(White);
+  G_Font_Draw_Screen_Text_At_World_Position(Int_To_Text(count), x + width - s, y + s, 0.0f, 1.0f);
 }
 
 void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float heading, TColor color, float height,
@@ -400,13 +442,7 @@ void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float h
       batch.m_Add_Corners(q);
     }
   }
-  const float eye_z = Game_Settings.f_camera_eye.z;
-  if (eye_z > Unit_Count_Camera_Limit) {
-    const float s = eye_z / (eye_z > -500.0f ? -1500.0f : -2000.0f) * 20.0f;
-    G_Font_Set_Font(2);
-    G_Font_Set_Color(White);
-    G_Font_Draw_Screen_Text_At_World_Position(Int_To_Text(count), x + width - s, y + s, 0.0f, 1.0f);
-  }
+  m_Draw_Unit_Count(count, x, y, width);
 }
 
 void TMap::m_Draw_Combat_Markers(std::uint8_t player) {
