@@ -146,6 +146,14 @@ bool G_Init_GraphicsEngine() {
       f_Indices = 0;
       G_Check_Result(r, "G_Init_GraphicsEngine - CreateVertexBuffer 5");
     }
+    // Lit vertices carry no normals, so only the ambient term lights them.
+    // With a material that reflects all ambient light, "lighting on with an
+    // ambient colour" tints the texture in that colour (the owner tints of
+    // the map, the highlights, the unit pictures): every screen relies on it.
+    TMaterial material;
+    material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    Check(f_device->SetMaterial(material), "G_Init_GraphicsEngine - SetMaterial");
   }
   if (!g_tg_texture_list) g_tg_texture_list = std::make_unique<TGTexture_List>();
   return true;

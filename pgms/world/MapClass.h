@@ -262,6 +262,33 @@ public:
   void m_Set_Section_Loaded(std::int64_t i, bool loaded);
   std::int32_t m_Get_Selection_Box_Texture() const { return f_selection_box_texture; }
 
+  // Drawing the world map in the plane z = 0 (map y upwards; a point of the
+  // map's own y axis, which runs down from the top, is drawn at map height
+  // - y). m_Update_Visibility tests the sections and regions against the
+  // view; the drawing then skips what is out of view. m_Draw shows the map
+  // as the player sees it: sections, owner tints of the known land regions,
+  // unknown regions darkened, the highlighted regions of the main screen
+  // (unless highlights_off; the purchase target brighter), value symbols
+  // and flags, selection frames, unit stacks and combat markers.
+  void m_Update_Visibility();
+  // Section i (1..count) passed the last visibility test.
+  bool m_Get_Section_Visible(std::int64_t i) const;
+  void m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchase_target, bool draw_everything);
+  void m_Draw_Region_Tint(std::int32_t region, TColor color);
+  void m_Draw_Hidden_Region(std::int32_t region);
+  void m_Draw_Highlighted_Region(std::int32_t region, bool is_target);
+  void m_Draw_Region_Symbols(std::uint8_t player);
+  void m_Draw_Selection_Frames();
+  // colour 0: untinted.
+  void m_Draw_Selection_Frame(TColor color, float width, float height, float y, float x);
+  void m_Draw_Units(std::uint8_t player);
+  void m_Draw_Combat_Markers(std::uint8_t player);
+  // One stack picture at (x, y) of the map plane (y upwards), tinted in the
+  // colour (0: untinted), turned by the heading (radians) about its centre,
+  // with the unit count beside it while the camera is near.
+  void m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float heading, TColor color, float height,
+                        float width, float y, float x);
+
   // The region kept by a terrain cell after the largest-piece step (0 none
   // or outside the grid; 0 before the pixel arrays exist).
   std::int32_t m_Get_Picture_Cell_Region(std::int32_t x, std::int32_t y) const;
@@ -384,6 +411,11 @@ private:
   std::int32_t f_section_count = 0;
   std::vector<std::int32_t> f_section_textures;  // index = section, slot 0 unused
   std::vector<std::uint8_t> f_section_loaded;
+  std::vector<std::uint8_t> f_section_visible;  // index = section, slot 0 unused
+  // One region quad in its own texture at image size (tint, fog, highlight).
+  void m_Draw_Region_Quad(std::int32_t region, TColor color);
+  // The count of a stack beside its picture while the camera is near.
+  void m_Draw_Unit_Count(std::int32_t count, float x, float y, float width);
   std::int32_t f_selection_box_texture = 0;
 
   bool f_generated = false;

@@ -583,7 +583,8 @@ bool TMap::m_Create_Region_Labels() {
   Write_Picture(Image_Write_BMP_24(overview_file, overview), overview_file);
 
   TWindow_Canvas canvas(&p.map_picture);
-  canvas.Font.Name = "Arial";
+  // The game's own sans-serif face (the fonts shipped for the main fonts).
+  canvas.Font.Name = "DejaVu Sans";
   canvas.Font.Size = 8;
   canvas.Font.Color = 0xFFFFFF;
   canvas.Brush_Clear = true;
@@ -593,6 +594,11 @@ bool TMap::m_Create_Region_Labels() {
     std::int32_t x = 0, y = 0;
     if (r->m_Reserve_Label_Squares(w, h, x, y, p.map_picture.width, p.map_picture.height))
       canvas.Text_Out(x, y, text);
+    // Beside the label: the squares of the value symbol and of the flag.
+    if (r->m_Get_Type() == REGION_LAND) {
+      r->m_Pick_Lower_Marker_Square();
+      r->m_Pick_Upper_Marker_Square();
+    }
   }
   return true;
 }

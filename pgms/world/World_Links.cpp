@@ -13,6 +13,15 @@ bool TWorld_Main_Screen_Link::m_Exists() const { return false; }
 void TWorld_Main_Screen_Link::Map_Ownership_Changed() {}
 void TWorld_Main_Screen_Link::m_Set_Camera(const TVector&, const TVector&, bool, const TVector&) {}
 void TWorld_Main_Screen_Link::m_Add_Notice(const std::string&) {}
+const std::vector<std::int32_t>& TWorld_Main_Screen_Link::m_Highlighted_Regions() const {
+  static const std::vector<std::int32_t> none;
+  return none;
+}
+std::int32_t TWorld_Main_Screen_Link::m_Selected_Region() const { return 0; }
+const std::vector<TSelected_Unit>& TWorld_Main_Screen_Link::m_Selected_Groups() const {
+  static const std::vector<TSelected_Unit> none;
+  return none;
+}
 
 TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
 TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }

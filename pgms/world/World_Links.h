@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "SelectedUnit.h"
 #include "Vector_Types.h"
 
 class TWorld_Event_Log_Link {
@@ -29,6 +31,12 @@ public:
   virtual void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up);
   // Adds a line to the notices of the main screen.
   virtual void m_Add_Notice(const std::string& text);
+  // What the map drawing shows of the main screen: the regions a pending
+  // order may target, the selected region and the selected unit groups
+  // (empty without a main screen).
+  virtual const std::vector<std::int32_t>& m_Highlighted_Regions() const;
+  virtual std::int32_t m_Selected_Region() const;
+  virtual const std::vector<TSelected_Unit>& m_Selected_Groups() const;
 };
 
 // The links in force (never null).

@@ -1,0 +1,680 @@
+#include "DC_Main.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "DC_Dlg_Progress.h"
+#include "DC_Main_OverviewMap.h"
+#include "Display.h"
+#include "Display_HelpText.h"
+#include "Empire.h"
+#include "GameSettings.h"
+#include "Global.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
+#include "GraphicsEngine_EmitterEvents.h"
+#include "GraphicsEngine_ParticleList.h"
+#include "GraphicsEngine_Texture.h"
+#include "Io.h"
+#include "MachineOptions.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+
+TDC_Main* G_DC_Main = nullptr;
+
+namespace {
+
+std::map<std::string, TDC_Main_Dialog_Maker>& Makers() {
+  static std::map<std::string, TDC_Main_Dialog_Maker> makers = [] {
+    std::map<std::string, TDC_Main_Dialog_Maker> m;
+    m["Dlg Progress"] = {[](std::int32_t, std::int32_t) { return std::make_unique<TDC_Dlg_Progress>(); },
+                         [](TDisplay_Class&) { return TDC_Main_Dialog_Outcome(); }};
+    return m;
+  }();
+  return makers;
+}
+
+// The dialogs after whose opening the screen shows nothing of the game.
+bool Opens_Full_Screen(const std::string& name) {
+  return name == "Dlg Start Menu" || name == "Dlg Game Setup" || name == "Dlg Load Game" ||
+         name == "Dlg Save Game" || name == "Dlg Progress";
+}
+
+// Dialogs that open beside the others and let map clicks through.
+bool Is_Side_Panel(const std::string& name) {
+  return name == "Dlg Purchases" || name == "DC Main Transport Units" || name == "DC Main Purchases List" ||
+         name == "DC Main Purchases Items";
+}
+
+const char* const Main_Button_Names[5] = {"DC_MAIN_MAIN_BUTTON_1", "DC_MAIN_MAIN_BUTTON_2", "DC_MAIN_MAIN_BUTTON_3",
+                                          "DC_MAIN_MAIN_BUTTON_5", "DC_MAIN_MAIN_BUTTON_6"};
+constexpr std::int32_t Main_Button_Images[5] = {0, 1, 2, 4, 5};
+constexpr std::int32_t Order_Button_Images[11] = {16, 17, 6, 8, 9, 10, 11, 7, 12, 19, 18};
+constexpr std::int32_t Combat_Button_Images[3] = {21, 15, 12};
+
+constexpr TColor Panel_Grey = Make_Color(100, 100, 100, 50);
+
+std::unique_ptr<TDC_Button> Make_Button(const std::string& name, std::int32_t image, std::int32_t tag) {
+  auto b = std::make_unique<TDC_Button>();
+  b->m_Set_Style(6, 40, 40, image, tag);
+  b->m_Set_Position(name, 0, 0);
+  return b;
+}
+
+bool Inside(std::int32_t x, std::int32_t y, std::int32_t left, std::int32_t top, std::int32_t right,
+            std::int32_t bottom) {
+  return x >= left && x <= right && y >= top && y <= bottom;
+}
+
+bool Shown_And_Enabled(const TDisplay_Class& c) { return c.m_Visible() && c.m_Enabled(); }
+
+}  // namespace
+
+void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker maker) {
+  if (maker.create)
+    Makers()[name] = std::move(maker);
+  else
+    Makers().erase(name);
+}
+
+TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height) {
+  if (screen_mode == SCREEN_MODE_BATTLE) return {-2000.0f, 1400.0f, 1000.0f};
+  return {-8000.0f, float(std::max(0, map_width)), float(std::max(0, map_height))};
+}
+
+std::uint8_t TDC_Main::m_Local_Player() { return Game_Settings.f_local_empire; }
+bool TDC_Main::m_Local_Players_Turn() {
+  return Game_Settings.f_local_empire != 0 && Game_Settings.f_local_empire == Game_Settings.f_turn_empire;
+}
+
+TDC_Main::TDC_Main() : TDisplay_Class(DC_KIND_WINDOW) {
+  m_Set_Help_Handler(Help_Text_Set_Hover);
+  for (int i = 0; i < 3; ++i) {
+    f_combat_buttons[std::size_t(i)] = Make_Button("Combat Main Button " + Int_To_Text(i + 1),
+                                                   Combat_Button_Images[i], i + 1);
+    f_combat_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 19, 5 + i, "", 0);
+    m_Show_Control(*f_combat_buttons[std::size_t(i)], false);
+  }
+  f_overview = std::make_unique<TDC_Main_Overview_Map>(*this);
+  f_overview->m_Set_Position("DC Main Overview Map", 0, 0, false);
+  f_overview->m_Set_Visible(true);
+  for (int i = 0; i < 5; ++i) {
+    f_main_buttons[std::size_t(i)] = Make_Button(Main_Button_Names[i], Main_Button_Images[i], i + 1);
+    f_main_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 9, 5 + i, "", 0);
+    m_Show_Control(*f_main_buttons[std::size_t(i)], true);
+  }
+  for (int i = 0; i < 11; ++i) {
+    f_order_buttons[std::size_t(i)] =
+        Make_Button("DC_MAIN_ORDER_BUTTON_" + Int_To_Text(i + 1), Order_Button_Images[i], i + 1);
+    if (i < 2)
+      f_order_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 9, 10 + i, "", 0);
+    else
+      f_order_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 10, 5 + (i - 2), "", 0);
+    m_Show_Control(*f_order_buttons[std::size_t(i)], i < 2);
+  }
+  for (auto& b : f_combat_buttons) Add_Child_Control(b.get());
+  Add_Child_Control(f_overview.get());
+  for (auto& b : f_main_buttons) Add_Child_Control(b.get());
+  for (auto& b : f_order_buttons) Add_Child_Control(b.get());
+  m_Place_Controls();
+  f_overview->m_Update_View_Rect();
+  G_DC_Main = this;
+  Set_World_Main_Screen_Link(this);
+  m_Open_Dialog("Dlg Start Menu", 0, 0);
+}
+
+TDC_Main::~TDC_Main() {
+  m_Close_Child_Dialogs();
+  if (G_DC_Main == this) G_DC_Main = nullptr;
+  if (&World_Main_Screen_Link() == this) Set_World_Main_Screen_Link(nullptr);
+  // The children are owned here; the tree lists them only.
+  while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
+}
+
+std::int32_t TDC_Main::m_Get_Width() { return G_Screen_Width; }
+std::int32_t TDC_Main::m_Get_Height() { return G_Screen_Height; }
+
+void TDC_Main::m_Show_Control(TDisplay_Class& control, bool on) {
+  control.m_Set_Visible(on);
+  control.m_Set_Enabled(on);
+}
+
+TDC_Button* TDC_Main::m_Button(const std::string& name) {
+  for (auto* set : {f_combat_buttons.data(), f_main_buttons.data(), f_order_buttons.data()}) {
+    const std::size_t n = set == f_combat_buttons.data() ? 3 : set == f_main_buttons.data() ? 5 : 11;
+    for (std::size_t i = 0; i < n; ++i)
+      if (set[i]->m_Name() == name) return set[i].get();
+  }
+  return nullptr;
+}
+
+// --- placing the controls ------------------------------------------------------
+
+void TDC_Main::m_Place_Controls() {
+  const std::int32_t w = m_Get_Width();
+  f_overview->m_Set_Position("DC Main Overview Map", f_x + w - OVERVIEW_PANEL_WIDTH, f_y, false);
+  for (int i = 0; i < 3; ++i)
+    f_combat_buttons[std::size_t(i)]->m_Set_Position(f_combat_buttons[std::size_t(i)]->m_Name(),
+                                                     f_x + 444 + 41 * i, f_y + 2);
+  for (int i = 0; i < 5; ++i)
+    f_main_buttons[std::size_t(i)]->m_Set_Position(Main_Button_Names[i], f_x + 262 + 41 * i, f_y + 2);
+  f_order_buttons[0]->m_Set_Position("DC_MAIN_ORDER_BUTTON_1", f_overview->m_X() - 87, f_overview->m_Y() + 2);
+  f_order_buttons[1]->m_Set_Position("DC_MAIN_ORDER_BUTTON_2", f_overview->m_X() - 44, f_overview->m_Y() + 2);
+  // Without a unit-group panel the column of the other order buttons starts
+  // at the screen's left edge below the status bar.
+  for (int i = 2; i < 11; ++i)
+    f_order_buttons[std::size_t(i)]->m_Set_Position(f_order_buttons[std::size_t(i)]->m_Name(), f_x + 2,
+                                                    f_y + 134 + 2 + 41 * (i - 2));
+}
+
+void TDC_Main::m_On_Reposition() {
+  m_Place_Controls();
+  for (auto& [name, dialog] : f_dialogs)
+    if (name == "DC Main Purchases List")
+      dialog->m_Set_Position(name, f_x, f_y + 134, dialog->m_Modal());
+    else if (name == "DC Main Purchases Items")
+      dialog->m_Set_Position(name, f_x + m_Get_Width() - 280, f_y + 134, dialog->m_Modal());
+}
+
+// --- dialogs by name -----------------------------------------------------------
+
+TDisplay_Class* TDC_Main::m_Get_Dialog(const std::string& name) const {
+  if (name == "Dlg Message") return f_message.get();
+  if (name == "Dlg List") return f_list.get();
+  const auto it = f_dialogs.find(name == "Dlg Save Game" ? std::string("Dlg Load Game") : name);
+  return it == f_dialogs.end() ? nullptr : it->second.get();
+}
+
+void TDC_Main::m_Close_Child_Dialogs() {
+  for (auto& [name, dialog] : f_dialogs) Remove_Child_Control(dialog.get());
+  f_dialogs.clear();
+  if (f_message) Remove_Child_Control(f_message.get());
+  f_message.reset();
+  if (f_list) Remove_Child_Control(f_list.get());
+  f_list.reset();
+}
+
+bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32_t b) {
+  if (name == "Dlg Purchases") {
+    if (m_Get_Dialog("DC Main Purchases List") || m_Get_Dialog("DC Main Purchases Items")) return false;
+    const auto list = Makers().find("DC Main Purchases List"), items = Makers().find("DC Main Purchases Items");
+    if (list == Makers().end() || items == Makers().end()) return false;
+    f_purchase_target = 0;
+    auto left = list->second.create(a, b);
+    auto right = items->second.create(a, b);
+    if (!left || !right) return false;
+    left->m_Set_Position("DC Main Purchases List", f_x, f_y + 134, false);
+    right->m_Set_Position("DC Main Purchases Items", f_x + m_Get_Width() - 280, f_y + 134, false);
+    for (TDisplay_Class* p : {left.get(), right.get()}) {
+      p->m_Set_Visible(true);
+      Add_Child_Control(p);
+    }
+    f_dialogs["DC Main Purchases List"] = std::move(left);
+    f_dialogs["DC Main Purchases Items"] = std::move(right);
+    return true;
+  }
+  // "Dlg Load Game" and "Dlg Save Game" share one slot.
+  const std::string slot = name == "Dlg Save Game" ? std::string("Dlg Load Game") : name;
+  if (f_dialogs.count(slot)) return false;
+  const auto maker = Makers().find(name);
+  if (maker == Makers().end()) return false;
+  if (!Is_Side_Panel(name)) m_Close_Child_Dialogs();
+  std::unique_ptr<TDisplay_Class> dialog = maker->second.create(a, b);
+  if (!dialog) return false;
+  if (name == "DC Main Transport Units") {
+    const std::int32_t x = f_order_buttons[5]->m_X() + f_order_buttons[5]->m_Width();
+    dialog->m_Set_Bounds(name, x, f_y + 130, m_Get_Width() - x, m_Get_Height() - 282, true);
+  } else {
+    dialog->m_Set_Position_Centered(name, dialog->m_Modal() || !Is_Side_Panel(name));
+  }
+  dialog->m_Set_Visible(true);
+  Add_Child_Control(dialog.get());
+  f_dialogs[slot] = std::move(dialog);
+  if (Opens_Full_Screen(name)) m_Set_Screen_Mode(SCREEN_MODE_MENU);
+  return true;
+}
+
+void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind,
+                              bool confirm) {
+  f_message = std::make_unique<TDC_Dlg_Message>();
+  f_message->m_Set_Position_Centered("Dlg Message", true);
+  if (confirm)
+    f_message->m_Setup(caption, text, "", "", 1, 1, 0, kind, false, 0, 0, 0);
+  else
+    f_message->m_Setup(caption, text, "", "", 0, 0, 0, kind, false, 0, 0, 0);
+  f_message->m_Set_Layer(1);
+  f_message->m_Set_Visible(true);
+  Add_Child_Control(f_message.get());
+}
+
+void TDC_Main::m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+  if (f_message) {
+    f_queue_captions.push_back(caption);
+    f_queue_texts.push_back(text);
+    f_queue_kinds.push_back(kind);
+    return;
+  }
+  m_Open_Message(caption, text, kind, false);
+}
+
+void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind) {
+  if (f_message) return;
+  m_Open_Message(caption, text, kind, true);
+}
+
+void TDC_Main::m_Show_List(const std::vector<std::string>& lines, const std::string& caption,
+                           const std::string& text) {
+  if (f_list) return;
+  f_list = std::make_unique<TDC_Dlg_List>();
+  f_list->m_Set_Position_Centered("Dlg List", true);
+  f_list->m_Setup(caption, text, lines);
+  f_list->m_Set_Layer(1);
+  f_list->m_Set_Visible(true);
+  Add_Child_Control(f_list.get());
+}
+
+void TDC_Main::m_Message_Closed() {
+  const std::int32_t kind = f_message->m_Get_Tag();
+  const std::uint8_t value = f_message->m_Get_Result();
+  f_message.reset();
+  switch (kind) {
+    case 1:
+    case 3:
+      // The crashing-air-units question ends the turn; the decommission
+      // question belongs to the orders, which are not part of this screen.
+      if (value == 1 && kind == 1) m_End_Turn();
+      break;
+    case 2:
+      m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      break;
+    case 4:
+      m_Open_Dialog("Dlg Start Menu", 0, 0);
+      break;
+    default:
+      break;
+  }
+  if (!f_message && !f_queue_captions.empty()) {
+    const std::string caption = f_queue_captions.front(), text = f_queue_texts.front();
+    const std::int32_t next_kind = f_queue_kinds.front();
+    f_queue_captions.erase(f_queue_captions.begin());
+    f_queue_texts.erase(f_queue_texts.begin());
+    f_queue_kinds.erase(f_queue_kinds.begin());
+    m_Show_Message(caption, text, next_kind);
+  }
+}
+
+void TDC_Main::m_On_Child_Killed(const std::string& name) {
+  if (name == "Dlg Message" && f_message) {
+    f_message->m_Set_Visible(false);
+    m_Message_Closed();
+    return;
+  }
+  if (name == "Dlg List" && f_list) {
+    f_list.reset();
+    return;
+  }
+  if (name == "DC Main Purchases List" || name == "DC Main Purchases Items") {
+    for (const char* panel : {"DC Main Purchases List", "DC Main Purchases Items"}) {
+      const auto it = f_dialogs.find(panel);
+      if (it == f_dialogs.end()) continue;
+      // The other panel is still listed: take it off the tree as well.
+      if (it->first != name) Remove_Child_Control(it->second.get());
+      f_dialogs.erase(it);
+    }
+    f_purchase_target = 0;
+    return;
+  }
+  const std::string slot = name == "Dlg Save Game" ? std::string("Dlg Load Game") : name;
+  const auto it = f_dialogs.find(slot);
+  if (it == f_dialogs.end()) return;
+  std::unique_ptr<TDisplay_Class> dialog = std::move(it->second);
+  f_dialogs.erase(it);
+  dialog->m_Set_Visible(false);
+  TDC_Main_Dialog_Outcome outcome;
+  const auto maker = Makers().find(name);
+  if (maker != Makers().end() && maker->second.outcome) outcome = maker->second.outcome(*dialog);
+  dialog.reset();
+  m_Follow_Up(name, outcome);
+}
+
+void TDC_Main::m_Close_Program() {
+  if (f_on_close_program) f_on_close_program();
+}
+
+void TDC_Main::m_End_Turn() {
+  if (f_on_end_turn) f_on_end_turn();
+}
+
+void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
+  const std::int32_t r = outcome.result;
+  if (name == "Dlg Start Menu") {
+    switch (r) {
+      case 1: m_Open_Dialog("Dlg Game Setup", 0, 1); break;
+      case 2: m_Open_Dialog("Dlg Load Game", 1, 0); break;
+      case 3: m_Open_Dialog("Dlg Load Game", 1, 1); break;
+      case 6: m_Close_Program(); break;
+      case 7: m_Open_Dialog("Dlg Game Setup", 0, 2); break;
+      case 8: m_Open_Dialog("Dlg Game Setup", 0, 3); break;
+      case 9: m_Open_Dialog("Dlg Game Setup", 0, 4); break;
+      case 10: m_Open_Dialog("Dlg Load Game", 1, 0); break;
+      default: break;
+    }
+  } else if (name == "Dlg Game Setup") {
+    if (r == 2) {
+      m_Open_Dialog("Dlg Start Menu", 0, 0);
+    } else if (r == 1) {
+      m_Reset_View();
+      const std::uint8_t kind = Game_Settings.f_game_kind;
+      if (kind == 2) {
+        m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+        const std::uint8_t n = Game_Settings.f_turn_empire;
+        const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
+        if (e && e->m_Get_Computer_Controlled()) {
+          m_End_Turn();
+        } else {
+          m_Show_Message("Next Player", "Player " + Int_To_Text(n) + ", start your turn...", 2);
+          Game_Settings.m_Set_Local_Empire(n);
+          Map_Ownership_Changed();
+        }
+      } else {
+        m_Set_Screen_Mode(SCREEN_MODE_MAP);
+        if (kind == 3 || kind == 4) Map_Ownership_Changed();
+      }
+    }
+  } else if (name == "Dlg Load Game") {
+    if (r == 1) {
+      m_Reset_View();
+      if (!outcome.keep_screen_mode) m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
+      if (Game_Settings.f_game_kind == 3) m_Open_Dialog("Dlg Game Setup", 1, 3);
+    } else if (r == 2) {
+      m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
+    }
+  } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
+    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  } else if (name == "Dlg Game Menu") {
+    switch (r) {
+      case 1: m_Open_Dialog("Dlg Start Menu", 0, 0); break;
+      case 2: m_Open_Dialog("Dlg Load Game", 2, 0); break;
+      case 3: m_Open_Dialog("Dlg Save Game", 0, 0); break;
+      case 4: m_Open_Dialog("Dlg Game Options", 0, 0); break;
+      case 5: m_Close_Program(); break;
+      default: break;
+    }
+  } else if (name == "Dlg Game Over") {
+    if (Game_Settings.f_game_kind != 2) {
+      m_Open_Dialog("Dlg Start Menu", 0, 0);
+    } else if (!G_Empire_List || G_Empire_List->m_Get_Winner() != 0 || G_Empire_List->m_All_Computer_Controlled()) {
+      m_Open_Dialog("Dlg Start Menu", 0, 0);
+    } else {
+      m_End_Turn();
+    }
+  }
+}
+
+// --- screen modes ----------------------------------------------------------------
+
+void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
+  f_status_text.clear();
+  f_status_width = 0;
+  f_status_forced = false;
+  f_order_mode = 0;
+  f_groups.clear();
+  f_selected_region = 0;
+  f_highlighted.clear();
+  f_screen_mode = mode;
+  const bool map = mode == SCREEN_MODE_MAP, battle = mode == SCREEN_MODE_BATTLE;
+  m_Show_Control(*f_overview, map);
+  for (auto& b : f_main_buttons) m_Show_Control(*b, map);
+  m_Show_Control(*f_order_buttons[0], map);
+  m_Show_Control(*f_order_buttons[1], map);
+  for (std::size_t i = 2; i < 11; ++i) m_Show_Control(*f_order_buttons[i], false);
+  for (auto& b : f_combat_buttons) m_Show_Control(*b, battle);
+}
+
+// --- camera ------------------------------------------------------------------------
+
+float TDC_Main::m_Camera_Step(TShift_State shift) const {
+  if (f_screen_mode != SCREEN_MODE_MAP && f_screen_mode != SCREEN_MODE_BATTLE) return 0.0f;
+  if (shift & SS_CTRL) return 5.0f;
+  if (shift & SS_SHIFT) return 0.01f;
+  return 200.0f;
+}
+
+void TDC_Main::m_Set_Camera(const TVector& eye_in, const TVector& look_at_in, bool force, const TVector& up) {
+  (void)look_at_in;
+  const TCamera_Limits limits = Main_Camera_Limits(f_screen_mode, G_Map ? G_Map->m_Get_Pixel_Width() : 0,
+                                                   G_Map ? G_Map->m_Get_Pixel_Height() : 0);
+  TVector eye = eye_in;
+  if (eye.z > -50.0f) eye.z = -50.0f;
+  if (eye.z < limits.min_height) eye.z = limits.min_height;
+  eye.x = std::clamp(eye.x, 0.0f, limits.max_x);
+  eye.y = std::clamp(eye.y, 0.0f, limits.max_y);
+  const TVector look_at{eye.x, eye.y, 0.0f};
+  auto same = [](const TVector& a, const TVector& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+  if (!force && same(eye, Game_Settings.f_camera_eye) && same(look_at, Game_Settings.f_camera_look_at) &&
+      same(up, Game_Settings.f_camera_up))
+    return;
+  G_Set_Camera(eye, look_at, up);
+  if (f_screen_mode == SCREEN_MODE_MAP || f_screen_mode == SCREEN_MODE_HANDOVER) f_overview->m_Update_View_Rect();
+}
+
+void TDC_Main::m_Center_Camera_On(const TVector& point) {
+  TVector look_at = Game_Settings.f_camera_look_at;
+  look_at.x = point.x;
+  look_at.y = point.y;
+  m_Set_Camera(point, look_at, true, Game_Settings.f_camera_up);
+}
+
+void TDC_Main::m_Reset_View() {
+  f_overview->m_Rebuild();
+  m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
+}
+
+bool TDC_Main::m_Panning_Blocked(std::int32_t x, std::int32_t y) const {
+  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+    if (f_dialogs.count("Dlg Combat Begin") || f_dialogs.count("Dlg Combat End")) return true;
+    if (Inside(x, y, f_x + 442, f_y, f_x + 568, f_y + 44)) return true;
+    return Inside(x, y, f_x + 570, f_y, f_x + m_Width(), f_y + 64);
+  }
+  for (const TDisplay_Class* panel : {static_cast<const TDisplay_Class*>(f_overview.get())})
+    if (panel->m_Visible() && panel->Point_Within_Control(x, y)) return true;
+  for (const char* name : {"DC Main Chat", "DC Main Purchases List", "DC Main Purchases Items"}) {
+    const TDisplay_Class* panel = m_Get_Dialog(name);
+    if (panel && panel->m_Visible() && panel->Point_Within_Control(x, y)) return true;
+  }
+  const TDC_Button& first = *f_order_buttons[0];
+  const TDC_Button& second = *f_order_buttons[1];
+  if ((first.m_Visible() || second.m_Visible()) && (first.m_Enabled() || second.m_Enabled()) &&
+      Inside(x, y, first.m_X() - 2, first.m_Y() - 3, first.m_X() + 85, first.m_Y() + 42))
+    return true;
+  return Shown_And_Enabled(*f_main_buttons[0]) && Inside(x, y, f_x + 260, f_y, f_x + 468, f_y + 44);
+}
+
+bool TDC_Main::m_On_Mouse_Wheel(TShift_State shift, std::int16_t notches, std::int32_t x, std::int32_t y) {
+  const float step = m_Camera_Step(shift);
+  TVector eye = Game_Settings.f_camera_eye, look_at = Game_Settings.f_camera_look_at;
+  eye.z += float(notches) * step;
+  look_at.z += float(notches) * step;
+  float px, py;
+  if (G_Screen_To_Map_Point(float(x), float(y), px, py)) {
+    eye.x += (px - eye.x) / 3.0f;
+    eye.y += (py - eye.y) / 3.0f;
+  }
+  m_Set_Camera(eye, look_at, false, Game_Settings.f_camera_up);
+  return true;
+}
+
+bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
+  const float step = m_Camera_Step(shift);
+  if (step == 0.0f) return false;
+  TVector eye = Game_Settings.f_camera_eye, look_at = Game_Settings.f_camera_look_at;
+  TVector move;
+  switch (key) {
+    case 37: move.x = -step; break;
+    case 39: move.x = step; break;
+    case 38: move.y = step; break;
+    case 40: move.y = -step; break;
+    case 107: move.z = step; break;
+    case 109: move.z = -step; break;
+    default: return false;
+  }
+  eye = {eye.x + move.x, eye.y + move.y, eye.z + move.z};
+  look_at = {look_at.x + move.x, look_at.y + move.y, look_at.z + move.z};
+  m_Set_Camera(eye, look_at, false, Game_Settings.f_camera_up);
+  return true;
+}
+
+// --- timer -------------------------------------------------------------------------
+
+void TDC_Main::m_On_Timer(float elapsed) {
+  if (G_Culling_Refresh_Pending()) {
+    if (G_Map) G_Map->m_Update_Visibility();
+    G_Culling_Clear_Refresh();
+  }
+  auto advance_world = [elapsed] {
+    if (Master_Action_Timer) Master_Action_Timer->m_Update_Timer(elapsed);
+    if (g_tg_emitter_events) g_tg_emitter_events->m_Update(elapsed);
+    if (g_tg_particle_list) g_tg_particle_list->m_Advance(elapsed);
+  };
+  switch (f_screen_mode) {
+    case SCREEN_MODE_MAP:
+    case SCREEN_MODE_BATTLE: {
+      const bool battle = f_screen_mode == SCREEN_MODE_BATTLE;
+      TVector eye = Game_Settings.f_camera_eye;
+      const TVector start = eye;
+      bool apply = false;
+      if (f_camera_not_applied) {
+        f_camera_not_applied = false;
+        apply = true;
+      }
+      if (!m_Panning_Blocked(G_Mouse_X, G_Mouse_Y)) {
+        const float speed = (battle ? 500.0f : 1000.0f) * elapsed;
+        const std::int32_t w = m_Width(), h = m_Height();
+        if (G_Mouse_X >= 0 && G_Mouse_X <= MAIN_EDGE_BAND) eye.x -= speed;
+        if (G_Mouse_X >= w - MAIN_EDGE_BAND && G_Mouse_X <= w) eye.x += speed;
+        if (G_Mouse_Y >= 0 && G_Mouse_Y <= MAIN_EDGE_BAND) eye.y += speed;
+        if (G_Mouse_Y >= h - MAIN_EDGE_BAND && G_Mouse_Y <= h) eye.y -= speed;
+      }
+      if (apply || eye.x != start.x || eye.y != start.y)
+        m_Set_Camera(eye, Game_Settings.f_camera_look_at, false, Game_Settings.f_camera_up);
+      advance_world();
+      if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
+      break;
+    }
+    case SCREEN_MODE_HANDOVER:
+    case SCREEN_MODE_MAP_ONLY:
+      if (Master_Action_Timer) Master_Action_Timer->m_Update_Timer(elapsed);
+      break;
+    default:
+      break;
+  }
+}
+
+// --- notices and status ------------------------------------------------------------
+
+void TDC_Main::m_Add_Notice(const std::string& text) {
+  for (std::size_t i = 0; i + 1 < f_notices.size(); ++i) f_notices[i] = f_notices[i + 1];
+  f_notices.back() = text;
+  f_notice_time = MAIN_NOTICE_SECONDS;
+}
+
+void TDC_Main::m_Clear_Notices() {
+  f_notices.fill(std::string());
+  f_notice_time = 0.0f;
+}
+
+void TDC_Main::m_Set_Status_Text(const std::string& text, bool force) {
+  f_status_text = text;
+  f_status_forced = force;
+  TGui_Text_Link& fonts = Gui_Text_Link();
+  fonts.m_Set_Font(3);
+  std::int32_t h = 0;
+  fonts.m_Get_Text_Extents(text, f_status_width, h);
+}
+
+void TDC_Main::m_Set_Selection(std::int32_t region, std::vector<TSelected_Unit> groups) {
+  f_selected_region = region;
+  f_groups = std::move(groups);
+}
+
+void TDC_Main::Map_Ownership_Changed() { f_overview->m_Invalidate(); }
+
+// --- drawing -------------------------------------------------------------------------
+
+void TDC_Main::m_Draw_Status_Bar() {
+  G_Draw_2D_Color_Part(Panel_Grey, {f_x, f_y, f_x + 258, f_y + 44}, false, true);
+  if (g_tg_texture_list) {
+    const std::int32_t cells[3][2] = {{2, 25}, {185, 2}, {185, 25}};
+    for (int i = 0; i < 3; ++i) {
+      const std::int32_t x = f_x + cells[i][0], y = f_y + cells[i][1];
+      g_tg_texture_list->m_Draw_Part_Masked({x, y, x + 16, y + 16}, Display_Misc_Texture,
+                                            {2 + 18 * i, 56, 18 + 18 * i, 72}, true);
+    }
+  }
+  TGui_Text_Link& fonts = Gui_Text_Link();
+  fonts.m_Set_Font(2);
+  fonts.m_Draw_Text(f_x + 204, f_y + 2, Tenths_To_Text(Game_Settings.f_game_date));
+  const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(m_Local_Player()) : nullptr;
+  if (!e) return;
+  Gui_Display_Link().m_Draw_Grid_Icon(f_x + 2, f_y + 2, e->m_Get_Color_Index(), e->m_Get_Flag_Index());
+  fonts.m_Draw_Text(f_x + Game_Settings.f_flag_width + 5, f_y + 3, e->m_Get_Nation_Name());
+  fonts.m_Draw_Text(f_x + 21, f_y + 25,
+                    "$" + Format_Money(e->m_Get_Treasury()) + " (+$" + Format_Money(e->m_Get_Income()) + ")");
+  fonts.m_Draw_Text(f_x + 204, f_y + 25, "$" + Format_Money(e->m_Get_Upkeep()));
+}
+
+void TDC_Main::m_Draw_Map_Mode() {
+  if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
+  if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
+  if (g_tg_particle_list) g_tg_particle_list->m_Draw();
+  if (!f_overview->m_Visible()) f_overview->m_Set_Visible(true);
+  const bool selection = !f_groups.empty();
+  for (std::size_t i = 2; i < 11; ++i) f_order_buttons[i]->m_Set_Visible(selection);
+  const TDC_Button& first = *f_order_buttons[0];
+  G_Draw_2D_Color_Part(Panel_Grey, {first.m_X() - 2, first.m_Y() - 3, first.m_X() - 2 + 87, first.m_Y() - 3 + 45},
+                       false, true);
+  m_Draw_Status_Bar();
+  G_Draw_2D_Color_Part(Panel_Grey, {f_x + 260, f_y, f_x + 468, f_y + 44}, false, true);
+  TGui_Text_Link& fonts = Gui_Text_Link();
+  if (!m_Local_Players_Turn() || f_status_forced) {
+    const std::int32_t box_w = f_status_width <= 200 ? 200 : f_status_width + 20;
+    const std::int32_t top = f_y + m_Height() / 8;
+    const std::int32_t left = f_x + m_Width() / 2 - box_w / 2;
+    G_Draw_2D_Color_Part(Panel_Grey, {left, top - 2, left + box_w, top + 28}, false, true);
+    fonts.m_Set_Font(3);
+    fonts.m_Draw_Text(f_x + m_Width() / 2 - f_status_width / 2, top, f_status_text);
+  }
+  if (f_notice_time > 0.0f) {
+    const float alpha = std::clamp(f_notice_time / MAIN_NOTICE_SECONDS * 255.0f, 0.0f, 255.0f);
+    fonts.m_Set_Font(1);
+    fonts.m_Set_Color(Make_Color(255, 255, 255, std::uint8_t(alpha)));
+    for (int i = 0; i < MAIN_NOTICE_LINES; ++i)
+      fonts.m_Draw_Text(f_x + 20, f_y + 100 + 14 * i, f_notices[std::size_t(i)]);
+  }
+}
+
+void TDC_Main::m_Draw(double) {
+  switch (f_screen_mode) {
+    case SCREEN_MODE_MAP:
+      m_Draw_Map_Mode();
+      break;
+    case SCREEN_MODE_HANDOVER:
+      if (!f_status_text.empty()) {
+        TGui_Text_Link& fonts = Gui_Text_Link();
+        fonts.m_Set_Font(3);
+        fonts.m_Draw_Text(f_x + m_Width() / 2 - f_status_width / 2, f_y + m_Height() / 3, f_status_text);
+      }
+      break;
+    case SCREEN_MODE_BATTLE:
+      if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
+      if (g_tg_particle_list) g_tg_particle_list->m_Draw();
+      break;
+    case SCREEN_MODE_MAP_ONLY:
+      if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,179 @@
+// The main game screen: the root of the control tree ("Main Window").
+//
+// It owns the permanent controls of the running game (the overview map, the
+// combat, main and order buttons), opens and closes every dialog and side
+// panel by display name, keeps a queue of messages, switches the screen
+// mode that decides what is shown, moves the camera (edge panning, the
+// wheel, the arrow keys) and draws the world map with the status bar and
+// the notices over it.
+//
+// Screen modes: 1 the map, the local player may play; 2 the hot-seat
+// hand-over; 4 a battle; 5 a menu or full-screen dialog; 6 the map alone.
+//
+// The dialogs of the game live in their own modules; each makes itself
+// known by display name (DC_Main_Register_Dialog) with how it is made and
+// what the screen reads from it when it closes. A name nobody registered
+// does not open. Main thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DC_Base_Button.h"
+#include "DC_Base_DisplayClass.h"
+#include "DC_Dlg_List.h"
+#include "DC_Dlg_Message.h"
+#include "SelectedUnit.h"
+#include "Vector_Types.h"
+#include "World_Links.h"
+
+class TDC_Main_Overview_Map;
+
+// What the main screen reads from a dialog that closes.
+struct TDC_Main_Dialog_Outcome {
+  std::int32_t result = 0;
+  std::int32_t tag = 0;
+  bool keep_screen_mode = false;
+};
+
+// How a dialog opened by name is made (a and b of m_Open_Dialog) and read.
+struct TDC_Main_Dialog_Maker {
+  std::function<std::unique_ptr<TDisplay_Class>(std::int32_t a, std::int32_t b)> create;
+  std::function<TDC_Main_Dialog_Outcome(TDisplay_Class& dialog)> outcome;
+};
+// Registers (or, with an empty maker, forgets) the maker of a display name.
+void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker maker);
+
+// Screen modes.
+constexpr std::uint8_t SCREEN_MODE_MAP = 1;
+constexpr std::uint8_t SCREEN_MODE_HANDOVER = 2;
+constexpr std::uint8_t SCREEN_MODE_BATTLE = 4;
+constexpr std::uint8_t SCREEN_MODE_MENU = 5;
+constexpr std::uint8_t SCREEN_MODE_MAP_ONLY = 6;
+
+// The camera's limits in a screen mode on a map of the given size.
+struct TCamera_Limits {
+  float min_height, max_x, max_y;
+};
+TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height);
+
+constexpr std::int32_t MAIN_EDGE_BAND = 20;
+constexpr std::int32_t MAIN_NOTICE_LINES = 10;
+constexpr float MAIN_NOTICE_SECONDS = 20.0f;
+
+class TDC_Main : public TDisplay_Class, public TWorld_Main_Screen_Link {
+public:
+  TDC_Main();
+  ~TDC_Main() override;
+
+  std::int32_t m_Get_Width() override;
+  std::int32_t m_Get_Height() override;
+  void m_On_Child_Killed(const std::string& child_name) override;
+  bool m_On_Mouse_Wheel(TShift_State shift, std::int16_t notches, std::int32_t x, std::int32_t y) override;
+  bool m_On_Key_Down(std::uint16_t& key, TShift_State shift) override;
+  void m_Draw(double elapsed) override;
+  void m_On_Reposition() override;
+  void m_On_Timer(float elapsed) override;
+
+  // --- dialogs by name ---
+  // Opens a dialog or panel by display name; false when its slot is taken
+  // or nobody makes it.
+  bool m_Open_Dialog(const std::string& name, std::int32_t a, std::int32_t b);
+  // Frees every open dialog without reading it (queued messages stay).
+  void m_Close_Child_Dialogs();
+  TDisplay_Class* m_Get_Dialog(const std::string& name) const;
+  void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind);
+  void m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind);
+  void m_Show_List(const std::vector<std::string>& lines, const std::string& caption, const std::string& text);
+  TDC_Dlg_Message* m_Message_Dialog() const { return f_message.get(); }
+  TDC_Dlg_List* m_List_Dialog() const { return f_list.get(); }
+  std::size_t m_Queued_Messages() const { return f_queue_captions.size(); }
+  // Called when a follow-up closes the program (start menu 6, game menu 5).
+  std::function<void()> f_on_close_program;
+  // Called for a message of kind 1 answered OK and for the hot-seat turns
+  // that a computer player begins; the turn machinery installs it.
+  std::function<void()> f_on_end_turn;
+
+  // --- screen modes ---
+  void m_Set_Screen_Mode(std::uint8_t mode);
+  std::uint8_t m_Get_Screen_Mode() const { return f_screen_mode; }
+
+  // --- camera ---
+  void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up) override;
+  void m_Center_Camera_On(const TVector& point);
+  void m_Reset_View();
+  // The step of the arrow keys and the wheel: 200 map units, 5 with Ctrl,
+  // 0.01 with Shift (Ctrl wins), in screen modes 1 and 4; else 0.
+  float m_Camera_Step(TShift_State shift) const;
+  // Whether edge panning is off for the mouse at (x, y) in the current mode.
+  bool m_Panning_Blocked(std::int32_t x, std::int32_t y) const;
+
+  // --- what the map and the overview show ---
+  bool m_Exists() const override { return true; }
+  void Map_Ownership_Changed() override;
+  void m_Add_Notice(const std::string& text) override;
+  void m_Clear_Notices();
+  const std::vector<std::int32_t>& m_Highlighted_Regions() const override { return f_highlighted; }
+  std::int32_t m_Selected_Region() const override { return f_selected_region; }
+  const std::vector<TSelected_Unit>& m_Selected_Groups() const override { return f_groups; }
+  void m_Set_Highlighted_Regions(std::vector<std::int32_t> regions) { f_highlighted = std::move(regions); }
+  void m_Set_Selection(std::int32_t region, std::vector<TSelected_Unit> groups);
+  void m_Set_Status_Text(const std::string& text, bool force);
+  const std::string& m_Status_Text() const { return f_status_text; }
+  float m_Notice_Time() const { return f_notice_time; }
+  const std::array<std::string, MAIN_NOTICE_LINES>& m_Notices() const { return f_notices; }
+  std::int32_t m_Purchase_Target() const { return f_purchase_target; }
+
+  TDC_Main_Overview_Map& m_Overview_Map() { return *f_overview; }
+  // A button of the screen by display name (nullptr when none).
+  TDC_Button* m_Button(const std::string& name);
+
+  // The viewing player of this machine and whether it is that player's turn.
+  static std::uint8_t m_Local_Player();
+  static bool m_Local_Players_Turn();
+
+protected:
+  void m_Draw_Status_Bar();
+  void m_Draw_Map_Mode();
+  void m_Place_Controls();
+  // Shows and enables (or hides and disables) a control.
+  static void m_Show_Control(TDisplay_Class& control, bool on);
+  // Opens the screen's own message dialog with one or two buttons.
+  void m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm);
+  void m_Message_Closed();
+  void m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome);
+  void m_Close_Program();
+  void m_End_Turn();
+
+  std::unique_ptr<TDC_Main_Overview_Map> f_overview;
+  std::array<std::unique_ptr<TDC_Button>, 3> f_combat_buttons;
+  std::array<std::unique_ptr<TDC_Button>, 5> f_main_buttons;
+  std::array<std::unique_ptr<TDC_Button>, 11> f_order_buttons;
+  // Open dialogs and panels by display name.
+  std::map<std::string, std::unique_ptr<TDisplay_Class>> f_dialogs;
+  std::unique_ptr<TDC_Dlg_Message> f_message;
+  std::unique_ptr<TDC_Dlg_List> f_list;
+  std::vector<std::string> f_queue_captions, f_queue_texts;
+  std::vector<std::int32_t> f_queue_kinds;
+
+  std::uint8_t f_screen_mode = SCREEN_MODE_MAP;
+  bool f_camera_not_applied = true;
+  std::vector<std::int32_t> f_highlighted;
+  std::int32_t f_selected_region = 0;
+  std::vector<TSelected_Unit> f_groups;
+  std::uint8_t f_order_mode = 0;
+  std::string f_status_text;
+  std::int32_t f_status_width = 0;
+  bool f_status_forced = false;
+  std::int32_t f_purchase_target = 0;
+  float f_notice_time = 0.0f;
+  std::array<std::string, MAIN_NOTICE_LINES> f_notices;
+};
+
+// The main screen while it exists (the main window creates it).
+extern TDC_Main* G_DC_Main;

@@ -1,0 +1,528 @@
+// The main screen on a headless device: camera limits, edge panning, the
+// wheel and the arrow keys, the map drawing (value symbols, fog of war),
+// the overview map's clicks, the help pop-up, the dialogs by name with the
+// message queue, and the screen modes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DC_Main.h"
+#include "DC_Main_OverviewMap.h"
+#include "Display.h"
+#include "Display_HelpText.h"
+#include "Empire.h"
+#include "GameSettings.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
+#include "GraphicsEngine_Texture.h"
+#include "MapClass.h"
+#include "Render_Device_Headless.h"
+#include "Vector_Math.h"
+
+namespace {
+
+constexpr std::int32_t Map_W = 6144, Map_H = 3072;
+
+class Main_Screen : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TDevice_Params params;
+    params.Width = 1024;
+    params.Height = 768;
+    f_device = std::make_unique<TRender_Device_Headless>(params);
+    Render_Device_Set_Current(f_device.get());
+    G_Init_GraphicsEngine();
+    TSurface_Desc desc;
+    f_device->Get_BackBuffer_Desc(desc);
+    G_Set_BackBuffer_Desc(desc);
+    TMatrix projection;
+    G_Matrix_Perspective_Fov_LH(0.7853982f, 1024.0f / 768.0f, 1.0f, 20000.0f, projection);
+    G_SetTransform(D3DTS_PROJECTION, projection);
+    Game_Settings.m_Reset();
+    Game_Settings.f_camera_up = {0, 1, 0};
+    G_Set_Camera({3072, 1536, -4250}, {3072, 1536, 0}, {0, 1, 0});
+    f_map.m_Set_Pixel_Size(Map_W, Map_H);
+    G_Map = &f_map;
+    f_empires.m_Create_Empires(2);
+    G_Empire_List = &f_empires;
+    Game_Settings.f_local_empire = 1;
+    Game_Settings.f_turn_empire = 1;
+    Set_Mouse_Position(512, 384);
+    Help_Text_Reset();
+    f_screen = std::make_unique<TDC_Main>();
+    f_screen->m_Set_Position("Main Window", 0, 0, false);
+    f_screen->m_Set_Visible(true);
+  }
+  void TearDown() override {
+    f_screen.reset();
+    for (const char* name : {"Dlg Start Menu", "Dlg Game Setup", "Dlg Game Menu", "Dlg Game Options"})
+      DC_Main_Register_Dialog(name, {});
+    G_Map = nullptr;
+    G_Empire_List = nullptr;
+    Display_Map_Values_Texture = 0;
+    G_Shutdown_GraphicsEngine();
+    Render_Device_Set_Current(nullptr);
+    f_device.reset();
+    G_Culling_Reset();
+    Game_Settings.m_Reset();
+    Set_Mouse_Position(0, 0);
+  }
+
+  // A land region of one 32-pixel square per cell, its value symbol in the
+  // first square; its texture an empty picture of its size.
+  TMap_Region& Add_Region(std::int32_t id, std::int32_t left, std::int32_t top, std::uint8_t owner,
+                          std::int32_t value) {
+    if (f_map.m_Get_Region_Count() < id) f_map.m_Set_Region_Count(id);
+    TMap_Region& r = f_map.m_New_Region(id);
+    r.m_Init(id, Make_Color(1, 2, 3));
+    r.m_Set_Type(REGION_LAND);
+    r.m_Set_Value(value);
+    for (std::int32_t y = 0; y < 4; ++y)
+      for (std::int32_t x = 0; x < 4; ++x) r.m_Add_Rect(left + x * 32, top + y * 32, left + x * 32 + 32, top + y * 32 + 32);
+    r.m_Set_Bounds(left, top, left + 128, top + 128);
+    r.m_Build_Square_Grid();
+    std::int32_t label_x = 0, label_y = 0;
+    r.m_Reserve_Label_Squares(40, 12, label_x, label_y, Map_W, Map_H);
+    EXPECT_TRUE(r.m_Pick_Lower_Marker_Square());
+    EXPECT_TRUE(r.m_Pick_Upper_Marker_Square());
+    r.m_Set_Owner(owner);
+    // Region textures are listed from region 1 at index 0.
+    f_textures.resize(std::size_t(id), 0);
+    f_textures[std::size_t(id) - 1] = g_tg_texture_list->m_Create_Flexible_Texture(128, 128, 4, 3);
+    f_map.m_Set_Region_Textures(f_textures);
+    return r;
+  }
+
+  const TVector& Eye() const { return Game_Settings.f_camera_eye; }
+
+  std::unique_ptr<TRender_Device_Headless> f_device;
+  TMap f_map;
+  TEmpire_List f_empires;
+  std::vector<std::int32_t> f_textures;
+  std::unique_ptr<TDC_Main> f_screen;
+};
+
+TEST_F(Main_Screen, TheCameraIsClampedToTheMapOrTheBattleAndLooksStraightDown) {
+  struct TCase {
+    std::uint8_t mode;
+    TVector eye, want;
+  } cases[] = {
+      {SCREEN_MODE_MAP, {100, 200, -20}, {100, 200, -50}},
+      {SCREEN_MODE_MAP, {100, 200, -9000}, {100, 200, -8000}},
+      {SCREEN_MODE_MAP, {-5, 99999, -3000}, {0, float(Map_H), -3000}},
+      {SCREEN_MODE_MAP, {7000, -1, -3000}, {float(Map_W), 0, -3000}},
+      {SCREEN_MODE_BATTLE, {100, 200, -9000}, {100, 200, -2000}},
+      {SCREEN_MODE_BATTLE, {5000, 3000, -1000}, {1400, 1000, -1000}},
+  };
+  for (const TCase& c : cases) {
+    f_screen->m_Set_Screen_Mode(c.mode);
+    f_screen->m_Set_Camera(c.eye, {1, 2, 3}, true, {0, 1, 0});
+    EXPECT_FLOAT_EQ(Eye().x, c.want.x);
+    EXPECT_FLOAT_EQ(Eye().y, c.want.y);
+    EXPECT_FLOAT_EQ(Eye().z, c.want.z);
+    EXPECT_FLOAT_EQ(Game_Settings.f_camera_look_at.x, c.want.x);
+    EXPECT_FLOAT_EQ(Game_Settings.f_camera_look_at.y, c.want.y);
+    EXPECT_FLOAT_EQ(Game_Settings.f_camera_look_at.z, 0.0f);
+  }
+}
+
+TEST_F(Main_Screen, TheMouseAtAnEdgePansUnlessItRestsOnAPanel) {
+  struct TCase {
+    std::uint8_t mode;
+    std::int32_t x, y;
+    float dx, dy;
+  } cases[] = {
+      {SCREEN_MODE_MAP, 0, 0, -100, 100},       // top-left corner: both at once
+      {SCREEN_MODE_MAP, 1023, 400, 100, 0},     // right edge
+      {SCREEN_MODE_MAP, 500, 767, 0, -100},     // bottom edge
+      {SCREEN_MODE_MAP, 500, 400, 0, 0},        // middle
+      {SCREEN_MODE_MAP, 1000, 5, 0, 0},         // on the overview map at the top right
+      {SCREEN_MODE_MAP, 300, 10, 0, 0},         // on the main-button strip
+      {SCREEN_MODE_MAP, 10, 400, -100, 0},      // left edge below the status bar
+      {SCREEN_MODE_BATTLE, 10, 400, -50, 0},    // half speed in a battle
+      {SCREEN_MODE_BATTLE, 1000, 30, 0, 0},     // the battle's top band
+      {SCREEN_MODE_MENU, 0, 0, 0, 0},           // nothing pans behind a menu
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    f_screen->m_Set_Screen_Mode(c.mode);
+    f_screen->m_Set_Camera({700, 600, -1500}, {}, true, {0, 1, 0});
+    Set_Mouse_Position(c.x, c.y);
+    f_screen->m_On_Timer(0.1f);
+    EXPECT_NEAR(Eye().x, 700 + c.dx, 0.01);
+    EXPECT_NEAR(Eye().y, 600 + c.dy, 0.01);
+  }
+}
+
+TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
+  Game_Settings.f_camera_eye = {-400, 99999, -20};
+  f_screen->m_On_Timer(0.0f);
+  EXPECT_FLOAT_EQ(Eye().x, 0);
+  EXPECT_FLOAT_EQ(Eye().y, float(Map_H));
+  EXPECT_FLOAT_EQ(Eye().z, -50);
+  Game_Settings.f_camera_eye = {-400, 99999, -20};
+  f_screen->m_On_Timer(0.0f);
+  EXPECT_FLOAT_EQ(Eye().x, -400);  // no second time without movement
+}
+
+TEST_F(Main_Screen, WheelAndKeysMoveTheCameraByTheStepOfTheModeAndShiftState) {
+  struct TCase {
+    std::uint8_t mode;
+    TShift_State shift;
+    float step;
+  } cases[] = {{SCREEN_MODE_MAP, 0, 200},         {SCREEN_MODE_MAP, SS_CTRL, 5},
+               {SCREEN_MODE_MAP, SS_SHIFT, 0.01f}, {SCREEN_MODE_MAP, SS_CTRL | SS_SHIFT, 5},
+               {SCREEN_MODE_BATTLE, 0, 200},       {SCREEN_MODE_MENU, 0, 0},
+               {SCREEN_MODE_HANDOVER, SS_CTRL, 0}};
+  for (const TCase& c : cases) {
+    f_screen->m_Set_Screen_Mode(c.mode);
+    EXPECT_FLOAT_EQ(f_screen->m_Camera_Step(c.shift), c.step);
+    f_screen->m_Set_Camera({700, 600, -1500}, {}, true, {0, 1, 0});
+    // The wheel over the screen's centre: the height changes by the step
+    // per notch and the eye moves a third of the way to the point.
+    EXPECT_TRUE(f_screen->m_Mouse_Wheel(c.shift, -2, 512, 384));
+    EXPECT_NEAR(Eye().z, -1500 - 2 * c.step, 0.01);
+    EXPECT_NEAR(Eye().x, 700, 0.5);
+    std::uint16_t key = 39;
+    f_screen->m_Set_Camera({700, 600, -3000}, {}, true, {0, 1, 0});
+    EXPECT_EQ(f_screen->m_Key_Down(key, c.shift), c.step != 0);
+    EXPECT_NEAR(Eye().x, 700 + c.step, 0.001);
+    key = 38;
+    f_screen->m_Key_Down(key, c.shift);
+    EXPECT_NEAR(Eye().y, 600 + c.step, 0.001);
+  }
+  // The wheel over a point away from the eye moves a third of the way.
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  f_screen->m_Set_Camera({700, 600, -3000}, {}, true, {0, 1, 0});
+  float px, py;
+  ASSERT_TRUE(G_Screen_To_Map_Point(1000, 384, px, py));
+  f_screen->m_Mouse_Wheel(0, 1, 1000, 384);
+  EXPECT_NEAR(Eye().x, 700 + (px - 700) / 3, 0.5);
+  EXPECT_NEAR(Eye().z, -2800, 0.01);
+}
+
+TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWithoutSymbols) {
+  Display_Map_Values_Texture = g_tg_texture_list->m_Create_Flexible_Texture(128, 128, 2, 3);
+  Game_Settings.f_fog_of_war = true;
+  f_empires.m_Get_Empire(1)->m_Set_Color(Make_Color(200, 0, 0));
+  f_empires.m_Get_Empire(1)->m_Set_Second_Color(Make_Color(0, 0, 200));
+  Add_Region(1, 0, 0, 1, 6);
+  Add_Region(2, 256, 0, 0, 15);
+  Add_Region(3, 512, 0, 2, 0);
+  f_empires.m_Get_Empire(1)->m_Resize_Known_Regions(3);
+  f_empires.m_Get_Empire(1)->m_Set_Region_Known(1, true);
+  f_empires.m_Get_Empire(1)->m_Set_Region_Known(2, true);
+  f_screen->m_Set_Camera({300, float(Map_H) - 100, -1500}, {}, true, {0, 1, 0});
+  f_map.m_Update_Visibility();
+  for (std::int32_t id = 1; id <= 3; ++id) ASSERT_TRUE(f_map.m_Get_Region(id)->m_Get_Visible());
+  f_device->Set_Recording(true);
+  f_device->Clear_Draw_Records();
+  f_map.m_Draw(1, true, 0, false);
+  const TDevice_Texture values = g_tg_texture_list->m_Get_Texture(Display_Map_Values_Texture)->m_Texture();
+  std::vector<std::pair<float, float>> cells;  // top-left texture coordinates of each symbol
+  std::vector<TColor> ambients;
+  std::vector<TDevice_Texture> region_draws;
+  for (const TDraw_Record& rec : f_device->Draw_Records()) {
+    if (rec.texture == values) {
+      for (std::uint32_t q = 0; q < rec.m_Vertex_Count() / 4; ++q) {
+        const TDevice_LVertex top_left = rec.m_LVertex(q * 4 + 3);
+        cells.emplace_back(top_left.tu, top_left.tv);
+        ambients.push_back(rec.state.render[D3DRS_AMBIENT]);
+      }
+    }
+    for (std::int32_t id = 1; id <= 3; ++id)
+      if (rec.texture == g_tg_texture_list->m_Get_Texture(f_textures[std::size_t(id) - 1])->m_Texture()) {
+        region_draws.push_back(TDevice_Texture(id));
+        if (id == 1) {  // the owner's tint
+          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_SRCCOLOR);
+          EXPECT_EQ(rec.state.render[D3DRS_AMBIENT] & 0xFFFFFFu, Make_Color(200, 0, 0) & 0xFFFFFFu);
+        } else {  // the unknown region's darkening
+          EXPECT_EQ(id, 3);
+          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_ZERO);
+          EXPECT_EQ(rec.state.render[D3DRS_DESTBLEND], D3DBLEND_INVSRCALPHA);
+          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(50, 50, 50, 200));
+        }
+      }
+  }
+  // Region 2 has no owner: no tint; region 3 is unknown: darkened, no symbol.
+  EXPECT_EQ(region_draws, (std::vector<TDevice_Texture>{1, 3}));
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_FLOAT_EQ(cells[0].first, 0.5f);  // value 6: column 2, row 1
+  EXPECT_FLOAT_EQ(cells[0].second, 0.25f);
+  EXPECT_FLOAT_EQ(cells[1].first, 0.75f);  // value 15: column 3, row 3
+  EXPECT_FLOAT_EQ(cells[1].second, 0.75f);
+  EXPECT_EQ(ambients[0], Make_Color(0, 0, 200));    // the owner's second colour
+  EXPECT_EQ(ambients[1], Make_Color(150, 150, 150));  // no owner: grey
+}
+
+TEST_F(Main_Screen, AStackPictureTurnsAboutItsCentreAndTakesItsOwnersTint) {
+  const std::int32_t picture = g_tg_texture_list->m_Create_Flexible_Texture(64, 64, 5, 3);
+  f_map.m_Set_Unit_Type_Textures({{picture, 0}});
+  f_device->Set_Recording(true);
+  struct TCase {
+    float heading;
+    // Corners as drawn: bottom left, bottom right, top right, top left of the picture.
+    float corners[4][2];
+  } cases[] = {{0.0f, {{100, 200}, {140, 200}, {140, 220}, {100, 220}}},
+               {float(M_PI), {{140, 220}, {100, 220}, {100, 200}, {140, 200}}},
+               {float(M_PI) / 2, {{110, 230}, {110, 190}, {130, 190}, {130, 230}}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.heading);
+    f_device->Clear_Draw_Records();
+    f_map.m_Draw_Unit_Icon(1, 3, c.heading, Make_Color(10, 200, 30), 20, 40, 200, 100);
+    ASSERT_EQ(f_device->Draw_Records().size(), 1u);
+    const TDraw_Record& rec = f_device->Draw_Records()[0];
+    EXPECT_EQ(rec.indices, (std::vector<std::uint16_t>{3, 1, 0, 3, 2, 1}));
+    EXPECT_EQ(rec.state.render[D3DRS_LIGHTING], 1u);
+    EXPECT_EQ(rec.state.render[D3DRS_AMBIENT], Make_Color(10, 200, 30));
+    for (std::uint32_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(rec.m_LVertex(i).x, c.corners[i][0], 0.01) << i;
+      EXPECT_NEAR(rec.m_LVertex(i).y, c.corners[i][1], 0.01) << i;
+    }
+  }
+}
+
+TEST_F(Main_Screen, RegionsOutOfViewAreNeitherVisibleNorDrawn) {
+  Add_Region(1, 0, 0, 1, 1);
+  Add_Region(2, 6000, 2900, 1, 1);
+  f_empires.m_Get_Empire(1)->m_Set_Color(Make_Color(200, 0, 0));
+  f_screen->m_Set_Camera({64, float(Map_H) - 64, -300}, {}, true, {0, 1, 0});
+  f_map.m_Update_Visibility();
+  EXPECT_TRUE(f_map.m_Get_Region(1)->m_Get_Visible());
+  EXPECT_FALSE(f_map.m_Get_Region(2)->m_Get_Visible());
+  f_device->Set_Recording(true);
+  f_device->Clear_Draw_Records();
+  f_map.m_Draw(1, true, 0, false);
+  const TDevice_Texture far = g_tg_texture_list->m_Get_Texture(f_textures[1])->m_Texture();
+  for (const TDraw_Record& rec : f_device->Draw_Records()) EXPECT_NE(rec.texture, far);
+}
+
+TEST_F(Main_Screen, APressOnTheOverviewMovesTheCameraThere) {
+  TDC_Main_Overview_Map& overview = f_screen->m_Overview_Map();
+  const std::int32_t x0 = overview.m_X(), y0 = overview.m_Y();
+  EXPECT_EQ(x0, 1024 - 258);
+  EXPECT_EQ(y0, 0);
+  struct TCase {
+    std::int32_t x, y;
+    bool moves;
+    float map_x, map_y;
+  } cases[] = {
+      {x0 + 1, y0 + 1, true, 0, float(Map_H)},                  // the image's top-left pixel
+      {x0 + 129, y0 + 65, true, float(Map_W) / 2, float(Map_H) / 2},
+      {x0 + 257, y0 + 129, true, float(Map_W), 0},              // right and bottom border count
+      {x0, y0 + 50, false, 0, 0},                               // the left border does not
+      {x0 + 50, y0, false, 0, 0},                               // nor the top border
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    f_screen->m_Set_Camera({1234, 567, -2500}, {}, true, {0, 1, 0});
+    f_screen->m_Mouse_Down(MB_LEFT, 0, c.x, c.y);
+    EXPECT_FLOAT_EQ(Eye().x, c.moves ? c.map_x : 1234);
+    EXPECT_FLOAT_EQ(Eye().y, c.moves ? c.map_y : 567);
+    EXPECT_FLOAT_EQ(Eye().z, -2500);
+  }
+  // The frame follows the camera and sticks to the image's border.
+  f_screen->m_Set_Camera({0, 0, -2500}, {}, true, {0, 1, 0});
+  EXPECT_EQ(overview.m_View_Rect().Left, 0);
+  EXPECT_EQ(overview.m_View_Rect().Bottom, 128);
+  EXPECT_GT(overview.m_View_Rect().Right, 0);
+  EXPECT_LT(overview.m_View_Rect().Top, 128);
+}
+
+TEST_F(Main_Screen, TheHelpBoxStaysOnTheScreenBesideItsArea) {
+  struct TCase {
+    std::int32_t left, top, right, bottom, w, h;
+    std::int32_t x, y;
+  } cases[] = {
+      {500, 400, 540, 440, 300, 60, 390, 330},    // above, centred on the right edge
+      {500, 10, 540, 50, 300, 60, 390, 60},       // near the top: below it
+      {900, 400, 940, 440, 300, 60, 723, 330},    // near the right edge: pulled in
+      {0, 300, 30, 340, 300, 60, 0, 230},         // near the left edge
+      {10, 0, 1014, 700, 300, 60, 723, 707},      // below a wide area, pulled onto the screen
+      {100, 0, 400, 767, 300, 60, 410, 707},      // beside an area as high as the screen
+  };
+  for (const TCase& c : cases) {
+    std::int32_t x, y;
+    Help_Text_Place_Box(c.left, c.top, c.right, c.bottom, c.w, c.h, 1024, 768, x, y);
+    EXPECT_EQ(x, c.x) << c.left << "," << c.top;
+    EXPECT_EQ(y, c.y) << c.left << "," << c.top;
+  }
+}
+
+TEST_F(Main_Screen, TheHelpBoxWaitsForItsDelayAndComesBackAfterTheMouseLeft) {
+  auto frame = [](float elapsed, bool over_button) {
+    if (over_button) Help_Text_Set_Hover("b", "p", 1, 9, 5, "", 0, 262, 2, 40, 40);
+    Help_Text_Update_Timer(elapsed);
+    Help_Text_Draw();
+    return Help_Text_Current().shown;
+  };
+  EXPECT_FALSE(frame(0.0f, true));
+  EXPECT_FALSE(frame(0.4f, true));
+  EXPECT_TRUE(frame(0.2f, true));
+  EXPECT_TRUE(frame(0.1f, true));
+  EXPECT_EQ(Help_Text_Current().box_width, 300);
+  EXPECT_FALSE(frame(0.1f, false));  // the mouse left
+  EXPECT_FALSE(frame(0.0f, true));   // back on the same button: the delay starts again
+  EXPECT_TRUE(frame(0.6f, true));
+  // A report with kind 2 or entry 0 shows nothing.
+  Help_Text_Reset();
+  Help_Text_Set_Hover("b", "p", 2, 9, 5, "", 0, 0, 0, 1, 1);
+  Help_Text_Set_Hover("b", "p", 1, 9, 0, "", 0, 0, 0, 1, 1);
+  EXPECT_EQ(Help_Text_Current().kind, 0);
+}
+
+// A stand-in dialog that reports the result it was given.
+class TFake_Dialog : public TDisplay_Class {
+public:
+  explicit TFake_Dialog(std::int32_t a, std::int32_t b) : TDisplay_Class(DC_KIND_WINDOW), f_a(a), f_b(b) {}
+  std::int32_t m_Get_Width() override { return 200; }
+  std::int32_t m_Get_Height() override { return 100; }
+  std::int32_t f_a, f_b, f_result = 0;
+};
+
+void Register_Fake(const std::string& name) {
+  DC_Main_Register_Dialog(
+      name, {[](std::int32_t a, std::int32_t b) { return std::make_unique<TFake_Dialog>(a, b); },
+             [](TDisplay_Class& d) { return TDC_Main_Dialog_Outcome{static_cast<TFake_Dialog&>(d).f_result}; }});
+}
+
+TFake_Dialog* Fake(TDC_Main& screen, const std::string& name) {
+  return static_cast<TFake_Dialog*>(screen.m_Get_Dialog(name));
+}
+
+// Marks a dialog killed and runs the screen's kill pass.
+void Close(TDC_Main& screen, TDisplay_Class* dialog) {
+  ASSERT_NE(dialog, nullptr);
+  dialog->Set_Kill_Object(true);
+  screen.m_Kill_Any_Dead_Controls();
+}
+
+TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
+  for (const char* name : {"Dlg Start Menu", "Dlg Game Setup", "Dlg Game Menu", "Dlg Game Options"})
+    Register_Fake(name);
+  bool closed = false;
+  f_screen->f_on_close_program = [&] { closed = true; };
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+  EXPECT_FALSE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));  // its slot is taken
+  EXPECT_FALSE(f_screen->m_Open_Dialog("Dlg Statistics", 0, 0));  // nobody makes it
+  struct TCase {
+    std::int32_t result;
+    const char* next;
+    std::int32_t a, b;
+  } cases[] = {{4, nullptr, 0, 0},           {1, "Dlg Game Setup", 0, 1}, {7, "Dlg Game Setup", 0, 2},
+               {8, "Dlg Game Setup", 0, 3}, {9, "Dlg Game Setup", 0, 4}};
+  for (const TCase& c : cases) {
+    f_screen->m_Close_Child_Dialogs();
+    ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));
+    Fake(*f_screen, "Dlg Start Menu")->f_result = c.result;
+    Close(*f_screen, f_screen->m_Get_Dialog("Dlg Start Menu"));
+    EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu"), nullptr);
+    if (!c.next) continue;
+    TFake_Dialog* next = Fake(*f_screen, c.next);
+    ASSERT_NE(next, nullptr) << c.result;
+    EXPECT_EQ(next->f_a, c.a);
+    EXPECT_EQ(next->f_b, c.b);
+    EXPECT_TRUE(next->m_Visible());
+    EXPECT_EQ(next->m_X(), (1024 - 200) / 2);
+  }
+  // A cancelled setup goes back to the start menu; its result 6 ends the program.
+  Fake(*f_screen, "Dlg Game Setup")->f_result = 2;
+  Close(*f_screen, f_screen->m_Get_Dialog("Dlg Game Setup"));
+  ASSERT_NE(f_screen->m_Get_Dialog("Dlg Start Menu"), nullptr);
+  Fake(*f_screen, "Dlg Start Menu")->f_result = 6;
+  Close(*f_screen, f_screen->m_Get_Dialog("Dlg Start Menu"));
+  EXPECT_TRUE(closed);
+  // The game menu's result 4 opens the game options.
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  Fake(*f_screen, "Dlg Game Menu")->f_result = 4;
+  Close(*f_screen, f_screen->m_Get_Dialog("Dlg Game Menu"));
+  EXPECT_NE(f_screen->m_Get_Dialog("Dlg Game Options"), nullptr);
+}
+
+TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
+  Register_Fake("Dlg Game Menu");
+  f_screen->m_Show_Message("One", "first", 0);
+  f_screen->m_Show_Message("Two", "second", 0);
+  f_screen->m_Show_Message("Three", "third", 0);
+  f_screen->m_Show_Confirmation("Sure?", "dropped", 1);  // a message is open: dropped
+  ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 2u);
+  std::vector<std::string> seen;
+  for (int i = 0; i < 3; ++i) {
+    TDC_Dlg_Message* m = f_screen->m_Message_Dialog();
+    ASSERT_NE(m, nullptr);
+    std::uint16_t escape = 27;
+    m->m_Key_Down(escape, 0);
+    seen.push_back(m->m_Name());
+    f_screen->m_Kill_Any_Dead_Controls();
+    if (i == 0) {
+      // The game menu frees the message shown; the queued one waits for the
+      // next message that is shown and closed.
+      ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
+      EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+      f_screen->m_Close_Child_Dialogs();
+      f_screen->m_Show_Message("Zero", "now", 0);
+    }
+  }
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 0u);
+  EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+}
+
+TEST_F(Main_Screen, ScreenModesShowTheirControls) {
+  struct TCase {
+    std::uint8_t mode;
+    bool map_controls, combat_buttons;
+  } cases[] = {{SCREEN_MODE_MAP, true, false},   {SCREEN_MODE_HANDOVER, false, false},
+               {SCREEN_MODE_BATTLE, false, true}, {SCREEN_MODE_MENU, false, false},
+               {SCREEN_MODE_MAP_ONLY, false, false}};
+  f_screen->m_Set_Status_Text("Waiting", true);
+  f_screen->m_Set_Highlighted_Regions({1, 2});
+  for (const TCase& c : cases) {
+    f_screen->m_Set_Screen_Mode(c.mode);
+    EXPECT_EQ(f_screen->m_Get_Screen_Mode(), c.mode);
+    EXPECT_EQ(f_screen->m_Overview_Map().m_Visible(), c.map_controls);
+    for (const char* name : {"DC_MAIN_MAIN_BUTTON_1", "DC_MAIN_MAIN_BUTTON_6", "DC_MAIN_ORDER_BUTTON_1",
+                             "DC_MAIN_ORDER_BUTTON_2"}) {
+      EXPECT_EQ(f_screen->m_Button(name)->m_Visible(), c.map_controls) << name;
+      EXPECT_EQ(f_screen->m_Button(name)->m_Enabled(), c.map_controls) << name;
+    }
+    EXPECT_FALSE(f_screen->m_Button("DC_MAIN_ORDER_BUTTON_3")->m_Visible());
+    for (int i = 1; i <= 3; ++i)
+      EXPECT_EQ(f_screen->m_Button("Combat Main Button " + std::to_string(i))->m_Visible(), c.combat_buttons);
+    EXPECT_TRUE(f_screen->m_Status_Text().empty());
+    EXPECT_TRUE(f_screen->m_Highlighted_Regions().empty());
+  }
+}
+
+TEST_F(Main_Screen, FramesAreSafeWithoutAGameWithAnEmptyMapAndWithOneRegion) {
+  for (int world = 0; world < 3; ++world) {
+    SCOPED_TRACE(world);
+    if (world == 0) {
+      G_Map = nullptr;
+      G_Empire_List = nullptr;
+    } else {
+      G_Map = &f_map;
+      G_Empire_List = &f_empires;
+    }
+    if (world == 2) Add_Region(1, 0, 0, 1, 3);
+    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    for (std::int32_t x : {0, 512, 1023}) {
+      Set_Mouse_Position(x, 0);
+      f_screen->TimerFired(0.05f);
+      f_device->BeginScene();
+      f_screen->m_Render(0.05);
+      Help_Text_Draw();
+      f_device->EndScene();
+    }
+    f_screen->m_Mouse_Down(MB_LEFT, 0, 900, 60);
+    f_screen->m_Mouse_Wheel(0, 3, 512, 384);
+  }
+}
+
+}  // namespace

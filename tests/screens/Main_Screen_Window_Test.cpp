@@ -1,0 +1,189 @@
+// The main screen in a real window (OpenGL, 1024 x 768) on a world generated
+// from a fixed seed: what it shows, and how the arrow keys, the mouse at
+// the screen's edge, the wheel and the overview map move the view. Needs a
+// display; without one the tests are skipped. With GLOBARCH_SCREENSHOT_DIR
+// set, every frame read back is also written there as a bitmap.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DC_Main.h"
+#include "DC_Main_OverviewMap.h"
+#include "Display_HelpText.h"
+#include "GraphicsEngine_Culling.h"
+#include "Render_Device_OpenGL.h"
+#include "Screen_World.h"
+#include "Test_Support.h"
+#include "Vector_Math.h"
+
+namespace {
+
+constexpr std::uint32_t W = 1024, H = 768;
+
+bool Display_Available() {
+  const char* x = std::getenv("DISPLAY");
+  return x && *x;
+}
+
+struct TFrame {
+  std::vector<TColor> pixels;
+  TColor At(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * W + std::size_t(x)]; }
+};
+
+// Mean difference of the colour channels over a rectangle, the second
+// frame's pixels taken `shift` pixels to the left.
+double Mean_Difference(const TFrame& a, const TFrame& b, std::int32_t left, std::int32_t top, std::int32_t right,
+                       std::int32_t bottom, std::int32_t shift = 0) {
+  double sum = 0;
+  std::int64_t n = 0;
+  for (std::int32_t y = top; y < bottom; ++y)
+    for (std::int32_t x = left; x < right; ++x) {
+      const TColor p = a.At(x, y), q = b.At(x - shift, y);
+      for (int s : {0, 8, 16}) sum += std::abs(int((p >> s) & 255) - int((q >> s) & 255));
+      ++n;
+    }
+  return n ? sum / double(n) / 3.0 : 0.0;
+}
+
+class Main_Screen_Window : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!Display_Available()) GTEST_SKIP() << "no display: the main screen's window is not tested";
+    f_system = Create_OpenGL_Render_System();
+    ASSERT_TRUE(f_system) << OpenGL_Last_Error();
+    TDevice_Params params;
+    params.Width = W;
+    params.Height = H;
+    params.Title = "Globarch main screen test";
+    ASSERT_EQ(f_system->Create_Device(params, f_device), S_OK) << OpenGL_Last_Error();
+    f_world = std::make_unique<TScreen_World>(Source_Dir());
+    ASSERT_TRUE(f_world->Generate("Tiny", 4242, 120));
+    Render_Device_Set_Current(f_device.get());
+    G_Init_GraphicsEngine();
+    G_RestoreDeviceObjects();
+    TSurface_Desc desc;
+    f_device->Get_BackBuffer_Desc(desc);
+    G_Set_BackBuffer_Desc(desc);
+    TMatrix projection;
+    G_Matrix_Perspective_Fov_LH(0.7853982f, float(W) / float(H), 1.0f, 20000.0f, projection);
+    G_SetTransform(D3DTS_PROJECTION, projection);
+    f_world->Load_Textures();
+    Help_Text_Reset();
+    Set_Mouse_Position(512, 384);
+    f_screen = std::make_unique<TDC_Main>();
+    f_screen->m_Set_Position("Main Window", 0, 0, false);
+    f_screen->m_Set_Visible(true);
+    Game_Settings.f_camera_eye = {700, 700, -1500};
+    Game_Settings.f_camera_look_at = {700, 700, 0};
+    Game_Settings.f_camera_up = {0, 1, 0};
+    f_screen->m_Reset_View();
+  }
+  void TearDown() override {
+    f_screen.reset();
+    if (f_device) G_Shutdown_GraphicsEngine();
+    Render_Device_Set_Current(nullptr);
+    f_world.reset();
+    f_device.reset();
+    f_system.reset();
+    G_Culling_Reset();
+    Game_Settings.m_Reset();
+    Set_Mouse_Position(0, 0);
+  }
+
+  // One frame: the timer pass, the drawing, the pixels read back.
+  TFrame Frame(const std::string& name, float elapsed = 0.0f) {
+    f_screen->TimerFired(elapsed);
+    f_device->BeginScene();
+    G_Main_Clear(0xFF000000u);
+    f_screen->m_Render(elapsed);
+    Help_Text_Draw();
+    f_device->EndScene();
+    TFrame frame;
+    std::uint32_t w = 0, h = 0;
+    EXPECT_EQ(f_device->Read_Surface(f_device->Get_BackBuffer_Surface(), w, h, frame.pixels), S_OK);
+    EXPECT_EQ(w, W);
+    EXPECT_EQ(h, H);
+    f_device->Present();
+    if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR")) {
+      TImage image;
+      image.Set_Size(std::int32_t(w), std::int32_t(h), 0);
+      image.pixels = frame.pixels;
+      Write_File(std::filesystem::path(dir) / (name + ".bmp"), BMP_Encode_24(image));
+    }
+    return frame;
+  }
+
+  const TVector& Eye() const { return Game_Settings.f_camera_eye; }
+
+  std::unique_ptr<TRender_System> f_system;
+  std::unique_ptr<TRender_Device> f_device;
+  std::unique_ptr<TScreen_World> f_world;
+  std::unique_ptr<TDC_Main> f_screen;
+};
+
+TEST_F(Main_Screen_Window, AGeneratedWorldShowsSectionsOwnerTintsAndUnitStacks) {
+  const TFrame shown = Frame("world");
+  // The map fills the screen around the panels: hardly a black pixel.
+  std::int64_t black = 0;
+  for (std::int32_t y = 200; y < 700; ++y)
+    for (std::int32_t x = 100; x < 900; ++x) black += (shown.At(x, y) & 0xFFFFFFu) == 0;
+  EXPECT_LT(black, 400 * 80);
+  // The overview map shows the world in the top right corner.
+  EXPECT_NE(shown.At(1024 - 129, 65) & 0xFFFFFFu, 0u);
+  // Owner tints: another colour for every nation changes the owned land.
+  for (std::uint8_t n = 1; n <= 4; ++n) f_world->empires.m_Get_Empire(n)->m_Set_Color(Make_Color(0, 255, 255));
+  const TFrame recoloured = Frame("recoloured");
+  EXPECT_GT(Mean_Difference(shown, recoloured, 0, 150, 1024, 600), 1.0);
+  // Unit stacks: without them the frame changes where they stood.
+  for (std::uint8_t n = 1; n <= 4; ++n) f_world->empires.m_Get_Empire(n)->m_Set_Color(shown.At(0, 0));
+  const TFrame before = Frame("stacks");
+  for (std::int32_t id = 1; id <= f_world->map.m_Get_Unit_Count(); ++id) f_world->map.m_Delete_Unit(id);
+  const TFrame without = Frame("no_stacks");
+  EXPECT_GT(Mean_Difference(before, without, 0, 150, 1024, 600), 0.2);
+  // A white unit count needs the camera near; far off none is drawn.
+  EXPECT_GT(Eye().z, -2000.0f);
+}
+
+TEST_F(Main_Screen_Window, ArrowKeysTheScreenEdgeTheWheelAndTheOverviewMoveTheView) {
+  const TFrame start = Frame("start");
+  const TVector eye = Eye();
+  // Right arrow: 200 map units to the right; the map moves left on the
+  // screen by the same amount in pixels at this height.
+  std::uint16_t key = 39;
+  EXPECT_TRUE(f_screen->m_Key_Down(key, 0));
+  EXPECT_FLOAT_EQ(Eye().x, eye.x + 200);
+  const TFrame right = Frame("arrow_right");
+  const float pixels = 200.0f * (float(H) / 2.0f) / (-eye.z * std::tan(0.7853982f / 2.0f));
+  const std::int32_t shift = std::int32_t(std::lround(pixels));
+  const double same_place = Mean_Difference(right, start, 300, 200, 700, 600);
+  const double shifted = Mean_Difference(right, start, 300, 200, 700, 600, -shift);
+  EXPECT_GT(same_place, 4 * shifted) << same_place << " vs " << shifted << " at " << shift;
+  // The mouse at the bottom edge pans down at 1000 units a second.
+  Set_Mouse_Position(512, int(H) - 5);
+  const TFrame panned = Frame("edge_bottom", 0.1f);
+  EXPECT_NEAR(Eye().y, eye.y - 100, 0.01);
+  EXPECT_GT(Mean_Difference(panned, right, 0, 150, 1024, 600), 1.0);
+  Set_Mouse_Position(512, 384);
+  // The wheel brings the camera nearer.
+  EXPECT_TRUE(f_screen->m_Mouse_Wheel(0, 2, 512, 384));
+  EXPECT_NEAR(Eye().z, eye.z + 400, 0.01);
+  const TFrame zoomed = Frame("wheel");
+  EXPECT_GT(Mean_Difference(zoomed, panned, 0, 150, 1024, 600), 1.0);
+  // A press on the overview map centres the view on that point.
+  TDC_Main_Overview_Map& overview = f_screen->m_Overview_Map();
+  f_screen->m_Mouse_Down(MB_LEFT, 0, overview.m_X() + 200, overview.m_Y() + 100);
+  EXPECT_NEAR(Eye().x, 199.0f / 256.0f * float(f_world->map.m_Get_Pixel_Width()), 0.5);
+  EXPECT_NEAR(Eye().y, float(f_world->map.m_Get_Pixel_Height()) * (1.0f - 99.0f / 128.0f), 0.5);
+  const TFrame centred = Frame("overview_click");
+  EXPECT_GT(Mean_Difference(centred, zoomed, 0, 150, 1024, 600), 1.0);
+  // The overview's frame follows around the pressed point.
+  EXPECT_LT(overview.m_View_Rect().Left, 199);
+  EXPECT_GT(overview.m_View_Rect().Right, 199);
+  EXPECT_GT(overview.m_View_Rect().Left, 100);
+}
+
+}  // namespace
