@@ -13,6 +13,11 @@ bool TWorld_Main_Screen_Link::m_Exists() const { return false; }
 void TWorld_Main_Screen_Link::Map_Ownership_Changed() {}
 void TWorld_Main_Screen_Link::m_Set_Camera(const TVector&, const TVector&, bool, const TVector&) {}
 void TWorld_Main_Screen_Link::m_Add_Notice(const std::string&) {}
+bool TWorld_Main_Screen_Link::m_Get_Hover_Position(std::int32_t& x, std::int32_t& y) const {
+  x = 0;
+  y = 0;
+  return false;
+}
 
 TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
 TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }

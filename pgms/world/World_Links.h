@@ -29,6 +29,10 @@ public:
   virtual void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up);
   // Adds a line to the notices of the main screen.
   virtual void m_Add_Notice(const std::string& text);
+  // The main screen's hover state: true with the mouse position (screen
+  // pixels) the screen recorded in its last drawing pass while the mouse was
+  // over it; false (0, 0) when it is not hovered or there is no main screen.
+  virtual bool m_Get_Hover_Position(std::int32_t& x, std::int32_t& y) const;
 };
 
 // The links in force (never null).
