@@ -10,6 +10,14 @@
 #include "Fuzz_Support.h"
 #include "Multiplayer_Types.h"
 
+namespace {
+// The distance from a single to the next one away from zero.
+double Ulp(float v) {
+  const float a = std::fabs(v);
+  return double(std::nextafter(a, INFINITY)) - double(a);
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
   std::uint32_t layout = data[0];
@@ -36,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           std::string e = MP_Encode_Single(v);
           if (e.size() != 15) __builtin_trap();
           const float back = MP_Decode_Single(e);
-          if (v == v && !(back == v || std::fabs(double(back) - v) <= std::max(0.0000501, std::fabs(double(v)) * 1e-7)))
+          if (v == v && !(back == v || std::fabs(double(back) - v) <= std::max(0.00005 + Ulp(v), std::fabs(double(v)) * 1e-7)))
             __builtin_trap();
           break;
         }

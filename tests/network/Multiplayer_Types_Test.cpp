@@ -10,6 +10,14 @@
 #include "Errors.h"
 #include "Multiplayer_Types.h"
 
+namespace {
+// The distance from a single to the next one away from zero.
+double Ulp(float v) {
+  const float a = std::fabs(v);
+  return double(std::nextafter(a, INFINITY)) - double(a);
+}
+}  // namespace
+
 TEST(Multiplayer_Types, EncodedFields) {
   struct Row { std::string got, want; } rows[] = {
       {MP_Encode_Byte(7), "  7"},
@@ -173,7 +181,7 @@ TEST(Multiplayer_Types, EveryValueFitsItsFieldAndReadsBack) {
     // Four decimals (half a unit of the last, and the single's own error) in
     // the fixed form, at least seven significant digits
     // in the exponent form.
-    const double tolerance = std::max(0.0000501, std::fabs(double(v)) * 1e-7);
+    const double tolerance = std::max(0.00005 + Ulp(v), std::fabs(double(v)) * 1e-7);
     ASSERT_NEAR(back, v, tolerance) << v;
     check_tail(msg);
   }
