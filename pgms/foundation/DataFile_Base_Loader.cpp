@@ -16,6 +16,7 @@ TData_File_Loader::TData_File_Loader(const std::string& file_name) : f_file_name
 
 void TData_File_Loader::m_Load() {
   f_errors.clear();
+  f_errors_dropped = 0;
   try {
     auto parser = std::make_unique<TData_File_Parser>(f_file_name, f_errors);
     m_Before_First_Record();
@@ -27,6 +28,8 @@ void TData_File_Loader::m_Load() {
       if (parser->m_End_Reached() || !has_fields) break;
     }
     m_After_Last_Record();
+    if (f_errors_dropped > 0)
+      f_errors.push_back("... and " + Int_To_Text(f_errors_dropped) + " more errors in this file.");
   } catch (const std::exception& e) {
     // The player sees the one generic line; the cause goes to the log.
     Debug_Log_Write("Data file " + f_file_name + ": " + e.what());
@@ -64,7 +67,23 @@ void TData_File_Loader::m_Report_Out_Of_Range(const std::string& value, const st
               " is outside " + Int_To_Text(low) + ".." + Int_To_Text(high) + "; " + Int_To_Text(used) + " is used.");
 }
 
-void TData_File_Loader::m_Add_Error(const std::string& text) { f_errors.push_back(text); }
+void TData_File_Loader::m_Add_Error(const std::string& text) {
+  if (f_errors.size() < DATA_FILE_MAX_ERROR_LINES)
+    f_errors.push_back(text);
+  else
+    ++f_errors_dropped;
+}
+
+std::int64_t Datafile_Bounded_List_Count(const std::string& value, const std::string& field_name,
+                                         const TData_File_Callbacks& callbacks) {
+  const std::int64_t n = Datafile_Value_To_Integer(value);
+  if (n <= 0) return 0;
+  const std::int64_t fields = callbacks.m_Record_Field_Count ? callbacks.m_Record_Field_Count() : 65535;
+  const std::int64_t most = std::min<std::int64_t>(fields, 65535);
+  if (n <= most) return n;
+  if (callbacks.m_Report_Out_Of_Range) callbacks.m_Report_Out_Of_Range(value, field_name, 0, most, most);
+  return most;
+}
 
 void TData_File_Loader::m_Report_Formula_Error(const std::string& formula, const std::string& field_name,
                                                const std::string& detail) {
@@ -81,6 +100,7 @@ void TData_File_Loader::m_Get_Callbacks(TData_File_Callbacks& callbacks) {
     m_Report_Unknown_Value(value, field_name);
   };
   callbacks.m_Add_Error = [this](const std::string& text) { m_Add_Error(text); };
+  callbacks.m_Record_Field_Count = [this]() { return m_Record_Field_Count(); };
   callbacks.m_Report_Formula_Error = [this](const std::string& formula, const std::string& field_name,
                                             const std::string& detail) {
     m_Report_Formula_Error(formula, field_name, detail);

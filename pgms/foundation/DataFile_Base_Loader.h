@@ -26,7 +26,20 @@ struct TData_File_Callbacks {
   std::function<void(const std::string& value, const std::string& field_name, std::int64_t low, std::int64_t high,
                      std::int64_t used)>
       m_Report_Out_Of_Range;
+  // The number of fields the current record holds.
+  std::function<std::int64_t()> m_Record_Field_Count;
 };
+
+// Error lines kept for one file; what goes beyond them is summed up in one
+// closing line.
+constexpr std::size_t DATA_FILE_MAX_ERROR_LINES = 1000;
+
+// The number of entries a record's list count may ask for: each entry takes
+// at least one field of the record, so a count beyond the record's fields
+// is reported (as out of range) and the record's field count is used. A
+// count below 0 reads none.
+std::int64_t Datafile_Bounded_List_Count(const std::string& value, const std::string& field_name,
+                                         const TData_File_Callbacks& callbacks);
 
 class TData_File_Loader {
 public:
@@ -54,6 +67,7 @@ public:
   void m_Add_Error(const std::string& text);
   void m_Report_Formula_Error(const std::string& formula, const std::string& field_name, const std::string& detail);
   void m_Get_Callbacks(TData_File_Callbacks& callbacks);
+  std::int64_t m_Record_Field_Count() const { return std::int64_t(f_names.size()); }
 
 protected:
   virtual void m_Before_First_Record() {}
@@ -68,6 +82,7 @@ private:
 
   std::string f_file_name;
   std::vector<std::string> f_errors;
+  std::int64_t f_errors_dropped = 0;
   TData_File_Names f_names;
   std::vector<std::string> f_values;
   std::string f_record_name;

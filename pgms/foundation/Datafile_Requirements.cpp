@@ -41,7 +41,12 @@ void TRequirements::m_Load(const TData_File_Callbacks& callbacks, bool required)
   std::string v;
   std::int64_t count = 0;
   if (callbacks.m_Get_Field && callbacks.m_Get_Field("Number of Requirements", v, required)) {
-    count = Datafile_Value_To_Bounded(v, "Number of Requirements", 0, 65535, callbacks);
+    // A negative count is reported against the field's own range; a large
+    // one is bounded by what the record holds.
+    if (Datafile_Value_To_Integer(v) < 0)
+      count = Datafile_Value_To_Bounded(v, "Number of Requirements", 0, 65535, callbacks);
+    else
+      count = Datafile_Bounded_List_Count(v, "Number of Requirements", callbacks);
   }
   f_entries.resize(static_cast<std::size_t>(count));
   Formula_List_Create();

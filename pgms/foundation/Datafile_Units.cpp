@@ -295,12 +295,10 @@ public:
     if (field == 0) f_loader.m_Report_Unknown_Value(f_value, key);
   }
   // The number of entries of a list: 0 or less reads none; a count beyond
-  // 65535 is reported and clamped.
+  // what the record's fields can hold is reported and bounded by them.
   std::int64_t Count(const std::string& key) {
     if (!Get(key)) return 0;
-    std::int64_t n = Datafile_Value_To_Integer(f_value);
-    if (n > 65535) n = Datafile_Value_To_Bounded(f_value, key, 0, 65535, f_callbacks);
-    return n;
+    return Datafile_Bounded_List_Count(f_value, key, f_callbacks);
   }
   // Step of the percent tables: the entry is stored when the movement type
   // was recognised and the percent is 0 or more (-1 when missing).

@@ -160,6 +160,34 @@ std::int32_t Word_Wrap(std::int32_t left, std::int32_t top, std::int32_t width, 
       word = std::move(head);
       rest = std::move(cut);
       word_width = Text_Width(word);
+    } else if (!word.empty() && word_width > right - left) {
+      // A word wider than a whole line (a long file path) on any other line:
+      // it starts a line of its own, is cut at the box's width, and the
+      // cut-off part is wrapped on the following lines.
+      if (x != left) {
+        sink.Close_Line();
+        y += lh;
+        x = left;
+      }
+      std::string head, cut;
+      G_Font_Split_Text_At_Width(word, std::int32_t(std::clamp<std::int64_t>(right - left, INT32_MIN, INT32_MAX)),
+                                 head, cut);
+      // Characters wider than the split's margin may leave the head a little
+      // over the line: give them back, keeping at least one character.
+      while (Text_Width(head) > right - left) {
+        std::size_t last = head.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(head[last]) & 0xC0) == 0x80) --last;
+        if (last == 0) break;
+        cut.insert(0, head, last, std::string::npos);
+        head.erase(last);
+      }
+      if (!head.empty()) {
+        if (line_break) cut += LINE_BREAK;
+        line_break = false;
+        rest = cut + rest;
+        word = std::move(head);
+        word_width = Text_Width(word);
+      }
     }
     if (x + word_width > right || word.empty()) {
       sink.Close_Line();
@@ -410,8 +438,19 @@ void G_Canvas_Text_Out(TWindow_Canvas* canvas, std::int32_t x, std::int32_t y, c
   if (canvas && canvas->Handle()) canvas->Text_Out(x, y, text);
 }
 
+namespace {
+// Whether a key code stands for a character on the keyboard: space, the
+// digit and letter rows, the numeric pad's digits and signs and the
+// punctuation keys. Function keys, lock keys, the system keys and the
+// unassigned codes type nothing.
+bool Key_Types_A_Character(std::int32_t key) {
+  return key == 32 || (key >= 48 && key <= 57) || (key >= 65 && key <= 90) || (key >= 96 && key <= 107) ||
+         (key >= 109 && key <= 111) || (key >= 186 && key <= 192) || (key >= 219 && key <= 222);
+}
+}  // namespace
+
 std::string G_Key_Code_To_Text(std::int32_t key, std::uint32_t shift) {
-  if (key < 0 || key > 255) return std::string();
+  if (!Key_Types_A_Character(key)) return std::string();
   std::string text(1, char(key));
   if (key >= 96 && key <= 105) text = std::string(1, char('0' + key - 96));
   switch (key) {

@@ -224,6 +224,10 @@ void Display_Load_Overview_Map_Textures() {
 void Reload_Overview_Map_Textures() {
   if (!g_tg_texture_list || !Path_Settings) return;
   const std::string file = Path_Settings->m_Get_OverviewMap_Bmp();
+  // The background's entry survives the reset: let go of it before loading
+  // again, or the entry keeps a second holder and the next game's load
+  // finds the previous map's picture still listed under the same name.
+  if (Display_Overview_Background_Texture > 0) g_tg_texture_list->m_Unload_Texture(Display_Overview_Background_Texture);
   Display_Overview_Background_Texture =
       File_Exists(file) ? Load_Picture("Reload_Overview_Map_Textures", file, KEY_NONE) : 0;
   if (Display_Overview_Ownership_Texture > 0) g_tg_texture_list->m_Unload_Texture(Display_Overview_Ownership_Texture);

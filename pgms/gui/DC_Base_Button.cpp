@@ -27,16 +27,23 @@ void TDC_Button::m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t x, st
   }
 }
 
+bool TDC_Button::m_Release_Clicks(std::int32_t x, std::int32_t y, bool released_elsewhere) {
+  const bool click = !released_elsewhere && m_Hit_Test(x, y) && f_armed && f_enabled && f_visible;
+  f_armed = false;
+  return click;
+}
+
+void TDC_Button::m_Click(TMouse_Button button, TShift_State shift) {
+  if (!OnClick) return;
+  const TButton_Click_Event event = OnClick;
+  event(f_name, button, shift);
+}
+
 void TDC_Button::m_On_Mouse_Up(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y,
                                bool released_elsewhere) {
-  const bool click = !released_elsewhere && m_Hit_Test(x, y) && f_armed && f_enabled && f_visible && OnClick;
-  f_armed = false;
-  if (click) {
+  if (m_Release_Clicks(x, y, released_elsewhere) && OnClick) {
     Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_BUTTON_CLICK, UI_SOUND_VOLUME);
-    // A copy: the handler may free this button.
-    const TButton_Click_Event event = OnClick;
-    const std::string name = f_name;
-    event(name, button, shift);
+    m_Click(button, shift);
   }
 }
 
@@ -45,11 +52,7 @@ void TDC_Button::m_On_Timer(float elapsed) {
   f_repeat_time += elapsed;
   if (f_repeat_time > f_repeat_interval) {
     f_repeat_time = 0.0f;
-    if (OnClick) {
-      const TButton_Click_Event event = OnClick;
-      const std::string name = f_name;
-      event(name, MB_LEFT, 0);
-    }
+    m_Click(MB_LEFT, 0);
   }
 }
 

@@ -61,6 +61,12 @@ public:
   bool f_no_pressed_look = false;
 
 protected:
+  // Whether a release completes a click (pressed here, released over the
+  // button, enabled and visible); the button is disarmed either way.
+  bool m_Release_Clicks(std::int32_t x, std::int32_t y, bool released_elsewhere);
+  // Calls OnClick when one is assigned.
+  void m_Click(TMouse_Button button, TShift_State shift);
+
   std::int32_t f_style = 0;
   std::int32_t f_image = 0;
   std::int32_t f_button_width = 0, f_button_height = 0;

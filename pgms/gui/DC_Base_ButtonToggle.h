@@ -1,4 +1,5 @@
-// A button that flips between an on image and an off image on every click.
+// A button that flips between an on image and an off image on every click
+// (a press and a release on it), with one click sound.
 #pragma once
 
 #include <cstdint>

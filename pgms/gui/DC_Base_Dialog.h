@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "DC_Base_DisplayClass.h"
+#include "DataFile_Base_Loader.h"
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
 #include "DC_Dlg_Progress.h"
 
-class TDC_Dlg_BaseDialog : public TDisplay_Class {
+// It is also the owner a data-file loader reports its errors to: the game
+// setup hands itself to the map-type loader, and the errors open as its
+// list dialog.
+class TDC_Dlg_BaseDialog : public TDisplay_Class, public TList_Dialog_Owner {
 public:
   TDC_Dlg_BaseDialog();
   ~TDC_Dlg_BaseDialog() override;
@@ -34,7 +38,8 @@ public:
                             std::uint8_t cancel_value, bool password);
   void m_Open_Progress();
   void m_Close_Progress();
-  void m_Show_List(const std::vector<std::string>& rows, const std::string& title, const std::string& subtitle);
+  void m_Show_List(const std::vector<std::string>& rows, const std::string& title,
+                   const std::string& subtitle) override;
 
   TDC_Dlg_Message* m_Message_Dialog() { return f_message_dialog.get(); }
   TDC_Dlg_List* m_List_Dialog() { return f_list_dialog.get(); }

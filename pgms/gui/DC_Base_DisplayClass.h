@@ -4,16 +4,23 @@
 // The main screen is the root; panels, dialogs, buttons, edit boxes, lists
 // and combo boxes hang below it. The tree holds plain references: a parent
 // lists its children without owning them; whoever created a control frees
-// it, dialogs through the deferred deletion (a control marked killed is
-// reported by name to its parent's m_On_Child_Killed at the parent's next
-// kill pass, where the parent frees it, and is then taken off the list).
+// it.
+//
+// Closing a control: a control is never freed while input, the timer or the
+// drawing is running over it. It is marked with Set_Kill_Object (true) and
+// its parent's next kill pass (run at the end of every dispatch, timer pass
+// and drawing pass) reports its name to the parent's m_On_Child_Killed,
+// where its creator frees it, and takes it off the list. An event handler
+// (a click, a list choice, a key) must not free its own control or any
+// control above it: the dispatch that called the handler goes on using
+// them after the handler returns.
 //
 // Input travels down the tree (m_Mouse_Down, MouseUp, m_Double_Click,
 // m_Mouse_Wheel, m_Key_Down): layer 1 before layer 0, later-added children
 // before earlier ones, and a modal child blocks its layer-0 siblings. Every
 // frame runs TimerFired and m_Render on the root. Coordinates are absolute
-// screen pixels. Main thread only; dispatch is re-entrant (handlers may add
-// and close controls).
+// screen pixels. Main thread only; handlers may add controls and mark
+// controls killed.
 //
 // With Debug_Sections[DEBUG_DISPLAY_CLASS] on, the bookkeeping writes its
 // lines to the debug log.
@@ -160,6 +167,11 @@ public:
   std::int32_t m_Width() const { return f_width; }
   std::int32_t m_Height() const { return f_height; }
   bool m_Hovered() const { return f_hovered; }
+  // Where the mouse was when the last drawing pass found it over the
+  // control (0, 0 while it is not hovered). The battle's hover tracking
+  // reads the main screen's through the world's main-screen link.
+  std::int32_t m_Hover_X() const { return f_hover_x; }
+  std::int32_t m_Hover_Y() const { return f_hover_y; }
   bool m_Pressed() const { return f_pressed; }
   bool m_Visible() const { return f_visible; }
   bool m_Enabled() const { return f_enabled; }

@@ -43,11 +43,21 @@ bool TDisplay_Class::MouseUp(TMouse_Button button, TShift_State shift, std::int3
   m_Log(" - MouseUp");
   f_pressed = false;
   const bool here = m_Hit_Test(x, y) && !m_Any_Child_Hit(x, y) && !f_has_modal_child && f_enabled;
+  // A release over a shown layer-1 child (an open combo list, a panel)
+  // belongs to it: the layer-0 children under it see it as released
+  // elsewhere. Decided before any child acts, since acting may close the
+  // layer-1 child (choosing an item closes the combo list).
+  bool covered_by_layer_1 = false;
+  for (std::int32_t i = 1; i <= f_child_count && !covered_by_layer_1; ++i) {
+    const TDisplay_Class* c = m_Child(i);
+    covered_by_layer_1 = c && c->f_layer == 1 && c->f_enabled && c->f_visible && c->m_Subtree_Hit(x, y);
+  }
   m_On_Mouse_Up(button, shift, x, y, released_elsewhere || !here);
   for (std::int32_t i = 1; i <= f_child_count; ++i) {
     TDisplay_Class* c = m_Child(i);
     if (!c || !c->f_enabled) continue;
-    const bool blocked = f_has_modal_child && c->f_layer == 0 && c->f_id != f_modal_child_id;
+    const bool blocked = (f_has_modal_child && c->f_layer == 0 && c->f_id != f_modal_child_id) ||
+                         (covered_by_layer_1 && c->f_layer == 0);
     c->MouseUp(button, shift, x, y, released_elsewhere || blocked);
   }
   if (f_has_drag_area && f_dragging) m_End_Drag();

@@ -86,7 +86,10 @@ void TDC_List::m_Add_Row(const std::string& text, const std::string& key, std::i
   } else if (f_fixed_row_height > 0) {
     row_height = f_fixed_row_height;
   } else {
-    const std::int32_t width = f_wrap_width > 0 ? f_wrap_width : m_Get_Client_Width();
+    // Measured within the width the row's text is drawn in: the row's width
+    // less the text indent.
+    const std::int32_t width =
+        Checked_Sub(f_wrap_width > 0 ? f_wrap_width : m_Get_Client_Width(), f_text_indent);
     row_height = font.m_Get_Wrapped_Text_Height(f_x, Checked_Sub(f_y, f_measure_offset), width, one_line, text,
                                                 Checked_Mul(one_line, WRAPPED_ROW_LINES));
   }
@@ -294,6 +297,7 @@ void TDC_List::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::in
     f_pressed_row = 0;
     return;
   }
+  f_press_on_list = true;
   if (x >= Checked_Add(f_x, m_Get_Client_Width())) return;
   f_pressed_row = m_Row_At(x, y);
   if (OnMouseDown) {
@@ -305,8 +309,12 @@ void TDC_List::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::in
 void TDC_List::m_On_Mouse_Up(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y,
                              bool released_elsewhere) {
   f_pressed_row = 0;
-  if (!m_Hit_Test(x, y) || released_elsewhere) return;
-  // The handlers may free the list: they are called through copies.
+  // Only a release that ends a press on the list acts: a release after a
+  // press elsewhere (dragging onto the list, choosing from a combo list
+  // opened over it) is not a click on it.
+  const bool pressed_here = f_press_on_list;
+  f_press_on_list = false;
+  if (!m_Hit_Test(x, y) || released_elsewhere || !pressed_here) return;
   const std::string name = f_name;
   if (!m_Over_Scroll_Control(x, y)) {
     const bool in_rows = x < Checked_Add(f_x, m_Get_Client_Width());

@@ -132,6 +132,7 @@ protected:
   TColor f_shadow_color = 0;
   std::int32_t f_hovered_row = 0;
   std::int32_t f_pressed_row = 0;
+  bool f_press_on_list = false;  // the last press landed on the list itself
   std::int32_t f_highlighted_row = 0;
   std::int32_t f_selected_row = 0;
   std::int32_t f_first_row = 1;

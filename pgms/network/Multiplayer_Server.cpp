@@ -1,13 +1,6 @@
 #include "Multiplayer_Server.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -56,73 +49,6 @@ std::string Read_Whole_File(const std::string& path) {
   if (bad) throw EInOutError("Read error: " + path);
   return bytes;
 }
-
-// A blocking TCP connection with one deadline for the whole exchange.
-class THTTP_Connection {
-public:
-  THTTP_Connection(const std::string& host, const std::string& port, std::int32_t timeout_ms)
-      : f_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
-      throw ESocketException("Cannot resolve host " + host);
-    f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (f_fd < 0) {
-      ::freeaddrinfo(found);
-      throw ESocketException("Cannot create socket");
-    }
-    int r = ::connect(f_fd, found->ai_addr, found->ai_addrlen);
-    ::freeaddrinfo(found);
-    if (r != 0 && errno != EINPROGRESS) throw ESocketException("Cannot connect to " + host);
-    Wait(POLLOUT);
-    int err = 0;
-    socklen_t len = sizeof err;
-    ::getsockopt(f_fd, SOL_SOCKET, SO_ERROR, &err, &len);
-    if (err != 0) throw ESocketException("Cannot connect to " + host);
-  }
-  ~THTTP_Connection() {
-    if (f_fd >= 0) ::close(f_fd);
-  }
-  THTTP_Connection(const THTTP_Connection&) = delete;
-  THTTP_Connection& operator=(const THTTP_Connection&) = delete;
-
-  void Write(const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      Wait(POLLOUT);
-      ssize_t n = ::send(f_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      if (n <= 0) throw ESocketException("Write error");
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  // Up to size bytes; 0 at the end of the stream.
-  std::size_t Read(char* buffer, std::size_t size) {
-    for (;;) {
-      Wait(POLLIN);
-      ssize_t n = ::recv(f_fd, buffer, size, 0);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      if (n < 0) throw ESocketException("Read error");
-      return static_cast<std::size_t>(n);
-    }
-  }
-
-private:
-  void Wait(short events) {
-    for (;;) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(f_deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) throw ESocketException("Timeout");
-      pollfd p{f_fd, events, 0};
-      int r = ::poll(&p, 1, static_cast<int>(left.count()));
-      if (r > 0) return;
-      if (r < 0 && errno != EINTR) throw ESocketException("Poll error");
-    }
-  }
-  int f_fd = -1;
-  std::chrono::steady_clock::time_point f_deadline;
-};
 
 // A reply larger than this is no address echo.
 constexpr std::size_t Max_HTTP_Reply = 1 << 20;
@@ -402,7 +328,7 @@ std::string TMultiplayer_Server::m_HTTP_Get(const std::string& url) {
       host_name = host.substr(0, colon);
       port = host.substr(colon + 1);
     }
-    THTTP_Connection conn(host_name, port, f_http_timeout_ms);
+    TNet_Blocking_Connection conn(host_name, port, f_http_timeout_ms);
     conn.Write("GET " + path + " HTTP/1.0 \r\nHost: " + host + "\r\n\r\n" + std::string(1, '\0'));
     std::string reply;
     char block[4096];

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,6 +53,11 @@ std::string MP_Encode_Single(float value) {
     std::snprintf(buf, sizeof buf, "%.4f", r);
     if (std::string(buf) == "-0.0000") std::snprintf(buf, sizeof buf, "0.0000");
   }
+  // The field is 15 characters wide: a longer text (a minus sign in front of
+  // ten digits) would shift every later field of the message, so such
+  // values go out in exponent form with as many digits as fit.
+  for (int digits = 9; std::strlen(buf) > 15 && digits >= 0; --digits)
+    std::snprintf(buf, sizeof buf, "%.*E", digits, d);
   return MP_Pad_Left(buf, 15);
 }
 
@@ -115,7 +121,9 @@ float MP_Decode_Single(std::string& text) {
   double d = 0;
   auto [p, ec] = std::from_chars(begin, end, d);
   if (begin == end || ec != std::errc() || p != end) throw EConvertError(error);
-  if (std::isfinite(d) && std::fabs(d) > FLT_MAX) throw ERangeError();
+  // Beyond the largest single is out of range; a text that rounds to it
+  // (the shortest form of the largest single is a shade above it) is not.
+  if (std::isfinite(d) && std::isinf(static_cast<float>(d))) throw ERangeError();
   return static_cast<float>(d);
 }
 

@@ -1195,3 +1195,77 @@ void TCustomLineNetSocket::Handle_Message(TNet_Message& m) {
   }
   TCustomSocksNetSocket::Handle_Message(m);
 }
+
+// ---------------------------------------------------------------------------
+// Blocking connection
+
+TNet_Blocking_Connection::TNet_Blocking_Connection(const std::string& host, const std::string& port,
+                                                   std::int32_t timeout_ms)
+    : f_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
+    throw ESocketException("Cannot resolve host " + host);
+  f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (f_fd < 0) {
+    ::freeaddrinfo(found);
+    throw ESocketException("Cannot create socket");
+  }
+  int r = ::connect(f_fd, found->ai_addr, found->ai_addrlen);
+  ::freeaddrinfo(found);
+  if (r != 0 && errno != EINPROGRESS) {
+    ::close(f_fd);
+    throw ESocketException("Cannot connect to " + host);
+  }
+  try {
+    Wait(POLLOUT);
+  } catch (...) {
+    ::close(f_fd);
+    throw;
+  }
+  int err = 0;
+  socklen_t len = sizeof err;
+  ::getsockopt(f_fd, SOL_SOCKET, SO_ERROR, &err, &len);
+  if (err != 0) {
+    ::close(f_fd);
+    throw ESocketException("Cannot connect to " + host);
+  }
+}
+
+TNet_Blocking_Connection::~TNet_Blocking_Connection() {
+  if (f_fd >= 0) ::close(f_fd);
+}
+
+void TNet_Blocking_Connection::Write(const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    Wait(POLLOUT);
+    ssize_t n = ::send(f_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (n <= 0) throw ESocketException("Write error");
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+std::size_t TNet_Blocking_Connection::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    Wait(POLLIN);
+    ssize_t n = ::recv(f_fd, buffer, size, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (n < 0) throw ESocketException("Read error");
+    return static_cast<std::size_t>(n);
+  }
+}
+
+void TNet_Blocking_Connection::Wait(short events) {
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(f_deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) throw ESocketException("Timeout");
+    pollfd p{f_fd, events, 0};
+    int r = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (r > 0) return;
+    if (r < 0 && errno != EINTR) throw ESocketException("Poll error");
+  }
+}

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -257,3 +258,24 @@ private:
 class TCustomSyncNetSocket : public TCustomLineNetSocket {};
 
 class TNetSocket : public TCustomSyncNetSocket {};
+
+// A blocking TCP connection with one deadline for the whole exchange, for
+// the host's address look-up (a short request and its reply). Every
+// operation raises ESocketException on failure or when the deadline has
+// passed.
+class TNet_Blocking_Connection {
+public:
+  TNet_Blocking_Connection(const std::string& host, const std::string& port, std::int32_t timeout_ms);
+  ~TNet_Blocking_Connection();
+  TNet_Blocking_Connection(const TNet_Blocking_Connection&) = delete;
+  TNet_Blocking_Connection& operator=(const TNet_Blocking_Connection&) = delete;
+
+  void Write(const std::string& bytes);
+  // Up to size bytes; 0 at the end of the stream.
+  std::size_t Read(char* buffer, std::size_t size);
+
+private:
+  void Wait(short events);
+  int f_fd = -1;
+  std::chrono::steady_clock::time_point f_deadline;
+};

@@ -312,6 +312,11 @@ std::string BMP_Encode_1(const TImage& image) {
 
 namespace {
 
+// Pixels a byte of JPEG data can stand for at most: a flat 16 x 16 block
+// group costs at least about 12 bits (some 170 pixels a byte); this leaves
+// a wide margin.
+constexpr std::uint64_t Jpeg_Max_Pixels_Per_Byte = 2048;
+
 struct TJpeg_Error {
   jpeg_error_mgr mgr;
   std::jmp_buf jump;
@@ -329,7 +334,13 @@ void Jpeg_Message(j_common_ptr cinfo, int level) {
   auto* err = reinterpret_cast<TJpeg_Error*>(cinfo->err);
   // Warnings: remember a premature end of data (a truncated file); the
   // library then fills the rest with grey, which we refuse.
-  if (level < 0 && err->mgr.msg_code == JWRN_JPEG_EOF) err->truncated = true;
+  // A scan that stops at a marker (the data cut and an end-of-image marker
+  // behind it) or that loses its place is filled the same way.
+  if (level < 0) {
+    const int code = err->mgr.msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC || code == JWRN_HUFF_BAD_CODE)
+      err->truncated = true;
+  }
 }
 
 // The decoder itself. Everything that lives across setjmp is either set
@@ -351,7 +362,11 @@ const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, TImage*
     jpeg_destroy_decompress(cinfo);
     return "JPEG header missing";
   }
-  if (!Size_Acceptable(cinfo->image_width, cinfo->image_height)) {
+  // Even a picture of one flat colour takes some bits for every 8 x 8 block:
+  // a header claiming far more pixels than the data can describe is refused
+  // before the picture is allocated.
+  if (!Size_Acceptable(cinfo->image_width, cinfo->image_height) ||
+      std::uint64_t(cinfo->image_width) * cinfo->image_height > std::uint64_t(size) * Jpeg_Max_Pixels_Per_Byte) {
     jpeg_destroy_decompress(cinfo);
     return "JPEG too large";
   }

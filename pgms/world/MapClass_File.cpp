@@ -190,7 +190,10 @@ void TMap_Region::m_Load(TIo_Reader& r, bool partial) {
     f_click_row_count = Io_Read_Word(r);
     f_click_span_capacity = Io_Read_Word(r);
     f_click_rows.clear();
-    if (f_click_row_count != 0 && f_click_span_capacity != 0) {
+    // Rows are only written with a span capacity; a count of rows without
+    // one names rows that are not in the file.
+    if (f_click_row_count != 0 && f_click_span_capacity == 0) throw ERangeError("Click zone rows without spans");
+    if (f_click_row_count != 0) {
       f_click_rows.resize(Checked_Count(r, f_click_row_count, int_bytes));
       for (std::vector<TClick_Zone_Span>& spans : f_click_rows) {
         const std::uint16_t n = Io_Read_Word(r);

@@ -264,7 +264,7 @@ std::vector<std::int32_t> TMap_Region::m_List_Units_Of_Type(std::uint16_t unit_t
 bool TMap_Region::m_Point_In_Click_Zones(std::int32_t x, std::int32_t y) const {
   std::int64_t row = std::int64_t(y) - f_bounds_top;
   std::int64_t offset = std::int64_t(x) - f_bounds_left;
-  if (row < 1 || row > f_click_row_count) return false;
+  if (row < 1 || row > f_click_row_count || std::size_t(row) > f_click_rows.size()) return false;
   for (const TClick_Zone_Span& s : f_click_rows[std::size_t(row - 1)])
     if (s.x1 <= offset && offset <= s.x2) return true;
   return false;

@@ -22,6 +22,11 @@ const std::vector<TSelected_Unit>& TWorld_Main_Screen_Link::m_Selected_Groups() 
   static const std::vector<TSelected_Unit> none;
   return none;
 }
+bool TWorld_Main_Screen_Link::m_Get_Hover_Position(std::int32_t& x, std::int32_t& y) const {
+  x = 0;
+  y = 0;
+  return false;
+}
 
 TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
 TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }

@@ -37,6 +37,10 @@ public:
   virtual const std::vector<std::int32_t>& m_Highlighted_Regions() const;
   virtual std::int32_t m_Selected_Region() const;
   virtual const std::vector<TSelected_Unit>& m_Selected_Groups() const;
+  // The main screen's hover state: true with the mouse position (screen
+  // pixels) the screen recorded in its last drawing pass while the mouse was
+  // over it; false (0, 0) when it is not hovered or there is no main screen.
+  virtual bool m_Get_Hover_Position(std::int32_t& x, std::int32_t& y) const;
 };
 
 // The links in force (never null).

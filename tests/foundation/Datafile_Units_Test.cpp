@@ -543,15 +543,33 @@ TEST_F(Datafile_Units, LoadAndFree) {
   Datafile_Units_Free();
 }
 
-TEST_F(Datafile_Units, HugeCountsAreClamped) {
-  // A count no file holds would ask for billions of missing keys: it is
-  // reported and read as 65535.
-  auto r = Load(Record(With(Fighter_Fields(), {{"Number of Ranged Fire Damages", "2,000,000,000"}})));
-  ASSERT_EQ(r.errors.size(), 1u + 2u * 65535u - 2u);
-  EXPECT_EQ(r.errors[0],
-            "Value \"2,000,000,000\" for Number of Ranged Fire Damages in record \"Fighter Mk1\" is outside 0..65535; "
-            "65535 is used.");
+TEST_F(Datafile_Units, HugeCountsAreBoundedByTheRecord) {
+  // A count no record holds would ask for millions of missing keys: it is
+  // reported and bounded by the record's own number of fields.
+  const TFields fields = With(Fighter_Fields(), {{"Number of Ranged Fire Damages", "2,000,000,000"}});
+  const std::string n = std::to_string(fields.size());
+  auto r = Load(Record(fields));
+  ASSERT_EQ(r.errors.size(), 1u + 2u * fields.size() - 2u);
+  EXPECT_EQ(r.errors[0], "Value \"2,000,000,000\" for Number of Ranged Fire Damages in record \"Fighter Mk1\" is outside 0.." +
+                             n + "; " + n + " is used.");
   EXPECT_EQ(r.errors[1], "Could not find field \"Ranged Fire Damage 2 Target Type\" in record \"Fighter Mk1\".");
   ASSERT_EQ(r.list->m_Count(), 1);
   EXPECT_EQ(r.list->m_Get_Item(1)->m_Get_Ranged_Damage_Modifier(UNIT_MOVEMENT_UNDERSEA), 25);
+}
+
+// A small hostile file (every list of every record counted at 65535, and
+// many records) costs what its size allows: the error lines stop at the
+// cap with one closing line.
+TEST_F(Datafile_Units, HostileCountsCostWhatTheFileHolds) {
+  std::string records;
+  for (int i = 0; i < 60; ++i)
+    records += "Internal Name := U" + std::to_string(i) +
+               "\nNumber of Combat Damages := 65535\nNumber of Combat Effects := 65535\n"
+               "Number Of Special Abilities := 65535\nNumber of Requirements := 65535\n\n";
+  ASSERT_LT(records.size(), 12000u);
+  auto r = Load(records);
+  ASSERT_EQ(r.errors.size(), DATA_FILE_MAX_ERROR_LINES + 1);
+  EXPECT_EQ(r.errors.back().rfind("... and ", 0), 0u) << r.errors.back();
+  EXPECT_NE(r.errors.back().find(" more errors in this file."), std::string::npos);
+  EXPECT_EQ(r.list->m_Count(), 60);
 }

@@ -329,6 +329,31 @@ TEST_F(G_Fonts, WordWrapBreaksCutsAndMeasures) {
   EXPECT_TRUE(black);
 }
 
+// A word wider than the box is cut on whatever line it falls, and its tail
+// goes on in the lines below (an error window's long file path keeps all of
+// its characters).
+TEST_F(G_Fonts, OverWideWordsAreCutOnAnyLine) {
+  Start();
+  G_Font_Set_Font(2);  // 8 pixels a character: 40 pixels hold 4 ("abcd" + 8 < 40)
+  struct {
+    const char* text;
+    std::int32_t box_height;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"abcdefghij", 100, {"abcd", "efgh", "ij"}},
+      {"File: abcdefghij end", 200, {"File", ": ", "abcd", "efgh", "ij ", "end"}},
+      {"abcdefghij\r\nxy", 100, {"abcd", "efgh", "ij", "xy"}},
+      // On the box's last line the cut-off part falls below the box.
+      {"ab cdefghijkl", 40, {"ab ", "cdef", "ghij"}},
+  };
+  for (const auto& k : cases) {
+    std::vector<std::string> lines;
+    G_Font_Split_Text_Lines(0, 0, 40, k.box_height, k.text, 20, lines);
+    EXPECT_EQ(lines, k.lines) << k.text;
+  }
+  EXPECT_EQ(G_Font_Get_Wrapped_Text_Height(0, 0, 40, 100, "abcdefghij", 20), 60);
+}
+
 TEST_F(G_Fonts, SplitAtWidthMovesWholeCharacters) {
   Start();
   G_Font_Set_Font(2);
@@ -489,6 +514,12 @@ TEST_F(G_Fonts, KeysTypeTheirCharacters) {
       {186, 1, ":"}, {187, 1, "+"}, {188, 1, "<"}, {189, 1, "_"}, {190, 1, ">"}, {191, 1, "?"}, {192, 0, "`"},
       {192, 1, "~"}, {219, 1, "{"}, {220, 0, "\\"}, {220, 1, "|"}, {221, 1, "}"}, {222, 0, "'"}, {222, 1, "\""},
       {32, 1, " "},  {57, 3, "("},  {300, 0, ""},
+      // Keys that type nothing: F1, F2, F12, NumLock, Scroll Lock, the
+      // system keys, Shift/Ctrl/Alt by side, media keys, the numeric pad's
+      // separator and unassigned codes.
+      {112, 0, ""},  {113, 1, ""},  {123, 0, ""},  {144, 0, ""},  {145, 0, ""},  {91, 0, ""},  {92, 1, ""},
+      {93, 0, ""},   {95, 0, ""},   {160, 0, ""},  {162, 0, ""},  {164, 0, ""},  {173, 0, ""},  {108, 0, ""},
+      {58, 0, ""},   {64, 1, ""},   {229, 0, ""},  {255, 0, ""},  {-1, 0, ""},
   };
   for (const auto& r : rows) EXPECT_EQ(G_Key_Code_To_Text(r.key, r.shift), r.text) << r.key << " " << r.shift;
 }

@@ -312,6 +312,20 @@ TEST_F(G_Display, OverviewTexturesLoadAndReload) {
   EXPECT_NE(Display_Overview_Ownership_Texture, old_target);
   (void)old_background;
 
+  // After a device reset the background has one holder, and the next game's
+  // overview is its own picture, not the previous map's.
+  Reload_Overview_Map_Textures();
+  ASSERT_GT(Display_Overview_Background_Texture, 0);
+  EXPECT_EQ(g_tg_texture_list->m_Holders(Display_Overview_Background_Texture), 1);
+  const std::int32_t reset_background = Display_Overview_Background_Texture;
+  Write_Bitmap("currentmap\\OverviewMap.bmp", 512, 256, 0xFF60A020u);
+  Display_Load_Overview_Map_Textures();
+  EXPECT_EQ(g_tg_texture_list->m_Holders(Display_Overview_Background_Texture), 1);
+  EXPECT_EQ(g_tg_texture_list->m_Get_Texture(reset_background), nullptr);
+  f_device->Clear(D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+  g_tg_texture_list->m_Draw_All(TRect{0, 0, 16, 16}, Display_Overview_Background_Texture, false);
+  EXPECT_EQ(f_device->Pixel(BACK, 8, 8), 0xFF60A020u);
+
   // After a new device without the map's picture: no background, a new target.
   std::filesystem::remove(f_dir.path() / "currentmap" / "OverviewMap.bmp");
   const std::int32_t kept_target = Display_Overview_Ownership_Texture;

@@ -164,6 +164,45 @@ TEST_F(Button_Test, Owner_Draw_Over_A_Filled_Background) {
   EXPECT_TRUE(f_device->Draw_Records().empty());
 }
 
+// A window closed by its own Close button: the click only marks it, and the
+// owner frees it in the kill pass after the release has been dispatched
+// (the dispatch still walks the window and its button after OnClick).
+TEST_F(Button_Test, A_Window_Closed_By_Its_Button_Is_Freed_By_The_Kill_Pass) {
+  struct TWindow : TDisplay_Class {
+    explicit TWindow(TJournal& journal) : TDisplay_Class(DC_KIND_WINDOW), f_journal(journal) {
+      f_close.m_Set_Style(1, 40, 20, 0, 0);
+      f_close.m_Set_Position("Close", 400, 400);
+      f_close.m_Set_Visible(true);
+      f_close.OnClick = [this](const std::string&, TMouse_Button, TShift_State) { Set_Kill_Object(true); };
+      Add_Child_Control(&f_close);
+    }
+    ~TWindow() override { f_journal.push_back("window freed"); }
+    TJournal& f_journal;
+    TDC_Button f_close;
+  };
+  struct TOwner : TProbe {
+    using TProbe::TProbe;
+    void m_On_Child_Killed(const std::string& name) override {
+      f_journal.push_back("closing " + name + (f_window && f_window->m_Killed() ? " marked" : ""));
+      if (f_window && name == f_window->m_Name()) f_window.reset();
+    }
+    std::unique_ptr<TWindow> f_window;
+  };
+  TOwner owner(f_journal);
+  owner.Place("Owner", 0, 0, 1000, 700);
+  owner.f_window = std::make_unique<TWindow>(f_journal);
+  owner.f_window->m_Set_Bounds("Window", 350, 350, 200, 200, false);
+  owner.f_window->m_Set_Visible(true);
+  owner.Add_Child_Control(owner.f_window.get());
+  f_journal.clear();
+  owner.m_Mouse_Down(MB_LEFT, 0, 410, 410);
+  owner.MouseUp(MB_LEFT, 0, 410, 410, false);
+  EXPECT_EQ(Entries(f_journal, "clos"), TJournal{"closing Window marked"});
+  EXPECT_EQ(Entries(f_journal, "window"), TJournal{"window freed"});
+  EXPECT_EQ(owner.f_window, nullptr);
+  EXPECT_EQ(owner.m_Child_Count(), 0);
+}
+
 class Text_Button_Test : public TGui_Fixture {};
 
 TEST_F(Text_Button_Test, Caption_Layout) {
@@ -238,33 +277,57 @@ TEST_F(Text_Button_Test, Caption_Drawing) {
   EXPECT_EQ(Entries(f_journal, "text"), (TJournal{"text 11,16 FF000000 Go", "text 10,15 FFFFFFFF Go"}));
 }
 
-TEST_F(Text_Button_Test, Toggle_Flips_On_Every_Release_Over_It) {
+// Two toggles side by side as the options of a radio group: A at (0, 0) and
+// B at (50, 0), 40 x 40 each.
+TEST_F(Text_Button_Test, Toggle_Flips_Only_On_A_Click_With_One_Sound) {
   TProbe root(f_journal);
   root.Place("Root", 0, 0, 1000, 700);
-  TDC_Button_Toggle t;
-  t.m_Set_Style(4, 40, 40, 0, 0);
-  t.m_Set_Frames(5, 6);
-  t.m_Set_Position("Toggle", 0, 0);
-  t.m_Set_Visible(true);
-  root.Add_Child_Control(&t);
-  EXPECT_EQ(t.m_Image(), 6);
-  EXPECT_FALSE(t.m_Is_On());
+  TDC_Button_Toggle a, b;
   int clicks = 0;
-  t.OnClick = [&](const std::string&, TMouse_Button, TShift_State) { ++clicks; };
+  for (TDC_Button_Toggle* t : {&a, &b}) {
+    t->m_Set_Style(4, 40, 40, 0, 0);
+    t->m_Set_Frames(5, 6);
+    t->m_Set_Visible(true);
+    t->OnClick = [&](const std::string&, TMouse_Button, TShift_State) { ++clicks; };
+    root.Add_Child_Control(t);
+  }
+  a.m_Set_Position("A", 0, 0);
+  b.m_Set_Position("B", 50, 0);
+  EXPECT_EQ(a.m_Image(), 6);
+  EXPECT_FALSE(a.m_Is_On());
+  struct {
+    const char* what;
+    std::int32_t press_x, release_x;  // both at y 20; -1: no press
+    bool a_on, b_on;
+    int clicks, sounds;
+  } cases[] = {
+      {"press and release on A", 20, 20, true, false, 1, 1},
+      {"release on A without a press", -1, 20, true, false, 0, 0},
+      {"press elsewhere, release on B", 500, 70, true, false, 0, 0},
+      {"press on A, release on B", 20, 70, true, false, 0, 0},
+      {"press on A, release off it", 20, 300, true, false, 0, 0},
+      {"press and release on B", 70, 70, true, true, 1, 1},
+      {"press and release on A again", 20, 20, false, true, 1, 1},
+  };
+  for (const auto& k : cases) {
+    f_journal.clear();
+    clicks = 0;
+    if (k.press_x >= 0) root.m_Mouse_Down(MB_LEFT, 0, k.press_x, 20);
+    root.MouseUp(MB_LEFT, 0, k.release_x, 20, false);
+    EXPECT_EQ(a.m_Is_On(), k.a_on) << k.what;
+    EXPECT_EQ(b.m_Is_On(), k.b_on) << k.what;
+    EXPECT_EQ(clicks, k.clicks) << k.what;
+    EXPECT_EQ(Entries(f_journal, "sound").size(), std::size_t(k.sounds)) << k.what;
+  }
+  // Without OnClick a click still flips it and sounds once.
+  a.OnClick = nullptr;
   f_journal.clear();
   root.m_Mouse_Down(MB_LEFT, 0, 20, 20);
   root.MouseUp(MB_LEFT, 0, 20, 20, false);
-  EXPECT_TRUE(t.m_Is_On());
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(Entries(f_journal, "sound"), (TJournal{"sound 10 -2000", "sound 10 -2000"}));
-  // A release over it without a press still flips, without a click.
-  root.MouseUp(MB_LEFT, 0, 20, 20, false);
-  EXPECT_FALSE(t.m_Is_On());
-  EXPECT_EQ(clicks, 1);
-  root.MouseUp(MB_LEFT, 0, 200, 200, false);
-  EXPECT_FALSE(t.m_Is_On());
-  t.m_Set_On(true);
-  EXPECT_EQ(t.m_Image(), 5);
+  EXPECT_TRUE(a.m_Is_On());
+  EXPECT_EQ(Entries(f_journal, "sound"), (TJournal{"sound 10 -2000"}));
+  a.m_Set_On(false);
+  EXPECT_EQ(a.m_Image(), 6);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "DC_Base_ButtonToggle.h"
+#include "DC_Base_List.h"
 #include "Gui_Test_Support.h"
 
 namespace {
@@ -84,6 +86,37 @@ TEST_F(Combo_Test, Open_List_Is_Drawn_Above_And_Takes_The_Clicks) {
   // Closed again: the sibling gets the press.
   Click(150, 150);
   EXPECT_EQ(Events(), TJournal{"Below down 150,150"});
+}
+
+// Choosing from the open list must not reach what lies under it: neither a
+// list row, nor a toggle, nor any other control there sees a click.
+TEST_F(Combo_Test, Open_List_Shields_The_Controls_Under_It_From_The_Release) {
+  TDC_List under;
+  under.m_Set_Name_And_Bounds("Under", 100, 140, 200, 80);
+  under.m_Set_Visible(true);
+  under.m_Add_Row("Under 1", "u1", 20);
+  f_root.Add_Child_Control(&under);
+  TDC_Button_Toggle toggle;
+  toggle.m_Set_Style(4, 40, 20, 0, 0);
+  toggle.m_Set_Frames(5, 6);
+  toggle.m_Set_Position("Toggle", 130, 140);
+  toggle.m_Set_Visible(true);
+  f_root.Add_Child_Control(&toggle);
+  Click(285, 110);
+  f_journal.clear();
+  Click(150, 150);  // the third row of the open list
+  EXPECT_EQ(f_combo.m_Get_Text(), "Blue");
+  EXPECT_EQ(under.m_Get_Selected_Index(), 0);
+  EXPECT_FALSE(toggle.m_Is_On());
+  EXPECT_EQ(Entries(f_journal, "Below up"), TJournal{"Below up elsewhere"});
+  // One sound: the list's own "Select Item".
+  EXPECT_EQ(Entries(f_journal, "sound"), TJournal{"sound 14 -2000"});
+  // Closed, the same click reaches them.
+  Click(150, 150);
+  EXPECT_EQ(under.m_Get_Selected_Index(), 1);
+  EXPECT_TRUE(toggle.m_Is_On());
+  f_root.Remove_Child_Control(&toggle);
+  f_root.Remove_Child_Control(&under);
 }
 
 TEST_F(Combo_Test, Release_Elsewhere_Closes_Without_A_Choice) {

@@ -4,9 +4,11 @@
 
 #include <memory>
 
+#include "Datafile_MapTypes.h"
 #include "GraphicsEngine.h"
 #include "Gui_Test_Support.h"
 #include "Render_Device_Headless.h"
+#include "Test_Support.h"
 
 namespace {
 
@@ -90,6 +92,24 @@ TEST_F(Dialog_Test, Question_Answers_By_Button_And_Key) {
     EXPECT_EQ(f_dialog.m_Message_Dialog(), nullptr);
     EXPECT_EQ(f_dialog.m_Child_Count(), 1);
   }
+}
+
+// The game setup hands itself to the map-type loader: the loader's errors
+// open as the dialog's own list dialog, modal over its other children.
+TEST_F(Dialog_Test, Loader_Errors_Open_As_Its_List_Dialog) {
+  TTemp_Dir dir;
+  const std::string file = dir.design() + "MapTypes.txt";
+  EXPECT_FALSE(Datafile_MapTypes_Load(file, &f_dialog));
+  Datafile_MapTypes_Free();
+  TDC_Dlg_List* list = f_dialog.m_List_Dialog();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->m_Name(), "Dlg List");
+  EXPECT_TRUE(f_dialog.m_Has_Modal_Child());
+  ASSERT_EQ(list->m_List().m_Get_Row_Count(), 1);
+  EXPECT_EQ(list->m_List().m_Get_Row_Text(1), "Unable to load data file: \"" + file + "\".");
+  std::uint16_t escape = 27;
+  EXPECT_TRUE(f_dialog.m_Key_Down(escape, 0));
+  EXPECT_EQ(f_dialog.m_List_Dialog(), nullptr);
 }
 
 TEST_F(Dialog_Test, Sounds_Of_Opening_And_Closing) {

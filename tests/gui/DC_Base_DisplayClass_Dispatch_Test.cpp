@@ -150,6 +150,19 @@ TEST_F(Dispatch_Test, Drawing_Order_Layers_And_Hover) {
                                  "PanelButton draw hovered"}));
 }
 
+TEST_F(Dispatch_Test, Hover_Position_Is_Read_Back) {
+  Mouse(230, 225);
+  f_root.m_Render(0.0);
+  EXPECT_TRUE(f_root.m_Hovered());
+  EXPECT_EQ(f_root.m_Hover_X(), 230);
+  EXPECT_EQ(f_root.m_Hover_Y(), 225);
+  Mouse(5000, 5000);
+  f_root.m_Render(0.0);
+  EXPECT_FALSE(f_root.m_Hovered());
+  EXPECT_EQ(f_root.m_Hover_X(), 0);
+  EXPECT_EQ(f_root.m_Hover_Y(), 0);
+}
+
 TEST_F(Dispatch_Test, Timer_Pass_Errors_Are_Swallowed_And_Close_After_Timer) {
   f_low->Own("LowChild", 10, 10, 5, 5);
   f_low->f_timer_throws = true;

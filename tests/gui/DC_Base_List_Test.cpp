@@ -138,6 +138,30 @@ TEST_F(List_Test, Scroll_Column_Pages_And_The_Thumb_Follows) {
   EXPECT_FALSE(f_list.m_Thumb().m_Pressed());
 }
 
+// The main window reports every release with the flag clear: whether the
+// press was on the list is the list's own concern.
+TEST_F(List_Test, Only_A_Release_Ending_A_Press_On_The_List_Selects) {
+  Fill(5);
+  struct {
+    const char* what;
+    std::int32_t press_x, press_y;  // -1: no press
+    std::int32_t selected;
+  } cases[] = {
+      {"press elsewhere, release on row 1", 900, 600, 0},
+      {"release on row 1 without a press", -1, -1, 0},
+      {"press on row 3, release on row 1", 150, 95, 1},
+      {"press in the scroll column, release on row 1", 290, 150, 1},
+  };
+  for (const auto& k : cases) {
+    f_list.m_Clear_Selection();
+    f_journal.clear();
+    if (k.press_x >= 0) f_root.m_Mouse_Down(MB_LEFT, 0, k.press_x, k.press_y);
+    f_root.MouseUp(MB_LEFT, 0, 150, 55, false);
+    EXPECT_EQ(f_list.m_Get_Selected_Index(), k.selected) << k.what;
+    EXPECT_EQ(Entries(f_journal, "sound").size(), k.selected ? 1u : 0u) << k.what;
+  }
+}
+
 TEST_F(List_Test, Release_After_A_Press_Elsewhere_Or_Off_The_List_Does_Nothing) {
   Fill(5);
   f_list.OnMouseUp = [this](TMouse_Button, TShift_State, std::int32_t, std::int32_t, bool e) {
@@ -230,7 +254,8 @@ TEST_F(List_Test, Drawing_Rows_Selection_Shadow_And_Clipping) {
 TEST_F(List_Test, Wrapped_Rows_Measure_And_Draw_Within_The_Width) {
   // 178 - 4 = 174 pixels: 24 characters a line in the fake font.
   f_list.f_word_wrap = true;
-  f_list.m_Add_Row(std::string(30, 'x'), "", 0);         // 178 / 7 = 25 a line: 2 lines of 12
+  // 25 characters: one line of 178 pixels, but two of the 174 they are drawn in.
+  f_list.m_Add_Row(std::string(25, 'x'), "", 0);
   f_list.m_Add_Row_Wrapped(std::string(30, 'y'), "", 0, 15);  // 24 a line: 2 lines of 15
   f_list.f_fixed_row_height = 17;
   f_list.m_Add_Row("z", "", 0);

@@ -1,9 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Errors.h"
 #include "Multiplayer_Types.h"
+
+namespace {
+// The distance from a single to the next one away from zero.
+double Ulp(float v) {
+  const float a = std::fabs(v);
+  return double(std::nextafter(a, INFINITY)) - double(a);
+}
+}  // namespace
 
 TEST(Multiplayer_Types, EncodedFields) {
   struct Row { std::string got, want; } rows[] = {
@@ -124,4 +137,52 @@ TEST(Multiplayer_Types, LoginTextsAreEmptied) {
   MP_Login_Password = "S";
   MP_Clear_Login_Texts();
   EXPECT_EQ(MP_Login_Nation_Name + MP_Login_Player_Name + MP_Login_Password, "");
+}
+
+// Every value of every field type keeps its field's width, so the fields
+// after it stay in place, and reads back as sent (a single to the precision
+// the field carries).
+TEST(Multiplayer_Types, EveryValueFitsItsFieldAndReadsBack) {
+  const std::string after = MP_Encode_Integer(-7);
+  auto check_tail = [&](std::string& rest) {
+    EXPECT_EQ(MP_Decode_Integer(rest), -7);
+    EXPECT_TRUE(rest.empty());
+  };
+  for (std::int32_t v = 0; v <= 255; ++v) {
+    std::string msg = MP_Encode_Byte(v) + after;
+    ASSERT_EQ(msg.size(), 3u + 11u);
+    ASSERT_EQ(MP_Decode_Byte(msg), v);
+    check_tail(msg);
+  }
+  for (std::int32_t v = 0; v <= 65535; v += 1) {
+    std::string msg = MP_Encode_Word(v);
+    ASSERT_EQ(msg.size(), 5u);
+    ASSERT_EQ(MP_Decode_Word(msg), v);
+  }
+  for (std::int64_t v : {std::int64_t(INT32_MIN), std::int64_t(INT32_MIN) + 1, std::int64_t(-1000000000),
+                         std::int64_t(-1), std::int64_t(0), std::int64_t(1), std::int64_t(INT32_MAX)}) {
+    std::string msg = MP_Encode_Integer(std::int32_t(v)) + after;
+    ASSERT_EQ(msg.size(), 22u);
+    ASSERT_EQ(MP_Decode_Integer(msg), v);
+    check_tail(msg);
+  }
+  // Singles: both signs over every binary exponent, with a few mantissas,
+  // and the edges of the range.
+  std::vector<float> singles = {0.0f, FLT_MIN, -FLT_MIN, FLT_MAX, -FLT_MAX, FLT_TRUE_MIN, -1e9f, -9.999999e9f,
+                                -1e10f, 9.999999e9f, 1e10f, -123456789.0f, -0.00005f};
+  for (int e = -149; e <= 127; ++e)
+    for (float m : {1.0f, 1.3333333f, 1.9999999f})
+      for (float sign : {1.0f, -1.0f}) singles.push_back(sign * std::ldexp(m, e));
+  for (float v : singles) {
+    if (!std::isfinite(v)) continue;
+    std::string msg = MP_Encode_Single(v) + after;
+    ASSERT_EQ(msg.size(), 15u + 11u) << v << " as '" << MP_Encode_Single(v) << "'";
+    const float back = MP_Decode_Single(msg);
+    // Four decimals (half a unit of the last, and the single's own error) in
+    // the fixed form, at least seven significant digits
+    // in the exponent form.
+    const double tolerance = std::max(0.00005 + Ulp(v), std::fabs(double(v)) * 1e-7);
+    ASSERT_NEAR(back, v, tolerance) << v;
+    check_tail(msg);
+  }
 }

@@ -385,6 +385,40 @@ TEST(Image_Files, BrokenJpegsFailCleanly) {
   }
 }
 
+// Data that stops at a marker before the last row (the rest of the scan
+// cut away, the end-of-image marker right behind) is truncated, not a
+// picture with a grey bottom; and a header asking for far more pixels than
+// the data could hold is refused before anything is allocated.
+TEST(Image_Files, JpegsEndingEarlyOrClaimingHugeSizesFail) {
+  std::string jpg;
+  ASSERT_TRUE(JPEG_Encode(Sample_Image(64, 64), 90, jpg));
+  const std::size_t sos = jpg.find("\xFF\xDA");
+  ASSERT_NE(sos, std::string::npos);
+  const std::size_t sof = jpg.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  std::string why;
+  TImage img;
+  for (std::size_t keep : {std::size_t(20), std::size_t(60), (jpg.size() - sos) / 2}) {
+    const std::string cut = jpg.substr(0, sos + keep) + "\xFF\xD9";
+    EXPECT_FALSE(JPEG_Decode(cut.data(), cut.size(), img, &why)) << keep;
+    EXPECT_TRUE(img.pixels.empty());
+    EXPECT_EQ(why, "JPEG data truncated") << keep;
+  }
+  // The same small file claiming 8192 x 8192 pixels (a few hundred bytes
+  // that would become a 256 MB picture).
+  std::string huge = jpg.substr(0, sos + 20) + "\xFF\xD9";
+  huge[sof + 5] = '\x20';
+  huge[sof + 6] = '\x00';
+  huge[sof + 7] = '\x20';
+  huge[sof + 8] = '\x00';
+  EXPECT_FALSE(JPEG_Decode(huge.data(), huge.size(), img, &why));
+  EXPECT_EQ(why, "JPEG too large");
+  EXPECT_TRUE(img.pixels.empty());
+  // The whole file still reads.
+  ASSERT_TRUE(JPEG_Decode(jpg.data(), jpg.size(), img, &why)) << why;
+  EXPECT_EQ(img.width, 64);
+}
+
 TEST(Image_Files, ReadsPngWithAlpha) {
   // A 2 x 2 picture written with libpng's own writer.
   png_image png;

@@ -329,6 +329,10 @@ TEST_F(Map_File, BrokenFilesAreLoadErrorsAndLeaveTheMapAsItWas) {
   const std::size_t grid_at = Full_Version.size() + 18 + Region_Shared_Head.size() + 5;
   cases.emplace_back("grid cell beyond the squares", patched(grid_at, std::string("\x02\x01\x02\x01\x02\x05", 6), 4));
   cases.emplace_back("label square beyond the squares", patched(grid_at + 4, std::string("\x02\x03", 2), 2));
+  // Click rows counted but none built (no span capacity): the region would
+  // answer point queries from rows it does not have.
+  cases.emplace_back("click rows without span capacity",
+                     patched(grid_at + 30, std::string("\x02\x01\x02\x00", 4), 10));
   cases.emplace_back("a string where the count stands", patched(region_count_at, std::string("\x06\x00", 2), 2));
   const std::string before = Saved(map, false);
   for (const auto& [what, bytes] : cases) {
