@@ -18,6 +18,8 @@
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
+#include "GraphicsEngine.h"
+#include "Render_Device_Headless.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
 
@@ -643,6 +645,124 @@ TEST_F(Battle_Test, EqualSeedsGiveEqualBattles) {
     return std::make_tuple(rows, map.m_Get_Region(1)->m_Get_Owner(), Random_Range(1, 1000000));
   };
   EXPECT_EQ(fight(77), fight(77));
+}
+
+TEST_F(Battle_Test, KillPreviewUsesTheDamageRulesOwnKillTest) {
+  struct Case {
+    const char* name;
+    int attackers, target_count, target_hp, type_hp;
+    std::int32_t damage_min, damage_max;
+    const char* text;
+  } cases[] = {
+      // The highest roll cannot get through the front unit's hit points.
+      {"out of reach", 1, 3, 10, 10, 4, 6, "0 Killed"},
+      // Damage equal to the front unit's hit points leaves it at 0, alive.
+      {"equal survives", 1, 3, 6, 10, 6, 6, "0 Killed"},
+      {"one over kills", 1, 3, 6, 10, 6, 7, "0 - 1 Killed"},
+      // 2 x 8..12 = 16..24 against 10 + 10 + 10: kills 1 (16 > 10, 6 left
+      // on the next) to 2 (24 = 10 + 10 + 4).
+      {"two attackers", 2, 3, 10, 10, 8, 12, "1 - 2 Killed"},
+      {"never more than the count", 5, 2, 10, 10, 20, 30, "2 - 2 Killed"},
+      // A type without hit points: each point of damage kills one unit.
+      {"no hit points", 1, 5, 0, 0, 2, 3, "2 - 3 Killed"},
+  };
+  for (const Case& k : cases) {
+    G_Combat = TCombat_State{};
+    Battle(false);
+    TUnit_Type* soldier = types.m_Get_Item(UT_SOLDIER);
+    soldier->f_combat_damage_min = k.damage_min;
+    soldier->f_combat_damage_max = k.damage_max;
+    TUnit_Type* target = types.m_Get_Item(UT_TANK);
+    target->f_hit_points = k.type_hp;
+    std::int32_t id = Put(5, 5, UT_SOLDIER, 1, k.attackers);
+    Put(6, 4, UT_TANK, 2, k.target_count);
+    TCombat_Cell t = Combat_Get_Cell(6, 4);
+    t.hit_points = k.target_hp;
+    Combat_Set_Cell(6, 4, t);
+    G_Combat.current_piece = id;
+    G_Combat.current_column = 5;
+    G_Combat.current_row = 5;
+    G_Combat.current_owner = 1;
+    Combat_Compute_Attack_Map(id, 5, 5, UT_SOLDIER, 1, 1, 1);
+    Combat_Kill_Preview(6, 4);
+    EXPECT_TRUE(G_Combat.hover.preview_shown) << k.name;
+    EXPECT_EQ(G_Combat.hover.preview_text, k.text) << k.name;
+  }
+  // Own pieces are never marked for attack: no preview.
+  G_Combat.hover = TCombat_Hover{};
+  Put(4, 4, UT_SOLDIER, 1);
+  G_Combat.attack_map = {};
+  Combat_Compute_Attack_Map(G_Combat.current_piece, 5, 5, UT_SOLDIER, 1, 1, 1);
+  Combat_Kill_Preview(4, 4);
+  EXPECT_FALSE(G_Combat.hover.preview_shown);
+}
+
+TEST_F(Battle_Test, BattleScreenDrawsCellsGridAndPanelOnTheHeadlessDevice) {
+  TDevice_Params params;
+  params.Width = 1024;
+  params.Height = 768;
+  TRender_Device_Headless device(params);
+  Render_Device_Set_Current(&device);
+  G_Init_GraphicsEngine();
+  TSurface_Desc desc;
+  device.Get_BackBuffer_Desc(desc);
+  G_Set_BackBuffer_Desc(desc);
+
+  Battle(false);
+  std::int32_t id = Put(2, 2, UT_SOLDIER, 1, 1, 1.5f);
+  Put(3, 2, UT_SOLDIER, 2);
+  Put(6, 6, UT_TANK, 2);
+  G_Combat.current_piece = id;
+  G_Combat.current_column = 2;
+  G_Combat.current_row = 2;
+  G_Combat.current_owner = 1;
+  Combat_Compute_Move_Map(id, 2, 2, UNIT_MOVEMENT_LAND, 1, 1, 1);
+  Combat_Compute_Attack_Map(id, 2, 2, UT_SOLDIER, 1, 1, 1);
+
+  device.Set_Recording(true);
+  device.Clear_Draw_Records();
+  Combat_Draw();
+  // Cell squares by their top-left corner on the battle plane.
+  std::map<std::pair<int, int>, std::vector<TColor>> squares;
+  std::vector<TColor> line_colours, panel_colours;
+  for (const TDraw_Record& rec : device.Draw_Records()) {
+    if (rec.fvf == FVF_LVERTEX && rec.primitive == D3DPT_TRIANGLELIST && rec.m_Vertex_Count() == 4 &&
+        rec.texture == 0) {
+      TDevice_LVertex v = rec.m_LVertex(0);
+      if (rec.m_LVertex(1).x - v.x == 100) squares[{int(v.x), int(v.y)}].push_back(v.diffuse);
+    } else if (rec.primitive == D3DPT_LINELIST) {
+      EXPECT_LE(rec.m_Vertex_Count(), 300u);
+      for (std::uint32_t i = 0; i < rec.m_Vertex_Count(); ++i) line_colours.push_back(rec.m_LVertex(i).diffuse);
+    } else if (rec.fvf != FVF_LVERTEX && rec.m_Vertex_Count() >= 4) {
+      panel_colours.push_back(rec.m_Screen_Vertex(0).diffuse);
+    }
+  }
+  auto Square = [](std::map<std::pair<int, int>, std::vector<TColor>>& m, int x, int y) { return m[{x, y}]; };
+  const TColor grey = G_Make_Color_RGBA(100, 100, 100, 99), current = G_Make_Color_RGBA(150, 150, 50, 90),
+               red = G_Make_Color_RGBA(150, 50, 50, 90), blue = G_Make_Color_RGBA(100, 100, 150, 90);
+  EXPECT_EQ(Square(squares, 100, 100), (std::vector<TColor>{grey, current}));
+  EXPECT_EQ(Square(squares, 200, 100), (std::vector<TColor>{grey, red}));
+  EXPECT_EQ(Square(squares, 100, 200), (std::vector<TColor>{blue}));
+  EXPECT_EQ(Square(squares, 0, 0), (std::vector<TColor>{blue}));
+  EXPECT_EQ(Square(squares, 600, 600), (std::vector<TColor>{grey}));  // the tank is out of reach
+  EXPECT_EQ(Square(squares, 500, 500), (std::vector<TColor>{grey}));
+  EXPECT_EQ(squares.count({900, 900}), 0u);
+  // Grid lines: 15 x 10 vertical and 11 x 14 horizontal, the two inside the
+  // tank in the darker colour.
+  EXPECT_EQ(line_colours.size(), 2u * (15 * 10 + 11 * 14));
+  EXPECT_EQ(std::count(line_colours.begin(), line_colours.end(), G_Make_Color(50, 50, 50)), 2 * 4);
+  // The panel, the box behind the buttons and the turn-order strip.
+  const TColor panel = G_Make_Color_RGBA(100, 100, 100, 50);
+  EXPECT_EQ(std::count(panel_colours.begin(), panel_colours.end(), panel), 3);
+
+  // An auto-resolved battle draws nothing.
+  G_Combat.auto_resolve = 1;
+  device.Clear_Draw_Records();
+  Combat_Draw();
+  EXPECT_TRUE(device.Draw_Records().empty());
+
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
 }
 
 }  // namespace
