@@ -120,23 +120,23 @@ void Combat_Execute_AI_Move() {
   Combat_AI_Score_Cells(owner, u->f_movement_type, pieces, scores);
   // Approach: closer to every enemy it can hurt is better. Only the cells
   // it may move to are ever chosen, so only theirs are scored.
-  for (const TCombat_Cell& piece : pieces) {
-    if (piece.owner == owner || !Combat_Can_Damage_Type(current.unit_type, piece.unit_type)) continue;
-    for (std::int32_t c = 1; c <= Combat_Columns; ++c)
-      for (std::int32_t r = 1; r <= Combat_Rows; ++r) {
-        if (Move_Mark(c, r) != 1) continue;
-        std::int32_t steps = std::max(std::abs(c - piece.column), std::abs(r - piece.row));
-        Score(scores, c, r) = Checked_Sub(Score(scores, c, r), 10 * steps);
-      }
-  }
-  // Opportunity: what it could hit from there.
+  std::vector<std::pair<std::int32_t, std::int32_t>> move_cells;
   for (std::int32_t c = 1; c <= Combat_Columns; ++c)
     for (std::int32_t r = 1; r <= Combat_Rows; ++r)
-      if (Move_Mark(c, r) == 1)
-        Score(scores, c, r) = Checked_Add(
-            Score(scores, c, r),
-            Checked_Mul(std::int32_t(100), Combat_AI_Threat_Sum(c, r, current.unit_type, owner,
-                                                                u->f_combat_attack_range)));
+      if (Move_Mark(c, r) == 1) move_cells.emplace_back(c, r);
+  for (const TCombat_Cell& piece : pieces) {
+    if (piece.owner == owner || !Combat_Can_Damage_Type(current.unit_type, piece.unit_type)) continue;
+    for (auto [c, r] : move_cells) {
+      std::int32_t steps = std::max(std::abs(c - piece.column), std::abs(r - piece.row));
+      Score(scores, c, r) = Checked_Sub(Score(scores, c, r), 10 * steps);
+    }
+  }
+  // Opportunity: what it could hit from there.
+  for (auto [c, r] : move_cells)
+    Score(scores, c, r) = Checked_Add(
+        Score(scores, c, r),
+        Checked_Mul(std::int32_t(100), Combat_AI_Threat_Sum(c, r, current.unit_type, owner,
+                                                            u->f_combat_attack_range)));
 
   std::int32_t best_score = No_Score, bc = 0, br = 0;
   for (std::int32_t c = 1; c <= Combat_Columns; ++c)

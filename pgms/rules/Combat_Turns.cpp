@@ -52,16 +52,23 @@ bool Local_Piece() {
   return G_Combat.current_owner == Game_Settings.f_local_empire;
 }
 
-// The support totals of a side, taken once per look at the grid.
+// The support totals of a side, worked out when first needed.
 struct TSide_Support {
   std::uint8_t owner = 0;
+  bool known = false;
   std::int64_t attack = 0, defence = 0;
+  void m_Need() {
+    if (known) return;
+    attack = Combat_Ability4_Total(owner);
+    defence = Combat_Ability3_Total(owner);
+    known = true;
+  }
 };
 
 // The largest damage the attacking piece could deal the target piece in
 // one attack (the highest roll of every unit, with both sides' ratings).
-std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& target, const TSide_Support& a_side,
-                            const TSide_Support& t_side) {
+std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& target, TSide_Support& a_side,
+                            TSide_Support& t_side) {
   const TUnit_Type* ta = World_Unit_Type(attacker.unit_type);
   const TUnit_Type* tt = World_Unit_Type(target.unit_type);
   if (!ta || !tt || attacker.can_attack == 0) return 0;
@@ -69,6 +76,8 @@ std::int64_t Highest_Damage(const TCombat_Cell& attacker, const TCombat_Cell& ta
   double pct = ta->m_Get_Combat_Damage_Modifier(tt->f_movement_type);
   double damage = std::trunc(double(attacker.count) * double(ta->f_combat_damage_max) * pct / 100.0);
   if (damage <= 0) return 0;
+  a_side.m_Need();
+  t_side.m_Need();
   std::int64_t attack = std::int64_t(ta->f_attack_rating) + a_side.attack;
   std::int64_t defence = std::int64_t(tt->f_defense_rating) + t_side.defence;
   if (defence > attack) return std::int64_t(std::trunc(damage / (double(defence - attack) * 0.05 + 1.0)));
@@ -85,8 +94,7 @@ bool Any_Damage_Possible() {
       if (cell.owner == G_Combat.attacker) attackers.push_back(&cell);
       if (cell.owner == G_Combat.defender) defenders.push_back(&cell);
     }
-  TSide_Support a{G_Combat.attacker, Combat_Ability4_Total(G_Combat.attacker), Combat_Ability3_Total(G_Combat.attacker)};
-  TSide_Support d{G_Combat.defender, Combat_Ability4_Total(G_Combat.defender), Combat_Ability3_Total(G_Combat.defender)};
+  TSide_Support a{G_Combat.attacker}, d{G_Combat.defender};
   for (const TCombat_Cell* x : attackers)
     for (const TCombat_Cell* y : defenders)
       if (Highest_Damage(*x, *y, a, d) > 0 || Highest_Damage(*y, *x, d, a) > 0) return true;

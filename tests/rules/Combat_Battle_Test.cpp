@@ -18,6 +18,8 @@
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
+#include "GraphicsEngine.h"
+#include "Render_Device_Headless.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
 
@@ -508,7 +510,7 @@ TEST_F(Battle_Test, AWideFlyingPieceNeverLandsOnAnotherPiece) {
   timer.m_Add_Action_Combat_Move(5, 5, 7, 5, true, true, 0);
   for (int frame = 0; frame < 5; ++frame) {
     timer.m_Update_Timer(0.05f);
-    if (frame >= 1) EXPECT_TRUE(Grid_Invariants()) << frame;
+    EXPECT_TRUE(Grid_Invariants()) << frame;
   }
   EXPECT_EQ(timer.m_Record_Count(), 0);
   EXPECT_EQ(Combat_Get_Cell(8, 6).piece_id, blocker);
@@ -643,6 +645,284 @@ TEST_F(Battle_Test, EqualSeedsGiveEqualBattles) {
     return std::make_tuple(rows, map.m_Get_Region(1)->m_Get_Owner(), Random_Range(1, 1000000));
   };
   EXPECT_EQ(fight(77), fight(77));
+}
+
+TEST_F(Battle_Test, ResultsRemoveCargoFirstAndChangeOwnerOnlyByLand) {
+  struct Case {
+    const char* name;
+    std::uint8_t kind;
+    std::uint8_t winner;
+    bool land_piece;
+    std::uint8_t owner_after;
+  } cases[] = {
+      {"attacker wins with land", REGION_LAND, 1, true, 1},
+      {"attacker wins without land", REGION_LAND, 1, false, 2},
+      {"defender holds", REGION_LAND, 2, true, 2},
+      {"ocean never changes hands", REGION_OCEAN, 1, true, 0},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    map.m_Clear();
+    Region(1, k.kind, k.kind == REGION_LAND ? 2 : 0);
+    // Two soldiers of player 1 stand in the region and two ride in a ship
+    // whose cargo fights; two of them were destroyed.
+    std::int32_t standing_a = Unit(1, UT_SOLDIER, 1), standing_b = Unit(1, UT_SOLDIER, 1);
+    map.m_Set_Cargo_List_Count(1);
+    std::int32_t carried_a = Unit(0, UT_SOLDIER, 1), carried_b = Unit(0, UT_SOLDIER, 1);
+    map.m_Put_Cargo_List(1, {carried_a, carried_b});
+    std::int32_t ship = Unit(1, UT_SHIP, 1, 1);
+    std::int32_t tank = Unit(1, UT_TANK, 2);
+    map.m_Add_Combat_Region(1);
+    G_Combat = TCombat_State{};
+    Battle(true);
+    G_Combat.complete_here = 1;
+    G_Combat.winner = k.winner;
+    G_Combat.attacker_has_land_piece = k.land_piece;
+    G_Combat.prior_owner = 2;
+    G_Combat.starting_count = 3;
+    G_Combat.starting[0] = {UT_SOLDIER, 1, 4, 2};
+    G_Combat.starting[1] = {UT_SHIP, 1, 1, 0};
+    G_Combat.starting[2] = {UT_TANK, 2, 1, 1};
+    Combat_Completed();
+    TMap_Unit_Record u;
+    // The carried soldiers go first (the last in the list first).
+    for (std::int32_t id : {carried_a, carried_b}) {
+      map.m_Get_Unit(id, u);
+      EXPECT_EQ(u.id, 0) << id;
+    }
+    for (std::int32_t id : {standing_a, standing_b, ship}) {
+      map.m_Get_Unit(id, u);
+      EXPECT_EQ(u.id, id);
+    }
+    EXPECT_EQ(map.m_Get_Cargo_Count(1), 0);
+    map.m_Get_Unit(tank, u);
+    EXPECT_EQ(u.id, 0);
+    EXPECT_EQ(map.m_Get_Region(1)->m_Get_Owner(), k.owner_after);
+    EXPECT_EQ(map.m_Get_Combat_Region_Count(), 0);
+    EXPECT_FALSE(Combat_Is_Active());
+    ASSERT_NE(Last_Combat_Entry(), nullptr);
+    EXPECT_EQ(Last_Combat_Entry()->f_combat_rows.size(), 3u);
+  }
+}
+
+TEST_F(Battle_Test, AnEmptyListOfBattleMapsGivesAPlainBackground) {
+  for (std::uint8_t kind : {REGION_LAND, REGION_OCEAN}) {
+    map.m_Clear();
+    Region(1, kind, 0);
+    Unit(1, kind == REGION_LAND ? UT_SOLDIER : UT_SUB, 1);
+    Unit(1, kind == REGION_LAND ? UT_SOLDIER : UT_SUB, 2);
+    Base_Game_Settings.f_battle_map_land.clear();
+    Base_Game_Settings.f_battle_map_ocean.clear();
+    Random_Set_Seed(5);
+    G_Combat = TCombat_State{};
+    Combat_Set_Action_Timer(&timer);
+    Combat_Begin(1, true, false);
+    EXPECT_TRUE(G_Combat.background_path.empty());
+    EXPECT_EQ(G_Combat.background_texture, 0);
+    Combat_Set_Action_Timer(nullptr);
+    timer.m_Clear();
+  }
+}
+
+TEST_F(Battle_Test, ClicksAndButtonsOfTheLocalPlayer) {
+  struct TClick_Links : TCombat_Links {
+    std::vector<std::string> sent;
+    bool m_Screen_To_Battle_Plane(std::int32_t x, std::int32_t y, float& px, float& py) override {
+      px = float(x);
+      py = float(y);
+      return true;
+    }
+    void m_Send_Move(std::int32_t c, std::int32_t r) override {
+      sent.push_back("move " + std::to_string(c) + "," + std::to_string(r));
+    }
+    void m_Send_Attack(std::int32_t c, std::int32_t r, std::int32_t) override {
+      sent.push_back("attack " + std::to_string(c) + "," + std::to_string(r));
+    }
+    void m_Send_Wait_Piece_Turn(bool) override { sent.push_back("wait"); }
+    void m_Next_Piece() override { sent.push_back("next"); }
+  } links;
+  Set_Combat_Links(&links);
+  Game_Settings.f_game_kind = 3;
+  Empire_Get(1)->m_Set_Computer_Controlled(false);
+  struct Case {
+    const char* name;
+    int x, y;  // battle-plane point clicked
+    std::uint8_t local;
+    std::vector<std::string> sent;
+    std::uint8_t kind;  // first queued action, 0 none
+  } cases[] = {
+      {"enemy in range", 250, 50, 1, {"attack 3,1"}, ACTION_COMBAT_ATTACK},
+      {"second cell of the enemy tank", 350, 250, 1, {"attack 3,2"}, ACTION_COMBAT_ATTACK},
+      {"empty cell to move to", 150, 250, 1, {"move 2,3"}, ACTION_COMBAT_MOVE},
+      {"empty cell beyond reach", 950, 850, 1, {}, 0},
+      {"own piece", 150, 150, 1, {}, 0},
+      {"another machine's piece", 250, 50, 2, {}, 0},
+  };
+  for (const Case& k : cases) {
+    G_Combat = TCombat_State{};
+    timer.m_Clear();
+    links.sent.clear();
+    Battle(false);
+    Game_Settings.f_local_empire = k.local;
+    std::int32_t id = Put(2, 2, UT_SOLDIER, 1, 1, 1.5f);
+    Put(2, 1, UT_SOLDIER, 1);
+    Put(3, 1, UT_SOLDIER, 2);
+    Put(3, 2, UT_TANK, 2);
+    G_Combat.current_piece = id;
+    G_Combat.current_column = 2;
+    G_Combat.current_row = 2;
+    G_Combat.current_owner = 1;
+    Combat_Compute_Move_Map(id, 2, 2, UNIT_MOVEMENT_LAND, 2, 1, 1);
+    Combat_Compute_Attack_Map(id, 2, 2, UT_SOLDIER, 1, 1, 1);
+    Combat_Mouse_Click(k.x, k.y);
+    EXPECT_EQ(links.sent, k.sent) << k.name;
+    if (k.kind == 0) {
+      EXPECT_EQ(timer.m_Record_Count(), 0) << k.name;
+      EXPECT_EQ(G_Combat.current_piece, id) << k.name;
+    } else {
+      ASSERT_GE(timer.m_Record_Count(), 2) << k.name;
+      EXPECT_EQ(timer.m_Get_Record(1).kind, k.kind) << k.name;
+      EXPECT_EQ(G_Combat.current_piece, 0) << k.name;
+    }
+  }
+  // The wait button lowers the accumulator by 0.5 and hands the turn on;
+  // between turns it does nothing.
+  links.sent.clear();
+  G_Combat.current_piece = Combat_Get_Cell(2, 2).piece_id;
+  G_Combat.current_column = 2;
+  G_Combat.current_row = 2;
+  G_Combat.current_owner = 1;
+  float before = Combat_Get_Cell(2, 2).initiative;
+  Combat_Button_Click("combat main button 2");
+  // 1.5 - 0.5 is no longer above 1.0: one pass (+0.1) gives it the turn
+  // again.
+  EXPECT_FLOAT_EQ(Combat_Get_Cell(2, 2).initiative, before - 0.5f + 0.1f);
+  EXPECT_EQ(G_Combat.combat_time_text, "0.1");
+  EXPECT_EQ(G_Combat.current_piece, Combat_Get_Cell(2, 2).piece_id);
+  EXPECT_EQ(links.sent, (std::vector<std::string>{"wait"}));
+  links.sent.clear();
+  G_Combat.current_piece = 0;
+  Combat_Button_Click("Combat Main Button 2");
+  EXPECT_TRUE(links.sent.empty());
+  Set_Combat_Links(nullptr);
+}
+
+TEST_F(Battle_Test, KillPreviewUsesTheDamageRulesOwnKillTest) {
+  struct Case {
+    const char* name;
+    int attackers, target_count, target_hp, type_hp;
+    std::int32_t damage_min, damage_max;
+    const char* text;
+  } cases[] = {
+      // The highest roll cannot get through the front unit's hit points.
+      {"out of reach", 1, 3, 10, 10, 4, 6, "0 Killed"},
+      // Damage equal to the front unit's hit points leaves it at 0, alive.
+      {"equal survives", 1, 3, 6, 10, 6, 6, "0 Killed"},
+      {"one over kills", 1, 3, 6, 10, 6, 7, "0 - 1 Killed"},
+      // 2 x 8..12 = 16..24 against 10 + 10 + 10: kills 1 (16 > 10, 6 left
+      // on the next) to 2 (24 = 10 + 10 + 4).
+      {"two attackers", 2, 3, 10, 10, 8, 12, "1 - 2 Killed"},
+      {"never more than the count", 5, 2, 10, 10, 20, 30, "2 - 2 Killed"},
+      // A type without hit points: each point of damage kills one unit.
+      {"no hit points", 1, 5, 0, 0, 2, 3, "2 - 3 Killed"},
+  };
+  for (const Case& k : cases) {
+    G_Combat = TCombat_State{};
+    Battle(false);
+    TUnit_Type* soldier = types.m_Get_Item(UT_SOLDIER);
+    soldier->f_combat_damage_min = k.damage_min;
+    soldier->f_combat_damage_max = k.damage_max;
+    TUnit_Type* target = types.m_Get_Item(UT_TANK);
+    target->f_hit_points = k.type_hp;
+    std::int32_t id = Put(5, 5, UT_SOLDIER, 1, k.attackers);
+    Put(6, 4, UT_TANK, 2, k.target_count);
+    TCombat_Cell t = Combat_Get_Cell(6, 4);
+    t.hit_points = k.target_hp;
+    Combat_Set_Cell(6, 4, t);
+    G_Combat.current_piece = id;
+    G_Combat.current_column = 5;
+    G_Combat.current_row = 5;
+    G_Combat.current_owner = 1;
+    Combat_Compute_Attack_Map(id, 5, 5, UT_SOLDIER, 1, 1, 1);
+    Combat_Kill_Preview(6, 4);
+    EXPECT_TRUE(G_Combat.hover.preview_shown) << k.name;
+    EXPECT_EQ(G_Combat.hover.preview_text, k.text) << k.name;
+  }
+  // Own pieces are never marked for attack: no preview.
+  G_Combat.hover = TCombat_Hover{};
+  Put(4, 4, UT_SOLDIER, 1);
+  G_Combat.attack_map = {};
+  Combat_Compute_Attack_Map(G_Combat.current_piece, 5, 5, UT_SOLDIER, 1, 1, 1);
+  Combat_Kill_Preview(4, 4);
+  EXPECT_FALSE(G_Combat.hover.preview_shown);
+}
+
+TEST_F(Battle_Test, BattleScreenDrawsCellsGridAndPanelOnTheHeadlessDevice) {
+  TDevice_Params params;
+  params.Width = 1024;
+  params.Height = 768;
+  TRender_Device_Headless device(params);
+  Render_Device_Set_Current(&device);
+  G_Init_GraphicsEngine();
+  TSurface_Desc desc;
+  device.Get_BackBuffer_Desc(desc);
+  G_Set_BackBuffer_Desc(desc);
+
+  Battle(false);
+  std::int32_t id = Put(2, 2, UT_SOLDIER, 1, 1, 1.5f);
+  Put(3, 2, UT_SOLDIER, 2);
+  Put(6, 6, UT_TANK, 2);
+  G_Combat.current_piece = id;
+  G_Combat.current_column = 2;
+  G_Combat.current_row = 2;
+  G_Combat.current_owner = 1;
+  Combat_Compute_Move_Map(id, 2, 2, UNIT_MOVEMENT_LAND, 1, 1, 1);
+  Combat_Compute_Attack_Map(id, 2, 2, UT_SOLDIER, 1, 1, 1);
+
+  device.Set_Recording(true);
+  device.Clear_Draw_Records();
+  Combat_Draw();
+  // Cell squares by their top-left corner on the battle plane.
+  std::map<std::pair<int, int>, std::vector<TColor>> squares;
+  std::vector<TColor> line_colours, panel_colours;
+  for (const TDraw_Record& rec : device.Draw_Records()) {
+    if (rec.fvf == FVF_LVERTEX && rec.primitive == D3DPT_TRIANGLELIST && rec.m_Vertex_Count() == 4 &&
+        rec.texture == 0) {
+      TDevice_LVertex v = rec.m_LVertex(0);
+      if (rec.m_LVertex(1).x - v.x == 100) squares[{int(v.x), int(v.y)}].push_back(v.diffuse);
+    } else if (rec.primitive == D3DPT_LINELIST) {
+      EXPECT_LE(rec.m_Vertex_Count(), 300u);
+      for (std::uint32_t i = 0; i < rec.m_Vertex_Count(); ++i) line_colours.push_back(rec.m_LVertex(i).diffuse);
+    } else if (rec.fvf != FVF_LVERTEX && rec.m_Vertex_Count() >= 4) {
+      panel_colours.push_back(rec.m_Screen_Vertex(0).diffuse);
+    }
+  }
+  auto Square = [](std::map<std::pair<int, int>, std::vector<TColor>>& m, int x, int y) { return m[{x, y}]; };
+  const TColor grey = G_Make_Color_RGBA(100, 100, 100, 99), current = G_Make_Color_RGBA(150, 150, 50, 90),
+               red = G_Make_Color_RGBA(150, 50, 50, 90), blue = G_Make_Color_RGBA(100, 100, 150, 90);
+  EXPECT_EQ(Square(squares, 100, 100), (std::vector<TColor>{grey, current}));
+  EXPECT_EQ(Square(squares, 200, 100), (std::vector<TColor>{grey, red}));
+  EXPECT_EQ(Square(squares, 100, 200), (std::vector<TColor>{blue}));
+  EXPECT_EQ(Square(squares, 0, 0), (std::vector<TColor>{blue}));
+  EXPECT_EQ(Square(squares, 600, 600), (std::vector<TColor>{grey}));  // the tank is out of reach
+  EXPECT_EQ(Square(squares, 500, 500), (std::vector<TColor>{grey}));
+  EXPECT_EQ(squares.count({900, 900}), 0u);
+  // Grid lines: 15 x 10 vertical and 11 x 14 horizontal, the two inside the
+  // tank in the darker colour.
+  EXPECT_EQ(line_colours.size(), 2u * (15 * 10 + 11 * 14));
+  EXPECT_EQ(std::count(line_colours.begin(), line_colours.end(), G_Make_Color(50, 50, 50)), 2 * 4);
+  // The panel, the box behind the buttons and the turn-order strip.
+  const TColor panel = G_Make_Color_RGBA(100, 100, 100, 50);
+  EXPECT_EQ(std::count(panel_colours.begin(), panel_colours.end(), panel), 3);
+
+  // An auto-resolved battle draws nothing.
+  G_Combat.auto_resolve = 1;
+  device.Clear_Draw_Records();
+  Combat_Draw();
+  EXPECT_TRUE(device.Draw_Records().empty());
+
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
 }
 
 }  // namespace
