@@ -403,6 +403,7 @@ int TFrm_Main::m_Run() {
       f_script.reset();
     }
   }
+  if (f_script) f_script->m_Next_Window();
   if (!FormShow()) {
     FormClose();
     return 1;

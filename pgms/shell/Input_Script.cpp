@@ -41,6 +41,7 @@ std::int32_t Word_Int(const TScript_Step& s, std::size_t index) {
 bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
   f_steps.clear();
   f_next = 0;
+  f_part = 0;
   std::istringstream in(text);
   std::string line;
   std::int32_t number = 0;
@@ -91,6 +92,7 @@ bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
         return false;
       }
     }
+    step.part = f_steps.empty() ? 0 : f_steps.back().part + (step.frame < f_steps.back().frame ? 1 : 0);
     f_steps.push_back(std::move(step));
   }
   return true;
@@ -109,8 +111,13 @@ bool TInput_Script::m_Load_File(const std::string& native_path, std::string& err
 
 std::vector<TScript_Step> TInput_Script::m_Take_Due(std::uint32_t frame) {
   std::vector<TScript_Step> due;
-  while (f_next < f_steps.size() && f_steps[f_next].frame <= frame) due.push_back(f_steps[f_next++]);
+  while (f_next < f_steps.size() && f_steps[f_next].part == f_part && f_steps[f_next].frame <= frame)
+    due.push_back(f_steps[f_next++]);
   return due;
+}
+
+void TInput_Script::m_Next_Window() {
+  if (f_next < f_steps.size() && f_steps[f_next].part > f_part) f_part = f_steps[f_next].part;
 }
 
 bool Input_Script_Inject(const TScript_Step& s) {

@@ -1,7 +1,9 @@
 // Timed input for end-to-end tests: a text file with one event a line,
 //   <frame> <verb> <arguments>
 // run in file order, each line at the given frame of the window shown then
-// (the launcher counts its frames from 1, the game window from 1 again).
+// (the launcher counts its frames from 1, the game window from 1 again). A
+// frame number lower than the line before's starts the part of the next
+// window: it waits until that window shows.
 // Verbs:
 //   move X Y                 the mouse moves to (X, Y)
 //   click X Y [right|middle] a button pressed and released at (X, Y)
@@ -27,6 +29,7 @@ struct TScript_Step {
   std::vector<std::string> words;  // the arguments split at blanks
   std::string rest;                // everything after the verb
   std::int32_t line = 0;
+  std::int32_t part = 0;  // 0, then one more at each frame number lower than the one before
 };
 
 class TInput_Script {
@@ -38,11 +41,14 @@ public:
   // The steps due by this frame, in order, taken off the script.
   std::vector<TScript_Step> m_Take_Due(std::uint32_t frame);
   bool m_Done() const { return f_next >= f_steps.size(); }
+  // A new window shows: the steps of the next part may run.
+  void m_Next_Window();
   const std::vector<TScript_Step>& m_Steps() const { return f_steps; }
 
 private:
   std::vector<TScript_Step> f_steps;
   std::size_t f_next = 0;
+  std::int32_t f_part = 0;
 };
 
 // Runs a step through the platform's input queue (or the caller's own
