@@ -9,6 +9,7 @@
 #include "MessageLog.h"
 #include "MasterActionTimer_EndTurn.h"
 #include "Path.h"
+#include "SteppedTask.h"
 #include "Test_Support.h"
 #include "Turns_Fixture.h"
 
@@ -266,4 +267,29 @@ TEST_F(End_Turn, AComputerPlayerThatLostEverythingIsEliminatedAndSkipped) {
   End();
   EXPECT_TRUE(empires.m_Get_Empire(2)->m_Get_Eliminated());
   EXPECT_EQ(Game_Settings.f_turn_empire, 3);
+}
+
+TEST_F(End_Turn, AFailedHostSaveDoesNotSkipTheNextPlayer) {
+  TTemp_Dir user;
+  const std::string saved_user = User_Folder;
+  User_Folder = user.design();
+  TPath_Settings paths;
+  TPath_Settings* saved_paths = Path_Settings;
+  Path_Settings = &paths;
+  World({1, 2, 3}, {false, false, false});
+  Game_Settings.f_game_kind = 3;
+  for (std::int32_t slot = 1; slot <= 3; ++slot) Game_Settings.m_Player(slot).f_connected = 1;
+  Game_Settings.f_network_save_name = "Hosted";
+  Game_Settings.f_turn_empire = 3;
+  // The wrap to player 1 starts the host's save, which fails: the game's
+  // files cannot be written without the message log and the timer.
+  End();
+  EXPECT_EQ(Game_Settings.f_turn_empire, 1);
+  ASSERT_TRUE(Stepped_Task_Running);
+  while (Stepped_Task_Running) Stepped_Task_Step(0.05f);
+  EXPECT_EQ(timer.f_autosave_state, 0);
+  End();
+  EXPECT_EQ(Game_Settings.f_turn_empire, 2);
+  Path_Settings = saved_paths;
+  User_Folder = saved_user;
 }
