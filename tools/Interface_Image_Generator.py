@@ -169,12 +169,19 @@ GLYPHS = [None, arrow_glyph('up'), arrow_glyph('down'), arrow_glyph('left'), arr
           minus_glyph, cross_glyph, check_glyph, dot_glyph, bars_glyph, ring_glyph, star_glyph]
 
 
+# The small cells of Buttons.bmp by column: 2 the drop-down and scroll-down
+# arrow, 3 the scroll-up arrow, 6 a checked and 7 an unchecked check box,
+# 8 a selected and 9 an unselected option button, 10 a list's scroll piece.
+SMALL_BUTTON_GLYPHS = [None, arrow_glyph('up'), arrow_glyph('down'), arrow_glyph('up'), arrow_glyph('left'),
+                       plus_glyph, check_glyph, None, dot_glyph, ring_glyph, bars_glyph, arrow_glyph('right')]
+
+
 def make_buttons():
     # Twelve 22 x 22 cells per row, then the 90 x 22 wide cell at x 264.
     pic = Picture(354, 88)
     for state in range(4):
         for column in range(12):
-            button_cell(pic, column * 22, state * 22, 22, 22, state, GLYPHS[column])
+            button_cell(pic, column * 22, state * 22, 22, 22, state, SMALL_BUTTON_GLYPHS[column])
         button_cell(pic, 264, state * 22, 90, 22, state)
     return pic
 

@@ -54,3 +54,8 @@ std::string Game_Init_Report();
 // Global_Init, the globals, the banner, the map data and the rule files;
 // returns the report line.
 std::string Game_Init_Start();
+
+// The program: start-up, the launcher until "Play" or "Quit" (skipped with
+// GLOBARCH_SKIP_LAUNCHER=1), the main window, and the freeing of the globals.
+// Returns the exit code.
+int Game_Init_Run(int argc, char** argv);

@@ -5,16 +5,10 @@
 
 #include "Debug_Log.h"
 #include "GameInit.h"
-#include "Game_Window.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   try {
-    std::string report = Game_Init_Start();
-    std::printf("%s\n", report.c_str());
-    std::fflush(stdout);
-    int code = Game_Window_Run(Game_Window_Options_From_Environment());
-    Game_Init_Free_Globals();
-    return code;
+    return Game_Init_Run(argc, argv);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "globarch: %s\n", e.what());
     // The log keeps the cause, and the lines still buffered are written out.

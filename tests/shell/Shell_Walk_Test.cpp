@@ -1,0 +1,137 @@
+// The program as a player starts it, under a display: the launcher, "Play"
+// through an input script, the game window with a dialog opened and closed,
+// and the exit. A virtual display is started when none is set.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "DlgStartup.h"
+#include "GameInit.h"
+#include "Image_Files.h"
+#include "Native_Path.h"
+#include "Shell_Fixture.h"
+
+namespace {
+
+// A display for the walk: the one set, else a virtual one of our own.
+class TWalk_Display {
+public:
+  TWalk_Display() {
+    const char* d = std::getenv("DISPLAY");
+    if (d && *d) {
+      f_ok = true;
+      return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    f_pid = fork();
+    if (f_pid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      std::freopen("/dev/null", "w", stderr);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t n = f_pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
+    close(fds[0]);
+    if (n <= 0) return;
+    std::string display = ":" + std::string(number, std::size_t(n));
+    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
+    setenv("DISPLAY", display.c_str(), 1);
+    f_set = true;
+    f_ok = true;
+  }
+  ~TWalk_Display() {
+    if (f_set) unsetenv("DISPLAY");
+    if (f_pid > 0) {
+      kill(f_pid, SIGTERM);
+      waitpid(f_pid, nullptr, 0);
+    }
+  }
+  bool m_Ok() const { return f_ok; }
+
+private:
+  pid_t f_pid = -1;
+  bool f_set = false;
+  bool f_ok = false;
+};
+
+class Shell_Walk_Test : public Shell_Fixture {
+protected:
+  int Run(const std::string& script, std::vector<const char*> switches) {
+    const std::string path = (f_work.path() / "script.txt").string();
+    Write_File(path, script);
+    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    switches.insert(switches.begin(), "globarch");
+    return Game_Init_Run(int(switches.size()), const_cast<char**>(switches.data()));
+  }
+  std::string Shot(const char* name) const { return (f_work.path() / name).string(); }
+  TTemp_Dir f_work;
+};
+
+}  // namespace
+
+TEST_F(Shell_Walk_Test, TheLauncherShowsAndPlayOpensTheGameWindow) {
+  TWalk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
+  const std::string play = std::to_string(STARTUP_PANEL_X + 84) + " " + std::to_string(STARTUP_PANEL_Y + 20);
+  const std::string script = "2 move " + play + "\n3 screenshot " + Shot("launcher.bmp") + "\n4 click " + play +
+                             "\n3 screenshot " + Shot("game.bmp") + "\n6 quit\n";
+  ASSERT_EQ(Run(script, {"-windowed", "-width:800", "-height:600"}), 0);
+  TImage launcher, game;
+  ASSERT_TRUE(Image_Read_File(Design_Path(Shot("launcher.bmp")), launcher));
+  EXPECT_GE(launcher.width, STARTUP_PANEL_X + STARTUP_PANEL_WIDTH);
+  EXPECT_GE(launcher.height, STARTUP_PANEL_Y + STARTUP_PANEL_HEIGHT);
+  // The hovered "Play" face, white caption pixels on it, and the version text in silver.
+  std::int32_t white = 0, silver = 0;
+  for (std::int32_t y = STARTUP_PANEL_Y; y < STARTUP_PANEL_Y + 40; ++y)
+    for (std::int32_t x = STARTUP_PANEL_X; x < STARTUP_PANEL_X + 168; ++x)
+      white += (launcher.Pixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu;
+  for (std::int32_t y = 230; y < launcher.height && y < 260; ++y)
+    for (std::int32_t x = 0; x < 120; ++x) silver += (launcher.Pixel(x, y) & 0xFFFFFFu) == 0xC0C0C0u;
+  EXPECT_GT(white, 20);
+  EXPECT_GT(silver, 10);
+  EXPECT_NE(launcher.Pixel(STARTUP_PANEL_X + 3, STARTUP_PANEL_Y + 3) & 0xFFFFFFu, 0u);
+  ASSERT_TRUE(Image_Read_File(Design_Path(Shot("game.bmp")), game));
+  EXPECT_EQ(game.width, 800);
+  EXPECT_EQ(game.height, 600);
+}
+
+TEST_F(Shell_Walk_Test, ADialogOpenedAndClosedAndOneLeftOpenEndCleanly) {
+  TWalk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
+  setenv("GLOBARCH_SKIP_LAUNCHER", "1", 1);
+  const std::string script = "20 message Note|opened by the script\n25 screenshot " + Shot("dialog.bmp") +
+                             "\n40 key Escape\n45 screenshot " + Shot("closed.bmp") +
+                             "\n200 message Note|left open at the end\n";
+  ASSERT_EQ(Run(script, {"-windowed", "-width:800", "-height:600", "-constantframetime:0.02", "-quitafterframe:300"}),
+            0);
+  TImage open, closed;
+  ASSERT_TRUE(Image_Read_File(Design_Path(Shot("dialog.bmp")), open));
+  ASSERT_TRUE(Image_Read_File(Design_Path(Shot("closed.bmp")), closed));
+  // The message box's "Close" button is drawn centred near the bottom; it is gone after Escape.
+  std::int32_t lit_open = 0, lit_closed = 0;
+  for (std::int32_t y = 150; y < 450; ++y)
+    for (std::int32_t x = 200; x < 600; ++x) {
+      lit_open += (open.Pixel(x, y) & 0xFFFFFFu) != 0;
+      lit_closed += (closed.Pixel(x, y) & 0xFFFFFFu) != 0;
+    }
+  EXPECT_GT(lit_open, 500);
+  EXPECT_EQ(lit_closed, 0);
+  const std::string log = Log();
+  EXPECT_NE(log.find("TFrm_Main.Engine_Started - Start"), std::string::npos);
+  EXPECT_NE(log.find("TFrm_Main.Engine_Started - Load_Game_Data_Files"), std::string::npos);
+  EXPECT_NE(log.find("TFrm_Main.Engine_Shutdown - End"), std::string::npos);
+}
