@@ -205,9 +205,11 @@ def make_buttons_3():
 
 
 def make_buttons_4():
-    pic = Picture(320, 160)
+    # 22 columns: the main screen's main, order and combat buttons use
+    # images up to 21.
+    pic = Picture(880, 160)
     for state in range(4):
-        for column in range(8):
+        for column in range(22):
             button_cell(pic, column * 40, state * 40, 40, 40, state, GLYPHS[(column + 5) % len(GLYPHS)])
     return pic
 

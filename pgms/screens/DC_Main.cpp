@@ -87,7 +87,7 @@ bool TDC_Main::m_Local_Players_Turn() {
   return Game_Settings.f_local_empire != 0 && Game_Settings.f_local_empire == Game_Settings.f_turn_empire;
 }
 
-TDC_Main::TDC_Main() : TDisplay_Class(DC_KIND_WINDOW) {
+TDC_Main::TDC_Main() {
   m_Set_Help_Handler(Help_Text_Set_Hover);
   for (int i = 0; i < 3; ++i) {
     f_combat_buttons[std::size_t(i)] = Make_Button("Combat Main Button " + Int_To_Text(i + 1),
@@ -121,6 +121,21 @@ TDC_Main::TDC_Main() : TDisplay_Class(DC_KIND_WINDOW) {
   G_DC_Main = this;
   Set_World_Main_Screen_Link(this);
   m_Open_Dialog("Dlg Start Menu", 0, 0);
+}
+
+void Main_Screen_Install() {
+  Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
+  Shell_Links().help_text_update_timer = Help_Text_Update_Timer;
+  Shell_Links().help_text_draw = Help_Text_Draw;
+}
+
+void TDC_Main::m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+  m_Show_Message(caption, text, kind);
+}
+
+void TDC_Main::m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
+                                  const std::string& text) {
+  m_Show_List(rows, caption, text);
 }
 
 TDC_Main::~TDC_Main() {

@@ -29,6 +29,7 @@
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
 #include "SelectedUnit.h"
+#include "Shell_Links.h"
 #include "Vector_Types.h"
 #include "World_Links.h"
 
@@ -66,7 +67,7 @@ constexpr std::int32_t MAIN_EDGE_BAND = 20;
 constexpr std::int32_t MAIN_NOTICE_LINES = 10;
 constexpr float MAIN_NOTICE_SECONDS = 20.0f;
 
-class TDC_Main : public TDisplay_Class, public TWorld_Main_Screen_Link {
+class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
 public:
   TDC_Main();
   ~TDC_Main() override;
@@ -93,6 +94,10 @@ public:
   TDC_Dlg_Message* m_Message_Dialog() const { return f_message.get(); }
   TDC_Dlg_List* m_List_Dialog() const { return f_list.get(); }
   std::size_t m_Queued_Messages() const { return f_queue_captions.size(); }
+  // The program's messages and lists (data-file errors, notices of the shell).
+  void m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) override;
+  void m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
+                          const std::string& text) override;
   // Called when a follow-up closes the program (start menu 6, game menu 5).
   std::function<void()> f_on_close_program;
   // Called for a message of kind 1 answered OK and for the hot-seat turns
@@ -115,6 +120,8 @@ public:
 
   // --- what the map and the overview show ---
   bool m_Exists() const override { return true; }
+  // Region owners or known regions changed (also after a device reset):
+  // the overview's ownership image is drawn again.
   void Map_Ownership_Changed() override;
   void m_Add_Notice(const std::string& text) override;
   void m_Clear_Notices();
@@ -177,3 +184,7 @@ protected:
 
 // The main screen while it exists (the main window creates it).
 extern TDC_Main* G_DC_Main;
+
+// Makes the main window create this main screen, and plugs the help pop-up
+// into the frame loop. Called once before the main window is shown.
+void Main_Screen_Install();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "DC_Main.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_DebugSettings.h"
 #include "Datafile_EffectEmitters.h"
@@ -232,6 +233,7 @@ int Game_Init_Run(int argc, char** argv) {
     if (!system) {
       code = 1;
     } else {
+      Main_Screen_Install();
       TFrm_Main form(options, system.get());
       form.m_Set_Script(std::move(script));
       code = form.m_Run();

@@ -453,25 +453,62 @@ TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
   f_screen->m_Show_Confirmation("Sure?", "dropped", 1);  // a message is open: dropped
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 2u);
-  std::vector<std::string> seen;
-  for (int i = 0; i < 3; ++i) {
+  auto close_message = [&] {
     TDC_Dlg_Message* m = f_screen->m_Message_Dialog();
     ASSERT_NE(m, nullptr);
     std::uint16_t escape = 27;
     m->m_Key_Down(escape, 0);
-    seen.push_back(m->m_Name());
     f_screen->m_Kill_Any_Dead_Controls();
-    if (i == 0) {
-      // The game menu frees the message shown; the queued one waits for the
-      // next message that is shown and closed.
-      ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
-      EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
-      f_screen->m_Close_Child_Dialogs();
-      f_screen->m_Show_Message("Zero", "now", 0);
-    }
-  }
+  };
+  close_message();  // "One" closes, "Two" comes up
+  ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
+  // The game menu frees "Two" without its follow-up; "Three" keeps waiting
+  // until the next message shown has been closed.
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
+  EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
+  f_screen->m_Close_Child_Dialogs();
+  f_screen->m_Show_Message("Zero", "now", 0);
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
+  close_message();  // "Zero" closes, "Three" comes up
+  ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
+  EXPECT_EQ(f_screen->m_Queued_Messages(), 0u);
+  close_message();
   EXPECT_EQ(f_screen->m_Queued_Messages(), 0u);
   EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+}
+
+TEST_F(Main_Screen, ClosingAMessageActsOnItsKind) {
+  Register_Fake("Dlg Start Menu");
+  int turns_ended = 0;
+  f_screen->f_on_end_turn = [&] { ++turns_ended; };
+  struct TCase {
+    std::int32_t kind;
+    bool confirm, press_ok;
+    std::uint8_t mode_after;
+    bool start_menu;
+    int turns;
+  } cases[] = {{0, false, false, SCREEN_MODE_HANDOVER, false, 0}, {2, false, false, SCREEN_MODE_MAP, false, 0},
+               {4, false, false, SCREEN_MODE_MENU, true, 0},      {1, true, true, SCREEN_MODE_HANDOVER, false, 1},
+               {1, true, false, SCREEN_MODE_HANDOVER, false, 0}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.kind);
+    f_screen->m_Close_Child_Dialogs();
+    f_screen->m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    turns_ended = 0;
+    if (c.confirm)
+      f_screen->m_Show_Confirmation("Question", "text", c.kind);
+    else
+      f_screen->m_Show_Message("Message", "text", c.kind);
+    std::uint16_t key = c.press_ok ? 13 : 27;
+    f_screen->m_Message_Dialog()->m_Key_Down(key, 0);
+    f_screen->m_Kill_Any_Dead_Controls();
+    EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+    EXPECT_EQ(f_screen->m_Get_Screen_Mode(), c.mode_after);
+    EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu") != nullptr, c.start_menu);
+    EXPECT_EQ(turns_ended, c.turns);
+  }
 }
 
 TEST_F(Main_Screen, ScreenModesShowTheirControls) {

@@ -51,27 +51,50 @@ double Mean_Difference(const TFrame& a, const TFrame& b, std::int32_t left, std:
 
 class Main_Screen_Window : public ::testing::Test {
 protected:
-  void SetUp() override {
-    if (!Display_Available()) GTEST_SKIP() << "no display: the main screen's window is not tested";
-    f_system = Create_OpenGL_Render_System();
-    ASSERT_TRUE(f_system) << OpenGL_Last_Error();
+  // One window and one generated world serve every test of the suite.
+  static void SetUpTestSuite() {
+    if (!Display_Available()) return;
+    s_system = Create_OpenGL_Render_System();
+    if (!s_system) return;
     TDevice_Params params;
     params.Width = W;
     params.Height = H;
     params.Title = "Globarch main screen test";
-    ASSERT_EQ(f_system->Create_Device(params, f_device), S_OK) << OpenGL_Last_Error();
-    f_world = std::make_unique<TScreen_World>(Source_Dir());
-    ASSERT_TRUE(f_world->Generate("Tiny", 4242, 120));
-    Render_Device_Set_Current(f_device.get());
+    if (s_system->Create_Device(params, s_device) != S_OK) return;
+    s_world = new TScreen_World(Source_Dir());
+    if (!s_world->Generate("Tiny", 4242, 120)) return;
+    Render_Device_Set_Current(s_device.get());
     G_Init_GraphicsEngine();
     G_RestoreDeviceObjects();
     TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
+    s_device->Get_BackBuffer_Desc(desc);
     G_Set_BackBuffer_Desc(desc);
     TMatrix projection;
     G_Matrix_Perspective_Fov_LH(0.7853982f, float(W) / float(H), 1.0f, 20000.0f, projection);
     G_SetTransform(D3DTS_PROJECTION, projection);
-    f_world->Load_Textures();
+    s_world->Load_Textures();
+    for (std::uint8_t n = 1; n <= 5; ++n) s_colours.push_back(s_world->empires.m_Get_Empire(n)->m_Get_Color());
+    s_ready = true;
+  }
+  static void TearDownTestSuite() {
+    if (s_device) G_Shutdown_GraphicsEngine();
+    Render_Device_Set_Current(nullptr);
+    delete s_world;
+    s_world = nullptr;
+    s_device.reset();
+    s_system.reset();
+    G_Culling_Reset();
+    Game_Settings.m_Reset();
+    s_colours.clear();
+    s_ready = false;
+  }
+
+  void SetUp() override {
+    if (!Display_Available()) GTEST_SKIP() << "no display: the main screen's window is not tested";
+    ASSERT_TRUE(s_ready) << "no window or world: " << OpenGL_Last_Error();
+    f_device = s_device.get();
+    f_world = s_world;
+    for (std::uint8_t n = 1; n <= 5; ++n) f_world->empires.m_Get_Empire(n)->m_Set_Color(s_colours[n - 1u]);
     Help_Text_Reset();
     Set_Mouse_Position(512, 384);
     f_screen = std::make_unique<TDC_Main>();
@@ -84,13 +107,6 @@ protected:
   }
   void TearDown() override {
     f_screen.reset();
-    if (f_device) G_Shutdown_GraphicsEngine();
-    Render_Device_Set_Current(nullptr);
-    f_world.reset();
-    f_device.reset();
-    f_system.reset();
-    G_Culling_Reset();
-    Game_Settings.m_Reset();
     Set_Mouse_Position(0, 0);
   }
 
@@ -119,9 +135,13 @@ protected:
 
   const TVector& Eye() const { return Game_Settings.f_camera_eye; }
 
-  std::unique_ptr<TRender_System> f_system;
-  std::unique_ptr<TRender_Device> f_device;
-  std::unique_ptr<TScreen_World> f_world;
+  static inline std::unique_ptr<TRender_System> s_system;
+  static inline std::unique_ptr<TRender_Device> s_device;
+  static inline TScreen_World* s_world = nullptr;
+  static inline std::vector<TColor> s_colours;
+  static inline bool s_ready = false;
+  TRender_Device* f_device = nullptr;
+  TScreen_World* f_world = nullptr;
   std::unique_ptr<TDC_Main> f_screen;
 };
 
