@@ -255,7 +255,7 @@ void Draw_Plains(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
   cairo_t* cr = p.cr();
   for (int i = 0; i < 7; ++i) {
-    const double x = rnd.Range(8, 24), y = rnd.Range(8, 24), r = rnd.Range(4, 8);
+    const double x = rnd.Range(9, 23), y = rnd.Range(9, 23), r = rnd.Range(4, 7);
     cairo_pattern_t* g = cairo_pattern_create_radial(x, y, 0, x, y, r);
     const TRgb c = rnd.Next() < 0.5 ? Rgb(146, 158, 84) : Rgb(90, 124, 58);
     cairo_pattern_add_color_stop_rgba(g, 0, c.r, c.g, c.b, 0.5);
@@ -330,7 +330,7 @@ void Draw_Forest(TPicture& p, const std::string& seed) {
 void Draw_Hills(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
   for (int i = 0; i < 5; ++i)
-    Draw_Hill(p.cr(), rnd.Range(9, 23), rnd.Range(9, 23), rnd.Range(6, 9), rnd.Range(4.5, 7));
+    Draw_Hill(p.cr(), rnd.Range(11, 21), rnd.Range(10, 22), rnd.Range(6, 8.5), rnd.Range(4.5, 7));
 }
 
 void Draw_Mountains(TPicture& p, const std::string& seed) {
