@@ -20,7 +20,7 @@ namespace Pictures {
 namespace {
 
 constexpr int Tile = 32;
-constexpr int Ocean_Tile = 512;
+constexpr int Ocean_Tile = 1024;
 const TRgb Land_Marker = Rgb(5, 167, 24);
 const TRgb Water_Marker = Rgb(10, 42, 77);
 
@@ -486,12 +486,12 @@ void Generate_Terrain(TOutput& out) {
     }
   }
 
-  // The base ocean, laid under the whole map; it repeats every 512 pixels.
+  // The base ocean, laid under the whole map; it repeats every 1024 pixels.
   TPicture ocean(Ocean_Tile, Ocean_Tile);
   ocean.Fill_Pixels([](double x, double y) {
-    const double broad = Fractal_Noise(x, y, 4001, 128, 6, Ocean_Tile);
+    const double broad = Fractal_Noise(x, y, 4001, 256, 7, Ocean_Tile);
     const double ripple = Fractal_Noise(x * 1.0, y * 3.0, 4099, 8, 2, Ocean_Tile);
-    TRgb c = Mix(Rgb(20, 56, 108), Rgb(34, 86, 142), Clamp01((broad - 0.5) * 2.2 + 0.5));
+    TRgb c = Mix(Rgb(20, 56, 108), Rgb(34, 86, 142), Clamp01((broad - 0.5) * 1.6 + 0.5));
     return Mix(c, Rgb(52, 106, 160), Clamp01((ripple - 0.62) * 1.6));
   });
   ocean.Write_BMP_24(out.Path("images/tiles", "BaseOceanTile.bmp"));
