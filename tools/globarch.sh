@@ -12,7 +12,7 @@ jobs="${GLOBARCH_JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev zlib1g-dev libpng-dev libjpeg-dev
   libfreetype-dev libsdl2-dev libopenal-dev libsndfile1-dev libgl-dev libgl1-mesa-dri
-  xvfb xauth fonts-dejavu-core)
+  xvfb xauth fonts-dejavu-core libcairo2-dev)
 
 install_missing() {
   local missing=()

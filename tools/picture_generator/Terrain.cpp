@@ -20,7 +20,7 @@ namespace Pictures {
 namespace {
 
 constexpr int Tile = 32;
-constexpr int Ocean_Tile = 256;
+constexpr int Ocean_Tile = 1024;
 const TRgb Land_Marker = Rgb(5, 167, 24);
 const TRgb Water_Marker = Rgb(10, 42, 77);
 
@@ -255,7 +255,7 @@ void Draw_Plains(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
   cairo_t* cr = p.cr();
   for (int i = 0; i < 7; ++i) {
-    const double x = rnd.Range(8, 24), y = rnd.Range(8, 24), r = rnd.Range(4, 8);
+    const double x = rnd.Range(9, 23), y = rnd.Range(9, 23), r = rnd.Range(4, 7);
     cairo_pattern_t* g = cairo_pattern_create_radial(x, y, 0, x, y, r);
     const TRgb c = rnd.Next() < 0.5 ? Rgb(146, 158, 84) : Rgb(90, 124, 58);
     cairo_pattern_add_color_stop_rgba(g, 0, c.r, c.g, c.b, 0.5);
@@ -278,8 +278,8 @@ void Draw_Farmland(TPicture& p, const std::string& seed) {
   cairo_t* cr = p.cr();
   static const TRgb crops[] = {Rgb(172, 162, 86), Rgb(134, 156, 70), Rgb(150, 126, 80), Rgb(110, 146, 64),
                                Rgb(184, 172, 100), Rgb(124, 136, 66)};
-  const double xs[] = {3.5, rnd.Range(10, 14), rnd.Range(18, 22), 28.5};
-  const double ys[] = {3.5, rnd.Range(12, 20), 28.5};
+  const double xs[] = {2.5, rnd.Range(9, 14), rnd.Range(18, 23), 29.5};
+  const double ys[] = {2.5, rnd.Range(12, 20), 29.5};
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 2; ++j) {
       const double x0 = xs[i] + 0.5, x1 = xs[i + 1] - 0.5, y0 = ys[j] + 0.5, y1 = ys[j + 1] - 0.5;
@@ -316,11 +316,11 @@ void Draw_Farmland(TPicture& p, const std::string& seed) {
 void Draw_Forest(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
   const std::uint32_t clumps = Seed_Of(seed + "clumps");
-  for (int i = 0; i < 110; ++i) {
-    const double x = rnd.Range(3.5, 28.5), y = rnd.Range(3.5, 28.5);
+  for (int i = 0; i < 150; ++i) {
+    const double x = rnd.Range(2.5, 29.5), y = rnd.Range(2.5, 29.5);
     const double inset = std::min({x, y, Tile - x, Tile - y});
-    if (Value_Noise(x / 9, y / 9, clumps) < 0.4) continue;
-    const double r = rnd.Range(1.6, 2.8) * Smoothstep(2.5, 7, inset);
+    if (Value_Noise(x / 9, y / 9, clumps) < 0.3) continue;
+    const double r = rnd.Range(1.6, 2.8) * Smoothstep(1.8, 5, inset);
     if (r < 1.0) continue;
     const TRgb c = Mix(Rgb(34, 76, 38), Rgb(62, 106, 48), rnd.Next());
     Draw_Tree(p.cr(), x, y, r, c);
@@ -329,15 +329,15 @@ void Draw_Forest(TPicture& p, const std::string& seed) {
 
 void Draw_Hills(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
-  for (int i = 0; i < 5; ++i)
-    Draw_Hill(p.cr(), rnd.Range(9, 23), rnd.Range(9, 23), rnd.Range(6, 9), rnd.Range(4.5, 7));
+  for (int i = 0; i < 7; ++i)
+    Draw_Hill(p.cr(), rnd.Range(11, 21), rnd.Range(10, 22), rnd.Range(7, 9.5), rnd.Range(5, 8));
 }
 
 void Draw_Mountains(TPicture& p, const std::string& seed) {
   TRandom rnd(seed);
   cairo_t* cr = p.cr();
   // rocky ground fading into the land band
-  cairo_pattern_t* g = cairo_pattern_create_radial(16, 16, 4, 16, 16, 14);
+  cairo_pattern_t* g = cairo_pattern_create_radial(16, 16, 6, 16, 16, 15.5);
   cairo_pattern_add_color_stop_rgba(g, 0, 0.47, 0.43, 0.36, 0.9);
   cairo_pattern_add_color_stop_rgba(g, 1, 0.47, 0.43, 0.36, 0.0);
   cairo_set_source(cr, g);
@@ -345,9 +345,9 @@ void Draw_Mountains(TPicture& p, const std::string& seed) {
   cairo_pattern_destroy(g);
   struct P { double x, base, w, h; };
   std::vector<P> list;
-  const int peaks = rnd.Int(3, 4);
+  const int peaks = rnd.Int(3, 5);
   for (int i = 0; i < peaks; ++i)
-    list.push_back({rnd.Range(9, 23), rnd.Range(16, 27), rnd.Range(11, 16), rnd.Range(11, 16)});
+    list.push_back({rnd.Range(10, 22), rnd.Range(19, 29), rnd.Range(13, 18), rnd.Range(12, 17)});
   std::sort(list.begin(), list.end(), [](const P& a, const P& b) { return a.base < b.base; });
   for (const P& q : list) Draw_Peak(cr, q.x, q.base, q.w, q.h);
 }
@@ -486,12 +486,12 @@ void Generate_Terrain(TOutput& out) {
     }
   }
 
-  // The base ocean, laid under the whole map; it repeats every 256 pixels.
+  // The base ocean, laid under the whole map; it repeats every 1024 pixels.
   TPicture ocean(Ocean_Tile, Ocean_Tile);
   ocean.Fill_Pixels([](double x, double y) {
-    const double broad = Fractal_Noise(x, y, 4001, 64, 5, Ocean_Tile);
+    const double broad = Fractal_Noise(x, y, 4001, 256, 7, Ocean_Tile);
     const double ripple = Fractal_Noise(x * 1.0, y * 3.0, 4099, 8, 2, Ocean_Tile);
-    TRgb c = Mix(Rgb(20, 56, 108), Rgb(34, 86, 142), Clamp01((broad - 0.5) * 2.2 + 0.5));
+    TRgb c = Mix(Rgb(20, 56, 108), Rgb(34, 86, 142), Clamp01((broad - 0.5) * 1.6 + 0.5));
     return Mix(c, Rgb(52, 106, 160), Clamp01((ripple - 0.62) * 1.6));
   });
   ocean.Write_BMP_24(out.Path("images/tiles", "BaseOceanTile.bmp"));
