@@ -5,6 +5,7 @@
 #include <map>
 
 #include "BombardDamageList.h"
+#include "Combat.h"
 #include "Debug_Log.h"
 #include "Empire.h"
 #include "Errors.h"
@@ -13,6 +14,7 @@
 #include "MapClass.h"
 #include "MapRegion.h"
 #include "MasterActionTimer.h"
+#include "MasterActionTimer_EndTurn.h"
 #include "Multiplayer_ActionQueue.h"
 #include "Multiplayer_Client.h"
 #include "Multiplayer_Server.h"
@@ -378,7 +380,7 @@ std::vector<std::string> MP_Message_Log_Lines(const TMP_Message& message) {
 
 TMultiplayer_Server* TMP_Game_Links::m_Server() { return nullptr; }
 TMultiplayer_Client* TMP_Game_Links::m_Client() { return nullptr; }
-TMultiplayer_Action_Queue* TMP_Game_Links::m_Action_Queue() { return nullptr; }
+TMultiplayer_Action_Queue* TMP_Game_Links::m_Action_Queue() { return MP_Action_Queue; }
 void TMP_Game_Links::m_Send_To_All(const std::string& text) {
   if (TMultiplayer_Server* server = m_Server()) server->Send_To_All(text);
 }
@@ -395,19 +397,47 @@ void TMP_Game_Links::m_Refresh_Selection() {}
 void TMP_Game_Links::m_Release_Combat_End() {}
 void TMP_Game_Links::m_Release_Combat_Begin() {}
 void TMP_Game_Links::m_Open_Dialog(const std::string&) {}
-std::int32_t TMP_Game_Links::m_Crash_Unit(std::int32_t) { return 0; }
-void TMP_Game_Links::m_Start_Player_Turn(std::uint8_t) {}
-void TMP_Game_Links::m_Execute_Player_Update(std::uint8_t, std::int32_t) {}
-void TMP_Game_Links::m_Combat_Begin(std::int32_t, bool, bool) {}
-void TMP_Game_Links::m_Combat_Begin_Remote(std::int32_t, bool, const std::string&, std::uint8_t, std::uint8_t,
-                                           std::uint8_t) {}
-void TMP_Game_Links::m_Combat_Add_Unit_Remote(const TMP_Message&) {}
-void TMP_Game_Links::m_Combat_Wait_Piece_Remote(bool) {}
-void TMP_Game_Links::m_Combat_End_Piece_Turn_Remote(bool) {}
-void TMP_Game_Links::m_Combat_Next_Piece_Remote() {}
-void TMP_Game_Links::m_Combat_Attack_Remote(std::int32_t, std::int32_t, std::int32_t) {}
-void TMP_Game_Links::m_Combat_Move_Remote(std::int32_t, std::int32_t) {}
-void TMP_Game_Links::m_Combat_Results_Remote(std::uint8_t, std::int32_t, std::uint8_t, std::uint8_t) {}
+std::int32_t TMP_Game_Links::m_Crash_Unit(std::int32_t unit_id) {
+  return Master_Action_Timer ? End_Turn_Actions.m_Crash_Unit(*Master_Action_Timer, unit_id, 0) : 0;
+}
+void TMP_Game_Links::m_Start_Player_Turn(std::uint8_t player) {
+  if (Master_Action_Timer) End_Turn_Actions.m_Start_Player_Turn(*Master_Action_Timer, player);
+}
+void TMP_Game_Links::m_Execute_Player_Update(std::uint8_t player, std::int32_t step) {
+  End_Turn_Actions.m_Execute_Player_Update(player, step);
+}
+void TMP_Game_Links::m_Combat_Begin(std::int32_t region, bool auto_resolve, bool show_begin_dialog) {
+  Combat_Begin(region, auto_resolve, show_begin_dialog);
+}
+void TMP_Game_Links::m_Combat_Begin_Remote(std::int32_t region, bool auto_resolve, const std::string& map_name,
+                                           std::uint8_t attacker, std::uint8_t defender, std::uint8_t prior_owner) {
+  Combat_Begin_Remote(region, auto_resolve, map_name, prior_owner, defender, attacker);
+}
+void TMP_Game_Links::m_Combat_Add_Unit_Remote(const TMP_Message& m) {
+  TCombat_Cell cell;
+  cell.piece_id = m.m_Int(4);
+  cell.unit_id = m.m_Int(5);
+  cell.owner = static_cast<std::uint8_t>(m.m_Int(6));
+  cell.unit_type = static_cast<std::uint16_t>(m.m_Int(7));
+  cell.count = m.m_Int(8);
+  cell.offset_x = static_cast<std::uint8_t>(m.m_Int(9));
+  cell.offset_y = static_cast<std::uint8_t>(m.m_Int(10));
+  cell.initiative = m.m_Single(11);
+  cell.carrier_cargo_list = static_cast<std::uint16_t>(m.m_Int(12));
+  cell.facing = static_cast<std::uint8_t>(m.m_Int(13));
+  Combat_Add_Unit_Remote(m.m_Int(1), m.m_Int(2), m.m_Int(3), cell);
+}
+void TMP_Game_Links::m_Combat_Wait_Piece_Remote(bool next_piece) { Combat_Wait_Piece_Remote(next_piece); }
+void TMP_Game_Links::m_Combat_End_Piece_Turn_Remote(bool next_piece) { Combat_End_Piece_Turn_Remote(next_piece); }
+void TMP_Game_Links::m_Combat_Next_Piece_Remote() { Combat_Next_Piece_Remote(); }
+void TMP_Game_Links::m_Combat_Attack_Remote(std::int32_t x, std::int32_t y, std::int32_t damage) {
+  Combat_Attack_Remote(x, y, damage);
+}
+void TMP_Game_Links::m_Combat_Move_Remote(std::int32_t x, std::int32_t y) { Combat_Move_Remote(x, y); }
+void TMP_Game_Links::m_Combat_Results_Remote(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
+                                             std::uint8_t defender) {
+  Combat_Results_Remote(new_owner, region, attacker, defender);
+}
 
 namespace {
 TMP_Game_Links Default_Links;

@@ -1,4 +1,5 @@
 #include "AI_Main.h"
+#include "Multiplayer_GameActions.h"
 
 #include <algorithm>
 
@@ -133,8 +134,10 @@ void TAI_Links::m_Combat_Begin(std::int32_t region, bool auto_resolve, bool show
   Combat_Begin(region, auto_resolve, show_dialog);
 }
 void TAI_Links::m_Combat_Set_Region(std::int32_t region) { Combat_Set_Region(region); }
-void TAI_Links::m_Send_Update_Purchases(std::uint8_t) {}
-void TAI_Links::m_Send_Combat_Plr_Start(std::uint8_t, std::int32_t) {}
+void TAI_Links::m_Send_Update_Purchases(std::uint8_t player) { Send_Action_Update_Purchases(player); }
+void TAI_Links::m_Send_Combat_Plr_Start(std::uint8_t player, std::int32_t region) {
+  Send_Action_Combat_Plr_Start(player, region);
+}
 
 void Set_AI_Links(TAI_Links* links) { Links = links ? links : &Default_Links; }
 TAI_Links& AI_Get_Links() { return *Links; }

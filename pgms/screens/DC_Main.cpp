@@ -98,6 +98,7 @@ TDC_Main::TDC_Main() {
   f_overview = std::make_unique<TDC_Main_Overview_Map>(*this);
   f_overview->m_Set_Position("DC Main Overview Map", 0, 0, false);
   f_overview->m_Set_Visible(true);
+  f_chat = std::make_unique<TDC_Main_Chat>();
   for (int i = 0; i < 5; ++i) {
     f_main_buttons[std::size_t(i)] = Make_Button(Main_Button_Names[i], Main_Button_Images[i], i + 1);
     f_main_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 9, 5 + i, "", 0);
@@ -114,6 +115,7 @@ TDC_Main::TDC_Main() {
   }
   for (auto& b : f_combat_buttons) Add_Child_Control(b.get());
   Add_Child_Control(f_overview.get());
+  Add_Child_Control(f_chat.get());
   for (auto& b : f_main_buttons) Add_Child_Control(b.get());
   for (auto& b : f_order_buttons) Add_Child_Control(b.get());
   m_Place_Controls();
@@ -168,6 +170,12 @@ TDC_Button* TDC_Main::m_Button(const std::string& name) {
 void TDC_Main::m_Place_Controls() {
   const std::int32_t w = m_Get_Width();
   f_overview->m_Set_Position("DC Main Overview Map", f_x + w - OVERVIEW_PANEL_WIDTH, f_y, false);
+  // The chat panel fills the column below the overview map, leaving room
+  // for the panels at the bottom.
+  const std::int32_t chat_top = f_overview->m_Y() + f_overview->m_Height() + 20;
+  f_chat->m_Set_Bounds("DC Main Chat", f_overview->m_X(), chat_top, f_overview->m_Width(),
+                       std::max(22, m_Get_Height() - chat_top - 20 - 152 - 20), false);
+  f_chat->m_On_Reposition();
   for (int i = 0; i < 3; ++i)
     f_combat_buttons[std::size_t(i)]->m_Set_Position(f_combat_buttons[std::size_t(i)]->m_Name(),
                                                      f_x + 444 + 41 * i, f_y + 2);
@@ -692,4 +700,18 @@ void TDC_Main::m_Draw(double) {
     default:
       break;
   }
+}
+
+// --- chat ----------------------------------------------------------------------
+
+void TDC_Main::m_Chat_Add_Line(const std::string& text) {
+  if (f_chat) f_chat->m_Add_Line(text);
+}
+
+void TDC_Main::m_Chat_Add_Lines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) m_Chat_Add_Line(line);
+}
+
+void TDC_Main::m_Show_Chat() {
+  if (f_chat) f_chat->m_Set_Visible(true);
 }

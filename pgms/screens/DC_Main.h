@@ -26,6 +26,7 @@
 
 #include "DC_Base_Button.h"
 #include "DC_Base_DisplayClass.h"
+#include "DC_Main_Chat.h"
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
 #include "SelectedUnit.h"
@@ -137,6 +138,11 @@ public:
   std::int32_t m_Purchase_Target() const { return f_purchase_target; }
 
   TDC_Main_Overview_Map& m_Overview_Map() { return *f_overview; }
+  // The chat panel of network games (hidden until shown).
+  TDC_Main_Chat& m_Chat() { return *f_chat; }
+  void m_Chat_Add_Line(const std::string& text);
+  void m_Chat_Add_Lines(const std::vector<std::string>& lines);
+  void m_Show_Chat();
   // A button of the screen by display name (nullptr when none).
   TDC_Button* m_Button(const std::string& name);
 
@@ -158,6 +164,7 @@ protected:
   void m_End_Turn();
 
   std::unique_ptr<TDC_Main_Overview_Map> f_overview;
+  std::unique_ptr<TDC_Main_Chat> f_chat;
   std::array<std::unique_ptr<TDC_Button>, 3> f_combat_buttons;
   std::array<std::unique_ptr<TDC_Button>, 5> f_main_buttons;
   std::array<std::unique_ptr<TDC_Button>, 11> f_order_buttons;

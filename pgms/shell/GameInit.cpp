@@ -35,6 +35,7 @@
 #include "AI_Main.h"
 #include "Game_Session.h"
 #include "Combat_Program_Links.h"
+#include "Shell_Network_Links.h"
 #include "MessageLog.h"
 #include "Native_Path.h"
 #include "Path.h"
@@ -234,6 +235,7 @@ int Game_Init_Run(int argc, char** argv) {
       code = 1;
     } else {
       Main_Screen_Install();
+      Shell_Network_Links_Install();
       TFrm_Main form(options, system.get());
       form.m_Set_Script(std::move(script));
       code = form.m_Run();

@@ -1,0 +1,54 @@
+#include "Shell_Network_Links.h"
+
+#include "DC_Main.h"
+#include "FrmMain.h"
+#include "Multiplayer_ActionQueue.h"
+#include "Multiplayer_GameActions.h"
+#include "Shell_Links.h"
+
+namespace {
+
+class TShell_MP_Links : public TMP_Game_Links {
+public:
+  TMultiplayer_Server* m_Server() override { return Frm_Main ? Frm_Main->m_Server() : nullptr; }
+  TMultiplayer_Client* m_Client() override { return Frm_Main ? Frm_Main->m_Client() : nullptr; }
+  void m_Show_Chat_Line(const std::string& text) override {
+    if (G_DC_Main) G_DC_Main->m_Chat_Add_Line(text);
+  }
+  void m_Show_Chat() override {
+    if (G_DC_Main) G_DC_Main->m_Show_Chat();
+  }
+  void m_Show_Message(const std::string& text) override {
+    if (G_DC_Main) G_DC_Main->m_Show_Screen_Message("Error", text, 0);
+  }
+  void m_Map_Ownership_Changed() override {
+    if (G_DC_Main) G_DC_Main->Map_Ownership_Changed();
+  }
+  void m_Open_Dialog(const std::string& name) override {
+    if (G_DC_Main) G_DC_Main->m_Open_Dialog(name, 0, 0);
+  }
+};
+
+TShell_MP_Links Links;
+
+}  // namespace
+
+void Shell_Network_Links_Install() {
+  Set_MP_Game_Links(&Links);
+  TShell_Links& shell = Shell_Links();
+  shell.multiplayer_event = [](std::int32_t code, std::int32_t client_id, const std::string& text) {
+    Multiplayer_Event(static_cast<MP_Event_Code>(code), client_id, text);
+  };
+  shell.action_queue_create = [] {
+    delete MP_Action_Queue;
+    MP_Action_Queue = new TMultiplayer_Action_Queue();
+  };
+  shell.action_queue_free = [] {
+    delete MP_Action_Queue;
+    MP_Action_Queue = nullptr;
+  };
+  shell.action_queue_exists = [] { return MP_Action_Queue != nullptr; };
+  shell.action_queue_process = [](float elapsed) {
+    if (MP_Action_Queue) MP_Action_Queue->m_Process_Queue(elapsed);
+  };
+}
