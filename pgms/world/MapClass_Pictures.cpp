@@ -48,6 +48,12 @@ constexpr std::uint8_t SIDE_LAND = 0, SIDE_WATER = 1;
 
 std::uint32_t Opaque(std::uint32_t c) { return c | 0xFF000000u; }
 
+// Sections of `section` pixels that cover `pixels` (the last one padded).
+std::int32_t Sections_To_Cover(std::int32_t pixels, std::int32_t section) {
+  if (pixels <= 0 || section <= 0) return 0;
+  return pixels / section + (pixels % section != 0 ? 1 : 0);
+}
+
 std::string Digits_3(std::int32_t n) {
   std::string s = Int_To_Text(n);
   while (s.size() < 3) s.insert(s.begin(), '0');
@@ -146,7 +152,7 @@ struct TMap_Picture_Work {
   };
 
   TImage base_ocean;
-  std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file
+  std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file and turn
   std::vector<TTile_Picture> tiles;      // tile index 1..count at index - 1
   std::int32_t tile_w = 0, tile_h = 0;
   TImage map_picture;     // the first work picture: the painted map
@@ -188,6 +194,7 @@ bool TMap::m_Create_Base_Ocean() {
   p.tile_images.clear();
   p.tiles.clear();
   std::map<std::string, std::int32_t> shared;
+  std::map<std::string, TImage> files;
   const std::uint16_t count = Terrain_Tile_List ? Terrain_Tile_List->m_Count() : 0;
   for (std::uint16_t i = 1; i <= count; ++i) {
     const TTerrain_Tile& tile = *Terrain_Tile_List->m_Get_Item(i);
@@ -195,17 +202,25 @@ bool TMap::m_Create_Base_Ocean() {
     t.type = tile.f_terrain_type;
     t.drawn_over = tile.f_terrain_type != TERRAIN_TILE_OCEAN;
     t.rotation = tile.f_rotate;
-    const std::string key = Text_Upper_Case(tile.f_tile_bitmap);
-    auto found = shared.find(key);
-    if (found == shared.end()) {
+    // Each file is read once; each turn of it is made once and shared by
+    // the tiles that paint it with that turn, so the painted map shows a
+    // tile the way its basic bitmap (turned alike) cuts the regions.
+    const std::string file_key = Text_Upper_Case(tile.f_tile_bitmap);
+    auto decoded = files.find(file_key);
+    if (decoded == files.end()) {
       TImage png;
       std::string error;
       const std::string path = Game_File("images\\tiles\\", tile.f_tile_bitmap);
       std::string bytes;
       if (!Image_Read_Bytes(path, bytes, &error) || !PNG_Decode(bytes.data(), bytes.size(), png, &error))
         throw EInOutError("Cannot read picture " + path + ": " + error);
+      decoded = files.emplace(file_key, std::move(png)).first;
+    }
+    const std::string key = file_key + "|" + Int_To_Text(t.rotation);
+    auto found = shared.find(key);
+    if (found == shared.end()) {
       found = shared.emplace(key, std::int32_t(p.tile_images.size())).first;
-      p.tile_images.push_back(std::move(png));
+      p.tile_images.push_back(t.rotation != 0 ? Rotated(decoded->second, t.rotation) : decoded->second);
     }
     t.png = found->second;
     t.basic = Read_Picture(Game_File("images\\basictiles\\", tile.f_tile_basic_bitmap));
@@ -601,15 +616,25 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   TMap_Picture_Work& p = m_Pictures();
   const TImage& map = p.map_picture;
   m_Set_Section_Size(Map_Section_Pixels, Map_Section_Pixels);
-  const std::int32_t columns = map.width / Map_Section_Pixels, rows = map.height / Map_Section_Pixels;
+  // The last column and row of sections reach past the map's edge; what lies
+  // beyond it repeats the map's last pixel column and row, so every pixel of
+  // the map is in a section and a texture filtered at the edge shows no seam.
+  const std::int32_t columns = Sections_To_Cover(map.width, Map_Section_Pixels);
+  const std::int32_t rows = Sections_To_Cover(map.height, Map_Section_Pixels);
   TImage section;
   section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
   std::int32_t number = 0;
   for (std::int32_t c = 1; c <= columns; ++c)
     for (std::int32_t r = 1; r <= rows; ++r) {
       const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
-      for (std::int32_t y = 0; y < Map_Section_Pixels; ++y)
-        std::copy_n(map.Row(top + y) + left, Map_Section_Pixels, section.Row(y));
+      const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
+      const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
+      for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
+        const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
+        std::uint32_t* to = section.Row(y);
+        std::copy_n(from, w, to);
+        std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
+      }
       const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(++number) + ".jpg";
       Write_Picture(Image_Write_JPEG(file, section, 100), file);
     }
@@ -674,8 +699,8 @@ std::string Unit_Image(const std::string& name) {
 }  // namespace
 
 void TMap::m_Load_Section_Textures() {
-  const std::int32_t columns = f_section_width > 0 ? f_pixel_width / f_section_width : 0;
-  const std::int32_t rows = f_section_height > 0 ? f_pixel_height / f_section_height : 0;
+  const std::int32_t columns = Sections_To_Cover(f_pixel_width, f_section_width);
+  const std::int32_t rows = Sections_To_Cover(f_pixel_height, f_section_height);
   f_section_count = Checked_Mul(columns, rows);
   f_section_textures.assign(std::size_t(f_section_count) + 1, 0);
   f_section_loaded.assign(std::size_t(f_section_count) + 1, 0);
