@@ -140,6 +140,28 @@ std::string Figure_Name(int i) {
   return "distribution";
 }
 
+// FNV-1a over the names and bytes of every file the world wrote, so that a
+// change meant to be faster can show it writes the very same pictures.
+std::uint64_t Output_Hash(const fs::path& folder) {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& f : fs::directory_iterator(folder)) files.push_back(f.path());
+  std::sort(files.begin(), files.end());
+  std::uint64_t h = 1469598103934665603ull;
+  auto add = [&](const char* data, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ std::uint8_t(data[i])) * 1099511628211ull;
+  };
+  std::vector<char> buffer(1 << 20);
+  for (const fs::path& p : files) {
+    const std::string name = p.filename().string();
+    add(name.data(), name.size());
+    std::FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) continue;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;) add(buffer.data(), n);
+    std::fclose(f);
+  }
+  return h;
+}
+
 // One world; the figures go into `ms`.
 void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Figure_Count], std::int32_t& regions) {
   Random_Set_Seed(seed);
@@ -226,6 +248,8 @@ int main(int argc, char** argv) {
     Generate(type_name, std::uint32_t(1000 + run), ms, regions);
     const double wall_ms = Millis_Since(wall), cpu_ms = Cpu_Millis() - cpu;
     region_total += regions;
+    std::printf("world %d (seed %d): %d regions, output hash %016llx\n", run + 1, 1000 + run, regions,
+                (unsigned long long)Output_Hash(work / "user" / "currentmap"));
     if (run == 0) {
       std::copy(ms, ms + Figure_Count, first);
       first_wall = wall_ms;

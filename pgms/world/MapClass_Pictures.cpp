@@ -5,9 +5,13 @@
 // into 1024-pixel section JPEGs, each region gets a 1-bit mask, and a small
 // overview and a land/water picture are written beside them.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <numbers>
+#include <thread>
 
 #include "BitmapInterpolatedShrink.h"
 #include "Datafile_MapTypes.h"
@@ -38,15 +42,26 @@ constexpr std::uint32_t Water_Border = Rgb(0, 103, 232);
 constexpr std::uint32_t Water_Border_Wide = Rgb(0, 83, 212);
 constexpr std::uint32_t Coast_Border = White;
 
+// The pixel list starts with room for this many entries and grows by
+// doubling, so that its copies cost as much again as the list at most.
 constexpr std::size_t Pixel_List_Capacity = 2000000;
-constexpr std::size_t Pixel_List_Growth = 500000;
 constexpr std::int32_t Map_Section_Pixels = 1024;
 constexpr std::int32_t Flood_Rounds = 1000;
 constexpr std::int32_t Connection_Reach = 6;
-constexpr std::uint8_t KIND_BORDER = 2;
 constexpr std::uint8_t SIDE_LAND = 0, SIDE_WATER = 1;
 
 std::uint32_t Opaque(std::uint32_t c) { return c | 0xFF000000u; }
+
+// Runs `work` on as many threads as pay for `jobs` jobs (the calling thread
+// is one of them); each thread takes jobs until none are left.
+void Run_Workers(std::int32_t jobs, const std::function<void()>& work) {
+  const std::int32_t cores = std::int32_t(std::max(1u, std::thread::hardware_concurrency()));
+  const std::int32_t threads = std::clamp(std::min(cores, jobs), 1, 8);
+  std::vector<std::thread> helpers;
+  for (std::int32_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
+}
 
 // Sections of `section` pixels that cover `pixels` (the last one padded).
 std::int32_t Sections_To_Cover(std::int32_t pixels, std::int32_t section) {
@@ -145,10 +160,12 @@ struct TMap_Picture_Work {
     std::uint16_t type = 0;
     TImage basic;
   };
+  // A pixel of the work lists: its place (pictures are at most 8192
+  // pixels wide and high), its side and colour.
   struct TPixel_Entry {
-    std::int32_t x = 0, y = 0;
-    std::uint8_t side = SIDE_LAND;
+    std::uint16_t x = 0, y = 0;
     std::uint32_t color = 0;
+    std::uint8_t side = SIDE_LAND;
   };
 
   TImage base_ocean;
@@ -159,7 +176,6 @@ struct TMap_Picture_Work {
   TImage region_picture;  // the second: every region in its colour
   std::vector<std::int32_t> cell_region;  // W x H, x * H + y
   std::vector<TPixel_Entry> pixels;
-  std::vector<std::uint8_t> map_kind, region_kind;
   // Region id by 24-bit colour.
   std::vector<std::uint16_t> color_region;
   std::vector<TPixel_Entry> borders;
@@ -245,18 +261,40 @@ bool TMap::m_Create_Work_Bitmaps() {
 
 bool TMap::m_Create_Land_Water() {
   TMap_Picture_Work& p = m_Pictures();
-  for (std::int32_t x = 0; x < f_grid_w; ++x)
-    for (std::int32_t y = 0; y < f_grid_h; ++y) {
-      const bool land = m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
-      Fill(p.map_picture, x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, land ? Land_Cell : Water_Cell);
-    }
+  // The land/water picture is written row by row straight from the cells:
+  // one cell's colour across its tile, cells beyond the grid black.
   const std::string land_water = Current_Map_Dir() + "LandWaterTypes.bmp";
-  Write_Picture(Image_Write_BMP_24(land_water, p.map_picture), land_water);
+  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h;
+  Write_Picture(Image_Write_BMP_24_Rows(land_water, p.map_picture.width, p.map_picture.height,
+                                        [&](std::int32_t y, std::uint32_t* row) {
+                                          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
+                                          const std::int32_t width = p.map_picture.width;
+                                          for (std::int32_t x = 0; x < width;) {
+                                            const std::int32_t cx = x / tile_w;
+                                            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
+                                            std::uint32_t color = Black;
+                                            if (cx < f_grid_w && cy < f_grid_h)
+                                              color = Opaque(m_Get_Terrain_Cell(cx, cy).cell_class ==
+                                                                     TERRAIN_CLASS_LAND
+                                                                 ? Land_Cell
+                                                                 : Water_Cell);
+                                            std::fill(row + x, row + end, color);
+                                            x = end;
+                                          }
+                                        }),
+                land_water);
 
-  if (!p.base_ocean.Empty())
+  if (p.base_ocean.Empty()) {
+    for (std::int32_t x = 0; x < f_grid_w; ++x)
+      for (std::int32_t y = 0; y < f_grid_h; ++y) {
+        const bool land = m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
+        Fill(p.map_picture, x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, land ? Land_Cell : Water_Cell);
+      }
+  } else {
     for (std::int32_t top = 0; top < p.map_picture.height; top += p.base_ocean.height)
       for (std::int32_t left = 0; left < p.map_picture.width; left += p.base_ocean.width)
         Blit(p.map_picture, p.base_ocean, left, top, p.base_ocean.width, p.base_ocean.height, false);
+  }
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
       const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
@@ -326,8 +364,7 @@ bool TMap::m_Paint_Cells() {
   TImage& pic = p.region_picture;
   auto add = [&](std::int32_t x, std::int32_t y, std::uint8_t side, std::uint32_t color) {
     if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
-    if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
-    p.pixels.push_back({x, y, side, color});
+    p.pixels.push_back({std::uint16_t(x), std::uint16_t(y), color, side});
   };
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
@@ -361,9 +398,6 @@ bool TMap::m_Paint_Cells() {
 
 bool TMap::m_Create_Section_Arrays() {
   TMap_Picture_Work& p = m_Pictures();
-  const std::size_t n = p.map_picture.pixels.size();
-  p.map_kind.assign(n, 0);
-  p.region_kind.assign(n, 0);
   p.color_region.assign(std::size_t(1) << 24, 0);
   return true;
 }
@@ -391,8 +425,7 @@ bool TMap::m_Create_Step_8() {
         if (rgb(pic.Pixel(nx, ny)) != marker) continue;
         pic.Set_Pixel(nx, ny, e.color);
         changed = true;
-        if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
-        p.pixels.push_back({nx, ny, e.side, e.color});
+        p.pixels.push_back({std::uint16_t(nx), std::uint16_t(ny), e.color, e.side});
       }
     }
     begin = end;
@@ -404,13 +437,15 @@ bool TMap::m_Create_Step_8() {
     c = rgb(c);
     return c == rgb(Land_Marker) || c == rgb(Water_Marker) || c == rgb(White);
   };
-  std::vector<std::size_t> open;
+  std::vector<std::uint32_t> open;
   for (std::size_t i = 0; i < pic.pixels.size(); ++i)
-    if (leftover(pic.pixels[i])) open.push_back(i);
+    if (leftover(pic.pixels[i])) open.push_back(std::uint32_t(i));
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> taken;
+  std::vector<std::uint32_t> still;
   while (!open.empty()) {
-    std::vector<std::pair<std::size_t, std::uint32_t>> taken;
-    std::vector<std::size_t> still;
-    for (std::size_t i : open) {
+    taken.clear();
+    still.clear();
+    for (std::uint32_t i : open) {
       const std::int32_t x = std::int32_t(i % std::size_t(pic.width)), y = std::int32_t(i / std::size_t(pic.width));
       std::uint32_t found = 0;
       static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
@@ -493,8 +528,7 @@ bool TMap::m_Create_Region_Connections() {
         color = kind == REGION_OCEAN ? Water_Border : Land_Border;
       const std::size_t i = std::size_t(y) * std::size_t(pic.width) + std::size_t(x);
       p.map_picture.pixels[i] = color;
-      p.map_kind[i] = KIND_BORDER;
-      p.borders.push_back({x, y, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND, color});
+      p.borders.push_back({std::uint16_t(x), std::uint16_t(y), color, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND});
     }
   return true;
 }
@@ -516,11 +550,9 @@ bool TMap::m_Create_Region_Squares() {
         const std::size_t i = std::size_t(ny) * std::size_t(map.width) + std::size_t(nx);
         if (widen(map.pixels[i])) {
           map.pixels[i] = color;
-          p.map_kind[i] = KIND_BORDER;
         }
         if (widen(pic.pixels[i])) {
           pic.pixels[i] = color;
-          p.region_kind[i] = KIND_BORDER;
         }
       }
   }
@@ -583,7 +615,6 @@ bool TMap::m_Paint_Sections() {
   // step writes back is already there; the work tables go.
   TMap_Picture_Work& p = m_Pictures();
   p.color_region = {};
-  p.map_kind = {};
   p.pixels = {};
   p.borders = {};
   return true;
@@ -621,11 +652,18 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   // the map is in a section and a texture filtered at the edge shows no seam.
   const std::int32_t columns = Sections_To_Cover(map.width, Map_Section_Pixels);
   const std::int32_t rows = Sections_To_Cover(map.height, Map_Section_Pixels);
-  TImage section;
-  section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
-  std::int32_t number = 0;
-  for (std::int32_t c = 1; c <= columns; ++c)
-    for (std::int32_t r = 1; r <= rows; ++r) {
+  // Sections are encoded side by side, each by one worker into its own
+  // file; which worker takes which section does not change a byte.
+  const std::int32_t count = columns * rows;
+  std::atomic<std::int32_t> next{0};
+  std::atomic<bool> failed{false};
+  std::string failed_file;
+  std::mutex failed_lock;
+  auto work = [&] {
+    TImage section;
+    section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    for (std::int32_t i; (i = next.fetch_add(1)) < count && !failed;) {
+      const std::int32_t c = i / rows + 1, r = i % rows + 1;
       const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
       const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
       const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
@@ -635,9 +673,15 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
         std::copy_n(from, w, to);
         std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
       }
-      const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(++number) + ".jpg";
-      Write_Picture(Image_Write_JPEG(file, section, 100), file);
+      const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(i + 1) + ".jpg";
+      if (!Image_Write_JPEG(file, section, 100)) {
+        std::lock_guard<std::mutex> hold(failed_lock);
+        if (!failed.exchange(true)) failed_file = file;
+      }
     }
+  };
+  Run_Workers(count, work);
+  if (failed) Write_Picture(false, failed_file);
   if (write_whole) {
     const std::string file = Current_Map_Dir() + "TerrainMap.bmp";
     Write_Picture(Image_Write_BMP_24(file, map), file);
