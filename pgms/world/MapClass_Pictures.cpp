@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -52,15 +53,32 @@ constexpr std::uint8_t SIDE_LAND = 0, SIDE_WATER = 1;
 
 std::uint32_t Opaque(std::uint32_t c) { return c | 0xFF000000u; }
 
-// Runs `work` on as many threads as pay for `jobs` jobs (the calling thread
-// is one of them); each thread takes jobs until none are left.
-void Run_Workers(std::int32_t jobs, const std::function<void()>& work) {
+// Runs job(0) .. job(jobs - 1) on as many threads as pay (the calling
+// thread is one of them), each thread taking the next job left. The first
+// exception a job raises stops the others from starting new jobs and is
+// raised again here.
+void Run_Jobs(std::int32_t jobs, const std::function<void(std::int32_t)>& job) {
+  std::atomic<std::int32_t> next{0};
+  std::exception_ptr failure;
+  std::mutex failure_lock;
+  auto work = [&] {
+    for (std::int32_t i; (i = next.fetch_add(1)) < jobs;) {
+      try {
+        job(i);
+      } catch (...) {
+        std::lock_guard<std::mutex> hold(failure_lock);
+        if (!failure) failure = std::current_exception();
+        next = jobs;
+      }
+    }
+  };
   const std::int32_t cores = std::int32_t(std::max(1u, std::thread::hardware_concurrency()));
   const std::int32_t threads = std::clamp(std::min(cores, jobs), 1, 8);
   std::vector<std::thread> helpers;
   for (std::int32_t t = 1; t < threads; ++t) helpers.emplace_back(work);
   work();
   for (std::thread& t : helpers) t.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 // Sections of `section` pixels that cover `pixels` (the last one padded).
@@ -652,36 +670,25 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   // the map is in a section and a texture filtered at the edge shows no seam.
   const std::int32_t columns = Sections_To_Cover(map.width, Map_Section_Pixels);
   const std::int32_t rows = Sections_To_Cover(map.height, Map_Section_Pixels);
-  // Sections are encoded side by side, each by one worker into its own
-  // file; which worker takes which section does not change a byte.
-  const std::int32_t count = columns * rows;
-  std::atomic<std::int32_t> next{0};
-  std::atomic<bool> failed{false};
-  std::string failed_file;
-  std::mutex failed_lock;
-  auto work = [&] {
-    TImage section;
+  // Sections are encoded side by side, each into its own file; which thread
+  // takes which section does not change a byte.
+  const std::string folder = Current_Map_Dir();
+  Run_Jobs(columns * rows, [&](std::int32_t i) {
+    thread_local TImage section;
     section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
-    for (std::int32_t i; (i = next.fetch_add(1)) < count && !failed;) {
-      const std::int32_t c = i / rows + 1, r = i % rows + 1;
-      const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
-      const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
-      const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
-      for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
-        const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
-        std::uint32_t* to = section.Row(y);
-        std::copy_n(from, w, to);
-        std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
-      }
-      const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(i + 1) + ".jpg";
-      if (!Image_Write_JPEG(file, section, 100)) {
-        std::lock_guard<std::mutex> hold(failed_lock);
-        if (!failed.exchange(true)) failed_file = file;
-      }
+    const std::int32_t c = i / rows + 1, r = i % rows + 1;
+    const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
+    const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
+    const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
+    for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
+      const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
+      std::uint32_t* to = section.Row(y);
+      std::copy_n(from, w, to);
+      std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
     }
-  };
-  Run_Workers(count, work);
-  if (failed) Write_Picture(false, failed_file);
+    const std::string file = folder + "MapSection" + Digits_3(i + 1) + ".jpg";
+    Write_Picture(Image_Write_JPEG(file, section, 100), file);
+  });
   if (write_whole) {
     const std::string file = Current_Map_Dir() + "TerrainMap.bmp";
     Write_Picture(Image_Write_BMP_24(file, map), file);
@@ -692,10 +699,15 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
 bool TMap::m_Create_Region_Sections() {
   TMap_Picture_Work& p = m_Pictures();
   const TImage& pic = p.region_picture;
-  for (TMap_Region* r : m_Existing_Regions()) {
+  // Each region's mask and click zones are its own: regions are done side
+  // by side.
+  const std::vector<TMap_Region*> regions = m_Existing_Regions();
+  const std::string folder = Current_Map_Dir();
+  Run_Jobs(std::int32_t(regions.size()), [&](std::int32_t k) {
+    TMap_Region* r = regions[std::size_t(k)];
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
-    if (x1 >= x2 || y1 >= y2) continue;
+    if (x1 >= x2 || y1 >= y2) return;
     const std::int32_t width = x2 - x1, height = y2 - y1;
     const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
     TImage mask;
@@ -716,9 +728,9 @@ bool TMap::m_Create_Region_Sections() {
       }
       if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(width));
     }
-    const std::string file = Current_Map_Dir() + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
+    const std::string file = folder + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
     Write_Picture(Image_Write_BMP_1(file, mask), file);
-  }
+  });
   return true;
 }
 
