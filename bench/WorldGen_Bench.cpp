@@ -1,30 +1,207 @@
-// World generation on the largest map type of the default game type: the
-// time of every terrain step, of the land/water classification, of the
-// region building and of the region objects, averaged over several seeds.
+// World generation on the largest map type of the default game type, the
+// way the new-game job runs it: every terrain step, the land/water
+// classification, the region building, the region objects, each of the
+// sixteen picture steps (with stand-in tile pictures of the real size
+// written into a temporary program folder) and the starting distribution.
+// Every step's wall time is printed, for the first world of the process
+// (which pays every one-off initialisation) and averaged over the later
+// ones, with the process's CPU time for a whole world.
 //
 //   WorldGen_Bench [runs]   (run from the source tree or with GLOBARCH_HOME)
+#include <png.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
+#include "Empire.h"
+#include "GameSettings.h"
 #include "Global.h"
+#include "Image_Files.h"
+#include "Io.h"
 #include "MapClass.h"
+#include "Native_Path.h"
 #include "Path.h"
 
 namespace {
+namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 double Millis_Since(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
+
+double Cpu_Millis() { return 1000.0 * double(std::clock()) / double(CLOCKS_PER_SEC); }
+
+constexpr std::uint32_t Land_Marker = Make_Color(5, 167, 24);
+constexpr std::uint32_t Water_Marker = Make_Color(10, 42, 77);
+constexpr std::uint32_t Detail_Marker = Make_Color(20, 24, 28);
+
+void Write_Bytes(const fs::path& p, const std::string& bytes) {
+  std::FILE* f = std::fopen(p.c_str(), "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::string Png_Bytes(const TImage& image) {
+  std::vector<std::uint8_t> rgba;
+  for (std::uint32_t p : image.pixels)
+    for (int shift : {16, 8, 0, 24}) rgba.push_back(std::uint8_t(p >> shift));
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = png_uint_32(image.width);
+  png.height = png_uint_32(image.height);
+  png.format = PNG_FORMAT_RGBA;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr);
+  std::string bytes(size, '\0');
+  png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
+  return bytes;
+}
+
+// Stand-in tile pictures of 32 pixels: textured land with a detail marker
+// patch, ocean and half-and-half coasts in the marker colours.
+void Write_Tiles(const fs::path& program) {
+  const fs::path tiles = program / "images" / "tiles", basic = program / "images" / "basictiles";
+  fs::create_directories(tiles);
+  fs::create_directories(basic);
+  TImage ocean;
+  ocean.Set_Size(32, 32, Make_Color(0, 40, 160));
+  Write_Bytes(tiles / "BaseOceanTile.bmp", BMP_Encode_24(ocean));
+  for (std::uint16_t i = 1; i <= Terrain_Tile_List->m_Count(); ++i) {
+    const TTerrain_Tile& t = *Terrain_Tile_List->m_Get_Item(i);
+    TImage png;
+    png.Set_Size(32, 32, Make_Color(90, 140, 60));
+    for (std::int32_t y = 0; y < 32; ++y)
+      for (std::int32_t x = 0; x < 32; ++x)
+        if ((x * 7 + y * 3 + i) % 11 == 0) png.Set_Pixel(x, y, Make_Color(70, 120, 50));
+    for (std::int32_t y = 3; y < 9; ++y)
+      for (std::int32_t x = 3; x < 9; ++x) png.Set_Pixel(x, y, Detail_Marker);
+    Write_Bytes(tiles / t.f_tile_bitmap, Png_Bytes(png));
+    TImage b;
+    const bool ocean_tile = t.f_tile_basic_bitmap.find("Ocean") != std::string::npos;
+    b.Set_Size(32, 32, ocean_tile ? Water_Marker : Land_Marker);
+    if (t.f_tile_basic_bitmap.find("Shore") != std::string::npos ||
+        t.f_tile_basic_bitmap.find("Coast") != std::string::npos)
+      for (std::int32_t y = 0; y < 12; ++y)
+        for (std::int32_t x = 0; x < 32; ++x) b.Set_Pixel(x, y, Water_Marker);
+    Write_Bytes(basic / t.f_tile_basic_bitmap, BMP_Encode_24(b));
+  }
+}
+
+using Picture_Step = bool (TMap::*)();
+struct TStep {
+  const char* name;
+  Picture_Step step;
+};
+const TStep Picture_Steps[] = {
+    {"base ocean and tiles", &TMap::m_Create_Base_Ocean},
+    {"work pictures", &TMap::m_Create_Work_Bitmaps},
+    {"land/water picture", &TMap::m_Create_Land_Water},
+    {"pixel arrays", &TMap::m_Create_Pixel_Arrays},
+    {"largest pieces", &TMap::m_Create_Step_5},
+    {"paint cells", &TMap::m_Paint_Cells},
+    {"section arrays", &TMap::m_Create_Section_Arrays},
+    {"flooding", &TMap::m_Create_Step_8},
+    {"connections", &TMap::m_Create_Region_Connections},
+    {"squares", &TMap::m_Create_Region_Squares},
+    {"detail picture", &TMap::m_Create_Overlay},
+    {"paint sections", &TMap::m_Paint_Sections},
+    {"overview and labels", &TMap::m_Create_Region_Labels},
+    {"section JPEGs", nullptr},
+    {"region masks", &TMap::m_Create_Region_Sections},
+    {"free work pictures", &TMap::m_Free_Work_Bitmaps},
+};
+
+constexpr int Terrain_Steps = 12;
+constexpr int Picture_Step_Count = 16;
+// Figures of one world: terrain steps 1..12, then classification, regions,
+// region objects, picture steps 1..16, distribution.
+constexpr int Figure_Count = Terrain_Steps + 3 + Picture_Step_Count + 1;
+
+std::string Figure_Name(int i) {
+  if (i < Terrain_Steps) return "terrain step " + std::to_string(i + 1);
+  i -= Terrain_Steps;
+  if (i == 0) return "land/water classes";
+  if (i == 1) return "regions";
+  if (i == 2) return "region objects";
+  i -= 3;
+  if (i < Picture_Step_Count) return "pic " + std::to_string(i + 1) + " " + Picture_Steps[i].name;
+  return "distribution";
+}
+
+// FNV-1a over the names and bytes of every file the world wrote, so that a
+// change meant to be faster can show it writes the very same pictures.
+std::uint64_t Output_Hash(const fs::path& folder) {
+  std::vector<fs::path> files;
+  for (const fs::directory_entry& f : fs::directory_iterator(folder)) files.push_back(f.path());
+  std::sort(files.begin(), files.end());
+  std::uint64_t h = 1469598103934665603ull;
+  auto add = [&](const char* data, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ std::uint8_t(data[i])) * 1099511628211ull;
+  };
+  std::vector<char> buffer(1 << 20);
+  for (const fs::path& p : files) {
+    const std::string name = p.filename().string();
+    add(name.data(), name.size());
+    std::FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) continue;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0;) add(buffer.data(), n);
+    std::fclose(f);
+  }
+  return h;
+}
+
+// One world; the figures go into `ms`.
+void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Figure_Count], std::int32_t& regions) {
+  Random_Set_Seed(seed);
+  TMap map;
+  TMap* saved_map = G_Map;
+  G_Map = &map;
+  map.m_Set_Map_Type_Name(type_name);
+  map.m_Select_Map_Type();
+  int f = 0;
+  for (int step = 1; step <= Terrain_Steps; ++step, ++f) {
+    const Clock::time_point t = Clock::now();
+    map.m_Generate_Terrain(step);
+    ms[f] = Millis_Since(t);
+  }
+  for (int kind = 1; kind <= 3; ++kind, ++f) {
+    const Clock::time_point t = Clock::now();
+    map.m_Generate_Regions(kind);
+    ms[f] = Millis_Since(t);
+  }
+  for (const TStep& s : Picture_Steps) {
+    const Clock::time_point t = Clock::now();
+    if (s.step)
+      (map.*s.step)();
+    else
+      map.m_Create_Terrain_Map(false);
+    ms[f++] = Millis_Since(t);
+  }
+  const Clock::time_point t = Clock::now();
+  map.m_Distribute_Start();
+  ms[f++] = Millis_Since(t);
+  regions = map.m_Get_Region_Count();
+  map.m_Clear_Generation_Data();
+  G_Map = saved_map;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
+  const double cpu_start = Cpu_Millis();
+  const Clock::time_point process_start = Clock::now();
   Global_Init();
   TPath_Settings paths;
   Path_Settings = &paths;
@@ -42,44 +219,61 @@ int main(int argc, char** argv) {
       largest = t;
   }
   if (!largest) return 1;
-  std::printf("map type %s, %d x %d cells, %d runs\n", largest->f_name.c_str(), largest->f_map_width,
+  const std::string type_name = largest->f_name;
+
+  // Pictures come from and go to a temporary folder.
+  const fs::path work = fs::temp_directory_path() / ("globarch_worldgen_bench_" + std::to_string(::getpid()));
+  fs::create_directories(work / "program");
+  fs::create_directories(work / "user" / "currentmap");
+  Write_Tiles(work / "program");
+  Program_Folder = Design_Path((work / "program").string()) + "\\";
+  User_Folder = Design_Path((work / "user").string()) + "\\";
+  // Two nations and a neutral empire.
+  TEmpire_List empires;
+  empires.m_Create_Empires(3);
+  empires.m_Get_Empire(3)->m_Set_Neutral(true);
+  G_Empire_List = &empires;
+  Game_Settings.f_player_count = 2;
+
+  std::printf("map type %s, %d x %d cells, %d runs (the first one apart)\n", type_name.c_str(), largest->f_map_width,
               largest->f_map_height, runs);
-  double step_ms[13] = {}, classify_ms = 0, regions_ms = 0, objects_ms = 0, total_ms = 0;
-  std::int64_t region_count = 0;
-  std::int32_t most_regions = 0;
+  double first[Figure_Count] = {}, later[Figure_Count] = {};
+  double first_wall = 0, first_cpu = 0, later_wall = 0, later_cpu = 0;
+  std::int64_t region_total = 0;
   for (int run = 0; run < runs; ++run) {
-    Random_Set_Seed(std::uint32_t(1000 + run));
-    TMap map;
-    map.m_Set_Map_Type_Name(largest->f_name);
-    const Clock::time_point all = Clock::now();
-    map.m_Select_Map_Type();
-    for (int step = 1; step <= 12; ++step) {
-      const Clock::time_point t = Clock::now();
-      map.m_Generate_Terrain(step);
-      step_ms[step] += Millis_Since(t);
+    double ms[Figure_Count] = {};
+    std::int32_t regions = 0;
+    const double cpu = Cpu_Millis();
+    const Clock::time_point wall = Clock::now();
+    Generate(type_name, std::uint32_t(1000 + run), ms, regions);
+    const double wall_ms = Millis_Since(wall), cpu_ms = Cpu_Millis() - cpu;
+    region_total += regions;
+    std::printf("world %d (seed %d): %d regions, output hash %016llx\n", run + 1, 1000 + run, regions,
+                (unsigned long long)Output_Hash(work / "user" / "currentmap"));
+    if (run == 0) {
+      std::copy(ms, ms + Figure_Count, first);
+      first_wall = wall_ms;
+      first_cpu = cpu_ms;
+    } else {
+      for (int i = 0; i < Figure_Count; ++i) later[i] += ms[i];
+      later_wall += wall_ms;
+      later_cpu += cpu_ms;
     }
-    Clock::time_point t = Clock::now();
-    map.m_Generate_Regions(1);
-    classify_ms += Millis_Since(t);
-    t = Clock::now();
-    map.m_Generate_Regions(2);
-    regions_ms += Millis_Since(t);
-    t = Clock::now();
-    map.m_Generate_Regions(3);
-    objects_ms += Millis_Since(t);
-    total_ms += Millis_Since(all);
-    region_count += map.m_Get_Region_Count();
-    most_regions = std::max(most_regions, map.m_Get_Region_Count());
   }
-  for (int step = 1; step <= 12; ++step)
-    if (step_ms[step] > 0.05 * runs) std::printf("terrain step %2d: %9.2f ms\n", step, step_ms[step] / runs);
-  std::printf("land/water:      %9.2f ms\n", classify_ms / runs);
-  std::printf("regions:         %9.2f ms\n", regions_ms / runs);
-  std::printf("region objects:  %9.2f ms\n", objects_ms / runs);
-  std::printf("whole world:     %9.2f ms (%.1f regions on average, at most %d)\n", total_ms / runs,
-              double(region_count) / runs, most_regions);
+  const int rest = std::max(1, runs - 1);
+  std::printf("%-28s %10s %10s\n", "step", "first ms", "later ms");
+  for (int i = 0; i < Figure_Count; ++i)
+    std::printf("%-28s %10.2f %10.2f\n", Figure_Name(i).c_str(), first[i], runs > 1 ? later[i] / rest : 0.0);
+  std::printf("%-28s %10.2f %10.2f\n", "whole world (wall)", first_wall, runs > 1 ? later_wall / rest : 0.0);
+  std::printf("%-28s %10.2f %10.2f\n", "whole world (CPU)", first_cpu, runs > 1 ? later_cpu / rest : 0.0);
+  std::printf("%.1f regions on average; process from start to first world done: %.0f ms wall, %.0f ms CPU\n",
+              double(region_total) / runs, Millis_Since(process_start) - (runs > 1 ? later_wall : 0.0),
+              Cpu_Millis() - cpu_start - (runs > 1 ? later_cpu : 0.0));
+  G_Empire_List = nullptr;
   Datafile_MapTypes_Free();
   Datafile_TerrainTiles_Free();
   Path_Settings = nullptr;
+  std::error_code ec;
+  fs::remove_all(work, ec);
   return 0;
 }

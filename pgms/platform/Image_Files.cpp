@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <limits>
 
 #include <jerror.h>
@@ -576,6 +577,51 @@ bool Write_Bytes(const std::string& path, const std::string& bytes) {
 
 bool Image_Write_BMP_24(const std::string& path, const TImage& image) {
   return Write_Bytes(path, BMP_Encode_24(image));
+}
+
+bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::int32_t height,
+                             const std::function<void(std::int32_t, std::uint32_t*)>& row_of) {
+  const std::int32_t w = width > 0 && height > 0 ? width : 0, h = width > 0 && height > 0 ? height : 0;
+  const std::uint32_t stride = std::uint32_t(((std::uint64_t(w) * 24 + 31) / 32) * 4);
+  const std::uint32_t data_size = stride * std::uint32_t(h);
+  std::string header = "BM";
+  Put32(header, 54 + data_size);
+  Put32(header, 0);
+  Put32(header, 54);
+  Put32(header, 40);
+  Put32(header, std::uint32_t(w));
+  Put32(header, std::uint32_t(h));
+  Put16(header, 1);
+  Put16(header, 24);
+  Put32(header, 0);
+  Put32(header, data_size);
+  for (int i = 0; i < 4; ++i) Put32(header, 0);
+  std::ofstream out(Native_Path(path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(header.data(), std::streamsize(header.size()));
+  // Rows go out bottom row first, a batch of them per write.
+  std::vector<std::uint32_t> row(std::size_t(w) + 1);
+  std::string batch;
+  constexpr std::size_t Batch_Bytes = std::size_t(1) << 20;
+  batch.reserve(Batch_Bytes + stride);
+  for (std::int32_t y = h - 1; y >= 0; --y) {
+    row_of(y, row.data());
+    const std::size_t start = batch.size();
+    batch.resize(start + stride, '\0');
+    char* to = batch.data() + start;
+    for (std::int32_t x = 0; x < w; ++x) {
+      const std::uint32_t c = row[std::size_t(x)];
+      to[3 * x] = char(c & 0xFF);
+      to[3 * x + 1] = char((c >> 8) & 0xFF);
+      to[3 * x + 2] = char((c >> 16) & 0xFF);
+    }
+    if (batch.size() >= Batch_Bytes || y == 0) {
+      out.write(batch.data(), std::streamsize(batch.size()));
+      batch.clear();
+    }
+  }
+  out.close();
+  return bool(out);
 }
 
 bool Image_Write_BMP_1(const std::string& path, const TImage& image) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,4 +71,9 @@ bool Image_Read_File(const std::string& path, TImage& image, std::string* error 
 bool Image_Read_Bytes(const std::string& path, std::string& bytes, std::string* error = nullptr);
 bool Image_Write_BMP_24(const std::string& path, const TImage& image);
 bool Image_Write_BMP_1(const std::string& path, const TImage& image);
+// The same file as Image_Write_BMP_24 of a width x height picture, written
+// as it is made: row_of(y, row) fills row y (width ARGB pixels), asked for
+// from the bottom row up, so that a large picture never stands in memory.
+bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::int32_t height,
+                             const std::function<void(std::int32_t, std::uint32_t*)>& row_of);
 bool Image_Write_JPEG(const std::string& path, const TImage& image, int quality);

@@ -1,16 +1,40 @@
 #include "Window_Canvas.h"
 
 #include <algorithm>
+#include <set>
 
+#include "Debug_Log.h"
 #include "Image_Files.h"
+
+namespace {
+// Faces already reported missing, each reported once per process.
+std::set<std::string>& Reported_Missing_Faces() {
+  static std::set<std::string> faces;
+  return faces;
+}
+
+std::string Lower_Ascii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+}  // namespace
 
 TTexture_Font* TWindow_Canvas::m_Font() {
   const bool same = f_font && f_made.Name == Font.Name && f_made.Size == Font.Size && f_made.Bold == Font.Bold &&
                     f_made.Italic == Font.Italic;
   if (!same) {
-    f_font = std::make_unique<TTexture_Font>(
-        Font.Name, Font.Size, (Font.Bold ? TEXTURE_FONT_BOLD : 0u) | (Font.Italic ? TEXTURE_FONT_ITALIC : 0u));
-    f_opened = f_font->m_Open() == S_OK;
+    const std::uint32_t flags = (Font.Bold ? TEXTURE_FONT_BOLD : 0u) | (Font.Italic ? TEXTURE_FONT_ITALIC : 0u);
+    f_font = std::make_unique<TTexture_Font>(Font.Name, Font.Size, flags);
+    HRESULT opened = f_font->m_Open();
+    // A face this machine does not have is drawn in the game's default face.
+    if (opened == D3DERR_NOTFOUND && Lower_Ascii(Font.Name) != Lower_Ascii(Canvas_Default_Face)) {
+      if (Reported_Missing_Faces().insert(Lower_Ascii(Font.Name)).second && Debug_Enabled)
+        Debug_Log_Write("Font face \"" + Font.Name + "\" not found; drawing in \"" + Canvas_Default_Face + "\"");
+      f_font = std::make_unique<TTexture_Font>(Canvas_Default_Face, Font.Size, flags);
+      opened = f_font->m_Open();
+    }
+    f_opened = opened == S_OK;
     f_made = Font;
   }
   return f_opened ? f_font.get() : nullptr;

@@ -12,6 +12,10 @@
 
 struct TImage;
 
+// The face a canvas draws in when the face it names is not installed (the
+// first time a face is missing, a line goes to the debug log).
+constexpr const char* Canvas_Default_Face = "DejaVu Sans";
+
 // Colours of window canvases are 0x00BBGGRR: red in the low byte.
 struct TCanvas_Font {
   std::string Name;
@@ -36,8 +40,8 @@ public:
   bool Brush_Clear = false;
   std::uint32_t Brush_Color = 0xFFFFFF;
 
-  // Pixels of the text in the canvas font; 0 without a handle or when the
-  // face cannot be had.
+  // Pixels of the text in the canvas font; 0 without a handle or when
+  // neither the face nor the default face can be had.
   std::int32_t Text_Width(const std::string& text);
   std::int32_t Text_Height(const std::string& text);
   void Text_Out(std::int32_t x, std::int32_t y, const std::string& text);

@@ -479,6 +479,27 @@ void TMap::m_Mark_Known_Regions(std::uint8_t player) {
   }
 }
 
+void TMap::m_Update_Known_After_Landing(std::int32_t unit, std::int32_t region, std::uint8_t lost_owner) {
+  if (!Game_Settings.f_fog_of_war) return;
+  TEmpire* e = Empire_Get(Game_Settings.f_turn_empire);
+  if (!e) return;
+  // Losing a region can hide regions only its ownership showed: only then
+  // is everything the empire knows worked out again.
+  if (lost_owner == Game_Settings.f_turn_empire || e->m_Get_Known_Region_Count() != f_region_count) {
+    e->m_Update_Known_Regions();
+    return;
+  }
+  // Otherwise the landed unit only adds what it sees from where it stands.
+  const TMap_Unit_Record& u = f_units[std::size_t(unit)];
+  if (u.owner != Game_Settings.f_turn_empire) return;
+  e->m_Set_Region_Known(region, true);
+  const TUnit_Type* t = World_Unit_Type(u.unit_type);
+  if (!t || t->f_sight_range <= 0) return;
+  std::vector<std::int32_t> seen;
+  m_Get_Regions_In_Range(region, t->f_sight_range, seen, 0);
+  for (std::int32_t r : seen) e->m_Set_Region_Known(r, true);
+}
+
 // ---------------------------------------------------------------------------
 // Cargo lists
 
@@ -653,6 +674,7 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
       return false;
     }
     m_Unit(uid).region = target_id;
+    std::uint8_t lost_owner = 0;  // the owner the target was taken from
     if (ut->f_movement_type == UNIT_MOVEMENT_LAND) {
       const std::uint8_t new_owner = tr.owner;
       if (target->m_Has_Opposing_Combat_Units()) {
@@ -664,8 +686,9 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
         if (old_owner != 0)
           World_Event_Log_Link().m_Add_Region_Captured(Game_Settings.f_game_date, old_owner, new_owner, target_id);
         target->m_Set_Owner(new_owner);
+        lost_owner = old_owner;
       }
-      if (TEmpire* e = Empire_Get(Game_Settings.f_turn_empire)) e->m_Update_Known_Regions();
+      m_Update_Known_After_Landing(uid, target_id, lost_owner);
       if (World_Main_Screen_Link().m_Exists()) World_Main_Screen_Link().Map_Ownership_Changed();
     }
   }

@@ -383,6 +383,9 @@ private:
   void m_Unindex_Record(std::int32_t id);
   void m_Rebuild_Unit_Indexes();
   void m_Update_Upkeep_Of(std::uint8_t owner);
+  // With fog of war, what the turn's empire knows once a unit landed in a
+  // region (taking it, when it did, from `lost_owner`).
+  void m_Update_Known_After_Landing(std::int32_t unit, std::int32_t region, std::uint8_t lost_owner);
 
   std::string f_version;
   std::int32_t f_region_count = 0;

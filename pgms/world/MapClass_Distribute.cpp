@@ -41,11 +41,28 @@ bool TMap::m_Distribute_Start() {
   const std::int32_t empire_count = G_Empire_List ? G_Empire_List->m_Get_Count() : 0;
   const std::int32_t player_count = std::min<std::int32_t>(Game_Settings.f_player_count, empire_count);
   auto empire = [&](std::int32_t n) { return G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr; };
+  // A unit stands in the region asked for when its stack has room there,
+  // else in the owner's first other region with room; a unit that fits
+  // nowhere is not created (it could never be seen, moved or disbanded).
   auto add_units = [&](std::int32_t region, std::uint16_t type, std::uint8_t owner, std::uint8_t moves,
                        std::int32_t amount) {
     for (std::int32_t k = 0; k < amount; ++k) {
       const std::int32_t id = m_Add_Unit(region, type, owner, moves, 0);
-      m_Get_Region(region)->m_Add_Unit(id);
+      if (m_Get_Region(region)->m_Add_Unit(id)) continue;
+      std::int32_t placed = 0;
+      for (std::int32_t other = 1; other <= f_region_count && placed == 0; ++other) {
+        TMap_Region* r = m_Get_Region(other);
+        if (other == region || !r || r->m_Get_Owner() != owner) continue;
+        if (r->m_Add_Unit(id)) placed = other;
+      }
+      if (placed != 0) {
+        m_Set_Unit_Region(id, placed);
+        continue;
+      }
+      // Never created: the record goes, and so does its count as bought.
+      if (TEmpire* e = owner != 0 ? Empire_Get(owner) : nullptr) e->m_Count_Unit_Bought(type, -1);
+      m_Free_Slot(id);
+      m_Update_Upkeep_Of(owner);
     }
   };
 

@@ -5,9 +5,14 @@
 // into 1024-pixel section JPEGs, each region gets a 1-bit mask, and a small
 // overview and a land/water picture are written beside them.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <numbers>
+#include <thread>
 
 #include "BitmapInterpolatedShrink.h"
 #include "Datafile_MapTypes.h"
@@ -38,15 +43,49 @@ constexpr std::uint32_t Water_Border = Rgb(0, 103, 232);
 constexpr std::uint32_t Water_Border_Wide = Rgb(0, 83, 212);
 constexpr std::uint32_t Coast_Border = White;
 
+// The pixel list starts with room for this many entries and grows by
+// doubling, so that its copies cost as much again as the list at most.
 constexpr std::size_t Pixel_List_Capacity = 2000000;
-constexpr std::size_t Pixel_List_Growth = 500000;
 constexpr std::int32_t Map_Section_Pixels = 1024;
 constexpr std::int32_t Flood_Rounds = 1000;
 constexpr std::int32_t Connection_Reach = 6;
-constexpr std::uint8_t KIND_BORDER = 2;
 constexpr std::uint8_t SIDE_LAND = 0, SIDE_WATER = 1;
 
 std::uint32_t Opaque(std::uint32_t c) { return c | 0xFF000000u; }
+
+// Runs job(0) .. job(jobs - 1) on as many threads as pay (the calling
+// thread is one of them), each thread taking the next job left. The first
+// exception a job raises stops the others from starting new jobs and is
+// raised again here.
+void Run_Jobs(std::int32_t jobs, const std::function<void(std::int32_t)>& job) {
+  std::atomic<std::int32_t> next{0};
+  std::exception_ptr failure;
+  std::mutex failure_lock;
+  auto work = [&] {
+    for (std::int32_t i; (i = next.fetch_add(1)) < jobs;) {
+      try {
+        job(i);
+      } catch (...) {
+        std::lock_guard<std::mutex> hold(failure_lock);
+        if (!failure) failure = std::current_exception();
+        next = jobs;
+      }
+    }
+  };
+  const std::int32_t cores = std::int32_t(std::max(1u, std::thread::hardware_concurrency()));
+  const std::int32_t threads = std::clamp(std::min(cores, jobs), 1, 8);
+  std::vector<std::thread> helpers;
+  for (std::int32_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// Sections of `section` pixels that cover `pixels` (the last one padded).
+std::int32_t Sections_To_Cover(std::int32_t pixels, std::int32_t section) {
+  if (pixels <= 0 || section <= 0) return 0;
+  return pixels / section + (pixels % section != 0 ? 1 : 0);
+}
 
 std::string Digits_3(std::int32_t n) {
   std::string s = Int_To_Text(n);
@@ -139,21 +178,22 @@ struct TMap_Picture_Work {
     std::uint16_t type = 0;
     TImage basic;
   };
+  // A pixel of the work lists: its place (pictures are at most 8192
+  // pixels wide and high), its side and colour.
   struct TPixel_Entry {
-    std::int32_t x = 0, y = 0;
-    std::uint8_t side = SIDE_LAND;
+    std::uint16_t x = 0, y = 0;
     std::uint32_t color = 0;
+    std::uint8_t side = SIDE_LAND;
   };
 
   TImage base_ocean;
-  std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file
+  std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file and turn
   std::vector<TTile_Picture> tiles;      // tile index 1..count at index - 1
   std::int32_t tile_w = 0, tile_h = 0;
   TImage map_picture;     // the first work picture: the painted map
   TImage region_picture;  // the second: every region in its colour
   std::vector<std::int32_t> cell_region;  // W x H, x * H + y
   std::vector<TPixel_Entry> pixels;
-  std::vector<std::uint8_t> map_kind, region_kind;
   // Region id by 24-bit colour.
   std::vector<std::uint16_t> color_region;
   std::vector<TPixel_Entry> borders;
@@ -188,6 +228,7 @@ bool TMap::m_Create_Base_Ocean() {
   p.tile_images.clear();
   p.tiles.clear();
   std::map<std::string, std::int32_t> shared;
+  std::map<std::string, TImage> files;
   const std::uint16_t count = Terrain_Tile_List ? Terrain_Tile_List->m_Count() : 0;
   for (std::uint16_t i = 1; i <= count; ++i) {
     const TTerrain_Tile& tile = *Terrain_Tile_List->m_Get_Item(i);
@@ -195,17 +236,25 @@ bool TMap::m_Create_Base_Ocean() {
     t.type = tile.f_terrain_type;
     t.drawn_over = tile.f_terrain_type != TERRAIN_TILE_OCEAN;
     t.rotation = tile.f_rotate;
-    const std::string key = Text_Upper_Case(tile.f_tile_bitmap);
-    auto found = shared.find(key);
-    if (found == shared.end()) {
+    // Each file is read once; each turn of it is made once and shared by
+    // the tiles that paint it with that turn, so the painted map shows a
+    // tile the way its basic bitmap (turned alike) cuts the regions.
+    const std::string file_key = Text_Upper_Case(tile.f_tile_bitmap);
+    auto decoded = files.find(file_key);
+    if (decoded == files.end()) {
       TImage png;
       std::string error;
       const std::string path = Game_File("images\\tiles\\", tile.f_tile_bitmap);
       std::string bytes;
       if (!Image_Read_Bytes(path, bytes, &error) || !PNG_Decode(bytes.data(), bytes.size(), png, &error))
         throw EInOutError("Cannot read picture " + path + ": " + error);
+      decoded = files.emplace(file_key, std::move(png)).first;
+    }
+    const std::string key = file_key + "|" + Int_To_Text(t.rotation);
+    auto found = shared.find(key);
+    if (found == shared.end()) {
       found = shared.emplace(key, std::int32_t(p.tile_images.size())).first;
-      p.tile_images.push_back(std::move(png));
+      p.tile_images.push_back(t.rotation != 0 ? Rotated(decoded->second, t.rotation) : decoded->second);
     }
     t.png = found->second;
     t.basic = Read_Picture(Game_File("images\\basictiles\\", tile.f_tile_basic_bitmap));
@@ -230,18 +279,40 @@ bool TMap::m_Create_Work_Bitmaps() {
 
 bool TMap::m_Create_Land_Water() {
   TMap_Picture_Work& p = m_Pictures();
-  for (std::int32_t x = 0; x < f_grid_w; ++x)
-    for (std::int32_t y = 0; y < f_grid_h; ++y) {
-      const bool land = m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
-      Fill(p.map_picture, x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, land ? Land_Cell : Water_Cell);
-    }
+  // The land/water picture is written row by row straight from the cells:
+  // one cell's colour across its tile, cells beyond the grid black.
   const std::string land_water = Current_Map_Dir() + "LandWaterTypes.bmp";
-  Write_Picture(Image_Write_BMP_24(land_water, p.map_picture), land_water);
+  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h;
+  Write_Picture(Image_Write_BMP_24_Rows(land_water, p.map_picture.width, p.map_picture.height,
+                                        [&](std::int32_t y, std::uint32_t* row) {
+                                          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
+                                          const std::int32_t width = p.map_picture.width;
+                                          for (std::int32_t x = 0; x < width;) {
+                                            const std::int32_t cx = x / tile_w;
+                                            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
+                                            std::uint32_t color = Black;
+                                            if (cx < f_grid_w && cy < f_grid_h)
+                                              color = Opaque(m_Get_Terrain_Cell(cx, cy).cell_class ==
+                                                                     TERRAIN_CLASS_LAND
+                                                                 ? Land_Cell
+                                                                 : Water_Cell);
+                                            std::fill(row + x, row + end, color);
+                                            x = end;
+                                          }
+                                        }),
+                land_water);
 
-  if (!p.base_ocean.Empty())
+  if (p.base_ocean.Empty()) {
+    for (std::int32_t x = 0; x < f_grid_w; ++x)
+      for (std::int32_t y = 0; y < f_grid_h; ++y) {
+        const bool land = m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND;
+        Fill(p.map_picture, x * p.tile_w, y * p.tile_h, p.tile_w, p.tile_h, land ? Land_Cell : Water_Cell);
+      }
+  } else {
     for (std::int32_t top = 0; top < p.map_picture.height; top += p.base_ocean.height)
       for (std::int32_t left = 0; left < p.map_picture.width; left += p.base_ocean.width)
         Blit(p.map_picture, p.base_ocean, left, top, p.base_ocean.width, p.base_ocean.height, false);
+  }
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
       const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
@@ -311,8 +382,7 @@ bool TMap::m_Paint_Cells() {
   TImage& pic = p.region_picture;
   auto add = [&](std::int32_t x, std::int32_t y, std::uint8_t side, std::uint32_t color) {
     if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
-    if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
-    p.pixels.push_back({x, y, side, color});
+    p.pixels.push_back({std::uint16_t(x), std::uint16_t(y), color, side});
   };
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
@@ -346,9 +416,6 @@ bool TMap::m_Paint_Cells() {
 
 bool TMap::m_Create_Section_Arrays() {
   TMap_Picture_Work& p = m_Pictures();
-  const std::size_t n = p.map_picture.pixels.size();
-  p.map_kind.assign(n, 0);
-  p.region_kind.assign(n, 0);
   p.color_region.assign(std::size_t(1) << 24, 0);
   return true;
 }
@@ -376,8 +443,7 @@ bool TMap::m_Create_Step_8() {
         if (rgb(pic.Pixel(nx, ny)) != marker) continue;
         pic.Set_Pixel(nx, ny, e.color);
         changed = true;
-        if (p.pixels.size() == p.pixels.capacity()) p.pixels.reserve(p.pixels.size() + Pixel_List_Growth);
-        p.pixels.push_back({nx, ny, e.side, e.color});
+        p.pixels.push_back({std::uint16_t(nx), std::uint16_t(ny), e.color, e.side});
       }
     }
     begin = end;
@@ -389,13 +455,15 @@ bool TMap::m_Create_Step_8() {
     c = rgb(c);
     return c == rgb(Land_Marker) || c == rgb(Water_Marker) || c == rgb(White);
   };
-  std::vector<std::size_t> open;
+  std::vector<std::uint32_t> open;
   for (std::size_t i = 0; i < pic.pixels.size(); ++i)
-    if (leftover(pic.pixels[i])) open.push_back(i);
+    if (leftover(pic.pixels[i])) open.push_back(std::uint32_t(i));
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> taken;
+  std::vector<std::uint32_t> still;
   while (!open.empty()) {
-    std::vector<std::pair<std::size_t, std::uint32_t>> taken;
-    std::vector<std::size_t> still;
-    for (std::size_t i : open) {
+    taken.clear();
+    still.clear();
+    for (std::uint32_t i : open) {
       const std::int32_t x = std::int32_t(i % std::size_t(pic.width)), y = std::int32_t(i / std::size_t(pic.width));
       std::uint32_t found = 0;
       static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
@@ -478,8 +546,7 @@ bool TMap::m_Create_Region_Connections() {
         color = kind == REGION_OCEAN ? Water_Border : Land_Border;
       const std::size_t i = std::size_t(y) * std::size_t(pic.width) + std::size_t(x);
       p.map_picture.pixels[i] = color;
-      p.map_kind[i] = KIND_BORDER;
-      p.borders.push_back({x, y, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND, color});
+      p.borders.push_back({std::uint16_t(x), std::uint16_t(y), color, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND});
     }
   return true;
 }
@@ -501,11 +568,9 @@ bool TMap::m_Create_Region_Squares() {
         const std::size_t i = std::size_t(ny) * std::size_t(map.width) + std::size_t(nx);
         if (widen(map.pixels[i])) {
           map.pixels[i] = color;
-          p.map_kind[i] = KIND_BORDER;
         }
         if (widen(pic.pixels[i])) {
           pic.pixels[i] = color;
-          p.region_kind[i] = KIND_BORDER;
         }
       }
   }
@@ -568,7 +633,6 @@ bool TMap::m_Paint_Sections() {
   // step writes back is already there; the work tables go.
   TMap_Picture_Work& p = m_Pictures();
   p.color_region = {};
-  p.map_kind = {};
   p.pixels = {};
   p.borders = {};
   return true;
@@ -607,18 +671,30 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   TMap_Picture_Work& p = m_Pictures();
   const TImage& map = p.map_picture;
   m_Set_Section_Size(Map_Section_Pixels, Map_Section_Pixels);
-  const std::int32_t columns = map.width / Map_Section_Pixels, rows = map.height / Map_Section_Pixels;
-  TImage section;
-  section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
-  std::int32_t number = 0;
-  for (std::int32_t c = 1; c <= columns; ++c)
-    for (std::int32_t r = 1; r <= rows; ++r) {
-      const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
-      for (std::int32_t y = 0; y < Map_Section_Pixels; ++y)
-        std::copy_n(map.Row(top + y) + left, Map_Section_Pixels, section.Row(y));
-      const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(++number) + ".jpg";
-      Write_Picture(Image_Write_JPEG(file, section, 100), file);
+  // The last column and row of sections reach past the map's edge; what lies
+  // beyond it repeats the map's last pixel column and row, so every pixel of
+  // the map is in a section and a texture filtered at the edge shows no seam.
+  const std::int32_t columns = Sections_To_Cover(map.width, Map_Section_Pixels);
+  const std::int32_t rows = Sections_To_Cover(map.height, Map_Section_Pixels);
+  // Sections are encoded side by side, each into its own file; which thread
+  // takes which section does not change a byte.
+  const std::string folder = Current_Map_Dir();
+  Run_Jobs(columns * rows, [&](std::int32_t i) {
+    thread_local TImage section;
+    section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    const std::int32_t c = i / rows + 1, r = i % rows + 1;
+    const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
+    const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
+    const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
+    for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
+      const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
+      std::uint32_t* to = section.Row(y);
+      std::copy_n(from, w, to);
+      std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
     }
+    const std::string file = folder + "MapSection" + Digits_3(i + 1) + ".jpg";
+    Write_Picture(Image_Write_JPEG(file, section, 100), file);
+  });
   if (write_whole) {
     const std::string file = Current_Map_Dir() + "TerrainMap.bmp";
     Write_Picture(Image_Write_BMP_24(file, map), file);
@@ -629,10 +705,15 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
 bool TMap::m_Create_Region_Sections() {
   TMap_Picture_Work& p = m_Pictures();
   const TImage& pic = p.region_picture;
-  for (TMap_Region* r : m_Existing_Regions()) {
+  // Each region's mask and click zones are its own: regions are done side
+  // by side.
+  const std::vector<TMap_Region*> regions = m_Existing_Regions();
+  const std::string folder = Current_Map_Dir();
+  Run_Jobs(std::int32_t(regions.size()), [&](std::int32_t k) {
+    TMap_Region* r = regions[std::size_t(k)];
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
-    if (x1 >= x2 || y1 >= y2) continue;
+    if (x1 >= x2 || y1 >= y2) return;
     const std::int32_t width = x2 - x1, height = y2 - y1;
     const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
     TImage mask;
@@ -653,9 +734,9 @@ bool TMap::m_Create_Region_Sections() {
       }
       if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(width));
     }
-    const std::string file = Current_Map_Dir() + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
+    const std::string file = folder + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
     Write_Picture(Image_Write_BMP_1(file, mask), file);
-  }
+  });
   return true;
 }
 
@@ -680,8 +761,8 @@ std::string Unit_Image(const std::string& name) {
 }  // namespace
 
 void TMap::m_Load_Section_Textures() {
-  const std::int32_t columns = f_section_width > 0 ? f_pixel_width / f_section_width : 0;
-  const std::int32_t rows = f_section_height > 0 ? f_pixel_height / f_section_height : 0;
+  const std::int32_t columns = Sections_To_Cover(f_pixel_width, f_section_width);
+  const std::int32_t rows = Sections_To_Cover(f_pixel_height, f_section_height);
   f_section_count = Checked_Mul(columns, rows);
   f_section_textures.assign(std::size_t(f_section_count) + 1, 0);
   f_section_loaded.assign(std::size_t(f_section_count) + 1, 0);

@@ -471,3 +471,23 @@ TEST(Image_Files, FilesAreFoundIgnoringCaseAndUnknownDataFails) {
   EXPECT_EQ(why, "Unknown picture format");
   EXPECT_TRUE(back.pixels.empty());
 }
+
+// A picture written row by row gives the very bytes of the whole-picture
+// writer, row padding included; an unwritable path is a failure.
+TEST(Image_Files, Bmp24WrittenByRowsMatchesTheWholePictureWriter) {
+  TTemp_Dir dir;
+  for (const auto& [w, h] : {std::pair{5, 3}, std::pair{1, 1}, std::pair{300, 7}}) {
+    SCOPED_TRACE(w);
+    const TImage img = Sample_Image(w, h);
+    std::vector<std::int32_t> asked;
+    ASSERT_TRUE(Image_Write_BMP_24_Rows(dir.design() + "rows.bmp", w, h, [&](std::int32_t y, std::uint32_t* row) {
+      asked.push_back(y);
+      std::copy_n(img.Row(y), w, row);
+    }));
+    EXPECT_EQ(Read_File(dir.path() / "rows.bmp"), BMP_Encode_24(img));
+    ASSERT_EQ(asked.size(), std::size_t(h));
+    EXPECT_EQ(asked.front(), h - 1);
+    EXPECT_EQ(asked.back(), 0);
+  }
+  EXPECT_FALSE(Image_Write_BMP_24_Rows(dir.design() + "none\\rows.bmp", 2, 2, [](std::int32_t, std::uint32_t*) {}));
+}

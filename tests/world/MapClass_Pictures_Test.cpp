@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "Datafile_MapTypes.h"
@@ -141,6 +142,18 @@ protected:
     }
   }
   fs::path Current(const std::string& name) const { return user.path() / "currentmap" / name; }
+  // The painted map as it stands, through the writer of the whole picture.
+  TImage Painted_Map() {
+    EXPECT_TRUE(map.m_Create_Terrain_Map(true));
+    return Read_Picture(Current("TerrainMap.bmp"));
+  }
+  // Every file of the current-game folder by name, with its bytes.
+  std::map<std::string, std::string> Current_Files() const {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& f : fs::directory_iterator(user.path() / "currentmap"))
+      files[f.path().filename().string()] = Read_File(f.path());
+    return files;
+  }
 
   TTemp_Dir program, user;
 
@@ -187,14 +200,15 @@ TEST_F(Map_Pictures, AGeneratedWorldGetsItsPicturesRegionsAndStartingDistributio
     std::int32_t width, height;
   };
   for (const TFile& f : {TFile{"LandWaterTypes.bmp", 2048, 1280}, TFile{"OverviewMap.bmp", 512, 256},
-                         TFile{"MapSection001.jpg", 1024, 1024}, TFile{"MapSection002.jpg", 1024, 1024}}) {
+                         TFile{"MapSection001.jpg", 1024, 1024}, TFile{"MapSection002.jpg", 1024, 1024},
+                         TFile{"MapSection003.jpg", 1024, 1024}, TFile{"MapSection004.jpg", 1024, 1024}}) {
     SCOPED_TRACE(f.name);
     const TImage image = Read_Picture(Current(f.name));
     EXPECT_EQ(image.width, f.width);
     EXPECT_EQ(image.height, f.height);
   }
-  // The rows below the last whole section are not written.
-  EXPECT_FALSE(fs::exists(Current("MapSection003.jpg")));
+  // Two columns of two sections cover the 1280 rows; none beyond.
+  EXPECT_FALSE(fs::exists(Current("MapSection005.jpg")));
   EXPECT_FALSE(fs::exists(Current("TerrainMap.bmp")));
   // Land and water cells in their two colours.
   const TImage land_water = Read_Picture(Current("LandWaterTypes.bmp"));
@@ -316,6 +330,176 @@ TEST_F(Map_Pictures, SectionsAreNumberedColumnByColumnAndTheWholeMapIsWrittenWhe
   map.m_Free_Work_Bitmaps();
 }
 
+// Coast tiles whose picture shows which edge the water is on: the painted
+// map shows each turned tile turned like its basic bitmap.
+TEST_F(Map_Pictures, TurnedTilesArePaintedTurnedLikeTheirBasicBitmaps) {
+  const fs::path tiles = program.path() / "images" / "tiles";
+  constexpr std::uint32_t Strip = Make_Color(220, 20, 20), Body = Make_Color(20, 160, 40);
+  for (std::uint16_t i = 1; i <= Terrain_Tile_List->m_Count(); ++i) {
+    const TTerrain_Tile& t = *Terrain_Tile_List->m_Get_Item(i);
+    if (t.f_terrain_type != TERRAIN_TILE_SHORE_BORDER && t.f_terrain_type != TERRAIN_TILE_OCEAN_BORDER) continue;
+    // A strip along the top edge of the unturned picture.
+    TImage png = Picture(32, 32, Body);
+    for (std::int32_t y = 0; y < 6; ++y)
+      for (std::int32_t x = 0; x < 32; ++x) png.Set_Pixel(x, y, Strip);
+    Write_File(tiles / t.f_tile_bitmap, Png_Bytes(png));
+  }
+  // Where the strip lies after a turn clockwise by 0, 90, 180, 270 degrees,
+  // and the point across the tile from it.
+  struct TPlace {
+    std::int32_t rotation, strip_x, strip_y, across_x, across_y;
+  };
+  const TPlace places[] = {{0, 16, 2, 16, 29}, {90, 29, 16, 2, 16}, {180, 16, 29, 16, 2}, {270, 2, 16, 29, 16}};
+  std::set<std::int32_t> seen;
+  for (std::uint32_t seed : {21u, 22u, 23u}) {
+    map.m_Clear();
+    Generate(seed);
+    Pictures(3);
+    const TImage painted = Painted_Map();
+    for (std::int32_t x = 0; x < map.m_Get_Grid_Width(); ++x)
+      for (std::int32_t y = 0; y < map.m_Get_Grid_Height(); ++y) {
+        const std::int32_t tile = map.m_Get_Terrain_Cell(x, y).tile;
+        if (tile < 1) continue;
+        const TTerrain_Tile& t = *Terrain_Tile_List->m_Get_Item(std::uint16_t(tile));
+        if (t.f_terrain_type != TERRAIN_TILE_SHORE_BORDER && t.f_terrain_type != TERRAIN_TILE_OCEAN_BORDER) continue;
+        for (const TPlace& p : places) {
+          if (p.rotation != t.f_rotate) continue;
+          SCOPED_TRACE(testing::Message() << "cell " << x << "," << y << " turned " << p.rotation);
+          EXPECT_EQ(painted.Pixel(x * 32 + p.strip_x, y * 32 + p.strip_y), Strip);
+          EXPECT_EQ(painted.Pixel(x * 32 + p.across_x, y * 32 + p.across_y), Body);
+          seen.insert(p.rotation);
+        }
+      }
+    map.m_Free_Work_Bitmaps();
+  }
+  seen.erase(0);
+  EXPECT_GE(seen.size(), 2u) << "turned tiles checked";
+}
+
+TEST_F(Map_Pictures, TheLastSectionsArePaddedWithTheMapsEdge) {
+  Generate(5);
+  Pictures(13);
+  const TImage painted = Painted_Map();
+  // Section 4 is column 2, row 2: rows 1024..1279 of the map, then the
+  // map's last row repeated.
+  const TImage section = Read_Picture(Current("MapSection004.jpg"));
+  ASSERT_EQ(section.height, 1024);
+  std::int64_t difference = 0, compared = 0;
+  for (std::int32_t y = 0; y < 1024; y += 5)
+    for (std::int32_t x = 0; x < 1024; x += 5) {
+      const std::uint32_t want = painted.Pixel(1024 + x, std::min(1024 + y, 1279));
+      for (int shift = 0; shift <= 16; shift += 8)
+        difference +=
+            std::abs(std::int32_t((section.Pixel(x, y) >> shift) & 0xFF) - std::int32_t((want >> shift) & 0xFF));
+      ++compared;
+    }
+  EXPECT_LT(difference / (compared * 3), 4);
+  map.m_Free_Work_Bitmaps();
+}
+
+// The section textures cover every pixel of a map of each default type.
+TEST_F(Map_Pictures, SectionsCoverTheWholeMapOfEveryDefaultType) {
+  ASSERT_GE(Map_Type_List->m_Count(), 5);
+  for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i) {
+    const TMap_Type& type = *Map_Type_List->m_Get_Item(i);
+    SCOPED_TRACE(type.f_name);
+    const std::int32_t width = type.f_map_width * 32, height = type.f_map_height * 32;
+    map.m_Set_Pixel_Size(width, height);
+    map.m_Set_Section_Size(1024, 1024);
+    map.m_Load_Section_Textures();
+    const std::int32_t columns = (width + 1023) / 1024, rows = (height + 1023) / 1024;
+    EXPECT_EQ(map.m_Get_Section_Count(), columns * rows);
+    EXPECT_GE(std::int64_t(columns) * 1024, width);
+    EXPECT_GE(std::int64_t(rows) * 1024, height);
+    // Every type but the smallest is cut into whole sections.
+    if (type.f_name != "Tiny") {
+      EXPECT_EQ(width % 1024, 0);
+      EXPECT_EQ(height % 1024, 0);
+    }
+  }
+}
+
+TEST_F(Map_Pictures, RegionLabelsPutPixelsOnThePaintedMap) {
+  Generate(7);
+  Pictures(12);
+  const TImage before = Painted_Map();
+  ASSERT_TRUE(map.m_Create_Region_Labels());
+  const TImage after = Painted_Map();
+  ASSERT_EQ(before.pixels.size(), after.pixels.size());
+  std::int64_t changed = 0, lighter = 0;
+  for (std::size_t i = 0; i < before.pixels.size(); ++i) {
+    if (before.pixels[i] == after.pixels[i]) continue;
+    ++changed;
+    const std::uint32_t a = after.pixels[i], b = before.pixels[i];
+    lighter += Color_Red(a) >= Color_Red(b) && Color_Green(a) >= Color_Green(b) && Color_Blue(a) >= Color_Blue(b);
+  }
+  // Several names of white text.
+  EXPECT_GT(changed, 200);
+  EXPECT_EQ(lighter, changed);
+  map.m_Free_Work_Bitmaps();
+}
+
+TEST_F(Map_Pictures, TheSameSeedWritesTheSameFiles) {
+  std::map<std::string, std::string> first;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    map.m_Clear();
+    fs::remove_all(user.path() / "currentmap");
+    fs::create_directories(user.path() / "currentmap");
+    Generate(13);
+    Pictures(16);
+    const std::map<std::string, std::string> files = Current_Files();
+    if (run == 0) {
+      first = files;
+      ASSERT_GT(first.size(), 10u);
+    } else {
+      ASSERT_EQ(files.size(), first.size());
+      for (const auto& [name, bytes] : first) EXPECT_TRUE(files.at(name) == bytes) << name;
+    }
+  }
+}
+
+// Units of the starting distribution that their region has no room for
+// stand elsewhere in their nation's land or are not created: every record
+// stands in a region that lists it.
+TEST_F(Map_Pictures, EveryStartingUnitStandsInARegionThatListsIt) {
+  Base_Game_Settings.f_nation_total_starting_value_size_medium = 10;
+  // The neutral empire takes most of the free land, small regions included.
+  Base_Game_Settings.f_neutral_territories_to_occupy_percent_min = 300;
+  Base_Game_Settings.f_neutral_territories_to_occupy_percent_max = 300;
+  for (const char* name : {"Infantry", "Truck", "Plane", "Tank", "Flat", "Sub"}) {
+    Base_Game_Settings.f_neutral_starting_forces.push_back({name, 4, 4, 100});
+    Base_Game_Settings.f_starting_forces[1].push_back({name, 12, PLACEMENT_SPREAD_EVENLY});
+  }
+  Game_Settings.f_nation_size_level = 2;
+  Game_Settings.f_starting_forces_level = 2;
+  Game_Settings.f_player_count = 2;
+  for (std::uint32_t seed : {3u, 8u, 17u}) {
+    SCOPED_TRACE(seed);
+    map.m_Clear();
+    Generate(seed);
+    Pictures(16);
+    empires.m_Create_Empires(3);
+    empires.m_Get_Empire(3)->m_Set_Neutral(true);
+    ASSERT_TRUE(map.m_Distribute_Start());
+    std::int64_t listed = 0, records = 0;
+    for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id)
+      if (const TMap_Region* r = map.m_Get_Region(id)) listed += r->m_Get_Unit_Count();
+    for (std::int32_t id = 1; id <= map.m_Get_Unit_Count(); ++id) {
+      TMap_Unit_Record u;
+      map.m_Get_Unit(id, u);
+      if (u.id == 0) continue;
+      ++records;
+      const TMap_Region* r = map.m_Get_Region(u.region);
+      ASSERT_NE(r, nullptr) << id;
+      EXPECT_TRUE(r->m_Has_Unit_Id(id)) << id;
+      EXPECT_EQ(r->m_Get_Owner(), u.owner) << id;
+    }
+    EXPECT_GT(records, 50);
+    EXPECT_EQ(listed, records);
+  }
+}
+
 TEST_F(Map_Pictures, AMissingTilePictureIsAFileError) {
   fs::remove(program.path() / "images" / "tiles" / "BaseOceanTile.bmp");
   Generate(3);
@@ -362,8 +546,8 @@ TEST_F(Map_Pictures, TexturesLoadFromTheWrittenPicturesAndAgainAfterADeviceReset
       g_tg_texture_list->m_Unload_Group(5);
       map.m_Load_Textures();
     }
-    ASSERT_EQ(map.m_Get_Section_Count(), 2);
-    for (std::int32_t i = 1; i <= 2; ++i) {
+    ASSERT_EQ(map.m_Get_Section_Count(), 4);
+    for (std::int32_t i = 1; i <= 4; ++i) {
       const TGTexture* t = g_tg_texture_list->m_Get_Texture(map.m_Get_Section_Texture(i));
       ASSERT_NE(t, nullptr);
       EXPECT_EQ(t->m_Group(), 3);
@@ -371,7 +555,7 @@ TEST_F(Map_Pictures, TexturesLoadFromTheWrittenPicturesAndAgainAfterADeviceReset
       EXPECT_FALSE(t->m_Color_Key_On());
       EXPECT_FALSE(map.m_Get_Section_Loaded(i));
     }
-    EXPECT_EQ(map.m_Get_Section_Texture(3), 0);
+    EXPECT_EQ(map.m_Get_Section_Texture(5), 0);
     for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
       if (!map.m_Get_Region(id)) continue;
       const TGTexture* t = g_tg_texture_list->m_Get_Texture(map.m_Get_Region_Texture(id));

@@ -454,6 +454,25 @@ TEST_F(Map_Capture, TheTurnEmpireLearnsTheRegionsItsUnloadedUnitSees) {
   for (int r = 1; r <= 4; ++r) EXPECT_EQ(e.m_Is_Region_Known(r), expected[r - 1]) << r;
 }
 
+TEST_F(Map_Capture, AnUnloadAddsWhatTheLandedUnitSeesAndKeepsWhatTheEmpireKnewBefore) {
+  empires.m_Create_Empires(2);
+  Game_Settings.f_turn_empire = 1;
+  Type(UT_INFANTRY).f_sight_range = 1;
+  Add_Region(1, REGION_OCEAN, 3, 3);
+  for (std::int32_t id = 2; id <= 5; ++id) Add_Region(id, REGION_LAND, 3, 3, 96 * (id - 1), 0, 2);
+  for (std::int32_t id = 1; id <= 4; ++id) Connect(id, id + 1);
+  std::int32_t ship = Place(1, UT_SHIP, 1);
+  TEmpire& e = *empires.m_Get_Empire(1);
+  e.m_Update_Known_Regions();
+  // Seen earlier in the turn by a unit that has moved on.
+  e.m_Set_Region_Known(5, true);
+  std::int32_t inf = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
+  ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, inf, false, false));
+  ASSERT_TRUE(map.m_Remove_Unit_From_Cargo(ship, inf, false, false, 2, true));
+  const bool expected[] = {true, true, true, false, true};
+  for (int r = 1; r <= 5; ++r) EXPECT_EQ(e.m_Is_Region_Known(r), expected[r - 1]) << r;
+}
+
 // ---------------------------------------------------------------------------
 // Region owner changes
 
