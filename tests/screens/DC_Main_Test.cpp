@@ -168,6 +168,21 @@ TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
   EXPECT_FLOAT_EQ(Eye().x, -400);  // no second time without movement
 }
 
+TEST_F(Main_Screen, NoticesKeepTheLastTenLinesAndFadeOverTwentySeconds) {
+  for (int i = 1; i <= 12; ++i) f_screen->m_Add_Notice("line " + std::to_string(i));
+  EXPECT_EQ(f_screen->m_Notices().front(), "line 3");
+  EXPECT_EQ(f_screen->m_Notices().back(), "line 12");
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 20.0f);
+  f_screen->m_On_Timer(5.0f);
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MENU);  // behind a menu the time stands still
+  f_screen->m_On_Timer(5.0f);
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
+  f_screen->m_Clear_Notices();
+  EXPECT_EQ(f_screen->m_Notices().back(), "");
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 0.0f);
+}
+
 TEST_F(Main_Screen, WheelAndKeysMoveTheCameraByTheStepOfTheModeAndShiftState) {
   struct TCase {
     std::uint8_t mode;
