@@ -572,8 +572,11 @@ void TDC_Main::m_On_Timer(float elapsed) {
         if (G_Mouse_Y >= 0 && G_Mouse_Y <= MAIN_EDGE_BAND) eye.y += speed;
         if (G_Mouse_Y >= h - MAIN_EDGE_BAND && G_Mouse_Y <= h) eye.y -= speed;
       }
+      // The first pass forces the stored camera onto the view: a camera read
+      // from a saved game equals what is stored, and the comparison of
+      // m_Set_Camera would otherwise leave the view where it was.
       if (apply || eye.x != start.x || eye.y != start.y)
-        m_Set_Camera(eye, Game_Settings.f_camera_look_at, false, Game_Settings.f_camera_up);
+        m_Set_Camera(eye, Game_Settings.f_camera_look_at, apply, Game_Settings.f_camera_up);
       advance_world();
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;

@@ -158,6 +158,18 @@ TEST_F(Main_Screen, TheMouseAtAnEdgePansUnlessItRestsOnAPanel) {
 }
 
 TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
+  // A stored camera within the limits (as a saved game brings it) is put
+  // onto the view: the screen's centre then looks at its point.
+  Game_Settings.f_camera_eye = {500, 400, -1000};
+  Game_Settings.f_camera_look_at = {500, 400, 0};
+  f_screen->m_On_Timer(0.0f);
+  float x = 0, y = 0;
+  ASSERT_TRUE(G_Screen_To_Map_Point(512, 384, x, y));
+  EXPECT_NEAR(x, 500, 0.5);
+  EXPECT_NEAR(y, 400, 0.5);
+  // One outside them is clamped on the way.
+  f_screen.reset();
+  f_screen = std::make_unique<TDC_Main>();
   Game_Settings.f_camera_eye = {-400, 99999, -20};
   f_screen->m_On_Timer(0.0f);
   EXPECT_FLOAT_EQ(Eye().x, 0);
