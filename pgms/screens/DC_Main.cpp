@@ -8,6 +8,7 @@
 #include "Display.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
+#include "FrmMain.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
@@ -303,6 +304,8 @@ void TDC_Main::m_Message_Closed() {
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
       break;
     case 4:
+      // The game is over for this machine (a lost connection among others).
+      m_Leave_Network_Game();
       m_Open_Dialog("Dlg Start Menu", 0, 0);
       break;
     default:
@@ -353,7 +356,14 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
 }
 
 void TDC_Main::m_Close_Program() {
-  if (f_on_close_program) f_on_close_program();
+  if (f_on_close_program)
+    f_on_close_program();
+  else if (Frm_Main)
+    Frm_Main->m_Request_Close();
+}
+
+void TDC_Main::m_Leave_Network_Game() {
+  if (Frm_Main) Frm_Main->m_Free_Multiplayer();
 }
 
 void TDC_Main::m_End_Turn() {
@@ -410,7 +420,10 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
     m_Set_Screen_Mode(SCREEN_MODE_MAP);
   } else if (name == "Dlg Game Menu") {
     switch (r) {
-      case 1: m_Open_Dialog("Dlg Start Menu", 0, 0); break;
+      case 1:
+        m_Leave_Network_Game();
+        m_Open_Dialog("Dlg Start Menu", 0, 0);
+        break;
       case 2: m_Open_Dialog("Dlg Load Game", 2, 0); break;
       case 3: m_Open_Dialog("Dlg Save Game", 0, 0); break;
       case 4: m_Open_Dialog("Dlg Game Options", 0, 0); break;
