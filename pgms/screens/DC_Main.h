@@ -68,7 +68,7 @@ constexpr std::int32_t MAIN_NOTICE_LINES = 10;
 constexpr float MAIN_NOTICE_SECONDS = 20.0f;
 
 class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
-public:
+ public:
   TDC_Main();
   ~TDC_Main() override;
 
@@ -145,7 +145,7 @@ public:
   static std::uint8_t m_Local_Player();
   static bool m_Local_Players_Turn();
 
-protected:
+ protected:
   void m_Draw_Status_Bar();
   void m_Draw_Map_Mode();
   void m_Place_Controls();
