@@ -8,6 +8,7 @@
 #include "Display.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
+#include "FrmMain.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
@@ -36,8 +37,8 @@ std::map<std::string, TDC_Main_Dialog_Maker>& Makers() {
 
 // The dialogs after whose opening the screen shows nothing of the game.
 bool Opens_Full_Screen(const std::string& name) {
-  return name == "Dlg Start Menu" || name == "Dlg Game Setup" || name == "Dlg Load Game" ||
-         name == "Dlg Save Game" || name == "Dlg Progress";
+  return name == "Dlg Start Menu" || name == "Dlg Game Setup" || name == "Dlg Load Game" || name == "Dlg Save Game" ||
+         name == "Dlg Progress";
 }
 
 // Dialogs that open beside the others and let map clicks through.
@@ -90,8 +91,8 @@ bool TDC_Main::m_Local_Players_Turn() {
 TDC_Main::TDC_Main() {
   m_Set_Help_Handler(Help_Text_Set_Hover);
   for (int i = 0; i < 3; ++i) {
-    f_combat_buttons[std::size_t(i)] = Make_Button("Combat Main Button " + Int_To_Text(i + 1),
-                                                   Combat_Button_Images[i], i + 1);
+    f_combat_buttons[std::size_t(i)] =
+        Make_Button("Combat Main Button " + Int_To_Text(i + 1), Combat_Button_Images[i], i + 1);
     f_combat_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 19, 5 + i, "", 0);
     m_Show_Control(*f_combat_buttons[std::size_t(i)], false);
   }
@@ -177,8 +178,8 @@ void TDC_Main::m_Place_Controls() {
                        std::max(22, m_Get_Height() - chat_top - 20 - 152 - 20), false);
   f_chat->m_On_Reposition();
   for (int i = 0; i < 3; ++i)
-    f_combat_buttons[std::size_t(i)]->m_Set_Position(f_combat_buttons[std::size_t(i)]->m_Name(),
-                                                     f_x + 444 + 41 * i, f_y + 2);
+    f_combat_buttons[std::size_t(i)]->m_Set_Position(f_combat_buttons[std::size_t(i)]->m_Name(), f_x + 444 + 41 * i,
+                                                     f_y + 2);
   for (int i = 0; i < 5; ++i)
     f_main_buttons[std::size_t(i)]->m_Set_Position(Main_Button_Names[i], f_x + 262 + 41 * i, f_y + 2);
   f_order_buttons[0]->m_Set_Position("DC_MAIN_ORDER_BUTTON_1", f_overview->m_X() - 87, f_overview->m_Y() + 2);
@@ -257,8 +258,7 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
   return true;
 }
 
-void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind,
-                              bool confirm) {
+void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm) {
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
   if (confirm)
@@ -285,8 +285,7 @@ void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string
   m_Open_Message(caption, text, kind, true);
 }
 
-void TDC_Main::m_Show_List(const std::vector<std::string>& lines, const std::string& caption,
-                           const std::string& text) {
+void TDC_Main::m_Show_List(const std::vector<std::string>& lines, const std::string& caption, const std::string& text) {
   if (f_list) return;
   f_list = std::make_unique<TDC_Dlg_List>();
   f_list->m_Set_Position_Centered("Dlg List", true);
@@ -311,6 +310,8 @@ void TDC_Main::m_Message_Closed() {
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
       break;
     case 4:
+      // The game is over for this machine (a lost connection among others).
+      m_Leave_Network_Game();
       m_Open_Dialog("Dlg Start Menu", 0, 0);
       break;
     default:
@@ -361,7 +362,14 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
 }
 
 void TDC_Main::m_Close_Program() {
-  if (f_on_close_program) f_on_close_program();
+  if (f_on_close_program)
+    f_on_close_program();
+  else if (Frm_Main)
+    Frm_Main->m_Request_Close();
+}
+
+void TDC_Main::m_Leave_Network_Game() {
+  if (Frm_Main) Frm_Main->m_Free_Multiplayer();
 }
 
 void TDC_Main::m_End_Turn() {
@@ -372,15 +380,32 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
   const std::int32_t r = outcome.result;
   if (name == "Dlg Start Menu") {
     switch (r) {
-      case 1: m_Open_Dialog("Dlg Game Setup", 0, 1); break;
-      case 2: m_Open_Dialog("Dlg Load Game", 1, 0); break;
-      case 3: m_Open_Dialog("Dlg Load Game", 1, 1); break;
-      case 6: m_Close_Program(); break;
-      case 7: m_Open_Dialog("Dlg Game Setup", 0, 2); break;
-      case 8: m_Open_Dialog("Dlg Game Setup", 0, 3); break;
-      case 9: m_Open_Dialog("Dlg Game Setup", 0, 4); break;
-      case 10: m_Open_Dialog("Dlg Load Game", 1, 0); break;
-      default: break;
+      case 1:
+        m_Open_Dialog("Dlg Game Setup", 0, 1);
+        break;
+      case 2:
+        m_Open_Dialog("Dlg Load Game", 1, 0);
+        break;
+      case 3:
+        m_Open_Dialog("Dlg Load Game", 1, 1);
+        break;
+      case 6:
+        m_Close_Program();
+        break;
+      case 7:
+        m_Open_Dialog("Dlg Game Setup", 0, 2);
+        break;
+      case 8:
+        m_Open_Dialog("Dlg Game Setup", 0, 3);
+        break;
+      case 9:
+        m_Open_Dialog("Dlg Game Setup", 0, 4);
+        break;
+      case 10:
+        m_Open_Dialog("Dlg Load Game", 1, 0);
+        break;
+      default:
+        break;
     }
   } else if (name == "Dlg Game Setup") {
     if (r == 2) {
@@ -418,12 +443,24 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
     m_Set_Screen_Mode(SCREEN_MODE_MAP);
   } else if (name == "Dlg Game Menu") {
     switch (r) {
-      case 1: m_Open_Dialog("Dlg Start Menu", 0, 0); break;
-      case 2: m_Open_Dialog("Dlg Load Game", 2, 0); break;
-      case 3: m_Open_Dialog("Dlg Save Game", 0, 0); break;
-      case 4: m_Open_Dialog("Dlg Game Options", 0, 0); break;
-      case 5: m_Close_Program(); break;
-      default: break;
+      case 1:
+        m_Leave_Network_Game();
+        m_Open_Dialog("Dlg Start Menu", 0, 0);
+        break;
+      case 2:
+        m_Open_Dialog("Dlg Load Game", 2, 0);
+        break;
+      case 3:
+        m_Open_Dialog("Dlg Save Game", 0, 0);
+        break;
+      case 4:
+        m_Open_Dialog("Dlg Game Options", 0, 0);
+        break;
+      case 5:
+        m_Close_Program();
+        break;
+      default:
+        break;
     }
   } else if (name == "Dlg Game Over") {
     if (Game_Settings.f_game_kind != 2) {
@@ -535,13 +572,26 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
   TVector eye = Game_Settings.f_camera_eye, look_at = Game_Settings.f_camera_look_at;
   TVector move;
   switch (key) {
-    case 37: move.x = -step; break;
-    case 39: move.x = step; break;
-    case 38: move.y = step; break;
-    case 40: move.y = -step; break;
-    case 107: move.z = step; break;
-    case 109: move.z = -step; break;
-    default: return false;
+    case 37:
+      move.x = -step;
+      break;
+    case 39:
+      move.x = step;
+      break;
+    case 38:
+      move.y = step;
+      break;
+    case 40:
+      move.y = -step;
+      break;
+    case 107:
+      move.z = step;
+      break;
+    case 109:
+      move.z = -step;
+      break;
+    default:
+      return false;
   }
   eye = {eye.x + move.x, eye.y + move.y, eye.z + move.z};
   look_at = {look_at.x + move.x, look_at.y + move.y, look_at.z + move.z};
@@ -580,8 +630,11 @@ void TDC_Main::m_On_Timer(float elapsed) {
         if (G_Mouse_Y >= 0 && G_Mouse_Y <= MAIN_EDGE_BAND) eye.y += speed;
         if (G_Mouse_Y >= h - MAIN_EDGE_BAND && G_Mouse_Y <= h) eye.y -= speed;
       }
+      // The first pass forces the stored camera onto the view: a camera read
+      // from a saved game equals what is stored, and the comparison of
+      // m_Set_Camera would otherwise leave the view where it was.
       if (apply || eye.x != start.x || eye.y != start.y)
-        m_Set_Camera(eye, Game_Settings.f_camera_look_at, false, Game_Settings.f_camera_up);
+        m_Set_Camera(eye, Game_Settings.f_camera_look_at, apply, Game_Settings.f_camera_up);
       advance_world();
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;

@@ -69,7 +69,7 @@ constexpr std::int32_t MAIN_NOTICE_LINES = 10;
 constexpr float MAIN_NOTICE_SECONDS = 20.0f;
 
 class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
-public:
+ public:
   TDC_Main();
   ~TDC_Main() override;
 
@@ -99,7 +99,8 @@ public:
   void m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) override;
   void m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
                           const std::string& text) override;
-  // Called when a follow-up closes the program (start menu 6, game menu 5).
+  // Called when a follow-up closes the program (start menu 6, game menu 5);
+  // without it the main window is asked to close.
   std::function<void()> f_on_close_program;
   // Called for a message of kind 1 answered OK and for the hot-seat turns
   // that a computer player begins; the turn machinery installs it.
@@ -150,7 +151,7 @@ public:
   static std::uint8_t m_Local_Player();
   static bool m_Local_Players_Turn();
 
-protected:
+ protected:
   void m_Draw_Status_Bar();
   void m_Draw_Map_Mode();
   void m_Place_Controls();
@@ -161,6 +162,8 @@ protected:
   void m_Message_Closed();
   void m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome);
   void m_Close_Program();
+  // Leaving a network game frees the host, the client and the action queue.
+  void m_Leave_Network_Game();
   void m_End_Turn();
 
   std::unique_ptr<TDC_Main_Overview_Map> f_overview;

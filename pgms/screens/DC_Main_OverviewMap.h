@@ -18,7 +18,7 @@ constexpr std::int32_t OVERVIEW_IMAGE_WIDTH = 256;
 constexpr std::int32_t OVERVIEW_IMAGE_HEIGHT = 128;
 
 class TDC_Main_Overview_Map : public TDisplay_Class {
-public:
+ public:
   explicit TDC_Main_Overview_Map(TDC_Main& screen);
 
   std::int32_t m_Get_Width() override { return OVERVIEW_PANEL_WIDTH; }
@@ -43,7 +43,7 @@ public:
   // image or without a map.
   bool m_Map_Point_At(std::int32_t x, std::int32_t y, float& map_x, float& map_y) const;
 
-private:
+ private:
   void m_Draw_Highlights();
   void m_Draw_Selected_Stacks();
 

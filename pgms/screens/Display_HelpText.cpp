@@ -52,8 +52,8 @@ void Help_Text_Reset() {
 }
 
 void Help_Text_Set_Hover(const std::string&, const std::string&, std::int32_t ref1, std::int32_t ref2,
-                         std::int32_t ref3, const std::string& text, std::int32_t ref4, std::int32_t x,
-                         std::int32_t y, std::int32_t width, std::int32_t height) {
+                         std::int32_t ref3, const std::string& text, std::int32_t ref4, std::int32_t x, std::int32_t y,
+                         std::int32_t width, std::int32_t height) {
   if (ref3 <= 0 || ref1 != 1 || !Help_Shown_By_Options()) return;
   if (Same_Item(f_previous, ref1, ref2, ref3, text)) {
     f_reported = true;
@@ -77,9 +77,8 @@ void Help_Text_Set_Hover(const std::string&, const std::string&, std::int32_t re
   fonts.m_Get_Text_Extents(Title_Of(f_current), title_w, title_h);
   f_current.box_width = std::max(title_w + 8, Minimum_Width);
   fonts.m_Set_Font(Description_Font);
-  f_current.box_height = fonts.m_Get_Wrapped_Text_Height(0, 0, f_current.box_width - 8, Line_Height,
-                                                         Description_Of(f_current), 1000) +
-                         34;
+  f_current.box_height =
+      fonts.m_Get_Wrapped_Text_Height(0, 0, f_current.box_width - 8, Line_Height, Description_Of(f_current), 1000) + 34;
   f_previous = f_current;
 }
 
@@ -89,9 +88,9 @@ void Help_Text_Update_Timer(float elapsed) {
   if (f_current.elapsed > Help_Delay()) f_current.shown = true;
 }
 
-void Help_Text_Place_Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                         std::int32_t w, std::int32_t h, std::int32_t screen_w, std::int32_t screen_h,
-                         std::int32_t& x, std::int32_t& y) {
+void Help_Text_Place_Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, std::int32_t w,
+                         std::int32_t h, std::int32_t screen_w, std::int32_t screen_h, std::int32_t& x,
+                         std::int32_t& y) {
   x = right - w / 2;
   y = top - h - 10;
   if (y < 0) y = bottom + 10;

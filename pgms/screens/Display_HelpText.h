@@ -27,9 +27,9 @@ struct THelp_Text_Item {
 
 // The report of the thing under the mouse (the arguments of the hover-help
 // handler).
-void Help_Text_Set_Hover(const std::string& name, const std::string& parent_name, std::int32_t ref1,
-                         std::int32_t ref2, std::int32_t ref3, const std::string& text, std::int32_t ref4,
-                         std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+void Help_Text_Set_Hover(const std::string& name, const std::string& parent_name, std::int32_t ref1, std::int32_t ref2,
+                         std::int32_t ref3, const std::string& text, std::int32_t ref4, std::int32_t x, std::int32_t y,
+                         std::int32_t width, std::int32_t height);
 void Help_Text_Update_Timer(float elapsed);
 void Help_Text_Draw();
 
@@ -37,8 +37,8 @@ void Help_Text_Draw();
 // screen of screen_w x screen_h: above the area, else below it, kept on the
 // screen and moved aside when it would cover the area's corner.
 const THelp_Text_Item& Help_Text_Current();
-void Help_Text_Place_Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
-                         std::int32_t w, std::int32_t h, std::int32_t screen_w, std::int32_t screen_h,
-                         std::int32_t& x, std::int32_t& y);
+void Help_Text_Place_Box(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, std::int32_t w,
+                         std::int32_t h, std::int32_t screen_w, std::int32_t screen_h, std::int32_t& x,
+                         std::int32_t& y);
 // Forgets the current and previous items (a new game, tests).
 void Help_Text_Reset();

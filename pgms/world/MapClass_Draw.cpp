@@ -10,10 +10,10 @@
 #include "Empire.h"
 #include "GameSettings.h"
 #include "Global.h"
-#include "Io.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_Texture.h"
+#include "Io.h"
 #include "MapClass.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
@@ -28,7 +28,7 @@ constexpr float Unit_Count_Camera_Limit = -2000.0f;
 // 100 quads a draw). The caller sets the states and the texture, adds
 // quads and flushes before it changes them.
 class TQuad_Batch {
-public:
+ public:
   // A quad from (x, y) to (x + w, y + h) on the plane z = 0 with texture
   // coordinates u0..u1 (left to right) and v0..v1 (top to bottom of the
   // picture, the picture's top at y + h).
@@ -57,10 +57,11 @@ public:
   }
   ~TQuad_Batch() { m_Flush(); }
 
-private:
-  static constexpr int Max_Quads = std::int32_t(G_LVERTEX_BUFFER_VERTICES / 4) < std::int32_t(G_INDEX_BUFFER_INDICES / 6)
-                                       ? std::int32_t(G_LVERTEX_BUFFER_VERTICES / 4)
-                                       : std::int32_t(G_INDEX_BUFFER_INDICES / 6);
+ private:
+  static constexpr int Max_Quads =
+      std::int32_t(G_LVERTEX_BUFFER_VERTICES / 4) < std::int32_t(G_INDEX_BUFFER_INDICES / 6)
+          ? std::int32_t(G_LVERTEX_BUFFER_VERTICES / 4)
+          : std::int32_t(G_INDEX_BUFFER_INDICES / 6);
   LVertex f_vertices[Max_Quads * 4];
   std::uint16_t f_indices[Max_Quads * 6];
   int f_count = 0;
@@ -364,8 +365,8 @@ void TMap::m_Draw_Units(std::uint8_t player) {
       const TEmpire* owner = s.owner ? Empire_Get(s.owner) : nullptr;
       const float w = float(s.right - s.left) * float(std::max<std::int32_t>(1, type->f_square_size_width));
       const float h = float(s.bottom - s.top) * float(std::max<std::int32_t>(1, type->f_square_size_height));
-      stacks.push_back({m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0,
-                        float(s.left), ph - (float(s.top) + h), w, h, s.stack_count});
+      stacks.push_back({m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0, float(s.left),
+                        ph - (float(s.top) + h), w, h, s.stack_count});
     }
   }
   std::stable_sort(stacks.begin(), stacks.end(), [](const TStack& a, const TStack& b) {

@@ -2,6 +2,8 @@
 // wheel and the arrow keys, the map drawing (value symbols, fog of war),
 // the overview map's clicks, the help pop-up, the dialogs by name with the
 // message queue, and the screen modes.
+#include "DC_Main.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "DC_Main.h"
 #include "DC_Main_OverviewMap.h"
 #include "Display.h"
 #include "Display_HelpText.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr std::int32_t Map_W = 6144, Map_H = 3072;
 
 class Main_Screen : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     TDevice_Params params;
     params.Width = 1024;
@@ -81,7 +82,8 @@ protected:
     r.m_Set_Type(REGION_LAND);
     r.m_Set_Value(value);
     for (std::int32_t y = 0; y < 4; ++y)
-      for (std::int32_t x = 0; x < 4; ++x) r.m_Add_Rect(left + x * 32, top + y * 32, left + x * 32 + 32, top + y * 32 + 32);
+      for (std::int32_t x = 0; x < 4; ++x)
+        r.m_Add_Rect(left + x * 32, top + y * 32, left + x * 32 + 32, top + y * 32 + 32);
     r.m_Set_Bounds(left, top, left + 128, top + 128);
     r.m_Build_Square_Grid();
     std::int32_t label_x = 0, label_y = 0;
@@ -135,16 +137,16 @@ TEST_F(Main_Screen, TheMouseAtAnEdgePansUnlessItRestsOnAPanel) {
     std::int32_t x, y;
     float dx, dy;
   } cases[] = {
-      {SCREEN_MODE_MAP, 0, 0, -100, 100},       // top-left corner: both at once
-      {SCREEN_MODE_MAP, 1023, 400, 100, 0},     // right edge
-      {SCREEN_MODE_MAP, 500, 767, 0, -100},     // bottom edge
-      {SCREEN_MODE_MAP, 500, 400, 0, 0},        // middle
-      {SCREEN_MODE_MAP, 1000, 5, 0, 0},         // on the overview map at the top right
-      {SCREEN_MODE_MAP, 300, 10, 0, 0},         // on the main-button strip
-      {SCREEN_MODE_MAP, 10, 400, -100, 0},      // left edge below the status bar
-      {SCREEN_MODE_BATTLE, 10, 400, -50, 0},    // half speed in a battle
-      {SCREEN_MODE_BATTLE, 1000, 30, 0, 0},     // the battle's top band
-      {SCREEN_MODE_MENU, 0, 0, 0, 0},           // nothing pans behind a menu
+      {SCREEN_MODE_MAP, 0, 0, -100, 100},     // top-left corner: both at once
+      {SCREEN_MODE_MAP, 1023, 400, 100, 0},   // right edge
+      {SCREEN_MODE_MAP, 500, 767, 0, -100},   // bottom edge
+      {SCREEN_MODE_MAP, 500, 400, 0, 0},      // middle
+      {SCREEN_MODE_MAP, 1000, 5, 0, 0},       // on the overview map at the top right
+      {SCREEN_MODE_MAP, 300, 10, 0, 0},       // on the main-button strip
+      {SCREEN_MODE_MAP, 10, 400, -100, 0},    // left edge below the status bar
+      {SCREEN_MODE_BATTLE, 10, 400, -50, 0},  // half speed in a battle
+      {SCREEN_MODE_BATTLE, 1000, 30, 0, 0},   // the battle's top band
+      {SCREEN_MODE_MENU, 0, 0, 0, 0},         // nothing pans behind a menu
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -158,6 +160,18 @@ TEST_F(Main_Screen, TheMouseAtAnEdgePansUnlessItRestsOnAPanel) {
 }
 
 TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
+  // A stored camera within the limits (as a saved game brings it) is put
+  // onto the view: the screen's centre then looks at its point.
+  Game_Settings.f_camera_eye = {500, 400, -1000};
+  Game_Settings.f_camera_look_at = {500, 400, 0};
+  f_screen->m_On_Timer(0.0f);
+  float x = 0, y = 0;
+  ASSERT_TRUE(G_Screen_To_Map_Point(512, 384, x, y));
+  EXPECT_NEAR(x, 500, 0.5);
+  EXPECT_NEAR(y, 400, 0.5);
+  // One outside them is clamped on the way.
+  f_screen.reset();
+  f_screen = std::make_unique<TDC_Main>();
   Game_Settings.f_camera_eye = {-400, 99999, -20};
   f_screen->m_On_Timer(0.0f);
   EXPECT_FLOAT_EQ(Eye().x, 0);
@@ -168,12 +182,27 @@ TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
   EXPECT_FLOAT_EQ(Eye().x, -400);  // no second time without movement
 }
 
+TEST_F(Main_Screen, NoticesKeepTheLastTenLinesAndFadeOverTwentySeconds) {
+  for (int i = 1; i <= 12; ++i) f_screen->m_Add_Notice("line " + std::to_string(i));
+  EXPECT_EQ(f_screen->m_Notices().front(), "line 3");
+  EXPECT_EQ(f_screen->m_Notices().back(), "line 12");
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 20.0f);
+  f_screen->m_On_Timer(5.0f);
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MENU);  // behind a menu the time stands still
+  f_screen->m_On_Timer(5.0f);
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
+  f_screen->m_Clear_Notices();
+  EXPECT_EQ(f_screen->m_Notices().back(), "");
+  EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 0.0f);
+}
+
 TEST_F(Main_Screen, WheelAndKeysMoveTheCameraByTheStepOfTheModeAndShiftState) {
   struct TCase {
     std::uint8_t mode;
     TShift_State shift;
     float step;
-  } cases[] = {{SCREEN_MODE_MAP, 0, 200},         {SCREEN_MODE_MAP, SS_CTRL, 5},
+  } cases[] = {{SCREEN_MODE_MAP, 0, 200},          {SCREEN_MODE_MAP, SS_CTRL, 5},
                {SCREEN_MODE_MAP, SS_SHIFT, 0.01f}, {SCREEN_MODE_MAP, SS_CTRL | SS_SHIFT, 5},
                {SCREEN_MODE_BATTLE, 0, 200},       {SCREEN_MODE_MENU, 0, 0},
                {SCREEN_MODE_HANDOVER, SS_CTRL, 0}};
@@ -254,7 +283,7 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
   EXPECT_FLOAT_EQ(cells[0].second, 0.25f);
   EXPECT_FLOAT_EQ(cells[1].first, 0.75f);  // value 15: column 3, row 3
   EXPECT_FLOAT_EQ(cells[1].second, 0.75f);
-  EXPECT_EQ(ambients[0], Make_Color(0, 0, 200));    // the owner's second colour
+  EXPECT_EQ(ambients[0], Make_Color(0, 0, 200));      // the owner's second colour
   EXPECT_EQ(ambients[1], Make_Color(150, 150, 150));  // no owner: grey
 }
 
@@ -310,11 +339,11 @@ TEST_F(Main_Screen, APressOnTheOverviewMovesTheCameraThere) {
     bool moves;
     float map_x, map_y;
   } cases[] = {
-      {x0 + 1, y0 + 1, true, 0, float(Map_H)},                  // the image's top-left pixel
+      {x0 + 1, y0 + 1, true, 0, float(Map_H)},  // the image's top-left pixel
       {x0 + 129, y0 + 65, true, float(Map_W) / 2, float(Map_H) / 2},
-      {x0 + 257, y0 + 129, true, float(Map_W), 0},              // right and bottom border count
-      {x0, y0 + 50, false, 0, 0},                               // the left border does not
-      {x0 + 50, y0, false, 0, 0},                               // nor the top border
+      {x0 + 257, y0 + 129, true, float(Map_W), 0},  // right and bottom border count
+      {x0, y0 + 50, false, 0, 0},                   // the left border does not
+      {x0 + 50, y0, false, 0, 0},                   // nor the top border
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -337,12 +366,12 @@ TEST_F(Main_Screen, TheHelpBoxStaysOnTheScreenBesideItsArea) {
     std::int32_t left, top, right, bottom, w, h;
     std::int32_t x, y;
   } cases[] = {
-      {500, 400, 540, 440, 300, 60, 390, 330},    // above, centred on the right edge
-      {500, 10, 540, 50, 300, 60, 390, 60},       // near the top: below it
-      {900, 400, 940, 440, 300, 60, 723, 330},    // near the right edge: pulled in
-      {0, 300, 30, 340, 300, 60, 0, 230},         // near the left edge
-      {10, 0, 1014, 700, 300, 60, 723, 707},      // below a wide area, pulled onto the screen
-      {100, 0, 400, 767, 300, 60, 410, 707},      // beside an area as high as the screen
+      {500, 400, 540, 440, 300, 60, 390, 330},  // above, centred on the right edge
+      {500, 10, 540, 50, 300, 60, 390, 60},     // near the top: below it
+      {900, 400, 940, 440, 300, 60, 723, 330},  // near the right edge: pulled in
+      {0, 300, 30, 340, 300, 60, 0, 230},       // near the left edge
+      {10, 0, 1014, 700, 300, 60, 723, 707},    // below a wide area, pulled onto the screen
+      {100, 0, 400, 767, 300, 60, 410, 707},    // beside an area as high as the screen
   };
   for (const TCase& c : cases) {
     std::int32_t x, y;
@@ -376,7 +405,7 @@ TEST_F(Main_Screen, TheHelpBoxWaitsForItsDelayAndComesBackAfterTheMouseLeft) {
 
 // A stand-in dialog that reports the result it was given.
 class TFake_Dialog : public TDisplay_Class {
-public:
+ public:
   explicit TFake_Dialog(std::int32_t a, std::int32_t b) : TDisplay_Class(DC_KIND_WINDOW), f_a(a), f_b(b) {}
   std::int32_t m_Get_Width() override { return 200; }
   std::int32_t m_Get_Height() override { return 100; }
@@ -413,8 +442,11 @@ TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
     std::int32_t result;
     const char* next;
     std::int32_t a, b;
-  } cases[] = {{4, nullptr, 0, 0},           {1, "Dlg Game Setup", 0, 1}, {7, "Dlg Game Setup", 0, 2},
-               {8, "Dlg Game Setup", 0, 3}, {9, "Dlg Game Setup", 0, 4}};
+  } cases[] = {{4, nullptr, 0, 0},
+               {1, "Dlg Game Setup", 0, 1},
+               {7, "Dlg Game Setup", 0, 2},
+               {8, "Dlg Game Setup", 0, 3},
+               {9, "Dlg Game Setup", 0, 4}};
   for (const TCase& c : cases) {
     f_screen->m_Close_Child_Dialogs();
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));
@@ -489,8 +521,10 @@ TEST_F(Main_Screen, ClosingAMessageActsOnItsKind) {
     std::uint8_t mode_after;
     bool start_menu;
     int turns;
-  } cases[] = {{0, false, false, SCREEN_MODE_HANDOVER, false, 0}, {2, false, false, SCREEN_MODE_MAP, false, 0},
-               {4, false, false, SCREEN_MODE_MENU, true, 0},      {1, true, true, SCREEN_MODE_HANDOVER, false, 1},
+  } cases[] = {{0, false, false, SCREEN_MODE_HANDOVER, false, 0},
+               {2, false, false, SCREEN_MODE_MAP, false, 0},
+               {4, false, false, SCREEN_MODE_MENU, true, 0},
+               {1, true, true, SCREEN_MODE_HANDOVER, false, 1},
                {1, true, false, SCREEN_MODE_HANDOVER, false, 0}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.kind);
@@ -515,8 +549,10 @@ TEST_F(Main_Screen, ScreenModesShowTheirControls) {
   struct TCase {
     std::uint8_t mode;
     bool map_controls, combat_buttons;
-  } cases[] = {{SCREEN_MODE_MAP, true, false},   {SCREEN_MODE_HANDOVER, false, false},
-               {SCREEN_MODE_BATTLE, false, true}, {SCREEN_MODE_MENU, false, false},
+  } cases[] = {{SCREEN_MODE_MAP, true, false},
+               {SCREEN_MODE_HANDOVER, false, false},
+               {SCREEN_MODE_BATTLE, false, true},
+               {SCREEN_MODE_MENU, false, false},
                {SCREEN_MODE_MAP_ONLY, false, false}};
   f_screen->m_Set_Status_Text("Waiting", true);
   f_screen->m_Set_Highlighted_Regions({1, 2});
@@ -524,8 +560,8 @@ TEST_F(Main_Screen, ScreenModesShowTheirControls) {
     f_screen->m_Set_Screen_Mode(c.mode);
     EXPECT_EQ(f_screen->m_Get_Screen_Mode(), c.mode);
     EXPECT_EQ(f_screen->m_Overview_Map().m_Visible(), c.map_controls);
-    for (const char* name : {"DC_MAIN_MAIN_BUTTON_1", "DC_MAIN_MAIN_BUTTON_6", "DC_MAIN_ORDER_BUTTON_1",
-                             "DC_MAIN_ORDER_BUTTON_2"}) {
+    for (const char* name :
+         {"DC_MAIN_MAIN_BUTTON_1", "DC_MAIN_MAIN_BUTTON_6", "DC_MAIN_ORDER_BUTTON_1", "DC_MAIN_ORDER_BUTTON_2"}) {
       EXPECT_EQ(f_screen->m_Button(name)->m_Visible(), c.map_controls) << name;
       EXPECT_EQ(f_screen->m_Button(name)->m_Enabled(), c.map_controls) << name;
     }

@@ -50,7 +50,7 @@ double Mean_Difference(const TFrame& a, const TFrame& b, std::int32_t left, std:
 }
 
 class Main_Screen_Window : public ::testing::Test {
-protected:
+ protected:
   // One window and one generated world serve every test of the suite.
   static void SetUpTestSuite() {
     if (!Display_Available()) return;

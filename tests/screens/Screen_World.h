@@ -29,7 +29,7 @@
 #include "Path.h"
 
 class TScreen_World {
-public:
+ public:
   // source: the game folder holding data\ and images\.
   explicit TScreen_World(const std::filesystem::path& source) {
     namespace fs = std::filesystem;
@@ -87,14 +87,13 @@ public:
     for (std::int32_t step = 1; step <= 12; ++step) map.m_Generate_Terrain(step);
     for (std::int32_t kind = 1; kind <= 3; ++kind) map.m_Generate_Regions(kind);
     using Step = bool (TMap::*)();
-    for (Step s : {&TMap::m_Create_Base_Ocean, &TMap::m_Create_Work_Bitmaps, &TMap::m_Create_Land_Water,
-                   &TMap::m_Create_Pixel_Arrays, &TMap::m_Create_Step_5, &TMap::m_Paint_Cells,
-                   &TMap::m_Create_Section_Arrays, &TMap::m_Create_Step_8, &TMap::m_Create_Region_Connections,
-                   &TMap::m_Create_Region_Squares, &TMap::m_Create_Overlay, &TMap::m_Paint_Sections,
-                   &TMap::m_Create_Region_Labels})
+    for (Step s :
+         {&TMap::m_Create_Base_Ocean, &TMap::m_Create_Work_Bitmaps, &TMap::m_Create_Land_Water,
+          &TMap::m_Create_Pixel_Arrays, &TMap::m_Create_Step_5, &TMap::m_Paint_Cells, &TMap::m_Create_Section_Arrays,
+          &TMap::m_Create_Step_8, &TMap::m_Create_Region_Connections, &TMap::m_Create_Region_Squares,
+          &TMap::m_Create_Overlay, &TMap::m_Paint_Sections, &TMap::m_Create_Region_Labels})
       if (!(map.*s)()) return false;
-    if (!map.m_Create_Terrain_Map(false) || !map.m_Create_Region_Sections() || !map.m_Free_Work_Bitmaps())
-      return false;
+    if (!map.m_Create_Terrain_Map(false) || !map.m_Create_Region_Sections() || !map.m_Free_Work_Bitmaps()) return false;
     G_Map = &map;
     empires.m_Create_Empires(5);
     G_Empire_List = &empires;
@@ -148,7 +147,7 @@ public:
   TMap map;
   TEmpire_List empires;
 
-private:
+ private:
   // Stacks of the region owners' land units (or the ocean units of their
   // neighbours) on land regions, round after round, until the count is
   // reached or no region takes more.
@@ -239,8 +238,8 @@ private:
       unit.Set_Size(64, 64, 0);
       for (std::int32_t y = 4; y < 60; ++y)
         for (std::int32_t x = 4; x < 60; ++x)
-          unit.Set_Pixel(x, y, (x < 8 || x >= 56 || y < 8 || y >= 56) ? Make_Color(40, 40, 40)
-                                                                     : Make_Color(230, 230, 230));
+          unit.Set_Pixel(x, y,
+                         (x < 8 || x >= 56 || y < 8 || y >= 56) ? Make_Color(40, 40, 40) : Make_Color(230, 230, 230));
       for (const std::string& name : {type->f_image_filename, type->f_portrait_small_filename})
         if (!name.empty()) Write(images / "units" / name, Png(unit));
     }
