@@ -331,11 +331,16 @@ void TDC_Main::m_Draw_Info_Box() {
   G_Draw_2D_Color_Part(Row_Grey, {L, B - 152, L + m_Width(), B}, false, true);
   TGui_Text_Link& fonts = Gui_Text_Link();
   const TColor label = User_Settings.m_Get_Label_Text_Color(), value = User_Settings.m_Get_Normal_Text_Color();
-  auto text = [&](std::int32_t font, TColor colour, std::int32_t x, std::int32_t y, const std::string& s) {
+  // Every text is cut to the room before the next column, so columns of a
+  // wide font never run into each other.
+  auto text = [&](std::int32_t font, TColor colour, std::int32_t x, std::int32_t y, const std::string& s,
+                  std::int32_t room = 0) {
     if (s.empty()) return;
     fonts.m_Set_Font(font);
     fonts.m_Set_Color(colour);
-    fonts.m_Draw_Text_Shadowed(x, y, s);
+    std::string shown = s;
+    if (room > 0) G_Font_Clip_Text_To_Width(room + 8, s, shown);
+    fonts.m_Draw_Text_Shadowed(x, y, shown);
   };
   const auto& tx = f_info.texts;
   const std::uint8_t kind = f_info.kind;
@@ -381,44 +386,44 @@ void TDC_Main::m_Draw_Info_Box() {
     text(2, value, L + 196, B - 120, tx[2]);
     const char* first[6] = {"Cost", "Supply", "Movement", "Sight Range", "Hit Points", "Ranged Fire"};
     for (int i = 0; i < 6; ++i) {
-      text(2, label, L + 196, B - 107 + 12 * i, first[i]);
-      text(2, value, L + 302, B - 107 + 12 * i, i == 5 ? (tx[18].empty() ? tx[17] : std::string("Yes"))
-                                                       : tx[std::size_t(3 + i)]);
+      text(2, label, L + 196, B - 107 + 12 * i, first[i], 104);
+      text(2, value, L + 302, B - 107 + 12 * i,
+           i == 5 ? (tx[18].empty() ? tx[17] : std::string("Yes")) : tx[std::size_t(3 + i)], 74);
     }
     if (!tx[18].empty()) {
-      text(2, label, L + 196, B - 35, "Range");
-      text(2, value, L + 302, B - 35, tx[17]);
-      text(2, label, L + 196, B - 23, "Damage Amount");
-      text(2, value, L + 302, B - 23, tx[18]);
+      text(2, label, L + 196, B - 35, "Range", 104);
+      text(2, value, L + 302, B - 35, tx[17], 74);
+      text(2, label, L + 196, B - 23, "Damage Amount", 104);
+      text(2, value, L + 302, B - 23, tx[18], 74);
     }
-    text(3, value, L + 379, B - 107 - 4, "Combat");
+    text(3, value, L + 379, B - 109, "Combat");
     if (f_info.combat == "1") {
       const char* second[6] = {"Movement", "Attack Range", "Combat Rating", "Initiative", "Damage Amount",
                                "Damage Modifiers"};
       const std::string values[5] = {tx[9], tx[10], tx[8], tx[12], tx[11]};
       for (int i = 0; i < 6; ++i) {
-        text(2, label, L + 387, B - 95 + 12 * i, second[i]);
-        if (i < 5) text(2, value, L + 486, B - 95 + 12 * i, values[i]);
+        text(2, label, L + 387, B - 95 + 12 * i, second[i], i == 5 ? 170 : 97);
+        if (i < 5) text(2, value, L + 486, B - 95 + 12 * i, values[i], 74);
       }
       const char* heads[4] = {"L", "A", "O", "U"};
       for (int i = 0; i < 4; ++i) {
         text(2, label, L + 397 + 45 * i, B - 23, heads[i]);
-        text(2, value, L + 397 + 45 * i + 11, B - 23, tx[std::size_t(13 + i)]);
+        text(2, value, L + 397 + 45 * i + 11, B - 23, tx[std::size_t(13 + i)], 32);
       }
     } else {
-      text(2, value, L + 387, B - 95, "Does not take part in combat.");
+      text(2, value, L + 387, B - 95, "Does not take part in combat.", 175);
     }
     text(3, value, L + 564, B - 152, "Special Abilities");
     for (std::size_t i = 0; i < f_info.abilities.size() && i < 3; ++i)
-      text(2, value, L + 572, B - 140 + 11 * std::int32_t(i), f_info.abilities[i]);
-    text(3, value, L + 564, B - 107 - 4, "Transporting");
+      text(2, value, L + 572, B - 140 + 11 * std::int32_t(i), f_info.abilities[i], 440);
+    text(3, value, L + 564, B - 109, "Transporting");
     const char* third[3] = {"Capacity", "Launch For Combat", "Can Carry"};
-    for (int i = 0; i < 3; ++i) text(2, label, L + 572, B - 95 + 12 * i, third[i]);
-    text(2, value, L + 700, B - 95, tx[20]);
-    text(2, value, L + 700, B - 83, tx[21]);
-    for (int i = 0; i < 4; ++i) text(2, value, L + 581, B - 59 + 12 * i, tx[std::size_t(22 + i)]);
-    text(2, label, L + 810, B - 107, "Maximum Per Region");
-    text(2, value, L + 939, B - 107, tx[19].empty() ? std::string("-") : tx[19]);
+    for (int i = 0; i < 3; ++i) text(2, label, L + 572, B - 95 + 12 * i, third[i], 124);
+    text(2, value, L + 700, B - 95, tx[20], 100);
+    text(2, value, L + 700, B - 83, tx[21], 100);
+    for (int i = 0; i < 4; ++i) text(2, value, L + 581, B - 59 + 12 * i, tx[std::size_t(22 + i)], 225);
+    text(2, label, L + 810, B - 107, "Maximum Per Region", 120);
+    text(2, value, L + 939, B - 107, tx[19].empty() ? std::string("-") : tx[19], 70);
   }
   if (kind == 1 || kind == 2 || kind == 3 || kind == 6) {
     for (const TInfo_Box_Row& r : f_info.rows) {
