@@ -185,6 +185,29 @@ void TOrder_Desk_Links::m_Calc_Bombard_Damage(const std::vector<std::int32_t>& u
   records = std::move(result.records);
 }
 
+void Order_Desk_Calc_Bombard_Damage(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region,
+                                    std::int32_t& region_damage, std::vector<TBombard_Damage_Record>& records) {
+  Links->m_Calc_Bombard_Damage(unit_ids, target_region, region_damage, records);
+}
+
+bool Order_Desk_Load_Unit(std::uint8_t player, std::int32_t transport, std::int32_t unit) {
+  if (!G_Map || !Master_Action_Timer) return false;
+  TMap_Unit_Record tr, u;
+  G_Map->m_Get_Unit(transport, tr);
+  G_Map->m_Get_Unit(unit, u);
+  if (tr.id == 0 || u.id == 0 || tr.owner != player || u.owner != player) return false;
+  if (!G_Map->m_Add_Unit_To_Cargo(transport, unit, true, true)) return false;
+  Master_Action_Timer->m_Add_Action_Load_Unit(transport, unit);
+  return G_Map->m_Add_Unit_To_Cargo(transport, unit, false, true);
+}
+
+bool Order_Desk_Unload_Unit(std::int32_t transport, std::int32_t unit, std::int32_t region, bool landing) {
+  if (!G_Map || !Master_Action_Timer) return false;
+  if (!G_Map->m_Remove_Unit_From_Cargo(transport, unit, true, landing, region, true)) return false;
+  Master_Action_Timer->m_Add_Action_Unload_Unit(transport, unit, region);
+  return G_Map->m_Remove_Unit_From_Cargo(transport, unit, false, landing, region, true);
+}
+
 void Set_Order_Desk_Links(TOrder_Desk_Links* links) { Links = links ? links : &Default_Links; }
 
 std::int32_t Order_Desk_Add_Move_Chain(std::int32_t source, const std::vector<std::int32_t>& path,

@@ -53,6 +53,18 @@ std::int32_t Order_Desk_Add_Move_Chain(std::int32_t source, const std::vector<st
 std::vector<std::int32_t> Order_Desk_Reachable_Regions(std::int32_t unit_id, std::int32_t source, std::uint8_t kind,
                                                        std::uint8_t player);
 
+// The damage of a bombardment by the listed units on the target region,
+// rolled as the order is given.
+void Order_Desk_Calc_Bombard_Damage(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region,
+                                    std::int32_t& region_damage, std::vector<TBombard_Damage_Record>& records);
+// Loads one unit into a transport for the player: both must be the player's
+// and the load must pass the cargo test; then the Load Unit action is added
+// and the unit goes aboard. False when nothing was loaded.
+bool Order_Desk_Load_Unit(std::uint8_t player, std::int32_t transport, std::int32_t unit);
+// Unloads one carried unit into `region` (a landing leaves it without
+// moves): cargo test, Unload Unit action, unload. False when it stays aboard.
+bool Order_Desk_Unload_Unit(std::int32_t transport, std::int32_t unit, std::int32_t region, bool landing);
+
 // Executes one order of a computer player on the listed units and returns
 // the id of the last action it added (0 when none). Kinds: 1 move, 2 attack
 // (chained legs along the trimmed path; with `towards` set a target out of

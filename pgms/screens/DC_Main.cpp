@@ -5,6 +5,7 @@
 
 #include "DC_Dlg_Progress.h"
 #include "DC_Main_OverviewMap.h"
+#include "DC_Main_Transport_Units.h"
 #include "Display.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
@@ -20,6 +21,7 @@
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "Combat.h"
 
 TDC_Main* G_DC_Main = nullptr;
 
@@ -28,6 +30,12 @@ namespace {
 std::map<std::string, TDC_Main_Dialog_Maker>& Makers() {
   static std::map<std::string, TDC_Main_Dialog_Maker> makers = [] {
     std::map<std::string, TDC_Main_Dialog_Maker> m;
+    m["DC Main Transport Units"] = {
+        [](std::int32_t, std::int32_t) -> std::unique_ptr<TDisplay_Class> {
+          if (!G_DC_Main) return nullptr;
+          return std::make_unique<TDC_Main_Transport_Units>(*G_DC_Main);
+        },
+        [](TDisplay_Class&) { return TDC_Main_Dialog_Outcome(); }};
     m["Dlg Progress"] = {[](std::int32_t, std::int32_t) { return std::make_unique<TDC_Dlg_Progress>(); },
                          [](TDisplay_Class&) { return TDC_Main_Dialog_Outcome(); }};
     return m;
@@ -114,6 +122,12 @@ TDC_Main::TDC_Main() {
       f_order_buttons[std::size_t(i)]->m_Set_Help_Ref(1, 10, 5 + (i - 2), "", 0);
     m_Show_Control(*f_order_buttons[std::size_t(i)], i < 2);
   }
+  for (auto& b : f_combat_buttons)
+    b->OnClick = [this](const std::string& name, TMouse_Button, TShift_State) { m_Combat_Main_Button_Click(name); };
+  for (auto& b : f_main_buttons)
+    b->OnClick = [this](const std::string& name, TMouse_Button, TShift_State) { m_Main_Button_Click(name); };
+  for (auto& b : f_order_buttons)
+    b->OnClick = [this](const std::string& name, TMouse_Button, TShift_State) { m_Order_Button_Click(name); };
   for (auto& b : f_combat_buttons) Add_Child_Control(b.get());
   Add_Child_Control(f_overview.get());
   Add_Child_Control(f_chat.get());
@@ -122,6 +136,7 @@ TDC_Main::TDC_Main() {
   m_Place_Controls();
   f_overview->m_Update_View_Rect();
   G_DC_Main = this;
+  m_Layout_Group_Panel();
   Set_World_Main_Screen_Link(this);
   m_Open_Dialog("Dlg Start Menu", 0, 0);
 }
@@ -248,6 +263,8 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
   if (name == "DC Main Transport Units") {
     const std::int32_t x = f_order_buttons[5]->m_X() + f_order_buttons[5]->m_Width();
     dialog->m_Set_Bounds(name, x, f_y + 130, m_Get_Width() - x, m_Get_Height() - 282, true);
+    if (auto* panel = dynamic_cast<TDC_Main_Transport_Units*>(dialog.get()))
+      panel->m_Set_Mode(std::uint8_t(b == 2 ? TRANSPORT_MODE_LAND : TRANSPORT_MODE_LOAD));
   } else {
     dialog->m_Set_Position_Centered(name, dialog->m_Modal() || !Is_Side_Panel(name));
   }
@@ -303,8 +320,9 @@ void TDC_Main::m_Message_Closed() {
     case 1:
     case 3:
       // The crashing-air-units question ends the turn; the decommission
-      // question belongs to the orders, which are not part of this screen.
+      // question decommissions the selection.
       if (value == 1 && kind == 1) m_End_Turn();
+      if (value == 1 && kind == 3) m_Execute_Order(7, 0, 0, 0);
       break;
     case 2:
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
@@ -358,6 +376,24 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
   const auto maker = Makers().find(name);
   if (maker != Makers().end() && maker->second.outcome) outcome = maker->second.outcome(*dialog);
   dialog.reset();
+  if (name == "DC Main Transport Units") {
+    m_Update_Order_Buttons();
+    m_Unlock_Panels();
+    m_Refresh_Selection();
+    if (f_order_mode == 9) {
+      f_order_mode = 0;
+      f_order_prompt.clear();
+      f_order_prompt_width = 0;
+      f_path.clear();
+      f_path_target = 0;
+      f_landing_pending = false;
+      f_landing_region = 0;
+      f_landing_owner = 0;
+      m_Build_Highlights();
+      m_Update_Order_Buttons();
+    }
+    return;
+  }
   m_Follow_Up(name, outcome);
 }
 
@@ -370,10 +406,6 @@ void TDC_Main::m_Close_Program() {
 
 void TDC_Main::m_Leave_Network_Game() {
   if (Frm_Main) Frm_Main->m_Free_Multiplayer();
-}
-
-void TDC_Main::m_End_Turn() {
-  if (f_on_end_turn) f_on_end_turn();
 }
 
 void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
@@ -479,11 +511,8 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
   f_status_text.clear();
   f_status_width = 0;
   f_status_forced = false;
-  f_order_mode = 0;
-  f_groups.clear();
-  f_selected_region = 0;
-  f_highlighted.clear();
   f_screen_mode = mode;
+  m_Clear_Order();
   const bool map = mode == SCREEN_MODE_MAP, battle = mode == SCREEN_MODE_BATTLE;
   m_Show_Control(*f_overview, map);
   for (auto& b : f_main_buttons) m_Show_Control(*b, map);
@@ -491,6 +520,9 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
   m_Show_Control(*f_order_buttons[1], map);
   for (std::size_t i = 2; i < 11; ++i) m_Show_Control(*f_order_buttons[i], false);
   for (auto& b : f_combat_buttons) m_Show_Control(*b, battle);
+  if (!map)
+    for (auto& b : f_combat_region_buttons) b->m_Set_Visible(false);
+  if (map && (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4)) m_Show_Turn_Status();
 }
 
 // --- camera ------------------------------------------------------------------------
@@ -566,39 +598,6 @@ bool TDC_Main::m_On_Mouse_Wheel(TShift_State shift, std::int16_t notches, std::i
   return true;
 }
 
-bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
-  const float step = m_Camera_Step(shift);
-  if (step == 0.0f) return false;
-  TVector eye = Game_Settings.f_camera_eye, look_at = Game_Settings.f_camera_look_at;
-  TVector move;
-  switch (key) {
-    case 37:
-      move.x = -step;
-      break;
-    case 39:
-      move.x = step;
-      break;
-    case 38:
-      move.y = step;
-      break;
-    case 40:
-      move.y = -step;
-      break;
-    case 107:
-      move.z = step;
-      break;
-    case 109:
-      move.z = -step;
-      break;
-    default:
-      return false;
-  }
-  eye = {eye.x + move.x, eye.y + move.y, eye.z + move.z};
-  look_at = {look_at.x + move.x, look_at.y + move.y, look_at.z + move.z};
-  m_Set_Camera(eye, look_at, false, Game_Settings.f_camera_up);
-  return true;
-}
-
 // --- timer -------------------------------------------------------------------------
 
 void TDC_Main::m_On_Timer(float elapsed) {
@@ -615,6 +614,8 @@ void TDC_Main::m_On_Timer(float elapsed) {
     case SCREEN_MODE_MAP:
     case SCREEN_MODE_BATTLE: {
       const bool battle = f_screen_mode == SCREEN_MODE_BATTLE;
+      const bool info_bar = !Machine_Options || Machine_Options->f_show_info_bar;
+      if (!battle && !f_info_by_panel && info_bar) m_Track_Hover(elapsed);
       TVector eye = Game_Settings.f_camera_eye;
       const TVector start = eye;
       bool apply = false;
@@ -635,6 +636,7 @@ void TDC_Main::m_On_Timer(float elapsed) {
       // m_Set_Camera would otherwise leave the view where it was.
       if (apply || eye.x != start.x || eye.y != start.y)
         m_Set_Camera(eye, Game_Settings.f_camera_look_at, apply, Game_Settings.f_camera_up);
+      if (!battle && f_order_mode != 0) m_Update_Path_Preview(elapsed);
       advance_world();
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;
@@ -651,9 +653,14 @@ void TDC_Main::m_On_Timer(float elapsed) {
 // --- notices and status ------------------------------------------------------------
 
 void TDC_Main::m_Add_Notice(const std::string& text) {
-  for (std::size_t i = 0; i + 1 < f_notices.size(); ++i) f_notices[i] = f_notices[i + 1];
-  f_notices.back() = text;
+  // The first free line takes the text; when all are taken it is dropped,
+  // but the lines still stay up for the full time.
   f_notice_time = MAIN_NOTICE_SECONDS;
+  for (std::string& line : f_notices)
+    if (line.empty()) {
+      line = text;
+      return;
+    }
 }
 
 void TDC_Main::m_Clear_Notices() {
@@ -703,7 +710,12 @@ void TDC_Main::m_Draw_Status_Bar() {
 
 void TDC_Main::m_Draw_Map_Mode() {
   if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
+  m_Update_Combat_Buttons();
   if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
+  if (f_order_mode != 0) {
+    m_Draw_Map_Overlays();
+    m_Draw_Path();
+  }
   if (g_tg_particle_list) g_tg_particle_list->m_Draw();
   if (!f_overview->m_Visible()) f_overview->m_Set_Visible(true);
   const bool selection = !f_groups.empty();
@@ -711,6 +723,8 @@ void TDC_Main::m_Draw_Map_Mode() {
   const TDC_Button& first = *f_order_buttons[0];
   G_Draw_2D_Color_Part(Panel_Grey, {first.m_X() - 2, first.m_Y() - 3, first.m_X() - 2 + 87, first.m_Y() - 3 + 45},
                        false, true);
+  if (!f_info_by_panel && (!Machine_Options || Machine_Options->f_show_info_bar)) m_Draw_Info_Box();
+  m_Draw_Group_Panel();
   m_Draw_Status_Bar();
   G_Draw_2D_Color_Part(Panel_Grey, {f_x + 260, f_y, f_x + 468, f_y + 44}, false, true);
   TGui_Text_Link& fonts = Gui_Text_Link();
@@ -744,8 +758,10 @@ void TDC_Main::m_Draw(double) {
       }
       break;
     case SCREEN_MODE_BATTLE:
+      Combat_Draw();
       if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
       if (g_tg_particle_list) g_tg_particle_list->m_Draw();
+      if (!Machine_Options || Machine_Options->f_show_info_bar) m_Draw_Info_Box();
       break;
     case SCREEN_MODE_MAP_ONLY:
       if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);

@@ -35,6 +35,60 @@
 #include "World_Links.h"
 
 class TDC_Main_Overview_Map;
+class TDC_Main_Transport_Units;
+
+// --- selection and orders: the rules the screen applies, kept apart so they
+// can be checked on their own ---
+
+// Order modes of the main screen.
+constexpr std::uint8_t ORDER_MODE_NONE = 0, ORDER_MODE_MOVE = 1, ORDER_MODE_ATTACK = 2, ORDER_MODE_BOMBARD = 3,
+                       ORDER_MODE_LAND = 9;
+// The caption of a unit group: "c of a", "c/a" from 1000 units on, and the
+// three stacked lines c, "of", a from 10000 on.
+std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t available);
+// Which of order buttons 3..11 (index 0 = button 3) are enabled for the
+// groups, whether the selected region is an ocean, the order mode and
+// whether the transport panel is open.
+std::array<bool, 9> Main_Order_Buttons_Enabled(const std::vector<TSelected_Unit>& groups, bool sea_region,
+                                               std::uint8_t order_mode, bool transport_open);
+// Keeps the entries of `regions` that are also in `targets`, in their order.
+void Main_Intersect_Regions(std::vector<std::int32_t>& regions, const std::vector<std::int32_t>& targets);
+// The button a shortcut key presses on the map ("" for none).
+std::string Main_Shortcut_Button(std::uint16_t key);
+// Whether a point lies in the half-open rectangle [x, x + w) x [y, y + h).
+inline bool Main_Hit(std::int32_t px, std::int32_t py, std::int32_t x, std::int32_t y, std::int32_t w,
+                     std::int32_t h) {
+  return px >= x && px < x + w && py >= y && py < y + h;
+}
+
+// What the info box shows, built when the pointer rests on a thing.
+struct TInfo_Box_Row {
+  std::int32_t unit_id = 0;
+  std::uint16_t unit_type = 0;
+  std::uint8_t moves = 0;
+  TColor colour = 0;
+  std::int32_t width = 0, height = 0;
+  TColor background = 0;
+  std::int32_t x = 0, y = 0;
+  std::int32_t group = 0, position = 0;
+  bool transport = false, cargo = false;
+};
+constexpr std::size_t INFO_BOX_MAX_ROWS = 300;
+constexpr std::size_t INFO_BOX_MAX_LIST = 32;
+struct TInfo_Box {
+  bool active = false;
+  std::uint8_t kind = 0;  // 1 unit, 2 group, 3 stack, 4 technology, 5 unit type, 6 region
+  std::int32_t subject = 0;
+  std::int32_t region = 0;
+  std::int32_t group = 0;
+  std::int32_t icon = 0;
+  std::string title;
+  std::array<std::string, 31> texts;  // 1..30
+  std::string combat = "0";
+  std::vector<std::string> abilities, costs, requirements, benefits;
+  std::vector<TInfo_Box_Row> rows;
+  std::vector<std::int32_t> unit_ids;
+};
 
 // What the main screen reads from a dialog that closes.
 struct TDC_Main_Dialog_Outcome {
@@ -76,6 +130,10 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::int32_t m_Get_Width() override;
   std::int32_t m_Get_Height() override;
   void m_On_Child_Killed(const std::string& child_name) override;
+  void m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y) override;
+  void m_On_Mouse_Up(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y,
+                     bool released_elsewhere) override;
+  void m_On_Double_Click(std::int32_t x, std::int32_t y) override;
   bool m_On_Mouse_Wheel(TShift_State shift, std::int16_t notches, std::int32_t x, std::int32_t y) override;
   bool m_On_Key_Down(std::uint16_t& key, TShift_State shift) override;
   void m_Draw(double elapsed) override;
@@ -138,6 +196,73 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   const std::array<std::string, MAIN_NOTICE_LINES>& m_Notices() const { return f_notices; }
   std::int32_t m_Purchase_Target() const { return f_purchase_target; }
 
+  // --- selection, order buttons and orders ---
+  bool m_Toggle_Unit(std::int32_t unit);
+  void m_Refresh_Selection();
+  void m_Clear_Order();
+  const TSelected_Unit* m_Get_Selected_Group(std::int32_t i) const;
+  std::int32_t m_Group_Count() const { return std::int32_t(f_groups.size()); }
+  void m_Build_Highlights();
+  void m_Update_Order_Buttons();
+  void m_Layout_Group_Panel();
+  void m_Update_Group_Captions();
+  void m_Draw_Group_Panel();
+  void m_Draw_Unit_Icon(std::uint16_t unit_type, TColor colour, std::int32_t x, std::int32_t y, std::int32_t width,
+                        std::int32_t height, bool show_capacity, bool show_moves, std::int32_t capacity,
+                        std::int32_t cargo_load, std::int32_t moves);
+  void m_Order_Button_Click(const std::string& name);
+  void m_Cycle_Unit_Group(bool next);
+  // The minus and plus arrows of group i (x, y, width, height each).
+  void m_Get_Group_Arrow_Rects(std::int32_t i, std::array<std::int32_t, 4>& minus,
+                               std::array<std::int32_t, 4>& plus) const;
+  std::array<std::int32_t, 4> m_Group_Panel_Rect() const { return f_panel_rect; }
+  std::array<std::int32_t, 4> m_Group_Row_Rect(std::int32_t i) const;
+  std::uint8_t m_Order_Mode() const { return f_order_mode; }
+  const std::string& m_Order_Prompt() const { return f_order_prompt; }
+  const std::vector<std::int32_t>& m_Path() const { return f_path; }
+  void m_Set_Path(std::vector<std::int32_t> path) { f_path = std::move(path); }
+  bool m_Execute_Order(std::uint8_t kind, std::int32_t region, std::int32_t sub_kind, std::int32_t row);
+  void m_Trim_Path(std::uint8_t player);
+  void m_Update_Path_Preview(float elapsed);
+  std::int32_t m_Draw_Path();
+  bool m_Landing_Pending() const { return f_landing_pending; }
+  std::int32_t m_Landing_Region() const { return f_landing_region; }
+  TDC_Main_Transport_Units* m_Transport_Panel() const;
+
+  // --- end of turn, buttons, locks ---
+  void m_Main_Button_Click(const std::string& name);
+  bool m_Can_End_Turn();
+  void m_Show_Turn_Status();
+  void m_Set_Help_Areas();
+  void m_Update_Combat_Buttons();
+  void m_Combat_Button_Click(const std::string& name);
+  void m_Combat_Main_Button_Click(const std::string& name);
+  std::int32_t m_Combat_Button_Count() const { return std::int32_t(f_combat_region_buttons.size()); }
+  TDC_Button* m_Combat_Region_Button(std::int32_t i) const;
+  void m_Game_Over(std::uint8_t player);
+  void m_Enable_Side_Panels();
+  void m_Lock_Panels(bool menu_button_enabled);
+  void m_Unlock_Panels();
+  bool m_Panels_Locked() const { return f_panels_locked; }
+  void m_Enable_Combat_Buttons(bool enabled);
+  void m_Clear_Highlighted_Regions() { f_highlighted.clear(); }
+  void m_Add_Highlighted_Region(std::int32_t region) {
+    if (f_highlighted.size() < 500) f_highlighted.push_back(region);
+  }
+  void m_End_Turn();
+
+  // --- info box ---
+  void m_Set_Info_Box(bool set, bool by_panel, std::uint8_t kind, std::int32_t subject, std::int32_t group,
+                      bool in_battle = false, std::int32_t unit_count = 0, bool show_hit_points = false,
+                      std::int32_t hit_points = 0);
+  void m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::int32_t group, bool in_battle,
+                        std::int32_t unit_count, bool show_hit_points, std::int32_t hit_points);
+  void m_Refresh_Info_Box_Rows();
+  void m_Track_Hover(float elapsed);
+  void m_Draw_Info_Box();
+  const TInfo_Box& m_Info_Box() const { return f_info; }
+  bool m_Info_Box_Shown() const { return f_info_shown; }
+
   TDC_Main_Overview_Map& m_Overview_Map() { return *f_overview; }
   // The chat panel of network games (hidden until shown).
   TDC_Main_Chat& m_Chat() { return *f_chat; }
@@ -164,7 +289,14 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_Close_Program();
   // Leaving a network game frees the host, the client and the action queue.
   void m_Leave_Network_Game();
-  void m_End_Turn();
+  void m_Enter_Order_Mode(std::uint8_t mode, const std::string& prompt);
+  bool m_Order_Move(std::uint8_t kind, std::int32_t region);
+  bool m_Order_Bombard(std::int32_t region);
+  bool m_Order_Cargo(std::uint8_t kind, std::int32_t sub_kind, std::int32_t row);
+  void m_Order_Decommission();
+  void m_Order_Skip();
+  void m_Layout_Info_Rows();
+  void m_Draw_Map_Overlays();
 
   std::unique_ptr<TDC_Main_Overview_Map> f_overview;
   std::unique_ptr<TDC_Main_Chat> f_chat;
@@ -184,6 +316,25 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::int32_t f_selected_region = 0;
   std::vector<TSelected_Unit> f_groups;
   std::uint8_t f_order_mode = 0;
+  std::string f_order_prompt;
+  std::int32_t f_order_prompt_width = 0;
+  std::vector<std::int32_t> f_path;
+  std::int32_t f_path_target = 0;
+  bool f_landing_pending = false;
+  std::int32_t f_landing_region = 0;
+  std::uint8_t f_landing_owner = 0;
+  bool f_panels_locked = false;
+  std::array<std::int32_t, 4> f_panel_rect{};
+  bool f_panel_full = false;
+  std::vector<std::array<std::int32_t, 4>> f_group_rows;
+  std::vector<std::uint8_t> f_group_arrows;
+  std::vector<std::unique_ptr<TDC_Button>> f_combat_region_buttons;
+  std::vector<std::int32_t> f_combat_button_regions;
+  TInfo_Box f_info;
+  bool f_info_shown = false;
+  bool f_info_by_panel = false;
+  float f_hover_time = 0.0f;
+  std::int32_t f_hover_x = -1, f_hover_y = -1;
   std::string f_status_text;
   std::int32_t f_status_width = 0;
   bool f_status_forced = false;

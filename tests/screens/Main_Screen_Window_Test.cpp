@@ -13,6 +13,7 @@
 
 #include "DC_Main.h"
 #include "DC_Main_OverviewMap.h"
+#include "DC_Main_Transport_Units.h"
 #include "Display_HelpText.h"
 #include "GraphicsEngine_Culling.h"
 #include "Render_Device_OpenGL.h"
@@ -207,3 +208,84 @@ TEST_F(Main_Screen_Window, ArrowKeysTheScreenEdgeTheWheelAndTheOverviewMoveTheVi
 }
 
 }  // namespace
+
+namespace {
+
+// A land region of the player with units, the sea beside it and a transport
+// type that carries the region's first unit.
+struct TShore {
+  std::int32_t land = 0, sea = 0, unit = 0;
+  std::uint16_t transport_type = 0;
+};
+TShore Find_Shore(TMap& map, std::uint8_t player) {
+  TShore s;
+  for (std::int32_t t = 1; t <= Unit_Type_List->m_Count() && !s.transport_type; ++t)
+    if (Unit_Type_List->m_Get_Item(t)->f_transporting_capacity > 0 &&
+        Unit_Type_List->m_Get_Item(t)->f_movement_type == 3)
+      s.transport_type = std::uint16_t(t);
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count() && !s.sea; ++id) {
+    const TMap_Region* r = map.m_Get_Region(id);
+    if (!r || r->m_Get_Type() != REGION_LAND || r->m_Get_Owner() != player || r->m_Get_Unit_Count() == 0) continue;
+    for (std::int32_t c = 1; c <= r->m_Get_Connection_Count(); ++c) {
+      const TMap_Region* n = map.m_Get_Region(r->m_Get_Connection(c));
+      if (n && n->m_Get_Type() == REGION_OCEAN) {
+        s.land = id;
+        s.sea = r->m_Get_Connection(c);
+        s.unit = r->m_Get_Unit_Id(1);
+        break;
+      }
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST_F(Main_Screen_Window, TheInfoBoxDescribesRegionsStacksAndUnitsAndThePanelShowsCargo) {
+  TMap& map = f_world->map;
+  const TShore shore = Find_Shore(map, 1);
+  ASSERT_NE(shore.sea, 0);
+  ASSERT_NE(shore.transport_type, 0);
+  const TMap_Region* land = map.m_Get_Region(shore.land);
+  const TRegion_Label_Values& label = land->m_Get_Label_Values();
+  f_screen->m_Center_Camera_On({float(label.centre_x), float(map.m_Get_Pixel_Height() - label.centre_y), -1200.0f});
+  const TFrame plain = Frame("info_none");
+  const std::int32_t B = std::int32_t(H);
+  f_screen->m_Set_Info_Box(true, false, 6, shore.land, 0);
+  const TFrame region = Frame("info_region");
+  EXPECT_EQ(f_screen->m_Info_Box().title, land->m_Get_Name());
+  EXPECT_GT(Mean_Difference(plain, region, 0, B - 152, 600, B), 2.0);
+  f_screen->m_Set_Info_Box(true, false, 3, shore.unit, 0);
+  const TFrame stack = Frame("info_stack");
+  EXPECT_GT(Mean_Difference(region, stack, 190, B - 152, 900, B), 2.0);
+  f_screen->m_Set_Info_Box(true, false, 1, shore.unit, 0);
+  EXPECT_EQ(f_screen->m_Info_Box().rows.size(), 1u);
+  Frame("info_unit");
+
+  // A transport at sea with the region's unit aboard and another waiting.
+  const std::int32_t ship = map.m_Add_Unit(shore.sea, shore.transport_type, 1, 2, 0);
+  ASSERT_TRUE(map.m_Get_Region(shore.sea)->m_Add_Unit(ship));
+  // The first unit of the region that fits goes aboard.
+  bool loaded = false;
+  for (std::int32_t i = 1; i <= land->m_Get_Unit_Count() && !loaded; ++i)
+    loaded = map.m_Add_Unit_To_Cargo(ship, land->m_Get_Unit_Id(i), false, true);
+  EXPECT_TRUE(loaded);
+  f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen->m_Toggle_Unit(ship);
+  ASSERT_EQ(f_screen->m_Group_Count(), 1);
+  const TFrame selected = Frame("selection");
+  const auto panel = f_screen->m_Group_Panel_Rect();
+  EXPECT_GT(Mean_Difference(plain, selected, panel[0], panel[1], panel[0] + panel[2], panel[1] + 300), 2.0);
+  f_screen->m_Order_Button_Click("DC_MAIN_ORDER_BUTTON_6");
+  ASSERT_NE(f_screen->m_Transport_Panel(), nullptr);
+  EXPECT_EQ(f_screen->m_Transport_Panel()->m_Transports().size(), loaded ? 2u : 1u);
+  const TFrame transport = Frame("transport_panel");
+  const TDisplay_Class& p = *f_screen->m_Transport_Panel();
+  const TColor inside = transport.At(p.m_X() + p.m_Width() - 30, p.m_Y() + p.m_Height() - 20);
+  EXPECT_EQ(inside & 0xFFFFFFu, Make_Color(34, 34, 34) & 0xFFFFFFu);
+  // The pointer on the transport's icon shows it in the info box over the panel.
+  const TDC_List& list = const_cast<TDC_Main_Transport_Units&>(*f_screen->m_Transport_Panel()).m_Transport_List();
+  Set_Mouse_Position(list.m_X() + 10, list.m_Y() + 10);
+  Frame("transport_panel_hover");
+  EXPECT_EQ(f_screen->m_Info_Box().subject, ship);
+}
