@@ -653,14 +653,16 @@ void TDC_Main::m_On_Timer(float elapsed) {
 // --- notices and status ------------------------------------------------------------
 
 void TDC_Main::m_Add_Notice(const std::string& text) {
-  // The first free line takes the text; when all are taken it is dropped,
-  // but the lines still stay up for the full time.
+  // The newest ten notices stay: when all lines are taken the oldest makes
+  // room, so the latest event is never the one lost.
   f_notice_time = MAIN_NOTICE_SECONDS;
   for (std::string& line : f_notices)
     if (line.empty()) {
       line = text;
       return;
     }
+  for (std::size_t i = 0; i + 1 < f_notices.size(); ++i) f_notices[i] = f_notices[i + 1];
+  f_notices.back() = text;
 }
 
 void TDC_Main::m_Clear_Notices() {
