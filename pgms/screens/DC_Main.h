@@ -95,6 +95,9 @@ struct TDC_Main_Dialog_Outcome {
   std::int32_t result = 0;
   std::int32_t tag = 0;
   bool keep_screen_mode = false;
+  // A failure the screen shows once the follow-up is open (a resume that
+  // could not load the last save).
+  std::string message_caption{}, message_text{};
 };
 
 // How a dialog opened by name is made (a and b of m_Open_Dialog) and read.
