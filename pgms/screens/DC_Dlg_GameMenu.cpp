@@ -70,7 +70,10 @@ bool TDC_Dlg_GameMenu::m_On_Key_Down(std::uint16_t& key, TShift_State) {
   return true;
 }
 
-void TDC_Dlg_GameMenu::m_Draw(double) { Gui_Draw_Background(f_background, f_x, f_y, 178, 300); }
+void TDC_Dlg_GameMenu::m_Draw(double) {
+  Gui_Draw_Background(f_background, f_x, f_y, 178, 300);
+  Gui_Draw_Dialog_Title(f_x, f_y, "Game Menu");
+}
 
 // --- the dialogs of the running game, by display name --------------------------
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
@@ -14,6 +15,10 @@
 // are victorious!" on the winner's machine and " You have been defeated."
 // elsewhere; without a winner "You have been defeated.".
 std::string Game_Over_Text(std::uint8_t winner, const std::string& nation_name, std::uint8_t local_player);
+
+// The words of a text on lines no wider than `width` in the current font
+// (a single word wider than that keeps a line of its own).
+std::vector<std::string> Game_Over_Lines(const std::string& text, std::int32_t width);
 
 // What the game over's opening does to the music (the music front unless a
 // test puts its own).

@@ -10,6 +10,7 @@
 #include "GameFolder.h"
 #include "GameSettings.h"
 #include "Global.h"
+#include "GraphicsEngine.h"
 #include "Io.h"
 #include "MachineOptions.h"
 #include "Native_Path.h"
@@ -46,8 +47,8 @@ std::time_t File_Time(const fs::path& p, bool& ok) {
 }
 
 // The text cut to whole characters so that it fits the width in the
-// current font.
-std::string Clip_To_Width(const std::string& text, std::int32_t width) {
+// current font; a cut text ends with `tail`.
+std::string Clip_To_Width(const std::string& text, std::int32_t width, const std::string& tail = "") {
   TGui_Text_Link& font = Gui_Text_Link();
   std::int32_t w = 0, h = 0;
   font.m_Get_Text_Extents(text, w, h);
@@ -55,7 +56,7 @@ std::string Clip_To_Width(const std::string& text, std::int32_t width) {
   std::int32_t n = Utf8_Length(text);
   while (n > 0) {
     --n;
-    const std::string cut = text.substr(0, Utf8_Offset(text, n));
+    const std::string cut = text.substr(0, Utf8_Offset(text, n)) + tail;
     font.m_Get_Text_Extents(cut, w, h);
     if (w <= width) return cut;
   }
@@ -322,11 +323,14 @@ void TDC_Dlg_LoadSaveGame::m_Refresh_Details() {
   TGame_Settings settings;
   std::string caption, text;
   if (!Captured(caption, text, [&] { return settings.m_Load_From_File(dir + Game_Folder_Files[0]); })) return;
-  f_detail_date = Tenths_To_Text(settings.f_game_date);
-  f_detail_type = settings.f_game_type_name;
-  f_detail_version = settings.f_version;
-  f_detail_players = settings.f_description;
-  f_detail_started = settings.f_creation_date;
+  // Each value ends before the preview begins.
+  Gui_Text_Link().m_Set_Font(2);
+  const std::int32_t room = 331 - 204 - 4;
+  f_detail_date = Clip_To_Width(Tenths_To_Text(settings.f_game_date), room, "...");
+  f_detail_type = Clip_To_Width(settings.f_game_type_name, room, "...");
+  f_detail_version = Clip_To_Width(settings.f_version, room, "...");
+  f_detail_players = Clip_To_Width(settings.f_description, room, "...");
+  f_detail_started = Clip_To_Width(settings.f_creation_date, room, "...");
 }
 
 void TDC_Dlg_LoadSaveGame::m_Draw(double) {
@@ -338,6 +342,10 @@ void TDC_Dlg_LoadSaveGame::m_Draw(double) {
   font.m_Set_Color(User_Settings.m_Get_Label_Text_Color());
   font.m_Draw_Text_Shadowed(Checked_Add(f_x, 13), Checked_Add(f_y, 26), "Saved Games");
   font.m_Draw_Text_Shadowed(Checked_Add(f_x, 13), Checked_Add(f_y, 422), "Name");
+  // The field of the name.
+  G_Draw_2D_Color_Part(User_Settings.m_Get_List_Background_Color(),
+                       TRect{Checked_Add(f_x, 11), Checked_Add(f_y, 435), Checked_Add(f_x, 186), Checked_Add(f_y, 459)},
+                       false, false);
   if (!m_Has_Preview()) return;
   const TColor grey = Make_Color(192, 192, 192), white = Make_Color(255, 255, 255);
   font.m_Set_Color(grey);

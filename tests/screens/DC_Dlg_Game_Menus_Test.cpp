@@ -340,3 +340,13 @@ TEST_F(Game_Menus, GameOverDialogPlaysTheFinaleAndClosesByButtonOrEscape) {
   Key(VK_ESCAPE);
   EXPECT_TRUE(dialog->m_Killed());
 }
+
+TEST_F(Game_Menus, AGameOverSentenceTooWideForOneLineIsSplitBetweenWords) {
+  // The test font: 7 pixels a character.
+  EXPECT_EQ(Game_Over_Lines("The Avalon has conquered the world.", 1000),
+            (std::vector<std::string>{"The Avalon has conquered the world."}));
+  EXPECT_EQ(Game_Over_Lines("The Avalon has conquered the world. You are victorious!", 200),
+            (std::vector<std::string>{"The Avalon has conquered the", "world. You are victorious!"}));
+  EXPECT_EQ(Game_Over_Lines("Averyveryverylongname x", 70), (std::vector<std::string>{"Averyveryverylongname", "x"}));
+  EXPECT_TRUE(Game_Over_Lines("", 100).empty());
+}

@@ -13,12 +13,16 @@
 #include <vector>
 
 #include "DC_Dlg_GameMenu.h"
+#include "DC_Dlg_GameOver.h"
 #include "DC_Dlg_LoadSaveGame.h"
 #include "DC_Main.h"
 #include "Display_HelpText.h"
+#include "Empire.h"
 #include "GameFolder.h"
 #include "GraphicsEngine_Culling.h"
 #include "MachineOptions.h"
+#include "MapClass.h"
+#include "MapRegion.h"
 #include "Native_Path.h"
 #include "Render_Device_OpenGL.h"
 #include "Screen_World.h"
@@ -220,4 +224,37 @@ TEST_F(Game_Menus_Window, TheGameOver) {
   ASSERT_NE(over, nullptr);
   const TFrame f = Frame("game_over");
   Expect_Drawn(f, *over);
+}
+
+TEST_F(Game_Menus_Window, TheGameOverOfTheWinner) {
+  // Nation 1 holds every region and the only units left.
+  TMap& map = *G_Map;
+  for (std::int32_t r = 1; r <= map.m_Get_Region_Count(); ++r)
+    if (TMap_Region* region = map.m_Get_Region(r)) region->m_Set_Owner(1);
+  for (std::int32_t id = 1; id <= map.m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    map.m_Get_Unit(id, u);
+    if (u.id != 0 && u.owner != 1) map.m_Delete_Unit(id);
+  }
+  ASSERT_EQ(G_Empire_List->m_Get_Winner(), 1);
+  // The picture alone, for the columns at the picture's edges.
+  G_Empire_List->m_Get_Empire(1)->m_Set_Nation_Name("N");
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Over", 0, 0));
+  const TFrame plain = Frame("game_over_short");
+  for (const std::string& nation : {std::string("Nation 1"), std::string("United Federation of the Northern Isles")}) {
+    G_Empire_List->m_Get_Empire(1)->m_Set_Nation_Name(nation);
+    Game_Settings.f_local_empire = 1;
+    f_screen->m_Close_Child_Dialogs();
+    ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Over", 0, 0));
+    auto* over = dynamic_cast<TDC_Dlg_GameOver*>(f_screen->m_Get_Dialog("Dlg Game Over"));
+    ASSERT_NE(over, nullptr);
+    EXPECT_EQ(over->m_Text(), "The " + nation + " has conquered the world. You are victorious!");
+    const TFrame f = Frame(nation.size() > 10 ? "game_over_winner_long" : "game_over_winner");
+    Expect_Drawn(f, *over);
+    // The sentence stays inside the picture: the columns at its edges are
+    // those of the picture alone.
+    for (std::int32_t y = over->m_Y() + 27; y < over->m_Y() + 573; ++y)
+      for (std::int32_t x : {over->m_X() + 7, over->m_X() + 792})
+        EXPECT_EQ(f.At(x, y), plain.At(x, y)) << x << "," << y;
+  }
 }
