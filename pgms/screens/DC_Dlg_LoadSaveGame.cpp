@@ -375,10 +375,6 @@ bool TDC_Dlg_LoadSaveGame::m_On_Key_Down(std::uint16_t& key, TShift_State) {
     if (!m_Job_Running()) m_Cancel();
     return true;
   }
-  if (key == VK_RETURN && !f_direct_mode) {
-    if (!m_Job_Running()) m_Ok();
-    return true;
-  }
   return false;
 }
 

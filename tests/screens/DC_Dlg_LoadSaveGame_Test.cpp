@@ -406,6 +406,20 @@ TEST_F(Load_Save, ResumeLoadsTheLastSave) {
   EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
   EXPECT_EQ(f_dialog->f_tag, 1);
   EXPECT_EQ(Game_Settings.f_game_date, date);
+  // A last save that no longer reads: closed with the reason, the game as
+  // it was.
+  const fs::path empires = user.path() / "savegames" / "Last" / "Empires.dat";
+  Write_File(empires, Read_File(empires).substr(0, 40));
+  Game_Settings.f_game_date = date + 20;
+  f_dialog = std::make_unique<TDC_Dlg_LoadSaveGame>();
+  f_dialog->m_Set_Tag(1);
+  f_dialog->m_Load_Direct();
+  Run_Job();
+  EXPECT_TRUE(f_dialog->m_Killed());
+  EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_CANCELLED);
+  EXPECT_NE(f_dialog->f_error_text.find("Empires.dat"), std::string::npos) << f_dialog->f_error_text;
+  EXPECT_EQ(Game_Settings.f_game_date, date + 20);
+  EXPECT_TRUE(shell.messages.empty());
 }
 
 TEST_F(Load_Save, SaveMapStoresTheMapWithoutOwnersUnitsOrGameFiles) {
