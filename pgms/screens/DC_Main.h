@@ -242,7 +242,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_Combat_Main_Button_Click(const std::string& name);
   std::int32_t m_Combat_Button_Count() const { return std::int32_t(f_combat_region_buttons.size()); }
   TDC_Button* m_Combat_Region_Button(std::int32_t i) const;
-  void m_Game_Over(std::uint8_t player);
+  void m_Game_Over(std::uint8_t player) override;
   void m_Enable_Side_Panels();
   void m_Lock_Panels(bool menu_button_enabled);
   void m_Unlock_Panels();

@@ -13,7 +13,10 @@
 #include <fstream>
 #include <memory>
 
+#include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_GameOptions.h"
+#include "DC_Dlg_GameOver.h"
+#include "DC_Main.h"
 #include "Datafile_TerrainTiles.h"
 #include "Empire.h"
 #include "GameFolder.h"
@@ -21,6 +24,8 @@
 #include "GameSettings.h"
 #include "Game_Session.h"
 #include "Global.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
 #include "Gui_Test_Support.h"
 #include "Image_Files.h"
 #include "Io.h"
@@ -28,6 +33,8 @@
 #include "MapClass.h"
 #include "MapRegion.h"
 #include "Native_Path.h"
+#include "Render_Device_Headless.h"
+#include "SoundEngine_Music_Base.h"
 #include "SteppedTask.h"
 #include "Test_Support.h"
 
@@ -454,4 +461,44 @@ TEST_F(Load_Save, SaveMapStoresTheMapWithoutOwnersUnitsOrGameFiles) {
   EXPECT_EQ(caption, "Error");
   EXPECT_EQ(text, "Map name already in use.");
   EXPECT_EQ(Read_File(dir / "CurrentMap.map"), bytes);
+}
+
+TEST_F(Load_Save, TheEndOfTurnThatFindsAWinnerOpensTheGameOver) {
+  New_Game();
+  // Nation 1 holds the world: every region and the only units.
+  for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r)
+    if (TMap_Region* region = G_Map->m_Get_Region(r)) region->m_Set_Owner(1);
+  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(id, u);
+    if (u.id != 0 && u.owner != 1) G_Map->m_Delete_Unit(id);
+  }
+  ASSERT_EQ(G_Empire_List->m_Get_Winner(), 1);
+  // The main screen on a headless device, with the dialogs of the game.
+  TDevice_Params params;
+  params.Width = 1024;
+  params.Height = 768;
+  auto device = std::make_unique<TRender_Device_Headless>(params);
+  Render_Device_Set_Current(device.get());
+  G_Init_GraphicsEngine();
+  Game_Over_Start_Music = [](std::int32_t) {};
+  Game_Menu_Dialogs_Install();
+  auto screen = std::make_unique<TDC_Main>();
+  screen->m_Set_Position("Main Window", 0, 0, false);
+  screen->m_Set_Visible(true);
+  screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  EXPECT_NE(Game_Session_End_Turn(), 0);
+  Game_Session_Run_Until_Idle();
+  auto* over = dynamic_cast<TDC_Dlg_GameOver*>(screen->m_Get_Dialog("Dlg Game Over"));
+  ASSERT_NE(over, nullptr);
+  EXPECT_EQ(over->m_Text(), "The " + G_Empire_List->m_Get_Empire(1)->m_Get_Nation_Name() +
+                                " has conquered the world. You are victorious!");
+  screen.reset();
+  for (const char* name :
+       {"Dlg Game Menu", "Dlg Load Game", "Dlg Save Game", "Dlg Game Options", "Dlg Game Over", "Dlg Combat Options"})
+    DC_Main_Register_Dialog(name, {});
+  Game_Over_Start_Music = Sound_Music_Start_Music;
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
+  G_Culling_Reset();
 }
