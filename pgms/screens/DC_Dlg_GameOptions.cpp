@@ -86,13 +86,20 @@ bool Game_Options_Save_Map(const std::string& name, std::string& caption, std::s
   // themselves.
   caption.clear();
   text.clear();
-  if (!Store_Current_Map(name)) return false;
-  for (const char* f : {"Empires.dat", "EventLog.dat", "GameSettings.dat", "MasterActionTimer.dat", "MessageLog.dat"})
-    File_Delete(dir + f);
-  auto copy = std::make_unique<TMap>();
-  if (!copy->m_Assign(*G_Map) || !copy->m_Reset_Game_State() ||
-      !copy->m_Save_To_File(dir + "CurrentMap.map", false, "1.09"))
+  bool ok = Store_Current_Map(name);
+  if (ok) {
+    for (const char* f : {"Empires.dat", "EventLog.dat", "GameSettings.dat", "MasterActionTimer.dat", "MessageLog.dat"})
+      File_Delete(dir + f);
+    auto copy = std::make_unique<TMap>();
+    ok = copy->m_Assign(*G_Map) && copy->m_Reset_Game_State() &&
+         copy->m_Save_To_File(dir + "CurrentMap.map", false, "1.09");
+  }
+  if (!ok) {
+    // No half-made stored map is left behind to be offered for new games.
+    Delete_Directory_Files(dir);
+    Directory_Remove(dir);
     return false;
+  }
   caption = "Map Saved";
   text = "Map saved successfully.";
   return true;

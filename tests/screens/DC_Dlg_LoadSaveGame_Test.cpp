@@ -502,3 +502,19 @@ TEST_F(Load_Save, TheEndOfTurnThatFindsAWinnerOpensTheGameOver) {
   Render_Device_Set_Current(nullptr);
   G_Culling_Reset();
 }
+
+TEST_F(Load_Save, AStoredMapThatCannotBeCompletedLeavesNothingBehind) {
+  New_Game();
+  // A file of the running game that cannot be read: the copy fails.
+  fs::create_symlink(user.path() / "nowhere", user.path() / "currentmap" / "Broken.bmp");
+  std::string caption, text;
+  EXPECT_FALSE(Game_Options_Save_Map("Half", caption, text));
+  EXPECT_FALSE(fs::exists(user.path() / "maps" / "Half"));
+  // The copy's own message reports the file.
+  ASSERT_FALSE(shell.messages.empty());
+  EXPECT_EQ(shell.messages.back().caption, "Error");
+  // Once the game's files read, the same name works.
+  fs::remove(user.path() / "currentmap" / "Broken.bmp");
+  EXPECT_TRUE(Game_Options_Save_Map("Half", caption, text));
+  EXPECT_TRUE(fs::exists(user.path() / "maps" / "Half" / "CurrentMap.map"));
+}
