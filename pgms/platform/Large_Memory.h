@@ -32,6 +32,18 @@ void Large_Vector_Assign(std::vector<T>& v, std::size_t count, const T& fill) {
   v.assign(count, fill);
 }
 
+// Gives the vector room for `count` elements (keeping those it holds) in
+// storage that asked for huge pages before its new part was touched.
+template <class T>
+void Large_Vector_Reserve(std::vector<T>& v, std::size_t count) {
+  if (count <= v.capacity()) return;
+  std::vector<T> bigger;
+  bigger.reserve(count);
+  Large_Memory_Advise(bigger.data(), count * sizeof(T));
+  bigger.assign(v.begin(), v.end());
+  v.swap(bigger);
+}
+
 // A zero-filled array of `size` elements of a trivial type in large memory.
 template <class T>
 class TLarge_Array {

@@ -429,6 +429,7 @@ bool TMap::m_Paint_Cells() {
     const std::int32_t id = p.cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
     return m_Get_Region(id) ? id : 0;
   };
+  std::size_t markers = 0;  // marker pixels painted, each flooded at most once
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
       const std::int32_t left = x * p.tile_w, top = y * p.tile_h;
@@ -443,9 +444,12 @@ bool TMap::m_Paint_Cells() {
       const TMap_Picture_Work::TTile_Picture& t = p.tiles[std::size_t(tile - 1)];
       const std::int32_t w = std::min({p.tile_w, t.basic.width, pic.width - left});
       const std::int32_t h = std::min({p.tile_h, t.basic.height, pic.height - top});
-      for (std::int32_t py = 0; py < h; ++py)
-        std::copy_n(t.basic_codes.data() + std::size_t(py) * std::size_t(t.basic.width), std::max(w, 0),
-                    pic.Row(top + py) + left);
+      for (std::int32_t py = 0; py < h; ++py) {
+        std::uint16_t* to = pic.Row(top + py) + left;
+        std::copy_n(t.basic_codes.data() + std::size_t(py) * std::size_t(t.basic.width), std::max(w, 0), to);
+        for (std::int32_t px = 0; px < w; ++px)
+          markers += (to[px] == Code_Land_Marker || to[px] == Code_Water_Marker) ? 1 : 0;
+      }
     }
   // The flooding starts from the edge pixels of every region cell, cell by
   // cell, each cell's top and bottom rows side by side, then its left and
@@ -484,6 +488,9 @@ bool TMap::m_Paint_Cells() {
         add(right, j, side, code);
       }
     }
+  // The flooding adds one entry per marker pixel it takes: the list gets
+  // its whole room now.
+  Large_Vector_Reserve(p.pixels, p.pixels.size() + markers);
   return true;
 }
 
