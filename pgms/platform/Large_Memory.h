@@ -17,7 +17,12 @@
 // it); nothing happens where the system does not offer them.
 void Large_Memory_Advise(void* data, std::size_t bytes);
 
-// Zero-filled memory of `bytes` bytes, untouched until used; std::bad_alloc
+// Has the system back [data, data + bytes) with memory now, on several
+// threads at once, rather than fault by fault at first use; nothing happens
+// where the system cannot.
+void Large_Memory_Populate(void* data, std::size_t bytes);
+
+// Zero-filled memory of `bytes` bytes, backed at once (see above); std::bad_alloc
 // when the system has none. Released with Large_Memory_Release.
 void* Large_Memory_Acquire(std::size_t bytes);
 void Large_Memory_Release(void* data, std::size_t bytes);
@@ -29,17 +34,19 @@ void Large_Vector_Assign(std::vector<T>& v, std::size_t count, const T& fill) {
   std::vector<T>().swap(v);
   v.reserve(count);
   Large_Memory_Advise(v.data(), count * sizeof(T));
+  Large_Memory_Populate(v.data(), count * sizeof(T));
   v.assign(count, fill);
 }
 
 // Gives the vector room for `count` elements (keeping those it holds) in
-// storage that asked for huge pages before its new part was touched.
+// storage that asked for huge pages and is backed at once.
 template <class T>
 void Large_Vector_Reserve(std::vector<T>& v, std::size_t count) {
   if (count <= v.capacity()) return;
   std::vector<T> bigger;
   bigger.reserve(count);
   Large_Memory_Advise(bigger.data(), count * sizeof(T));
+  Large_Memory_Populate(bigger.data(), count * sizeof(T));
   bigger.assign(v.begin(), v.end());
   v.swap(bigger);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
@@ -601,15 +602,34 @@ bool TMap::m_Create_Region_Connections() {
   p.borders.clear();
   static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
   const std::int32_t w = pic.width, h = pic.height;
+  // Most pixels are inside their region: the same code on all four sides
+  // (a side beyond the picture counts as the same). A row's pixels are
+  // marked first in one simple pass, and only the marked ones are looked at.
+  std::vector<std::uint8_t> differs(std::size_t(std::max(w, 0)) + 8, 0);
   for (std::int32_t y = 0; y < h; ++y) {
     const std::uint16_t* row = pic.Row(y);
     const std::uint16_t* up = y > 0 ? pic.Row(y - 1) : row;
     const std::uint16_t* down = y + 1 < h ? pic.Row(y + 1) : row;
+    std::uint8_t* mark = differs.data();
+    for (std::int32_t x = 1; x + 1 < w; ++x)
+      mark[x] = std::uint8_t((row[x] != up[x]) | (row[x] != down[x]) | (row[x] != row[x - 1]) | (row[x] != row[x + 1]));
+    if (w > 0) {
+      mark[0] = std::uint8_t((row[0] != up[0]) | (row[0] != down[0]) | (w > 1 && row[0] != row[1]));
+      mark[w - 1] = std::uint8_t((row[w - 1] != up[w - 1]) | (row[w - 1] != down[w - 1]) |
+                                 (w > 1 && row[w - 1] != row[w - 2]));
+    }
     for (std::int32_t x = 0; x < w; ++x) {
+      // Eight unmarked pixels at a time are passed over.
+      if ((x & 7) == 0 && x + 8 <= w) {
+        std::uint64_t eight;
+        std::memcpy(&eight, mark + x, 8);
+        if (eight == 0) {
+          x += 7;
+          continue;
+        }
+      }
+      if (!mark[x]) continue;
       const std::uint16_t c = row[x];
-      // Most pixels are inside their region: the same code on all four
-      // sides (a side beyond the picture counts as the same).
-      if (up[x] == c && down[x] == c && (x == 0 || row[x - 1] == c) && (x + 1 == w || row[x + 1] == c)) continue;
       const std::int32_t id = region_of(c);
       if (id == 0) continue;
       bool border = false;
