@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <numbers>
@@ -220,6 +221,9 @@ struct TMap_Picture_Work {
   std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file and turn
   std::vector<TTile_Picture> tiles;      // tile index 1..count at index - 1
   std::int32_t tile_w = 0, tile_h = 0;
+  // The land/water picture being written, and its file.
+  std::future<bool> land_water_written;
+  std::string land_water_file;
   TImage map_picture;               // the first work picture: the painted map
   TRegion_Picture region_picture;   // the second: every region by its code
   std::vector<std::int32_t> cell_region;  // W x H, x * H + y
@@ -307,28 +311,34 @@ bool TMap::m_Create_Work_Bitmaps() {
 
 bool TMap::m_Create_Land_Water() {
   TMap_Picture_Work& p = m_Pictures();
-  // The land/water picture is written row by row straight from the cells:
-  // one cell's colour across its tile, cells beyond the grid black.
+  // The land/water picture is written row by row straight from the cells
+  // (one cell's colour across its tile, cells beyond the grid black), on a
+  // thread of its own beside the next steps: it needs nothing but a copy of
+  // the cells' classes. The last step waits for it.
   const std::string land_water = Current_Map_Dir() + "LandWaterTypes.bmp";
-  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h;
-  Write_Picture(Image_Write_BMP_24_Rows(land_water, p.map_picture.width, p.map_picture.height,
-                                        [&](std::int32_t y, std::uint32_t* row) {
-                                          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
-                                          const std::int32_t width = p.map_picture.width;
-                                          for (std::int32_t x = 0; x < width;) {
-                                            const std::int32_t cx = x / tile_w;
-                                            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
-                                            std::uint32_t color = Black;
-                                            if (cx < f_grid_w && cy < f_grid_h)
-                                              color = Opaque(m_Get_Terrain_Cell(cx, cy).cell_class ==
-                                                                     TERRAIN_CLASS_LAND
-                                                                 ? Land_Cell
-                                                                 : Water_Cell);
-                                            std::fill(row + x, row + end, color);
-                                            x = end;
-                                          }
-                                        }),
-                land_water);
+  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h, grid_w = f_grid_w, grid_h = f_grid_h;
+  std::vector<std::uint8_t> land(std::size_t(std::max(grid_w, 0)) * std::size_t(std::max(grid_h, 0)));
+  for (std::int32_t y = 0; y < grid_h; ++y)
+    for (std::int32_t x = 0; x < grid_w; ++x)
+      land[std::size_t(y) * std::size_t(grid_w) + std::size_t(x)] =
+          m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND ? 1 : 0;
+  p.land_water_file = land_water;
+  p.land_water_written = std::async(
+      std::launch::async, [land_water, width = p.map_picture.width, height = p.map_picture.height, tile_w, tile_h,
+                           grid_w, grid_h, land = std::move(land)] {
+        return Image_Write_BMP_24_Rows(land_water, width, height, [&](std::int32_t y, std::uint32_t* row) {
+          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
+          for (std::int32_t x = 0; x < width;) {
+            const std::int32_t cx = x / tile_w;
+            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
+            std::uint32_t color = Black;
+            if (cx < grid_w && cy < grid_h)
+              color = Opaque(land[std::size_t(cy) * std::size_t(grid_w) + std::size_t(cx)] ? Land_Cell : Water_Cell);
+            std::fill(row + x, row + end, color);
+            x = end;
+          }
+        });
+      });
 
   if (p.base_ocean.Empty()) {
     for (std::int32_t x = 0; x < f_grid_w; ++x)
@@ -794,8 +804,11 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   // takes which section does not change a byte.
   const std::string folder = Current_Map_Dir();
   Run_Jobs(columns * rows, [&](std::int32_t i) {
+    // Every pixel of the section is written below: a thread's section is
+    // sized once and then only overwritten.
     thread_local TImage section;
-    section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    if (section.width != Map_Section_Pixels || section.height != Map_Section_Pixels)
+      section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
     const std::int32_t c = i / rows + 1, r = i % rows + 1;
     const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
     const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
@@ -866,7 +879,14 @@ bool TMap::m_Create_Region_Sections() {
 }
 
 bool TMap::m_Free_Work_Bitmaps() {
+  bool written = true;
+  std::string land_water;
+  if (f_pictures && f_pictures->land_water_written.valid()) {
+    land_water = f_pictures->land_water_file;
+    written = f_pictures->land_water_written.get();
+  }
   f_pictures.reset();
+  Write_Picture(written, land_water);
   return true;
 }
 
