@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -572,8 +573,17 @@ bool Image_Read_File(const std::string& path, TImage& image, std::string* error)
 }
 
 namespace {
+// A picture file is always written as a new file in place of the old one,
+// never into it: a hard link to the old file (a saved game shares its
+// pictures with the running game that way) keeps the old bytes.
+std::ofstream Open_Fresh(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(Native_Path(path), ec);
+  return std::ofstream(Native_Path(path), std::ios::binary | std::ios::trunc);
+}
+
 bool Write_Bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(Native_Path(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out = Open_Fresh(path);
   if (!out) return false;
   out.write(bytes.data(), std::streamsize(bytes.size()));
   out.close();
@@ -602,7 +612,7 @@ bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::i
   Put32(header, 0);
   Put32(header, data_size);
   for (int i = 0; i < 4; ++i) Put32(header, 0);
-  std::ofstream out(Native_Path(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out = Open_Fresh(path);
   if (!out) return false;
   out.write(header.data(), std::streamsize(header.size()));
   // Rows go out bottom row first, a batch of them per write.
