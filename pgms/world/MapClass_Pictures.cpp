@@ -698,6 +698,42 @@ bool TMap::m_Create_Region_Squares() {
         if (widen(map.pixels[i])) map.pixels[i] = color;
       }
   }
+  // A cell becomes a rectangle of a region when fewer than a tenth of its
+  // pixels are another's: the region must hold most of the cell. Each cell's
+  // most frequent code (the only one that can hold most of it) and that
+  // code's count are found once, the first time a region asks.
+  struct TCell_Count {
+    bool known = false;
+    std::uint16_t code = Code_Other;
+    std::int32_t count = 0, pixels = 0;
+  };
+  std::vector<TCell_Count> cell_counts(std::size_t(std::max(f_grid_w, 0)) * std::size_t(std::max(f_grid_h, 0)));
+  auto cell_count = [&](std::int32_t x, std::int32_t y, std::int32_t left, std::int32_t top, std::int32_t right,
+                        std::int32_t bottom) -> const TCell_Count& {
+    TCell_Count& c = cell_counts[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
+    if (c.known) return c;
+    c.known = true;
+    const std::int32_t row_end = std::min(right, pic.width), rows_end = std::min(bottom, pic.height);
+    // The majority vote finds the code that holds more than half, if any.
+    std::uint16_t candidate = Code_Other;
+    std::int32_t votes = 0;
+    for (std::int32_t py = top; py < rows_end; ++py) {
+      const std::uint16_t* row = pic.Row(py);
+      for (std::int32_t px = left; px < row_end; ++px) {
+        if (votes == 0) candidate = row[px];
+        votes += row[px] == candidate ? 1 : -1;
+      }
+    }
+    std::int32_t count = 0;
+    for (std::int32_t py = top; py < rows_end; ++py) {
+      const std::uint16_t* row = pic.Row(py);
+      for (std::int32_t px = left; px < row_end; ++px) count += row[px] == candidate ? 1 : 0;
+      c.pixels += std::max(row_end - left, 0);
+    }
+    c.code = candidate;
+    c.count = count;
+    return c;
+  };
   for (TMap_Region* r : m_Existing_Regions()) {
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
@@ -717,13 +753,8 @@ bool TMap::m_Create_Region_Squares() {
         if (top > y2) break;
         if (top < y1 || bottom > y2) continue;
         if (r->m_Has_Rect({left, top, right, bottom})) continue;
-        std::int32_t k = 0, differ = 0;
-        const std::int32_t row_end = std::min(right, pic.width);
-        for (std::int32_t py = top; py < std::min(bottom, pic.height); ++py) {
-          const std::uint16_t* row = pic.Row(py);
-          for (std::int32_t px = left; px < row_end; ++px) differ += row[px] != own ? 1 : 0;
-          k += std::max(row_end - left, 0);
-        }
+        const TCell_Count& c = cell_count(x, y, left, top, right, bottom);
+        const std::int32_t k = c.pixels, differ = c.code == own ? k - c.count : k;
         if (k > 0 && differ < k / 10) {
           r->m_Add_Rect(left, top, right, bottom);
           any = true;
