@@ -58,6 +58,22 @@ constexpr std::uint16_t Code_Water_Marker = 0xFFFE;
 constexpr std::uint16_t Code_White = 0xFFFF;
 constexpr std::int32_t Code_Max_Region = 0xFFFC;
 bool Is_Region_Code(std::uint16_t code) { return code != Code_Other && code <= Code_Max_Region; }
+
+// The last index of the run of row[x]'s code that starts at x, looking no
+// further than `end` - 1; four codes are compared at a time.
+std::int32_t Run_End(const std::uint16_t* row, std::int32_t x, std::int32_t end) {
+  const std::uint16_t c = row[x];
+  const std::uint64_t four = std::uint64_t(c) * 0x0001000100010001ull;
+  std::int32_t last = x;
+  while (last + 4 < end) {
+    std::uint64_t next;
+    std::memcpy(&next, row + last + 1, sizeof next);
+    if (next != four) break;
+    last += 4;
+  }
+  while (last + 1 < end && row[last + 1] == c) ++last;
+  return last;
+}
 constexpr std::int32_t Map_Section_Pixels = 1024;
 constexpr std::int32_t Flood_Rounds = 1000;
 constexpr std::int32_t Connection_Reach = 6;
@@ -229,6 +245,9 @@ struct TMap_Picture_Work {
   std::vector<std::int32_t> cell_region;  // W x H, x * H + y
   std::vector<TFlood_Entry> pixels;
   std::vector<TPixel_Entry> borders;
+  // The region masks being made from the region picture (declared last, so
+  // that it is waited for before the picture goes).
+  std::future<std::vector<TMap_Region_Mask>> masks_made;
 };
 
 TMap_Picture_Work& TMap::m_Pictures() {
@@ -592,8 +611,7 @@ bool TMap::m_Create_Region_Connections() {
     for (std::int32_t x = 1; x + 1 < pic.width;) {
       const std::int32_t id = region_of(row[x]);
       // A run of one region widens its bounds once.
-      std::int32_t last = x;
-      while (last + 2 < pic.width && row[last + 1] == row[x]) ++last;
+      const std::int32_t last = Run_End(row, x, pic.width - 1);
       if (id != 0) {
         auto& b = bounds[std::size_t(id)];
         b[0] = std::min(b[0], x);
@@ -763,6 +781,7 @@ bool TMap::m_Create_Region_Squares() {
     }
     if (any) r->m_Build_Square_Grid();
   }
+  m_Start_Region_Masks();
   return true;
 }
 
@@ -860,52 +879,120 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   return true;
 }
 
-bool TMap::m_Create_Region_Sections() {
-  TMap_Picture_Work& p = m_Pictures();
-  const TMap_Picture_Work::TRegion_Picture& pic = p.region_picture;
-  // Each region's mask and click zones are its own: regions are done side
-  // by side.
-  const std::vector<TMap_Region*> regions = m_Existing_Regions();
-  const std::string folder = Current_Map_Dir();
-  Run_Jobs(std::int32_t(regions.size()), [&](std::int32_t k) {
-    TMap_Region* r = regions[std::size_t(k)];
+namespace {
+// Sets bits first..last (0-based, leftmost pixel in the top bit) of a row.
+void Set_Bits(std::uint8_t* line, std::int32_t first, std::int32_t last) {
+  std::int32_t a = first;
+  for (; a <= last && (a & 7) != 0; ++a) line[a >> 3] |= std::uint8_t(0x80 >> (a & 7));
+  if (a > last) return;
+  const std::int32_t whole = (last + 1 - a) >> 3;
+  std::fill_n(line + (a >> 3), whole, std::uint8_t(0xFF));
+  for (a += whole * 8; a <= last; ++a) line[a >> 3] |= std::uint8_t(0x80 >> (a & 7));
+}
+}  // namespace
+
+// Each region's mask covers the pixels (x1 + 1 .. x2, y1 + 1 .. y2) of its
+// bounds: mask pixel (j - 1, i - 1) is the region picture's (x1 + j, y1 + i),
+// white where the region is, black elsewhere and beyond the picture. A mask
+// row's runs of white are the region's click-zone spans of that row.
+std::vector<TMap_Region_Mask> TMap::m_Region_Mask_Bounds() const {
+  std::vector<TMap_Region_Mask> masks;
+  for (const TMap_Region* r : m_Existing_Regions()) {
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
-    if (x1 >= x2 || y1 >= y2) return;
-    const std::int32_t width = x2 - x1, height = y2 - y1;
-    const std::uint16_t own = std::uint16_t(r->m_Get_Id());
-    // Mask pixel (j - 1, i - 1) is the region picture's (x1 + j, y1 + i):
-    // white where the region is, black elsewhere and beyond the picture.
-    // Each mask row is a row of bits, and its runs of white are the
-    // region's click-zone spans of that row.
-    const std::size_t stride = (std::size_t(width) + 31) / 32 * 4;
-    std::vector<std::uint8_t> bits(stride * std::size_t(height), 0);
-    for (std::int32_t i = 1; i <= height; ++i) {
-      const std::int32_t py = y1 + i;
-      if (py >= pic.height) break;
-      const std::uint16_t* row = pic.Row(py) + x1;
-      const std::int32_t last = std::min(width, pic.width - 1 - x1);  // last column inside the picture
-      std::uint8_t* line = bits.data() + std::size_t(i - 1) * stride;
-      for (std::int32_t j = 1; j <= last;) {
-        if (row[j] != own) {
-          ++j;
-          continue;
-        }
-        const std::int32_t run = j;
-        while (j <= last && row[j] == own) {
-          line[std::size_t(j - 1) >> 3] |= std::uint8_t(0x80 >> ((j - 1) & 7));
-          ++j;
-        }
-        r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(j - 1));
-      }
+    if (x1 >= x2 || y1 >= y2) continue;
+    TMap_Region_Mask m;
+    m.id = r->m_Get_Id();
+    m.x1 = x1;
+    m.y1 = y1;
+    m.width = x2 - x1;
+    m.height = y2 - y1;
+    masks.push_back(std::move(m));
+  }
+  return masks;
+}
+
+namespace {
+// One pass over the picture's runs of a code fills every region's mask rows
+// (as rows of bits) and lists its spans, row by row and left to right; the
+// files are then written side by side. Reads nothing but the picture.
+void Make_Region_Masks(const TMap_Picture_Work::TRegion_Picture& pic, std::vector<TMap_Region_Mask>& masks,
+                       const std::string& folder) {
+  std::int32_t largest_id = 0;
+  for (const TMap_Region_Mask& m : masks) largest_id = std::max(largest_id, m.id);
+  std::vector<std::int32_t> mask_of(std::size_t(largest_id) + 1, -1);
+  for (std::size_t k = 0; k < masks.size(); ++k) {
+    TMap_Region_Mask& m = masks[k];
+    m.stride = (std::size_t(m.width) + 31) / 32 * 4;
+    m.bits.assign(m.stride * std::size_t(m.height), 0);
+    m.spans.clear();
+    mask_of[std::size_t(m.id)] = std::int32_t(k);
+  }
+  for (std::int32_t y = 0; y < pic.height; ++y) {
+    const std::uint16_t* row = pic.Row(y);
+    for (std::int32_t x = 0; x < pic.width;) {
+      const std::uint16_t c = row[x];
+      const std::int32_t last = Run_End(row, x, pic.width);
+      const std::int32_t start = x;
+      x = last + 1;
+      if (!Is_Region_Code(c) || c > largest_id || mask_of[c] < 0) continue;
+      TMap_Region_Mask& m = masks[std::size_t(mask_of[c])];
+      const std::int32_t i = y - m.y1;
+      if (i < 1 || i > m.height) continue;
+      const std::int32_t first = std::max(start - m.x1, 1), end = std::min(last - m.x1, m.width);
+      if (first > end) continue;
+      Set_Bits(m.bits.data() + std::size_t(i - 1) * m.stride, first - 1, end - 1);
+      m.spans.push_back({i, first, end});
     }
-    const std::string file = folder + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
-    Write_Picture(Image_Write_BMP_1_Rows(file, width, height,
+  }
+  Run_Jobs(std::int32_t(masks.size()), [&](std::int32_t k) {
+    const TMap_Region_Mask& m = masks[std::size_t(k)];
+    const std::string file = folder + "RegionSection" + Digits_3(m.id) + ".bmp";
+    Write_Picture(Image_Write_BMP_1_Rows(file, m.width, m.height,
                                          [&](std::int32_t y, std::uint8_t* line) {
-                                           std::copy_n(bits.data() + std::size_t(y) * stride, stride, line);
+                                           std::copy_n(m.bits.data() + std::size_t(y) * m.stride, m.stride, line);
                                          }),
                   file);
   });
+}
+}  // namespace
+
+void TMap::m_Start_Region_Masks() {
+  TMap_Picture_Work& p = m_Pictures();
+  // The region picture and the bounds do not change after the squares:
+  // the masks are made and written on a thread of their own beside the
+  // next steps, from a copy of the bounds, and the region step takes them.
+  if (p.masks_made.valid()) p.masks_made.wait();
+  p.masks_made = std::async(std::launch::async, [&pic = p.region_picture, masks = m_Region_Mask_Bounds(),
+                                                 folder = Current_Map_Dir()]() mutable {
+    Make_Region_Masks(pic, masks, folder);
+    return masks;
+  });
+}
+
+bool TMap::m_Create_Region_Sections() {
+  TMap_Picture_Work& p = m_Pictures();
+  std::vector<TMap_Region_Mask> wanted = m_Region_Mask_Bounds();
+  std::vector<TMap_Region_Mask> made;
+  // A failed write made beside the earlier steps is raised here.
+  if (p.masks_made.valid()) made = p.masks_made.get();
+  auto same_bounds = [&] {
+    if (made.size() != wanted.size()) return false;
+    for (std::size_t k = 0; k < made.size(); ++k)
+      if (made[k].id != wanted[k].id || made[k].x1 != wanted[k].x1 || made[k].y1 != wanted[k].y1 ||
+          made[k].width != wanted[k].width || made[k].height != wanted[k].height)
+        return false;
+    return true;
+  };
+  if (!same_bounds()) {
+    Make_Region_Masks(p.region_picture, wanted, Current_Map_Dir());
+    made = std::move(wanted);
+  }
+  for (const TMap_Region_Mask& m : made) {
+    TMap_Region* r = m_Get_Region(m.id);
+    if (!r) continue;
+    for (const auto& [i, first, end] : m.spans) r->m_Add_Click_Zone_Span(i, std::uint16_t(first), std::uint16_t(end));
+  }
   return true;
 }
 
