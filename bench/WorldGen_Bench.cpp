@@ -162,6 +162,8 @@ std::uint64_t Output_Hash(const fs::path& folder) {
   return h;
 }
 
+std::string Current_Map_File() { return User_Folder + "currentmap\\World.map"; }
+
 // One world; the figures go into `ms`.
 void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Figure_Count], std::int32_t& regions) {
   Random_Set_Seed(seed);
@@ -192,6 +194,9 @@ void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Fig
   const Clock::time_point t = Clock::now();
   map.m_Distribute_Start();
   ms[f++] = Millis_Since(t);
+  // The world's own file goes beside its pictures, so that the output hash
+  // also covers the regions' bounds, connections, squares and click zones.
+  map.m_Save_To_File(Current_Map_File(), false, Map_File_Version);
   regions = map.m_Get_Region_Count();
   map.m_Clear_Generation_Data();
   G_Map = saved_map;

@@ -1,6 +1,8 @@
 #include "BitmapInterpolatedShrink.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "Errors.h"
@@ -93,12 +95,27 @@ void Bitmap_Interpolated_Shrink(const TImage& source, TImage& destination) {
   TImage work;
   work.Set_Size(dw, sh);
   {
-    std::vector<TContributor_List> columns = Make_Contributors(dw, sw, xscale);
-    for (std::int32_t y = 0; y < sh; ++y) {
-      const std::uint32_t* src = source.Row(y);
-      std::uint32_t* dst = work.Row(y);
-      for (std::int32_t x = 0; x < dw; ++x) dst[x] = Weighted_Pixel(columns[std::size_t(x)], src, 1);
-    }
+    const std::vector<TContributor_List> columns = Make_Contributors(dw, sw, xscale);
+    auto shrink_rows = [&](std::int32_t first, std::int32_t last) {
+      for (std::int32_t y = first; y < last; ++y) {
+        const std::uint32_t* src = source.Row(y);
+        std::uint32_t* dst = work.Row(y);
+        for (std::int32_t x = 0; x < dw; ++x) dst[x] = Weighted_Pixel(columns[std::size_t(x)], src, 1);
+      }
+    };
+    // Rows are independent: a large picture is shrunk in bands on several
+    // threads (each pixel's sum is made in the same order either way).
+    const std::int64_t reads = std::int64_t(sw) * sh;
+    const std::int32_t threads =
+        reads < (std::int64_t(1) << 22)
+            ? 1
+            : std::int32_t(std::clamp<std::int64_t>(std::thread::hardware_concurrency(), 1, std::min<std::int64_t>(8, sh)));
+    std::vector<std::thread> helpers;
+    for (std::int32_t t = 1; t < threads; ++t)
+      helpers.emplace_back(shrink_rows, std::int32_t(std::int64_t(sh) * t / threads),
+                           std::int32_t(std::int64_t(sh) * (t + 1) / threads));
+    shrink_rows(0, std::int32_t(std::int64_t(sh) / threads));
+    for (std::thread& t : helpers) t.join();
   }
   // Second pass: every column of the intermediate picture into the destination.
   std::vector<TContributor_List> rows = Make_Contributors(dh, sh, yscale);

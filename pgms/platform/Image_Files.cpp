@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <limits>
@@ -271,8 +272,9 @@ std::string BMP_Encode_24(const TImage& image) {
   return s;
 }
 
-std::string BMP_Encode_1(const TImage& image) {
-  std::int32_t w = image.Empty() ? 0 : image.width, h = image.Empty() ? 0 : image.height;
+std::string BMP_Encode_1_Rows(std::int32_t width, std::int32_t height,
+                              const std::function<void(std::int32_t, std::uint8_t*)>& row_of) {
+  const std::int32_t w = width > 0 && height > 0 ? width : 0, h = width > 0 && height > 0 ? height : 0;
   std::uint32_t stride = std::uint32_t(((std::uint64_t(w) + 31) / 32) * 4);
   std::uint32_t data_size = stride * std::uint32_t(h);
   std::uint32_t offset = 14 + 40 + 8;
@@ -295,17 +297,22 @@ std::string BMP_Encode_1(const TImage& image) {
   Put32(s, 2);
   Put32(s, 0x00000000);  // black
   Put32(s, 0x00FFFFFF);  // white
-  for (std::int32_t y = h - 1; y >= 0; --y) {
-    const std::uint32_t* row = image.Row(y);
-    std::string line(stride, '\0');
-    for (std::int32_t x = 0; x < w; ++x) {
-      std::uint32_t c = row[x];
-      unsigned sum = ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF);
-      if (sum >= 383) line[std::size_t(x) >> 3] = char(line[std::size_t(x) >> 3] | (0x80 >> (x & 7)));
-    }
-    s += line;
-  }
+  s.resize(std::size_t(offset) + data_size, '\0');
+  for (std::int32_t y = h - 1; y >= 0; --y)
+    row_of(y, reinterpret_cast<std::uint8_t*>(s.data()) + offset + std::size_t(h - 1 - y) * stride);
   return s;
+}
+
+std::string BMP_Encode_1(const TImage& image) {
+  return BMP_Encode_1_Rows(image.Empty() ? 0 : image.width, image.Empty() ? 0 : image.height,
+                           [&](std::int32_t y, std::uint8_t* line) {
+                             const std::uint32_t* row = image.Row(y);
+                             for (std::int32_t x = 0; x < image.width; ++x) {
+                               std::uint32_t c = row[x];
+                               unsigned sum = ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF);
+                               if (sum >= 383) line[std::size_t(x) >> 3] |= std::uint8_t(0x80 >> (x & 7));
+                             }
+                           });
 }
 
 // ---------------------------------------------------------------------------
@@ -566,8 +573,17 @@ bool Image_Read_File(const std::string& path, TImage& image, std::string* error)
 }
 
 namespace {
+// A picture file is always written as a new file in place of the old one,
+// never into it: a hard link to the old file (a saved game shares its
+// pictures with the running game that way) keeps the old bytes.
+std::ofstream Open_Fresh(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(Native_Path(path), ec);
+  return std::ofstream(Native_Path(path), std::ios::binary | std::ios::trunc);
+}
+
 bool Write_Bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(Native_Path(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out = Open_Fresh(path);
   if (!out) return false;
   out.write(bytes.data(), std::streamsize(bytes.size()));
   out.close();
@@ -596,7 +612,7 @@ bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::i
   Put32(header, 0);
   Put32(header, data_size);
   for (int i = 0; i < 4; ++i) Put32(header, 0);
-  std::ofstream out(Native_Path(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out = Open_Fresh(path);
   if (!out) return false;
   out.write(header.data(), std::streamsize(header.size()));
   // Rows go out bottom row first, a batch of them per write.
@@ -626,6 +642,11 @@ bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::i
 
 bool Image_Write_BMP_1(const std::string& path, const TImage& image) {
   return Write_Bytes(path, BMP_Encode_1(image));
+}
+
+bool Image_Write_BMP_1_Rows(const std::string& path, std::int32_t width, std::int32_t height,
+                            const std::function<void(std::int32_t, std::uint8_t*)>& row_of) {
+  return Write_Bytes(path, BMP_Encode_1_Rows(width, height, row_of));
 }
 
 bool Image_Write_JPEG(const std::string& path, const TImage& image, int quality) {

@@ -61,6 +61,11 @@ std::string BMP_Encode_24(const TImage& image);
 // 1-bit bottom-up bitmap with the palette black, white: a pixel is white when
 // the sum of its red, green and blue is at least 383 (the nearer of the two).
 std::string BMP_Encode_1(const TImage& image);
+// The same bitmap of a width x height picture given as bits: row_of(y, line)
+// sets the bits of row y's white pixels in `line` (its bytes zero, the
+// leftmost pixel in the top bit of the first byte).
+std::string BMP_Encode_1_Rows(std::int32_t width, std::int32_t height,
+                              const std::function<void(std::int32_t, std::uint8_t*)>& row_of);
 // Baseline JPEG of the given quality (1..100); alpha is dropped. False for an
 // empty image.
 bool JPEG_Encode(const TImage& image, int quality, std::string& out, std::string* error = nullptr);
@@ -76,4 +81,6 @@ bool Image_Write_BMP_1(const std::string& path, const TImage& image);
 // from the bottom row up, so that a large picture never stands in memory.
 bool Image_Write_BMP_24_Rows(const std::string& path, std::int32_t width, std::int32_t height,
                              const std::function<void(std::int32_t, std::uint32_t*)>& row_of);
+bool Image_Write_BMP_1_Rows(const std::string& path, std::int32_t width, std::int32_t height,
+                            const std::function<void(std::int32_t, std::uint8_t*)>& row_of);
 bool Image_Write_JPEG(const std::string& path, const TImage& image, int quality);

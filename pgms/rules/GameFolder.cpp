@@ -69,13 +69,37 @@ bool Delete_Work_Files() {
   return true;
 }
 
-// Copies the first `files_per_step` names of the work list from one folder
-// into another.
+// The six game files are rewritten in place by every save, so a save or a
+// load copies them. Every other file of a game folder is a picture, and
+// pictures are only ever written as new files in place of old ones (see
+// the picture writers), never into them: a save or a load shares them with
+// the folder they come from through a hard link where the file system
+// allows it, and copies them where it does not.
+bool Is_Game_File(const std::string& name) {
+  for (const char* f : Game_Folder_Files)
+    if (Text_Compare(name, f) == 0) return true;
+  return false;
+}
+
+bool Link_Or_Copy(const std::string& from_dir, const std::string& to_dir, const std::string& name) {
+  if (!Is_Game_File(name)) {
+    const fs::path from = Native_Path(from_dir + name), to = Native_Path(to_dir + name);
+    std::error_code ec;
+    fs::remove(to, ec);
+    ec.clear();
+    fs::create_hard_link(from, to, ec);
+    if (!ec) return true;
+  }
+  return File_Copy(from_dir + name, to_dir + name, false);
+}
+
+// Copies (or links, see above) the first `files_per_step` names of the work
+// list from one folder into another.
 bool Copy_Work_Files(const std::string& from_dir, const std::string& to_dir) {
   for (std::int32_t k = 0; k < files_per_step && !work.empty(); ++k) {
     const std::string name = work.front();
     work.erase(work.begin());
-    if (!File_Copy(from_dir + name, to_dir + name, false)) {
+    if (!Link_Or_Copy(from_dir, to_dir, name)) {
       Show_Message("Error", "Unable to copy file from " + Quoted(from_dir + name) + " to " + Quoted(to_dir + name) + ".");
       return false;
     }

@@ -56,6 +56,14 @@ class TIo_Reader;
 class TIo_Writer;
 class TMap_Type;
 struct TMap_Picture_Work;
+// A region's mask of the world pictures: its place, its rows of bits and
+// its click-zone spans (row, first column, last column).
+struct TMap_Region_Mask {
+  std::int32_t id = 0, x1 = 0, y1 = 0, width = 0, height = 0;
+  std::size_t stride = 0;
+  std::vector<std::uint8_t> bits;
+  std::vector<std::array<std::int32_t, 3>> spans;
+};
 
 // One cell of the terrain grid of a world being generated.
 struct TTerrain_Cell {
@@ -467,6 +475,8 @@ private:
   // Pictures of the world being generated (none outside the picture steps).
   std::shared_ptr<TMap_Picture_Work> f_pictures;
   TMap_Picture_Work& m_Pictures();
+  std::vector<TMap_Region_Mask> m_Region_Mask_Bounds() const;
+  void m_Start_Region_Masks();
   // The regions whose object exists, in id order.
   std::vector<TMap_Region*> m_Existing_Regions() const;
 };

@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <functional>
+#include <future>
 #include <map>
 #include <mutex>
 #include <numbers>
 #include <thread>
+#include <unordered_map>
 
 #include "BitmapInterpolatedShrink.h"
 #include "Datafile_MapTypes.h"
@@ -23,6 +26,7 @@
 #include "GraphicsEngine_Texture.h"
 #include "Image_Files.h"
 #include "Io.h"
+#include "Large_Memory.h"
 #include "MapClass.h"
 #include "Path.h"
 #include "Window_Canvas.h"
@@ -43,9 +47,33 @@ constexpr std::uint32_t Water_Border = Rgb(0, 103, 232);
 constexpr std::uint32_t Water_Border_Wide = Rgb(0, 83, 212);
 constexpr std::uint32_t Coast_Border = White;
 
-// The pixel list starts with room for this many entries and grows by
-// doubling, so that its copies cost as much again as the list at most.
-constexpr std::size_t Pixel_List_Capacity = 2000000;
+// The region picture holds a code per pixel rather than a colour: the id of
+// the region whose colour the pixel has, or one of these for the colours the
+// flooding looks for; every other colour (black, the rest of a basic tile's
+// colours) is Code_Other. Region colours are unique and no region colour is
+// a marker or white, so a code stands for exactly what its colour did.
+constexpr std::uint16_t Code_Other = 0;
+constexpr std::uint16_t Code_Land_Marker = 0xFFFD;
+constexpr std::uint16_t Code_Water_Marker = 0xFFFE;
+constexpr std::uint16_t Code_White = 0xFFFF;
+constexpr std::int32_t Code_Max_Region = 0xFFFC;
+bool Is_Region_Code(std::uint16_t code) { return code != Code_Other && code <= Code_Max_Region; }
+
+// The last index of the run of row[x]'s code that starts at x, looking no
+// further than `end` - 1; four codes are compared at a time.
+std::int32_t Run_End(const std::uint16_t* row, std::int32_t x, std::int32_t end) {
+  const std::uint16_t c = row[x];
+  const std::uint64_t four = std::uint64_t(c) * 0x0001000100010001ull;
+  std::int32_t last = x;
+  while (last + 4 < end) {
+    std::uint64_t next;
+    std::memcpy(&next, row + last + 1, sizeof next);
+    if (next != four) break;
+    last += 4;
+  }
+  while (last + 1 < end && row[last + 1] == c) ++last;
+  return last;
+}
 constexpr std::int32_t Map_Section_Pixels = 1024;
 constexpr std::int32_t Flood_Rounds = 1000;
 constexpr std::int32_t Connection_Reach = 6;
@@ -177,31 +205,49 @@ struct TMap_Picture_Work {
     std::int32_t rotation = 0;
     std::uint16_t type = 0;
     TImage basic;
+    std::vector<std::uint16_t> basic_codes;  // the basic bitmap in region codes
   };
-  // A pixel of the work lists: its place (pictures are at most 8192
+  // A border pixel of the painted map: its place (pictures are at most 8192
   // pixels wide and high), its side and colour.
   struct TPixel_Entry {
     std::uint16_t x = 0, y = 0;
     std::uint32_t color = 0;
     std::uint8_t side = SIDE_LAND;
   };
+  // A pixel of the flooding list: its index in the region picture, the
+  // region code it spreads and its side.
+  struct TFlood_Entry {
+    std::uint32_t index = 0;
+    std::uint16_t code = Code_Other;
+    std::uint8_t side = SIDE_LAND;
+  };
+
+  // The region picture: width x height codes, top row first.
+  struct TRegion_Picture {
+    std::int32_t width = 0, height = 0;
+    TLarge_Array<std::uint16_t> codes;
+    std::uint16_t* Row(std::int32_t y) { return codes.Data() + std::size_t(y) * std::size_t(width); }
+    const std::uint16_t* Row(std::int32_t y) const {
+      return codes.Data() + std::size_t(y) * std::size_t(width);
+    }
+    std::uint16_t Code(std::int32_t x, std::int32_t y) const { return Row(y)[x]; }
+  };
 
   TImage base_ocean;
   std::vector<TImage> tile_images;      // one per distinct "Tile Bitmap" file and turn
   std::vector<TTile_Picture> tiles;      // tile index 1..count at index - 1
   std::int32_t tile_w = 0, tile_h = 0;
-  TImage map_picture;     // the first work picture: the painted map
-  TImage region_picture;  // the second: every region in its colour
+  // The land/water picture being written, and its file.
+  std::future<bool> land_water_written;
+  std::string land_water_file;
+  TImage map_picture;               // the first work picture: the painted map
+  TRegion_Picture region_picture;   // the second: every region by its code
   std::vector<std::int32_t> cell_region;  // W x H, x * H + y
-  std::vector<TPixel_Entry> pixels;
-  // Region id by 24-bit colour.
-  std::vector<std::uint16_t> color_region;
+  std::vector<TFlood_Entry> pixels;
   std::vector<TPixel_Entry> borders;
-
-  std::int32_t Region_Of(std::uint32_t color) const {
-    if (color_region.empty()) return 0;
-    return color_region[color & 0xFFFFFFu];
-  }
+  // The region masks being made from the region picture (declared last, so
+  // that it is waited for before the picture goes).
+  std::future<std::vector<TMap_Region_Mask>> masks_made;
 };
 
 TMap_Picture_Work& TMap::m_Pictures() {
@@ -271,36 +317,47 @@ bool TMap::m_Create_Base_Ocean() {
 bool TMap::m_Create_Work_Bitmaps() {
   TMap_Picture_Work& p = m_Pictures();
   const std::int32_t width = Checked_Mul(f_grid_w, p.tile_w), height = Checked_Mul(f_grid_h, p.tile_h);
-  p.map_picture.Set_Size(width, height, Black);
-  p.region_picture.Set_Size(width, height, Black);
+  Large_Vector_Assign(p.map_picture.pixels, std::size_t(width) * std::size_t(height), Black);
+  p.map_picture.width = width;
+  p.map_picture.height = height;
+  // Zero is Code_Other, the code of black.
+  p.region_picture.codes.Reset(std::size_t(width) * std::size_t(height));
+  p.region_picture.width = width;
+  p.region_picture.height = height;
   m_Set_Pixel_Size(width, height);
   return true;
 }
 
 bool TMap::m_Create_Land_Water() {
   TMap_Picture_Work& p = m_Pictures();
-  // The land/water picture is written row by row straight from the cells:
-  // one cell's colour across its tile, cells beyond the grid black.
+  // The land/water picture is written row by row straight from the cells
+  // (one cell's colour across its tile, cells beyond the grid black), on a
+  // thread of its own beside the next steps: it needs nothing but a copy of
+  // the cells' classes. The last step waits for it.
   const std::string land_water = Current_Map_Dir() + "LandWaterTypes.bmp";
-  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h;
-  Write_Picture(Image_Write_BMP_24_Rows(land_water, p.map_picture.width, p.map_picture.height,
-                                        [&](std::int32_t y, std::uint32_t* row) {
-                                          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
-                                          const std::int32_t width = p.map_picture.width;
-                                          for (std::int32_t x = 0; x < width;) {
-                                            const std::int32_t cx = x / tile_w;
-                                            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
-                                            std::uint32_t color = Black;
-                                            if (cx < f_grid_w && cy < f_grid_h)
-                                              color = Opaque(m_Get_Terrain_Cell(cx, cy).cell_class ==
-                                                                     TERRAIN_CLASS_LAND
-                                                                 ? Land_Cell
-                                                                 : Water_Cell);
-                                            std::fill(row + x, row + end, color);
-                                            x = end;
-                                          }
-                                        }),
-                land_water);
+  const std::int32_t tile_w = p.tile_w, tile_h = p.tile_h, grid_w = f_grid_w, grid_h = f_grid_h;
+  std::vector<std::uint8_t> land(std::size_t(std::max(grid_w, 0)) * std::size_t(std::max(grid_h, 0)));
+  for (std::int32_t y = 0; y < grid_h; ++y)
+    for (std::int32_t x = 0; x < grid_w; ++x)
+      land[std::size_t(y) * std::size_t(grid_w) + std::size_t(x)] =
+          m_Get_Terrain_Cell(x, y).cell_class == TERRAIN_CLASS_LAND ? 1 : 0;
+  p.land_water_file = land_water;
+  p.land_water_written = std::async(
+      std::launch::async, [land_water, width = p.map_picture.width, height = p.map_picture.height, tile_w, tile_h,
+                           grid_w, grid_h, land = std::move(land)] {
+        return Image_Write_BMP_24_Rows(land_water, width, height, [&](std::int32_t y, std::uint32_t* row) {
+          const std::int32_t cy = tile_h > 0 ? y / tile_h : 0;
+          for (std::int32_t x = 0; x < width;) {
+            const std::int32_t cx = x / tile_w;
+            const std::int32_t end = std::min(width, (cx + 1) * tile_w);
+            std::uint32_t color = Black;
+            if (cx < grid_w && cy < grid_h)
+              color = Opaque(land[std::size_t(cy) * std::size_t(grid_w) + std::size_t(cx)] ? Land_Cell : Water_Cell);
+            std::fill(row + x, row + end, color);
+            x = end;
+          }
+        });
+      });
 
   if (p.base_ocean.Empty()) {
     for (std::int32_t x = 0; x < f_grid_w; ++x)
@@ -327,7 +384,6 @@ bool TMap::m_Create_Land_Water() {
 bool TMap::m_Create_Pixel_Arrays() {
   TMap_Picture_Work& p = m_Pictures();
   p.pixels.clear();
-  p.pixels.reserve(Pixel_List_Capacity);
   p.cell_region.assign(std::size_t(std::max(f_grid_w, 0)) * std::size_t(std::max(f_grid_h, 0)), 0);
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
@@ -379,107 +435,164 @@ bool TMap::m_Create_Step_5() {
 
 bool TMap::m_Paint_Cells() {
   TMap_Picture_Work& p = m_Pictures();
-  TImage& pic = p.region_picture;
-  auto add = [&](std::int32_t x, std::int32_t y, std::uint8_t side, std::uint32_t color) {
-    if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
-    p.pixels.push_back({std::uint16_t(x), std::uint16_t(y), color, side});
+  TMap_Picture_Work::TRegion_Picture& pic = p.region_picture;
+  const std::vector<TMap_Region*> regions = m_Existing_Regions();
+  if (!regions.empty() && regions.back()->m_Get_Id() > Code_Max_Region)
+    throw ERangeError("Too many regions for the region picture");
+  // The basic bitmaps in region codes: the markers and white by their
+  // colour, a region's colour by its id.
+  std::unordered_map<std::uint32_t, std::uint16_t> code_of_color;
+  code_of_color[Land_Marker & 0xFFFFFFu] = Code_Land_Marker;
+  code_of_color[Water_Marker & 0xFFFFFFu] = Code_Water_Marker;
+  code_of_color[White & 0xFFFFFFu] = Code_White;
+  for (const TMap_Region* r : regions) code_of_color[r->m_Get_Color() & 0xFFFFFFu] = std::uint16_t(r->m_Get_Id());
+  for (TMap_Picture_Work::TTile_Picture& t : p.tiles) {
+    t.basic_codes.resize(t.basic.pixels.size());
+    for (std::size_t i = 0; i < t.basic.pixels.size(); ++i) {
+      const auto found = code_of_color.find(t.basic.pixels[i] & 0xFFFFFFu);
+      t.basic_codes[i] = found == code_of_color.end() ? Code_Other : found->second;
+    }
+  }
+  // A cell of a region takes its region's code whole; any other cell shows
+  // its tile's basic bitmap.
+  auto cell_id = [&](std::int32_t x, std::int32_t y) {
+    const std::int32_t id = p.cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
+    return m_Get_Region(id) ? id : 0;
   };
+  std::size_t markers = 0;  // marker pixels painted, each flooded at most once
   for (std::int32_t x = 0; x < f_grid_w; ++x)
     for (std::int32_t y = 0; y < f_grid_h; ++y) {
       const std::int32_t left = x * p.tile_w, top = y * p.tile_h;
+      const std::int32_t right = std::min(left + p.tile_w, pic.width), bottom = std::min(top + p.tile_h, pic.height);
+      if (const std::int32_t id = cell_id(x, y)) {
+        for (std::int32_t py = top; py < bottom; ++py)
+          std::fill(pic.Row(py) + left, pic.Row(py) + right, std::uint16_t(id));
+        continue;
+      }
       const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
-      std::uint16_t type = 0;
-      if (tile >= 1 && tile <= std::int32_t(p.tiles.size())) {
-        const TMap_Picture_Work::TTile_Picture& t = p.tiles[std::size_t(tile - 1)];
-        type = t.type;
-        Blit(pic, t.basic, left, top, p.tile_w, p.tile_h, false);
-      }
-      const std::int32_t id = p.cell_region[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
-      const TMap_Region* region = m_Get_Region(id);
-      if (!region) continue;
-      const std::uint32_t color = Opaque(region->m_Get_Color());
-      Fill(pic, left, top, p.tile_w, p.tile_h, color);
-      const std::uint8_t side =
-          (type == TERRAIN_TILE_BASE_OCEAN || type == TERRAIN_TILE_OCEAN) ? SIDE_WATER : SIDE_LAND;
-      const std::int32_t right = left + p.tile_w - 1, bottom = top + p.tile_h - 1;
-      for (std::int32_t i = left; i <= right; ++i) {
-        add(i, top, side, color);
-        add(i, bottom, side, color);
-      }
-      for (std::int32_t j = top + 1; j < bottom; ++j) {
-        add(left, j, side, color);
-        add(right, j, side, color);
+      if (tile < 1 || tile > std::int32_t(p.tiles.size())) continue;
+      const TMap_Picture_Work::TTile_Picture& t = p.tiles[std::size_t(tile - 1)];
+      const std::int32_t w = std::min({p.tile_w, t.basic.width, pic.width - left});
+      const std::int32_t h = std::min({p.tile_h, t.basic.height, pic.height - top});
+      for (std::int32_t py = 0; py < h; ++py) {
+        std::uint16_t* to = pic.Row(top + py) + left;
+        std::copy_n(t.basic_codes.data() + std::size_t(py) * std::size_t(t.basic.width), std::max(w, 0), to);
+        for (std::int32_t px = 0; px < w; ++px)
+          markers += (to[px] == Code_Land_Marker || to[px] == Code_Water_Marker) ? 1 : 0;
       }
     }
+  // The flooding starts from the edge pixels of every region cell, cell by
+  // cell, each cell's top and bottom rows side by side, then its left and
+  // right columns. An edge pixel with no marker of its side beside it now
+  // can never spread (markers are only ever taken), so only the others are
+  // listed: the flooding is the same, the list a fraction of its length.
+  p.pixels.clear();
+  auto add = [&](std::int32_t x, std::int32_t y, std::uint8_t side, std::uint16_t code) {
+    if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
+    const std::uint16_t marker = side == SIDE_WATER ? Code_Water_Marker : Code_Land_Marker;
+    const bool spreads = (x + 1 < pic.width && pic.Code(x + 1, y) == marker) ||
+                         (x > 0 && pic.Code(x - 1, y) == marker) ||
+                         (y + 1 < pic.height && pic.Code(x, y + 1) == marker) ||
+                         (y > 0 && pic.Code(x, y - 1) == marker);
+    if (spreads)
+      p.pixels.push_back({std::uint32_t(std::size_t(y) * std::size_t(pic.width) + std::size_t(x)), code, side});
+  };
+  for (std::int32_t x = 0; x < f_grid_w; ++x)
+    for (std::int32_t y = 0; y < f_grid_h; ++y) {
+      const std::int32_t id = cell_id(x, y);
+      if (id == 0) continue;
+      const std::int32_t tile = m_Get_Terrain_Cell(x, y).tile;
+      std::uint16_t type = 0;
+      if (tile >= 1 && tile <= std::int32_t(p.tiles.size())) type = p.tiles[std::size_t(tile - 1)].type;
+      const std::uint8_t side =
+          (type == TERRAIN_TILE_BASE_OCEAN || type == TERRAIN_TILE_OCEAN) ? SIDE_WATER : SIDE_LAND;
+      const std::uint16_t code = std::uint16_t(id);
+      const std::int32_t left = x * p.tile_w, top = y * p.tile_h;
+      const std::int32_t right = left + p.tile_w - 1, bottom = top + p.tile_h - 1;
+      for (std::int32_t i = left; i <= right; ++i) {
+        add(i, top, side, code);
+        add(i, bottom, side, code);
+      }
+      for (std::int32_t j = top + 1; j < bottom; ++j) {
+        add(left, j, side, code);
+        add(right, j, side, code);
+      }
+    }
+  // The flooding adds one entry per marker pixel it takes: the list gets
+  // its whole room now.
+  Large_Vector_Reserve(p.pixels, p.pixels.size() + markers);
   return true;
 }
 
 bool TMap::m_Create_Section_Arrays() {
-  TMap_Picture_Work& p = m_Pictures();
-  p.color_region.assign(std::size_t(1) << 24, 0);
+  // The region picture's codes are its region ids already: no colour table
+  // is needed to look a region up.
   return true;
 }
 
 bool TMap::m_Create_Step_8() {
   TMap_Picture_Work& p = m_Pictures();
-  TImage& pic = p.region_picture;
-  auto rgb = [](std::uint32_t c) { return c & 0xFFFFFFu; };
+  TMap_Picture_Work::TRegion_Picture& pic = p.region_picture;
+  std::uint16_t* codes = pic.codes.Data();
+  const std::size_t width = std::size_t(std::max(pic.width, 0));
+  const std::size_t count = width * std::size_t(std::max(pic.height, 0));
+  // Round by round each listed pixel takes the markers of its side beside
+  // it, and those join the list for the next round.
   std::size_t begin = 0;
   bool changed = true;
   for (std::int32_t round = 0; round < Flood_Rounds && changed && begin < p.pixels.size(); ++round) {
     changed = false;
     const std::size_t end = p.pixels.size();
     for (std::size_t i = begin; i < end; ++i) {
-      const TMap_Picture_Work::TPixel_Entry e = p.pixels[i];
-      if (pic.Pixel(e.x, e.y) != e.color) {
-        pic.Set_Pixel(e.x, e.y, e.color);
+      const TMap_Picture_Work::TFlood_Entry e = p.pixels[i];
+      if (codes[e.index] != e.code) {
+        codes[e.index] = e.code;
         changed = true;
       }
-      const std::uint32_t marker = rgb(e.side == SIDE_WATER ? Water_Marker : Land_Marker);
-      static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
-      for (int d = 0; d < 4; ++d) {
-        const std::int32_t nx = e.x + dx[d], ny = e.y + dy[d];
-        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
-        if (rgb(pic.Pixel(nx, ny)) != marker) continue;
-        pic.Set_Pixel(nx, ny, e.color);
+      const std::uint16_t marker = e.side == SIDE_WATER ? Code_Water_Marker : Code_Land_Marker;
+      const std::size_t x = e.index % width;
+      auto take = [&](std::size_t n) {
+        if (codes[n] != marker) return;
+        codes[n] = e.code;
         changed = true;
-        p.pixels.push_back({std::uint16_t(nx), std::uint16_t(ny), e.color, e.side});
-      }
+        p.pixels.push_back({std::uint32_t(n), e.code, e.side});
+      };
+      if (x + 1 < width) take(e.index + 1);
+      if (x > 0) take(e.index - 1);
+      if (e.index + width < count) take(e.index + width);
+      if (e.index >= width) take(e.index - width);
     }
     begin = end;
   }
-  // Left-over marker and white pixels take the colour of a region pixel
+  // Left-over marker and white pixels take the region of a region pixel
   // beside them, pass by pass, until no such pixel touches a region.
-  for (const TMap_Region* r : m_Existing_Regions()) p.color_region[rgb(r->m_Get_Color())] = std::uint16_t(r->m_Get_Id());
-  auto leftover = [&](std::uint32_t c) {
-    c = rgb(c);
-    return c == rgb(Land_Marker) || c == rgb(Water_Marker) || c == rgb(White);
-  };
+  auto leftover = [](std::uint16_t c) { return c == Code_Land_Marker || c == Code_Water_Marker || c == Code_White; };
   std::vector<std::uint32_t> open;
-  for (std::size_t i = 0; i < pic.pixels.size(); ++i)
-    if (leftover(pic.pixels[i])) open.push_back(std::uint32_t(i));
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> taken;
+  for (std::size_t i = 0; i < count; ++i)
+    if (leftover(codes[i])) open.push_back(std::uint32_t(i));
+  std::vector<std::pair<std::uint32_t, std::uint16_t>> taken;
   std::vector<std::uint32_t> still;
   while (!open.empty()) {
     taken.clear();
     still.clear();
     for (std::uint32_t i : open) {
-      const std::int32_t x = std::int32_t(i % std::size_t(pic.width)), y = std::int32_t(i / std::size_t(pic.width));
-      std::uint32_t found = 0;
-      static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
-      for (int d = 0; d < 4 && found == 0; ++d) {
-        const std::int32_t nx = x + dx[d], ny = y + dy[d];
-        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
-        const std::uint32_t c = pic.Pixel(nx, ny);
-        if (p.Region_Of(c) != 0) found = c;
-      }
-      if (found != 0)
+      const std::size_t x = i % width;
+      std::uint16_t found = Code_Other;
+      if (x + 1 < width && Is_Region_Code(codes[i + 1]))
+        found = codes[i + 1];
+      else if (x > 0 && Is_Region_Code(codes[i - 1]))
+        found = codes[i - 1];
+      else if (i + width < count && Is_Region_Code(codes[i + width]))
+        found = codes[i + width];
+      else if (i >= width && Is_Region_Code(codes[i - width]))
+        found = codes[i - width];
+      if (found != Code_Other)
         taken.emplace_back(i, found);
       else
         still.push_back(i);
     }
     if (taken.empty()) break;
-    for (const auto& [i, c] : taken) pic.pixels[i] = c;
+    for (const auto& [i, c] : taken) codes[i] = c;
     open.swap(still);
   }
   return true;
@@ -487,22 +600,26 @@ bool TMap::m_Create_Step_8() {
 
 bool TMap::m_Create_Region_Connections() {
   TMap_Picture_Work& p = m_Pictures();
-  const TImage& pic = p.region_picture;
-  std::fill(p.color_region.begin(), p.color_region.end(), std::uint16_t(0));
+  const TMap_Picture_Work::TRegion_Picture& pic = p.region_picture;
   const std::vector<TMap_Region*> regions = m_Existing_Regions();
-  for (const TMap_Region* r : regions) p.color_region[r->m_Get_Color() & 0xFFFFFFu] = std::uint16_t(r->m_Get_Id());
+  // Codes that are no region count as none here.
+  auto region_of = [](std::uint16_t c) { return Is_Region_Code(c) ? std::int32_t(c) : 0; };
   std::vector<std::array<std::int32_t, 4>> bounds(std::size_t(f_region_count) + 1,
                                                   std::array<std::int32_t, 4>{9999999, 9999999, 0, 0});
   for (std::int32_t y = 1; y + 1 < pic.height; ++y) {
-    const std::uint32_t* row = pic.Row(y);
-    for (std::int32_t x = 1; x + 1 < pic.width; ++x) {
-      const std::int32_t id = p.Region_Of(row[x]);
-      if (id == 0) continue;
-      auto& b = bounds[std::size_t(id)];
-      b[0] = std::min(b[0], x);
-      b[1] = std::min(b[1], y);
-      b[2] = std::max(b[2], x);
-      b[3] = std::max(b[3], y);
+    const std::uint16_t* row = pic.Row(y);
+    for (std::int32_t x = 1; x + 1 < pic.width;) {
+      const std::int32_t id = region_of(row[x]);
+      // A run of one region widens its bounds once.
+      const std::int32_t last = Run_End(row, x, pic.width - 1);
+      if (id != 0) {
+        auto& b = bounds[std::size_t(id)];
+        b[0] = std::min(b[0], x);
+        b[1] = std::min(b[1], y);
+        b[2] = std::max(b[2], last);
+        b[3] = std::max(b[3], y);
+      }
+      x = last + 1;
     }
   }
   for (TMap_Region* r : regions) {
@@ -512,23 +629,49 @@ bool TMap::m_Create_Region_Connections() {
 
   p.borders.clear();
   static constexpr std::int32_t dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
-  for (std::int32_t y = 0; y < pic.height; ++y)
-    for (std::int32_t x = 0; x < pic.width; ++x) {
-      const std::int32_t id = p.Region_Of(pic.Pixel(x, y));
+  const std::int32_t w = pic.width, h = pic.height;
+  // Most pixels are inside their region: the same code on all four sides
+  // (a side beyond the picture counts as the same). A row's pixels are
+  // marked first in one simple pass, and only the marked ones are looked at.
+  std::vector<std::uint8_t> differs(std::size_t(std::max(w, 0)) + 8, 0);
+  for (std::int32_t y = 0; y < h; ++y) {
+    const std::uint16_t* row = pic.Row(y);
+    const std::uint16_t* up = y > 0 ? pic.Row(y - 1) : row;
+    const std::uint16_t* down = y + 1 < h ? pic.Row(y + 1) : row;
+    std::uint8_t* mark = differs.data();
+    for (std::int32_t x = 1; x + 1 < w; ++x)
+      mark[x] = std::uint8_t((row[x] != up[x]) | (row[x] != down[x]) | (row[x] != row[x - 1]) | (row[x] != row[x + 1]));
+    if (w > 0) {
+      mark[0] = std::uint8_t((row[0] != up[0]) | (row[0] != down[0]) | (w > 1 && row[0] != row[1]));
+      mark[w - 1] = std::uint8_t((row[w - 1] != up[w - 1]) | (row[w - 1] != down[w - 1]) |
+                                 (w > 1 && row[w - 1] != row[w - 2]));
+    }
+    for (std::int32_t x = 0; x < w; ++x) {
+      // Eight unmarked pixels at a time are passed over.
+      if ((x & 7) == 0 && x + 8 <= w) {
+        std::uint64_t eight;
+        std::memcpy(&eight, mark + x, 8);
+        if (eight == 0) {
+          x += 7;
+          continue;
+        }
+      }
+      if (!mark[x]) continue;
+      const std::uint16_t c = row[x];
+      const std::int32_t id = region_of(c);
       if (id == 0) continue;
       bool border = false;
       std::int32_t other_kind = 0;
       for (int d = 0; d < 4; ++d) {
         const std::int32_t nx = x + dx[d], ny = y + dy[d];
-        if (nx < 0 || ny < 0 || nx >= pic.width || ny >= pic.height) continue;
-        const std::int32_t n = p.Region_Of(pic.Pixel(nx, ny));
-        if (n == id) continue;
+        if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+        if (pic.Code(nx, ny) == c) continue;
         border = true;
         // Look on along this direction for the region across the border.
         for (std::int32_t k = 1; k <= Connection_Reach; ++k) {
           const std::int32_t fx = x + dx[d] * k, fy = y + dy[d] * k;
-          if (fx < 0 || fy < 0 || fx >= pic.width || fy >= pic.height) break;
-          const std::int32_t other = p.Region_Of(pic.Pixel(fx, fy));
+          if (fx < 0 || fy < 0 || fx >= w || fy >= h) break;
+          const std::int32_t other = region_of(pic.Code(fx, fy));
           if (other != 0 && other != id) {
             m_Get_Region(id)->m_Add_Connection(other);
             m_Get_Region(other)->m_Add_Connection(id);
@@ -544,17 +687,21 @@ bool TMap::m_Create_Region_Connections() {
         color = Coast_Border;
       else
         color = kind == REGION_OCEAN ? Water_Border : Land_Border;
-      const std::size_t i = std::size_t(y) * std::size_t(pic.width) + std::size_t(x);
+      const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
       p.map_picture.pixels[i] = color;
       p.borders.push_back({std::uint16_t(x), std::uint16_t(y), color, kind == REGION_OCEAN ? SIDE_WATER : SIDE_LAND});
     }
+  }
   return true;
 }
 
 bool TMap::m_Create_Region_Squares() {
   TMap_Picture_Work& p = m_Pictures();
   TImage& map = p.map_picture;
-  TImage& pic = p.region_picture;
+  const TMap_Picture_Work::TRegion_Picture& pic = p.region_picture;
+  // The border lines are widened on the painted map over its dark pixels
+  // (black, the markers and the like; never a region's colour). The
+  // region picture's codes are not widened: no region's pixels would change.
   auto widen = [](std::uint32_t c) {
     const std::uint8_t r = Color_Red(c), g = Color_Green(c), b = Color_Blue(c);
     return (r <= 20 && g <= 24 && b <= 28) || (r <= 30 && g <= 70 && b <= 126);
@@ -566,14 +713,45 @@ bool TMap::m_Create_Region_Squares() {
         const std::int32_t nx = e.x + dx, ny = e.y + dy;
         if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= map.width || ny >= map.height) continue;
         const std::size_t i = std::size_t(ny) * std::size_t(map.width) + std::size_t(nx);
-        if (widen(map.pixels[i])) {
-          map.pixels[i] = color;
-        }
-        if (widen(pic.pixels[i])) {
-          pic.pixels[i] = color;
-        }
+        if (widen(map.pixels[i])) map.pixels[i] = color;
       }
   }
+  // A cell becomes a rectangle of a region when fewer than a tenth of its
+  // pixels are another's: the region must hold most of the cell. Each cell's
+  // most frequent code (the only one that can hold most of it) and that
+  // code's count are found once, the first time a region asks.
+  struct TCell_Count {
+    bool known = false;
+    std::uint16_t code = Code_Other;
+    std::int32_t count = 0, pixels = 0;
+  };
+  std::vector<TCell_Count> cell_counts(std::size_t(std::max(f_grid_w, 0)) * std::size_t(std::max(f_grid_h, 0)));
+  auto cell_count = [&](std::int32_t x, std::int32_t y, std::int32_t left, std::int32_t top, std::int32_t right,
+                        std::int32_t bottom) -> const TCell_Count& {
+    TCell_Count& c = cell_counts[std::size_t(x) * std::size_t(f_grid_h) + std::size_t(y)];
+    if (c.known) return c;
+    c.known = true;
+    const std::int32_t row_end = std::min(right, pic.width), rows_end = std::min(bottom, pic.height);
+    // The majority vote finds the code that holds more than half, if any.
+    std::uint16_t candidate = Code_Other;
+    std::int32_t votes = 0;
+    for (std::int32_t py = top; py < rows_end; ++py) {
+      const std::uint16_t* row = pic.Row(py);
+      for (std::int32_t px = left; px < row_end; ++px) {
+        if (votes == 0) candidate = row[px];
+        votes += row[px] == candidate ? 1 : -1;
+      }
+    }
+    std::int32_t count = 0;
+    for (std::int32_t py = top; py < rows_end; ++py) {
+      const std::uint16_t* row = pic.Row(py);
+      for (std::int32_t px = left; px < row_end; ++px) count += row[px] == candidate ? 1 : 0;
+      c.pixels += std::max(row_end - left, 0);
+    }
+    c.code = candidate;
+    c.count = count;
+    return c;
+  };
   for (TMap_Region* r : m_Existing_Regions()) {
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
@@ -582,7 +760,7 @@ bool TMap::m_Create_Region_Squares() {
     x2 += 2;
     y2 += 2;
     if (x1 > x2 || y1 > y2 || p.tile_w < 1 || p.tile_h < 1) continue;
-    const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
+    const std::uint16_t own = std::uint16_t(r->m_Get_Id());
     bool any = false;
     for (std::int32_t x = std::max(0, x1 / p.tile_w); x < f_grid_w; ++x) {
       const std::int32_t left = x * p.tile_w, right = left + p.tile_w;
@@ -593,12 +771,8 @@ bool TMap::m_Create_Region_Squares() {
         if (top > y2) break;
         if (top < y1 || bottom > y2) continue;
         if (r->m_Has_Rect({left, top, right, bottom})) continue;
-        std::int32_t k = 0, differ = 0;
-        for (std::int32_t py = top; py < std::min(bottom, pic.height); ++py)
-          for (std::int32_t px = left; px < std::min(right, pic.width); ++px) {
-            ++k;
-            if ((pic.Pixel(px, py) & 0xFFFFFFu) != own) ++differ;
-          }
+        const TCell_Count& c = cell_count(x, y, left, top, right, bottom);
+        const std::int32_t k = c.pixels, differ = c.code == own ? k - c.count : k;
         if (k > 0 && differ < k / 10) {
           r->m_Add_Rect(left, top, right, bottom);
           any = true;
@@ -607,6 +781,7 @@ bool TMap::m_Create_Region_Squares() {
     }
     if (any) r->m_Build_Square_Grid();
   }
+  m_Start_Region_Masks();
   return true;
 }
 
@@ -632,7 +807,6 @@ bool TMap::m_Paint_Sections() {
   // The border lines were drawn straight into the painted map, so what the
   // step writes back is already there; the work tables go.
   TMap_Picture_Work& p = m_Pictures();
-  p.color_region = {};
   p.pixels = {};
   p.borders = {};
   return true;
@@ -680,8 +854,11 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   // takes which section does not change a byte.
   const std::string folder = Current_Map_Dir();
   Run_Jobs(columns * rows, [&](std::int32_t i) {
+    // Every pixel of the section is written below: a thread's section is
+    // sized once and then only overwritten.
     thread_local TImage section;
-    section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    if (section.width != Map_Section_Pixels || section.height != Map_Section_Pixels)
+      section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
     const std::int32_t c = i / rows + 1, r = i % rows + 1;
     const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
     const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
@@ -702,46 +879,132 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   return true;
 }
 
-bool TMap::m_Create_Region_Sections() {
-  TMap_Picture_Work& p = m_Pictures();
-  const TImage& pic = p.region_picture;
-  // Each region's mask and click zones are its own: regions are done side
-  // by side.
-  const std::vector<TMap_Region*> regions = m_Existing_Regions();
-  const std::string folder = Current_Map_Dir();
-  Run_Jobs(std::int32_t(regions.size()), [&](std::int32_t k) {
-    TMap_Region* r = regions[std::size_t(k)];
+namespace {
+// Sets bits first..last (0-based, leftmost pixel in the top bit) of a row.
+void Set_Bits(std::uint8_t* line, std::int32_t first, std::int32_t last) {
+  std::int32_t a = first;
+  for (; a <= last && (a & 7) != 0; ++a) line[a >> 3] |= std::uint8_t(0x80 >> (a & 7));
+  if (a > last) return;
+  const std::int32_t whole = (last + 1 - a) >> 3;
+  std::fill_n(line + (a >> 3), whole, std::uint8_t(0xFF));
+  for (a += whole * 8; a <= last; ++a) line[a >> 3] |= std::uint8_t(0x80 >> (a & 7));
+}
+}  // namespace
+
+// Each region's mask covers the pixels (x1 + 1 .. x2, y1 + 1 .. y2) of its
+// bounds: mask pixel (j - 1, i - 1) is the region picture's (x1 + j, y1 + i),
+// white where the region is, black elsewhere and beyond the picture. A mask
+// row's runs of white are the region's click-zone spans of that row.
+std::vector<TMap_Region_Mask> TMap::m_Region_Mask_Bounds() const {
+  std::vector<TMap_Region_Mask> masks;
+  for (const TMap_Region* r : m_Existing_Regions()) {
     std::int32_t x1, y1, x2, y2;
     r->m_Get_Bounds(x1, y1, x2, y2);
-    if (x1 >= x2 || y1 >= y2) return;
-    const std::int32_t width = x2 - x1, height = y2 - y1;
-    const std::uint32_t own = r->m_Get_Color() & 0xFFFFFFu;
-    TImage mask;
-    mask.Set_Size(width, height, White);
-    for (std::int32_t i = 1; i <= height; ++i) {
-      std::int32_t run = 0;  // first column of the open run, 0 none
-      for (std::int32_t j = 1; j <= width; ++j) {
-        const std::int32_t px = x1 + j, py = y1 + i;
-        const bool match =
-            px < pic.width && py < pic.height && (pic.Pixel(px, py) & 0xFFFFFFu) == own;
-        if (match) {
-          if (run == 0) run = j;
-        } else {
-          mask.Set_Pixel(j - 1, i - 1, Black);
-          if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(j - 1));
-          run = 0;
-        }
-      }
-      if (run != 0) r->m_Add_Click_Zone_Span(i, std::uint16_t(run), std::uint16_t(width));
+    if (x1 >= x2 || y1 >= y2) continue;
+    TMap_Region_Mask m;
+    m.id = r->m_Get_Id();
+    m.x1 = x1;
+    m.y1 = y1;
+    m.width = x2 - x1;
+    m.height = y2 - y1;
+    masks.push_back(std::move(m));
+  }
+  return masks;
+}
+
+namespace {
+// One pass over the picture's runs of a code fills every region's mask rows
+// (as rows of bits) and lists its spans, row by row and left to right; the
+// files are then written side by side. Reads nothing but the picture.
+void Make_Region_Masks(const TMap_Picture_Work::TRegion_Picture& pic, std::vector<TMap_Region_Mask>& masks,
+                       const std::string& folder) {
+  std::int32_t largest_id = 0;
+  for (const TMap_Region_Mask& m : masks) largest_id = std::max(largest_id, m.id);
+  std::vector<std::int32_t> mask_of(std::size_t(largest_id) + 1, -1);
+  for (std::size_t k = 0; k < masks.size(); ++k) {
+    TMap_Region_Mask& m = masks[k];
+    m.stride = (std::size_t(m.width) + 31) / 32 * 4;
+    m.bits.assign(m.stride * std::size_t(m.height), 0);
+    m.spans.clear();
+    mask_of[std::size_t(m.id)] = std::int32_t(k);
+  }
+  for (std::int32_t y = 0; y < pic.height; ++y) {
+    const std::uint16_t* row = pic.Row(y);
+    for (std::int32_t x = 0; x < pic.width;) {
+      const std::uint16_t c = row[x];
+      const std::int32_t last = Run_End(row, x, pic.width);
+      const std::int32_t start = x;
+      x = last + 1;
+      if (!Is_Region_Code(c) || c > largest_id || mask_of[c] < 0) continue;
+      TMap_Region_Mask& m = masks[std::size_t(mask_of[c])];
+      const std::int32_t i = y - m.y1;
+      if (i < 1 || i > m.height) continue;
+      const std::int32_t first = std::max(start - m.x1, 1), end = std::min(last - m.x1, m.width);
+      if (first > end) continue;
+      Set_Bits(m.bits.data() + std::size_t(i - 1) * m.stride, first - 1, end - 1);
+      m.spans.push_back({i, first, end});
     }
-    const std::string file = folder + "RegionSection" + Digits_3(r->m_Get_Id()) + ".bmp";
-    Write_Picture(Image_Write_BMP_1(file, mask), file);
+  }
+  Run_Jobs(std::int32_t(masks.size()), [&](std::int32_t k) {
+    const TMap_Region_Mask& m = masks[std::size_t(k)];
+    const std::string file = folder + "RegionSection" + Digits_3(m.id) + ".bmp";
+    Write_Picture(Image_Write_BMP_1_Rows(file, m.width, m.height,
+                                         [&](std::int32_t y, std::uint8_t* line) {
+                                           std::copy_n(m.bits.data() + std::size_t(y) * m.stride, m.stride, line);
+                                         }),
+                  file);
   });
+}
+}  // namespace
+
+void TMap::m_Start_Region_Masks() {
+  TMap_Picture_Work& p = m_Pictures();
+  // The region picture and the bounds do not change after the squares:
+  // the masks are made and written on a thread of their own beside the
+  // next steps, from a copy of the bounds, and the region step takes them.
+  if (p.masks_made.valid()) p.masks_made.wait();
+  p.masks_made = std::async(std::launch::async, [&pic = p.region_picture, masks = m_Region_Mask_Bounds(),
+                                                 folder = Current_Map_Dir()]() mutable {
+    Make_Region_Masks(pic, masks, folder);
+    return masks;
+  });
+}
+
+bool TMap::m_Create_Region_Sections() {
+  TMap_Picture_Work& p = m_Pictures();
+  std::vector<TMap_Region_Mask> wanted = m_Region_Mask_Bounds();
+  std::vector<TMap_Region_Mask> made;
+  // A failed write made beside the earlier steps is raised here.
+  if (p.masks_made.valid()) made = p.masks_made.get();
+  auto same_bounds = [&] {
+    if (made.size() != wanted.size()) return false;
+    for (std::size_t k = 0; k < made.size(); ++k)
+      if (made[k].id != wanted[k].id || made[k].x1 != wanted[k].x1 || made[k].y1 != wanted[k].y1 ||
+          made[k].width != wanted[k].width || made[k].height != wanted[k].height)
+        return false;
+    return true;
+  };
+  if (!same_bounds()) {
+    Make_Region_Masks(p.region_picture, wanted, Current_Map_Dir());
+    made = std::move(wanted);
+  }
+  for (const TMap_Region_Mask& m : made) {
+    TMap_Region* r = m_Get_Region(m.id);
+    if (!r) continue;
+    for (const auto& [i, first, end] : m.spans) r->m_Add_Click_Zone_Span(i, std::uint16_t(first), std::uint16_t(end));
+  }
   return true;
 }
 
 bool TMap::m_Free_Work_Bitmaps() {
+  bool written = true;
+  std::string land_water;
+  if (f_pictures && f_pictures->land_water_written.valid()) {
+    land_water = f_pictures->land_water_file;
+    written = f_pictures->land_water_written.get();
+  }
   f_pictures.reset();
+  Write_Picture(written, land_water);
   return true;
 }
 

@@ -149,6 +149,47 @@ TEST_F(Game_Folder, ANewGameIsSavedLoadedIntoAFreshStartAndSavedAgainUnchanged) 
   EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
 }
 
+// A save and a load may share the pictures with the folder they come from;
+// whatever the running game writes afterwards, a saved game keeps its own
+// bytes, and so does a loaded game's folder when the save is written again.
+TEST_F(Game_Folder, ASavedGameKeepsItsPicturesWhateverTheRunningGameWritesLater) {
+  const char* const pictures[] = {"LandWaterTypes.bmp", "OverviewMap.bmp", "MapSection001.jpg", "RegionSection001.bmp"};
+  ASSERT_TRUE(Game_Session_New_Game(Setup(11)));
+  ASSERT_TRUE(Game_Session_Save("First"));
+  // The pictures are shared, the six game files copied.
+  EXPECT_GE(fs::hard_link_count(Save("First", "MapSection001.jpg")), 2u);
+  for (const char* f : Game_Folder_Files) EXPECT_EQ(fs::hard_link_count(Save("First", f)), 1u) << f;
+  std::vector<std::string> saved;
+  for (const char* f : pictures) saved.push_back(Read_File(Save("First", f)));
+  const std::vector<std::string> six = Six("First");
+
+  // A picture written again in the running game's folder, then a new game.
+  TImage grey;
+  grey.Set_Size(8, 8, Make_Color(128, 128, 128));
+  ASSERT_TRUE(Image_Write_BMP_24(Design_Path(Current("OverviewMap.bmp").string()), grey));
+  ASSERT_TRUE(Game_Session_New_Game(Setup(12)));
+  ASSERT_TRUE(Game_Session_Save("Other"));
+  for (std::size_t i = 0; i < std::size(pictures); ++i)
+    EXPECT_TRUE(Read_File(Save("First", pictures[i])) == saved[i]) << pictures[i];
+  EXPECT_FALSE(Read_File(Current("MapSection001.jpg")) == saved[2]);
+
+  // Loaded, played on with a save over the loaded one, and a new game.
+  std::int32_t result = -1;
+  ASSERT_TRUE(Game_Session_Load("First", result));
+  for (std::size_t i = 0; i < std::size(pictures); ++i)
+    EXPECT_TRUE(Read_File(Current(pictures[i])) == saved[i]) << pictures[i];
+  Game_Settings.f_game_date += 1;
+  ASSERT_TRUE(Game_Session_Save("First"));
+  EXPECT_NE(Six("First"), six);
+  ASSERT_TRUE(Game_Session_New_Game(Setup(13)));
+  for (std::size_t i = 0; i < std::size(pictures); ++i)
+    EXPECT_TRUE(Read_File(Save("First", pictures[i])) == saved[i]) << pictures[i];
+  ASSERT_TRUE(Game_Session_Load("Other", result));
+  ASSERT_TRUE(Game_Session_Load("First", result));
+  EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date + 1);
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+}
+
 TEST_F(Game_Folder, ABrokenSaveIsRefusedAndTheRunningGameStaysAsItWas) {
   ASSERT_TRUE(Game_Session_New_Game(Setup(12)));
   ASSERT_TRUE(Game_Session_Save("Good"));
