@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <map>
 
 #include "AI_Log.h"
@@ -34,7 +36,7 @@ struct TStuck_Battles : TAI_Links {
 };
 
 class AI_Test : public World_Test {
-protected:
+ protected:
   void SetUp() override {
     World_Test::SetUp();
     Master_Action_Timer = &timer;
@@ -319,6 +321,40 @@ TEST_F(AI_Test, AssetsOfATaskThatFallsShortAreWithdrawn) {
   EXPECT_FLOAT_EQ(AI.assignments[0].score, -20000);
   EXPECT_FLOAT_EQ(AI.tasks[0].assigned_strength, 0);
   EXPECT_FALSE(AI_Execute_Next_Order(1));
+}
+
+TEST_F(AI_Test, PairsSortByScoreHighestFirstAndEqualScoresInPairOrder) {
+  // A few pairs take the plain sort, many the radix sort; both must give
+  // the same order: equal scores (also -0 and +0) in pair order, a score
+  // that is not a number last.
+  for (const std::int32_t count : {40, 9000}) {
+    AI.assignments.clear();
+    const float scores[] = {5.5f, -20000, 0.0f, -0.0f, 1e9f, -1e-9f, 5.5f, std::nanf(""), 123.25f, -3};
+    for (std::int32_t i = 0; i < count; ++i) AI_Add_Assignment(1, 1, 0, 0, 1, scores[(i * 7) % 10]);
+    AI_Sort_Assignments(1);
+    ASSERT_EQ(AI.sorted_assignments.size(), std::size_t(count));
+    auto rank = [](float f) { return std::isnan(f) ? -std::numeric_limits<float>::infinity() : f; };
+    for (std::size_t i = 1; i < AI.sorted_assignments.size(); ++i) {
+      const std::int32_t x = AI.sorted_assignments[i - 1], y = AI.sorted_assignments[i];
+      const float fx = rank(AI.assignments[std::size_t(x - 1)].score),
+                  fy = rank(AI.assignments[std::size_t(y - 1)].score);
+      ASSERT_TRUE(fx > fy || (fx == fy && x < y)) << count << " pairs, place " << i;
+    }
+    // Withdrawn pairs fall behind every pair with a higher score, still in
+    // pair order among the equal ones.
+    AI.assets.clear();
+    AI.tasks.clear();
+    AI_Add_Asset(1, 1, 1, UT_INFANTRY, 0, 1, 10);
+    AI.objects.assign(1, TAI_Object{});
+    AI_Add_Task(AI_TASK_PROTECT_REGION, 1, 1, 5000, 100, 0);  // never reached
+    AI_Assign_Tasks(1);
+    std::vector<std::int32_t> expected(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) expected[std::size_t(i)] = i + 1;
+    std::stable_sort(expected.begin(), expected.end(), [&](std::int32_t x, std::int32_t y) {
+      return rank(AI.assignments[std::size_t(x - 1)].score) > rank(AI.assignments[std::size_t(y - 1)].score);
+    });
+    EXPECT_EQ(AI.sorted_assignments, expected) << count << " pairs";
+  }
 }
 
 TEST_F(AI_Test, CargoAssetsOfATaskStayPendingUntilOrdered) {
