@@ -75,16 +75,28 @@ bool On_Front_Line(std::int32_t region, std::uint8_t player) {
   return false;
 }
 
-// Cost tables of one planning pass by (start region, movement type): the
-// assets standing together share one search of the map.
-using TCost_Tables = std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>>;
+// What one planning pass looks up again and again while the map stands
+// still: cost tables by (start region, movement type), shared by the assets
+// standing together, and the strength of a unit type without cargo against
+// a region's units.
+struct TPair_Cache {
+  std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>> cost;
+  std::map<std::pair<std::int64_t, std::int32_t>, float> strength;
 
-void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TCost_Tables& tables) {
+  float m_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
+    if (cargo_list != 0) return AI_Unit_Strength_Against(unit_type, cargo_list, region);
+    auto [it, made] = strength.try_emplace({unit_type, region}, 0.0f);
+    if (made) it->second = AI_Unit_Strength_Against(unit_type, 0, region);
+    return it->second;
+  }
+};
+
+void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cache) {
   const TAI_Asset a = AI.assets[std::size_t(asset_index - 1)];
   const TUnit_Type* t = World_Unit_Type(a.unit_type);
   if (!t || !G_Map->m_Get_Region(a.region)) return;
   const std::uint8_t mt = t->f_movement_type;
-  auto [table, made] = tables.try_emplace({a.region, mt});
+  auto [table, made] = cache.cost.try_emplace({a.region, mt});
   if (made) table->second = Cost_Table(a, mt, player);
   const std::vector<std::int32_t>& cost = table->second;
   auto cost_at = [&](std::int32_t r) {
@@ -125,7 +137,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TCost_Tables& tab
         eligible = (t->f_combat_attack_range != 0 || t->f_ranged_fire_range != 0 || fighting_cargo) &&
                    t->f_ranged_fire_range == 0;
         if (transport && !suits && Neighbour_Suits(task.region, mt)) {
-          bonus = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+          bonus = cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
           eligible = bonus > 0;
         }
         [[fallthrough]];
@@ -217,7 +229,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TCost_Tables& tab
         score += a.strength + bonus + (in_place ? 2000.0f : 0.0f) + (is_land ? 500.0f : 0.0f);
         break;
       case AI_TASK_CONQUER_REGION:
-        strength = bonus > 0 ? bonus : AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        strength = bonus > 0 ? bonus : cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
         if (is_air) strength *= 0.1f;
         score += strength;
         break;
@@ -226,7 +238,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TCost_Tables& tab
                 float(t->f_ranged_fire_region_value_damage_min) + float(t->f_ranged_fire_region_value_damage_max);
         break;
       case AI_TASK_DESTROY_ENEMY:
-        strength = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        strength = cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
         score += strength;
         break;
       case AI_TASK_TAKE_EMPTY_REGION:
@@ -350,8 +362,8 @@ void AI_Create_Assignments(std::uint8_t player) {
   AI.assignments.clear();
   AI.sorted_assignments.clear();
   if (AI.tasks.empty() || AI.assets.empty()) return;
-  TCost_Tables tables;
-  for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a, tables);
+  TPair_Cache cache;
+  for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a, cache);
 }
 
 void AI_Sort_Assignments(std::uint8_t) {

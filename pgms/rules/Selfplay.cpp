@@ -9,6 +9,7 @@
 #include "Game_Session.h"
 #include "Global.h"
 #include "MapClass.h"
+#include "MapRegion.h"
 #include "MasterActionTimer.h"
 #include "Native_Path.h"
 
@@ -30,11 +31,14 @@ std::string Standings(const std::string& head, std::int32_t players) {
 // The nations (not the neutral empire) still holding a region or a unit;
 // the last of them in `last`.
 std::int32_t Nations_Left(std::int32_t players, std::int32_t& last) {
+  std::array<std::int32_t, 256> regions{};
+  for (std::int32_t i = 1; i <= G_Map->m_Get_Region_Count(); ++i)
+    if (const TMap_Region* r = G_Map->m_Get_Region(i)) ++regions[r->m_Get_Owner()];
   std::int32_t n = 0;
   for (std::int32_t p = 1; p <= players; ++p) {
     const TEmpire* e = Empire_Get(p);
     if (!e || e->m_Get_Eliminated()) continue;
-    if (e->m_Count_Owned_Regions() > 0 || G_Map->m_Count_Player_Units(std::uint8_t(p)) > 0) {
+    if (regions[std::size_t(p)] > 0 || G_Map->m_Count_Player_Units(std::uint8_t(p)) > 0) {
       ++n;
       last = p;
     }
@@ -88,6 +92,7 @@ TSelfplay_Result Selfplay_Run(const TSelfplay_Options& options, const std::funct
     const std::int32_t first_date = Game_Settings.f_game_date;
     std::int32_t shown_date = first_date;
     std::int64_t frames_this_date = 0, frames_this_battle = 0;
+    std::uint8_t checked_turn = 0;
     say(Standings("Date " + Tenths_To_Text(shown_date), players));
     Game_Session_End_Turn();
     while (true) {
@@ -103,10 +108,15 @@ TSelfplay_Result Selfplay_Run(const TSelfplay_Options& options, const std::funct
         say(Standings("Date " + Tenths_To_Text(shown_date), players));
         if (result.dates_played >= options.dates) break;
       }
-      std::int32_t last = 0;
-      if (Nations_Left(players, last) <= 1) {
-        result.winner = last;
-        break;
+      // Nations fall in the turns of others: a look at every hand-over of
+      // the turn is enough.
+      if (Game_Settings.f_turn_empire != checked_turn) {
+        checked_turn = Game_Settings.f_turn_empire;
+        std::int32_t last = 0;
+        if (Nations_Left(players, last) <= 1) {
+          result.winner = last;
+          break;
+        }
       }
       if (Game_Session_Game_Over()) break;
       if (frames_this_battle > options.max_frames_per_battle) {
