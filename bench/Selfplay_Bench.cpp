@@ -5,7 +5,7 @@
 // percentile, longest with the player's unit count then) and the time of
 // the whole game without and with the making of the new world.
 //
-//   Selfplay_Bench [dates] [map type] [seed]   (defaults: 100 Standard 5)
+//   Selfplay_Bench [dates] [map type] [seed]   (defaults: 100 Medium 2)
 //
 // Run from the source tree or with GLOBARCH_HOME; the game is made in a
 // scratch user folder unless GLOBARCH_USER_DIR names one.
@@ -38,8 +38,8 @@ struct TTurn {
 
 int main(int argc, char** argv) {
   const int dates = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
-  const std::string map_type = argc > 2 ? argv[2] : "Standard";
-  const std::uint32_t seed = argc > 3 ? std::uint32_t(std::strtoul(argv[3], nullptr, 10)) : 5;
+  const std::string map_type = argc > 2 ? argv[2] : "Medium";
+  const std::uint32_t seed = argc > 3 ? std::uint32_t(std::strtoul(argv[3], nullptr, 10)) : 2;
   fs::path scratch;
   if (!std::getenv("GLOBARCH_USER_DIR")) {
     scratch = fs::temp_directory_path() / ("globarch_selfplay_bench_" + std::to_string(seed));

@@ -118,7 +118,13 @@ TSelfplay_Result Selfplay_Run(const TSelfplay_Options& options, const std::funct
           break;
         }
       }
-      if (Game_Session_Game_Over()) break;
+      if (Game_Session_Game_Over()) {
+        // The end of turn found one empire left (or none) before the next
+        // hand-over.
+        std::int32_t last = 0;
+        if (Nations_Left(players, last) == 1) result.winner = last;
+        break;
+      }
       if (frames_this_battle > options.max_frames_per_battle) {
         result.code = SELFPLAY_STALLED;
         result.reason = "the battle in region " + std::to_string(Combat_Get_Region()) + " did not end";

@@ -72,6 +72,11 @@ TEST_F(Selfplay, play) {
   EXPECT_EQ(lines[1].rfind("Date 2015.0  P1 regions=", 0), 0u) << lines[1];
   EXPECT_NE(lines[1].find("  P4 regions="), std::string::npos);
   EXPECT_EQ(lines.back().rfind("Events: ", 0), 0u);
+  // A game that ended before the date limit names its winner.
+  if (result.dates_played < 20) {
+    ASSERT_NE(result.winner, 0);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("Winner: player " + std::to_string(result.winner), 0), 0u);
+  }
   // The computer players play: they buy, move, fight and take regions.
   EXPECT_GT(result.events[EVENT_PURCHASE], 0);
   EXPECT_GT(result.events[EVENT_MOVEMENT], 0);
