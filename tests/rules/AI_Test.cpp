@@ -419,6 +419,42 @@ TEST_F(AI_Test, UnitCategoriesFollowTheFirstMatchingRow) {
   }
 }
 
+TEST_F(AI_Test, AFactoryOnAnIslandScoresLowerThanOnTheCoast) {
+  // 1 is an island (two ocean neighbours); 4 is on the coast (one ocean,
+  // one land neighbour). The player's two cities stand far away in 6.
+  Type(UT_CITY).f_movement_amount = 0;
+  Type(UT_INFANTRY).f_purchase_with_family_id = 3;  // cities enable purchases
+  Add_Region(1, REGION_LAND, 3, 3, 0, 0, 1);
+  Add_Region(2, REGION_OCEAN, 3, 3, 100, 0);
+  Add_Region(3, REGION_OCEAN, 3, 3, 200, 0);
+  Add_Region(4, REGION_LAND, 3, 3, 300, 0, 1);
+  Add_Region(5, REGION_LAND, 3, 3, 400, 0, 1);
+  Add_Region(6, REGION_LAND, 3, 3, 500, 0, 1);
+  Add_Region(7, REGION_LAND, 3, 3, 600, 0, 1);
+  Connect(1, 2);
+  Connect(1, 3);
+  Connect(2, 4);
+  Connect(4, 5);
+  Connect(5, 7);
+  Connect(7, 6);
+  Know_All();
+  Place(6, UT_CITY, 1);
+  Place(6, UT_CITY, 1);
+  AI_Generate_Unit_Type_Stats(1);
+  AI_Player_Start(1);
+  AI_Compute_Stats(1);
+  TAI_Purchase_Candidate c;
+  c.kind = PURCHASE_UNIT;
+  c.item = UT_CITY;
+  Random_Set_Seed(3);
+  const float island = AI_Location_Score(1, c, 1);
+  Random_Set_Seed(3);
+  const float coast = AI_Location_Score(1, c, 4);
+  // Only the island penalty and the bonus of an unsupplied place differ.
+  const float unsupplied = 3000.0f * float(!AI_Region(1).supplied) - 3000.0f * float(!AI_Region(4).supplied);
+  EXPECT_FLOAT_EQ(coast - island + unsupplied, 5000);
+}
+
 TEST_F(AI_Test, PurchasesSpendAtMostTheTreasuryInOwnRegions) {
   Chain(3);
   map.m_Get_Region(1)->m_Set_Owner(1);
