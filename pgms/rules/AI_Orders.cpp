@@ -293,7 +293,7 @@ void Sort_Pairs() {
   }
   // Many pairs (a player with hundreds of units): a stable radix sort of
   // the pairs in pair order by a 32-bit key that orders like the scores,
-  // highest first, in two passes of 16 bits.
+  // highest first.
   std::vector<std::uint32_t> key(n);
   for (std::size_t i = 0; i < n; ++i) {
     float f = Sort_Score(AI.assignments[i].score);
@@ -303,14 +303,26 @@ void Sort_Pairs() {
     u = (u & 0x80000000u) ? ~u : (u | 0x80000000u);  // ascending like the floats
     key[i] = ~u;                                     // descending
   }
+  // Three passes of 11 bits; the three digit counts fit the first-level
+  // cache and are made in one walk.
+  constexpr int Digit_Bits = 11;
+  constexpr std::uint32_t Digits = 1u << Digit_Bits, Mask = Digits - 1;
+  std::vector<std::uint32_t> start(3 * Digits, 0);
+  for (std::size_t i = 0; i < n; ++i)
+    for (int d = 0; d < 3; ++d) ++start[d * Digits + ((key[i] >> (d * Digit_Bits)) & Mask)];
+  for (int d = 0; d < 3; ++d) {
+    std::uint32_t sum = 0;
+    for (std::uint32_t k = 0; k < Digits; ++k) {
+      const std::uint32_t c = start[d * Digits + k];
+      start[d * Digits + k] = sum;
+      sum += c;
+    }
+  }
   std::vector<std::int32_t> from(n), to(n);
   for (std::size_t i = 0; i < n; ++i) from[i] = std::int32_t(i);
-  std::vector<std::size_t> start(65537);
-  for (int shift : {0, 16}) {
-    std::fill(start.begin(), start.end(), 0);
-    for (std::size_t i = 0; i < n; ++i) ++start[((key[i] >> shift) & 0xFFFFu) + 1];
-    for (std::size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
-    for (const std::int32_t i : from) to[start[(key[std::size_t(i)] >> shift) & 0xFFFFu]++] = i;
+  for (int d = 0; d < 3; ++d) {
+    std::uint32_t* next = &start[std::size_t(d) * Digits];
+    for (const std::int32_t i : from) to[next[(key[std::size_t(i)] >> (d * Digit_Bits)) & Mask]++] = i;
     from.swap(to);
   }
   for (std::size_t i = 0; i < n; ++i) AI.sorted_assignments[i] = from[i] + 1;
@@ -374,12 +386,18 @@ void AI_Sort_Assignments(std::uint8_t) {
 void AI_Assign_Tasks(std::uint8_t) {
   for (int sweep = 0; sweep < 4; ++sweep) {
     bool assigned = false;
+    // Once every asset has its task the rest of the sweep has nothing to
+    // hand out.
+    std::int64_t free_assets = 0;
+    for (const TAI_Asset& a : AI.assets) free_assets += a.task == 0;
     for (std::int32_t p : AI.sorted_assignments) {
+      if (free_assets == 0) break;
       TAI_Assignment& pair = AI.assignments[std::size_t(p - 1)];
       TAI_Asset& asset = Asset(pair.asset);
       TAI_Task& task = Task(pair.task);
       if (asset.task != 0) continue;
       if (task.done && task.assigned_strength >= task.wanted_max_strength) continue;
+      --free_assets;
       task.asset_count += 1;
       asset.assignment = p;
       asset.task = pair.task;
