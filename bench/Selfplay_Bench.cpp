@@ -11,9 +11,11 @@
 // scratch user folder unless GLOBARCH_USER_DIR names one.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,14 +53,24 @@ int main(int argc, char** argv) {
   // The computer player's step, timed: one turn runs from its first step
   // to the step that ends it.
   std::vector<TTurn> turns;
-  Clock::duration current{};
+  double current = 0;
+  std::map<std::uint16_t, double> by_step;
+  std::size_t most_pairs = 0, most_assets = 0, most_tasks = 0;
   Set_AI_Turn_Step([&](std::uint8_t player, std::uint16_t& step, float) {
+    const std::uint16_t this_step = step;
     const Clock::time_point start = Clock::now();
     const bool more = Execute_AI_Main(player, step);
-    current += Clock::now() - start;
+    const double ms = Millis(Clock::now() - start);
+    current += ms;
+    by_step[this_step] += ms;
+    if (AI.assignments.size() > most_pairs) {
+      most_pairs = AI.assignments.size();
+      most_assets = AI.assets.size();
+      most_tasks = AI.tasks.size();
+    }
     if (!more) {
-      turns.push_back({Millis(current), player, G_Map ? G_Map->m_Count_Player_Units(player) : 0});
-      current = {};
+      turns.push_back({current, player, G_Map ? G_Map->m_Count_Player_Units(player) : 0});
+      current = 0;
     }
     return more;
   });
@@ -97,11 +109,17 @@ int main(int argc, char** argv) {
   const TTurn& longest = sorted.back();
   std::printf("Map type %s, seed %u: %d regions, 8 players, %d dates played, %lld frames\n", map_type.c_str(), seed,
               regions, result.dates_played, static_cast<long long>(result.frames));
+  std::printf("Largest planning pass: %zu assets, %zu tasks, %zu pairs\n", most_assets, most_tasks, most_pairs);
   std::printf(
-      "Computer player turns: %zu; median %.3f ms, mean %.3f ms, 95th percentile %.3f ms, longest %.3f ms "
+      "Computer player turns: %zu; median %.3f ms, mean %.3f ms, 95th percentile %.3f ms, longest "
+      "%.3f ms "
       "(player %d with %d units)\n",
       turns.size(), sorted[sorted.size() / 2].ms, total / double(turns.size()), sorted[sorted.size() * 95 / 100].ms,
       longest.ms, longest.player, longest.units);
+  std::string steps = "Time by turn step:";
+  for (const auto& [step, ms] : by_step)
+    if (ms >= total / 100) steps += " " + std::to_string(step) + "=" + std::to_string(std::lround(ms)) + "ms";
+  std::printf("%s\n", steps.c_str());
   std::printf("Whole game: %.0f ms of play (%.0f ms in computer player turns), %.0f ms with the new world\n",
               Millis(end - play_start), total, Millis(end - start));
   return 0;
