@@ -1,6 +1,11 @@
 // The computer player's assignments and orders: pairs of an asset and a task
 // it can serve, assets handed out in pair order, and one order at a time.
 #include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <utility>
 
 #include "AI_Log.h"
 #include "AI_Main.h"
@@ -17,9 +22,12 @@ constexpr std::int32_t Unreached = 999999;
 
 bool Admits(std::uint8_t region_type, std::uint8_t movement_type) {
   switch (region_type) {
-    case REGION_LAND: return movement_type == 1 || movement_type == 2 || movement_type == 5;
-    case REGION_OCEAN: return movement_type == 1 || movement_type == 3 || movement_type == 4 || movement_type == 5;
-    default: return false;
+    case REGION_LAND:
+      return movement_type == 1 || movement_type == 2 || movement_type == 5;
+    case REGION_OCEAN:
+      return movement_type == 1 || movement_type == 3 || movement_type == 4 || movement_type == 5;
+    default:
+      return false;
   }
 }
 
@@ -67,19 +75,39 @@ bool On_Front_Line(std::int32_t region, std::uint8_t player) {
   return false;
 }
 
-void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
+// What one planning pass looks up again and again while the map stands
+// still: cost tables by (start region, movement type), shared by the assets
+// standing together, and the strength of a unit type without cargo against
+// a region's units.
+struct TPair_Cache {
+  std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>> cost;
+  std::map<std::pair<std::int64_t, std::int32_t>, float> strength;
+
+  float m_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
+    if (cargo_list != 0) return AI_Unit_Strength_Against(unit_type, cargo_list, region);
+    auto [it, made] = strength.try_emplace({unit_type, region}, 0.0f);
+    if (made) it->second = AI_Unit_Strength_Against(unit_type, 0, region);
+    return it->second;
+  }
+};
+
+void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cache) {
   const TAI_Asset a = AI.assets[std::size_t(asset_index - 1)];
   const TUnit_Type* t = World_Unit_Type(a.unit_type);
   if (!t || !G_Map->m_Get_Region(a.region)) return;
   const std::uint8_t mt = t->f_movement_type;
-  const std::vector<std::int32_t> cost = Cost_Table(a, mt, player);
-  auto cost_at = [&](std::int32_t r) { return r >= 1 && std::size_t(r) < cost.size() ? cost[std::size_t(r)] : Unreached; };
+  auto [table, made] = cache.cost.try_emplace({a.region, mt});
+  if (made) table->second = Cost_Table(a, mt, player);
+  const std::vector<std::int32_t>& cost = table->second;
+  auto cost_at = [&](std::int32_t r) {
+    return r >= 1 && std::size_t(r) < cost.size() ? cost[std::size_t(r)] : Unreached;
+  };
   auto reaches = [&](std::int32_t r) { return r == a.region || cost_at(r) <= a.moves; };
-  const bool fighting_cargo = t->f_transported_units_participate_in_combat && a.cargo_list != 0 &&
-                              G_Map->m_Get_Cargo_Count(a.cargo_list) > 0;
+  const bool fighting_cargo =
+      t->f_transported_units_participate_in_combat && a.cargo_list != 0 && G_Map->m_Get_Cargo_Count(a.cargo_list) > 0;
   const std::uint8_t air_cargo_moves = AI_Cargo_Air_Moves(a.cargo_list);
-  const bool transport = t->f_transporting_capacity > 0 && !t->f_transported_units_participate_in_combat &&
-                         a.cargo_list != 0;
+  const bool transport =
+      t->f_transporting_capacity > 0 && !t->f_transported_units_participate_in_combat && a.cargo_list != 0;
   const bool attacks = t->f_combat_attack_range != 0 || fighting_cargo;
   const bool is_air = mt == UNIT_MOVEMENT_AIR, is_land = mt == UNIT_MOVEMENT_LAND;
 
@@ -109,7 +137,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
         eligible = (t->f_combat_attack_range != 0 || t->f_ranged_fire_range != 0 || fighting_cargo) &&
                    t->f_ranged_fire_range == 0;
         if (transport && !suits && Neighbour_Suits(task.region, mt)) {
-          bonus = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+          bonus = cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
           eligible = bonus > 0;
         }
         [[fallthrough]];
@@ -140,18 +168,23 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
         break;
       case AI_TASK_TAKE_EMPTY_REGION:
         eligible = (t->f_combat_attack_range != 0 || fighting_cargo) && is_land && t->f_ranged_fire_range == 0;
-        if (transport && (suits || Neighbour_Suits(task.region, mt, &landing)) && AI_Cargo_Has_Land_Unit(a.cargo_list)) {
+        if (transport && (suits || Neighbour_Suits(task.region, mt, &landing)) &&
+            AI_Cargo_Has_Land_Unit(a.cargo_list)) {
           bonus = 100;
           eligible = true;
         }
         if (eligible && !in_place) eligible = t->f_movement_amount > 0 && c <= 999;
         if (eligible && bonus > 0) {
-          if (is_air) eligible = reaches(task.region);
-          else if (is_land) eligible = suits;
+          if (is_air)
+            eligible = reaches(task.region);
+          else if (is_land)
+            eligible = suits;
         }
         if (bonus > 0 && Is_Sea(mt)) eligible = cost_at(landing) <= 3 * t->f_movement_amount;
         break;
-      case AI_TASK_VIEW_FROM_REGION: eligible = t->f_sight_range > 2; break;
+      case AI_TASK_VIEW_FROM_REGION:
+        eligible = t->f_sight_range > 2;
+        break;
       case AI_TASK_FILL_TRANSPORT: {
         TMap_Unit_Record tr;
         G_Map->m_Get_Unit(object.subject, tr);
@@ -178,11 +211,14 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
         }
         break;
       }
-      case AI_TASK_MOVE_TRANSPORT: eligible = object.subject == a.unit; break;
+      case AI_TASK_MOVE_TRANSPORT:
+        eligible = object.subject == a.unit;
+        break;
       case AI_TASK_PROTECT_SEA_UNITS:
         eligible = Is_Sea(mt) && t->f_transporting_capacity == 0 && t->f_combat_attack_range != 0;
         break;
-      default: break;
+      default:
+        break;
     }
     if (!eligible) continue;
 
@@ -193,7 +229,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
         score += a.strength + bonus + (in_place ? 2000.0f : 0.0f) + (is_land ? 500.0f : 0.0f);
         break;
       case AI_TASK_CONQUER_REGION:
-        strength = bonus > 0 ? bonus : AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        strength = bonus > 0 ? bonus : cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
         if (is_air) strength *= 0.1f;
         score += strength;
         break;
@@ -202,10 +238,12 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
                 float(t->f_ranged_fire_region_value_damage_min) + float(t->f_ranged_fire_region_value_damage_max);
         break;
       case AI_TASK_DESTROY_ENEMY:
-        strength = AI_Unit_Strength_Against(a.unit_type, a.cargo_list, task.region);
+        strength = cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
         score += strength;
         break;
-      case AI_TASK_TAKE_EMPTY_REGION: score += bonus; break;
+      case AI_TASK_TAKE_EMPTY_REGION:
+        score += bonus;
+        break;
       case AI_TASK_FILL_TRANSPORT: {
         TMap_Unit_Record tr;
         G_Map->m_Get_Unit(object.subject, tr);
@@ -220,28 +258,103 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index) {
         strength = 1;
         score += 1000.0f - float(std::min(c, Unreached));
         break;
-      default: break;
+      default:
+        break;
     }
     if (strength > 0) AI_Add_Assignment(ti, asset_index, 0, via, strength, score);
   }
 }
 
+// A pair in the sorted list with its score (a score that is not a number
+// sorts last, so that the order stays a strict one).
+struct TPair_Key {
+  float score;
+  std::int32_t pair;
+};
+
+float Sort_Score(float score) { return std::isnan(score) ? -std::numeric_limits<float>::infinity() : score; }
+
+// Highest score first; equal scores in pair order, so that the order is the
+// same in every run.
+bool Before(const TPair_Key& x, const TPair_Key& y) {
+  return x.score > y.score || (!(y.score > x.score) && x.pair < y.pair);
+}
+
+// All pairs, highest score first; equal scores in pair order.
 void Sort_Pairs() {
-  AI.sorted_assignments.resize(AI.assignments.size());
-  for (std::size_t i = 0; i < AI.assignments.size(); ++i) AI.sorted_assignments[i] = std::int32_t(i + 1);
-  // Stable, so that the order of equal scores is the same in every run.
-  std::stable_sort(AI.sorted_assignments.begin(), AI.sorted_assignments.end(), [](std::int32_t a, std::int32_t b) {
-    return AI.assignments[std::size_t(a - 1)].score > AI.assignments[std::size_t(b - 1)].score;
-  });
+  const std::size_t n = AI.assignments.size();
+  AI.sorted_assignments.resize(n);
+  if (n < 4096) {
+    std::vector<TPair_Key> keys(n);
+    for (std::size_t i = 0; i < n; ++i) keys[i] = {Sort_Score(AI.assignments[i].score), std::int32_t(i + 1)};
+    std::sort(keys.begin(), keys.end(), Before);
+    for (std::size_t i = 0; i < n; ++i) AI.sorted_assignments[i] = keys[i].pair;
+    return;
+  }
+  // Many pairs (a player with hundreds of units): a stable radix sort of
+  // the pairs in pair order by a 32-bit key that orders like the scores,
+  // highest first.
+  std::vector<std::uint32_t> key(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    float f = Sort_Score(AI.assignments[i].score);
+    if (f == 0) f = 0;  // -0 and +0 are equal scores
+    std::uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    u = (u & 0x80000000u) ? ~u : (u | 0x80000000u);  // ascending like the floats
+    key[i] = ~u;                                     // descending
+  }
+  // Three passes of 11 bits; the three digit counts fit the first-level
+  // cache and are made in one walk.
+  constexpr int Digit_Bits = 11;
+  constexpr std::uint32_t Digits = 1u << Digit_Bits, Mask = Digits - 1;
+  std::vector<std::uint32_t> start(3 * Digits, 0);
+  for (std::size_t i = 0; i < n; ++i)
+    for (int d = 0; d < 3; ++d) ++start[d * Digits + ((key[i] >> (d * Digit_Bits)) & Mask)];
+  for (int d = 0; d < 3; ++d) {
+    std::uint32_t sum = 0;
+    for (std::uint32_t k = 0; k < Digits; ++k) {
+      const std::uint32_t c = start[d * Digits + k];
+      start[d * Digits + k] = sum;
+      sum += c;
+    }
+  }
+  std::vector<std::int32_t> from(n), to(n);
+  for (std::size_t i = 0; i < n; ++i) from[i] = std::int32_t(i);
+  for (int d = 0; d < 3; ++d) {
+    std::uint32_t* next = &start[std::size_t(d) * Digits];
+    for (const std::int32_t i : from) to[next[(key[std::size_t(i)] >> (d * Digit_Bits)) & Mask]++] = i;
+    from.swap(to);
+  }
+  for (std::size_t i = 0; i < n; ++i) AI.sorted_assignments[i] = from[i] + 1;
+}
+
+// The sorted pairs again after the pairs marked in `changed` got a new
+// score: the order Sort_Pairs would give. The unchanged pairs stay in
+// order, so only the changed ones are sorted and both runs merge in one
+// pass.
+void Resort_Changed_Pairs(const std::vector<bool>& changed) {
+  std::vector<TPair_Key> kept, moved;
+  kept.reserve(AI.sorted_assignments.size());
+  for (std::size_t i = 0; i < AI.sorted_assignments.size(); ++i) {
+    const std::int32_t p = AI.sorted_assignments[i];
+    const TPair_Key key{Sort_Score(AI.assignments[std::size_t(p - 1)].score), p};
+    (changed[std::size_t(p - 1)] ? moved : kept).push_back(key);
+  }
+  if (moved.empty()) return;
+  std::sort(moved.begin(), moved.end(), Before);
+  std::size_t out = 0;
+  auto k = kept.begin(), m = moved.begin();
+  while (k != kept.end() || m != moved.end()) {
+    const bool take_moved = k == kept.end() || (m != moved.end() && Before(*m, *k));
+    AI.sorted_assignments[out++] = (take_moved ? m++ : k++)->pair;
+  }
 }
 
 TAI_Task& Task(std::int32_t i) { return AI.tasks[std::size_t(i - 1)]; }
 TAI_Asset& Asset(std::int32_t i) { return AI.assets[std::size_t(i - 1)]; }
 }  // namespace
 
-void Set_AI_Order_Function(TAI_Order_Function function) {
-  Order_Function = function ? function : &AI_Execute_Order;
-}
+void Set_AI_Order_Function(TAI_Order_Function function) { Order_Function = function ? function : &AI_Execute_Order; }
 
 std::int32_t AI_Add_Assignment(std::int32_t task, std::int32_t asset, std::int32_t spare, std::int32_t via_region,
                                float strength, float score) {
@@ -261,7 +374,8 @@ void AI_Create_Assignments(std::uint8_t player) {
   AI.assignments.clear();
   AI.sorted_assignments.clear();
   if (AI.tasks.empty() || AI.assets.empty()) return;
-  for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a);
+  TPair_Cache cache;
+  for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a, cache);
 }
 
 void AI_Sort_Assignments(std::uint8_t) {
@@ -269,15 +383,21 @@ void AI_Sort_Assignments(std::uint8_t) {
   Sort_Pairs();
 }
 
-void AI_Assign_Tasks(std::uint8_t player) {
+void AI_Assign_Tasks(std::uint8_t) {
   for (int sweep = 0; sweep < 4; ++sweep) {
     bool assigned = false;
+    // Once every asset has its task the rest of the sweep has nothing to
+    // hand out.
+    std::int64_t free_assets = 0;
+    for (const TAI_Asset& a : AI.assets) free_assets += a.task == 0;
     for (std::int32_t p : AI.sorted_assignments) {
+      if (free_assets == 0) break;
       TAI_Assignment& pair = AI.assignments[std::size_t(p - 1)];
       TAI_Asset& asset = Asset(pair.asset);
       TAI_Task& task = Task(pair.task);
       if (asset.task != 0) continue;
       if (task.done && task.assigned_strength >= task.wanted_max_strength) continue;
+      --free_assets;
       task.asset_count += 1;
       asset.assignment = p;
       asset.task = pair.task;
@@ -299,6 +419,7 @@ void AI_Assign_Tasks(std::uint8_t player) {
       }
     }
     // Assets of tasks that fell short go back.
+    std::vector<bool> changed(AI.assignments.size(), false);
     for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) {
       TAI_Asset& asset = Asset(a);
       if (asset.task == 0 || Task(asset.task).done) continue;
@@ -307,9 +428,11 @@ void AI_Assign_Tasks(std::uint8_t player) {
       Task(asset.task).assigned_strength -= pair.strength;
       Task(asset.task).asset_count -= 1;
       pair.score = -20000;
+      changed[std::size_t(asset.assignment - 1)] = true;
       asset.assignment = asset.task = asset.place = 0;
     }
-    AI_Sort_Assignments(player);
+    AI_Log("--- Sort Assignments ---");
+    Resort_Changed_Pairs(changed);
     if (!assigned) break;
   }
   AI.task_cursor = 0;
@@ -383,8 +506,10 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
       gather = true;
       if (has_cargo && !cargo_fights) {
         gather = false;
-        if (source == target) kind = ORDER_UNLOAD;
-        else if (connected && unit.moves > 0) kind = ORDER_LAND;
+        if (source == target)
+          kind = ORDER_UNLOAD;
+        else if (connected && unit.moves > 0)
+          kind = ORDER_LAND;
       }
       break;
     case AI_TASK_CONQUER_REGION:
@@ -411,7 +536,9 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
       }
       break;
     }
-    case AI_TASK_DAMAGE_REGION: kind = ORDER_BOMBARD; break;
+    case AI_TASK_DAMAGE_REGION:
+      kind = ORDER_BOMBARD;
+      break;
     case AI_TASK_TAKE_EMPTY_REGION:
       kind = ORDER_ATTACK;
       towards = true;
@@ -421,9 +548,12 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
         source = unit.region;
         const TMap_Region* r = G_Map->m_Get_Region(source);
         const bool next_to = r && r->m_Is_Connected_To(target);
-        if (source == target) kind = ORDER_UNLOAD;
-        else if (t && Is_Sea(t->f_movement_type) && next_to && unit.moves > 0) kind = ORDER_LAND;
-        else kind = ORDER_MOVE;
+        if (source == target)
+          kind = ORDER_UNLOAD;
+        else if (t && Is_Sea(t->f_movement_type) && next_to && unit.moves > 0)
+          kind = ORDER_LAND;
+        else
+          kind = ORDER_MOVE;
         put_back_once(ai);
       }
       break;
@@ -438,8 +568,7 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
       source = unit.region;
       const TMap_Region* tr_region = G_Map->m_Get_Region(tr.region);
       const bool at_sea_next = tr_region && tr_region->m_Get_Type() == REGION_OCEAN &&
-                               tr_region->m_Is_Connected_To(source) &&
-                               AI_Region(source).region_type == REGION_LAND;
+                               tr_region->m_Is_Connected_To(source) && AI_Region(source).region_type == REGION_LAND;
       if ((tr.region == source || at_sea_next) && tr.owner == unit.owner && tr.id != 0) {
         kind = ORDER_LOAD;
         units = {tr.id, a.unit};
@@ -467,7 +596,8 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
       if (sea.id != 0 && sea.region != 0) target = sea.region;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   if (gather) {
     for (auto it = pending.begin(); it != pending.end();) {

@@ -94,8 +94,11 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
         break;
       }
       // Nobody left who can take a turn: the game is over instead of the
-      // date advancing for ever over eliminated players.
-      if (!m_Any_Player_Can_Play()) {
+      // date advancing for ever over eliminated players. A game of computer
+      // players only ends as well once one empire is left: no human turn
+      // would ever start to announce the winner.
+      if (!m_Any_Player_Can_Play() ||
+          (G_Empire_List && G_Empire_List->m_All_Computer_Controlled() && G_Empire_List->m_Get_Winner() != 0)) {
         f_game_over = true;
         r.done = true;
         Turn_Links().m_Show_Game_Over(0);

@@ -36,9 +36,11 @@ std::string Three_Digits(std::int32_t n) {
 void TMap::m_Select_Map_Type() {
   m_Clear();
   f_map_type.reset();
-  if (!f_map_type_name.empty() && Map_Type_List) {
+  // An empty name (a new game with default settings) and an unknown name
+  // both take the first map type; without one the world would stay empty.
+  if (Map_Type_List) {
     const TMap_Type* found = nullptr;
-    for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i) {
+    for (std::uint16_t i = 1; !f_map_type_name.empty() && i <= Map_Type_List->m_Count(); ++i) {
       const TMap_Type* t = Map_Type_List->m_Get_Item(i);
       if (t && Text_Compare(t->f_name, f_map_type_name) == 0) found = t;
     }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <map>
 
 #include "AI_Log.h"
@@ -34,7 +36,7 @@ struct TStuck_Battles : TAI_Links {
 };
 
 class AI_Test : public World_Test {
-protected:
+ protected:
   void SetUp() override {
     World_Test::SetUp();
     Master_Action_Timer = &timer;
@@ -321,6 +323,40 @@ TEST_F(AI_Test, AssetsOfATaskThatFallsShortAreWithdrawn) {
   EXPECT_FALSE(AI_Execute_Next_Order(1));
 }
 
+TEST_F(AI_Test, PairsSortByScoreHighestFirstAndEqualScoresInPairOrder) {
+  // A few pairs take the plain sort, many the radix sort; both must give
+  // the same order: equal scores (also -0 and +0) in pair order, a score
+  // that is not a number last.
+  for (const std::int32_t count : {40, 9000}) {
+    AI.assignments.clear();
+    const float scores[] = {5.5f, -20000, 0.0f, -0.0f, 1e9f, -1e-9f, 5.5f, std::nanf(""), 123.25f, -3};
+    for (std::int32_t i = 0; i < count; ++i) AI_Add_Assignment(1, 1, 0, 0, 1, scores[(i * 7) % 10]);
+    AI_Sort_Assignments(1);
+    ASSERT_EQ(AI.sorted_assignments.size(), std::size_t(count));
+    auto rank = [](float f) { return std::isnan(f) ? -std::numeric_limits<float>::infinity() : f; };
+    for (std::size_t i = 1; i < AI.sorted_assignments.size(); ++i) {
+      const std::int32_t x = AI.sorted_assignments[i - 1], y = AI.sorted_assignments[i];
+      const float fx = rank(AI.assignments[std::size_t(x - 1)].score),
+                  fy = rank(AI.assignments[std::size_t(y - 1)].score);
+      ASSERT_TRUE(fx > fy || (fx == fy && x < y)) << count << " pairs, place " << i;
+    }
+    // Withdrawn pairs fall behind every pair with a higher score, still in
+    // pair order among the equal ones.
+    AI.assets.clear();
+    AI.tasks.clear();
+    AI_Add_Asset(1, 1, 1, UT_INFANTRY, 0, 1, 10);
+    AI.objects.assign(1, TAI_Object{});
+    AI_Add_Task(AI_TASK_PROTECT_REGION, 1, 1, 5000, 100, 0);  // never reached
+    AI_Assign_Tasks(1);
+    std::vector<std::int32_t> expected(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) expected[std::size_t(i)] = i + 1;
+    std::stable_sort(expected.begin(), expected.end(), [&](std::int32_t x, std::int32_t y) {
+      return rank(AI.assignments[std::size_t(x - 1)].score) > rank(AI.assignments[std::size_t(y - 1)].score);
+    });
+    EXPECT_EQ(AI.sorted_assignments, expected) << count << " pairs";
+  }
+}
+
 TEST_F(AI_Test, CargoAssetsOfATaskStayPendingUntilOrdered) {
   Chain(3);
   map.m_Get_Region(1)->m_Set_Owner(1);
@@ -381,6 +417,42 @@ TEST_F(AI_Test, UnitCategoriesFollowTheFirstMatchingRow) {
     AI_Unit_Purchase_Score(1, c, category);
     EXPECT_EQ(category, name) << Type(type).f_display_name;
   }
+}
+
+TEST_F(AI_Test, AFactoryOnAnIslandScoresLowerThanOnTheCoast) {
+  // 1 is an island (two ocean neighbours); 4 is on the coast (one ocean,
+  // one land neighbour). The player's two cities stand far away in 6.
+  Type(UT_CITY).f_movement_amount = 0;
+  Type(UT_INFANTRY).f_purchase_with_family_id = 3;  // cities enable purchases
+  Add_Region(1, REGION_LAND, 3, 3, 0, 0, 1);
+  Add_Region(2, REGION_OCEAN, 3, 3, 100, 0);
+  Add_Region(3, REGION_OCEAN, 3, 3, 200, 0);
+  Add_Region(4, REGION_LAND, 3, 3, 300, 0, 1);
+  Add_Region(5, REGION_LAND, 3, 3, 400, 0, 1);
+  Add_Region(6, REGION_LAND, 3, 3, 500, 0, 1);
+  Add_Region(7, REGION_LAND, 3, 3, 600, 0, 1);
+  Connect(1, 2);
+  Connect(1, 3);
+  Connect(2, 4);
+  Connect(4, 5);
+  Connect(5, 7);
+  Connect(7, 6);
+  Know_All();
+  Place(6, UT_CITY, 1);
+  Place(6, UT_CITY, 1);
+  AI_Generate_Unit_Type_Stats(1);
+  AI_Player_Start(1);
+  AI_Compute_Stats(1);
+  TAI_Purchase_Candidate c;
+  c.kind = PURCHASE_UNIT;
+  c.item = UT_CITY;
+  Random_Set_Seed(3);
+  const float island = AI_Location_Score(1, c, 1);
+  Random_Set_Seed(3);
+  const float coast = AI_Location_Score(1, c, 4);
+  // Only the island penalty and the bonus of an unsupplied place differ.
+  const float unsupplied = 3000.0f * float(!AI_Region(1).supplied) - 3000.0f * float(!AI_Region(4).supplied);
+  EXPECT_FLOAT_EQ(coast - island + unsupplied, 5000);
 }
 
 TEST_F(AI_Test, PurchasesSpendAtMostTheTreasuryInOwnRegions) {

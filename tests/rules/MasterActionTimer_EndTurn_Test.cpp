@@ -262,6 +262,23 @@ TEST_F(End_Turn, WithNobodyLeftToPlayTheGameEndsInsteadOfTheDateRunningOn) {
   EXPECT_NE(std::find(links.calls.begin(), links.calls.end(), "game over 0"), links.calls.end());
 }
 
+TEST_F(End_Turn, AGameOfComputerPlayersEndsWhenOneEmpireIsLeft) {
+  // Player 2 holds nothing; player 1 is the only one left.
+  World({1, 0, 1}, {true, true, true});
+  Set_AI_Turn_Step([](std::uint8_t, std::uint16_t&, float) { return false; });
+  timer.m_Add_Action_End_Turn();
+  const std::int32_t frames = Run(0.05f, 10000);
+  EXPECT_LT(frames, 100);
+  EXPECT_TRUE(End_Turn_Actions.m_Game_Over());
+  EXPECT_EQ(Game_Settings.f_game_date, 20150);
+  // With a human player still in the game the turns go on to its turn.
+  End_Turn_Actions.m_Reset();
+  empires.m_Get_Empire(1)->m_Set_Computer_Controlled(false);
+  Game_Settings.f_turn_empire = 1;
+  End();
+  EXPECT_FALSE(End_Turn_Actions.m_Game_Over());
+}
+
 TEST_F(End_Turn, AComputerPlayerThatLostEverythingIsEliminatedAndSkipped) {
   World({1, 0, 3}, {false, true, false});
   End();

@@ -157,7 +157,7 @@ TEST_F(Map_Generate, WithoutMapTypeTheGridIs193By97) {
   EXPECT_EQ(map.m_Get_Terrain_Cell(0, 0), TTerrain_Cell{});
 }
 
-TEST_F(Map_Generate, TheLastMapTypeOfTheNameIsTakenAndAnUnknownNameTakesTheFirst) {
+TEST_F(Map_Generate, TheLastMapTypeOfTheNameIsTakenAndAnUnknownOrEmptyNameTakesTheFirst) {
   Add_Type("twin", 40, 30, 2);
   Add_Type("TWIN", 50, 36, 2);
   TMap map;
@@ -169,6 +169,12 @@ TEST_F(Map_Generate, TheLastMapTypeOfTheNameIsTakenAndAnUnknownNameTakesTheFirst
   map.m_Select_Map_Type();
   ASSERT_NE(map.m_Get_Map_Type(), nullptr);
   EXPECT_EQ(map.m_Get_Map_Type()->f_name, Map_Type_List->m_Get_Item(1)->f_name);
+  // An empty name (a new game with default settings) takes the first too.
+  map.m_Set_Map_Type_Name("");
+  map.m_Select_Map_Type();
+  ASSERT_NE(map.m_Get_Map_Type(), nullptr);
+  EXPECT_EQ(map.m_Get_Map_Type()->f_name, Map_Type_List->m_Get_Item(1)->f_name);
+  EXPECT_EQ(map.m_Get_Grid_Width(), 64);
   // The base tiles are the first of their types.
   EXPECT_EQ(Terrain_Tile_List->m_Get_Item(std::uint16_t(map.m_Get_Base_Land_Tile()))->f_terrain_type,
             TERRAIN_TILE_BASE_LAND);
