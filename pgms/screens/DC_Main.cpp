@@ -541,6 +541,18 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
   return true;
 }
 
+bool TDC_Main::m_Load_Game(const std::string& save_name) {
+  m_Close_Child_Dialogs();
+  std::int32_t result = 0;
+  if (!Game_Session_Load(save_name, result)) return false;
+  Reload_Overview_Map_Textures();
+  TDC_Main_Dialog_Outcome outcome;
+  outcome.result = 1;
+  outcome.keep_screen_mode = result == 1;
+  m_Follow_Up("Dlg Load Game", outcome);
+  return true;
+}
+
 // --- screen modes ----------------------------------------------------------------
 
 void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {

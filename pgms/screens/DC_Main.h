@@ -176,6 +176,9 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // command line's way in), then begins play; false (with the reason shown)
   // when no game could be made.
   bool m_Start_New_Game(const TGame_Session_Setup& setup);
+  // Loads the save of that name without any dialog and shows it as the load
+  // dialog's result 1 does; false (with the reason shown) when it failed.
+  bool m_Load_Game(const std::string& save_name);
 
   // --- places of the game on the screen (the tests' input scripts) ---
   // The screen point of a point of the map plane; false when not in view.

@@ -125,6 +125,7 @@ TShell_Options Shell_Options_Parse(int argc, const char* const* argv) {
     else if (value_of("-constantframetime", v) && v > 0 && v <= 10) o.constant_frame_time = v;
     else if (value_of("-quitafterframe", v) && v >= 1 && v <= 4e9 && v == double(std::uint32_t(v)))
       o.quit_after_frame = std::uint32_t(v);
+    else if (a.rfind("-loadgame:", 0) == 0 && a.size() > 10) o.load_game = a.substr(10);
     else if (a.rfind("-newgame:", 0) == 0) {
       std::string error;
       if (!Shell_Parse_New_Game(a.substr(9), o.new_game, error)) std::fprintf(stderr, "globarch: %s\n", error.c_str());
@@ -482,6 +483,7 @@ int TFrm_Main::m_Run() {
     return 1;
   }
   if (f_options.new_game.set) m_Start_New_Game(f_options.new_game);
+  else if (!f_options.load_game.empty() && G_DC_Main) G_DC_Main->m_Load_Game(f_options.load_game);
   while (!f_close_requested) {
     m_Play_Script(f_frames + 1);
     TInput_Event e;

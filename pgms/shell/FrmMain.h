@@ -68,6 +68,7 @@ struct TShell_Options {
   std::string input_script;       // GLOBARCH_INPUT_SCRIPT
   bool skip_launcher = false;     // GLOBARCH_SKIP_LAUNCHER=1
   TShell_New_Game new_game;       // -newgame:<map type>:<players>:<seed>
+  std::string load_game;          // -loadgame:<save name>: that save is loaded at once
 };
 
 // Reads the switches (unknown ones are left to nobody and ignored) and the
