@@ -1,0 +1,140 @@
+// The main screen's links to the turns and the battle on a headless device:
+// what the action timer and the end of turn ask of the screen reaches it
+// while it exists, and a battle returns to the map when it ends, through
+// "Dlg Combat End" when that dialog is made, at once when it is not.
+#include "DC_Main_Links.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Combat.h"
+#include "DC_Main.h"
+#include "Display_HelpText.h"
+#include "Empire.h"
+#include "GameSettings.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
+#include "MapClass.h"
+#include "Render_Device_Headless.h"
+#include "Turn_Links.h"
+
+namespace {
+
+class Main_Screen_Links : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TDevice_Params params;
+    params.Width = 1024;
+    params.Height = 768;
+    f_device = std::make_unique<TRender_Device_Headless>(params);
+    Render_Device_Set_Current(f_device.get());
+    G_Init_GraphicsEngine();
+    TSurface_Desc desc;
+    f_device->Get_BackBuffer_Desc(desc);
+    G_Set_BackBuffer_Desc(desc);
+    Game_Settings.m_Reset();
+    Game_Settings.f_camera_up = {0, 1, 0};
+    G_Set_Camera({1000, 500, -1500}, {1000, 500, 0}, {0, 1, 0});
+    f_map.m_Set_Pixel_Size(2048, 1024);
+    G_Map = &f_map;
+    f_empires.m_Create_Empires(2);
+    G_Empire_List = &f_empires;
+    Game_Settings.f_game_kind = 1;
+    Game_Settings.f_local_empire = 1;
+    Game_Settings.f_turn_empire = 1;
+    Help_Text_Reset();
+    f_screen = std::make_unique<TDC_Main>();
+    f_screen->m_Set_Position("Main Window", 0, 0, false);
+    f_screen->m_Set_Visible(true);
+  }
+  void TearDown() override {
+    f_screen.reset();
+    DC_Main_Register_Dialog("Dlg Combat End", {});
+    G_Map = nullptr;
+    G_Empire_List = nullptr;
+    G_Shutdown_GraphicsEngine();
+    Render_Device_Set_Current(nullptr);
+    f_device.reset();
+    G_Culling_Reset();
+    Game_Settings.m_Reset();
+  }
+
+  std::unique_ptr<TRender_Device_Headless> f_device;
+  TMap f_map;
+  TEmpire_List f_empires;
+  std::unique_ptr<TDC_Main> f_screen;
+};
+
+class TEnd_Dialog : public TDisplay_Class {
+ public:
+  TEnd_Dialog() : TDisplay_Class(DC_KIND_WINDOW) {}
+  std::int32_t m_Get_Width() override { return 200; }
+  std::int32_t m_Get_Height() override { return 100; }
+};
+
+}  // namespace
+
+TEST_F(Main_Screen_Links, TheTurnsReachTheScreenWhileItExists) {
+  TTurn_Links& links = Turn_Links();
+  links.m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_HANDOVER);
+  links.m_Show_Message("Next Player", "Player 2, start your turn...", 2);
+  ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
+  links.m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  // A status of the turn machinery shows until it is cleared; then the turn
+  // status takes the line back.
+  links.m_Show_Status("Saving Game...");
+  EXPECT_EQ(f_screen->m_Status_Text(), "Saving Game...");
+  Game_Settings.f_turn_empire = 2;
+  links.m_Show_Status("");
+  EXPECT_EQ(f_screen->m_Status_Text(), "Player 2 taking turn...");
+  links.m_Centre_Camera(600, 400);
+  EXPECT_FLOAT_EQ(Game_Settings.f_camera_eye.x, 600.0f);
+  EXPECT_FLOAT_EQ(Game_Settings.f_camera_eye.y, 400.0f);
+  f_screen->m_Add_Notice("A line of the event log");
+  links.m_Clear_Notices();
+  EXPECT_TRUE(f_screen->m_Notices()[0].empty());
+  // An out-of-range mode is not a screen mode.
+  links.m_Set_Screen_Mode(9);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  // Without the screen the turns run on the links that do nothing.
+  f_screen.reset();
+  EXPECT_NE(&Turn_Links(), &links);
+  Turn_Links().m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+  Turn_Links().m_Show_Status("Saving Game...");
+}
+
+TEST_F(Main_Screen_Links, ABattleEndsOnTheMapAtOnceWithoutTheEndDialog) {
+  Combat_Links().m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_BATTLE);
+  EXPECT_TRUE(Combat_Links().m_Screen_Active());
+  EXPECT_EQ(Combat_Links().m_Screen_Width(), 1024);
+  Combat_Links().m_Open_End_Dialog();
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_FALSE(Combat_Links().m_Screen_Active());
+}
+
+TEST_F(Main_Screen_Links, ABattleEndsOnTheMapWhenTheEndDialogCloses) {
+  DC_Main_Register_Dialog("Dlg Combat End",
+                          {[](std::int32_t, std::int32_t) { return std::make_unique<TEnd_Dialog>(); }, nullptr});
+  Combat_Links().m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
+  Combat_Links().m_Open_End_Dialog();
+  TDisplay_Class* dialog = f_screen->m_Get_Dialog("Dlg Combat End");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_BATTLE);
+  dialog->Set_Kill_Object(true);
+  f_screen->m_Kill_Any_Dead_Controls();
+  EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Combat End"), nullptr);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+}
+
+TEST_F(Main_Screen_Links, TheBattleGoesBackToTheProgramsLinksWhenTheScreenIsFreed) {
+  TCombat_Links* screen_links = &Combat_Links();
+  f_screen.reset();
+  EXPECT_NE(&Combat_Links(), screen_links);
+  // The battle's sounds and effects stay the program's.
+  EXPECT_NE(dynamic_cast<TCombat_Program_Links*>(&Combat_Links()), nullptr);
+  Combat_Program_Links_Remove();
+}
