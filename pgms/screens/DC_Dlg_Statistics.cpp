@@ -260,6 +260,7 @@ bool TDC_Dlg_Statistics::m_Reload_Images() {
 void TDC_Dlg_Statistics::m_Build_Page(std::int32_t page) {
   f_list.m_Clear();
   Statistics_Build_Page(f_page, page, f_player);
+  if (f_chooser.m_Get_Selected_Index() != page) f_chooser.m_Select_Item(page);
   for (std::int32_t i = 1; i <= f_page.row_count; ++i) f_list.m_Add_Row("", "", 16);
   m_Clear_Help_Areas();
   const std::int32_t widths[9] = {131, 99, 112, 92, 120, 76, 67, 69, 31};

@@ -261,6 +261,7 @@ void Politics(TOutput& out) {
   Label(mc, "Send To", 14, 43);
   Label(mc, "Type", 14, 91);
   Label(mc, "Message", 15, 140);
+  Inset(mc, 14, 144, 372, 24);
   m.Keep_Off_White();
   m.Write_BMP_24(out.Path("images/ui", "Dlg_SendMessage.bmp"));
 }
