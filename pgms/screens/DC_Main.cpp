@@ -23,6 +23,9 @@
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "Combat.h"
+#include "DC_Main_Links.h"
+#include "Datafile_MapTypes.h"
+#include "Game_Session.h"
 
 TDC_Main* G_DC_Main = nullptr;
 
@@ -139,6 +142,11 @@ TDC_Main::TDC_Main() {
   G_DC_Main = this;
   m_Layout_Group_Panel();
   Set_World_Main_Screen_Link(this);
+  // The turns and the battles reach the screen while it exists.
+  f_turn_links = std::make_unique<TMain_Screen_Turn_Links>(*this);
+  f_combat_links = std::make_unique<TMain_Screen_Combat_Links>(*this);
+  Set_Turn_Links(f_turn_links.get());
+  Set_Combat_Links(f_combat_links.get());
   m_Open_Dialog("Dlg Start Menu", 0, 0);
 }
 
@@ -162,6 +170,9 @@ TDC_Main::~TDC_Main() {
   m_Close_Child_Dialogs();
   if (G_DC_Main == this) G_DC_Main = nullptr;
   if (&World_Main_Screen_Link() == this) Set_World_Main_Screen_Link(nullptr);
+  if (&Turn_Links() == f_turn_links.get()) Set_Turn_Links(nullptr);
+  // The battle goes back to the program's sounds and effects.
+  if (&Combat_Links() == f_combat_links.get()) Combat_Program_Links_Install();
   // The children are owned here; the tree lists them only.
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
 }
@@ -447,23 +458,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
     if (r == 2) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
     } else if (r == 1) {
-      m_Reset_View();
-      const std::uint8_t kind = Game_Settings.f_game_kind;
-      if (kind == 2) {
-        m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
-        const std::uint8_t n = Game_Settings.f_turn_empire;
-        const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
-        if (e && e->m_Get_Computer_Controlled()) {
-          m_End_Turn();
-        } else {
-          m_Show_Message("Next Player", "Player " + Int_To_Text(n) + ", start your turn...", 2);
-          Game_Settings.m_Set_Local_Empire(n);
-          Map_Ownership_Changed();
-        }
-      } else {
-        m_Set_Screen_Mode(SCREEN_MODE_MAP);
-        if (kind == 3 || kind == 4) Map_Ownership_Changed();
-      }
+      m_Begin_Play();
     }
   } else if (name == "Dlg Load Game") {
     if (r == 1) {
@@ -499,9 +494,9 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
         break;
     }
   } else if (name == "Dlg Combat Begin") {
-    Combat_Links().m_Next_Piece();
+    Main_Screen_Combat_Begin_Closed();
   } else if (name == "Dlg Combat End") {
-    Combat_Links().m_Completed();
+    Main_Screen_Combat_End_Closed();
   } else if (name == "Dlg Game Over") {
     if (Game_Settings.f_game_kind != 2) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
@@ -511,6 +506,55 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
       m_End_Turn();
     }
   }
+}
+
+void TDC_Main::m_Begin_Play() {
+  m_Reset_View();
+  const std::uint8_t kind = Game_Settings.f_game_kind;
+  if (kind == 2) {
+    m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    const std::uint8_t n = Game_Settings.f_turn_empire;
+    const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
+    if (e && e->m_Get_Computer_Controlled()) {
+      m_End_Turn();
+    } else {
+      m_Show_Message("Next Player", "Player " + Int_To_Text(n) + ", start your turn...", 2);
+      Game_Settings.m_Set_Local_Empire(n);
+      Map_Ownership_Changed();
+    }
+  } else {
+    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    if (kind == 3 || kind == 4) Map_Ownership_Changed();
+  }
+}
+
+bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
+  if (!setup.map_type.empty()) {
+    bool known = false;
+    for (std::uint16_t i = 1; Map_Type_List && i <= Map_Type_List->m_Count() && !known; ++i)
+      known = Text_Compare(Map_Type_List->m_Get_Item(i)->f_name, setup.map_type) == 0;
+    if (!known) {
+      m_Show_Message("Error", "There is no map type \"" + setup.map_type + "\".", 0);
+      return false;
+    }
+  }
+  m_Close_Child_Dialogs();
+  if (!Game_Session_New_Game(setup)) return false;
+  Reload_Overview_Map_Textures();
+  m_Begin_Play();
+  return true;
+}
+
+bool TDC_Main::m_Load_Game(const std::string& save_name) {
+  m_Close_Child_Dialogs();
+  std::int32_t result = 0;
+  if (!Game_Session_Load(save_name, result)) return false;
+  Reload_Overview_Map_Textures();
+  TDC_Main_Dialog_Outcome outcome;
+  outcome.result = 1;
+  outcome.keep_screen_mode = result == 1;
+  m_Follow_Up("Dlg Load Game", outcome);
+  return true;
 }
 
 // --- screen modes ----------------------------------------------------------------
@@ -624,6 +668,7 @@ void TDC_Main::m_On_Timer(float elapsed) {
       const bool battle = f_screen_mode == SCREEN_MODE_BATTLE;
       const bool info_bar = !Machine_Options || Machine_Options->f_show_info_bar;
       if (!battle && !f_info_by_panel && info_bar) m_Track_Hover(elapsed);
+      if (battle && info_bar) Combat_Update_Hover(elapsed);
       TVector eye = Game_Settings.f_camera_eye;
       const TVector start = eye;
       bool apply = false;

@@ -35,7 +35,10 @@
 #include "World_Links.h"
 
 class TDC_Main_Overview_Map;
+struct TGame_Session_Setup;
 class TDC_Main_Transport_Units;
+class TMain_Screen_Turn_Links;
+class TMain_Screen_Combat_Links;
 
 // --- selection and orders: the rules the screen applies, kept apart so they
 // can be checked on their own ---
@@ -163,6 +166,29 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Called for a message of kind 1 answered OK and for the hot-seat turns
   // that a computer player begins; the turn machinery installs it.
   std::function<void()> f_on_end_turn;
+
+  // --- starting play ---
+  // A game has been made (the game setup's result 1): the overview is
+  // rebuilt, the stored camera applied and, by game kind, the map shown or
+  // the hot-seat hand-over to the player whose turn it is begun.
+  void m_Begin_Play();
+  // Makes a new game from a setup without any dialog (the tests' and the
+  // command line's way in), then begins play; false (with the reason shown)
+  // when no game could be made.
+  bool m_Start_New_Game(const TGame_Session_Setup& setup);
+  // Loads the save of that name without any dialog and shows it as the load
+  // dialog's result 1 does; false (with the reason shown) when it failed.
+  bool m_Load_Game(const std::string& save_name);
+
+  // --- places of the game on the screen (the tests' input scripts) ---
+  // The screen point of a point of the map plane; false when not in view.
+  static bool m_Map_Point_On_Screen(float x, float y, float& sx, float& sy);
+  // Where region N's label is drawn, where unit N's stack is drawn; false
+  // when there is no such region or unit or it is not in view.
+  bool m_Region_Screen_Point(std::int32_t region, std::int32_t& x, std::int32_t& y) const;
+  bool m_Unit_Screen_Point(std::int32_t unit, std::int32_t& x, std::int32_t& y) const;
+  // Centres the camera over region N (false when there is none).
+  bool m_Centre_On_Region(std::int32_t region);
 
   // --- screen modes ---
   void m_Set_Screen_Mode(std::uint8_t mode);
@@ -302,6 +328,8 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_Layout_Info_Rows();
   void m_Draw_Map_Overlays();
 
+  std::unique_ptr<TMain_Screen_Turn_Links> f_turn_links;
+  std::unique_ptr<TMain_Screen_Combat_Links> f_combat_links;
   std::unique_ptr<TDC_Main_Overview_Map> f_overview;
   std::unique_ptr<TDC_Main_Chat> f_chat;
   std::array<std::unique_ptr<TDC_Button>, 3> f_combat_buttons;

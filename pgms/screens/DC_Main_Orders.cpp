@@ -397,6 +397,10 @@ void TDC_Main::m_Cycle_Unit_Group(bool next) {
                       Game_Settings.f_camera_eye.z});
 }
 
+bool TDC_Main::m_Map_Point_On_Screen(float x, float y, float& sx, float& sy) {
+  return G_Map_Point_To_Screen(x, y, sx, sy);
+}
+
 // --- map input -------------------------------------------------------------------
 
 void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y) {

@@ -16,6 +16,8 @@
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "Combat.h"
+#include "DC_Main.h"
+#include "Game_Session.h"
 #include "Multiplayer_Client.h"
 #include "Multiplayer_Server.h"
 #include "NetWndControl.h"
@@ -68,6 +70,46 @@ private:
 
 }  // namespace
 
+bool Shell_Parse_New_Game(const std::string& value, TShell_New_Game& out, std::string& error) {
+  const std::size_t a = value.find(':');
+  const std::size_t b = a == std::string::npos ? a : value.find(':', a + 1);
+  if (b == std::string::npos || value.find(':', b + 1) != std::string::npos) {
+    error = "-newgame needs <map type>:<players>:<seed>";
+    return false;
+  }
+  TShell_New_Game game;
+  game.map_type = value.substr(0, a);
+  const std::string players = value.substr(a + 1, b - a - 1);
+  const std::string seed = value.substr(b + 1);
+  bool human = false;
+  for (char c : players) {
+    if (c != 'h' && c != 'c') {
+      error = "-newgame: players are letters h (human) and c (computer)";
+      return false;
+    }
+    game.computer.push_back(c == 'c');
+    human = human || c == 'h';
+  }
+  if (players.empty() || players.size() > 8 || !human) {
+    error = "-newgame: 1 to 8 players, at least one of them human";
+    return false;
+  }
+  std::uint64_t n = 0;
+  for (char c : seed) {
+    if (c < '0' || c > '9' || n > 0xFFFFFFFFull) break;
+    n = n * 10 + std::uint64_t(c - '0');
+  }
+  if (seed.empty() || seed.size() > 10 || seed.find_first_not_of("0123456789") != std::string::npos ||
+      n > 0xFFFFFFFFull) {
+    error = "-newgame: the seed is a whole number from 0 to 4294967295";
+    return false;
+  }
+  game.seed = std::uint32_t(n);
+  game.set = true;
+  out = std::move(game);
+  return true;
+}
+
 TShell_Options Shell_Options_Parse(int argc, const char* const* argv) {
   TShell_Options o;
   for (int i = 1; i < argc; ++i) {
@@ -83,6 +125,11 @@ TShell_Options Shell_Options_Parse(int argc, const char* const* argv) {
     else if (value_of("-constantframetime", v) && v > 0 && v <= 10) o.constant_frame_time = v;
     else if (value_of("-quitafterframe", v) && v >= 1 && v <= 4e9 && v == double(std::uint32_t(v)))
       o.quit_after_frame = std::uint32_t(v);
+    else if (a.rfind("-loadgame:", 0) == 0 && a.size() > 10) o.load_game = a.substr(10);
+    else if (a.rfind("-newgame:", 0) == 0) {
+      std::string error;
+      if (!Shell_Parse_New_Game(a.substr(9), o.new_game, error)) std::fprintf(stderr, "globarch: %s\n", error.c_str());
+    }
   }
   if (const char* n = std::getenv("GLOBARCH_EXIT_AFTER_FRAMES"); n && *n && o.quit_after_frame == 0) {
     double v = 0;
@@ -340,12 +387,39 @@ void TFrm_Main::m_Play_Script(std::uint32_t frame) {
       Platform_Inject_Close();
     } else if (s.verb == "screenshot") {
       f_pending_screenshots.push_back(s.rest);
+    } else if (s.verb == "centre" || s.verb == "moveregion" || s.verb == "clickregion" || s.verb == "clickunit") {
+      m_Play_Game_Step(s);
     } else if (s.verb == "message") {
       const std::size_t bar = s.rest.find('|');
       Shell_Services().m_Show_Message(s.rest.substr(0, bar), bar == std::string::npos ? "" : s.rest.substr(bar + 1),
                                       0);
     }
   }
+}
+
+void TFrm_Main::m_Play_Game_Step(const TScript_Step& s) {
+  TDC_Main* screen = G_DC_Main;
+  const std::int32_t subject = std::int32_t(std::strtol(s.words.front().c_str(), nullptr, 10));
+  std::int32_t x = 0, y = 0;
+  bool found = false;
+  if (!screen) {
+  } else if (s.verb == "centre") {
+    found = screen->m_Centre_On_Region(subject);
+  } else if (s.verb == "clickunit") {
+    found = screen->m_Unit_Screen_Point(subject, x, y);
+  } else {
+    found = screen->m_Region_Screen_Point(subject, x, y);
+  }
+  if (!found) {
+    std::fprintf(stderr, "globarch: script line %d: %s %d is not on the screen\n", s.line, s.verb.c_str(), subject);
+    return;
+  }
+  if (s.verb == "centre") return;
+  TScript_Step input = s;
+  input.verb = s.verb == "moveregion" ? "move" : "click";
+  input.words = {std::to_string(x), std::to_string(y)};
+  if (s.words.size() > 1) input.words.push_back(s.words[1]);
+  Input_Script_Inject(input);
 }
 
 void TFrm_Main::m_Idle() {
@@ -408,6 +482,8 @@ int TFrm_Main::m_Run() {
     FormClose();
     return 1;
   }
+  if (f_options.new_game.set) m_Start_New_Game(f_options.new_game);
+  else if (!f_options.load_game.empty() && G_DC_Main) G_DC_Main->m_Load_Game(f_options.load_game);
   while (!f_close_requested) {
     m_Play_Script(f_frames + 1);
     TInput_Event e;
@@ -427,6 +503,19 @@ void TFrm_Main::m_Set_Script(std::unique_ptr<TInput_Script> script) {
 }
 
 // --- entry points -------------------------------------------------------------------
+
+bool TFrm_Main::m_Start_New_Game(const TShell_New_Game& game) {
+  if (!G_DC_Main) return false;
+  TGame_Session_Setup setup;
+  setup.seed = game.seed;
+  setup.map_type = game.map_type;
+  setup.computer = game.computer;
+  std::int32_t humans = 0;
+  for (bool c : game.computer) humans += c ? 0 : 1;
+  // Two or more humans share this machine: a hot-seat game; else single player.
+  setup.game_kind = humans > 1 ? 2 : 1;
+  return G_DC_Main->m_Start_New_Game(setup);
+}
 
 void TFrm_Main::m_Show_Message(const std::string& caption, const std::string& text, std::uint8_t) {
   if (f_dc_main) f_dc_main->m_Show_Screen_Message(caption, text, 0);

@@ -40,6 +40,21 @@ class TMultiplayer_Server;
 class TMultiplayer_Client;
 class TShell_Services;
 class TInput_Script;
+struct TScript_Step;
+
+// A game started straight from the command line (-newgame), without the
+// launcher or the setup dialog.
+struct TShell_New_Game {
+  bool set = false;
+  std::string map_type;        // a map type name; empty: the first
+  std::vector<bool> computer;  // one entry per player: true for a computer player
+  std::uint32_t seed = 1;
+};
+// Reads "-newgame:<map type>:<players>:<seed>": players is one letter per
+// player, "h" human or "c" computer (1 to 8 players, at least one human);
+// the seed a whole number below 2^32. False (and `error` says why) for a
+// malformed value.
+bool Shell_Parse_New_Game(const std::string& value, TShell_New_Game& out, std::string& error);
 
 // Switches of the command line and settings of the environment for
 // windowed play and tests.
@@ -52,6 +67,8 @@ struct TShell_Options {
   std::string screenshot;         // GLOBARCH_SCREENSHOT: the last frame as a bitmap
   std::string input_script;       // GLOBARCH_INPUT_SCRIPT
   bool skip_launcher = false;     // GLOBARCH_SKIP_LAUNCHER=1
+  TShell_New_Game new_game;       // -newgame:<map type>:<players>:<seed>
+  std::string load_game;          // -loadgame:<save name>: that save is loaded at once
 };
 
 // Reads the switches (unknown ones are left to nobody and ignored) and the
@@ -114,12 +131,17 @@ public:
   double (*f_clock)() = nullptr;
   // The timed input of a test run (else read from the options' file).
   void m_Set_Script(std::unique_ptr<TInput_Script> script);
+  // Starts the game of the -newgame switch on the main screen; false when
+  // it could not be made (the reason is shown).
+  bool m_Start_New_Game(const TShell_New_Game& game);
   // Asks the run to end after the current frame.
   void m_Request_Close() { f_close_requested = true; }
 
 private:
   bool m_Windowed() const;
   void m_Play_Script(std::uint32_t frame);
+  // A script step that names a place of the game (a region, a unit).
+  void m_Play_Game_Step(const TScript_Step& step);
   bool m_Write_Screenshot(const std::string& native_path);
 
   TShell_Options f_options;

@@ -226,7 +226,7 @@ int Game_Init_Run(int argc, char** argv) {
   }
   TLauncher_Frames frames;
   frames.script = script.get();
-  std::int32_t result = options.skip_launcher ? 1 : 0;
+  std::int32_t result = options.skip_launcher || options.new_game.set || !options.load_game.empty() ? 1 : 0;
   while (result != 1 && result != 6) result = Game_Init_Show_Launcher(options, frames);
 
   int code = 0;

@@ -77,6 +77,7 @@ bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
     else if (v == "wheel") numbers = at_least = 3;
     else if (v == "key" || v == "screenshot") at_least = 1;
     else if (v == "text" || v == "message" || v == "quit") at_least = 0;
+    else if (v == "clickregion" || v == "moveregion" || v == "clickunit" || v == "centre") numbers = at_least = 1;
     else {
       error = where + "unknown event \"" + v + "\"";
       return false;

@@ -15,6 +15,11 @@
 //   message CAPTION|TEXT     the program shows a message (as its modules do)
 //   screenshot FILE          the frame is written to FILE as a bitmap
 //   quit                     the window is closed (the launcher as by "Quit")
+// In the game window, places of the running game:
+//   centre N                 the camera is centred over region N
+//   moveregion N             the mouse moves to region N's label point
+//   clickregion N [right|middle]  a click there
+//   clickunit N              a click on the stack of unit N
 // Blank lines and lines starting with # are skipped. Coordinates are
 // pixels of the window's client area.
 #pragma once

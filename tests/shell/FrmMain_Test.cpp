@@ -327,3 +327,50 @@ TEST(Shell_Options, SwitchesAndTheirMalformedForms) {
   EXPECT_DOUBLE_EQ(o.constant_frame_time, 0.05);
   EXPECT_EQ(o.quit_after_frame, 300u);
 }
+
+TEST(Shell_Options, NewGameSwitchAndItsMalformedForms) {
+  struct TCase {
+    const char* value;
+    bool ok;
+    const char* map_type;
+    std::vector<bool> computer;
+    std::uint32_t seed;
+  };
+  const TCase cases[] = {
+      {"Tiny:hc:42", true, "Tiny", {false, true}, 42},
+      {"Large Islands:hhcc:4294967295", true, "Large Islands", {false, false, true, true}, 4294967295u},
+      {":h:0", true, "", {false}, 0},
+      {"Tiny:hcccccch:7", true, "Tiny", {false, true, true, true, true, true, true, false}, 7},
+      {"Tiny:hccccccch:7", false, "", {}, 0},   // nine players
+      {"Tiny:cc:7", false, "", {}, 0},          // nobody human
+      {"Tiny::7", false, "", {}, 0},            // no player
+      {"Tiny:hx:7", false, "", {}, 0},          // a letter that is no player kind
+      {"Tiny:hc:4294967296", false, "", {}, 0}, // the seed too large
+      {"Tiny:hc:-1", false, "", {}, 0},
+      {"Tiny:hc:", false, "", {}, 0},
+      {"Tiny:hc", false, "", {}, 0},
+      {"Tiny:hc:1:2", false, "", {}, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.value);
+    TShell_New_Game game;
+    std::string error;
+    EXPECT_EQ(Shell_Parse_New_Game(c.value, game, error), c.ok);
+    EXPECT_EQ(game.set, c.ok);
+    EXPECT_EQ(error.empty(), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(game.map_type, c.map_type);
+    EXPECT_EQ(game.computer, c.computer);
+    EXPECT_EQ(game.seed, c.seed);
+  }
+  const char* argv[] = {"globarch", "-newgame:Small:hcc:17", "-windowed"};
+  const TShell_Options o = Shell_Options_Parse(3, argv);
+  EXPECT_TRUE(o.windowed);
+  ASSERT_TRUE(o.new_game.set);
+  EXPECT_EQ(o.new_game.map_type, "Small");
+  EXPECT_EQ(o.new_game.computer, (std::vector<bool>{false, true, true}));
+  EXPECT_EQ(o.new_game.seed, 17u);
+  // A malformed switch leaves the option unset (and says why on stderr).
+  const char* bad[] = {"globarch", "-newgame:Small:ccc:17"};
+  EXPECT_FALSE(Shell_Options_Parse(2, bad).new_game.set);
+}

