@@ -6,7 +6,7 @@
 // begin dialog, sees the battle end in the end dialog, reads the battle's
 // report in the log and ends the turn; the second player ends his turn; the
 // first finds the tanks placed and the research result in the log and opens
-// the statistics. The autosave of the new date shows the results.
+// the statistics. After one more round the autosave shows the results.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,7 +24,9 @@
 #include "Game_Session.h"
 #include "Global.h"
 #include "MapClass.h"
+#include "MachineOptions.h"
 #include "MapRegion.h"
+#include "Path.h"
 #include "Shell_Fixture.h"
 
 namespace {
@@ -74,6 +76,11 @@ protected:
     Game_Settings.f_camera_look_at = {700, 700, 0};
     Game_Settings.f_camera_up = {0, 1, 0};
     if (TEmpire* e = Empire_Get(1)) e->m_Set_Treasury(100000);
+    // The new date is saved: the checks after the walk read that save.
+    if (Machine_Options) {
+      Machine_Options->f_autosave_turns = 1;
+      Machine_Options->m_Save();
+    }
     ok = ok && Game_Session_Save("Panels");
     delete G_Map;
     G_Map = nullptr;
@@ -99,21 +106,26 @@ protected:
       }
     }
     if (!p.tank) return false;
-    // The target keeps only units that do not fight: the battle is over as
-    // soon as it begins.
-    bool keeps_one = false;
+    // The target keeps one rifle infantry of the second player (placed when
+    // there is none) and nothing else that fights.
+    const std::uint16_t infantry = Type_Named("Rifle Infantry");
+    bool kept = false;
     for (std::int32_t id : Units_Of(p.target, 2, 0)) {
       TMap_Unit_Record u;
       G_Map->m_Get_Unit(id, u);
       const TUnit_Type* type = Unit_Type_List->m_Get_Item(u.unit_type);
-      if (type && !type->f_takes_part_in_combat) {
-        keeps_one = true;
+      if (type && !type->f_takes_part_in_combat) continue;
+      if (!kept && u.unit_type == infantry) {
+        kept = true;
         continue;
       }
       if (TMap_Region* r = G_Map->m_Get_Region(p.target)) r->m_Remove_Unit(id);
       G_Map->m_Delete_Unit(id);
     }
-    if (!keeps_one) return false;
+    if (!kept) {
+      const std::int32_t id = G_Map->m_Add_Unit(p.target, infantry, 2, 1, 0);
+      if (TMap_Region* r = G_Map->m_Get_Region(p.target)) r->m_Add_Unit(id);
+    }
     for (std::int32_t r = 1; r <= n && !p.buy_region; ++r)
       if (r != p.from && first->m_Can_Place_Unit_At(r, tank, 1)) p.buy_region = r;
     p.tanks_before = std::int32_t(Units_Of(p.buy_region, 1, tank).size());
@@ -148,55 +160,84 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
     return std::to_string(f) + " ";
   };
   auto shot = [&](const char* name) { s << at(3) << "screenshot " << Shot(name) << "\n"; };
+  // Clicks stand 12 frames (0.6 s) apart: two releases within half a
+  // second make a double click.
   // "Next Player": the first player's turn.
   s << at(0) << "key Escape\n";
   // The purchases: three tanks in the buy region, then a research step.
   s << at(5) << "centre " << p.buy_region << "\n";
   s << at(5) << "key F2\n";
   shot("01_purchases");
-  s << at(2) << "click 790 216\n";  // "Light Tank", the third row of the units
-  s << at(3) << "clickregion " << p.buy_region << "\n";
-  s << at(3) << "click 886 576\n";  // the right arrow: 2
-  s << at(3) << "click 886 576\n";  // 3
-  s << at(3) << "click 792 602\n";  // "Add Item"
+  s << at(12) << "click 790 248\n";  // "Light Tank", the fifth row of the units
+  s << at(12) << "clickregion " << p.buy_region << "\n";
+  s << at(12) << "click 886 576\n";  // the right arrow: 2
+  s << at(12) << "click 886 576\n";  // 3
+  s << at(12) << "click 792 602\n";  // "Add Item"
   shot("02_tanks_added");
-  s << at(2) << "click 1009 148\n";  // the type chooser opens
+  s << at(12) << "click 1009 148\n";  // the type chooser opens
   shot("03_type_chooser");
-  s << at(2) << "click 900 250\n";  // "Technology"
-  s << at(5) << "click 792 602\n";  // "Add Item": the first cost entry
-  shot("04_research_added");
-  s << at(2) << "click 976 602\n";  // "Close"
+  s << at(12) << "click 900 228\n";  // "Technology"
+  shot("04_technology");
+  s << at(12) << "click 792 602\n";  // "Add Item": the first cost entry
+  shot("05_research_added");
+  s << at(12) << "click 976 602\n";  // "Close"
   // The attack: the tank into the second player's region.
-  s << at(5) << "centre " << p.from << "\n";
+  s << at(12) << "centre " << p.from << "\n";
   s << at(5) << "clickunit " << p.tank << "\n";
-  s << at(3) << "key A\n";
-  s << at(3) << "clickregion " << p.target << "\n";
+  s << at(12) << "key A\n";
+  s << at(3) << "moveregion " << p.target << "\n";
+  s << at(10) << "clickregion " << p.target << "\n";
   s << at(80) << "moveregion " << p.target << "\n";
-  shot("05_combat_region");
-  s << at(3) << "clickregion " << p.target << "\n";
-  shot("06_combat_begin");
-  s << at(5) << "click 862 671\n";  // "Close" of the begin dialog
-  s << at(20) << "screenshot " << Shot("07_combat_end") << "\n";
-  s << at(3) << "click 862 671\n";  // "Close" of the end dialog
-  s << at(10) << "key F4\n";
-  shot("08_log_battle");
+  shot("06_combat_region");
+  s << at(12) << "clickregion " << p.target << "\n";
+  shot("07_combat_begin");
+  s << at(12) << "click 862 671\n";  // "Close" of the begin dialog
+  // The battle screen: the tank starts in column 1 of row 5, the infantry
+  // stands in column 14. Cells are 66 pixels from (48, 53); the tank goes
+  // four columns a turn; the infantry's turns are ended with the third
+  // battle button.
+  const auto cell = [](int column) { return std::to_string(48 + 66 * (column - 1) + 33) + " 352"; };
+  s << at(20) << "screenshot " << Shot("08_battle") << "\n";
+  for (int column : {5, 9, 13}) {
+    s << at(20) << "click " << cell(column) << "\n";
+    s << at(40) << "click 546 22\n";
+  }
+  s << at(20) << "screenshot " << Shot("08_battle_near") << "\n";
+  for (int i = 0; i < 4; ++i) {
+    s << at(5) << "click " << cell(14) << "\n";
+    s << at(40) << "click 546 22\n";
+    s << at(20) << "screenshot " << Shot("08_battle_attack_" + std::to_string(i)) << "\n";
+  }
+  s << at(20) << "screenshot " << Shot("08_combat_end") << "\n";
+  s << at(12) << "click 862 671\n";  // "Close" of the end dialog
+  s << at(12) << "key F4\n";
+  shot("09_log_battle");
   s << at(2) << "key Escape\n";
   // End of the first player's turn, then of the second's.
   s << at(5) << "key F12\n";
-  s << at(60) << "screenshot " << Shot("09_next_player") << "\n";
+  s << at(60) << "screenshot " << Shot("10_next_player") << "\n";
   s << at(2) << "key Escape\n";
   s << at(5) << "key F12\n";
-  s << at(80) << "screenshot " << Shot("10_first_again") << "\n";
+  // The new date is saved over some frames, then the first player's turn begins.
+  for (int i = 0; i < 6; ++i) s << at(50) << "screenshot " << Shot("11_saving_" + std::to_string(i)) << "\n";
+  s << at(10) << "screenshot " << Shot("11_first_again") << "\n";
   s << at(2) << "key Escape\n";
   s << at(5) << "centre " << p.buy_region << "\n";
-  shot("11_tanks_placed");
+  shot("12_tanks_placed");
   s << at(3) << "key F4\n";
-  shot("12_log_research");
+  shot("13_log_research");
   s << at(2) << "key Escape\n";
   s << at(5) << "key F3\n";
-  shot("13_statistics");
+  shot("14_statistics");
   s << at(2) << "key Escape\n";
-  s << at(5) << "quit\n";
+  // One more round, so that the save of the next date holds the turn.
+  s << at(12) << "key F12\n";
+  s << at(60) << "screenshot " << Shot("15_second_round") << "\n";
+  s << at(2) << "key Escape\n";
+  s << at(12) << "key F12\n";
+  s << at(80) << "screenshot " << Shot("16_second_date") << "\n";
+  s << at(2) << "key Escape\n";
+  s << at(300) << "quit\n";
   ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Panels"}),
             0);
   if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR"))
@@ -204,14 +245,15 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
       if (entry.path().extension() == ".bmp")
         std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / ("walk_" + entry.path().filename().string()),
                                    std::filesystem::copy_options::overwrite_existing);
-  // The autosave of the new date holds what the first player's turn did.
+  // The save of the date after holds what the first player's turn did (the
+  // purchases are delivered after the save of the first new date).
   Global_Init();
   Game_Init_Create_Globals();
   Game_Init_Load_Map_Data();
   Game_Init_Load_Rule_Files();
   G_Map = new TMap();
   std::int32_t code = 0;
-  ASSERT_TRUE(Game_Session_Load("Autosave1", code));
+  ASSERT_TRUE(Game_Session_Load("Autosave2", code));
   const std::uint16_t tank = Type_Named("Light Tank");
   EXPECT_EQ(std::int32_t(Units_Of(p.buy_region, 1, tank).size()), p.tanks_before + 3);
   EXPECT_EQ(Region(p.target)->m_Get_Owner(), 1);
