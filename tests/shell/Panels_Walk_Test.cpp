@@ -201,11 +201,13 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
   for (int column : {5, 9, 13}) {
     s << at(20) << "click " << cell(column) << "\n";
     s << at(40) << "click 546 22\n";
+    s << at(1) << "move 512 400\n";  // away from the edge, where the view pans
   }
   s << at(20) << "screenshot " << Shot("08_battle_near") << "\n";
   for (int i = 0; i < 4; ++i) {
     s << at(5) << "click " << cell(14) << "\n";
     s << at(40) << "click 546 22\n";
+    s << at(1) << "move 512 400\n";
     s << at(20) << "screenshot " << Shot("08_battle_attack_" + std::to_string(i)) << "\n";
   }
   s << at(20) << "screenshot " << Shot("08_combat_end") << "\n";
