@@ -31,6 +31,8 @@
 #include "Native_Path.h"
 #include "Shell_Fixture.h"
 
+#include <map>
+
 namespace {
 
 std::uint16_t Type_Named(const std::string& name) {
@@ -78,6 +80,31 @@ std::vector<std::int32_t> Units_Of(std::int32_t region, std::uint8_t owner, std:
   return out;
 }
 
+// The pixels of the rectangle that are nearly white.
+std::int32_t Bright(const TImage& image, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+  std::int32_t n = 0;
+  for (std::int32_t y = y0; y < y1 && y < image.height; ++y)
+    for (std::int32_t x = x0; x < x1 && x < image.width; ++x) {
+      const std::uint32_t p = image.Pixel(x, y);
+      n += ((p >> 16) & 0xFF) > 230 && ((p >> 8) & 0xFF) > 230 && (p & 0xFF) > 230;
+    }
+  return n;
+}
+
+// The mean difference of the colour channels over the rectangle.
+double Mean_Difference(const TImage& a, const TImage& b, std::int32_t x0, std::int32_t y0, std::int32_t x1,
+                       std::int32_t y1) {
+  double sum = 0;
+  std::int64_t n = 0;
+  for (std::int32_t y = y0; y < y1 && y < a.height && y < b.height; ++y)
+    for (std::int32_t x = x0; x < x1 && x < a.width && x < b.width; ++x) {
+      const std::uint32_t p = a.Pixel(x, y), q = b.Pixel(x, y);
+      for (int shift : {0, 8, 16}) sum += std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF));
+      n += 3;
+    }
+  return n ? sum / double(n) : 0.0;
+}
+
 // What the walk uses, found on the generated world.
 struct TWalk_Plan {
   std::int32_t tank = 0, tank_from = 0, tank_via = 0, tank_to = 0;
@@ -85,7 +112,7 @@ struct TWalk_Plan {
   std::int32_t sea_from = 0, sea_to = 0, ship = 0;
   std::int32_t enemy_coast = 0;
   std::int32_t launcher = 0, launcher_region = 0, bombard_target = 0;
-  std::int32_t decommissioned = 0;
+  std::int32_t decommissioned = 0, decommission_region = 0;
 };
 
 class Game_Walk_Test : public Shell_Fixture {
@@ -163,7 +190,10 @@ protected:
     // A jet fighter of the player is decommissioned.
     const std::uint16_t jet = Type_Named("Jet Fighter");
     for (std::int32_t r = 1; r <= n && !p.decommissioned; ++r)
-      if (Owner(r) == 1 && !Units_Of(r, 1, jet).empty()) p.decommissioned = Units_Of(r, 1, jet).front();
+      if (Owner(r) == 1 && !Units_Of(r, 1, jet).empty()) {
+        p.decommissioned = Units_Of(r, 1, jet).front();
+        p.decommission_region = r;
+      }
     return p.ship && p.launcher && p.decommissioned;
   }
 
@@ -188,9 +218,6 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   if (!display || !*display) GTEST_SKIP() << "no display";
   TWalk_Plan p;
   ASSERT_TRUE(Make_Game(7, p));
-  std::printf("tank %d %d>%d>%d coast %d inf %d sea %d>%d ship %d enemy %d(owner) launcher %d in %d at %d jet %d\n",
-              p.tank, p.tank_from, p.tank_via, p.tank_to, p.coast, p.infantry, p.sea_from, p.sea_to, p.ship,
-              p.enemy_coast, p.launcher, p.launcher_region, p.bombard_target, p.decommissioned);
   std::ostringstream s;
   std::int32_t f = 10;
   auto at = [&](std::int32_t gap) { f += gap; return std::to_string(f) + " "; };
@@ -202,12 +229,85 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(10) << "screenshot " << Shot("02_path") << "\n";
   s << at(2) << "clickregion " << p.tank_to << "\n";
   s << at(80) << "screenshot " << Shot("03_moved") << "\n";
+  s << at(5) << "key Escape\n";
+  s << at(2) << "centre " << p.sea_from << "\n";
+  s << at(3) << "clickunit " << p.ship << "\n";
+  s << at(5) << "key T\n";
+  s << at(10) << "screenshot " << Shot("04_panel") << "\n";
+  s << at(2) << "click 552 199\n";
+  s << at(40) << "screenshot " << Shot("05_loaded") << "\n";
+  s << at(2) << "click 531 591\n";
+  s << at(3) << "click 223 166\n";
+  s << at(3) << "key Escape\n";
+  s << at(2) << "centre " << p.launcher_region << "\n";
+  s << at(3) << "clickunit " << p.launcher << "\n";
+  s << at(3) << "key B\n";
+  s << at(3) << "moveregion " << p.bombard_target << "\n";
+  s << at(5) << "screenshot " << Shot("06_bombard_target") << "\n";
+  s << at(2) << "clickregion " << p.bombard_target << "\n";
+  s << at(40) << "screenshot " << Shot("07_bombard") << "\n";
+  s << at(100) << "screenshot " << Shot("08_bombarded") << "\n";
+  s << at(3) << "key Escape\n";
+  s << at(2) << "centre " << p.decommission_region << "\n";
+  s << at(3) << "clickunit " << p.decommissioned << "\n";
+  s << at(3) << "key D\n";
+  s << at(5) << "screenshot " << Shot("09_decommission") << "\n";
+  s << at(2) << "click 570 470\n";
+  s << at(60) << "screenshot " << Shot("10_decommissioned") << "\n";
+  s << at(2) << "key F12\n";
+  s << at(20) << "screenshot " << Shot("11_computer_turn") << "\n";
+  s << at(400) << "screenshot " << Shot("12_second_turn") << "\n";
+  s << at(1500) << "screenshot " << Shot("13_battle") << "\n";
+  s << at(2) << "click 943 283\n";
+  s << at(60) << "screenshot " << Shot("14_battle_move") << "\n";
+  for (int i = 0; i < 60; ++i) s << at(40) << "key E\n";
+  s << at(100) << "screenshot " << Shot("15_after_battle") << "\n";
+  s << at(1500) << "screenshot " << Shot("16_second_turn") << "\n";
+  s << at(2) << "key Escape\n";
+  s << at(2) << "centre " << p.sea_from << "\n";
+  s << at(3) << "clickunit " << p.ship << "\n";
+  s << at(3) << "key M\n";
+  s << at(3) << "moveregion " << p.sea_to << "\n";
+  s << at(5) << "screenshot " << Shot("17_sail_path") << "\n";
+  s << at(2) << "clickregion " << p.sea_to << "\n";
+  s << at(100) << "screenshot " << Shot("18_sailed") << "\n";
   s << at(5) << "quit\n";
-  const std::string text = s.str();
-  std::printf("%s", text.c_str());
-  ASSERT_EQ(Run(text, {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Walk"}), 0);
-  for (const char* n : {"01_start", "02_path", "03_moved"}) {
-    const std::string cmd = "convert " + Shot(n) + " /tmp/links/" + n + ".png";
-    std::system(cmd.c_str());
+  ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Walk"}), 0);
+
+  std::map<std::string, TImage> shot;
+  for (const char* n : {"01_start", "02_path", "03_moved", "04_panel", "05_loaded", "06_bombard_target", "07_bombard",
+                        "08_bombarded", "09_decommission", "10_decommissioned", "11_computer_turn", "12_second_turn",
+                        "13_battle", "14_battle_move", "15_after_battle", "16_second_turn", "17_sail_path",
+                        "18_sailed"}) {
+    ASSERT_TRUE(Image_Read_File(Design_Path(Shot(n)), shot[n])) << n;
+    if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR"))
+      Write_File(std::string(dir) + "/walk_" + n + ".bmp", Read_File(Shot(n)));
   }
+  // The move: the order prompt over the map and the path's arrows; the
+  // tank's stack leaves its region.
+  EXPECT_GT(Bright(shot["02_path"], 380, 48, 650, 72), 100);
+  EXPECT_EQ(Bright(shot["01_start"], 380, 48, 650, 72), 0);
+  EXPECT_GT(Mean_Difference(shot["01_start"], shot["02_path"], 280, 130, 1024, 768), 5.0);
+  EXPECT_GT(Mean_Difference(shot["02_path"], shot["03_moved"], 280, 130, 1024, 768), 1.0);
+  // The transport panel with the units that may go aboard, then the cargo
+  // under the transport.
+  EXPECT_GT(Mean_Difference(shot["03_moved"], shot["04_panel"], 280, 130, 1024, 600), 10.0);
+  EXPECT_GT(Mean_Difference(shot["04_panel"], shot["05_loaded"], 280, 180, 360, 220), 5.0);
+  // The bombardment: its prompt, its effect, the map after it.
+  EXPECT_GT(Bright(shot["06_bombard_target"], 380, 48, 650, 72), 100);
+  EXPECT_GT(Mean_Difference(shot["06_bombard_target"], shot["07_bombard"], 280, 130, 1024, 768), 1.0);
+  // The decommission question, then the unit gone.
+  EXPECT_GT(Bright(shot["09_decommission"], 315, 288, 710, 310), 100);
+  EXPECT_LT(Bright(shot["10_decommissioned"], 315, 288, 710, 310) * 4, Bright(shot["09_decommission"], 315, 288, 710, 310));
+  // The end of the turn: the computer player takes its turn ("Player 2
+  // taking turn..."), fights a battle on the battle screen, where a click
+  // moves the human's piece, and the human's turn comes back with the next
+  // date and the map.
+  EXPECT_GT(Bright(shot["11_computer_turn"], 412, 95, 612, 125), 100);
+  EXPECT_GT(Mean_Difference(shot["12_second_turn"], shot["13_battle"], 0, 0, 1024, 768), 10.0);
+  EXPECT_GT(Mean_Difference(shot["13_battle"], shot["14_battle_move"], 900, 250, 980, 390), 5.0);
+  EXPECT_GT(Mean_Difference(shot["01_start"], shot["16_second_turn"], 185, 0, 258, 20), 1.0);
+  EXPECT_EQ(Bright(shot["16_second_turn"], 412, 95, 612, 125), 0);
+  // The transport sails.
+  EXPECT_GT(Mean_Difference(shot["16_second_turn"], shot["17_sail_path"], 0, 130, 1024, 768), 1.0);
 }
