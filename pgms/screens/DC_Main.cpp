@@ -6,6 +6,7 @@
 #include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_Progress.h"
 #include "DC_Main_OverviewMap.h"
+#include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Transport_Units.h"
 #include "Display.h"
 #include "Display_HelpText.h"
@@ -152,6 +153,7 @@ TDC_Main::TDC_Main() {
 
 void Main_Screen_Install() {
   Game_Menu_Dialogs_Install();
+  Panels_Register_Dialogs();
   Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
   Shell_Links().help_text_update_timer = Help_Text_Update_Timer;
   Shell_Links().help_text_draw = Help_Text_Draw;
@@ -263,6 +265,7 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
     }
     f_dialogs["DC Main Purchases List"] = std::move(left);
     f_dialogs["DC Main Purchases Items"] = std::move(right);
+    m_Lock_Panels(false);
     return true;
   }
   // "Dlg Load Game" and "Dlg Save Game" share one slot.
@@ -383,6 +386,7 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
       f_dialogs.erase(it);
     }
     f_purchase_target = 0;
+    m_Unlock_Panels();
     return;
   }
   const std::string slot = name == "Dlg Save Game" ? std::string("Dlg Load Game") : name;

@@ -224,6 +224,10 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   float m_Notice_Time() const { return f_notice_time; }
   const std::array<std::string, MAIN_NOTICE_LINES>& m_Notices() const { return f_notices; }
   std::int32_t m_Purchase_Target() const { return f_purchase_target; }
+  void m_Set_Purchase_Target(std::int32_t region) { f_purchase_target = region; }
+  // The other player of a network battle closed the begin or end dialog.
+  void m_Release_Combat_Begin();
+  void m_Release_Combat_End();
 
   // --- selection, order buttons and orders ---
   bool m_Toggle_Unit(std::int32_t unit);

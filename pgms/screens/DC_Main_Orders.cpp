@@ -4,6 +4,7 @@
 
 #include "Combat.h"
 #include "DC_Main.h"
+#include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Transport_Units.h"
 #include "Display.h"
 #include "Empire.h"
@@ -472,9 +473,15 @@ void TDC_Main::m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int
   if (changed) m_Update_Group_Captions();
 }
 
-void TDC_Main::m_On_Double_Click(std::int32_t, std::int32_t) {
-  // A double click on the purchase target adds the current purchase item;
-  // the purchase panels take it themselves when they are open.
+void TDC_Main::m_On_Double_Click(std::int32_t x, std::int32_t y) {
+  // A double click on the purchase target adds the current purchase item.
+  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn() || f_purchase_target == 0 || !G_Map) return;
+  auto* items = dynamic_cast<TDC_Main_Purchases_Items*>(m_Get_Dialog("DC Main Purchases Items"));
+  float px = 0, py = 0;
+  if (!items || !G_Screen_To_Map_Point(float(x), float(y), px, py)) return;
+  if (G_Map->m_Get_Region_At(std::int32_t(px), std::int32_t(float(G_Map->m_Get_Pixel_Height()) - py)) ==
+      f_purchase_target)
+    items->m_Click_Add();
 }
 
 bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {

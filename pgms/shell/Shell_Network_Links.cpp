@@ -27,6 +27,12 @@ public:
   void m_Open_Dialog(const std::string& name) override {
     if (G_DC_Main) G_DC_Main->m_Open_Dialog(name, 0, 0);
   }
+  void m_Release_Combat_Begin() override {
+    if (G_DC_Main) G_DC_Main->m_Release_Combat_Begin();
+  }
+  void m_Release_Combat_End() override {
+    if (G_DC_Main) G_DC_Main->m_Release_Combat_End();
+  }
 };
 
 TShell_MP_Links Links;

@@ -229,6 +229,43 @@ void Statistics(TOutput& out) {
   p.Write_BMP_24(out.Path("images/ui", "Dlg_Statistics.bmp"));
 }
 
+void Log(TOutput& out) {
+  TPicture p(1024, 768);
+  Panel(p, "log");
+  cairo_t* cr = p.cr();
+  Label(cr, "Date", 11, 43);
+  const char* columns[] = {"Won", "Lost", "Moves", "Income", "Bought"};
+  const double xs[] = {177, 227, 283, 339, 414};
+  for (int i = 0; i < 5; ++i) Label(cr, columns[i], xs[i], 62, 10);
+  Label(cr, "Nation", 13, 62, 10);
+  Inset(cr, 497, 32, 516, 260);
+  Inset(cr, 11, 310, 1002, 425);
+  p.Keep_Off_White();
+  p.Write_BMP_24(out.Path("images/ui", "Dlg_Log.bmp"));
+}
+
+void Politics(TOutput& out) {
+  TPicture p(1024, 768);
+  Panel(p, "politics");
+  cairo_t* cr = p.cr();
+  Label(cr, "Allied", 372, 66, 10);
+  Label(cr, "Hostile", 372, 48, 10);
+  Inset(cr, 8, 30, 340, 170);
+  Inset(cr, 497, 32, 516, 260);
+  Inset(cr, 11, 310, 1002, 425);
+  p.Keep_Off_White();
+  p.Write_BMP_24(out.Path("images/ui", "Dlg_Politics.bmp"));
+  TPicture m(400, 214);
+  Panel(m, "send message");
+  cairo_t* mc = m.cr();
+  Label(mc, "Send To", 14, 43);
+  Label(mc, "Type", 14, 91);
+  Label(mc, "Message", 15, 140);
+  Inset(mc, 14, 144, 372, 24);
+  m.Keep_Off_White();
+  m.Write_BMP_24(out.Path("images/ui", "Dlg_SendMessage.bmp"));
+}
+
 void Combat_Dialog(TOutput& out, const std::string& file) {
   TPicture p(800, 600);
   Panel(p, file);
@@ -522,7 +559,8 @@ void Generate_Screens(TOutput& out) {
   Plain_Dialog(out, "Dlg_Login.bmp", 400, 200);
   Plain_Dialog(out, "Dlg_LoadSaveGame.bmp", 600, 600);
   Plain_Dialog(out, "Dlg_GameOptions.bmp", 600, 600);
-  Plain_Dialog(out, "Dlg_Log.bmp", 1024, 768, true);
+  Log(out);
+  Politics(out);
   Progress(out);
   Repeating_Panel(out, "Dlg_Purchases_List.bmp", 26, 450);
   Repeating_Panel(out, "Dlg_Purchases_Items.bmp", 44, 424);

@@ -1,0 +1,61 @@
+// The left half of the purchases screen ("DC Main Purchases List"): the
+// purchase queue of the empire whose turn it is, with the total money cost
+// and the total supply cost, and the button that deletes the chosen entry.
+// The queue belongs to the empire; the units and research are delivered at
+// the end of the turn. Totals are kept in 64 bits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "DC_Base_DisplayClass.h"
+#include "DC_Base_List.h"
+#include "DC_Base_TextButton.h"
+#include "ListWindowFuncs.h"
+
+class TDC_Main;
+class TEmpire;
+
+class TDC_Main_Purchases_List : public TDisplay_Class {
+public:
+  explicit TDC_Main_Purchases_List(TDC_Main& screen);
+  ~TDC_Main_Purchases_List() override;
+
+  std::int32_t m_Get_Width() override { return 280; }
+  std::int32_t m_Get_Height() override;
+  bool m_Reload_Images() override;
+  void m_On_Child_Killed(const std::string&) override {}
+  bool m_On_Mouse_Wheel(TShift_State, std::int16_t, std::int32_t, std::int32_t) override { return false; }
+  void m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t, std::int32_t) override {}
+  void m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int32_t, bool) override {}
+  bool m_On_Key_Down(std::uint16_t&, TShift_State) override { return false; }
+  void m_Draw(double elapsed) override;
+  void m_Draw_After_Children(double elapsed) override;
+  void m_On_Reposition() override;
+  void m_On_Timer(float elapsed) override;
+
+  void m_Rebuild();
+  bool m_Show_Item_Info();
+  // Deletes the list's current row from the queue.
+  void m_Delete_Current();
+
+  std::int64_t m_Total_Cost() const { return f_total_cost; }
+  double m_Total_Supply() const { return f_total_supply; }
+  const TList_Window_Grid& m_Grid() const { return f_grid; }
+  TDC_List& m_List() { return f_list; }
+  TDC_Text_Button& m_Delete_Button() { return f_delete; }
+
+private:
+  void m_Draw_Row(std::int32_t row, std::int32_t x, std::int32_t top);
+
+  TDC_Main& f_screen;
+  std::int32_t f_background = 0;
+  TDC_Text_Button f_delete;
+  TDC_List f_list;
+  TList_Window_Grid f_grid;
+  std::int32_t f_row_count = 0;
+  TEmpire* f_empire = nullptr;
+  std::int64_t f_total_cost = 0;
+  double f_total_supply = 0;
+  std::uint8_t f_info_kind = 0;
+};
