@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DC_Dlg_GameSetup.h"
 #include "DC_Dlg_Progress.h"
+#include "DC_Dlg_StartMenu.h"
 #include "DC_Main_OverviewMap.h"
 #include "DC_Main_Transport_Units.h"
 #include "Display.h"
@@ -143,6 +145,8 @@ TDC_Main::TDC_Main() {
 
 void Main_Screen_Install() {
   Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
+  Start_Menu_Install();
+  Game_Setup_Install();
   Shell_Links().help_text_update_timer = Help_Text_Update_Timer;
   Shell_Links().help_text_draw = Help_Text_Draw;
 }
