@@ -262,19 +262,22 @@ bool Store_Current_Map(const std::string& name) {
   return Copy_Directory_Files(Current_Dir(), dir);
 }
 
-bool Save_Name_Valid(const std::string& name, std::string& message) {
+bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message) {
   std::string reason;
-  if (Text_Trim(name).empty())
-    reason = "A save needs a name.";
-  else if (name.find("..") != std::string::npos)
-    reason = "A save name cannot contain \"..\".";
+  const std::string trimmed = Text_Trim(name);
+  if (trimmed.empty())
+    reason = "A " + kind + " needs a name.";
+  else if (trimmed == "." || name.find("..") != std::string::npos)
+    reason = "A " + kind + " name cannot be \".\" or contain \"..\".";
   else if (name.find_first_of("\\/:") != std::string::npos)
-    reason = "A save name cannot contain \\, / or :.";
+    reason = "A " + kind + " name cannot contain \\, / or :.";
   else if (std::any_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) < 32 || c == 127; }))
-    reason = "A save name cannot contain control characters.";
+    reason = "A " + kind + " name cannot contain control characters.";
   message = reason;
   return reason.empty();
 }
+
+bool Save_Name_Valid(const std::string& name, std::string& message) { return Folder_Name_Valid(name, "save", message); }
 
 std::string Save_Game_Directory(const std::string& name) {
   std::string message;

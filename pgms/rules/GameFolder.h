@@ -46,9 +46,11 @@ bool List_Stored_Maps(std::vector<std::string>& names, std::vector<std::string>&
 bool Copy_Stored_Map_To_Current(const std::string& name);
 bool Store_Current_Map(const std::string& name);
 
-// Whether a save name can name a folder under savegames\: not empty, no
-// "..", no path separator or drive colon, no control character. A refused
-// name gets the reason in `message`.
+// Whether a name can name a folder of its own under savegames\ or maps\:
+// not empty or blank, not ".", no "..", no path separator or drive colon, no
+// control character. A refused name gets the reason in `message`, naming
+// the kind of thing ("save", "map").
+bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message);
 bool Save_Name_Valid(const std::string& name, std::string& message);
 // savegames\ + name + "\" for a valid name; empty (and the reason shown
 // under "Error") otherwise.

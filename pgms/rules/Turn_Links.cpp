@@ -3,6 +3,7 @@
 
 #include "Datafile_EffectEmitters.h"
 #include "GraphicsEngine_ParticleList.h"
+#include "World_Links.h"
 
 void TTurn_Links::m_Centre_Camera(float, float) {}
 void TTurn_Links::m_Set_Screen_Mode(std::int32_t) {}
@@ -10,7 +11,8 @@ void TTurn_Links::m_Show_Message(const std::string&, const std::string&, std::in
 void TTurn_Links::m_Show_Status(const std::string&) {}
 void TTurn_Links::m_Show_Turn_Status() {}
 void TTurn_Links::m_Clear_Notices() {}
-void TTurn_Links::m_Show_Game_Over(std::uint8_t) {}
+// The main screen learns of the end of the game whatever else is linked.
+void TTurn_Links::m_Show_Game_Over(std::uint8_t player) { World_Main_Screen_Link().m_Game_Over(player); }
 std::int32_t TTurn_Links::m_Find_Effect(const std::string& name) {
   return Effect_List ? Effect_List->m_Find_By_Name(name) : 0;
 }

@@ -24,7 +24,8 @@ public:
   virtual void m_Show_Status(const std::string& text);
   virtual void m_Show_Turn_Status();
   virtual void m_Clear_Notices();
-  // The game-over dialog for a player (0: nobody can play any more).
+  // The game-over dialog for a player (0: nobody can play any more); by
+  // default handed to the world's main-screen link.
   virtual void m_Show_Game_Over(std::uint8_t player);
 
   // --- Effects and sounds ------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_GameSetup.h"
 #include "DC_Dlg_Progress.h"
 #include "DC_Dlg_StartMenu.h"
@@ -144,6 +145,7 @@ TDC_Main::TDC_Main() {
 }
 
 void Main_Screen_Install() {
+  Game_Menu_Dialogs_Install();
   Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
   Start_Menu_Install();
   Game_Setup_Install();
@@ -330,6 +332,12 @@ void TDC_Main::m_Message_Closed() {
       break;
     case 2:
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      // In a hot-seat game the hand-over is where a player learns that the
+      // game is over or that their nation has fallen.
+      if (Game_Settings.f_game_kind == 2 && G_Empire_List) {
+        const TEmpire* e = G_Empire_List->m_Get_Empire(Game_Settings.f_local_empire);
+        if (G_Empire_List->m_Get_Winner() != 0 || (e && e->m_Get_Eliminated())) m_Game_Over(Game_Settings.f_local_empire);
+      }
       break;
     case 4:
       // The game is over for this machine (a lost connection among others).
@@ -474,6 +482,8 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
     } else if (r == 2) {
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
       if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
+      // Shown over the start menu, where it stays until it is closed.
+      if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, 0);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
     m_Set_Screen_Mode(SCREEN_MODE_MAP);

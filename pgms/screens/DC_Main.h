@@ -95,6 +95,9 @@ struct TDC_Main_Dialog_Outcome {
   std::int32_t result = 0;
   std::int32_t tag = 0;
   bool keep_screen_mode = false;
+  // A failure the screen shows once the follow-up is open (a resume that
+  // could not load the last save).
+  std::string message_caption{}, message_text{};
 };
 
 // How a dialog opened by name is made (a and b of m_Open_Dialog) and read.
@@ -239,7 +242,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_Combat_Main_Button_Click(const std::string& name);
   std::int32_t m_Combat_Button_Count() const { return std::int32_t(f_combat_region_buttons.size()); }
   TDC_Button* m_Combat_Region_Button(std::int32_t i) const;
-  void m_Game_Over(std::uint8_t player);
+  void m_Game_Over(std::uint8_t player) override;
   void m_Enable_Side_Panels();
   void m_Lock_Panels(bool menu_button_enabled);
   void m_Unlock_Panels();

@@ -27,6 +27,7 @@ bool TWorld_Main_Screen_Link::m_Get_Hover_Position(std::int32_t& x, std::int32_t
   y = 0;
   return false;
 }
+void TWorld_Main_Screen_Link::m_Game_Over(std::uint8_t) {}
 
 TWorld_Event_Log_Link& World_Event_Log_Link() { return *event_log_link; }
 TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }

@@ -41,6 +41,9 @@ public:
   // pixels) the screen recorded in its last drawing pass while the mouse was
   // over it; false (0, 0) when it is not hovered or there is no main screen.
   virtual bool m_Get_Hover_Position(std::int32_t& x, std::int32_t& y) const;
+  // The game is over for a player (0: nobody can play any more): the main
+  // screen shows the end of the game.
+  virtual void m_Game_Over(std::uint8_t player);
 };
 
 // The links in force (never null).

@@ -1,0 +1,190 @@
+// The game menu in the program as a player uses it, through an input
+// script under a display: the menu button opens the game menu, "Save Game"
+// saves under a typed name, "Load Game" loads the save picked in the list,
+// "Options" opens and closes, and the map comes back each time. A virtual
+// display is started when none is set.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "GameFolder.h"
+#include "GameInit.h"
+#include "Image_Files.h"
+#include "Native_Path.h"
+#include "Shell_Fixture.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// The display set, else a virtual one of this test's own.
+class TMenus_Display {
+ public:
+  TMenus_Display() {
+    const char* d = std::getenv("DISPLAY");
+    if (d && *d) {
+      f_ok = true;
+      return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    f_pid = fork();
+    if (f_pid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      std::freopen("/dev/null", "w", stderr);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t n = f_pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
+    close(fds[0]);
+    if (n <= 0) return;
+    std::string display = ":" + std::string(number, std::size_t(n));
+    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
+    setenv("DISPLAY", display.c_str(), 1);
+    f_set = true;
+    f_ok = true;
+  }
+  ~TMenus_Display() {
+    if (f_set) unsetenv("DISPLAY");
+    if (f_pid > 0) {
+      kill(f_pid, SIGTERM);
+      waitpid(f_pid, nullptr, 0);
+    }
+  }
+  bool m_Ok() const { return f_ok; }
+
+ private:
+  pid_t f_pid = -1;
+  bool f_set = false;
+  bool f_ok = false;
+};
+
+class Game_Menus_Walk : public Shell_Fixture {
+ protected:
+  int Run(const std::string& script) {
+    const std::string path = (f_work.path() / "script.txt").string();
+    Write_File(path, script);
+    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
+    setenv("GLOBARCH_SKIP_LAUNCHER", "1", 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    std::vector<const char*> args{
+        "globarch", "-windowed", "-width:1024", "-height:768", "-constantframetime:0.02", "-quitafterframe:760"};
+    return Game_Init_Run(int(args.size()), const_cast<char**>(args.data()));
+  }
+  std::string Shot(const char* name) const { return (f_work.path() / name).string(); }
+  TImage Read(const char* name) const {
+    TImage image;
+    EXPECT_TRUE(Image_Read_File(Design_Path(Shot(name)), image)) << name;
+    return image;
+  }
+  // Lit pixels of a rectangle.
+  static std::int32_t Lit(const TImage& image, std::int32_t left, std::int32_t top, std::int32_t right,
+                          std::int32_t bottom) {
+    std::int32_t n = 0;
+    for (std::int32_t y = top; y < bottom && y < image.height; ++y)
+      for (std::int32_t x = left; x < right && x < image.width; ++x) n += (image.Pixel(x, y) & 0xFFFFFFu) != 0;
+    return n;
+  }
+  TTemp_Dir f_work;
+};
+
+// The program opens on the start menu: a key skips its intro, "Single Player
+// Game" and "New Game" open the game setup, the map type "Tiny" is chosen
+// and OK builds the game (one step a frame). The lines of `script` follow,
+// their frames moved past the building of the game.
+std::string After_New_Game(const std::string& script) {
+  constexpr int Offset = 160;
+  std::string out =
+      "3 key space\n8 click 89 706\n11 click 89 706\n16 click 379 151\n18 click 250 169\n"
+      "20 click 883 755\n21 move 512 400\n";
+  std::size_t at = 0;
+  while (at < script.size()) {
+    std::size_t end = script.find('\n', at);
+    if (end == std::string::npos) end = script.size();
+    const std::string line = script.substr(at, end - at);
+    const std::size_t space = line.find(' ');
+    if (!line.empty() && space != std::string::npos)
+      out += std::to_string(std::stoi(line.substr(0, space)) + Offset) + line.substr(space) + "\n";
+    at = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(Game_Menus_Walk, SaveLoadAndOptionsFromTheGameMenu) {
+  TMenus_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
+  // The menu button is the first main button (262, 2); the menu is centred
+  // (423, 234) with its buttons at y 41 n - 14; the load and save dialog is
+  // centred (212, 84) with OK at (414, 576) and its list at (13, 42).
+  const std::string script =
+      "10 click 282 22\n"
+      "15 screenshot " +
+      Shot("menu.bmp") +
+      "\n"
+      "20 click 500 360\n"  // Save Game
+      "25 text Walk\n"
+      "30 screenshot " +
+      Shot("save.bmp") +
+      "\n"
+      "35 click 670 670\n"  // Save
+      "170 screenshot " +
+      Shot("saved.bmp") +
+      "\n"
+      "180 click 282 22\n"
+      "185 click 500 320\n"  // Load Game
+      "195 click 300 136\n"  // the first save
+      "200 screenshot " +
+      Shot("load.bmp") +
+      "\n"
+      "205 click 670 670\n"  // Load
+      "340 screenshot " +
+      Shot("loaded.bmp") +
+      "\n"
+      "350 click 282 22\n"
+      "355 click 500 401\n"  // Options
+      "360 screenshot " +
+      Shot("options.bmp") +
+      "\n"
+      "365 key Escape\n"
+      "370 click 282 22\n"
+      "375 key Escape\n"  // the menu's Close
+      "380 screenshot " +
+      Shot("closed.bmp") +
+      "\n"
+      "390 quit\n";
+  ASSERT_EQ(Run(After_New_Game(script)), 0);
+  // The save holds the six files of the game.
+  for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(f_user.path() / "savegames" / "Walk" / f)) << f;
+  const TImage menu = Read("menu.bmp"), save = Read("save.bmp"), saved = Read("saved.bmp"), load = Read("load.bmp"),
+               loaded = Read("loaded.bmp"), options = Read("options.bmp"), closed = Read("closed.bmp");
+  // The menu's six buttons are drawn in the middle of the screen.
+  EXPECT_GT(Lit(menu, 423, 234, 601, 534), 178 * 300 * 9 / 10);
+  // The save dialog is shown alone (screen mode 5); the typed name in its
+  // field.
+  EXPECT_GT(Lit(save, 212, 84, 812, 684), 600 * 600 * 9 / 10);
+  EXPECT_EQ(Lit(save, 0, 0, 200, 80), 0);
+  EXPECT_GT(Lit(save, 225, 521, 260, 536), 20);
+  // After the save the dialog is gone and the main buttons are back.
+  EXPECT_EQ(Lit(saved, 212, 200, 812, 600), Lit(closed, 212, 200, 812, 600));
+  EXPECT_GT(Lit(saved, 262, 2, 302, 42), 800);
+  // The load dialog lists the save, picked.
+  EXPECT_GT(Lit(load, 225, 130, 500, 145), 30);
+  EXPECT_GT(Lit(loaded, 262, 2, 302, 42), 800);
+  EXPECT_GT(Lit(options, 212, 84, 812, 684), 600 * 600 * 9 / 10);
+  EXPECT_GT(Lit(closed, 262, 2, 302, 42), 800);
+  const std::string log = Log();
+  EXPECT_EQ(log.find("Exception"), std::string::npos);
+}
