@@ -507,6 +507,61 @@ void TDC_Dlg_GameSetup::m_Set_Mode(std::uint8_t mode, bool loaded) {
       break;
   }
   m_Update_Rows();
+  if (loaded) m_Show_Loaded_Game();
+}
+
+void TDC_Dlg_GameSetup::m_Show_Loaded_Game() {
+  // A saved game resumed as a hosted network game: its settings are shown
+  // and cannot be changed; its human players log in to their slots.
+  for (TDisplay_Class* c : std::initializer_list<TDisplay_Class*>{&f_ip_edit, &f_port_edit, &f_game_name_edit,
+                                                                   &f_chat_edit, &f_chat_send_button, &f_chat_list})
+    c->m_Set_Visible(true);
+  f_ip_edit.m_Set_Enabled(true);
+  f_port_edit.m_Set_Enabled(true);
+  f_game_name_edit.m_Set_Enabled(false);
+  f_chat_edit.m_Set_Enabled(false);
+  f_chat_send_button.m_Set_Enabled(false);
+  f_chat_list.m_Set_Enabled(true);
+  f_buttons[0].m_Set_Text("Connect");
+  f_title = "Host A Game";
+  m_Set_Status("Please wait...");
+  f_ip_edit.m_Set_Text("");
+  f_port_edit.m_Set_Text("28599");
+  f_comboboxes[0].m_Set_Text(Game_Settings.f_setup_game_type_name);
+  f_comboboxes[1].m_Set_Text(Game_Settings.f_setup_map_text);
+  m_Set_Option(3, Game_Settings.f_setup_option_1);
+  m_Set_Option(4, Game_Settings.f_setup_option_2);
+  m_Set_Option(5, Game_Settings.f_neutral_empire);
+  m_Set_Option(6, Game_Settings.f_fog_of_war);
+  const std::int32_t technology = 1;  // the level is kept by each empire
+  const std::int32_t chosen[4] = {technology, Game_Settings.f_nation_size_level, Game_Settings.f_starting_forces_level,
+                                  Game_Settings.f_starting_money_level};
+  for (std::int32_t g = 0; g < 4; ++g)
+    for (std::int32_t k = 0; k < 3; ++k) m_Set_Option(7 + 3 * g + k, chosen[g] == k + 1);
+  m_Set_Option(1, true);
+  m_Set_Option(2, false);
+  for (TDC_Combobox& c : f_comboboxes) c.m_Set_Enabled(false);
+  for (TDC_Button& b : f_option_buttons) b.m_Set_Enabled(false);
+  for (std::int32_t n = 1; n <= GAME_SETUP_ROWS; ++n) m_Clear_Row(n);
+  const std::int32_t empires = G_Empire_List ? std::min(G_Empire_List->m_Get_Count(), GAME_SETUP_ROWS) : 0;
+  for (std::int32_t n = 1; n <= empires; ++n) {
+    const std::size_t i = std::size_t(n - 1);
+    if (n <= Game_Settings.f_player_count) {
+      TGame_Settings_Player_Slot& slot = Game_Settings.m_Player(n);
+      f_nation_edit[i].m_Set_Text(slot.f_nation_name);
+      f_player_edit[i].m_Set_Text(slot.f_player_name);
+      f_comp_control[i].m_Set_On(false);
+      slot.f_connected = 0;
+      f_use_player[i].m_Set_On(n == 1);
+    } else {
+      const TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+      if (e.m_Get_Neutral()) continue;
+      f_use_player[i].m_Set_On(true);
+      f_nation_edit[i].m_Set_Text(e.m_Get_Nation_Name());
+      f_player_edit[i].m_Set_Text(e.m_Get_Player_Name());
+      f_comp_control[i].m_Set_On(e.m_Get_Computer_Controlled());
+    }
+  }
 }
 
 void TDC_Dlg_GameSetup::m_Update_Rows() {

@@ -135,6 +135,8 @@ public:
 
 protected:
   void m_Set_Status(const std::string& text);
+  // Shows the settings and nations of a loaded game (resumed as a hosted game).
+  void m_Show_Loaded_Game();
   void m_Set_Option(std::int32_t n, bool on);
   void m_Clear_Row(std::int32_t n);
   void m_Enable_Row(std::int32_t n, bool on);

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "Datafile_BaseGameSettings.h"
+#include "Datafile_MapTypes.h"
 #include "Empire.h"
 #include "Gui_Links.h"
 #include "Io.h"
@@ -316,4 +317,72 @@ TEST_F(Game_Setup_Test, TheNewGameJobBuildsTheWorldAndClosesTheDialog) {
   EXPECT_EQ(Game_Settings.f_camera_eye.y, human.m_Get_Camera_Eye().y);
   EXPECT_EQ(Game_Settings.f_camera_eye.z, GAME_SETUP_CAMERA_HEIGHT);
   EXPECT_NE(human.m_Get_Camera_Eye().x, G_Empire_List->m_Get_Empire(2)->m_Get_Camera_Eye().x);
+}
+
+TEST_F(Game_Setup_Test, ChangingTheGameTypeReloadsTheDataAndRefillsTheMapLists) {
+  auto d = Open(GAME_SETUP_HOTSEAT);
+  ASSERT_NE(Map_Type_List, nullptr);
+  const std::int32_t types = Map_Type_List->m_Count();
+  d->m_Combobox(3).m_Clear();
+  Base_Game_Settings.f_starting_money_low = -1;
+  d->m_Combobox(1).m_Select_Item(1);
+  d->m_Combobox_Changed("COMBOBOX 1");
+  EXPECT_NE(Base_Game_Settings.f_starting_money_low, -1);  // the settings file was read again
+  EXPECT_EQ(d->m_Combobox(3).m_Get_Item_Count(), types);
+  EXPECT_EQ(Text_Compare(d->m_Combobox(3).m_Get_Text(), Base_Game_Settings.f_default_map_type), 0);
+  // Other combo boxes change nothing.
+  d->m_Combobox(3).m_Clear();
+  d->m_Combobox_Changed("Combobox 3");
+  EXPECT_EQ(d->m_Combobox(3).m_Get_Item_Count(), 0);
+}
+
+TEST_F(Game_Setup_Test, ALoadedGameResumedAsHostShowsItsSettingsAndNations) {
+  G_Empire_List->m_Create_Empires(4);
+  const char* nations[4] = {"Arden", "Brel", "Cor", "Neutral Empire"};
+  for (std::int32_t n = 1; n <= 4; ++n) {
+    TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    e.m_Set_Nation_Name(nations[n - 1]);
+    e.m_Set_Player_Name(std::string("P") + nations[n - 1]);
+    e.m_Set_Computer_Controlled(n >= 3);
+    e.m_Set_Neutral(n == 4);
+  }
+  Game_Settings.f_player_count = 2;
+  Game_Settings.m_Player(1).f_nation_name = "Arden";
+  Game_Settings.m_Player(1).f_player_name = "Ann";
+  Game_Settings.m_Player(2).f_nation_name = "Brel";
+  Game_Settings.m_Player(2).f_player_name = "Bob";
+  Game_Settings.m_Player(2).f_connected = 1;
+  Game_Settings.f_fog_of_war = false;
+  Game_Settings.f_neutral_empire = true;
+  Game_Settings.f_nation_size_level = 3;
+  Game_Settings.f_starting_money_level = 2;
+  Game_Settings.f_setup_game_type_name = "Standard";
+  Game_Settings.f_setup_map_text = "Old World";
+  auto d = std::make_unique<TDC_Dlg_GameSetup>();
+  d->m_Set_Position_Centered("Dlg Game Setup", true);
+  d->m_Set_Mode(GAME_SETUP_HOST, true);
+  EXPECT_EQ(d->m_Title(), "Host A Game");
+  EXPECT_EQ(d->m_OK().m_Caption(), "Connect");
+  EXPECT_EQ(d->m_Combobox(2).m_Get_Text(), "Old World");
+  EXPECT_FALSE(d->m_Combobox(2).m_Enabled());
+  EXPECT_FALSE(d->m_Option(6));
+  EXPECT_TRUE(d->m_Option(5));
+  EXPECT_TRUE(d->m_Option(12));
+  EXPECT_FALSE(d->m_Option(11));
+  EXPECT_TRUE(d->m_Option(17));
+  EXPECT_FALSE(d->m_Option_Button(17).m_Enabled());
+  EXPECT_TRUE(d->m_IP_Edit().m_Visible());
+  EXPECT_FALSE(d->m_Game_Name_Edit().m_Enabled());
+  // Human slots: the host's row in use, the others waiting for their players.
+  EXPECT_EQ(d->m_Nation_Edit(1).m_Text(), "Arden");
+  EXPECT_EQ(d->m_Player_Edit(2).m_Text(), "Bob");
+  EXPECT_TRUE(d->m_Use_Player(1).m_Is_On());
+  EXPECT_FALSE(d->m_Use_Player(2).m_Is_On());
+  EXPECT_EQ(Game_Settings.m_Player(2).f_connected, 0);
+  // The computer player's row; the neutral empire has none.
+  EXPECT_TRUE(d->m_Use_Player(3).m_Is_On());
+  EXPECT_TRUE(d->m_Comp_Control(3).m_Is_On());
+  EXPECT_EQ(d->m_Nation_Edit(3).m_Text(), "Cor");
+  EXPECT_FALSE(d->m_Use_Player(4).m_Is_On());
+  EXPECT_EQ(d->m_Nation_Edit(4).m_Text(), "");
 }
