@@ -102,7 +102,7 @@ const std::vector<std::string>& TDC_Dlg_StartMenu::m_Credit_Lines() {
       "Generals of the Machine",
       "",
       "Pictures and Sounds",
-      "Drawn and Synthesised by Our Own Tools",
+      "Made by Our Own Tools",
       "",
       "Testing",
       "Everyone Who Lost a Nation",
@@ -267,6 +267,11 @@ void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
   font.m_Set_Font(1);
   const std::int32_t centre = w - 150;
   const float top = 0.15f * float(h), bottom = 0.85f * float(h);
+  // Lines follow each other 12 pixels apart, or a line's height when the
+  // font is taller, so that they never overlap.
+  std::int32_t line_w = 0, line_h = 0;
+  font.m_Get_Text_Extents("Ag", line_w, line_h);
+  const float step = float(std::max(12, line_h + 2));
   float y = f_credits_y;
   for (const std::string& line : m_Credit_Lines()) {
     if (!line.empty() && y >= top && y <= bottom) {
@@ -274,7 +279,7 @@ void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
       font.m_Get_Text_Extents(line, tw, th);
       font.m_Draw_Text(centre - tw / 2, std::int32_t(y), line);
     }
-    y += 12.0f;
+    y += step;
   }
 }
 
