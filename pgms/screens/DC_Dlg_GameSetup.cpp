@@ -49,6 +49,8 @@ std::int32_t Group_First(std::int32_t n) { return 7 + 3 * ((n - 7) / 3); }
 // --- rules of the player table --------------------------------------------------
 
 std::string Game_Setup_Validate(const std::vector<TGame_Setup_Row>& rows) {
+  // A game of no or one nation cannot be played.
+  if (Game_Setup_Used_Rows(rows).size() < 2) return "At least two players must take part in the game.";
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TGame_Setup_Row& r = rows[i];
     if (!r.used) continue;
@@ -284,6 +286,12 @@ TDC_Dlg_GameSetup::~TDC_Dlg_GameSetup() {
   // A job of this dialog must not call it once it is gone.
   if (f_creating) Stepped_Task_End();
   Gui_Release_Background(f_background);
+  // What was said in the lobby goes on in the game's chat panel.
+  if (G_DC_Main && f_chat_list.m_Get_Row_Count() > 0) {
+    std::vector<std::string> lines;
+    for (std::int32_t r = 1; r <= f_chat_list.m_Get_Row_Count(); ++r) lines.push_back(f_chat_list.m_Get_Row_Text(r));
+    G_DC_Main->m_Chat_Add_Lines(lines);
+  }
   if (Frm_Main) Frm_Main->m_Attach_Multiplayer_Events();
   // Only the child dialogs of the base remain listed after this.
   for (TDisplay_Class* c : std::initializer_list<TDisplay_Class*>{&f_ip_edit, &f_port_edit, &f_game_name_edit,
