@@ -134,6 +134,15 @@ void TBase_Game_Settings_Data_File_Loader::m_Load_Record(std::int32_t) {
     s.m_Add_Player_Color(standard, bright);
   }
 
+  // The game setup offers a colour and a flag of that colour to each of its
+  // player rows: a file with fewer cannot set up a game.
+  if (s.m_Player_Color_Count() < Setup_Player_Rows)
+    m_Add_Error("\"Number Of Player Colors\" must be at least " + Int_To_Text(Setup_Player_Rows) +
+                " (one color for each player of the game setup) in record \"Game Settings\".");
+  if (s.f_player_flags_per_color < Setup_Player_Rows)
+    m_Add_Error("\"Player Flags Per Color\" must be at least " + Int_To_Text(Setup_Player_Rows) +
+                " (one flag for each player of the game setup) in record \"Game Settings\".");
+
   word("Neutral Empire Flag Index", s.f_neutral_empire_flag_index);
   word("Neutral Empire Color Index", s.f_neutral_empire_color_index);
   color("Neutral Empire Standard Color", s.f_neutral_empire_standard_color);

@@ -9,6 +9,10 @@
 #include "DataFile_Base_Loader.h"
 #include "Vector_Types.h"
 
+// The player rows of the game setup: a game type must offer at least this
+// many player colours and flags per colour.
+constexpr std::int32_t Setup_Player_Rows = 8;
+
 struct Player_Color_Pair {
   TColor f_standard = 0;
   TColor f_bright = 0;

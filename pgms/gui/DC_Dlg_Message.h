@@ -34,6 +34,8 @@ public:
 
   std::uint8_t m_Get_Mode() const { return f_mode; }
   std::int32_t m_Get_Tag() const { return f_tag; }
+  const std::string& m_Get_Title() const { return f_title; }
+  const std::string& m_Get_Text() const { return f_text; }
   // The OK value when button 2 was pressed, else the Cancel value.
   std::uint8_t m_Get_Result() const { return f_pressed == 2 ? f_ok_value : f_cancel_value; }
   std::string m_Get_Edit_Text() const { return f_edit_box ? f_edit_box->m_Text() : std::string(); }

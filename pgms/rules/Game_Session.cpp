@@ -115,21 +115,26 @@ bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
     G_Map->m_Set_Generated(true);
     G_Map->m_Set_Map_Type_Name(setup.map_type);
     for (std::int32_t step = 1; step <= 100; ++step) Main_New_Game_Stepped(step, nullptr);
-    // What the game setup does once the world stands: every empire knows
-    // its regions (all of them without fog of war).
-    for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
-      TEmpire& e = *G_Empire_List->m_Get_Empire(n);
-      e.m_Resize_Known_Regions(G_Map->m_Get_Region_Count());
-      if (setup.fog_of_war) e.m_Update_Known_Regions();
-      else e.m_Set_All_Regions_Known(true);
-      e.m_Update_Income();
-      e.m_Update_Upkeep();
-    }
+    Game_Session_Prepare_New_World();
   } catch (const std::exception& e) {
     Show_Message("Error", std::string("The new game could not be created: ") + e.what());
     return false;
   }
   return true;
+}
+
+void Game_Session_Prepare_New_World() {
+  if (!G_Empire_List || !G_Map) return;
+  for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
+    TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    e.m_Resize_Known_Regions(G_Map->m_Get_Region_Count());
+    if (Game_Settings.f_fog_of_war)
+      e.m_Update_Known_Regions();
+    else
+      e.m_Set_All_Regions_Known(true);
+    e.m_Update_Income();
+    e.m_Update_Upkeep();
+  }
 }
 
 void Game_Session_Frame(float dt) {

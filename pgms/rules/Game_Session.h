@@ -39,6 +39,10 @@ struct TGame_Session_Setup {
 // (with the reason shown) when it could not be made.
 bool Game_Session_New_Game(const TGame_Session_Setup& setup);
 
+// What follows the building of a new world: every empire knows its regions
+// (all of them without fog of war) and has its income and upkeep.
+void Game_Session_Prepare_New_World();
+
 // One frame: the action timer, then the running stepped job (autosaves).
 void Game_Session_Frame(float dt);
 // Frames until the action table is empty and no stepped job runs, at most

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "DC_Dlg_GameMenu.h"
+#include "DC_Dlg_GameSetup.h"
 #include "DC_Dlg_Progress.h"
+#include "DC_Dlg_StartMenu.h"
 #include "DC_Main_OverviewMap.h"
 #include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Transport_Units.h"
@@ -155,6 +157,8 @@ void Main_Screen_Install() {
   Game_Menu_Dialogs_Install();
   Panels_Register_Dialogs();
   Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
+  Start_Menu_Install();
+  Game_Setup_Install();
   Shell_Links().help_text_update_timer = Help_Text_Update_Timer;
   Shell_Links().help_text_draw = Help_Text_Draw;
 }

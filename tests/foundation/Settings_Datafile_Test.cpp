@@ -25,11 +25,23 @@ Battle Map Ocean 1 := Deep Water
 Player Flag Width := 64
 Player Flag Height := 48
 Player Flags Per Color := 12
-Number Of Player Colors := 2
+Number Of Player Colors := 8
 Player Color 1 Standard RGB := 200,0,0
 Player Color 1 Bright RGB := 255,64,64
 Player Color 2 Standard RGB := 0,0,200
 Player Color 2 Bright RGB := 64,64,255
+Player Color 3 Standard RGB := 30,60,90
+Player Color 3 Bright RGB := 35,65,95
+Player Color 4 Standard RGB := 40,80,120
+Player Color 4 Bright RGB := 45,85,125
+Player Color 5 Standard RGB := 50,100,150
+Player Color 5 Bright RGB := 55,105,155
+Player Color 6 Standard RGB := 60,120,180
+Player Color 6 Bright RGB := 65,125,185
+Player Color 7 Standard RGB := 70,140,210
+Player Color 7 Bright RGB := 75,145,215
+Player Color 8 Standard RGB := 80,160,240
+Player Color 8 Bright RGB := 85,165,245
 Neutral Empire Flag Index := 3
 Neutral Empire Color Index := 9
 Neutral Empire Standard Color := 128,128,128
@@ -108,6 +120,14 @@ TLoaded Load_Game_Settings(const std::string& text) {
 std::string Missing(const std::string& key, const std::string& record = "Game Settings") {
   return "Could not find field \"" + key + "\" in record \"" + record + "\".";
 }
+
+// The game setup has eight player rows: fewer colours or flags refuse the file.
+const std::string Too_Few_Colours =
+    "\"Number Of Player Colors\" must be at least 8 (one color for each player of the game setup) in record "
+    "\"Game Settings\".";
+const std::string Too_Few_Flags =
+    "\"Player Flags Per Color\" must be at least 8 (one flag for each player of the game setup) in record "
+    "\"Game Settings\".";
 }  // namespace
 
 TEST(BaseGameSettings, Defaults) {
@@ -132,7 +152,7 @@ TEST(BaseGameSettings, FullFileLoads) {
   EXPECT_EQ(s.f_player_flag_width, 64);
   EXPECT_EQ(s.f_player_flag_height, 48);
   EXPECT_EQ(s.f_player_flags_per_color, 12);
-  ASSERT_EQ(s.m_Player_Color_Count(), 2);
+  ASSERT_EQ(s.m_Player_Color_Count(), 8);
   EXPECT_EQ(s.m_Get_Player_Color(1).f_standard, Make_Color(200, 0, 0));
   EXPECT_EQ(s.m_Get_Player_Color(2).f_bright, Make_Color(64, 64, 255));
   EXPECT_EQ(s.f_neutral_empire_flag_index, 3);
@@ -178,9 +198,11 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
       {"colour 2 missing",
        Edited({{"Number Of Player Colors", "Number Of Player Colors := 3"},
                {"Player Color 2 Standard RGB", ""},
-               {"Player Color 2 Bright RGB", ""}}),
+               {"Player Color 2 Bright RGB", ""},
+               {"Player Color 3 Standard RGB", ""},
+               {"Player Color 3 Bright RGB", ""}}),
        {Missing("Player Color 2 Standard RGB"), Missing("Player Color 2 Bright RGB"),
-        Missing("Player Color 3 Standard RGB"), Missing("Player Color 3 Bright RGB")}},
+        Missing("Player Color 3 Standard RGB"), Missing("Player Color 3 Bright RGB"), Too_Few_Colours}},
       {"a count missing: no item keys asked",
        Edited({{"Number of Battle Map Land", ""}}),
        {Missing("Number of Battle Map Land")}},
@@ -203,6 +225,12 @@ TEST(BaseGameSettings, MissingAndBadKeys) {
        {}},
       {"an unreadable count asks for no item",
        Edited({{"Number Of Player Colors", "Number Of Player Colors := many"}, {"Player Color 1 Standard RGB", ""}}),
+       {Too_Few_Colours}},
+      {"fewer flags per colour than setup rows",
+       Edited({{"Player Flags Per Color", "Player Flags Per Color := 7"}}),
+       {Too_Few_Flags}},
+      {"exactly as many colours and flags as setup rows",
+       Edited({{"Player Flags Per Color", "Player Flags Per Color := 8"}}),
        {}},
       {"a misspelled key",
        Edited({{"Player Flag Height", "Player Flag Hieght := 48"}}),

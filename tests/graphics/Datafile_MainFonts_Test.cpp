@@ -28,7 +28,7 @@ TEST(Main_Fonts_File, ShippedFileLoadsTwelveFonts) {
   Main_Fonts->m_Get_Item(1, e);
   EXPECT_EQ(e.f_file_name, "DejaVuSans-Bold.ttf");
   EXPECT_EQ(e.f_face_name, "DejaVu Sans");
-  EXPECT_EQ(e.f_height, 14);
+  EXPECT_EQ(e.f_height, 11);
   EXPECT_TRUE(e.f_bold);
   EXPECT_FALSE(e.f_italic);
   EXPECT_EQ(e.f_color, 0xFFFFFFu);

@@ -1,0 +1,75 @@
+// The program's globals started on the shipped data (as the game starts
+// them) with a fresh user folder, a headless device of 1024 x 768 for the
+// pictures, and an empty world map: the start menu and the game setup are
+// built on it as the main screen builds them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "GameInit.h"
+#include "GameSettings.h"
+#include "Global.h"
+#include "GraphicsEngine.h"
+#include "MapClass.h"
+#include "Render_Device_Headless.h"
+#include "SteppedTask.h"
+#include "Test_Support.h"
+
+class Setup_Screens_Fixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    for (const char* name : {"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME"}) {
+      const char* v = std::getenv(name);
+      f_saved.push_back({name, v ? v : "", v != nullptr});
+    }
+    f_saved_program = Program_Folder;
+    f_saved_user = User_Folder;
+    setenv("GLOBARCH_HOME", Source_Dir().c_str(), 1);
+    setenv("GLOBARCH_USER_DIR", f_user.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", f_config.path().c_str(), 1);
+    TDevice_Params params;
+    params.Width = 1024;
+    params.Height = 768;
+    f_device = std::make_unique<TRender_Device_Headless>(params);
+    Render_Device_Set_Current(f_device.get());
+    G_Init_GraphicsEngine();
+    TSurface_Desc desc;
+    f_device->Get_BackBuffer_Desc(desc);
+    G_Set_BackBuffer_Desc(desc);
+    Game_Init_Start();
+    Random_Set_Seed(7);
+    f_map = std::make_unique<TMap>();
+    G_Map = f_map.get();
+  }
+  void TearDown() override {
+    Stepped_Task_End();
+    G_Map = nullptr;
+    f_map.reset();
+    Game_Init_Free_Globals();
+    G_Shutdown_GraphicsEngine();
+    Render_Device_Set_Current(nullptr);
+    f_device.reset();
+    for (const auto& e : f_saved) {
+      if (e.set)
+        setenv(e.name.c_str(), e.value.c_str(), 1);
+      else
+        unsetenv(e.name.c_str());
+    }
+    Program_Folder = f_saved_program;
+    User_Folder = f_saved_user;
+  }
+
+  struct TEnv {
+    std::string name, value;
+    bool set;
+  };
+  std::vector<TEnv> f_saved;
+  std::string f_saved_program, f_saved_user;
+  TTemp_Dir f_user, f_config;
+  std::unique_ptr<TRender_Device_Headless> f_device;
+  std::unique_ptr<TMap> f_map;
+};

@@ -1,0 +1,233 @@
+// A game as a player walks through it, driving the real program under a
+// display with the input script: the start menu, the game setup of a
+// three-nation game on a chosen map type, the game itself. A virtual display
+// is started when none is set.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "Empire.h"
+#include "GameInit.h"
+#include "GameSettings.h"
+#include "Game_Session.h"
+#include "Image_Files.h"
+#include "MapClass.h"
+#include "Native_Path.h"
+#include "Shell_Fixture.h"
+
+namespace {
+
+// A display for the walk: the one set, else a virtual one of our own.
+class TSetup_Walk_Display {
+public:
+  TSetup_Walk_Display() {
+    const char* d = std::getenv("DISPLAY");
+    if (d && *d) {
+      f_ok = true;
+      return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    f_pid = fork();
+    if (f_pid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      std::freopen("/dev/null", "w", stderr);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t n = f_pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
+    close(fds[0]);
+    if (n <= 0) return;
+    std::string display = ":" + std::string(number, std::size_t(n));
+    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
+    setenv("DISPLAY", display.c_str(), 1);
+    f_set = true;
+    f_ok = true;
+  }
+  ~TSetup_Walk_Display() {
+    if (f_set) unsetenv("DISPLAY");
+    if (f_pid > 0) {
+      kill(f_pid, SIGTERM);
+      waitpid(f_pid, nullptr, 0);
+    }
+  }
+  bool m_Ok() const { return f_ok; }
+
+private:
+  pid_t f_pid = -1;
+  bool f_set = false;
+  bool f_ok = false;
+};
+
+class Setup_Walk_Test : public Shell_Fixture {
+protected:
+  int Run(const std::string& script) {
+    const std::string path = (f_work.path() / "script.txt").string();
+    Write_File(path, script);
+    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
+    setenv("GLOBARCH_SKIP_LAUNCHER", "1", 1);
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    std::vector<const char*> args{"globarch", "-windowed", "-width:1024", "-height:768", "-constantframetime:0.02"};
+    return Game_Init_Run(int(args.size()), const_cast<char**>(args.data()));
+  }
+  std::string Shot(const std::string& name) const { return (Shot_Dir() / name).string(); }
+  // Screenshots go to $GLOBARCH_SCREENSHOT_DIR when set (to look at them).
+  std::filesystem::path Shot_Dir() const {
+    const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR");
+    return dir && *dir ? std::filesystem::path(dir) : f_work.path();
+  }
+  TImage Read(const std::string& name) const {
+    TImage image;
+    EXPECT_TRUE(Image_Read_File(Design_Path(Shot(name)), image)) << name;
+    return image;
+  }
+  // Pixels of a rectangle that are not black.
+  static std::int32_t Lit(const TImage& image, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) {
+    std::int32_t lit = 0;
+    for (std::int32_t py = y; py < y + h && py < image.height; ++py)
+      for (std::int32_t px = x; px < x + w && px < image.width; ++px) lit += (image.Pixel(px, py) & 0xFFFFFFu) != 0;
+    return lit;
+  }
+  TTemp_Dir f_work;
+};
+
+// The script of the setup: the intro skipped, "Single Player Game", "New
+// Game", rows 4 to 8 left out, no neutral empire, the map type "Tiny", OK.
+std::string Setup_Script(const std::string& menu_shot, const std::string& setup_shot) {
+  std::string s;
+  s += "3 key space\n";
+  s += "8 move 89 706\n";
+  s += "10 screenshot " + menu_shot + "\n";
+  s += "12 click 89 706\n";   // Single Player Game
+  s += "15 click 89 706\n";   // New Game
+  std::int32_t frame = 20;
+  for (int row = 4; row <= 8; ++row)
+    s += std::to_string(frame++) + " click 57 " + std::to_string(208 + 32 * (row - 1) + 11) + "\n";
+  s += std::to_string(frame++) + " click 29 571\n";  // no neutral empire
+  s += std::to_string(frame++) + " click 379 151\n";  // the map types open
+  s += std::to_string(frame++) + " click 250 169\n";  // the first: "Tiny"
+  s += std::to_string(frame + 2) + " screenshot " + setup_shot + "\n";
+  s += std::to_string(frame + 4) + " click 883 755\n";  // OK
+  s += std::to_string(frame + 5) + " move 512 400\n";   // away from the edges (they pan the map)
+  return s;
+}
+
+// What the walk compares of a saved game: its date, the owners of the
+// regions and every unit.
+struct TGame_Facts {
+  std::int32_t date = 0;
+  std::uint8_t turn = 0;
+  std::vector<std::string> empires, owners, units;
+};
+
+TGame_Facts Facts_Of(const std::filesystem::path& save) {
+  TGame_Facts f;
+  std::int32_t result = 0;
+  EXPECT_TRUE(Game_Session_Load_From(Design_Path(save.string() + "/"), result)) << save;
+  f.date = Game_Settings.f_game_date;
+  f.turn = Game_Settings.f_turn_empire;
+  for (std::int32_t n = 1; G_Empire_List && n <= G_Empire_List->m_Get_Count(); ++n) {
+    const TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    f.empires.push_back(e.m_Get_Nation_Name() + "|" + e.m_Get_Player_Name() + "|" +
+                        std::to_string(e.m_Get_Computer_Controlled()) + "|" + std::to_string(e.m_Get_Treasury()));
+  }
+  for (std::int32_t r = 1; G_Map && r <= G_Map->m_Get_Region_Count(); ++r)
+    if (const TMap_Region* region = G_Map->m_Get_Region(r)) f.owners.push_back(std::to_string(region->m_Get_Owner()));
+  for (std::int32_t id = 1; G_Map && id <= G_Map->m_Get_Unit_Capacity(); ++id) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(id, u);
+    if (u.id != 0)
+      f.units.push_back(std::to_string(u.id) + ":" + std::to_string(u.unit_type) + ":" + std::to_string(u.owner) +
+                        ":" + std::to_string(u.region));
+  }
+  return f;
+}
+
+}  // namespace
+
+TEST_F(Setup_Walk_Test, ANewGameIsSavedLeftLoadedFromTheStartMenuAndResumedAsItWas) {
+  TSetup_Walk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
+  std::string script = Setup_Script(Shot("walk_start_menu.bmp"), Shot("walk_setup.bmp"));
+  // The game: the turn is ended and the computer players move, then the
+  // game menu (the first main button) saves it as "Walk".
+  script += "160 click 446 22\n";  // End Turn
+  script += "161 move 512 400\n";
+  script += "700 screenshot " + Shot("walk_game.bmp") + "\n";
+  script += "705 click 282 22\n";   // the game menu
+  script += "710 click 500 360\n";  // Save Game
+  script += "715 text Walk\n";
+  script += "720 click 670 670\n";  // Save
+  script += "721 move 512 400\n";
+  script += "860 screenshot " + Shot("walk_saved.bmp") + "\n";
+  // Back to the start menu ("New Game" of the game menu), then "Single
+  // Player Game", "Load Game", the newest save, "Load".
+  script += "870 click 282 22\n";
+  script += "875 click 500 280\n";
+  script += "885 screenshot " + Shot("walk_menu_again.bmp") + "\n";
+  script += "890 click 89 706\n";
+  script += "895 click 258 706\n";
+  script += "905 click 300 136\n";
+  script += "910 screenshot " + Shot("walk_load.bmp") + "\n";
+  script += "915 click 670 670\n";  // Load
+  script += "916 move 512 400\n";
+  script += "1060 screenshot " + Shot("walk_loaded.bmp") + "\n";
+  // The resumed game saved again as "Again" for the comparison.
+  script += "1070 click 282 22\n";
+  script += "1075 click 500 360\n";
+  script += "1080 text Again\n";
+  script += "1085 click 670 670\n";
+  script += "1220 quit\n";
+  ASSERT_EQ(Run(script), 0);
+
+  const TImage menu = Read("walk_start_menu.bmp"), setup = Read("walk_setup.bmp"), game = Read("walk_game.bmp"),
+               saved = Read("walk_saved.bmp"), again = Read("walk_menu_again.bmp"), loaded = Read("walk_loaded.bmp");
+  ASSERT_EQ(menu.width, 1024);
+  // The menu picture fills the screen, the six buttons lie at the bottom.
+  EXPECT_GT(Lit(menu, 0, 0, 1024, 600), 400000);
+  EXPECT_GT(Lit(menu, 5, 686, 1013, 40), 30000);
+  // The setup background with its rows; the network area covered in grey.
+  EXPECT_GT(Lit(setup, 0, 0, 1024, 768), 700000);
+  EXPECT_EQ(setup.Pixel(900, 300) & 0xFFFFFFu, 0x222222u);
+  // The game: the map is drawn over the screen.
+  EXPECT_GT(Lit(game, 0, 0, 1024, 768), 400000);
+  // The start menu again, at once without its intro.
+  EXPECT_GT(Lit(again, 5, 686, 1013, 40), 30000);
+  // The loaded game shows what the saved one showed: the status bar with the
+  // nation, the date and the money, and the same view of the map.
+  std::int32_t differing = 0;
+  for (std::int32_t y = 0; y < 44; ++y)
+    for (std::int32_t x = 0; x < 258; ++x) differing += (saved.Pixel(x, y) & 0xFFFFFFu) != (loaded.Pixel(x, y) & 0xFFFFFFu);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(Lit(loaded, 0, 0, 1024, 768), 400000);
+
+  // The two saves hold the same game: date, empires, owners and units.
+  const std::filesystem::path saves = f_user.path() / "savegames";
+  ASSERT_TRUE(std::filesystem::exists(saves / "Walk"));
+  ASSERT_TRUE(std::filesystem::exists(saves / "Again"));
+  Game_Init_Start();
+  TMap map;
+  G_Map = &map;
+  const TGame_Facts first = Facts_Of(saves / "Walk"), second = Facts_Of(saves / "Again");
+  G_Map = nullptr;
+  EXPECT_EQ(first.empires.size(), 3u);  // one human, two computer players, no neutral empire
+  EXPECT_EQ(first.date, second.date);
+  EXPECT_EQ(first.turn, second.turn);
+  EXPECT_EQ(first.empires, second.empires);
+  EXPECT_EQ(first.owners, second.owners);
+  EXPECT_FALSE(first.units.empty());
+  EXPECT_EQ(first.units, second.units);
+}
