@@ -36,6 +36,8 @@ TDC_Dlg_Login::TDC_Dlg_Login() : TDisplay_Class(DC_KIND_WINDOW) {
     e.m_Set_Visible(true);
     Add_Child_Control(&e);
   }
+  // The password shows one "*" per character.
+  f_edits[2].f_password = true;
   f_choices.m_Set_Shadow_Color(0, 0, 0);
   f_choices.OnChange = [this](const std::string&) {
     f_edits[1].m_Set_Text(f_choices.m_Get_Selected_Key());

@@ -96,3 +96,17 @@ TEST_F(Login_Test, LayoutAndDrawing) {
   EXPECT_TRUE(has("wrapped 319,313 386"));
   EXPECT_TRUE(has("text 338,366 ") );
 }
+
+TEST_F(Login_Test, PasswordShowsOnlyStarsButGivesWhatWasTyped) {
+  f_login->m_Edit(3).m_Set_Text("secret");
+  f_journal.clear();
+  f_root.m_Render(0);
+  bool stars = false;
+  for (const std::string& e : f_journal) {
+    EXPECT_EQ(e.find("secret"), std::string::npos) << e;
+    if (e.find("******") != std::string::npos) stars = true;
+  }
+  EXPECT_TRUE(stars);
+  EXPECT_EQ(f_login->m_Get_Values()[2], "secret");
+  EXPECT_EQ(f_login->m_Edit(1).m_Masked_Text(), "");
+}

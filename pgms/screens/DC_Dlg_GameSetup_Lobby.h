@@ -1,0 +1,234 @@
+// The lobby of a network game: the conversation of the game setup dialog
+// while it is open to host a game (mode 3) or to join one (mode 4).
+//
+// The host runs the server; joining machines connect, say hello, log in
+// with a player name, nation name and password (or, for a resumed game,
+// pick one of the saved players), follow the game's description and player
+// rows as the host fills them, chat, receive the game as six files, load it
+// and report ready; the host then starts the game everywhere.
+//
+// The lobby keeps what the dialog shows as plain data: the eight player
+// rows, the game description, the status text, the chat lines, the OK
+// caption and which controls take input. The dialog draws its controls from
+// that data after every change (f_changes counts them) and hands the user's
+// input to the lobby. What only the dialog can do (messages, the login box,
+// creating a new game, closing) goes through the callbacks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Multiplayer_Types.h"
+
+class TMultiplayer_Server;
+class TMultiplayer_Client;
+
+// One player row of the setup dialog.
+struct TLobby_Row {
+  bool used = false;
+  std::int32_t colour = 0;  // selected colour item, 0 none
+  std::int32_t flag = 0;    // selected flag item, 0 none
+  std::string nation_name;
+  std::string player_name;
+  bool computer = false;
+  // Which of the row's six controls take input.
+  bool use_enabled = false;
+  bool colour_enabled = false;
+  bool flag_enabled = false;
+  bool nation_enabled = false;
+  bool player_enabled = false;
+  bool computer_enabled = false;
+
+  void m_Enable_All(bool on);
+  // Names emptied, both toggles off, colour and flag unselected, all six
+  // controls disabled.
+  void m_Clear();
+};
+
+// The game's description as the lobby sends it: game name, the texts of the
+// game type, stored map and map type boxes and the 18 option buttons
+// (selected or checked).
+struct TLobby_Description {
+  std::string game_name;
+  std::string game_type_name;
+  std::string stored_map_name;
+  std::string map_type_name;
+  std::array<bool, 18> options{};
+};
+
+// The main window's network objects as the lobby uses them. The default
+// finds them in the main window; tests and headless peers give their own.
+class TLobby_Network {
+public:
+  virtual ~TLobby_Network() = default;
+  virtual TMultiplayer_Server* m_Server();
+  virtual TMultiplayer_Client* m_Client();
+  virtual void m_Start_Server();
+  virtual void m_Start_Client();
+  // Frees the server, the client and the action queue.
+  virtual void m_Free();
+  // The running game's handler of network events (the relay).
+  virtual void m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text);
+};
+
+// Lobby message lines (the message after the "QX" prefix).
+std::string Lobby_Msg_Chat(std::uint8_t code, const std::string& sender, const std::string& text);
+std::string Lobby_Msg_Login(const std::string& nation, const std::string& player, const std::string& password);
+std::string Lobby_Msg_Login_Accepted(std::int32_t client_id, std::int32_t player);
+std::string Lobby_Msg_Description(const TLobby_Description& d);
+std::string Lobby_Msg_Row(std::int32_t row, const TLobby_Row& r);
+std::string Lobby_Msg_Status(const std::string& text);
+std::string Lobby_Msg_Ready(std::int32_t player);
+std::string Lobby_Msg_Code(std::uint8_t code);
+// Login info: resumed flag and, for a resumed game, (player, nation) pairs.
+std::string Lobby_Msg_Login_Info(bool resumed, const std::vector<std::string>& players,
+                                 const std::vector<std::string>& nations);
+
+// Process-wide login values of a joining machine, cleared when a lobby opens.
+extern std::string g_login_player_name;
+extern std::string g_login_nation_name;
+extern std::string g_login_password;
+extern std::uint16_t g_client_player;
+
+class TGameSetup_Lobby {
+public:
+  // mode 3 host, 4 join; loaded: the host resumes the loaded game.
+  TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Network* network = nullptr);
+  virtual ~TGameSetup_Lobby();
+  TGameSetup_Lobby(const TGameSetup_Lobby&) = delete;
+  TGameSetup_Lobby& operator=(const TGameSetup_Lobby&) = delete;
+
+  // Row n, 1..8 (ERangeError otherwise).
+  TLobby_Row& m_Row(std::int32_t n);
+  const TLobby_Row& m_Row(std::int32_t n) const;
+
+  // The network parts of the dialog's mode: rows, captions and controls of
+  // the host (3), the joining machine (4) or a resumed game (host, loaded).
+  void m_Set_Mode(std::uint8_t mode, bool loaded);
+  // The dialog's timer: the server or client starts 0.2 s after opening.
+  void m_On_Timer(float elapsed);
+  // The OK button: create / begin / start on the host, connect on a
+  // joining machine.
+  void m_OK();
+  void m_Host_Game();
+  void m_Begin_Hosting();
+  void m_Host_Start_Creating();
+  void m_Join_Game();
+  void m_Send_Chat(const std::string& text);
+  // The Cancel button: frees the network objects and closes with result 2.
+  void m_Cancel();
+  // The login box closed: OK with its three values, or cancelled.
+  void m_Login_Closed(bool ok, const std::string& player, const std::string& nation, const std::string& password);
+  // Host: the game exists (a new game after its creation, or the loaded
+  // game): writes and sends its six files, or starts when nobody joined.
+  void m_Send_Game_Files();
+
+  // The handler of the server's or client's events while the lobby is open.
+  void Callback_MultiplayerEvent(MP_Event_Code code, std::int32_t id, const std::string& text);
+  // One lobby message; side 1 host (id the sending client), 2 client.
+  void m_Process_Lobby_Message(std::int32_t side, std::int32_t id, const std::string& text);
+  void m_Set_Status(const std::string& text);
+
+  // Joining machine: a received file (its name as "temp\" + name). The last
+  // one starts the local load.
+  void m_File_Received(const std::string& file_name);
+  // One step of the local load (stepped job); see Main_Load_Game_Stepped.
+  bool m_Load_Step(bool first, bool last, std::int32_t& error_value, std::int32_t step);
+  // The local load succeeded: this machine plays its slot's empire and
+  // tells the host it is ready.
+  void m_Local_Load_Done();
+
+  // --- What the dialog shows ---------------------------------------------
+  std::uint8_t f_mode = 3;
+  bool f_loaded_game = false;
+  std::array<TLobby_Row, 8> f_rows{};
+  TLobby_Description f_description;
+  bool f_combos_enabled = true;
+  bool f_options_enabled = true;
+  bool f_game_name_enabled = false;
+  bool f_address_enabled = false;  // IP address and port
+  bool f_chat_enabled = false;     // chat edit and send button
+  std::string f_ip_address;
+  std::string f_port = "28599";
+  std::vector<std::string> f_chat_lines;
+  std::string f_status;
+  std::string f_title;
+  std::string f_ok_caption = "OK";
+  // 0 open, 1 start the game, 2 cancelled.
+  std::int32_t f_result = 0;
+  // Counts every change of what the dialog shows.
+  std::uint64_t f_changes = 0;
+
+  // --- State -------------------------------------------------------------
+  bool f_network_started = false;
+  float f_elapsed = 0;
+  bool f_listening = false;
+  bool f_adding_ai = false;
+  bool f_connected = false;
+  // The game has started (sent or received): later events belong to it.
+  bool f_started = false;
+  // Joining machine: the player number the host gave this machine.
+  std::uint16_t f_player = 0;
+  // Joining machine: the step at which the local load failed, 0 when none.
+  std::int32_t f_load_failed_step = 0;
+  std::vector<std::string> f_login_player_names;
+  std::vector<std::string> f_login_nation_names;
+
+  // --- What only the dialog does -------------------------------------------
+  // An error in the dialog's message box under "Error".
+  std::function<void(const std::string&)> f_on_error;
+  // Opens the login box (resumed: choose among f_login_player_names).
+  std::function<void(bool resumed)> f_on_open_login;
+  // Closes the dialog (f_result holds 1 or 2).
+  std::function<void()> f_on_close;
+  // Host: creates the new game from the rows and options; its last step
+  // calls m_Send_Game_Files.
+  std::function<void()> f_on_create_game;
+  // A name drawn from the nation (1) or player (2) pool.
+  std::function<std::string(std::int32_t pool)> f_draw_name;
+  // Whether this machine has the stored map.
+  std::function<bool(const std::string&)> f_has_stored_map;
+  // The machine's internet address (blocks for at most the look-up's time
+  // limit); by default the server asks the address-echo service.
+  std::function<std::string()> f_wan_address;
+  // Joining machine: runs the load of the received game. By default a
+  // stepped job over steps 1..100 calling m_Load_Step.
+  std::function<void()> f_run_local_load;
+
+protected:
+  TLobby_Network& m_Net() { return *f_network; }
+  void m_Changed() { ++f_changes; }
+  void m_Host_Message(std::int32_t id, std::uint8_t code, std::string& text);
+  void m_Client_Message(std::uint8_t code, std::string& text);
+  void m_Host_Login(std::int32_t id, std::string& text);
+  void m_Host_Ready(std::int32_t id);
+  void m_Host_Client_Left(std::int32_t id);
+  void m_Send_Description();
+  void m_Send_Start();
+  void m_Start_Received();
+  void m_On_Connected();
+  void m_Open_Login(bool resumed);
+  void m_Check_All_Ready();
+  void m_Send_To_All(const std::string& text);
+  void m_Send_To(std::int32_t id, const std::string& text);
+  void m_Send_To_Host(const std::string& text);
+  void m_Log(const std::string& text);
+  // Folder of the joining machine's received files (ends with "\").
+  std::string m_Receive_Folder();
+
+  TLobby_Network* f_network;
+  bool f_own_network = false;
+  // Host: the game files went out (ready reports count from now on).
+  bool f_files_sent = false;
+  std::int32_t f_load_result = 0;
+};
+
+// The lobby of the open setup dialog, if any (set by the dialog).
+extern TGameSetup_Lobby* G_GameSetup_Lobby;
+
+// Opens the game setup dialog as a network lobby: host (mode 3) or join
+// (mode 4). False when the main screen could not open it.
+bool GameSetup_Lobby_Open(bool host);

@@ -1,0 +1,405 @@
+// The network lobby on loopback: a host and joining machines in one
+// process, each lobby with its own server or client, talking through real
+// sockets.
+#include "DC_Dlg_GameSetup_Lobby.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Global.h"
+#include "Io.h"
+#include "Io_Compress.h"
+#include "MessageLog.h"
+#include "Multiplayer_Client.h"
+#include "Multiplayer_Server.h"
+#include "NetSocketServer.h"
+#include "Native_Path.h"
+#include "NetWndControl.h"
+#include "Path.h"
+#include "Test_Support.h"
+#include "rules/Turns_Fixture.h"
+
+namespace {
+
+bool Pump_Until(const std::function<bool()>& done, int max_ms = 5000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(max_ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Net_Process_Messages(5);
+  }
+  return true;
+}
+
+// A machine's own server or client; events of the running game recorded.
+struct TTest_Net : TLobby_Network {
+  std::unique_ptr<TMultiplayer_Server> server;
+  std::unique_ptr<TMultiplayer_Client> client;
+  std::string base_folder;
+  std::vector<std::string> game_lines;
+  TMultiplayer_Server* m_Server() override { return server.get(); }
+  TMultiplayer_Client* m_Client() override { return client.get(); }
+  void m_Start_Server() override { server = std::make_unique<TMultiplayer_Server>(); }
+  void m_Start_Client() override {
+    client = std::make_unique<TMultiplayer_Client>();
+    client->f_base_folder = base_folder;
+  }
+  void m_Free() override {
+    server.reset();
+    client.reset();
+  }
+  void m_Game_Event(MP_Event_Code code, std::int32_t, const std::string& text) override {
+    if (code == MP_CLIENT_MESSAGE || code == MP_SERVER_MESSAGE) game_lines.push_back(text);
+  }
+};
+
+// One machine: its network objects, its lobby and what the dialog was asked.
+struct TMachine {
+  TTemp_Dir folder;
+  TTest_Net net;
+  std::unique_ptr<TGameSetup_Lobby> lobby;
+  std::vector<std::string> errors;
+  std::vector<bool> logins;  // one entry per login box opened: resumed
+  bool closed = false;
+  bool loaded = false;
+
+  TMachine(std::uint8_t mode, bool resumed) {
+    net.base_folder = folder.design();
+    lobby = std::make_unique<TGameSetup_Lobby>(mode, resumed, &net);
+    lobby->f_wan_address = [] { return std::string("127.0.0.1"); };
+    lobby->f_on_error = [this](const std::string& t) { errors.push_back(t); };
+    lobby->f_on_open_login = [this](bool r) { logins.push_back(r); };
+    lobby->f_on_close = [this] { closed = true; };
+    lobby->f_has_stored_map = [](const std::string& name) { return name == "Islands"; };
+    lobby->f_run_local_load = [this] {
+      loaded = true;
+      lobby->m_Local_Load_Done();
+    };
+    lobby->m_On_Timer(0.1f);
+    lobby->m_On_Timer(0.15f);
+  }
+  TGameSetup_Lobby& operator*() { return *lobby; }
+  TGameSetup_Lobby* operator->() { return lobby.get(); }
+};
+
+class Lobby_Test : public Turns_Test {
+protected:
+  void SetUp() override {
+    Turns_Test::SetUp();
+    saved_user = User_Folder;
+    User_Folder = user.design();
+    Path_Settings = &paths;
+    Master_Action_Timer = &timer;
+    G_Message_Log = &messages;
+    Directory_Create_All(paths.m_Get_Currentmap_Dir());
+    Directory_Create_All(paths.m_Get_Maps_Dir() + "Islands\\");
+    Write_File(Native_Path(paths.m_Get_Maps_Dir() + "Islands\\Pictures.dat"), "stored map");
+    Add_Region(1, 1, 2, 2, 0, 1);
+    Add_Region(2, 1, 2, 2, 64, 2);
+    Add_Region(3, 1, 2, 2, 128, 3);
+    Connect(1, 2);
+    Connect(2, 3);
+    Players({false, false, false});
+  }
+  void TearDown() override {
+    machines.clear();
+    Master_Action_Timer = nullptr;
+    G_Message_Log = nullptr;
+    Path_Settings = nullptr;
+    User_Folder = saved_user;
+    Turns_Test::TearDown();
+  }
+
+  TMachine& Host(bool resumed = false) {
+    machines.push_back(std::make_unique<TMachine>(3, resumed));
+    TMachine& h = *machines.back();
+    EXPECT_EQ(h->f_status, "Ready");
+    h->f_port = "0";
+    if (!resumed) {
+      h->f_description.game_name = "Evening Game";
+      h->f_description.stored_map_name = "Islands";
+      h->m_Row(1).nation_name = "Hostland";
+      h->m_Row(1).player_name = "Hal";
+    }
+    h->m_OK();
+    EXPECT_TRUE(Pump_Until([&] { return h->f_listening; }));
+    EXPECT_EQ(h->f_ok_caption, "Begin");
+    port = h.net.server->Socket()->GetLocalPort();
+    return h;
+  }
+  // A joining machine connected to the host, its login box open.
+  TMachine& Joiner() {
+    machines.push_back(std::make_unique<TMachine>(4, false));
+    TMachine& j = *machines.back();
+    j->f_ip_address = "127.0.0.1";
+    j->f_port = port;
+    j->m_OK();
+    EXPECT_TRUE(Pump_Until([&] { return !j.logins.empty(); }));
+    return j;
+  }
+  void Login(TMachine& j, const std::string& player, const std::string& nation, const std::string& password,
+             const std::string& want_status = "Connected To Host.") {
+    j->m_Login_Closed(true, player, nation, password);
+    EXPECT_TRUE(Pump_Until([&] { return j->f_status == want_status; })) << j->f_status;
+  }
+
+  TTemp_Dir user;
+  TPath_Settings paths;
+  std::string saved_user;
+  TMessage_Log messages;
+  std::vector<std::unique_ptr<TMachine>> machines;
+  std::string port;
+};
+
+std::string Saved(const TTemp_Dir& d, const std::string& name) { return Read_File(d.path() / "temp" / name); }
+
+}  // namespace
+
+TEST_F(Lobby_Test, MessagesReadBackFieldByField) {
+  EXPECT_EQ(Lobby_Msg_Code(LAN_MSG_TO_SERVER_HELLO), "  9");
+  EXPECT_EQ(Lobby_Msg_Ready(3), "  7    3");
+  EXPECT_EQ(Lobby_Msg_Chat(1, "Ann", "hi"), "  1   3Ann   2hi");
+  EXPECT_EQ(Lobby_Msg_Login_Info(true, {"Ann"}, {"Avalon"}), " 10    1    1   3Ann   6Avalon");
+  EXPECT_EQ(Lobby_Msg_Login_Info(false, {"Ann"}, {"Avalon"}), " 10    0");
+}
+
+TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  EXPECT_EQ(ann.logins, std::vector<bool>{false});
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  EXPECT_EQ(ann->f_player, 2);
+  EXPECT_EQ(bob->f_player, 3);
+  EXPECT_EQ(Game_Settings.f_player_count, 3);
+  EXPECT_EQ(Game_Settings.m_Player(3).f_player_name, "Bob");
+  EXPECT_EQ(Game_Settings.m_Player(3).f_connected, 1);
+  // Every joined machine follows the description and the rows.
+  ASSERT_TRUE(Pump_Until([&] { return ann->m_Row(3).player_name == "Bob"; }));
+  EXPECT_EQ(ann->f_description.game_name, "Evening Game");
+  EXPECT_EQ(ann->f_description.stored_map_name, "Islands");
+  EXPECT_TRUE(ann->f_description.options[0]);
+  EXPECT_EQ(ann->m_Row(1).player_name, "Hal");
+  EXPECT_TRUE(ann->m_Row(2).used);
+  EXPECT_FALSE(ann->m_Row(4).used);
+
+  // Chat goes out under the sender's own name, whatever name it claims.
+  ann->m_Send_Chat("hello");
+  g_login_player_name = "Hal";
+  bob->m_Send_Chat("forged");
+  ASSERT_TRUE(Pump_Until([&] { return ann->f_chat_lines.size() == 2; }));
+  EXPECT_EQ(ann->f_chat_lines, (std::vector<std::string>{"Ann: hello", "Bob: forged"}));
+  host->m_Send_Chat("welcome");
+  ASSERT_TRUE(Pump_Until([&] { return bob->f_chat_lines.size() == 3; }));
+  EXPECT_EQ(bob->f_chat_lines.back(), "Hal: welcome");
+
+  // A ready report before the game exists counts for nothing.
+  ann.net.client->m_Send(Lobby_Msg_Ready(2));
+  // Begin: free rows become computer rows; later logins are refused.
+  host->m_OK();
+  EXPECT_TRUE(host->f_adding_ai);
+  EXPECT_EQ(host->f_ok_caption, "Start");
+  EXPECT_TRUE(host->m_Row(4).computer);
+  EXPECT_TRUE(host->m_Row(4).use_enabled);
+  EXPECT_FALSE(host->m_Row(4).colour_enabled);
+  EXPECT_EQ(host->m_Row(4).player_name, "Player");
+  TMachine& late = Joiner();
+  Login(late, "Cy", "Cyrenia", "pw", "The Host reports that there are no player slots remaining.");
+  EXPECT_EQ(Game_Settings.m_Player(2).f_ready, 0);
+
+  // Start: the host writes the game and sends its six files.
+  late.net.m_Free();
+  host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+  host->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return ann.loaded && bob.loaded; }, 10000));
+  const std::string current = paths.m_Get_Currentmap_Dir();
+  for (const char* name : {"GameSettings.dat", "Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat",
+                           "CurrentMap.map"}) {
+    SCOPED_TRACE(name);
+    const std::string want = Read_File(Native_Path(current + name));
+    EXPECT_FALSE(want.empty());
+    EXPECT_EQ(Saved(ann.folder, name), want);
+    EXPECT_EQ(Saved(bob.folder, name), want);
+  }
+  // Ready and start: the last ready report starts every machine.
+  ASSERT_TRUE(Pump_Until([&] { return host.closed && ann.closed && bob.closed; }));
+  EXPECT_EQ(host->f_result, 1);
+  EXPECT_EQ(ann->f_result, 1);
+  EXPECT_EQ(Game_Settings.f_game_kind, 4);  // the last joined machine's load
+}
+
+TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  ann->f_run_local_load = [] {};  // Ann is still loading
+  bob->f_run_local_load = [&] { bob.net.client->m_Send(Lobby_Msg_Ready(2)); };
+  host->m_OK();
+  host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+  host->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return Game_Settings.m_Player(3).f_ready == 1; }, 10000));
+  EXPECT_EQ(Game_Settings.m_Player(2).f_ready, 0);
+  EXPECT_FALSE(host.closed);
+  ann->m_Local_Load_Done();
+  ASSERT_TRUE(Pump_Until([&] { return host.closed; }));
+}
+
+TEST_F(Lobby_Test, LinesThatFollowTheStartAreKeptForTheGame) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  host->m_OK();
+  // The host's game sends its first action in the same breath as the start.
+  const std::string first_action = MP_Encode_Byte(LAN_MSG_TO_CLIENT_ACTION_NEW_CURRENT_PLAYER) + MP_Encode_Byte(1);
+  host->f_on_close = [&] {
+    host.closed = true;
+    host.net.server->Send_To_All(first_action);
+  };
+  host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+  host->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return ann.closed && !ann.net.game_lines.empty(); }, 10000));
+  EXPECT_EQ(ann.net.game_lines, std::vector<std::string>{first_action});
+  // A client line after the host's start reaches the host's game as well.
+  ann.net.client->m_Send(MP_Encode_Byte(LAN_MSG_TO_SERVER_ACTION_END_TURN) + MP_Encode_Byte(2));
+  ASSERT_TRUE(Pump_Until([&] { return !host.net.game_lines.empty(); }));
+}
+
+TEST_F(Lobby_Test, ResumedLoginTakesOnlyAFreeSavedSlotOtherThanTheHosts) {
+  Game_Settings.f_player_count = 3;
+  const char* names[3][3] = {{"Hal", "Hostland", "pw1"}, {"Ann", "Avalon", "Secret"}, {"Bob", "Borduria", "x"}};
+  for (int n = 1; n <= 3; ++n) {
+    TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
+    s.f_player_name = names[n - 1][0];
+    s.f_nation_name = names[n - 1][1];
+    s.f_password = names[n - 1][2];
+    s.f_connected = n == 1 ? 2 : 1;
+    s.f_ready = 1;  // as saved
+  }
+  empires.m_Get_Empire(2)->m_Set_Computer_Controlled(true);
+  Game_Settings.f_setup_map_text = "Islands";
+  TMachine& host = Host(true);
+  // The saved ready words are cleared when the lobby opens.
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(Game_Settings.m_Player(n).f_ready, 0) << n;
+  EXPECT_TRUE(host->m_Row(1).used);
+  EXPECT_FALSE(host->m_Row(2).used);
+  EXPECT_EQ(host->m_Row(2).player_name, "Ann");
+  EXPECT_EQ(host->f_ok_caption, "Begin");
+
+  TMachine& one = Joiner();
+  EXPECT_EQ(one.logins, std::vector<bool>{true});
+  EXPECT_EQ(one->f_login_player_names, (std::vector<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(one->f_login_nation_names, (std::vector<std::string>{"Avalon", "Borduria"}));
+  // The host's own names never give its slot away.
+  Login(one, "Hal", "Hostland", "pw1",
+        "The Host reports that you have entered an invalid password. Please login again.");
+  Login(one, "Ann", "Avalon", "wrong",
+        "The Host reports that you have entered an invalid password. Please login again.");
+  // Names and password are compared without regard to case.
+  Login(one, "ann", "AVALON", "secret");
+  EXPECT_EQ(one->f_player, 2);
+  EXPECT_EQ(Game_Settings.m_Player(2).f_connected, 1);
+  EXPECT_FALSE(empires.m_Get_Empire(2)->m_Get_Computer_Controlled());
+  EXPECT_TRUE(host->m_Row(2).used);
+  // A slot already taken is not taken twice.
+  TMachine& two = Joiner();
+  Login(two, "Ann", "Avalon", "Secret", "The Host reports that there are no player slots remaining.");
+  Login(two, "Bob", "Borduria", "x");
+  EXPECT_EQ(two->f_player, 3);
+
+  // A player who leaves frees the slot and the computer plays the empire.
+  one.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return Game_Settings.m_Player(2).f_connected == 0; }));
+  EXPECT_EQ(host->f_status, "Player Ann disconnected.");
+  EXPECT_TRUE(empires.m_Get_Empire(2)->m_Get_Computer_Controlled());
+  EXPECT_FALSE(host->m_Row(2).used);
+}
+
+TEST_F(Lobby_Test, JoiningMachineWithoutTheMapLeavesAndSaysWhy) {
+  Host();
+  TMachine& ann = Joiner();
+  ann->f_has_stored_map = [](const std::string&) { return false; };
+  ann->m_Login_Closed(true, "Ann", "Avalon", "pw");
+  ASSERT_TRUE(Pump_Until([&] { return !ann.errors.empty(); }));
+  EXPECT_EQ(ann.errors[0],
+            "This game requires the map \"Islands\", but you do not have it in your maps directory. Please download "
+            "the map before joining the game.");
+  EXPECT_EQ(ann->f_status, "Disconnected.");
+  EXPECT_EQ(ann->f_ok_caption, "Connect");
+  EXPECT_FALSE(ann->m_Row(1).used);
+  ASSERT_TRUE(Pump_Until([&] { return Game_Settings.m_Player(2).f_connected == 0; }));
+}
+
+TEST_F(Lobby_Test, HostChecksItsInputBeforeListening) {
+  struct TCase {
+    const char* game_name;
+    const char* ip;
+    const char* player;
+    const char* map;
+    const char* status;
+  } cases[] = {
+      {"", "127.0.0.1", "Hal", "Islands", "You must specify a Game Name."},
+      {"a\\b", "127.0.0.1", "Hal", "Islands", "A save name cannot contain \\, / or :."},
+      {"Old", "127.0.0.1", "Hal", "Islands",
+       "The Game Name you specified is already in use. Please enter a new Game Name."},
+      {"New", "", "Hal", "Islands", "You must specify an IP Address."},
+      {"New", "127.0.0.1", "", "Islands", "You must specify your Player Name as Player 1."},
+      {"New", "127.0.0.1", "Hal", "", "You must specify an existing map for this game."},
+  };
+  Directory_Create_All(paths.m_Get_Savegames_Dir() + "Old\\");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.status);
+    TMachine h(3, false);
+    h->f_description.game_name = c.game_name;
+    h->f_ip_address = c.ip;
+    h->f_port = "0";
+    h->m_Row(1).nation_name = "Hostland";
+    h->m_Row(1).player_name = c.player;
+    h->f_description.stored_map_name = c.map;
+    h->m_OK();
+    EXPECT_EQ(h->f_status, c.status);
+    EXPECT_TRUE(h->f_combos_enabled);
+    Pump_Until([] { return false; }, 30);
+    EXPECT_FALSE(h->f_listening);
+  }
+}
+
+TEST_F(Lobby_Test, HostileLinesLeaveTheLobbyAsItWas) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  const std::string lines[] = {
+      "garbage",
+      "",
+      Lobby_Msg_Code(LAN_MSG_TO_CLIENT_START_GAME),
+      Lobby_Msg_Row(1, TLobby_Row{}),
+      Lobby_Msg_Status("forged"),
+      MP_Encode_Byte(LAN_MSG_TO_SERVER_LOGIN) + "9999abc",
+      MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + "  -1",
+      Lobby_Msg_Login("Avalon", "Ann", "pw"),  // a second login of the same machine
+      Lobby_Msg_Ready(1),
+  };
+  for (const std::string& l : lines) ann.net.client->m_Send(l);
+  ann->m_Send_Chat("still here");
+  ASSERT_TRUE(Pump_Until([&] { return ann->f_chat_lines.size() == 1; }));
+  EXPECT_EQ(Game_Settings.f_player_count, 2);
+  EXPECT_EQ(Game_Settings.m_Player(1).f_player_name, "Hal");
+  EXPECT_EQ(host->m_Row(1).player_name, "Hal");
+  EXPECT_FALSE(host.closed);
+  EXPECT_EQ(Game_Settings.m_Player(2).f_ready, 0);
+
+  // A joining machine reads the host's counts against the line.
+  ann->m_Process_Lobby_Message(2, 0, MP_Encode_Byte(LAN_MSG_TO_CLIENT_LOGIN_INFO) + MP_Encode_Word(1) +
+                                         MP_Encode_Word(65535));
+  EXPECT_TRUE(ann->f_login_player_names.empty());
+  ann->m_Process_Lobby_Message(2, 0, MP_Encode_Byte(LAN_MSG_TO_CLIENT_GAME_INFO) + MP_Encode_Word(9));
+  ann->m_Process_Lobby_Message(2, 0, MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + Lobby_Msg_Chat(1, "x", "y").substr(3));
+  EXPECT_EQ(ann->f_chat_lines.size(), 1u);
+  EXPECT_FALSE(ann.closed);
+}

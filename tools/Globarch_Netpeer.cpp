@@ -1,0 +1,709 @@
+// globarch-netpeer: a network game between processes on loopback, without
+// windows. One process per machine plays through the game setup lobby and
+// then plays its own nation: orders through the relay, battles on the
+// machine that runs them, end of turn. A driver starts a host and two
+// joining machines, carries every line between them through a proxy that
+// cuts the byte stream at random places, and checks that the machines hold
+// the same game.
+//
+//   globarch-netpeer e2e [--dates D] [--seed S]   the whole check (exit 0 when it passes)
+//   globarch-netpeer host --out DIR --dates D --seed S
+//   globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--leave]
+//
+// A peer writes CurrentMap.map and Empires.dat into its out folder when the
+// game reaches its first date plus D at player 1's turn, then says so in the
+// chat. The host waits for both joined machines' word, then (the machine
+// with --leave has gone) plays on until the computer has played the lost
+// nation's turn. Peers print "PEER <what>" lines the driver reads.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Combat.h"
+#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Datafile_Units.h"
+#include "Empire.h"
+#include "GameInit.h"
+#include "GameSettings.h"
+#include "Game_Session.h"
+#include "Global.h"
+#include "Io.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+#include "Multiplayer_ActionQueue.h"
+#include "Multiplayer_Client.h"
+#include "Multiplayer_GameActions.h"
+#include "Multiplayer_Server.h"
+#include "NetSocketServer.h"
+#include "NetWndControl.h"
+#include "Native_Path.h"
+#include "Path.h"
+#include "SteppedTask.h"
+#include "World_Unit_Facts.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+void Say(const std::string& text) {
+  std::printf("PEER %s\n", text.c_str());
+  std::fflush(stdout);
+}
+
+[[noreturn]] void Fail(const std::string& text) {
+  Say("FAIL " + text);
+  std::_Exit(3);
+}
+
+// --- One machine -------------------------------------------------------------
+
+struct TPeer_Net : TLobby_Network {
+  std::unique_ptr<TMultiplayer_Server> server;
+  std::unique_ptr<TMultiplayer_Client> client;
+  TMultiplayer_Server* m_Server() override { return server.get(); }
+  TMultiplayer_Client* m_Client() override { return client.get(); }
+  void m_Start_Server() override { server = std::make_unique<TMultiplayer_Server>(); }
+  void m_Start_Client() override { client = std::make_unique<TMultiplayer_Client>(); }
+  void m_Free() override {
+    server.reset();
+    client.reset();
+  }
+  void m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text) override {
+    Multiplayer_Event(code, id, text);
+  }
+};
+
+TPeer_Net Net;
+std::vector<std::string> Chat_Lines;
+bool Host_Gone = false;
+// Player whose turn start this machine has been told of (joined machines).
+std::int32_t Turn_Started_Player = 0, Turn_Started_Date = -1;
+
+struct TPeer_Links : TMP_Game_Links {
+  TMultiplayer_Server* m_Server() override { return Net.server.get(); }
+  TMultiplayer_Client* m_Client() override { return Net.client.get(); }
+  void m_Show_Chat_Line(const std::string& text) override { Chat_Lines.push_back(text); }
+  void m_Show_Message(const std::string& text) override {
+    Say("MESSAGE " + text);
+    if (text.find("isconnect") != std::string::npos || text.find("lost") != std::string::npos) Host_Gone = true;
+  }
+  void m_Start_Player_Turn(std::uint8_t player) override {
+    TMP_Game_Links::m_Start_Player_Turn(player);
+    Turn_Started_Player = player;
+    Turn_Started_Date = Game_Settings.f_game_date;
+  }
+};
+TPeer_Links Links;
+
+void Frame() {
+  Net_Process_Messages(2);
+  if (MP_Action_Queue) MP_Action_Queue->m_Process_Queue(0.05f);
+  Game_Session_Frame(0.05f);
+}
+
+bool Idle() {
+  return Master_Action_Timer && Master_Action_Timer->m_Record_Count() == 0 && MP_Action_Queue &&
+         MP_Action_Queue->m_Count() == 0 && !Combat_Is_Active() && !Stepped_Task_Running;
+}
+
+template <class F>
+void Frames_Until(F done, int seconds, const std::string& what) {
+  const auto end = Clock::now() + std::chrono::seconds(seconds);
+  while (!done()) {
+    if (Clock::now() > end) Fail("timed out waiting for " + what);
+    Frame();
+  }
+}
+
+// The machine's local nation moves: one land stack of its own into a
+// neighbouring land region it owns, and on the second date one attack on a
+// neighbouring land region of another nation. Orders go through the relay
+// as the main screen sends them.
+struct TMove_Choice {
+  std::int32_t from = 0, to = 0;
+  std::uint16_t type = 0;
+  std::vector<std::int32_t> ids;
+};
+
+bool Land_Mover(std::uint16_t type) {
+  const TUnit_Type* t = World_Unit_Type(type);
+  return t && t->f_movement_type == UNIT_MOVEMENT_LAND && t->f_movement_amount > 0;
+}
+
+TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
+  TMove_Choice best;
+  for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
+    TMap_Region* from = G_Map->m_Get_Region(r);
+    if (!from || from->m_Get_Owner() != me || from->m_Get_Type() != REGION_LAND || G_Map->m_Is_Combat_Region(r))
+      continue;
+    std::map<std::uint16_t, std::vector<std::int32_t>> stacks;
+    for (std::int32_t i = 1; i <= from->m_Get_Unit_Count(); ++i) {
+      TMap_Unit_Record u;
+      G_Map->m_Get_Unit(from->m_Get_Unit_Id(i), u);
+      if (u.id != 0 && u.owner == me && u.moves > 0 && Land_Mover(u.unit_type)) stacks[u.unit_type].push_back(u.id);
+    }
+    if (stacks.empty()) continue;
+    for (std::int32_t c = 1; c <= from->m_Get_Connection_Count(); ++c) {
+      const std::int32_t to = from->m_Get_Connection(c);
+      TMap_Region* target = G_Map->m_Get_Region(to);
+      if (!target || target->m_Get_Type() != REGION_LAND || G_Map->m_Is_Combat_Region(to)) continue;
+      const bool enemy = target->m_Get_Owner() != me && target->m_Get_Owner() != 0;
+      if (enemy != attack) continue;
+      // The largest stack goes.
+      for (auto& [type, ids] : stacks)
+        if (ids.size() > best.ids.size()) best = TMove_Choice{r, to, type, ids};
+    }
+  }
+  return best;
+}
+
+void Send_Move(std::uint8_t me, const TMove_Choice& m) {
+  TLongintList units;
+  for (std::int32_t id : m.ids) units.m_Add(id);
+  Send_Action_Move_Unit(m.from, m.to, m.type, me, 0, false, units, std::int32_t(m.ids.size()), false);
+}
+
+void Save_Game_Files(const std::string& out) {
+  fs::create_directories(out);
+  const std::string dir = Design_Path(out + "/");
+  if (!G_Map->m_Save_To_File(dir + "CurrentMap.map", false, Map_File_Version) ||
+      !G_Empire_List->m_Save_To_File(dir + "Empires.dat"))
+    Fail("the game could not be written to " + out);
+}
+
+// Plays this machine's turns until `until` holds.
+struct TPlayer {
+  std::uint8_t me = 1;
+  bool host = false;
+  std::int32_t first_date = 0;
+  std::int32_t acted_date = -1, acted_player = 0;
+  std::int32_t moves = 0, attacks = 0, battles = 0, turns = 0;
+  std::int32_t battle_region = 0;
+
+  bool My_Turn_Started() const {
+    if (Game_Settings.f_turn_empire != me) return false;
+    if (host) return true;
+    return Turn_Started_Player == me && Turn_Started_Date == Game_Settings.f_game_date;
+  }
+
+  // One frame of play.
+  void Step() {
+    Frame();
+    // The local human's battle pieces: played as the computer would.
+    if (Combat_Is_Active() && G_Combat.current_owner == me && G_Combat.current_piece != 0 &&
+        Master_Action_Timer->m_Record_Count() == 0 && !G_Combat.auto_resolve) {
+      Combat_Execute_AI_Move();
+      return;
+    }
+    if (!Idle() || !My_Turn_Started()) return;
+    if (acted_date == Game_Settings.f_game_date && acted_player == me) return;
+    // A battle this machine has to start.
+    if (battle_region != 0) {
+      if (G_Map->m_Is_Combat_Region(battle_region)) {
+        ++battles;
+        Say("BATTLE region " + std::to_string(battle_region));
+        const std::int32_t region = battle_region;
+        battle_region = 0;
+        Combat_Begin(region, false, false);
+        return;
+      }
+      battle_region = 0;
+    }
+    if (moves == turns) {
+      ++moves;
+      const bool attack = Game_Settings.f_game_date == first_date + 1 && attacks == 0;
+      TMove_Choice m = Choose_Move(me, attack);
+      if (attack && !m.ids.empty()) {
+        ++attacks;
+        battle_region = m.to;
+        Say("ATTACK " + std::to_string(m.from) + " -> " + std::to_string(m.to));
+      }
+      if (m.ids.empty() && attack) m = Choose_Move(me, false);
+      if (!m.ids.empty()) {
+        Send_Move(me, m);
+        return;
+      }
+    }
+    ++turns;
+    acted_date = Game_Settings.f_game_date;
+    acted_player = me;
+    Send_Action_End_Turn(me);
+  }
+};
+
+std::string Arg(int argc, char** argv, const std::string& name, const std::string& fallback = "") {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (argv[i] == name) return argv[i + 1];
+  return fallback;
+}
+
+bool Flag(int argc, char** argv, const std::string& name) {
+  for (int i = 1; i < argc; ++i)
+    if (argv[i] == name) return true;
+  return false;
+}
+
+void Start_Globals() {
+  Game_Init_Start();
+  // The main window makes the world map; here it is made at once.
+  if (!G_Map) G_Map = new TMap();
+  Set_MP_Game_Links(&Links);
+  MP_Action_Queue = new TMultiplayer_Action_Queue();
+}
+
+int Run_Host(int argc, char** argv) {
+  const std::string out = Arg(argc, argv, "--out");
+  const std::int32_t dates = std::atoi(Arg(argc, argv, "--dates", "5").c_str());
+  const std::uint32_t seed = std::uint32_t(std::strtoul(Arg(argc, argv, "--seed", "7").c_str(), nullptr, 10));
+  Start_Globals();
+  TGameSetup_Lobby lobby(3, false, &Net);
+  lobby.f_wan_address = [] { return std::string("127.0.0.1"); };
+  bool closed = false;
+  lobby.f_on_close = [&] { closed = true; };
+  lobby.f_on_create_game = [&] {
+    const auto slots = Game_Settings.f_players;
+    const auto count = Game_Settings.f_player_count;
+    TGame_Session_Setup setup;
+    setup.seed = seed;
+    setup.map_type = "Tiny";
+    setup.computer = {false, false, false};
+    setup.neutral_empire = true;
+    setup.game_kind = 3;
+    setup.fog_of_war = false;
+    if (!Game_Session_New_Game(setup)) Fail("the new game could not be made");
+    Game_Settings.f_players = slots;
+    Game_Settings.f_player_count = count;
+    Game_Settings.f_game_kind = 3;
+    Game_Settings.m_Set_Local_Empire(1);
+    Say("CREATED regions " + std::to_string(G_Map->m_Get_Region_Count()));
+    lobby.m_Send_Game_Files();
+  };
+  lobby.m_On_Timer(0.3f);
+  lobby.f_port = "0";
+  lobby.f_description.game_name = "Loopback Game";
+  lobby.f_description.stored_map_name = "Loopback";
+  lobby.m_Row(1).nation_name = "Hostland";
+  lobby.m_Row(1).player_name = "Hal";
+  lobby.m_OK();
+  Frames_Until([&] { return lobby.f_listening; }, 10, "listening");
+  Say("PORT " + Net.server->Socket()->GetLocalPort());
+  Frames_Until([&] { return Game_Settings.f_player_count == 3; }, 60, "two players");
+  Say("JOINED " + Game_Settings.m_Player(2).f_player_name + " " + Game_Settings.m_Player(3).f_player_name);
+  lobby.m_OK();  // Begin
+  lobby.m_OK();  // Start: creates the game and sends it
+  Frames_Until([&] { return closed; }, 120, "every machine ready");
+  Say("STARTED");
+
+  TPlayer play;
+  play.me = 1;
+  play.host = true;
+  play.first_date = Game_Settings.f_game_date;
+  const std::int32_t target = play.first_date + dates;
+  const auto end = Clock::now() + std::chrono::seconds(240);
+  while (!(Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle())) {
+    if (Clock::now() > end) Fail("the game did not reach its last date");
+    play.Step();
+  }
+  Save_Game_Files(out);
+  Say("SAVED date " + std::to_string(Game_Settings.f_game_date) + " moves " + std::to_string(play.moves) +
+      " battles " + std::to_string(play.battles));
+  Frames_Until(
+      [&] {
+        return std::count_if(Chat_Lines.begin(), Chat_Lines.end(),
+                             [](const std::string& l) { return l.find("saved") != std::string::npos; }) >= 2;
+      },
+      60, "the joined machines' files");
+  // One joined machine leaves; the computer takes its nation over.
+  Frames_Until([&] { return Game_Settings.m_Player(3).f_connected == 0; }, 30, "the leaving machine");
+  if (!G_Empire_List->m_Get_Empire(3)->m_Get_Computer_Controlled()) Fail("the lost nation is not played by the computer");
+  Say("LOST 3");
+  // The game goes on: the computer plays the lost nation's turn.
+  const std::int32_t after = Game_Settings.f_game_date + 1;
+  while (!(Game_Settings.f_game_date >= after && Game_Settings.f_turn_empire == 1 && Idle())) {
+    if (Clock::now() > end + std::chrono::seconds(120)) Fail("the game did not go on after the loss");
+    play.Step();
+  }
+  Say("WENT ON date " + std::to_string(Game_Settings.f_game_date));
+  // Give the remaining machine the last lines, then close.
+  const auto linger = Clock::now() + std::chrono::milliseconds(500);
+  while (Clock::now() < linger) Frame();
+  Net.m_Free();
+  return 0;
+}
+
+int Run_Join(int argc, char** argv) {
+  const std::string out = Arg(argc, argv, "--out");
+  const std::string port = Arg(argc, argv, "--port");
+  const std::string player = Arg(argc, argv, "--player");
+  const std::string nation = Arg(argc, argv, "--nation");
+  const std::int32_t dates = std::atoi(Arg(argc, argv, "--dates", "5").c_str());
+  const bool leave = Flag(argc, argv, "--leave");
+  Start_Globals();
+  // The stored map the game is played on (its pictures are not needed here).
+  Directory_Create_All(Path_Settings->m_Get_Maps_Dir() + "Loopback\\");
+  std::ofstream(Native_Path(Path_Settings->m_Get_Maps_Dir() + "Loopback\\Map.txt")) << "loopback\n";
+  TGameSetup_Lobby lobby(4, false, &Net);
+  bool closed = false;
+  lobby.f_on_close = [&] { closed = true; };
+  lobby.f_on_error = [](const std::string& t) { Fail(t); };
+  lobby.f_on_open_login = [&](bool) { lobby.m_Login_Closed(true, player, nation, "pw"); };
+  lobby.m_On_Timer(0.3f);
+  lobby.f_ip_address = "127.0.0.1";
+  lobby.f_port = port;
+  lobby.m_OK();
+  Frames_Until([&] { return lobby.f_player != 0; }, 30, "the login");
+  Say("PLAYER " + std::to_string(lobby.f_player));
+  std::string shown;
+  Frames_Until(
+      [&] {
+        if (lobby.f_status != shown && lobby.f_status.find("bytes of") == std::string::npos &&
+            lobby.f_status.find("Loading Local Game...") == std::string::npos) {
+          shown = lobby.f_status;
+          Say("STATUS " + shown +
+              (lobby.f_load_failed_step ? " (step " + std::to_string(lobby.f_load_failed_step) + ")" : ""));
+        }
+        return closed;
+      },
+      120, "the start");
+  Say("STARTED " + lobby.f_status);
+
+  TPlayer play;
+  play.me = std::uint8_t(lobby.f_player);
+  play.first_date = Game_Settings.f_game_date;
+  const std::int32_t target = play.first_date + dates;
+  auto end = Clock::now() + std::chrono::seconds(240);
+  while (!(Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle() &&
+           Turn_Started_Player == 1 && Turn_Started_Date == Game_Settings.f_game_date)) {
+    if (Clock::now() > end) Fail("the game did not reach its last date");
+    if (Host_Gone) Fail("the host was lost");
+    play.Step();
+  }
+  Save_Game_Files(out);
+  Say("SAVED date " + std::to_string(Game_Settings.f_game_date) + " moves " + std::to_string(play.moves) +
+      " battles " + std::to_string(play.battles));
+  Net.client->m_Send(MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + MP_Encode_String(player) +
+                     MP_Encode_String("saved"));
+  if (leave) {
+    const auto linger = Clock::now() + std::chrono::milliseconds(300);
+    while (Clock::now() < linger) Frame();
+    Say("LEAVING");
+    Net.m_Free();
+    return 0;
+  }
+  // Plays on until the host closes the game.
+  end = Clock::now() + std::chrono::seconds(240);
+  while (Net.client && Net.client->m_Is_Connected()) {
+    if (Clock::now() > end) Fail("the host did not close");
+    play.Step();
+  }
+  const TEmpire* lost = G_Empire_List->m_Get_Empire(3);
+  Say(std::string("END date ") + std::to_string(Game_Settings.f_game_date) + " nation 3 " +
+      (lost && lost->m_Get_Computer_Controlled() ? "computer" : "human"));
+  return 0;
+}
+
+// --- Driver ------------------------------------------------------------------
+
+struct TChild {
+  std::string name;
+  pid_t pid = -1;
+  int out = -1;  // its stdout
+  std::string buffer;
+  std::vector<std::string> lines;
+  int status = -1;
+};
+
+TChild Spawn(const std::string& name, const std::vector<std::string>& args, const std::string& user_dir) {
+  int fds[2];
+  if (pipe(fds) != 0) Fail("pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e; ++e)
+    if (std::strncmp(*e, "GLOBARCH_USER_DIR=", 18) != 0) env_text.emplace_back(*e);
+  env_text.push_back("GLOBARCH_USER_DIR=" + user_dir);
+  std::vector<char*> env;
+  for (auto& s : env_text) env.push_back(s.data());
+  env.push_back(nullptr);
+  std::vector<std::string> all{"/proc/self/exe"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& s : all) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  TChild c;
+  c.name = name;
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  if (posix_spawn(&c.pid, self.c_str(), &actions, nullptr, argv.data(), env.data()) != 0) Fail("spawn " + name);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  c.out = fds[0];
+  fcntl(c.out, F_SETFL, O_NONBLOCK);
+  return c;
+}
+
+// Reads what the child printed; false at its end.
+void Read_Child(TChild& c) {
+  char buf[4096];
+  while (c.out >= 0) {
+    const ssize_t n = read(c.out, buf, sizeof buf);
+    if (n > 0) {
+      c.buffer.append(buf, std::size_t(n));
+      std::size_t p;
+      while ((p = c.buffer.find('\n')) != std::string::npos) {
+        std::string line = c.buffer.substr(0, p);
+        c.buffer.erase(0, p + 1);
+        std::printf("[%s] %s\n", c.name.c_str(), line.c_str());
+        std::fflush(stdout);
+        if (line.rfind("PEER ", 0) == 0) c.lines.push_back(line.substr(5));
+      }
+      continue;
+    }
+    if (n == 0) {
+      close(c.out);
+      c.out = -1;
+    }
+    return;
+  }
+}
+
+bool Has_Line(const TChild& c, const std::string& prefix, std::string* rest = nullptr) {
+  for (const std::string& l : c.lines)
+    if (l.rfind(prefix, 0) == 0) {
+      if (rest) *rest = l.substr(prefix.size());
+      return true;
+    }
+  return false;
+}
+
+// A proxy between the joining machines and the host: every byte in either
+// direction is passed on in pieces of random length, each written alone.
+struct TProxy {
+  int listener = -1;
+  int port = 0;
+  int host_port = 0;
+  std::mt19937 random{12345};
+  struct TPipe {
+    int a = -1, b = -1;  // a: the joining machine, b: the host
+    std::string to_a, to_b;
+    bool open = true;
+  };
+  std::vector<TPipe> pipes;
+  std::int64_t pieces = 0, bytes = 0;
+
+  void Start() {
+    listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 16) != 0) Fail("proxy");
+    socklen_t len = sizeof a;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    fcntl(listener, F_SETFL, O_NONBLOCK);
+  }
+  static int Connect(int to_port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(to_port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) Fail("proxy connect");
+    return fd;
+  }
+  static void Setup(int fd) {
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    fcntl(fd, F_SETFL, O_NONBLOCK);
+  }
+  // Reads from `from` into `into`; false when the side closed.
+  static bool Pull(int from, std::string& into) {
+    char buf[65536];
+    while (true) {
+      const ssize_t n = recv(from, buf, sizeof buf, 0);
+      if (n > 0) {
+        into.append(buf, std::size_t(n));
+        continue;
+      }
+      if (n == 0) return false;
+      return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    }
+  }
+  void Push(int to, std::string& what) {
+    if (what.empty()) return;
+    const std::size_t piece = std::min<std::size_t>(what.size(), std::uniform_int_distribution<std::size_t>(1, 700)(random));
+    const ssize_t n = send(to, what.data(), piece, MSG_NOSIGNAL);
+    if (n > 0) {
+      what.erase(0, std::size_t(n));
+      ++pieces;
+      bytes += n;
+    }
+  }
+  void Pump() {
+    while (true) {
+      const int fd = accept(listener, nullptr, nullptr);
+      if (fd < 0) break;
+      TPipe p;
+      p.a = fd;
+      p.b = Connect(host_port);
+      Setup(p.a);
+      Setup(p.b);
+      pipes.push_back(p);
+    }
+    for (TPipe& p : pipes) {
+      if (!p.open) continue;
+      const bool a_open = Pull(p.a, p.to_b);
+      const bool b_open = Pull(p.b, p.to_a);
+      Push(p.b, p.to_b);
+      Push(p.a, p.to_a);
+      if ((!a_open && p.to_b.empty()) || (!b_open && p.to_a.empty())) {
+        close(p.a);
+        close(p.b);
+        p.open = false;
+      }
+    }
+  }
+};
+
+std::string File_Text(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+int Run_Driver(int argc, char** argv) {
+  const std::string dates = Arg(argc, argv, "--dates", "5");
+  const std::string seed = Arg(argc, argv, "--seed", "7");
+  std::string pattern = (fs::temp_directory_path() / "globarch_netpeer_XXXXXX").string();
+  if (!mkdtemp(pattern.data())) Fail("temp folder");
+  const fs::path root = pattern;
+  for (const char* d : {"host", "ann", "bob"}) fs::create_directories(root / d / "user");
+  std::vector<TChild> children;
+  children.push_back(Spawn("host", {"host", "--out", (root / "host" / "out").string(), "--dates", dates, "--seed", seed},
+                           (root / "host" / "user").string()));
+  TProxy proxy;
+  proxy.Start();
+  const auto end = Clock::now() + std::chrono::seconds(420);
+  std::string host_port;
+  bool joined = false;
+  int failures = 0;
+  auto all_done = [&] {
+    for (TChild& c : children)
+      if (c.status == -1) return false;
+    return true;
+  };
+  while (!(joined && children.size() == 3 && all_done())) {
+    if (Clock::now() > end) {
+      std::printf("netpeer: timed out\n");
+      for (TChild& c : children)
+        if (c.status == -1) kill(c.pid, SIGKILL);
+      failures++;
+      break;
+    }
+    for (TChild& c : children) {
+      Read_Child(c);
+      if (c.status == -1) {
+        int st = 0;
+        if (waitpid(c.pid, &st, WNOHANG) == c.pid) {
+          Read_Child(c);
+          c.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+          if (c.status != 0) {
+            std::printf("netpeer: %s ended with %d\n", c.name.c_str(), c.status);
+            ++failures;
+          }
+        }
+      }
+    }
+    if (failures) {
+      for (TChild& c : children)
+        if (c.status == -1) kill(c.pid, SIGKILL);
+      for (TChild& c : children)
+        if (c.status == -1) waitpid(c.pid, nullptr, 0);
+      break;
+    }
+    if (!joined && Has_Line(children[0], "PORT ", &host_port)) {
+      proxy.host_port = std::atoi(host_port.c_str());
+      const std::string port = std::to_string(proxy.port);
+      children.push_back(Spawn("ann",
+                               {"join", "--out", (root / "ann" / "out").string(), "--port", port, "--player", "Ann",
+                                "--nation", "Avalon", "--dates", dates},
+                               (root / "ann" / "user").string()));
+      joined = true;
+    }
+    if (joined && children.size() == 2 && Has_Line(children[1], "PLAYER ")) {
+      const std::string port = std::to_string(proxy.port);
+      children.push_back(Spawn("bob",
+                               {"join", "--out", (root / "bob" / "out").string(), "--port", port, "--player", "Bob",
+                                "--nation", "Borduria", "--dates", dates, "--leave"},
+                               (root / "bob" / "user").string()));
+    }
+    proxy.Pump();
+    usleep(500);
+  }
+  std::printf("netpeer: proxy passed %lld bytes in %lld pieces\n", static_cast<long long>(proxy.bytes),
+              static_cast<long long>(proxy.pieces));
+  if (failures == 0) {
+    for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
+      const std::string h = File_Text(root / "host" / "out" / name);
+      for (const char* peer : {"ann", "bob"}) {
+        const std::string p = File_Text(root / peer / "out" / name);
+        if (h.empty() || p != h) {
+          std::printf("netpeer: %s of %s differs from the host's (%zu and %zu bytes)\n", name, peer, p.size(), h.size());
+          ++failures;
+        }
+      }
+    }
+    std::string rest;
+    if (!Has_Line(children[0], "LOST 3") || !Has_Line(children[0], "WENT ON")) ++failures;
+    if (!Has_Line(children[1], "END ", &rest) || rest.find("nation 3 computer") == std::string::npos) {
+      std::printf("netpeer: the remaining machine did not see the computer take nation 3 over\n");
+      ++failures;
+    }
+  }
+  std::error_code ec;
+  if (failures == 0) fs::remove_all(root, ec);
+  else std::printf("netpeer: the machines' folders are kept in %s\n", root.string().c_str());
+  std::printf("netpeer: %s\n", failures == 0 ? "passed" : "FAILED");
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "e2e") return Run_Driver(argc, argv);
+  if (mode == "host") return Run_Host(argc, argv);
+  if (mode == "join") return Run_Join(argc, argv);
+  std::fprintf(stderr,
+               "usage: globarch-netpeer e2e [--dates D] [--seed S]\n"
+               "       globarch-netpeer host --out DIR [--dates D] [--seed S]\n"
+               "       globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--dates D] [--leave]\n");
+  return 1;
+}
