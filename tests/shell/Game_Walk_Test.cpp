@@ -228,7 +228,7 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(5) << "moveregion " << p.tank_to << "\n";
   s << at(10) << "screenshot " << Shot("02_path") << "\n";
   s << at(2) << "clickregion " << p.tank_to << "\n";
-  s << at(80) << "screenshot " << Shot("03_moved") << "\n";
+  s << at(40) << "screenshot " << Shot("03_moved") << "\n";
   s << at(5) << "key Escape\n";
   s << at(2) << "centre " << p.sea_from << "\n";
   s << at(3) << "clickunit " << p.ship << "\n";
@@ -246,7 +246,7 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(5) << "screenshot " << Shot("06_bombard_target") << "\n";
   s << at(2) << "clickregion " << p.bombard_target << "\n";
   s << at(40) << "screenshot " << Shot("07_bombard") << "\n";
-  s << at(100) << "screenshot " << Shot("08_bombarded") << "\n";
+  s << at(50) << "screenshot " << Shot("08_bombarded") << "\n";
   s << at(3) << "key Escape\n";
   s << at(2) << "centre " << p.decommission_region << "\n";
   s << at(3) << "clickunit " << p.decommissioned << "\n";
@@ -256,13 +256,13 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(60) << "screenshot " << Shot("10_decommissioned") << "\n";
   s << at(2) << "key F12\n";
   s << at(20) << "screenshot " << Shot("11_computer_turn") << "\n";
-  s << at(400) << "screenshot " << Shot("12_second_turn") << "\n";
-  s << at(1500) << "screenshot " << Shot("13_battle") << "\n";
+  s << at(200) << "screenshot " << Shot("12_second_turn") << "\n";
+  s << at(750) << "screenshot " << Shot("13_battle") << "\n";
   s << at(2) << "click 943 283\n";
   s << at(60) << "screenshot " << Shot("14_battle_move") << "\n";
-  for (int i = 0; i < 60; ++i) s << at(40) << "key E\n";
+  for (int i = 0; i < 60; ++i) s << at(20) << "key E\n";
   s << at(100) << "screenshot " << Shot("15_after_battle") << "\n";
-  s << at(1500) << "screenshot " << Shot("16_second_turn") << "\n";
+  s << at(750) << "screenshot " << Shot("16_second_turn") << "\n";
   s << at(2) << "key Escape\n";
   s << at(2) << "centre " << p.sea_from << "\n";
   s << at(3) << "clickunit " << p.ship << "\n";
@@ -270,9 +270,9 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(3) << "moveregion " << p.sea_to << "\n";
   s << at(5) << "screenshot " << Shot("17_sail_path") << "\n";
   s << at(2) << "clickregion " << p.sea_to << "\n";
-  s << at(100) << "screenshot " << Shot("18_sailed") << "\n";
+  s << at(50) << "screenshot " << Shot("18_sailed") << "\n";
   s << at(5) << "quit\n";
-  ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Walk"}), 0);
+  ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.1", "-loadgame:Walk"}), 0);
 
   std::map<std::string, TImage> shot;
   for (const char* n : {"01_start", "02_path", "03_moved", "04_panel", "05_loaded", "06_bombard_target", "07_bombard",
