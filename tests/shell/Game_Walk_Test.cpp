@@ -1,11 +1,15 @@
-// A turn played by hand in the game window, through the input script: a
-// game made from a fixed seed, with a troop transport, a missile launcher
-// and a target added for the walk and saved, is loaded with -loadgame; the
-// human player moves a tank two regions along its path, loads infantry onto
-// the transport, sails, lands the infantry on an enemy coast and begins the
-// battle there, fires the launcher, decommissions a unit and ends the turn;
-// the computer player takes its turn. The map, the event log and the
-// screenshots show each result.
+// Turns played by hand in the game window, through the input script: a
+// game made from a fixed seed, with a troop transport and a missile launcher
+// added for the walk and saved, is loaded with -loadgame. In the first turn
+// the human player moves a tank two regions along its drawn path, loads
+// infantry onto the transport (loading ends the transport's moves for the
+// turn), fires the launcher, decommissions a fighter and ends the turn; the
+// computer player takes its turn and fights a battle on the battle screen,
+// where a click moves the human's piece. In the second turn the transport
+// sails, lands the infantry on the enemy coast through the transport panel,
+// and the human begins the battle there with the region's "Begin
+// Combat..." button; the battle ends on the map and the computer plays
+// again. The screenshots show each result.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -228,7 +232,7 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(5) << "moveregion " << p.tank_to << "\n";
   s << at(10) << "screenshot " << Shot("02_path") << "\n";
   s << at(2) << "clickregion " << p.tank_to << "\n";
-  s << at(80) << "screenshot " << Shot("03_moved") << "\n";
+  s << at(40) << "screenshot " << Shot("03_moved") << "\n";
   s << at(5) << "key Escape\n";
   s << at(2) << "centre " << p.sea_from << "\n";
   s << at(3) << "clickunit " << p.ship << "\n";
@@ -246,7 +250,7 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(5) << "screenshot " << Shot("06_bombard_target") << "\n";
   s << at(2) << "clickregion " << p.bombard_target << "\n";
   s << at(40) << "screenshot " << Shot("07_bombard") << "\n";
-  s << at(100) << "screenshot " << Shot("08_bombarded") << "\n";
+  s << at(50) << "screenshot " << Shot("08_bombarded") << "\n";
   s << at(3) << "key Escape\n";
   s << at(2) << "centre " << p.decommission_region << "\n";
   s << at(3) << "clickunit " << p.decommissioned << "\n";
@@ -256,29 +260,51 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(60) << "screenshot " << Shot("10_decommissioned") << "\n";
   s << at(2) << "key F12\n";
   s << at(20) << "screenshot " << Shot("11_computer_turn") << "\n";
-  s << at(400) << "screenshot " << Shot("12_second_turn") << "\n";
-  s << at(1500) << "screenshot " << Shot("13_battle") << "\n";
+  s << at(200) << "screenshot " << Shot("12_second_turn") << "\n";
+  s << at(750) << "screenshot " << Shot("13_battle") << "\n";
   s << at(2) << "click 943 283\n";
   s << at(60) << "screenshot " << Shot("14_battle_move") << "\n";
-  for (int i = 0; i < 60; ++i) s << at(40) << "key E\n";
+  for (int i = 0; i < 60; ++i) s << at(20) << "key E\n";
   s << at(100) << "screenshot " << Shot("15_after_battle") << "\n";
-  s << at(1500) << "screenshot " << Shot("16_second_turn") << "\n";
+  s << at(750) << "screenshot " << Shot("16_second_turn") << "\n";
   s << at(2) << "key Escape\n";
   s << at(2) << "centre " << p.sea_from << "\n";
   s << at(3) << "clickunit " << p.ship << "\n";
   s << at(3) << "key M\n";
+  s << at(2) << "centre " << p.sea_to << "\n";
   s << at(3) << "moveregion " << p.sea_to << "\n";
   s << at(5) << "screenshot " << Shot("17_sail_path") << "\n";
   s << at(2) << "clickregion " << p.sea_to << "\n";
-  s << at(100) << "screenshot " << Shot("18_sailed") << "\n";
+  s << at(50) << "screenshot " << Shot("18_sailed") << "\n";
+  s << at(2) << "centre " << p.sea_to << "\n";
+  s << at(5) << "screenshot " << Shot("19_ship") << "\n";
+  s << at(3) << "clickunit " << p.ship << "\n";
+  s << at(3) << "key L\n";
+  s << at(5) << "screenshot " << Shot("20_land_mode") << "\n";
+  s << at(2) << "clickregion " << p.enemy_coast << "\n";
+  s << at(10) << "screenshot " << Shot("21_land_panel") << "\n";
+  s << at(2) << "click 315 199\n";
+  s << at(60) << "screenshot " << Shot("22_landed") << "\n";
+  s << at(2) << "click 531 591\n";
+  s << at(3) << "key Escape\n";
+  s << at(2) << "centre " << p.enemy_coast << "\n";
+  s << at(3) << "moveregion " << p.enemy_coast << "\n";
+  s << at(5) << "screenshot " << Shot("23_combat_button") << "\n";
+  s << at(2) << "clickregion " << p.enemy_coast << "\n";
+  s << at(30) << "screenshot " << Shot("24_human_battle") << "\n";
+  for (int i = 0; i < 60; ++i) s << at(20) << "key E\n";
+  s << at(100) << "screenshot " << Shot("25_after_human_battle") << "\n";
+  s << at(2) << "key F12\n";
+  s << at(20) << "screenshot " << Shot("26_computer_turn") << "\n";
   s << at(5) << "quit\n";
-  ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.05", "-loadgame:Walk"}), 0);
+  ASSERT_EQ(Run(s.str(), {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.1", "-loadgame:Walk"}), 0);
 
   std::map<std::string, TImage> shot;
   for (const char* n : {"01_start", "02_path", "03_moved", "04_panel", "05_loaded", "06_bombard_target", "07_bombard",
                         "08_bombarded", "09_decommission", "10_decommissioned", "11_computer_turn", "12_second_turn",
                         "13_battle", "14_battle_move", "15_after_battle", "16_second_turn", "17_sail_path",
-                        "18_sailed"}) {
+                        "18_sailed", "19_ship", "20_land_mode", "21_land_panel", "22_landed", "23_combat_button", "24_human_battle",
+                        "25_after_human_battle", "26_computer_turn"}) {
     ASSERT_TRUE(Image_Read_File(Design_Path(Shot(n)), shot[n])) << n;
     if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR"))
       Write_File(std::string(dir) + "/walk_" + n + ".bmp", Read_File(Shot(n)));
@@ -308,6 +334,15 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   EXPECT_GT(Mean_Difference(shot["13_battle"], shot["14_battle_move"], 900, 250, 980, 390), 5.0);
   EXPECT_GT(Mean_Difference(shot["01_start"], shot["16_second_turn"], 185, 0, 258, 20), 1.0);
   EXPECT_EQ(Bright(shot["16_second_turn"], 412, 95, 612, 125), 0);
-  // The transport sails.
-  EXPECT_GT(Mean_Difference(shot["16_second_turn"], shot["17_sail_path"], 0, 130, 1024, 768), 1.0);
+  // The transport sails with its arrow, lands the infantry on the enemy
+  // coast through the transport panel, and the human begins the battle
+  // there with the region's "Begin Combat..." button: the battle screen,
+  // then the map again and the computer's next turn.
+  EXPECT_GT(Bright(shot["17_sail_path"], 380, 48, 650, 72), 100);
+  EXPECT_GT(Bright(shot["20_land_mode"], 380, 48, 650, 72), 100);
+  EXPECT_GT(Mean_Difference(shot["20_land_mode"], shot["21_land_panel"], 280, 130, 1024, 600), 10.0);
+  EXPECT_GT(Mean_Difference(shot["21_land_panel"], shot["22_landed"], 535, 168, 600, 200), 1.0);
+  EXPECT_GT(Mean_Difference(shot["23_combat_button"], shot["24_human_battle"], 0, 0, 1024, 768), 10.0);
+  EXPECT_GT(Mean_Difference(shot["24_human_battle"], shot["25_after_human_battle"], 0, 0, 1024, 768), 10.0);
+  EXPECT_GT(Bright(shot["26_computer_turn"], 412, 95, 612, 125), 100);
 }
