@@ -261,11 +261,14 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(2) << "key F12\n";
   s << at(20) << "screenshot " << Shot("11_computer_turn") << "\n";
   s << at(200) << "screenshot " << Shot("12_second_turn") << "\n";
-  s << at(750) << "screenshot " << Shot("13_battle") << "\n";
+  // The battle opens with its begin dialog; "Close" starts the battle.
+  s << at(750) << "click 862 671\n";
+  s << at(20) << "screenshot " << Shot("13_battle") << "\n";
   s << at(2) << "click 943 283\n";
   s << at(60) << "screenshot " << Shot("14_battle_move") << "\n";
   for (int i = 0; i < 60; ++i) s << at(20) << "key E\n";
-  s << at(100) << "screenshot " << Shot("15_after_battle") << "\n";
+  s << at(100) << "click 862 671\n";  // "Close" of the end dialog
+  s << at(20) << "screenshot " << Shot("15_after_battle") << "\n";
   s << at(750) << "screenshot " << Shot("16_second_turn") << "\n";
   s << at(2) << "key Escape\n";
   s << at(2) << "centre " << p.sea_from << "\n";
@@ -291,9 +294,11 @@ TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
   s << at(3) << "moveregion " << p.enemy_coast << "\n";
   s << at(5) << "screenshot " << Shot("23_combat_button") << "\n";
   s << at(2) << "clickregion " << p.enemy_coast << "\n";
-  s << at(30) << "screenshot " << Shot("24_human_battle") << "\n";
+  s << at(30) << "click 862 671\n";  // "Close" of the begin dialog
+  s << at(20) << "screenshot " << Shot("24_human_battle") << "\n";
   for (int i = 0; i < 60; ++i) s << at(20) << "key E\n";
-  s << at(100) << "screenshot " << Shot("25_after_human_battle") << "\n";
+  s << at(100) << "click 862 671\n";  // "Close" of the end dialog
+  s << at(20) << "screenshot " << Shot("25_after_human_battle") << "\n";
   s << at(2) << "key F12\n";
   s << at(20) << "screenshot " << Shot("26_computer_turn") << "\n";
   s << at(5) << "quit\n";

@@ -162,9 +162,9 @@ TEST_F(Setup_Walk_Test, ANewGameIsSavedLeftLoadedFromTheStartMenuAndResumedAsItW
   TSetup_Walk_Display display;
   if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
   std::string script = Setup_Script(Shot("walk_start_menu.bmp"), Shot("walk_setup.bmp"));
-  // The game: the turn is ended and the computer players move, then the
-  // game menu (the first main button) saves it as "Walk".
-  script += "160 click 446 22\n";  // End Turn
+  // The game as it starts (the game menu, the first main button, saves it
+  // as "Walk"); no turn is ended, so no computer player's attack can open a
+  // battle in the middle of the walk.
   script += "161 move 512 400\n";
   script += "700 screenshot " + Shot("walk_game.bmp") + "\n";
   script += "705 click 282 22\n";   // the game menu
