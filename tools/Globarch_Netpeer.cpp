@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -43,6 +44,7 @@
 #include "Combat.h"
 #include "DC_Dlg_GameSetup_Lobby.h"
 #include "Datafile_Units.h"
+#include "Debug_Log.h"
 #include "Empire.h"
 #include "GameInit.h"
 #include "GameSettings.h"
@@ -102,6 +104,8 @@ std::vector<std::string> Chat_Lines;
 bool Host_Gone = false;
 // Player whose turn start this machine has been told of (joined machines).
 std::int32_t Turn_Started_Player = 0, Turn_Started_Date = -1;
+// The last start of player 1's turn the host announced (after its save).
+std::int32_t Announced_Start_Date = -1;
 
 struct TPeer_Links : TMP_Game_Links {
   TMultiplayer_Server* m_Server() override { return Net.server.get(); }
@@ -111,8 +115,18 @@ struct TPeer_Links : TMP_Game_Links {
     Say("MESSAGE " + text);
     if (text.find("isconnect") != std::string::npos || text.find("lost") != std::string::npos) Host_Gone = true;
   }
+  // The host's report of a player's updates ends the change of turn: the
+  // player's turn has begun.
+  void m_Execute_Player_Update(std::uint8_t player, std::int32_t step) override {
+    TMP_Game_Links::m_Execute_Player_Update(player, step);
+    if (step == 10) {
+      Turn_Started_Player = player;
+      Turn_Started_Date = Game_Settings.f_game_date;
+    }
+  }
   void m_Start_Player_Turn(std::uint8_t player) override {
     TMP_Game_Links::m_Start_Player_Turn(player);
+    if (player == 1) Announced_Start_Date = Game_Settings.f_game_date;
     Turn_Started_Player = player;
     Turn_Started_Date = Game_Settings.f_game_date;
   }
@@ -147,6 +161,7 @@ struct TMove_Choice {
   std::int32_t from = 0, to = 0;
   std::uint16_t type = 0;
   std::vector<std::int32_t> ids;
+  bool computer = false;
 };
 
 bool Land_Mover(std::uint16_t type) {
@@ -173,9 +188,17 @@ TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
       if (!target || target->m_Get_Type() != REGION_LAND || G_Map->m_Is_Combat_Region(to)) continue;
       const bool enemy = target->m_Get_Owner() != me && target->m_Get_Owner() != 0;
       if (enemy != attack) continue;
-      // The largest stack goes.
+      // The largest stack goes; an attack on a computer's nation before one
+      // on another player's.
+      const TEmpire* owner = G_Empire_List->m_Get_Empire(target->m_Get_Owner());
+      const bool computer = owner && owner->m_Get_Computer_Controlled();
+      // A battle between two players would wait for both at the battle's
+      // opening dialog, which has no window here.
+      if (attack && !computer) continue;
       for (auto& [type, ids] : stacks)
-        if (ids.size() > best.ids.size()) best = TMove_Choice{r, to, type, ids};
+        if (best.ids.empty() || (computer && !best.computer) ||
+            (computer == best.computer && ids.size() > best.ids.size()))
+          best = TMove_Choice{r, to, type, ids, computer};
     }
   }
   return best;
@@ -203,6 +226,10 @@ struct TPlayer {
   std::int32_t acted_date = -1, acted_player = 0;
   std::int32_t moves = 0, attacks = 0, battles = 0, turns = 0;
   std::int32_t battle_region = 0;
+  // While it holds, this machine gives no orders (the caller checks first).
+  std::function<bool()> hold;
+  // Whether this machine attacks a computer's nation once.
+  bool battle = false;
 
   bool My_Turn_Started() const {
     if (Game_Settings.f_turn_empire != me) return false;
@@ -210,16 +237,46 @@ struct TPlayer {
     return Turn_Started_Player == me && Turn_Started_Date == Game_Settings.f_game_date;
   }
 
+  std::int32_t seen_date = -1, seen_turn = -1;
+  Clock::time_point next_report{}, next_state = Clock::now() + std::chrono::seconds(5);
+
   // One frame of play.
   void Step() {
     Frame();
+    if (Game_Settings.f_game_date != seen_date || Game_Settings.f_turn_empire != seen_turn) {
+      seen_date = Game_Settings.f_game_date;
+      seen_turn = Game_Settings.f_turn_empire;
+      Say("NOW date " + std::to_string(seen_date) + " turn " + std::to_string(seen_turn));
+    }
+    if (Clock::now() > next_state) {
+      next_state = Clock::now() + std::chrono::seconds(5);
+      std::string kinds;
+      for (std::int32_t i = 1; i <= Master_Action_Timer->m_Record_Count(); ++i)
+        kinds += " " + std::to_string(Master_Action_Timer->m_Get_Record(i).kind) + "/" +
+                 std::to_string(Master_Action_Timer->m_Get_Record(i).step);
+      std::string queued;
+      for (std::int32_t i = 1; i <= MP_Action_Queue->m_Count(); ++i)
+        queued += " " + std::to_string(MP_Action_Queue->m_Get(i).code);
+      Say("STATE date " + std::to_string(Game_Settings.f_game_date) + " turn " +
+          std::to_string(Game_Settings.f_turn_empire) + " records" + kinds + " queue" + queued + " awaited " +
+          std::to_string(MP_Action_Queue->m_Awaited_Id()) + " started " + std::to_string(Turn_Started_Player) +
+          " task " + std::to_string(Stepped_Task_Running));
+    }
+    if (Combat_Is_Active() && Clock::now() > next_report) {
+      next_report = Clock::now() + std::chrono::seconds(2);
+      Say("COMBAT region " + std::to_string(G_Combat.region) + " owner " + std::to_string(G_Combat.current_owner) +
+          " piece " + std::to_string(G_Combat.current_piece) + " records " +
+          std::to_string(Master_Action_Timer->m_Record_Count()) + " queue " + std::to_string(MP_Action_Queue->m_Count()));
+    }
     // The local human's battle pieces: played as the computer would.
     if (Combat_Is_Active() && G_Combat.current_owner == me && G_Combat.current_piece != 0 &&
-        Master_Action_Timer->m_Record_Count() == 0 && !G_Combat.auto_resolve) {
+        !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_MOVE) &&
+        !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_ATTACK) &&
+        !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_NEXT_PIECE) && !G_Combat.auto_resolve) {
       Combat_Execute_AI_Move();
       return;
     }
-    if (!Idle() || !My_Turn_Started()) return;
+    if (!Idle() || !My_Turn_Started() || (hold && hold())) return;
     if (acted_date == Game_Settings.f_game_date && acted_player == me) return;
     // A battle this machine has to start.
     if (battle_region != 0) {
@@ -235,7 +292,7 @@ struct TPlayer {
     }
     if (moves == turns) {
       ++moves;
-      const bool attack = Game_Settings.f_game_date == first_date + 1 && attacks == 0;
+      const bool attack = battle && Game_Settings.f_game_date > first_date && attacks == 0;
       TMove_Choice m = Choose_Move(me, attack);
       if (attack && !m.ids.empty()) {
         ++attacks;
@@ -244,11 +301,14 @@ struct TPlayer {
       }
       if (m.ids.empty() && attack) m = Choose_Move(me, false);
       if (!m.ids.empty()) {
+        Say("MOVE " + std::to_string(m.ids.size()) + " units " + std::to_string(m.from) + " -> " +
+            std::to_string(m.to));
         Send_Move(me, m);
         return;
       }
     }
     ++turns;
+    Say("END TURN " + std::to_string(me) + " at date " + std::to_string(Game_Settings.f_game_date));
     acted_date = Game_Settings.f_game_date;
     acted_player = me;
     Send_Action_End_Turn(me);
@@ -267,8 +327,19 @@ bool Flag(int argc, char** argv, const std::string& name) {
   return false;
 }
 
+void Debug_From_Environment() {
+  if (std::getenv("GLOBARCH_NETPEER_LOG")) {
+    Debug_Enabled = true;
+    Debug_Sections[DEBUG_MULTIPLAYER] = true;
+  }
+}
+
 void Start_Globals() {
   Game_Init_Start();
+  if (std::getenv("GLOBARCH_NETPEER_LOG")) {
+    Debug_Enabled = true;
+    Debug_Sections[DEBUG_MULTIPLAYER] = true;
+  }
   // The main window makes the world map; here it is made at once.
   if (!G_Map) G_Map = new TMap();
   Set_MP_Game_Links(&Links);
@@ -321,10 +392,13 @@ int Run_Host(int argc, char** argv) {
   TPlayer play;
   play.me = 1;
   play.host = true;
+  play.battle = Flag(argc, argv, "--battle");
   play.first_date = Game_Settings.f_game_date;
   const std::int32_t target = play.first_date + dates;
   const auto end = Clock::now() + std::chrono::seconds(240);
-  while (!(Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle())) {
+  auto reached = [&] { return Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle(); };
+  play.hold = reached;
+  while (!reached()) {
     if (Clock::now() > end) Fail("the game did not reach its last date");
     play.Step();
   }
@@ -341,9 +415,10 @@ int Run_Host(int argc, char** argv) {
   Frames_Until([&] { return Game_Settings.m_Player(3).f_connected == 0; }, 30, "the leaving machine");
   if (!G_Empire_List->m_Get_Empire(3)->m_Get_Computer_Controlled()) Fail("the lost nation is not played by the computer");
   Say("LOST 3");
-  // The game goes on: the computer plays the lost nation's turn.
-  const std::int32_t after = Game_Settings.f_game_date + 1;
-  while (!(Game_Settings.f_game_date >= after && Game_Settings.f_turn_empire == 1 && Idle())) {
+  play.hold = nullptr;
+  // The game goes on: the players play their turns and the computer takes
+  // the lost nation's turn.
+  while (Game_Settings.f_turn_empire != 3) {
     if (Clock::now() > end + std::chrono::seconds(120)) Fail("the game did not go on after the loss");
     play.Step();
   }
@@ -390,14 +465,19 @@ int Run_Join(int argc, char** argv) {
       },
       120, "the start");
   Say("STARTED " + lobby.f_status);
+  Debug_From_Environment();
 
   TPlayer play;
   play.me = std::uint8_t(lobby.f_player);
   play.first_date = Game_Settings.f_game_date;
   const std::int32_t target = play.first_date + dates;
   auto end = Clock::now() + std::chrono::seconds(240);
-  while (!(Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle() &&
-           Turn_Started_Player == 1 && Turn_Started_Date == Game_Settings.f_game_date)) {
+  auto reached = [&] {
+    return Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle() &&
+           Announced_Start_Date == Game_Settings.f_game_date;
+  };
+  play.hold = reached;
+  while (!reached()) {
     if (Clock::now() > end) Fail("the game did not reach its last date");
     if (Host_Gone) Fail("the host was lost");
     play.Step();
@@ -415,6 +495,7 @@ int Run_Join(int argc, char** argv) {
     return 0;
   }
   // Plays on until the host closes the game.
+  play.hold = nullptr;
   end = Clock::now() + std::chrono::seconds(240);
   while (Net.client && Net.client->m_Is_Connected()) {
     if (Clock::now() > end) Fail("the host did not close");
@@ -423,6 +504,7 @@ int Run_Join(int argc, char** argv) {
   const TEmpire* lost = G_Empire_List->m_Get_Empire(3);
   Say(std::string("END date ") + std::to_string(Game_Settings.f_game_date) + " nation 3 " +
       (lost && lost->m_Get_Computer_Controlled() ? "computer" : "human"));
+  Net.m_Free();
   return 0;
 }
 
@@ -681,7 +763,7 @@ int Run_Driver(int argc, char** argv) {
     }
     std::string rest;
     if (!Has_Line(children[0], "LOST 3") || !Has_Line(children[0], "WENT ON")) ++failures;
-    if (!Has_Line(children[1], "END ", &rest) || rest.find("nation 3 computer") == std::string::npos) {
+    if (!Has_Line(children[1], "END date ", &rest) || rest.find("nation 3 computer") == std::string::npos) {
       std::printf("netpeer: the remaining machine did not see the computer take nation 3 over\n");
       ++failures;
     }

@@ -99,6 +99,7 @@ std::int32_t TMultiplayer_Action_Queue::m_Ready_Batch_Length() const {
 }
 
 void TMultiplayer_Action_Queue::m_Process_Queue(float) {
+  MP_Host_Deferred_End_Turn();
   if (f_items.empty()) return;
   if (Master_Action_Timer != nullptr && !Master_Action_Timer->m_Is_Action_Done(f_awaited_id)) return;
   std::int32_t batch = m_Ready_Batch_Length();

@@ -441,6 +441,11 @@ void TMP_Game_Links::m_Combat_Results_Remote(std::uint8_t new_owner, std::int32_
 
 namespace {
 TMP_Game_Links Default_Links;
+// The host's end of turn in progress (player and date it ended), and the
+// end of the next turn that arrived before that one had finished.
+std::uint8_t End_Turn_Player = 0;
+std::int32_t End_Turn_Date = -1;
+std::uint8_t Deferred_End_Turn_Player = 0;
 TMP_Game_Links* Links = &Default_Links;
 
 bool Log_On() { return Debug_Sections[DEBUG_MULTIPLAYER]; }
@@ -757,6 +762,19 @@ bool Unit_Owned_By(std::int32_t id, std::uint8_t player, std::string& why) {
 
 }  // namespace
 
+void MP_Host_Deferred_End_Turn() {
+  if (Deferred_End_Turn_Player == 0 || Master_Action_Timer == nullptr) return;
+  if (Game_Settings.f_game_kind != 3 || Game_Settings.f_turn_empire != Deferred_End_Turn_Player) {
+    if (!Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) Deferred_End_Turn_Player = 0;
+    return;
+  }
+  if (Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) return;
+  End_Turn_Player = Deferred_End_Turn_Player;
+  End_Turn_Date = Game_Settings.f_game_date;
+  Deferred_End_Turn_Player = 0;
+  Master_Action_Timer->m_Add_Action_End_Turn();
+}
+
 std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& m) {
   if (MP_Relay_Code(m.code) == 0 && m.code != LAN_MSG_TO_SERVER_CHAT && m.code != LAN_MSG_TO_SERVER_ACTION_END_TURN)
     return "code " + std::to_string(m.code) + " may not come from a client";
@@ -879,7 +897,20 @@ bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std
   }
   if (m.code == LAN_MSG_TO_SERVER_ACTION_END_TURN) {
     if (!hosting || Master_Action_Timer == nullptr) return false;
-    if (!Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) Master_Action_Timer->m_Add_Action_End_Turn();
+    const std::int32_t player = m.m_Int(0);
+    // Only the end of the turn now being played counts.
+    if (player != Game_Settings.f_turn_empire) return false;
+    if (Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) {
+      // The same end of turn again changes nothing; the end of the next
+      // player's turn, sent while the last change of turn still finishes,
+      // waits for it instead of being lost.
+      if (player != End_Turn_Player || Game_Settings.f_game_date != End_Turn_Date)
+        Deferred_End_Turn_Player = static_cast<std::uint8_t>(player);
+      return true;
+    }
+    Master_Action_Timer->m_Add_Action_End_Turn();
+    End_Turn_Player = static_cast<std::uint8_t>(player);
+    End_Turn_Date = Game_Settings.f_game_date;
     return true;
   }
   // Everything else is an action for the queue.

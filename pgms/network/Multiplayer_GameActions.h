@@ -146,6 +146,9 @@ void Multiplayer_Event(MP_Event_Code code, std::int32_t id, const std::string& t
 // anything else is dropped and logged. no_local relays without queuing a
 // copy here. False when the message was dropped.
 bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std::string& text, bool no_local);
+// Host, every frame: starts the end of turn that arrived while the previous
+// one was still running, once that one is done.
+void MP_Host_Deferred_End_Turn();
 // Why the host would refuse the decoded message from the client id; empty
 // when it is allowed.
 std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& message);

@@ -25,6 +25,7 @@
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "SoundEngine_Music_Base.h"
 #include "Combat.h"
 #include "DC_Main_Links.h"
 #include "Datafile_MapTypes.h"
@@ -589,6 +590,10 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
   if (!map)
     for (auto& b : f_combat_region_buttons) b->m_Set_Visible(false);
   if (map && (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4)) m_Show_Turn_Status();
+  // The map plays the main songs, a battle the combat songs (a song of the
+  // right kind already playing goes on).
+  const std::int32_t music = map ? 2 : battle ? 3 : 0;
+  if (music != 0 && Sound_Music_Category() != music) Sound_Music_Start_Music(music);
 }
 
 // --- camera ------------------------------------------------------------------------

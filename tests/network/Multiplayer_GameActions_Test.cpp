@@ -206,6 +206,29 @@ TEST_F(Game_Actions_Test, TwoEndTurnsAddOneEndTurnAction) {
   EXPECT_TRUE(links.to_all.empty());  // the end of turn sends its own codes
 }
 
+TEST_F(Game_Actions_Test, NextPlayersEndTurnDuringTheChangeOfTurnWaitsForIt) {
+  auto End_Turns = [&] {
+    std::int32_t n = 0;
+    for (std::int32_t i = 1; i <= timer.m_Record_Count(); ++i) n += timer.m_Get_Record(i).kind == ACTION_END_TURN;
+    return n;
+  };
+  Game_Settings.f_turn_empire = 2;
+  EXPECT_TRUE(From_Client(2, "062  2"));
+  // The change of turn has made player 3 current but is still running when
+  // player 3, quick to play, ends its turn.
+  Game_Settings.f_turn_empire = 3;
+  EXPECT_TRUE(From_Client(3, "062  3"));
+  EXPECT_FALSE(From_Client(3, "062  2"));  // not the turn being played
+  EXPECT_EQ(End_Turns(), 1);
+  MP_Host_Deferred_End_Turn();
+  EXPECT_EQ(End_Turns(), 1);
+  timer.m_Clear();
+  MP_Host_Deferred_End_Turn();
+  EXPECT_EQ(End_Turns(), 1);  // player 3's turn ends now
+  MP_Host_Deferred_End_Turn();
+  EXPECT_EQ(End_Turns(), 1);
+}
+
 TEST_F(Game_Actions_Test, ClientChatGoesToEveryoneUnderTheSendersOwnName) {
   std::string chat = "001" + MP_Encode_String("Player1") + MP_Encode_String("hello");
   EXPECT_TRUE(From_Client(3, chat));

@@ -192,6 +192,23 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
                       Sound_Music_Last_Track()),
             Base_Game_Settings.f_songs[0].end());
   menu.reset();
+  // The game's map plays the main songs, a battle the combat songs, and the
+  // start menu the title songs again.
+  Start_Menu_Install();
+  {
+    TDC_Main screen;
+    EXPECT_EQ(Sound_Music_Category(), 1);
+    screen.m_Close_Child_Dialogs();
+    screen.m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    EXPECT_EQ(Sound_Music_Category(), 2);
+    screen.m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
+    EXPECT_EQ(Sound_Music_Category(), 3);
+    screen.m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    EXPECT_EQ(Sound_Music_Category(), 3);
+    ASSERT_TRUE(screen.m_Open_Dialog("Dlg Start Menu", 0, 0));
+    EXPECT_EQ(Sound_Music_Category(), 1);
+  }
+  DC_Main_Register_Dialog("Dlg Start Menu", {});
   Sound_Music_Free();
 }
 
