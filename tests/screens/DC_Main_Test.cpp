@@ -270,9 +270,9 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
           EXPECT_EQ(rec.state.render[D3DRS_AMBIENT] & 0xFFFFFFu, Make_Color(200, 0, 0) & 0xFFFFFFu);
         } else {  // the unknown region's darkening
           EXPECT_EQ(id, 3);
-          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_ZERO);
+          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_SRCALPHA);
           EXPECT_EQ(rec.state.render[D3DRS_DESTBLEND], D3DBLEND_INVSRCALPHA);
-          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(50, 50, 50, 200));
+          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(70, 78, 90, 180));
         }
       }
   }
