@@ -555,6 +555,8 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
   }
   m_Close_Child_Dialogs();
   if (!Game_Session_New_Game(setup)) return false;
+  // Each nation's camera over its own regions, this machine's first human's applied.
+  Game_Setup_Place_Cameras();
   Reload_Overview_Map_Textures();
   m_Begin_Play();
   return true;
@@ -760,6 +762,28 @@ void TDC_Main::Map_Ownership_Changed() { f_overview->m_Invalidate(); }
 
 // --- drawing -------------------------------------------------------------------------
 
+namespace {
+// The text as drawn in the current font within a width: whole when it fits,
+// else cut at a character's boundary and ended with "...".
+std::string Status_Bar_Fit(TGui_Text_Link& fonts, const std::string& text, std::int32_t width) {
+  auto width_of = [&fonts](const std::string& t) {
+    std::int32_t w = 0, h = 0;
+    fonts.m_Get_Text_Extents(t, w, h);
+    return w;
+  };
+  if (width_of(text) <= width) return text;
+  std::string cut = text;
+  while (!cut.empty()) {
+    // One whole character off the end: its continuation bytes, then its first byte.
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0u) == 0x80u) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    if (width_of(cut + "...") <= width) break;
+  }
+  return cut + "...";
+}
+}  // namespace
+
 void TDC_Main::m_Draw_Status_Bar() {
   G_Draw_2D_Color_Part(Panel_Grey, {f_x, f_y, f_x + 258, f_y + 44}, false, true);
   if (g_tg_texture_list) {
@@ -776,7 +800,8 @@ void TDC_Main::m_Draw_Status_Bar() {
   const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(m_Local_Player()) : nullptr;
   if (!e) return;
   Gui_Display_Link().m_Draw_Grid_Icon(f_x + 2, f_y + 2, e->m_Get_Color_Index(), e->m_Get_Flag_Index());
-  fonts.m_Draw_Text(f_x + Game_Settings.f_flag_width + 5, f_y + 3, e->m_Get_Nation_Name());
+  const std::int32_t name_x = Game_Settings.f_flag_width + 5;
+  fonts.m_Draw_Text(f_x + name_x, f_y + 3, Status_Bar_Fit(fonts, e->m_Get_Nation_Name(), 185 - 3 - name_x));
   fonts.m_Draw_Text(f_x + 21, f_y + 25,
                     "$" + Format_Money(e->m_Get_Treasury()) + " (+$" + Format_Money(e->m_Get_Income()) + ")");
   fonts.m_Draw_Text(f_x + 204, f_y + 25, "$" + Format_Money(e->m_Get_Upkeep()));

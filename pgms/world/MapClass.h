@@ -423,6 +423,8 @@ private:
   std::vector<std::int32_t> f_section_textures;  // index = section, slot 0 unused
   std::vector<std::uint8_t> f_section_loaded;
   std::vector<std::uint8_t> f_section_visible;  // index = section, slot 0 unused
+  // The sea around the map, past its four edges.
+  void m_Draw_Beyond_Edges();
   // One region quad in its own texture at image size (tint, fog, highlight).
   void m_Draw_Region_Quad(std::int32_t region, TColor color);
   // The count of a stack beside its picture while the camera is near.

@@ -101,6 +101,22 @@ const TEmpire* Playing_Owner(std::uint8_t owner) {
   return e && !e->m_Get_Neutral() ? e : nullptr;
 }
 
+// Sections of `section` pixels that cover `pixels` (the last one may reach
+// past the edge).
+std::int32_t Sections_Across(std::int32_t pixels, std::int32_t section) {
+  if (pixels <= 0 || section <= 0) return 0;
+  return pixels / section + (pixels % section != 0 ? 1 : 0);
+}
+
+// The open sea that surrounds the map: what the camera shows past the
+// map's edges (the camera may look straight down on any point of the edge).
+constexpr TColor Beyond_Map_Color = 0xFF0C1E34u;
+// The haze over unexplored regions (its alpha: how much of it covers the map).
+constexpr TColor Hidden_Region_Color = Make_Color(70, 78, 90, 180);
+// How far past the edges the sea is drawn, in map units: more than the
+// farthest camera sees from the edge.
+constexpr float Beyond_Map_Margin = 20000.0f;
+
 bool Has_Stack(const TMap_Region_Square& s) { return s.state == SQUARE_STACK && s.shown && s.unit_type != 0; }
 
 }  // namespace
@@ -114,14 +130,15 @@ void TMap::m_Update_Visibility() {
   // map whose section pictures are missing still shows its regions.
   f_section_visible.assign(std::size_t(std::max(0, f_section_count)) + 1, 0);
   if (f_section_width > 0 && f_section_height > 0 && f_section_count > 0) {
-    const std::int32_t columns = f_pixel_width / f_section_width, rows = f_pixel_height / f_section_height;
+    const std::int32_t columns = Sections_Across(f_pixel_width, f_section_width);
+    const std::int32_t rows = Sections_Across(f_pixel_height, f_section_height);
     const float radius = float(std::max(f_section_width, f_section_height)) / 2.0f;
     std::int32_t n = 0;
     for (std::int32_t c = 0; c < columns; ++c)
       for (std::int32_t r = 0; r < rows; ++r) {
         if (++n > f_section_count) break;
         const TVector centre{float(c * f_section_width) + float(f_section_width) / 2.0f,
-                             float((rows - r - 1) * f_section_height) + float(f_section_height) / 2.0f, 0.0f};
+                             float(f_pixel_height - r * f_section_height) - float(f_section_height) / 2.0f, 0.0f};
         f_section_visible[std::size_t(n)] = G_Sphere_Visible(centre, radius) ? 1 : 0;
       }
   }
@@ -141,6 +158,17 @@ void TMap::m_Update_Visibility() {
     }
     region->m_Set_Visible_2(fully);
   }
+}
+
+void TMap::m_Draw_Beyond_Edges() {
+  if (f_pixel_width <= 0 || f_pixel_height <= 0) return;
+  const float w = float(f_pixel_width), h = float(f_pixel_height), m = Beyond_Map_Margin;
+  G_SetTexture(0, 0);
+  TQuad_Batch batch;
+  batch.m_Add(-m, h, w + 2 * m, m, Beyond_Map_Color, 0, 0, 0, 0);  // above the top edge
+  batch.m_Add(-m, -m, w + 2 * m, m, Beyond_Map_Color, 0, 0, 0, 0);  // below the bottom edge
+  batch.m_Add(-m, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);  // left of the map
+  batch.m_Add(w, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);  // right of the map
 }
 
 void TMap::m_Draw_Region_Quad(std::int32_t region, TColor color) {
@@ -166,12 +194,15 @@ void TMap::m_Draw_Region_Tint(std::int32_t region, TColor color) {
   m_Draw_Region_Quad(region, White);
 }
 
+// A region the player has not explored lies under a grey-blue haze: its
+// terrain shows faintly through, land and sea alike muted, so it reads as
+// unknown ground rather than as a dark stain on the map.
 void TMap::m_Draw_Hidden_Region(std::int32_t region) {
-  const TColor fog = Make_Color(50, 50, 50, 200);
+  const TColor fog = Hidden_Region_Color;
   G_Set_Ambient(fog);
   G_Set_Lighting(true);
   G_Set_AlphaBlendEnable(true);
-  G_Set_SrcBlend(D3DBLEND_ZERO);
+  G_Set_SrcBlend(D3DBLEND_SRCALPHA);
   G_Set_DestBlend(D3DBLEND_INVSRCALPHA);
   Set_Filter(D3DTEXF_LINEAR);
   m_Draw_Region_Quad(region, fog);
@@ -197,9 +228,13 @@ void TMap::m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchas
   G_SetSamplerState_AddressU(D3DTADDRESS_CLAMP);
   G_SetSamplerState_AddressV(D3DTADDRESS_CLAMP);
 
-  // Sections, column by column.
+  m_Draw_Beyond_Edges();
+  // Sections, column by column, each from the top of the map downwards. The
+  // last column and row reach past the map's edge (their pictures are
+  // padded); only the part on the map is drawn.
   if (f_section_width > 0 && f_section_height > 0) {
-    const std::int32_t columns = f_pixel_width / f_section_width, rows = f_pixel_height / f_section_height;
+    const std::int32_t columns = Sections_Across(f_pixel_width, f_section_width);
+    const std::int32_t rows = Sections_Across(f_pixel_height, f_section_height);
     std::int32_t n = 0;
     for (std::int32_t c = 0; c < columns; ++c)
       for (std::int32_t r = 0; r < rows; ++r) {
@@ -209,10 +244,12 @@ void TMap::m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchas
         if (!t || !t->m_Has_Texture()) continue;
         float u, v;
         Image_Extent(t, u, v);
+        const std::int32_t w = std::min(f_section_width, f_pixel_width - c * f_section_width);
+        const std::int32_t h = std::min(f_section_height, f_pixel_height - r * f_section_height);
         G_SetTexture_Obj(0, t);
         TQuad_Batch batch;
-        batch.m_Add(float(c * f_section_width), float((rows - r - 1) * f_section_height), float(f_section_width),
-                    float(f_section_height), White, 0, 0, u, v);
+        batch.m_Add(float(c * f_section_width), float(f_pixel_height - r * f_section_height - h), float(w), float(h),
+                    White, 0, 0, u * float(w) / float(f_section_width), v * float(h) / float(f_section_height));
       }
   }
 

@@ -19,6 +19,7 @@
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_Texture.h"
+#include "Gui_Test_Support.h"
 #include "MapClass.h"
 #include "Render_Device_Headless.h"
 #include "Vector_Math.h"
@@ -270,9 +271,9 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
           EXPECT_EQ(rec.state.render[D3DRS_AMBIENT] & 0xFFFFFFu, Make_Color(200, 0, 0) & 0xFFFFFFu);
         } else {  // the unknown region's darkening
           EXPECT_EQ(id, 3);
-          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_ZERO);
+          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_SRCALPHA);
           EXPECT_EQ(rec.state.render[D3DRS_DESTBLEND], D3DBLEND_INVSRCALPHA);
-          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(50, 50, 50, 200));
+          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(70, 78, 90, 180));
         }
       }
   }
@@ -596,6 +597,47 @@ TEST_F(Main_Screen, FramesAreSafeWithoutAGameWithAnEmptyMapAndWithOneRegion) {
     f_screen->m_Mouse_Down(MB_LEFT, 0, 900, 60);
     f_screen->m_Mouse_Wheel(0, 3, 512, 384);
   }
+}
+
+
+// The nation's name ends before the date's icon at x 185, shortened at a
+// whole character with "..." when it is longer (7 pixels a byte here).
+TEST_F(Main_Screen, ALongNationNameInTheStatusBarEndsBeforeTheDate) {
+  TJournal journal;
+  TFake_Text_Link text(journal);
+  Set_Gui_Text_Link(&text);
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  const std::int32_t name_x = Game_Settings.f_flag_width + 5;
+  const std::string prefix = "text " + std::to_string(name_x) + ",3 ";
+  const struct {
+    std::string name;
+    bool shortened;
+  } cases[] = {{"Norvik", false},
+               {"Grand Federation of the Northern Isles", true},
+               {"F\xC3\xA9d\xC3\xA9ration \xC3\x89\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    f_empires.m_Get_Empire(1)->m_Set_Nation_Name(c.name);
+    journal.clear();
+    f_screen->m_Draw(0.0);
+    std::string shown;
+    for (const std::string& e : journal)
+      if (e.rfind(prefix, 0) == 0) shown = e.substr(e.find(' ', prefix.size() - 1) + 1).substr(9);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_LE(name_x + std::int32_t(shown.size()) * 7, 182);
+    if (!c.shortened) {
+      EXPECT_EQ(shown, c.name);
+      continue;
+    }
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+    const std::string kept = shown.substr(0, shown.size() - 3);
+    EXPECT_EQ(c.name.rfind(kept, 0), 0u);
+    // Cut at a character's boundary: the next byte of the name starts a character.
+    EXPECT_NE(static_cast<unsigned char>(c.name[kept.size()]) & 0xC0u, 0x80u);
+    EXPECT_GT(kept.size(), 10u);
+  }
+  Set_Gui_Text_Link(nullptr);
 }
 
 }  // namespace

@@ -632,4 +632,92 @@ TEST_F(Map_Pictures, TexturesLoadFromTheWrittenPicturesAndAgainAfterADeviceReset
   Render_Device_Set_Current(nullptr);
 }
 
+// The Tiny map is not cut into whole sections: its last row of sections is
+// drawn only as far as the map reaches, every section in its
+// place from the map's top, so the sections cover the map exactly, and the
+// sea is drawn past all four edges.
+TEST_F(Map_Pictures, SectionsCoverTheMapExactlyWhenDrawnAndTheSeaLiesBeyondItsEdges) {
+  TDevice_Params params;
+  params.Width = 64;
+  params.Height = 48;
+  auto device = std::make_unique<TRender_Device_Headless>(params);
+  Render_Device_Set_Current(device.get());
+  G_Init_GraphicsEngine();
+  Generate(5);
+  Pictures(16);
+  map.m_Load_Section_Textures();
+  const std::int32_t w = map.m_Get_Pixel_Width(), h = map.m_Get_Pixel_Height();
+  ASSERT_EQ(w, 2048);
+  ASSERT_GT(h, 1024);
+  ASSERT_LT(h, 2048);
+  ASSERT_EQ(map.m_Get_Section_Count(), 4);
+  device->Set_Recording(true);
+  device->Clear_Draw_Records();
+  map.m_Draw(0, true, 0, true);
+  struct TQuad {
+    float left, bottom, right, top, u, v;
+  };
+  std::map<std::int32_t, TQuad> sections;  // by section number
+  std::vector<TQuad> sea;
+  for (const TDraw_Record& rec : device->Draw_Records()) {
+    std::int32_t section = 0;
+    for (std::int32_t i = 1; i <= 4; ++i)
+      if (rec.texture != 0 && rec.texture == g_tg_texture_list->m_Get_Texture(map.m_Get_Section_Texture(i))->m_Texture())
+        section = i;
+    for (std::uint32_t q = 0; q < rec.m_Vertex_Count() / 4; ++q) {
+      TQuad quad{1e9f, 1e9f, -1e9f, -1e9f, 0, 0};
+      for (std::uint32_t k = 0; k < 4; ++k) {
+        const TDevice_LVertex c = rec.m_LVertex(q * 4 + k);
+        quad.left = std::min(quad.left, c.x);
+        quad.right = std::max(quad.right, c.x);
+        quad.bottom = std::min(quad.bottom, c.y);
+        quad.top = std::max(quad.top, c.y);
+        quad.u = std::max(quad.u, c.tu);
+        quad.v = std::max(quad.v, c.tv);
+        if (section == 0 && rec.texture == 0) EXPECT_EQ(c.diffuse & 0xFFFFFFu, 0x0C1E34u);
+      }
+      if (section != 0) sections[section] = quad;
+      else if (rec.texture == 0) sea.push_back(quad);
+    }
+  }
+  // Sections are numbered column by column from the map's top left.
+  ASSERT_EQ(sections.size(), 4u);
+  const float fw = float(w), fh = float(h);
+  const struct {
+    std::int32_t n;
+    TQuad want;
+  } table[] = {{1, {0, fh - 1024, 1024, fh, 1, 1}},
+               {2, {0, 0, 1024, fh - 1024, 1, (fh - 1024) / 1024}},
+               {3, {1024, fh - 1024, fw, fh, (fw - 1024) / 1024, 1}},
+               {4, {1024, 0, fw, fh - 1024, (fw - 1024) / 1024, (fh - 1024) / 1024}}};
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.n);
+    const TQuad& got = sections[row.n];
+    EXPECT_FLOAT_EQ(got.left, row.want.left);
+    EXPECT_FLOAT_EQ(got.bottom, row.want.bottom);
+    EXPECT_FLOAT_EQ(got.right, row.want.right);
+    EXPECT_FLOAT_EQ(got.top, row.want.top);
+    EXPECT_NEAR(got.u, row.want.u, 1e-5);
+    EXPECT_NEAR(got.v, row.want.v, 1e-5);
+  }
+  // The sea: four quads that meet the map's edges and reach far past them.
+  ASSERT_EQ(sea.size(), 4u);
+  double sea_inside = 0;
+  for (const TQuad& q : sea) {
+    const float l = std::max(q.left, 0.0f), r = std::min(q.right, fw);
+    const float b = std::max(q.bottom, 0.0f), t = std::min(q.top, fh);
+    if (l < r && b < t) sea_inside += double(r - l) * double(t - b);
+  }
+  EXPECT_EQ(sea_inside, 0.0);
+  EXPECT_LE(sea[0].left, -10000.0f);
+  EXPECT_GE(sea[0].right, fw + 10000.0f);
+  EXPECT_FLOAT_EQ(sea[0].bottom, fh);
+  EXPECT_FLOAT_EQ(sea[1].top, 0.0f);
+  EXPECT_FLOAT_EQ(sea[2].right, 0.0f);
+  EXPECT_FLOAT_EQ(sea[3].left, fw);
+  device->Set_Recording(false);
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
+}
+
 }  // namespace
