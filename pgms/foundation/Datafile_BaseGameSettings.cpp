@@ -5,6 +5,9 @@
 #include "Io.h"
 #include "Path.h"
 
+#include <mutex>
+#include <random>
+
 TBase_Game_Settings Base_Game_Settings;
 
 void TBase_Game_Settings::m_Reset() {
@@ -49,8 +52,15 @@ std::string TBase_Game_Settings::m_Get_Random_Song(std::int32_t list) const {
   if (list < 1 || list > 4) return "";
   const std::vector<std::string>& songs = f_songs[std::size_t(list - 1)];
   if (songs.empty()) return "";
-  std::int32_t pick = Random_Range(1, static_cast<std::int32_t>(songs.size()));
-  return songs[std::size_t(pick - 1)];
+  // Songs end and change on the music's own clock, so they draw from a
+  // generator of their own: taking numbers from the game's generator would
+  // make battles and the computer player's choices depend on how long the
+  // music has played.
+  static std::mutex lock;
+  static std::minstd_rand songs_generator{std::random_device{}()};
+  std::lock_guard<std::mutex> guard(lock);
+  std::uniform_int_distribution<std::size_t> pick(0, songs.size() - 1);
+  return songs[pick(songs_generator)];
 }
 
 void TBase_Game_Settings::m_Add_Starting_Force(std::int32_t level, const std::string& unit_name,

@@ -307,6 +307,12 @@ TEST(BaseGameSettings, RandomSongs) {
   }
   EXPECT_TRUE(seen_a && seen_b);
   EXPECT_EQ(s.m_Get_Random_Song(5), "");
+  // Drawing songs leaves the game's own sequence where it was.
+  Random_Set_Seed(77);
+  const std::int32_t first = Random_Range(1, 1000000);
+  Random_Set_Seed(77);
+  for (int i = 0; i < 20; ++i) s.m_Get_Random_Song(2);
+  EXPECT_EQ(Random_Range(1, 1000000), first);
 }
 
 TEST(BaseGameSettings, LoadFileReportsUnderItsTitle) {
