@@ -771,7 +771,18 @@ void TDC_Main::m_Draw_Status_Bar() {
   const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(m_Local_Player()) : nullptr;
   if (!e) return;
   Gui_Display_Link().m_Draw_Grid_Icon(f_x + 2, f_y + 2, e->m_Get_Color_Index(), e->m_Get_Flag_Index());
-  fonts.m_Draw_Text(f_x + Game_Settings.f_flag_width + 5, f_y + 3, e->m_Get_Nation_Name());
+  // A long nation name is cut (at a character boundary) before the date.
+  std::string name = e->m_Get_Nation_Name();
+  const std::int32_t name_room = 183 - (Game_Settings.f_flag_width + 5);
+  std::int32_t tw = 0, th = 0;
+  fonts.m_Get_Text_Extents(name, tw, th);
+  while (!name.empty() && tw > name_room) {
+    std::size_t cut = name.size() - 1;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.erase(cut);
+    fonts.m_Get_Text_Extents(name, tw, th);
+  }
+  fonts.m_Draw_Text(f_x + Game_Settings.f_flag_width + 5, f_y + 3, name);
   fonts.m_Draw_Text(f_x + 21, f_y + 25,
                     "$" + Format_Money(e->m_Get_Treasury()) + " (+$" + Format_Money(e->m_Get_Income()) + ")");
   fonts.m_Draw_Text(f_x + 204, f_y + 25, "$" + Format_Money(e->m_Get_Upkeep()));
