@@ -416,7 +416,11 @@ void TDC_List::m_Draw(double) {
   const std::int32_t row_width = f_wrap_width > 0 ? f_wrap_width : client_width;
   TGui_Text_Link& font = Gui_Text_Link();
   std::int32_t top = f_y;
-  for (std::int32_t r = f_first_row; r >= 1 && r <= f_row_count && top <= list_bottom; ++r) {
+  // Only the rows that fit within the list are drawn; a single row taller
+  // than the list still shows, clipped at the bottom.
+  const std::int32_t last_row =
+      std::min(f_row_count, Checked_Add(f_first_row, std::max<std::int32_t>(1, m_Get_Visible_Rows())) - 1);
+  for (std::int32_t r = f_first_row; r >= 1 && r <= last_row && top < list_bottom; ++r) {
     const std::int32_t bottom = std::min(Checked_Add(top, f_row_heights[std::size_t(r)]), list_bottom);
     const bool selectable = f_selectable[std::size_t(r)] != 0;
     const bool selected = r == f_selected_row && f_show_selection && selectable;

@@ -96,13 +96,48 @@ void Draw_Grid_Lines() {
   flush();
 }
 
-void Draw_Empire_Line(std::uint8_t player, float label_y, const char* label) {
+// The panel's columns: labels at 4 and 250, flags at 60, names at 95 and
+// the region's values at 344, each moved right when the labels of the
+// current font need more room. Values are cut to the end of their column.
+struct TPanel_Columns {
+  std::int32_t flag_x = 60, name_x = 95, name_right = 246, value_x = 344, value_right = 436;
+};
+
+std::int32_t Text_Width(const std::string& text) {
+  std::int32_t w = 0, h = 0;
+  G_Font_Get_TextExtents(text, w, h);
+  return w;
+}
+
+TPanel_Columns Panel_Columns() {
+  TPanel_Columns c;
+  const std::int32_t labels = std::max(Text_Width("Attacker"), Text_Width("Defender"));
+  c.flag_x = std::max(c.flag_x, 4 + labels + 4);
+  c.name_x = c.flag_x + 35;
+  const std::int32_t region_labels = std::max(Text_Width("Region"), Text_Width("Combat Turn"));
+  c.value_x = std::max(c.value_x, 250 + region_labels + 6);
+  return c;
+}
+
+void Draw_Cut_Text(float x, float y, std::int32_t right, const std::string& text) {
+  const std::int32_t width = right - std::int32_t(x);
+  if (width <= 0) return;
+  if (Text_Width(text) <= width) {
+    G_Font_Draw_Text_Shadowed(x, y, text);
+    return;
+  }
+  std::string head;
+  G_Font_Clip_Text_To_Width(width, text, head);
+  G_Font_Draw_Text_Shadowed(x, y, head);
+}
+
+void Draw_Empire_Line(const TPanel_Columns& columns, std::uint8_t player, float label_y, const char* label) {
   G_Font_Draw_Text_Shadowed(4, label_y, label);
   if (const TEmpire* e = Empire_Get(player)) {
-    Display_Draw_Grid_Icon(60, std::int32_t(label_y), e->m_Get_Color_Index(), e->m_Get_Flag_Index());
+    Display_Draw_Grid_Icon(columns.flag_x, std::int32_t(label_y), e->m_Get_Color_Index(), e->m_Get_Flag_Index());
     G_Font_Set_Font(2);
     G_Font_Set_Color(User_Settings.m_Get_Label_Text_Color());
-    G_Font_Draw_Text_Shadowed(95, label_y, e->m_Get_Nation_Name());
+    Draw_Cut_Text(float(columns.name_x), label_y, columns.name_right, e->m_Get_Nation_Name());
   }
 }
 
@@ -135,9 +170,18 @@ void Combat_Draw() {
   if (G_Combat.auto_resolve) return;
   // Background.
   if (g_tg_texture_list && G_Combat.background_texture != 0)
-    if (const TGTexture* bg = g_tg_texture_list->m_Get_Texture(G_Combat.background_texture))
+    if (const TGTexture* bg = g_tg_texture_list->m_Get_Texture(G_Combat.background_texture)) {
+      // The picture is stretched over the whole plane: its texture is
+      // rounded up to powers of two, so only the picture's share of the
+      // texture is mapped.
+      float tu = 1, tv = 1;
+      if (bg->m_Texture_Width() > 0 && bg->m_Image_Width() > 0)
+        tu = std::min(1.0f, float(bg->m_Image_Width()) / float(bg->m_Texture_Width()));
+      if (bg->m_Texture_Height() > 0 && bg->m_Image_Height() > 0)
+        tv = std::min(1.0f, float(bg->m_Image_Height()) / float(bg->m_Texture_Height()));
       Draw_Plane_Quad(bg, 0xFFFFFFFFu, 0, 0, Combat_Columns * Combat_Cell_Size, Combat_Rows * Combat_Cell_Size, 0, 0,
-                      1, 1);
+                      tu, tv);
+    }
   // Cells.
   for (std::int32_t c = 1; c <= Combat_Columns; ++c)
     for (std::int32_t r = 1; r <= Combat_Rows; ++r)
@@ -168,17 +212,18 @@ void Combat_Draw() {
   G_Draw_2D_Color_Part(Panel_Colour, TRect{0, 0, 440, 44}, false, true);
   G_Font_Set_Font(2);
   G_Font_Set_Color(User_Settings.m_Get_Label_Text_Color());
-  Draw_Empire_Line(G_Combat.attacker, 2, "Attacker");
+  const TPanel_Columns columns = Panel_Columns();
+  Draw_Empire_Line(columns, G_Combat.attacker, 2, "Attacker");
   G_Font_Set_Font(2);
   G_Font_Set_Color(User_Settings.m_Get_Label_Text_Color());
-  Draw_Empire_Line(G_Combat.defender, 22, "Defender");
+  Draw_Empire_Line(columns, G_Combat.defender, 22, "Defender");
   G_Font_Set_Font(2);
   G_Font_Set_Color(User_Settings.m_Get_Label_Text_Color());
   G_Font_Draw_Text_Shadowed(250, 2, "Region");
   G_Font_Draw_Text_Shadowed(250, 22, "Combat Turn");
   if (const TMap_Region* region = G_Map ? G_Map->m_Get_Region(G_Combat.region) : nullptr)
-    G_Font_Draw_Text_Shadowed(344, 2, region->m_Get_Name());
-  G_Font_Draw_Text_Shadowed(344, 22, G_Combat.combat_time_text);
+    Draw_Cut_Text(float(columns.value_x), 2, columns.value_right, region->m_Get_Name());
+  Draw_Cut_Text(float(columns.value_x), 22, columns.value_right, G_Combat.combat_time_text);
   // Behind the battle buttons.
   G_Draw_2D_Color_Part(Panel_Colour, TRect{442, 0, 442 + 126, 44}, false, true);
 

@@ -21,6 +21,11 @@ const std::array<TStatistics_Counter_Column, 5> Statistics_Counter_Columns = {{
 
 namespace {
 constexpr std::int32_t Header_X = 11, Header_Y = 295;
+// Columns placed so that each header in font 2 keeps clear of the next one
+// ("Region Type", "Territory Value" and "Current Level" are wider than the
+// 80 and 100 pixels the columns were once spaced by).
+constexpr std::int32_t Region_Name_X = 96, Region_Value_X = 258, Maximum_Level_X = 316;
+constexpr std::int32_t Nation_Column_X(int i) { return 200 + 118 * i; }
 
 void Number_Cell(TStatistics_Page& p, std::int32_t row, std::int32_t column, std::int64_t value, std::int32_t x) {
   List_Window_Set_Cell(p.grid, row, column, Int_To_Text(value), x, 0, LIST_CELL_TEXT, 0);
@@ -29,8 +34,8 @@ void Number_Cell(TStatistics_Page& p, std::int32_t row, std::int32_t column, std
 
 void Fill_Regions(TStatistics_Page& p, const TEmpire* empire) {
   List_Window_Set_Header(p.headers, 1, "Region Type", 2, true, 1, true);
-  List_Window_Set_Header(p.headers, 2, "Region Name", 82, true, 2, true);
-  List_Window_Set_Header(p.headers, 3, "Value", 243, false, 3, true);
+  List_Window_Set_Header(p.headers, 2, "Region Name", Region_Name_X, true, 2, true);
+  List_Window_Set_Header(p.headers, 3, "Value", Region_Value_X, false, 3, true);
   List_Window_Set_Header(p.headers, 4, "Owner", 350, true, 5, true);
   List_Window_Set_Header(p.headers, 5, "Unit Name", 538, true, 6, false);
   List_Window_Set_Header(p.headers, 6, "Amount", 770, true, 7, false);
@@ -47,8 +52,8 @@ void Fill_Regions(TStatistics_Page& p, const TEmpire* empire) {
     auto start_row = [&]() {
       const std::int32_t row = ++p.row_count;
       List_Window_Set_Cell(p.grid, row, 1, r->m_Get_Type() == REGION_LAND ? "Land" : "Ocean", 2, 0, LIST_CELL_TEXT, i);
-      List_Window_Set_Cell(p.grid, row, 2, r->m_Get_Name(), 82, 0, LIST_CELL_TEXT, 0);
-      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", 243, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(p.grid, row, 2, r->m_Get_Name(), Region_Name_X, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", Region_Value_X, 0, LIST_CELL_TEXT, 0);
       List_Window_Set_Cell_Sort_Value(p.grid, row, 3, known ? float(r->m_Get_Value()) : 0.0f);
       List_Window_Set_Cell(p.grid, row, 4, "", flag_x, known ? r->m_Get_Owner() : 0, LIST_CELL_EMPIRE_FLAG, 0);
       List_Window_Set_Cell(p.grid, row, 5, owner_name, 350, 0, LIST_CELL_TEXT, 0);
@@ -100,7 +105,7 @@ void Fill_Unit_Types(TStatistics_Page& p, TEmpire* empire) {
 void Fill_Nations(TStatistics_Page& p) {
   List_Window_Set_Header(p.headers, 1, "Nation", 2, true, 2, true);
   const char* names[6] = {"Territories", "Territory Value", "Credits", "Units", "Unit Value", "Technology"};
-  for (int i = 0; i < 6; ++i) List_Window_Set_Header(p.headers, i + 2, names[i], 200 + 100 * i, false, i + 3, true);
+  for (int i = 0; i < 6; ++i) List_Window_Set_Header(p.headers, i + 2, names[i], Nation_Column_X(i), false, i + 3, true);
   p.header_count = 7;
   p.column_count = 8;
   TEmpire_Summary_Table table;
@@ -115,14 +120,14 @@ void Fill_Nations(TStatistics_Page& p) {
                          i);
     const TEmpire_Summary_Row& s = table.rows[std::size_t(i - 1)];
     const std::int64_t values[6] = {s.regions, s.region_value, s.treasury, s.units, s.unit_value, s.tech_levels};
-    for (int k = 0; k < 6; ++k) Number_Cell(p, row, k + 3, values[k], 200 + 100 * k);
+    for (int k = 0; k < 6; ++k) Number_Cell(p, row, k + 3, values[k], Nation_Column_X(k));
   }
 }
 
 void Fill_Technology(TStatistics_Page& p, const TEmpire* empire) {
   List_Window_Set_Header(p.headers, 1, "Tech Area", 2, true, 1, true);
   List_Window_Set_Header(p.headers, 2, "Current Level", 200, false, 2, true);
-  List_Window_Set_Header(p.headers, 3, "Maximum Level", 300, false, 3, true);
+  List_Window_Set_Header(p.headers, 3, "Maximum Level", Maximum_Level_X, false, 3, true);
   for (int k = 0; k < 3; ++k) List_Window_Set_Header(p.headers, 4 + k, "Cost", 450 + 150 * k, false, 4 + k, true);
   p.header_count = 6;
   p.column_count = 6;
@@ -132,7 +137,7 @@ void Fill_Technology(TStatistics_Page& p, const TEmpire* empire) {
     const std::int32_t row = ++p.row_count;
     List_Window_Set_Cell(p.grid, row, 1, area->m_Get_Name(1), 2, 0, LIST_CELL_TEXT, a);
     Number_Cell(p, row, 2, empire ? empire->m_Get_Tech_Level(a) : 0, 200);
-    Number_Cell(p, row, 3, area->f_maximum_level, 300);
+    Number_Cell(p, row, 3, area->f_maximum_level, Maximum_Level_X);
     for (int k = 1; k <= 3; ++k) {
       const bool has = k <= area->m_Get_Cost_Count();
       List_Window_Set_Cell(p.grid, row, 3 + k, has ? area->m_Get_Cost_Text(k) : "", 450 + 150 * (k - 1), 0,

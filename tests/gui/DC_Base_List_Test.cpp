@@ -251,6 +251,33 @@ TEST_F(List_Test, Drawing_Rows_Selection_Shadow_And_Clipping) {
   EXPECT_EQ(Entries(f_journal, "owner"), TJournal{"owner 1 100,50 178x200 Tall"});
 }
 
+TEST_F(List_Test, A_Partly_Visible_Last_Row_Is_Not_Drawn_Below_The_List) {
+  // 200 pixels hold six rows of 30; the seventh would start at 230 and run
+  // past the bottom, the eighth would start below it.
+  for (int i = 1; i <= 8; ++i) f_list.m_Add_Row("Row " + std::to_string(i), "", 30);
+  EXPECT_EQ(f_list.m_Get_Visible_Rows(), 6);
+  f_journal.clear();
+  f_list.m_Render(0.0);
+  const TJournal drawn = Entries(f_journal, "text");
+  ASSERT_EQ(drawn.size(), 6u);
+  EXPECT_NE(drawn.back().find("Row 6"), std::string::npos);
+  // Rows of exactly the list's share: ten rows of 20 fill it, the eleventh
+  // starting at the bottom edge stays hidden.
+  f_list.m_Clear();
+  Fill(11);
+  f_journal.clear();
+  f_list.m_Render(0.0);
+  EXPECT_EQ(Entries(f_journal, "text").size(), 10u);
+  // Scrolled to the end, the last rows are drawn and nothing after them.
+  f_list.m_Scroll_To_End();
+  f_journal.clear();
+  f_list.m_Render(0.0);
+  const TJournal end = Entries(f_journal, "text");
+  ASSERT_EQ(end.size(), 10u);
+  EXPECT_NE(end.front().find("Row 2"), std::string::npos);
+  EXPECT_NE(end.back().find("Row 11"), std::string::npos);
+}
+
 TEST_F(List_Test, Wrapped_Rows_Measure_And_Draw_Within_The_Width) {
   // 178 - 4 = 174 pixels: 24 characters a line in the fake font.
   f_list.f_word_wrap = true;

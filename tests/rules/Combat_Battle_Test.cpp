@@ -19,6 +19,9 @@
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
 #include "GraphicsEngine.h"
+#include "GraphicsEngine_Texture.h"
+#include "Image_Files.h"
+#include "Test_Support.h"
 #include "Render_Device_Headless.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
@@ -921,6 +924,57 @@ TEST_F(Battle_Test, BattleScreenDrawsCellsGridAndPanelOnTheHeadlessDevice) {
   Combat_Draw();
   EXPECT_TRUE(device.Draw_Records().empty());
 
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
+}
+
+TEST_F(Battle_Test, BackgroundPictureCoversTheWholeBattlePlane) {
+  TDevice_Params params;
+  params.Width = 1024;
+  params.Height = 768;
+  TRender_Device_Headless device(params);
+  Render_Device_Set_Current(&device);
+  G_Init_GraphicsEngine();
+  TSurface_Desc desc;
+  device.Get_BackBuffer_Desc(desc);
+  G_Set_BackBuffer_Desc(desc);
+  // A 100 x 60 picture lies in a 128 x 64 texture: only its share is mapped,
+  // and it is stretched over the whole 1400 x 1000 plane.
+  TTemp_Dir dir;
+  TImage image;
+  image.Set_Size(100, 60, 0xFF336699u);
+  const std::string file = dir.design() + "Battle.bmp";
+  ASSERT_TRUE(Image_Write_BMP_24(file, image));
+  Battle(false);
+  G_Combat.background_texture = g_tg_texture_list->m_Load_Texture(file, 1, 0);
+  ASSERT_NE(g_tg_texture_list->m_Get_Texture(G_Combat.background_texture), nullptr);
+
+  device.Set_Recording(true);
+  device.Clear_Draw_Records();
+  Combat_Draw();
+  ASSERT_FALSE(device.Draw_Records().empty());
+  const TDraw_Record& bg = device.Draw_Records().front();
+  ASSERT_NE(bg.texture, 0u);
+  ASSERT_EQ(bg.m_Vertex_Count(), 4u);
+  float min_x = 1e9f, max_x = -1e9f, min_y = 1e9f, max_y = -1e9f, max_u = 0, max_v = 0;
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    const TDevice_LVertex v = bg.m_LVertex(i);
+    min_x = std::min(min_x, v.x);
+    max_x = std::max(max_x, v.x);
+    min_y = std::min(min_y, v.y);
+    max_y = std::max(max_y, v.y);
+    max_u = std::max(max_u, v.tu);
+    max_v = std::max(max_v, v.tv);
+  }
+  EXPECT_EQ(min_x, 0.0f);
+  EXPECT_EQ(max_x, 1400.0f);
+  EXPECT_EQ(min_y, 0.0f);
+  EXPECT_EQ(max_y, 1000.0f);
+  EXPECT_FLOAT_EQ(max_u, 100.0f / 128.0f);
+  EXPECT_FLOAT_EQ(max_v, 60.0f / 64.0f);
+
+  g_tg_texture_list->m_Unload_Texture(G_Combat.background_texture);
+  G_Combat.background_texture = 0;
   G_Shutdown_GraphicsEngine();
   Render_Device_Set_Current(nullptr);
 }

@@ -14,6 +14,7 @@
 #include "DC_Dlg_Statistics.h"
 #include "DC_Main_Purchases_Items.h"
 #include "Empire.h"
+#include "Gui_Test_Support.h"
 #include "EventLog.h"
 #include "GameSettings.h"
 #include "rules/Turns_Fixture.h"
@@ -166,6 +167,25 @@ TEST_F(Panels, Statistics_Sort_Keys_Of_Each_Page) {
   EXPECT_EQ(keys(), (std::vector<std::pair<std::int32_t, bool>>{{2, true}}));
   Statistics_Build_Page(p, 4, 1);
   EXPECT_EQ(keys(), (std::vector<std::pair<std::int32_t, bool>>{{1, true}}));
+}
+
+TEST_F(Panels, Statistics_Headers_Keep_Clear_Of_Each_Other) {
+  // Each header's measured text (7 pixels a character, about the width of
+  // the list font) ends before the next header begins.
+  TJournal journal;
+  TFake_Text_Link text(journal);
+  Set_Gui_Text_Link(&text);
+  for (std::int32_t page = 1; page <= 4; ++page) {
+    TStatistics_Page p;
+    Statistics_Build_Page(p, page, 1);
+    for (std::int32_t i = 1; i < p.header_count; ++i) {
+      const TList_Window_Header& h = p.headers[std::size_t(i)];
+      const TList_Window_Header& next = p.headers[std::size_t(i + 1)];
+      ASSERT_GT(h.f_text_width, 0) << h.f_text;
+      EXPECT_LE(h.f_x_offset + h.f_text_width + 6, next.f_x_offset) << page << ": " << h.f_text << " / " << next.f_text;
+    }
+  }
+  Set_Gui_Text_Link(nullptr);
 }
 
 TEST_F(Panels, Statistics_Counter_Columns_Show_The_Counters_They_Name) {
