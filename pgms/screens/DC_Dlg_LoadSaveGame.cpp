@@ -244,13 +244,7 @@ void TDC_Dlg_LoadSaveGame::m_Set_Save_Mode() {
   f_buttons[0].m_Set_Text("Save");
   f_file_name_edit.f_editable = true;
   f_file_name_edit.m_Set_Focus();
-  for (std::int32_t i = 0; i < 3; ++i)
-    f_buttons[std::size_t(i)].m_Set_Help_Ref(1, 5, i == 0 ? 6 : i == 1 ? 7 : 5, "", 0);
-  f_file_list.m_Set_Help_Ref(1, 5, 1, "", 0);
-  f_file_name_edit.m_Set_Help_Ref(1, 5, 2, "", 0);
-  m_Clear_Help_Areas();
-  m_Add_Help_Area(1, 5, 3, "", 0, 193, 422, 130, 140);
-  m_Add_Help_Area(1, 5, 4, "", 0, 331, 437, 256, 128);
+  m_Set_Help_Page(5);
   m_List_Saves();
 }
 
@@ -260,14 +254,20 @@ void TDC_Dlg_LoadSaveGame::m_Set_Load_Mode() {
   f_title = "Load Game";
   f_buttons[0].m_Set_Text("Load");
   f_file_name_edit.f_editable = false;
-  for (std::int32_t i = 0; i < 3; ++i)
-    f_buttons[std::size_t(i)].m_Set_Help_Ref(1, 4, i == 0 ? 6 : i == 1 ? 7 : 5, "", 0);
-  f_file_list.m_Set_Help_Ref(1, 4, 1, "", 0);
-  f_file_name_edit.m_Set_Help_Ref(1, 4, 2, "", 0);
-  m_Clear_Help_Areas();
-  m_Add_Help_Area(1, 4, 3, "", 0, 193, 422, 130, 140);
-  m_Add_Help_Area(1, 4, 4, "", 0, 331, 437, 256, 128);
+  m_Set_Help_Page(4);
   m_List_Saves();
+}
+
+// The help of the buttons, the list, the name field and the two areas below
+// them: the same entries on the save page and on the load page of the help.
+void TDC_Dlg_LoadSaveGame::m_Set_Help_Page(std::int32_t page) {
+  for (std::int32_t i = 0; i < 3; ++i)
+    f_buttons[std::size_t(i)].m_Set_Help_Ref(1, page, i == 0 ? 6 : i == 1 ? 7 : 5, "", 0);
+  f_file_list.m_Set_Help_Ref(1, page, 1, "", 0);
+  f_file_name_edit.m_Set_Help_Ref(1, page, 2, "", 0);
+  m_Clear_Help_Areas();
+  m_Add_Help_Area(1, page, 3, "", 0, 193, 422, 130, 140);
+  m_Add_Help_Area(1, page, 4, "", 0, 331, 437, 256, 128);
 }
 
 void TDC_Dlg_LoadSaveGame::m_Load_Direct() {

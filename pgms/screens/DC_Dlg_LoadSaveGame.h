@@ -99,6 +99,8 @@ class TDC_Dlg_LoadSaveGame : public TDC_Dlg_BaseDialog {
                           float elapsed, std::int32_t extra, std::int32_t& state);
 
  private:
+  // The help references of the controls for the help page `page`.
+  void m_Set_Help_Page(std::int32_t page);
   void m_On_Button(const std::string& name);
   void m_Start_Load();
   void m_Save_Finished(bool failed);

@@ -13,6 +13,7 @@
 #include "Global.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Texture.h"
+#include "Headless_Engine.h"
 #include "Image_Files.h"
 #include "Render_Device_Headless.h"
 #include "Test_Support.h"
@@ -24,15 +25,7 @@ protected:
     f_saved_user = User_Folder;
     User_Folder = f_dir.design();
     Debug_Sections[DEBUG_ENGINE_STARTUP] = true;
-    TDevice_Params params;
-    params.Width = 64;
-    params.Height = 48;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(64, 48);
     f_device->Set_Recording(true);
   }
 

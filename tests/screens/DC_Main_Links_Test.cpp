@@ -16,6 +16,7 @@
 #include "GameSettings.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
+#include "Headless_Engine.h"
 #include "MapClass.h"
 #include "Render_Device_Headless.h"
 #include "Turn_Links.h"
@@ -25,15 +26,7 @@ namespace {
 class Main_Screen_Links : public ::testing::Test {
  protected:
   void SetUp() override {
-    TDevice_Params params;
-    params.Width = 1024;
-    params.Height = 768;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(1024, 768);
     Game_Settings.m_Reset();
     Game_Settings.f_camera_up = {0, 1, 0};
     G_Set_Camera({1000, 500, -1500}, {1000, 500, 0}, {0, 1, 0});

@@ -18,6 +18,7 @@
 #include "GameSettings.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
+#include "Headless_Engine.h"
 #include "MasterActionTimer.h"
 #include "Render_Device_Headless.h"
 #include "Test_Support.h"
@@ -30,15 +31,7 @@ class Main_Orders : public Turns_Test {
 protected:
   void SetUp() override {
     Turns_Test::SetUp();
-    TDevice_Params params;
-    params.Width = 1024;
-    params.Height = 768;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(1024, 768);
     Master_Action_Timer = &timer;
     // A line of land regions 1-2-3-4, a sea region 5 beside 4, land 6 and 7
     // beside the sea.

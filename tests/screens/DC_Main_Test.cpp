@@ -20,6 +20,7 @@
 #include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_Texture.h"
 #include "Gui_Test_Support.h"
+#include "Headless_Engine.h"
 #include "MapClass.h"
 #include "Render_Device_Headless.h"
 #include "Vector_Math.h"
@@ -31,15 +32,7 @@ constexpr std::int32_t Map_W = 6144, Map_H = 3072;
 class Main_Screen : public ::testing::Test {
  protected:
   void SetUp() override {
-    TDevice_Params params;
-    params.Width = 1024;
-    params.Height = 768;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(1024, 768);
     TMatrix projection;
     G_Matrix_Perspective_Fov_LH(0.7853982f, 1024.0f / 768.0f, 1.0f, 20000.0f, projection);
     G_SetTransform(D3DTS_PROJECTION, projection);

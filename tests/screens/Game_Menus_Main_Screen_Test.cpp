@@ -18,6 +18,7 @@
 #include "Global.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
+#include "Headless_Engine.h"
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "Render_Device_Headless.h"
@@ -39,15 +40,7 @@ void No_Music(std::int32_t) {}
 class Game_Menus_Screen : public ::testing::Test {
  protected:
   void SetUp() override {
-    TDevice_Params params;
-    params.Width = 1024;
-    params.Height = 768;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(1024, 768);
     Game_Settings.m_Reset();
     Game_Settings.f_camera_up = {0, 1, 0};
     f_map.m_Set_Pixel_Size(2048, 1024);

@@ -17,6 +17,7 @@
 #include "Display_HelpText.h"
 #include "GraphicsEngine_Culling.h"
 #include "Render_Device_OpenGL.h"
+#include "Screen_Window.h"
 #include "Screen_World.h"
 #include "Test_Support.h"
 #include "Vector_Math.h"
@@ -55,37 +56,12 @@ class Main_Screen_Window : public ::testing::Test {
   // One window and one generated world serve every test of the suite.
   static void SetUpTestSuite() {
     if (!Display_Available()) return;
-    s_system = Create_OpenGL_Render_System();
-    if (!s_system) return;
-    TDevice_Params params;
-    params.Width = W;
-    params.Height = H;
-    params.Title = "Globarch main screen test";
-    if (s_system->Create_Device(params, s_device) != S_OK) return;
-    s_world = new TScreen_World(Source_Dir());
-    if (!s_world->Generate("Tiny", 4242, 120)) return;
-    Render_Device_Set_Current(s_device.get());
-    G_Init_GraphicsEngine();
-    G_RestoreDeviceObjects();
-    TSurface_Desc desc;
-    s_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
-    TMatrix projection;
-    G_Matrix_Perspective_Fov_LH(0.7853982f, float(W) / float(H), 1.0f, 20000.0f, projection);
-    G_SetTransform(D3DTS_PROJECTION, projection);
-    s_world->Load_Textures();
+    if (!Screen_Window_Open("Globarch main screen test", W, H, s_system, s_device, s_world)) return;
     for (std::uint8_t n = 1; n <= 5; ++n) s_colours.push_back(s_world->empires.m_Get_Empire(n)->m_Get_Color());
     s_ready = true;
   }
   static void TearDownTestSuite() {
-    if (s_device) G_Shutdown_GraphicsEngine();
-    Render_Device_Set_Current(nullptr);
-    delete s_world;
-    s_world = nullptr;
-    s_device.reset();
-    s_system.reset();
-    G_Culling_Reset();
-    Game_Settings.m_Reset();
+    Screen_Window_Close(s_system, s_device, s_world);
     s_colours.clear();
     s_ready = false;
   }

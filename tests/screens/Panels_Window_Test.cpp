@@ -25,6 +25,7 @@
 #include "GraphicsEngine_Culling.h"
 #include "MessageLog.h"
 #include "Render_Device_OpenGL.h"
+#include "Screen_Window.h"
 #include "Screen_World.h"
 #include "Test_Support.h"
 #include "Vector_Math.h"
@@ -59,39 +60,15 @@ protected:
   static void SetUpTestSuite() {
     const char* x = std::getenv("DISPLAY");
     if (!x || !*x) return;
-    s_system = Create_OpenGL_Render_System();
-    if (!s_system) return;
-    TDevice_Params params;
-    params.Width = W;
-    params.Height = H;
-    params.Title = "Globarch panels test";
-    if (s_system->Create_Device(params, s_device) != S_OK) return;
-    s_world = new TScreen_World(Source_Dir());
-    if (!s_world->Generate("Tiny", 4242, 120)) return;
-    if (!Datafile_Tech_Load(Path_Settings->m_Get_Technology_File(), nullptr)) return;
-    Render_Device_Set_Current(s_device.get());
-    G_Init_GraphicsEngine();
-    G_RestoreDeviceObjects();
-    TSurface_Desc desc;
-    s_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
-    TMatrix projection;
-    G_Matrix_Perspective_Fov_LH(0.7853982f, float(W) / float(H), 1.0f, 20000.0f, projection);
-    G_SetTransform(D3DTS_PROJECTION, projection);
-    s_world->Load_Textures();
+    if (!Screen_Window_Open("Globarch panels test", W, H, s_system, s_device, s_world,
+                            [] { return Datafile_Tech_Load(Path_Settings->m_Get_Technology_File(), nullptr); }))
+      return;
     Panels_Register_Dialogs();
     s_ready = true;
   }
   static void TearDownTestSuite() {
-    if (s_device) G_Shutdown_GraphicsEngine();
-    Render_Device_Set_Current(nullptr);
     Datafile_Tech_Free();
-    delete s_world;
-    s_world = nullptr;
-    s_device.reset();
-    s_system.reset();
-    G_Culling_Reset();
-    Game_Settings.m_Reset();
+    Screen_Window_Close(s_system, s_device, s_world);
     s_ready = false;
   }
 

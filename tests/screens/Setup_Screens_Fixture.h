@@ -14,6 +14,7 @@
 #include "GameSettings.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
+#include "Headless_Engine.h"
 #include "MapClass.h"
 #include "Render_Device_Headless.h"
 #include "SteppedTask.h"
@@ -31,15 +32,7 @@ protected:
     setenv("GLOBARCH_HOME", Source_Dir().c_str(), 1);
     setenv("GLOBARCH_USER_DIR", f_user.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", f_config.path().c_str(), 1);
-    TDevice_Params params;
-    params.Width = 1024;
-    params.Height = 768;
-    f_device = std::make_unique<TRender_Device_Headless>(params);
-    Render_Device_Set_Current(f_device.get());
-    G_Init_GraphicsEngine();
-    TSurface_Desc desc;
-    f_device->Get_BackBuffer_Desc(desc);
-    G_Set_BackBuffer_Desc(desc);
+    f_device = Headless_Engine_Start(1024, 768);
     Game_Init_Start();
     Random_Set_Seed(7);
     f_map = std::make_unique<TMap>();

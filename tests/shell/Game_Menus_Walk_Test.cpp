@@ -4,10 +4,6 @@
 // "Options" opens and closes, and the map comes back each time. A virtual
 // display is started when none is set.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,86 +13,18 @@
 #include "GameInit.h"
 #include "Image_Files.h"
 #include "Native_Path.h"
-#include "Shell_Fixture.h"
+#include "Walk_Support.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-// The display set, else a virtual one of this test's own.
-class TMenus_Display {
- public:
-  TMenus_Display() {
-    const char* d = std::getenv("DISPLAY");
-    if (d && *d) {
-      f_ok = true;
-      return;
-    }
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    f_pid = fork();
-    if (f_pid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      std::freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char number[16] = {};
-    const ssize_t n = f_pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
-    close(fds[0]);
-    if (n <= 0) return;
-    std::string display = ":" + std::string(number, std::size_t(n));
-    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-    setenv("DISPLAY", display.c_str(), 1);
-    f_set = true;
-    f_ok = true;
-  }
-  ~TMenus_Display() {
-    if (f_set) unsetenv("DISPLAY");
-    if (f_pid > 0) {
-      kill(f_pid, SIGTERM);
-      waitpid(f_pid, nullptr, 0);
-    }
-  }
-  bool m_Ok() const { return f_ok; }
-
- private:
-  pid_t f_pid = -1;
-  bool f_set = false;
-  bool f_ok = false;
-};
-
-class Game_Menus_Walk : public Shell_Fixture {
+class Game_Menus_Walk : public Walk_Fixture {
  protected:
   int Run(const std::string& script) {
-    const std::string path = (f_work.path() / "script.txt").string();
-    Write_File(path, script);
-    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
     setenv("GLOBARCH_SKIP_LAUNCHER", "1", 1);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    std::vector<const char*> args{
-        "globarch", "-windowed", "-width:1024", "-height:768", "-constantframetime:0.02", "-quitafterframe:760"};
-    return Game_Init_Run(int(args.size()), const_cast<char**>(args.data()));
+    return Walk_Fixture::Run(
+        script, {"-windowed", "-width:1024", "-height:768", "-constantframetime:0.02", "-quitafterframe:760"});
   }
-  std::string Shot(const char* name) const { return (f_work.path() / name).string(); }
-  TImage Read(const char* name) const {
-    TImage image;
-    EXPECT_TRUE(Image_Read_File(Design_Path(Shot(name)), image)) << name;
-    return image;
-  }
-  // Lit pixels of a rectangle.
-  static std::int32_t Lit(const TImage& image, std::int32_t left, std::int32_t top, std::int32_t right,
-                          std::int32_t bottom) {
-    std::int32_t n = 0;
-    for (std::int32_t y = top; y < bottom && y < image.height; ++y)
-      for (std::int32_t x = left; x < right && x < image.width; ++x) n += (image.Pixel(x, y) & 0xFFFFFFu) != 0;
-    return n;
-  }
-  TTemp_Dir f_work;
 };
 
 // The program opens on the start menu: a key skips its intro, "Single Player
@@ -124,7 +52,7 @@ std::string After_New_Game(const std::string& script) {
 }  // namespace
 
 TEST_F(Game_Menus_Walk, SaveLoadAndOptionsFromTheGameMenu) {
-  TMenus_Display display;
+  TWalk_Display display;
   if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
   // The menu button is the first main button (262, 2); the menu is centred
   // (423, 234) with its buttons at y 41 n - 14; the load and save dialog is

@@ -12,10 +12,6 @@
 // again. The screenshots show each result.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -33,17 +29,11 @@
 #include "MapClass.h"
 #include "MapRegion.h"
 #include "Native_Path.h"
-#include "Shell_Fixture.h"
+#include "Walk_Support.h"
 
 #include <map>
 
 namespace {
-
-std::uint16_t Type_Named(const std::string& name) {
-  for (std::uint16_t t = 1; t <= Unit_Type_List->m_Count(); ++t)
-    if (Unit_Type_List->m_Get_Item(t)->f_display_name == name) return t;
-  return 0;
-}
 
 const TMap_Region* Region(std::int32_t id) { return G_Map->m_Get_Region(id); }
 
@@ -72,16 +62,6 @@ std::int32_t Place(std::int32_t region, std::uint16_t type, std::uint8_t owner) 
     return 0;
   }
   return id;
-}
-
-std::vector<std::int32_t> Units_Of(std::int32_t region, std::uint8_t owner, std::uint16_t type) {
-  std::vector<std::int32_t> out;
-  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
-    TMap_Unit_Record u;
-    G_Map->m_Get_Unit(id, u);
-    if (u.id != 0 && u.region == region && u.owner == owner && (type == 0 || u.unit_type == type)) out.push_back(id);
-  }
-  return out;
 }
 
 // The pixels of the rectangle that are nearly white.
@@ -119,9 +99,9 @@ struct TWalk_Plan {
   std::int32_t decommissioned = 0, decommission_region = 0;
 };
 
-class Game_Walk_Test : public Shell_Fixture {
+class Game_Walk_Test : public Walk_Fixture {
 protected:
-  std::string Shot(const std::string& name) const { return (f_work.path() / (name + ".bmp")).string(); }
+  std::string Shot(const std::string& name) const override { return (f_work.path() / (name + ".bmp")).string(); }
 
   // The game of the walk: generated, changed for the walk, saved as "Walk".
   bool Make_Game(std::uint32_t seed, TWalk_Plan& plan) {
@@ -200,26 +180,13 @@ protected:
       }
     return p.ship && p.launcher && p.decommissioned;
   }
-
-  int Run(const std::string& script, std::vector<const char*> switches) {
-    const std::string path = (f_work.path() / "script.txt").string();
-    Write_File(path, script);
-    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    switches.insert(switches.begin(), "globarch");
-    return Game_Init_Run(int(switches.size()), const_cast<char**>(switches.data()));
-  }
-
-  TTemp_Dir f_work;
 };
 
 }  // namespace
 
 TEST_F(Game_Walk_Test, AHumanTurnOfOrdersAndTheComputersTurnAfterIt) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) GTEST_SKIP() << "no display";
+  TWalk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
   TWalk_Plan p;
   ASSERT_TRUE(Make_Game(7, p));
   std::ostringstream s;

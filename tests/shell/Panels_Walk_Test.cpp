@@ -27,27 +27,11 @@
 #include "MachineOptions.h"
 #include "MapRegion.h"
 #include "Path.h"
-#include "Shell_Fixture.h"
+#include "Walk_Support.h"
 
 namespace {
 
-std::uint16_t Type_Named(const std::string& name) {
-  for (std::uint16_t t = 1; t <= Unit_Type_List->m_Count(); ++t)
-    if (Unit_Type_List->m_Get_Item(t)->f_display_name == name) return t;
-  return 0;
-}
-
 const TMap_Region* Region(std::int32_t id) { return G_Map->m_Get_Region(id); }
-
-std::vector<std::int32_t> Units_Of(std::int32_t region, std::uint8_t owner, std::uint16_t type) {
-  std::vector<std::int32_t> out;
-  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
-    TMap_Unit_Record u;
-    G_Map->m_Get_Unit(id, u);
-    if (u.id != 0 && u.region == region && u.owner == owner && (type == 0 || u.unit_type == type)) out.push_back(id);
-  }
-  return out;
-}
 
 struct TPanels_Plan {
   std::int32_t buy_region = 0;          // where the tanks are bought
@@ -56,9 +40,9 @@ struct TPanels_Plan {
   std::int32_t tanks_before = 0;        // tanks of the first player in the buy region
 };
 
-class Panels_Walk_Test : public Shell_Fixture {
+class Panels_Walk_Test : public Walk_Fixture {
 protected:
-  std::string Shot(const std::string& name) const { return (f_work.path() / (name + ".bmp")).string(); }
+  std::string Shot(const std::string& name) const override { return (f_work.path() / (name + ".bmp")).string(); }
 
   bool Make_Game(std::uint32_t seed, TPanels_Plan& plan) {
     Global_Init();
@@ -131,26 +115,13 @@ protected:
     p.tanks_before = std::int32_t(Units_Of(p.buy_region, 1, tank).size());
     return p.buy_region != 0;
   }
-
-  int Run(const std::string& script, std::vector<const char*> switches) {
-    const std::string path = (f_work.path() / "script.txt").string();
-    Write_File(path, script);
-    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    switches.insert(switches.begin(), "globarch");
-    return Game_Init_Run(int(switches.size()), const_cast<char**>(switches.data()));
-  }
-
-  TTemp_Dir f_work;
 };
 
 }  // namespace
 
 TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) GTEST_SKIP() << "no display";
+  TWalk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
   TPanels_Plan p;
   ASSERT_TRUE(Make_Game(11, p));
   std::ostringstream s;

@@ -3,10 +3,6 @@
 // and the exit. A virtual display is started when none is set.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,71 +11,11 @@
 #include "GameInit.h"
 #include "Image_Files.h"
 #include "Native_Path.h"
-#include "Shell_Fixture.h"
+#include "Walk_Support.h"
 
 namespace {
 
-// A display for the walk: the one set, else a virtual one of our own.
-class TWalk_Display {
-public:
-  TWalk_Display() {
-    const char* d = std::getenv("DISPLAY");
-    if (d && *d) {
-      f_ok = true;
-      return;
-    }
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    f_pid = fork();
-    if (f_pid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      std::freopen("/dev/null", "w", stderr);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char number[16] = {};
-    const ssize_t n = f_pid > 0 ? read(fds[0], number, sizeof number - 1) : -1;
-    close(fds[0]);
-    if (n <= 0) return;
-    std::string display = ":" + std::string(number, std::size_t(n));
-    while (!display.empty() && (display.back() == '\n' || display.back() == ' ')) display.pop_back();
-    setenv("DISPLAY", display.c_str(), 1);
-    f_set = true;
-    f_ok = true;
-  }
-  ~TWalk_Display() {
-    if (f_set) unsetenv("DISPLAY");
-    if (f_pid > 0) {
-      kill(f_pid, SIGTERM);
-      waitpid(f_pid, nullptr, 0);
-    }
-  }
-  bool m_Ok() const { return f_ok; }
-
-private:
-  pid_t f_pid = -1;
-  bool f_set = false;
-  bool f_ok = false;
-};
-
-class Shell_Walk_Test : public Shell_Fixture {
-protected:
-  int Run(const std::string& script, std::vector<const char*> switches) {
-    const std::string path = (f_work.path() / "script.txt").string();
-    Write_File(path, script);
-    setenv("GLOBARCH_INPUT_SCRIPT", path.c_str(), 1);
-    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ALSOFT_DRIVERS", "null", 1);
-    switches.insert(switches.begin(), "globarch");
-    return Game_Init_Run(int(switches.size()), const_cast<char**>(switches.data()));
-  }
-  std::string Shot(const char* name) const { return (f_work.path() / name).string(); }
-  TTemp_Dir f_work;
-};
+class Shell_Walk_Test : public Walk_Fixture {};
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "Io.h"
 #include "Native_Path.h"
 #include "Path.h"
+#include "Png_Bytes.h"
 #include "Test_Support.h"
 #include "World_Fixture.h"
 
@@ -33,26 +34,6 @@ TImage Picture(std::int32_t w, std::int32_t h, std::uint32_t color) {
   TImage image;
   image.Set_Size(w, h, color);
   return image;
-}
-
-std::string Png_Bytes(const TImage& image) {
-  std::vector<std::uint8_t> rgba;
-  for (std::uint32_t p : image.pixels) {
-    rgba.push_back(std::uint8_t(p >> 16));
-    rgba.push_back(std::uint8_t(p >> 8));
-    rgba.push_back(std::uint8_t(p));
-    rgba.push_back(std::uint8_t(p >> 24));
-  }
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = png_uint_32(image.width);
-  png.height = png_uint_32(image.height);
-  png.format = PNG_FORMAT_RGBA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr);
-  std::string bytes(size, '\0');
-  png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
-  return bytes;
 }
 
 TImage Read_Picture(const fs::path& p) {
