@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "Combat.h"
+#include "Combat_Program_Links.h"
 #include "DC_Dlg_GameSetup_Lobby.h"
 #include "Datafile_Units.h"
 #include "Debug_Log.h"
@@ -107,7 +108,57 @@ std::int32_t Turn_Started_Player = 0, Turn_Started_Date = -1;
 // The last start of player 1's turn the host announced (after its save).
 std::int32_t Announced_Start_Date = -1;
 
+// The battle's begin and end dialogs have no window here. The peer closes
+// each as a player would at once: in a battle between two players it sends
+// its close and waits for the other player's before the battle goes on.
+struct TBattle_Dialog {
+  bool open = false, closed_here = false, released = false;
+};
+TBattle_Dialog Begin_Dialog, End_Dialog;
+
+struct TPeer_Combat_Links : TCombat_Program_Links {
+  void m_Open_Begin_Dialog() override { Begin_Dialog = TBattle_Dialog{true}; }
+  void m_Open_End_Dialog() override { End_Dialog = TBattle_Dialog{true}; }
+};
+TPeer_Combat_Links Combat_Peer_Links;
+
+bool Other_Battle_Player_Gone() {
+  const std::uint8_t local = Game_Settings.f_local_empire;
+  const std::uint8_t other = local == G_Combat.attacker ? G_Combat.defender : G_Combat.attacker;
+  const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(other) : nullptr;
+  return !e || e->m_Get_Computer_Controlled();
+}
+
+// Closes an open battle dialog; true while one is open.
+bool Close_Battle_Dialogs() {
+  for (bool end : {false, true}) {
+    TBattle_Dialog& d = end ? End_Dialog : Begin_Dialog;
+    if (!d.open) continue;
+    if (!d.closed_here) {
+      d.closed_here = true;
+      const bool sent = end ? Send_Action_Combat_End_Closed() : Send_Action_Combat_Begin_Closed();
+      if (sent && !Other_Battle_Player_Gone()) return true;
+      d.released = true;
+    }
+    if (!d.released && !Other_Battle_Player_Gone()) return true;
+    d = TBattle_Dialog{};
+    if (end)
+      Combat_Links().m_Completed();
+    else
+      Combat_Links().m_Next_Piece();
+    return true;
+  }
+  return false;
+}
+
 struct TPeer_Links : TMP_Game_Links {
+  // The other player's begin dialog of a mirrored battle, and the other
+  // player's close of either dialog.
+  void m_Open_Dialog(const std::string& name) override {
+    if (name == "Dlg Combat Begin") Begin_Dialog = TBattle_Dialog{true};
+  }
+  void m_Release_Combat_Begin() override { Begin_Dialog.released = true; }
+  void m_Release_Combat_End() override { End_Dialog.released = true; }
   TMultiplayer_Server* m_Server() override { return Net.server.get(); }
   TMultiplayer_Client* m_Client() override { return Net.client.get(); }
   void m_Show_Chat_Line(const std::string& text) override { Chat_Lines.push_back(text); }
@@ -192,9 +243,6 @@ TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
       // on another player's.
       const TEmpire* owner = G_Empire_List->m_Get_Empire(target->m_Get_Owner());
       const bool computer = owner && owner->m_Get_Computer_Controlled();
-      // A battle between two players would wait for both at the battle's
-      // opening dialog, which has no window here.
-      if (attack && !computer) continue;
       for (auto& [type, ids] : stacks)
         if (best.ids.empty() || (computer && !best.computer) ||
             (computer == best.computer && ids.size() > best.ids.size()))
@@ -264,10 +312,14 @@ struct TPlayer {
     }
     if (Combat_Is_Active() && Clock::now() > next_report) {
       next_report = Clock::now() + std::chrono::seconds(2);
-      Say("COMBAT region " + std::to_string(G_Combat.region) + " owner " + std::to_string(G_Combat.current_owner) +
+      Say("COMBAT region " + std::to_string(G_Combat.region) + " winner " + std::to_string(G_Combat.winner) +
+          " dialogs " + std::to_string(Begin_Dialog.open) + std::to_string(Begin_Dialog.released) +
+          std::to_string(End_Dialog.open) + std::to_string(End_Dialog.released) + " owner " +
+          std::to_string(G_Combat.current_owner) +
           " piece " + std::to_string(G_Combat.current_piece) + " records " +
           std::to_string(Master_Action_Timer->m_Record_Count()) + " queue " + std::to_string(MP_Action_Queue->m_Count()));
     }
+    if (Close_Battle_Dialogs()) return;
     // The local human's battle pieces: played as the computer would.
     if (Combat_Is_Active() && G_Combat.current_owner == me && G_Combat.current_piece != 0 &&
         !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_MOVE) &&
@@ -343,6 +395,7 @@ void Start_Globals() {
   // The main window makes the world map; here it is made at once.
   if (!G_Map) G_Map = new TMap();
   Set_MP_Game_Links(&Links);
+  Set_Combat_Links(&Combat_Peer_Links);
   MP_Action_Queue = new TMultiplayer_Action_Queue();
 }
 
@@ -418,11 +471,21 @@ int Run_Host(int argc, char** argv) {
   play.hold = nullptr;
   // The game goes on: the players play their turns and the computer takes
   // the lost nation's turn.
-  while (Game_Settings.f_turn_empire != 3) {
+  // The lost nation's turn is played to its end, battles included.
+  bool computer_turn = false;
+  std::int32_t computer_battles = 0, seen_region = 0;
+  while (!computer_turn || Game_Settings.f_turn_empire == 3) {
     if (Clock::now() > end + std::chrono::seconds(120)) Fail("the game did not go on after the loss");
     play.Step();
+    if (Game_Settings.f_turn_empire == 3) computer_turn = true;
+    if (computer_turn && Combat_Is_Active() && G_Combat.region != seen_region) {
+      seen_region = G_Combat.region;
+      ++computer_battles;
+    }
+    if (!Combat_Is_Active()) seen_region = 0;
   }
-  Say("WENT ON date " + std::to_string(Game_Settings.f_game_date));
+  Say("WENT ON date " + std::to_string(Game_Settings.f_game_date) + " computer battles " +
+      std::to_string(computer_battles));
   // Give the remaining machine the last lines, then close.
   const auto linger = Clock::now() + std::chrono::milliseconds(500);
   while (Clock::now() < linger) Frame();
