@@ -153,7 +153,15 @@ void TDC_Dlg_GameSetup_Network::m_Button_Click(const std::string& name) {
   if (f_creating) return;
   if (Text_Compare(name, OK_Name) == 0) {
     m_Take_Input();
-    f_lobby->m_OK();
+    TGameSetup_Lobby& lobby = *f_lobby;
+    // "Start" builds the game from the rows: they must pass the same checks
+    // as a game at one machine (names, flags and colours all different),
+    // or the players would wait on a game that has two nations of one name.
+    if (lobby.f_mode == GAME_SETUP_HOST && lobby.f_listening && lobby.f_adding_ai && !lobby.f_started) {
+      m_Show_Lobby(true);
+      if (!m_Validate_Players()) return;
+    }
+    lobby.m_OK();
   } else if (Text_Compare(name, Cancel_Name) == 0) {
     f_lobby->m_Cancel();
   } else if (Text_Compare(name, Send_Name) == 0) {

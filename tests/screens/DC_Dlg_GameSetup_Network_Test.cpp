@@ -304,6 +304,15 @@ TEST_F(Lobby_Dialog_Test, AJoinedPlayerHisChatAndTheHostsStartReachTheControls) 
   host->m_Nation_Edit(3).m_Set_Text("Cogland");
   int created = 0;
   host->m_Lobby().f_on_create_game = [&] { ++created; };
+  // Two nations of one name are refused before anything is created.
+  host->m_Nation_Edit(3).m_Set_Text("avalon");
+  host->m_Button_Click(OK_Name);
+  EXPECT_EQ(created, 0);
+  ASSERT_NE(host->m_Message_Dialog(), nullptr);
+  EXPECT_EQ(host->m_Message_Dialog()->m_Get_Text(), "Two players cannot have the same nation name.");
+  EXPECT_EQ(host->m_Lobby().f_status, "Add AI Players to the game. When done, press the Start button.");
+  EXPECT_EQ(host->m_OK().m_Caption(), "Start");
+  host->m_Nation_Edit(3).m_Set_Text("Cogland");
   host->m_Button_Click(OK_Name);
   EXPECT_EQ(created, 1);
   EXPECT_EQ(host->m_Lobby().f_status, "Host Creating Game...");
