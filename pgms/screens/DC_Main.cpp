@@ -5,6 +5,7 @@
 
 #include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_GameSetup.h"
+#include "DC_Dlg_GameSetup_Network.h"
 #include "DC_Dlg_Progress.h"
 #include "DC_Dlg_StartMenu.h"
 #include "DC_Main_OverviewMap.h"
@@ -160,6 +161,7 @@ void Main_Screen_Install() {
   Set_Main_Screen_Factory([]() -> TMain_Screen_Base* { return new TDC_Main(); });
   Start_Menu_Install();
   Game_Setup_Install();
+  Game_Setup_Network_Install();
   Shell_Links().help_text_update_timer = Help_Text_Update_Timer;
   Shell_Links().help_text_draw = Help_Text_Draw;
 }

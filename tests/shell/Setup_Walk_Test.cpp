@@ -160,3 +160,31 @@ TEST_F(Setup_Walk_Test, ANewGameIsSavedLeftLoadedFromTheStartMenuAndResumedAsItW
   EXPECT_FALSE(first.units.empty());
   EXPECT_EQ(first.units, second.units);
 }
+
+TEST_F(Setup_Walk_Test, TheStartMenusHostChoiceOpensTheLobby) {
+  TSetup_Walk_Display display;
+  if (!display.m_Ok()) GTEST_SKIP() << "no display and no Xvfb";
+  std::string s;
+  s += "3 key space\n";
+  s += "8 move 258 706\n";
+  s += "10 click 258 706\n";  // Multiplayer Game
+  s += "14 click 258 706\n";  // Host A Game
+  s += "20 move 600 740\n";   // away from the controls' help
+  s += "40 screenshot " + Shot("walk_lobby_host.bmp") + "\n";
+  s += "44 click 974 755\n";  // Cancel
+  s += "50 screenshot " + Shot("walk_lobby_cancelled.bmp") + "\n";
+  s += "54 quit\n";
+  EXPECT_EQ(Run(s), 0);
+  const TImage lobby = Read("walk_lobby_host.bmp");
+  ASSERT_EQ(lobby.width, 1024);
+  ASSERT_EQ(lobby.height, 768);
+  // The lobby's chat list and the player rows are drawn over its background.
+  EXPECT_GT(Lit(lobby, 725, 45, 291, 600), 291 * 600 * 9 / 10);
+  EXPECT_GT(Lit(lobby, 10, 200, 700, 250), 700 * 250 * 9 / 10);
+  // Cancel leaves the lobby for the start menu: the chat list is gone.
+  const TImage menu = Read("walk_lobby_cancelled.bmp");
+  std::int32_t same = 0;
+  for (std::int32_t y = 45; y < 645; y += 4)
+    for (std::int32_t x = 725; x < 1016; x += 4) same += lobby.Pixel(x, y) == menu.Pixel(x, y);
+  EXPECT_LT(same, 150 * 73 / 2);
+}
