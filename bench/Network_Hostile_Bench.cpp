@@ -203,7 +203,7 @@ int main() {
                             MP_Encode_Word(u.unit_type) + MP_Encode_Byte(2) + MP_Encode_Byte(0) +
                             MP_Encode_Boolean(false) + MP_Encode_Integer(1) + MP_Encode_Integer(unit2);
   Write_All(honest, QX(order));
-  const bool relayed = Pump_Until([&] { return MP_Action_Queue->m_Count() == queued + 1; }, 5000);
+  const bool relayed = Pump_Until([&] { return std::size_t(MP_Action_Queue->m_Count()) == queued + 1; }, 5000);
   std::printf("honest player's order queued after the attacks: %s (queue held %zu hostile actions)\n",
               relayed ? "yes" : "NO", queued);
 

@@ -607,7 +607,7 @@ TEST_F(Main_Screen, ALongNationNameInTheStatusBarEndsBeforeTheDate) {
     bool shortened;
   } cases[] = {{"Norvik", false},
                {"Grand Federation of the Northern Isles", true},
-               {"F\xC3\xA9d\xC3\xA9ration \xC3\x89\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true}};
+               {"F\xC3\xA9" "d\xC3\xA9" "ration \xC3\x89\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     f_empires.m_Get_Empire(1)->m_Set_Nation_Name(c.name);

@@ -115,7 +115,9 @@ TEST_F(Panels, Price_And_Limit_Table) {
   for (const Case& c : cases) {
     TEmpire_Purchase entry;
     EXPECT_EQ(Purchase_Check(Empire(1), c.choice, entry), c.refusal) << c.what;
-    if (c.refusal == TPurchase_Refusal::none) EXPECT_EQ(entry.cost, c.cost) << c.what;
+    if (c.refusal == TPurchase_Refusal::none) {
+      EXPECT_EQ(entry.cost, c.cost) << c.what;
+    }
   }
   // A queue near a treasury's range refuses what would pass it.
   Empire(1).m_Add_Purchase({PURCHASE_UNIT, UT_JET, 1, 1, 2000000000});
@@ -278,8 +280,9 @@ TEST_F(Panels, Log_Grid_Keeps_Each_Report_Under_Its_Battle) {
                    }));
   // The bombardment row marks its region on the overview map.
   for (std::size_t n = 1; n < g.order.size(); ++n)
-    if (List_Window_Get_Cell(g.grid, g.order[n], 4)->f_value == EVENT_BOMBARDMENT)
+    if (List_Window_Get_Cell(g.grid, g.order[n], 4)->f_value == EVENT_BOMBARDMENT) {
       EXPECT_EQ(List_Window_Get_Cell(g.grid, g.order[n], 1)->f_value, 1);
+    }
   // The summary of the date before: one battle won, 40 collected; the
   // bombardment is no battle.
   const TLog_Summary s = Log_Summary(*G_Event_Log, 20151, 1);
