@@ -27,6 +27,7 @@
 #include "Io.h"
 #include "MapClass.h"
 #include "Path.h"
+#include "../Png_Bytes.h"
 
 class TScreen_World {
  public:
@@ -175,25 +176,7 @@ class TScreen_World {
     }
   }
 
-  static std::string Png(const TImage& image) {
-    std::vector<std::uint8_t> rgba;
-    for (std::uint32_t p : image.pixels) {
-      rgba.push_back(std::uint8_t(p >> 16));
-      rgba.push_back(std::uint8_t(p >> 8));
-      rgba.push_back(std::uint8_t(p));
-      rgba.push_back(std::uint8_t(p >> 24));
-    }
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = png_uint_32(image.width);
-    png.height = png_uint_32(image.height);
-    png.format = PNG_FORMAT_RGBA;
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&png, nullptr, &size, 0, rgba.data(), 0, nullptr);
-    std::string bytes(size, '\0');
-    png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr);
-    return bytes;
-  }
+  static std::string Png(const TImage& image) { return Png_Bytes(image); }
   static void Write(const std::filesystem::path& p, const std::string& bytes) {
     std::filesystem::create_directories(p.parent_path());
     Write_File_Bytes(p, bytes);
