@@ -105,25 +105,12 @@ protected:
 
   // The game of the walk: generated, changed for the walk, saved as "Walk".
   bool Make_Game(std::uint32_t seed, TWalk_Plan& plan) {
-    Global_Init();
-    Game_Init_Create_Globals();
-    Game_Init_Load_Map_Data();
-    Game_Init_Load_Rule_Files();
-    G_Map = new TMap();
     TGame_Session_Setup setup;
     setup.seed = seed;
     setup.map_type = "Tiny";
     setup.computer = {false, true};
-    bool ok = Game_Session_New_Game(setup) && Find_Plan(plan);
-    // The view the game opens with: near enough to see stacks and labels.
-    Game_Settings.f_camera_eye = {700, 700, -1300};
-    Game_Settings.f_camera_look_at = {700, 700, 0};
-    Game_Settings.f_camera_up = {0, 1, 0};
-    ok = ok && Game_Session_Save("Walk");
-    delete G_Map;
-    G_Map = nullptr;
-    Game_Init_Free_Globals();
-    return ok;
+    const bool ok = Open_Walk_Game(setup) && Find_Plan(plan);
+    return Close_Walk_Game(ok, "Walk");
   }
 
   bool Find_Plan(TWalk_Plan& p) {

@@ -45,31 +45,19 @@ protected:
   std::string Shot(const std::string& name) const override { return (f_work.path() / (name + ".bmp")).string(); }
 
   bool Make_Game(std::uint32_t seed, TPanels_Plan& plan) {
-    Global_Init();
-    Game_Init_Create_Globals();
-    Game_Init_Load_Map_Data();
-    Game_Init_Load_Rule_Files();
-    G_Map = new TMap();
     TGame_Session_Setup setup;
     setup.seed = seed;
     setup.map_type = "Tiny";
     setup.computer = {false, false};
     setup.game_kind = 2;
-    bool ok = Game_Session_New_Game(setup) && Find_Plan(plan);
-    Game_Settings.f_camera_eye = {700, 700, -1300};
-    Game_Settings.f_camera_look_at = {700, 700, 0};
-    Game_Settings.f_camera_up = {0, 1, 0};
+    const bool ok = Open_Walk_Game(setup) && Find_Plan(plan);
     if (TEmpire* e = Empire_Get(1)) e->m_Set_Treasury(100000);
     // The new date is saved: the checks after the walk read that save.
     if (Machine_Options) {
       Machine_Options->f_autosave_turns = 1;
       Machine_Options->m_Save();
     }
-    ok = ok && Game_Session_Save("Panels");
-    delete G_Map;
-    G_Map = nullptr;
-    Game_Init_Free_Globals();
-    return ok;
+    return Close_Walk_Game(ok, "Panels");
   }
 
   bool Find_Plan(TPanels_Plan& p) {

@@ -10,6 +10,7 @@
 
 #include "Datafile_Units.h"
 #include "GameInit.h"
+#include "GameSettings.h"
 #include "Global.h"
 #include "MapClass.h"
 #include "Native_Path.h"
@@ -63,6 +64,27 @@ int Walk_Fixture::Run(const std::string& script, std::vector<const char*> switch
 }
 
 std::string Walk_Fixture::Shot(const std::string& name) const { return (f_work.path() / name).string(); }
+
+bool Walk_Fixture::Open_Walk_Game(const TGame_Session_Setup& setup) {
+  Global_Init();
+  Game_Init_Create_Globals();
+  Game_Init_Load_Map_Data();
+  Game_Init_Load_Rule_Files();
+  G_Map = new TMap();
+  return Game_Session_New_Game(setup);
+}
+
+bool Walk_Fixture::Close_Walk_Game(bool ok, const std::string& save) {
+  // The view the game opens with: near enough to see stacks and labels.
+  Game_Settings.f_camera_eye = {700, 700, -1300};
+  Game_Settings.f_camera_look_at = {700, 700, 0};
+  Game_Settings.f_camera_up = {0, 1, 0};
+  ok = ok && Game_Session_Save(save);
+  delete G_Map;
+  G_Map = nullptr;
+  Game_Init_Free_Globals();
+  return ok;
+}
 
 TImage Walk_Fixture::Read(const std::string& name) const {
   TImage image;

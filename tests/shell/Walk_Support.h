@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Game_Session.h"
 #include "Image_Files.h"
 #include "Shell_Fixture.h"
 
@@ -40,6 +41,11 @@ protected:
   // The pixels of the rectangle [left, right) x [top, bottom) that are not black.
   static std::int32_t Lit(const TImage& image, std::int32_t left, std::int32_t top, std::int32_t right,
                           std::int32_t bottom);
+  // A walk's game: the globals and a new game of `setup` on a fresh map.
+  // Close_Walk_Game gives it the near view the walks play in, saves it as
+  // `save` (only when `ok`) and frees everything again.
+  bool Open_Walk_Game(const TGame_Session_Setup& setup);
+  bool Close_Walk_Game(bool ok, const std::string& save);
   TTemp_Dir f_work;
 };
 
