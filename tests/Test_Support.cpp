@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "Global.h"
 #include "Native_Path.h"
 
 TTemp_Dir::TTemp_Dir() {
@@ -21,6 +22,25 @@ TTemp_Dir::~TTemp_Dir() {
 }
 
 std::string TTemp_Dir::design() const { return Design_Path(f_path.string()) + "\\"; }
+
+TEnvironment_Guard::TEnvironment_Guard(std::initializer_list<const char*> names)
+    : f_program(Program_Folder), f_user(User_Folder) {
+  for (const char* name : names) {
+    const char* v = std::getenv(name);
+    f_saved.push_back({name, v ? v : "", v != nullptr});
+  }
+}
+
+TEnvironment_Guard::~TEnvironment_Guard() {
+  for (const TSaved& e : f_saved) {
+    if (e.set)
+      setenv(e.name.c_str(), e.value.c_str(), 1);
+    else
+      unsetenv(e.name.c_str());
+  }
+  Program_Folder = f_program;
+  User_Folder = f_user;
+}
 
 std::filesystem::path Source_Dir() {
   const char* s = std::getenv("GLOBARCH_SOURCE_DIR");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,26 @@ class TTemp_Dir {
 
  private:
   std::filesystem::path f_path;
+};
+
+// Keeps the named environment variables and the program's folders
+// (Program_Folder, User_Folder) as they were when it was made, and puts them
+// back when it goes, so that a test can point the game at folders of its own
+// without leaving them to the next test.
+class TEnvironment_Guard {
+ public:
+  explicit TEnvironment_Guard(std::initializer_list<const char*> names);
+  ~TEnvironment_Guard();
+  TEnvironment_Guard(const TEnvironment_Guard&) = delete;
+  TEnvironment_Guard& operator=(const TEnvironment_Guard&) = delete;
+
+ private:
+  struct TSaved {
+    std::string name, value;
+    bool set;
+  };
+  std::vector<TSaved> f_saved;
+  std::string f_program, f_user;
 };
 
 // The source tree (for the shipped data files).

@@ -23,12 +23,6 @@
 class Setup_Screens_Fixture : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (const char* name : {"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME"}) {
-      const char* v = std::getenv(name);
-      f_saved.push_back({name, v ? v : "", v != nullptr});
-    }
-    f_saved_program = Program_Folder;
-    f_saved_user = User_Folder;
     setenv("GLOBARCH_HOME", Source_Dir().c_str(), 1);
     setenv("GLOBARCH_USER_DIR", f_user.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", f_config.path().c_str(), 1);
@@ -46,22 +40,9 @@ protected:
     G_Shutdown_GraphicsEngine();
     Render_Device_Set_Current(nullptr);
     f_device.reset();
-    for (const auto& e : f_saved) {
-      if (e.set)
-        setenv(e.name.c_str(), e.value.c_str(), 1);
-      else
-        unsetenv(e.name.c_str());
-    }
-    Program_Folder = f_saved_program;
-    User_Folder = f_saved_user;
   }
 
-  struct TEnv {
-    std::string name, value;
-    bool set;
-  };
-  std::vector<TEnv> f_saved;
-  std::string f_saved_program, f_saved_user;
+  TEnvironment_Guard f_environment{"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME"};
   TTemp_Dir f_user, f_config;
   std::unique_ptr<TRender_Device_Headless> f_device;
   std::unique_ptr<TMap> f_map;

@@ -27,12 +27,6 @@ namespace {
 class Game_Init_Test : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (const char* name : {"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME", "GLOBARCH_SEED"}) {
-      const char* v = std::getenv(name);
-      f_saved_env.push_back({name, v ? v : "", v != nullptr});
-    }
-    f_saved_program = Program_Folder;
-    f_saved_user = User_Folder;
     setenv("GLOBARCH_USER_DIR", f_user.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", f_config.path().c_str(), 1);
     setenv("GLOBARCH_SEED", "1", 1);
@@ -41,25 +35,12 @@ protected:
   void TearDown() override {
     Game_Init_Free_Globals();
     Take_Held_Reports();
-    for (const auto& e : f_saved_env) {
-      if (e.set)
-        setenv(e.name.c_str(), e.value.c_str(), 1);
-      else
-        unsetenv(e.name.c_str());
-    }
-    Program_Folder = f_saved_program;
-    User_Folder = f_saved_user;
     std::fill(std::begin(Debug_Sections), std::end(Debug_Sections), false);
     Debug_Enabled = false;
   }
   std::string Log() const { return Read_File(f_user.path() / "Backup" / "Globarch_Log.txt"); }
 
-  struct TEnv {
-    std::string name, value;
-    bool set;
-  };
-  std::vector<TEnv> f_saved_env;
-  std::string f_saved_program, f_saved_user;
+  TEnvironment_Guard f_environment{"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME", "GLOBARCH_SEED"};
   TTemp_Dir f_user, f_config;
 };
 }  // namespace

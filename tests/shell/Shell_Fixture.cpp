@@ -9,15 +9,10 @@
 #include "Shell_Services.h"
 
 void Shell_Fixture::SetUp() {
-  for (const char* name : {"GLOBARCH_HOME", "GLOBARCH_USER_DIR", "XDG_CONFIG_HOME", "GLOBARCH_SEED",
-                           "GLOBARCH_INPUT_SCRIPT", "GLOBARCH_SKIP_LAUNCHER", "GLOBARCH_EXIT_AFTER_FRAMES",
-                           "GLOBARCH_SCREENSHOT"}) {
-    const char* v = std::getenv(name);
-    f_saved_env.push_back({name, v ? v : "", v != nullptr});
+  // The guard keeps these; each test starts without them.
+  for (const char* name : {"GLOBARCH_INPUT_SCRIPT", "GLOBARCH_SKIP_LAUNCHER", "GLOBARCH_EXIT_AFTER_FRAMES",
+                           "GLOBARCH_SCREENSHOT"})
     unsetenv(name);
-  }
-  f_saved_program = Program_Folder;
-  f_saved_user = User_Folder;
   setenv("GLOBARCH_HOME", Source_Dir().c_str(), 1);
   setenv("GLOBARCH_USER_DIR", f_user.path().c_str(), 1);
   setenv("XDG_CONFIG_HOME", f_config.path().c_str(), 1);
@@ -28,12 +23,6 @@ void Shell_Fixture::SetUp() {
 void Shell_Fixture::TearDown() {
   Game_Init_Free_Globals();
   Take_Held_Reports();
-  for (const auto& e : f_saved_env) {
-    if (e.set) setenv(e.name.c_str(), e.value.c_str(), 1);
-    else unsetenv(e.name.c_str());
-  }
-  Program_Folder = f_saved_program;
-  User_Folder = f_saved_user;
   std::fill(std::begin(Debug_Sections), std::end(Debug_Sections), false);
   Debug_Enabled = false;
 }

@@ -16,11 +16,9 @@ protected:
   // The debug log after the globals were freed (the fast log written out).
   std::string Log() const;
 
-  struct TEnv {
-    std::string name, value;
-    bool set;
-  };
-  std::vector<TEnv> f_saved_env;
-  std::string f_saved_program, f_saved_user;
+  TEnvironment_Guard f_environment{"GLOBARCH_HOME",          "GLOBARCH_USER_DIR",
+                                   "XDG_CONFIG_HOME",        "GLOBARCH_SEED",
+                                   "GLOBARCH_INPUT_SCRIPT",  "GLOBARCH_SKIP_LAUNCHER",
+                                   "GLOBARCH_EXIT_AFTER_FRAMES", "GLOBARCH_SCREENSHOT"};
   TTemp_Dir f_user, f_config;
 };
