@@ -85,6 +85,11 @@ protected:
     G_Empire_List = &empires;
     Game_Settings.m_Reset();
     Game_Settings.f_turn_empire = 1;
+    // The joined player holds slot 2 as client 12.
+    Game_Settings.f_player_count = 2;
+    Game_Settings.m_Player(1).f_connected = 2;
+    Game_Settings.m_Player(2).f_client_id = 12;
+    Game_Settings.m_Player(2).f_connected = 1;
     Base_Game_Settings.m_Reset();
     Set_Combat_Links(nullptr);
     Set_MP_Game_Links(&links);
@@ -142,6 +147,43 @@ protected:
     lines.swap(host.sent);
     Enter(client);
     for (const std::string& line : lines) Multiplayer_Process_Message(MP_SOURCE_HOST, 0, line, false);
+  }
+  // What each machine sent reaches the other: the host's lines the joined
+  // machine, the joined machine's lines the host as coming from client 12.
+  void Deliver() {
+    std::vector<std::string> lines;
+    lines.swap(host.sent);
+    Enter(client);
+    for (const std::string& line : lines) Multiplayer_Process_Message(MP_SOURCE_HOST, 0, line, false);
+    lines.clear();
+    lines.swap(client.sent);
+    Enter(host);
+    for (const std::string& line : lines) EXPECT_TRUE(Multiplayer_Process_Message(MP_SOURCE_CLIENT, 12, line, false));
+    Leave();
+  }
+  // One frame of a machine: its queue, its action timer, and its player's
+  // piece when the battle waits for it, played as the computer would.
+  void Frame(TMachine& m) {
+    Enter(m);
+    m.queue.m_Process_Queue(0.05f);
+    m.timer.m_Update_Timer(0.05f);
+    if (Combat_Is_Active() && G_Combat.winner == 0 && G_Combat.current_piece != 0 &&
+        G_Combat.current_owner == m.local && m.timer.m_Record_Count() == 0)
+      Combat_Execute_AI_Move();
+    Leave();
+  }
+  // The battle begun on the host, mirrored on the joined machine, and both
+  // begin dialogs closed.
+  void Begin_Battle() {
+    Enter(host);
+    Combat_Begin(1, false, true);
+    Deliver_To_Client();
+    Drain_Queue();
+    for (TMachine* m : {&host, &client}) {
+      Enter(*m);
+      Combat_Next_Piece();
+    }
+    Leave();
   }
   // The joined machine's queue, one pass per frame, until it is empty.
   void Drain_Queue() {
@@ -206,6 +248,40 @@ TEST_F(Network_Battle, TheDefendersMachineBuildsTheSameBattleFromTheMessagesAndP
   EXPECT_EQ(client.combat.current_column, host.combat.current_column);
   EXPECT_EQ(client.combat.current_row, host.combat.current_row);
   EXPECT_EQ(client.combat.current_owner, host.combat.current_owner);
+}
+
+TEST_F(Network_Battle, BothPlayersPlayTheirPiecesToTheSameEndWhicheverMachineIsAhead) {
+  // Frames of the host and of the joined machine between two deliveries:
+  // the machine that runs more frames finishes each move sooner and sends
+  // its next step while the other still shows the last one.
+  struct TSpeed {
+    int host_frames, client_frames;
+  };
+  for (TSpeed speed : {TSpeed{1, 1}, TSpeed{1, 5}, TSpeed{5, 1}}) {
+    SCOPED_TRACE(std::to_string(speed.host_frames) + ":" + std::to_string(speed.client_frames));
+    host.combat = client.combat = TCombat_State{};
+    host.sent.clear();
+    client.sent.clear();
+    for (TMachine* m : {&host, &client}) {
+      m->timer.m_Clear();
+      m->queue.m_Clear();
+    }
+    Random_Set_Seed(77);
+    Begin_Battle();
+    int steps = 0;
+    for (int round = 0; round < 20000 && (host.combat.winner == 0 || client.combat.winner == 0); ++round) {
+      for (int f = 0; f < speed.host_frames; ++f) Frame(host);
+      for (int f = 0; f < speed.client_frames; ++f) Frame(client);
+      steps += int(client.sent.size());
+      Deliver();
+    }
+    EXPECT_GT(steps, 0) << "the defender played no piece";
+    EXPECT_NE(host.combat.winner, 0);
+    EXPECT_EQ(client.combat.winner, host.combat.winner);
+    EXPECT_EQ(Records(client.combat), Records(host.combat));
+    EXPECT_EQ(host.queue.m_Count(), 0);
+    EXPECT_EQ(client.queue.m_Count(), 0);
+  }
 }
 
 }  // namespace
