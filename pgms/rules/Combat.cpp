@@ -110,6 +110,8 @@ void Reset_State(bool auto_resolve) {
   G_Combat.background_path.clear();
   G_Combat.background_texture = 0;
   G_Combat.complete_here = 1;
+  G_Combat.early_close_begin = 0;
+  G_Combat.early_close_end = 0;
   G_Combat.starting = {};
   G_Combat.starting_count = 0;
   G_Combat.turn_order = {};
@@ -533,6 +535,18 @@ bool Combat_Get_Starting_Unit(std::int64_t n, TCombat_Starting_Unit& record) {
   if (n < 1 || n > G_Combat.starting_count) return false;
   record = G_Combat.starting[std::size_t(n - 1)];
   return true;
+}
+
+void Combat_Keep_Early_Close(bool end_dialog) {
+  if (!Combat_Is_Active()) return;
+  (end_dialog ? G_Combat.early_close_end : G_Combat.early_close_begin) = 1;
+}
+
+bool Combat_Take_Early_Close(bool end_dialog) {
+  std::uint8_t& kept = end_dialog ? G_Combat.early_close_end : G_Combat.early_close_begin;
+  const bool taken = kept != 0;
+  kept = 0;
+  return taken;
 }
 
 bool Combat_Is_Active() { return G_Combat.region > 0; }
