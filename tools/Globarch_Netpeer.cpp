@@ -7,14 +7,17 @@
 // the same game.
 //
 //   globarch-netpeer e2e [--dates D] [--seed S]   the whole check (exit 0 when it passes)
-//   globarch-netpeer host --out DIR --dates D --seed S
+//   globarch-netpeer host --out DIR --dates D --seed S [--battle]
 //   globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--leave]
 //
 // A peer writes CurrentMap.map and Empires.dat into its out folder when the
 // game reaches its first date plus D at player 1's turn, then says so in the
 // chat. The host waits for both joined machines' word, then (the machine
 // with --leave has gone) plays on until the computer has played the lost
-// nation's turn. Peers print "PEER <what>" lines the driver reads.
+// nation's turn. Peers print "PEER <what>" lines the driver reads. With
+// --battle the host's player attacks a joined player until one battle
+// between them has been fought; the driver passes it and requires that
+// battle to end alike on the two players' machines.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -116,9 +119,38 @@ struct TBattle_Dialog {
 };
 TBattle_Dialog Begin_Dialog, End_Dialog;
 
+// A dialog opens released when the other player's close came first.
+void Open(TBattle_Dialog& d, bool end) {
+  d = TBattle_Dialog{true};
+  d.released = Combat_Take_Early_Close(end);
+}
+
+void Release(TBattle_Dialog& d, bool end) {
+  if (d.open)
+    d.released = true;
+  else
+    Combat_Keep_Early_Close(end);
+}
+
+bool Human(std::uint8_t player) {
+  const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(player) : nullptr;
+  return e && !e->m_Get_Computer_Controlled();
+}
+
 struct TPeer_Combat_Links : TCombat_Program_Links {
-  void m_Open_Begin_Dialog() override { Begin_Dialog = TBattle_Dialog{true}; }
-  void m_Open_End_Dialog() override { End_Dialog = TBattle_Dialog{true}; }
+  // Nothing draws here, so no attack waits for an effect to be shown.
+  bool m_Start_Effect(std::int32_t, const TVector&, const TVector&, std::int32_t) override { return false; }
+  void m_Open_Begin_Dialog() override { Open(Begin_Dialog, false); }
+  // The end of a battle shown on this machine, the one that runs it or the
+  // one that mirrors it; "BATTLE OVER" names both sides, whether both are
+  // human players, and the winner.
+  void m_Open_End_Dialog() override {
+    Open(End_Dialog, true);
+    Say(std::string("BATTLE OVER region ") + std::to_string(G_Combat.region) + " attacker " +
+        std::to_string(G_Combat.attacker) + " defender " + std::to_string(G_Combat.defender) + " winner " +
+        std::to_string(G_Combat.winner) + (G_Combat.complete_here ? " here" : " mirrored") +
+        (Human(G_Combat.attacker) && Human(G_Combat.defender) ? " humans" : " computer"));
+  }
 };
 TPeer_Combat_Links Combat_Peer_Links;
 
@@ -155,10 +187,10 @@ struct TPeer_Links : TMP_Game_Links {
   // The other player's begin dialog of a mirrored battle, and the other
   // player's close of either dialog.
   void m_Open_Dialog(const std::string& name) override {
-    if (name == "Dlg Combat Begin") Begin_Dialog = TBattle_Dialog{true};
+    if (name == "Dlg Combat Begin") Open(Begin_Dialog, false);
   }
-  void m_Release_Combat_Begin() override { Begin_Dialog.released = true; }
-  void m_Release_Combat_End() override { End_Dialog.released = true; }
+  void m_Release_Combat_Begin() override { Release(Begin_Dialog, false); }
+  void m_Release_Combat_End() override { Release(End_Dialog, true); }
   TMultiplayer_Server* m_Server() override { return Net.server.get(); }
   TMultiplayer_Client* m_Client() override { return Net.client.get(); }
   void m_Show_Chat_Line(const std::string& text) override { Chat_Lines.push_back(text); }
@@ -205,14 +237,14 @@ void Frames_Until(F done, int seconds, const std::string& what) {
 }
 
 // The machine's local nation moves: one land stack of its own into a
-// neighbouring land region it owns, and on the second date one attack on a
-// neighbouring land region of another nation. Orders go through the relay
-// as the main screen sends them.
+// neighbouring land region it owns, or (with --battle, from the second date
+// on until one has been fought) an attack on a neighbouring land region of
+// another human player. Orders go through the relay as the main screen
+// sends them.
 struct TMove_Choice {
   std::int32_t from = 0, to = 0;
   std::uint16_t type = 0;
   std::vector<std::int32_t> ids;
-  bool computer = false;
 };
 
 bool Land_Mover(std::uint16_t type) {
@@ -238,15 +270,10 @@ TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
       TMap_Region* target = G_Map->m_Get_Region(to);
       if (!target || target->m_Get_Type() != REGION_LAND || G_Map->m_Is_Combat_Region(to)) continue;
       const bool enemy = target->m_Get_Owner() != me && target->m_Get_Owner() != 0;
-      if (enemy != attack) continue;
-      // The largest stack goes; an attack on a computer's nation before one
-      // on another player's.
-      const TEmpire* owner = G_Empire_List->m_Get_Empire(target->m_Get_Owner());
-      const bool computer = owner && owner->m_Get_Computer_Controlled();
+      if (enemy != attack || (attack && !Human(target->m_Get_Owner()))) continue;
+      // The largest stack goes.
       for (auto& [type, ids] : stacks)
-        if (best.ids.empty() || (computer && !best.computer) ||
-            (computer == best.computer && ids.size() > best.ids.size()))
-          best = TMove_Choice{r, to, type, ids, computer};
+        if (best.ids.empty() || ids.size() > best.ids.size()) best = TMove_Choice{r, to, type, ids};
     }
   }
   return best;
@@ -272,11 +299,12 @@ struct TPlayer {
   bool host = false;
   std::int32_t first_date = 0;
   std::int32_t acted_date = -1, acted_player = 0;
-  std::int32_t moves = 0, attacks = 0, battles = 0, turns = 0;
+  std::int32_t moves = 0, attacks = 0, battles = 0, turns = 0, human_battles = 0;
   std::int32_t battle_region = 0;
   // While it holds, this machine gives no orders (the caller checks first).
   std::function<bool()> hold;
-  // Whether this machine attacks a computer's nation once.
+  // Whether this machine attacks another human player until one battle
+  // between the two has been fought.
   bool battle = false;
 
   bool My_Turn_Started() const {
@@ -334,7 +362,10 @@ struct TPlayer {
     if (battle_region != 0) {
       if (G_Map->m_Is_Combat_Region(battle_region)) {
         ++battles;
-        Say("BATTLE region " + std::to_string(battle_region));
+        const TMap_Region* at = G_Map->m_Get_Region(battle_region);
+        const bool humans = at && Human(at->m_Get_Owner());
+        if (humans) ++human_battles;
+        Say("BATTLE region " + std::to_string(battle_region) + (humans ? " against a player" : ""));
         const std::int32_t region = battle_region;
         battle_region = 0;
         Combat_Begin(region, false, false);
@@ -344,7 +375,7 @@ struct TPlayer {
     }
     if (moves == turns) {
       ++moves;
-      const bool attack = battle && Game_Settings.f_game_date > first_date && attacks == 0;
+      const bool attack = battle && Game_Settings.f_game_date > first_date && human_battles == 0;
       TMove_Choice m = Choose_Move(me, attack);
       if (attack && !m.ids.empty()) {
         ++attacks;
@@ -750,7 +781,9 @@ int Run_Driver(int argc, char** argv) {
   const fs::path root = pattern;
   for (const char* d : {"host", "ann", "bob"}) fs::create_directories(root / d / "user");
   std::vector<TChild> children;
-  children.push_back(Spawn("host", {"host", "--out", (root / "host" / "out").string(), "--dates", dates, "--seed", seed},
+  children.push_back(Spawn("host",
+                           {"host", "--out", (root / "host" / "out").string(), "--dates", dates, "--seed", seed,
+                            "--battle"},
                            (root / "host" / "user").string()));
   TProxy proxy;
   proxy.Start();
@@ -824,6 +857,21 @@ int Run_Driver(int argc, char** argv) {
         }
       }
     }
+    // The host's player fought a battle against a joined player, and the
+    // defender's machine saw the same battle end the same way.
+    std::vector<std::string> fought;
+    for (const std::string& l : children[0].lines)
+      if (l.rfind("BATTLE OVER ", 0) == 0 && l.size() > 12 && l.compare(l.size() - 12, 12, " here humans") == 0)
+        fought.push_back(l.substr(0, l.size() - 12) + " mirrored humans");
+    bool mirrored = false;
+    for (const std::string& expected : fought)
+      for (std::size_t c = 1; c < children.size(); ++c)
+        if (std::find(children[c].lines.begin(), children[c].lines.end(), expected) != children[c].lines.end())
+          mirrored = true;
+    if (!mirrored) {
+      std::printf("netpeer: no battle between two human players ended alike on both of their machines\n");
+      ++failures;
+    }
     std::string rest;
     if (!Has_Line(children[0], "LOST 3") || !Has_Line(children[0], "WENT ON")) ++failures;
     if (!Has_Line(children[1], "END date ", &rest) || rest.find("nation 3 computer") == std::string::npos) {
@@ -848,7 +896,7 @@ int main(int argc, char** argv) {
   if (mode == "join") return Run_Join(argc, argv);
   std::fprintf(stderr,
                "usage: globarch-netpeer e2e [--dates D] [--seed S]\n"
-               "       globarch-netpeer host --out DIR [--dates D] [--seed S]\n"
+               "       globarch-netpeer host --out DIR [--dates D] [--seed S] [--battle]\n"
                "       globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--dates D] [--leave]\n");
   return 1;
 }

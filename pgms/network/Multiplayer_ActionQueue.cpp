@@ -1,6 +1,7 @@
 #include "Multiplayer_ActionQueue.h"
 
 #include "BombardDamageList.h"
+#include "Combat.h"
 #include "Debug_Log.h"
 #include "Empire.h"
 #include "Errors.h"
@@ -54,6 +55,28 @@ std::int32_t Leg_Owner(const TMultiplayer_Action_Queue_Item& item) {
   }
 }
 
+// A battle step that acts on the piece whose turn it is (its move, attack,
+// wait or end of turn) waits while this machine's copy of the battle has
+// no such piece: it is still playing the step before, or the begin dialog
+// has not let it choose the first piece yet. The machine that sent the
+// step can be that far ahead, and a step applied with no current piece
+// would be lost, leaving the two machines waiting for each other.
+bool Waits_For_Current_Piece(const TMultiplayer_Action_Queue_Item& item) {
+  switch (item.code) {
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_WAIT_PIECE_TURN:
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_ATTACK:
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_MOVE:
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_PIECE_TURN: break;
+    default: return false;
+  }
+  if (!Combat_Is_Active() || Combat_Get_Winner() != 0 || G_Combat.current_piece != 0) return false;
+  try {
+    return Executes_Here(MP_Decode_Payload(item.code, item.payload));
+  } catch (const std::exception&) {
+    return false;  // dropped when it is executed
+  }
+}
+
 }  // namespace
 
 TMultiplayer_Action_Queue::TMultiplayer_Action_Queue() = default;
@@ -102,6 +125,7 @@ void TMultiplayer_Action_Queue::m_Process_Queue(float) {
   MP_Host_Deferred_End_Turn();
   if (f_items.empty()) return;
   if (Master_Action_Timer != nullptr && !Master_Action_Timer->m_Is_Action_Done(f_awaited_id)) return;
+  if (Waits_For_Current_Piece(f_items.front())) return;
   std::int32_t batch = m_Ready_Batch_Length();
   for (std::int32_t k = 0; k < batch && !f_items.empty(); ++k) {
     TMultiplayer_Action_Queue_Item item = f_items.front();

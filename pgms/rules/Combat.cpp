@@ -12,6 +12,7 @@
 #include "Global.h"
 #include "MapClass.h"
 #include "Multiplayer_GameActions.h"
+#include "Multiplayer_Types.h"
 #include "Path.h"
 #include "World_Links.h"
 #include "World_Unit_Facts.h"
@@ -109,6 +110,8 @@ void Reset_State(bool auto_resolve) {
   G_Combat.background_path.clear();
   G_Combat.background_texture = 0;
   G_Combat.complete_here = 1;
+  G_Combat.early_close_begin = 0;
+  G_Combat.early_close_end = 0;
   G_Combat.starting = {};
   G_Combat.starting_count = 0;
   G_Combat.turn_order = {};
@@ -159,6 +162,37 @@ TCombat_Starting_Unit* Starting_Record(std::uint8_t owner, std::uint16_t unit_ty
 
 // A unit type's square size in cells: two half cells make one cell.
 std::int32_t Footprint(std::uint8_t square_size) { return std::int32_t(float(square_size) / 2.0f + 0.9f); }
+
+// What a new piece's anchor takes from its unit type, its owner's empire
+// and its place on the grid: its footprint, full hit points, picture size
+// and position, colour and whether it can attack and move. The machine
+// that mirrors a battle receives only the piece's identity, count,
+// initiative, cargo and facing, and works the rest out here as the
+// battle's own machine did.
+void Set_Piece_Facts(TCombat_Cell& cell, const TUnit_Type& type, std::int32_t column, std::int32_t row) {
+  const std::int32_t w = Footprint(type.f_square_size_width);
+  const std::int32_t h = Footprint(type.f_square_size_height);
+  cell.hit_points = type.f_hit_points;
+  cell.width = std::uint8_t(w);
+  cell.height = std::uint8_t(h);
+  cell.picture_width = float(type.f_square_size_width) * Combat_Square_Size;
+  cell.picture_height = float(type.f_square_size_height) * Combat_Square_Size;
+  Combat_Get_Piece_Screen_Pos(column, row, w, h, cell.picture_width, cell.picture_height, cell.picture_x,
+                              cell.picture_y);
+  TEmpire* empire = Empire_Get(cell.owner);
+  cell.colour = empire ? empire->m_Get_Color() : 0;
+  cell.can_attack = type.f_combat_attack_range > 0 ? 1 : 0;
+  cell.can_move = type.f_combat_movement_amount != 0 ? 1 : 0;
+  cell.column = column;
+  cell.row = row;
+}
+
+// The initiative as the placement message carries it, so that the battle's
+// machine and its mirror count turns from the same numbers.
+float Announced_Initiative(float initiative) {
+  std::string text = MP_Encode_Single(initiative);
+  return MP_Decode_Single(text);
+}
 
 std::uint8_t Facing(const TUnit_Type& type, std::uint8_t owner) {
   bool attacker = owner == G_Combat.attacker;
@@ -369,21 +403,10 @@ void Combat_Add_Unit(std::int32_t unit_id, std::uint16_t carrier_cargo_list) {
           cell.owner = unit.owner;
           cell.anchor = 1;
           cell.count = 1;
-          cell.hit_points = type->f_hit_points;
-          cell.width = std::uint8_t(w);
-          cell.height = std::uint8_t(h);
-          cell.picture_width = float(type->f_square_size_width) * Combat_Square_Size;
-          cell.picture_height = float(type->f_square_size_height) * Combat_Square_Size;
-          Combat_Get_Piece_Screen_Pos(c0, r0, w, h, cell.picture_width, cell.picture_height, cell.picture_x,
-                                      cell.picture_y);
-          TEmpire* empire = Empire_Get(unit.owner);
-          cell.colour = empire ? empire->m_Get_Color() : 0;
+          Set_Piece_Facts(cell, *type, c0, r0);
           cell.initiative = Random_Single(0.0f, 0.25f);
-          cell.can_attack = type->f_combat_attack_range > 0 ? 1 : 0;
-          cell.can_move = type->f_combat_movement_amount != 0 ? 1 : 0;
+          if (Announce()) cell.initiative = Announced_Initiative(cell.initiative);
           cell.carrier_cargo_list = carrier_cargo_list;
-          cell.column = c0;
-          cell.row = r0;
           cell.facing = Facing(*type, unit.owner);
           if (Announce()) g_links->m_Send_Add_Starting_Unit(3, c, r, cell);
           Combat_Count_Starting_Unit(unit.owner, unit.unit_type);
@@ -427,6 +450,7 @@ void Combat_Add_Unit_Remote(std::int32_t kind, std::int32_t column, std::int32_t
       target.anchor = 1;
       target.column = column;
       target.row = row;
+      if (const TUnit_Type* type = World_Unit_Type(cell.unit_type)) Set_Piece_Facts(target, *type, column, row);
       if (cell.piece_id > G_Combat.piece_id_counter) G_Combat.piece_id_counter = cell.piece_id;
       Combat_Count_Starting_Unit(cell.owner, cell.unit_type);
       break;
@@ -511,6 +535,18 @@ bool Combat_Get_Starting_Unit(std::int64_t n, TCombat_Starting_Unit& record) {
   if (n < 1 || n > G_Combat.starting_count) return false;
   record = G_Combat.starting[std::size_t(n - 1)];
   return true;
+}
+
+void Combat_Keep_Early_Close(bool end_dialog) {
+  if (!Combat_Is_Active()) return;
+  (end_dialog ? G_Combat.early_close_end : G_Combat.early_close_begin) = 1;
+}
+
+bool Combat_Take_Early_Close(bool end_dialog) {
+  std::uint8_t& kept = end_dialog ? G_Combat.early_close_end : G_Combat.early_close_begin;
+  const bool taken = kept != 0;
+  kept = 0;
+  return taken;
 }
 
 bool Combat_Is_Active() { return G_Combat.region > 0; }

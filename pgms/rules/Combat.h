@@ -110,6 +110,9 @@ struct TCombat_State {
   std::string background_path;
   std::int32_t background_texture = 0;
   std::uint8_t complete_here = 0;
+  // The other player's close of the begin or end dialog that came before
+  // this machine's own dialog opened (network games).
+  std::uint8_t early_close_begin = 0, early_close_end = 0;
   std::int32_t current_piece = 0, current_column = 0, current_row = 0;
   std::uint8_t current_owner = 0;
   std::array<std::array<std::uint8_t, Combat_Rows>, Combat_Columns> move_map{};    // [column - 1][row - 1]
@@ -227,6 +230,14 @@ void Combat_Count_Starting_Unit(std::uint8_t owner, std::uint16_t unit_type);
 std::int32_t Combat_Get_Starting_Unit_Count();
 // Record 1..count; false (record untouched) outside.
 bool Combat_Get_Starting_Unit(std::int64_t n, TCombat_Starting_Unit& record);
+
+// In a network game each of the two players closes the begin and the end
+// dialog, and each dialog stays open until the other player's close has
+// come too. A close that comes before this machine's own dialog has opened
+// is kept for the battle (a new battle or the end of this one forgets it)
+// and taken by the dialog as it opens.
+void Combat_Keep_Early_Close(bool end_dialog);
+bool Combat_Take_Early_Close(bool end_dialog);
 
 // Getters.
 bool Combat_Is_Active();

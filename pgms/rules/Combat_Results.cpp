@@ -125,6 +125,8 @@ void Reset_Battle() {
   G_Combat.defender = 0;
   G_Combat.winner = 0;
   G_Combat.auto_resolve = 0;
+  G_Combat.early_close_begin = 0;
+  G_Combat.early_close_end = 0;
 }
 
 // Changes of ownership are logged with the politics section.

@@ -90,6 +90,8 @@ TDC_Dlg_Combat::TDC_Dlg_Combat(bool end_dialog) : TDisplay_Class(DC_KIND_WINDOW)
   f_winner = f_end ? Combat_Get_Winner() : 0;
   f_attacker = Combat_Get_Attacker();
   f_defender = Combat_Get_Defender();
+  // The other player may have closed his dialog before this one opened.
+  f_released = Network_Game() && Combat_Take_Early_Close(f_end);
   if (f_end) {
     f_words = Combat_Result_Words(f_winner, f_attacker);
     TGui_Text_Link& font = Gui_Text_Link();
@@ -249,9 +251,15 @@ void TDC_Dlg_Combat::m_Draw(double) {
 // --- the main screen's side --------------------------------------------------------------
 
 void TDC_Main::m_Release_Combat_Begin() {
-  if (auto* d = dynamic_cast<TDC_Dlg_Combat*>(m_Get_Dialog("Dlg Combat Begin"))) d->m_Set_Close();
+  if (auto* d = dynamic_cast<TDC_Dlg_Combat*>(m_Get_Dialog("Dlg Combat Begin")))
+    d->m_Set_Close();
+  else
+    Combat_Keep_Early_Close(false);
 }
 
 void TDC_Main::m_Release_Combat_End() {
-  if (auto* d = dynamic_cast<TDC_Dlg_Combat*>(m_Get_Dialog("Dlg Combat End"))) d->m_Set_Close();
+  if (auto* d = dynamic_cast<TDC_Dlg_Combat*>(m_Get_Dialog("Dlg Combat End")))
+    d->m_Set_Close();
+  else
+    Combat_Keep_Early_Close(true);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Combat.h"
+#include "DC_Dlg_Combat.h"
 #include "DC_Main.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
@@ -45,6 +46,8 @@ class Main_Screen_Links : public ::testing::Test {
   void TearDown() override {
     f_screen.reset();
     DC_Main_Register_Dialog("Dlg Combat End", {});
+    DC_Main_Register_Dialog("Dlg Combat Begin", {});
+    G_Combat = TCombat_State();
     G_Map = nullptr;
     G_Empire_List = nullptr;
     G_Shutdown_GraphicsEngine();
@@ -121,6 +124,49 @@ TEST_F(Main_Screen_Links, ABattleEndsOnTheMapWhenTheEndDialogCloses) {
   f_screen->m_Kill_Any_Dead_Controls();
   EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Combat End"), nullptr);
   EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+}
+
+TEST_F(Main_Screen_Links, TheOtherPlayersCloseThatComesBeforeTheDialogOpensIsKeptForIt) {
+  DC_Main_Register_Dialog("Dlg Combat Begin",
+                          {[](std::int32_t, std::int32_t) { return std::make_unique<TDC_Dlg_CombatBegin>(); }, nullptr});
+  DC_Main_Register_Dialog("Dlg Combat End",
+                          {[](std::int32_t, std::int32_t) { return std::make_unique<TDC_Dlg_CombatEnd>(); }, nullptr});
+  // This machine is player 2's, defending against player 1 on the host.
+  Game_Settings.f_game_kind = 4;
+  Game_Settings.f_local_empire = 2;
+  struct TCase {
+    const char* dialog;
+    bool end;
+    bool new_battle_between;  // a new battle begins after the close came
+    bool released;
+  };
+  for (const TCase& c : {TCase{"Dlg Combat Begin", false, false, true}, TCase{"Dlg Combat End", true, false, true},
+                         TCase{"Dlg Combat Begin", false, true, false}, TCase{"Dlg Combat End", true, true, false}}) {
+    SCOPED_TRACE(std::string(c.dialog) + (c.new_battle_between ? " in the next battle" : ""));
+    Combat_Begin_Remote(1, false, "", 2, 2, 1);
+    if (c.end) G_Combat.winner = 2;
+    // The other player's close is relayed before this dialog has opened.
+    if (c.end)
+      f_screen->m_Release_Combat_End();
+    else
+      f_screen->m_Release_Combat_Begin();
+    if (c.new_battle_between) Combat_Begin_Remote(1, false, "", 2, 2, 1);
+    if (c.end) G_Combat.winner = 2;
+    if (c.end)
+      Combat_Links().m_Open_End_Dialog();
+    else
+      Combat_Links().m_Open_Begin_Dialog();
+    auto* dialog = dynamic_cast<TDC_Dlg_Combat*>(f_screen->m_Get_Dialog(c.dialog));
+    ASSERT_NE(dialog, nullptr);
+    dialog->m_On_Timer(0.1f);
+    EXPECT_FALSE(dialog->m_Killed()) << "this player has not closed it yet";
+    // This player closes it: with the other close kept, it goes at once.
+    dialog->m_Button_Click("COMBAT_CONTROL_BUTTON_CLOSE");
+    dialog->m_On_Timer(0.1f);
+    EXPECT_EQ(dialog->m_Killed(), c.released);
+    f_screen->m_Close_Child_Dialogs();
+    G_Combat = TCombat_State();
+  }
 }
 
 TEST_F(Main_Screen_Links, TheBattleGoesBackToTheProgramsLinksWhenTheScreenIsFreed) {
