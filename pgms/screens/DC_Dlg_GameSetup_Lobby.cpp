@@ -438,9 +438,50 @@ void TGameSetup_Lobby::m_Begin_Hosting() {
 }
 
 void TGameSetup_Lobby::m_Host_Start_Creating() {
+  if (!f_loaded_game) m_Close_Row_Gaps();
   m_Set_Status("Host Creating Game...");
   m_Send_To_All(Lobby_Msg_Status(f_status));
   if (f_on_create_game) f_on_create_game();
+}
+
+void TGameSetup_Lobby::m_Close_Row_Gaps() {
+  // The game makes empire k of the k-th row in use. A row left empty ahead
+  // of a joined player's row would give that player another number than
+  // the one its machine and the host's slot hold, so the rows close up
+  // first: the rows in use in their order, then the unused ones.
+  std::vector<std::int32_t> order;
+  for (std::int32_t n = 1; n <= Row_Count; ++n)
+    if (m_Row(n).used) order.push_back(n);
+  for (std::int32_t n = 1; n <= Row_Count; ++n)
+    if (!m_Row(n).used) order.push_back(n);
+  const std::int32_t count = std::min<std::int32_t>(Game_Settings.f_player_count, Row_Count);
+  const std::array<TLobby_Row, Row_Count> rows = f_rows;
+  std::array<TGame_Settings_Player_Slot, Row_Count> slots{};
+  for (std::int32_t n = 1; n <= count; ++n) slots[std::size_t(n - 1)] = Game_Settings.m_Player(n);
+  std::vector<std::int32_t> moved;
+  std::int32_t last_joined = 1;
+  for (std::int32_t k = 1; k <= Row_Count; ++k) {
+    const std::int32_t from = order[std::size_t(k - 1)];
+    m_Row(k) = rows[std::size_t(from - 1)];
+    TGame_Settings_Player_Slot& s = Game_Settings.m_Player(k);
+    s = slots[std::size_t(from - 1)];
+    // Only joined players (and the host) hold slots; computer rows get
+    // theirs from the game's creation.
+    if (s.f_connected == 0) {
+      s = TGame_Settings_Player_Slot{};
+      continue;
+    }
+    s.f_slot_number = std::uint16_t(k);
+    last_joined = k;
+    if (k != from && k > 1) moved.push_back(k);
+  }
+  Game_Settings.f_player_count = std::uint16_t(last_joined);
+  for (std::int32_t k : moved) {
+    const TGame_Settings_Player_Slot& s = Game_Settings.m_Player(k);
+    m_Send_To(s.f_client_id, Lobby_Msg_Login_Accepted(s.f_client_id, k));
+  }
+  if (!moved.empty()) m_Send_Description();
+  m_Changed();
 }
 
 void TGameSetup_Lobby::m_Send_Game_Files() {

@@ -207,6 +207,10 @@ protected:
   void m_Host_Ready(std::int32_t id);
   void m_Host_Client_Left(std::int32_t id);
   void m_Send_Description();
+  // Host, new game: moves the rows in use up over the unused ones (and the
+  // joined players' slots with them), so that row k is the empire k the
+  // game makes of it; a joined player whose row moved hears its new number.
+  void m_Close_Row_Gaps();
   void m_Send_Start();
   void m_Start_Received();
   void m_On_Connected();

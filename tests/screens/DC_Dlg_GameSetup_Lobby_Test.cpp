@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "DC_Dlg_GameSetup.h"
+#include "Empire.h"
 #include "Global.h"
 #include "Io.h"
 #include "Io_Compress.h"
@@ -249,6 +251,61 @@ TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   EXPECT_FALSE(host.closed);
   ann->m_Local_Load_Done();
   ASSERT_TRUE(Pump_Until([&] { return host.closed; }));
+}
+
+// An unused row ahead of a joined player's row: every machine must give
+// that player the nation of its own row. The host's creation turns the rows
+// in use into empires 1, 2, 3, ... in their order, as the setup dialog does.
+TEST_F(Lobby_Test, AJoinedPlayerPlaysTheNationOfItsRowWhenAnEarlierRowIsEmpty) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  ASSERT_EQ(bob->f_player, 3);
+  const std::uint16_t bob_id = Game_Settings.m_Player(3).f_client_id;
+  // Ann leaves: row 2 stays empty ahead of Bob's row.
+  ann.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return !host->m_Row(2).used; }));
+  host->m_OK();  // Begin: the free rows may take computer players
+  TLobby_Row& cog = host->m_Row(4);
+  cog.used = true;
+  cog.nation_name = "Cogland";
+  cog.player_name = "Cog";
+  host->f_on_create_game = [&] {
+    std::vector<TGame_Setup_Row> rows;
+    for (std::int32_t n = 1; n <= 8; ++n) {
+      const TLobby_Row& r = host->m_Row(n);
+      rows.push_back({r.used, r.nation_name, r.player_name, r.flag, r.colour, r.computer});
+    }
+    const std::vector<std::int32_t> used = Game_Setup_Used_Rows(rows);
+    empires.m_Clear();
+    empires.m_Create_Empires(std::int32_t(used.size()));
+    for (std::size_t k = 0; k < used.size(); ++k) {
+      TEmpire& e = *empires.m_Get_Empire(std::int32_t(k) + 1);
+      e.m_Set_Nation_Name(rows[std::size_t(used[k] - 1)].nation);
+      e.m_Set_Player_Name(rows[std::size_t(used[k] - 1)].player);
+      e.m_Set_Computer_Controlled(rows[std::size_t(used[k] - 1)].computer);
+    }
+    Game_Settings.f_player_count = std::uint16_t(used.size());
+    host->m_Send_Game_Files();
+  };
+  host->m_OK();  // Start
+  ASSERT_TRUE(Pump_Until([&] { return bob.loaded && host.closed && bob.closed; }, 10000));
+  ASSERT_EQ(empires.m_Get_Count(), 3);
+  // The joining machine plays Borduria, the host relays for it as Borduria,
+  // and both show Bob on the row of that number.
+  const std::int32_t on_bob = bob->f_player;
+  ASSERT_GE(on_bob, 1);
+  ASSERT_LE(on_bob, 3);
+  EXPECT_EQ(empires.m_Get_Empire(on_bob)->m_Get_Nation_Name(), "Borduria");
+  EXPECT_EQ(g_client_player, on_bob);
+  const std::int32_t on_host = Game_Settings.m_Find_Player(bob_id);
+  EXPECT_EQ(on_host, on_bob);
+  EXPECT_EQ(Game_Settings.m_Player(on_bob).f_player_name, "Bob");
+  EXPECT_EQ(host->m_Row(on_bob).nation_name, "Borduria");
+  EXPECT_EQ(bob->m_Row(on_bob).nation_name, "Borduria");
+  EXPECT_EQ(empires.m_Get_Empire(3)->m_Get_Nation_Name(), "Cogland");
 }
 
 TEST_F(Lobby_Test, LinesThatFollowTheStartAreKeptForTheGame) {
