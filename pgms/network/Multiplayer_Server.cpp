@@ -144,12 +144,39 @@ void TMultiplayer_Server::State_Change(TSocketState new_state) {
   if (new_state == wsListening) Event(MP_SERVER_LISTENING, "Listening");
 }
 
+bool TMultiplayer_Server::Receives_All(TNetSocketClient* client) const {
+  if (!client || client->State() != wsConnected) return false;
+  return !f_members_only || static_cast<TGameSrvClient*>(client)->f_member;
+}
+
+bool TMultiplayer_Server::m_Admit(std::int32_t client_id) {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id) {
+      static_cast<TGameSrvClient*>(c)->f_member = true;
+      return true;
+    }
+  return false;
+}
+
+bool TMultiplayer_Server::m_Is_Member(std::int32_t client_id) const {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id)
+      return static_cast<TGameSrvClient*>(c)->f_member;
+  return false;
+}
+
+std::int32_t TMultiplayer_Server::m_Recipient_Count() const {
+  std::int32_t n = 0;
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) n += Receives_All(f_socket->Client(i)) ? 1 : 0;
+  return n;
+}
+
 void TMultiplayer_Server::Send_To_All(const std::string& text) {
   Event(MP_SERVER_DEBUG_MSG, "Send_To_All: " + text);
   std::string line = std::string(MP_Message_Prefix) + text + "\r\n";
   for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
     TNetSocketClient* c = f_socket->Client(i);
-    if (c && c->State() == wsConnected) c->SendText(line);
+    if (Receives_All(c)) c->SendText(line);
   }
 }
 
@@ -241,12 +268,14 @@ void TMultiplayer_Server::Free_Queues() {
 
 bool TMultiplayer_Server::m_Send_Files(const std::vector<std::string>& file_list) {
   Free_Queues();
-  f_transfer_count = f_socket->ClientCount();
-  for (std::int32_t p = 0; p < f_transfer_count; ++p) {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
+    TNetSocketClient* c = f_socket->Client(i);
+    if (!Receives_All(c)) continue;
     f_queues.push_back(std::make_unique<std::vector<std::string>>(file_list));
     f_finished.push_back(0);
-    f_transfer_ids.push_back(f_socket->Client(p)->ClientId());
+    f_transfer_ids.push_back(c->ClientId());
   }
+  f_transfer_count = static_cast<std::int32_t>(f_transfer_ids.size());
   bool result = false;
   for (std::int32_t p = 1; p <= f_transfer_count; ++p) result = m_Send_Next_File(p);
   return result;

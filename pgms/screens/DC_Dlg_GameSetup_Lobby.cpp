@@ -296,6 +296,9 @@ void TGameSetup_Lobby::m_On_Timer(float elapsed) {
     if (!m_Net().m_Server()) m_Net().m_Start_Server();
     if (TMultiplayer_Server* s = m_Net().m_Server()) {
       s->f_event_handler = handler;
+      // Rows, chat, the game's files and its lines go to logged-in
+      // machines only.
+      s->f_members_only = true;
       m_Set_Status("Ready");
       f_ip_address = f_wan_address ? f_wan_address() : std::string();
       f_port = "28599";
@@ -512,7 +515,7 @@ void TGameSetup_Lobby::m_Send_Game_Files() {
     return;
   }
   f_files_sent = true;
-  if (!server->Socket() || server->Socket()->ClientCount() == 0) {
+  if (!server->Socket() || server->m_Recipient_Count() == 0) {
     m_Send_Start();
     return;
   }
@@ -623,6 +626,7 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
   r.computer = false;
   r.m_Enable_All(false);
   m_Set_Status("Player " + s.f_player_name + " connected...");
+  if (TMultiplayer_Server* server = m_Net().m_Server()) server->m_Admit(id);
   m_Send_To(id, Lobby_Msg_Login_Accepted(id, b));
   m_Send_Description();
 }

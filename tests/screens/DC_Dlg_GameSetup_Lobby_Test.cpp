@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -36,6 +43,44 @@ bool Pump_Until(const std::function<bool()>& done, int max_ms = 5000) {
   }
   return true;
 }
+
+// A plain loopback socket that speaks to the host without the client code:
+// what it writes and everything the host sends it.
+struct TRaw_Socket {
+  int fd = -1;
+  std::string received;
+  explicit TRaw_Socket(const std::string& port) {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(std::stoi(port)));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+      ::close(fd);
+      fd = -1;
+      return;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+  }
+  ~TRaw_Socket() {
+    if (fd >= 0) ::close(fd);
+  }
+  TRaw_Socket(const TRaw_Socket&) = delete;
+  TRaw_Socket& operator=(const TRaw_Socket&) = delete;
+  void Send_Line(const std::string& line) {
+    const std::string bytes = line + "\r\n";
+    EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+  }
+  // Takes in what has arrived so far.
+  void Read() {
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) return;
+      received.append(buf, std::size_t(n));
+    }
+  }
+};
 
 // A machine's own server or client; events of the running game recorded.
 struct TTest_Net : TLobby_Network {
@@ -460,3 +505,83 @@ TEST_F(Lobby_Test, HostileLinesLeaveTheLobbyAsItWas) {
   EXPECT_EQ(ann->f_chat_lines.size(), 1u);
   EXPECT_FALSE(ann.closed);
 }
+
+namespace {
+
+// A machine that connects with a plain socket and never logs in (or, for a
+// resumed game, logs in with a wrong password), then sends the lines a
+// joined machine sends while the game is set up: ready reports, file
+// receipts and chat. The host must send it nothing of the game: no rows, no
+// chat, no files, no start.
+class Lobby_Intruder_Test : public Lobby_Test {
+protected:
+  void Intrude(bool resumed) {
+    if (resumed) {
+      Game_Settings.f_player_count = 2;
+      const char* names[2][3] = {{"Hal", "Hostland", "pw1"}, {"Ann", "Avalon", "Secret"}};
+      for (int n = 1; n <= 2; ++n) {
+        TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
+        s.f_player_name = names[n - 1][0];
+        s.f_nation_name = names[n - 1][1];
+        s.f_password = names[n - 1][2];
+      }
+      Game_Settings.f_setup_map_text = "Islands";
+    }
+    TMachine& host = Host(resumed);
+    TMachine& ann = Joiner();
+    Login(ann, "Ann", "Avalon", resumed ? "Secret" : "pw");
+
+    TRaw_Socket intruder(port);
+    ASSERT_GE(intruder.fd, 0);
+    intruder.Send_Line(MP_Message_Prefix + Lobby_Msg_Code(LAN_MSG_TO_SERVER_HELLO));
+    // What anyone may see: the greeting and the login info.
+    const std::string info = MP_Message_Prefix + Lobby_Msg_Login_Info(resumed, {"Ann"}, {"Avalon"}) + "\r\n";
+    ASSERT_TRUE(Pump_Until([&] {
+      intruder.Read();
+      return intruder.received.find(info) != std::string::npos;
+    }));
+    if (resumed) {
+      intruder.Send_Line(MP_Message_Prefix + Lobby_Msg_Login("Avalon", "Ann", "guess"));
+      ASSERT_TRUE(Pump_Until([&] {
+        intruder.Read();
+        return intruder.received.find(Lobby_Msg_Code(LAN_MSG_TO_CLIENT_LOGIN_BAD_PASSWORD)) != std::string::npos;
+      }));
+    }
+    const std::string before = intruder.received;
+    for (const std::string& line : {MP_Message_Prefix + Lobby_Msg_Ready(2), std::string(MP_File_Received),
+                                    MP_Message_Prefix + Lobby_Msg_Chat(LAN_MSG_TO_SERVER_CHAT, "Ann", "let me in")})
+      intruder.Send_Line(line);
+    host->m_Send_Chat("welcome, Ann");
+
+    if (resumed) {
+      // The loaded game's own files, as a load leaves them.
+      const std::string current = paths.m_Get_Currentmap_Dir();
+      ASSERT_TRUE(Game_Settings.m_Save_To_File(current + "GameSettings.dat"));
+      ASSERT_TRUE(empires.m_Save_To_File(current + "Empires.dat"));
+      ASSERT_TRUE(G_Event_Log->m_Save_To_File(current + "EventLog.dat"));
+      ASSERT_TRUE(messages.m_Save_To_File(current + "MessageLog.dat"));
+      ASSERT_TRUE(timer.m_Save_To_File(current + "MasterActionTimer.dat"));
+      host->m_OK();  // the resumed game's files go out at once
+    } else {
+      host->m_OK();  // Begin
+      host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+      host->m_OK();  // Start
+    }
+    ASSERT_TRUE(Pump_Until([&] { return ann.loaded && host.closed && ann.closed; }, 10000)) << host->f_status;
+    EXPECT_EQ(ann->f_player, 2);
+    EXPECT_EQ(ann->f_chat_lines, std::vector<std::string>{"Hal: welcome, Ann"});
+    // A receipt now would fetch the next file if the intruder had a place
+    // in the transfer.
+    intruder.Send_Line(MP_File_Received);
+    Pump_Until([] { return false; }, 200);
+    intruder.Read();
+    EXPECT_EQ(intruder.received, before);
+    EXPECT_EQ(std::count(host->f_chat_lines.begin(), host->f_chat_lines.end(), "Ann: let me in"), 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(Lobby_Intruder_Test, AMachineThatNeverLoggedInGetsNothingOfTheGame) { Intrude(false); }
+
+TEST_F(Lobby_Intruder_Test, AMachineWithAWrongPasswordGetsNothingOfTheResumedGame) { Intrude(true); }
