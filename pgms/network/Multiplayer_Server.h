@@ -65,8 +65,18 @@ public:
   // when it has none.
   std::int32_t m_Transfer_Position(std::int32_t client_id) const;
 
+  // Blocking look-ups (at most f_http_timeout_ms): for callers off the
+  // frame loop.
   std::string m_HTTP_Get(const std::string& url);
   std::string m_Get_WAN_Address();
+  // The same look-up on a thread of its own, so the frame loop goes on
+  // while the service answers (or never does). A later start replaces an
+  // unfinished one; the thread ends by itself within its time limit.
+  void m_Start_WAN_Lookup();
+  // True once, when the look-up started last has ended: address holds the
+  // machine's address, empty when the service could not be asked (reported
+  // as by m_Get_WAN_Address). False while it runs or when none was started.
+  bool m_Poll_WAN_Address(std::string& address);
 
   // Address-echo service: "host/path"; "host:port/path" reaches another port
   // than 80.
@@ -93,6 +103,11 @@ private:
   void State_Change(TSocketState new_state);
   bool Receives_All(TNetSocketClient* client) const;
   void Free_Queues();
+  void Report_No_WAN_Address();
+
+  // The running address look-up, shared with its thread.
+  struct TWAN_Lookup;
+  std::shared_ptr<TWAN_Lookup> f_wan_lookup;
 
   std::unique_ptr<TNetSocketServer> f_socket;
   // The socket's events reach this object through the cell; the destructor

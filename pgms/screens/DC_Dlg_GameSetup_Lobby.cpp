@@ -152,10 +152,6 @@ TGameSetup_Lobby::TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Networ
     List_Stored_Maps(names, folders);
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  f_wan_address = [this] {
-    TMultiplayer_Server* s = m_Net().m_Server();
-    return s ? s->m_Get_WAN_Address() : std::string();
-  };
   f_run_local_load = [this] {
     Loading_Lobby = this;
     Stepped_Task_Begin(nullptr, 1, 100, 1, Load_Step_Callback, this);
@@ -286,8 +282,23 @@ void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
   m_Changed();
 }
 
+void TGameSetup_Lobby::m_Take_WAN_Address() {
+  if (!f_wan_pending) return;
+  TMultiplayer_Server* s = m_Net().m_Server();
+  std::string address;
+  if (s && !s->m_Poll_WAN_Address(address)) return;
+  f_wan_pending = false;
+  // An address the host typed meanwhile stands.
+  if (address.empty() || !Text_Trim(f_ip_address).empty()) return;
+  f_ip_address = address;
+  m_Changed();
+}
+
 void TGameSetup_Lobby::m_On_Timer(float elapsed) {
-  if (f_network_started) return;
+  if (f_network_started) {
+    m_Take_WAN_Address();
+    return;
+  }
   f_elapsed += elapsed;
   if (f_elapsed <= 0.2f) return;
   f_network_started = true;
@@ -300,8 +311,16 @@ void TGameSetup_Lobby::m_On_Timer(float elapsed) {
       // machines only.
       s->f_members_only = true;
       m_Set_Status("Ready");
-      f_ip_address = f_wan_address ? f_wan_address() : std::string();
       f_port = "28599";
+      if (f_wan_address) {
+        f_ip_address = f_wan_address();
+      } else {
+        // The address-echo service may take long or never answer: it is
+        // asked beside the frame loop and its answer shown when it comes.
+        f_ip_address.clear();
+        s->m_Start_WAN_Lookup();
+        f_wan_pending = true;
+      }
     } else {
       m_Set_Status("Unable to detect service.");
     }

@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -585,3 +586,105 @@ protected:
 TEST_F(Lobby_Intruder_Test, AMachineThatNeverLoggedInGetsNothingOfTheGame) { Intrude(false); }
 
 TEST_F(Lobby_Intruder_Test, AMachineWithAWrongPasswordGetsNothingOfTheResumedGame) { Intrude(true); }
+
+namespace {
+
+// A listening socket on loopback standing for the address-echo service; it
+// answers only when the test says so.
+struct TSlow_Service {
+  int fd = -1;
+  int port = 0;
+  int conn = -1;
+  TSlow_Service() {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(fd, 4);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+  }
+  ~TSlow_Service() {
+    if (conn >= 0) ::close(conn);
+    if (fd >= 0) ::close(fd);
+  }
+  TSlow_Service(const TSlow_Service&) = delete;
+  TSlow_Service& operator=(const TSlow_Service&) = delete;
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port) + "/ip"; }
+  // The request of the one connection, read to its closing zero byte.
+  std::string Take_Request() {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) return "";
+    conn = ::accept(fd, nullptr, nullptr);
+    std::string request;
+    char buf[512];
+    while (request.find('\0') == std::string::npos) {
+      pollfd q{conn, POLLIN, 0};
+      if (::poll(&q, 1, 5000) != 1) break;
+      const ssize_t n = ::recv(conn, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      request.append(buf, std::size_t(n));
+    }
+    return request;
+  }
+  void Answer(const std::string& reply) {
+    ::send(conn, reply.data(), reply.size(), MSG_NOSIGNAL);
+    ::close(conn);
+    conn = -1;
+  }
+};
+
+// Runs the lobby's timer as the frame loop does until done() holds.
+bool Frames_Until(TGameSetup_Lobby& lobby, const std::function<bool()>& done) {
+  return Pump_Until([&] {
+    lobby.m_On_Timer(0.005f);
+    return done();
+  });
+}
+
+}  // namespace
+
+// The service holds the host's request unanswered: the lobby opens all the
+// same (the frame loop goes on) and shows the address once the answer comes.
+TEST_F(Lobby_Test, TheHostsLobbyOpensWhileTheAddressServiceIsSilentAndShowsItsAnswer) {
+  TSlow_Service service;
+  TTest_Net net;
+  net.m_Start_Server();
+  net.server->f_wan_address_url = service.Url();
+  net.server->f_http_timeout_ms = 10000;
+  TGameSetup_Lobby lobby(3, false, &net);
+  lobby.m_On_Timer(0.3f);
+  EXPECT_EQ(lobby.f_status, "Ready");
+  EXPECT_EQ(lobby.f_ip_address, "");
+  // The look-up's request is now waiting at the service.
+  const std::string request = service.Take_Request();
+  EXPECT_EQ(request.rfind("GET /ip HTTP/1.0 \r\n", 0), 0u) << request;
+  lobby.m_On_Timer(0.01f);
+  EXPECT_EQ(lobby.f_ip_address, "");
+  const std::uint64_t changes = lobby.f_changes;
+  service.Answer("HTTP/1.0 200 OK\r\n\r\n203.0.113.7\r\n");
+  ASSERT_TRUE(Frames_Until(lobby, [&] { return lobby.f_ip_address == "203.0.113.7"; })) << lobby.f_status;
+  EXPECT_GT(lobby.f_changes, changes);
+  EXPECT_EQ(lobby.f_status, "Ready");
+}
+
+// A service that cannot be reached is reported; an address the host typed
+// meanwhile is kept.
+TEST_F(Lobby_Test, AnUnreachableAddressServiceIsReportedAndATypedAddressStands) {
+  std::string url;
+  {
+    TSlow_Service gone;
+    url = gone.Url();
+  }
+  TTest_Net net;
+  net.m_Start_Server();
+  net.server->f_wan_address_url = url;
+  TGameSetup_Lobby lobby(3, false, &net);
+  lobby.m_On_Timer(0.3f);
+  lobby.f_ip_address = "192.0.2.4";
+  ASSERT_TRUE(Frames_Until(lobby, [&] { return !lobby.f_wan_pending; }));
+  EXPECT_EQ(lobby.f_status, "Error: Could not get WAN IP.");
+  EXPECT_EQ(lobby.f_ip_address, "192.0.2.4");
+}
