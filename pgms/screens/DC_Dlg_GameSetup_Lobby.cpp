@@ -424,6 +424,9 @@ void TGameSetup_Lobby::m_Host_Game() {
     host.f_nation_name = row.nation_name;
     host.f_connected = 2;
     host.f_ready = 0;
+    // The host's slot holds its names from now on: its row no longer takes
+    // input, or the row and the slot (chat, the saved game) would differ.
+    m_Row(1).m_Enable_All(false);
     Game_Settings.f_network_save_name = name;
     m_Set_Status("Setting Up Game...");
   }
@@ -747,6 +750,11 @@ void TGameSetup_Lobby::m_Join_Game() {
     return;
   }
   if (client->m_Is_Connected()) {
+    // Logged in already: asking again would open a login the host drops.
+    if (f_player != 0) {
+      m_Set_Status("Connected To Host.");
+      return;
+    }
     m_On_Connected();
     return;
   }

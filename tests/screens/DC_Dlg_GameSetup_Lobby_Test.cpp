@@ -281,6 +281,25 @@ TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
   EXPECT_EQ(Game_Settings.f_game_kind, 4);  // the last joined machine's load
 }
 
+// Once the host listens its own row is fixed (its slot holds its names);
+// a joined machine's Connect asks for no second login.
+TEST_F(Lobby_Test, TheHostsRowIsFixedOnceListeningAndAJoinedMachineConnectsOnce) {
+  TMachine& host = Host();
+  const TLobby_Row& own = host->m_Row(1);
+  EXPECT_FALSE(own.nation_enabled);
+  EXPECT_FALSE(own.player_enabled);
+  EXPECT_FALSE(own.use_enabled);
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  ASSERT_EQ(ann.logins.size(), 1u);
+  ann->m_OK();
+  ann->m_Send_Chat("after");
+  ASSERT_TRUE(Pump_Until([&] { return ann->f_chat_lines.size() == 1; }));
+  EXPECT_EQ(ann.logins.size(), 1u);
+  EXPECT_EQ(ann->f_status, "Connected To Host.");
+  EXPECT_EQ(ann->f_player, 2);
+}
+
 TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   TMachine& host = Host();
   TMachine& ann = Joiner();
