@@ -464,6 +464,7 @@ void TGameSetup_Lobby::m_Begin_Hosting() {
 
 void TGameSetup_Lobby::m_Host_Start_Creating() {
   if (!f_loaded_game) m_Close_Row_Gaps();
+  f_creating_game = true;
   m_Set_Status("Host Creating Game...");
   m_Send_To_All(Lobby_Msg_Status(f_status));
   if (f_on_create_game) f_on_create_game();
@@ -563,7 +564,15 @@ void TGameSetup_Lobby::m_Send_Start() {
   f_started = true;
   f_result = 1;
   m_Changed();
+  // The game now hears of the players it lost before it started.
+  const std::vector<std::int32_t> left = std::move(f_left_after_start);
+  f_left_after_start.clear();
+  for (std::int32_t id : left) m_Net().m_Game_Event(MP_SERVER_CLIENT_DISCONNECTED, id, "");
   if (f_on_close) f_on_close();
+}
+
+bool TGameSetup_Lobby::m_Left_After_Start(std::int32_t id) const {
+  return std::find(f_left_after_start.begin(), f_left_after_start.end(), id) != f_left_after_start.end();
 }
 
 void TGameSetup_Lobby::m_Check_All_Ready() {
@@ -573,7 +582,7 @@ void TGameSetup_Lobby::m_Check_All_Ready() {
     const TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
     // A new game does not wait on a slot its player left; a resumed game
     // waits for every saved player.
-    if (!f_loaded_game && s.f_connected == 0) continue;
+    if (!f_loaded_game && (s.f_connected == 0 || m_Left_After_Start(s.f_client_id))) continue;
     if (s.f_ready == 0) return;
   }
   m_Send_Start();
@@ -670,6 +679,13 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
   if (n < 2) return;
   const std::string name = Game_Settings.m_Player(n).f_player_name;
   m_Set_Status("Player " + name + " disconnected.");
+  if (!f_loaded_game && f_creating_game) {
+    // Its nation is (being) made and goes to every machine: the slot stays
+    // for the game, which gives the nation to the computer as it starts.
+    if (!m_Left_After_Start(id)) f_left_after_start.push_back(id);
+    m_Check_All_Ready();
+    return;
+  }
   if (n <= Row_Count) {
     TLobby_Row& r = m_Row(n);
     if (f_loaded_game) {

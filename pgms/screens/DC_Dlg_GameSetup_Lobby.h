@@ -220,6 +220,7 @@ protected:
   void m_On_Connected();
   void m_Open_Login(bool resumed);
   void m_Check_All_Ready();
+  bool m_Left_After_Start(std::int32_t id) const;
   // Host: takes the address-echo service's answer once it has come.
   void m_Take_WAN_Address();
   void m_Send_To_All(const std::string& text);
@@ -233,6 +234,12 @@ protected:
   bool f_own_network = false;
   // Host: the game files went out (ready reports count from now on).
   bool f_files_sent = false;
+  // Host, new game: Start was pressed; the empires are made from the rows.
+  bool f_creating_game = false;
+  // Host, new game: clients that left after Start. Their nations are in the
+  // game every machine loads; the game hands them to the computer when it
+  // starts, as it does with any lost player.
+  std::vector<std::int32_t> f_left_after_start;
   std::int32_t f_load_result = 0;
 };
 

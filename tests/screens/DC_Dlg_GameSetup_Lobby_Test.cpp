@@ -89,6 +89,7 @@ struct TTest_Net : TLobby_Network {
   std::unique_ptr<TMultiplayer_Client> client;
   std::string base_folder;
   std::vector<std::string> game_lines;
+  std::vector<std::int32_t> lost;  // clients the game heard were lost
   TMultiplayer_Server* m_Server() override { return server.get(); }
   TMultiplayer_Client* m_Client() override { return client.get(); }
   void m_Start_Server() override { server = std::make_unique<TMultiplayer_Server>(); }
@@ -100,8 +101,12 @@ struct TTest_Net : TLobby_Network {
     server.reset();
     client.reset();
   }
-  void m_Game_Event(MP_Event_Code code, std::int32_t, const std::string& text) override {
+  void m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text) override {
+    m_Game_Event_Id(code, id);
     if (code == MP_CLIENT_MESSAGE || code == MP_SERVER_MESSAGE) game_lines.push_back(text);
+  }
+  void m_Game_Event_Id(MP_Event_Code code, std::int32_t id) {
+    if (code == MP_SERVER_CLIENT_DISCONNECTED) lost.push_back(id);
   }
 };
 
@@ -371,6 +376,30 @@ TEST_F(Lobby_Test, AJoinedPlayerPlaysTheNationOfItsRowWhenAnEarlierRowIsEmpty) {
   EXPECT_EQ(host->m_Row(on_bob).nation_name, "Borduria");
   EXPECT_EQ(bob->m_Row(on_bob).nation_name, "Borduria");
   EXPECT_EQ(empires.m_Get_Empire(3)->m_Get_Nation_Name(), "Cogland");
+}
+
+// A player who leaves while the game's files go out keeps its slot; the
+// game hears of the loss as it starts (and gives the nation to the
+// computer), instead of holding a nation nobody plays.
+TEST_F(Lobby_Test, APlayerWhoLeavesAfterStartIsALostPlayerOfTheGame) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  const std::uint16_t bob_id = Game_Settings.m_Player(3).f_client_id;
+  bool bob_has_files = false;
+  bob->f_run_local_load = [&] { bob_has_files = true; };  // Bob never reports ready
+  host->m_OK();
+  host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+  host->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return bob_has_files && ann.loaded; }, 10000));
+  EXPECT_FALSE(host.closed);
+  bob.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return host.closed; })) << host->f_status;
+  EXPECT_EQ(host.net.lost, std::vector<std::int32_t>{bob_id});
+  EXPECT_EQ(Game_Settings.m_Find_Player(bob_id), 3);
+  EXPECT_TRUE(ann.closed || Pump_Until([&] { return ann.closed; }));
 }
 
 TEST_F(Lobby_Test, LinesThatFollowTheStartAreKeptForTheGame) {
