@@ -634,6 +634,25 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
       m_Send_To(id, Lobby_Msg_Code(LAN_MSG_TO_CLIENT_LOGIN_NO_SLOTS));
       return;
     }
+    // The game cannot start with an unnamed nation or two of one name, and
+    // a joined player's row takes no input at the host: such a login is
+    // refused and the login box opens again with the reason.
+    std::string refusal;
+    if (Text_Trim(player).empty() || Text_Trim(nation).empty())
+      refusal = "The Host reports that you must enter a player name and a nation name. Please login again.";
+    for (std::int32_t n = 1; n <= Row_Count && refusal.empty(); ++n) {
+      const TLobby_Row& r = m_Row(n);
+      if (!r.used) continue;
+      if (Same_Text(Text_Trim(r.nation_name), Text_Trim(nation)))
+        refusal = "The Host reports that the nation name " + Text_Trim(nation) + " is taken. Please login again.";
+      else if (Same_Text(Text_Trim(r.player_name), Text_Trim(player)))
+        refusal = "The Host reports that the player name " + Text_Trim(player) + " is taken. Please login again.";
+    }
+    if (!refusal.empty()) {
+      m_Send_To(id, Lobby_Msg_Login_Info(false, {}, {}));
+      m_Send_To(id, Lobby_Msg_Status(refusal));
+      return;
+    }
     // Slot 1 is the host's whatever the count says.
     for (std::int32_t n = 2; n <= count; ++n)
       if (Game_Settings.m_Player(n).f_connected == 0) b = n;

@@ -305,6 +305,37 @@ TEST_F(Lobby_Test, TheHostsRowIsFixedOnceListeningAndAJoinedMachineConnectsOnce)
   EXPECT_EQ(ann->f_player, 2);
 }
 
+// A login whose names the game could not start with is refused and the
+// login box opens again with the reason: names are compared as the setup
+// checks them (trimmed, without regard to case).
+TEST_F(Lobby_Test, ALoginWithATakenOrMissingNameIsAskedAgain) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  const struct {
+    const char* player;
+    const char* nation;
+    const char* status;
+  } cases[] = {
+      {"Bob", " hostland ", "The Host reports that the nation name hostland is taken. Please login again."},
+      {"Bob", "", "The Host reports that you must enter a player name and a nation name. Please login again."},
+      {"ANN", "Borduria", "The Host reports that the player name ANN is taken. Please login again."},
+      {" ", "Borduria", "The Host reports that you must enter a player name and a nation name. Please login again."},
+  };
+  std::size_t boxes = bob.logins.size();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    Login(bob, c.player, c.nation, "pw", c.status);
+    EXPECT_EQ(bob.logins.size(), ++boxes);
+    EXPECT_EQ(bob->f_player, 0);
+    EXPECT_EQ(Game_Settings.f_player_count, 2);
+  }
+  Login(bob, "Bob", "Borduria", "pw");
+  EXPECT_EQ(bob->f_player, 3);
+  EXPECT_EQ(host->m_Row(3).nation_name, "Borduria");
+}
+
 TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   TMachine& host = Host();
   TMachine& ann = Joiner();
