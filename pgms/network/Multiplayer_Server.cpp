@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "Errors.h"
 #include "Native_Path.h"
@@ -53,7 +56,62 @@ std::string Read_Whole_File(const std::string& path) {
 // A reply larger than this is no address echo.
 constexpr std::size_t Max_HTTP_Reply = 1 << 20;
 
+// The whole reply of an HTTP/1.0 GET; raises ESocketException on any
+// failure, including the time limit for the whole exchange. Touches no
+// shared state, so it may run on a thread of its own.
+std::string HTTP_Get_Or_Throw(const std::string& url, std::int32_t timeout_ms) {
+  std::string rest = url;
+  std::size_t slashes = rest.find("//");
+  if (slashes != std::string::npos) rest = rest.substr(slashes + 2);
+  std::size_t slash = rest.find('/');
+  std::string host = slash == std::string::npos ? rest : rest.substr(0, slash);
+  std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
+  std::string host_name = host, port = "80";
+  std::size_t colon = host.rfind(':');
+  if (colon != std::string::npos) {
+    host_name = host.substr(0, colon);
+    port = host.substr(colon + 1);
+  }
+  TNet_Blocking_Connection conn(host_name, port, timeout_ms);
+  conn.Write("GET " + path + " HTTP/1.0 \r\nHost: " + host + "\r\n\r\n" + std::string(1, '\0'));
+  std::string reply;
+  char block[4096];
+  for (;;) {
+    std::size_t n = conn.Read(block, sizeof block);
+    if (n == 0) break;
+    reply.append(block, n);
+    if (reply.size() > Max_HTTP_Reply) throw ESocketException("Reply too long");
+  }
+  return reply;
+}
+
+// The address in an address-echo reply: its last line (lines end in CR LF,
+// LF or CR).
+std::string Last_Reply_Line(const std::string& reply) {
+  std::vector<std::string> lines;
+  std::string cur;
+  for (std::size_t i = 0; i < reply.size(); ++i) {
+    char ch = reply[i];
+    if (ch == '\r' || ch == '\n') {
+      lines.push_back(cur);
+      cur.clear();
+      if (ch == '\r' && i + 1 < reply.size() && reply[i + 1] == '\n') ++i;
+    } else {
+      cur += ch;
+    }
+  }
+  if (!cur.empty()) lines.push_back(cur);
+  return lines.empty() ? "" : lines.back();
+}
+
 }  // namespace
+
+struct TMultiplayer_Server::TWAN_Lookup {
+  std::mutex lock;
+  bool done = false;
+  bool failed = false;
+  std::string reply;
+};
 
 std::string MP_Socket_State_Name(TSocketState state) {
   static const char* const names[] = {"Invalid State", "Opened",    "Bound",     "Connecting", "SocksConnected",
@@ -144,12 +202,39 @@ void TMultiplayer_Server::State_Change(TSocketState new_state) {
   if (new_state == wsListening) Event(MP_SERVER_LISTENING, "Listening");
 }
 
+bool TMultiplayer_Server::Receives_All(TNetSocketClient* client) const {
+  if (!client || client->State() != wsConnected) return false;
+  return !f_members_only || static_cast<TGameSrvClient*>(client)->f_member;
+}
+
+bool TMultiplayer_Server::m_Admit(std::int32_t client_id) {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id) {
+      static_cast<TGameSrvClient*>(c)->f_member = true;
+      return true;
+    }
+  return false;
+}
+
+bool TMultiplayer_Server::m_Is_Member(std::int32_t client_id) const {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
+    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id)
+      return static_cast<TGameSrvClient*>(c)->f_member;
+  return false;
+}
+
+std::int32_t TMultiplayer_Server::m_Recipient_Count() const {
+  std::int32_t n = 0;
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) n += Receives_All(f_socket->Client(i)) ? 1 : 0;
+  return n;
+}
+
 void TMultiplayer_Server::Send_To_All(const std::string& text) {
   Event(MP_SERVER_DEBUG_MSG, "Send_To_All: " + text);
   std::string line = std::string(MP_Message_Prefix) + text + "\r\n";
   for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
     TNetSocketClient* c = f_socket->Client(i);
-    if (c && c->State() == wsConnected) c->SendText(line);
+    if (Receives_All(c)) c->SendText(line);
   }
 }
 
@@ -241,12 +326,14 @@ void TMultiplayer_Server::Free_Queues() {
 
 bool TMultiplayer_Server::m_Send_Files(const std::vector<std::string>& file_list) {
   Free_Queues();
-  f_transfer_count = f_socket->ClientCount();
-  for (std::int32_t p = 0; p < f_transfer_count; ++p) {
+  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
+    TNetSocketClient* c = f_socket->Client(i);
+    if (!Receives_All(c)) continue;
     f_queues.push_back(std::make_unique<std::vector<std::string>>(file_list));
     f_finished.push_back(0);
-    f_transfer_ids.push_back(f_socket->Client(p)->ClientId());
+    f_transfer_ids.push_back(c->ClientId());
   }
+  f_transfer_count = static_cast<std::int32_t>(f_transfer_ids.size());
   bool result = false;
   for (std::int32_t p = 1; p <= f_transfer_count; ++p) result = m_Send_Next_File(p);
   return result;
@@ -314,53 +401,55 @@ bool TMultiplayer_Server::Finished(std::int32_t p) const {
   return p >= 1 && p <= f_transfer_count && f_finished[static_cast<std::size_t>(p - 1)] != 0;
 }
 
+void TMultiplayer_Server::Report_No_WAN_Address() {
+  if (Event(MP_SERVER_DEBUG_MSG, "Could not get WAN IP.")) Event(MP_SERVER_ERROR, "Could not get WAN IP.");
+}
+
 std::string TMultiplayer_Server::m_HTTP_Get(const std::string& url) {
   try {
-    std::string rest = url;
-    std::size_t slashes = rest.find("//");
-    if (slashes != std::string::npos) rest = rest.substr(slashes + 2);
-    std::size_t slash = rest.find('/');
-    std::string host = slash == std::string::npos ? rest : rest.substr(0, slash);
-    std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
-    std::string host_name = host, port = "80";
-    std::size_t colon = host.rfind(':');
-    if (colon != std::string::npos) {
-      host_name = host.substr(0, colon);
-      port = host.substr(colon + 1);
-    }
-    TNet_Blocking_Connection conn(host_name, port, f_http_timeout_ms);
-    conn.Write("GET " + path + " HTTP/1.0 \r\nHost: " + host + "\r\n\r\n" + std::string(1, '\0'));
-    std::string reply;
-    char block[4096];
-    for (;;) {
-      std::size_t n = conn.Read(block, sizeof block);
-      if (n == 0) break;
-      reply.append(block, n);
-      if (reply.size() > Max_HTTP_Reply) throw ESocketException("Reply too long");
-    }
-    return reply;
+    return HTTP_Get_Or_Throw(url, f_http_timeout_ms);
   } catch (const std::exception&) {
-    Event(MP_SERVER_DEBUG_MSG, "Could not get WAN IP.");
-    Event(MP_SERVER_ERROR, "Could not get WAN IP.");
+    Report_No_WAN_Address();
     return "";
   }
 }
 
-std::string TMultiplayer_Server::m_Get_WAN_Address() {
-  std::string reply = m_HTTP_Get(f_wan_address_url);
-  // Lines end in CR LF, LF or CR; the last line is the address.
-  std::vector<std::string> lines;
-  std::string cur;
-  for (std::size_t i = 0; i < reply.size(); ++i) {
-    char ch = reply[i];
-    if (ch == '\r' || ch == '\n') {
-      lines.push_back(cur);
-      cur.clear();
-      if (ch == '\r' && i + 1 < reply.size() && reply[i + 1] == '\n') ++i;
-    } else {
-      cur += ch;
-    }
+std::string TMultiplayer_Server::m_Get_WAN_Address() { return Last_Reply_Line(m_HTTP_Get(f_wan_address_url)); }
+
+void TMultiplayer_Server::m_Start_WAN_Lookup() {
+  auto lookup = std::make_shared<TWAN_Lookup>();
+  f_wan_lookup = lookup;
+  try {
+    std::thread([lookup, url = f_wan_address_url, timeout = f_http_timeout_ms] {
+      std::string reply;
+      bool failed = false;
+      try {
+        reply = HTTP_Get_Or_Throw(url, timeout);
+      } catch (...) {
+        failed = true;
+      }
+      std::lock_guard<std::mutex> g(lookup->lock);
+      lookup->reply = std::move(reply);
+      lookup->failed = failed;
+      lookup->done = true;
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread could be started: the look-up has failed at once.
+    lookup->failed = true;
+    lookup->done = true;
   }
-  if (!cur.empty()) lines.push_back(cur);
-  return lines.empty() ? "" : lines.back();
+}
+
+bool TMultiplayer_Server::m_Poll_WAN_Address(std::string& address) {
+  if (!f_wan_lookup) return false;
+  bool failed = false;
+  {
+    std::lock_guard<std::mutex> g(f_wan_lookup->lock);
+    if (!f_wan_lookup->done) return false;
+    failed = f_wan_lookup->failed;
+    address = failed ? std::string() : Last_Reply_Line(f_wan_lookup->reply);
+  }
+  f_wan_lookup.reset();
+  if (failed) Report_No_WAN_Address();
+  return true;
 }

@@ -27,6 +27,8 @@ public:
   using TNetSocketClient::TNetSocketClient;
   std::string f_last_line;
   std::chrono::system_clock::time_point f_connect_time{};
+  // The owner let this client in (it logged in).
+  bool f_member = false;
 };
 
 class TMultiplayer_Server {
@@ -37,11 +39,23 @@ public:
   TMultiplayer_Server& operator=(const TMultiplayer_Server&) = delete;
 
   void m_Listen(const std::string& address, const std::string& port);
+  // To every connected client; with f_members_only, to the members only.
   void Send_To_All(const std::string& text);
+  // To one client by id, member or not (the login exchange).
   void Send_To_Specific(std::int32_t client_id, const std::string& text);
 
-  // Starts sending the files to every connected client; true when a file
-  // went to the client at the last position.
+  // With f_members_only set, lines for everybody and the game's files go
+  // only to the clients the owner has admitted (those that logged in); a
+  // connection that never logged in learns nothing of the game.
+  bool f_members_only = false;
+  // Admits the client with this id; false when no such client is connected.
+  bool m_Admit(std::int32_t client_id);
+  bool m_Is_Member(std::int32_t client_id) const;
+  // The connected clients that receive lines for everybody.
+  std::int32_t m_Recipient_Count() const;
+
+  // Starts sending the files to every client that receives lines for
+  // everybody; true when a file went to the client at the last position.
   bool m_Send_Files(const std::vector<std::string>& file_list);
   bool m_Send_Next_File(std::int32_t position);
   void m_Send_File(std::int32_t position, const std::string& path, const std::string& name);
@@ -51,8 +65,18 @@ public:
   // when it has none.
   std::int32_t m_Transfer_Position(std::int32_t client_id) const;
 
+  // Blocking look-ups (at most f_http_timeout_ms): for callers off the
+  // frame loop.
   std::string m_HTTP_Get(const std::string& url);
   std::string m_Get_WAN_Address();
+  // The same look-up on a thread of its own, so the frame loop goes on
+  // while the service answers (or never does). A later start replaces an
+  // unfinished one; the thread ends by itself within its time limit.
+  void m_Start_WAN_Lookup();
+  // True once, when the look-up started last has ended: address holds the
+  // machine's address, empty when the service could not be asked (reported
+  // as by m_Get_WAN_Address). False while it runs or when none was started.
+  bool m_Poll_WAN_Address(std::string& address);
 
   // Address-echo service: "host/path"; "host:port/path" reaches another port
   // than 80.
@@ -77,7 +101,13 @@ private:
   void Client_Line_Limit(TGameSrvClient* client, bool& clear_data);
   void Client_Exception(TGameSrvClient* client, const std::exception& e, bool& can_close);
   void State_Change(TSocketState new_state);
+  bool Receives_All(TNetSocketClient* client) const;
   void Free_Queues();
+  void Report_No_WAN_Address();
+
+  // The running address look-up, shared with its thread.
+  struct TWAN_Lookup;
+  std::shared_ptr<TWAN_Lookup> f_wan_lookup;
 
   std::unique_ptr<TNetSocketServer> f_socket;
   // The socket's events reach this object through the cell; the destructor

@@ -1202,19 +1202,20 @@ void TCustomLineNetSocket::Handle_Message(TNet_Message& m) {
 TNet_Blocking_Connection::TNet_Blocking_Connection(const std::string& host, const std::string& port,
                                                    std::int32_t timeout_ms)
     : f_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
-    throw ESocketException("Cannot resolve host " + host);
+  // The name look-up counts against the same deadline as the exchange.
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  std::uint32_t address = 0;
+  if (!WSocket_Resolve_IPv4(host, timeout_ms, address)) throw ESocketException("Cannot resolve host " + host);
+  target.sin_addr.s_addr = address;
+  const std::string port_text = Trim(port);
+  if (port_text.empty() || port_text.size() > 5 ||
+      port_text.find_first_not_of("0123456789") != std::string::npos || std::stoi(port_text) > 65535)
+    throw ESocketException("Invalid port " + port);
+  target.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port_text)));
   f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (f_fd < 0) {
-    ::freeaddrinfo(found);
-    throw ESocketException("Cannot create socket");
-  }
-  int r = ::connect(f_fd, found->ai_addr, found->ai_addrlen);
-  ::freeaddrinfo(found);
+  if (f_fd < 0) throw ESocketException("Cannot create socket");
+  int r = ::connect(f_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
   if (r != 0 && errno != EINPROGRESS) {
     ::close(f_fd);
     throw ESocketException("Cannot connect to " + host);

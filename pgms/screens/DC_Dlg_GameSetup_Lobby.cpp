@@ -152,10 +152,6 @@ TGameSetup_Lobby::TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Networ
     List_Stored_Maps(names, folders);
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  f_wan_address = [this] {
-    TMultiplayer_Server* s = m_Net().m_Server();
-    return s ? s->m_Get_WAN_Address() : std::string();
-  };
   f_run_local_load = [this] {
     Loading_Lobby = this;
     Stepped_Task_Begin(nullptr, 1, 100, 1, Load_Step_Callback, this);
@@ -286,8 +282,23 @@ void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
   m_Changed();
 }
 
+void TGameSetup_Lobby::m_Take_WAN_Address() {
+  if (!f_wan_pending) return;
+  TMultiplayer_Server* s = m_Net().m_Server();
+  std::string address;
+  if (s && !s->m_Poll_WAN_Address(address)) return;
+  f_wan_pending = false;
+  // An address the host typed meanwhile stands.
+  if (address.empty() || !Text_Trim(f_ip_address).empty()) return;
+  f_ip_address = address;
+  m_Changed();
+}
+
 void TGameSetup_Lobby::m_On_Timer(float elapsed) {
-  if (f_network_started) return;
+  if (f_network_started) {
+    m_Take_WAN_Address();
+    return;
+  }
   f_elapsed += elapsed;
   if (f_elapsed <= 0.2f) return;
   f_network_started = true;
@@ -296,9 +307,20 @@ void TGameSetup_Lobby::m_On_Timer(float elapsed) {
     if (!m_Net().m_Server()) m_Net().m_Start_Server();
     if (TMultiplayer_Server* s = m_Net().m_Server()) {
       s->f_event_handler = handler;
+      // Rows, chat, the game's files and its lines go to logged-in
+      // machines only.
+      s->f_members_only = true;
       m_Set_Status("Ready");
-      f_ip_address = f_wan_address ? f_wan_address() : std::string();
       f_port = "28599";
+      if (f_wan_address) {
+        f_ip_address = f_wan_address();
+      } else {
+        // The address-echo service may take long or never answer: it is
+        // asked beside the frame loop and its answer shown when it comes.
+        f_ip_address.clear();
+        s->m_Start_WAN_Lookup();
+        f_wan_pending = true;
+      }
     } else {
       m_Set_Status("Unable to detect service.");
     }
@@ -402,6 +424,9 @@ void TGameSetup_Lobby::m_Host_Game() {
     host.f_nation_name = row.nation_name;
     host.f_connected = 2;
     host.f_ready = 0;
+    // The host's slot holds its names from now on: its row no longer takes
+    // input, or the row and the slot (chat, the saved game) would differ.
+    m_Row(1).m_Enable_All(false);
     Game_Settings.f_network_save_name = name;
     m_Set_Status("Setting Up Game...");
   }
@@ -438,9 +463,51 @@ void TGameSetup_Lobby::m_Begin_Hosting() {
 }
 
 void TGameSetup_Lobby::m_Host_Start_Creating() {
+  if (!f_loaded_game) m_Close_Row_Gaps();
+  f_creating_game = true;
   m_Set_Status("Host Creating Game...");
   m_Send_To_All(Lobby_Msg_Status(f_status));
   if (f_on_create_game) f_on_create_game();
+}
+
+void TGameSetup_Lobby::m_Close_Row_Gaps() {
+  // The game makes empire k of the k-th row in use. A row left empty ahead
+  // of a joined player's row would give that player another number than
+  // the one its machine and the host's slot hold, so the rows close up
+  // first: the rows in use in their order, then the unused ones.
+  std::vector<std::int32_t> order;
+  for (std::int32_t n = 1; n <= Row_Count; ++n)
+    if (m_Row(n).used) order.push_back(n);
+  for (std::int32_t n = 1; n <= Row_Count; ++n)
+    if (!m_Row(n).used) order.push_back(n);
+  const std::int32_t count = std::min<std::int32_t>(Game_Settings.f_player_count, Row_Count);
+  const std::array<TLobby_Row, Row_Count> rows = f_rows;
+  std::array<TGame_Settings_Player_Slot, Row_Count> slots{};
+  for (std::int32_t n = 1; n <= count; ++n) slots[std::size_t(n - 1)] = Game_Settings.m_Player(n);
+  std::vector<std::int32_t> moved;
+  std::int32_t last_joined = 1;
+  for (std::int32_t k = 1; k <= Row_Count; ++k) {
+    const std::int32_t from = order[std::size_t(k - 1)];
+    m_Row(k) = rows[std::size_t(from - 1)];
+    TGame_Settings_Player_Slot& s = Game_Settings.m_Player(k);
+    s = slots[std::size_t(from - 1)];
+    // Only joined players (and the host) hold slots; computer rows get
+    // theirs from the game's creation.
+    if (s.f_connected == 0) {
+      s = TGame_Settings_Player_Slot{};
+      continue;
+    }
+    s.f_slot_number = std::uint16_t(k);
+    last_joined = k;
+    if (k != from && k > 1) moved.push_back(k);
+  }
+  Game_Settings.f_player_count = std::uint16_t(last_joined);
+  for (std::int32_t k : moved) {
+    const TGame_Settings_Player_Slot& s = Game_Settings.m_Player(k);
+    m_Send_To(s.f_client_id, Lobby_Msg_Login_Accepted(s.f_client_id, k));
+  }
+  if (!moved.empty()) m_Send_Description();
+  m_Changed();
 }
 
 void TGameSetup_Lobby::m_Send_Game_Files() {
@@ -471,7 +538,7 @@ void TGameSetup_Lobby::m_Send_Game_Files() {
     return;
   }
   f_files_sent = true;
-  if (!server->Socket() || server->Socket()->ClientCount() == 0) {
+  if (!server->Socket() || server->m_Recipient_Count() == 0) {
     m_Send_Start();
     return;
   }
@@ -497,7 +564,15 @@ void TGameSetup_Lobby::m_Send_Start() {
   f_started = true;
   f_result = 1;
   m_Changed();
+  // The game now hears of the players it lost before it started.
+  const std::vector<std::int32_t> left = std::move(f_left_after_start);
+  f_left_after_start.clear();
+  for (std::int32_t id : left) m_Net().m_Game_Event(MP_SERVER_CLIENT_DISCONNECTED, id, "");
   if (f_on_close) f_on_close();
+}
+
+bool TGameSetup_Lobby::m_Left_After_Start(std::int32_t id) const {
+  return std::find(f_left_after_start.begin(), f_left_after_start.end(), id) != f_left_after_start.end();
 }
 
 void TGameSetup_Lobby::m_Check_All_Ready() {
@@ -507,7 +582,7 @@ void TGameSetup_Lobby::m_Check_All_Ready() {
     const TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
     // A new game does not wait on a slot its player left; a resumed game
     // waits for every saved player.
-    if (!f_loaded_game && s.f_connected == 0) continue;
+    if (!f_loaded_game && (s.f_connected == 0 || m_Left_After_Start(s.f_client_id))) continue;
     if (s.f_ready == 0) return;
   }
   m_Send_Start();
@@ -559,6 +634,25 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
       m_Send_To(id, Lobby_Msg_Code(LAN_MSG_TO_CLIENT_LOGIN_NO_SLOTS));
       return;
     }
+    // The game cannot start with an unnamed nation or two of one name, and
+    // a joined player's row takes no input at the host: such a login is
+    // refused and the login box opens again with the reason.
+    std::string refusal;
+    if (Text_Trim(player).empty() || Text_Trim(nation).empty())
+      refusal = "The Host reports that you must enter a player name and a nation name. Please login again.";
+    for (std::int32_t n = 1; n <= Row_Count && refusal.empty(); ++n) {
+      const TLobby_Row& r = m_Row(n);
+      if (!r.used) continue;
+      if (Same_Text(Text_Trim(r.nation_name), Text_Trim(nation)))
+        refusal = "The Host reports that the nation name " + Text_Trim(nation) + " is taken. Please login again.";
+      else if (Same_Text(Text_Trim(r.player_name), Text_Trim(player)))
+        refusal = "The Host reports that the player name " + Text_Trim(player) + " is taken. Please login again.";
+    }
+    if (!refusal.empty()) {
+      m_Send_To(id, Lobby_Msg_Login_Info(false, {}, {}));
+      m_Send_To(id, Lobby_Msg_Status(refusal));
+      return;
+    }
     // Slot 1 is the host's whatever the count says.
     for (std::int32_t n = 2; n <= count; ++n)
       if (Game_Settings.m_Player(n).f_connected == 0) b = n;
@@ -582,6 +676,7 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
   r.computer = false;
   r.m_Enable_All(false);
   m_Set_Status("Player " + s.f_player_name + " connected...");
+  if (TMultiplayer_Server* server = m_Net().m_Server()) server->m_Admit(id);
   m_Send_To(id, Lobby_Msg_Login_Accepted(id, b));
   m_Send_Description();
 }
@@ -603,6 +698,13 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
   if (n < 2) return;
   const std::string name = Game_Settings.m_Player(n).f_player_name;
   m_Set_Status("Player " + name + " disconnected.");
+  if (!f_loaded_game && f_creating_game) {
+    // Its nation is (being) made and goes to every machine: the slot stays
+    // for the game, which gives the nation to the computer as it starts.
+    if (!m_Left_After_Start(id)) f_left_after_start.push_back(id);
+    m_Check_All_Ready();
+    return;
+  }
   if (n <= Row_Count) {
     TLobby_Row& r = m_Row(n);
     if (f_loaded_game) {
@@ -683,6 +785,11 @@ void TGameSetup_Lobby::m_Join_Game() {
     return;
   }
   if (client->m_Is_Connected()) {
+    // Logged in already: asking again would open a login the host drops.
+    if (f_player != 0) {
+      m_Set_Status("Connected To Host.");
+      return;
+    }
     m_On_Connected();
     return;
   }

@@ -108,7 +108,8 @@ public:
   // The network parts of the dialog's mode: rows, captions and controls of
   // the host (3), the joining machine (4) or a resumed game (host, loaded).
   void m_Set_Mode(std::uint8_t mode, bool loaded);
-  // The dialog's timer: the server or client starts 0.2 s after opening.
+  // The dialog's timer: the server or client starts 0.2 s after opening;
+  // later the host takes the address look-up's answer when it has come.
   void m_On_Timer(float elapsed);
   // The OK button: create / begin / start on the host, connect on a
   // joining machine.
@@ -166,6 +167,8 @@ public:
   bool f_network_started = false;
   float f_elapsed = 0;
   bool f_listening = false;
+  // Host: the address-echo service has been asked and not yet answered.
+  bool f_wan_pending = false;
   bool f_adding_ai = false;
   bool f_connected = false;
   // The game has started (sent or received): later events belong to it.
@@ -191,8 +194,9 @@ public:
   std::function<std::string(std::int32_t pool)> f_draw_name;
   // Whether this machine has the stored map.
   std::function<bool(const std::string&)> f_has_stored_map;
-  // The machine's internet address (blocks for at most the look-up's time
-  // limit); by default the server asks the address-echo service.
+  // A given internet address of this machine (peers on one machine,
+  // tests). When empty, the server asks the address-echo service in the
+  // background and the timer shows its answer when it comes.
   std::function<std::string()> f_wan_address;
   // Joining machine: runs the load of the received game. By default a
   // stepped job over steps 1..100 calling m_Load_Step.
@@ -207,11 +211,18 @@ protected:
   void m_Host_Ready(std::int32_t id);
   void m_Host_Client_Left(std::int32_t id);
   void m_Send_Description();
+  // Host, new game: moves the rows in use up over the unused ones (and the
+  // joined players' slots with them), so that row k is the empire k the
+  // game makes of it; a joined player whose row moved hears its new number.
+  void m_Close_Row_Gaps();
   void m_Send_Start();
   void m_Start_Received();
   void m_On_Connected();
   void m_Open_Login(bool resumed);
   void m_Check_All_Ready();
+  bool m_Left_After_Start(std::int32_t id) const;
+  // Host: takes the address-echo service's answer once it has come.
+  void m_Take_WAN_Address();
   void m_Send_To_All(const std::string& text);
   void m_Send_To(std::int32_t id, const std::string& text);
   void m_Send_To_Host(const std::string& text);
@@ -223,6 +234,12 @@ protected:
   bool f_own_network = false;
   // Host: the game files went out (ready reports count from now on).
   bool f_files_sent = false;
+  // Host, new game: Start was pressed; the empires are made from the rows.
+  bool f_creating_game = false;
+  // Host, new game: clients that left after Start. Their nations are in the
+  // game every machine loads; the game hands them to the computer when it
+  // starts, as it does with any lost player.
+  std::vector<std::int32_t> f_left_after_start;
   std::int32_t f_load_result = 0;
 };
 

@@ -131,14 +131,12 @@ void TDC_Dlg_Login::m_On_Reposition() {
 
 void TDC_Dlg_Login::m_Draw(double) {
   Gui_Draw_Background(f_background, f_x, f_y, 400, 200);
+  // The title white on its black shadow; the prompt and labels white too,
+  // whatever colour the text drawn before left behind.
+  Gui_Draw_Dialog_Title(f_x, f_y, f_title);
   TGui_Text_Link& font = Gui_Text_Link();
-  const TColor white = font.m_Get_Color();
-  font.m_Set_Font(4);
-  font.m_Set_Color(G_Make_Color(0, 0, 0));
-  font.m_Draw_Text(Checked_Add(f_x, 9), Checked_Add(f_y, 5), f_title);
-  font.m_Set_Color(white);
-  font.m_Draw_Text(Checked_Add(f_x, 8), Checked_Add(f_y, 4), f_title);
   font.m_Set_Font(2);
+  font.m_Set_Color(G_Make_Color(255, 255, 255));
   font.m_Draw_Text_Wrapped(Checked_Add(f_x, 7), Checked_Add(f_y, 29), 386, 14, f_prompt, 50);
   for (int j = 1; j <= 3; ++j)
     font.m_Draw_Text(Checked_Add(f_x, 26), Checked_Add(f_y, 47 + 32 * j + 3), f_labels[j - 1]);

@@ -212,6 +212,29 @@ TEST(Multiplayer_Server, ReceiptTextInsideAChatLineCountsAsAReceipt) {
   for (const auto& e : t.events) EXPECT_EQ(e.rfind("101 ", 0), std::string::npos) << e;
 }
 
+// With members only, a connection the owner never admitted gets neither
+// lines for everybody nor files, and its receipts fetch nothing; lines sent
+// to it by id still arrive.
+TEST(Multiplayer_Server, MembersOnlyKeepsLinesAndFilesFromClientsNotAdmitted) {
+  TTransfer t;
+  t.server.f_members_only = true;
+  TRaw_Peer member = t.Join();
+  TRaw_Peer stranger = t.Join();
+  EXPECT_FALSE(t.server.m_Admit(99));
+  ASSERT_TRUE(t.server.m_Admit(1));
+  EXPECT_TRUE(t.server.m_Is_Member(1));
+  EXPECT_FALSE(t.server.m_Is_Member(2));
+  EXPECT_EQ(t.server.m_Recipient_Count(), 1);
+  t.server.Send_To_All("ALL");
+  t.server.Send_To_Specific(2, "YOU");
+  EXPECT_TRUE(t.server.m_Send_Files(t.files));
+  EXPECT_EQ(t.server.Transfer_Count(), 1);
+  stranger.Write("QX[File Received]\r\n");
+  ASSERT_TRUE(member.Wait_For(Greeting + "QXALL\r\n" + File_Bytes("One.dat", t.payloads[0])));
+  EXPECT_EQ(Settle(stranger), Greeting + "QXYOU\r\n");
+  EXPECT_EQ(Settle(member), Greeting + "QXALL\r\n" + File_Bytes("One.dat", t.payloads[0]));
+}
+
 TEST(Multiplayer_Server, EmptyListOrNoClients) {
   TTransfer t;
   EXPECT_FALSE(t.server.m_Send_Files(t.files));  // no clients

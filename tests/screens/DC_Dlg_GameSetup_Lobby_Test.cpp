@@ -5,12 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "DC_Dlg_GameSetup.h"
+#include "Empire.h"
 #include "Global.h"
 #include "Io.h"
 #include "Io_Compress.h"
@@ -35,12 +45,51 @@ bool Pump_Until(const std::function<bool()>& done, int max_ms = 5000) {
   return true;
 }
 
+// A plain loopback socket that speaks to the host without the client code:
+// what it writes and everything the host sends it.
+struct TRaw_Socket {
+  int fd = -1;
+  std::string received;
+  explicit TRaw_Socket(const std::string& port) {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(std::stoi(port)));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+      ::close(fd);
+      fd = -1;
+      return;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+  }
+  ~TRaw_Socket() {
+    if (fd >= 0) ::close(fd);
+  }
+  TRaw_Socket(const TRaw_Socket&) = delete;
+  TRaw_Socket& operator=(const TRaw_Socket&) = delete;
+  void Send_Line(const std::string& line) {
+    const std::string bytes = line + "\r\n";
+    EXPECT_EQ(::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+  }
+  // Takes in what has arrived so far.
+  void Read() {
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) return;
+      received.append(buf, std::size_t(n));
+    }
+  }
+};
+
 // A machine's own server or client; events of the running game recorded.
 struct TTest_Net : TLobby_Network {
   std::unique_ptr<TMultiplayer_Server> server;
   std::unique_ptr<TMultiplayer_Client> client;
   std::string base_folder;
   std::vector<std::string> game_lines;
+  std::vector<std::int32_t> lost;  // clients the game heard were lost
   TMultiplayer_Server* m_Server() override { return server.get(); }
   TMultiplayer_Client* m_Client() override { return client.get(); }
   void m_Start_Server() override { server = std::make_unique<TMultiplayer_Server>(); }
@@ -52,8 +101,12 @@ struct TTest_Net : TLobby_Network {
     server.reset();
     client.reset();
   }
-  void m_Game_Event(MP_Event_Code code, std::int32_t, const std::string& text) override {
+  void m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text) override {
+    m_Game_Event_Id(code, id);
     if (code == MP_CLIENT_MESSAGE || code == MP_SERVER_MESSAGE) game_lines.push_back(text);
+  }
+  void m_Game_Event_Id(MP_Event_Code code, std::int32_t id) {
+    if (code == MP_SERVER_CLIENT_DISCONNECTED) lost.push_back(id);
   }
 };
 
@@ -233,6 +286,56 @@ TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
   EXPECT_EQ(Game_Settings.f_game_kind, 4);  // the last joined machine's load
 }
 
+// Once the host listens its own row is fixed (its slot holds its names);
+// a joined machine's Connect asks for no second login.
+TEST_F(Lobby_Test, TheHostsRowIsFixedOnceListeningAndAJoinedMachineConnectsOnce) {
+  TMachine& host = Host();
+  const TLobby_Row& own = host->m_Row(1);
+  EXPECT_FALSE(own.nation_enabled);
+  EXPECT_FALSE(own.player_enabled);
+  EXPECT_FALSE(own.use_enabled);
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  ASSERT_EQ(ann.logins.size(), 1u);
+  ann->m_OK();
+  ann->m_Send_Chat("after");
+  ASSERT_TRUE(Pump_Until([&] { return ann->f_chat_lines.size() == 1; }));
+  EXPECT_EQ(ann.logins.size(), 1u);
+  EXPECT_EQ(ann->f_status, "Connected To Host.");
+  EXPECT_EQ(ann->f_player, 2);
+}
+
+// A login whose names the game could not start with is refused and the
+// login box opens again with the reason: names are compared as the setup
+// checks them (trimmed, without regard to case).
+TEST_F(Lobby_Test, ALoginWithATakenOrMissingNameIsAskedAgain) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  const struct {
+    const char* player;
+    const char* nation;
+    const char* status;
+  } cases[] = {
+      {"Bob", " hostland ", "The Host reports that the nation name hostland is taken. Please login again."},
+      {"Bob", "", "The Host reports that you must enter a player name and a nation name. Please login again."},
+      {"ANN", "Borduria", "The Host reports that the player name ANN is taken. Please login again."},
+      {" ", "Borduria", "The Host reports that you must enter a player name and a nation name. Please login again."},
+  };
+  std::size_t boxes = bob.logins.size();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    Login(bob, c.player, c.nation, "pw", c.status);
+    EXPECT_EQ(bob.logins.size(), ++boxes);
+    EXPECT_EQ(bob->f_player, 0);
+    EXPECT_EQ(Game_Settings.f_player_count, 2);
+  }
+  Login(bob, "Bob", "Borduria", "pw");
+  EXPECT_EQ(bob->f_player, 3);
+  EXPECT_EQ(host->m_Row(3).nation_name, "Borduria");
+}
+
 TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   TMachine& host = Host();
   TMachine& ann = Joiner();
@@ -249,6 +352,85 @@ TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   EXPECT_FALSE(host.closed);
   ann->m_Local_Load_Done();
   ASSERT_TRUE(Pump_Until([&] { return host.closed; }));
+}
+
+// An unused row ahead of a joined player's row: every machine must give
+// that player the nation of its own row. The host's creation turns the rows
+// in use into empires 1, 2, 3, ... in their order, as the setup dialog does.
+TEST_F(Lobby_Test, AJoinedPlayerPlaysTheNationOfItsRowWhenAnEarlierRowIsEmpty) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  ASSERT_EQ(bob->f_player, 3);
+  const std::uint16_t bob_id = Game_Settings.m_Player(3).f_client_id;
+  // Ann leaves: row 2 stays empty ahead of Bob's row.
+  ann.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return !host->m_Row(2).used; }));
+  host->m_OK();  // Begin: the free rows may take computer players
+  TLobby_Row& cog = host->m_Row(4);
+  cog.used = true;
+  cog.nation_name = "Cogland";
+  cog.player_name = "Cog";
+  host->f_on_create_game = [&] {
+    std::vector<TGame_Setup_Row> rows;
+    for (std::int32_t n = 1; n <= 8; ++n) {
+      const TLobby_Row& r = host->m_Row(n);
+      rows.push_back({r.used, r.nation_name, r.player_name, r.flag, r.colour, r.computer});
+    }
+    const std::vector<std::int32_t> used = Game_Setup_Used_Rows(rows);
+    empires.m_Clear();
+    empires.m_Create_Empires(std::int32_t(used.size()));
+    for (std::size_t k = 0; k < used.size(); ++k) {
+      TEmpire& e = *empires.m_Get_Empire(std::int32_t(k) + 1);
+      e.m_Set_Nation_Name(rows[std::size_t(used[k] - 1)].nation);
+      e.m_Set_Player_Name(rows[std::size_t(used[k] - 1)].player);
+      e.m_Set_Computer_Controlled(rows[std::size_t(used[k] - 1)].computer);
+    }
+    Game_Settings.f_player_count = std::uint16_t(used.size());
+    host->m_Send_Game_Files();
+  };
+  host->m_OK();  // Start
+  ASSERT_TRUE(Pump_Until([&] { return bob.loaded && host.closed && bob.closed; }, 10000));
+  ASSERT_EQ(empires.m_Get_Count(), 3);
+  // The joining machine plays Borduria, the host relays for it as Borduria,
+  // and both show Bob on the row of that number.
+  const std::int32_t on_bob = bob->f_player;
+  ASSERT_GE(on_bob, 1);
+  ASSERT_LE(on_bob, 3);
+  EXPECT_EQ(empires.m_Get_Empire(on_bob)->m_Get_Nation_Name(), "Borduria");
+  EXPECT_EQ(g_client_player, on_bob);
+  const std::int32_t on_host = Game_Settings.m_Find_Player(bob_id);
+  EXPECT_EQ(on_host, on_bob);
+  EXPECT_EQ(Game_Settings.m_Player(on_bob).f_player_name, "Bob");
+  EXPECT_EQ(host->m_Row(on_bob).nation_name, "Borduria");
+  EXPECT_EQ(bob->m_Row(on_bob).nation_name, "Borduria");
+  EXPECT_EQ(empires.m_Get_Empire(3)->m_Get_Nation_Name(), "Cogland");
+}
+
+// A player who leaves while the game's files go out keeps its slot; the
+// game hears of the loss as it starts (and gives the nation to the
+// computer), instead of holding a nation nobody plays.
+TEST_F(Lobby_Test, APlayerWhoLeavesAfterStartIsALostPlayerOfTheGame) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  const std::uint16_t bob_id = Game_Settings.m_Player(3).f_client_id;
+  bool bob_has_files = false;
+  bob->f_run_local_load = [&] { bob_has_files = true; };  // Bob never reports ready
+  host->m_OK();
+  host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+  host->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return bob_has_files && ann.loaded; }, 10000));
+  EXPECT_FALSE(host.closed);
+  bob.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return host.closed; })) << host->f_status;
+  EXPECT_EQ(host.net.lost, std::vector<std::int32_t>{bob_id});
+  EXPECT_EQ(Game_Settings.m_Find_Player(bob_id), 3);
+  EXPECT_TRUE(ann.closed || Pump_Until([&] { return ann.closed; }));
 }
 
 TEST_F(Lobby_Test, LinesThatFollowTheStartAreKeptForTheGame) {
@@ -402,4 +584,186 @@ TEST_F(Lobby_Test, HostileLinesLeaveTheLobbyAsItWas) {
   ann->m_Process_Lobby_Message(2, 0, MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + Lobby_Msg_Chat(1, "x", "y").substr(3));
   EXPECT_EQ(ann->f_chat_lines.size(), 1u);
   EXPECT_FALSE(ann.closed);
+}
+
+namespace {
+
+// A machine that connects with a plain socket and never logs in (or, for a
+// resumed game, logs in with a wrong password), then sends the lines a
+// joined machine sends while the game is set up: ready reports, file
+// receipts and chat. The host must send it nothing of the game: no rows, no
+// chat, no files, no start.
+class Lobby_Intruder_Test : public Lobby_Test {
+protected:
+  void Intrude(bool resumed) {
+    if (resumed) {
+      Game_Settings.f_player_count = 2;
+      const char* names[2][3] = {{"Hal", "Hostland", "pw1"}, {"Ann", "Avalon", "Secret"}};
+      for (int n = 1; n <= 2; ++n) {
+        TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
+        s.f_player_name = names[n - 1][0];
+        s.f_nation_name = names[n - 1][1];
+        s.f_password = names[n - 1][2];
+      }
+      Game_Settings.f_setup_map_text = "Islands";
+    }
+    TMachine& host = Host(resumed);
+    TMachine& ann = Joiner();
+    Login(ann, "Ann", "Avalon", resumed ? "Secret" : "pw");
+
+    TRaw_Socket intruder(port);
+    ASSERT_GE(intruder.fd, 0);
+    intruder.Send_Line(MP_Message_Prefix + Lobby_Msg_Code(LAN_MSG_TO_SERVER_HELLO));
+    // What anyone may see: the greeting and the login info.
+    const std::string info = MP_Message_Prefix + Lobby_Msg_Login_Info(resumed, {"Ann"}, {"Avalon"}) + "\r\n";
+    ASSERT_TRUE(Pump_Until([&] {
+      intruder.Read();
+      return intruder.received.find(info) != std::string::npos;
+    }));
+    if (resumed) {
+      intruder.Send_Line(MP_Message_Prefix + Lobby_Msg_Login("Avalon", "Ann", "guess"));
+      ASSERT_TRUE(Pump_Until([&] {
+        intruder.Read();
+        return intruder.received.find(Lobby_Msg_Code(LAN_MSG_TO_CLIENT_LOGIN_BAD_PASSWORD)) != std::string::npos;
+      }));
+    }
+    const std::string before = intruder.received;
+    for (const std::string& line : {MP_Message_Prefix + Lobby_Msg_Ready(2), std::string(MP_File_Received),
+                                    MP_Message_Prefix + Lobby_Msg_Chat(LAN_MSG_TO_SERVER_CHAT, "Ann", "let me in")})
+      intruder.Send_Line(line);
+    host->m_Send_Chat("welcome, Ann");
+
+    if (resumed) {
+      // The loaded game's own files, as a load leaves them.
+      const std::string current = paths.m_Get_Currentmap_Dir();
+      ASSERT_TRUE(Game_Settings.m_Save_To_File(current + "GameSettings.dat"));
+      ASSERT_TRUE(empires.m_Save_To_File(current + "Empires.dat"));
+      ASSERT_TRUE(G_Event_Log->m_Save_To_File(current + "EventLog.dat"));
+      ASSERT_TRUE(messages.m_Save_To_File(current + "MessageLog.dat"));
+      ASSERT_TRUE(timer.m_Save_To_File(current + "MasterActionTimer.dat"));
+      host->m_OK();  // the resumed game's files go out at once
+    } else {
+      host->m_OK();  // Begin
+      host->f_on_create_game = [&] { host->m_Send_Game_Files(); };
+      host->m_OK();  // Start
+    }
+    ASSERT_TRUE(Pump_Until([&] { return ann.loaded && host.closed && ann.closed; }, 10000)) << host->f_status;
+    EXPECT_EQ(ann->f_player, 2);
+    EXPECT_EQ(ann->f_chat_lines, std::vector<std::string>{"Hal: welcome, Ann"});
+    // A receipt now would fetch the next file if the intruder had a place
+    // in the transfer.
+    intruder.Send_Line(MP_File_Received);
+    Pump_Until([] { return false; }, 200);
+    intruder.Read();
+    EXPECT_EQ(intruder.received, before);
+    EXPECT_EQ(std::count(host->f_chat_lines.begin(), host->f_chat_lines.end(), "Ann: let me in"), 0);
+  }
+};
+
+}  // namespace
+
+TEST_F(Lobby_Intruder_Test, AMachineThatNeverLoggedInGetsNothingOfTheGame) { Intrude(false); }
+
+TEST_F(Lobby_Intruder_Test, AMachineWithAWrongPasswordGetsNothingOfTheResumedGame) { Intrude(true); }
+
+namespace {
+
+// A listening socket on loopback standing for the address-echo service; it
+// answers only when the test says so.
+struct TSlow_Service {
+  int fd = -1;
+  int port = 0;
+  int conn = -1;
+  TSlow_Service() {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(fd, 4);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+  }
+  ~TSlow_Service() {
+    if (conn >= 0) ::close(conn);
+    if (fd >= 0) ::close(fd);
+  }
+  TSlow_Service(const TSlow_Service&) = delete;
+  TSlow_Service& operator=(const TSlow_Service&) = delete;
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port) + "/ip"; }
+  // The request of the one connection, read to its closing zero byte.
+  std::string Take_Request() {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) return "";
+    conn = ::accept(fd, nullptr, nullptr);
+    std::string request;
+    char buf[512];
+    while (request.find('\0') == std::string::npos) {
+      pollfd q{conn, POLLIN, 0};
+      if (::poll(&q, 1, 5000) != 1) break;
+      const ssize_t n = ::recv(conn, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      request.append(buf, std::size_t(n));
+    }
+    return request;
+  }
+  void Answer(const std::string& reply) {
+    ::send(conn, reply.data(), reply.size(), MSG_NOSIGNAL);
+    ::close(conn);
+    conn = -1;
+  }
+};
+
+// Runs the lobby's timer as the frame loop does until done() holds.
+bool Frames_Until(TGameSetup_Lobby& lobby, const std::function<bool()>& done) {
+  return Pump_Until([&] {
+    lobby.m_On_Timer(0.005f);
+    return done();
+  });
+}
+
+}  // namespace
+
+// The service holds the host's request unanswered: the lobby opens all the
+// same (the frame loop goes on) and shows the address once the answer comes.
+TEST_F(Lobby_Test, TheHostsLobbyOpensWhileTheAddressServiceIsSilentAndShowsItsAnswer) {
+  TSlow_Service service;
+  TTest_Net net;
+  net.m_Start_Server();
+  net.server->f_wan_address_url = service.Url();
+  net.server->f_http_timeout_ms = 10000;
+  TGameSetup_Lobby lobby(3, false, &net);
+  lobby.m_On_Timer(0.3f);
+  EXPECT_EQ(lobby.f_status, "Ready");
+  EXPECT_EQ(lobby.f_ip_address, "");
+  // The look-up's request is now waiting at the service.
+  const std::string request = service.Take_Request();
+  EXPECT_EQ(request.rfind("GET /ip HTTP/1.0 \r\n", 0), 0u) << request;
+  lobby.m_On_Timer(0.01f);
+  EXPECT_EQ(lobby.f_ip_address, "");
+  const std::uint64_t changes = lobby.f_changes;
+  service.Answer("HTTP/1.0 200 OK\r\n\r\n203.0.113.7\r\n");
+  ASSERT_TRUE(Frames_Until(lobby, [&] { return lobby.f_ip_address == "203.0.113.7"; })) << lobby.f_status;
+  EXPECT_GT(lobby.f_changes, changes);
+  EXPECT_EQ(lobby.f_status, "Ready");
+}
+
+// A service that cannot be reached is reported; an address the host typed
+// meanwhile is kept.
+TEST_F(Lobby_Test, AnUnreachableAddressServiceIsReportedAndATypedAddressStands) {
+  std::string url;
+  {
+    TSlow_Service gone;
+    url = gone.Url();
+  }
+  TTest_Net net;
+  net.m_Start_Server();
+  net.server->f_wan_address_url = url;
+  TGameSetup_Lobby lobby(3, false, &net);
+  lobby.m_On_Timer(0.3f);
+  lobby.f_ip_address = "192.0.2.4";
+  ASSERT_TRUE(Frames_Until(lobby, [&] { return !lobby.f_wan_pending; }));
+  EXPECT_EQ(lobby.f_status, "Error: Could not get WAN IP.");
+  EXPECT_EQ(lobby.f_ip_address, "192.0.2.4");
 }

@@ -97,6 +97,21 @@ TEST_F(Login_Test, LayoutAndDrawing) {
   EXPECT_TRUE(has("text 338,366 ") );
 }
 
+// The title and the labels are white on their shadow whatever colour the
+// text drawn before the box left set.
+TEST_F(Login_Test, TitleAndLabelsAreWhiteWhateverWasDrawnBefore) {
+  Gui_Text_Link().m_Set_Color(0xFF606060u);
+  f_journal.clear();
+  f_login->m_Draw(0);
+  auto has = [&](const std::string& entry) {
+    return std::find(f_journal.begin(), f_journal.end(), entry) != f_journal.end();
+  };
+  EXPECT_TRUE(has("text 321,289 FF000000 Login"));
+  EXPECT_TRUE(has("text 320,288 FFFFFFFF Login"));
+  EXPECT_TRUE(has("text 338,366 FFFFFFFF Player Name"));
+  EXPECT_TRUE(has("text 338,430 FFFFFFFF Password"));
+}
+
 TEST_F(Login_Test, PasswordShowsOnlyStarsButGivesWhatWasTyped) {
   f_login->m_Edit(3).m_Set_Text("secret");
   f_journal.clear();
