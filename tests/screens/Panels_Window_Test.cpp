@@ -23,6 +23,7 @@
 #include "Display_HelpText.h"
 #include "EventLog.h"
 #include "GraphicsEngine_Culling.h"
+#include "Gui_Links.h"
 #include "MessageLog.h"
 #include "Render_Device_OpenGL.h"
 #include "Screen_Window.h"
@@ -224,6 +225,24 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   // Both panels draw their backgrounds.
   EXPECT_GT(techs.Lit(2, 140, 278, 610), 100000);
   EXPECT_GT(techs.Lit(746, 140, 1022, 610), 100000);
+  // The list's title bar (its top 24 rows) carries the panel's title in
+  // white letters from x + 8, within the width of the title.
+  {
+    TGui_Text_Link& font = Gui_Text_Link();
+    font.m_Set_Font(4);
+    std::int32_t tw = 0, th = 0;
+    font.m_Get_Text_Extents(Purchases_List_Title, tw, th);
+    ASSERT_GT(tw, 20);
+    std::int32_t inside = 0, outside = 0;
+    for (std::int32_t y = list->m_Y(); y < list->m_Y() + 24; ++y)
+      for (std::int32_t x = list->m_X(); x < list->m_X() + 280; ++x) {
+        const TColor c = techs.At(x, y);
+        if (((c >> 16) & 255) < 230 || ((c >> 8) & 255) < 230 || (c & 255) < 230) continue;
+        (x >= list->m_X() + 8 && x < list->m_X() + 9 + tw ? inside : outside) += 1;
+      }
+    EXPECT_GT(inside, 40);
+    EXPECT_EQ(outside, 0);
+  }
   items->m_Choose_Type(1);
   Frame("purchases_units");
   // Closing one panel closes both and unlocks the screen.
