@@ -221,6 +221,15 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
     };
     EXPECT_EQ(not_strip(1019, 1024), 0);
     EXPECT_GT(not_strip(990, 1016), 100);  // the last whole entry is there
+    // The first entry (the tank whose turn it is) shows the yellow highlight
+    // over its icon; the tank's next entry, the third, does not.
+    auto green = [&](std::int32_t left) {
+      std::int64_t sum = 0;
+      for (std::int32_t y = 4; y < 28; ++y)
+        for (std::int32_t x = left + 4; x < left + 28; ++x) sum += (battle.Pixel(x, y) >> 8) & 255;
+      return sum / (24 * 24);
+    };
+    EXPECT_GT(green(570), green(570 + 64) + 40);
   }
   // The save of the date after holds what the first player's turn did (the
   // purchases are delivered after the save of the first new date).
