@@ -164,14 +164,16 @@ void Draw_Ownership(std::int32_t player, std::int32_t second_player) {
                      Image_V(*picture));
   }
 
+  // Unexplored regions lie under the same haze as on the world map: the
+  // haze colour blended over the region's shape by its alpha, once per
+  // region, at the region's own place and size as the tint above.
   G_Set_Lighting(false);
   G_Set_AlphaBlendEnable(true);
-  G_Set_SrcBlend(D3DBLEND_ZERO);
+  G_Set_SrcBlend(D3DBLEND_SRCALPHA);
   G_Set_DestBlend(D3DBLEND_INVSRCALPHA);
-  G_SetSamplerState_MinFilter(D3DTEXF_ANISOTROPIC);
-  G_SetSamplerState_MagFilter(D3DTEXF_ANISOTROPIC);
+  G_SetSamplerState_MinFilter(D3DTEXF_POINT);
+  G_SetSamplerState_MagFilter(D3DTEXF_POINT);
   G_Set_Ambient(0);
-  const TColor fog = G_Make_Color_RGBA(50, 50, 50, 40);
   for (std::int32_t r = 1; r <= count; ++r) {
     const TMap_Region* region = G_Map->m_Get_Region(r);
     if (!region) continue;
@@ -183,12 +185,10 @@ void Draw_Ownership(std::int32_t player, std::int32_t second_player) {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     region->m_Get_Bounds(left, top, right, bottom);
     G_SetTexture_Obj(0, picture);
-    const float w = std::trunc(float(picture->m_Image_Width()) * sx);
-    const float h = std::trunc(float(picture->m_Image_Height()) * sy);
-    for (std::int32_t i = 0; i < 3; ++i)
-      Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(left) * sx + 1 - float(i),
-                       float(top) * sy + 1 - float(i), w + 2.0f * float(i), h + 2.0f * float(i), fog,
-                       Image_U(*picture), Image_V(*picture));
+    Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(left) * sx + 1, float(top) * sy + 1,
+                     std::trunc(float(picture->m_Image_Width()) * sx),
+                     std::trunc(float(picture->m_Image_Height()) * sy), Map_Hidden_Region_Color, Image_U(*picture),
+                     Image_V(*picture));
   }
 }
 

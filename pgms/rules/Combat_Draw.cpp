@@ -235,10 +235,12 @@ void Combat_Draw() {
   for (std::int32_t i = 0; i < G_Combat.turn_order_count; ++i) {
     const TCombat_Turn_Entry& e = G_Combat.turn_order[std::size_t(i)];
     TRect rect{std::int32_t(e.x), std::int32_t(e.y), std::int32_t(e.x + e.width), std::int32_t(e.y + e.height)};
-    if (i == 0) G_Draw_2D_Color_Part(Current_Colour, rect, false, true);
     if (g_tg_texture_list && G_Map)
       if (const TGTexture* icon = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Unit_Type_Icon(e.unit_type)))
         G_Draw_2D_Surface_All_Blend(icon, rect, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, e.colour);
+    // The piece whose turn it is: its translucent highlight lies over the
+    // icon, which is opaque and would hide it underneath.
+    if (i == 0) G_Draw_2D_Color_Part(Current_Colour, rect, false, true);
     std::int32_t tw = 0, th = 0;
     G_Font_Set_Font(2);
     G_Font_Get_TextExtents(e.count_text, tw, th);

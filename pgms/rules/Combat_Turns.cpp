@@ -426,6 +426,10 @@ void Combat_Build_Turn_Order() {
         if (copy.initiative > 1.0f && (!best || copy.initiative > best->initiative)) best = &copy;
       if (!best) break;
       const TUnit_Type* type = World_Unit_Type(best->unit_type);
+      const float entry_width = type ? float(type->f_square_size_width) * Combat_Turn_Entry_Scale : 0.0f;
+      // The strip shows whole entries only: the order ends with the last
+      // one that fits before the screen's right edge.
+      if (x + entry_width > screen_width) return;
       TCombat_Turn_Entry& e = G_Combat.turn_order[std::size_t(G_Combat.turn_order_count)];
       e.owner = best->owner;
       e.unit_type = best->unit_type;
@@ -433,7 +437,7 @@ void Combat_Build_Turn_Order() {
       e.count_text = Int_To_Text(best->count);
       e.x = x;
       e.y = 0;
-      e.width = type ? float(type->f_square_size_width) * Combat_Turn_Entry_Scale : 0.0f;
+      e.width = entry_width;
       e.height = type ? float(type->f_square_size_height) * Combat_Turn_Entry_Scale : 0.0f;
       e.colour = best->colour;
       ++G_Combat.turn_order_count;

@@ -823,14 +823,30 @@ void TDC_Dlg_GameSetup::m_Draw_Flag_Item(std::int32_t x, std::int32_t y, std::in
   Gui_Display_Link().m_Draw_Grid_Icon(x + (width - fw) / 2, y + (height - fh) / 2, colour >= 1 ? colour : 1, flag);
 }
 
+const std::vector<TGame_Setup_Label_Cover>& Game_Setup_Network_Label_Covers() {
+  static const std::vector<TGame_Setup_Label_Cover> covers = {
+      {720, 28, 762, 46, -46},   // Chat
+      {436, 55, 518, 76, -260},  // Game Name
+      {344, 636, 392, 656, 428}, // Status
+      {14, 655, 84, 675, 74},    // IP Address
+      {14, 687, 48, 707, 43},    // Port
+  };
+  return covers;
+}
+
 void TDC_Dlg_GameSetup::m_Draw(double) {
   Gui_Draw_Background(f_background, f_x, f_y, 1024, 768);
   Gui_Draw_Dialog_Title(f_x, f_y, f_title);
-  if (f_mode == GAME_SETUP_SINGLE_PLAYER || f_mode == GAME_SETUP_HOTSEAT) {
-    const TColor grey = Make_Color(34, 34, 34);
-    G_Draw_2D_Color_Part(grey, TRect{f_x + 720, f_y + 30, f_x + 720 + 299, f_y + 30 + 695}, false, false);
-    G_Draw_2D_Color_Part(grey, TRect{f_x + 10, f_y + 630, f_x + 10 + 712, f_y + 630 + 100}, false, false);
-    G_Draw_2D_Color_Part(grey, TRect{f_x + 435, f_y + 45, f_x + 435 + 285, f_y + 45 + 38}, false, false);
+  if ((f_mode == GAME_SETUP_SINGLE_PLAYER || f_mode == GAME_SETUP_HOTSEAT) && g_tg_texture_list) {
+    // At one machine the network area stays empty: each label of it printed
+    // on the background is covered by a plain stretch of the same picture
+    // taken elsewhere on the same rows (the stretch whose edges match the
+    // surroundings best), so the streaks run on unbroken.
+    for (const TGame_Setup_Label_Cover& c : Game_Setup_Network_Label_Covers()) {
+      const TRect dest{f_x + c.left, f_y + c.top, f_x + c.right, f_y + c.bottom};
+      const TRect source{c.left + c.shift, c.top, c.right + c.shift, c.bottom};
+      g_tg_texture_list->m_Draw_Part(dest, f_background, source, false);
+    }
   }
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);

@@ -51,6 +51,18 @@ std::vector<std::int32_t> Game_Setup_Used_Rows(const std::vector<TGame_Setup_Row
 // "h Human, c Computer" for the rows in use.
 std::string Game_Setup_Description(const std::vector<TGame_Setup_Row>& rows);
 
+// A label of the network area printed on the setup background, in pixels of
+// the 1024 x 768 picture (right and bottom excluded), and how far to the
+// right (negative: left) on the same rows a plain stretch of the picture
+// lies that can cover it.
+struct TGame_Setup_Label_Cover {
+  std::int32_t left, top, right, bottom, shift;
+};
+
+// The network labels ("Chat", "Game Name", "Status", "IP Address", "Port")
+// that a game at one machine covers.
+const std::vector<TGame_Setup_Label_Cover>& Game_Setup_Network_Label_Covers();
+
 // A pool of names read from a data file (one name a line, blank lines
 // skipped). Drawing takes a random name out of the pool; once the pool is
 // empty it makes one from its prefix and the row number ("Nation 9").

@@ -267,6 +267,7 @@ void TDC_Dlg_Log::m_On_Reposition() {
 void TDC_Dlg_Log::m_Draw(double) {
   if (g_tg_texture_list && f_background)
     g_tg_texture_list->m_Draw_All({f_x, f_y, f_x + 1024, f_y + 768}, f_background, false);
+  Gui_Draw_Dialog_Title(f_x, f_y, Log_Dialog_Title);
   std::int32_t first = 0, second = 0;
   const std::int32_t row = f_list.m_Get_Selected_Index();
   if (row >= 1 && std::size_t(row) < f_grid.order.size()) {

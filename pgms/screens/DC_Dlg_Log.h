@@ -44,6 +44,9 @@ void Log_Build_Grid(const TEvent_Log& log, std::uint8_t viewer, TLog_Grid& out);
 // above is left out (used by the drawing and the tests).
 std::array<std::string, 5> Log_Row_Texts(const TLog_Grid& g, std::int32_t display_row);
 
+// The name in the dialog's title bar.
+inline constexpr const char* Log_Dialog_Title = "Log";
+
 class TDC_Dlg_Log : public TDisplay_Class {
 public:
   TDC_Dlg_Log();

@@ -302,6 +302,7 @@ void TDC_Dlg_Statistics::m_On_Reposition() {
 void TDC_Dlg_Statistics::m_Draw(double) {
   if (g_tg_texture_list && f_background)
     g_tg_texture_list->m_Draw_All({f_x, f_y, f_x + 1024, f_y + 768}, f_background, false);
+  Gui_Draw_Dialog_Title(f_x, f_y, Statistics_Dialog_Title);
   std::int32_t marked = 0;
   const std::int32_t row = f_list.m_Get_Selected_Index();
   if (f_page.page == 1 && row >= 1 && row <= f_page.row_count) {

@@ -43,6 +43,9 @@ void Statistics_Sort(TStatistics_Page& p);
 // The texts of the nine statistics (three records of nine values) of an empire.
 std::array<std::array<std::string, 9>, 3> Statistics_Texts(std::uint8_t empire);
 
+// The name in the dialog's title bar.
+inline constexpr const char* Statistics_Dialog_Title = "Statistics";
+
 class TDC_Dlg_Statistics : public TDisplay_Class {
 public:
   TDC_Dlg_Statistics();

@@ -138,6 +138,8 @@ bool TDC_Main_Purchases_List::m_Show_Item_Info() {
 void TDC_Main_Purchases_List::m_Draw(double) {
   const std::int32_t h = m_Get_Height();
   Panel_Draw_Background(f_background, f_x, f_y, 280, h, 26, 450);
+  // The title bar carries the panel's name, as the dialogs' title bars do.
+  Gui_Draw_Dialog_Title(f_x, f_y, Purchases_List_Title);
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);
   font.m_Set_Color(Make_Color(255, 255, 255));

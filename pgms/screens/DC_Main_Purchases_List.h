@@ -16,6 +16,9 @@
 class TDC_Main;
 class TEmpire;
 
+// The name in the purchases list's title bar.
+inline constexpr const char* Purchases_List_Title = "Purchases";
+
 class TDC_Main_Purchases_List : public TDisplay_Class {
 public:
   explicit TDC_Main_Purchases_List(TDC_Main& screen);

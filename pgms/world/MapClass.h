@@ -86,6 +86,11 @@ constexpr std::int32_t Default_Ocean_Region_Amount = 80;
 // 10000 cells wide and high.
 constexpr std::int32_t Max_Terrain_Size = 9999;
 
+// The haze over regions a player has not explored, on the world map and on
+// the overview alike: drawn over the region's picture with source alpha
+// blending (its alpha: how much of the haze covers the ground).
+constexpr TColor Map_Hidden_Region_Color = Make_Color(70, 78, 90, 180);
+
 class TMap {
 public:
   TMap();

@@ -111,8 +111,6 @@ std::int32_t Sections_Across(std::int32_t pixels, std::int32_t section) {
 // The open sea that surrounds the map: what the camera shows past the
 // map's edges (the camera may look straight down on any point of the edge).
 constexpr TColor Beyond_Map_Color = 0xFF0C1E34u;
-// The haze over unexplored regions (its alpha: how much of it covers the map).
-constexpr TColor Hidden_Region_Color = Make_Color(70, 78, 90, 180);
 // How far past the edges the sea is drawn, in map units: more than the
 // farthest camera sees from the edge.
 constexpr float Beyond_Map_Margin = 20000.0f;
@@ -198,7 +196,7 @@ void TMap::m_Draw_Region_Tint(std::int32_t region, TColor color) {
 // terrain shows faintly through, land and sea alike muted, so it reads as
 // unknown ground rather than as a dark stain on the map.
 void TMap::m_Draw_Hidden_Region(std::int32_t region) {
-  const TColor fog = Hidden_Region_Color;
+  const TColor fog = Map_Hidden_Region_Color;
   G_Set_Ambient(fog);
   G_Set_Lighting(true);
   G_Set_AlphaBlendEnable(true);

@@ -369,6 +369,9 @@ protected:
     for (std::int32_t r = 1; r <= 3; ++r) f_empires.m_Get_Empire(1)->m_Set_Region_Known(r, true);
     Write_Bitmap("currentmap\\OverviewMap.bmp", 512, 256, 0xFF646464u);
     Display_Load_Overview_Map_Textures();
+    // The game's device takes its alpha from the texture and the vertex colour
+    // together, as the frame setup of the game window sets it.
+    f_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
   }
   void TearDown() override {
     G_Map = f_saved_map;
@@ -381,6 +384,21 @@ protected:
     EXPECT_EQ(G_GetSurfaceLevel(0, g_tg_texture_list->m_Get_Texture(Display_Overview_Ownership_Texture), surface),
               S_OK);
     return f_device->Pixel(surface, x, y);
+  }
+
+  // The pixel shows the haze of unexplored regions, as the world map blends
+  // it, over the colour `under` (one step of rounding allowed).
+  static ::testing::AssertionResult Hazed(TColor pixel, TColor under) {
+    const TColor haze = Map_Hidden_Region_Color;
+    const std::int32_t a = std::int32_t(haze >> 24);
+    for (int shift : {0, 8, 16}) {
+      const std::int32_t h = std::int32_t((haze >> shift) & 255), u = std::int32_t((under >> shift) & 255);
+      const std::int32_t want = (h * a + u * (255 - a)) / 255, got = std::int32_t((pixel >> shift) & 255);
+      if (std::abs(got - want) > 1)
+        return ::testing::AssertionFailure() << std::hex << "pixel " << pixel << " over " << under << ": channel "
+                                             << std::dec << shift << " is " << got << ", the haze gives " << want;
+    }
+    return ::testing::AssertionSuccess();
   }
 
   TMap f_map;
@@ -413,22 +431,46 @@ TEST_F(G_Display_Overview, OwnedKnownLandIsTintedAndUnknownLandDarkened) {
   // Region 2 (neutral) and region 3 (no owner): untinted.
   EXPECT_EQ(Ownership_Pixel(110, 10) | 0xFF000000u, background);
   EXPECT_EQ(Ownership_Pixel(210, 10) | 0xFF000000u, background);
-  // Region 4 (unknown to empire 1): darkened, not tinted.
-  const TColor dark = Ownership_Pixel(310, 10);
-  EXPECT_LT(G_Color_Red(dark), 0x64);
-  EXPECT_EQ(G_Color_Red(dark), G_Color_Blue(dark));
+  // Region 4 (unknown to empire 1): under the world map's haze, not tinted.
+  EXPECT_TRUE(Hazed(Ownership_Pixel(310, 10), background));
   // Outside every region: the background.
   EXPECT_EQ(Ownership_Pixel(10, 200) | 0xFF000000u, background);
 }
 
+// The overview lays the world map's haze over an unexplored region once, in
+// the same colour and blending, and only over the region's own picture.
+TEST_F(G_Display_Overview, UnexploredRegionsTakeTheWorldMapsHazeOnce) {
+  f_device->Set_Recording(true);
+  f_device->Clear_Draw_Records();
+  Display_Update_Overview_Map_Ownership(1, 0);
+  // Every region has the same picture: the haze is told by its colour.
+  const TDevice_Texture picture = g_tg_texture_list->m_Get_Texture(f_map.m_Get_Region_Texture(4))->m_Texture();
+  std::vector<float> hazes;  // the left edges of the hazed quads
+  for (const TDraw_Record& rec : f_device->Draw_Records()) {
+    if (rec.texture != picture || rec.m_Screen_Vertex(0).diffuse != Map_Hidden_Region_Color) continue;
+    hazes.push_back(rec.m_Screen_Vertex(0).x);
+    EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_SRCALPHA);
+    EXPECT_EQ(rec.state.render[D3DRS_DESTBLEND], D3DBLEND_INVSRCALPHA);
+  }
+  EXPECT_EQ(hazes, std::vector<float>{300.5f});
+  // Region 4 covers overview pixels 301 to 332 (600 and 64 map pixels at half scale, from 1).
+  EXPECT_TRUE(Hazed(Ownership_Pixel(301, 1), 0xFF646464u));
+  EXPECT_TRUE(Hazed(Ownership_Pixel(332, 32), 0xFF646464u));
+  EXPECT_EQ(Ownership_Pixel(299, 10) | 0xFF000000u, 0xFF646464u);
+  EXPECT_EQ(Ownership_Pixel(334, 10) | 0xFF000000u, 0xFF646464u);
+  EXPECT_EQ(Ownership_Pixel(310, 34) | 0xFF000000u, 0xFF646464u);
+}
+
 TEST_F(G_Display_Overview, WithoutTheFirstEmpireEveryRegionIsDarkened) {
   f_empires.m_Get_Empire(2)->m_Set_All_Regions_Known(true);
+  // What the second empire alone sees of each region (tinted or plain), then
+  // the same under the haze when the first viewer is missing.
+  const std::uint32_t xs[4] = {10u, 110u, 210u, 310u};
+  std::vector<TColor> seen;
+  Display_Update_Overview_Map_Ownership(2, 0);
+  for (std::uint32_t x : xs) seen.push_back(Ownership_Pixel(x, 10));
   Display_Update_Overview_Map_Ownership(0, 2);
-  for (std::uint32_t x : {10u, 110u, 210u, 310u}) {
-    const TColor c = Ownership_Pixel(x, 10);
-    EXPECT_LT(G_Color_Red(c), 0x64) << x;
-    EXPECT_EQ(G_Color_Red(c), G_Color_Blue(c)) << x;
-  }
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(Hazed(Ownership_Pixel(xs[i], 10), seen[i])) << xs[i];
   // Known to A but not to B: darkened too.
   Display_Update_Overview_Map_Ownership(1, 2);
   f_empires.m_Get_Empire(2)->m_Set_Region_Known(1, false);

@@ -282,6 +282,63 @@ TEST_F(Battle_Test, InitiativeChoosesTheLargestAccumulatorThenColumnThenRow) {
   }
 }
 
+// The turn-order strip runs from x 570 to the screen's right edge and holds
+// whole entries only: the order stops before the first entry that would
+// pass the edge.
+TEST_F(Battle_Test, TheTurnOrderHoldsOnlyEntriesThatFitOnTheScreen) {
+  struct TWidth_Links : TCombat_Links {
+    std::int32_t width = 1024;
+    std::int32_t m_Screen_Width() override { return width; }
+  } links;
+  struct Case {
+    const char* name;
+    std::int32_t screen_width;
+    std::vector<std::uint16_t> types;  // one piece each, in columns 1, 3, 5, ...
+    std::int32_t entries;              // -1: as many as fit, checked below
+    float last_right;                  // right edge of the last entry (0: not checked)
+  } cases[] = {
+      // 454 pixels hold fourteen entries of 32 (to 1018), not fifteen.
+      {"soldiers at 1024", 1024, {UT_SOLDIER, UT_SOLDIER}, 14, 1018.0f},
+      {"soldiers at 800", 800, {UT_SOLDIER, UT_SOLDIER}, 7, 794.0f},
+      {"exactly to the edge", 602, {UT_SOLDIER}, 1, 602.0f},
+      {"tanks and soldiers at 1024", 1024, {UT_TANK, UT_SOLDIER, UT_SOLDIER}, -1, 0.0f},
+      // Not even one tank (96 pixels) fits in 60.
+      {"too narrow", 630, {UT_TANK}, 0, 0.0f},
+  };
+  Set_Combat_Links(&links);
+  for (const Case& k : cases) {
+    G_Combat = TCombat_State{};
+    Battle(false);
+    links.width = k.screen_width;
+    int column = 1;
+    std::uint8_t owner = 1;
+    for (std::uint16_t type : k.types) {
+      Put(column, 1, type, owner, 1, 0.5f);
+      column += 3;
+      owner = owner == 1 ? 2 : 1;
+    }
+    Combat_Build_Turn_Order();
+    const std::int32_t n = G_Combat.turn_order_count;
+    if (k.entries >= 0) {
+      EXPECT_EQ(n, k.entries) << k.name;
+    } else {
+      EXPECT_GT(n, 3) << k.name;
+    }
+    float x = Combat_Turn_Strip_Left;
+    for (std::int32_t i = 0; i < n; ++i) {
+      const TCombat_Turn_Entry& e = G_Combat.turn_order[std::size_t(i)];
+      EXPECT_EQ(e.x, x) << k.name << " " << i;
+      EXPECT_GT(e.width, 0.0f) << k.name << " " << i;
+      EXPECT_LE(e.x + e.width, float(k.screen_width)) << k.name << " " << i;
+      x += e.width;
+    }
+    if (k.last_right > 0.0f) EXPECT_EQ(x, k.last_right) << k.name;
+    // What is left of the strip is too narrow for the widest entry.
+    if (k.entries < 0) EXPECT_LT(float(k.screen_width) - x, 96.0f) << k.name;
+  }
+  Set_Combat_Links(nullptr);
+}
+
 TEST_F(Battle_Test, MoveMapsFollowMovementTypeAndFootprint) {
   struct Case {
     const char* name;

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Empire.h"
 #include "Gui_Links.h"
+#include "Image_Files.h"
 #include "Io.h"
 #include "Setup_Screens_Fixture.h"
 
@@ -388,4 +390,65 @@ TEST_F(Game_Setup_Test, ALoadedGameResumedAsHostShowsItsSettingsAndNations) {
   EXPECT_EQ(d->m_Nation_Edit(3).m_Text(), "Cor");
   EXPECT_FALSE(d->m_Use_Player(4).m_Is_On());
   EXPECT_EQ(d->m_Nation_Edit(4).m_Text(), "");
+}
+
+// At one machine the network area shows the plain background: the network
+// labels printed on the picture are covered by the picture itself, with no
+// flat block and no text left; a hosted game keeps them.
+TEST_F(Game_Setup_Test, AtOneMachineTheNetworkAreaShowsThePlainBackground) {
+  TImage picture;
+  ASSERT_TRUE(Image_Read_File((Source_Dir() / "images/ui/Dlg_GameSetup.bmp").string(), picture));
+  ASSERT_EQ(picture.width, 1024);
+  ASSERT_EQ(picture.height, 768);
+  auto text_like = [](TColor c) { return ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) > 330; };
+  auto count_text = [&](auto&& at, const TGame_Setup_Label_Cover& c, std::int32_t x0, std::int32_t y0) {
+    std::int32_t n = 0;
+    for (std::int32_t y = c.top; y < c.bottom; ++y)
+      for (std::int32_t x = c.left; x < c.right; ++x) n += text_like(at(x0 + x, y0 + y));
+    return n;
+  };
+  auto in_picture = [&](std::int32_t x, std::int32_t y) { return picture.pixels[std::size_t(y) * 1024 + std::size_t(x)]; };
+  ASSERT_EQ(Game_Setup_Network_Label_Covers().size(), 5u);
+  for (const TGame_Setup_Label_Cover& c : Game_Setup_Network_Label_Covers()) {
+    // Each cover lies on a label of the picture, and takes a plain stretch.
+    EXPECT_GT(count_text(in_picture, c, 0, 0), 10) << c.left << "," << c.top;
+    EXPECT_EQ(count_text(in_picture, c, c.shift, 0), 0) << c.left << "," << c.top;
+  }
+  const struct {
+    std::uint8_t mode;
+    bool labels;
+  } cases[] = {{GAME_SETUP_SINGLE_PLAYER, false}, {GAME_SETUP_HOTSEAT, false}, {GAME_SETUP_HOST, true}};
+  for (const auto& k : cases) {
+    auto d = Open(k.mode);
+    f_device->BeginScene();
+    G_Main_Clear(0xFF000000u);
+    d->m_Render(0.0);
+    f_device->EndScene();
+    auto shown = [&](std::int32_t x, std::int32_t y) {
+      return f_device->Pixel(f_device->Get_BackBuffer_Surface(), std::uint32_t(x), std::uint32_t(y)) & 0xFFFFFFu;
+    };
+    for (const TGame_Setup_Label_Cover& c : Game_Setup_Network_Label_Covers()) {
+      const std::int32_t text = count_text(shown, c, d->m_X(), d->m_Y());
+      EXPECT_EQ(text > 10, k.labels) << int(k.mode) << ": " << c.left << "," << c.top << " " << text;
+      if (!k.labels) EXPECT_EQ(text, 0) << int(k.mode) << ": " << c.left << "," << c.top;
+    }
+    if (k.labels) continue;
+    // The chat column, the status strip and the game name's place look like
+    // the picture there: no flat grey, the picture's own shades.
+    const TRect areas[] = {{780, 60, 1010, 700}, {420, 640, 700, 720}, {540, 50, 700, 80}};
+    for (const TRect& a : areas) {
+      std::int64_t flat = 0, far = 0, n = 0;
+      for (std::int32_t y = a.Top; y < a.Bottom; y += 3)
+        for (std::int32_t x = a.Left; x < a.Right; x += 3) {
+          const TColor p = shown(d->m_X() + x, d->m_Y() + y), q = in_picture(x, y);
+          flat += p == (Make_Color(34, 34, 34) & 0xFFFFFFu);
+          std::int32_t diff = 0;
+          for (int s : {0, 8, 16}) diff += std::abs(std::int32_t((p >> s) & 255) - std::int32_t((q >> s) & 255));
+          far += diff > 12;
+          ++n;
+        }
+      EXPECT_EQ(flat, 0) << int(k.mode);
+      EXPECT_LT(far, n / 20) << int(k.mode) << ": " << a.Left << "," << a.Top;
+    }
+  }
 }

@@ -23,6 +23,7 @@
 #include "Display_HelpText.h"
 #include "EventLog.h"
 #include "GraphicsEngine_Culling.h"
+#include "Gui_Links.h"
 #include "MessageLog.h"
 #include "Render_Device_OpenGL.h"
 #include "Screen_Window.h"
@@ -54,6 +55,26 @@ struct TFrame {
     return n;
   }
 };
+
+// The title bar (the top 24 rows of a dialog or panel) shows `title` in
+// white letters from x + 8, and no white beyond the title's width.
+::testing::AssertionResult Title_Shown(const TFrame& f, const TDisplay_Class& d, const char* title) {
+  TGui_Text_Link& font = Gui_Text_Link();
+  font.m_Set_Font(4);
+  std::int32_t tw = 0, th = 0;
+  font.m_Get_Text_Extents(title, tw, th);
+  if (tw < 20) return ::testing::AssertionFailure() << "no width for \"" << title << "\"";
+  std::int32_t inside = 0, outside = 0;
+  for (std::int32_t y = d.m_Y(); y < d.m_Y() + 24; ++y)
+    for (std::int32_t x = d.m_X(); x < d.m_X() + d.m_Width(); ++x) {
+      const TColor c = f.At(x, y);
+      if (((c >> 16) & 255) < 230 || ((c >> 8) & 255) < 230 || (c & 255) < 230) continue;
+      (x >= d.m_X() + 8 && x < d.m_X() + 9 + tw ? inside : outside) += 1;
+    }
+  if (inside > 40 && outside == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << title << "\": " << inside << " white pixels in the title, "
+                                       << outside << " beyond it";
+}
 
 class Panels_Window : public ::testing::Test {
 protected:
@@ -224,6 +245,8 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   // Both panels draw their backgrounds.
   EXPECT_GT(techs.Lit(2, 140, 278, 610), 100000);
   EXPECT_GT(techs.Lit(746, 140, 1022, 610), 100000);
+  // The list's title bar carries the panel's title.
+  EXPECT_TRUE(Title_Shown(techs, *list, Purchases_List_Title));
   items->m_Choose_Type(1);
   Frame("purchases_units");
   // Closing one panel closes both and unlocks the screen.
@@ -245,6 +268,7 @@ TEST_F(Panels_Window, StatisticsShowEachPage) {
   EXPECT_GT(dialog->m_Page().row_count, 0);
   const TFrame regions = Frame("statistics_regions");
   EXPECT_GT(regions.Lit(0, 0, 1024, 768), 700000);
+  EXPECT_TRUE(Title_Shown(regions, *dialog, Statistics_Dialog_Title));
   for (std::int32_t page = 2; page <= 4; ++page) {
     dialog->m_Build_Page(page);
     Frame("statistics_page_" + std::to_string(page));
@@ -275,6 +299,7 @@ TEST_F(Panels_Window, TheLogShowsABattleReportAndABombardment) {
   dialog->m_List().m_Select_Row(2);
   const TFrame shown = Frame("log");
   EXPECT_GT(shown.Lit(0, 0, 1024, 768), 700000);
+  EXPECT_TRUE(Title_Shown(shown, *dialog, Log_Dialog_Title));
   std::uint16_t esc = 27;
   EXPECT_TRUE(f_screen->m_Key_Down(esc, 0));
   Frame("log_closed");

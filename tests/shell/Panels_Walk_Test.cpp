@@ -206,6 +206,31 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
       if (entry.path().extension() == ".bmp")
         std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / ("walk_" + entry.path().filename().string()),
                                    std::filesystem::copy_options::overwrite_existing);
+  // The battle's turn-order strip ends with a whole entry: the columns after
+  // the last entry that fits (fourteen of 32 pixels, to x 1018) show the
+  // strip's own plain colour, as below the entries.
+  {
+    const TImage battle = Read("08_battle");
+    ASSERT_EQ(battle.width, 1024);
+    const TColor strip = battle.Pixel(1021, 40) & 0xFFFFFFu;
+    auto not_strip = [&](std::int32_t left, std::int32_t right) {
+      std::int32_t n = 0;
+      for (std::int32_t y = 2; y < 30; ++y)
+        for (std::int32_t x = left; x < right; ++x) n += (battle.Pixel(x, y) & 0xFFFFFFu) != strip;
+      return n;
+    };
+    EXPECT_EQ(not_strip(1019, 1024), 0);
+    EXPECT_GT(not_strip(990, 1016), 100);  // the last whole entry is there
+    // The first entry (the tank whose turn it is) shows the yellow highlight
+    // over its icon; the tank's next entry, the third, does not.
+    auto green = [&](std::int32_t left) {
+      std::int64_t sum = 0;
+      for (std::int32_t y = 4; y < 28; ++y)
+        for (std::int32_t x = left + 4; x < left + 28; ++x) sum += (battle.Pixel(x, y) >> 8) & 255;
+      return sum / (24 * 24);
+    };
+    EXPECT_GT(green(570), green(570 + 64) + 40);
+  }
   // The save of the date after holds what the first player's turn did (the
   // purchases are delivered after the save of the first new date).
   Global_Init();

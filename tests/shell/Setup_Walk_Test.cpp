@@ -128,9 +128,25 @@ TEST_F(Setup_Walk_Test, ANewGameIsSavedLeftLoadedFromTheStartMenuAndResumedAsItW
   // The menu picture fills the screen, the six buttons lie at the bottom.
   EXPECT_GT(Lit(menu, 0, 0, 1024, 600), 400000);
   EXPECT_GT(Lit(menu, 5, 686, 1018, 726), 30000);
-  // The setup background with its rows; the network area covered in grey.
+  // The setup background with its rows; the unused network area shows the
+  // plain background picture (no flat block), its "Chat" label covered.
   EXPECT_GT(Lit(setup, 0, 0, 1024, 768), 700000);
-  EXPECT_EQ(setup.Pixel(900, 300) & 0xFFFFFFu, 0x222222u);
+  TImage picture;
+  ASSERT_TRUE(Image_Read_File((Source_Dir() / "images/ui/Dlg_GameSetup.bmp").string(), picture));
+  auto near = [](TColor a, TColor b) {
+    for (int s : {0, 8, 16})
+      if (std::abs(std::int32_t((a >> s) & 255) - std::int32_t((b >> s) & 255)) > 3) return false;
+    return true;
+  };
+  for (const auto& [x, y] : {std::pair{900, 300}, std::pair{1000, 700}, std::pair{600, 60}, std::pair{500, 690}})
+    EXPECT_TRUE(near(setup.Pixel(x, y), picture.Pixel(x, y))) << x << "," << y;
+  std::int32_t letters = 0;
+  for (std::int32_t y = 30; y < 44; ++y)
+    for (std::int32_t x = 722; x < 760; ++x) {
+      const TColor c = setup.Pixel(x, y);
+      letters += ((c >> 16) & 255) + ((c >> 8) & 255) + (c & 255) > 330;
+    }
+  EXPECT_EQ(letters, 0);
   // The game: the map is drawn over the screen.
   EXPECT_GT(Lit(game, 0, 0, 1024, 768), 400000);
   // The start menu again, at once without its intro.
