@@ -35,27 +35,12 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t W = 1024, H = 768;
 
-bool Display_Available() {
-  const char* x = std::getenv("DISPLAY");
-  return x && *x;
-}
-
-struct TFrame {
-  std::vector<TColor> pixels;
-  TColor At(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * W + std::size_t(x)] & 0xFFFFFFu; }
-  // How many pixels of a rectangle are not the colour c.
-  std::int64_t Different(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom, TColor c) const {
-    std::int64_t n = 0;
-    for (std::int32_t y = top; y < bottom; ++y)
-      for (std::int32_t x = left; x < right; ++x) n += At(x, y) != (c & 0xFFFFFFu);
-    return n;
-  }
-};
+using TFrame = TWindow_Frame;
 
 class Game_Menus_Window : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!Display_Available()) return;
+    if (!Screen_Window_Display_Available()) return;
     if (!Screen_Window_Open("Globarch game menus test", W, H, s_system, s_device, s_world)) return;
     s_ready = true;
   }
@@ -65,7 +50,7 @@ class Game_Menus_Window : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (!Display_Available()) GTEST_SKIP() << "no display: the dialogs' window is not tested";
+    if (!Screen_Window_Display_Available()) GTEST_SKIP() << "no display: the dialogs' window is not tested";
     ASSERT_TRUE(s_ready) << "no window or world: " << OpenGL_Last_Error();
     f_device = s_device.get();
     f_saved_options = Machine_Options;
@@ -97,17 +82,7 @@ class Game_Menus_Window : public ::testing::Test {
     G_Main_Clear(0xFF000000u);
     f_screen->m_Render(0.0);
     f_device->EndScene();
-    TFrame frame;
-    std::uint32_t w = 0, h = 0;
-    EXPECT_EQ(f_device->Read_Surface(f_device->Get_BackBuffer_Surface(), w, h, frame.pixels), S_OK);
-    f_device->Present();
-    if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR")) {
-      TImage image;
-      image.Set_Size(std::int32_t(w), std::int32_t(h), 0);
-      image.pixels = frame.pixels;
-      Write_File(fs::path(dir) / (name + ".bmp"), BMP_Encode_24(image));
-    }
-    return frame;
+    return Screen_Window_Read_Frame(f_device, name);
   }
 
   // A dialog's frame shows its picture and its texts: many colours, no

@@ -26,15 +26,7 @@ namespace {
 
 constexpr std::uint32_t W = 1024, H = 768;
 
-bool Display_Available() {
-  const char* x = std::getenv("DISPLAY");
-  return x && *x;
-}
-
-struct TFrame {
-  std::vector<TColor> pixels;
-  TColor At(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * W + std::size_t(x)]; }
-};
+using TFrame = TWindow_Frame;
 
 // Mean difference of the colour channels over a rectangle, the second
 // frame's pixels taken `shift` pixels to the left.
@@ -55,7 +47,7 @@ class Main_Screen_Window : public ::testing::Test {
  protected:
   // One window and one generated world serve every test of the suite.
   static void SetUpTestSuite() {
-    if (!Display_Available()) return;
+    if (!Screen_Window_Display_Available()) return;
     if (!Screen_Window_Open("Globarch main screen test", W, H, s_system, s_device, s_world)) return;
     for (std::uint8_t n = 1; n <= 5; ++n) s_colours.push_back(s_world->empires.m_Get_Empire(n)->m_Get_Color());
     s_ready = true;
@@ -67,7 +59,7 @@ class Main_Screen_Window : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (!Display_Available()) GTEST_SKIP() << "no display: the main screen's window is not tested";
+    if (!Screen_Window_Display_Available()) GTEST_SKIP() << "no display: the main screen's window is not tested";
     ASSERT_TRUE(s_ready) << "no window or world: " << OpenGL_Last_Error();
     f_device = s_device.get();
     f_world = s_world;
@@ -95,18 +87,9 @@ class Main_Screen_Window : public ::testing::Test {
     f_screen->m_Render(elapsed);
     Help_Text_Draw();
     f_device->EndScene();
-    TFrame frame;
-    std::uint32_t w = 0, h = 0;
-    EXPECT_EQ(f_device->Read_Surface(f_device->Get_BackBuffer_Surface(), w, h, frame.pixels), S_OK);
-    EXPECT_EQ(w, W);
-    EXPECT_EQ(h, H);
-    f_device->Present();
-    if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR")) {
-      TImage image;
-      image.Set_Size(std::int32_t(w), std::int32_t(h), 0);
-      image.pixels = frame.pixels;
-      Write_File(std::filesystem::path(dir) / (name + ".bmp"), BMP_Encode_24(image));
-    }
+    TFrame frame = Screen_Window_Read_Frame(f_device, name);
+    EXPECT_EQ(frame.width, W);
+    EXPECT_EQ(frame.height, H);
     return frame;
   }
 
@@ -136,7 +119,7 @@ TEST_F(Main_Screen_Window, AGeneratedWorldShowsSectionsOwnerTintsAndUnitStacks) 
   const TFrame recoloured = Frame("recoloured");
   EXPECT_GT(Mean_Difference(shown, recoloured, 0, 150, 1024, 600), 1.0);
   // Unit stacks: without them the frame changes where they stood.
-  for (std::uint8_t n = 1; n <= 4; ++n) f_world->empires.m_Get_Empire(n)->m_Set_Color(shown.At(0, 0));
+  for (std::uint8_t n = 1; n <= 4; ++n) f_world->empires.m_Get_Empire(n)->m_Set_Color(shown.pixels.at(0));
   const TFrame before = Frame("stacks");
   for (std::int32_t id = 1; id <= f_world->map.m_Get_Unit_Count(); ++id) f_world->map.m_Delete_Unit(id);
   const TFrame without = Frame("no_stacks");

@@ -44,17 +44,7 @@ public:
   std::vector<std::string> steps;
 };
 
-struct TFrame {
-  std::vector<TColor> pixels;
-  TColor At(std::int32_t x, std::int32_t y) const { return pixels[std::size_t(y) * W + std::size_t(x)] & 0xFFFFFFu; }
-  // How many pixels of the rectangle are not black.
-  std::int64_t Lit(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const {
-    std::int64_t n = 0;
-    for (std::int32_t y = top; y < bottom; ++y)
-      for (std::int32_t x = left; x < right; ++x) n += At(x, y) != 0;
-    return n;
-  }
-};
+using TFrame = TWindow_Frame;
 
 // The title bar (the top 24 rows of a dialog or panel) shows `title` in
 // white letters from x + 8, and no white beyond the title's width.
@@ -139,17 +129,7 @@ protected:
     G_Main_Clear(0xFF000000u);
     f_screen->m_Render(elapsed);
     f_device->EndScene();
-    TFrame frame;
-    std::uint32_t w = 0, h = 0;
-    EXPECT_EQ(f_device->Read_Surface(f_device->Get_BackBuffer_Surface(), w, h, frame.pixels), S_OK);
-    f_device->Present();
-    if (const char* dir = std::getenv("GLOBARCH_SCREENSHOT_DIR")) {
-      TImage image;
-      image.Set_Size(std::int32_t(w), std::int32_t(h), 0);
-      image.pixels = frame.pixels;
-      Write_File(std::filesystem::path(dir) / ("panels_" + name + ".bmp"), BMP_Encode_24(image));
-    }
-    return frame;
+    return Screen_Window_Read_Frame(f_device, "panels_" + name);
   }
 
   // A region the first nation owns, and one of another nation.
