@@ -100,15 +100,19 @@ protected:
     client.local = 2;
     client.kind = 4;
     for (TMachine* m : {&host, &client}) m->actions.m_Install(m->timer);
-    // Player 1's soldiers and tank have marched into player 2's region.
-    map.m_Set_Region_Count(1);
-    TMap_Region& r = map.m_New_Region(1);
-    r.m_Set_Type(REGION_LAND);
-    r.m_Set_Name("Marches");
-    r.m_Set_Owner(2);
-    for (auto [type, owner] : {std::pair{UT_SOLDIER, 2}, {UT_SOLDIER, 2}, {UT_TANK, 2}, {UT_SOLDIER, 1},
-                               {UT_TANK, 1}, {UT_SOLDIER, 1}, {UT_SOLDIER, 1}})
-      r.m_Insert_Unit_Id(map.m_Add_Unit(1, type, std::uint8_t(owner), 1, 0));
+    // Region 1: player 1's soldiers and tank have marched into player 2's
+    // region; region 2: player 2's into player 1's.
+    map.m_Set_Region_Count(2);
+    for (std::uint8_t id : {1, 2}) {
+      const std::uint8_t owner = id == 1 ? 2 : 1, other = id == 1 ? 1 : 2;
+      TMap_Region& r = map.m_New_Region(id);
+      r.m_Set_Type(REGION_LAND);
+      r.m_Set_Name(id == 1 ? "Marches" : "Fens");
+      r.m_Set_Owner(owner);
+      for (auto [type, player] : {std::pair{UT_SOLDIER, owner}, {UT_SOLDIER, owner}, {UT_TANK, owner},
+                                  {UT_SOLDIER, other}, {UT_TANK, other}, {UT_SOLDIER, other}, {UT_SOLDIER, other}})
+        r.m_Insert_Unit_Id(map.m_Add_Unit(id, type, player, 1, 0));
+    }
   }
   void TearDown() override {
     if (links.current) Leave();
@@ -172,13 +176,19 @@ protected:
       Combat_Execute_AI_Move();
     Leave();
   }
-  // The battle begun on the host, mirrored on the joined machine, and both
-  // begin dialogs closed.
-  void Begin_Battle() {
-    Enter(host);
-    Combat_Begin(1, false, true);
-    Deliver_To_Client();
-    Drain_Queue();
+  // The battle begun by the attacker's machine (the host's player attacks
+  // in region 1, the joined player in region 2), mirrored on the other
+  // machine, and both begin dialogs closed.
+  void Begin_Battle(bool host_attacks) {
+    Enter(host_attacks ? host : client);
+    Combat_Begin(host_attacks ? 1 : 2, false, true);
+    for (int pass = 0; pass < 2; ++pass) {
+      Deliver();
+      for (TMachine* m : {&host, &client}) {
+        Enter(*m);
+        Drain_Queue();
+      }
+    }
     for (TMachine* m : {&host, &client}) {
       Enter(*m);
       Combat_Next_Piece();
@@ -256,9 +266,12 @@ TEST_F(Network_Battle, BothPlayersPlayTheirPiecesToTheSameEndWhicheverMachineIsA
   // its next step while the other still shows the last one.
   struct TSpeed {
     int host_frames, client_frames;
+    bool host_attacks;
   };
-  for (TSpeed speed : {TSpeed{1, 1}, TSpeed{1, 5}, TSpeed{5, 1}}) {
-    SCOPED_TRACE(std::to_string(speed.host_frames) + ":" + std::to_string(speed.client_frames));
+  for (TSpeed speed : {TSpeed{1, 1, true}, TSpeed{1, 5, true}, TSpeed{5, 1, true}, TSpeed{1, 5, false},
+                       TSpeed{5, 1, false}}) {
+    SCOPED_TRACE(std::to_string(speed.host_frames) + ":" + std::to_string(speed.client_frames) +
+                 (speed.host_attacks ? " host attacks" : " joined player attacks"));
     host.combat = client.combat = TCombat_State{};
     host.sent.clear();
     client.sent.clear();
@@ -267,12 +280,15 @@ TEST_F(Network_Battle, BothPlayersPlayTheirPiecesToTheSameEndWhicheverMachineIsA
       m->queue.m_Clear();
     }
     Random_Set_Seed(77);
-    Begin_Battle();
+    Begin_Battle(speed.host_attacks);
+    ASSERT_NE(host.combat.region, 0);
+    ASSERT_EQ(client.combat.region, host.combat.region);
+    EXPECT_EQ(host.combat.complete_here, speed.host_attacks ? 1 : 0);
     int steps = 0;
     for (int round = 0; round < 20000 && (host.combat.winner == 0 || client.combat.winner == 0); ++round) {
       for (int f = 0; f < speed.host_frames; ++f) Frame(host);
       for (int f = 0; f < speed.client_frames; ++f) Frame(client);
-      steps += int(client.sent.size());
+      steps += int((speed.host_attacks ? client : host).sent.size());
       Deliver();
     }
     EXPECT_GT(steps, 0) << "the defender played no piece";
