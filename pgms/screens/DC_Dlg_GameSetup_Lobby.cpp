@@ -45,6 +45,17 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 TLobby_Network Default_Network;
 
+// The game settings file as the joined machines receive it: without the
+// players' passwords. Only the host checks them, and a player who read
+// another's password could take that player's nation when the game is
+// resumed.
+bool Strip_Passwords(const std::string& file_name) {
+  TGame_Settings settings;
+  if (!settings.m_Load_From_File(file_name)) return false;
+  for (TGame_Settings_Player_Slot& slot : settings.f_players) slot.f_password.clear();
+  return settings.m_Save_To_File(file_name);
+}
+
 // The running stepped job's call into the lobby that started it.
 bool Load_Step_Callback(void* object, bool is_first, bool is_last, std::int32_t step, TDisplay_Class*, float,
                         std::int32_t, std::int32_t& state) {
@@ -531,6 +542,7 @@ void TGameSetup_Lobby::m_Send_Game_Files() {
   if (ok) ok = Directory_Create_All(temp);
   for (const char* name : Game_Folder_Files)
     if (ok) ok = File_Copy(current + name, temp + name, false);
+  if (ok) ok = Strip_Passwords(temp + "GameSettings.dat");
   if (ok) ok = File_Compress(temp + "CurrentMap.map");
   if (!ok) {
     // Sending half a game would leave the joined machines waiting.

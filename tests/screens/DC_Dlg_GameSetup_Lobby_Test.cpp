@@ -271,13 +271,23 @@ TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
   host->m_OK();
   ASSERT_TRUE(Pump_Until([&] { return ann.loaded && bob.loaded; }, 10000));
   const std::string current = paths.m_Get_Currentmap_Dir();
-  for (const char* name : {"GameSettings.dat", "Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat",
-                           "CurrentMap.map"}) {
+  for (const char* name : {"Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat", "CurrentMap.map"}) {
     SCOPED_TRACE(name);
     const std::string want = Read_File(Native_Path(current + name));
     EXPECT_FALSE(want.empty());
     EXPECT_EQ(Saved(ann.folder, name), want);
     EXPECT_EQ(Saved(bob.folder, name), want);
+  }
+  // The game settings arrive with every player but without any player's
+  // password: only the host checks passwords, and it keeps them.
+  EXPECT_EQ(Game_Settings.m_Player(2).f_password, "pw");
+  for (const TTemp_Dir* folder : {&ann.folder, &bob.folder}) {
+    TGame_Settings sent;
+    ASSERT_TRUE(sent.m_Load_From_File(folder->design() + "temp\\GameSettings.dat"));
+    EXPECT_EQ(sent.f_player_count, 3);
+    EXPECT_EQ(sent.m_Player(2).f_player_name, "Ann");
+    EXPECT_EQ(sent.m_Player(3).f_nation_name, "Borduria");
+    for (const TGame_Settings_Player_Slot& slot : sent.f_players) EXPECT_EQ(slot.f_password, "");
   }
   // Ready and start: the last ready report starts every machine.
   ASSERT_TRUE(Pump_Until([&] { return host.closed && ann.closed && bob.closed; }));
