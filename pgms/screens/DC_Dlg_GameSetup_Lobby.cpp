@@ -456,21 +456,23 @@ void TGameSetup_Lobby::m_Begin_Hosting() {
     return;
   }
   m_Row(1).m_Enable_All(false);
-  for (std::int32_t n = 2; n <= Row_Count; ++n) {
-    TLobby_Row& r = m_Row(n);
-    if (r.used) continue;
-    r.use_enabled = r.nation_enabled = r.player_enabled = true;
-    r.colour_enabled = r.flag_enabled = false;
-    r.computer = true;
-    r.computer_enabled = false;
-    r.colour = r.flag = n;
-    if (r.nation_name.empty() && f_draw_name) r.nation_name = f_draw_name(1);
-    if (r.player_name.empty() && f_draw_name) r.player_name = f_draw_name(2);
-  }
+  for (std::int32_t n = 2; n <= Row_Count; ++n)
+    if (!m_Row(n).used) m_Open_Computer_Row(n);
   f_adding_ai = true;
   m_Set_Status("Add AI Players to the game. When done, press the Start button.");
   f_ok_caption = "Start";
   m_Send_Description();
+}
+
+void TGameSetup_Lobby::m_Open_Computer_Row(std::int32_t n) {
+  TLobby_Row& r = m_Row(n);
+  r.use_enabled = r.nation_enabled = r.player_enabled = true;
+  r.colour_enabled = r.flag_enabled = false;
+  r.computer = true;
+  r.computer_enabled = false;
+  r.colour = r.flag = n;
+  if (r.nation_name.empty() && f_draw_name) r.nation_name = f_draw_name(1);
+  if (r.player_name.empty() && f_draw_name) r.player_name = f_draw_name(2);
 }
 
 void TGameSetup_Lobby::m_Host_Start_Creating() {
@@ -724,6 +726,8 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
     } else {
       r.m_Clear();
       r.colour = r.flag = n;
+      // While computer players are added the freed row may take one.
+      if (f_adding_ai) m_Open_Computer_Row(n);
     }
   }
   if (f_loaded_game) {

@@ -346,6 +346,27 @@ TEST_F(Lobby_Test, ALoginWithATakenOrMissingNameIsAskedAgain) {
   EXPECT_EQ(host->m_Row(3).nation_name, "Borduria");
 }
 
+// A player who leaves while the host adds computer players frees a row
+// that can take a computer player like every other free row.
+TEST_F(Lobby_Test, ARowFreedWhileAddingComputerPlayersCanTakeOne) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  host->m_OK();  // Begin
+  ASSERT_TRUE(host->f_adding_ai);
+  ann.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return host->f_status == "Player Ann disconnected."; }));
+  const TLobby_Row& freed = host->m_Row(2);
+  const TLobby_Row& other = host->m_Row(3);
+  EXPECT_FALSE(freed.used);
+  EXPECT_EQ(freed.use_enabled, other.use_enabled);
+  EXPECT_EQ(freed.nation_enabled, other.nation_enabled);
+  EXPECT_EQ(freed.computer, other.computer);
+  EXPECT_TRUE(freed.use_enabled);
+  EXPECT_TRUE(freed.computer);
+  EXPECT_EQ(freed.colour, 2);
+}
+
 TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
   TMachine& host = Host();
   TMachine& ann = Joiner();
