@@ -321,6 +321,7 @@ void TGameSetup_Lobby::m_On_Timer(float elapsed) {
       // Rows, chat, the game's files and its lines go to logged-in
       // machines only.
       s->f_members_only = true;
+      s->f_codes_before_admission = {LAN_MSG_TO_SERVER_HELLO, LAN_MSG_TO_SERVER_LOGIN};
       m_Set_Status("Ready");
       f_port = "28599";
       if (f_wan_address) {

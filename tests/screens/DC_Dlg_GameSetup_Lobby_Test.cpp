@@ -688,6 +688,14 @@ protected:
     intruder.Read();
     EXPECT_EQ(intruder.received, before);
     EXPECT_EQ(std::count(host->f_chat_lines.begin(), host->f_chat_lines.end(), "Ann: let me in"), 0);
+    // Nor do its lines reach the running game: only Ann's does.
+    const std::string end_turn = MP_Encode_Byte(LAN_MSG_TO_SERVER_ACTION_END_TURN) + MP_Encode_Byte(2);
+    intruder.Send_Line(MP_Message_Prefix + end_turn);
+    Pump_Until([] { return false; }, 100);
+    ann.net.client->m_Send(end_turn);
+    ASSERT_TRUE(Pump_Until([&] { return !host.net.game_lines.empty(); }));
+    Pump_Until([] { return false; }, 100);
+    EXPECT_EQ(host.net.game_lines, std::vector<std::string>{end_turn});
   }
 };
 
