@@ -1,6 +1,7 @@
 #include "Multiplayer_Server.h"
 
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -301,7 +302,24 @@ void TMultiplayer_Server::Client_Data_Available(TGameSrvClient* c, std::uint16_t
   if (line.find(MP_File_Received) != std::string::npos) {
     m_Send_Next_File(m_Transfer_Position(c->ClientId()));
   } else if (line.rfind(MP_Message_Prefix, 0) == 0) {
-    Event(MP_SERVER_MESSAGE, line.substr(2), c->ClientId());
+    std::string message = line.substr(2);
+    if (f_members_only && !c->f_member) {
+      // Before its login a client may only log in.
+      std::string rest = message;
+      bool allowed = false;
+      try {
+        const std::uint8_t code = MP_Decode_Byte(rest);
+        allowed = std::find(f_codes_before_admission.begin(), f_codes_before_admission.end(), code) !=
+                  f_codes_before_admission.end();
+      } catch (const EGlobarch_Error&) {
+      }
+      if (!allowed) {
+        Event(MP_SERVER_DEBUG_MSG, "Dropped a line of client " + std::to_string(c->ClientId()) +
+                                       ", which has not logged in");
+        return;
+      }
+    }
+    Event(MP_SERVER_MESSAGE, message, c->ClientId());
   }
 }
 

@@ -48,6 +48,9 @@ public:
   // only to the clients the owner has admitted (those that logged in); a
   // connection that never logged in learns nothing of the game.
   bool f_members_only = false;
+  // With f_members_only, the message codes a client that is not a member
+  // may send (its login); its other lines are dropped and logged.
+  std::vector<std::uint8_t> f_codes_before_admission;
   // Admits the client with this id; false when no such client is connected.
   bool m_Admit(std::int32_t client_id);
   bool m_Is_Member(std::int32_t client_id) const;

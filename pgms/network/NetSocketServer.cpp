@@ -116,7 +116,12 @@ void TCustomNetSocketServer::TriggerSessionAvailable(std::uint16_t error) {
       Back_Off_Accepting();
       error = static_cast<std::uint16_t>(LastError != 0 ? LastError : WSAEINVAL);
     } else {
-      f_last_client_id = f_last_client_id >= 8388607 ? 1 : f_last_client_id + 1;
+      // Ids fit the 16 bits the game's player slots keep of them and are
+      // never those of a client still connected.
+      do {
+        f_last_client_id = f_last_client_id >= Last_Client_Id ? 1 : f_last_client_id + 1;
+      } while (std::any_of(f_clients.begin(), f_clients.end(),
+                           [&](const TNetSocketClient* c) { return c->f_client_id == f_last_client_id; }));
       std::unique_ptr<TNetSocketClient> made(ClientClass(this));
       made->f_client_id = f_last_client_id;
       if (OnClientCreate) OnClientCreate(this, made.get());

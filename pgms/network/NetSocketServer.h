@@ -64,7 +64,9 @@ public:
   // Handle a client as if it had closed with error 10053, at once.
   void Disconnect(TNetSocketClient* client);
   void DisconnectAll();
-  // Last id given; the next client gets the one after it (1 after 8388607).
+  // Last id given; the next client gets the next one not in use (1 after
+  // Last_Client_Id).
+  static constexpr std::int32_t Last_Client_Id = 65535;
   std::int32_t f_last_client_id = 0;
 
 protected:

@@ -45,6 +45,17 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 TLobby_Network Default_Network;
 
+// The game settings file as the joined machines receive it: without the
+// players' passwords. Only the host checks them, and a player who read
+// another's password could take that player's nation when the game is
+// resumed.
+bool Strip_Passwords(const std::string& file_name) {
+  TGame_Settings settings;
+  if (!settings.m_Load_From_File(file_name)) return false;
+  for (TGame_Settings_Player_Slot& slot : settings.f_players) slot.f_password.clear();
+  return settings.m_Save_To_File(file_name);
+}
+
 // The running stepped job's call into the lobby that started it.
 bool Load_Step_Callback(void* object, bool is_first, bool is_last, std::int32_t step, TDisplay_Class*, float,
                         std::int32_t, std::int32_t& state) {
@@ -310,6 +321,7 @@ void TGameSetup_Lobby::m_On_Timer(float elapsed) {
       // Rows, chat, the game's files and its lines go to logged-in
       // machines only.
       s->f_members_only = true;
+      s->f_codes_before_admission = {LAN_MSG_TO_SERVER_HELLO, LAN_MSG_TO_SERVER_LOGIN};
       m_Set_Status("Ready");
       f_port = "28599";
       if (f_wan_address) {
@@ -445,21 +457,23 @@ void TGameSetup_Lobby::m_Begin_Hosting() {
     return;
   }
   m_Row(1).m_Enable_All(false);
-  for (std::int32_t n = 2; n <= Row_Count; ++n) {
-    TLobby_Row& r = m_Row(n);
-    if (r.used) continue;
-    r.use_enabled = r.nation_enabled = r.player_enabled = true;
-    r.colour_enabled = r.flag_enabled = false;
-    r.computer = true;
-    r.computer_enabled = false;
-    r.colour = r.flag = n;
-    if (r.nation_name.empty() && f_draw_name) r.nation_name = f_draw_name(1);
-    if (r.player_name.empty() && f_draw_name) r.player_name = f_draw_name(2);
-  }
+  for (std::int32_t n = 2; n <= Row_Count; ++n)
+    if (!m_Row(n).used) m_Open_Computer_Row(n);
   f_adding_ai = true;
   m_Set_Status("Add AI Players to the game. When done, press the Start button.");
   f_ok_caption = "Start";
   m_Send_Description();
+}
+
+void TGameSetup_Lobby::m_Open_Computer_Row(std::int32_t n) {
+  TLobby_Row& r = m_Row(n);
+  r.use_enabled = r.nation_enabled = r.player_enabled = true;
+  r.colour_enabled = r.flag_enabled = false;
+  r.computer = true;
+  r.computer_enabled = false;
+  r.colour = r.flag = n;
+  if (r.nation_name.empty() && f_draw_name) r.nation_name = f_draw_name(1);
+  if (r.player_name.empty() && f_draw_name) r.player_name = f_draw_name(2);
 }
 
 void TGameSetup_Lobby::m_Host_Start_Creating() {
@@ -531,6 +545,7 @@ void TGameSetup_Lobby::m_Send_Game_Files() {
   if (ok) ok = Directory_Create_All(temp);
   for (const char* name : Game_Folder_Files)
     if (ok) ok = File_Copy(current + name, temp + name, false);
+  if (ok) ok = Strip_Passwords(temp + "GameSettings.dat");
   if (ok) ok = File_Compress(temp + "CurrentMap.map");
   if (!ok) {
     // Sending half a game would leave the joined machines waiting.
@@ -712,6 +727,8 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
     } else {
       r.m_Clear();
       r.colour = r.flag = n;
+      // While computer players are added the freed row may take one.
+      if (f_adding_ai) m_Open_Computer_Row(n);
     }
   }
   if (f_loaded_game) {

@@ -215,6 +215,9 @@ protected:
   // joined players' slots with them), so that row k is the empire k the
   // game makes of it; a joined player whose row moved hears its new number.
   void m_Close_Row_Gaps();
+  // Host: row n (not in use) opened for a computer player: in use and names
+  // editable, computer on, a drawn nation and player name when empty.
+  void m_Open_Computer_Row(std::int32_t n);
   void m_Send_Start();
   void m_Start_Received();
   void m_On_Connected();

@@ -235,6 +235,29 @@ TEST(Multiplayer_Server, MembersOnlyKeepsLinesAndFilesFromClientsNotAdmitted) {
   EXPECT_EQ(Settle(member), Greeting + "QXALL\r\n" + File_Bytes("One.dat", t.payloads[0]));
 }
 
+// With members only, a client that is not a member reaches the owner with
+// its login lines alone; a member's lines all arrive.
+TEST(Multiplayer_Server, MembersOnlyPassesOnlyLoginLinesOfClientsNotAdmitted) {
+  THost h;
+  h.server.f_members_only = true;
+  h.server.f_codes_before_admission = {9, 3};
+  TRaw_Peer member = h.Join();
+  TRaw_Peer stranger = h.Join();
+  ASSERT_TRUE(h.server.m_Admit(1));
+  for (TRaw_Peer* p : {&stranger, &member}) p->Write("QX  7    2\r\nQX  1   1a   1b\r\nQXgarbage\r\nQX  9\r\n");
+  ASSERT_TRUE(h.Wait("101 2   9"));
+  ASSERT_TRUE(h.Wait("101 1   9"));
+  EXPECT_TRUE(h.Has("101 1   7    2"));
+  EXPECT_TRUE(h.Has("101 1   1   1a   1b"));
+  EXPECT_TRUE(h.Has("101 1 garbage"));
+  EXPECT_FALSE(h.Has("101 2   7    2"));
+  EXPECT_FALSE(h.Has("101 2   1   1a   1b"));
+  EXPECT_FALSE(h.Has("101 2 garbage"));
+  EXPECT_TRUE(h.Has("100 0 Dropped a line of client 2, which has not logged in"));
+  stranger.Write("QX  3   1n   1p   1w\r\n");
+  ASSERT_TRUE(h.Wait("101 2   3   1n   1p   1w"));
+}
+
 TEST(Multiplayer_Server, EmptyListOrNoClients) {
   TTransfer t;
   EXPECT_FALSE(t.server.m_Send_Files(t.files));  // no clients

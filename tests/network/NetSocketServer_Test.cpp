@@ -76,6 +76,21 @@ TEST(NetSocketServer, ClientIdsWrapAfterTheLastOne) {
   EXPECT_EQ(f.server.Client(0)->ClientId(), 1);
 }
 
+// Ids stay within 16 bits (the game's player slots keep no more) and a
+// wrapped id never repeats one still connected.
+TEST(NetSocketServer, ClientIdsFitSixteenBitsAndSkipThoseInUse) {
+  TServer_Fixture f;
+  f.server.f_last_client_id = 65534;
+  TRaw_Peer a = f.Join();
+  TRaw_Peer b = f.Join();
+  f.server.f_last_client_id = 0;
+  TRaw_Peer c = f.Join();
+  ASSERT_EQ(f.server.ClientCount(), 3);
+  EXPECT_EQ(f.server.Client(0)->ClientId(), 65535);
+  EXPECT_EQ(f.server.Client(1)->ClientId(), 1);
+  EXPECT_EQ(f.server.Client(2)->ClientId(), 2);
+}
+
 TEST(NetSocketServer, ThirdClientOverTheLimitIsTurnedAway) {
   TServer_Fixture f;
   f.server.MaxClients = 2;

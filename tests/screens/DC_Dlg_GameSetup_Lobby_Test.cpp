@@ -271,13 +271,23 @@ TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
   host->m_OK();
   ASSERT_TRUE(Pump_Until([&] { return ann.loaded && bob.loaded; }, 10000));
   const std::string current = paths.m_Get_Currentmap_Dir();
-  for (const char* name : {"GameSettings.dat", "Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat",
-                           "CurrentMap.map"}) {
+  for (const char* name : {"Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat", "CurrentMap.map"}) {
     SCOPED_TRACE(name);
     const std::string want = Read_File(Native_Path(current + name));
     EXPECT_FALSE(want.empty());
     EXPECT_EQ(Saved(ann.folder, name), want);
     EXPECT_EQ(Saved(bob.folder, name), want);
+  }
+  // The game settings arrive with every player but without any player's
+  // password: only the host checks passwords, and it keeps them.
+  EXPECT_EQ(Game_Settings.m_Player(2).f_password, "pw");
+  for (const TTemp_Dir* folder : {&ann.folder, &bob.folder}) {
+    TGame_Settings sent;
+    ASSERT_TRUE(sent.m_Load_From_File(folder->design() + "temp\\GameSettings.dat"));
+    EXPECT_EQ(sent.f_player_count, 3);
+    EXPECT_EQ(sent.m_Player(2).f_player_name, "Ann");
+    EXPECT_EQ(sent.m_Player(3).f_nation_name, "Borduria");
+    for (const TGame_Settings_Player_Slot& slot : sent.f_players) EXPECT_EQ(slot.f_password, "");
   }
   // Ready and start: the last ready report starts every machine.
   ASSERT_TRUE(Pump_Until([&] { return host.closed && ann.closed && bob.closed; }));
@@ -334,6 +344,27 @@ TEST_F(Lobby_Test, ALoginWithATakenOrMissingNameIsAskedAgain) {
   Login(bob, "Bob", "Borduria", "pw");
   EXPECT_EQ(bob->f_player, 3);
   EXPECT_EQ(host->m_Row(3).nation_name, "Borduria");
+}
+
+// A player who leaves while the host adds computer players frees a row
+// that can take a computer player like every other free row.
+TEST_F(Lobby_Test, ARowFreedWhileAddingComputerPlayersCanTakeOne) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  host->m_OK();  // Begin
+  ASSERT_TRUE(host->f_adding_ai);
+  ann.net.m_Free();
+  ASSERT_TRUE(Pump_Until([&] { return host->f_status == "Player Ann disconnected."; }));
+  const TLobby_Row& freed = host->m_Row(2);
+  const TLobby_Row& other = host->m_Row(3);
+  EXPECT_FALSE(freed.used);
+  EXPECT_EQ(freed.use_enabled, other.use_enabled);
+  EXPECT_EQ(freed.nation_enabled, other.nation_enabled);
+  EXPECT_EQ(freed.computer, other.computer);
+  EXPECT_TRUE(freed.use_enabled);
+  EXPECT_TRUE(freed.computer);
+  EXPECT_EQ(freed.colour, 2);
 }
 
 TEST_F(Lobby_Test, ReadyCountsForTheSendersOwnSlotOnly) {
@@ -657,6 +688,14 @@ protected:
     intruder.Read();
     EXPECT_EQ(intruder.received, before);
     EXPECT_EQ(std::count(host->f_chat_lines.begin(), host->f_chat_lines.end(), "Ann: let me in"), 0);
+    // Nor do its lines reach the running game: only Ann's does.
+    const std::string end_turn = MP_Encode_Byte(LAN_MSG_TO_SERVER_ACTION_END_TURN) + MP_Encode_Byte(2);
+    intruder.Send_Line(MP_Message_Prefix + end_turn);
+    Pump_Until([] { return false; }, 100);
+    ann.net.client->m_Send(end_turn);
+    ASSERT_TRUE(Pump_Until([&] { return !host.net.game_lines.empty(); }));
+    Pump_Until([] { return false; }, 100);
+    EXPECT_EQ(host.net.game_lines, std::vector<std::string>{end_turn});
   }
 };
 
