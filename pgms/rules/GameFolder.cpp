@@ -258,25 +258,64 @@ bool List_Game_Types(std::vector<std::string>& display_names, std::vector<std::s
   return true;
 }
 
+namespace {
+// The folders that hold stored maps, the one that wins first: the user's own
+// maps\ and the maps\ shipped with the game.
+std::vector<std::string> Stored_Map_Dirs() {
+  std::vector<std::string> dirs;
+  if (!Path_Settings) return dirs;
+  dirs.push_back(Path_Settings->m_Get_Maps_Dir());
+  const std::string shipped = Path_Settings->m_Resolve_Dir("maps\\");
+  if (Text_Compare(Native_Path(shipped), Native_Path(dirs.front())) != 0) dirs.push_back(shipped);
+  return dirs;
+}
+}  // namespace
+
 bool List_Stored_Maps(std::vector<std::string>& names, std::vector<std::string>& folder_names) {
   names.clear();
   folder_names.clear();
-  if (!Path_Settings) return true;
-  const std::string dir = Path_Settings->m_Get_Maps_Dir();
-  std::vector<std::string> entries;
-  List_Directory_Files(dir, entries, true);
-  for (const std::string& n : entries)
-    if (Directory_Exists(dir + n)) {
-      names.push_back(n);
-      folder_names.push_back(n);
+  std::vector<std::string> found;
+  for (const std::string& dir : Stored_Map_Dirs()) {
+    std::vector<std::string> entries;
+    List_Directory_Files(dir, entries, true);
+    for (const std::string& n : entries) {
+      if (!Directory_Exists(dir + n)) continue;
+      // A map of the same name (in any case) found earlier hides this one.
+      const bool hidden = std::any_of(found.begin(), found.end(),
+                                      [&](const std::string& f) { return Text_Compare(f, n) == 0; });
+      if (!hidden) found.push_back(n);
     }
+  }
+  std::sort(found.begin(), found.end(), [](const std::string& a, const std::string& b) {
+    const int c = Text_Compare(a, b);
+    return c != 0 ? c < 0 : a < b;
+  });
+  names = found;
+  folder_names = found;
   return true;
+}
+
+std::string Stored_Map_Directory(const std::string& name) {
+  std::string message;
+  if (!Folder_Name_Valid(name, "map", message)) return "";
+  for (const std::string& dir : Stored_Map_Dirs()) {
+    std::vector<std::string> entries;
+    List_Directory_Files(dir, entries, true);
+    for (const std::string& n : entries)
+      if (Text_Compare(n, name) == 0 && Directory_Exists(dir + n)) return dir + n + "\\";
+  }
+  return "";
 }
 
 bool Copy_Stored_Map_To_Current(const std::string& name) {
   if (!Path_Settings) return false;
+  const std::string source = Stored_Map_Directory(name);
+  if (source.empty()) {
+    Show_Message("Error", "The map " + Quoted(name) + " was not found.");
+    return false;
+  }
   if (!Delete_Directory_Files(Current_Dir())) return false;
-  return Copy_Directory_Files(Path_Settings->m_Get_Maps_Dir() + name + "\\", Current_Dir());
+  return Copy_Directory_Files(source, Current_Dir());
 }
 
 bool Store_Current_Map(const std::string& name) {

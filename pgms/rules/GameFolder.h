@@ -42,7 +42,16 @@ bool Copy_Directory_Files(const std::string& source, const std::string& target);
 bool List_Directory_Files(const std::string& directory, std::vector<std::string>& list, bool names_only);
 bool List_Game_Types(std::vector<std::string>& display_names, std::vector<std::string>& folder_names,
                      TList_Dialog_Owner* dialog);
+// Stored maps lie in the user's maps\ and in the maps\ shipped with the
+// game (under Program_Folder); a user's map hides a shipped one whose name
+// differs at most in case. The list holds each name once, in name order.
 bool List_Stored_Maps(std::vector<std::string>& names, std::vector<std::string>& folder_names);
+// The folder (ends with "\") of the stored map of that name, matched
+// ignoring case, the user's first; empty when there is none or the name is
+// not a valid folder name.
+std::string Stored_Map_Directory(const std::string& name);
+// Replaces the current-game folder's files with those of the stored map,
+// from wherever it lies; false (with the reason shown) when it is missing.
 bool Copy_Stored_Map_To_Current(const std::string& name);
 bool Store_Current_Map(const std::string& name);
 

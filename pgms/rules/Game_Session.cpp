@@ -112,8 +112,9 @@ bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
     Game_Settings.f_autosave_slot = 0;
     Game_Settings.f_autosave_pending = false;
     Prepare_Empires(setup);
-    G_Map->m_Set_Generated(true);
+    G_Map->m_Set_Generated(setup.stored_map.empty());
     G_Map->m_Set_Map_Type_Name(setup.map_type);
+    G_Map->m_Set_Stored_Map_Name(setup.stored_map);
     for (std::int32_t step = 1; step <= 100; ++step) Main_New_Game_Stepped(step, nullptr);
     Game_Session_Prepare_New_World();
   } catch (const std::exception& e) {

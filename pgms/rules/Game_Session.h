@@ -22,6 +22,9 @@ struct TGame_Session_Setup {
   std::uint32_t seed = 1;
   // Empty: the first map type.
   std::string map_type;
+  // Not empty: the world is the stored map of that name instead of one
+  // generated from the map type.
+  std::string stored_map;
   // One entry per player: true for a computer player.
   std::vector<bool> computer{false, true};
   bool neutral_empire = true;

@@ -158,11 +158,8 @@ TGameSetup_Lobby::TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Networ
   g_login_password.clear();
   g_client_player = 0;
   f_draw_name = [](std::int32_t pool) { return pool == 1 ? std::string("Nation") : std::string("Player"); };
-  f_has_stored_map = [](const std::string& name) {
-    std::vector<std::string> names, folders;
-    List_Stored_Maps(names, folders);
-    return std::find(names.begin(), names.end(), name) != names.end();
-  };
+  // The user's own maps and those shipped with the game, as the copy finds them.
+  f_has_stored_map = [](const std::string& name) { return !Stored_Map_Directory(name).empty(); };
   f_run_local_load = [this] {
     Loading_Lobby = this;
     Stepped_Task_Begin(nullptr, 1, 100, 1, Load_Step_Callback, this);

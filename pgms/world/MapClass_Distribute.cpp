@@ -16,8 +16,10 @@
 
 namespace {
 // A region a nation or the neutral empire can be given: an existing land
-// region that can be shown (it has picture rectangles).
-bool Eligible(const TMap_Region* r) { return r && r->m_Get_Type() == REGION_LAND && r->m_Get_Rect_Count() > 0; }
+// region that can be shown (it has squares). The squares, not the picture
+// rectangles they are made from, are kept in the map's file, so a world read
+// from a stored map is distributed as a freshly generated one.
+bool Eligible(const TMap_Region* r) { return r && r->m_Get_Type() == REGION_LAND && r->m_Get_Square_Count() > 0; }
 
 bool Is_Nation(const TEmpire* e) { return e && !e->m_Get_Neutral(); }
 

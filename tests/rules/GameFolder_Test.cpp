@@ -1,12 +1,14 @@
 // The game folder through the headless session: a new generated game with
 // its pictures, save and load of the six files, refused save names, broken
-// saves, an interrupted save, and the same game from the same seed.
+// saves, an interrupted save, the same game from the same seed, and the
+// stored maps of the user and those shipped with the game.
 #include <gtest/gtest.h>
 
 #include <png.h>
 
 #include <filesystem>
 
+#include "DC_Dlg_GameOptions.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Native_Path.h"
@@ -253,4 +255,103 @@ TEST_F(Game_Folder, TheSameSeedAndTheSameTurnsGiveTheSameFiles) {
   }
   EXPECT_EQ(runs[0], runs[1]);
   EXPECT_GT(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date + 5);
+}
+
+namespace {
+// A stored map folder holding one file that tells where it lies.
+void Write_Map(const fs::path& maps, const std::string& name, const std::string& mark) {
+  Write_File(maps / name / "Where.txt", mark);
+}
+}  // namespace
+
+TEST_F(Game_Folder, StoredMapsAreListedFromTheUserAndTheGameTheUsersWinning) {
+  struct TCase {
+    const char* what;
+    std::vector<std::string> user, shipped;
+    std::vector<std::string> listed;
+    // A name asked for, and the mark of the folder it is found in ("" none).
+    std::string asked, found;
+  };
+  const std::vector<TCase> cases = {
+      {"no maps anywhere", {}, {}, {}, "Small", ""},
+      {"only shipped", {}, {"Small", "Atoll"}, {"Atoll", "Small"}, "Small", "shipped Small"},
+      {"only the user's", {"Mine"}, {}, {"Mine"}, "Mine", "user Mine"},
+      {"both, merged in name order", {"Mine", "zeta"}, {"Atoll", "Small"}, {"Atoll", "Mine", "Small", "zeta"},
+       "atoll", "shipped Atoll"},
+      {"same name: the user's wins", {"Small"}, {"Small"}, {"Small"}, "Small", "user Small"},
+      {"name differing in case: the user's wins", {"small"}, {"Small"}, {"small"}, "SMALL", "user small"},
+      {"unknown name", {"Mine"}, {"Small"}, {"Mine", "Small"}, "Large", ""},
+      {"bad name", {"Mine"}, {"Small"}, {"Mine", "Small"}, "../maps/Small", ""},
+  };
+  const fs::path user_maps = user.path() / "maps", shipped = program.path() / "maps";
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(user_maps);
+    fs::remove_all(shipped);
+    fs::create_directories(user_maps);
+    for (const std::string& n : c.user) Write_Map(user_maps, n, "user " + n);
+    for (const std::string& n : c.shipped) Write_Map(shipped, n, "shipped " + n);
+    // A plain file among the maps is no map.
+    Write_File(shipped / "Readme.txt", "not a map");
+    std::vector<std::string> names, folders;
+    ASSERT_TRUE(List_Stored_Maps(names, folders));
+    EXPECT_EQ(names, c.listed);
+    EXPECT_EQ(folders, c.listed);
+    const std::string dir = Stored_Map_Directory(c.asked);
+    EXPECT_EQ(dir.empty() ? std::string() : Read_File(Native_Path(dir + "Where.txt")), c.found);
+  }
+}
+
+TEST_F(Game_Folder, AStoredMapIsCopiedToTheCurrentGameFromWhereItLies) {
+  Write_Map(user.path() / "maps", "Mine", "user Mine");
+  Write_Map(user.path() / "maps", "Both", "user Both");
+  Write_Map(program.path() / "maps", "Both", "shipped Both");
+  Write_Map(program.path() / "maps", "Stock", "shipped Stock");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Mine", "user Mine"}, {"Stock", "shipped Stock"}, {"stock", "shipped Stock"}, {"Both", "user Both"}};
+  for (const auto& [name, mark] : cases) {
+    Write_File(Current("Old.txt"), "old game");
+    ASSERT_TRUE(Copy_Stored_Map_To_Current(name)) << name;
+    EXPECT_EQ(Read_File(Current("Where.txt")), mark) << name;
+    EXPECT_FALSE(fs::exists(Current("Old.txt"))) << name;
+  }
+  EXPECT_TRUE(shell.messages.empty());
+  // A map that is nowhere leaves the current game as it was, with the reason.
+  Write_File(Current("Old.txt"), "old game");
+  EXPECT_FALSE(Copy_Stored_Map_To_Current("Nowhere"));
+  EXPECT_EQ(Read_File(Current("Old.txt")), "old game");
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.m_Joined().front(), "Error|The map \"Nowhere\" was not found.");
+  // The shipped maps stay where they are: nothing was copied to the user.
+  EXPECT_FALSE(fs::exists(user.path() / "maps" / "Stock"));
+}
+
+TEST_F(Game_Folder, ANewGameIsPlayedOnAStoredMapShippedWithTheGame) {
+  // A world stored as "Save Map" stores it, then moved among the game's maps.
+  ASSERT_TRUE(Game_Session_New_Game(Setup(5)));
+  const std::int32_t regions = G_Map->m_Get_Region_Count();
+  const std::string section = Read_File(Current("MapSection001.jpg"));
+  std::string caption, text;
+  ASSERT_TRUE(Game_Options_Save_Map("Shipped World", caption, text)) << text;
+  fs::create_directories(program.path() / "maps");
+  fs::rename(user.path() / "maps" / "Shipped World", program.path() / "maps" / "Shipped World");
+  EXPECT_FALSE(fs::exists(program.path() / "maps" / "Shipped World" / "Empires.dat"));
+
+  Stop();
+  fs::remove_all(user.path() / "currentmap");
+  fs::create_directories(user.path() / "currentmap");
+  Start();
+  TGame_Session_Setup setup = Setup(9);
+  setup.map_type.clear();
+  setup.stored_map = "Shipped World";
+  ASSERT_TRUE(Game_Session_New_Game(setup));
+  EXPECT_FALSE(G_Map->m_Get_Generated());
+  EXPECT_EQ(G_Map->m_Get_Region_Count(), regions);
+  EXPECT_EQ(Read_File(Current("MapSection001.jpg")), section);
+  for (std::uint8_t p = 1; p <= 3; ++p) EXPECT_TRUE(G_Map->m_Player_Present(p)) << int(p);
+  // The game plays on: it is saved like any other.
+  ASSERT_TRUE(Game_Session_Save("On Stock"));
+  for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(Save("On Stock", f))) << f;
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+  EXPECT_FALSE(fs::exists(user.path() / "maps" / "Shipped World"));
 }

@@ -1,0 +1,40 @@
+// The joining machine's question "do you have this map": the lobby's own
+// check finds the stored maps of the user and those shipped with the game.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Global.h"
+#include "Path.h"
+#include "Test_Support.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+TEST(Lobby_Stored_Maps, AJoiningMachineHasTheMapsItShipsWithAndItsOwn) {
+  TTemp_Dir program, user;
+  const std::string saved_program = Program_Folder, saved_user = User_Folder;
+  TPath_Settings* saved_paths = Path_Settings;
+  TPath_Settings paths;
+  Program_Folder = program.design();
+  User_Folder = user.design();
+  Path_Settings = &paths;
+  Write_File(program.path() / "maps" / "Lone Continent" / "CurrentMap.map", "shipped");
+  Write_File(user.path() / "maps" / "Home Isles" / "CurrentMap.map", "user");
+  Write_File(user.path() / "maps" / "Not A Map", "a plain file");
+  {
+    TGameSetup_Lobby lobby(4, false, nullptr);
+    ASSERT_TRUE(lobby.f_has_stored_map);
+    const std::pair<const char*, bool> cases[] = {
+        {"Lone Continent", true}, {"lone continent", true}, {"Home Isles", true},
+        {"Not A Map", false},     {"Atlantis", false},      {"../maps/Lone Continent", false},
+    };
+    for (const auto& [name, has] : cases) EXPECT_EQ(lobby.f_has_stored_map(name), has) << name;
+  }
+  Path_Settings = saved_paths;
+  Program_Folder = saved_program;
+  User_Folder = saved_user;
+}
+}  // namespace
