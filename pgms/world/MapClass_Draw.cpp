@@ -40,7 +40,8 @@ class TQuad_Batch {
     G_Make_LVertex(q[3], x, y + h, 0, color, White, u0, v0);
     m_Add_Corners(q);
   }
-  // Four corners in the order of the design's quads.
+  // Four corners in the order m_Add gives them: (x, y), (x + w, y),
+  // (x + w, y + h), (x, y + h); two triangles are drawn from them.
   void m_Add_Corners(const LVertex (&q)[4]) {
     if (f_count == Max_Quads) m_Flush();
     const std::uint16_t base = std::uint16_t(f_count * 4);
