@@ -249,6 +249,25 @@ TEST_F(Panels_Window, StatisticsShowEachPage) {
   const TFrame regions = Frame("statistics_regions");
   EXPECT_GT(regions.Lit(0, 0, 1024, 768), 700000);
   EXPECT_TRUE(Title_Shown(regions, *dialog, Statistics_Dialog_Title));
+  // The three value columns are each headed, in the pale gold of the row
+  // names, on the line between the nation's name and the first value.
+  for (std::size_t r = 0; r < 3; ++r) {
+    TGui_Text_Link& font = Gui_Text_Link();
+    font.m_Set_Font(2);
+    std::int32_t tw = 0, th = 0;
+    font.m_Get_Text_Extents(Statistics_Record_Headings[r], tw, th);
+    const std::int32_t left = dialog->m_X() + Statistics_Record_Column_X[r];
+    const std::int32_t top = dialog->m_Y() + Statistics_Record_Heading_Y;
+    std::int32_t gold = 0;
+    for (std::int32_t y = top; y < top + 14; ++y)
+      for (std::int32_t x = left; x < left + tw; ++x) {
+        const TColor c = regions.At(x, y);
+        const std::int32_t red = (c >> 16) & 255, green = (c >> 8) & 255, blue = c & 255;
+        gold += red > 190 && green > 180 && red - blue > 35;
+      }
+    EXPECT_GT(gold, 15) << "no heading \"" << Statistics_Record_Headings[r] << "\" over column " << r + 1;
+    EXPECT_LT(left + tw, r < 2 ? dialog->m_X() + Statistics_Record_Column_X[r + 1] : dialog->m_X() + 490);
+  }
   for (std::int32_t page = 2; page <= 4; ++page) {
     dialog->m_Build_Page(page);
     Frame("statistics_page_" + std::to_string(page));
