@@ -20,6 +20,7 @@
 #include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Purchases_List.h"
 #include "Datafile_Tech.h"
+#include "Datafile_UserSettings.h"
 #include "Display_HelpText.h"
 #include "EventLog.h"
 #include "GraphicsEngine_Culling.h"
@@ -227,6 +228,23 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   EXPECT_GT(techs.Lit(746, 140, 1022, 610), 100000);
   // The list's title bar carries the panel's title.
   EXPECT_TRUE(Title_Shown(techs, *list, Purchases_List_Title));
+  // Both totals are named on their lines, in the rows' label colour, between
+  // the Delete Item button and the value.
+  {
+    const TColor label = User_Settings.m_Get_Label_Text_Color();
+    const std::int32_t h = list->m_Get_Height();
+    const std::int32_t left = list->m_X() + 96, right = list->m_X() + Purchases_List_Total_X;
+    for (std::int32_t i = 0; i < 2; ++i) {
+      std::int32_t named = 0;
+      for (std::int32_t y = list->m_Y() + h - 29 + 13 * i; y < list->m_Y() + h - 16 + 13 * i; ++y)
+        for (std::int32_t x = left; x < right; ++x) {
+          const TColor c = techs.At(x, y);
+          auto near = [&](int shift) { return std::abs(int((c >> shift) & 255) - int((label >> shift) & 255)) < 24; };
+          named += near(16) && near(8) && near(0);
+        }
+      EXPECT_GT(named, 20) << "\"" << Purchases_List_Total_Labels[i] << "\" is not shown";
+    }
+  }
   items->m_Choose_Type(1);
   Frame("purchases_units");
   // Closing one panel closes both and unlocks the screen.
