@@ -1,6 +1,7 @@
 #include "DC_Dlg_GameSetup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 #include "DC_Dlg_List.h"
@@ -16,6 +17,7 @@
 #include "Game_Session.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
 #include "GraphicsEngine_Texture.h"
 #include "Io.h"
 #include "MapClass.h"
@@ -104,6 +106,21 @@ std::string TGame_Setup_Name_Pool::m_Draw(std::int32_t row) {
   return name;
 }
 
+TVector Game_Setup_Fit_View(const TVector& eye, float map_width, float map_height, std::int32_t screen_width,
+                            std::int32_t screen_height) {
+  if (screen_width <= 0 || screen_height <= 0) return eye;
+  // Half the ground the view covers: the vertical field of view at the
+  // eye's distance above the map, and that times the screen's aspect across.
+  const float half_height = std::abs(eye.z) * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
+  const float half_width = half_height * float(screen_width) / float(screen_height);
+  auto fit = [](float centre, float half, float size) {
+    if (size <= 2.0f * half) return size / 2.0f;
+    return std::clamp(centre, half, size - half);
+  };
+  return TVector{fit(eye.x, half_width, std::max(0.0f, map_width)),
+                 fit(eye.y, half_height, std::max(0.0f, map_height)), eye.z};
+}
+
 void Game_Setup_Place_Cameras() {
   if (!G_Map || !G_Empire_List) return;
   const float map_height = float(G_Map->m_Get_Pixel_Height());
@@ -125,8 +142,11 @@ void Game_Setup_Place_Cameras() {
     }
     if (count == 0) continue;
     // Map y runs down; the world's y runs up from the map's bottom edge.
-    const TVector eye{float(sum_x / double(count)), map_height - float(sum_y / double(count)),
-                      GAME_SETUP_CAMERA_HEIGHT};
+    // The opening view shows as much of the world as it can, no dark border
+    // beside a nation that lies at the map's edge.
+    const TVector eye = Game_Setup_Fit_View(
+        TVector{float(sum_x / double(count)), map_height - float(sum_y / double(count)), GAME_SETUP_CAMERA_HEIGHT},
+        float(G_Map->m_Get_Pixel_Width()), map_height, G_Screen_Width, G_Screen_Height);
     e.m_Set_Camera(eye, TVector{eye.x, eye.y, 0.0f}, up);
     if (!first_set && !e.m_Get_Computer_Controlled() && !e.m_Get_Neutral()) {
       first_eye = eye;

@@ -319,10 +319,17 @@ void TDC_Dlg_Statistics::m_Draw(double) {
     Gui_Display_Link().m_Draw_Grid_Icon(f_x + 7, f_y + 29, e->m_Get_Color_Index(), e->m_Get_Flag_Index());
     font.m_Draw_Text_Shadowed(f_x + 7 + Game_Settings.f_flag_width + 2, f_y + 29, e->m_Get_Nation_Name());
   }
-  const std::int32_t xs[3] = {205, 278, 346};
   for (int r = 0; r < 3; ++r)
     for (int j = 0; j < 9; ++j)
-      font.m_Draw_Text_Shadowed(f_x + xs[r], f_y + 55 + j * 15, f_texts[std::size_t(r)][std::size_t(j)]);
+      font.m_Draw_Text_Shadowed(f_x + Statistics_Record_Column_X[std::size_t(r)], f_y + 55 + j * 15,
+                                f_texts[std::size_t(r)][std::size_t(j)]);
+  // Each column headed in the colour of the row names printed on the
+  // background, so the nation's name above reads as the table's owner only.
+  font.m_Set_Color(Make_Color(226, 214, 168));
+  for (std::size_t r = 0; r < 3; ++r)
+    font.m_Draw_Text_Shadowed(f_x + Statistics_Record_Column_X[r], f_y + Statistics_Record_Heading_Y,
+                              Statistics_Record_Headings[r]);
+  font.m_Set_Color(Make_Color(255, 255, 255));
   List_Window_Draw_Headers(f_page.headers, f_page.header_count, f_x + Header_X, f_y + Header_Y, true,
                            f_hovered_header, true, G_Mouse_X, G_Mouse_Y);
 }

@@ -43,6 +43,14 @@ void Statistics_Sort(TStatistics_Page& p);
 // The texts of the nine statistics (three records of nine values) of an empire.
 std::array<std::array<std::string, 9>, 3> Statistics_Texts(std::uint8_t empire);
 
+// The headings over the three columns of the nine statistics, in column order:
+// the value now, the lowest and the highest so far.
+inline constexpr std::array<const char*, 3> Statistics_Record_Headings = {"Now", "Lowest", "Highest"};
+// Where those columns start, from the dialog's left edge, and the heading's
+// top (one line above the first value).
+inline constexpr std::array<std::int32_t, 3> Statistics_Record_Column_X = {205, 278, 346};
+inline constexpr std::int32_t Statistics_Record_Heading_Y = 40;
+
 // The name in the dialog's title bar.
 inline constexpr const char* Statistics_Dialog_Title = "Statistics";
 

@@ -142,9 +142,19 @@ void TDC_Main_Purchases_List::m_Draw(double) {
   Gui_Draw_Dialog_Title(f_x, f_y, Purchases_List_Title);
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);
+  // Each total named on its line, ending just left of its value, in the
+  // colour the rows use for their own field names.
+  font.m_Set_Color(User_Settings.m_Get_Label_Text_Color());
+  for (int i = 0; i < 2; ++i) {
+    std::int32_t w = 0, th = 0;
+    font.m_Get_Text_Extents(Purchases_List_Total_Labels[i], w, th);
+    font.m_Draw_Text_Shadowed(f_x + Purchases_List_Total_X - 8 - w, f_y + h - 29 + 13 * i,
+                              Purchases_List_Total_Labels[i]);
+  }
   font.m_Set_Color(Make_Color(255, 255, 255));
-  font.m_Draw_Text_Shadowed(f_x + 206, f_y + h - 29, Purchase_Money_Text(f_total_cost));
-  font.m_Draw_Text_Shadowed(f_x + 206, f_y + h - 16, "$" + Format_Money_Single(float(f_total_supply)));
+  font.m_Draw_Text_Shadowed(f_x + Purchases_List_Total_X, f_y + h - 29, Purchase_Money_Text(f_total_cost));
+  font.m_Draw_Text_Shadowed(f_x + Purchases_List_Total_X, f_y + h - 16,
+                            "$" + Format_Money_Single(float(f_total_supply)));
 }
 
 void TDC_Main_Purchases_List::m_Draw_After_Children(double) {

@@ -19,6 +19,13 @@ class TEmpire;
 // The name in the purchases list's title bar.
 inline constexpr const char* Purchases_List_Title = "Purchases";
 
+// The names of the two totals under the queue, first the money the orders
+// cost, then what the ordered units add to the supply cost of every turn.
+inline constexpr const char* Purchases_List_Total_Labels[2] = {"Total Cost", "Supply Cost"};
+// The totals' values start this far from the panel's left edge; their names
+// end a gap before it.
+inline constexpr std::int32_t Purchases_List_Total_X = 206;
+
 class TDC_Main_Purchases_List : public TDisplay_Class {
 public:
   explicit TDC_Main_Purchases_List(TDC_Main& screen);

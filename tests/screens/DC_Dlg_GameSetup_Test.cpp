@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <set>
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Empire.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
 #include "Gui_Links.h"
 #include "Image_Files.h"
 #include "Io.h"
@@ -322,6 +325,68 @@ TEST_F(Game_Setup_Test, TheNewGameJobBuildsTheWorldAndClosesTheDialog) {
   EXPECT_EQ(Game_Settings.f_camera_eye.y, human.m_Get_Camera_Eye().y);
   EXPECT_EQ(Game_Settings.f_camera_eye.z, GAME_SETUP_CAMERA_HEIGHT);
   EXPECT_NE(human.m_Get_Camera_Eye().x, G_Empire_List->m_Get_Empire(2)->m_Get_Camera_Eye().x);
+}
+
+// Straight down from 1800 above the map, a 1024 x 768 screen covers about
+// 1988 x 1491 of the map: the view's eye sits at least half that from each
+// edge of a larger map, and in the middle of a smaller one.
+TEST(Game_Setup_Fit_View, KeepsTheViewOnTheMap) {
+  const float half_h = 1800.0f * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f), half_w = half_h * 1024.0f / 768.0f;
+  struct TCase {
+    float x, y, map_w, map_h, want_x, want_y;
+  } cases[] = {
+      {3000, 2000, 6144, 4096, 3000, 2000},                       // inside: unchanged
+      {100, 100, 6144, 4096, half_w, half_h},                     // top-left corner of the world
+      {6100, 4090, 6144, 4096, 6144 - half_w, 4096 - half_h},     // the opposite corner
+      {300, 1100, 2048, 1280, half_w, 640},                       // map lower than the view
+      {1700, 200, 1024, 4096, 512, half_h},                       // map narrower than the view
+      {-50, 9000, 0, 0, 0, 0},                                    // no map: its (empty) middle
+  };
+  for (const TCase& c : cases) {
+    const TVector eye = Game_Setup_Fit_View({c.x, c.y, -1800.0f}, c.map_w, c.map_h, 1024, 768);
+    EXPECT_NEAR(eye.x, c.want_x, 0.01f) << c.x << "," << c.y;
+    EXPECT_NEAR(eye.y, c.want_y, 0.01f) << c.x << "," << c.y;
+    EXPECT_EQ(eye.z, -1800.0f);
+  }
+  // Without a screen size the eye stays where it was asked to be.
+  const TVector kept = Game_Setup_Fit_View({100, 100, -1800.0f}, 6144, 4096, 0, 0);
+  EXPECT_EQ(kept.x, 100.0f);
+  EXPECT_EQ(kept.y, 100.0f);
+}
+
+// On the smallest map the opening view of every nation with land shows the world and
+// no dark border beside it: the whole width's worth of map across, and the
+// map's middle up and down (it is lower than the view).
+TEST_F(Game_Setup_Test, TheOpeningViewOfASmallWorldStaysOnTheMap) {
+  struct TScreen_Size {
+    std::int32_t w = G_Screen_Width, h = G_Screen_Height;
+    TScreen_Size() { G_Screen_Width = 1024, G_Screen_Height = 768; }
+    ~TScreen_Size() { G_Screen_Width = w, G_Screen_Height = h; }
+  } screen;
+  auto d = Open(GAME_SETUP_SINGLE_PLAYER);
+  for (std::int32_t n = 4; n <= GAME_SETUP_ROWS; ++n) Use(*d, n, false);
+  d->m_Combobox(3).m_Select_Item(1);
+  ASSERT_EQ(d->m_Combobox(3).m_Get_Text(), "Tiny");
+  d->m_Button_Click("GAMESETUP_CONTROL_BUTTON_OK");
+  for (int frame = 0; frame < 200 && Stepped_Task_Running; ++frame) Stepped_Task_Step(0.02f);
+  ASSERT_EQ(d->m_Result(), 1);
+  const float map_w = float(f_map->m_Get_Pixel_Width()), map_h = float(f_map->m_Get_Pixel_Height());
+  const float half_h = -GAME_SETUP_CAMERA_HEIGHT * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
+  const float half_w = half_h * 1024.0f / 768.0f;
+  ASSERT_GT(map_w, 2 * half_w);
+  ASSERT_LT(map_h, 2 * half_h);
+  for (std::int32_t k = 1; k <= G_Empire_List->m_Get_Count(); ++k) {
+    bool owns = false;
+    for (std::int32_t r = 1; r <= f_map->m_Get_Region_Count() && !owns; ++r)
+      owns = f_map->m_Get_Region(r) && f_map->m_Get_Region(r)->m_Get_Owner() == k;
+    if (!owns) continue;  // a nation without land keeps the default view
+    const TVector eye = G_Empire_List->m_Get_Empire(k)->m_Get_Camera_Eye();
+    EXPECT_GE(eye.x, half_w - 0.01f) << "empire " << k;
+    EXPECT_LE(eye.x, map_w - half_w + 0.01f) << "empire " << k;
+    EXPECT_NEAR(eye.y, map_h / 2, 0.01f) << "empire " << k;
+  }
+  EXPECT_EQ(Game_Settings.f_camera_eye.x, G_Empire_List->m_Get_Empire(1)->m_Get_Camera_Eye().x);
+  EXPECT_NEAR(Game_Settings.f_camera_eye.y, map_h / 2, 0.01f);
 }
 
 TEST_F(Game_Setup_Test, ChangingTheGameTypeReloadsTheDataAndRefillsTheMapLists) {

@@ -20,6 +20,7 @@
 #include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Purchases_List.h"
 #include "Datafile_Tech.h"
+#include "Datafile_UserSettings.h"
 #include "Display_HelpText.h"
 #include "EventLog.h"
 #include "GraphicsEngine_Culling.h"
@@ -227,6 +228,23 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   EXPECT_GT(techs.Lit(746, 140, 1022, 610), 100000);
   // The list's title bar carries the panel's title.
   EXPECT_TRUE(Title_Shown(techs, *list, Purchases_List_Title));
+  // Both totals are named on their lines, in the rows' label colour, between
+  // the Delete Item button and the value.
+  {
+    const TColor label = User_Settings.m_Get_Label_Text_Color();
+    const std::int32_t h = list->m_Get_Height();
+    const std::int32_t left = list->m_X() + 96, right = list->m_X() + Purchases_List_Total_X;
+    for (std::int32_t i = 0; i < 2; ++i) {
+      std::int32_t named = 0;
+      for (std::int32_t y = list->m_Y() + h - 29 + 13 * i; y < list->m_Y() + h - 16 + 13 * i; ++y)
+        for (std::int32_t x = left; x < right; ++x) {
+          const TColor c = techs.At(x, y);
+          auto near = [&](int shift) { return std::abs(int((c >> shift) & 255) - int((label >> shift) & 255)) < 24; };
+          named += near(16) && near(8) && near(0);
+        }
+      EXPECT_GT(named, 20) << "\"" << Purchases_List_Total_Labels[i] << "\" is not shown";
+    }
+  }
   items->m_Choose_Type(1);
   Frame("purchases_units");
   // Closing one panel closes both and unlocks the screen.
@@ -249,6 +267,25 @@ TEST_F(Panels_Window, StatisticsShowEachPage) {
   const TFrame regions = Frame("statistics_regions");
   EXPECT_GT(regions.Lit(0, 0, 1024, 768), 700000);
   EXPECT_TRUE(Title_Shown(regions, *dialog, Statistics_Dialog_Title));
+  // The three value columns are each headed, in the pale gold of the row
+  // names, on the line between the nation's name and the first value.
+  for (std::size_t r = 0; r < 3; ++r) {
+    TGui_Text_Link& font = Gui_Text_Link();
+    font.m_Set_Font(2);
+    std::int32_t tw = 0, th = 0;
+    font.m_Get_Text_Extents(Statistics_Record_Headings[r], tw, th);
+    const std::int32_t left = dialog->m_X() + Statistics_Record_Column_X[r];
+    const std::int32_t top = dialog->m_Y() + Statistics_Record_Heading_Y;
+    std::int32_t gold = 0;
+    for (std::int32_t y = top; y < top + 14; ++y)
+      for (std::int32_t x = left; x < left + tw; ++x) {
+        const TColor c = regions.At(x, y);
+        const std::int32_t red = (c >> 16) & 255, green = (c >> 8) & 255, blue = c & 255;
+        gold += red > 190 && green > 180 && red - blue > 35;
+      }
+    EXPECT_GT(gold, 15) << "no heading \"" << Statistics_Record_Headings[r] << "\" over column " << r + 1;
+    EXPECT_LT(left + tw, r < 2 ? dialog->m_X() + Statistics_Record_Column_X[r + 1] : dialog->m_X() + 490);
+  }
   for (std::int32_t page = 2; page <= 4; ++page) {
     dialog->m_Build_Page(page);
     Frame("statistics_page_" + std::to_string(page));
