@@ -208,20 +208,22 @@ bool TMultiplayer_Server::Receives_All(TNetSocketClient* client) const {
   return !f_members_only || static_cast<TGameSrvClient*>(client)->f_member;
 }
 
-bool TMultiplayer_Server::m_Admit(std::int32_t client_id) {
+TGameSrvClient* TMultiplayer_Server::Find_Client(std::int32_t client_id) const {
   for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
-    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id) {
-      static_cast<TGameSrvClient*>(c)->f_member = true;
-      return true;
-    }
-  return false;
+    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id)
+      return static_cast<TGameSrvClient*>(c);
+  return nullptr;
+}
+
+bool TMultiplayer_Server::m_Admit(std::int32_t client_id) {
+  TGameSrvClient* c = Find_Client(client_id);
+  if (c) c->f_member = true;
+  return c != nullptr;
 }
 
 bool TMultiplayer_Server::m_Is_Member(std::int32_t client_id) const {
-  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
-    if (TNetSocketClient* c = f_socket->Client(i); c && c->ClientId() == client_id)
-      return static_cast<TGameSrvClient*>(c)->f_member;
-  return false;
+  const TGameSrvClient* c = Find_Client(client_id);
+  return c && c->f_member;
 }
 
 std::int32_t TMultiplayer_Server::m_Recipient_Count() const {
@@ -242,10 +244,7 @@ void TMultiplayer_Server::Send_To_All(const std::string& text) {
 void TMultiplayer_Server::Send_To_Specific(std::int32_t client_id, const std::string& text) {
   Event(MP_SERVER_DEBUG_MSG, "Send_To_Specific(" + std::to_string(client_id) + "): " + text);
   std::string line = std::string(MP_Message_Prefix) + text + "\r\n";
-  for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i) {
-    TNetSocketClient* c = f_socket->Client(i);
-    if (c && c->State() == wsConnected && c->ClientId() == client_id) c->SendText(line);
-  }
+  if (TGameSrvClient* c = Find_Client(client_id); c && c->State() == wsConnected) c->SendText(line);
 }
 
 void TMultiplayer_Server::Client_Connect(TNetSocketClient* client, std::uint16_t error) {
@@ -386,11 +385,8 @@ void TMultiplayer_Server::m_Send_File(std::int32_t p, const std::string& path, c
   // The file goes to the client that held this position when the transfer
   // began, found by its id: the list shifts when an earlier client leaves.
   TNetSocketClient* target = nullptr;
-  if (p >= 1 && p <= static_cast<std::int32_t>(f_transfer_ids.size())) {
-    std::int32_t id = f_transfer_ids[static_cast<std::size_t>(p - 1)];
-    for (std::int32_t i = 0; i < f_socket->ClientCount(); ++i)
-      if (f_socket->Client(i)->ClientId() == id) target = f_socket->Client(i);
-  }
+  if (p >= 1 && p <= static_cast<std::int32_t>(f_transfer_ids.size()))
+    target = Find_Client(f_transfer_ids[static_cast<std::size_t>(p - 1)]);
   if (target && target->State() == wsConnected) {
     target->SendText(announce);
     target->Send(buffer.data(), static_cast<std::int32_t>(buffer.size()));

@@ -105,6 +105,8 @@ private:
   void Client_Exception(TGameSrvClient* client, const std::exception& e, bool& can_close);
   void State_Change(TSocketState new_state);
   bool Receives_All(TNetSocketClient* client) const;
+  // The connected client with this id, or null.
+  TGameSrvClient* Find_Client(std::int32_t client_id) const;
   void Free_Queues();
   void Report_No_WAN_Address();
 

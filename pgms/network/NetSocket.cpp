@@ -1209,10 +1209,12 @@ TNet_Blocking_Connection::TNet_Blocking_Connection(const std::string& host, cons
   if (!WSocket_Resolve_IPv4(host, timeout_ms, address)) throw ESocketException("Cannot resolve host " + host);
   target.sin_addr.s_addr = address;
   const std::string port_text = Trim(port);
-  if (port_text.empty() || port_text.size() > 5 ||
-      port_text.find_first_not_of("0123456789") != std::string::npos || std::stoi(port_text) > 65535)
-    throw ESocketException("Invalid port " + port);
-  target.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port_text)));
+  const int port_number = port_text.empty() || port_text.size() > 5 ||
+                                  port_text.find_first_not_of("0123456789") != std::string::npos
+                              ? -1
+                              : std::stoi(port_text);
+  if (port_number < 0 || port_number > 65535) throw ESocketException("Invalid port " + port);
+  target.sin_port = htons(static_cast<std::uint16_t>(port_number));
   f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (f_fd < 0) throw ESocketException("Cannot create socket");
   int r = ::connect(f_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);

@@ -15,9 +15,13 @@ namespace fs = std::filesystem;
 
 TEST(Lobby_Stored_Maps, AJoiningMachineHasTheMapsItShipsWithAndItsOwn) {
   TTemp_Dir program, user;
-  const std::string saved_program = Program_Folder, saved_user = User_Folder;
-  TPath_Settings* saved_paths = Path_Settings;
+  // The folders and the path settings come back however the test ends.
+  TEnvironment_Guard folders{std::initializer_list<const char*>{}};
   TPath_Settings paths;
+  struct TRestore_Paths {
+    TPath_Settings* saved = Path_Settings;
+    ~TRestore_Paths() { Path_Settings = saved; }
+  } restore_paths;
   Program_Folder = program.design();
   User_Folder = user.design();
   Path_Settings = &paths;
@@ -33,8 +37,5 @@ TEST(Lobby_Stored_Maps, AJoiningMachineHasTheMapsItShipsWithAndItsOwn) {
     };
     for (const auto& [name, has] : cases) EXPECT_EQ(lobby.f_has_stored_map(name), has) << name;
   }
-  Path_Settings = saved_paths;
-  Program_Folder = saved_program;
-  User_Folder = saved_user;
 }
 }  // namespace
