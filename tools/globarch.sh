@@ -29,7 +29,11 @@ install_missing() {
 
 configure_and_build() {
   local dir="$1"; shift
-  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+  # A compiler cache, where the machine has one, makes rebuilds of the same
+  # sources cheap; the build is the same without it.
+  local launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
