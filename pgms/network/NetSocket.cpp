@@ -1,15 +1,5 @@
 #include "NetSocket.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -17,6 +7,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+#include "Socket_Binding.h"
 
 namespace {
 
@@ -63,19 +55,14 @@ bool Is_Dotted_Address(const std::string& s) {
 std::int32_t Last_Error() { return WSocket_From_Errno(errno); }
 
 // Bytes waiting at the system for the socket, -1 when that cannot be asked.
-std::int32_t Os_Rcvd_Count(int fd) {
-  if (fd < 0) return -1;
-  int n = 0;
-  if (::ioctl(fd, FIONREAD, &n) != 0) return -1;
-  return n;
-}
+std::int32_t Os_Rcvd_Count(int fd) { return Sock_Bytes_Waiting(fd); }
 
 }  // namespace
 
 namespace {
 // One name look-up shared by the caller and the thread that runs it; the
 // caller may stop waiting and leave the thread to finish alone.
-struct TName_Lookup {
+struct TBlocking_Lookup {
   std::mutex lock;
   std::condition_variable done_signal;
   bool done = false, found = false;
@@ -86,20 +73,12 @@ struct TName_Lookup {
 bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std::uint32_t& address) {
   std::string text = Trim(name);
   if (text.empty()) return false;
-  in_addr dotted{};
-  if (::inet_pton(AF_INET, text.c_str(), &dotted) == 1) {
-    address = dotted.s_addr;
-    return true;
-  }
-  auto lookup = std::make_shared<TName_Lookup>();
+  if (Sock_Parse_IPv4(text, address)) return true;
+  auto lookup = std::make_shared<TBlocking_Lookup>();
   try {
     std::thread([lookup, text] {
-      addrinfo hints{};
-      hints.ai_family = AF_INET;
-      addrinfo* res = nullptr;
-      bool found = ::getaddrinfo(text.c_str(), nullptr, &hints, &res) == 0 && res;
-      std::uint32_t a = found ? reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr : 0;
-      if (res) ::freeaddrinfo(res);
+      std::uint32_t a = 0;
+      const bool found = Sock_Resolve_IPv4(text, a);
       std::lock_guard<std::mutex> g(lookup->lock);
       lookup->found = found;
       lookup->address = a;
@@ -248,7 +227,7 @@ TCustomNetSocket::~TCustomNetSocket() {
     } catch (...) {
     }
   }
-  if (f_hsocket != INVALID_SOCKET) ::close(f_hsocket);
+  if (f_hsocket != INVALID_SOCKET) Sock_Close(f_hsocket);
   {
     std::lock_guard<std::mutex> g(Instance_Lock);
     --Instance_Count;
@@ -284,7 +263,7 @@ void TCustomNetSocket::Restore_Defaults() {
   f_proto_given = true;
   f_proto_resolved = false;
   f_protocol = 6;
-  f_type = SOCK_STREAM;
+  f_type = TSock_Type::Stream;
   f_local_port = "0";
   f_local_port_resolved = false;
   f_local_addr = "0.0.0.0";
@@ -308,7 +287,7 @@ void TCustomNetSocket::Set_Endpoint_Text(const std::string& v, const char* what,
                                          bool& resolved) {
   std::string t = Trim(v);
   if (given && t == field) return;
-  if (f_state != wsClosed) {
+  if (f_state != wsClosed || f_lookup) {
     Raise_Exception(std::string("Cannot change ") + what + " if not closed.");
     return;
   }
@@ -357,7 +336,7 @@ void TCustomNetSocket::Socket_Error(const std::string& context) {
   std::int32_t error = LastError;
   std::string message = WSocket_ErrorDesc(error) + " (#" + std::to_string(error) + " in " + context + ")";
   if (error == WSAECONNRESET || error == WSAENOTCONN) {
-    if (f_hsocket != INVALID_SOCKET) ::close(f_hsocket);
+    if (f_hsocket != INVALID_SOCKET) Sock_Close(f_hsocket);
     f_hsocket = INVALID_SOCKET;
     if (f_state != wsClosed) {
       if (!f_close_notified) {
@@ -390,12 +369,12 @@ void TCustomNetSocket::Resolve_Proto() {
     else if (p == "udp") f_protocol = 17;
     else if (p == "raw") f_protocol = 255;
     else {
-      protoent* pe = ::getprotobyname(p.c_str());
-      if (!pe) throw ESocketException("Inavlid protocol.");
-      f_protocol = pe->p_proto;
+      const int number = Sock_Protocol_Number(p);
+      if (number < 0) throw ESocketException("Inavlid protocol.");
+      f_protocol = number;
     }
   }
-  f_type = f_protocol == 6 ? SOCK_STREAM : f_protocol == 17 ? SOCK_DGRAM : SOCK_RAW;
+  f_type = f_protocol == 6 ? TSock_Type::Stream : f_protocol == 17 ? TSock_Type::Datagram : TSock_Type::Raw;
   f_proto_resolved = true;
 }
 
@@ -410,18 +389,18 @@ std::uint16_t TCustomNetSocket::Resolve_Port(const std::string& text) {
     }
     return static_cast<std::uint16_t>(v);
   }
-  servent* se = ::getservbyname(text.c_str(), Lower(f_proto).c_str());
-  if (!se) throw ESocketException("Invalid port.");
-  return ntohs(static_cast<std::uint16_t>(se->s_port));
+  const int port = Sock_Service_Port(text, Lower(f_proto));
+  if (port < 0) throw ESocketException("Invalid port.");
+  return static_cast<std::uint16_t>(port);
 }
 
 std::uint32_t TCustomNetSocket::Resolve_Addr(const std::string& raw) {
   std::string text = Trim(raw);
   if (text.empty()) throw ESocketException("Invalid IP Address.");
   if (Is_Dotted_Address(text)) {
-    in_addr a{};
-    if (::inet_pton(AF_INET, text.c_str(), &a) != 1) throw ESocketException("Invalid IP address.");
-    return a.s_addr;
+    std::uint32_t a = 0;
+    if (!Sock_Parse_IPv4(text, a)) throw ESocketException("Invalid IP address.");
+    return a;
   }
   std::uint32_t a = 0;
   if (!WSocket_Resolve_IPv4(text, WSocket_Name_Timeout_ms, a)) throw ESocketException("Invalid IP Address");
@@ -431,8 +410,7 @@ std::uint32_t TCustomNetSocket::Resolve_Addr(const std::string& raw) {
 // ------------------------------------------------------------ operations
 
 void TCustomNetSocket::Select_Notifications(std::uint32_t bits, const std::string& context) {
-  int flags = ::fcntl(f_hsocket, F_GETFL, 0);
-  if (flags < 0 || ::fcntl(f_hsocket, F_SETFL, flags | O_NONBLOCK) < 0) {
+  if (!Sock_Set_Non_Blocking(f_hsocket)) {
     LastError = Last_Error();
     Socket_Error(context);
     return;
@@ -449,36 +427,128 @@ void TCustomNetSocket::Apply_Linger() {
   // Lingering "on" with a time of 0 would reset the connection at close and
   // throw away the last bytes sent (a greeting followed by a close, a final
   // message); it is left to the system's graceful close instead.
-  linger l{};
-  l.l_onoff = (LingerOnOff == wsLingerOn && LingerTimeout > 0) ? 1 : 0;
-  l.l_linger = LingerTimeout;
-  if (::setsockopt(f_hsocket, SOL_SOCKET, SO_LINGER, &l, sizeof l) != 0) {
+  if (!Sock_Set_Linger(f_hsocket, LingerOnOff == wsLingerOn && LingerTimeout > 0, LingerTimeout)) {
     LastError = Last_Error();
     Socket_Error("setsockopt(SO_LINGER)");
   }
 }
 
 void TCustomNetSocket::Connect() {
-  if (f_hsocket != INVALID_SOCKET && f_state != wsClosed) {
+  if ((f_hsocket != INVALID_SOCKET && f_state != wsClosed) || f_lookup) {
     Raise_Exception("Socket already in use.");
     return;
   }
   if (!f_port_given) { Raise_Exception("No Port Specified."); return; }
   if (!f_addr_given) { Raise_Exception("No IP Address Specified."); return; }
   if (!f_proto_given) { Raise_Exception("No Protocol Specified."); return; }
+  std::string host;
   try {
-    Resolve_Endpoint();
+    Resolve_Endpoint(false);
     if (!f_local_port_resolved) {
       f_local_port_num = Resolve_Port(f_local_port);
       f_local_port_resolved = true;
+    }
+    if (!f_addr_resolved) {
+      host = Trim(f_addr);
+      // Digits and points only are an address, never a host's name (a
+      // mistyped one fails at once).
+      if (host.find_first_not_of("0123456789.") == std::string::npos) {
+        if (!Is_Dotted_Address(host)) throw ESocketException("Invalid IP address.");
+        f_sin_addr = Resolve_Addr(host);
+        f_addr_resolved = true;
+      }
     }
   } catch (const ESocketException&) {
     Raise_Exception("Connection Error.");
     return;
   }
+  // A host name may take the resolver long to answer: the connection goes
+  // on when it has.
+  if (!f_addr_resolved) {
+    Start_Name_Lookup(host);
+    return;
+  }
+  Connect_Resolved();
+}
+
+struct TCustomNetSocket::TName_Lookup {
+  std::mutex lock;
+  bool done = false, found = false, posted = false;
+  std::uint32_t address = 0;
+  int wake_read = -1, wake_write = -1;
+  ~TName_Lookup() {
+    if (wake_read >= 0) Sock_Close(wake_read);
+    if (wake_write >= 0) Sock_Close(wake_write);
+  }
+};
+
+std::function<bool(const std::string&, std::uint32_t&)> WSocket_Name_Resolver;
+
+void TCustomNetSocket::Start_Name_Lookup(const std::string& name) {
+  auto lookup = std::make_shared<TName_Lookup>();
+  if (!Sock_Wake_Open(lookup->wake_read, lookup->wake_write)) {
+    LastError = Last_Error();
+    Socket_Error("Connection Error");
+    return;
+  }
+  // The thread owns its share of the record: whatever becomes of the
+  // socket, the record (and the pipe it signals) lives until it is done.
+  try {
+    std::thread([lookup, name, resolver = WSocket_Name_Resolver] {
+      std::uint32_t address = 0;
+      const bool found = resolver ? resolver(name, address) : Sock_Resolve_IPv4(name, address);
+      {
+        std::lock_guard<std::mutex> g(lookup->lock);
+        lookup->found = found;
+        lookup->address = address;
+        lookup->done = true;
+      }
+      Sock_Wake_Signal(lookup->wake_write);
+    }).detach();
+  } catch (const std::system_error&) {
+    Raise_Exception("Connection Error.");
+    return;
+  }
+  f_lookup = std::move(lookup);
+}
+
+void TCustomNetSocket::Name_Lookup_Done(const std::shared_ptr<void>& record) {
+  // An answer for a look-up the socket has dropped (closed, or connecting
+  // anew) is no answer any more.
+  if (!f_lookup || record != std::static_pointer_cast<void>(f_lookup)) return;
+  bool found = false;
+  {
+    std::lock_guard<std::mutex> g(f_lookup->lock);
+    found = f_lookup->found;
+    f_sin_addr = f_lookup->address;
+  }
+  f_lookup.reset();
+  if (found) {
+    f_addr_resolved = true;
+    try {
+      Connect_Resolved();
+      return;
+    } catch (const ESocketException&) {
+      // The half-made socket goes quietly; the failure is reported below.
+      const std::int32_t error = LastError;
+      f_close_notified = true;
+      Internal_Close(false, 0);
+      LastError = error;
+    }
+  } else {
+    LastError = WSAHOST_NOT_FOUND;
+  }
+  // Reported as a connection that failed: connected with the error, then
+  // closed.
+  const std::int32_t error = LastError != 0 ? LastError : WSAECONNREFUSED;
+  TriggerSessionConnected(static_cast<std::uint16_t>(error));
+  TriggerSessionClosed(0);
+}
+
+void TCustomNetSocket::Connect_Resolved() {
   f_queue.Delete_All();
   f_buffered = 0;
-  f_hsocket = ::socket(AF_INET, f_type, f_protocol);
+  f_hsocket = Sock_Create(f_type, f_protocol);
   if (f_hsocket == INVALID_SOCKET) {
     LastError = Last_Error();
     Socket_Error("Connection Error");
@@ -490,40 +560,32 @@ void TCustomNetSocket::Connect() {
     Socket_Error("Connect (Invalid operation in OnChangeState)");
     return;
   }
-  int one = 1;
-  if (::setsockopt(f_hsocket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0) {
+  if (!Sock_Set_Reuse_Address(f_hsocket)) {
     LastError = Last_Error();
     Socket_Error("Invalid Socket Options.");
     return;
   }
-  if (ComponentOptions & wsoTcpNoDelay) ::setsockopt(f_hsocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  if (ComponentOptions & wsoTcpNoDelay) Sock_Set_No_Delay(f_hsocket, true);
   Apply_Linger();
   if (f_local_port_num != 0 || f_local_addr != "0.0.0.0") {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(f_local_port_num);
+    std::uint32_t local = 0;
     try {
-      local.sin_addr.s_addr = Resolve_Addr(f_local_addr);
+      local = Resolve_Addr(f_local_addr);
     } catch (const ESocketException&) {
       Raise_Exception("Bind socket failed.");
       return;
     }
-    if (::bind(f_hsocket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    if (!Sock_Bind(f_hsocket, local, f_local_port_num)) {
       LastError = Last_Error();
       Socket_Error("Bind socket failed.");
       return;
     }
-    socklen_t len = sizeof local;
-    if (::getsockname(f_hsocket, reinterpret_cast<sockaddr*>(&local), &len) == 0)
-      f_local_port = std::to_string(ntohs(local.sin_port));
+    std::string bound_addr;
+    std::uint16_t bound_port = 0;
+    if (Sock_Local_Address(f_hsocket, bound_addr, bound_port)) f_local_port = std::to_string(bound_port);
   }
   Select_Notifications(FD_READ | FD_WRITE | FD_CLOSE | FD_CONNECT, "WSAAsyncSelect Error");
-  sockaddr_in remote{};
-  remote.sin_family = AF_INET;
-  remote.sin_port = htons(f_sin_port);
-  remote.sin_addr.s_addr = f_sin_addr;
-  if (::connect(f_hsocket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0 || errno == EINPROGRESS ||
-      errno == EWOULDBLOCK) {
+  if (Sock_Connect(f_hsocket, f_sin_addr, f_sin_port) == 0 || errno == EINPROGRESS || errno == EWOULDBLOCK) {
     Change_State(wsConnecting);
   } else {
     LastError = Last_Error();
@@ -531,14 +593,13 @@ void TCustomNetSocket::Connect() {
   }
 }
 
-// Resolves the protocol, port and address not resolved since they were set.
-void TCustomNetSocket::Resolve_Endpoint() {
+void TCustomNetSocket::Resolve_Endpoint(bool address) {
   if (!f_proto_resolved) Resolve_Proto();
   if (!f_port_resolved) {
     f_sin_port = Resolve_Port(f_port);
     f_port_resolved = true;
   }
-  if (!f_addr_resolved) {
+  if (address && !f_addr_resolved) {
     f_sin_addr = Resolve_Addr(f_addr);
     f_addr_resolved = true;
   }
@@ -560,25 +621,20 @@ void TCustomNetSocket::Listen() {
   }
   f_queue.Delete_All();
   f_buffered = 0;
-  f_hsocket = ::socket(AF_INET, f_type, f_protocol);
+  f_hsocket = Sock_Create(f_type, f_protocol);
   if (f_hsocket == INVALID_SOCKET) {
     LastError = Last_Error();
     Socket_Error("Invalid socket.");
     return;
   }
-  int one = 1;
-  ::setsockopt(f_hsocket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(f_sin_port);
-  a.sin_addr.s_addr = f_sin_addr;
-  if (::bind(f_hsocket, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+  Sock_Set_Reuse_Address(f_hsocket);
+  if (!Sock_Bind(f_hsocket, f_sin_addr, f_sin_port)) {
     LastError = Last_Error();
     Socket_Error("Unable to bind socket.");
     return;
   }
   Change_State(wsBound);
-  if (::listen(f_hsocket, ListenBacklog) != 0) {
+  if (!Sock_Listen(f_hsocket, ListenBacklog)) {
     LastError = Last_Error();
     Socket_Error("Unable to listen to socket.");
     return;
@@ -597,7 +653,7 @@ TSocket TCustomNetSocket::Accept() {
     errno = WSocket_Accept_Fault;
     f_accepted = INVALID_SOCKET;
   } else {
-    f_accepted = ::accept(f_hsocket, nullptr, nullptr);
+    f_accepted = Sock_Accept(f_hsocket);
   }
   if (f_accepted == INVALID_SOCKET) {
     LastError = Last_Error();
@@ -614,29 +670,28 @@ void TCustomNetSocket::Dup(TSocket handle) {
     return;
   }
   if (f_state != wsClosed) {
-    if (f_hsocket != INVALID_SOCKET) ::close(f_hsocket);
+    if (f_hsocket != INVALID_SOCKET) Sock_Close(f_hsocket);
     f_hsocket = INVALID_SOCKET;
     Change_State(wsClosed);
   }
   f_hsocket = handle;
   f_close_notified = false;
-  if (ComponentOptions & wsoTcpNoDelay) {
-    int one = 1;
-    ::setsockopt(f_hsocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  }
+  if (ComponentOptions & wsoTcpNoDelay) Sock_Set_No_Delay(f_hsocket, true);
   Apply_Linger();
   Select_Notifications(FD_READ | FD_WRITE | FD_CLOSE, "WSAAsyncSelect");
   Change_State(wsConnected);
 }
 
 void TCustomNetSocket::Shutdown(int how) {
-  if (f_hsocket != INVALID_SOCKET) ::shutdown(f_hsocket, how == 1 ? SHUT_WR : how == 0 ? SHUT_RD : SHUT_RDWR);
+  if (f_hsocket != INVALID_SOCKET) Sock_Shutdown(f_hsocket, how);
 }
 
 void TCustomNetSocket::Internal_Close(bool shutdown, std::int32_t error) {
+  // A host name still being looked up is forgotten; its answer finds no one.
+  f_lookup.reset();
   if (f_hsocket != INVALID_SOCKET && f_state != wsClosed) {
     if (shutdown) Shutdown(1);
-    if (::close(f_hsocket) != 0 && errno != EINTR) {
+    if (Sock_Close(f_hsocket) != 0 && errno != EINTR) {
       f_hsocket = INVALID_SOCKET;
       LastError = Last_Error();
       Socket_Error("Disconnect (closesocket)");
@@ -649,7 +704,7 @@ void TCustomNetSocket::Internal_Close(bool shutdown, std::int32_t error) {
     }
     Restore_Defaults();
   } else if (f_state != wsClosed) {
-    if (f_hsocket != INVALID_SOCKET) ::close(f_hsocket);
+    if (f_hsocket != INVALID_SOCKET) Sock_Close(f_hsocket);
     Change_State(wsClosed);
     Restore_Defaults();
   }
@@ -736,7 +791,7 @@ void TCustomNetSocket::TryToSend() {
       f_all_sent = true;
       return;
     }
-    ssize_t sent = ::send(f_hsocket, data, static_cast<std::size_t>(len), MSG_NOSIGNAL);
+    const long sent = Sock_Send(f_hsocket, data, static_cast<std::size_t>(len));
     if (sent >= 0 && OnSendData) OnSendData(this, static_cast<std::int32_t>(sent));
     if (sent > 0) f_buffered = std::max<std::int32_t>(0, f_buffered - static_cast<std::int32_t>(sent));
     if (sent < 0) {
@@ -767,11 +822,8 @@ void TCustomNetSocket::TryToSend() {
 
 std::int32_t TCustomNetSocket::Get_Rcvd_Count() {
   if (f_hsocket == INVALID_SOCKET) return -1;
-  int n = 0;
-  if (::ioctl(f_hsocket, FIONREAD, &n) != 0) {
-    LastError = Last_Error();
-    return -1;
-  }
+  const int n = Sock_Bytes_Waiting(f_hsocket);
+  if (n < 0) LastError = Last_Error();
   return n;
 }
 
@@ -780,7 +832,7 @@ std::int32_t TCustomNetSocket::Raw_Receive(void* buffer, std::int32_t size) {
     LastError = WSAENOTSOCK;
     return -1;
   }
-  ssize_t n = ::recv(f_hsocket, buffer, static_cast<std::size_t>(std::max(0, size)), 0);
+  const long n = Sock_Receive(f_hsocket, buffer, static_cast<std::size_t>(std::max(0, size)));
   if (n < 0) {
     LastError = Last_Error();
     return -1;
@@ -803,46 +855,40 @@ std::string TCustomNetSocket::ReceiveText() {
 
 std::string TCustomNetSocket::GetPeerAddr() {
   if (f_state != wsConnected) return "error";
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getpeername(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+  std::string address;
+  std::uint16_t port = 0;
+  if (!Sock_Peer_Address(f_hsocket, address, port)) {
     LastError = Last_Error();
     Socket_Error("GetPeerName");
     return "error";
   }
-  char buf[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf);
-  return buf;
+  return address;
 }
 
 std::string TCustomNetSocket::GetPeerPort() {
   if (f_state != wsConnected) return "error";
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getpeername(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+  std::string address;
+  std::uint16_t port = 0;
+  if (!Sock_Peer_Address(f_hsocket, address, port)) {
     LastError = Last_Error();
     Socket_Error("GetPeerPort");
     return "error";
   }
-  return std::to_string(ntohs(a.sin_port));
+  return std::to_string(port);
 }
 
 std::string TCustomNetSocket::GetLocalAddr() {
   if (f_state != wsBound && f_state != wsConnected && f_state != wsListening) return "error";
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getsockname(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
-  char buf[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf);
-  return buf;
+  std::string address;
+  std::uint16_t port = 0;
+  return Sock_Local_Address(f_hsocket, address, port) ? address : "error";
 }
 
 std::string TCustomNetSocket::GetLocalPort() {
   if (f_state != wsBound && f_state != wsConnected && f_state != wsListening) return "error";
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getsockname(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) != 0) return "error";
-  return std::to_string(ntohs(a.sin_port));
+  std::string address;
+  std::uint16_t port = 0;
+  return Sock_Local_Address(f_hsocket, address, port) ? std::to_string(port) : "error";
 }
 
 // ------------------------------------------------------------- triggers
@@ -877,15 +923,22 @@ void TCustomNetSocket::Post_Event(std::uint32_t bits, std::int32_t error) {
 }
 
 bool TCustomNetSocket::Poll_Request(int& fd, short& events) {
+  if (f_lookup) {
+    // The look-up's thread wakes the pump when it has the answer.
+    if (f_lookup->posted) return false;
+    fd = f_lookup->wake_read;
+    events = Sock_Readable;
+    return true;
+  }
   if (f_hsocket == INVALID_SOCKET || f_selected == 0 || f_paused) return false;
   events = 0;
   if (f_state == wsConnecting) {
-    if (!f_connect_posted) events = POLLOUT;
+    if (!f_connect_posted) events = Sock_Writable;
   } else if (f_state == wsListening) {
-    if (!f_read_posted && std::chrono::steady_clock::now() >= f_accept_resume) events = POLLIN;
+    if (!f_read_posted && std::chrono::steady_clock::now() >= f_accept_resume) events = Sock_Readable;
   } else if (f_state == wsConnected) {
-    if (!f_read_posted && !f_close_posted) events |= POLLIN;
-    if (f_write_wanted) events |= POLLOUT;
+    if (!f_read_posted && !f_close_posted) events |= Sock_Readable;
+    if (f_write_wanted) events |= Sock_Writable;
   }
   if (events == 0) return false;
   fd = f_hsocket;
@@ -893,28 +946,38 @@ bool TCustomNetSocket::Poll_Request(int& fd, short& events) {
 }
 
 void TCustomNetSocket::Poll_Ready(short revents) {
+  if (f_lookup) {
+    Sock_Wake_Drain(f_lookup->wake_read);
+    bool done = false;
+    {
+      std::lock_guard<std::mutex> g(f_lookup->lock);
+      done = f_lookup->done;
+    }
+    if (done && !f_lookup->posted) {
+      f_lookup->posted = true;
+      Post_Message(f_msg_name_done, 0, 0, f_lookup);
+    }
+    return;
+  }
   if (f_state == wsConnecting) {
-    int err = 0;
-    socklen_t len = sizeof err;
-    ::getsockopt(f_hsocket, SOL_SOCKET, SO_ERROR, &err, &len);
+    const int err = Sock_Pending_Error(f_hsocket);
     f_connect_posted = true;
     Post_Event(err == 0 ? (FD_CONNECT | FD_WRITE) : FD_CONNECT, WSocket_From_Errno(err));
     return;
   }
   if (f_state == wsListening) {
-    if (revents & POLLIN) {
+    if (revents & Sock_Readable) {
       f_read_posted = true;
       Post_Event(FD_ACCEPT, 0);
     }
     return;
   }
-  if ((revents & POLLOUT) && f_write_wanted) {
+  if ((revents & Sock_Writable) && f_write_wanted) {
     f_write_wanted = false;
     Post_Event(FD_WRITE, 0);
   }
-  if (revents & (POLLIN | POLLHUP | POLLERR)) {
-    char c;
-    ssize_t n = ::recv(f_hsocket, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+  if (revents & (Sock_Readable | Sock_Hang_Up | Sock_Error)) {
+    const long n = Sock_Peek(f_hsocket);
     if (n > 0) {
       f_read_posted = true;
       Post_Event(FD_READ, 0);
@@ -938,6 +1001,10 @@ void TCustomNetSocket::Handle_Message(TNet_Message& m) {
   }
   if (m.msg == f_msg_close_delayed && f_msg_close_delayed != 0) {
     Close();
+    return;
+  }
+  if (m.msg == f_msg_name_done && f_msg_name_done != 0) {
+    Name_Lookup_Done(m.data);
     return;
   }
   if (m.msg == f_msg_test_exception && f_msg_test_exception != 0)
@@ -1093,11 +1160,15 @@ bool TCustomLineNetSocket::TriggerDataAvailable(std::uint16_t error) {
   std::int32_t count = TCustomNetSocket::Get_Rcvd_Count();
   if (count < 0) return true;
   if (count == 0) count = 255;
+  // One pass takes at most a slice of what waits (the receive loop comes
+  // back for the rest), so the buffer keeps the size of a slice and an
+  // unfinished line whatever the system holds for a fast sender.
+  count = std::min(count, Line_Read_Slice);
   std::size_t need = static_cast<std::size_t>(f_rcvd_cnt) + static_cast<std::size_t>(count) + 1;
   if (f_rcv_buf.size() < need) f_rcv_buf.resize(need);
   std::int32_t n = 0;
   if (f_hsocket != INVALID_SOCKET) {
-    ssize_t r = ::recv(f_hsocket, f_rcv_buf.data() + f_rcvd_cnt, static_cast<std::size_t>(count), 0);
+    const long r = Sock_Receive(f_hsocket, f_rcv_buf.data() + f_rcvd_cnt, static_cast<std::size_t>(count));
     n = r > 0 ? static_cast<std::int32_t>(r) : 0;
   }
   if (n == 0 && f_rcvd_cnt == 0) return true;
@@ -1203,49 +1274,41 @@ TNet_Blocking_Connection::TNet_Blocking_Connection(const std::string& host, cons
                                                    std::int32_t timeout_ms)
     : f_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms)) {
   // The name look-up counts against the same deadline as the exchange.
-  sockaddr_in target{};
-  target.sin_family = AF_INET;
   std::uint32_t address = 0;
   if (!WSocket_Resolve_IPv4(host, timeout_ms, address)) throw ESocketException("Cannot resolve host " + host);
-  target.sin_addr.s_addr = address;
   const std::string port_text = Trim(port);
   const int port_number = port_text.empty() || port_text.size() > 5 ||
                                   port_text.find_first_not_of("0123456789") != std::string::npos
                               ? -1
                               : std::stoi(port_text);
   if (port_number < 0 || port_number > 65535) throw ESocketException("Invalid port " + port);
-  target.sin_port = htons(static_cast<std::uint16_t>(port_number));
-  f_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  f_fd = Sock_Create_Stream_Non_Blocking();
   if (f_fd < 0) throw ESocketException("Cannot create socket");
-  int r = ::connect(f_fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
-  if (r != 0 && errno != EINPROGRESS) {
-    ::close(f_fd);
+  if (Sock_Connect(f_fd, address, static_cast<std::uint16_t>(port_number)) != 0 && errno != EINPROGRESS) {
+    Sock_Close(f_fd);
     throw ESocketException("Cannot connect to " + host);
   }
   try {
-    Wait(POLLOUT);
+    Wait(Sock_Writable);
   } catch (...) {
-    ::close(f_fd);
+    Sock_Close(f_fd);
     throw;
   }
-  int err = 0;
-  socklen_t len = sizeof err;
-  ::getsockopt(f_fd, SOL_SOCKET, SO_ERROR, &err, &len);
-  if (err != 0) {
-    ::close(f_fd);
+  if (Sock_Pending_Error(f_fd) != 0) {
+    Sock_Close(f_fd);
     throw ESocketException("Cannot connect to " + host);
   }
 }
 
 TNet_Blocking_Connection::~TNet_Blocking_Connection() {
-  if (f_fd >= 0) ::close(f_fd);
+  if (f_fd >= 0) Sock_Close(f_fd);
 }
 
 void TNet_Blocking_Connection::Write(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    Wait(POLLOUT);
-    ssize_t n = ::send(f_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    Wait(Sock_Writable);
+    const long n = Sock_Send(f_fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     if (n <= 0) throw ESocketException("Write error");
     done += static_cast<std::size_t>(n);
@@ -1254,8 +1317,8 @@ void TNet_Blocking_Connection::Write(const std::string& bytes) {
 
 std::size_t TNet_Blocking_Connection::Read(char* buffer, std::size_t size) {
   for (;;) {
-    Wait(POLLIN);
-    ssize_t n = ::recv(f_fd, buffer, size, 0);
+    Wait(Sock_Readable);
+    const long n = Sock_Receive(f_fd, buffer, size);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     if (n < 0) throw ESocketException("Read error");
     return static_cast<std::size_t>(n);
@@ -1266,8 +1329,8 @@ void TNet_Blocking_Connection::Wait(short events) {
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(f_deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) throw ESocketException("Timeout");
-    pollfd p{f_fd, events, 0};
-    int r = ::poll(&p, 1, static_cast<int>(left.count()));
+    TSock_Poll_Entry p{f_fd, events, 0};
+    const int r = Sock_Poll(&p, 1, static_cast<int>(left.count()));
     if (r > 0) return;
     if (r < 0 && errno != EINTR) throw ESocketException("Poll error");
   }

@@ -1,9 +1,13 @@
-// Event-driven TCP socket of the game, over POSIX non-blocking sockets.
+// Event-driven TCP socket of the game, over POSIX non-blocking sockets (the
+// platform's socket binding).
 //
 // A socket never blocks on the network: connecting, receiving and sending
 // start an operation and return; readiness found by the message pump of the
 // socket's thread (NetWndControl) becomes a socket-event message to the
-// object, which turns it into events. Errors carry the classic socket error
+// object, which turns it into events. Connecting to a host by name first
+// looks the name up on a thread of its own; the answer comes back through
+// the pump as the socket's name look-up message, and the connection starts
+// from there. Errors carry the classic socket error
 // numbers (10035 would block, 10054 reset, 10057 not connected, ...) so that
 // messages and tests read the same everywhere.
 //
@@ -16,11 +20,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "NetSockBuf.h"
 #include "NetWndControl.h"
+#include "Socket_Binding.h"
 
 class ESocketException : public EGlobarch_Error {
 public:
@@ -57,6 +63,7 @@ enum : std::int32_t {
   WSAENOTCONN = 10057,
   WSAECONNREFUSED = 10061,
   WSANOTINITIALISED = 10093,
+  WSAHOST_NOT_FOUND = 11001,
 };
 
 // Notification bits of a socket-event message (low word of lParam).
@@ -79,6 +86,10 @@ bool WSocket_Resolve_IPv4(const std::string& name, std::int32_t timeout_ms, std:
 // Fault injection for tests: while not 0, Accept fails with this errno
 // value as if the system had refused the connection (it stays queued).
 extern int WSocket_Accept_Fault;
+// For tests: when set, host names that Connect looks up are resolved by
+// this instead of the system's resolver. It runs on the look-up's thread;
+// Connect takes a copy when the look-up starts.
+extern std::function<bool(const std::string& name, std::uint32_t& address)> WSocket_Name_Resolver;
 // Most milliseconds a socket waits for a name look-up.
 constexpr std::int32_t WSocket_Name_Timeout_ms = 5000;
 
@@ -117,6 +128,9 @@ public:
   std::int32_t LingerTimeout = 0;
   std::int32_t FlushTimeout = 60;
   TSocket Handle_Socket() const { return f_hsocket; }
+  // Connect is looking the host's name up (the socket is still closed; a
+  // close drops the look-up and its answer).
+  bool Looking_Up() const { return f_lookup != nullptr; }
   bool All_Sent() const { return f_all_sent; }
   std::int32_t Buffered_Byte_Count() const { return f_buffered; }
 
@@ -182,7 +196,14 @@ protected:
   // The listening socket pauses accepting for AcceptBackoff.
   void Back_Off_Accepting();
   void Select_Notifications(std::uint32_t bits, const std::string& context);
-  void Resolve_Endpoint();
+  // Resolves the protocol, the ports and (with `address`) the address not
+  // resolved since they were set.
+  void Resolve_Endpoint(bool address = true);
+  // Connect once the address is known: the socket is made and connects.
+  void Connect_Resolved();
+  // Starts the look-up of a host name for Connect.
+  void Start_Name_Lookup(const std::string& name);
+  void Name_Lookup_Done(const std::shared_ptr<void>& record);
   void Set_Endpoint_Text(const std::string& v, const char* what, std::string& field, bool& given, bool& resolved);
 
   TSocket f_hsocket = INVALID_SOCKET;
@@ -194,7 +215,7 @@ protected:
   std::uint16_t f_sin_port = 0;  // host order
   std::uint16_t f_local_port_num = 0;
   std::int32_t f_protocol = 6;
-  int f_type = 0;
+  TSock_Type f_type = TSock_Type::Stream;
   TSocket f_accepted = INVALID_SOCKET;
   std::uint32_t f_selected = 0;
   TNetBufferHandler f_queue;
@@ -204,6 +225,9 @@ protected:
   // a write notice is owed once sending would block.
   bool f_read_posted = false, f_close_posted = false, f_write_wanted = false, f_connect_posted = false;
   std::chrono::steady_clock::time_point f_accept_resume{};
+  // The running look-up of the host's name, shared with its thread.
+  struct TName_Lookup;
+  std::shared_ptr<TName_Lookup> f_lookup;
 
   std::uint32_t f_msg_socket_event = 0, f_msg_name_done = 0, f_msg_addr_done = 0, f_msg_close_delayed = 0,
                 f_msg_test_exception = 0, f_msg_line_redeliver = 0;
@@ -221,6 +245,9 @@ class TCustomSocksNetSocket : public TCustomNetSocket {};
 // delivered one line per data-available event.
 class TCustomLineNetSocket : public TCustomSocksNetSocket {
 public:
+  // Most bytes one receive takes from the system in line mode.
+  static constexpr std::int32_t Line_Read_Slice = 65536;
+
   TCustomLineNetSocket();
 
   bool LineMode() const { return f_line_mode; }

@@ -1,11 +1,9 @@
 #include "NetSocketServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <memory>
+
+#include "Socket_Binding.h"
 
 namespace {
 struct TClient_Closed_Record {
@@ -34,13 +32,13 @@ void TNetSocketClient::StartConnection() {
 void TNetSocketClient::Dup(TSocket handle) {
   TNetSocket::Dup(handle);
   if (f_hsocket == INVALID_SOCKET) return;
-  sockaddr_in a{};
-  socklen_t len = sizeof a;
-  if (::getpeername(f_hsocket, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
-    char buf[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &a.sin_addr, buf, sizeof buf);
-    f_peer_addr = buf;
-    f_peer_port = std::to_string(ntohs(a.sin_port));
+  // The peer's address is kept: it names the client in reports also after
+  // the connection has gone.
+  std::string address;
+  std::uint16_t port = 0;
+  if (Sock_Peer_Address(f_hsocket, address, port)) {
+    f_peer_addr = address;
+    f_peer_port = std::to_string(port);
   }
 }
 

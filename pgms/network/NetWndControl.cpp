@@ -1,11 +1,11 @@
 #include "NetWndControl.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <map>
 #include <set>
 #include <utility>
+
+#include "Socket_Binding.h"
 
 namespace {
 
@@ -372,7 +372,7 @@ std::int32_t Net_Process_Messages(std::int32_t timeout_ms) {
   if (timeout_ms == -2) timeout_ms = 0;
   if (timeout_ms == -3) timeout_ms = 50;
   std::vector<TNetWndControl*> objects;
-  std::vector<pollfd> fds;
+  std::vector<TSock_Poll_Entry> fds;
   if (Pool) {
     std::lock_guard<std::recursive_mutex> g(Pool->f_lock);
     if (TNetWndHandlerList* list = Pool->Find_List(std::this_thread::get_id())) {
@@ -385,7 +385,7 @@ std::int32_t Net_Process_Messages(std::int32_t timeout_ms) {
           short events = 0;
           if (o->Poll_Request(fd, events) && fd >= 0) {
             objects.push_back(o);
-            fds.push_back(pollfd{fd, events, 0});
+            fds.push_back(TSock_Poll_Entry{fd, events, 0});
           }
         }
       }
@@ -393,7 +393,7 @@ std::int32_t Net_Process_Messages(std::int32_t timeout_ms) {
   }
   if (!Queue.empty()) timeout_ms = 0;
   if (!fds.empty() || timeout_ms > 0) {
-    int n = ::poll(fds.data(), fds.size(), timeout_ms);
+    const int n = Sock_Poll(fds.data(), fds.size(), timeout_ms);
     if (n > 0) {
       for (std::size_t i = 0; i < fds.size(); ++i)
         if (fds[i].revents) objects[i]->Poll_Ready(fds[i].revents);

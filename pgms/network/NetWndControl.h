@@ -4,9 +4,11 @@
 // deferred actions (release of the object, delayed close, re-delivery of
 // held line data, notice of a closed server-side client) arrive as messages
 // that run on the thread that created the object, from the pump below. The
-// pump polls the sockets of the thread (non-blocking, POSIX poll) and
-// dispatches the posted messages; the main thread calls it from its frame
-// loop. Nothing in the socket layer runs on a thread of its own.
+// pump polls the sockets of the thread (non-blocking, through the socket
+// binding) and dispatches the posted messages; the main thread calls it from
+// its frame loop. Only the look-up of a host's name runs on a thread of its
+// own (the system's resolver may take seconds); its answer wakes the pump,
+// which hands it to the socket as a message like any other.
 //
 // Each object takes a range of message numbers on a message target (the
 // "hidden window" of the object's thread, TNetWndHandler); a target serves
@@ -144,7 +146,8 @@ public:
 
   // Routing of one message to this object.
   virtual void WindowProc(TNet_Message& m);
-  // Socket readiness for the pump: the descriptor and poll events wanted.
+  // Socket readiness for the pump: the descriptor and the readiness wanted
+  // (Sock_Readable, Sock_Writable of the socket binding).
   virtual bool Poll_Request(int& fd, short& events);
   virtual void Poll_Ready(short revents);
 

@@ -5,6 +5,7 @@
 
 #include "NetSocket.h"
 #include "Net_Test_Support.h"
+#include "Socket_Binding.h"
 
 namespace {
 // A client socket connected to a plain peer.
@@ -190,4 +191,100 @@ TEST(NetSocket, AbortDiscardsTheQueueAndCloses) {
   EXPECT_EQ(closed, 1);
   EXPECT_TRUE(c.peer.Wait_For_Close());
   EXPECT_EQ(WSocket_Instance_Count(), 1);
+}
+
+namespace {
+struct TRecorded_Socket {
+  TNetSocket sock;
+  std::vector<std::string> events;
+  TRecorded_Socket() {
+    sock.OnChangeState = [this](TCustomNetSocket*, TSocketState o, TSocketState n) {
+      events.push_back("state " + std::to_string(o) + ">" + std::to_string(n));
+    };
+    sock.OnSessionConnected = [this](TCustomNetSocket*, std::uint16_t e) {
+      events.push_back("connected " + std::to_string(e));
+    };
+    sock.OnSessionClosed = [this](TCustomNetSocket*, std::uint16_t e) { events.push_back("closed " + std::to_string(e)); };
+  }
+};
+}  // namespace
+
+// Connect by a host name returns at once; the pump goes on while the name
+// server is silent, and the connection starts from its answer.
+TEST(NetSocket, AHostNameIsLookedUpBesideThePump) {
+  TGated_Resolver resolver;
+  TRaw_Listener listener;
+  TRecorded_Socket r;
+  r.sock.Set_Addr("game-host.test");
+  r.sock.Set_Port(std::to_string(listener.Port()));
+  r.sock.Connect();
+  ASSERT_TRUE(r.sock.Looking_Up());
+  EXPECT_EQ(r.sock.State(), wsClosed);
+  // The resolver holds the name and has not answered; the pump runs on.
+  ASSERT_TRUE(Pump_Until([&] { return resolver.gate->Asked() == 1; }));
+  Pump_For(50);
+  EXPECT_TRUE(r.sock.Looking_Up());
+  EXPECT_EQ(r.events, std::vector<std::string>{});
+  // Nothing changes under the look-up.
+  EXPECT_EQ(Error_Of([&] { r.sock.Connect(); }), "Socket already in use.");
+  EXPECT_EQ(Error_Of([&] { r.sock.Set_Addr("elsewhere.test"); }), "Cannot change Addr if not closed.");
+  resolver.gate->Open();
+  TRaw_Peer peer = listener.Accept();
+  ASSERT_GE(peer.fd(), 0);
+  ASSERT_TRUE(Pump_Until([&] { return r.sock.State() == wsConnected; }));
+  EXPECT_FALSE(r.sock.Looking_Up());
+  EXPECT_EQ(r.events, (std::vector<std::string>{"state 8>1", "state 1>3", "state 3>5", "connected 0"}));
+  r.sock.SendText("hello\r\n");
+  EXPECT_TRUE(peer.Wait_For("hello\r\n"));
+}
+
+// A name the resolver does not know ends as a refused connection does; a
+// close (or the socket's end) while the name is looked up drops the
+// look-up, and its late answer connects nothing.
+TEST(NetSocket, AnUnknownNameFailsAndAClosedLookUpsAnswerIsForgotten) {
+  TGated_Resolver resolver;
+  resolver.gate->Open();
+  TRaw_Listener listener;
+  {
+    TRecorded_Socket r;
+    r.sock.Set_Addr("nowhere.test");
+    r.sock.Set_Port(std::to_string(listener.Port()));
+    r.sock.Connect();
+    ASSERT_TRUE(Pump_Until([&] { return r.events.size() == 2; }));
+    EXPECT_EQ(r.events, (std::vector<std::string>{"connected 11001", "closed 0"}));
+    EXPECT_FALSE(r.sock.Looking_Up());
+    EXPECT_EQ(r.sock.State(), wsClosed);
+    EXPECT_EQ(WSocket_ErrorDesc(WSAHOST_NOT_FOUND), "Host not found.");
+  }
+  TGated_Resolver slow;
+  {
+    TRecorded_Socket r;
+    r.sock.Set_Addr("game-host.test");
+    r.sock.Set_Port(std::to_string(listener.Port()));
+    r.sock.Connect();
+    ASSERT_TRUE(Pump_Until([&] { return slow.gate->Asked() == 1; }));
+    r.sock.Close();
+    EXPECT_FALSE(r.sock.Looking_Up());
+    slow.gate->Open();
+    Pump_For(100);
+    EXPECT_EQ(r.events, std::vector<std::string>{});
+    EXPECT_EQ(r.sock.State(), wsClosed);
+    // Asked again, it connects.
+    r.sock.Connect();
+    EXPECT_TRUE(listener.Accept().fd() >= 0);
+    ASSERT_TRUE(Pump_Until([&] { return r.sock.State() == wsConnected; }));
+  }
+  // A socket freed while its name is looked up: the look-up's thread ends
+  // on its own record.
+  TGated_Resolver late;
+  {
+    TRecorded_Socket r;
+    r.sock.Set_Addr("game-host.test");
+    r.sock.Set_Port(std::to_string(listener.Port()));
+    r.sock.Connect();
+    ASSERT_TRUE(Pump_Until([&] { return late.gate->Asked() == 1; }));
+  }
+  late.gate->Open();
+  Pump_For(100);
+  EXPECT_LT(listener.Accept(100).fd(), 0);
 }

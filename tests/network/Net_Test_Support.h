@@ -1,12 +1,20 @@
 // Loopback helpers for the socket tests: a plain peer socket on the other
-// end, and a pump loop with an overall deadline.
+// end, a pump loop with an overall deadline, and a name server that answers
+// when it is told to.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "NetSocket.h"
 #include "NetWndControl.h"
+#include "Socket_Binding.h"
 
 // Runs the pump until done() holds or 5 seconds have passed; returns done().
 bool Pump_Until(const std::function<bool()>& done, int max_ms = 5000);
@@ -63,3 +71,40 @@ private:
 
 // A port on which nothing listens.
 int Unused_Port();
+
+// The names a gated resolver was asked, and its gate. It outlives the
+// resolver: a look-up's thread may still wait on it.
+struct TName_Gate {
+  std::mutex lock;
+  std::condition_variable opened;
+  bool open = false;
+  std::vector<std::string> asked;
+  void Open() {
+    std::lock_guard<std::mutex> g(lock);
+    open = true;
+    opened.notify_all();
+  }
+  std::size_t Asked() {
+    std::lock_guard<std::mutex> g(lock);
+    return asked.size();
+  }
+};
+
+// While it lives, the sockets' host names go to a resolver standing for a
+// slow name server: it answers (127.0.0.1 for "game-host.test", nothing for
+// any other name) only once the test opens the gate.
+struct TGated_Resolver {
+  std::shared_ptr<TName_Gate> gate = std::make_shared<TName_Gate>();
+  TGated_Resolver() {
+    WSocket_Name_Resolver = [gate = gate](const std::string& name, std::uint32_t& address) {
+      std::unique_lock<std::mutex> g(gate->lock);
+      gate->asked.push_back(name);
+      gate->opened.wait(g, [&] { return gate->open; });
+      return name == "game-host.test" && Sock_Parse_IPv4("127.0.0.1", address);
+    };
+  }
+  ~TGated_Resolver() {
+    gate->Open();
+    WSocket_Name_Resolver = nullptr;
+  }
+};
