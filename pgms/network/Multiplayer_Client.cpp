@@ -44,7 +44,10 @@ std::string Class_Name(const std::exception& e) {
 
 TMultiplayer_Client::TMultiplayer_Client() : f_socket(std::make_unique<TBinaryNetSocket>()) {
   if (Path_Settings) f_base_folder = Path_Settings->m_Resolve_User_Dir("");
-  f_socket->ComponentOptions = wsoNoReceiveLoop;
+  // Messages and the file receipts are small and answer what the host
+  // sent: each leaves at once rather than wait for the one before to be
+  // acknowledged.
+  f_socket->ComponentOptions = wsoNoReceiveLoop | wsoTcpNoDelay;
   f_socket->Set_LineMode(false);
   f_socket->f_receive_mode = 0;
   auto self = f_self;
@@ -94,9 +97,13 @@ bool TMultiplayer_Client::Event(MP_Event_Code code, const std::string& text) {
 
 bool TMultiplayer_Client::m_Is_Connected() const { return f_socket->State() == wsConnected; }
 
+bool TMultiplayer_Client::m_Is_Connecting() const {
+  return f_socket->Looking_Up() || f_socket->State() == wsOpened || f_socket->State() == wsConnecting;
+}
+
 void TMultiplayer_Client::m_Connect(const std::string& address, const std::string& port) {
   try {
-    if (m_Is_Connected()) return;
+    if (m_Is_Connected() || m_Is_Connecting()) return;
     f_socket->Set_Proto("tcp");
     f_socket->Set_Port(port);
     f_socket->Set_Addr(address);

@@ -25,6 +25,9 @@ public:
   void m_Disconnect();
   void m_Send(const std::string& text);
   bool m_Is_Connected() const;
+  // The connection is being made: the host's name looked up or the
+  // connection under way.
+  bool m_Is_Connecting() const;
 
   TMP_Event_Handler f_event_handler;
   // Folder (game path with trailing "\") that holds temp\; by default the

@@ -260,7 +260,9 @@ void TMultiplayer_Server::Client_Connect(TNetSocketClient* client, std::uint16_t
     return;
   c->LineEnd = "\r\n";
   c->Set_LineMode(true);
-  c->LineEdit = true;
+  // A game connection carries its bytes as they were sent: a backspace or
+  // a tab in a name or a chat line is the sender's, not an edit of the line.
+  c->LineEdit = false;
   // Long honest messages arrive split by TCP; a line is bounded all the
   // same, and so is what one client can make the host hold for it.
   c->LineLimit = MP_Line_Limit;
@@ -374,23 +376,26 @@ bool TMultiplayer_Server::m_Send_Next_File(std::int32_t p) {
 }
 
 void TMultiplayer_Server::m_Send_File(std::int32_t p, const std::string& path, const std::string& name) {
-  std::string bytes = Read_Whole_File(path);
-  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - MP_Frame_Header_Size))
+  const std::string bytes = Read_Whole_File(path);
+  const std::string announce = MP_Binary_Announce_Line(static_cast<std::int64_t>(bytes.size()), name);
+  // The announcement and the frame leave as one piece of the stream.
+  const std::size_t header_at = announce.size();
+  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) - header_at -
+                         static_cast<std::size_t>(MP_Frame_Header_Size))
     throw EIntOverflow("File too large to send: " + path);
-  auto size = static_cast<std::int32_t>(bytes.size());
-  std::string buffer(static_cast<std::size_t>(MP_Frame_Header_Size), '\0');
-  MP_Write_Frame_Header(THdrRec{0, size}, reinterpret_cast<unsigned char*>(buffer.data()));
-  buffer += bytes;
-  std::string announce = MP_Binary_Announce_Line(size, name);
+  const auto size = static_cast<std::int32_t>(bytes.size());
+  std::string piece;
+  piece.reserve(header_at + static_cast<std::size_t>(MP_Frame_Header_Size) + bytes.size());
+  piece = announce;
+  piece.resize(header_at + static_cast<std::size_t>(MP_Frame_Header_Size), '\0');
+  MP_Write_Frame_Header(THdrRec{0, size}, reinterpret_cast<unsigned char*>(piece.data() + header_at));
+  piece += bytes;
   // The file goes to the client that held this position when the transfer
   // began, found by its id: the list shifts when an earlier client leaves.
   TNetSocketClient* target = nullptr;
   if (p >= 1 && p <= static_cast<std::int32_t>(f_transfer_ids.size()))
     target = Find_Client(f_transfer_ids[static_cast<std::size_t>(p - 1)]);
-  if (target && target->State() == wsConnected) {
-    target->SendText(announce);
-    target->Send(buffer.data(), static_cast<std::int32_t>(buffer.size()));
-  }
+  if (target && target->State() == wsConnected) target->Send(piece.data(), static_cast<std::int32_t>(piece.size()));
   Event(MP_SERVER_DEBUG_MSG, "Send Str: " + announce.substr(0, announce.size() - 2));
 }
 

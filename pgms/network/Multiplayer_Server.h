@@ -24,7 +24,11 @@ constexpr std::int32_t MP_Send_Queue_Limit = 64 * 1024 * 1024;
 // Server-side connection of one joining machine.
 class TGameSrvClient : public TNetSocketClient {
 public:
-  using TNetSocketClient::TNetSocketClient;
+  // Every line and file leaves at once (no wait for the peer's
+  // acknowledgment of what went before).
+  explicit TGameSrvClient(TCustomNetSocketServer* server) : TNetSocketClient(server) {
+    ComponentOptions |= wsoTcpNoDelay;
+  }
   std::string f_last_line;
   std::chrono::system_clock::time_point f_connect_time{};
   // The owner let this client in (it logged in).

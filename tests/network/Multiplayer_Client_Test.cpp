@@ -7,6 +7,7 @@
 #include "Io.h"
 #include "Multiplayer_Client.h"
 #include "Net_Test_Support.h"
+#include "Socket_Binding.h"
 #include "Test_Support.h"
 
 namespace {
@@ -73,6 +74,25 @@ TEST(Multiplayer_Client, RefusedConnectionReportsErrorThenDisconnect) {
   c.m_Connect("127.0.0.1", std::to_string(Unused_Port()));
   ASSERT_TRUE(Pump_Until([&] { return events.size() >= 3; }));
   EXPECT_EQ(events, (TEvents{{5, "Can't connect, error #10061"}, {1, "Disconnected"}, {4, "Disconnected"}}));
+}
+
+// A host given by name is found through the system's resolver; the client
+// is connecting meanwhile, and its socket sends without delay.
+TEST(Multiplayer_Client, JoinsAHostByItsName) {
+  TRaw_Listener listener;
+  TMultiplayer_Client c;
+  TEvents events;
+  c.f_event_handler = [&](MP_Event_Code code, std::int32_t, const std::string& t) { events.emplace_back(code, t); };
+  c.m_Connect("localhost", std::to_string(listener.Port()));
+  EXPECT_TRUE(c.m_Is_Connecting());
+  EXPECT_FALSE(c.m_Is_Connected());
+  TRaw_Peer host = listener.Accept();
+  ASSERT_GE(host.fd(), 0);
+  ASSERT_TRUE(Pump_Until([&] { return c.m_Is_Connected(); }));
+  EXPECT_FALSE(c.m_Is_Connecting());
+  EXPECT_TRUE(Sock_No_Delay(c.Socket()->Handle_Socket()));
+  c.m_Send("  9");
+  EXPECT_TRUE(host.Wait_For("QX  9\r\n"));
 }
 
 TEST(Multiplayer_Client, BadAddressIsReportedAsAnError) {

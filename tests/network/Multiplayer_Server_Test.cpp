@@ -13,6 +13,7 @@
 #include "Errors.h"
 #include "Multiplayer_Server.h"
 #include "Net_Test_Support.h"
+#include "Socket_Binding.h"
 #include "Test_Support.h"
 
 namespace {
@@ -141,6 +142,18 @@ TEST(Multiplayer_Server, ClientsConnectSendAndLeave) {
   EXPECT_TRUE(h.Has("100 0 There is now 1 clients connected."));
   EXPECT_EQ(h.server.Socket()->ClientCount(), 1);
   h.server.Send_To_Specific(1, "gone");  // skipped silently
+}
+
+// A game connection carries a line's bytes as they were sent: a tab or a
+// backspace is part of the text (a name, a chat line), not an edit of it.
+// Every connection to a client sends without delay.
+TEST(Multiplayer_Server, LinesArriveAsSentAndEveryClientSendsWithoutDelay) {
+  THost h;
+  TRaw_Peer p = h.Join();
+  p.Write("QX  1   3Ann  10a\tb\bc\x01 \x7f\x08x\r\n");
+  ASSERT_TRUE(h.Wait("101 1   1   3Ann  10a\tb\bc\x01 \x7f\x08x"));
+  ASSERT_EQ(h.server.Socket()->ClientCount(), 1);
+  EXPECT_TRUE(Sock_No_Delay(h.server.Socket()->Client(0)->Handle_Socket()));
 }
 
 TEST(Multiplayer_Server, UnfinishedLineOverTheLimitClosesTheClient) {
