@@ -46,7 +46,7 @@
 
 #include "Combat.h"
 #include "Combat_Program_Links.h"
-#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Multiplayer_Lobby.h"
 #include "Datafile_Units.h"
 #include "Debug_Log.h"
 #include "Empire.h"

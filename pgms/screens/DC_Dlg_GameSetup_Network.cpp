@@ -136,15 +136,28 @@ void TDC_Dlg_GameSetup_Network::m_Show_Lobby(bool always) {
   m_Chat_Edit().m_Set_Enabled(lobby.f_chat_enabled);
   m_Chat_Send_Button().m_Set_Enabled(lobby.f_chat_enabled);
   // Chat lines are only ever added; a fresh lobby (a return to the empty
-  // join state) starts the list again.
+  // join state) starts the list again. The list shows the lines the lobby
+  // keeps, no more: each line's rows go with it.
   TDC_List& chat = m_Chat_List();
-  if (lobby.f_chat_lines.size() < f_chat_shown) {
+  if (lobby.f_chat_added < f_chat_shown) {
     chat.m_Clear();
+    f_chat_rows.clear();
     f_chat_shown = 0;
   }
-  if (f_chat_shown < lobby.f_chat_lines.size()) {
-    for (; f_chat_shown < lobby.f_chat_lines.size(); ++f_chat_shown)
-      chat.m_Add_Row_Wrapped(lobby.f_chat_lines[f_chat_shown], "", chat.m_Get_Client_Width() - 4, Chat_Line_Height);
+  if (f_chat_shown < lobby.f_chat_added) {
+    const std::uint64_t fresh = lobby.f_chat_added - f_chat_shown;
+    const std::size_t kept = lobby.f_chat_lines.size();
+    const std::size_t first = fresh < kept ? kept - std::size_t(fresh) : 0;
+    for (std::size_t i = first; i < kept; ++i) {
+      const std::int32_t before = chat.m_Get_Row_Count();
+      chat.m_Add_Row_Wrapped(lobby.f_chat_lines[i], "", chat.m_Get_Client_Width() - 4, Chat_Line_Height);
+      f_chat_rows.push_back(chat.m_Get_Row_Count() - before);
+    }
+    f_chat_shown = lobby.f_chat_added;
+    while (f_chat_rows.size() > TGameSetup_Lobby::Max_Chat_Lines) {
+      for (std::int32_t r = 0; r < f_chat_rows.front() && chat.m_Get_Row_Count() > 0; ++r) chat.m_Delete_Row(1);
+      f_chat_rows.pop_front();
+    }
     chat.m_Scroll_To_End();
   }
 }
@@ -199,6 +212,9 @@ void TDC_Dlg_GameSetup_Network::m_Open_Login(bool resumed) {
                                   : "Please enter the player name, nation name, and password you would like to use "
                                     "for this game.",
                           "", "", "", "Player Name", "Nation Name", "Password");
+  // The names hold what the host takes (and the rows show).
+  f_login_dialog->m_Edit(1).f_maximum_length = MP_Name_Max_Length;
+  f_login_dialog->m_Edit(2).f_maximum_length = MP_Name_Max_Length;
   if (resumed) f_login_dialog->m_Set_Choices(f_lobby->f_login_player_names, f_lobby->f_login_nation_names);
   m_Open_Child(*f_login_dialog, Login_Name);
   m_Show_Lobby();

@@ -6,12 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
 #include "DC_Dlg_GameSetup.h"
-#include "DC_Dlg_GameSetup_Lobby.h"
 #include "DC_Dlg_Login.h"
+#include "Multiplayer_Lobby.h"
 
 class TDC_Dlg_GameSetup_Network : public TDC_Dlg_GameSetup {
 public:
@@ -44,7 +45,10 @@ protected:
   std::uint64_t f_shown_changes = 0;
   bool f_shown_once = false;
   std::int32_t f_drawn_names[2] = {1, 1};
-  std::size_t f_chat_shown = 0;
+  // Chat lines shown so far (the lobby's count), and the rows each line
+  // still in the list took.
+  std::uint64_t f_chat_shown = 0;
+  std::deque<std::int32_t> f_chat_rows;
 };
 
 // Makes the start menu's host and join choices open this dialog.

@@ -1,7 +1,7 @@
 // Joins the network game to the main window and the main screen: the relay
-// reaches the window's host and client and the screen's chat and map, and
-// the window's frame loop pumps the action queue and hands the network
-// events to the relay.
+// and the setup dialog's lobby reach the window's host and client, the
+// relay the screen's chat and map, and the window's frame loop pumps the
+// action queue and hands the network events to the relay.
 #pragma once
 
 // Installs the links (at start-up, before the main window opens).

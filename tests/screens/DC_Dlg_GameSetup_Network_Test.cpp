@@ -7,17 +7,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "DC_Main.h"
 #include "Global.h"
 #include "Multiplayer_Client.h"
 #include "Multiplayer_Server.h"
+#include "NetSocket.h"
 #include "NetSocketServer.h"
 #include "NetWndControl.h"
 #include "Datafile_MainFonts.h"
@@ -303,6 +306,44 @@ TEST_F(Lobby_Dialog_Test, AJoinedPlayerHisChatAndTheHostsStartReachTheControls) 
   ASSERT_TRUE(Pump_Until([&] { return join->m_Lobby().f_status == "Host Creating Game..."; }));
 }
 
+// The chat list shows the lines the lobby keeps (the newest, each whole,
+// however many rows it wraps over), the newest last; the login box's names
+// hold what the host takes.
+TEST_F(Lobby_Dialog_Test, TheChatListShowsTheLobbysNewestLinesAndTheLoginBoxHoldsAName) {
+  Host_Listens();
+  TGameSetup_Lobby& lobby = host->m_Lobby();
+  for (int i = 1; i <= 620; ++i) lobby.m_Send_Chat("line " + std::to_string(i));
+  Tick();
+  std::vector<std::string> rows = Chat_Rows(*host);
+  ASSERT_EQ(rows.size(), TGameSetup_Lobby::Max_Chat_Lines);
+  EXPECT_EQ(rows.front(), "Hal: line 121");
+  EXPECT_EQ(rows.back(), "Hal: line 620");
+  // A long line (several rows where the font wraps it): the oldest line
+  // goes, and only it.
+  lobby.m_Send_Chat(std::string(400, 'w'));
+  Tick();
+  rows = Chat_Rows(*host);
+  ASSERT_GE(rows.size(), TGameSetup_Lobby::Max_Chat_Lines);
+  EXPECT_EQ(rows.front(), "Hal: line 122");
+  EXPECT_EQ(rows[498], "Hal: line 620");
+  EXPECT_EQ(rows[499].rfind("Hal:", 0), 0u);
+  // Many lines between two frames: the list takes only those still kept.
+  for (int i = 1; i <= 1200; ++i) lobby.m_Send_Chat("burst " + std::to_string(i));
+  Tick();
+  rows = Chat_Rows(*host);
+  ASSERT_EQ(rows.size(), TGameSetup_Lobby::Max_Chat_Lines);
+  EXPECT_EQ(rows.front(), "Hal: burst 701");
+  EXPECT_EQ(rows.back(), "Hal: burst 1200");
+
+  join->m_IP_Edit().m_Set_Text("127.0.0.1");
+  join->m_Port_Edit().m_Set_Text(port);
+  join->m_Button_Click(OK_Name);
+  ASSERT_TRUE(Pump_Until([&] { return join->m_Login_Dialog() != nullptr; })) << join->m_Lobby().f_status;
+  EXPECT_EQ(join->m_Login_Dialog()->m_Edit(1).f_maximum_length, MP_Name_Max_Length);
+  EXPECT_EQ(join->m_Login_Dialog()->m_Edit(2).f_maximum_length, MP_Name_Max_Length);
+  EXPECT_EQ(host->m_Nation_Edit(2).f_maximum_length, MP_Name_Max_Length);
+}
+
 TEST_F(Lobby_Dialog_Test, CancelFreesTheNetworkAndClosesWithResultTwo) {
   Host_Listens();
   host->m_Button_Click(Cancel_Name);
@@ -337,4 +378,50 @@ TEST_F(Lobby_Window_Test, TheHostsLobbyWithOneJoinedPlayer) {
   ASSERT_EQ(frame.height, 768u);
   // The dialog covers the window: hardly a pixel is left black.
   EXPECT_LT(std::int64_t(1024) * 768 - frame.Lit(0, 0, 1024, 768), std::int64_t(1024) * 768 / 20);
+}
+
+// The joining lobby while the host's name is looked up: the status says it
+// is connecting and the window keeps being drawn; Cancel stops the attempt.
+TEST_F(Lobby_Window_Test, TheJoiningLobbyWhileTheHostsNameIsLookedUp) {
+  struct TGate {
+    std::mutex lock;
+    std::condition_variable opened;
+    bool open = false;
+  };
+  auto gate = std::make_shared<TGate>();
+  WSocket_Name_Resolver = [gate](const std::string&, std::uint32_t&) {
+    std::unique_lock<std::mutex> g(gate->lock);
+    gate->opened.wait(g, [&] { return gate->open; });
+    return false;
+  };
+  struct TRelease {
+    std::shared_ptr<TGate> gate;
+    ~TRelease() {
+      {
+        std::lock_guard<std::mutex> g(gate->lock);
+        gate->open = true;
+      }
+      gate->opened.notify_all();
+      WSocket_Name_Resolver = nullptr;
+    }
+  } release{gate};
+  join->m_IP_Edit().m_Set_Text("game-host.example");
+  join->m_Port_Edit().m_Set_Text("28599");
+  join->m_Button_Click(OK_Name);
+  for (int frame = 0; frame < 5; ++frame) {
+    Net_Process_Messages(5);
+    Tick();
+  }
+  EXPECT_TRUE(join->m_Lobby().m_Connecting());
+  EXPECT_EQ(join->m_Lobby().f_status, "Connecting To Host...");
+  f_device->BeginScene();
+  G_Main_Clear(0xFF000000u);
+  join->m_Render(0.0);
+  f_device->EndScene();
+  const TWindow_Frame frame = Screen_Window_Read_Frame(f_device.get(), "Lobby_Join_Connecting");
+  ASSERT_EQ(frame.width, 1024u);
+  join->m_Button_Click(Cancel_Name);
+  EXPECT_FALSE(join->m_Lobby().m_Connecting());
+  EXPECT_EQ(join->m_Lobby().f_status, "Connection cancelled.");
+  EXPECT_EQ(join->m_Result(), 0);
 }

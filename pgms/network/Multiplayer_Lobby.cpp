@@ -1,15 +1,13 @@
-#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Multiplayer_Lobby.h"
 
 #include <algorithm>
 #include <exception>
 
-#include "DC_Main.h"
 #include "Datafile_DebugSettings.h"
 #include "Debug_Log.h"
 #include "Empire.h"
 #include "Errors.h"
 #include "EventLog.h"
-#include "FrmMain.h"
 #include "GameFolder.h"
 #include "GameSettings.h"
 #include "Io.h"
@@ -22,8 +20,8 @@
 #include "NetSocket.h"
 #include "NetSocketServer.h"
 #include "Path.h"
-#include "Shell_Links.h"
 #include "SteppedTask.h"
+#include "Text_Encoding.h"
 
 std::string g_login_player_name;
 std::string g_login_nation_name;
@@ -43,7 +41,8 @@ bool Same_Text(const std::string& a, const std::string& b) { return Text_Lower_C
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TLobby_Network Default_Network;
+TLobby_Network Base_Network;
+TLobby_Network* Default_Network = &Base_Network;
 
 // The game settings file as the joined machines receive it: without the
 // players' passwords. Only the host checks them, and a player who read
@@ -68,6 +67,25 @@ TGameSetup_Lobby* Loading_Lobby = nullptr;
 }  // namespace
 
 // --- Rows and messages ---------------------------------------------------------
+
+std::string Lobby_Name_Refusal(const std::string& name, const std::string& what) {
+  bool control = !Is_Valid_Utf8(name);
+  std::int32_t characters = 0;
+  for (std::size_t i = 0; i < name.size() && !control; ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    // C0 controls and DEL are single bytes, C1 controls U+0080..U+009F the
+    // pairs C2 80 .. C2 9F.
+    control =
+        c < 0x20 || c == 0x7F || (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) < 0xA0);
+    if ((c & 0xC0) != 0x80) ++characters;
+  }
+  if (control)
+    return "The Host reports that the " + what + " holds a character that cannot be shown. Please login again.";
+  if (characters > MP_Name_Max_Length)
+    return "The Host reports that the " + what + " is longer than " + Int_To_Text(MP_Name_Max_Length) +
+           " characters. Please login again.";
+  return "";
+}
 
 void TLobby_Row::m_Enable_All(bool on) {
   use_enabled = colour_enabled = flag_enabled = nation_enabled = player_enabled = computer_enabled = on;
@@ -131,28 +149,21 @@ std::string Lobby_Msg_Login_Info(bool resumed, const std::vector<std::string>& p
 
 // --- Network objects ---------------------------------------------------------
 
-TMultiplayer_Server* TLobby_Network::m_Server() { return Frm_Main ? Frm_Main->m_Server() : nullptr; }
-TMultiplayer_Client* TLobby_Network::m_Client() { return Frm_Main ? Frm_Main->m_Client() : nullptr; }
-void TLobby_Network::m_Start_Server() {
-  if (Frm_Main) Frm_Main->m_Start_Server();
-}
-void TLobby_Network::m_Start_Client() {
-  if (Frm_Main) Frm_Main->m_Start_Client();
-}
-void TLobby_Network::m_Free() {
-  if (Frm_Main) Frm_Main->m_Free_Multiplayer();
-}
-void TLobby_Network::m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text) {
-  if (Frm_Main)
-    Frm_Main->m_On_Multiplayer_Event(code, id, text);
-  else if (Shell_Links().multiplayer_event)
-    Shell_Links().multiplayer_event(code, id, text);
-}
+TMultiplayer_Server* TLobby_Network::m_Server() { return nullptr; }
+TMultiplayer_Client* TLobby_Network::m_Client() { return nullptr; }
+void TLobby_Network::m_Start_Server() {}
+void TLobby_Network::m_Start_Client() {}
+void TLobby_Network::m_Free() {}
+void TLobby_Network::m_Game_Event(MP_Event_Code, std::int32_t, const std::string&) {}
+
+TLobby_Network& Lobby_Default_Network() { return *Default_Network; }
+
+void Set_Lobby_Default_Network(TLobby_Network* network) { Default_Network = network ? network : &Base_Network; }
 
 // --- Lobby -------------------------------------------------------------------
 
 TGameSetup_Lobby::TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Network* network)
-    : f_network(network ? network : &Default_Network) {
+    : f_network(network ? network : Default_Network) {
   g_login_player_name.clear();
   g_login_nation_name.clear();
   g_login_password.clear();
@@ -196,6 +207,22 @@ void TGameSetup_Lobby::m_Log(const std::string& text) {
 void TGameSetup_Lobby::m_Set_Status(const std::string& text) {
   f_status = text;
   m_Changed();
+}
+
+void TGameSetup_Lobby::m_Add_Chat_Line(const std::string& line) {
+  // The oldest lines go: a member's chat cannot grow the lobby without end.
+  if (f_chat_lines.size() >= Max_Chat_Lines)
+    f_chat_lines.erase(f_chat_lines.begin(),
+                       f_chat_lines.begin() + std::ptrdiff_t(f_chat_lines.size() - Max_Chat_Lines + 1));
+  f_chat_lines.push_back(line);
+  ++f_chat_added;
+  m_Changed();
+}
+
+bool TGameSetup_Lobby::m_Connecting() {
+  if (f_mode != 4) return false;
+  const TMultiplayer_Client* c = m_Net().m_Client();
+  return c && c->m_Is_Connecting();
 }
 
 void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
@@ -359,6 +386,14 @@ void TGameSetup_Lobby::m_OK() {
 }
 
 void TGameSetup_Lobby::m_Cancel() {
+  if (m_Connecting()) {
+    // The host's name may be looked up or the host may not answer: the
+    // attempt stops and the address can be changed.
+    if (TMultiplayer_Client* c = m_Net().m_Client()) c->m_Disconnect();
+    f_connected = false;
+    m_Set_Status("Connection cancelled.");
+    return;
+  }
   m_Net().m_Free();
   Game_Settings.m_Clear_Players();
   f_result = 2;
@@ -642,16 +677,24 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
     if (G_Empire_List)
       if (TEmpire* e = G_Empire_List->m_Get_Empire(b)) e->m_Set_Computer_Controlled(false);
   } else {
-    if (Game_Settings.f_player_count >= Row_Count || f_adding_ai) {
+    // A slot a player left is free again: the highest-numbered free one is
+    // taken, a new one only when none is free. Slot 1 is the host's
+    // whatever the count says.
+    for (std::int32_t n = 2; n <= count; ++n)
+      if (Game_Settings.m_Player(n).f_connected == 0) b = n;
+    if (f_adding_ai || (b == 0 && count >= Row_Count)) {
       m_Send_To(id, Lobby_Msg_Code(LAN_MSG_TO_CLIENT_LOGIN_NO_SLOTS));
       return;
     }
-    // The game cannot start with an unnamed nation or two of one name, and
-    // a joined player's row takes no input at the host: such a login is
-    // refused and the login box opens again with the reason.
+    // The game cannot start with an unnamed nation or two of one name, a
+    // name goes to every machine and into the game's files, and a joined
+    // player's row takes no input at the host: such a login is refused and
+    // the login box opens again with the reason.
     std::string refusal;
     if (Text_Trim(player).empty() || Text_Trim(nation).empty())
       refusal = "The Host reports that you must enter a player name and a nation name. Please login again.";
+    if (refusal.empty()) refusal = Lobby_Name_Refusal(player, "player name");
+    if (refusal.empty()) refusal = Lobby_Name_Refusal(nation, "nation name");
     for (std::int32_t n = 1; n <= Row_Count && refusal.empty(); ++n) {
       const TLobby_Row& r = m_Row(n);
       if (!r.used) continue;
@@ -665,9 +708,6 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
       m_Send_To(id, Lobby_Msg_Status(refusal));
       return;
     }
-    // Slot 1 is the host's whatever the count says.
-    for (std::int32_t n = 2; n <= count; ++n)
-      if (Game_Settings.m_Player(n).f_connected == 0) b = n;
     if (b == 0) {
       Game_Settings.f_player_count = std::uint16_t(std::max<std::int32_t>(count, 1) + 1);
       b = Game_Settings.f_player_count;
@@ -736,6 +776,10 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
       if (TEmpire* e = G_Empire_List->m_Get_Empire(n)) e->m_Set_Computer_Controlled(true);
   } else {
     Game_Settings.m_Remove_Player(std::uint16_t(id));
+    // Free slots at the end are no slots: the next player takes the first
+    // row after the players still here.
+    while (Game_Settings.f_player_count > 1 && Game_Settings.m_Player(Game_Settings.f_player_count).f_connected == 0)
+      --Game_Settings.f_player_count;
   }
   m_Send_Description();
   m_Check_All_Ready();
@@ -753,8 +797,7 @@ void TGameSetup_Lobby::m_Host_Message(std::int32_t id, std::uint8_t code, std::s
         return;
       }
       const std::string sender = Game_Settings.m_Player(p).f_player_name;
-      f_chat_lines.push_back(sender + ": " + line);
-      m_Changed();
+      m_Add_Chat_Line(sender + ": " + line);
       m_Send_To_All(Lobby_Msg_Chat(LAN_MSG_TO_CLIENT_CHAT, sender, line));
       return;
     }
@@ -792,8 +835,10 @@ void TGameSetup_Lobby::m_Join_Game() {
     m_Set_Status("You must specify a port number.");
     return;
   }
-  m_Set_Status("Connecting To Host...");
   TMultiplayer_Client* client = m_Net().m_Client();
+  // A connection under way is not started twice.
+  if (client && client->m_Is_Connecting()) return;
+  m_Set_Status("Connecting To Host...");
   if (!client) {
     m_Set_Status("Unable to detect service.");
     return;
@@ -833,14 +878,17 @@ void TGameSetup_Lobby::m_Login_Closed(bool ok, const std::string& player, const 
   g_login_player_name = player;
   g_login_nation_name = nation;
   g_login_password = password;
+  // The game's chat panel sends under the name given here.
+  MP_Login_Player_Name = player;
+  MP_Login_Nation_Name = nation;
+  MP_Login_Password = password;
   m_Send_To_Host(Lobby_Msg_Login(nation, player, password));
 }
 
 void TGameSetup_Lobby::m_Send_Chat(const std::string& text) {
   if (f_mode == 3) {
     const std::string sender = Game_Settings.m_Player(1).f_player_name;
-    f_chat_lines.push_back(sender + ": " + text);
-    m_Changed();
+    m_Add_Chat_Line(sender + ": " + text);
     m_Send_To_All(Lobby_Msg_Chat(LAN_MSG_TO_CLIENT_CHAT, sender, text));
   } else {
     m_Send_To_Host(Lobby_Msg_Chat(LAN_MSG_TO_SERVER_CHAT, g_login_player_name, text));
@@ -859,8 +907,7 @@ void TGameSetup_Lobby::m_Client_Message(std::uint8_t code, std::string& text) {
     case LAN_MSG_TO_CLIENT_CHAT: {
       const std::string sender = MP_Decode_String(text);
       const std::string line = MP_Decode_String(text);
-      f_chat_lines.push_back(sender + ": " + line);
-      m_Changed();
+      m_Add_Chat_Line(sender + ": " + line);
       return;
     }
     case LAN_MSG_TO_CLIENT_LOGIN_ACCEPTED:
@@ -1084,9 +1131,3 @@ void TGameSetup_Lobby::Callback_MultiplayerEvent(MP_Event_Code code, std::int32_
   }
 }
 
-// --- Opening -------------------------------------------------------------------
-
-bool GameSetup_Lobby_Open(bool host) {
-  if (!G_DC_Main) return false;
-  return G_DC_Main->m_Open_Dialog("Dlg Game Setup", 0, host ? 3 : 4);
-}

@@ -1,7 +1,7 @@
 // The network lobby on loopback: a host and joining machines in one
 // process, each lobby with its own server or client, talking through real
 // sockets.
-#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Multiplayer_Lobby.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,22 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cstddef>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define GLOBARCH_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GLOBARCH_ASAN 1
+#endif
+#endif
+#if GLOBARCH_ASAN
+// The address sanitizer's count of the bytes allocated and not freed.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -28,22 +44,14 @@
 #include "Multiplayer_Client.h"
 #include "Multiplayer_Server.h"
 #include "NetSocketServer.h"
-#include "Native_Path.h"
 #include "NetWndControl.h"
+#include "Net_Test_Support.h"
+#include "Native_Path.h"
 #include "Path.h"
 #include "Test_Support.h"
 #include "rules/Turns_Fixture.h"
 
 namespace {
-
-bool Pump_Until(const std::function<bool()>& done, int max_ms = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(max_ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    Net_Process_Messages(5);
-  }
-  return true;
-}
 
 // A plain loopback socket that speaks to the host without the client code:
 // what it writes and everything the host sends it.
@@ -805,4 +813,192 @@ TEST_F(Lobby_Test, AnUnreachableAddressServiceIsReportedAndATypedAddressStands) 
   ASSERT_TRUE(Frames_Until(lobby, [&] { return !lobby.f_wan_pending; }));
   EXPECT_EQ(lobby.f_status, "Error: Could not get WAN IP.");
   EXPECT_EQ(lobby.f_ip_address, "192.0.2.4");
+}
+
+// Seven players join (the lobby holds eight with the host, and refuses one
+// more), then they leave one after another: their slots are free again,
+// for the one refused before and for a ninth.
+TEST_F(Lobby_Test, EightPlayersJoinAndLeaveInTurnAndANinthThenLogsIn) {
+  TMachine& host = Host();
+  std::vector<TMachine*> joined;
+  for (int i = 0; i < 7; ++i) {
+    TMachine& j = Joiner();
+    Login(j, "Player " + std::to_string(i + 2), "Nation " + std::to_string(i + 2), "pw");
+    EXPECT_EQ(j->f_player, i + 2);
+    joined.push_back(&j);
+  }
+  EXPECT_EQ(Game_Settings.f_player_count, 8);
+  TMachine& eighth = Joiner();
+  Login(eighth, "Eve", "Eden", "pw", "The Host reports that there are no player slots remaining.");
+  for (TMachine* j : joined) {
+    const std::int32_t slot = (*j)->f_player;
+    j->net.m_Free();
+    ASSERT_TRUE(Pump_Until([&] { return Game_Settings.m_Player(slot).f_connected == 0; }));
+    EXPECT_EQ(host->f_status, "Player Player " + std::to_string(slot) + " disconnected.");
+  }
+  EXPECT_EQ(Game_Settings.f_player_count, 1);
+  // "Connect" again repeats the refused login; then a ninth machine comes.
+  eighth->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return eighth.logins.size() == 2; }));
+  Login(eighth, "Eve", "Eden", "pw");
+  EXPECT_EQ(eighth->f_player, 2);
+  TMachine& ninth = Joiner();
+  Login(ninth, "Nia", "Nineveh", "pw");
+  EXPECT_EQ(ninth->f_player, 3);
+  EXPECT_EQ(Game_Settings.f_player_count, 3);
+  ASSERT_TRUE(Pump_Until([&] { return ninth->m_Row(2).player_name == "Eve"; }));
+  EXPECT_EQ(ninth->m_Row(3).player_name, "Nia");
+  for (std::int32_t n = 4; n <= 8; ++n) EXPECT_FALSE(host->m_Row(n).used) << n;
+}
+
+// A name holds at most what the name fields show, and only characters that
+// can be shown: any other is refused with the reason, the login box opens
+// again, and nobody hears of the name.
+TEST_F(Lobby_Test, LongAndControlCharacterNamesAreRefusedWithTheReason) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  const std::string too_long = "The Host reports that the player name is longer than 40 characters. Please login again.";
+  const std::string nation_too_long =
+      "The Host reports that the nation name is longer than 40 characters. Please login again.";
+  const std::string unshown =
+      "The Host reports that the player name holds a character that cannot be shown. Please login again.";
+  const std::string nation_unshown =
+      "The Host reports that the nation name holds a character that cannot be shown. Please login again.";
+  const struct {
+    std::string player, nation, status;
+  } cases[] = {
+      {std::string(41, 'b'), "Borduria", too_long},
+      {std::string(9999, 'b'), "Borduria", too_long},
+      {"Bob", std::string(41, 'n'), nation_too_long},
+      {std::string("Bo\0b", 4), "Borduria", unshown},
+      {"Bo\tb", "Borduria", unshown},
+      {"Bob\b\b\bHal", "Borduria", unshown},
+      {"Bob\r", "Borduria", unshown},
+      {"Bob\x7f", "Borduria", unshown},
+      {"Bob", "Bor\x1b[2Jduria", nation_unshown},
+      {"Bob", "Bor\xc2\x85" "duria", nation_unshown},  // U+0085, a control character
+      {"Bob", "Bor\xff" "duria", nation_unshown},      // no UTF-8
+  };
+  std::size_t boxes = bob.logins.size();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status + " " + std::to_string(c.player.size()));
+    bob->m_Set_Status("");  // the same reason comes again
+    Login(bob, c.player, c.nation, "pw", c.status);
+    EXPECT_EQ(bob.logins.size(), ++boxes);
+    EXPECT_EQ(bob->f_player, 0);
+    EXPECT_EQ(Game_Settings.f_player_count, 2);
+  }
+  EXPECT_FALSE(host->m_Row(3).used);
+  EXPECT_FALSE(ann->m_Row(3).used);
+  // Forty characters are taken, also when each is two bytes long.
+  std::string wide;
+  for (int i = 0; i < 40; ++i) wide += "\xc3\x84";  // Ä
+  const std::string forty(40, 'b');
+  Login(bob, forty, wide, "pw");
+  EXPECT_EQ(bob->f_player, 3);
+  EXPECT_EQ(host->m_Row(3).player_name, forty);
+  ASSERT_TRUE(Pump_Until([&] { return ann->m_Row(3).nation_name == wide; }));
+  EXPECT_EQ(Lobby_Name_Refusal(wide + "\xc3\x84", "nation name"), nation_too_long);
+  EXPECT_EQ(Lobby_Name_Refusal("Caf\xc3\xa9 \xe2\x82\xac", "nation name"), "");
+}
+
+// Chat carries its bytes as they were typed: a tab and a backspace arrive
+// unchanged at every machine.
+TEST_F(Lobby_Test, ChatArrivesAsSent) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  TMachine& bob = Joiner();
+  Login(bob, "Bob", "Borduria", "pw");
+  const std::string text = "x\ty\bz";
+  ann->m_Send_Chat(text);
+  ASSERT_TRUE(Pump_Until([&] { return bob->f_chat_lines.size() == 1 && ann->f_chat_lines.size() == 1; }));
+  EXPECT_EQ(bob->f_chat_lines, std::vector<std::string>{"Ann: " + text});
+  EXPECT_EQ(host->f_chat_lines, std::vector<std::string>{"Ann: " + text});
+}
+
+namespace {
+// Bytes the program holds on its heap now (freed memory that the address
+// sanitizer keeps in quarantine not counted).
+std::size_t Live_Heap_Bytes() {
+#if GLOBARCH_ASAN
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;
+#endif
+}
+}  // namespace
+
+// A member chats 100 MB in lines of the longest text a field carries. The
+// lobbies keep the newest lines only: once their histories are full, the
+// memory the host (and the member's own machine, in the same program here)
+// holds stays within a few MB of where it was.
+TEST_F(Lobby_Test, AHundredMegabytesOfChatLeaveTheMemoryWhereItWas) {
+  TMachine& host = Host();
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  const std::string text(MP_Max_String_Length, 'c');
+  const std::string line = Lobby_Msg_Chat(LAN_MSG_TO_SERVER_CHAT, "Ann", text);
+  const std::size_t batch = 50;  // lines per round, about half a MB
+  const std::size_t full = TGameSetup_Lobby::Max_Chat_Lines / batch;
+  const std::size_t rounds = 200;  // 100 MB
+  auto Chat_Round = [&] {
+    const std::uint64_t want = host->f_chat_added + batch;
+    for (std::size_t i = 0; i < batch; ++i) ann.net.client->m_Send(line);
+    return Pump_Until([&] { return host->f_chat_added == want && ann->f_chat_added == want; }, 20000);
+  };
+  // The histories fill up (5 MB each) and the sockets' buffers take their
+  // working size.
+  for (std::size_t r = 0; r < full; ++r) ASSERT_TRUE(Chat_Round()) << "round " << r;
+  const std::size_t began = Live_Heap_Bytes();
+  for (std::size_t r = 0; r < rounds; ++r) ASSERT_TRUE(Chat_Round()) << "round " << r;
+  const std::size_t ended = Live_Heap_Bytes();
+  EXPECT_EQ(host->f_chat_added, batch * (full + rounds));
+  EXPECT_GE(batch * rounds * line.size(), std::size_t(100) * 1000 * 1000);
+  EXPECT_EQ(host->f_chat_lines.size(), TGameSetup_Lobby::Max_Chat_Lines);
+  EXPECT_EQ(ann->f_chat_lines.size(), TGameSetup_Lobby::Max_Chat_Lines);
+  EXPECT_EQ(host->f_chat_lines.back(), "Ann: " + text);
+  EXPECT_LT(ended, began + std::size_t(2) * 1024 * 1024) << "began " << began << " ended " << ended;
+}
+
+// Joining by a host's name: the lobby shows that it is connecting while
+// the name is looked up (the frame loop going on), an OK meanwhile starts
+// nothing twice, and Cancel stops the attempt and leaves the lobby open; the
+// late answer connects nothing. Once connecting stopped, Cancel leaves.
+TEST_F(Lobby_Test, JoiningByNameShowsConnectingAndCanBeCancelled) {
+  TMachine& host = Host();
+  TGated_Resolver resolver;
+  machines.push_back(std::make_unique<TMachine>(4, false));
+  TMachine& j = *machines.back();
+  j->f_ip_address = "game-host.test";
+  j->f_port = port;
+  j->m_OK();
+  EXPECT_EQ(j->f_status, "Connecting To Host...");
+  EXPECT_TRUE(j->m_Connecting());
+  ASSERT_TRUE(Pump_Until([&] { return resolver.gate->Asked() == 1; }));
+  j->m_OK();
+  Pump_For(50);
+  EXPECT_EQ(resolver.gate->Asked(), 1u);
+  EXPECT_TRUE(j->m_Connecting());
+  j->m_Cancel();
+  EXPECT_EQ(j->f_status, "Connection cancelled.");
+  EXPECT_FALSE(j->m_Connecting());
+  EXPECT_FALSE(j.closed);
+  EXPECT_EQ(j->f_result, 0);
+  ASSERT_NE(j.net.client, nullptr);
+  resolver.gate->Open();
+  Pump_For(200);
+  EXPECT_EQ(host.net.server->Socket()->ClientCount(), 0);
+  EXPECT_TRUE(j.logins.empty());
+  EXPECT_EQ(j->f_status, "Connection cancelled.");
+  // Connect again: the name server answers at once now.
+  j->m_OK();
+  ASSERT_TRUE(Pump_Until([&] { return !j.logins.empty(); })) << j->f_status;
+  EXPECT_FALSE(j->m_Connecting());
+  j->m_Cancel();
+  EXPECT_TRUE(j.closed);
+  EXPECT_EQ(j->f_result, 2);
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "DC_Dlg_GameSetup_Lobby.h"
+#include "Multiplayer_Lobby.h"
 #include "Global.h"
 #include "Path.h"
 #include "Test_Support.h"

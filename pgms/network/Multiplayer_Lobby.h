@@ -9,10 +9,12 @@
 //
 // The lobby keeps what the dialog shows as plain data: the eight player
 // rows, the game description, the status text, the chat lines, the OK
-// caption and which controls take input. The dialog draws its controls from
-// that data after every change (f_changes counts them) and hands the user's
-// input to the lobby. What only the dialog can do (messages, the login box,
-// creating a new game, closing) goes through the callbacks.
+// caption and which controls take input. The dialog (or a tool without
+// windows) draws its controls from that data after every change (f_changes
+// counts them) and hands the user's input to the lobby. What only the
+// dialog can do (messages, the login box, creating a new game, closing)
+// goes through the callbacks; the program's server and client are reached
+// through the lobby's network links, which the program installs.
 #pragma once
 
 #include <array>
@@ -59,8 +61,9 @@ struct TLobby_Description {
   std::array<bool, 18> options{};
 };
 
-// The main window's network objects as the lobby uses them. The default
-// finds them in the main window; tests and headless peers give their own.
+// The program's network objects as the lobby uses them. This base has none
+// (every call does nothing); the program installs the main window's as the
+// default, and tests and tools without windows give their own.
 class TLobby_Network {
 public:
   virtual ~TLobby_Network() = default;
@@ -73,6 +76,20 @@ public:
   // The running game's handler of network events (the relay).
   virtual void m_Game_Event(MP_Event_Code code, std::int32_t id, const std::string& text);
 };
+
+// The network links a lobby takes when it is given none (never null).
+TLobby_Network& Lobby_Default_Network();
+// Installs them (nullptr restores the base, which does nothing).
+void Set_Lobby_Default_Network(TLobby_Network* network);
+
+// Longest player or nation name, in characters: what the name fields of the
+// setup and login dialogs hold.
+constexpr std::int32_t MP_Name_Max_Length = 40;
+// Why a player or nation name (`what`: "player name", "nation name") cannot
+// be taken: longer than MP_Name_Max_Length, or holding a character that
+// cannot be shown (a control character, or bytes that are no UTF-8 text).
+// Empty when it can.
+std::string Lobby_Name_Refusal(const std::string& name, const std::string& what);
 
 // Lobby message lines (the message after the "QX" prefix).
 std::string Lobby_Msg_Chat(std::uint8_t code, const std::string& sender, const std::string& text);
@@ -119,7 +136,9 @@ public:
   void m_Host_Start_Creating();
   void m_Join_Game();
   void m_Send_Chat(const std::string& text);
-  // The Cancel button: frees the network objects and closes with result 2.
+  // The Cancel button: frees the network objects and closes with result 2;
+  // while a joining machine is connecting, it stops the connecting and the
+  // lobby stays open.
   void m_Cancel();
   // The login box closed: OK with its three values, or cancelled.
   void m_Login_Closed(bool ok, const std::string& player, const std::string& nation, const std::string& password);
@@ -132,6 +151,9 @@ public:
   // One lobby message; side 1 host (id the sending client), 2 client.
   void m_Process_Lobby_Message(std::int32_t side, std::int32_t id, const std::string& text);
   void m_Set_Status(const std::string& text);
+  // Joining machine: the connection to the host is being made (its name
+  // looked up or the connection under way); Cancel then stops it.
+  bool m_Connecting();
 
   // Joining machine: a received file (its name as "temp\" + name). The last
   // one starts the local load.
@@ -154,7 +176,12 @@ public:
   bool f_chat_enabled = false;     // chat edit and send button
   std::string f_ip_address;
   std::string f_port = "28599";
+  // The newest chat lines, at most Max_Chat_Lines (as the game's chat panel
+  // keeps); f_chat_added counts every line ever added, so that a display
+  // knows which lines are new.
+  static constexpr std::size_t Max_Chat_Lines = 500;
   std::vector<std::string> f_chat_lines;
+  std::uint64_t f_chat_added = 0;
   std::string f_status;
   std::string f_title;
   std::string f_ok_caption = "OK";
@@ -205,6 +232,7 @@ public:
 protected:
   TLobby_Network& m_Net() { return *f_network; }
   void m_Changed() { ++f_changes; }
+  void m_Add_Chat_Line(const std::string& line);
   void m_Host_Message(std::int32_t id, std::uint8_t code, std::string& text);
   void m_Client_Message(std::uint8_t code, std::string& text);
   void m_Host_Login(std::int32_t id, std::string& text);
@@ -248,7 +276,3 @@ protected:
 
 // The lobby of the open setup dialog, if any (set by the dialog).
 extern TGameSetup_Lobby* G_GameSetup_Lobby;
-
-// Opens the game setup dialog as a network lobby: host (mode 3) or join
-// (mode 4). False when the main screen could not open it.
-bool GameSetup_Lobby_Open(bool host);
