@@ -1,6 +1,7 @@
 #include "NetWndControl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <set>
 #include <utility>
@@ -364,6 +365,16 @@ bool Net_Free_Later(TNetWndControl* object) {
 }
 
 void Net_Post_Quit() { Queue.push_back(TPosted{0, TNet_Message{NET_WM_QUIT, 0, 0, nullptr, 0}}); }
+
+std::int32_t Net_Process_Messages_Until_Idle(std::int32_t budget_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, budget_ms));
+  std::int32_t total = 0;
+  for (;;) {
+    const std::int32_t done = Net_Process_Messages(0);
+    total = Checked_Add(total, done);
+    if (done == 0 || std::chrono::steady_clock::now() >= end) return total;
+  }
+}
 
 std::int32_t Net_Process_Messages(std::int32_t timeout_ms) {
   // -2: poll without waiting and without dispatching; -3: poll waiting up

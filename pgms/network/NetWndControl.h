@@ -175,6 +175,11 @@ private:
 // (waiting at most timeout_ms when no message is pending), then dispatches
 // the messages pending at that point. Returns the number dispatched.
 std::int32_t Net_Process_Messages(std::int32_t timeout_ms);
+// The frame loop's pump: runs the pump without waiting, again and again
+// while it finds something to do, for at most budget_ms. A stream that
+// keeps arriving (a file from the host) is taken as fast as it comes rather
+// than one read per frame. Returns the number of messages dispatched.
+std::int32_t Net_Process_Messages_Until_Idle(std::int32_t budget_ms);
 // True while the calling thread is inside the handler of a socket message
 // (an event of a socket object is running).
 bool Net_In_Dispatch();

@@ -33,6 +33,9 @@ TFrm_Main* Frm_Main = nullptr;
 
 namespace {
 
+// Most milliseconds a frame gives the network while data keeps arriving.
+constexpr std::int32_t Network_Frame_Budget_ms = 5;
+
 void Engine_Log(const std::string& text) {
   if (Debug_Sections[DEBUG_ENGINE_STARTUP]) Debug_Log_Write(text);
 }
@@ -489,7 +492,7 @@ int TFrm_Main::m_Run() {
     TInput_Event e;
     while (Platform_Poll_Event(e)) m_Handle_Input_Message(e);
     if (f_close_requested) break;
-    Net_Process_Messages(0);
+    Net_Process_Messages_Until_Idle(Network_Frame_Budget_ms);
     Thread_Timer_Synchronize();
     m_Idle();
   }

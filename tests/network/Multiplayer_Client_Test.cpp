@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -138,6 +140,27 @@ TEST(Multiplayer_Client, FileFrameIsWrittenToTheTempFolderAndAcknowledged) {
   EXPECT_GE(chunks, 2);
   EXPECT_TRUE(j.host.Wait_For("QX[File Received]\r\n"));
   EXPECT_EQ(j.client.Socket()->f_receive_mode, 0);
+}
+
+// The frame loop's pump takes a file that has arrived in one call, where
+// one round of the pump takes one buffer of it.
+TEST(Multiplayer_Client, TheFrameLoopsPumpTakesAWholeFileThatHasArrived) {
+  TJoined j;
+  ASSERT_TRUE(j.Wait(MP_CLIENT_CONNECTED, ""));
+  const std::string payload(3 * TBinaryNetSocket::Buffer_Size, 'm');
+  const std::string stream =
+      MP_Binary_Announce_Line(std::int64_t(payload.size()), "CurrentMap.map") + Frame(payload);
+  j.host.Write(stream);
+  // Everything is at the client's socket before it reads anything.
+  const int fd = j.client.Socket()->Handle_Socket();
+  for (int i = 0; i < 200 && Sock_Bytes_Waiting(fd) < int(stream.size()); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(Sock_Bytes_Waiting(fd), int(stream.size()));
+  Net_Process_Messages(0);
+  EXPECT_FALSE(j.Has(MP_CLIENT_FILE_COMPLETE, "temp\\CurrentMap.map"));
+  Net_Process_Messages_Until_Idle(10000);
+  EXPECT_TRUE(j.Has(MP_CLIENT_FILE_COMPLETE, "temp\\CurrentMap.map"));
+  EXPECT_TRUE(Read_File(j.dir.path() / "temp" / "CurrentMap.map") == payload);
 }
 
 TEST(Multiplayer_Client, EmptyFrameEndsAtOnceAndHeaderMayArriveInPieces) {
