@@ -17,9 +17,11 @@
 
 // Longest line the host takes from a client, in bytes.
 constexpr std::int32_t MP_Line_Limit = 65536;
-// Most bytes the host queues for one client that does not read: a few of
-// the game's files with room to spare.
-constexpr std::int32_t MP_Send_Queue_Limit = 64 * 1024 * 1024;
+// Most bytes the host queues for one client that does not read: the
+// largest of the game's files (one goes at a time; a Large map's is some
+// 300 KB) with room to spare, and what it holds for a member who floods
+// the chat and never reads.
+constexpr std::int32_t MP_Send_Queue_Limit = 16 * 1024 * 1024;
 
 // Server-side connection of one joining machine.
 class TGameSrvClient : public TNetSocketClient {

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -962,6 +963,54 @@ TEST_F(Lobby_Test, AHundredMegabytesOfChatLeaveTheMemoryWhereItWas) {
   EXPECT_EQ(ann->f_chat_lines.size(), TGameSetup_Lobby::Max_Chat_Lines);
   EXPECT_EQ(host->f_chat_lines.back(), "Ann: " + text);
   EXPECT_LT(ended, began + std::size_t(2) * 1024 * 1024) << "began " << began << " ended " << ended;
+}
+
+// A member who floods the chat and never reads what the host sends it: the
+// host holds no more for it than its chat history and its send queue's
+// bound, then drops it; the lobby goes on for the next player.
+TEST_F(Lobby_Test, AMemberWhoChatsAndNeverReadsIsDroppedAtTheQueueBound) {
+  TMachine& host = Host();
+  TRaw_Peer flood = TRaw_Peer::Connect(std::stoi(port));
+  ASSERT_GE(flood.fd(), 0);
+  flood.Write(MP_Message_Prefix + Lobby_Msg_Code(LAN_MSG_TO_SERVER_HELLO) + "\r\n");
+  flood.Write(MP_Message_Prefix + Lobby_Msg_Login("Floodland", "Flo", "pw") + "\r\n");
+  ASSERT_TRUE(Pump_Until([&] { return host->m_Row(2).player_name == "Flo"; }));
+  const std::string text(MP_Max_String_Length, 'f');
+  const std::string line = MP_Message_Prefix + Lobby_Msg_Chat(LAN_MSG_TO_SERVER_CHAT, "Flo", text) + "\r\n";
+  std::string batch;
+  for (int i = 0; i < 50; ++i) batch += line;
+  const std::size_t history = TGameSetup_Lobby::Max_Chat_Lines * ("Flo: " + text).size();
+  const std::size_t began = Live_Heap_Bytes();
+  std::size_t most = began;
+  const auto dropped = [&] { return host->f_status == "Player Flo disconnected."; };
+  // Writes while the host takes the lines in; false once it has let go.
+  const auto write = [&](const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+      const ssize_t n = ::send(flood.fd(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+      if (n > 0) {
+        done += std::size_t(n);
+      } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        Net_Process_Messages(5);
+        most = std::max(most, Live_Heap_Bytes());
+      } else {
+        return false;
+      }
+    }
+    return true;
+  };
+  for (int round = 0; round < 200 && !dropped(); ++round) {
+    if (!write(batch)) break;
+    Pump_For(5);
+    most = std::max(most, Live_Heap_Bytes());
+  }
+  ASSERT_TRUE(Pump_Until(dropped)) << host->f_status;
+  EXPECT_LT(most, began + history + std::size_t(MP_Send_Queue_Limit) + std::size_t(4) * 1024 * 1024)
+      << "began " << began << " most " << most;
+  EXPECT_FALSE(host->m_Row(2).used);
+  TMachine& ann = Joiner();
+  Login(ann, "Ann", "Avalon", "pw");
+  ann->m_Send_Chat("still here");
+  ASSERT_TRUE(Pump_Until([&] { return host->f_chat_lines.back() == "Ann: still here"; }));
 }
 
 // Joining by a host's name: the lobby shows that it is connecting while
