@@ -523,6 +523,7 @@ void TCustomNetSocket::Name_Lookup_Done(const std::shared_ptr<void>& record) {
     f_sin_addr = f_lookup->address;
   }
   f_lookup.reset();
+  bool closed_told = false;
   if (found) {
     f_addr_resolved = true;
     try {
@@ -531,8 +532,10 @@ void TCustomNetSocket::Name_Lookup_Done(const std::shared_ptr<void>& record) {
     } catch (const ESocketException&) {
       // The half-made socket goes quietly; the failure is reported below.
       const std::int32_t error = LastError;
+      closed_told = f_close_notified;
       f_close_notified = true;
       Internal_Close(false, 0);
+      f_close_notified = false;
       LastError = error;
     }
   } else {
@@ -542,7 +545,7 @@ void TCustomNetSocket::Name_Lookup_Done(const std::shared_ptr<void>& record) {
   // closed.
   const std::int32_t error = LastError != 0 ? LastError : WSAECONNREFUSED;
   TriggerSessionConnected(static_cast<std::uint16_t>(error));
-  TriggerSessionClosed(0);
+  if (!closed_told) TriggerSessionClosed(0);
 }
 
 void TCustomNetSocket::Connect_Resolved() {

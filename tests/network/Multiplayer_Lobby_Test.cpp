@@ -913,6 +913,9 @@ TEST_F(Lobby_Test, ChatArrivesAsSent) {
   Login(ann, "Ann", "Avalon", "pw");
   TMachine& bob = Joiner();
   Login(bob, "Bob", "Borduria", "pw");
+  // The game's chat panel sends under the name of the last login here.
+  EXPECT_EQ(MP_Login_Player_Name, "Bob");
+  EXPECT_EQ(MP_Login_Nation_Name, "Borduria");
   const std::string text = "x\ty\bz";
   ann->m_Send_Chat(text);
   ASSERT_TRUE(Pump_Until([&] { return bob->f_chat_lines.size() == 1 && ann->f_chat_lines.size() == 1; }));

@@ -288,3 +288,29 @@ TEST(NetSocket, AnUnknownNameFailsAndAClosedLookUpsAnswerIsForgotten) {
   Pump_For(100);
   EXPECT_LT(listener.Accept(100).fd(), 0);
 }
+
+// The name is found but the connection cannot be made (here: the local
+// port asked for is taken): reported as a failed connection, and the next
+// connection reports its close as any other.
+TEST(NetSocket, AConnectionThatFailsAfterTheLookUpIsReportedOnce) {
+  TGated_Resolver resolver;
+  resolver.gate->Open();
+  TRaw_Listener listener;
+  TRecorded_Socket r;
+  r.sock.Set_Addr("game-host.test");
+  r.sock.Set_Port(std::to_string(listener.Port()));
+  r.sock.Set_LocalPort(std::to_string(listener.Port()));
+  r.sock.Connect();
+  ASSERT_TRUE(Pump_Until([&] { return r.events.size() == 4; }));
+  EXPECT_EQ(r.events, (std::vector<std::string>{"state 8>1", "state 1>8", "connected 10048", "closed 0"}));
+  r.events.clear();
+  r.sock.Set_Addr("game-host.test");
+  r.sock.Set_Port(std::to_string(listener.Port()));
+  r.sock.Connect();
+  TRaw_Peer peer = listener.Accept();
+  ASSERT_TRUE(Pump_Until([&] { return r.sock.State() == wsConnected; }));
+  peer.Close();
+  ASSERT_TRUE(Pump_Until([&] { return r.sock.State() == wsClosed; }));
+  EXPECT_EQ(r.events, (std::vector<std::string>{"state 8>1", "state 1>3", "state 3>5", "connected 0", "closed 0",
+                                                "state 5>8"}));
+}
