@@ -122,8 +122,10 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
           if (n > 0 && Game_Settings.f_game_date % n == 0 && Path_Settings) {
             Game_Settings.f_autosave_slot = std::uint8_t(Game_Settings.f_autosave_slot + 1);
             if (Game_Settings.f_autosave_slot > 10) Game_Settings.f_autosave_slot = 1;
+            // The save is put together beside the slot and replaces it only
+            // once it is whole: a save that fails leaves the slot's earlier
+            // save as it was.
             timer.f_save_directory = Save_Game_Directory("Autosave" + Int_To_Text(Game_Settings.f_autosave_slot));
-            if (Directory_Exists(timer.f_save_directory)) Delete_Directory_Files(timer.f_save_directory);
             Turn_Links().m_Show_Status("Saving Game...");
             Game_Settings.f_autosave_pending = true;
             timer.f_autosave_state = 1;
