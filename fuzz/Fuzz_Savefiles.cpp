@@ -34,8 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     default: {
+      // Settings that load never name the host's save folder outside the
+      // save-games folder.
       TGame_Settings settings;
-      settings.m_Load_From_File(file);
+      if (settings.m_Load_From_File(file) && !settings.m_Network_Save_Name_Problem().empty()) __builtin_trap();
       break;
     }
   }

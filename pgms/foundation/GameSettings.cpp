@@ -1,6 +1,8 @@
 #include "GameSettings.h"
 
 #include "Errors.h"
+#include "Path.h"
+#include "Shell_Services.h"
 
 TGame_Settings Game_Settings;
 
@@ -158,7 +160,22 @@ bool TGame_Settings::m_Save_To_File(const std::string& file_name) const {
 }
 
 bool TGame_Settings::m_Load_From_File(const std::string& file_name) {
-  return Io_Load_From_File(file_name, [this](TIo_Reader& r) { m_Read(r); });
+  if (!Io_Load_From_File(file_name, [this](TIo_Reader& r) { m_Read(r); })) return false;
+  // The host's per-turn save is written to savegames\ + this name: a file
+  // naming a folder elsewhere is refused before anything uses the name.
+  const std::string problem = m_Network_Save_Name_Problem();
+  if (problem.empty()) return true;
+  Shell_Services().m_Show_Message("Error", "Load file error: " + file_name + ". " + problem, 0);
+  m_Reset();
+  return false;
+}
+
+std::string TGame_Settings::m_Network_Save_Name_Problem() const {
+  constexpr std::uint8_t hosted = 3;
+  if (f_network_save_name.empty() && f_game_kind != hosted) return "";
+  const std::string why = Path_Name_Problem(f_network_save_name, "save");
+  if (why.empty()) return "";
+  return "The save name of its network game, \"" + f_network_save_name + "\", cannot be used: " + why;
 }
 
 void TGame_Settings::m_Set_Flag_Size(std::int32_t width, std::int32_t height) {

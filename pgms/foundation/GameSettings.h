@@ -48,7 +48,13 @@ public:
   // GameSettings.dat through the tagged-file pattern ("Save file error: "
   // and "Load file error: " on failure).
   bool m_Save_To_File(const std::string& file_name) const;
+  // A file whose network save name could not name a save (or a hosted
+  // game's file without one) is refused as well: its message says why, and
+  // the settings are reset.
   bool m_Load_From_File(const std::string& file_name);
+  // Why the network save name cannot be used as the folder of the host's
+  // saves; empty when it can (or when a game that is not hosted has none).
+  std::string m_Network_Save_Name_Problem() const;
   void m_Write(TIo_Writer& w) const;
   // Resets, then reads the fields in file order.
   void m_Read(TIo_Reader& r);

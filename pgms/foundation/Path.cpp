@@ -4,6 +4,7 @@
 #include "Global.h"
 #include "Io.h"
 #include "MachineOptions.h"
+#include "Text_Encoding.h"
 
 TPath_Settings* Path_Settings = nullptr;
 
@@ -161,3 +162,71 @@ std::string TPath_Settings::m_Get_Gametypes_Dir() const {
   return m_Resolve_Dir("gametypes\\");
 }
 std::string TPath_Settings::m_Get_Temp_Dir() const { return m_Resolve_User_Dir("temp\\"); }
+
+// ---------------------------------------------------------------------------
+// Names that become path components
+
+const char* const Path_Reserved_Suffixes[3] = {".saving", ".old", ".loading"};
+
+namespace {
+// The number of characters of a UTF-8 text (its bytes that begin one).
+std::int32_t Character_Count(const std::string& text) {
+  std::int32_t n = 0;
+  for (char c : text)
+    if ((std::uint8_t(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+// C0 controls, DEL and the C1 controls (U+0080..U+009F, in UTF-8 the bytes
+// C2 80..C2 9F).
+bool Has_Control_Character(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::uint8_t c = std::uint8_t(text[i]);
+    if (c < 32 || c == 127) return true;
+    if (c == 0xC2 && i + 1 < text.size() && std::uint8_t(text[i + 1]) >= 0x80 && std::uint8_t(text[i + 1]) <= 0x9F)
+      return true;
+  }
+  return false;
+}
+
+bool Ends_With_Ignoring_Case(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && Text_Compare(text.substr(text.size() - tail.size()), tail) == 0;
+}
+}  // namespace
+
+std::string Path_Name_Problem(const std::string& name, const std::string& kind) {
+  const std::string a = "A " + kind;
+  const std::string trimmed = Text_Trim(name);
+  if (trimmed.empty()) return a + " needs a name.";
+  if (trimmed == "." || name.find("..") != std::string::npos) return a + " name cannot be \".\" or contain \"..\".";
+  if (name.find_first_of("\\/:") != std::string::npos) return a + " name cannot contain \\, / or :.";
+  if (Has_Control_Character(name)) return a + " name cannot contain control characters.";
+  if (!Is_Valid_Utf8(name)) return a + " name must be UTF-8 text.";
+  for (const char* suffix : Path_Reserved_Suffixes)
+    if (Ends_With_Ignoring_Case(name, suffix))
+      return a + " name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.";
+  if (Character_Count(name) > Path_Name_Max_Length)
+    return a + " name can have at most " + Int_To_Text(Path_Name_Max_Length) + " characters.";
+  return "";
+}
+
+std::string Path_Join_Folder(const std::string& parent, const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.find_first_of(std::string("\\/\0", 3)) != std::string::npos)
+    return "";
+  return parent + name + "\\";
+}
+
+bool Path_Is_Plain(const std::string& path) {
+  if (path.empty()) return false;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part == "." || part == "..") return false;
+    // Empty only before the root's separator or after the trailing one.
+    if (part.empty() && start != 0 && end != path.size()) return false;
+    start = end + 1;
+  }
+  return true;
+}

@@ -128,3 +128,37 @@ private:
 
 // The global path settings; null until Game_Init_Create_Globals.
 extern TPath_Settings* Path_Settings;
+
+// Names that become one component of a path: a save's folder (typed in the
+// save dialog, an autosave, a network game's name, the name a loaded save
+// names for its host's saves), a stored map's folder.
+//
+// The safe save assembles a save beside its folder and moves the old one
+// aside there; a load assembles beside the current-game folder. Names that
+// end in these suffixes (in any letter case, as folders are matched) are the
+// game's own and never a player's.
+extern const char* const Path_Reserved_Suffixes[3];  // ".saving", ".old", ".loading"
+// The longest name, in characters: a name of 60 characters fits the save
+// dialog's field and the setup's game name field, and even in 4-byte
+// characters plus the longest suffix stays within the 255 bytes a Linux
+// file name may have.
+constexpr std::int32_t Path_Name_Max_Length = 60;
+
+// Why `name` cannot be such a component, as a text for the player naming the
+// kind of thing ("save", "map"); empty when it can. Refused, in this order:
+// an empty or blank name, "." or any "..", "\", "/" or ":", control
+// characters, text that is not UTF-8, a reserved suffix, more than
+// Path_Name_Max_Length characters. A trailing dot or blank is kept: on
+// Linux it names a folder of its own, which meets no other.
+std::string Path_Name_Problem(const std::string& name, const std::string& kind);
+
+// The second, cheap guard where folders are formed: `parent` + `name` + "\"
+// when `name` is one plain component (not empty, ".", "..", without "\",
+// "/" or a NUL), so that the result lies inside `parent`; empty otherwise.
+std::string Path_Join_Folder(const std::string& parent, const std::string& name);
+
+// Whether a path (in the game's form) names no "." or ".." component and no
+// empty one between two separators: such a path cannot climb out of any
+// folder it passes through. The root's leading and a trailing separator are
+// allowed; an empty path is not plain.
+bool Path_Is_Plain(const std::string& path);

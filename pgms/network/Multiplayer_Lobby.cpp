@@ -421,6 +421,12 @@ void TGameSetup_Lobby::m_Host_Game() {
     return true;
   };
   if (f_loaded_game) {
+    // The loaded game's name is the folder of the host's saves each turn.
+    std::string reason;
+    if (!Save_Name_Valid(Game_Settings.f_network_save_name, reason)) {
+      m_Set_Status(reason);
+      return;
+    }
     if (!address_given()) return;
     f_combos_enabled = f_options_enabled = false;
     TGame_Settings_Player_Slot& host = Game_Settings.m_Player(1);

@@ -1,5 +1,6 @@
 #include "Image_Files.h"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <string_view>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -324,6 +326,9 @@ namespace {
 // group costs at least about 12 bits (some 170 pixels a byte); this leaves
 // a wide margin.
 constexpr std::uint64_t Jpeg_Max_Pixels_Per_Byte = 2048;
+// The most a picture's whole-image coefficient buffers may take (a
+// progressive picture of about 10 million pixels in full colour).
+constexpr long Jpeg_Max_Coefficient_Memory = 64L * 1024 * 1024;
 
 struct TJpeg_Error {
   jpeg_error_mgr mgr;
@@ -351,10 +356,21 @@ void Jpeg_Message(j_common_ptr cinfo, int level) {
   }
 }
 
+// Every picture's data ends with the end-of-image marker (FF D9), which
+// the coded data of a scan never holds: without one behind the first scan's
+// start the file was cut, which the library would find only at the end of a
+// long decode.
+bool Jpeg_Has_End(const void* data, std::size_t size) {
+  const std::string_view bytes(static_cast<const char*>(data), size);
+  const std::size_t scan = bytes.find(std::string_view("\xFF\xDA", 2));
+  return scan != std::string_view::npos &&
+         bytes.find(std::string_view("\xFF\xD9", 2), scan + 2) != std::string_view::npos;
+}
+
 // The decoder itself. Everything that lives across setjmp is either set
 // before it or reached through pointers, so that a jump back leaves nothing
 // undefined. Returns an error text or nullptr.
-const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, TImage* image, TJpeg_Error* err,
+const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, bool has_end, TImage* image, TJpeg_Error* err,
                              jpeg_decompress_struct* cinfo) {
   cinfo->err = jpeg_std_error(&err->mgr);
   err->mgr.error_exit = Jpeg_Error_Exit;
@@ -362,6 +378,9 @@ const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, TImage*
   err->text[0] = 0;
   if (setjmp(err->jump)) {
     jpeg_destroy_decompress(cinfo);
+    // Coefficients beyond Jpeg_Max_Coefficient_Memory: the library would
+    // need a backing store, which it has not.
+    if (err->mgr.msg_code == JERR_NO_BACKING_STORE) return "JPEG too large";
     return err->text[0] ? err->text : "JPEG decoding failed";
   }
   jpeg_create_decompress(cinfo);
@@ -378,13 +397,26 @@ const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, TImage*
     jpeg_destroy_decompress(cinfo);
     return "JPEG too large";
   }
+  // A file cut short is refused before anything is decoded.
+  if (!has_end) {
+    jpeg_destroy_decompress(cinfo);
+    return "JPEG data truncated";
+  }
+  // A progressive (or multi-scan) picture keeps all its coefficients until
+  // the last scan; however little data there is, they are held within this
+  // bound (the library refuses the picture beyond it).
+  cinfo->mem->max_memory_to_use = Jpeg_Max_Coefficient_Memory;
   cinfo->out_color_space = JCS_RGB;
   jpeg_start_decompress(cinfo);
   if (cinfo->output_components != 3) {
     jpeg_destroy_decompress(cinfo);
     return "Unsupported JPEG colour space";
   }
-  image->Set_Size(std::int32_t(cinfo->output_width), std::int32_t(cinfo->output_height));
+  // The picture grows by the rows actually decoded: data that ends early
+  // costs no more than the rows it held.
+  image->width = std::int32_t(cinfo->output_width);
+  image->height = 0;
+  const std::size_t total = std::size_t(cinfo->output_width) * cinfo->output_height;
   std::uint8_t* line = static_cast<std::uint8_t*>(
       (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
                                   cinfo->output_width * 3, 1)[0]);
@@ -392,6 +424,11 @@ const char* Jpeg_Decode_Into(const std::uint8_t* data, std::size_t size, TImage*
     std::int32_t y = std::int32_t(cinfo->output_scanline);
     JSAMPROW rows[1] = {line};
     if (jpeg_read_scanlines(cinfo, rows, 1) != 1) break;
+    const std::size_t end = std::size_t(y + 1) * std::size_t(image->width);
+    if (end > image->pixels.capacity())
+      image->pixels.reserve(std::min(total, std::max(end, 2 * image->pixels.capacity())));
+    image->pixels.resize(end);
+    image->height = y + 1;
     std::uint32_t* dst = image->Row(y);
     for (std::int32_t x = 0; x < image->width; ++x) {
       const std::uint8_t* q = line + 3 * x;
@@ -459,7 +496,8 @@ bool JPEG_Decode(const void* data, std::size_t size, TImage& image, std::string*
     return Fail(image, error, "JPEG file too short");
   TJpeg_Error err;
   jpeg_decompress_struct cinfo;
-  const char* why = Jpeg_Decode_Into(static_cast<const std::uint8_t*>(data), size, &image, &err, &cinfo);
+  const char* why =
+      Jpeg_Decode_Into(static_cast<const std::uint8_t*>(data), size, Jpeg_Has_End(data, size), &image, &err, &cinfo);
   if (why) return Fail(image, error, why);
   if (error) error->clear();
   return true;
@@ -493,6 +531,49 @@ bool JPEG_Encode(const TImage& image, int quality, std::string& out, std::string
 // ---------------------------------------------------------------------------
 // PNG (libpng's simplified reader, which keeps its own error recovery)
 
+namespace {
+
+// Bytes one compressed byte can inflate to at most: a deflate match of 258
+// bytes costs at least 2 bits (about 1032:1, zlib's best ratio).
+constexpr std::uint64_t Png_Max_Inflate_Ratio = 1032;
+
+std::uint32_t Get32_Big(const std::uint8_t* p) {
+  return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
+}
+
+// Whether the image data present in the file could hold the picture its
+// header (already checked by libpng) names: a row is a filter byte and its
+// pixels (an interlaced picture needs a little more), and the IDAT bytes
+// actually present inflate to at most Png_Max_Inflate_Ratio times their
+// number. A file cut short, or one whose header claims far more than its
+// data, is refused here, before the picture is allocated.
+bool Png_Data_Can_Fill(const std::uint8_t* data, std::size_t size) {
+  if (size < 33) return false;
+  if (std::memcmp(data + 12, "IHDR", 4) != 0) return false;
+  const std::uint64_t width = Get32_Big(data + 16), height = Get32_Big(data + 20);
+  const std::uint64_t depth = data[24];
+  std::uint64_t channels = 1;
+  switch (data[25]) {
+    case 2: channels = 3; break;
+    case 4: channels = 2; break;
+    case 6: channels = 4; break;
+    default: channels = 1; break;  // grey, palette
+  }
+  const std::uint64_t row_bytes = (width * channels * depth + 7) / 8;
+  const std::uint64_t needed = height * (1 + row_bytes);
+  std::uint64_t present = 0;
+  for (std::size_t pos = 8; pos + 8 <= size;) {
+    const std::uint64_t length = Get32_Big(data + pos);
+    const std::uint64_t room = size - pos - 8;
+    if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) present += std::min(length, room);
+    if (length + 12 > size - pos) break;
+    pos += std::size_t(length) + 12;
+  }
+  return needed <= present * Png_Max_Inflate_Ratio;
+}
+
+}  // namespace
+
 bool PNG_Decode(const void* data, std::size_t size, TImage& image, std::string* error) {
   image.Clear();
   if (!data || size < 8) return Fail(image, error, "PNG file too short");
@@ -509,6 +590,10 @@ bool PNG_Decode(const void* data, std::size_t size, TImage& image, std::string* 
   if (!Size_Acceptable(png.width, png.height)) {
     png_image_free(&png);
     return Fail(image, error, "PNG too large");
+  }
+  if (!Png_Data_Can_Fill(static_cast<const std::uint8_t*>(data), size)) {
+    png_image_free(&png);
+    return Fail(image, error, "PNG data truncated");
   }
   png.format = PNG_FORMAT_RGBA;
   std::vector<std::uint8_t> rgba(std::size_t(png.width) * png.height * 4);

@@ -10,6 +10,7 @@
 #include "GraphicsEngine_ParticleList.h"
 #include "GraphicsEngine_Texture.h"
 #include "Global.h"
+#include "Io.h"
 #include "MapClass.h"
 #include "Multiplayer_GameActions.h"
 #include "Multiplayer_Types.h"
@@ -144,6 +145,24 @@ void Load_Background(const std::string& name) {
   G_Combat.background_path =
       Path_Settings ? Path_Settings->m_Get_Map_Image_File(name) : std::string("images\\map\\") + name;
   G_Combat.background_texture = g_links->m_Load_Texture(G_Combat.background_path, Combat_Background_Texture_Group);
+}
+
+// The battle picture for a name another machine sent: one of the game's own
+// battle backgrounds (the lists a battle picks from), by the list's own
+// text. Any other name, which could point outside images\map\, is
+// refused and logged; the battle then shows the first background of its
+// region's kind (land for a region the map does not know), or none.
+std::string Known_Background(const std::string& name, std::int32_t region_id) {
+  const std::vector<std::string>& land = Base_Game_Settings.f_battle_map_land;
+  const std::vector<std::string>& ocean = Base_Game_Settings.f_battle_map_ocean;
+  if (name.empty()) return name;
+  for (const std::vector<std::string>* list : {&land, &ocean})
+    for (const std::string& known : *list)
+      if (Text_Compare(known, name) == 0) return known;
+  Debug_Log_Write("Combat_Begin_Remote - unknown battle background refused: \"" + name + "\"");
+  const TMap_Region* region = G_Map ? G_Map->m_Get_Region(region_id) : nullptr;
+  const std::vector<std::string>& kind = region && region->m_Get_Type() == REGION_OCEAN ? ocean : land;
+  return kind.empty() ? std::string() : kind.front();
 }
 
 // The record of the pair: the last that matches both, or a new one with
@@ -313,7 +332,7 @@ void Combat_Begin_Remote(std::int32_t region_id, bool auto_resolve, const std::s
                          std::uint8_t prior_owner, std::uint8_t defender, std::uint8_t attacker) {
   Reset_State(auto_resolve);
   G_Combat.complete_here = 0;
-  Load_Background(background_name);
+  Load_Background(Known_Background(background_name, region_id));
   G_Combat.region = region_id;
   G_Combat.prior_owner = prior_owner;
   G_Combat.defender = defender;

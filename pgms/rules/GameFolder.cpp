@@ -49,6 +49,10 @@ std::string Current_Dir() { return Path_Settings ? Path_Settings->m_Get_Currentm
 std::string Without_Slash(const std::string& dir) {
   return !dir.empty() && dir.back() == '\\' ? dir.substr(0, dir.size() - 1) : dir;
 }
+// Whether a save may be assembled beside a target folder and the old one
+// moved aside there: a plain path (no "." or "..") with a last folder of its
+// own, so that the folders named after it stay where it lies.
+bool Target_Allowed(const std::string& dir) { return Path_Is_Plain(dir) && !Without_Slash(dir).empty(); }
 // The folder beside a save directory in which the save is assembled.
 std::string Staging_Dir(const std::string& target) { return Without_Slash(target) + ".saving\\"; }
 // The folder beside the current-game folder into which a load copies.
@@ -118,6 +122,9 @@ void List_Work(const std::string& dir, bool names_only, std::int32_t divisor) {
 // Puts the complete folder `from` in the place of `to`: the old folder is
 // moved aside first and removed only once the new one stands.
 bool Replace_Directory(const std::string& from, const std::string& to) {
+  // The old folder goes aside beside it, under its own name plus ".old":
+  // both must stay in the folder that holds the save.
+  if (!Target_Allowed(from) || !Target_Allowed(to)) return false;
   const fs::path source = Native_Path(Without_Slash(from)), target = Native_Path(Without_Slash(to));
   const fs::path aside = fs::path(target.string() + ".old");
   std::error_code ec;
@@ -221,7 +228,9 @@ bool List_Directory_Files(const std::string& directory, std::vector<std::string>
 
 bool Delete_Directory_Files(const std::string& directory) {
   std::vector<std::string> names;
-  bool ok = Directory_Exists(directory) && List_Directory_Files(directory, names, true);
+  // Only a folder named without "." or ".." is emptied: the path says where
+  // the files lie, and nothing above it is touched.
+  bool ok = Path_Is_Plain(directory) && Directory_Exists(directory) && List_Directory_Files(directory, names, true);
   for (const std::string& n : names) {
     std::error_code ec;
     fs::remove_all(Native_Path(directory + n), ec);
@@ -279,7 +288,8 @@ bool List_Stored_Maps(std::vector<std::string>& names, std::vector<std::string>&
     std::vector<std::string> entries;
     List_Directory_Files(dir, entries, true);
     for (const std::string& n : entries) {
-      if (!Directory_Exists(dir + n)) continue;
+      // A folder whose name could not be chosen is no map to offer.
+      if (!Path_Name_Problem(n, "map").empty() || !Directory_Exists(dir + n)) continue;
       // A map of the same name (in any case) found earlier hides this one.
       const bool hidden = std::any_of(found.begin(), found.end(),
                                       [&](const std::string& f) { return Text_Compare(f, n) == 0; });
@@ -319,25 +329,15 @@ bool Copy_Stored_Map_To_Current(const std::string& name) {
 }
 
 bool Store_Current_Map(const std::string& name) {
-  if (!Path_Settings) return false;
-  const std::string dir = Path_Settings->m_Get_Maps_Dir() + name + "\\";
-  if (!Directory_Create_All(dir)) return false;
+  if (!Path_Settings || !Path_Name_Problem(name, "map").empty()) return false;
+  const std::string dir = Path_Join_Folder(Path_Settings->m_Get_Maps_Dir(), name);
+  if (dir.empty() || !Directory_Create_All(dir)) return false;
   return Copy_Directory_Files(Current_Dir(), dir);
 }
 
 bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message) {
-  std::string reason;
-  const std::string trimmed = Text_Trim(name);
-  if (trimmed.empty())
-    reason = "A " + kind + " needs a name.";
-  else if (trimmed == "." || name.find("..") != std::string::npos)
-    reason = "A " + kind + " name cannot be \".\" or contain \"..\".";
-  else if (name.find_first_of("\\/:") != std::string::npos)
-    reason = "A " + kind + " name cannot contain \\, / or :.";
-  else if (std::any_of(name.begin(), name.end(), [](char c) { return std::uint8_t(c) < 32 || c == 127; }))
-    reason = "A " + kind + " name cannot contain control characters.";
-  message = reason;
-  return reason.empty();
+  message = Path_Name_Problem(name, kind);
+  return message.empty();
 }
 
 bool Save_Name_Valid(const std::string& name, std::string& message) { return Folder_Name_Valid(name, "save", message); }
@@ -348,7 +348,20 @@ std::string Save_Game_Directory(const std::string& name) {
     Show_Message("Error", message);
     return "";
   }
-  return Path_Settings ? Path_Settings->m_Get_Savegames_Dir() + name + "\\" : std::string();
+  return Path_Settings ? Path_Join_Folder(Path_Settings->m_Get_Savegames_Dir(), name) : std::string();
+}
+
+std::string Last_Save_Directory() {
+  if (!Path_Settings || !Machine_Options) return "";
+  const std::string dir = Machine_Options->f_last_savegame_dir;
+  const std::string savegames = Path_Settings->m_Get_Savegames_Dir();
+  // savegames\ + a name a save may have + "\", nothing else.
+  if (dir.size() <= savegames.size() + 1 || dir.back() != '\\' ||
+      Text_Compare(dir.substr(0, savegames.size()), savegames) != 0)
+    return "";
+  const std::string name = dir.substr(savegames.size(), dir.size() - savegames.size() - 1);
+  if (!Path_Name_Problem(name, "save").empty()) return "";
+  return Path_Join_Folder(dir.substr(0, savegames.size()), name);
 }
 
 // ---------------------------------------------------------------------------
@@ -361,13 +374,21 @@ bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, 
     work.clear();
     files_per_step = 0;
     // A save that stopped half-way leaves no assembly folder behind.
-    if (is_last && step < 100 && !target_directory.empty()) {
+    if (is_last && step < 100 && Target_Allowed(target_directory)) {
       std::error_code ec;
       fs::remove_all(Native_Path(Without_Slash(Staging_Dir(target_directory))), ec);
     }
     return true;
   }
   if (target_directory.empty() || !Path_Settings) return false;
+  // The staging folder and the old save's aside folder are named after the
+  // target and lie beside it: a target that climbs out of its folder (a
+  // name with "..") is refused before anything is written.
+  if (!Target_Allowed(target_directory)) {
+    Show_Message("Error",
+                 "Unable to save the game to " + Quoted(target_directory) + ": the folder name is not allowed.");
+    return false;
+  }
   const std::string current = Current_Dir();
   const std::string staging = Staging_Dir(target_directory);
   // A file of the game that cannot be written stops the save: the save

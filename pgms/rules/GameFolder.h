@@ -55,12 +55,18 @@ std::string Stored_Map_Directory(const std::string& name);
 bool Copy_Stored_Map_To_Current(const std::string& name);
 bool Store_Current_Map(const std::string& name);
 
-// Whether a name can name a folder of its own under savegames\ or maps\:
-// not empty or blank, not ".", no "..", no path separator or drive colon, no
-// control character. A refused name gets the reason in `message`, naming
-// the kind of thing ("save", "map").
+// Whether a name can name a folder of its own in savegames\ or in maps\ of
+// the user (Path_Name_Problem: not empty or blank, UTF-8, no control character, no
+// path separator or drive colon, not ".", no "..", none of the suffixes the
+// safe save and the load keep for themselves, at most 60 characters). A
+// refused name gets the reason in `message`, naming the kind of thing
+// ("save", "map").
 bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message);
 bool Save_Name_Valid(const std::string& name, std::string& message);
 // savegames\ + name + "\" for a valid name; empty (and the reason shown
 // under "Error") otherwise.
 std::string Save_Game_Directory(const std::string& name);
+// The machine options' last save directory when it is a save's folder
+// directly inside savegames\ with a name a save may have; empty otherwise
+// (a registry value pointing anywhere else is not loaded from).
+std::string Last_Save_Directory();

@@ -122,9 +122,10 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
           if (n > 0 && Game_Settings.f_game_date % n == 0 && Path_Settings) {
             Game_Settings.f_autosave_slot = std::uint8_t(Game_Settings.f_autosave_slot + 1);
             if (Game_Settings.f_autosave_slot > 10) Game_Settings.f_autosave_slot = 1;
-            timer.f_save_directory =
-                Path_Settings->m_Get_Savegames_Dir() + "Autosave" + Int_To_Text(Game_Settings.f_autosave_slot) + "\\";
-            if (Directory_Exists(timer.f_save_directory)) Delete_Directory_Files(timer.f_save_directory);
+            // The save is put together beside the slot and replaces it only
+            // once it is whole: a save that fails leaves the slot's earlier
+            // save as it was.
+            timer.f_save_directory = Save_Game_Directory("Autosave" + Int_To_Text(Game_Settings.f_autosave_slot));
             Turn_Links().m_Show_Status("Saving Game...");
             Game_Settings.f_autosave_pending = true;
             timer.f_autosave_state = 1;
@@ -372,7 +373,10 @@ bool TEnd_Turn_Actions::m_Execute_AI_Turn(std::uint8_t player, std::uint16_t& su
 
 void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::uint8_t player) {
   if (Hosted() && player == 1 && Path_Settings) {
-    timer.f_save_directory = Path_Settings->m_Get_Savegames_Dir() + Game_Settings.f_network_save_name + "\\";
+    // The game's name becomes its save folder; a name that is no save's
+    // name (shown under "Error") leaves the directory empty, and the save
+    // job then ends at once without writing anything.
+    timer.f_save_directory = Save_Game_Directory(Game_Settings.f_network_save_name);
     Turn_Links().m_Show_Status("Saving Multiplayer Game \"" + Game_Settings.f_network_save_name + "\"...");
     m_Start_Save(timer, true);
   }

@@ -1,6 +1,8 @@
 #include "Selfplay.h"
 
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "Combat.h"
 #include "Empire.h"
@@ -151,7 +153,12 @@ TSelfplay_Result Selfplay_Run(const TSelfplay_Options& options, const std::funct
     result.reason = e.what();
   }
   if (!options.out_dir.empty()) {
-    std::string dir = Design_Path(options.out_dir);
+    // Saves are written only to plain paths (no "." or ".."): the folder
+    // given is made absolute and normal first.
+    std::error_code ec;
+    std::filesystem::path out = std::filesystem::absolute(options.out_dir, ec);
+    if (ec) out = options.out_dir;
+    std::string dir = Design_Path(out.lexically_normal().string());
     if (dir.empty() || dir.back() != '\\') dir += '\\';
     if (!Game_Session_Save_To(dir) && result.code == SELFPLAY_DONE) {
       result.code = SELFPLAY_FAILED;

@@ -253,6 +253,8 @@ TDC_Dlg_GameSetup::TDC_Dlg_GameSetup() {
   f_port_edit.m_Set_Text("28599");
   f_port_edit.f_digits_only = true;
   f_game_name_edit.m_Set_Position("Edit Game Name", 0, 0, 175, 22);
+  // The game's name becomes the folder of its saves.
+  f_game_name_edit.f_maximum_length = Path_Name_Max_Length;
   f_chat_edit.m_Set_Position("Edit Chat Text", 0, 0, 201, 22);
   f_chat_send_button.m_Set_Style(2, 90, 22, 0, 3);
   f_chat_send_button.m_Set_Font(2);

@@ -148,9 +148,9 @@ std::vector<TSave_Game_Entry> Load_Save_List_Saves(const std::string& savegames_
     if (!it->is_directory(type_ec)) continue;
     TSave_Game_Entry e;
     e.name = it->path().filename().string();
-    // Folders a save or a load assembles beside the save are no saves.
-    if (e.name == "." || e.name == ".." || (e.name.size() > 7 && e.name.rfind(".saving") == e.name.size() - 7))
-      continue;
+    // Folders a save or a load assembles beside the save are no saves, nor
+    // is any folder whose name a save could not have.
+    if (!Path_Name_Problem(e.name, "save").empty()) continue;
     bool ok = false;
     e.time = File_Time(it->path() / "CurrentMap.map", ok);
     if (!ok) e.time = File_Time(it->path(), ok);
@@ -165,9 +165,8 @@ std::vector<TSave_Game_Entry> Load_Save_List_Saves(const std::string& savegames_
 }
 
 bool Load_Save_Last_Save_Exists() {
-  if (!Machine_Options || Machine_Options->f_last_savegame_dir.empty()) return false;
-  const std::string& dir = Machine_Options->f_last_savegame_dir;
-  return Directory_Exists(dir) && File_Exists(dir + Game_Folder_Files[0]);
+  const std::string dir = Last_Save_Directory();
+  return !dir.empty() && Directory_Exists(dir) && File_Exists(dir + Game_Folder_Files[0]);
 }
 
 // --- the dialog ------------------------------------------------------------------
@@ -203,6 +202,7 @@ TDC_Dlg_LoadSaveGame::TDC_Dlg_LoadSaveGame() {
   Add_Child_Control(&f_file_list);
   f_file_name_edit.m_Set_Shadow_Color(0, 0, 0);
   f_file_name_edit.f_editable = false;
+  f_file_name_edit.f_maximum_length = Path_Name_Max_Length;
   f_file_name_edit.OnChange = [this](const std::string&) { m_Refresh_Details(); };
   f_file_name_edit.m_Set_Visible(true);
   Add_Child_Control(&f_file_name_edit);
@@ -421,12 +421,14 @@ void TDC_Dlg_LoadSaveGame::m_Ok() {
     }
     f_save_dir = Savegames_Dir() + name + "\\";
   } else if (f_direct_mode) {
-    f_save_dir = Machine_Options ? Machine_Options->f_last_savegame_dir : std::string();
+    // Only a save's folder inside savegames\ is loaded from.
+    f_save_dir = Last_Save_Directory();
   } else {
     return;
   }
   if (f_save_dir.empty() || !Directory_Exists(f_save_dir)) {
-    m_Report("File Load Error", "Could not find savegame directory " + f_save_dir);
+    const std::string named = f_direct_mode && Machine_Options ? Machine_Options->f_last_savegame_dir : f_save_dir;
+    m_Report("File Load Error", "Could not find savegame directory " + named);
     if (f_direct_mode) Set_Kill_Object(true);
     return;
   }

@@ -7,6 +7,7 @@
 #include "DC_Dlg_List.h"
 #include "DC_Main.h"
 #include "Errors.h"
+#include "GameFolder.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Texture.h"
@@ -42,8 +43,8 @@ float Logo_Brightness(std::uint8_t phase, float t) {
 
 // Whether a resume has a save game to go back to.
 bool Last_Save_Exists() {
-  if (!Machine_Options || Machine_Options->f_last_savegame_dir.empty()) return false;
-  return Directory_Exists(Machine_Options->f_last_savegame_dir);
+  const std::string dir = Last_Save_Directory();
+  return !dir.empty() && Directory_Exists(dir);
 }
 
 TColor Grey_Level(float level) {

@@ -36,6 +36,28 @@ std::int32_t Word_Int(const TScript_Step& s, std::size_t index) {
   return std::int32_t(v);
 }
 
+// The line without its comment: a "#" at the start of a word (at the
+// line's start or after a blank) begins a comment that runs to the line's
+// end, with the blanks before it; "\#" stands for a "#" that is no comment.
+// The same for every verb, so that "text" and "message" can be followed by
+// a comment too.
+std::string Without_Comment(const std::string& line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '\\' && i + 1 < line.size() && line[i + 1] == '#') {
+      out += '#';
+      ++i;
+    } else if (c == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+      while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+      break;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
@@ -48,9 +70,10 @@ bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    line = Without_Comment(line);
     std::istringstream words(line);
     std::string frame_text;
-    if (!(words >> frame_text) || frame_text[0] == '#') continue;
+    if (!(words >> frame_text)) continue;
     const std::string where = "line " + std::to_string(number) + ": ";
     TScript_Step step;
     step.line = number;

@@ -20,8 +20,11 @@
 //   moveregion N             the mouse moves to region N's label point
 //   clickregion N [right|middle]  a click there
 //   clickunit N              a click on the stack of unit N
-// Blank lines and lines starting with # are skipped. Coordinates are
-// pixels of the window's client area.
+// A "#" at the start of a word (at the line's start or after a blank)
+// begins a comment that runs to the end of the line, after every verb, text
+// and message included; write "\#" for a "#" there that is typed or shown.
+// Blank lines and comment lines are skipped. Coordinates are pixels of the
+// window's client area.
 #pragma once
 
 #include <cstdint>

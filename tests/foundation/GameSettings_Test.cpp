@@ -194,6 +194,54 @@ TEST(GameSettings, BadFilesFailToLoad) {
             std::vector<std::string>(5, "Error|Load file error: " + dir.design() + "GameSettings.dat"));
 }
 
+// The network save name becomes the folder of the host's saves: a file
+// naming anything else is refused with the reason, and nothing of it stays.
+TEST(GameSettings, ANetworkSaveNameThatIsNoSaveNameIsRefused) {
+  TTemp_Dir dir;
+  TShell_Recorder sink;
+  const std::string file = dir.design() + "GameSettings.dat";
+  const char* const Reserved =
+      "A save name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.";
+  struct TCase {
+    std::uint8_t kind;
+    std::string name;
+    const char* problem;  // "" when the file loads
+  } cases[] = {
+      {3, "Net Game", ""},
+      {1, "", ""},
+      {4, "", ""},
+      {3, "", "A save needs a name."},
+      {3, "..\\sentinel", "A save name cannot be \".\" or contain \"..\"."},
+      {4, "\\tmp\\x", "A save name cannot contain \\, / or :."},
+      {1, "..", "A save name cannot be \".\" or contain \"..\"."},
+      {3, "Net.old", Reserved},
+      {3, "Net.saving", Reserved},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TGame_Settings s = Sample_Settings();
+    s.f_game_kind = c.kind;
+    s.f_network_save_name = c.name;
+    ASSERT_TRUE(s.m_Save_To_File(file));
+    sink.messages.clear();
+    TGame_Settings back;
+    const bool loaded = back.m_Load_From_File(file);
+    EXPECT_EQ(back.m_Network_Save_Name_Problem(), "");
+    if (*c.problem == 0) {
+      EXPECT_TRUE(loaded);
+      EXPECT_EQ(back.f_network_save_name, c.name);
+      EXPECT_TRUE(sink.messages.empty());
+      continue;
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(back.f_network_save_name, "");
+    EXPECT_EQ(back.f_game_date, 0);
+    EXPECT_EQ(sink.m_Joined(), std::vector<std::string>{"Error|Load file error: " + file +
+                                                        ". The save name of its network game, \"" + c.name +
+                                                        "\", cannot be used: " + c.problem});
+  }
+}
+
 TEST(GameSettings, PlayerSlots) {
   TGame_Settings s;
   s.f_player_count = 2;

@@ -147,3 +147,69 @@ TEST_F(Path_Test, FreeTempFile) {
   EXPECT_EQ(f_paths.m_Get_Current_Dir_Entry(), ".");
   EXPECT_EQ(f_paths.m_Get_Parent_Dir_Entry(), "..");
 }
+
+// Every name that becomes one folder of its own (a save, a network game's
+// save folder, a stored map) is checked by one rule, with the reason for
+// the player.
+TEST(Path_Names, NamesThatBecomeFoldersAreCheckedWithTheReason) {
+  const std::string sixty(60, 'x'), sixty_wide = [] {
+    std::string s;
+    for (int i = 0; i < 60; ++i) s += "\xF0\x9F\x8C\x8D";  // four bytes each
+    return s;
+  }();
+  const char* const reserved =
+      "A save name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.";
+  struct TCase {
+    std::string name;
+    const char* problem;  // "" when the name is accepted
+  } cases[] = {
+      {"Campaign 1", ""},
+      {"\xC3\x9Cn\xC3\xAF" "code", ""},
+      {"a.b", ""},
+      {"Autosave10", ""},
+      {"Game.olden", ""},
+      {sixty, ""},
+      {sixty_wide, ""},
+      {"", "A save needs a name."},
+      {"   ", "A save needs a name."},
+      {"bad\xFF", "A save name must be UTF-8 text."},
+      {"tab\there", "A save name cannot contain control characters."},
+      {"C1\xC2\x85", "A save name cannot contain control characters."},
+      {"..\\sentinel", "A save name cannot be \".\" or contain \"..\"."},
+      {"\\sentinel", "A save name cannot contain \\, / or :."},
+      {"sub/dir", "A save name cannot contain \\, / or :."},
+      {"c:x", "A save name cannot contain \\, / or :."},
+      {".", "A save name cannot be \".\" or contain \"..\"."},
+      {"..", "A save name cannot be \".\" or contain \"..\"."},
+      {"a..b", "A save name cannot be \".\" or contain \"..\"."},
+      {"Game.saving", reserved},
+      {"Game.old", reserved},
+      {"Game.OLD", reserved},
+      {"currentmap.Loading", reserved},
+      {sixty + "y", "A save name can have at most 60 characters."},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(Path_Name_Problem(c.name, "save"), c.problem) << c.name;
+  EXPECT_EQ(Path_Name_Problem("x.old", "map"),
+            "A map name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.");
+  // Within the bound, a name and the longest suffix stay a valid Linux name.
+  EXPECT_LE(sixty_wide.size() + std::string(".loading").size(), 255u);
+}
+
+// The second guard where folders are formed: a join gives a folder inside
+// its parent or nothing, and only plain paths are worked on.
+TEST(Path_Names, FoldersAreJoinedOnlyInsideTheirParent) {
+  const std::string parent = "\\home\\u\\savegames\\";
+  const std::pair<std::string, std::string> joins[] = {
+      {"Game", parent + "Game\\"}, {"a b.c", parent + "a b.c\\"}, {"", ""},           {".", ""},
+      {"..", ""},                   {"..\\x", ""},                  {"../x", ""},        {"x\\", ""},
+      {std::string("a\0b", 3), ""},
+  };
+  for (const auto& [name, folder] : joins) EXPECT_EQ(Path_Join_Folder(parent, name), folder) << name;
+  const std::pair<const char*, bool> paths[] = {
+      {"\\home\\u\\savegames\\Game\\", true}, {"savegames\\Game", true},   {"\\", true},
+      {"", false},                             {"\\home\\u\\savegames\\..\\sentinel\\", false},
+      {"\\home\\u\\savegames\\\\", false},     {"a\\.\\b", false},          {"a/../b", false},
+      {"..", false},                           {"\\home\\u\\savegames\\..\\", false},
+  };
+  for (auto [path, plain] : paths) EXPECT_EQ(Path_Is_Plain(path), plain) << path;
+}

@@ -38,6 +38,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 #include "DC_Dlg_GameSetup.h"
 #include "Empire.h"
+#include "GameFolder.h"
 #include "Global.h"
 #include "Io.h"
 #include "Io_Compress.h"
@@ -181,6 +182,9 @@ protected:
     TMachine& h = *machines.back();
     EXPECT_EQ(h->f_status, "Ready");
     h->f_port = "0";
+    // A resumed game has the name it was hosted under, as its loaded
+    // settings give it.
+    if (resumed && Game_Settings.f_network_save_name.empty()) Game_Settings.f_network_save_name = "Evening Game";
     if (!resumed) {
       h->f_description.game_name = "Evening Game";
       h->f_description.stored_map_name = "Islands";
@@ -568,6 +572,8 @@ TEST_F(Lobby_Test, HostChecksItsInputBeforeListening) {
   } cases[] = {
       {"", "127.0.0.1", "Hal", "Islands", "You must specify a Game Name."},
       {"a\\b", "127.0.0.1", "Hal", "Islands", "A save name cannot contain \\, / or :."},
+      {"Evening.saving", "127.0.0.1", "Hal", "Islands",
+       "A save name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself."},
       {"Old", "127.0.0.1", "Hal", "Islands",
        "The Game Name you specified is already in use. Please enter a new Game Name."},
       {"New", "", "Hal", "Islands", "You must specify an IP Address."},
@@ -589,6 +595,25 @@ TEST_F(Lobby_Test, HostChecksItsInputBeforeListening) {
     EXPECT_TRUE(h->f_combos_enabled);
     Pump_Until([] { return false; }, 30);
     EXPECT_FALSE(h->f_listening);
+  }
+}
+
+// A resumed game's name is the folder of the host's saves: the lobby
+// checks it again before it listens.
+TEST_F(Lobby_Test, AResumedGameWhoseNameIsNoSaveNameIsNotHosted) {
+  for (const char* name : {"..\\sentinel", "", "Evening.old"}) {
+    SCOPED_TRACE(name);
+    Game_Settings.f_network_save_name = name;
+    TMachine h(3, true);
+    h->f_ip_address = "127.0.0.1";
+    h->f_port = "0";
+    h->m_OK();
+    std::string reason;
+    EXPECT_FALSE(Save_Name_Valid(name, reason));
+    EXPECT_EQ(h->f_status, reason);
+    Pump_Until([] { return false; }, 30);
+    EXPECT_FALSE(h->f_listening);
+    EXPECT_EQ(Game_Settings.m_Player(1).f_connected, 0);
   }
 }
 

@@ -260,6 +260,38 @@ TEST_F(Network_Battle, TheDefendersMachineBuildsTheSameBattleFromTheMessagesAndP
   EXPECT_EQ(client.combat.current_owner, host.combat.current_owner);
 }
 
+// A battle begin whose background is a path, from a joined machine through
+// the host's relay and from the host itself: the machine that mirrors the
+// battle opens none of it and shows one of the game's own backgrounds.
+TEST_F(Network_Battle, ABackgroundNamedAsAPathIsRefusedWhereverTheBattleBeginComesFrom) {
+  Base_Game_Settings.f_battle_map_land = {"Field.jpg"};
+  Base_Game_Settings.f_battle_map_ocean = {"Sea.jpg"};
+  const std::string path = "..\\..\\..\\..\\..\\..\\..\\..\\dev\\zero";
+  // Player 2 attacks region 2, player 1's; `execute` mirrors the battle.
+  auto begin = [&](std::int32_t code, std::uint8_t execute) {
+    return MP_Encode_Byte(code) + MP_Encode_Byte(execute) + MP_Encode_Integer(2) + MP_Encode_Boolean(false) +
+           MP_Encode_String(path) + MP_Encode_Byte(2) + MP_Encode_Byte(1) + MP_Encode_Byte(1);
+  };
+  // From the joined machine: the host relays the line and mirrors the battle.
+  Enter(host);
+  EXPECT_TRUE(
+      Multiplayer_Process_Message(MP_SOURCE_CLIENT, 12, begin(LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN, 1), false));
+  ASSERT_EQ(host.sent.size(), 1u);
+  Drain_Queue();
+  Leave();
+  EXPECT_EQ(host.combat.region, 2);
+  EXPECT_EQ(host.combat.complete_here, 0);
+  EXPECT_EQ(host.combat.background_path, "images\\map\\Field.jpg");
+  // From the host: the joined machine mirrors it.
+  host.sent.clear();
+  Enter(client);
+  Multiplayer_Process_Message(MP_SOURCE_HOST, 0, begin(LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN, 2), false);
+  Drain_Queue();
+  Leave();
+  EXPECT_EQ(client.combat.region, 2);
+  EXPECT_EQ(client.combat.background_path, "images\\map\\Field.jpg");
+}
+
 TEST_F(Network_Battle, BothPlayersPlayTheirPiecesToTheSameEndWhicheverMachineIsAhead) {
   // Frames of the host and of the joined machine between two deliveries:
   // the machine that runs more frames finishes each move sooner and sends

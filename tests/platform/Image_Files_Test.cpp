@@ -1,11 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
 
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <random>
 
 #include "Image_Files.h"
+#include "Native_Path.h"
+#include "Png_Bytes.h"
 #include "Test_Support.h"
 
 namespace {
@@ -419,6 +430,77 @@ TEST(Image_Files, JpegsEndingEarlyOrClaimingHugeSizesFail) {
   EXPECT_EQ(img.width, 64);
 }
 
+namespace {
+// A progressive JPEG of the picture, written with libjpeg directly (the
+// game writes only baseline pictures).
+std::string Progressive_Jpeg(const TImage& img) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long length = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &length);
+  cinfo.image_width = JDIMENSION(img.width);
+  cinfo.image_height = JDIMENSION(img.height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 95, TRUE);
+  jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<unsigned char> line(std::size_t(img.width) * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const std::uint32_t* row = img.Row(std::int32_t(cinfo.next_scanline));
+    for (std::int32_t x = 0; x < img.width; ++x)
+      for (int c = 0; c < 3; ++c) line[std::size_t(x) * 3 + std::size_t(c)] = (unsigned char)(row[x] >> (16 - 8 * c));
+    JSAMPROW rows[1] = {line.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::string out(reinterpret_cast<const char*>(buffer), length);
+  std::free(buffer);
+  return out;
+}
+}  // namespace
+
+// A progressive picture is read whole, row by row into the picture; cut in
+// its scans it is refused like a baseline one.
+TEST(Image_Files, ProgressiveJpegsReadWholeAndRefuseWhenCut) {
+  const TImage original = Sample_Image(200, 120);
+  const std::string jpg = Progressive_Jpeg(original);
+  TImage img;
+  std::string why;
+  ASSERT_TRUE(JPEG_Decode(jpg.data(), jpg.size(), img, &why)) << why;
+  ASSERT_EQ(img.width, 200);
+  ASSERT_EQ(img.height, 120);
+  ASSERT_EQ(img.pixels.size(), original.pixels.size());
+  std::string baseline;
+  ASSERT_TRUE(JPEG_Encode(original, 95, baseline));
+  TImage reference;
+  ASSERT_TRUE(JPEG_Decode(baseline.data(), baseline.size(), reference));
+  int far = 0;
+  for (std::size_t i = 0; i < img.pixels.size(); ++i)
+    for (int shift = 0; shift < 24; shift += 8)
+      if (std::abs(int((img.pixels[i] >> shift) & 0xFF) - int((reference.pixels[i] >> shift) & 0xFF)) > 24) ++far;
+  EXPECT_LT(far, 50);
+  EXPECT_FALSE(JPEG_Decode(jpg.data(), jpg.size() * 2 / 3, img, &why));
+  EXPECT_EQ(why, "JPEG data truncated");
+  EXPECT_TRUE(img.pixels.empty());
+  // The same file claiming 8192 x 8192 pixels, made long enough by a
+  // comment for its size to pass: its coefficients alone would take some
+  // 200 MB, beyond what a picture may hold before its last scan.
+  const std::size_t sof = jpg.find("\xFF\xC2");
+  ASSERT_NE(sof, std::string::npos);
+  std::string huge = jpg;
+  huge.replace(sof + 5, 4, std::string("\x20\x00\x20\x00", 4));
+  huge.insert(2, std::string("\xFF\xFE\x9C\x42", 4) + std::string(0x9C40, 'c'));
+  EXPECT_FALSE(JPEG_Decode(huge.data(), huge.size(), img, &why));
+  EXPECT_EQ(why, "JPEG too large");
+  EXPECT_TRUE(img.pixels.empty());
+}
+
 TEST(Image_Files, ReadsPngWithAlpha) {
   // A 2 x 2 picture written with libpng's own writer.
   png_image png;
@@ -490,4 +572,71 @@ TEST(Image_Files, Bmp24WrittenByRowsMatchesTheWholePictureWriter) {
     EXPECT_EQ(asked.back(), 0);
   }
   EXPECT_FALSE(Image_Write_BMP_24_Rows(dir.design() + "none\\rows.bmp", 2, 2, [](std::int32_t, std::uint32_t*) {}));
+}
+
+// The pictures kept from fuzzing (fuzz/reproducers/image) are each read as
+// the game reads a picture file and refused cleanly, with a reason and no
+// picture. Their cost is measured by bench/Image_Refusal_Bench.
+TEST(Image_Files, TheKeptHostilePicturesAreRefused) {
+  const std::filesystem::path dir = Source_Dir() / "fuzz" / "reproducers" / "image";
+  // The reason of each file of a finding: refused by its header or by a
+  // bound on what its data can hold, before the picture is allocated, or
+  // when its data ends.
+  const std::map<std::string, std::string> reasons = {
+      {"png-16bit-grey-1536x37124-cut-at-68-bytes.png", "PNG data truncated"},
+      {"jpeg-cut-at-marker-claiming-8192x8192.jpg", "JPEG too large"},
+      {"jpeg-progressive-4096x4096-cut-in-its-first-scans.jpg", "JPEG data truncated"},
+      {"jpeg-320x240-cut-in-the-middle-of-its-scan.jpg", "JPEG data truncated"},
+  };
+  std::size_t known = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    SCOPED_TRACE(name);
+    TImage img;
+    std::string why;
+    EXPECT_FALSE(Image_Read_File(Design_Path(e.path().string()), img, &why));
+    EXPECT_FALSE(why.empty());
+    EXPECT_TRUE(img.pixels.empty());
+    EXPECT_EQ(img.width, 0);
+    if (const auto it = reasons.find(name); it != reasons.end()) {
+      EXPECT_EQ(why, it->second);
+      ++known;
+    }
+  }
+  EXPECT_EQ(known, reasons.size());
+  // The PNG of the finding: 68 bytes naming 1536 x 37,124 pixels of 16-bit
+  // grey, refused by what its data could hold, before any picture exists.
+  const std::string png = Read_File(dir / "png-16bit-grey-1536x37124-cut-at-68-bytes.png");
+  ASSERT_EQ(png.size(), 68u);
+  EXPECT_EQ(png.substr(12, 12), std::string("IHDR\x00\x00\x06\x00\x00\x00\x91\x04", 12));
+  EXPECT_EQ(png[24], 16);
+  EXPECT_EQ(png[25], 0);
+  TImage img;
+  std::string why;
+  EXPECT_FALSE(PNG_Decode(png.data(), png.size(), img, &why));
+  EXPECT_EQ(why, "PNG data truncated");
+}
+
+// A PNG is refused when the image data present could not inflate to the
+// rows its header names, and read when it can, however the data is split.
+TEST(Image_Files, PngDataIsCheckedAgainstTheRowsItMustHold) {
+  const std::string whole = Png_Bytes(Sample_Image(64, 48));
+  TImage img;
+  std::string why;
+  ASSERT_TRUE(PNG_Decode(whole.data(), whole.size(), img, &why)) << why;
+  EXPECT_EQ(img.pixels, Sample_Image(64, 48).pixels);
+  // The same header claiming 64 x 65,535 rows: its few kilobytes of
+  // data cannot hold 16 MB of rows.
+  std::string tall = whole;
+  tall.replace(20, 4, std::string("\x00\x00\xFF\xFF", 4));
+  const std::uint32_t crc = std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(tall.data() + 12), 17));
+  for (int i = 0; i < 4; ++i) tall[std::size_t(29 + i)] = char((crc >> (24 - 8 * i)) & 0xFF);
+  EXPECT_FALSE(PNG_Decode(tall.data(), tall.size(), img, &why));
+  EXPECT_EQ(why, "PNG data truncated");
+  EXPECT_TRUE(img.pixels.empty());
+  // Cut inside its data, the file is refused by the data check or by libpng.
+  for (std::size_t keep : {std::size_t(45), whole.size() / 2, whole.size() - 13}) {
+    EXPECT_FALSE(PNG_Decode(whole.data(), keep, img, &why)) << keep;
+    EXPECT_TRUE(img.pixels.empty());
+  }
 }

@@ -593,6 +593,50 @@ TEST_F(Combat_Test, RemoteBattleMirrorsPlacements) {
   EXPECT_EQ(links.textures.size(), 1u);
 }
 
+// A battle picture named by another machine must be one of the game's own
+// battle backgrounds; any other name (a path out of images\map\, a device,
+// a picture the game does not list) is refused and the battle shows the
+// first background of its region's kind.
+TEST_F(Combat_Test, ARemoteBattleShowsOnlyBackgroundsTheGameLists) {
+  Base_Game_Settings.f_battle_map_land = {"Field.jpg", "Hills.jpg"};
+  Region(3, REGION_LAND, 2);
+  Region(4, REGION_OCEAN, 2);
+  struct TCase {
+    std::int32_t region;
+    std::string name;
+    std::string shown;  // "" when no picture is loaded
+  } cases[] = {
+      {3, "Hills.jpg", "images\\map\\Hills.jpg"},
+      {3, "hills.JPG", "images\\map\\Hills.jpg"},
+      {4, "Field.jpg", "images\\map\\Field.jpg"},
+      {3, "", ""},
+      {3, "..\\..\\..\\..\\..\\..\\..\\..\\dev\\zero", "images\\map\\Field.jpg"},
+      {4, "../../../../etc/passwd", "images\\map\\Sea.jpg"},
+      {3, "\\dev\\zero", "images\\map\\Field.jpg"},
+      {4, "Other.jpg", "images\\map\\Sea.jpg"},
+      {9, "..\\Buttons.bmp", "images\\map\\Field.jpg"},  // a region the map does not know
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    links.textures.clear();
+    Combat_Begin_Remote(c.region, false, c.name, 2, 2, 1);
+    EXPECT_EQ(G_Combat.background_path, c.shown);
+    if (c.shown.empty()) {
+      EXPECT_TRUE(links.textures.empty());
+      EXPECT_EQ(G_Combat.background_texture, 0);
+    } else {
+      const std::string loaded = c.shown + "/" + std::to_string(Combat_Background_Texture_Group);
+      EXPECT_EQ(links.textures, std::vector<std::string>{loaded});
+    }
+  }
+  // Without any background listed, a refused name shows none.
+  Base_Game_Settings.f_battle_map_land.clear();
+  links.textures.clear();
+  Combat_Begin_Remote(3, false, "..\\x.jpg", 2, 2, 1);
+  EXPECT_EQ(G_Combat.background_path, "");
+  EXPECT_TRUE(links.textures.empty());
+}
+
 TEST_F(Combat_Test, AbilityTotalsSumLandPiecesTimesTheirCount) {
   Types()->m_Get_Item(UT_INFANTRY)->f_special_abilities = {{UNIT_ABILITY_COMBAT_ATTACK_MODIFIER, "", 3},
                                                             {UNIT_ABILITY_COMBAT_DEFENSE_MODIFIER, "", 2}};

@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <filesystem>
+#include <map>
 
 #include "DC_Dlg_GameOptions.h"
 #include "Datafile_BaseGameSettings.h"
@@ -354,4 +355,137 @@ TEST_F(Game_Folder, ANewGameIsPlayedOnAStoredMapShippedWithTheGame) {
   for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(Save("On Stock", f))) << f;
   EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
   EXPECT_FALSE(fs::exists(user.path() / "maps" / "Shipped World"));
+}
+
+namespace {
+// Every folder and file below a folder, with the bytes of each file.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    tree[fs::relative(e.path(), root).string()] = e.is_directory() ? std::string("<folder>") : Read_File(e.path());
+  return tree;
+}
+
+const char* const Reserved_Reason =
+    "A save name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.";
+
+// Names for the folder of a hosted game's saves that a crafted save could
+// carry: beside savegames\, above it, savegames\ itself, a path of its own,
+// and the names of the safe save's own folders.
+const std::pair<std::string, std::string> Hostile_Network_Names[] = {
+    {"..\\sentinel", "A save name cannot be \".\" or contain \"..\"."},
+    {"..\\..\\..\\sentinel", "A save name cannot be \".\" or contain \"..\"."},
+    {"..", "A save name cannot be \".\" or contain \"..\"."},
+    {"", "A save needs a name."},
+    {"\\tmp\\sentinel", "A save name cannot contain \\, / or :."},
+    {"Net.old", Reserved_Reason},
+    {"Net.saving", Reserved_Reason},
+    {"net.LOADING", Reserved_Reason},
+};
+}  // namespace
+
+// A save whose GameSettings.dat names the folder of its host's per-turn
+// saves outside savegames\ (or as one of the safe save's own folders) is
+// refused when it is loaded, with the reason; the running game and every
+// file under the user's folder stay as they were, a folder beside the saves
+// included.
+TEST_F(Game_Folder, ASaveNamingItsHostsSaveFolderOutsideTheSavesIsRefusedAndTouchesNothing) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(14)));
+  ASSERT_TRUE(Game_Session_Save("Good"));
+  Write_File(user.path() / "sentinel" / "keep.txt", "keep");
+  Write_File(user.path() / "savegames" / "Net" / "keep.txt", "a save");
+  Write_File(user.path() / "savegames" / "Net.old" / "keep.txt", "an old save");
+  for (const auto& [name, reason] : Hostile_Network_Names) {
+    SCOPED_TRACE(name);
+    fs::remove_all(user.path() / "savegames" / "Crafted");
+    fs::copy(user.path() / "savegames" / "Good", user.path() / "savegames" / "Crafted");
+    // The crafted game settings: a hosted game with its players.
+    const std::string settings_file = Design_Path(Save("Crafted", "GameSettings.dat").string());
+    TGame_Settings crafted;
+    ASSERT_TRUE(crafted.m_Load_From_File(settings_file));
+    crafted.f_game_kind = 3;
+    crafted.f_network_save_name = name;
+    crafted.f_player_count = 3;
+    for (std::int32_t slot = 1; slot <= 3; ++slot) crafted.m_Player(slot).f_connected = slot == 1 ? 2 : 1;
+    ASSERT_TRUE(crafted.m_Save_To_File(settings_file));
+
+    Game_Settings.f_game_date += 7;
+    const std::int32_t date = Game_Settings.f_game_date;
+    const std::map<std::string, std::string> before = Tree(user.path());
+    shell.messages.clear();
+    std::int32_t result = 0;
+    EXPECT_FALSE(Game_Session_Load("Crafted", result));
+    ASSERT_EQ(shell.messages.size(), 1u) << shell.m_Joined().back();
+    EXPECT_EQ(shell.messages[0].caption, "Error");
+    EXPECT_NE(shell.messages[0].text.find("Load file error: "), std::string::npos) << shell.messages[0].text;
+    EXPECT_NE(shell.messages[0].text.find("The save name of its network game, \"" + name + "\", cannot be used: " +
+                                          reason),
+              std::string::npos)
+        << shell.messages[0].text;
+    EXPECT_EQ(Game_Settings.f_game_date, date);
+    EXPECT_EQ(Game_Settings.f_game_kind, 1);
+    EXPECT_TRUE(Tree(user.path()) == before);
+  }
+  EXPECT_EQ(Read_File(user.path() / "sentinel" / "keep.txt"), "keep");
+}
+
+// Had such a name reached a hosted game some other way, the host's save at
+// the start of each round refuses it (shown under "Error"), writes nothing
+// anywhere and the round goes on with player 1.
+TEST_F(Game_Folder, TheHostsSaveRefusesAFolderOutsideTheSavesAndTheRoundGoesOn) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(15)));
+  Write_File(user.path() / "sentinel" / "keep.txt", "keep");
+  Write_File(user.path() / "savegames" / "Net.old" / "keep.txt", "an old save");
+  Game_Settings.f_game_kind = 3;
+  Game_Settings.f_player_count = 3;
+  for (std::int32_t slot = 1; slot <= 3; ++slot) Game_Settings.m_Player(slot).f_connected = slot == 1 ? 2 : 1;
+  for (const auto& [name, reason] : Hostile_Network_Names) {
+    SCOPED_TRACE(name);
+    Game_Settings.f_network_save_name = name;
+    Game_Settings.f_turn_empire = 3;
+    const std::map<std::string, std::string> before = Tree(user.path());
+    shell.messages.clear();
+    Game_Session_End_Turn();
+    Game_Session_Run_Until_Idle();
+    EXPECT_EQ(Game_Settings.f_turn_empire, 1);
+    EXPECT_EQ(shell.m_Joined(), std::vector<std::string>{"Error|" + reason});
+    EXPECT_TRUE(Tree(user.path()) == before);
+  }
+  // A good name is saved where it belongs.
+  Game_Settings.f_network_save_name = "Net";
+  Game_Settings.f_turn_empire = 3;
+  shell.messages.clear();
+  Game_Session_End_Turn();
+  Game_Session_Run_Until_Idle();
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+  for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(Save("Net", f))) << f;
+  EXPECT_EQ(Read_File(user.path() / "sentinel" / "keep.txt"), "keep");
+}
+
+// A save cannot take a name the safe save keeps for its own folders; a
+// folder of such a name (left by an older version) is no save to offer or
+// load, and a save of the same name without the suffix goes on as ever.
+TEST_F(Game_Folder, TheSafeSavesOwnFolderNamesCannotBeChosen) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(16)));
+  ASSERT_TRUE(Game_Session_Save("Game"));
+  const std::map<std::string, std::string> before = Tree(user.path());
+  for (const char* name : {"Game.old", "Game.saving", "Game.loading", "GAME.Old", "X.saving"}) {
+    SCOPED_TRACE(name);
+    shell.messages.clear();
+    EXPECT_FALSE(Game_Session_Save(name));
+    EXPECT_EQ(shell.m_Joined(), std::vector<std::string>{std::string("Error|") + Reserved_Reason});
+    std::int32_t result = 0;
+    shell.messages.clear();
+    EXPECT_FALSE(Game_Session_Load(name, result));
+    EXPECT_EQ(shell.m_Joined(), std::vector<std::string>{std::string("Error|") + Reserved_Reason});
+  }
+  EXPECT_TRUE(Tree(user.path()) == before);
+  // The assembly and aside folders are gone once a save of "Game" is done.
+  Game_Settings.f_game_date += 1;
+  ASSERT_TRUE(Game_Session_Save("Game"));
+  EXPECT_FALSE(fs::exists(user.path() / "savegames" / "Game.saving"));
+  EXPECT_FALSE(fs::exists(user.path() / "savegames" / "Game.old"));
+  std::int32_t result = 0;
+  ASSERT_TRUE(Game_Session_Load("Game", result));
+  EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date + 1);
 }

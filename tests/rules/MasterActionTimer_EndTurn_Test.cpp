@@ -173,19 +173,36 @@ TEST_F(End_Turn, AnExplosionThatNeverReportsHoldsTheTurnOnlyUntilItsTimeLimit) {
   EXPECT_LT(frames, std::int32_t(Crash_Effect_Time_Limit) + 40);
 }
 
-TEST_F(End_Turn, AutosavesGoToSlotsOneToTenEveryNDates) {
+namespace {
+// A user folder of its own with the current-game and save folders, the path
+// settings, a message log and the timer in force while it lives.
+struct TAutosave_Folders {
   TTemp_Dir user;
-  const std::string saved_user = User_Folder;
-  User_Folder = user.design();
+  std::string saved_user = User_Folder;
   TPath_Settings paths;
   TPath_Settings* saved_paths = Path_Settings;
-  Path_Settings = &paths;
-  std::filesystem::create_directories(user.path() / "currentmap");
-  std::filesystem::create_directories(user.path() / "savegames");
-  World({1}, {false});
   TMessage_Log messages;
-  G_Message_Log = &messages;
-  Master_Action_Timer = &timer;
+  explicit TAutosave_Folders(TMaster_Action_Timer& timer) {
+    User_Folder = user.design();
+    Path_Settings = &paths;
+    std::filesystem::create_directories(user.path() / "currentmap");
+    std::filesystem::create_directories(user.path() / "savegames");
+    G_Message_Log = &messages;
+    Master_Action_Timer = &timer;
+  }
+  ~TAutosave_Folders() {
+    G_Message_Log = nullptr;
+    Master_Action_Timer = nullptr;
+    Path_Settings = saved_paths;
+    User_Folder = saved_user;
+  }
+  std::filesystem::path Save(const char* name) const { return user.path() / "savegames" / name; }
+};
+}  // namespace
+
+TEST_F(End_Turn, AutosavesGoToSlotsOneToTenEveryNDates) {
+  TAutosave_Folders folders(timer);
+  World({1}, {false});
   options.f_autosave_turns = 2;
   Game_Settings.f_autosave_slot = 9;
   std::vector<std::uint8_t> slots;
@@ -198,17 +215,30 @@ TEST_F(End_Turn, AutosavesGoToSlotsOneToTenEveryNDates) {
   // Dates 20151..20156: saves at the even dates.
   EXPECT_EQ(slots, (std::vector<std::uint8_t>{9, 10, 10, 1, 1, 2}));
   for (const char* dir : {"Autosave10", "Autosave1", "Autosave2"})
-    EXPECT_TRUE(std::filesystem::exists(user.path() / "savegames" / dir / "Empires.dat")) << dir;
-  EXPECT_FALSE(std::filesystem::exists(user.path() / "savegames" / "Autosave3"));
+    EXPECT_TRUE(std::filesystem::exists(folders.Save(dir) / "Empires.dat")) << dir;
+  EXPECT_FALSE(std::filesystem::exists(folders.Save("Autosave3")));
   // Switched off: no save.
   options.f_autosave_turns = 0;
   End();
   End();
   EXPECT_EQ(Game_Settings.f_autosave_slot, 2);
-  G_Message_Log = nullptr;
-  Master_Action_Timer = nullptr;
-  Path_Settings = saved_paths;
-  User_Folder = saved_user;
+}
+
+TEST_F(End_Turn, AnAutosaveThatFailsKeepsTheSlotsEarlierSave) {
+  TAutosave_Folders folders(timer);
+  World({1}, {false});
+  options.f_autosave_turns = 1;
+  Game_Settings.f_autosave_slot = 0;
+  // The slot's earlier save, and a file where the new save would be put
+  // together, so that the new save cannot be written.
+  std::filesystem::create_directories(folders.Save("Autosave1"));
+  Write_File(folders.Save("Autosave1") / "Empires.dat", "earlier");
+  Write_File(folders.Save("Autosave1.saving"), "in the way");
+  End();
+  EXPECT_EQ(Game_Settings.f_autosave_slot, 1);
+  EXPECT_FALSE(Game_Settings.f_autosave_pending);
+  EXPECT_EQ(Game_Settings.f_turn_empire, 1);
+  EXPECT_EQ(Read_File(folders.Save("Autosave1") / "Empires.dat"), "earlier");
 }
 
 TEST_F(End_Turn, AHotSeatGameSkipsTheUpdatesOfTheFirstCycle) {

@@ -174,6 +174,11 @@ class Load_Save : public TGui_Fixture {
 
 }  // namespace
 
+namespace {
+const char* const Reserved_Reason =
+    "A save name cannot end in \".saving\", \".old\" or \".loading\": the game keeps those names for itself.";
+}  // namespace
+
 TEST_F(Load_Save, RefusedSaveNamesGetTheReasonAndTouchNothing) {
   New_Game();
   Save_As("Kept");
@@ -190,7 +195,12 @@ TEST_F(Load_Save, RefusedSaveNamesGetTheReasonAndTouchNothing) {
                {"a/b", "A save name cannot contain \\, / or :."},
                {"a\\b", "A save name cannot contain \\, / or :."},
                {"c:x", "A save name cannot contain \\, / or :."},
-               {"new\nline", "A save name cannot contain control characters."}};
+               {"new\nline", "A save name cannot contain control characters."},
+               {"Kept.old", Reserved_Reason},
+               {"Kept.saving", Reserved_Reason},
+               {"Kept.LOADING", Reserved_Reason},
+               {"0123456789012345678901234567890123456789012345678901234567890",
+                "A save name can have at most 60 characters."}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     // Save.
@@ -214,6 +224,21 @@ TEST_F(Load_Save, RefusedSaveNamesGetTheReasonAndTouchNothing) {
     std::string reason;
     EXPECT_TRUE(Save_Name_Valid(good, reason)) << good << ": " << reason;
   }
+}
+
+// Folders in savegames\ whose names no save can have (the safe save's own
+// folders, left by an older version or by hand) are not offered.
+TEST_F(Load_Save, FoldersNamedAsNoSaveCanBeAreNotOffered) {
+  New_Game();
+  Save_As("Kept");
+  for (const char* name : {"Kept.old", "Kept.saving", "Other.Loading", "tab\tname"})
+    fs::copy(user.path() / "savegames" / "Kept", user.path() / "savegames" / name);
+  Open(false);
+  ASSERT_EQ(f_dialog->m_File_List().m_Get_Row_Count(), 1);
+  EXPECT_EQ(f_dialog->m_File_List().m_Get_Row_Text(1), "Kept");
+  // The name field takes no more than a save's name may have.
+  Open(true);
+  EXPECT_EQ(f_dialog->m_File_Name_Edit().f_maximum_length, 60);
 }
 
 TEST_F(Load_Save, SaveThenLoadBringsTheGameBack) {

@@ -149,13 +149,19 @@ TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
 
 TEST_F(Start_Menu_Test, ResumeIsOfferedOnlyWithALastSaveGameThatExists) {
   ASSERT_NE(Machine_Options, nullptr);
+  std::filesystem::create_directories(f_user.path() / "savegames" / "Here");
   struct TCase {
     std::string dir;
     bool enabled;
   } cases[] = {
       {"", false},
       {Design_Path((f_user.path() / "savegames" / "gone").string() + "/"), false},
-      {Design_Path(f_user.path().string() + "/"), true},
+      {Design_Path((f_user.path() / "savegames" / "Here").string() + "/"), true},
+      // Only a save's folder inside savegames\ is resumed from, whatever
+      // the registry names.
+      {Design_Path(f_user.path().string() + "/"), false},
+      {Design_Path((f_user.path() / "savegames").string() + "/"), false},
+      {Design_Path((f_user.path() / "savegames" / "Here" / "..").string() + "/"), false},
   };
   for (const TCase& c : cases) {
     Machine_Options->f_last_savegame_dir = c.dir;
