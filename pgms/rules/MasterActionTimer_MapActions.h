@@ -27,6 +27,8 @@ public:
   void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float dt) override;
   // A Bombard Unit ended by its time limit still deals its damage.
   void m_Time_Limit_Reached(TMaster_Action_Timer& timer, std::int32_t index) override;
+  // Only what the local player may see is shown over frames.
+  bool m_Holds_Frame(const TAction_Record& record) const override;
 
   void m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t index, float dt);
   void m_Execute_Bombard_Unit(TMaster_Action_Timer& timer, std::int32_t index, float dt);
@@ -42,7 +44,8 @@ public:
 
 private:
   void m_Apply_Bombard(TMaster_Action_Timer& timer, TAction_Record& r);
-  void m_Turn(float& heading, float target, float dt, bool& turning) const;
+  // Turns the heading towards the target at the unit speed times the pace.
+  void m_Turn(float& heading, float target, float dt, bool& turning, float pace = 1.0f) const;
 };
 
 extern TMap_Actions Map_Actions;
@@ -60,6 +63,8 @@ public:
   TColor m_Get_Empire_Colour(std::uint8_t owner) const override;
   std::int32_t m_Get_Ranged_Fire_Effect(std::uint16_t unit_type) const override;
   void m_End_Turn_Resumed() override;
+  // Single-player and hot-seat games.
+  bool m_Hand_Over_Runs_Ahead() const override;
 };
 
 extern TMap_Timer_World Map_Timer_World;
