@@ -56,8 +56,18 @@ void Count_Frame(TRound_Figures& f) {
     ++f.moving;
   else if (pause)
     ++f.pause;
-  else
+  else {
     ++f.other;
+    if (std::getenv("ROUND_BENCH_TRACE")) {
+      std::string kinds;
+      for (std::int32_t i = 1; i <= Master_Action_Timer->m_Record_Count(); ++i) {
+        const TAction_Record& r = Master_Action_Timer->m_Get_Record(i);
+        kinds += " " + std::to_string(r.kind) + "/" + std::to_string(r.step) + "/" + std::to_string(r.sub_step) +
+                 (r.active ? "a" : "w");
+      }
+      std::fprintf(stderr, "other frame:%s\n", kinds.c_str());
+    }
+  }
 }
 
 // One round: the human ends the turn; frames run until the human's next

@@ -439,7 +439,19 @@ void G_Font_Draw_Centered_Text_At_World_Position(const std::string& text, float 
   if (!World_To_Screen(x, y, z, sx, sy)) return;
   std::int32_t w = 0, h = 0;
   G_Font_Get_TextExtents(text, w, h);
-  G_Font_Draw_Text(sx - float(w / 2), sy - float(h / 2), text);
+  float left = sx - float(w / 2), top = sy - float(h / 2);
+  // A text centred near an edge (a damage figure over a piece at the
+  // battle's right edge) is moved in so that the whole of it shows.
+  TViewport vp;
+  if (G_GetViewport(vp) == S_OK) {
+    const float right_most = float(vp.X) + float(vp.Width) - float(w);
+    const float bottom_most = float(vp.Y) + float(vp.Height) - float(h);
+    if (left > right_most) left = right_most;
+    if (left < float(vp.X)) left = float(vp.X);
+    if (top > bottom_most) top = bottom_most;
+    if (top < float(vp.Y)) top = float(vp.Y);
+  }
+  G_Font_Draw_Text(left, top, text);
 }
 
 void G_Canvas_Set_Font(TWindow_Canvas* canvas, std::int32_t index) {

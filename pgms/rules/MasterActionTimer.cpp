@@ -402,23 +402,19 @@ void TMaster_Action_Timer::m_Update_Timer(float dt) {
   state(before);
   while (f_last_quick_passes < Max_Quick_Passes && m_Quick_Pass_Allowed()) {
     ++f_last_quick_passes;
+    const std::uint64_t progress = f_progress;
     if (!m_Run_Pass(0.0f)) return;
     state(after);
-    if (after == before) break;
+    if (after == before && progress == f_progress) break;
     before.swap(after);
   }
 }
 
 bool TMaster_Action_Timer::m_Quick_Pass_Allowed() const {
   if (!f_world->m_Hand_Over_Runs_Ahead()) return false;
-  bool hand_over = false;
-  for (const TAction_Record& r : f_records) {
-    if (r.done) continue;
-    if (r.kind == ACTION_END_TURN && r.active && !(r.delay > 0)) hand_over = true;
-    TAction_Executor* e = r.kind < f_executors.size() ? f_executors[r.kind] : nullptr;
-    if (e && r.active && e->m_Holds_Frame(r)) return false;
-  }
-  return hand_over;
+  for (const TAction_Record& r : f_records)
+    if (!r.done && r.kind == ACTION_END_TURN && r.active && !(r.delay > 0)) return true;
+  return false;
 }
 
 bool TMaster_Action_Timer::m_Run_Pass(float dt) {

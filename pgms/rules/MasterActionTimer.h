@@ -184,10 +184,6 @@ public:
   // The record's time limit has run out before its step machine finished
   // it; called before the record is marked done and its lists given back.
   virtual void m_Time_Limit_Reached(TMaster_Action_Timer&, std::int32_t) {}
-  // Whether the record shows the player something that takes its frames (a
-  // move in sight, an effect, a battle piece on the screen). While no
-  // record does, a hand-over of the turn runs ahead within the frame.
-  virtual bool m_Holds_Frame(const TAction_Record&) const { return true; }
 };
 
 // A unit as the timer sees it.
@@ -295,14 +291,19 @@ public:
   std::int32_t m_Add_Action_Combat_Next_Piece(std::int32_t awaited_id, bool auto_resolve);
 
   // --- Per frame -----------------------------------------------------------
-  // Runs every due record once. While an End Turn is handing the turn over
-  // and nothing in the table is shown to the player (the computer player
-  // thinking, moves out of sight, battles resolved without a screen), more
-  // passes follow within the frame with no time passing, as long as each
-  // pass changes something and at most Max_Quick_Passes of them: what the
-  // player cannot see takes no frames.
+  // Runs every due record once. While an End Turn is handing the turn over,
+  // more passes follow within the frame with no time passing, as long as
+  // each pass changes something and at most Max_Quick_Passes of them: the
+  // steps that take no time (the computer player thinking, moves out of
+  // sight, battles resolved without a screen, the hand-over's bookkeeping)
+  // take no frames, while what the player watches (a move travelling, an
+  // effect, a pause) still advances only with the frames' time.
   void m_Update_Timer(float dt);
   static constexpr std::int32_t Max_Quick_Passes = 250;
+  // A step machine that moved on without changing its record (the computer
+  // player went on to its next order, which added no action) says so here,
+  // so that the quick passes go on.
+  void m_Note_Progress() { ++f_progress; }
   // The quick passes of the last m_Update_Timer.
   std::int32_t m_Last_Quick_Passes() const { return f_last_quick_passes; }
   void m_Execute_Action(std::int32_t index, float dt);
@@ -357,8 +358,7 @@ private:
   // One pass over the records with the frame time; false when an executor
   // cleared the table.
   bool m_Run_Pass(float dt);
-  // Whether a quick pass may follow: a hand-over runs and no record holds
-  // the frame.
+  // Whether a quick pass may follow: a hand-over runs at one machine.
   bool m_Quick_Pass_Allowed() const;
   // Gives back the unit lists and the damage list of a record that ends
   // without its step machine having done so.
@@ -379,6 +379,7 @@ private:
   // Counts clears, so that a pass notices a clear made by an executor.
   std::uint64_t f_clear_count = 0;
   std::int32_t f_last_quick_passes = 0;
+  std::uint64_t f_progress = 0;
   std::array<TAction_Executor*, 10> f_executors{};
   TAction_Timer_World* f_world;
   TAction_Timer_Screen* f_screen;

@@ -282,15 +282,6 @@ void TCombat_Actions::m_Execute_Combat_Attack(TMaster_Action_Timer& timer, std::
   Log("TMaster_Action_Timer.m_Execute_Combat_Attack - End");
 }
 
-bool TCombat_Actions::m_Holds_Frame(const TAction_Record& r) const {
-  switch (r.kind) {
-    case ACTION_COMBAT_MOVE: return !r.combat_move.auto_resolve;
-    case ACTION_COMBAT_ATTACK: return !r.combat_attack.auto_resolve;
-    case ACTION_COMBAT_NEXT_PIECE: return !r.next_piece.auto_resolve;
-    default: return true;
-  }
-}
-
 void TCombat_Actions::m_Execute_Combat_Next_Piece(TMaster_Action_Timer& timer, std::int32_t index, float) {
   TAction_Record& r = timer.m_Get_Record(index);
   Log("TMaster_Action_Timer.m_Execute_Combat_Next_Piece - Start - Step: " + Int_To_Text(r.step));

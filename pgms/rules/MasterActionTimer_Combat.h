@@ -15,8 +15,6 @@ public:
   void m_Install(TMaster_Action_Timer& timer);
 
   void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float dt) override;
-  // A battle fought on the screen is watched; one resolved without it is not.
-  bool m_Holds_Frame(const TAction_Record& record) const override;
   void m_Execute_Combat_Move(TMaster_Action_Timer& timer, std::int32_t index, float dt);
   void m_Execute_Combat_Attack(TMaster_Action_Timer& timer, std::int32_t index, float dt);
   void m_Execute_Combat_Next_Piece(TMaster_Action_Timer& timer, std::int32_t index, float dt);

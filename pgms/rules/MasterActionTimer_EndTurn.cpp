@@ -30,7 +30,7 @@ constexpr std::uint8_t GAME_HOSTED = 3;
 constexpr std::uint8_t GAME_JOINED = 4;
 // Seconds before a computer or skipped player hands the turn on, at the
 // default unit speed; faster units shorten the pause.
-constexpr float Skip_Delay = 0.5f;
+constexpr float Skip_Delay = 0.3f;
 float Hand_Over_Pause() { return Skip_Delay / Unit_Movement_Speed_Factor(); }
 constexpr float Effect_Height = -5.0f;
 

@@ -30,10 +30,6 @@ class TEnd_Turn_Actions : public TAction_Executor {
 public:
   void m_Install(TMaster_Action_Timer& timer);
   void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float dt) override;
-  // The hand-over's own steps show nothing that needs frames; where it
-  // waits (an explosion, a save, a battle, the computer player's order) its
-  // steps stop changing and the frame ends there.
-  bool m_Holds_Frame(const TAction_Record&) const override { return false; }
 
   void m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int32_t index, float dt);
   void m_Begin_Player_Handover(std::uint8_t player);

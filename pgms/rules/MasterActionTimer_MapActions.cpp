@@ -53,9 +53,10 @@ void Delete_Unit(std::int32_t id) {
 }
 
 // The moves of other players (the computer's, a network player's) are
-// watched, not made: they are shown this many times faster than the local
-// player's own moves.
-constexpr float Watched_Move_Pace = 3.0f;
+// watched, not made: they travel this many times faster than the local
+// player's own moves and turn as many times faster again; at the end of a move
+// their picture faces up at once instead of turning back.
+constexpr float Watched_Move_Pace = 6.0f;
 
 float Pace_Of(std::uint8_t owner) {
   const std::uint8_t local = Game_Settings.f_local_empire;
@@ -123,17 +124,6 @@ void TMap_Actions::m_Execute(TMaster_Action_Timer& timer, std::int32_t index, fl
 void TMap_Actions::m_Time_Limit_Reached(TMaster_Action_Timer& timer, std::int32_t index) {
   TAction_Record& r = timer.m_Get_Record(index);
   if (r.kind == ACTION_BOMBARD_UNIT) m_Apply_Bombard(timer, r);
-}
-
-bool TMap_Actions::m_Holds_Frame(const TAction_Record& r) const {
-  switch (r.kind) {
-    case ACTION_MOVE_UNIT: return r.move.seen;
-    case ACTION_BOMBARD_UNIT: return r.bombard.seen;
-    case ACTION_LOAD_UNIT:
-    case ACTION_UNLOAD_UNIT: return r.load.seen;
-    case ACTION_DECOMMISSION_UNITS: return r.decommission.seen;
-    default: return true;
-  }
 }
 
 void TMap_Actions::m_Turn(float& heading, float target, float dt, bool& turning, float pace) const {
@@ -216,7 +206,7 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
     case 1: {
       r.step = 5;
       bool turning = false;
-      if (m.seen) m_Turn(m.heading, m.target_heading, dt, turning, Pace_Of(m.owner));
+      if (m.seen) m_Turn(m.heading, m.target_heading, dt, turning, Pace_Of(m.owner) * Pace_Of(m.owner));
       else m.heading = m.target_heading;
       if (turning) r.step = 1;
       break;
@@ -233,7 +223,10 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
       r.step = 10;
       if (m.seen && !m.more_legs_follow) {
         bool turning = false;
-        m_Turn(m.heading, 0, dt, turning, Pace_Of(m.owner));
+        if (Pace_Of(m.owner) > 1.0f)
+          m.heading = 0;
+        else
+          m_Turn(m.heading, 0, dt, turning);
         if (turning) r.step = 9;
       }
       break;

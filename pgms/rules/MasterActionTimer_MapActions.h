@@ -27,8 +27,6 @@ public:
   void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float dt) override;
   // A Bombard Unit ended by its time limit still deals its damage.
   void m_Time_Limit_Reached(TMaster_Action_Timer& timer, std::int32_t index) override;
-  // Only what the local player may see is shown over frames.
-  bool m_Holds_Frame(const TAction_Record& record) const override;
 
   void m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t index, float dt);
   void m_Execute_Bombard_Unit(TMaster_Action_Timer& timer, std::int32_t index, float dt);
