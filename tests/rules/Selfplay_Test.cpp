@@ -156,7 +156,7 @@ TEST_F(Selfplay, computer_round_pace) {
     setup.seed = 3;
     setup.map_type = "Small";
     setup.computer = {false, true, true, true};
-    ASSERT_TRUE(Game_Session_New_Game(setup));
+    ASSERT_TRUE(Game_Session_New_Game(setup)) << (shell.messages.empty() ? std::string() : shell.m_Joined().back());
     const std::int32_t date = Game_Settings.f_game_date;
     for (int round = 0; round < 2; ++round) {
       ASSERT_NE(Game_Session_End_Turn(), 0);
