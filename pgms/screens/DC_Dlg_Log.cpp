@@ -314,5 +314,6 @@ void TDC_Dlg_Log::m_Draw_Row(std::int32_t row, std::int32_t x, std::int32_t top)
   font.m_Set_Font(2);
   font.m_Set_Color(Make_Color(255, 255, 255));
   List_Window_Draw_Row(f_grid.grid, 5, f_grid.row_count, skip_to > 0 ? 1 : 0, skip_to, false,
-                       row == f_list.m_Get_Selected_Index(), x, top, f_grid.order[std::size_t(row)]);
+                       row == f_list.m_Get_Selected_Index(), x, top, f_grid.order[std::size_t(row)],
+                       f_list.m_X() + f_list.m_Width() - LIST_SCROLL_WIDTH - 4);
 }

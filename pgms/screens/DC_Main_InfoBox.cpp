@@ -346,11 +346,26 @@ void TDC_Main::m_Draw_Info_Box() {
     text(3, value, L + 6, B - 152, f_info.title, m_Width() - 12);
     fonts.m_Set_Font(2);
     fonts.m_Set_Color(value);
-    G_Font_Draw_Text_Wrapped(L + 12, B - 134, 536, 30, tx[1], 12);
+    // Two lines of description above the levels, the second cut with "…"
+    // when there is more.
+    {
+      fonts.m_Set_Font(2);
+      const std::vector<std::string> lines = Wrap(tx[1], 536, 3);
+      if (!lines.empty()) text(2, value, L + 12, B - 134, lines[0], 536);
+      if (lines.size() > 1)
+        text(2, value, L + 12, B - 122, fonts.m_Fit(lines.size() > 2 ? lines[1] + " " + lines[2] : lines[1], 536),
+             536);
+    }
+    std::int32_t level_w = 0;
+    for (const char* l : {"Current Level", "Maximum Level"}) {
+      std::int32_t w = 0, h = 0;
+      fonts.m_Get_Text_Extents(l, w, h);
+      level_w = std::max(level_w, w);
+    }
     text(2, label, L + 6, B - 107, "Current Level");
     text(2, label, L + 6, B - 95, "Maximum Level");
-    text(2, value, L + 100, B - 107, tx[2]);
-    text(2, value, L + 100, B - 95, tx[3]);
+    text(2, value, L + 6 + level_w + 8, B - 107, tx[2], 180 - 6 - level_w - 8 - 8);
+    text(2, value, L + 6 + level_w + 8, B - 95, tx[3], 180 - 6 - level_w - 8 - 8);
     const std::pair<const char*, const std::vector<std::string>*> lists[3] = {
         {"Costs", &f_info.costs}, {"Requirements", &f_info.requirements}, {"Expected Benefits", &f_info.benefits}};
     for (int k = 0; k < 3; ++k) {
@@ -385,7 +400,8 @@ void TDC_Main::m_Draw_Info_Box() {
     // font 2, so that no label is cut and no value runs into the next
     // column; values are cut with "…" to their room.
     fonts.m_Set_Font(2);
-    auto widest = [&fonts](std::initializer_list<const char*> labels) {
+    auto widest = [&fonts](std::initializer_list<const char*> labels, std::int32_t font = 2) {
+      fonts.m_Set_Font(font);
       std::int32_t most = 0;
       for (const char* l : labels) {
         std::int32_t w = 0, h = 0;
@@ -451,7 +467,7 @@ void TDC_Main::m_Draw_Info_Box() {
     const std::int32_t c_label = c_head + 8;
     const std::int32_t c_value = c_label + 8 + widest({"Capacity", "Launch For Combat", "Can Carry"});
     const std::int32_t c_room = 76;
-    const std::int32_t c_end = std::max(c_value + c_room, c_label + 9 + 200);
+    const std::int32_t c_end = c_head + widest({"Transporting"}, 3) + 8;
     text(3, value, c_head, B - 152, "Special Abilities");
     for (std::size_t i = 0; i < f_info.abilities.size() && i < 3; ++i)
       text(2, value, c_label, B - 140 + 11 * std::int32_t(i), f_info.abilities[i], right - c_label - 8);
@@ -461,10 +477,16 @@ void TDC_Main::m_Draw_Info_Box() {
     text(2, value, c_value, B - 95, tx[20], c_room - 8);
     text(2, value, c_value, B - 83, tx[21], c_room - 8);
     for (int i = 0; i < 4; ++i) text(2, value, c_label + 9, B - 59 + 12 * i, tx[std::size_t(22 + i)], 200 - 8);
-    const std::int32_t d_label = c_end + 6;
-    const std::int32_t d_value = d_label + 8 + widest({"Maximum Per Region"});
-    text(2, label, d_label, B - 107, "Maximum Per Region");
-    text(2, value, d_value, B - 107, tx[19].empty() ? std::string("-") : tx[19], std::max(0, right - d_value - 8));
+    // "Maximum Per Region" on the line of the "Transporting" heading, its
+    // value against the right edge.
+    fonts.m_Set_Font(2);
+    const std::string most = fonts.m_Fit(tx[19].empty() ? std::string("-") : tx[19], 48);
+    std::int32_t most_w = 0, most_h = 0;
+    fonts.m_Get_Text_Extents(most, most_w, most_h);
+    const std::int32_t d_value = right - most_w;
+    const std::int32_t d_label = d_value - 8 - widest({"Maximum Per Region"});
+    text(2, label, std::max(d_label, c_end + 6), B - 107, "Maximum Per Region");
+    text(2, value, d_value, B - 107, most);
   }
   if (kind == 1 || kind == 2 || kind == 3 || kind == 6) {
     for (const TInfo_Box_Row& r : f_info.rows) {

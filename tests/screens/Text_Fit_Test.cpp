@@ -120,18 +120,35 @@ class Text_Fit : public ::testing::Test {
   }
 
   // The texts of one frame of the screen (the dark copies under shadowed
-  // texts left out).
-  std::vector<TBox> Frame() {
+  // texts left out); with `timer` the screen's timer pass runs first (the
+  // hover of the info box is left alone without it).
+  std::vector<TBox> Frame(bool timer = false) {
     std::vector<TBox> boxes;
     G_Font_Set_Draw_Observer([&boxes](const TFont_Draw_Record& r) {
       if (r.shadow) return;
       const std::int32_t x = std::int32_t(r.x), y = std::int32_t(r.y);
       boxes.push_back({x, y, x + r.width, y + r.height, r.text});
     });
-    f_screen->TimerFired(0.016f);
+    if (timer) f_screen->TimerFired(0.016f);
     f_device->BeginScene();
     G_Main_Clear(0xFF000000u);
     f_screen->m_Render(0.016);
+    f_device->EndScene();
+    G_Font_Set_Draw_Observer(nullptr);
+    return boxes;
+  }
+
+  // The texts one dialog or panel draws (with its children), on its own:
+  // the screen's texts under it are covered by it.
+  std::vector<TBox> Frame_Of(TDisplay_Class& control) {
+    std::vector<TBox> boxes;
+    G_Font_Set_Draw_Observer([&boxes](const TFont_Draw_Record& r) {
+      if (r.shadow) return;
+      const std::int32_t x = std::int32_t(r.x), y = std::int32_t(r.y);
+      boxes.push_back({x, y, x + r.width, y + r.height, r.text});
+    });
+    f_device->BeginScene();
+    control.m_Render(0.016);
     f_device->EndScene();
     G_Font_Set_Draw_Observer(nullptr);
     return boxes;
@@ -175,7 +192,7 @@ TEST_F(Text_Fit, MainScreenInfoBoxAndNotices) {
   EXPECT_TRUE(Fits(status, "status bar"));
   EXPECT_TRUE(Shows(status, f_nation.substr(0, 4)));
   for (std::int32_t t = 1; t <= World_Unit_Type_Count(); ++t) {
-    f_screen->m_Set_Info_Box(true, true, 5, t, 0);
+    f_screen->m_Set_Info_Box(true, false, 5, t, 0);
     const std::vector<TBox> boxes = Frame();
     const TUnit_Type* type = World_Unit_Type(t);
     ASSERT_NE(type, nullptr);
@@ -183,10 +200,10 @@ TEST_F(Text_Fit, MainScreenInfoBoxAndNotices) {
     EXPECT_TRUE(Fits(boxes, "unit type " + type->f_display_name));
   }
   for (std::int32_t a = 1; a <= World_Tech_Area_Count(); ++a) {
-    f_screen->m_Set_Info_Box(true, true, 4, a, 0);
+    f_screen->m_Set_Info_Box(true, false, 4, a, 0);
     EXPECT_TRUE(Fits(Frame(), "technology " + std::to_string(a)));
   }
-  f_screen->m_Set_Info_Box(true, true, 6, 1, 0);
+  f_screen->m_Set_Info_Box(true, false, 6, 1, 0);
   EXPECT_TRUE(Fits(Frame(), "region"));
   f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
   for (int i = 0; i < 10; ++i)
@@ -197,15 +214,32 @@ TEST_F(Text_Fit, MainScreenInfoBoxAndNotices) {
   EXPECT_TRUE(Fits(notices, "notices"));
 }
 
-// The log's nation summary and the purchase lists of units and research.
+// The log's nation summary and events, and the purchase lists of units and
+// research.
 TEST_F(Text_Fit, LogAndPurchaseLists) {
-  for (int i = 0; i < 40; ++i) G_Event_Log->m_Add_Collect_Resources(Game_Settings.f_game_date, 1, 1999999);
+  const std::int32_t date = Game_Settings.f_game_date;
+  for (int i = 0; i < 3; ++i) {
+    G_Event_Log->m_Add_Collect_Resources(date - 1, 1, 1999999);
+    G_Event_Log->m_Add_Movement(date - 1, 1, 99, 3, 1, 2);
+    G_Event_Log->m_Add_Region_Captured(date - 1, 2, 1, 2);
+  }
   ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Log", 0, 0));
-  const std::vector<TBox> log = Frame();
-  EXPECT_TRUE(Shows(log, f_nation.substr(0, 4)));
-  EXPECT_TRUE(Fits(log, "log"));
+  TDisplay_Class* log = f_screen->m_Get_Dialog("Dlg Log");
+  ASSERT_NE(log, nullptr);
+  const std::vector<TBox> boxes = Frame_Of(*log);
+  EXPECT_TRUE(Shows(boxes, f_nation.substr(0, 4)));
+  EXPECT_TRUE(Fits(boxes, "log"));
   f_screen->m_Close_Child_Dialogs();
-  Frame();  // the kill pass frees the log
+  Frame(true);  // the kill pass frees the log
   ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Purchases", 0, 0));
-  EXPECT_TRUE(Fits(Frame(), "purchases: units"));
+  auto* items = dynamic_cast<TDC_Main_Purchases_Items*>(f_screen->m_Get_Dialog("DC Main Purchases Items"));
+  ASSERT_NE(items, nullptr);
+  for (std::int32_t type : {1, 5}) {
+    items->m_Choose_Type(type);
+    const std::vector<TBox> list = Frame_Of(*items);
+    EXPECT_FALSE(list.empty());
+    EXPECT_TRUE(Fits(list, type == 5 ? "purchases: research" : "purchases: units"));
+  }
+  if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List"))
+    EXPECT_TRUE(Fits(Frame_Of(*orders), "purchases: orders"));
 }
