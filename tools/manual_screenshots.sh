@@ -43,11 +43,14 @@ run() {
 
 # The start menu and the setup of a single-player game.
 cat >"$work/menu.txt" <<SCRIPT
-400 screenshot $work/shots/start_menu.bmp
-410 click 512 330           # Single Player Game
-430 click 512 330           # New Game
-470 screenshot $work/shots/game_setup.bmp
-480 quit
+100 click 500 300           # past the logos
+120 move 500 300
+125 screenshot $work/shots/start_menu.bmp
+130 click 89 704            # Single Player Game
+150 click 89 704            # New Game
+200 move 1000 10
+210 screenshot $work/shots/game_setup.bmp
+220 quit
 SCRIPT
 run "$work/menu.txt"
 
