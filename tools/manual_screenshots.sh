@@ -60,7 +60,7 @@ cat >"$work/game.txt" <<SCRIPT
 60 screenshot $work/shots/main_screen.bmp
 70 key F2                   # purchases
 90 screenshot $work/shots/purchases.bmp
-100 key F2
+100 click 975 600            # Close the purchase panels
 110 key F3                  # statistics
 130 screenshot $work/shots/statistics.bmp
 140 key Escape
