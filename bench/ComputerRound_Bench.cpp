@@ -1,6 +1,7 @@
 // Computer turns as the player waits for them: a single-player game with
 // three computer players, where the human ends the turn at once, played
-// round after round through the action timer at 60 frames a second. For
+// round after round through the action timer at 60 frames a second (or
+// ROUND_BENCH_FPS). For
 // each "Unit Movement Speed" it prints the frames from the human's end of
 // turn to the start of the human's next turn (the mean of the rounds and
 // the longest) and where they went: frames with a unit moving in sight,
@@ -28,7 +29,8 @@
 
 namespace {
 namespace fs = std::filesystem;
-constexpr float Frame_Seconds = 1.0f / 60.0f;
+// 60 frames a second unless ROUND_BENCH_FPS names another rate.
+float Frame_Seconds = 1.0f / 60.0f;
 
 struct TRound_Figures {
   std::int64_t frames = 0, moving = 0, battle = 0, pause = 0, other = 0;
@@ -91,6 +93,8 @@ bool Play_Round(TRound_Figures& f) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  if (const char* fps = std::getenv("ROUND_BENCH_FPS"))
+    if (std::atoi(fps) > 0) Frame_Seconds = 1.0f / float(std::atoi(fps));
   const std::string map_type = argc > 2 ? argv[2] : "Small";
   std::vector<std::uint32_t> seeds;
   for (int i = 3; i < argc; ++i) seeds.push_back(std::uint32_t(std::strtoul(argv[i], nullptr, 10)));
@@ -136,9 +140,9 @@ int main(int argc, char** argv) {
     if (played == 0) continue;
     const double n = double(played);
     std::printf(
-        "Unit speed %d: %lld rounds, %.0f frames a round (%.1f s at 60/s), longest %lld; in sight moving %.0f, "
+        "Unit speed %d: %lld rounds, %.0f frames a round (%.1f s), longest %lld; in sight moving %.0f, "
         "battle %.0f, pause %.0f, other %.0f; CPU %.0f ms a round\n",
-        speed, static_cast<long long>(played), double(total.frames) / n, double(total.frames) / n / 60.0,
+        speed, static_cast<long long>(played), double(total.frames) / n, double(total.frames) / n * Frame_Seconds,
         static_cast<long long>(longest), double(total.moving) / n, double(total.battle) / n,
         double(total.pause) / n, double(total.other) / n, cpu / n);
   }

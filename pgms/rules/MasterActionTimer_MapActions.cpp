@@ -54,8 +54,9 @@ void Delete_Unit(std::int32_t id) {
 
 // The moves of other players (the computer's, a network player's) are
 // watched, not made: they travel this many times faster than the local
-// player's own moves and turn as many times faster again; at the end of a move
-// their picture faces up at once instead of turning back.
+// player's own moves, and their picture faces its way, and up again at the
+// end, at once instead of turning: a leg takes the frames of its travel
+// only, whatever the frame rate.
 constexpr float Watched_Move_Pace = 6.0f;
 
 float Pace_Of(std::uint8_t owner) {
@@ -126,8 +127,8 @@ void TMap_Actions::m_Time_Limit_Reached(TMaster_Action_Timer& timer, std::int32_
   if (r.kind == ACTION_BOMBARD_UNIT) m_Apply_Bombard(timer, r);
 }
 
-void TMap_Actions::m_Turn(float& heading, float target, float dt, bool& turning, float pace) const {
-  const float f = Unit_Movement_Speed_Factor() * pace;
+void TMap_Actions::m_Turn(float& heading, float target, float dt, bool& turning) const {
+  const float f = Unit_Movement_Speed_Factor();
   const float tolerance = f * 0.02f;
   const float diff = Angle_Difference(heading, target);
   turning = std::fabs(diff) > tolerance;
@@ -206,8 +207,10 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
     case 1: {
       r.step = 5;
       bool turning = false;
-      if (m.seen) m_Turn(m.heading, m.target_heading, dt, turning, Pace_Of(m.owner) * Pace_Of(m.owner));
-      else m.heading = m.target_heading;
+      if (m.seen && Pace_Of(m.owner) <= 1.0f)
+        m_Turn(m.heading, m.target_heading, dt, turning);
+      else
+        m.heading = m.target_heading;
       if (turning) r.step = 1;
       break;
     }

@@ -42,8 +42,7 @@ public:
 
 private:
   void m_Apply_Bombard(TMaster_Action_Timer& timer, TAction_Record& r);
-  // Turns the heading towards the target at the unit speed times the pace.
-  void m_Turn(float& heading, float target, float dt, bool& turning, float pace = 1.0f) const;
+  void m_Turn(float& heading, float target, float dt, bool& turning) const;
 };
 
 extern TMap_Actions Map_Actions;
