@@ -14,7 +14,6 @@
 #include "Display.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
-#include "FrmMain.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
@@ -430,12 +429,12 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
 void TDC_Main::m_Close_Program() {
   if (f_on_close_program)
     f_on_close_program();
-  else if (Frm_Main)
-    Frm_Main->m_Request_Close();
+  else if (Shell_Links().request_close)
+    Shell_Links().request_close();
 }
 
 void TDC_Main::m_Leave_Network_Game() {
-  if (Frm_Main) Frm_Main->m_Free_Multiplayer();
+  if (Shell_Links().free_multiplayer) Shell_Links().free_multiplayer();
 }
 
 void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
