@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "Datafile_BaseGameSettings.h"
@@ -333,6 +334,41 @@ bool Store_Current_Map(const std::string& name) {
   const std::string dir = Path_Join_Folder(Path_Settings->m_Get_Maps_Dir(), name);
   if (dir.empty() || !Directory_Create_All(dir)) return false;
   return Copy_Directory_Files(Current_Dir(), dir);
+}
+
+bool Save_Map(const std::string& name, std::string& caption, std::string& text) {
+  caption = "Error";
+  if (!Folder_Name_Valid(name, "map", text)) return false;
+  if (!Path_Settings || !G_Map) {
+    text = "There is no map to save.";
+    return false;
+  }
+  const std::string dir = Path_Settings->m_Get_Maps_Dir() + name + "\\";
+  if (Directory_Exists(dir)) {
+    text = "Map name already in use.";
+    return false;
+  }
+  // The copy and the map's own routines report their file errors
+  // themselves.
+  caption.clear();
+  text.clear();
+  bool ok = Store_Current_Map(name);
+  if (ok) {
+    for (const char* f : {"Empires.dat", "EventLog.dat", "GameSettings.dat", "MasterActionTimer.dat", "MessageLog.dat"})
+      File_Delete(dir + f);
+    auto copy = std::make_unique<TMap>();
+    ok = copy->m_Assign(*G_Map) && copy->m_Reset_Game_State() &&
+         copy->m_Save_To_File(dir + "CurrentMap.map", false, "1.09");
+  }
+  if (!ok) {
+    // No half-made stored map is left behind to be offered for new games.
+    Delete_Directory_Files(dir);
+    Directory_Remove(dir);
+    return false;
+  }
+  caption = "Map Saved";
+  text = "Map saved successfully.";
+  return true;
 }
 
 bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message) {

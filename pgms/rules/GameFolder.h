@@ -54,6 +54,12 @@ std::string Stored_Map_Directory(const std::string& name);
 // from wherever it lies; false (with the reason shown) when it is missing.
 bool Copy_Stored_Map_To_Current(const std::string& name);
 bool Store_Current_Map(const std::string& name);
+// Stores the running world map under maps\<name>\: the current-game
+// folder's files and a CurrentMap.map without owners or units, none of the
+// game's own five files. False with the caption and text of the reason; a
+// half-made stored map is removed. The game options dialog offers it as
+// "Save Map"; the stored-map generator makes the shipped maps with it.
+bool Save_Map(const std::string& name, std::string& caption, std::string& text);
 
 // Whether a name can name a folder of its own in savegames\ or in maps\ of
 // the user (Path_Name_Problem: not empty or blank, UTF-8, no control character, no

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <map>
 
-#include "DC_Dlg_GameOptions.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Native_Path.h"
@@ -333,7 +332,7 @@ TEST_F(Game_Folder, ANewGameIsPlayedOnAStoredMapShippedWithTheGame) {
   const std::int32_t regions = G_Map->m_Get_Region_Count();
   const std::string section = Read_File(Current("MapSection001.jpg"));
   std::string caption, text;
-  ASSERT_TRUE(Game_Options_Save_Map("Shipped World", caption, text)) << text;
+  ASSERT_TRUE(Save_Map("Shipped World", caption, text)) << text;
   fs::create_directories(program.path() / "maps");
   fs::rename(user.path() / "maps" / "Shipped World", program.path() / "maps" / "Shipped World");
   EXPECT_FALSE(fs::exists(program.path() / "maps" / "Shipped World" / "Empires.dat"));
