@@ -470,9 +470,9 @@ bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, 
 // Load
 
 bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, bool is_last,
-                            std::int32_t& result_code, std::int32_t extra, std::int32_t step) {
+                            TLoad_Result& result, std::int32_t extra, std::int32_t step) {
   if (is_first || is_last) {
-    if (is_first) result_code = 0;
+    if (is_first) result = TLoad_Result::Game;
     work.clear();
     files_per_step = 0;
     if (is_last) {
@@ -542,12 +542,12 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
         Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
       } else if (Game_Settings.f_game_kind == GAME_HOSTED) {
         if (Master_Action_Timer) Master_Action_Timer->m_Clear();
-        result_code = 2;
+        result = TLoad_Result::Hosted_Game;
       } else if (Game_Settings.f_autosave_pending) {
         if (TEmpire* e = Empire_Get(Game_Settings.f_turn_empire)) e->m_Update_Known_Regions();
         World_Main_Screen_Link().Map_Ownership_Changed();
         if (Master_Action_Timer) Master_Action_Timer->m_Resume_End_Turn_After_Load();
-        result_code = 1;
+        result = TLoad_Result::End_Turn_Resumes;
       }
       return true;
     default:

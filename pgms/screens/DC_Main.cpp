@@ -565,12 +565,12 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
 
 bool TDC_Main::m_Load_Game(const std::string& save_name) {
   m_Close_Child_Dialogs();
-  std::int32_t result = 0;
+  TLoad_Result result = TLoad_Result::Game;
   if (!Game_Session_Load(save_name, result)) return false;
   Reload_Overview_Map_Textures();
   TDC_Main_Dialog_Outcome outcome;
   outcome.result = 1;
-  outcome.keep_screen_mode = result == 1;
+  outcome.keep_screen_mode = result == TLoad_Result::End_Turn_Resumes;
   m_Follow_Up("Dlg Load Game", outcome);
   return true;
 }
