@@ -45,11 +45,14 @@ int Game_Init_Run(int argc, char** argv) {
   }
   TLauncher_Frames frames;
   frames.script = script.get();
-  std::int32_t result = options.skip_launcher || options.new_game.set || !options.load_game.empty() ? 1 : 0;
-  while (result != 1 && result != 6) result = Game_Init_Show_Launcher(options, frames);
+  TLauncher_Button result = options.skip_launcher || options.new_game.set || !options.load_game.empty()
+                                ? TLauncher_Button::Play
+                                : TLauncher_Button::None;
+  while (result != TLauncher_Button::Play && result != TLauncher_Button::Quit)
+    result = Game_Init_Show_Launcher(options, frames);
 
   int code = 0;
-  if (result == 1) {
+  if (result == TLauncher_Button::Play) {
     if (!system) {
       code = 1;
     } else {
