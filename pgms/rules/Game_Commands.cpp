@@ -431,12 +431,17 @@ std::string Battle_Refusal(std::uint8_t player, const TMP_Message& m) {
 bool Is_Battle_Code(std::uint8_t code) { return code >= 100 && code <= 125 && code % 2 == 0; }
 
 // Counts the player's command in the turn; false past the bound.
-bool Count_Command(std::uint8_t player) {
+// A new turn forgets the counts and moves of the turn before.
+void Follow_The_Turn() {
   if (Host.count_date != Game_Settings.f_game_date || Host.count_turn != Game_Settings.f_turn_empire) {
     Host.count_date = Game_Settings.f_game_date;
     Host.count_turn = Game_Settings.f_turn_empire;
     std::fill(std::begin(Host.counts), std::end(Host.counts), 0);
+    for (TPending_Move& pending : Host.moves) pending = TPending_Move{};
   }
+}
+
+bool Count_Command(std::uint8_t player) {
   if (Host.counts[player] >= Game_Command_Limit) return false;
   ++Host.counts[player];
   return true;
@@ -445,7 +450,13 @@ bool Count_Command(std::uint8_t player) {
 std::string Player_Command_Refusal(std::uint8_t player, const TMP_Message& m) {
   if (Game_Settings.f_turn_empire != player) return "player " + Text(player) + " acted outside its turn";
   switch (m.code) {
-    case LAN_MSG_TO_SERVER_ACTION_MOVE_UNIT: return Move_Refusal(player, Read<TMove_Leg>(m));
+    case LAN_MSG_TO_SERVER_ACTION_MOVE_UNIT: {
+      std::string why = Move_Refusal(player, Read<TMove_Leg>(m));
+      // A refused leg ends the player's move: the legs before it are played
+      // as they stand, and the next order starts afresh.
+      if (!why.empty()) Host.moves[player] = TPending_Move{};
+      return why;
+    }
     case LAN_MSG_TO_SERVER_ACTION_BOMBARD_UNIT: {
       const TCommand_Bombard c = Read<TCommand_Bombard>(m);
       if (c.owner != player) return "order for the units of player " + Text(c.owner);
@@ -578,6 +589,7 @@ std::optional<std::int64_t> Game_Command_Purchase_Price(std::uint8_t player, con
 
 std::string Game_Command_Refusal(std::uint8_t player, const TMP_Message& message) {
   std::string why;
+  Follow_The_Turn();
   try {
     if (Is_Battle_Code(message.code) || message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG ||
         message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT ||
