@@ -289,6 +289,27 @@ bool TEnd_Turn_Actions::m_Execute_Player_Updates(std::uint8_t player, std::int32
 }
 
 namespace {
+// The roll of one research purchase, 1..100. Every machine of a network game
+// plays the purchases of each player's turn itself, and their random
+// generators do not run alike (the host alone rolls the computer's battles
+// and bombardments): there the roll is a fixed mix of what every machine
+// knows alike (date, player, area, level, place in the list), so that all
+// find the same outcome. A game at one machine draws from its generator as
+// it always has.
+std::int32_t Research_Roll(std::int32_t date, std::uint8_t player, std::int32_t area, std::int32_t level,
+                           std::int32_t place) {
+  if (!Game_Kind_Is_Network()) return Random_Range(1, 100);
+  std::uint64_t x = (std::uint64_t(std::uint32_t(date)) << 32) ^ (std::uint64_t(player) << 24) ^
+                    (std::uint64_t(std::uint32_t(area)) << 12) ^ (std::uint64_t(std::uint32_t(level)) << 6) ^
+                    std::uint64_t(std::uint32_t(place));
+  // splitmix64 finaliser
+  x += 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  return std::int32_t(x % 100) + 1;
+}
+
 void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
   std::int32_t money = e.m_Get_Treasury();
   bool placed = false;
@@ -297,7 +318,9 @@ void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
   while (i <= e.m_Get_Purchase_Count()) {
     TEmpire_Purchase p;
     e.m_Get_Purchase(i, p);
-    if (money < p.cost || !e.m_Is_Purchase_Valid(p)) {
+    // A negative cost (a purchase list from elsewhere) never fills the
+    // treasury.
+    if (p.cost < 0 || money < p.cost || !e.m_Is_Purchase_Valid(p)) {
       ++i;
       continue;
     }
@@ -317,7 +340,7 @@ void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
     } else if (p.kind == PURCHASE_RESEARCH) {
       if (const TTech_Area* area = World_Tech_Area(p.id)) {
         const std::int32_t level = e.m_Get_Tech_Level(p.id);
-        const std::int32_t roll = Random_Range(1, 100);
+        const std::int32_t roll = Research_Roll(date, player, p.id, level, i);
         const bool success = area->m_Get_Chance(p.region) >= roll && level < area->f_maximum_level;
         if (success) e.m_Set_Tech_Level(p.id, level + 1);
         if (G_Event_Log) G_Event_Log->m_Add_Research(date, player, p.id, level, success);
@@ -359,6 +382,13 @@ void TEnd_Turn_Actions::m_Execute_Player_Update(std::uint8_t player, std::int32_
       if (G_Map) G_Map->m_Reset_Player_Moves(player);
       break;
     case 5: Empire_Update_Statistics(player); break;
+    case 10:
+      // The host finds a player with nothing left on the map eliminated when
+      // its turn begins, right after these updates; a joined machine, which
+      // plays the updates from the host's report, finds the same on the same
+      // map, so that every machine holds the same empires.
+      if (Game_Kind() == TGame_Kind::Joined && G_Map && !G_Map->m_Player_Present(player)) e->m_Set_Eliminated(true);
+      break;
     default: break;
   }
 }
