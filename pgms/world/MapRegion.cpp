@@ -97,6 +97,7 @@ void TMap_Region::m_Assign(const TMap_Region& other) {
   f_click_span_capacity = other.f_click_span_capacity;
   f_click_rows = other.f_click_rows;
   f_units = other.f_units;
+  f_unplaced = other.f_unplaced;
 }
 
 void TMap_Region::m_Reset() {
@@ -111,6 +112,7 @@ void TMap_Region::m_Reset() {
       s.stack_count = 0;
     }
   f_units.clear();
+  f_unplaced = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -182,6 +184,53 @@ bool TMap_Region::m_Add_Unit(std::int32_t id) {
   return true;
 }
 
+bool TMap_Region::m_Admit_Unit(std::int32_t id) {
+  if (m_Has_Unit_Id(id)) {
+    if (!f_map->m_Valid_Unit_Id(id)) return false;
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    return m_Has_Shown_Stack(u.unit_type, u.owner);
+  }
+  // Placed before it is listed: a split of the squares lays out the listed
+  // units again, and this one must not be counted twice.
+  const bool placed = m_Place_Unit_In_Square(id);
+  m_Insert_Unit_Id(id);
+  if (!placed) {
+    f_unplaced = true;
+  } else if (f_unplaced) {
+    // Units of the same stack that found no square share the new one.
+    m_Place_Unplaced_Units();
+  }
+  return placed;
+}
+
+bool TMap_Region::m_Has_Shown_Stack(std::uint16_t unit_type, std::uint8_t owner) const {
+  for (const TMap_Region_Square& s : f_squares)
+    if (s.shown && s.state == SQUARE_STACK && s.unit_type == unit_type && s.owner == owner) return true;
+  return false;
+}
+
+bool TMap_Region::m_Has_Unplaced_Units() const {
+  for (std::int32_t id : f_units) {
+    if (!f_map->m_Valid_Unit_Id(id)) continue;
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    if (!m_Has_Shown_Stack(u.unit_type, u.owner)) return true;
+  }
+  return false;
+}
+
+void TMap_Region::m_Place_Unplaced_Units() {
+  f_unplaced = false;
+  const std::vector<std::int32_t> ids = f_units;
+  for (std::int32_t id : ids) {
+    if (!f_map->m_Valid_Unit_Id(id)) continue;
+    const TMap_Unit_Record u = f_map->m_Unit_Ref(id);
+    // A stack shown already holds the unit (a split of the squares may have
+    // laid it out on the way).
+    if (m_Has_Shown_Stack(u.unit_type, u.owner)) continue;
+    if (!m_Place_Unit_In_Square(id)) f_unplaced = true;
+  }
+}
+
 void TMap_Region::m_Insert_Unit_Id(std::int32_t id) {
   if (f_units.size() == f_units.capacity()) f_units.reserve(f_units.size() + 20);
   if (f_map->m_Valid_Unit_Id(id)) {
@@ -205,7 +254,11 @@ bool TMap_Region::m_Remove_Unit(std::int32_t id) {
   f_units.erase(it);
   if (f_map->m_Valid_Unit_Id(id)) {
     const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
-    m_Release_Stack(u.unit_type, u.owner);
+    const std::uint16_t unit_type = u.unit_type;
+    const std::uint8_t owner = u.owner;
+    m_Release_Stack(unit_type, owner);
+    // A stack that went may leave room for a unit that had none.
+    if (f_unplaced && !m_Has_Shown_Stack(unit_type, owner)) m_Place_Unplaced_Units();
   }
   return true;
 }
@@ -230,13 +283,17 @@ void TMap_Region::m_Clear_Stack_Squares() {
 void TMap_Region::m_Clear_Units() {
   m_Clear_Stack_Squares();
   f_units.clear();
+  f_unplaced = false;
 }
 
 void TMap_Region::m_Relayout_Stacks() {
   m_Clear_Stack_Squares();
   // Placing may split the squares, which lays the stacks out again itself.
   std::vector<std::int32_t> ids = f_units;
-  for (std::int32_t id : ids) m_Place_Unit_In_Square(id);
+  bool unplaced = false;
+  for (std::int32_t id : ids)
+    if (!m_Place_Unit_In_Square(id)) unplaced = true;
+  f_unplaced = unplaced;
 }
 
 std::int32_t TMap_Region::m_Get_Unit_Id(std::int64_t i) const {
