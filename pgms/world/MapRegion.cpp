@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Empire.h"
 #include "Errors.h"
@@ -197,8 +198,9 @@ bool TMap_Region::m_Admit_Unit(std::int32_t id) {
   if (!placed) {
     f_unplaced = true;
   } else if (f_unplaced) {
-    // Units of the same stack that found no square share the new one.
-    m_Place_Unplaced_Units();
+    // Units of its stack that had no square are counted on the new one.
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    m_Recount_Stack(u.unit_type, u.owner);
   }
   return placed;
 }
@@ -220,15 +222,49 @@ bool TMap_Region::m_Has_Unplaced_Units() const {
 
 void TMap_Region::m_Place_Unplaced_Units() {
   f_unplaced = false;
-  const std::vector<std::int32_t> ids = f_units;
-  for (std::int32_t id : ids) {
+  // The stacks without a square, each with the number of its listed units,
+  // in list order; each gets one block where there is room (the squares are
+  // not split for them: the next unit that needs room splits them).
+  struct TMissing {
+    std::uint16_t unit_type;
+    std::uint8_t owner;
+    std::int32_t count;
+  };
+  std::vector<TMissing> missing;
+  for (std::int32_t id : f_units) {
     if (!f_map->m_Valid_Unit_Id(id)) continue;
-    const TMap_Unit_Record u = f_map->m_Unit_Ref(id);
-    // A stack shown already holds the unit (a split of the squares may have
-    // laid it out on the way).
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
     if (m_Has_Shown_Stack(u.unit_type, u.owner)) continue;
-    if (!m_Place_Unit_In_Square(id)) f_unplaced = true;
+    auto it = std::find_if(missing.begin(), missing.end(), [&](const TMissing& m) {
+      return m.unit_type == u.unit_type && m.owner == u.owner;
+    });
+    if (it != missing.end())
+      it->count = Checked_Add(it->count, 1);
+    else
+      missing.push_back({u.unit_type, u.owner, 1});
   }
+  for (const TMissing& m : missing) {
+    const TUnit_Type* t = World_Unit_Type(m.unit_type);
+    const std::int32_t first = t && !f_squares.empty() ? m_Find_Free_Block(Block_Width(*t), Block_Height(*t)) : 0;
+    if (first > 0)
+      m_Occupy_Block(first, Block_Width(*t), m.count, m.owner, m.unit_type, Block_Height(*t));
+    else
+      f_unplaced = true;
+  }
+}
+
+void TMap_Region::m_Recount_Stack(std::uint16_t unit_type, std::uint8_t owner) {
+  TMap_Region_Square* shown = nullptr;
+  for (TMap_Region_Square& s : f_squares)
+    if (s.shown && s.state == SQUARE_STACK && s.unit_type == unit_type && s.owner == owner) shown = &s;
+  if (!shown) return;
+  std::int32_t n = 0;
+  for (std::int32_t id : f_units)
+    if (f_map->m_Valid_Unit_Id(id)) {
+      const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+      if (u.unit_type == unit_type && u.owner == owner) ++n;
+    }
+  shown->stack_count = n;
 }
 
 void TMap_Region::m_Insert_Unit_Id(std::int32_t id) {
@@ -538,6 +574,15 @@ bool TMap_Region::m_Place_Unit_In_Square(std::int32_t id) {
       return true;
     }
     if (!m_Subdivide_Squares()) return false;
+    // The split laid the listed units out again: a listed unit is counted
+    // on its stack already if it found room; a unit not yet listed shares
+    // the stack that a listed unit of its type and owner got.
+    const bool listed = m_Has_Unit_Id(id);
+    for (TMap_Region_Square& s : f_squares)
+      if (s.shown && s.unit_type == u.unit_type && s.owner == u.owner) {
+        if (!listed) s.stack_count = Checked_Add(s.stack_count, 1);
+        return true;
+      }
   }
 }
 

@@ -201,6 +201,8 @@ private:
   bool m_Has_Shown_Stack(std::uint16_t unit_type, std::uint8_t owner) const;
   // Gives the listed units without a stack square one where there is room.
   void m_Place_Unplaced_Units();
+  // Sets a shown stack's count to the units of its type and owner listed.
+  void m_Recount_Stack(std::uint16_t unit_type, std::uint8_t owner);
 
   TMap* f_map;
   std::int32_t f_id = 0;
