@@ -531,6 +531,7 @@ TEST_F(AI_Test, ALandingIntoARegionWithoutRoomForItsStackPutsTheCargoAshore) {
   const std::int32_t ship = Place(2, UT_SHIP, 1, 1);
   const std::int32_t inf = Place(1, UT_INFANTRY, 1);
   ASSERT_GE(AI_Execute_Order(1, ORDER_LOAD, false, {ship, inf}, 2, 1), 1);
+  map.m_Set_Unit_Moves(ship, 1);  // a turn later
   EXPECT_GE(AI_Execute_Order(1, ORDER_LAND, false, {ship}, 3, 2), 1);
   TMap_Unit_Record u, s;
   map.m_Get_Unit(inf, u);
@@ -746,6 +747,7 @@ TEST_F(AI_Test, ATransportWithCargoThatNobodyComesToFillSailsToLand) {
   map.m_Get_Region(2)->m_Remove_Unit(inf);
   map.m_Set_Unit_Region(inf, 2);
   ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, inf, false, false));
+  map.m_Set_Unit_Moves(ship, 2);  // loaded a turn ago
   Empire_Get(1)->m_Set_Treasury(0);
   Set_AI_Order_Function(&Record_Order);
   Play_Turn(1);
