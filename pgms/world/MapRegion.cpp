@@ -14,6 +14,16 @@ namespace {
 std::int32_t Block_Width(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_width); }
 std::int32_t Block_Height(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_height); }
 
+// The (unit type, owner) of every stack shown on a square, sorted.
+std::vector<std::pair<std::uint16_t, std::uint8_t>> Shown_Stacks(const std::vector<TMap_Region_Square>& squares) {
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> shown;
+  for (const TMap_Region_Square& s : squares)
+    if (s.shown && s.state == SQUARE_STACK) shown.emplace_back(s.unit_type, s.owner);
+  std::sort(shown.begin(), shown.end());
+  shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+  return shown;
+}
+
 const std::vector<TClick_Zone_Span> no_spans;
 
 // Whether a square's corners lie within a range that no map leaves, so that
@@ -212,10 +222,11 @@ bool TMap_Region::m_Has_Shown_Stack(std::uint16_t unit_type, std::uint8_t owner)
 }
 
 bool TMap_Region::m_Has_Unplaced_Units() const {
+  const auto shown = Shown_Stacks(f_squares);
   for (std::int32_t id : f_units) {
     if (!f_map->m_Valid_Unit_Id(id)) continue;
     const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
-    if (!m_Has_Shown_Stack(u.unit_type, u.owner)) return true;
+    if (!std::binary_search(shown.begin(), shown.end(), std::make_pair(u.unit_type, u.owner))) return true;
   }
   return false;
 }
@@ -231,10 +242,11 @@ void TMap_Region::m_Place_Unplaced_Units() {
     std::int32_t count;
   };
   std::vector<TMissing> missing;
+  const auto shown = Shown_Stacks(f_squares);
   for (std::int32_t id : f_units) {
     if (!f_map->m_Valid_Unit_Id(id)) continue;
     const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
-    if (m_Has_Shown_Stack(u.unit_type, u.owner)) continue;
+    if (std::binary_search(shown.begin(), shown.end(), std::make_pair(u.unit_type, u.owner))) continue;
     auto it = std::find_if(missing.begin(), missing.end(), [&](const TMissing& m) {
       return m.unit_type == u.unit_type && m.owner == u.owner;
     });
