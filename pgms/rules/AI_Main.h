@@ -54,6 +54,9 @@ struct TAI_Region_Info {
   std::uint8_t owner = 0;
   std::uint8_t first_unit_owner = 0;
   float asset_strength = 0;
+  // The strength of the units of other owners than the planning player:
+  // what an attack on the region has to overcome.
+  float enemy_strength = 0;
   float total_value = 0;
   float value = 0;
   std::int32_t distance = 0;
@@ -192,8 +195,13 @@ std::int32_t AI_Add_Object(std::uint8_t kind, std::int32_t subject, std::uint8_t
 std::int32_t AI_Add_Asset(std::int32_t unit, std::uint8_t owner, std::int32_t region, std::uint16_t unit_type,
                           std::uint16_t cargo_list, std::uint8_t moves, float strength);
 float AI_Unit_Strength(std::int64_t unit_type, std::int32_t cargo_list, bool without_cargo);
-float AI_Unit_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region);
+// Against the units in the region that `attacker` does not own (every unit
+// when `attacker` is 0).
+float AI_Unit_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region,
+                               std::uint8_t attacker = 0);
 float AI_Region_Unit_Strength(std::int32_t region);
+// The strength of the units in the region that `player` does not own.
+float AI_Region_Enemy_Strength(std::int32_t region, std::uint8_t player);
 float AI_Region_Base_Value(std::int32_t region);
 bool AI_Region_Has_Base(std::int32_t region);
 bool AI_Region_Near_Base(std::uint8_t player, std::int32_t region, std::uint16_t family);

@@ -83,10 +83,13 @@ struct TPair_Cache {
   std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>> cost;
   std::map<std::pair<std::int64_t, std::int32_t>, float> strength;
 
+  std::uint8_t player = 0;
+
+  // Against the units of other owners only.
   float m_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
-    if (cargo_list != 0) return AI_Unit_Strength_Against(unit_type, cargo_list, region);
+    if (cargo_list != 0) return AI_Unit_Strength_Against(unit_type, cargo_list, region, player);
     auto [it, made] = strength.try_emplace({unit_type, region}, 0.0f);
-    if (made) it->second = AI_Unit_Strength_Against(unit_type, 0, region);
+    if (made) it->second = AI_Unit_Strength_Against(unit_type, 0, region, player);
     return it->second;
   }
 };
@@ -134,8 +137,12 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
           eligible = suits && t->f_movement_amount > 0 && c <= 999 && (!is_air || reaches(task.region));
         break;
       case AI_TASK_CONQUER_REGION:
-        eligible = (t->f_combat_attack_range != 0 || t->f_ranged_fire_range != 0 || fighting_cargo) &&
-                   t->f_ranged_fire_range == 0;
+        // A type that also fires at range joins a conquest where it can
+        // hurt the defenders in battle: against a space unit it may be the
+        // only one that can.
+        eligible = t->f_combat_attack_range != 0 || t->f_ranged_fire_range != 0 || fighting_cargo;
+        if (eligible && t->f_ranged_fire_range != 0)
+          eligible = t->f_combat_attack_range != 0 && cache.m_Strength_Against(a.unit_type, 0, task.region) > 0;
         if (transport && !suits && Neighbour_Suits(task.region, mt)) {
           bonus = cache.m_Strength_Against(a.unit_type, a.cargo_list, task.region);
           eligible = bonus > 0;
@@ -150,6 +157,10 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
           eligible = eligible && hits;
         }
         if (eligible && !in_place) eligible = reaches(task.region);
+        // Enemy units on the player's own land are fought when units come
+        // in; those standing there already start no battle.
+        if (eligible && in_place && task.kind == AI_TASK_DESTROY_ENEMY && AI_Region(task.region).owner == player)
+          eligible = false;
         if (bonus > 0) eligible = true;
         if (eligible && is_air && AI_Region(task.region).owner != player &&
             c + AI_Region(task.region).distance > a.moves)
@@ -332,11 +343,11 @@ void Sort_Pairs() {
 // score: the order Sort_Pairs would give. The unchanged pairs stay in
 // order, so only the changed ones are sorted and both runs merge in one
 // pass.
-void Resort_Changed_Pairs(const std::vector<bool>& changed) {
+void Resort_Changed_Pairs(const std::vector<bool>& changed, std::vector<std::int32_t>& order) {
   std::vector<TPair_Key> kept, moved;
-  kept.reserve(AI.sorted_assignments.size());
-  for (std::size_t i = 0; i < AI.sorted_assignments.size(); ++i) {
-    const std::int32_t p = AI.sorted_assignments[i];
+  kept.reserve(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const std::int32_t p = order[i];
     const TPair_Key key{Sort_Score(AI.assignments[std::size_t(p - 1)].score), p};
     (changed[std::size_t(p - 1)] ? moved : kept).push_back(key);
   }
@@ -346,7 +357,7 @@ void Resort_Changed_Pairs(const std::vector<bool>& changed) {
   auto k = kept.begin(), m = moved.begin();
   while (k != kept.end() || m != moved.end()) {
     const bool take_moved = k == kept.end() || (m != moved.end() && Before(*m, *k));
-    AI.sorted_assignments[out++] = (take_moved ? m++ : k++)->pair;
+    order[out++] = (take_moved ? m++ : k++)->pair;
   }
 }
 
@@ -375,6 +386,7 @@ void AI_Create_Assignments(std::uint8_t player) {
   AI.sorted_assignments.clear();
   if (AI.tasks.empty() || AI.assets.empty()) return;
   TPair_Cache cache;
+  cache.player = player;
   for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) Make_Pairs(player, a, cache);
 }
 
@@ -383,14 +395,17 @@ void AI_Sort_Assignments(std::uint8_t) {
   Sort_Pairs();
 }
 
-void AI_Assign_Tasks(std::uint8_t) {
+namespace {
+// Hands out the assets in the order of the pairs in `order` (up to four
+// sweeps; the assets of tasks that fell short go back after each).
+void Assign_Sweeps(std::vector<std::int32_t>& order) {
   for (int sweep = 0; sweep < 4; ++sweep) {
     bool assigned = false;
     // Once every asset has its task the rest of the sweep has nothing to
     // hand out.
     std::int64_t free_assets = 0;
     for (const TAI_Asset& a : AI.assets) free_assets += a.task == 0;
-    for (std::int32_t p : AI.sorted_assignments) {
+    for (std::int32_t p : order) {
       if (free_assets == 0) break;
       TAI_Assignment& pair = AI.assignments[std::size_t(p - 1)];
       TAI_Asset& asset = Asset(pair.asset);
@@ -432,8 +447,55 @@ void AI_Assign_Tasks(std::uint8_t) {
       asset.assignment = asset.task = asset.place = 0;
     }
     AI_Log("--- Sort Assignments ---");
-    Resort_Changed_Pairs(changed);
+    Resort_Changed_Pairs(changed, order);
     if (!assigned) break;
+  }
+}
+
+bool Is_Asset(std::int32_t unit) {
+  return std::any_of(AI.assets.begin(), AI.assets.end(), [&](const TAI_Asset& a) { return a.unit == unit; });
+}
+
+// Transports the pass left waiting take part as assets of their own: a
+// transport whose move task has no other asset to serve it, and a
+// transport with cargo that no unit is coming to fill this pass (waiting
+// longer gains nothing: the units it carries should go to work). Their
+// pairs are handed out after all others.
+void Sail_Waiting_Transports(std::uint8_t player, TPair_Cache& cache) {
+  const std::size_t first_pair = AI.assignments.size();
+  for (std::int32_t ti = 1; ti <= std::int32_t(AI.tasks.size()); ++ti) {
+    const TAI_Task& task = AI.tasks[std::size_t(ti - 1)];
+    if (task.kind != AI_TASK_MOVE_TRANSPORT && task.kind != AI_TASK_FILL_TRANSPORT) continue;
+    if (task.object < 1 || task.object > std::int32_t(AI.objects.size())) continue;
+    const std::int32_t transport = AI.objects[std::size_t(task.object - 1)].subject;
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(transport, u);
+    if (u.id == 0 || u.owner != player || u.region < 1 || G_Map->m_Is_Combat_Region(u.region)) continue;
+    if (task.kind == AI_TASK_FILL_TRANSPORT && (task.asset_count > 0 || u.cargo_list == 0)) continue;
+    if (Is_Asset(transport)) continue;
+    const std::int32_t a = AI_Add_Asset(transport, player, u.region, u.unit_type, u.cargo_list, u.moves,
+                                        AI_Unit_Strength(u.unit_type, u.cargo_list, false));
+    Make_Pairs(player, a, cache);
+  }
+  if (AI.assignments.size() == first_pair) return;
+  std::vector<TPair_Key> keys;
+  for (std::size_t i = first_pair; i < AI.assignments.size(); ++i)
+    keys.push_back({Sort_Score(AI.assignments[i].score), std::int32_t(i + 1)});
+  std::sort(keys.begin(), keys.end(), Before);
+  std::vector<std::int32_t> order;
+  for (const TPair_Key& k : keys) order.push_back(k.pair);
+  Assign_Sweeps(order);
+  // The whole list stays sorted for whoever reads it after.
+  Sort_Pairs();
+}
+}  // namespace
+
+void AI_Assign_Tasks(std::uint8_t player) {
+  Assign_Sweeps(AI.sorted_assignments);
+  if (G_Map && !(G_Empire_List && G_Empire_List->m_Is_Neutral(player))) {
+    TPair_Cache cache;
+    cache.player = player;
+    Sail_Waiting_Transports(player, cache);
   }
   AI.task_cursor = 0;
 }
@@ -477,8 +539,10 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
 
   const std::int32_t ai = pending.front();
   pending.erase(pending.begin());
-  TAI_Asset& a = Asset(ai);
-  a.ordered = true;
+  Asset(ai).ordered = true;
+  // A copy: the cargo of an unloading transport joins the asset table below,
+  // which may move the table's entries.
+  const TAI_Asset a = Asset(ai);
   TMap_Unit_Record unit;
   G_Map->m_Get_Unit(a.unit, unit);
   const TUnit_Type* t = World_Unit_Type(a.unit_type);
@@ -487,6 +551,8 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
   std::vector<std::int32_t> units{a.unit};
   std::uint8_t kind = ORDER_MOVE;
   bool towards = false, gather = false;
+  // Cargo that joins the task as assets of its own is ordered next.
+  bool cargo_joined = false;
   const bool has_cargo = unit.cargo_list != 0;
   const bool cargo_fights = t && t->f_transported_units_participate_in_combat;
   const bool connected = [&] {
@@ -525,7 +591,9 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
             towards = true;
           } else if (m > 0 || cargo_fights) {
             kind = ORDER_UNLOAD;
+            const std::size_t before = AI.assets.size();
             AI_Add_Cargo_Assets(unit.cargo_list, task_index, a.assignment, a.region);
+            cargo_joined = AI.assets.size() > before;
           }
         } else if (connected && unit.moves > 0) {
           kind = ORDER_LAND;
@@ -619,6 +687,6 @@ bool AI_Execute_Next_Order(std::uint8_t player) {
     AI.order_issued = true;
     AI.last_order_id = Order_Function(player, kind, towards, units, target, source);
   }
-  if (!pending.empty()) AI.task_cursor -= 1;
+  if (!pending.empty() || cargo_joined) AI.task_cursor -= 1;
   return true;
 }

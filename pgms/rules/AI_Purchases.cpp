@@ -3,6 +3,7 @@
 // and the return of its air units left over foreign territory.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "AI_Log.h"
 #include "AI_Main.h"
@@ -102,6 +103,30 @@ std::int32_t At(const std::array<std::int32_t, 6>& a, std::uint8_t k) { return k
 template <typename T>
 void Sort_By_Score(std::vector<T>& items) {
   std::stable_sort(items.begin(), items.end(), [](const T& a, const T& b) { return a.second > b.second; });
+}
+
+// Units of one type already queued for a region this turn.
+std::int64_t Queued_Of_Type_At(const TEmpire& e, std::int32_t region, std::int32_t unit_type) {
+  std::int64_t n = 0;
+  for (std::int32_t i = 1; i <= e.m_Get_Purchase_Count(); ++i) {
+    TEmpire_Purchase p;
+    e.m_Get_Purchase(i, p);
+    if (p.kind == PURCHASE_UNIT && p.region == region && p.id == unit_type) n += p.amount;
+  }
+  return n;
+}
+
+// Whether one more unit of the type may be queued for the region: the
+// units queued there count toward its per-region maximum like the units
+// standing there (else the extra entries are dropped when the purchases
+// are settled).
+bool Can_Queue_Unit_At(const TEmpire& e, std::int32_t region, std::int32_t unit_type) {
+  const TUnit_Type* t = World_Unit_Type(unit_type);
+  if (!t) return false;
+  std::int64_t amount = 1;
+  if (t->f_maximum_per_region > 0) amount += Queued_Of_Type_At(e, region, unit_type);
+  if (amount > std::numeric_limits<std::int32_t>::max()) return false;
+  return e.m_Can_Place_Unit_At(region, unit_type, std::int32_t(amount));
 }
 }  // namespace
 
@@ -278,7 +303,10 @@ bool AI_Region_Allows_Family(std::uint8_t player, std::int32_t region, std::int6
   if (!t) return false;
   if (!Info(unit_type).enables_purchases) return true;
   const TMap_Region* r = G_Map->m_Get_Region(region);
-  return r && r->m_Count_Units_Of_Family(player, t->f_unit_family_id) == 0;
+  if (!r || r->m_Count_Units_Of_Family(player, t->f_unit_family_id) != 0) return false;
+  // One queued this turn fills the region as well.
+  const TEmpire* e = Empire_Get(player);
+  return !e || e->m_Count_Queued_Of_Family_At(region, t->f_unit_family_id) == 0;
 }
 
 bool AI_Any_Region_Allows_Family(std::uint8_t player, std::int64_t unit_type) {
@@ -376,7 +404,7 @@ void AI_Purchases(std::uint8_t player) {
     if (c.kind == PURCHASE_UNIT) {
       std::vector<std::int32_t> locations;
       for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r)
-        if (G_Map->m_Get_Region(r) && e->m_Can_Place_Unit_At(r, c.item, 1) && AI_Region_Allows_Family(player, r, c.item))
+        if (G_Map->m_Get_Region(r) && Can_Queue_Unit_At(*e, r, c.item) && AI_Region_Allows_Family(player, r, c.item))
           locations.push_back(r);
       if (locations.empty()) {
         // A unit with nowhere to stand (a ship of an empire without a

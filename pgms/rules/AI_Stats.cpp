@@ -78,14 +78,18 @@ float AI_Unit_Strength(std::int64_t unit_type, std::int32_t cargo_list, bool wit
   return strength;
 }
 
-float AI_Unit_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
+float AI_Unit_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region,
+                               std::uint8_t attacker) {
   const TUnit_Type* t = World_Unit_Type(unit_type);
   if (!t) return 0;
   std::int32_t best = 0;
+  // The attacker's own units standing there are not what it fights: judged
+  // against them, a unit that cannot hurt the defenders looked able to.
   if (const TMap_Region* r = G_Map->m_Get_Region(region))
     for (std::int32_t i = 1; i <= r->m_Get_Unit_Count(); ++i) {
       TMap_Unit_Record u;
       G_Map->m_Get_Unit(r->m_Get_Unit_Id(i), u);
+      if (attacker != 0 && u.owner == attacker) continue;
       const TUnit_Type* ut = World_Unit_Type(u.unit_type);
       if (ut) best = std::max(best, t->m_Get_Combat_Damage_Modifier(ut->f_combat_movement_type));
     }
@@ -94,7 +98,7 @@ float AI_Unit_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, 
     for (std::int32_t i = 1; i <= G_Map->m_Get_Cargo_Count(cargo_list); ++i) {
       TMap_Unit_Record u;
       G_Map->m_Get_Unit(G_Map->m_Get_Cargo_Unit(cargo_list, i), u);
-      if (u.id != 0) strength += AI_Unit_Strength_Against(u.unit_type, 0, region);
+      if (u.id != 0) strength += AI_Unit_Strength_Against(u.unit_type, 0, region, attacker);
     }
   return strength;
 }
@@ -106,6 +110,17 @@ float AI_Region_Unit_Strength(std::int32_t region) {
       TMap_Unit_Record u;
       G_Map->m_Get_Unit(r->m_Get_Unit_Id(i), u);
       if (u.id != 0) s += AI_Unit_Strength(u.unit_type, u.cargo_list, false);
+    }
+  return s;
+}
+
+float AI_Region_Enemy_Strength(std::int32_t region, std::uint8_t player) {
+  float s = 0;
+  if (const TMap_Region* r = G_Map->m_Get_Region(region))
+    for (std::int32_t i = 1; i <= r->m_Get_Unit_Count(); ++i) {
+      TMap_Unit_Record u;
+      G_Map->m_Get_Unit(r->m_Get_Unit_Id(i), u);
+      if (u.id != 0 && u.owner != player) s += AI_Unit_Strength(u.unit_type, u.cargo_list, false);
     }
   return s;
 }
@@ -230,7 +245,16 @@ void AI_Player_Start(std::uint8_t player) {
       G_Map->m_Get_Unit(r->m_Get_Unit_Id(1), u);
       info.first_unit_owner = u.owner;
     }
-    info.asset_strength = AI_Region_Unit_Strength(i);
+    // Both sums in one walk, in list order (the same sums as
+    // AI_Region_Unit_Strength and AI_Region_Enemy_Strength).
+    for (std::int32_t k = 1; k <= r->m_Get_Unit_Count(); ++k) {
+      TMap_Unit_Record u;
+      G_Map->m_Get_Unit(r->m_Get_Unit_Id(k), u);
+      if (u.id == 0) continue;
+      const float s = AI_Unit_Strength(u.unit_type, u.cargo_list, false);
+      info.asset_strength += s;
+      if (u.owner != player) info.enemy_strength += s;
+    }
     info.total_value = AI_Region_Base_Value(i);
     info.value = float(r->m_Get_Value());
     info.known = empire && empire->m_Is_Region_Known(i);
@@ -348,10 +372,27 @@ void AI_Create_Objects(std::uint8_t player) {
     std::copy(std::begin(raw), std::end(raw), counts.begin());
     if (info.owner == player) {
       AI_Add_Object(AI_OBJECT_OWN_REGION, i, player, i, 0, counts);
+      // Enemy combat units that stayed on the player's land after their
+      // attack are a target like enemy units anywhere else.
+      // Its counts are of those units alone: they say who can hurt them.
+      if (r->m_Has_Foreign_Combat_Units(player)) {
+        std::array<std::int32_t, 6> foreign{};
+        for (std::int32_t k = 1; k <= r->m_Get_Unit_Count(); ++k) {
+          TMap_Unit_Record u;
+          G_Map->m_Get_Unit(r->m_Get_Unit_Id(k), u);
+          const TUnit_Type* t = World_Unit_Type(u.unit_type);
+          if (u.id == 0 || u.owner == 0 || u.owner == player || !t) continue;
+          if (t->f_movement_type >= 1 && t->f_movement_type <= 5) ++foreign[t->f_movement_type];
+        }
+        AI_Add_Object(AI_OBJECT_FOREIGN_UNITS, 0, 0, i, 0, foreign);
+      }
     } else if (!info.known) {
       continue;
     } else if (info.owner != 0) {
-      if (r->m_Has_Combat_Units())
+      // Only combat units of other owners defend it: the player's own,
+      // left there after a battle that did not take the region (units that
+      // cannot take land), leave it to be taken like an empty one.
+      if (r->m_Has_Foreign_Combat_Units(player))
         AI_Add_Object(AI_OBJECT_ENEMY_REGION, i, info.owner, i, 0, counts);
       else
         AI_Add_Object(AI_OBJECT_EMPTY_REGION, 0, 0, i, 0, counts);

@@ -83,8 +83,10 @@ void Own_Region_Tasks(std::uint8_t player, std::int32_t object, std::int32_t reg
 
 void Enemy_Region_Tasks(std::uint8_t player, std::int32_t object, std::int32_t region) {
   const TAI_Region_Info& info = AI_Region(region);
-  const bool too_strong =
-      info.asset_strength != 0 && info.asset_strength >= AI_Sum_Player_Strength_In_Range(player, region, 2);
+  // What the attack has to overcome: the units of other owners only (the
+  // player's own units left there after an attack are no defenders).
+  const float defenders = info.enemy_strength;
+  const bool too_strong = defenders != 0 && defenders >= AI_Sum_Player_Strength_In_Range(player, region, 2);
   bool found = false;
   float largest = 0;
   std::array<float, 6> t{};
@@ -95,7 +97,7 @@ void Enemy_Region_Tasks(std::uint8_t player, std::int32_t object, std::int32_t r
       if (found) return;
     }
     t[0] = 60000;
-    t[1] = info.asset_strength;
+    t[1] = defenders;
     t[2] = -0.5f * info.total_value;
     Add_Scored(AI_TASK_DAMAGE_REGION, object, region, t, 1, 0);
     return;
@@ -103,10 +105,10 @@ void Enemy_Region_Tasks(std::uint8_t player, std::int32_t object, std::int32_t r
   const float e = AI_Enemy_Strength_Near(player, region, 1, true, true, found, largest);
   t[0] = 70000;
   t[1] = 0.5f * info.total_value;
-  t[2] = -info.asset_strength;
+  t[2] = -defenders;
   t[4] = G_Event_Log && G_Event_Log->m_Has_Recent_Events(player, region) ? 5000.0f : 0.0f;
   t[5] = Is_Neutral(info.owner) ? -1000.0f : (found ? -3000.0f : 0.0f);
-  Add_Scored(AI_TASK_CONQUER_REGION, object, region, t, info.asset_strength, e, e, 0);
+  Add_Scored(AI_TASK_CONQUER_REGION, object, region, t, defenders, e, e, 0);
 }
 
 void Transport_Tasks(std::uint8_t player, std::int32_t object, const TAI_Object& o) {
@@ -133,7 +135,9 @@ void Transport_Tasks(std::uint8_t player, std::int32_t object, const TAI_Object&
   AI_Find_Transport_Destination(o.region, player, type->f_movement_type,
                                 std::min<std::int32_t>(type->f_movement_amount, 255), true, true,
                                 type->f_movement_type == UNIT_MOVEMENT_AIR, destination);
-  if (destination != 0) Add_Scored(AI_TASK_MOVE_TRANSPORT, object, destination, t, float(o.free_space), 0);
+  // The transport alone serves its move (its pair brings a strength of 1):
+  // asking for its free space as strength left the task never done.
+  if (destination != 0) Add_Scored(AI_TASK_MOVE_TRANSPORT, object, destination, t, 1, 0);
 }
 }  // namespace
 
@@ -280,9 +284,9 @@ void AI_Create_Tasks(std::uint8_t player) {
       case AI_OBJECT_FOREIGN_UNITS: {
         std::array<float, 6> t{};
         t[0] = 40000;
-        t[1] = info.asset_strength;
+        t[1] = info.enemy_strength;
         t[2] = -400.0f * float(info.distance);
-        Add_Scored(AI_TASK_DESTROY_ENEMY, i, o.region, t, info.asset_strength, 0);
+        Add_Scored(AI_TASK_DESTROY_ENEMY, i, o.region, t, info.enemy_strength, 0);
         break;
       }
       case AI_OBJECT_EMPTY_REGION: {

@@ -331,7 +331,8 @@ void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
         for (std::int32_t k = 0; k < p.amount; ++k) {
           const std::int32_t id = G_Map->m_Add_Unit(p.region, std::uint16_t(p.id), player,
                                                     Checked_Cast<std::uint8_t>(type->f_movement_amount), 0);
-          region->m_Add_Unit(id);
+          // Listed even when its stack finds no square (see m_Admit_Unit).
+          region->m_Admit_Unit(id);
         }
         e.m_Count_Unit_Bought(p.id, p.amount);
         if (G_Event_Log) G_Event_Log->m_Add_Purchase(date, player, p.amount, std::uint16_t(p.id), p.region);

@@ -245,7 +245,9 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
           if (u.id == 0) continue;
           G_Map->m_Set_Unit_Region(id, m.destination_region);
           G_Map->m_Dec_Unit_Moves(id);
-          to->m_Add_Unit(id);
+          // Listed even when its stack finds no square: battles and
+          // captures work from the region's list.
+          to->m_Admit_Unit(id);
         }
         const TUnit_Type* t = World_Unit_Type(m.unit_type);
         if (to->m_Has_Opposing_Combat_Units()) {

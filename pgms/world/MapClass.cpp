@@ -668,12 +668,10 @@ bool TMap::m_Remove_Unit_From_Cargo(std::int64_t transport, std::int64_t unit, b
   bool result = m_Remove_From_Cargo_List(tr.cargo_list, uid, empty);
   if (!result) return false;
   if (place) {
-    if (!target->m_Add_Unit(uid)) {
-      // No room for its stack: it stays on board rather than being lost.
-      m_Add_To_Cargo_List(tr.cargo_list, uid);
-      return false;
-    }
+    // The unit stands in the target from now on, listed there whether or
+    // not its stack finds a square (it gets one when a square comes free).
     m_Unit(uid).region = target_id;
+    target->m_Admit_Unit(uid);
     std::uint8_t lost_owner = 0;  // the owner the target was taken from
     if (ut->f_movement_type == UNIT_MOVEMENT_LAND) {
       const std::uint8_t new_owner = tr.owner;

@@ -208,6 +208,9 @@ void TMap_Region::m_Load(TIo_Reader& r, bool partial) {
   }
   f_units.resize(Checked_Count(r, Io_Read_Integer(r), int_bytes));
   for (std::int32_t& id : f_units) id = Io_Read_Integer(r);
+  // Whether each listed unit has a stack square is looked at when a stack
+  // next goes (the unit records may not be read yet).
+  f_unplaced = !f_units.empty();
 
   // The grid and the label name squares by index: every index must be a
   // square of the region (0 none), also when the square count changed

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Empire.h"
 #include "Errors.h"
@@ -12,6 +13,16 @@ namespace {
 // A unit type's block of squares; a size of 0 counts as one square.
 std::int32_t Block_Width(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_width); }
 std::int32_t Block_Height(const TUnit_Type& t) { return std::max<std::int32_t>(1, t.f_square_size_height); }
+
+// The (unit type, owner) of every stack shown on a square, sorted.
+std::vector<std::pair<std::uint16_t, std::uint8_t>> Shown_Stacks(const std::vector<TMap_Region_Square>& squares) {
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> shown;
+  for (const TMap_Region_Square& s : squares)
+    if (s.shown && s.state == SQUARE_STACK) shown.emplace_back(s.unit_type, s.owner);
+  std::sort(shown.begin(), shown.end());
+  shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+  return shown;
+}
 
 const std::vector<TClick_Zone_Span> no_spans;
 
@@ -97,6 +108,7 @@ void TMap_Region::m_Assign(const TMap_Region& other) {
   f_click_span_capacity = other.f_click_span_capacity;
   f_click_rows = other.f_click_rows;
   f_units = other.f_units;
+  f_unplaced = other.f_unplaced;
 }
 
 void TMap_Region::m_Reset() {
@@ -111,6 +123,7 @@ void TMap_Region::m_Reset() {
       s.stack_count = 0;
     }
   f_units.clear();
+  f_unplaced = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -182,6 +195,90 @@ bool TMap_Region::m_Add_Unit(std::int32_t id) {
   return true;
 }
 
+bool TMap_Region::m_Admit_Unit(std::int32_t id) {
+  if (m_Has_Unit_Id(id)) {
+    if (!f_map->m_Valid_Unit_Id(id)) return false;
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    return m_Has_Shown_Stack(u.unit_type, u.owner);
+  }
+  // Placed before it is listed: a split of the squares lays out the listed
+  // units again, and this one must not be counted twice.
+  const bool placed = m_Place_Unit_In_Square(id);
+  m_Insert_Unit_Id(id);
+  if (!placed) {
+    f_unplaced = true;
+  } else if (f_unplaced) {
+    // Units of its stack that had no square are counted on the new one.
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    m_Recount_Stack(u.unit_type, u.owner);
+  }
+  return placed;
+}
+
+bool TMap_Region::m_Has_Shown_Stack(std::uint16_t unit_type, std::uint8_t owner) const {
+  for (const TMap_Region_Square& s : f_squares)
+    if (s.shown && s.state == SQUARE_STACK && s.unit_type == unit_type && s.owner == owner) return true;
+  return false;
+}
+
+bool TMap_Region::m_Has_Unplaced_Units() const {
+  const auto shown = Shown_Stacks(f_squares);
+  for (std::int32_t id : f_units) {
+    if (!f_map->m_Valid_Unit_Id(id)) continue;
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    if (!std::binary_search(shown.begin(), shown.end(), std::make_pair(u.unit_type, u.owner))) return true;
+  }
+  return false;
+}
+
+void TMap_Region::m_Place_Unplaced_Units() {
+  f_unplaced = false;
+  // The stacks without a square, each with the number of its listed units,
+  // in list order; each gets one block where there is room (the squares are
+  // not split for them: the next unit that needs room splits them).
+  struct TMissing {
+    std::uint16_t unit_type;
+    std::uint8_t owner;
+    std::int32_t count;
+  };
+  std::vector<TMissing> missing;
+  const auto shown = Shown_Stacks(f_squares);
+  for (std::int32_t id : f_units) {
+    if (!f_map->m_Valid_Unit_Id(id)) continue;
+    const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+    if (std::binary_search(shown.begin(), shown.end(), std::make_pair(u.unit_type, u.owner))) continue;
+    auto it = std::find_if(missing.begin(), missing.end(), [&](const TMissing& m) {
+      return m.unit_type == u.unit_type && m.owner == u.owner;
+    });
+    if (it != missing.end())
+      it->count = Checked_Add(it->count, 1);
+    else
+      missing.push_back({u.unit_type, u.owner, 1});
+  }
+  for (const TMissing& m : missing) {
+    const TUnit_Type* t = World_Unit_Type(m.unit_type);
+    const std::int32_t first = t && !f_squares.empty() ? m_Find_Free_Block(Block_Width(*t), Block_Height(*t)) : 0;
+    if (first > 0)
+      m_Occupy_Block(first, Block_Width(*t), m.count, m.owner, m.unit_type, Block_Height(*t));
+    else
+      f_unplaced = true;
+  }
+}
+
+void TMap_Region::m_Recount_Stack(std::uint16_t unit_type, std::uint8_t owner) {
+  TMap_Region_Square* shown = nullptr;
+  for (TMap_Region_Square& s : f_squares)
+    if (s.shown && s.state == SQUARE_STACK && s.unit_type == unit_type && s.owner == owner) shown = &s;
+  if (!shown) return;
+  std::int32_t n = 0;
+  for (std::int32_t id : f_units)
+    if (f_map->m_Valid_Unit_Id(id)) {
+      const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
+      if (u.unit_type == unit_type && u.owner == owner) ++n;
+    }
+  shown->stack_count = n;
+}
+
 void TMap_Region::m_Insert_Unit_Id(std::int32_t id) {
   if (f_units.size() == f_units.capacity()) f_units.reserve(f_units.size() + 20);
   if (f_map->m_Valid_Unit_Id(id)) {
@@ -205,7 +302,11 @@ bool TMap_Region::m_Remove_Unit(std::int32_t id) {
   f_units.erase(it);
   if (f_map->m_Valid_Unit_Id(id)) {
     const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
-    m_Release_Stack(u.unit_type, u.owner);
+    const std::uint16_t unit_type = u.unit_type;
+    const std::uint8_t owner = u.owner;
+    m_Release_Stack(unit_type, owner);
+    // A stack that went may leave room for a unit that had none.
+    if (f_unplaced && !m_Has_Shown_Stack(unit_type, owner)) m_Place_Unplaced_Units();
   }
   return true;
 }
@@ -230,13 +331,17 @@ void TMap_Region::m_Clear_Stack_Squares() {
 void TMap_Region::m_Clear_Units() {
   m_Clear_Stack_Squares();
   f_units.clear();
+  f_unplaced = false;
 }
 
 void TMap_Region::m_Relayout_Stacks() {
   m_Clear_Stack_Squares();
   // Placing may split the squares, which lays the stacks out again itself.
   std::vector<std::int32_t> ids = f_units;
-  for (std::int32_t id : ids) m_Place_Unit_In_Square(id);
+  bool unplaced = false;
+  for (std::int32_t id : ids)
+    if (!m_Place_Unit_In_Square(id)) unplaced = true;
+  f_unplaced = unplaced;
 }
 
 std::int32_t TMap_Region::m_Get_Unit_Id(std::int64_t i) const {
@@ -481,6 +586,15 @@ bool TMap_Region::m_Place_Unit_In_Square(std::int32_t id) {
       return true;
     }
     if (!m_Subdivide_Squares()) return false;
+    // The split laid the listed units out again: a listed unit is counted
+    // on its stack already if it found room; a unit not yet listed shares
+    // the stack that a listed unit of its type and owner got.
+    const bool listed = m_Has_Unit_Id(id);
+    for (TMap_Region_Square& s : f_squares)
+      if (s.shown && s.unit_type == u.unit_type && s.owner == u.owner) {
+        if (!listed) s.stack_count = Checked_Add(s.stack_count, 1);
+        return true;
+      }
   }
 }
 

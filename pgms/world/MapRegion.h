@@ -101,8 +101,15 @@ public:
   std::int32_t m_Get_Connection_Count() const { return std::int32_t(f_connections.size()); }
   bool m_Is_Connected_To(std::int32_t id) const;
 
-  // Units standing in the region.
+  // Units standing in the region. m_Add_Unit lists a unit only when its
+  // stack finds room on the squares; m_Admit_Unit lists it whatever the
+  // squares (a unit that stands here must be fought, captured and counted
+  // here) and tells whether its stack got a square: a unit without one is
+  // given one as soon as a square comes free.
   bool m_Add_Unit(std::int32_t id);
+  bool m_Admit_Unit(std::int32_t id);
+  // Whether a listed unit's stack has no square.
+  bool m_Has_Unplaced_Units() const;
   void m_Insert_Unit_Id(std::int32_t id);
   bool m_Remove_Unit(std::int32_t id);
   void m_Clear_Units();
@@ -191,6 +198,11 @@ private:
   void m_Clear_Stack_Squares();
   void m_Relayout_Stacks();
   bool m_Pick_Marker_Square(bool lower);
+  bool m_Has_Shown_Stack(std::uint16_t unit_type, std::uint8_t owner) const;
+  // Gives the listed units without a stack square one where there is room.
+  void m_Place_Unplaced_Units();
+  // Sets a shown stack's count to the units of its type and owner listed.
+  void m_Recount_Stack(std::uint16_t unit_type, std::uint8_t owner);
 
   TMap* f_map;
   std::int32_t f_id = 0;
@@ -214,5 +226,7 @@ private:
   // Rows 1..row count at index row - 1.
   std::vector<std::vector<TClick_Zone_Span>> f_click_rows;
   std::vector<std::int32_t> f_units;
+  // Some listed unit may have no stack square (see m_Admit_Unit).
+  bool f_unplaced = false;
   bool f_visible = false, f_visible_2 = false;
 };

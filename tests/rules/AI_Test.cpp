@@ -57,6 +57,10 @@ class AI_Test : public World_Test {
     AI_Finalize();
     World_Test::TearDown();
   }
+  // Every type fights in battle by its own movement type.
+  void Combat_Types() {
+    for (std::uint16_t t = 1; t <= UT_COUNT; ++t) Type(t).f_combat_movement_type = Type(t).f_movement_type;
+  }
   // A chain of land regions 1..n (each connected to the next), all known.
   void Chain(std::int32_t n, std::uint8_t kind = REGION_LAND) {
     for (std::int32_t i = 1; i <= n; ++i) Add_Region(i, kind, 3, 3, i * 100, 0);
@@ -506,6 +510,252 @@ TEST_F(AI_Test, AirUnitsAreBroughtHomeOrOntoACarrier) {
   ASSERT_NE(c.cargo_list, 0);
   EXPECT_EQ(map.m_Get_Cargo_Unit(c.cargo_list, 1), landed);
   (void)flying;
+}
+
+// --- Faults that kept games from ending ---------------------------------------
+
+TEST_F(AI_Test, ALandingIntoARegionWithoutRoomForItsStackPutsTheCargoAshore) {
+  Add_Region(1, REGION_LAND, 3, 3, 0, 0, 1);
+  Add_Region(2, REGION_OCEAN, 3, 3, 100, 0);
+  TMap_Region& shore = Add_Region(3, REGION_LAND, 1, 1, 200, 0);
+  Connect(1, 2);
+  Connect(2, 3);
+  Know_All();
+  while (shore.m_Subdivide_Squares()) {
+  }
+  for (std::int32_t i = 1; i <= shore.m_Get_Square_Count(); ++i) {
+    TMap_Region_Square sq;
+    shore.m_Get_Square(i, sq);
+    if (sq.state == SQUARE_FREE) shore.m_Occupy_Block(i, 1, 1, 9, 99, 1);
+  }
+  const std::int32_t ship = Place(2, UT_SHIP, 1, 1);
+  const std::int32_t inf = Place(1, UT_INFANTRY, 1);
+  ASSERT_GE(AI_Execute_Order(1, ORDER_LOAD, false, {ship, inf}, 2, 1), 1);
+  map.m_Set_Unit_Moves(ship, 1);  // a turn later
+  EXPECT_GE(AI_Execute_Order(1, ORDER_LAND, false, {ship}, 3, 2), 1);
+  TMap_Unit_Record u, s;
+  map.m_Get_Unit(inf, u);
+  map.m_Get_Unit(ship, s);
+  EXPECT_EQ(u.region, 3);
+  EXPECT_TRUE(shore.m_Has_Unit_Id(inf));
+  EXPECT_EQ(s.cargo_list, 0);
+  EXPECT_EQ(shore.m_Get_Owner(), 1);
+}
+
+TEST_F(AI_Test, AnUnloadThatAddsCargoAssetsOrdersTheTransportAndThenItsCargo) {
+  // A ship whose infantry fights from it, ordered to conquer region 2; its
+  // cargo joins the asset table while the ship's order is being made.
+  Combat_Types();
+  Type(UT_SHIP).f_transported_units_participate_in_combat = true;
+  Add_Region(1, REGION_OCEAN, 3, 3, 0, 0);
+  Add_Region(2, REGION_LAND, 3, 3, 100, 0, 2);
+  Connect(1, 2);
+  Know_All();
+  Set_AI_Order_Function(&Record_Order);
+  const std::int32_t ship = Place(1, UT_SHIP, 1, 1);
+  const std::int32_t a = Place(1, UT_INFANTRY, 1), b = Place(1, UT_INFANTRY, 1);
+  ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, a, false, true));
+  ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, b, false, true));
+  TMap_Unit_Record s;
+  map.m_Get_Unit(ship, s);
+  AI.objects.push_back(TAI_Object{});
+  AI_Add_Task(AI_TASK_CONQUER_REGION, 1, 2, 70000, 1, 0);
+  AI.tasks[0].done = true;
+  AI.sorted_tasks = {1};
+  AI_Add_Asset(ship, 1, 1, UT_SHIP, s.cargo_list, 1, 10);
+  AI_Add_Assignment(1, 1, 0, 0, 10, 70000);
+  AI.assets[0].task = 1;
+  AI.assets[0].assignment = 1;
+  AI.assets[0].place = 1;
+  AI.tasks[0].asset_count = 1;
+  AI.assets.shrink_to_fit();  // the next asset moves the table
+  EXPECT_TRUE(AI_Execute_Next_Order(1));
+  ASSERT_EQ(AI.assets.size(), 3u);
+  EXPECT_EQ(AI.assets[1].unit, a);
+  EXPECT_EQ(AI.assets[2].unit, b);
+  ASSERT_EQ(Recorded.size(), 1u);
+  EXPECT_EQ(Recorded[0].kind, ORDER_UNLOAD);
+  EXPECT_EQ(Recorded[0].units, std::vector<std::int32_t>{ship});
+  EXPECT_EQ(Recorded[0].source, 1);
+  // Then each unit of the cargo attacks (the recorded unload put nobody
+  // ashore, so they are not gathered into one order).
+  EXPECT_TRUE(AI_Execute_Next_Order(1));
+  EXPECT_TRUE(AI_Execute_Next_Order(1));
+  EXPECT_FALSE(AI_Execute_Next_Order(1));
+  ASSERT_EQ(Recorded.size(), 3u);
+  for (std::size_t i : {1u, 2u}) {
+    EXPECT_EQ(Recorded[i].kind, ORDER_ATTACK);
+    EXPECT_EQ(Recorded[i].target, 2);
+  }
+  EXPECT_EQ(Recorded[1].units, std::vector<std::int32_t>{a});
+  EXPECT_EQ(Recorded[2].units, std::vector<std::int32_t>{b});
+}
+
+TEST_F(AI_Test, ATargetsStrengthCountsOnlyTheUnitsOfOtherOwners) {
+  // Region 2 holds player 2's plane and player 1's infantry left there
+  // after an attack. Infantry cannot hurt planes.
+  Combat_Types();
+  Type(UT_INFANTRY).f_combat_damage_percent = {0, 0, 100, 100, 100, 100};
+  Type(UT_PLANE).f_hit_points = 20;
+  Chain(2);
+  map.m_Get_Region(1)->m_Set_Owner(1);
+  map.m_Get_Region(2)->m_Set_Owner(2);
+  Place(2, UT_PLANE, 2);
+  Place(2, UT_INFANTRY, 1);
+  for (int i = 0; i < 3; ++i) Place(1, UT_INFANTRY, 1);
+  EXPECT_FLOAT_EQ(AI_Unit_Strength_Against(UT_INFANTRY, 0, 2, 1), 0);
+  // Counted against every unit the infantry looked able to fight there.
+  EXPECT_FLOAT_EQ(AI_Unit_Strength_Against(UT_INFANTRY, 0, 2), 10);
+  AI_Generate_Unit_Type_Stats(1);
+  AI_Player_Start(1);
+  EXPECT_FLOAT_EQ(AI_Region(2).asset_strength, 30);
+  EXPECT_FLOAT_EQ(AI_Region(2).enemy_strength, 20);
+  AI_Compute_Stats(1);
+  AI_Create_Objects(1);
+  AI_Create_Tasks(1);
+  const auto conquer = std::find_if(AI.tasks.begin(), AI.tasks.end(),
+                                    [](const TAI_Task& t) { return t.kind == AI_TASK_CONQUER_REGION; });
+  ASSERT_NE(conquer, AI.tasks.end());
+  EXPECT_FLOAT_EQ(conquer->required_strength, 20);
+}
+
+TEST_F(AI_Test, ARangedTypeJoinsAConquestOnlyWhereItCanHurtTheDefenders) {
+  // Subs stand in for a land type that fires at range and fights in battle
+  // as a space unit, hurting only space units.
+  Combat_Types();
+  TUnit_Type& ranged = Type(UT_SUB);
+  ranged.f_movement_type = UNIT_MOVEMENT_LAND;
+  ranged.f_combat_movement_type = UNIT_MOVEMENT_SPACE;
+  ranged.f_ranged_fire_range = 3;
+  ranged.f_combat_attack_range = 2;
+  ranged.f_hit_points = 10;
+  ranged.f_combat_damage_percent = {0, 0, 0, 0, 0, 100};
+  Type(UT_TRUCK).f_takes_part_in_combat = true;
+  struct TCase {
+    const char* name;
+    std::uint16_t defender;
+    bool joins;
+  };
+  const TCase cases[] = {{"defenders it can hurt", UT_SUB, true}, {"defenders it cannot hurt", UT_TRUCK, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    map.m_Clear();
+    AI_Initialize();
+    Chain(2);
+    map.m_Get_Region(1)->m_Set_Owner(1);
+    map.m_Get_Region(2)->m_Set_Owner(2);
+    Place(2, c.defender, 2);
+    Place(1, UT_SUB, 1, 2);
+    Place(1, UT_SUB, 1, 2);
+    AI_Generate_Unit_Type_Stats(1);
+    AI_Player_Start(1);
+    AI_Compute_Stats(1);
+    AI_Create_Objects(1);
+    AI_Create_Assets(1);
+    AI_Create_Tasks(1);
+    ASSERT_TRUE(std::any_of(AI.tasks.begin(), AI.tasks.end(),
+                            [](const TAI_Task& t) { return t.kind == AI_TASK_CONQUER_REGION; }));
+    AI_Create_Assignments(1);
+    bool paired = false;
+    for (const TAI_Assignment& p : AI.assignments)
+      if (AI.tasks[std::size_t(p.task - 1)].kind == AI_TASK_CONQUER_REGION) paired = true;
+    EXPECT_EQ(paired, c.joins);
+  }
+}
+
+TEST_F(AI_Test, EnemyUnitsStandingOnOwnLandAreAttackedFromNextDoor) {
+  // 1 and 2 are player 1's; player 2's infantry stands in 2 beside player
+  // 1's own, left from a battle that took nothing.
+  Combat_Types();
+  Chain(2);
+  map.m_Get_Region(1)->m_Set_Owner(1);
+  map.m_Get_Region(2)->m_Set_Owner(1);
+  Place(2, UT_INFANTRY, 2, 0);
+  Place(2, UT_INFANTRY, 1, 0);
+  const std::int32_t a = Place(1, UT_INFANTRY, 1, 1);
+  Empire_Get(1)->m_Set_Treasury(0);
+  AI_Generate_Unit_Type_Stats(1);
+  AI_Player_Start(1);
+  AI_Compute_Stats(1);
+  AI_Create_Objects(1);
+  const auto object = std::find_if(AI.objects.begin(), AI.objects.end(), [](const TAI_Object& o) {
+    return o.kind == AI_OBJECT_FOREIGN_UNITS && o.region == 2;
+  });
+  ASSERT_NE(object, AI.objects.end());
+  EXPECT_EQ(object->counts[UNIT_MOVEMENT_LAND], 1);  // the enemy's unit alone
+  Set_AI_Order_Function(&Record_Order);
+  AI_Initialize();
+  Play_Turn(1);
+  const auto attack = std::find_if(Recorded.begin(), Recorded.end(), [](const TRecorded_Order& o) {
+    return o.kind == ORDER_ATTACK && o.target == 2;
+  });
+  ASSERT_NE(attack, Recorded.end());
+  EXPECT_EQ(attack->source, 1);
+  EXPECT_EQ(attack->units, std::vector<std::int32_t>{a});
+}
+
+TEST_F(AI_Test, QueuedPurchasesCountTowardARegionsMaximum) {
+  // Two regions; a type of at most one per region that the player wants
+  // above all, and money for four.
+  Chain(2);
+  map.m_Get_Region(1)->m_Set_Owner(1);
+  map.m_Get_Region(2)->m_Set_Owner(1);
+  Type(UT_TANK).f_maximum_per_region = 1;
+  for (std::uint16_t t = 1; t <= UT_COUNT; ++t)
+    if (t != UT_TANK) Require(t, "1 > 2");
+  Empire_Get(1)->m_Set_Treasury(40);
+  for (std::uint32_t seed : {1u, 2u, 3u, 4u}) {
+    SCOPED_TRACE(seed);
+    Empire_Get(1)->m_Clear_Purchases();
+    Random_Set_Seed(seed);
+    AI_Generate_Unit_Type_Stats(1);
+    AI_Player_Start(1);
+    AI_Compute_Stats(1);
+    AI_Purchases(1);
+    const TEmpire* e = Empire_Get(1);
+    std::map<std::int32_t, std::int32_t> per_region;
+    for (std::int32_t i = 1; i <= e->m_Get_Purchase_Count(); ++i) {
+      TEmpire_Purchase p;
+      e->m_Get_Purchase(i, p);
+      ASSERT_EQ(p.id, UT_TANK);
+      per_region[p.region] += p.amount;
+    }
+    for (const auto& [region, n] : per_region) EXPECT_LE(n, 1) << "region " << region;
+    // Every queued entry is still good when the purchases are settled.
+    for (std::int32_t i = 1; i <= e->m_Get_Purchase_Count(); ++i) {
+      TEmpire_Purchase p;
+      e->m_Get_Purchase(i, p);
+      EXPECT_TRUE(e->m_Is_Purchase_Valid(p));
+    }
+  }
+}
+
+TEST_F(AI_Test, ATransportWithCargoThatNobodyComesToFillSailsToLand) {
+  // A ship with one infantry aboard (room for five more) off the coast of
+  // an empty region; no other unit can reach it.
+  Add_Region(1, REGION_LAND, 3, 3, 0, 0, 1);
+  Add_Region(2, REGION_OCEAN, 3, 3, 100, 0);
+  Add_Region(3, REGION_LAND, 3, 3, 200, 0, 0, 5);
+  Connect(1, 2);
+  Connect(2, 3);
+  Know_All();
+  Combat_Types();
+  Type(UT_INFANTRY).f_movement_amount = 1;
+  Type(UT_SHIP).f_hit_points = 20;
+  const std::int32_t ship = Place(2, UT_SHIP, 1, 2);
+  const std::int32_t inf = Place(2, UT_INFANTRY, 1, 1);
+  map.m_Get_Region(2)->m_Remove_Unit(inf);
+  map.m_Set_Unit_Region(inf, 2);
+  ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, inf, false, false));
+  map.m_Set_Unit_Moves(ship, 2);  // loaded a turn ago
+  Empire_Get(1)->m_Set_Treasury(0);
+  Set_AI_Order_Function(&Record_Order);
+  Play_Turn(1);
+  const auto landing = std::find_if(Recorded.begin(), Recorded.end(), [&](const TRecorded_Order& o) {
+    return o.units == std::vector<std::int32_t>{ship} && o.kind == ORDER_LAND;
+  });
+  ASSERT_NE(landing, Recorded.end());
+  EXPECT_EQ(landing->target, 3);
 }
 
 TEST(AI_Log_Test, ScoresPrintInTheShortestFormThatReadsBack) {

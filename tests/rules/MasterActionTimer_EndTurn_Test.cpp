@@ -340,3 +340,22 @@ TEST_F(End_Turn, AFailedHostSaveDoesNotSkipTheNextPlayer) {
   Path_Settings = saved_paths;
   User_Folder = saved_user;
 }
+
+TEST_F(End_Turn, AUnitBoughtForARegionWithoutRoomForItsStackIsListedThere) {
+  World({1, 2}, {false, false});
+  Fill_Squares(2);
+  TEmpire& e = *empires.m_Get_Empire(2);
+  e.m_Set_Treasury(100);
+  e.m_Add_Purchase(TEmpire_Purchase{PURCHASE_UNIT, UT_CANNON, 1, 2, 10});
+  End();
+  ASSERT_EQ(e.m_Get_Purchase_Count(), 0);
+  const TMap_Region& r = *map.m_Get_Region(2);
+  EXPECT_EQ(r.m_Count_Units_Of_Type(2, UT_CANNON), 1);
+  EXPECT_EQ(r.m_Get_Unit_Count(), 2);
+  EXPECT_EQ(map.m_Count_Player_Units(2), 2);
+  for (std::int32_t i = 1; i <= r.m_Get_Unit_Count(); ++i) {
+    TMap_Unit_Record u;
+    map.m_Get_Unit(r.m_Get_Unit_Id(i), u);
+    EXPECT_EQ(u.region, 2);
+  }
+}

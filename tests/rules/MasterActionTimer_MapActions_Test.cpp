@@ -2,6 +2,7 @@
 // headings of a chain of legs, loading, bombardment and decommissioning.
 #include <cmath>
 
+#include "Combat.h"
 #include "Global.h"
 #include "MasterActionTimer_MapActions.h"
 #include "Turns_Fixture.h"
@@ -245,4 +246,56 @@ TEST_F(Map_Action, ABombardmentWhoseEffectNeverReportsStillDealsItsDamage) {
   timer.m_Add_Action_Bombard_Unit(1, UT_CANNON, 1, 1, ids, 2, 0, true, 0, {{4, gun, target}});
   EXPECT_LE(Run(1.0f), 3);
   EXPECT_EQ(map.m_Get_Unit_Damage(target), 8);
+}
+
+TEST_F(Map_Action, AUnitMovingIntoARegionWithoutRoomForItsStackIsListedThereAndFought) {
+  World();
+  // Soldiers that can hurt each other in battle.
+  TUnit_Type& soldier = Type(UT_SOLDIER);
+  soldier.f_combat_movement_type = UNIT_MOVEMENT_LAND;
+  soldier.f_combat_movement_amount = 2;
+  soldier.f_combat_attack_range = 3;
+  soldier.f_initiative = 5;
+  soldier.f_combat_damage_min = soldier.f_combat_damage_max = 10;
+  soldier.f_combat_damage_percent = {0, 0, 100, 0, 0, 0};
+  soldier.f_attack_rating = soldier.f_defense_rating = 10;
+  Place(2, UT_SOLDIER, 2);
+  Fill_Squares(2);
+  const std::int32_t a = Place(1, UT_SOLDIER, 1);
+  Move({a}, 1, {2}, true);
+  Run();
+  TMap_Region& to = *map.m_Get_Region(2);
+  EXPECT_EQ(Region_Of(a), 2);
+  EXPECT_TRUE(to.m_Has_Unit_Id(a));
+  EXPECT_TRUE(to.m_Has_Unplaced_Units());
+  EXPECT_TRUE(map.m_Is_Combat_Region(2));
+
+  // The battle there counts the newcomer among the attackers.
+  Master_Action_Timer = &timer;
+  Combat_Resolve(2);
+  Master_Action_Timer = nullptr;
+  const TEvent_Log_Item* battle = nullptr;
+  for (std::int32_t i = G_Event_Log->m_Get_Count(); i >= 1 && !battle; --i)
+    if (G_Event_Log->m_Get_Item(i)->m_Get_Combat_Unit_Count() > 0) battle = G_Event_Log->m_Get_Item(i);
+  ASSERT_NE(battle, nullptr);
+  bool attacker_fought = false;
+  for (std::int32_t i = 1; i <= battle->m_Get_Combat_Unit_Count(); ++i) {
+    TEvent_Log_Combat_Row row;
+    battle->m_Get_Combat_Unit(i, row);
+    if (row.owner == 1 && row.unit_type == UT_SOLDIER && row.starting == 1) attacker_fought = true;
+  }
+  EXPECT_TRUE(attacker_fought);
+  EXPECT_FALSE(map.m_Is_Combat_Region(2));
+  // One side is gone, and the list holds exactly the units left there.
+  std::int32_t listed = 0;
+  for (std::int32_t id = 1; id <= map.m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    map.m_Get_Unit(id, u);
+    if (u.id != 0 && u.region == 2) {
+      EXPECT_TRUE(to.m_Has_Unit_Id(id)) << id;
+      ++listed;
+    }
+  }
+  EXPECT_EQ(listed, to.m_Get_Unit_Count());
+  EXPECT_EQ(listed, 1);
 }

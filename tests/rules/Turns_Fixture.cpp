@@ -91,6 +91,17 @@ std::int32_t Turns_Test::Place(std::int32_t region, std::uint16_t unit_type, std
   return id;
 }
 
+void Turns_Test::Fill_Squares(std::int32_t region) {
+  TMap_Region& r = *map.m_Get_Region(region);
+  while (r.m_Subdivide_Squares()) {
+  }
+  for (std::int32_t i = 1; i <= r.m_Get_Square_Count(); ++i) {
+    TMap_Region_Square s;
+    r.m_Get_Square(i, s);
+    if (s.state == SQUARE_FREE) r.m_Occupy_Block(i, 1, 1, 9, 99, 1);
+  }
+}
+
 void Turns_Test::Players(const std::vector<bool>& computer) {
   empires.m_Create_Empires(std::int32_t(computer.size()));
   for (std::size_t i = 0; i < computer.size(); ++i) {

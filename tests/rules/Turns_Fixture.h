@@ -54,6 +54,10 @@ protected:
                           std::int32_t left, std::uint8_t owner, std::int32_t value = 1);
   void Connect(std::int32_t a, std::int32_t b);
   std::int32_t Place(std::int32_t region, std::uint16_t unit_type, std::uint8_t owner, std::uint8_t moves = 2);
+  // Leaves the region no room for one more stack: its squares are split as
+  // far as they go and every free one is taken by a stack of a type and
+  // owner no test uses.
+  void Fill_Squares(std::int32_t region);
   // Players 1..n (computer players as flagged); each knows every region.
   void Players(const std::vector<bool>& computer);
   TUnit_Type& Type(std::uint16_t t) { return *unit_types.m_Get_Item(t); }

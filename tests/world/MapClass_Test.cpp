@@ -356,7 +356,7 @@ TEST_F(Map_Cargo, UnloadingIsRefusedUnlessEveryConditionHolds) {
   EXPECT_EQ(map.m_Get_Cargo_Count(list), 0);
 }
 
-TEST_F(Map_Cargo, AUnitThatFindsNoRoomAshoreStaysOnBoard) {
+TEST_F(Map_Cargo, AUnitThatFindsNoRoomForItsStackAshoreStillLandsAndIsListedThere) {
   Add_Region(1, REGION_OCEAN, 3, 3);
   map.m_Set_Region_Count(2);
   TMap_Region& bare = map.m_New_Region(2);  // a land region without squares
@@ -364,9 +364,14 @@ TEST_F(Map_Cargo, AUnitThatFindsNoRoomAshoreStaysOnBoard) {
   std::int32_t ship = Place(1, UT_SHIP, 1);
   std::int32_t inf = map.m_Add_Unit(0, UT_INFANTRY, 1, 0, 0);
   ASSERT_TRUE(map.m_Add_Unit_To_Cargo(ship, inf, false, false));
-  EXPECT_FALSE(map.m_Remove_Unit_From_Cargo(ship, inf, false, false, 2, true));
-  EXPECT_EQ(map.m_Get_Carrier(inf), ship);
-  EXPECT_EQ(map.m_Get_Cargo_Count(Unit(map, ship).cargo_list), 1);
+  // Staying aboard would leave it ordered ashore again and again.
+  EXPECT_TRUE(map.m_Remove_Unit_From_Cargo(ship, inf, false, false, 2, true));
+  EXPECT_EQ(map.m_Get_Carrier(inf), 0);
+  EXPECT_EQ(Unit(map, inf).region, 2);
+  EXPECT_TRUE(bare.m_Has_Unit_Id(inf));
+  EXPECT_TRUE(bare.m_Has_Unplaced_Units());
+  EXPECT_EQ(Unit(map, ship).cargo_list, 0);
+  EXPECT_EQ(bare.m_Get_Owner(), 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -459,3 +459,38 @@ TEST_F(Region_Questions, ConnectionsAreListedOnce) {
   EXPECT_TRUE(map.m_Owns_Region_Or_Neighbour(1, 1));
   EXPECT_FALSE(map.m_Owns_Region_Or_Neighbour(9, 1));
 }
+
+TEST_F(Region_Stacks, AUnitAdmittedWithoutRoomIsListedAndItsStackGetsTheFirstSquareThatComesFree) {
+  TMap_Region& r = Add_Region(1, REGION_LAND, 1, 1);
+  while (r.m_Subdivide_Squares()) {
+  }
+  const std::int32_t leaving = Place(1, UT_INFANTRY, 2);
+  Fill_Except(r, {});
+  const std::int32_t first = map.m_Add_Unit(1, UT_TRUCK, 1, 0, 0);
+  const std::int32_t second = map.m_Add_Unit(1, UT_TRUCK, 1, 0, 0);
+  // Placing alone still refuses; admitting lists the unit all the same.
+  EXPECT_FALSE(r.m_Add_Unit(first));
+  EXPECT_FALSE(r.m_Has_Unit_Id(first));
+  EXPECT_FALSE(r.m_Admit_Unit(first));
+  EXPECT_FALSE(r.m_Admit_Unit(second));
+  EXPECT_TRUE(r.m_Has_Unit_Id(first));
+  EXPECT_TRUE(r.m_Has_Unit_Id(second));
+  EXPECT_EQ(r.m_Count_Units_Of_Type(1, UT_TRUCK), 2);
+  EXPECT_EQ(Shown_Square(r, UT_TRUCK, 1), 0);
+  EXPECT_TRUE(r.m_Has_Unplaced_Units());
+  // Admitting a listed unit again changes nothing.
+  EXPECT_FALSE(r.m_Admit_Unit(first));
+  EXPECT_EQ(r.m_Get_Unit_Count(), 3);
+
+  // The infantry leaves: both trucks share the square it left.
+  ASSERT_TRUE(r.m_Remove_Unit(leaving));
+  const std::int32_t trucks = Shown_Square(r, UT_TRUCK, 1);
+  ASSERT_NE(trucks, 0);
+  EXPECT_EQ(Square(r, trucks).stack_count, 2);
+  EXPECT_FALSE(r.m_Has_Unplaced_Units());
+  ASSERT_TRUE(r.m_Remove_Unit(first));
+  EXPECT_EQ(Square(r, trucks).stack_count, 1);
+  ASSERT_TRUE(r.m_Remove_Unit(second));
+  EXPECT_EQ(Shown_Square(r, UT_TRUCK, 1), 0);
+  EXPECT_EQ(r.m_Get_Unit_Count(), 0);
+}
