@@ -398,7 +398,8 @@ void TMP_Game_Links::m_Release_Combat_End() {}
 void TMP_Game_Links::m_Release_Combat_Begin() {}
 void TMP_Game_Links::m_Open_Dialog(const std::string&) {}
 std::int32_t TMP_Game_Links::m_Crash_Unit(std::int32_t unit_id) {
-  return Master_Action_Timer ? End_Turn_Actions.m_Crash_Unit(*Master_Action_Timer, unit_id, 0) : 0;
+  // The crash result's numbers are the ones this link documents.
+  return Master_Action_Timer ? std::int32_t(End_Turn_Actions.m_Crash_Unit(*Master_Action_Timer, unit_id, 0)) : 0;
 }
 void TMP_Game_Links::m_Start_Player_Turn(std::uint8_t player) {
   if (Master_Action_Timer) End_Turn_Actions.m_Start_Player_Turn(*Master_Action_Timer, player);

@@ -5,16 +5,11 @@
 
 #include "Datafile_DebugSettings.h"
 #include "Debug_Log.h"
-#include "Empire.h"
 #include "Errors.h"
-#include "EventLog.h"
-#include "GameFolder.h"
 #include "GameSettings.h"
 #include "Io.h"
 #include "Io_Compress.h"
-#include "MapClass.h"
-#include "MasterActionTimer.h"
-#include "MessageLog.h"
+#include "Lobby_Game_Link.h"
 #include "Multiplayer_Client.h"
 #include "Multiplayer_Server.h"
 #include "NetSocket.h"
@@ -53,6 +48,13 @@ bool Strip_Passwords(const std::string& file_name) {
   if (!settings.m_Load_From_File(file_name)) return false;
   for (TGame_Settings_Player_Slot& slot : settings.f_players) slot.f_password.clear();
   return settings.m_Save_To_File(file_name);
+}
+
+// Whether the network game's save name can name a save folder (the rule of
+// the game folder's saves); the reason in `message` when it cannot.
+bool Network_Save_Name_Valid(const std::string& name, std::string& message) {
+  message = Path_Name_Problem(name, "save");
+  return message.empty();
 }
 
 // The running stepped job's call into the lobby that started it.
@@ -170,7 +172,7 @@ TGameSetup_Lobby::TGameSetup_Lobby(std::uint8_t mode, bool loaded, TLobby_Networ
   g_client_player = 0;
   f_draw_name = [](std::int32_t pool) { return pool == 1 ? std::string("Nation") : std::string("Player"); };
   // The user's own maps and those shipped with the game, as the copy finds them.
-  f_has_stored_map = [](const std::string& name) { return !Stored_Map_Directory(name).empty(); };
+  f_has_stored_map = [](const std::string& name) { return Lobby_Game_Link().m_Has_Stored_Map(name); };
   f_run_local_load = [this] {
     Loading_Lobby = this;
     Stepped_Task_Begin(nullptr, 1, 100, 1, Load_Step_Callback, this);
@@ -291,7 +293,8 @@ void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
       r.m_Clear();
       r.colour = r.flag = n;
     }
-    const std::int32_t empires = G_Empire_List ? std::min(G_Empire_List->m_Get_Count(), Row_Count) : 0;
+    const TLobby_Game_Link& game = Lobby_Game_Link();
+    const std::int32_t empires = std::min(game.m_Empire_Count(), Row_Count);
     const std::int32_t players = std::min<std::int32_t>(g.f_player_count, Row_Count);
     for (std::int32_t n = 1; n <= empires; ++n) {
       TLobby_Row& r = m_Row(n);
@@ -306,11 +309,11 @@ void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
         // has loaded it again.
         slot.f_ready = 0;
         slot.f_client_id = 0;
-      } else if (const TEmpire* e = G_Empire_List->m_Get_Empire(n); e && !e->m_Get_Neutral()) {
+      } else if (TLobby_Empire_Row e; game.m_Empire(n, e) && !e.neutral) {
         r.used = true;
-        r.nation_name = e->m_Get_Nation_Name();
-        r.player_name = e->m_Get_Player_Name();
-        r.computer = e->m_Get_Computer_Controlled();
+        r.nation_name = e.nation_name;
+        r.player_name = e.player_name;
+        r.computer = e.computer;
       }
     }
   }
@@ -423,7 +426,7 @@ void TGameSetup_Lobby::m_Host_Game() {
   if (f_loaded_game) {
     // The loaded game's name is the folder of the host's saves each turn.
     std::string reason;
-    if (!Save_Name_Valid(Game_Settings.f_network_save_name, reason)) {
+    if (!Network_Save_Name_Valid(Game_Settings.f_network_save_name, reason)) {
       m_Set_Status(reason);
       return;
     }
@@ -441,7 +444,7 @@ void TGameSetup_Lobby::m_Host_Game() {
       return;
     }
     // The name becomes the folder of the game's saves.
-    if (!Save_Name_Valid(name, reason)) {
+    if (!Network_Save_Name_Valid(name, reason)) {
       m_Set_Status(reason);
       return;
     }
@@ -564,24 +567,20 @@ void TGameSetup_Lobby::m_Close_Row_Gaps() {
 
 void TGameSetup_Lobby::m_Send_Game_Files() {
   TMultiplayer_Server* server = m_Net().m_Server();
-  if (!Path_Settings || !G_Map || !server) {
+  TLobby_Game_Link& game = Lobby_Game_Link();
+  if (!Path_Settings || !game.m_Has_Map() || !server) {
     m_Set_Status("Error: the game's files could not be written.");
     return;
   }
   const std::string current = Path_Settings->m_Get_Currentmap_Dir();
   const std::string temp = Path_Settings->m_Get_Temp_Dir();
-  bool ok = G_Map->m_Save_To_File(current + "CurrentMap.map", false, Map_File_Version);
-  if (ok && !f_loaded_game) {
-    ok = Game_Settings.m_Save_To_File(current + "GameSettings.dat") && G_Empire_List &&
-         G_Empire_List->m_Save_To_File(current + "Empires.dat") && G_Event_Log &&
-         G_Event_Log->m_Save_To_File(current + "EventLog.dat") && G_Message_Log &&
-         G_Message_Log->m_Save_To_File(current + "MessageLog.dat") && Master_Action_Timer &&
-         Master_Action_Timer->m_Save_To_File(current + "MasterActionTimer.dat");
-  }
+  // A loaded game's other files already lie in the folder as they were loaded.
+  bool ok = game.m_Write_Game_Files(current, f_loaded_game);
+  const std::vector<std::string> game_files = game.m_Game_Folder_Files();
   // The files go out from copies in the temp folder, so the transfer sends
   // the game as it stood here whatever happens to the game folder meanwhile.
   if (ok) ok = Directory_Create_All(temp);
-  for (const char* name : Game_Folder_Files)
+  for (const std::string& name : game_files)
     if (ok) ok = File_Copy(current + name, temp + name, false);
   if (ok) ok = Strip_Passwords(temp + "GameSettings.dat");
   if (ok) ok = File_Compress(temp + "CurrentMap.map");
@@ -597,7 +596,7 @@ void TGameSetup_Lobby::m_Send_Game_Files() {
   }
   try {
     std::vector<std::string> files;
-    for (const char* name : Game_Folder_Files) files.push_back(temp + name);
+    for (const std::string& name : game_files) files.push_back(temp + name);
     server->m_Send_Files(files);
   } catch (const std::exception& e) {
     m_Set_Status(std::string("Error: ") + e.what());
@@ -680,8 +679,7 @@ void TGameSetup_Lobby::m_Host_Login(std::int32_t id, std::string& text) {
       m_Send_To(id, Lobby_Msg_Code(taken ? LAN_MSG_TO_CLIENT_LOGIN_NO_SLOTS : LAN_MSG_TO_CLIENT_LOGIN_BAD_PASSWORD));
       return;
     }
-    if (G_Empire_List)
-      if (TEmpire* e = G_Empire_List->m_Get_Empire(b)) e->m_Set_Computer_Controlled(false);
+    Lobby_Game_Link().m_Set_Computer_Controlled(b, false);
   } else {
     // A slot a player left is free again: the highest-numbered free one is
     // taken, a new one only when none is free. Slot 1 is the host's
@@ -778,8 +776,7 @@ void TGameSetup_Lobby::m_Host_Client_Left(std::int32_t id) {
     TGame_Settings_Player_Slot& s = Game_Settings.m_Player(n);
     s.f_connected = 0;
     s.f_client_id = 0;
-    if (G_Empire_List)
-      if (TEmpire* e = G_Empire_List->m_Get_Empire(n)) e->m_Set_Computer_Controlled(true);
+    Lobby_Game_Link().m_Set_Computer_Controlled(n, true);
   } else {
     Game_Settings.m_Remove_Player(std::uint16_t(id));
     // Free slots at the end are no slots: the next player takes the first
@@ -1016,10 +1013,11 @@ void TGameSetup_Lobby::m_File_Received(const std::string& file_name) {
   }
   const std::string current = Path_Settings->m_Get_Currentmap_Dir();
   const std::string temp = m_Receive_Folder() + "temp\\";
-  bool ok = Delete_Directory_Files(current) && Copy_Stored_Map_To_Current(f_description.stored_map_name);
+  TLobby_Game_Link& game = Lobby_Game_Link();
+  bool ok = game.m_Replace_With_Stored_Map(current, f_description.stored_map_name);
   // The host's map (as it stands now) replaces the stored one, so the load
   // reads the game the host plays.
-  for (const char* name : Game_Folder_Files)
+  for (const std::string& name : game.m_Game_Folder_Files())
     if (ok) ok = File_Copy(temp + name, current + name, false);
   if (!ok) {
     m_Set_Status("Error loading game file.");
@@ -1036,10 +1034,10 @@ bool TGameSetup_Lobby::m_Load_Step(bool first, bool last, std::int32_t& error_va
   m_Set_Status("Loading Local Game..." + Int_To_Text(step) + "%");
   if (first) {
     error_value = 0;
-    return Main_Load_Game_Stepped(current, true, false, result_code, 1, step);
+    return Lobby_Game_Link().m_Load_Step(current, true, false, result_code, step);
   }
   if (!last) {
-    if (!Main_Load_Game_Stepped(current, false, false, result_code, 1, step)) {
+    if (!Lobby_Game_Link().m_Load_Step(current, false, false, result_code, step)) {
       error_value = 1;
       f_load_failed_step = step;
       m_Log("Lobby: the local load failed at step " + Int_To_Text(step));
@@ -1049,13 +1047,13 @@ bool TGameSetup_Lobby::m_Load_Step(bool first, bool last, std::int32_t& error_va
     if (result_code == TLoad_Result::Hosted_Game) error_value = 3;
     return true;
   }
-  Main_Load_Game_Stepped(current, false, true, result_code, 1, step);
+  Lobby_Game_Link().m_Load_Step(current, false, true, result_code, step);
   if (Loading_Lobby == this) Loading_Lobby = nullptr;
   if (error_value == 1) {
     m_Set_Status("Error loading game file.");
     return false;
   }
-  if (Master_Action_Timer) Master_Action_Timer->m_Clear();
+  Lobby_Game_Link().m_Clear_Action_Timer();
   m_Local_Load_Done();
   return false;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <system_error>
 
@@ -19,6 +20,7 @@
 #include "GraphicsEngine_ParticleList.h"
 #include "GraphicsEngine_Texture.h"
 #include "Io.h"
+#include "Lobby_Game_Link.h"
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
@@ -652,3 +654,59 @@ bool Main_New_Game_Stepped(std::int32_t step, TList_Dialog_Owner* setup_dialog) 
   }
   return true;
 }
+
+// --- What the network lobby asks of the game --------------------------------
+
+namespace {
+
+class TGame_Folder_Lobby_Link final : public TLobby_Game_Link {
+public:
+  constexpr TGame_Folder_Lobby_Link() = default;
+  std::int32_t m_Empire_Count() const override { return G_Empire_List ? G_Empire_List->m_Get_Count() : 0; }
+  bool m_Empire(std::int32_t n, TLobby_Empire_Row& row) const override {
+    const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
+    if (!e) return false;
+    row.nation_name = e->m_Get_Nation_Name();
+    row.player_name = e->m_Get_Player_Name();
+    row.computer = e->m_Get_Computer_Controlled();
+    row.neutral = e->m_Get_Neutral();
+    return true;
+  }
+  void m_Set_Computer_Controlled(std::int32_t n, bool computer) override {
+    if (G_Empire_List)
+      if (TEmpire* e = G_Empire_List->m_Get_Empire(n)) e->m_Set_Computer_Controlled(computer);
+  }
+  bool m_Has_Map() const override { return G_Map != nullptr; }
+  bool m_Write_Game_Files(const std::string& directory, bool map_only) override {
+    // The map goes out in the map file's own version (the joined machine
+    // reads it against the stored map it copied).
+    if (!G_Map || !G_Map->m_Save_To_File(directory + Game_Folder_Files[1], false, Map_File_Version)) return false;
+    if (map_only) return true;
+    return Game_Settings.m_Save_To_File(directory + Game_Folder_Files[0]) && G_Empire_List &&
+           G_Empire_List->m_Save_To_File(directory + Game_Folder_Files[2]) && G_Event_Log &&
+           G_Event_Log->m_Save_To_File(directory + Game_Folder_Files[3]) && G_Message_Log &&
+           G_Message_Log->m_Save_To_File(directory + Game_Folder_Files[4]) && Master_Action_Timer &&
+           Master_Action_Timer->m_Save_To_File(directory + Game_Folder_Files[5]);
+  }
+  std::vector<std::string> m_Game_Folder_Files() const override {
+    return std::vector<std::string>(std::begin(Game_Folder_Files), std::end(Game_Folder_Files));
+  }
+  bool m_Has_Stored_Map(const std::string& name) const override { return !Stored_Map_Directory(name).empty(); }
+  bool m_Replace_With_Stored_Map(const std::string& directory, const std::string& stored_map_name) override {
+    return Delete_Directory_Files(directory) && Copy_Stored_Map_To_Current(stored_map_name);
+  }
+  bool m_Load_Step(const std::string& directory, bool first, bool last, TLoad_Result& result,
+                   std::int32_t step) override {
+    return Main_Load_Game_Stepped(directory, first, last, result, 1, step);
+  }
+  void m_Clear_Action_Timer() override {
+    if (Master_Action_Timer) Master_Action_Timer->m_Clear();
+  }
+};
+
+constinit TGame_Folder_Lobby_Link g_lobby_link;
+// Installed at static start-up: every program that can load a game has the
+// game folder, so its lobby reaches the game.
+[[maybe_unused]] const bool Lobby_Link_Installed = (Set_Lobby_Game_Link(&g_lobby_link), true);
+
+}  // namespace

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "Game_Load_Result.h"
+
 class TList_Dialog_Owner;
 
 // The six files of a game, in the order in which they are written.
@@ -25,13 +27,6 @@ extern const char* const Game_Folder_Files[6];
 // code is always 0. False stops the job.
 bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, bool is_last,
                             std::int32_t& result_code, std::int32_t step);
-// What a load found, known after its step 96.
-enum class TLoad_Result : std::int32_t {
-  Game = 0,              // a game to play on
-  End_Turn_Resumes = 1,  // an autosave made during an end of turn: the end of turn resumes
-  Hosted_Game = 2,       // a hosted network game (the host's lobby opens it again)
-};
-
 // One step of the load from `source_directory`. Extra 1: the files already
 // lie in the current-game folder and nothing is copied. The first step sets
 // `result` to TLoad_Result::Game, step 96 to what the load found.

@@ -226,10 +226,10 @@ bool TEnd_Turn_Actions::m_Execute_Air_Crashes(TMaster_Action_Timer& timer, std::
       if (u.id != 0) {
         r.end_turn.crash_unit_id = u.id;
         if (Hosted()) Turn_Links().m_Send_Crash(u.id);
-        const std::int32_t result = m_Crash_Unit(timer, u.id, index);
+        const bool exploding = m_Crash_Unit(timer, u.id, index) == TCrash_Result::Exploding;
         TAction_Record& again = timer.m_Get_Record(index);
-        again.sub_step = result == 2 ? 2 : 3;
-        if (result == 2) f_crash_started[again.id] = timer.m_Master_Time();
+        again.sub_step = exploding ? 2 : 3;
+        if (exploding) f_crash_started[again.id] = timer.m_Master_Time();
       }
       return true;
     }
@@ -248,12 +248,12 @@ bool TEnd_Turn_Actions::m_Execute_Air_Crashes(TMaster_Action_Timer& timer, std::
   }
 }
 
-std::int32_t TEnd_Turn_Actions::m_Crash_Unit(TMaster_Action_Timer& timer, std::int32_t unit_id, std::int32_t index) {
-  if (!G_Map) return 0;
+TEnd_Turn_Actions::TCrash_Result TEnd_Turn_Actions::m_Crash_Unit(TMaster_Action_Timer& timer, std::int32_t unit_id, std::int32_t index) {
+  if (!G_Map) return TCrash_Result::No_Unit;
   TMap_Unit_Record u;
   G_Map->m_Get_Unit(unit_id, u);
-  if (u.id == 0) return 0;
-  std::int32_t result = 1;
+  if (u.id == 0) return TCrash_Result::No_Unit;
+  TCrash_Result result = TCrash_Result::Crashed;
   const TEmpire* local = Empire_Get(Game_Settings.f_local_empire);
   TMap_Region* region = G_Map->m_Get_Region(u.region);
   if (local && local->m_Is_Region_Known(u.region) && region) {
@@ -266,7 +266,7 @@ std::int32_t TEnd_Turn_Actions::m_Crash_Unit(TMaster_Action_Timer& timer, std::i
       const std::int32_t id = index >= 1 ? timer.m_Get_Record(index).id : 0;
       const TVector centre{float(x) + float(w) / 2, float(y) + float(h) / 2, Effect_Height};
       // An explosion that cannot start does not hold the turn.
-      if (Turn_Links().m_Start_Effect(effect, centre, centre, id)) result = 2;
+      if (Turn_Links().m_Start_Effect(effect, centre, centre, id)) result = TCrash_Result::Exploding;
     }
   } else if (Hosted() && index >= 1) {
     timer.m_Get_Record(index).delay = 1.0f;

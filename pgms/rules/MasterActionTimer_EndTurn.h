@@ -35,9 +35,14 @@ public:
   void m_Begin_Player_Handover(std::uint8_t player);
   // True while crashing goes on; the sub-step is its state.
   bool m_Execute_Air_Crashes(TMaster_Action_Timer& timer, std::uint8_t player, std::int32_t index);
-  // 0 no such unit, 1 crashed, 2 crashed with its explosion running. A
-  // record index below 1 starts the explosion for no action.
-  std::int32_t m_Crash_Unit(TMaster_Action_Timer& timer, std::int32_t unit_id, std::int32_t index);
+  // What became of the unit. A record index below 1 starts the explosion
+  // for no action.
+  enum class TCrash_Result : std::int32_t {
+    No_Unit = 0,    // there is no such unit
+    Crashed = 1,    // it crashed (nothing to watch here)
+    Exploding = 2,  // it crashed and its explosion is running: the end of turn waits for it
+  };
+  TCrash_Result m_Crash_Unit(TMaster_Action_Timer& timer, std::int32_t unit_id, std::int32_t index);
   bool m_Execute_Player_Updates(std::uint8_t player, std::int32_t n);
   void m_Execute_Player_Update(std::uint8_t player, std::int32_t n);
   bool m_Execute_AI_Turn(std::uint8_t player, std::uint16_t& sub_step, float dt);

@@ -63,11 +63,10 @@ bool May_Include(const std::string& from, const std::string& to) {
   return from == to || Layer_Ranks.at(to) < Layer_Ranks.at(from);
 }
 
-// The network game's lobby and order exchange are built with the rules (see
-// CMakeLists.txt) until they reach the game through links of their own.
+// The network game's order exchange is built with the rules (see
+// CMakeLists.txt) until it reaches the game through links of its own.
 std::string Built_With(const std::string& subsystem, const std::string& file_name) {
-  static const std::set<std::string> network_game = {"Multiplayer_ActionQueue.cpp", "Multiplayer_GameActions.cpp",
-                                                     "Multiplayer_Lobby.cpp"};
+  static const std::set<std::string> network_game = {"Multiplayer_ActionQueue.cpp", "Multiplayer_GameActions.cpp"};
   if (subsystem == "network" && network_game.count(file_name)) return "rules";
   return subsystem;
 }

@@ -12,6 +12,7 @@
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Native_Path.h"
+#include "Path.h"
 #include "Datafile_TerrainTiles.h"
 #include "Empire.h"
 #include "GameFolder.h"
@@ -20,6 +21,7 @@
 #include "Game_Session.h"
 #include "Global.h"
 #include "Image_Files.h"
+#include "Lobby_Game_Link.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "Png_Bytes.h"
@@ -130,6 +132,93 @@ TEST_F(Game_Folder, ANewGameIsSavedLoadedIntoAFreshStartAndSavedAgainUnchanged) 
   ASSERT_TRUE(Game_Session_Save("Second"));
   EXPECT_EQ(Six("Second"), first);
   EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+}
+
+// The network lobby sees the running game only through the link the game
+// folder installs: the empires' rows, the computer flag, the game's files
+// written for the joined machines, and the stepped load a joined machine runs.
+TEST_F(Game_Folder, TheLobbyReachesTheRunningGameThroughTheGameFoldersLink) {
+  TLobby_Game_Link& link = Lobby_Game_Link();
+  EXPECT_EQ(link.m_Game_Folder_Files(), std::vector<std::string>(std::begin(Game_Folder_Files), std::end(Game_Folder_Files)));
+  ASSERT_TRUE(Game_Session_New_Game(Setup(11)));
+  ASSERT_TRUE(link.m_Has_Map());
+  ASSERT_EQ(link.m_Empire_Count(), G_Empire_List->m_Get_Count());
+  ASSERT_GE(link.m_Empire_Count(), 3);
+  for (std::int32_t n = 1; n <= link.m_Empire_Count(); ++n) {
+    TLobby_Empire_Row row;
+    ASSERT_TRUE(link.m_Empire(n, row)) << n;
+    const TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    EXPECT_EQ(row.nation_name, e.m_Get_Nation_Name()) << n;
+    EXPECT_EQ(row.player_name, e.m_Get_Player_Name()) << n;
+    EXPECT_EQ(row.neutral, e.m_Get_Neutral()) << n;
+  }
+  TLobby_Empire_Row none;
+  EXPECT_FALSE(link.m_Empire(link.m_Empire_Count() + 1, none));
+  link.m_Set_Computer_Controlled(2, true);
+  EXPECT_TRUE(G_Empire_List->m_Get_Empire(2)->m_Get_Computer_Controlled());
+  link.m_Set_Computer_Controlled(2, false);
+  EXPECT_FALSE(G_Empire_List->m_Get_Empire(2)->m_Get_Computer_Controlled());
+  link.m_Set_Computer_Controlled(99, true);  // no such empire: nothing happens
+
+  // Written for the joined machines: the map alone for a loaded game, all six
+  // files otherwise, the five game files with the bytes a save writes.
+  ASSERT_TRUE(Game_Session_Save("Sent"));
+  const fs::path map_only = user.path() / "map_only", all = user.path() / "all";
+  fs::create_directories(map_only);
+  fs::create_directories(all);
+  ASSERT_TRUE(link.m_Write_Game_Files(Design_Path(map_only.string()) + "\\", true));
+  EXPECT_TRUE(fs::exists(map_only / "CurrentMap.map"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(map_only), fs::directory_iterator()), 1);
+  ASSERT_TRUE(link.m_Write_Game_Files(Design_Path(all.string()) + "\\", false));
+  for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(all / f)) << f;
+  for (const char* f : {"Empires.dat", "EventLog.dat", "MessageLog.dat", "MasterActionTimer.dat"})
+    EXPECT_EQ(Read_File(all / f), Read_File(Save("Sent", f))) << f;
+
+  // A joined machine's load: the files lie in the current-game folder.
+  Stop();
+  Start();
+  fs::remove_all(user.path() / "currentmap");
+  fs::copy(user.path() / "savegames" / "Sent", user.path() / "currentmap", fs::copy_options::recursive);
+  const std::string current = Path_Settings->m_Get_Currentmap_Dir();
+  G_Map = new TMap();  // the joined machine's map, which the load fills (Stop frees it)
+  TLoad_Result result = TLoad_Result::Hosted_Game;
+  ASSERT_TRUE(link.m_Load_Step(current, true, false, result, 1));
+  for (std::int32_t step = 1; step <= 100; ++step)
+    ASSERT_TRUE(link.m_Load_Step(current, false, false, result, step)) << step;
+  link.m_Load_Step(current, false, true, result, 100);
+  EXPECT_EQ(result, TLoad_Result::Game);
+  ASSERT_NE(G_Map, nullptr);
+  EXPECT_EQ(link.m_Empire_Count(), G_Empire_List->m_Get_Count());
+  link.m_Clear_Action_Timer();
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+}
+
+// Without the game folder's link the lobby hears that there is no game: no
+// empires, no files written, no stored map, a load that fails.
+TEST(Lobby_Game_Link, WithoutTheGameFolderNothingIsDoneAndEveryAnswerSaysSo) {
+  TLobby_Game_Link& installed = Lobby_Game_Link();
+  Set_Lobby_Game_Link(nullptr);
+  TLobby_Game_Link& none = Lobby_Game_Link();
+  TLobby_Empire_Row row;
+  TLoad_Result result = TLoad_Result::Hosted_Game;
+  const bool has_map = none.m_Has_Map(), empire = none.m_Empire(1, row),
+             written = none.m_Write_Game_Files("C:\\nowhere\\", false), stored = none.m_Has_Stored_Map("Lone Continent"),
+             replaced = none.m_Replace_With_Stored_Map("C:\\nowhere\\", "Lone Continent"),
+             loaded = none.m_Load_Step("C:\\nowhere\\", false, false, result, 50);
+  const std::int32_t count = none.m_Empire_Count();
+  const bool files = none.m_Game_Folder_Files().empty();
+  Set_Lobby_Game_Link(&installed);
+  EXPECT_NE(&installed, &none);
+  EXPECT_EQ(count, 0);
+  EXPECT_FALSE(has_map);
+  EXPECT_FALSE(empire);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(stored);
+  EXPECT_FALSE(replaced);
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(result, TLoad_Result::Game);
+  EXPECT_TRUE(files);
+  EXPECT_EQ(&Lobby_Game_Link(), &installed);
 }
 
 // A save and a load may share the pictures with the folder they come from;

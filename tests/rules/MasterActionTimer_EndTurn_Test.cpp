@@ -160,6 +160,30 @@ TEST_F(End_Turn, AirUnitsOverForeignRegionsCrashWithOrWithoutTheirExplosion) {
   }
 }
 
+// A crash says what became of the unit: none there, crashed, or crashed with
+// an explosion the end of turn waits for.
+TEST_F(End_Turn, ACrashSaysWhetherItsExplosionRuns) {
+  using R = TEnd_Turn_Actions::TCrash_Result;
+  struct TCase {
+    bool unit, explosion;
+    R expected;
+  };
+  for (const TCase& c : {TCase{false, true, R::No_Unit}, TCase{true, false, R::Crashed}, TCase{true, true, R::Exploding}}) {
+    SCOPED_TRACE(int(c.expected));
+    timer.m_Clear();
+    map.m_Clear();
+    World({1, 2}, {false, false});
+    Game_Settings.f_local_empire = 1;
+    const std::int32_t jet = c.unit ? Place(2, UT_JET, 1) : 999;
+    links.explosion = c.explosion ? 4 : 0;
+    links.effects_start = c.explosion;
+    EXPECT_EQ(End_Turn_Actions.m_Crash_Unit(timer, jet, 0), c.expected);
+    TMap_Unit_Record u;
+    map.m_Get_Unit(jet, u);
+    EXPECT_EQ(u.id, 0);
+  }
+}
+
 TEST_F(End_Turn, AnExplosionThatNeverReportsHoldsTheTurnOnlyUntilItsTimeLimit) {
   World({1, 2}, {false, false});
   Game_Settings.f_local_empire = 1;
