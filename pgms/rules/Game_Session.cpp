@@ -10,6 +10,7 @@
 #include "GameSettings.h"
 #include "Global.h"
 #include "Io.h"
+#include "Lost_Player.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
@@ -93,6 +94,7 @@ void Game_Install_Rules() {
   End_Turn_Actions.m_Install(*Master_Action_Timer);
   Combat_Actions.m_Install(*Master_Action_Timer);
   Master_Action_Timer->m_Set_World(&Map_Timer_World);
+  Lost_Player_Install();
 }
 
 bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
