@@ -309,6 +309,23 @@ void Save_Game_Files(const std::string& out) {
   if (!G_Map->m_Save_To_File(dir + "CurrentMap.map", false, Map_File_Version) ||
       !G_Empire_List->m_Save_To_File(dir + "Empires.dat"))
     Fail("the game could not be written to " + out);
+  // The regions and units as text, to find where two machines differ.
+  std::ofstream text(fs::path(out) / "Summary.txt");
+  for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
+    const TMap_Region* region = G_Map->m_Get_Region(r);
+    if (!region) continue;
+    text << "region " << r << " owner " << int(region->m_Get_Owner()) << (G_Map->m_Is_Combat_Region(r) ? " combat" : "")
+         << " units";
+    for (std::int32_t i = 1; i <= region->m_Get_Unit_Count(); ++i) text << ' ' << region->m_Get_Unit_Id(i);
+    text << '\n';
+  }
+  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(id, u);
+    if (u.id == 0) continue;
+    text << "unit " << u.id << " region " << u.region << " type " << u.unit_type << " owner " << int(u.owner)
+         << " moves " << int(u.moves) << " cargo " << u.cargo_list << " damage " << u.damage << '\n';
+  }
 }
 
 // Plays this machine's turns until `until` holds.
