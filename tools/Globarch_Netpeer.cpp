@@ -57,6 +57,7 @@
 #include "Empire.h"
 #include "GameInit.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "Game_Session.h"
 #include "Global.h"
 #include "Io.h"
@@ -298,9 +299,7 @@ bool Move_Carried_Out(const TMove_Choice& m) {
 }
 
 void Send_Move(std::uint8_t me, const TMove_Choice& m) {
-  TLongintList units;
-  for (std::int32_t id : m.ids) units.m_Add(id);
-  Send_Action_Move_Unit(m.from, m.to, m.type, me, 0, false, units, std::int32_t(m.ids.size()), false);
+  Game_Command_Post(TCommand_Move{m.from, {m.to}, m.type, me, m.ids});
 }
 
 void Save_Game_Files(const std::string& out) {
@@ -458,7 +457,7 @@ struct TPlayer {
     Say("END TURN " + std::to_string(me) + " at date " + std::to_string(Game_Settings.f_game_date));
     acted_date = Game_Settings.f_game_date;
     acted_player = me;
-    Send_Action_End_Turn(me);
+    Game_Command_Post(TCommand_End_Turn{me});
   }
 };
 
@@ -509,7 +508,10 @@ int Run_Host(int argc, char** argv) {
     TGame_Session_Setup setup;
     setup.seed = seed;
     setup.map_type = "Tiny";
-    setup.computer = {false, false, false};
+    // One nation per row in use; the computer rows are computer players.
+    setup.computer.clear();
+    for (std::int32_t n = 1; n <= 8; ++n)
+      if (lobby.m_Row(n).used) setup.computer.push_back(lobby.m_Row(n).computer);
     setup.neutral_empire = true;
     setup.game_kind = 3;
     setup.fog_of_war = false;
@@ -532,7 +534,10 @@ int Run_Host(int argc, char** argv) {
   Say("PORT " + Net.server->Socket()->GetLocalPort());
   Frames_Until([&] { return Game_Settings.f_player_count == 3; }, 60, "two players");
   Say("JOINED " + Game_Settings.m_Player(2).f_player_name + " " + Game_Settings.m_Player(3).f_player_name);
-  lobby.m_OK();  // Begin
+  lobby.m_OK();  // Begin: the free rows open for computer players
+  // A computer player from the lobby plays the fourth nation.
+  lobby.m_Row(4).used = true;
+  if (!lobby.m_Row(4).computer) Fail("the lobby's fourth row is no computer row");
   lobby.m_OK();  // Start: creates the game and sends it
   Frames_Until([&] { return closed; }, 120, "every machine ready");
   Say("STARTED");
@@ -609,6 +614,23 @@ int Run_Host(int argc, char** argv) {
   }
   Say("WENT ON date " + std::to_string(Game_Settings.f_game_date) + " computer battles " +
       std::to_string(computer_battles));
+  // At the start of the host player's next turn every remaining machine
+  // holds the same game: the computer's orders, purchases and battles of the
+  // lost nation and of the lobby's computer nation were replayed there.
+  play.hold = [] { return Game_Settings.f_turn_empire == 1; };
+  while (!(Game_Settings.f_turn_empire == 1 && Idle())) {
+    if (Clock::now() > end + std::chrono::seconds(180)) Fail("the host player's turn did not come back");
+    play.Step();
+  }
+  Save_Game_Files(out + "/final");
+  Say("FINAL date " + std::to_string(Game_Settings.f_game_date));
+  Send_Chat_To_All("", "final files");
+  Frames_Until(
+      [&] {
+        return std::any_of(Chat_Lines.begin(), Chat_Lines.end(),
+                           [](const std::string& l) { return l.find("final saved") != std::string::npos; });
+      },
+      60, "the remaining machine's final files");
   // Give the remaining machine the last lines, then close.
   const auto linger = Clock::now() + std::chrono::milliseconds(500);
   while (Clock::now() < linger) Frame();
@@ -682,12 +704,24 @@ int Run_Join(int argc, char** argv) {
     Net.m_Free();
     return 0;
   }
-  // Plays on until the host closes the game.
+  // Plays on until the host closes the game; when the host has written its
+  // final files, this machine writes its own at the same point of the game.
   play.hold = nullptr;
-  end = Clock::now() + std::chrono::seconds(240);
+  end = Clock::now() + std::chrono::seconds(420);
+  bool final_saved = false;
   while (Net.client && Net.client->m_Is_Connected()) {
     if (Clock::now() > end) Fail("the host did not close");
     play.Step();
+    const bool asked = std::any_of(Chat_Lines.begin(), Chat_Lines.end(),
+                                   [](const std::string& l) { return l.find("final files") != std::string::npos; });
+    if (!final_saved && asked && Game_Settings.f_turn_empire == 1 && Idle() &&
+        Announced_Start_Date == Game_Settings.f_game_date) {
+      final_saved = true;
+      Save_Game_Files(out + "/final");
+      Say("FINAL date " + std::to_string(Game_Settings.f_game_date));
+      Net.client->m_Send(MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + MP_Encode_String(player) +
+                         MP_Encode_String("final saved"));
+    }
   }
   const TEmpire* lost = G_Empire_List->m_Get_Empire(3);
   Say(std::string("END date ") + std::to_string(Game_Settings.f_game_date) + " nation 3 " +
@@ -1025,6 +1059,16 @@ int Run_Driver(int argc, char** argv) {
     }
     std::string rest;
     if (!losing) {
+      // After the computer played the lost nation (and the lobby's computer
+      // nation) the remaining machine holds the host's game.
+      for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
+        const std::string h = File_Text(root / "host" / "out" / "final" / name);
+        const std::string p = File_Text(root / "ann" / "out" / "final" / name);
+        if (h.empty() || p != h) {
+          std::printf("netpeer: final %s of ann differs from the host's (%zu and %zu bytes)\n", name, p.size(), h.size());
+          ++failures;
+        }
+      }
       // The host's player fought a battle against a joined player, and the
       // defender's machine saw the same battle end the same way.
       std::vector<std::string> fought;

@@ -224,3 +224,17 @@ std::int32_t TGame_Settings::m_Remove_Player(std::uint16_t client_id) {
   if (slot > 0) m_Clear_Player(slot);
   return slot;
 }
+
+TGame_Kind Game_Kind() {
+  switch (Game_Settings.f_game_kind) {
+    case 2: return TGame_Kind::Hot_Seat;
+    case 3: return TGame_Kind::Host;
+    case 4: return TGame_Kind::Joined;
+    default: return TGame_Kind::Single_Player;
+  }
+}
+
+bool Game_Kind_Is_Network() {
+  const TGame_Kind kind = Game_Kind();
+  return kind == TGame_Kind::Host || kind == TGame_Kind::Joined;
+}

@@ -120,3 +120,13 @@ public:
 
 // The one game settings object of the program.
 extern TGame_Settings Game_Settings;
+
+// The kind of game being played, read from the settings in this one place.
+// A hosted game checks, executes and relays every command; a joined game
+// sends its commands to the host; the other two execute them at once.
+enum class TGame_Kind : std::uint8_t { Single_Player = 1, Hot_Seat = 2, Host = 3, Joined = 4 };
+// Values outside 1..4 (a settings file from elsewhere) count as single
+// player: they send nothing.
+TGame_Kind Game_Kind();
+// Host or joined.
+bool Game_Kind_Is_Network();

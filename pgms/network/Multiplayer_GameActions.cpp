@@ -448,6 +448,7 @@ std::uint8_t End_Turn_Player = 0;
 std::int32_t End_Turn_Date = -1;
 std::uint8_t Deferred_End_Turn_Player = 0;
 TMP_Game_Links* Links = &Default_Links;
+TMP_Command_Check* Command_Check = nullptr;
 
 bool Log_On() { return Debug_Sections[DEBUG_MULTIPLAYER]; }
 
@@ -460,6 +461,8 @@ void Log(const std::string& text) {
 
 TMP_Game_Links& MP_Game_Links() { return *Links; }
 void Set_MP_Game_Links(TMP_Game_Links* links) { Links = links != nullptr ? links : &Default_Links; }
+void Set_MP_Command_Check(TMP_Command_Check* check) { Command_Check = check; }
+TMP_Command_Check* MP_Command_Check() { return Command_Check; }
 
 bool TMP_Lost_Player_Links::m_Play_Lost_Turn(std::uint8_t) { return false; }
 bool TMP_Lost_Player_Links::m_Fight_Battle_Here(std::int32_t) { return false; }
@@ -484,15 +487,15 @@ void Send_To_All_Clients(const std::string& text) { Links->m_Send_To_All(text); 
 // Hosted games handle the message here as if it came in; joined games send
 // it to the host; other games send nothing.
 void Dispatch_By_Game_Type(const std::string& text, bool no_local) {
-  switch (Game_Settings.f_game_kind) {
-    case 3: Multiplayer_Process_Message(MP_SOURCE_LOCAL, 0, text, no_local); break;
-    case 4: Links->m_Send_To_Host(text); break;
+  switch (Game_Kind()) {
+    case TGame_Kind::Host: Multiplayer_Process_Message(MP_SOURCE_LOCAL, 0, text, no_local); break;
+    case TGame_Kind::Joined: Links->m_Send_To_Host(text); break;
     default: break;
   }
 }
 
 void Host_To_All(const std::string& text) {
-  if (Game_Settings.f_game_kind == 3) Send_To_All_Clients(text);
+  if (Game_Kind() == TGame_Kind::Host) Send_To_All_Clients(text);
 }
 
 TMP_Value Num(K kind, std::int64_t n) {
@@ -547,6 +550,10 @@ std::uint8_t Combat_Get_Execute_Plr() {
 bool Combat_Execute_Plr_Is_Human() {
   TEmpire* empire = Empire_Get(Combat_Get_Execute_Plr());
   return empire == nullptr || !empire->m_Get_Computer_Controlled();
+}
+
+void MP_Post_Message(const TMP_Message& message, bool no_local) {
+  Dispatch_By_Game_Type(MP_Encode_Message(message), no_local);
 }
 
 void Show_Chat_Line(const std::string& text) { Links->m_Show_Chat_Line(text); }
@@ -836,6 +843,7 @@ std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& m) {
   const std::uint8_t player = static_cast<std::uint8_t>(slot);
   std::string why;
   if (m.code == LAN_MSG_TO_SERVER_CHAT) return "";
+  if (Command_Check != nullptr) return Command_Check->m_Refusal(player, m);
   if (Is_Battle_Step(m.code)) {
     const std::uint8_t execute = static_cast<std::uint8_t>(m.m_Int(0));
     std::uint8_t attacker = MP_Combat_Attacker_Plr, defender = MP_Combat_Defender_Plr;
@@ -884,6 +892,11 @@ std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& m) {
 
 // --- Message handling -------------------------------------------------------------
 
+namespace {
+bool Handle_Message(std::int32_t source, std::int32_t id, const TMP_Message& m, const std::string& text,
+                    bool no_local);
+}  // namespace
+
 bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std::string& text, bool no_local) {
   TMP_Message m;
   try {
@@ -899,9 +912,23 @@ bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std
     return false;
   }
 
+  // A fault while one message is handled (a number out of range, a bad
+  // index) drops that message; the game goes on with the next.
+  try {
+    return Handle_Message(source, id, m, text, no_local);
+  } catch (const std::exception& e) {
+    Log("Multiplayer_Process_Message - dropped " + MP_Message_Name(m.code) + " after a fault: " + e.what());
+    return false;
+  }
+}
+
+namespace {
+
+bool Handle_Message(std::int32_t source, std::int32_t id, const TMP_Message& m, const std::string& text,
+                    bool no_local) {
   // A client may send only what its own player may do; a host sends only
   // what a host sends.
-  const bool hosting = Game_Settings.f_game_kind == 3;
+  const bool hosting = Game_Kind() == TGame_Kind::Host;
   if (source == MP_SOURCE_CLIENT) {
     std::string why = hosting ? MP_Refusal_Reason(id, m) : "messages from clients reach only a host";
     if (!why.empty()) {
@@ -947,6 +974,7 @@ bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std
     if (m.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS && m.m_Int(2) == MP_Battle_Elsewhere.region)
       MP_Battle_Elsewhere = TMP_Battle_Elsewhere{};
     std::string relayed = MP_Encode_As(partner, m);
+    if (Command_Check != nullptr) Command_Check->m_Relayed(m);
     Send_To_All_Clients(relayed);
     if (!no_local) Multiplayer_Process_Message(MP_SOURCE_LOCAL, 0, relayed, false);
     return true;
@@ -977,6 +1005,8 @@ bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std
   }
   return false;
 }
+
+}  // namespace
 
 // --- Connection events ------------------------------------------------------------
 

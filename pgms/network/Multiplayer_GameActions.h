@@ -148,6 +148,25 @@ public:
 TMP_Lost_Player_Links& MP_Lost_Player_Links();
 void Set_MP_Lost_Player_Links(TMP_Lost_Player_Links* links);
 
+// The game's own check of what a joined machine sends, installed by the
+// game's rules: why the message from the player is refused (empty when it
+// is taken), and the note of every command this machine relays, its own
+// included. Without one the host takes what the sender's slot may send.
+class TMP_Command_Check {
+public:
+  virtual ~TMP_Command_Check() = default;
+  virtual std::string m_Refusal(std::uint8_t player, const TMP_Message& message) = 0;
+  virtual void m_Relayed(const TMP_Message& message) = 0;
+};
+// nullptr removes it.
+void Set_MP_Command_Check(TMP_Command_Check* check);
+TMP_Command_Check* MP_Command_Check();
+
+// Hands a command's message on by the kind of game: a host handles it as if
+// it came in (no_local: relayed, not queued here), a joined machine sends it
+// to the host, other games send nothing.
+void MP_Post_Message(const TMP_Message& message, bool no_local);
+
 // --- Relay ---------------------------------------------------------------------
 
 // Attacker and defender of the battle in progress as far as this machine

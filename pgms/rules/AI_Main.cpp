@@ -8,6 +8,7 @@
 #include "Empire.h"
 #include "Errors.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_EndTurn.h"
@@ -47,7 +48,7 @@ bool Start_Next_Battle() {
   for (std::uint8_t owner : {first, second})
     if (owner != 0 && Empire_Get(owner) && !Is_Computer(owner)) auto_resolve = false;
   const bool show_dialog = !auto_resolve;
-  if (show_dialog && Game_Settings.f_game_kind == 3 && first != 1 && second != 1) {
+  if (show_dialog && Game_Kind() == TGame_Kind::Host && first != 1 && second != 1) {
     // The battle belongs to a player on another machine.
     const std::uint8_t human = Is_Computer(first) ? second : first;
     Links->m_Send_Combat_Plr_Start(human, region);
@@ -114,7 +115,7 @@ bool Run_Step(std::uint8_t player, std::uint16_t& step) {
       return true;
     case 85:
       AI_Purchases(player);
-      if (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4) Links->m_Send_Update_Purchases(player);
+      if (Game_Kind_Is_Network()) Links->m_Send_Update_Purchases(player);
       return true;
     case 90:
       step = 89;
@@ -134,7 +135,17 @@ void TAI_Links::m_Combat_Begin(std::int32_t region, bool auto_resolve, bool show
   Combat_Begin(region, auto_resolve, show_dialog);
 }
 void TAI_Links::m_Combat_Set_Region(std::int32_t region) { Combat_Set_Region(region); }
-void TAI_Links::m_Send_Update_Purchases(std::uint8_t player) { Send_Action_Update_Purchases(player); }
+void TAI_Links::m_Send_Update_Purchases(std::uint8_t player) {
+  const TEmpire* empire = Empire_Get(player);
+  if (empire == nullptr) return;
+  TCommand_Purchases purchases{player, {}};
+  for (std::int32_t i = 1; i <= empire->m_Get_Purchase_Count(); ++i) {
+    TEmpire_Purchase p;
+    empire->m_Get_Purchase(i, p);
+    purchases.entries.push_back(p);
+  }
+  Game_Command_Post(purchases, TCommand_Origin::Computer);
+}
 void TAI_Links::m_Send_Combat_Plr_Start(std::uint8_t player, std::int32_t region) {
   Send_Action_Combat_Plr_Start(player, region);
 }

@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "GameFolder.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "Global.h"
 #include "Io.h"
 #include "Lost_Player.h"
@@ -95,6 +96,7 @@ void Game_Install_Rules() {
   Combat_Actions.m_Install(*Master_Action_Timer);
   Master_Action_Timer->m_Set_World(&Map_Timer_World);
   Lost_Player_Install();
+  Game_Command_Install_Check();
 }
 
 bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
@@ -157,7 +159,7 @@ std::int32_t Game_Session_Run_Until_Idle(float dt, std::int32_t max_frames) {
 
 std::int32_t Game_Session_End_Turn() {
   if (!Master_Action_Timer || Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) return 0;
-  return Master_Action_Timer->m_Add_Action_End_Turn();
+  return Game_Command_Post(TCommand_End_Turn{Game_Settings.f_turn_empire}).last_action;
 }
 
 bool Game_Session_Game_Over() { return End_Turn_Actions.m_Game_Over(); }
@@ -180,15 +182,11 @@ bool Game_Session_Load(const std::string& name, std::int32_t& result_code) {
 
 std::int32_t Game_Session_Order_Move(const std::vector<std::int32_t>& unit_ids, const std::vector<std::int32_t>& path) {
   TMap_Unit_Record first;
-  const TLongintList ids = Id_List(unit_ids, first);
+  Id_List(unit_ids, first);
   if (!Master_Action_Timer || first.id == 0 || path.empty()) return 0;
-  std::int32_t from = first.region, awaited = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    awaited = Master_Action_Timer->m_Add_Action_Move_Unit(from, first.unit_type, first.owner, ids.m_Count(), ids,
-                                                          path[i], awaited, i + 1 < path.size(), Seen(from, path[i]));
-    from = path[i];
-  }
-  return awaited;
+  return Game_Command_Post(TCommand_Move{first.region, path, first.unit_type, first.owner, unit_ids}, TCommand_Origin::Player,
+                           {0, Seen(first.region, path.back())})
+      .last_action;
 }
 
 std::int32_t Game_Session_Order_Bombard(const std::vector<std::int32_t>& unit_ids, std::int32_t target_region) {
@@ -196,30 +194,31 @@ std::int32_t Game_Session_Order_Bombard(const std::vector<std::int32_t>& unit_id
   const TLongintList ids = Id_List(unit_ids, first);
   if (!Master_Action_Timer || first.id == 0) return 0;
   const TBombard_Damage_Result damage = TMap_Actions::m_Calc_Bombard_Damage(ids, ids.m_Count(), target_region);
-  return Master_Action_Timer->m_Add_Action_Bombard_Unit(first.region, first.unit_type, first.owner, ids.m_Count(),
-                                                        ids, target_region, 0, Seen(first.region, target_region),
-                                                        damage.region_damage, damage.records);
+  return Game_Command_Post(TCommand_Bombard{first.region, target_region, first.unit_type, first.owner, unit_ids,
+                                            damage.region_damage, damage.records},
+                           TCommand_Origin::Player, {0, Seen(first.region, target_region)})
+      .last_action;
 }
 
 std::int32_t Game_Session_Order_Load(std::int32_t transport_id, std::int32_t unit_id) {
-  if (!Master_Action_Timer || !G_Map || !G_Map->m_Add_Unit_To_Cargo(transport_id, unit_id, true, true)) return 0;
-  // The action takes its squares from where the unit still stands.
-  const std::int32_t id = Master_Action_Timer->m_Add_Action_Load_Unit(transport_id, unit_id);
-  G_Map->m_Add_Unit_To_Cargo(transport_id, unit_id, false, true);
-  return id;
+  TMap_Unit_Record unit;
+  Id_List({unit_id}, unit);
+  if (!Master_Action_Timer || unit.id == 0) return 0;
+  return Game_Command_Post(TCommand_Load{unit.region, unit.owner, transport_id, unit_id}).last_action;
 }
 
 std::int32_t Game_Session_Order_Unload(std::int32_t transport_id, std::int32_t unit_id, std::int32_t target_region) {
-  if (!Master_Action_Timer || !G_Map ||
-      !G_Map->m_Remove_Unit_From_Cargo(transport_id, unit_id, false, true, target_region, true))
-    return 0;
-  return Master_Action_Timer->m_Add_Action_Unload_Unit(transport_id, unit_id, target_region);
+  TMap_Unit_Record transport;
+  Id_List({transport_id}, transport);
+  if (!Master_Action_Timer || transport.id == 0) return 0;
+  return Game_Command_Post(TCommand_Unload{target_region, transport.owner, transport_id, unit_id, true}).last_action;
 }
 
 std::int32_t Game_Session_Order_Decommission(const std::vector<std::int32_t>& unit_ids) {
   TMap_Unit_Record first;
-  const TLongintList ids = Id_List(unit_ids, first);
+  Id_List(unit_ids, first);
   if (!Master_Action_Timer || first.id == 0) return 0;
-  return Master_Action_Timer->m_Add_Action_Decommission_Units(first.region, first.owner, ids.m_Count(), ids,
-                                                              Map_Timer_World.m_Local_Empire_Knows_Region(first.region));
+  return Game_Command_Post(TCommand_Decommission{first.region, first.owner, unit_ids}, TCommand_Origin::Player,
+                           {0, Map_Timer_World.m_Local_Empire_Knows_Region(first.region)})
+      .last_action;
 }

@@ -294,7 +294,9 @@ void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
   while (i <= e.m_Get_Purchase_Count()) {
     TEmpire_Purchase p;
     e.m_Get_Purchase(i, p);
-    if (money < p.cost || !e.m_Is_Purchase_Valid(p)) {
+    // A negative cost (a purchase list from elsewhere) never fills the
+    // treasury.
+    if (p.cost < 0 || money < p.cost || !e.m_Is_Purchase_Valid(p)) {
       ++i;
       continue;
     }

@@ -6,6 +6,7 @@
 #include "Debug_Log.h"
 #include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "Global.h"
 #include "Lists_LongIntList.h"
 #include "MapClass.h"
@@ -89,7 +90,9 @@ std::int32_t Move_Or_Attack(std::uint8_t player, std::uint8_t kind, bool towards
                      std::int32_t(std::min<std::size_t>(reachable.size(), Search_Output_Limit)));
   G_Map->m_Trim_Path(path, player);
   if (path.empty()) return 0;
-  return Order_Desk_Add_Move_Chain(source, path, first.unit_type, first.owner, ids, 0, Order_Seen(source, target));
+  return Game_Command_Post(TCommand_Move{source, path, first.unit_type, first.owner, ids}, TCommand_Origin::Computer,
+                           {0, Order_Seen(source, target)})
+      .last_action;
 }
 
 std::int32_t Bombard(const std::vector<std::int32_t>& ids, std::int32_t target, std::int32_t source) {
@@ -103,9 +106,9 @@ std::int32_t Bombard(const std::vector<std::int32_t>& ids, std::int32_t target, 
   std::int32_t region_damage = 0;
   std::vector<TBombard_Damage_Record> records;
   Links->m_Calc_Bombard_Damage(ids, target, region_damage, records);
-  return Master_Action_Timer->m_Add_Action_Bombard_Unit(source, first.unit_type, first.owner,
-                                                        std::int32_t(ids.size()), To_List(ids), target, 0,
-                                                        Order_Seen(source, target), region_damage, records);
+  return Game_Command_Post(TCommand_Bombard{source, target, first.unit_type, first.owner, ids, region_damage, records},
+                           TCommand_Origin::Computer, {0, Order_Seen(source, target)})
+      .last_action;
 }
 
 std::int32_t Load(std::uint8_t player, const std::vector<std::int32_t>& ids) {
@@ -123,9 +126,10 @@ std::int32_t Load(std::uint8_t player, const std::vector<std::int32_t>& ids) {
     const bool from_shore = tr_region->m_Get_Type() == REGION_OCEAN && u_region->m_Get_Type() == REGION_LAND &&
                             u_region->m_Get_Owner() == player && u_region->m_Is_Connected_To(tr.region);
     if (!from_shore && tr.region != u.region) continue;
-    if (!G_Map->m_Add_Unit_To_Cargo(transport, ids[i], true, true)) continue;
-    const std::int32_t id = Master_Action_Timer->m_Add_Action_Load_Unit(transport, ids[i]);
-    if (G_Map->m_Add_Unit_To_Cargo(transport, ids[i], false, true)) last = id;
+    if (const std::int32_t id =
+            Game_Command_Post(TCommand_Load{u.region, u.owner, transport, ids[i]}, TCommand_Origin::Computer)
+                .last_action)
+      last = id;
   }
   return last;
 }
@@ -141,9 +145,10 @@ std::int32_t Unload_All(std::int32_t transport, std::int32_t target, bool landin
     const std::int32_t unit = G_Map->m_Get_Cargo_Unit(tr.cargo_list, 1);
     if (unit == 0) break;
     const std::int32_t region = target != 0 ? target : tr.region;
-    if (!G_Map->m_Remove_Unit_From_Cargo(transport, unit, true, landing, region, true)) break;
-    const std::int32_t id = Master_Action_Timer->m_Add_Action_Unload_Unit(transport, unit, region);
-    if (!G_Map->m_Remove_Unit_From_Cargo(transport, unit, false, landing, region, true)) break;
+    const std::int32_t id =
+        Game_Command_Post(TCommand_Unload{region, tr.owner, transport, unit, landing}, TCommand_Origin::Computer)
+            .last_action;
+    if (id == 0) break;
     last = id;
   }
   return last;
@@ -196,16 +201,14 @@ bool Order_Desk_Load_Unit(std::uint8_t player, std::int32_t transport, std::int3
   G_Map->m_Get_Unit(transport, tr);
   G_Map->m_Get_Unit(unit, u);
   if (tr.id == 0 || u.id == 0 || tr.owner != player || u.owner != player) return false;
-  if (!G_Map->m_Add_Unit_To_Cargo(transport, unit, true, true)) return false;
-  Master_Action_Timer->m_Add_Action_Load_Unit(transport, unit);
-  return G_Map->m_Add_Unit_To_Cargo(transport, unit, false, true);
+  return Game_Command_Post(TCommand_Load{u.region, player, transport, unit}).accepted;
 }
 
 bool Order_Desk_Unload_Unit(std::int32_t transport, std::int32_t unit, std::int32_t region, bool landing) {
   if (!G_Map || !Master_Action_Timer) return false;
-  if (!G_Map->m_Remove_Unit_From_Cargo(transport, unit, true, landing, region, true)) return false;
-  Master_Action_Timer->m_Add_Action_Unload_Unit(transport, unit, region);
-  return G_Map->m_Remove_Unit_From_Cargo(transport, unit, false, landing, region, true);
+  TMap_Unit_Record tr;
+  G_Map->m_Get_Unit(transport, tr);
+  return Game_Command_Post(TCommand_Unload{region, tr.owner, transport, unit, landing}).accepted;
 }
 
 void Set_Order_Desk_Links(TOrder_Desk_Links* links) { Links = links ? links : &Default_Links; }
@@ -213,16 +216,8 @@ void Set_Order_Desk_Links(TOrder_Desk_Links* links) { Links = links ? links : &D
 std::int32_t Order_Desk_Add_Move_Chain(std::int32_t source, const std::vector<std::int32_t>& path,
                                        std::uint16_t unit_type, std::uint8_t owner,
                                        const std::vector<std::int32_t>& unit_ids, std::int32_t awaited_id, bool seen) {
-  std::int32_t previous = awaited_id;
-  std::int32_t leg_source = source;
-  const TLongintList list = To_List(unit_ids);
-  for (std::size_t j = 0; j < path.size(); ++j) {
-    previous = Master_Action_Timer->m_Add_Action_Move_Unit(leg_source, unit_type, owner,
-                                                           std::int32_t(unit_ids.size()), list, path[j], previous,
-                                                           j + 1 < path.size(), seen);
-    leg_source = path[j];
-  }
-  return previous;
+  if (path.empty()) return awaited_id;
+  return Game_Command_Execute(TCommand_Move{source, path, unit_type, owner, unit_ids}, {awaited_id, seen});
 }
 
 std::vector<std::int32_t> Order_Desk_Reachable_Regions(std::int32_t unit_id, std::int32_t source, std::uint8_t kind,
@@ -252,10 +247,13 @@ std::int32_t AI_Execute_Order(std::uint8_t player, std::uint8_t kind, bool towar
         if (const std::int32_t id = Unload_All(transport, 0, false)) last = id;
       return last;
     }
-    case ORDER_SKIP:
+    case ORDER_SKIP: {
+      TCommand_Set_Movement skip;
       for (std::int32_t id : unit_ids)
-        if (G_Map->m_Valid_Unit_Id(id)) G_Map->m_Set_Unit_Moves(id, 0);
+        if (G_Map->m_Valid_Unit_Id(id)) skip.units.push_back(id);
+      if (!skip.units.empty()) Game_Command_Post(skip, TCommand_Origin::Computer);
       return 0;
+    }
     case ORDER_LAND: return Land(player, unit_ids, target_region);
     default: return 0;
   }

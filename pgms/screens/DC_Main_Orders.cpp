@@ -9,6 +9,7 @@
 #include "Display.h"
 #include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "Global.h"
 #include "Io.h"
 #include "GraphicsEngine.h"
@@ -25,13 +26,7 @@ namespace {
 constexpr TColor Panel_Grey = Make_Color(100, 100, 100, 50);
 constexpr std::int32_t Max_Region_List = 500;
 
-bool Network_Game() { return Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4; }
-
-TLongintList To_List(const std::vector<std::int32_t>& ids) {
-  TLongintList list;
-  for (std::int32_t id : ids) list.m_Add(id);
-  return list;
-}
+bool Network_Game() { return Game_Kind_Is_Network(); }
 
 // The first `count` ids of a group.
 std::vector<std::int32_t> Chosen_Ids(const TSelected_Unit& g) {
@@ -580,18 +575,12 @@ bool TDC_Main::m_Order_Move(std::uint8_t kind, std::int32_t region) {
   std::int32_t previous = 0;
   for (const TSelected_Unit& g : f_groups) {
     if (g.f_order_count <= 0 || g.f_moves == 0) continue;
-    const std::vector<std::int32_t> ids = Chosen_Ids(g);
-    if (Network_Game()) {
-      std::int32_t source = f_selected_region;
-      bool sent = false;
-      for (std::size_t j = 0; j < f_path.size(); ++j) {
-        sent = Send_Action_Move_Unit(source, f_path[j], g.f_unit_type, g.f_owner, sent ? 1 : 0,
-                                     j + 1 < f_path.size(), To_List(ids), std::int32_t(ids.size()), false);
-        source = f_path[j];
-      }
-    } else {
-      previous = Order_Desk_Add_Move_Chain(f_selected_region, f_path, g.f_unit_type, g.f_owner, ids, previous, true);
-    }
+    // Each group's chain waits for the one before it (here; a network game
+    // plays the legs in the order the host relays them).
+    const TPost_Result posted =
+        Game_Command_Post(TCommand_Move{f_selected_region, f_path, g.f_unit_type, g.f_owner, Chosen_Ids(g)},
+                          TCommand_Origin::Player, {previous, true});
+    if (posted.last_action != 0) previous = posted.last_action;
   }
   m_Clear_Order();
   return true;
@@ -607,13 +596,7 @@ bool TDC_Main::m_Order_Bombard(std::int32_t region) {
     std::int32_t damage = 0;
     std::vector<TBombard_Damage_Record> records;
     Order_Desk_Calc_Bombard_Damage(ids, region, damage, records);
-    if (Network_Game())
-      Send_Action_Bombard_Unit(f_selected_region, region, g.f_unit_type, g.f_owner, 0, To_List(ids),
-                               std::int32_t(ids.size()), damage, records, false);
-    else
-      Master_Action_Timer->m_Add_Action_Bombard_Unit(f_selected_region, g.f_unit_type, g.f_owner,
-                                                     std::int32_t(ids.size()), To_List(ids), region, 0, true, damage,
-                                                     records);
+    Game_Command_Post(TCommand_Bombard{f_selected_region, region, g.f_unit_type, g.f_owner, ids, damage, records});
     m_Clear_Order();
     return true;
   }
@@ -631,25 +614,18 @@ bool TDC_Main::m_Order_Cargo(std::uint8_t kind, std::int32_t sub_kind, std::int3
     const std::int32_t source = panel->m_Get_Cargo_Region(row);
     const std::int32_t transport = panel->m_Get_Transport_Unit(panel->m_Selected_Transport());
     if (unit == 0 || transport == 0) return false;
-    if (Network_Game()) {
-      TMap_Unit_Record tr, u;
-      G_Map->m_Get_Unit(transport, tr);
-      G_Map->m_Get_Unit(unit, u);
-      done = tr.owner == player && u.owner == player &&
-             Send_Action_Add_Unit_To_Unit_Cargo(source, player, transport, unit, true, false);
-    } else {
-      done = Order_Desk_Load_Unit(player, transport, unit);
-    }
+    TMap_Unit_Record tr, u;
+    G_Map->m_Get_Unit(transport, tr);
+    G_Map->m_Get_Unit(unit, u);
+    done = tr.id != 0 && u.id != 0 && tr.owner == player && u.owner == player &&
+           Game_Command_Post(TCommand_Load{source, player, transport, unit}).accepted;
   } else {
     const std::int32_t transport = panel->m_Get_Transport_Parent(row);
     const std::int32_t unit = panel->m_Get_Transport_Unit(row);
     const bool landing = kind == ORDER_LAND && sub_kind == 1;
     const std::int32_t region = landing ? f_landing_region : panel->m_Get_Transport_Region(row);
     if (transport == 0 || unit == 0 || region == 0) return false;
-    if (Network_Game())
-      done = Send_Action_Remove_Unit_From_Unit_Cargo(region, player, transport, unit, true, landing, false);
-    else
-      done = Order_Desk_Unload_Unit(transport, unit, region, landing);
+    done = Game_Command_Post(TCommand_Unload{region, player, transport, unit, landing}).accepted;
   }
   if (done) panel->m_Refresh();
   return done;
@@ -661,13 +637,7 @@ void TDC_Main::m_Order_Decommission() {
   for (const TSelected_Unit& g : f_groups)
     for (std::int32_t id : Chosen_Ids(g)) ids.push_back(id);
   const std::uint8_t owner = f_groups.front().f_owner;
-  if (!ids.empty()) {
-    if (Network_Game())
-      Send_Action_Decommission_Units(f_selected_region, owner, To_List(ids), std::int32_t(ids.size()), false);
-    else
-      Master_Action_Timer->m_Add_Action_Decommission_Units(f_selected_region, owner, std::int32_t(ids.size()),
-                                                           To_List(ids), true);
-  }
+  if (!ids.empty()) Game_Command_Post(TCommand_Decommission{f_selected_region, owner, ids});
   m_Clear_Order();
 }
 
@@ -675,11 +645,9 @@ void TDC_Main::m_Order_Skip() {
   std::vector<std::int32_t> ids;
   for (const TSelected_Unit& g : f_groups)
     for (std::int32_t id : Chosen_Ids(g)) ids.push_back(id);
-  if (Network_Game()) {
-    if (!ids.empty()) Send_Action_Set_Unit_Movement(0, To_List(ids), std::int32_t(ids.size()), false);
-    return;
-  }
-  for (std::int32_t id : ids) G_Map->m_Set_Unit_Moves(id, 0);
+  if (!ids.empty()) Game_Command_Post(TCommand_Set_Movement{ids});
+  // A network game changes the moves when the host relays the command.
+  if (Network_Game()) return;
   std::vector<std::int32_t> all;
   for (const TSelected_Unit& g : f_groups)
     for (std::int32_t k = 1; k <= g.f_unit_ids.m_Count(); ++k) all.push_back(g.f_unit_ids.m_Get(k));
@@ -755,12 +723,8 @@ bool TDC_Main::m_Can_End_Turn() {
 
 void TDC_Main::m_End_Turn() {
   m_Clear_Notices();
-  if (Network_Game()) {
-    Send_Action_End_Turn(Game_Settings.f_turn_empire);
-  } else {
-    m_Enable_Side_Panels();
-    if (Master_Action_Timer && G_Map) Master_Action_Timer->m_Add_Action_End_Turn();
-  }
+  if (!Network_Game()) m_Enable_Side_Panels();
+  if (Master_Action_Timer && G_Map) Game_Command_Post(TCommand_End_Turn{Game_Settings.f_turn_empire});
   if (f_on_end_turn) f_on_end_turn();
 }
 

@@ -6,6 +6,7 @@
 #include "Datafile_UserSettings.h"
 #include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
 #include "Io.h"
@@ -53,8 +54,16 @@ TDC_Main_Purchases_List::~TDC_Main_Purchases_List() {
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
   Gui_Release_Background(f_background);
   f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
-  if (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4)
-    Send_Action_Update_Purchases(Game_Settings.f_turn_empire);
+  // The purchases changed here already; the other machines learn them.
+  if (Game_Kind_Is_Network() && f_empire != nullptr) {
+    TCommand_Purchases purchases{Game_Settings.f_turn_empire, {}};
+    for (std::int32_t i = 1; i <= f_empire->m_Get_Purchase_Count(); ++i) {
+      TEmpire_Purchase p;
+      f_empire->m_Get_Purchase(i, p);
+      purchases.entries.push_back(p);
+    }
+    Game_Command_Post(purchases);
+  }
 }
 
 std::int32_t TDC_Main_Purchases_List::m_Get_Height() { return Purchases_Panel_Height(G_Screen_Height); }

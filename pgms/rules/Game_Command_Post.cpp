@@ -1,0 +1,103 @@
+#include "Game_Command_Post.h"
+
+#include <algorithm>
+
+#include "GameSettings.h"
+#include "MapClass.h"
+#include "MasterActionTimer.h"
+#include "Multiplayer_GameActions.h"
+
+namespace {
+
+struct TRules_Command_Check : TMP_Command_Check {
+  std::string m_Refusal(std::uint8_t player, const TMP_Message& message) override {
+    return Game_Command_Refusal(player, message);
+  }
+  void m_Relayed(const TMP_Message& message) override { Game_Command_Note_Relayed(message); }
+};
+TRules_Command_Check Rules_Check;
+
+// The pieces of a unit list within the bound.
+std::vector<std::vector<std::int32_t>> Pieces(const std::vector<std::int32_t>& units) {
+  std::vector<std::vector<std::int32_t>> out;
+  for (std::size_t at = 0; at < units.size(); at += std::size_t(Game_Command_Limit))
+    out.emplace_back(units.begin() + std::ptrdiff_t(at),
+                     units.begin() + std::ptrdiff_t(std::min(units.size(), at + std::size_t(Game_Command_Limit))));
+  if (out.empty()) out.emplace_back();
+  return out;
+}
+
+// The command as commands within the bound (a bombardment keeps the damage
+// records of its attacking units with them).
+std::vector<TGame_Command> Within_Bound(const TGame_Command& command) {
+  std::vector<TGame_Command> out;
+  auto split = [&](auto c) {
+    for (auto& piece : Pieces(c.units)) {
+      auto part = c;
+      part.units = piece;
+      out.push_back(part);
+    }
+  };
+  if (const auto* c = std::get_if<TCommand_Move>(&command); c && c->units.size() > std::size_t(Game_Command_Limit))
+    split(*c);
+  else if (const auto* c = std::get_if<TCommand_Set_Movement>(&command);
+           c && c->units.size() > std::size_t(Game_Command_Limit))
+    split(*c);
+  else if (const auto* c = std::get_if<TCommand_Decommission>(&command);
+           c && c->units.size() > std::size_t(Game_Command_Limit))
+    split(*c);
+  else
+    out.push_back(command);
+  return out;
+}
+
+TPost_Result Post_One(const TGame_Command& command, TCommand_Origin origin, const TCommand_Execution& how) {
+  TPost_Result result;
+  switch (Game_Kind()) {
+    case TGame_Kind::Single_Player:
+    case TGame_Kind::Hot_Seat:
+      result.last_action = Game_Command_Execute(command, how);
+      // A load or unload that the cargo rules refuse changes nothing.
+      result.accepted = result.last_action != 0 || (!std::holds_alternative<TCommand_Load>(command) &&
+                                                    !std::holds_alternative<TCommand_Unload>(command));
+      return result;
+    case TGame_Kind::Host:
+      if (origin == TCommand_Origin::Computer) {
+        // Executed here at once; every other machine replays it from its
+        // queue.
+        result.last_action = Game_Command_Execute(command, how);
+        if (std::holds_alternative<TCommand_Load>(command) || std::holds_alternative<TCommand_Unload>(command))
+          if (result.last_action == 0) return result;
+        for (const TMP_Message& m : Game_Command_Messages(command)) MP_Post_Message(m, true);
+        result.accepted = true;
+        return result;
+      }
+      for (const TMP_Message& m : Game_Command_Messages(command)) MP_Post_Message(m, false);
+      result.accepted = true;
+      return result;
+    case TGame_Kind::Joined:
+      for (const TMP_Message& m : Game_Command_Messages(command)) MP_Post_Message(m, false);
+      result.accepted = true;
+      return result;
+  }
+  return result;
+}
+
+}  // namespace
+
+TPost_Result Game_Command_Post(const TGame_Command& command, TCommand_Origin origin, const TCommand_Execution& how) {
+  if (!Game_Kind_Is_Network()) return Post_One(command, origin, how);
+  TPost_Result result;
+  TCommand_Execution next = how;
+  for (const TGame_Command& part : Within_Bound(command)) {
+    const TPost_Result one = Post_One(part, origin, next);
+    result.accepted = result.accepted || one.accepted;
+    if (one.last_action != 0) result.last_action = one.last_action;
+  }
+  return result;
+}
+
+void Game_Command_Install_Check() {
+  Set_MP_Command_Check(&Rules_Check);
+  Game_Command_Reset_Host_State();
+}
