@@ -329,6 +329,12 @@ TEST_F(Game_Actions_Test, LostClientBecomesAComputerPlayerOnce) {
   EXPECT_EQ(links.to_all[0], MP_Encode_Byte(68) + MP_Encode_Byte(3));
   EXPECT_EQ(links.to_all[1], MP_Encode_Byte(2) + MP_Encode_String("") + MP_Encode_String("Player Player3 disconnected."));
   EXPECT_EQ(links.chat, std::vector<std::string>{": Player Player3 disconnected."});
+  // The host takes the change in its queue's turn too.
+  ASSERT_EQ(links.queue.m_Count(), 1);
+  EXPECT_EQ(links.queue.m_Get(1).code, 68);
+  EXPECT_EQ(links.queue.m_Get(1).payload, MP_Encode_Byte(3));
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(links.queue.m_Count(), 0);
 
   // On a joined machine the same reaches the queue as code 68.
   Game_Settings.f_game_kind = 4;
@@ -377,7 +383,7 @@ TEST_F(Game_Actions_Test, TheTurnOfAPlayerLostInItIsPlayedToItsEndByTheComputerO
   };
   const std::string end_turn_at_play = std::to_string(ACTION_END_TURN) + "/9";
   Game_Settings.f_turn_empire = 3;
-  std::int32_t unit = Place(3, UT_INFANTRY, 1);
+  std::int32_t unit = Place(1, UT_INFANTRY, 3);
   EXPECT_TRUE(From_Client(3, Move(3, {unit})));  // his order, relayed before he goes
   Multiplayer_Event(MP_SERVER_CLIENT_DISCONNECTED, 13, "");
   ASSERT_EQ(links.queue.m_Count(), 2);
