@@ -379,7 +379,14 @@ struct TPlayer {
       std::string queued;
       for (std::int32_t i = 1; i <= MP_Action_Queue->m_Count(); ++i)
         queued += " " + std::to_string(MP_Action_Queue->m_Get(i).code);
-      Say("STATE date " + std::to_string(Game_Settings.f_game_date) + " turn " +
+      std::string players;
+      for (std::int32_t n = 1; n <= (G_Empire_List ? G_Empire_List->m_Get_Count() : 0); ++n) {
+        const TEmpire* e = G_Empire_List->m_Get_Empire(n);
+        players += " " + std::to_string(n) + ":" +
+                   (n <= Game_Settings_Player_Slots ? std::to_string(Game_Settings.m_Player(n).f_connected) : "-") +
+                   (e && e->m_Get_Computer_Controlled() ? "c" : "h");
+      }
+      Say("STATE players" + players + " date " + std::to_string(Game_Settings.f_game_date) + " turn " +
           std::to_string(Game_Settings.f_turn_empire) + " records" + kinds + " queue" + queued + " awaited " +
           std::to_string(MP_Action_Queue->m_Awaited_Id()) + " started " + std::to_string(Turn_Started_Player) +
           " task " + std::to_string(Stepped_Task_Running));
