@@ -590,17 +590,18 @@ std::optional<std::int64_t> Game_Command_Purchase_Price(std::uint8_t player, con
 std::string Game_Command_Refusal(std::uint8_t player, const TMP_Message& message) {
   std::string why;
   Follow_The_Turn();
+  const bool battle = Is_Battle_Code(message.code) ||
+                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG ||
+                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT ||
+                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS;
   try {
-    if (Is_Battle_Code(message.code) || message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG ||
-        message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT ||
-        message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS)
-      why = Battle_Refusal(player, message);
-    else
-      why = Player_Command_Refusal(player, message);
+    why = battle ? Battle_Refusal(player, message) : Player_Command_Refusal(player, message);
   } catch (const std::exception& e) {
     why = std::string("the message does not hold a command: ") + e.what();
   }
-  if (why.empty() && !Count_Command(player))
+  // The steps of a battle are bounded by the battle itself (a long battle
+  // takes many); the bound counts the orders, purchases and ends of turn.
+  if (why.empty() && !battle && !Count_Command(player))
     why = "player " + Text(player) + " sent more than " + Text(Game_Command_Limit) + " commands this turn";
   return why;
 }

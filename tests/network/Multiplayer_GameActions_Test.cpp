@@ -599,3 +599,78 @@ TEST_F(Relay_Socket_Test, HostileClientNeitherStopsTheHostNorChangesItsGame) {
   two.Write("QX" + Move(2, {unit}) + "\r\n");
   EXPECT_TRUE(Pump_Until([&] { return sockets.queue.m_Count() == 1; }));
 }
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Game_Command_Post.h"
+#include "Native_Path.h"
+
+// A joined machine that attacks the host in its own turn with lines the
+// game's check refuses: forged battles, purchases below the host's price or
+// past the bound, a move naming thousands of units that do not exist.
+TEST_F(Relay_Socket_Test, HostileClientsForgedBattlesPricesAndUnitsChangeNothingAndOthersStayConnected) {
+  Game_Command_Install_Check();
+  struct TUninstall {
+    ~TUninstall() { Set_MP_Command_Check(nullptr); }
+  } uninstall;
+  Game_Settings.f_turn_empire = 2;
+  Type(UT_INFANTRY).f_cost = 10;
+  const std::int32_t mine = Place(2, UT_INFANTRY, 2);
+  const std::int32_t theirs = Place(1, UT_INFANTRY, 3);
+  empires.m_Get_Empire(2)->m_Set_Treasury(100);
+  TRaw_Peer two = Join(2);
+  TRaw_Peer three = Join(3);
+  const std::string folder = testing::TempDir() + "hostile_client/";
+  std::filesystem::create_directories(folder);
+  auto files = [&] {
+    EXPECT_TRUE(map.m_Save_To_File(Design_Path(folder) + "CurrentMap.map", false, Map_File_Version));
+    EXPECT_TRUE(empires.m_Save_To_File(Design_Path(folder) + "Empires.dat"));
+    std::string bytes;
+    for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
+      std::ifstream f(folder + name, std::ios::binary);
+      bytes += std::string(std::istreambuf_iterator<char>(f), {}) + "|";
+    }
+    return bytes;
+  };
+  const std::string before = files();
+  auto purchases = [](std::int32_t cost, std::uint16_t amount, std::size_t entries) {
+    TCommand_Purchases p{2, {}};
+    for (std::size_t i = 0; i < entries; ++i) p.entries.push_back({PURCHASE_UNIT, UT_INFANTRY, amount, 2, cost});
+    return MP_Encode_Message(Game_Command_Messages(p)[0]);
+  };
+  std::vector<std::int32_t> unknown;
+  for (std::int32_t i = 0; i < 3000; ++i) unknown.push_back(50000 + i);
+  const std::string lines[] = {
+      // A battle begun where none is, units of the other player deleted,
+      // the other player's home region taken.
+      "100  3" + MP_Encode_Integer(1) + "F" + MP_Encode_String("Land") + "  2  3  3",
+      "114  2" + MP_Encode_Integer(theirs) + MP_Encode_Integer(0),
+      "112  2" + MP_Encode_Integer(0) + "  2  3  2  3" + MP_Encode_Integer(1) + "T" + MP_Encode_Integer(0),
+      "116  2  2" + MP_Encode_Integer(1) + "  2  3",
+      purchases(0, 3, 1),
+      purchases(-1000000, 3, 1),
+      purchases(INT_MIN, 3, 1),
+      purchases(655350, 65535, 20),
+      MP_Encode_Message(Game_Command_Messages(TCommand_Move{2, {1}, UT_INFANTRY, 2, unknown})[0]),
+  };
+  for (const std::string& line : lines) two.Write("QX" + line + "\r\n");
+  two.Write("QX" + MP_Encode_Byte(1) + MP_Encode_String("x") + MP_Encode_String("done") + "\r\n");
+  // Both joined machines hear the attacker's last chat: the host is up and
+  // neither was dropped.
+  const std::string done = "QX" + MP_Encode_Byte(2) + MP_Encode_String("Player2") + MP_Encode_String("done") + "\r\n";
+  EXPECT_TRUE(two.Wait_For(done));
+  EXPECT_TRUE(three.Wait_For(done));
+  EXPECT_EQ(sockets.queue.m_Count(), 0);
+  EXPECT_EQ(timer.m_Record_Count(), 0);
+  EXPECT_EQ(files(), before);
+  // The same game without the attacker's lines goes on: a fair order of
+  // the same player is taken and reaches every machine.
+  const std::string order = MP_Encode_Message(Game_Command_Messages(TCommand_Move{2, {1}, UT_INFANTRY, 2, {mine}})[0]);
+  two.Write("QX" + order + "\r\n");
+  const std::string relayed = "QX" + MP_Encode_Byte(51) + order.substr(3) + "\r\n";
+  EXPECT_TRUE(three.Wait_For(relayed));
+  EXPECT_EQ(sockets.queue.m_Count(), 1);
+}

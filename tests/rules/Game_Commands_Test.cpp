@@ -10,6 +10,7 @@
 #include "../world/World_Fixture.h"
 #include "Debug_Log.h"
 #include "GameSettings.h"
+#include "Global.h"
 #include "Game_Command_Post.h"
 #include "Game_Commands.h"
 #include "MasterActionTimer.h"
@@ -69,15 +70,20 @@ protected:
     map.m_Add_Combat_Region(3);
     folder = testing::TempDir() + "game_commands_host/";
     std::filesystem::create_directories(folder);
-    // The refusals are logged with their reasons.
+    // The refusals are logged with their reasons, in a log of this test's
+    // own.
+    saved_user_folder = User_Folder;
+    std::filesystem::create_directories(folder + "user/Backup");
+    User_Folder = Design_Path(folder + "user/");
     Debug_Enabled = true;
     Debug_Sections[DEBUG_MULTIPLAYER] = true;
     log_file = Native_Path(Debug_Log_File_Name());
-    std::filesystem::create_directories(std::filesystem::path(log_file).parent_path());
+    std::filesystem::remove(log_file);
   }
   void TearDown() override {
     Debug_Sections[DEBUG_MULTIPLAYER] = false;
     Debug_Enabled = false;
+    User_Folder = saved_user_folder;
     Set_MP_Command_Check(nullptr);
     Set_MP_Game_Links(nullptr);
     Master_Action_Timer = nullptr;
@@ -138,7 +144,7 @@ protected:
   TMaster_Action_Timer timer;
   TRelay_Links relay;
   std::int32_t own = 0, runner = 0, foreign = 0, attacker_in_battle = 0;
-  std::string folder, log_file;
+  std::string folder, log_file, saved_user_folder;
 };
 
 TEST_F(Game_Commands_Host, EachRefusalIsDroppedWithItsReasonAndLeavesTheGameAsItWas) {
@@ -218,7 +224,9 @@ TEST_F(Game_Commands_Host, LegalCommandsAreRelayedAndQueuedOnce) {
   EXPECT_TRUE(From(2, legs[0]));
   EXPECT_FALSE(From(2, legs[1]));
   EXPECT_NE(Log_Text().find("has 1 moves left for leg 2"), std::string::npos);
-  // A leg that does not continue the player's move is not taken either.
+  // While a move's legs come, a leg that does not continue it is not taken.
+  const std::int32_t fast = Place(1, UT_INFANTRY, 2, 2);
+  EXPECT_TRUE(From(2, Game_Command_Messages(TCommand_Move{1, {2, 3}, UT_INFANTRY, 2, {fast}})[0]));
   EXPECT_FALSE(From(2, Game_Command_Messages(TCommand_Move{1, {2}, UT_INFANTRY, 2, {own}})[0]));
   EXPECT_NE(Log_Text().find("does not continue the player's move"), std::string::npos);
   // The end of the player's own turn is taken (the host runs it itself).
@@ -267,7 +275,7 @@ TEST_F(Game_Commands_Host, AComputerPlayersCommandIsExecutedHereAndRelayedWithou
   EXPECT_NE(r.last_action, 0);
   EXPECT_EQ(timer.m_Record_Count(), 1);
   ASSERT_EQ(relay.to_all.size(), 1u);
-  EXPECT_EQ(relay.to_all[0].substr(0, 3), "051");
+  EXPECT_EQ(relay.to_all[0].substr(0, 3), MP_Encode_Byte(51));
   EXPECT_EQ(relay.queue.m_Count(), 0);
   // A human's command on the host goes through the queue like everyone's.
   const TPost_Result h = Game_Command_Post(TCommand_Set_Movement{{mine}});
