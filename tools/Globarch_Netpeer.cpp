@@ -318,6 +318,14 @@ void Save_Game_Files(const std::string& out) {
     for (std::int32_t i = 1; i <= region->m_Get_Unit_Count(); ++i) text << ' ' << region->m_Get_Unit_Id(i);
     text << '\n';
   }
+  for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
+    const TEmpire* e = G_Empire_List->m_Get_Empire(n);
+    if (!e) continue;
+    text << "empire " << n << " treasury " << e->m_Get_Treasury() << " knows";
+    for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r)
+      if (e->m_Is_Region_Known(r)) text << ' ' << r;
+    text << '\n';
+  }
   for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
     TMap_Unit_Record u;
     G_Map->m_Get_Unit(id, u);
