@@ -629,17 +629,19 @@ int Run_Host(int argc, char** argv) {
   }
   Say("WENT ON date " + std::to_string(Game_Settings.f_game_date) + " computer battles " +
       std::to_string(computer_battles));
-  // At the start of the host player's next turn every remaining machine
-  // holds the same game: the computer's orders, purchases and battles of the
-  // lost nation and of the lobby's computer nation were replayed there.
-  play.hold = [] { return Game_Settings.f_turn_empire == 1; };
-  while (!(Game_Settings.f_turn_empire == 1 && Idle())) {
-    if (Clock::now() > end + std::chrono::seconds(180)) Fail("the host player's turn did not come back");
+  // At the start of Ann's next turn, which her machine holds until it has
+  // written its files, every remaining machine holds the same game: the
+  // computer's orders, purchases and battles of the lost nation and of the
+  // lobby's computer nation were replayed there. (The host's own player may
+  // be gone by then: the computer nation can take its last region.)
+  const std::int32_t went_on_date = Game_Settings.f_game_date;
+  Send_Chat_To_All("", "final files");
+  while (!(Game_Settings.f_turn_empire == 2 && Game_Settings.f_game_date > went_on_date && Idle())) {
+    if (Clock::now() > end + std::chrono::seconds(180)) Fail("Ann's next turn did not come");
     play.Step();
   }
   Save_Game_Files(out + "/final");
   Say("FINAL date " + std::to_string(Game_Settings.f_game_date));
-  Send_Chat_To_All("", "final files");
   Frames_Until(
       [&] {
         return std::any_of(Chat_Lines.begin(), Chat_Lines.end(),
@@ -721,16 +723,18 @@ int Run_Join(int argc, char** argv) {
   }
   // Plays on until the host closes the game; when the host has written its
   // final files, this machine writes its own at the same point of the game.
-  play.hold = nullptr;
-  end = Clock::now() + std::chrono::seconds(420);
   bool final_saved = false;
+  auto asked = [] {
+    return std::any_of(Chat_Lines.begin(), Chat_Lines.end(),
+                       [](const std::string& l) { return l.find("final files") != std::string::npos; });
+  };
+  // Once asked, this machine's next turn waits until its files are written.
+  play.hold = [&] { return asked() && !final_saved; };
+  end = Clock::now() + std::chrono::seconds(420);
   while (Net.client && Net.client->m_Is_Connected()) {
     if (Clock::now() > end) Fail("the host did not close");
     play.Step();
-    const bool asked = std::any_of(Chat_Lines.begin(), Chat_Lines.end(),
-                                   [](const std::string& l) { return l.find("final files") != std::string::npos; });
-    if (!final_saved && asked && Game_Settings.f_turn_empire == 1 && Idle() &&
-        Announced_Start_Date == Game_Settings.f_game_date) {
+    if (!final_saved && asked() && play.My_Turn_Started() && Idle()) {
       final_saved = true;
       Save_Game_Files(out + "/final");
       Say("FINAL date " + std::to_string(Game_Settings.f_game_date));

@@ -382,6 +382,13 @@ void TEnd_Turn_Actions::m_Execute_Player_Update(std::uint8_t player, std::int32_
       if (G_Map) G_Map->m_Reset_Player_Moves(player);
       break;
     case 5: Empire_Update_Statistics(player); break;
+    case 10:
+      // The host finds a player with nothing left on the map eliminated when
+      // its turn begins, right after these updates; a joined machine, which
+      // plays the updates from the host's report, finds the same on the same
+      // map, so that every machine holds the same empires.
+      if (Game_Kind() == TGame_Kind::Joined && G_Map && !G_Map->m_Player_Present(player)) e->m_Set_Eliminated(true);
+      break;
     default: break;
   }
 }
