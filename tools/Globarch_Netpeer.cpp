@@ -629,15 +629,22 @@ int Run_Host(int argc, char** argv) {
   }
   Say("WENT ON date " + std::to_string(Game_Settings.f_game_date) + " computer battles " +
       std::to_string(computer_battles));
-  // At the start of Ann's next turn, which her machine holds until it has
-  // written its files, every remaining machine holds the same game: the
-  // computer's orders, purchases and battles of the lost nation and of the
-  // lobby's computer nation were replayed there. (The host's own player may
-  // be gone by then: the computer nation can take its last region.)
+  // At the start of the next turn of a human player still in the game (the
+  // host's own, which it holds, or else Ann's, which her machine holds until
+  // it has written its files) every remaining machine holds the same game:
+  // the computer's orders, purchases and battles of the lost nation and of
+  // the lobby's computer nation were replayed there. (The computer nation
+  // can take the last region of either player.)
   const std::int32_t went_on_date = Game_Settings.f_game_date;
   Send_Chat_To_All("", "final files");
-  while (!(Game_Settings.f_turn_empire == 2 && Game_Settings.f_game_date > went_on_date && Idle())) {
-    if (Clock::now() > end + std::chrono::seconds(180)) Fail("Ann's next turn did not come");
+  auto alive = [](std::uint8_t p) {
+    const TEmpire* e = G_Empire_List->m_Get_Empire(p);
+    return e && !e->m_Get_Eliminated();
+  };
+  play.hold = [&] { return Game_Settings.f_game_date > went_on_date && Game_Settings.f_turn_empire == 1; };
+  while (!(Game_Settings.f_game_date > went_on_date && Idle() &&
+           ((Game_Settings.f_turn_empire == 1 && alive(1)) || Game_Settings.f_turn_empire == 2))) {
+    if (Clock::now() > end + std::chrono::seconds(180)) Fail("no human player's turn came");
     play.Step();
   }
   Save_Game_Files(out + "/final");
@@ -734,7 +741,8 @@ int Run_Join(int argc, char** argv) {
   while (Net.client && Net.client->m_Is_Connected()) {
     if (Clock::now() > end) Fail("the host did not close");
     play.Step();
-    if (!final_saved && asked() && play.My_Turn_Started() && Idle()) {
+    const bool host_turn_start = Game_Settings.f_turn_empire == 1 && Announced_Start_Date == Game_Settings.f_game_date;
+    if (!final_saved && asked() && (play.My_Turn_Started() || host_turn_start) && Idle()) {
       final_saved = true;
       Save_Game_Files(out + "/final");
       Say("FINAL date " + std::to_string(Game_Settings.f_game_date));

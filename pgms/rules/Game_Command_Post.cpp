@@ -5,6 +5,7 @@
 #include "GameSettings.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "Multiplayer_ActionQueue.h"
 #include "Multiplayer_GameActions.h"
 
 namespace {
@@ -63,12 +64,20 @@ TPost_Result Post_One(const TGame_Command& command, TCommand_Origin origin, cons
       return result;
     case TGame_Kind::Host:
       if (origin == TCommand_Origin::Computer) {
-        // Executed here at once; every other machine replays it from its
-        // queue.
-        result.last_action = Game_Command_Execute(command, how);
-        if (std::holds_alternative<TCommand_Load>(command) || std::holds_alternative<TCommand_Unload>(command))
-          if (result.last_action == 0) return result;
-        for (const TMP_Message& m : Game_Command_Messages(command)) MP_Post_Message(m, true);
+        // Relayed to every joined machine, and executed here at once by the
+        // same code that plays the relayed message from their queues (the
+        // cargo and ownership changes of a load or unload included), so
+        // that every machine makes the same change.
+        TMultiplayer_Action_Queue* queue = MP_Game_Links().m_Action_Queue();
+        for (const TMP_Message& m : Game_Command_Messages(command)) {
+          MP_Post_Message(m, true);
+          if (queue == nullptr) continue;
+          const std::uint8_t relayed = MP_Relay_Code(m.code);
+          bool more = false;
+          queue->Execute_Action(relayed, MP_Encode_As(relayed, m).substr(3), more);
+          if (queue->m_Awaited_Id() != 0) result.last_action = queue->m_Awaited_Id();
+        }
+        if (queue == nullptr) result.last_action = Game_Command_Execute(command, how);
         result.accepted = true;
         return result;
       }

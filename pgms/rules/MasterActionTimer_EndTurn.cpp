@@ -286,30 +286,28 @@ bool TEnd_Turn_Actions::m_Execute_Player_Updates(std::uint8_t player, std::int32
 }
 
 namespace {
-// The research roll of a network game, 1..100. Every machine carries the
-// player's updates out itself (the host sends only that they are due), but
-// each machine's random numbers go their own way (the host's battles and
-// computer players draw from them): a roll from the machine's generator
-// made research succeed on one machine and fail on another. This one is
-// drawn from what every machine knows alike.
-std::int32_t Network_Research_Roll(std::int32_t date, std::uint8_t player, std::int32_t area, std::int32_t level,
-                                   std::int32_t attempt) {
-  std::uint64_t x = 0x9E3779B97F4A7C15ull;
-  for (std::uint64_t v : {std::uint64_t(std::uint32_t(date)), std::uint64_t(player), std::uint64_t(std::uint32_t(area)),
-                          std::uint64_t(std::uint32_t(level)), std::uint64_t(std::uint32_t(attempt))}) {
-    x ^= v + 0x9E3779B97F4A7C15ull + (x << 6) + (x >> 2);
-    // splitmix64's finaliser
-    x ^= x >> 30;
-    x *= 0xBF58476D1CE4E5B9ull;
-    x ^= x >> 27;
-    x *= 0x94D049BB133111EBull;
-    x ^= x >> 31;
-  }
+// The roll of one research purchase, 1..100. Every machine of a network game
+// plays the purchases of each player's turn itself, and their random
+// generators do not run alike (the host alone rolls the computer's battles
+// and bombardments): there the roll is a fixed mix of what every machine
+// knows alike (date, player, area, level, place in the list), so that all
+// find the same outcome. A game at one machine draws from its generator as
+// it always has.
+std::int32_t Research_Roll(std::int32_t date, std::uint8_t player, std::int32_t area, std::int32_t level,
+                           std::int32_t place) {
+  if (!Game_Kind_Is_Network()) return Random_Range(1, 100);
+  std::uint64_t x = (std::uint64_t(std::uint32_t(date)) << 32) ^ (std::uint64_t(player) << 24) ^
+                    (std::uint64_t(std::uint32_t(area)) << 12) ^ (std::uint64_t(std::uint32_t(level)) << 6) ^
+                    std::uint64_t(std::uint32_t(place));
+  // splitmix64 finaliser
+  x += 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
   return std::int32_t(x % 100) + 1;
 }
 
 void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
-  std::int32_t attempts = 0;
   std::int32_t money = e.m_Get_Treasury();
   bool placed = false;
   const std::int32_t date = Game_Settings.f_game_date;
@@ -339,8 +337,7 @@ void Purchases_And_Research(TEmpire& e, std::uint8_t player) {
     } else if (p.kind == PURCHASE_RESEARCH) {
       if (const TTech_Area* area = World_Tech_Area(p.id)) {
         const std::int32_t level = e.m_Get_Tech_Level(p.id);
-        const std::int32_t roll =
-            Game_Kind_Is_Network() ? Network_Research_Roll(date, player, p.id, level, ++attempts) : Random_Range(1, 100);
+        const std::int32_t roll = Research_Roll(date, player, p.id, level, i);
         const bool success = area->m_Get_Chance(p.region) >= roll && level < area->f_maximum_level;
         if (success) e.m_Set_Tech_Level(p.id, level + 1);
         if (G_Event_Log) G_Event_Log->m_Add_Research(date, player, p.id, level, success);
