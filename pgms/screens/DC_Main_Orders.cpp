@@ -723,6 +723,9 @@ bool TDC_Main::m_Can_End_Turn() {
 
 void TDC_Main::m_End_Turn() {
   m_Clear_Notices();
+  // The other players' turns show their own moves: the ended turn's
+  // selection and order prompt go.
+  m_Clear_Order();
   if (!Network_Game()) m_Enable_Side_Panels();
   if (Master_Action_Timer && G_Map) Game_Command_Post(TCommand_End_Turn{Game_Settings.f_turn_empire});
   if (f_on_end_turn) f_on_end_turn();
