@@ -6,15 +6,20 @@
 // cuts the byte stream at random places, and checks that the machines hold
 // the same game.
 //
-//   globarch-netpeer e2e [--dates D] [--seed S]   the whole check (exit 0 when it passes)
-//   globarch-netpeer host --out DIR --dates D --seed S [--battle]
+//   globarch-netpeer e2e [--case C] [--dates D] [--seed S]   one check (exit 0 when it passes)
+//   globarch-netpeer host --out DIR --dates D --seed S [--battle] [--battle-with P] [--lost P]
 //   globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--leave]
+//                         [--attack-computer] [--hold-after-moves N]
 //
 // A peer writes CurrentMap.map and Empires.dat into its out folder when the
 // game reaches its first date plus D at player 1's turn, then says so in the
-// chat. The host waits for both joined machines' word, then (the machine
-// with --leave has gone) plays on until the computer has played the lost
-// nation's turn. Peers print "PEER <what>" lines the driver reads. With
+// chat. The host waits for the word of every joined machine still playing.
+// In the case "leave" the machine with --leave then goes and the host plays
+// on until the computer has played the lost nation's turn. In the other
+// cases (see Cases) one joined player is lost at a chosen moment: killed in
+// his turn, cut at his end of turn, during the file transfer or in a battle;
+// the game must reach its last date on the machines still playing, with
+// the same files. Peers print "PEER <what>" lines the driver reads. With
 // --battle the host's player attacks a joined player until one battle
 // between them has been fought; the driver passes it and requires that
 // battle to end alike on the two players' machines.
@@ -194,7 +199,10 @@ struct TPeer_Links : TMP_Game_Links {
   void m_Release_Combat_End() override { Release(End_Dialog, true); }
   TMultiplayer_Server* m_Server() override { return Net.server.get(); }
   TMultiplayer_Client* m_Client() override { return Net.client.get(); }
-  void m_Show_Chat_Line(const std::string& text) override { Chat_Lines.push_back(text); }
+  void m_Show_Chat_Line(const std::string& text) override {
+    Chat_Lines.push_back(text);
+    if (text.find("disconnected") != std::string::npos) Say("CHAT " + text);
+  }
   void m_Show_Message(const std::string& text) override {
     Say("MESSAGE " + text);
     if (text.find("isconnect") != std::string::npos || text.find("lost") != std::string::npos) Host_Gone = true;
@@ -253,7 +261,8 @@ bool Land_Mover(std::uint16_t type) {
   return t && t->f_movement_type == UNIT_MOVEMENT_LAND && t->f_movement_amount > 0;
 }
 
-TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
+// An attack goes only into a region whose owner `target` accepts.
+TMove_Choice Choose_Move(std::uint8_t me, bool attack, const std::function<bool(std::uint8_t)>& accept = {}) {
   TMove_Choice best;
   for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
     TMap_Region* from = G_Map->m_Get_Region(r);
@@ -271,13 +280,22 @@ TMove_Choice Choose_Move(std::uint8_t me, bool attack) {
       TMap_Region* target = G_Map->m_Get_Region(to);
       if (!target || target->m_Get_Type() != REGION_LAND || G_Map->m_Is_Combat_Region(to)) continue;
       const bool enemy = target->m_Get_Owner() != me && target->m_Get_Owner() != 0;
-      if (enemy != attack || (attack && !Human(target->m_Get_Owner()))) continue;
+      if (enemy != attack || (attack && !(accept ? accept(target->m_Get_Owner()) : Human(target->m_Get_Owner()))))
+        continue;
       // The largest stack goes.
       for (auto& [type, ids] : stacks)
         if (best.ids.empty() || ids.size() > best.ids.size()) best = TMove_Choice{r, to, type, ids};
     }
   }
   return best;
+}
+
+// Whether the move's units stand in its target region here.
+bool Move_Carried_Out(const TMove_Choice& m) {
+  if (m.ids.empty()) return true;
+  TMap_Unit_Record u;
+  G_Map->m_Get_Unit(m.ids.front(), u);
+  return u.id == 0 || u.region == m.to;
 }
 
 void Send_Move(std::uint8_t me, const TMove_Choice& m) {
@@ -290,6 +308,31 @@ void Save_Game_Files(const std::string& out) {
   if (!G_Map->m_Save_To_File(dir + "CurrentMap.map", false, Map_File_Version) ||
       !G_Empire_List->m_Save_To_File(dir + "Empires.dat"))
     Fail("the game could not be written to " + out);
+  // The regions and units as text, to find where two machines differ.
+  std::ofstream text(fs::path(out) / "Summary.txt");
+  for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
+    const TMap_Region* region = G_Map->m_Get_Region(r);
+    if (!region) continue;
+    text << "region " << r << " owner " << int(region->m_Get_Owner()) << (G_Map->m_Is_Combat_Region(r) ? " combat" : "")
+         << " units";
+    for (std::int32_t i = 1; i <= region->m_Get_Unit_Count(); ++i) text << ' ' << region->m_Get_Unit_Id(i);
+    text << '\n';
+  }
+  for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
+    const TEmpire* e = G_Empire_List->m_Get_Empire(n);
+    if (!e) continue;
+    text << "empire " << n << " treasury " << e->m_Get_Treasury() << " knows";
+    for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r)
+      if (e->m_Is_Region_Known(r)) text << ' ' << r;
+    text << '\n';
+  }
+  for (std::int32_t id = 1; id <= G_Map->m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    G_Map->m_Get_Unit(id, u);
+    if (u.id == 0) continue;
+    text << "unit " << u.id << " region " << u.region << " type " << u.unit_type << " owner " << int(u.owner)
+         << " moves " << int(u.moves) << " cargo " << u.cargo_list << " damage " << u.damage << '\n';
+  }
 }
 
 // Plays this machine's turns until `until` holds.
@@ -302,9 +345,21 @@ struct TPlayer {
   std::int32_t battle_region = 0;
   // While it holds, this machine gives no orders (the caller checks first).
   std::function<bool()> hold;
-  // Whether this machine attacks another human player until one battle
-  // between the two has been fought.
+  // Whether this machine attacks another human player (battle_with when
+  // set) until one battle between the two has been fought.
   bool battle = false;
+  std::uint8_t battle_with = 0;
+  // Whether this machine attacks a computer player's region once, from the
+  // second date on.
+  bool attack_computer = false;
+  // After this many moves (0: never) this machine gives no more orders once
+  // its last move has come back through the host and been carried out here,
+  // and says "HOLDING": a player who stopped in the middle of his turn.
+  std::int32_t hold_after_moves = 0;
+  bool holding = false;
+  TMove_Choice last_move;
+  bool in_battle = false;
+  std::int32_t pieces = 0;
 
   bool My_Turn_Started() const {
     if (Game_Settings.f_turn_empire != me) return false;
@@ -332,7 +387,14 @@ struct TPlayer {
       std::string queued;
       for (std::int32_t i = 1; i <= MP_Action_Queue->m_Count(); ++i)
         queued += " " + std::to_string(MP_Action_Queue->m_Get(i).code);
-      Say("STATE date " + std::to_string(Game_Settings.f_game_date) + " turn " +
+      std::string players;
+      for (std::int32_t n = 1; n <= (G_Empire_List ? G_Empire_List->m_Get_Count() : 0); ++n) {
+        const TEmpire* e = G_Empire_List->m_Get_Empire(n);
+        players += " " + std::to_string(n) + ":" +
+                   (n <= Game_Settings_Player_Slots ? std::to_string(Game_Settings.m_Player(n).f_connected) : "-") +
+                   (e && e->m_Get_Computer_Controlled() ? "c" : "h");
+      }
+      Say("STATE players" + players + " date " + std::to_string(Game_Settings.f_game_date) + " turn " +
           std::to_string(Game_Settings.f_turn_empire) + " records" + kinds + " queue" + queued + " awaited " +
           std::to_string(MP_Action_Queue->m_Awaited_Id()) + " started " + std::to_string(Turn_Started_Player) +
           " task " + std::to_string(Stepped_Task_Running));
@@ -346,13 +408,25 @@ struct TPlayer {
           " piece " + std::to_string(G_Combat.current_piece) + " records " +
           std::to_string(Master_Action_Timer->m_Record_Count()) + " queue " + std::to_string(MP_Action_Queue->m_Count()));
     }
+    // A battle with pieces here (run or mirrored) has begun.
+    const bool fighting = Combat_Is_Active() && G_Combat.attacker != 0;
+    if (fighting && !in_battle) Say("IN BATTLE region " + std::to_string(G_Combat.region));
+    in_battle = fighting;
     if (Close_Battle_Dialogs()) return;
     // The local human's battle pieces: played as the computer would.
     if (Combat_Is_Active() && G_Combat.current_owner == me && G_Combat.current_piece != 0 &&
         !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_MOVE) &&
         !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_ATTACK) &&
         !Master_Action_Timer->m_Has_Action_Type(ACTION_COMBAT_NEXT_PIECE) && !G_Combat.auto_resolve) {
+      Say("PIECE " + std::to_string(++pieces) + " in region " + std::to_string(G_Combat.region));
       Combat_Execute_AI_Move();
+      return;
+    }
+    if (hold_after_moves > 0 && moves >= hold_after_moves) {
+      if (!holding && Idle() && Move_Carried_Out(last_move)) {
+        holding = true;
+        Say("HOLDING after " + std::to_string(moves) + " moves at date " + std::to_string(Game_Settings.f_game_date));
+      }
       return;
     }
     if (!Idle() || !My_Turn_Started() || (hold && hold())) return;
@@ -374,8 +448,12 @@ struct TPlayer {
     }
     if (moves == turns) {
       ++moves;
-      const bool attack = battle && Game_Settings.f_game_date > first_date && human_battles == 0;
-      TMove_Choice m = Choose_Move(me, attack);
+      const bool attack = Game_Settings.f_game_date > first_date &&
+                          ((battle && human_battles == 0) || (attack_computer && battles == 0));
+      TMove_Choice m = Choose_Move(me, attack, [&](std::uint8_t owner) {
+        if (attack_computer) return owner != 0 && !Human(owner);
+        return Human(owner) && (battle_with == 0 || owner == battle_with);
+      });
       if (attack && !m.ids.empty()) {
         ++attacks;
         battle_region = m.to;
@@ -386,6 +464,7 @@ struct TPlayer {
         Say("MOVE " + std::to_string(m.ids.size()) + " units " + std::to_string(m.from) + " -> " +
             std::to_string(m.to));
         Send_Move(me, m);
+        last_move = m;
         return;
       }
     }
@@ -482,24 +561,52 @@ int Run_Host(int argc, char** argv) {
   play.me = 1;
   play.host = true;
   play.battle = Flag(argc, argv, "--battle");
+  play.battle_with = std::uint8_t(std::atoi(Arg(argc, argv, "--battle-with", "0").c_str()));
+  // A joined player lost while the game is played: the game goes on to its
+  // last date without him.
+  const std::int32_t lost = std::atoi(Arg(argc, argv, "--lost", "0").c_str());
   play.first_date = Game_Settings.f_game_date;
   const std::int32_t target = play.first_date + dates;
   const auto end = Clock::now() + std::chrono::seconds(240);
   auto reached = [&] { return Game_Settings.f_game_date >= target && Game_Settings.f_turn_empire == 1 && Idle(); };
   play.hold = reached;
+  bool lost_seen = false;
+  auto watch_lost = [&] {
+    if (lost != 0 && !lost_seen && Game_Settings.m_Player(lost).f_connected == 0) {
+      lost_seen = true;
+      const TEmpire* e = G_Empire_List->m_Get_Empire(lost);
+      Say("LOST " + std::to_string(lost) + " at date " + std::to_string(Game_Settings.f_game_date) + " turn " +
+          std::to_string(Game_Settings.f_turn_empire) + (e && e->m_Get_Computer_Controlled() ? " computer" : " human"));
+    }
+  };
+  watch_lost();
   while (!reached()) {
     if (Clock::now() > end) Fail("the game did not reach its last date");
     play.Step();
+    watch_lost();
   }
   Save_Game_Files(out);
   Say("SAVED date " + std::to_string(Game_Settings.f_game_date) + " moves " + std::to_string(play.moves) +
       " battles " + std::to_string(play.battles));
+  // Every joined machine still in the game writes its files too.
+  auto present = [] {
+    int n = 0;
+    for (std::int32_t p = 2; p <= Game_Settings.f_player_count; ++p) n += Game_Settings.m_Player(p).f_connected != 0;
+    return n;
+  };
   Frames_Until(
       [&] {
         return std::count_if(Chat_Lines.begin(), Chat_Lines.end(),
-                             [](const std::string& l) { return l.find("saved") != std::string::npos; }) >= 2;
+                             [](const std::string& l) { return l.find("saved") != std::string::npos; }) >= present();
       },
       60, "the joined machines' files");
+  if (lost != 0) {
+    if (!lost_seen) Fail("player " + std::to_string(lost) + " was not lost");
+    const auto linger = Clock::now() + std::chrono::milliseconds(500);
+    while (Clock::now() < linger) Frame();
+    Net.m_Free();
+    return 0;
+  }
   // One joined machine leaves; the computer takes its nation over.
   Frames_Until([&] { return Game_Settings.m_Player(3).f_connected == 0; }, 30, "the leaving machine");
   if (!G_Empire_List->m_Get_Empire(3)->m_Get_Computer_Controlled()) Fail("the lost nation is not played by the computer");
@@ -594,6 +701,8 @@ int Run_Join(int argc, char** argv) {
 
   TPlayer play;
   play.me = std::uint8_t(lobby.f_player);
+  play.attack_computer = Flag(argc, argv, "--attack-computer");
+  play.hold_after_moves = std::atoi(Arg(argc, argv, "--hold-after-moves", "0").c_str());
   play.first_date = Game_Settings.f_game_date;
   const std::int32_t target = play.first_date + dates;
   auto end = Clock::now() + std::chrono::seconds(240);
@@ -786,6 +895,17 @@ struct TProxy {
       bytes += n;
     }
   }
+  // The link of the i-th machine that came (0 first) is cut at once: what
+  // the proxy still holds for either side is lost.
+  void Cut(std::size_t i) {
+    TPipe& p = pipes.at(i);
+    if (!p.open) return;
+    close(p.a);
+    close(p.b);
+    p.to_a.clear();
+    p.to_b.clear();
+    p.open = false;
+  }
   void Pump() {
     while (true) {
       const int fd = accept(listener, nullptr, nullptr);
@@ -819,28 +939,69 @@ std::string File_Text(const fs::path& p) {
   return s.str();
 }
 
+// One way the game is played. In the cases that lose a player, Bob
+// (player 3) goes at the moment the case names: his program is killed, or
+// the proxy cuts his link (what he sent and the proxy still held is lost)
+// and his program is then killed. The host and Ann play on to the last
+// date without him.
+struct TCase {
+  std::string name;
+  std::vector<std::string> host, bob;  // extra arguments
+  // The machine ("host" or "bob") and the start of its line at which Bob
+  // goes; empty: nobody is lost (Bob leaves after the last date).
+  std::string cut_child, cut_line;
+  bool kill_only = false;  // his program is killed, his link left to close
+};
+
+const std::vector<TCase>& Cases() {
+  static const std::vector<TCase> cases = {
+      {"leave", {"--battle"}, {"--leave"}, "", "", false},
+      // Killed in his second turn after his move has gone through the host.
+      {"killed-in-turn", {"--lost", "3"}, {"--hold-after-moves", "2"}, "bob", "HOLDING", true},
+      // Cut as his second end of turn leaves his machine.
+      {"cut-at-end-of-turn", {"--lost", "3"}, {}, "bob", "END TURN 3 at date ", false},
+      // Cut while the game's files go out.
+      {"cut-in-transfer", {"--lost", "3"}, {}, "host", "CREATED", false},
+      // Cut while he plays a piece of his battle against a computer nation.
+      {"cut-in-battle-with-computer", {"--lost", "3"}, {"--attack-computer"}, "bob", "PIECE", false},
+      // Cut while he plays a piece of his battle against the host's player.
+      {"cut-in-battle-with-human", {"--lost", "3", "--battle", "--battle-with", "3"}, {}, "bob", "PIECE", false},
+  };
+  return cases;
+}
+
 int Run_Driver(int argc, char** argv) {
   const std::string dates = Arg(argc, argv, "--dates", "5");
   const std::string seed = Arg(argc, argv, "--seed", "7");
+  const std::string case_name = Arg(argc, argv, "--case", "leave");
+  const TCase* chosen = nullptr;
+  for (const TCase& c : Cases())
+    if (c.name == case_name) chosen = &c;
+  if (!chosen) Fail("no case " + case_name);
+  const TCase& play_case = *chosen;
+  const bool losing = !play_case.cut_line.empty();
   std::string pattern = (fs::temp_directory_path() / "globarch_netpeer_XXXXXX").string();
   if (!mkdtemp(pattern.data())) Fail("temp folder");
   const fs::path root = pattern;
   for (const char* d : {"host", "ann", "bob"}) fs::create_directories(root / d / "user");
   std::vector<TChild> children;
-  children.push_back(Spawn("host",
-                           {"host", "--out", (root / "host" / "out").string(), "--dates", dates, "--seed", seed,
-                            "--battle"},
-                           (root / "host" / "user").string()));
+  std::vector<std::string> host_args{"host", "--out", (root / "host" / "out").string(), "--dates", dates, "--seed", seed};
+  host_args.insert(host_args.end(), play_case.host.begin(), play_case.host.end());
+  children.push_back(Spawn("host", host_args, (root / "host" / "user").string()));
   TProxy proxy;
   proxy.Start();
   const auto end = Clock::now() + std::chrono::seconds(420);
   std::string host_port;
-  bool joined = false;
+  bool joined = false, cut = false;
   int failures = 0;
   auto all_done = [&] {
     for (TChild& c : children)
       if (c.status == -1) return false;
     return true;
+  };
+  auto count_lines = [](const TChild& c, const std::string& prefix) {
+    return std::count_if(c.lines.begin(), c.lines.end(),
+                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
   };
   while (!(joined && children.size() == 3 && all_done())) {
     if (Clock::now() > end) {
@@ -850,14 +1011,16 @@ int Run_Driver(int argc, char** argv) {
       failures++;
       break;
     }
-    for (TChild& c : children) {
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      TChild& c = children[i];
       Read_Child(c);
       if (c.status == -1) {
         int st = 0;
         if (waitpid(c.pid, &st, WNOHANG) == c.pid) {
           Read_Child(c);
           c.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-          if (c.status != 0) {
+          // The lost player's program ends as it may.
+          if (c.status != 0 && !(cut && i == 2)) {
             std::printf("netpeer: %s ended with %d\n", c.name.c_str(), c.status);
             ++failures;
           }
@@ -882,20 +1045,38 @@ int Run_Driver(int argc, char** argv) {
     }
     if (joined && children.size() == 2 && Has_Line(children[1], "PLAYER ")) {
       const std::string port = std::to_string(proxy.port);
-      children.push_back(Spawn("bob",
-                               {"join", "--out", (root / "bob" / "out").string(), "--port", port, "--player", "Bob",
-                                "--nation", "Borduria", "--dates", dates, "--leave"},
-                               (root / "bob" / "user").string()));
+      std::vector<std::string> bob_args{"join", "--out", (root / "bob" / "out").string(), "--port", port, "--player",
+                                        "Bob", "--nation", "Borduria", "--dates", dates};
+      bob_args.insert(bob_args.end(), play_case.bob.begin(), play_case.bob.end());
+      children.push_back(Spawn("bob", bob_args, (root / "bob" / "user").string()));
+    }
+    if (losing && !cut && children.size() == 3) {
+      const TChild& watched = play_case.cut_child == "host" ? children[0] : children[2];
+      // Bob's end of turn counts from his second.
+      const long wanted = play_case.cut_line.rfind("END TURN", 0) == 0 ? 2 : 1;
+      if (count_lines(watched, play_case.cut_line) >= wanted) {
+        cut = true;
+        std::printf("netpeer: Bob goes (%s)\n", play_case.kill_only ? "killed" : "link cut");
+        if (!play_case.kill_only && proxy.pipes.size() >= 2) proxy.Cut(1);
+        kill(children[2].pid, SIGKILL);
+      }
     }
     proxy.Pump();
     usleep(500);
   }
   std::printf("netpeer: proxy passed %lld bytes in %lld pieces\n", static_cast<long long>(proxy.bytes),
               static_cast<long long>(proxy.pieces));
+  if (failures == 0 && losing && !cut) {
+    std::printf("netpeer: Bob was never lost: no line \"%s\" of %s\n", play_case.cut_line.c_str(),
+                play_case.cut_child.c_str());
+    ++failures;
+  }
   if (failures == 0) {
+    std::vector<const char*> peers{"ann"};
+    if (!losing) peers.push_back("bob");
     for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
       const std::string h = File_Text(root / "host" / "out" / name);
-      for (const char* peer : {"ann", "bob"}) {
+      for (const char* peer : peers) {
         const std::string p = File_Text(root / peer / "out" / name);
         if (h.empty() || p != h) {
           std::printf("netpeer: %s of %s differs from the host's (%zu and %zu bytes)\n", name, peer, p.size(), h.size());
@@ -903,33 +1084,51 @@ int Run_Driver(int argc, char** argv) {
         }
       }
     }
-    // After the computer played the lost nation (and the lobby's computer
-    // nation) the remaining machine holds the host's game.
-    for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
-      const std::string h = File_Text(root / "host" / "out" / "final" / name);
-      const std::string p = File_Text(root / "ann" / "out" / "final" / name);
-      if (h.empty() || p != h) {
-        std::printf("netpeer: final %s of ann differs from the host's (%zu and %zu bytes)\n", name, p.size(), h.size());
+    std::string rest;
+    if (!losing) {
+      // After the computer played the lost nation (and the lobby's computer
+      // nation) the remaining machine holds the host's game.
+      for (const char* name : {"CurrentMap.map", "Empires.dat"}) {
+        const std::string h = File_Text(root / "host" / "out" / "final" / name);
+        const std::string p = File_Text(root / "ann" / "out" / "final" / name);
+        if (h.empty() || p != h) {
+          std::printf("netpeer: final %s of ann differs from the host's (%zu and %zu bytes)\n", name, p.size(), h.size());
+          ++failures;
+        }
+      }
+      // The host's player fought a battle against a joined player, and the
+      // defender's machine saw the same battle end the same way.
+      std::vector<std::string> fought;
+      for (const std::string& l : children[0].lines)
+        if (l.rfind("BATTLE OVER ", 0) == 0 && l.size() > 12 && l.compare(l.size() - 12, 12, " here humans") == 0)
+          fought.push_back(l.substr(0, l.size() - 12) + " mirrored humans");
+      bool mirrored = false;
+      for (const std::string& expected : fought)
+        for (std::size_t c = 1; c < children.size(); ++c)
+          if (std::find(children[c].lines.begin(), children[c].lines.end(), expected) != children[c].lines.end())
+            mirrored = true;
+      if (!mirrored) {
+        std::printf("netpeer: no battle between two human players ended alike on both of their machines\n");
         ++failures;
       }
+      if (!Has_Line(children[0], "LOST 3") || !Has_Line(children[0], "WENT ON")) ++failures;
+    } else {
+      if (!Has_Line(children[0], "LOST 3", &rest) || rest.find("computer") == std::string::npos) {
+        std::printf("netpeer: the host did not give the lost nation to the computer\n");
+        ++failures;
+      }
+      if (!Has_Line(children[0], "SAVED ") || !Has_Line(children[1], "SAVED ")) {
+        std::printf("netpeer: the game did not reach its last date on every machine still playing\n");
+        ++failures;
+      }
+      // The loss is told once, on every machine still playing.
+      for (int c : {0, 1})
+        if (count_lines(children[c], "CHAT : Player Bob disconnected.") != 1) {
+          std::printf("netpeer: %s was told of the loss %ld times\n", children[c].name.c_str(),
+                      static_cast<long>(count_lines(children[c], "CHAT : Player Bob disconnected.")));
+          ++failures;
+        }
     }
-    // The host's player fought a battle against a joined player, and the
-    // defender's machine saw the same battle end the same way.
-    std::vector<std::string> fought;
-    for (const std::string& l : children[0].lines)
-      if (l.rfind("BATTLE OVER ", 0) == 0 && l.size() > 12 && l.compare(l.size() - 12, 12, " here humans") == 0)
-        fought.push_back(l.substr(0, l.size() - 12) + " mirrored humans");
-    bool mirrored = false;
-    for (const std::string& expected : fought)
-      for (std::size_t c = 1; c < children.size(); ++c)
-        if (std::find(children[c].lines.begin(), children[c].lines.end(), expected) != children[c].lines.end())
-          mirrored = true;
-    if (!mirrored) {
-      std::printf("netpeer: no battle between two human players ended alike on both of their machines\n");
-      ++failures;
-    }
-    std::string rest;
-    if (!Has_Line(children[0], "LOST 3") || !Has_Line(children[0], "WENT ON")) ++failures;
     if (!Has_Line(children[1], "END date ", &rest) || rest.find("nation 3 computer") == std::string::npos) {
       std::printf("netpeer: the remaining machine did not see the computer take nation 3 over\n");
       ++failures;
@@ -938,7 +1137,7 @@ int Run_Driver(int argc, char** argv) {
   std::error_code ec;
   if (failures == 0) fs::remove_all(root, ec);
   else std::printf("netpeer: the machines' folders are kept in %s\n", root.string().c_str());
-  std::printf("netpeer: %s\n", failures == 0 ? "passed" : "FAILED");
+  std::printf("netpeer: %s %s\n", case_name.c_str(), failures == 0 ? "passed" : "FAILED");
   return failures == 0 ? 0 : 1;
 }
 
@@ -951,8 +1150,9 @@ int main(int argc, char** argv) {
   if (mode == "host") return Run_Host(argc, argv);
   if (mode == "join") return Run_Join(argc, argv);
   std::fprintf(stderr,
-               "usage: globarch-netpeer e2e [--dates D] [--seed S]\n"
-               "       globarch-netpeer host --out DIR [--dates D] [--seed S] [--battle]\n"
-               "       globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--dates D] [--leave]\n");
+               "usage: globarch-netpeer e2e [--case C] [--dates D] [--seed S]\n"
+               "       globarch-netpeer host --out DIR [--dates D] [--seed S] [--battle] [--battle-with P] [--lost P]\n"
+               "       globarch-netpeer join --out DIR --port P --player NAME --nation NAME [--dates D] [--leave]\n"
+               "                             [--attack-computer] [--hold-after-moves N]\n");
   return 1;
 }

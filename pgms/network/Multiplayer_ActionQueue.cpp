@@ -79,7 +79,8 @@ bool Waits_For_Current_Piece(const TMultiplayer_Action_Queue_Item& item) {
 
 }  // namespace
 
-TMultiplayer_Action_Queue::TMultiplayer_Action_Queue() = default;
+// A new game's queue: no battle of it is fought elsewhere yet.
+TMultiplayer_Action_Queue::TMultiplayer_Action_Queue() { MP_Battle_Elsewhere = TMP_Battle_Elsewhere{}; }
 TMultiplayer_Action_Queue::~TMultiplayer_Action_Queue() { m_Clear(); }
 
 void TMultiplayer_Action_Queue::m_Clear() {
@@ -123,7 +124,10 @@ std::int32_t TMultiplayer_Action_Queue::m_Ready_Batch_Length() const {
 
 void TMultiplayer_Action_Queue::m_Process_Queue(float) {
   MP_Host_Deferred_End_Turn();
-  if (f_items.empty()) return;
+  if (f_items.empty()) {
+    MP_Host_Take_Over_Lost_Players();
+    return;
+  }
   if (Master_Action_Timer != nullptr && !Master_Action_Timer->m_Is_Action_Done(f_awaited_id)) return;
   if (Waits_For_Current_Piece(f_items.front())) return;
   std::int32_t batch = m_Ready_Batch_Length();
@@ -299,6 +303,7 @@ void TMultiplayer_Action_Queue::Execute_Action(std::uint8_t code, const std::str
     case LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED:
       if (TEmpire* empire = Empire_Get(m.m_Int(0))) empire->m_Set_Computer_Controlled(true);
       m_Drop_Unfinished_Moves(static_cast<std::uint8_t>(m.m_Int(0)));
+      MP_Lost_Player_Links().m_Battle_Player_Lost(static_cast<std::uint8_t>(m.m_Int(0)));
       break;
     case LAN_MSG_TO_CLIENT_ACTION_DECOMMISSION_UNITS: {
       TLongintList units = Unit_List(m, 2);

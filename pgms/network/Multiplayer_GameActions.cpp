@@ -21,6 +21,7 @@
 
 std::uint8_t MP_Combat_Attacker_Plr = 0;
 std::uint8_t MP_Combat_Defender_Plr = 0;
+TMP_Battle_Elsewhere MP_Battle_Elsewhere;
 
 // --- Layouts -------------------------------------------------------------------
 
@@ -464,6 +465,20 @@ void Set_MP_Game_Links(TMP_Game_Links* links) { Links = links != nullptr ? links
 void Set_MP_Command_Check(TMP_Command_Check* check) { Command_Check = check; }
 TMP_Command_Check* MP_Command_Check() { return Command_Check; }
 
+bool TMP_Lost_Player_Links::m_Play_Lost_Turn(std::uint8_t) { return false; }
+bool TMP_Lost_Player_Links::m_Fight_Battle_Here(std::int32_t) { return false; }
+void TMP_Lost_Player_Links::m_Battle_Player_Lost(std::uint8_t) {}
+
+namespace {
+TMP_Lost_Player_Links Default_Lost_Player_Links;
+TMP_Lost_Player_Links* Lost_Player_Links = &Default_Lost_Player_Links;
+}  // namespace
+
+TMP_Lost_Player_Links& MP_Lost_Player_Links() { return *Lost_Player_Links; }
+void Set_MP_Lost_Player_Links(TMP_Lost_Player_Links* links) {
+  Lost_Player_Links = links != nullptr ? links : &Default_Lost_Player_Links;
+}
+
 // --- Dispatch ------------------------------------------------------------------
 
 namespace {
@@ -646,6 +661,16 @@ void Send_Action_Player_AI_Controlled(std::uint8_t player) {
   Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED, {Byte(player)}));
 }
 void Send_Action_Combat_Plr_Start(std::uint8_t execute_plr, std::int32_t region) {
+  // The computer player whose turn it is gives the battle to the human's
+  // machine. That machine announces nothing of a battle against the
+  // computer but its results, which the host takes only from a player of
+  // the battle it knows: without this pair it kept the previous battle's,
+  // refused the results and waited for them for ever.
+  if (Game_Settings.f_game_kind == 3) {
+    MP_Combat_Attacker_Plr = Game_Settings.f_turn_empire;
+    MP_Combat_Defender_Plr = execute_plr;
+    MP_Battle_Elsewhere = TMP_Battle_Elsewhere{region, Game_Settings.f_turn_empire, execute_plr};
+  }
   Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START, {Byte(execute_plr), Int(region)}));
 }
 
@@ -769,6 +794,34 @@ bool Unit_Owned_By(std::int32_t id, std::uint8_t player, std::string& why) {
 }
 
 }  // namespace
+
+bool MP_Player_Present(std::uint8_t player) {
+  if (player < 1 || player > Game_Settings_Player_Slots) return false;
+  if (Game_Settings.m_Player(player).f_connected == 0) return false;
+  const TEmpire* empire = Empire_Get(player);
+  return empire == nullptr || !empire->m_Get_Computer_Controlled();
+}
+
+void MP_Host_Take_Over_Lost_Players() {
+  if (Game_Settings.f_game_kind != 3) return;
+  TMP_Battle_Elsewhere& battle = MP_Battle_Elsewhere;
+  if (battle.region != 0) {
+    // A player still at the battle finishes it and sends its results.
+    if (MP_Player_Present(battle.attacker) || MP_Player_Present(battle.defender)) return;
+    const std::int32_t region = battle.region;
+    if (Lost_Player_Links->m_Fight_Battle_Here(region)) {
+      Log("MP_Host_Take_Over_Lost_Players - the battle of region " + std::to_string(region) + " is fought here");
+      battle = TMP_Battle_Elsewhere{};
+    }
+    return;
+  }
+  const std::uint8_t turn = Game_Settings.f_turn_empire;
+  if (turn < 1 || turn > Game_Settings_Player_Slots || Game_Settings.m_Player(turn).f_connected != 0) return;
+  // An end of turn that arrived before the player was lost ends it.
+  if (Deferred_End_Turn_Player == turn) return;
+  if (Lost_Player_Links->m_Play_Lost_Turn(turn))
+    Log("MP_Host_Take_Over_Lost_Players - the computer plays the turn of player " + std::to_string(turn));
+}
 
 void MP_Host_Deferred_End_Turn() {
   if (Deferred_End_Turn_Player == 0 || Master_Action_Timer == nullptr) return;
@@ -917,7 +970,10 @@ bool Handle_Message(std::int32_t source, std::int32_t id, const TMP_Message& m, 
     if (m.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN) {
       MP_Combat_Attacker_Plr = static_cast<std::uint8_t>(m.m_Int(4));
       MP_Combat_Defender_Plr = static_cast<std::uint8_t>(m.m_Int(5));
+      MP_Battle_Elsewhere = TMP_Battle_Elsewhere{m.m_Int(1), MP_Combat_Attacker_Plr, MP_Combat_Defender_Plr};
     }
+    if (m.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS && m.m_Int(2) == MP_Battle_Elsewhere.region)
+      MP_Battle_Elsewhere = TMP_Battle_Elsewhere{};
     std::string relayed = MP_Encode_As(partner, m);
     if (Command_Check != nullptr) Command_Check->m_Relayed(m);
     Send_To_All_Clients(relayed);
@@ -977,8 +1033,12 @@ void Multiplayer_Event(MP_Event_Code code, std::int32_t id, const std::string& t
       s.f_connected = 0;
       if (TEmpire* empire = Empire_Get(slot)) empire->m_Set_Computer_Controlled(true);
       // Legs of a move that the leaving player never finished sending.
-      if (TMultiplayer_Action_Queue* queue = Links->m_Action_Queue())
+      if (TMultiplayer_Action_Queue* queue = Links->m_Action_Queue()) {
         queue->m_Drop_Unfinished_Moves(static_cast<std::uint8_t>(slot));
+        // The host takes the change in its turn as well: a battle of the
+        // lost player's here goes on once the steps he sent before are done.
+        queue->m_Add_Action(LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED, MP_Encode_Byte(static_cast<std::uint8_t>(slot)));
+      }
       Send_Action_Player_AI_Controlled(static_cast<std::uint8_t>(slot));
       Send_Chat_To_All("", "Player " + s.f_player_name + " disconnected.");
       break;

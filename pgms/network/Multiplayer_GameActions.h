@@ -129,6 +129,25 @@ public:
 TMP_Game_Links& MP_Game_Links();
 void Set_MP_Game_Links(TMP_Game_Links* links);
 
+// What a lost player asks of the turn sequence and the battle. The game's
+// rules install theirs; the defaults start nothing.
+class TMP_Lost_Player_Links {
+public:
+  virtual ~TMP_Lost_Player_Links() = default;
+  // Host: the computer plays the rest of the turn of the player, a lost one
+  // whose turn it is, once nothing else runs here. True when it started.
+  virtual bool m_Play_Lost_Turn(std::uint8_t player);
+  // Host: the battle of the region, given to a machine that is gone, is
+  // fought here by the computer. True when it started.
+  virtual bool m_Fight_Battle_Here(std::int32_t region);
+  // Any machine: the player has gone to the computer; a battle of his that
+  // runs or is mirrored here is finished here, his pieces played by the
+  // computer.
+  virtual void m_Battle_Player_Lost(std::uint8_t player);
+};
+TMP_Lost_Player_Links& MP_Lost_Player_Links();
+void Set_MP_Lost_Player_Links(TMP_Lost_Player_Links* links);
+
 // The game's own check of what a joined machine sends, installed by the
 // game's rules: why the message from the player is refused (empty when it
 // is taken), and the note of every command this machine relays, its own
@@ -155,6 +174,16 @@ void MP_Post_Message(const TMP_Message& message, bool no_local);
 extern std::uint8_t MP_Combat_Attacker_Plr;
 extern std::uint8_t MP_Combat_Defender_Plr;
 
+// Host: the battle fought on other machines whose results have not come
+// yet (region 0: none), with its two players. A battle between two humans
+// is known from its announcement, a battle the host gave to a human's
+// machine from the giving; the results end it.
+struct TMP_Battle_Elsewhere {
+  std::int32_t region = 0;
+  std::uint8_t attacker = 0, defender = 0;
+};
+extern TMP_Battle_Elsewhere MP_Battle_Elsewhere;
+
 // Message sources of Multiplayer_Process_Message.
 enum : std::int32_t { MP_SOURCE_LOCAL = 0, MP_SOURCE_CLIENT = 1, MP_SOURCE_HOST = 2 };
 
@@ -168,6 +197,13 @@ bool Multiplayer_Process_Message(std::int32_t source, std::int32_t id, const std
 // Host, every frame: starts the end of turn that arrived while the previous
 // one was still running, once that one is done.
 void MP_Host_Deferred_End_Turn();
+// Host, every frame its action queue is empty: a battle whose machines are
+// all gone is fought here, and the turn of a lost player is played to its
+// end by the computer, so that the game goes on.
+void MP_Host_Take_Over_Lost_Players();
+// Whether the player's slot is still played at a machine of the game (the
+// host's, or a joined one still connected).
+bool MP_Player_Present(std::uint8_t player);
 // Why the host would refuse the decoded message from the client id; empty
 // when it is allowed.
 std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& message);

@@ -289,6 +289,12 @@ bool Combat_Can_Damage_Type(std::uint16_t attacker_type, std::uint16_t target_ty
 
 // Computer-controlled pieces.
 void Combat_Execute_AI_Move();
+// A player of the battle run or mirrored here has left a network game (his
+// nation is the computer's now). This machine finishes the battle and
+// applies its end, whichever machine ran it until now; the player's piece
+// whose step never came is played by the computer at once, his later
+// pieces as the computer's are.
+void Combat_Player_Lost(std::uint8_t player);
 void Combat_AI_Score_Cells(std::uint8_t owner, std::uint8_t movement_type, const std::vector<TCombat_Cell>& pieces,
                            std::array<std::array<std::int32_t, Combat_Rows>, Combat_Columns>& scores);
 std::int32_t Combat_AI_Threat_Sum(std::int32_t column, std::int32_t row, std::uint16_t unit_type,

@@ -540,6 +540,19 @@ void Combat_Button_Click(const std::string& name) {
   }
 }
 
+void Combat_Player_Lost(std::uint8_t player) {
+  // A battle only waited for (its region set while another machine runs
+  // it) has no pieces here.
+  if (!Combat_Is_Active() || G_Combat.attacker == 0 || player == 0) return;
+  if (player != G_Combat.attacker && player != G_Combat.defender) return;
+  Log("Combat_Player_Lost - player " + Int_To_Text(player));
+  G_Combat.complete_here = 1;
+  // A move or an attack clears the current piece: one still set waits for
+  // its owner's step.
+  if (G_Combat.winner == 0 && G_Combat.current_piece != 0 && G_Combat.current_owner == player)
+    Combat_Execute_AI_Move();
+}
+
 void Combat_Next_Piece_Remote() { Combat_Next_Piece(); }
 void Combat_Wait_Piece_Remote(bool continue_turns) { Combat_Wait_Piece(continue_turns); }
 void Combat_End_Piece_Turn_Remote(bool continue_turns) { Combat_End_Piece_Turn(continue_turns); }

@@ -11,6 +11,7 @@
 #include "Game_Command_Post.h"
 #include "Global.h"
 #include "Io.h"
+#include "Lost_Player.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
@@ -94,6 +95,7 @@ void Game_Install_Rules() {
   End_Turn_Actions.m_Install(*Master_Action_Timer);
   Combat_Actions.m_Install(*Master_Action_Timer);
   Master_Action_Timer->m_Set_World(&Map_Timer_World);
+  Lost_Player_Install();
   Game_Command_Install_Check();
 }
 

@@ -14,6 +14,7 @@
 #include "MapClass.h"
 #include "MasterActionTimer_EndTurn.h"
 #include "Turn_Links.h"
+#include "World_Links.h"
 #include "World_Unit_Facts.h"
 
 TMap_Actions Map_Actions;
@@ -262,7 +263,17 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
               Debug_Log_Write("Region " + Int_To_Text(m.destination_region) + " set to owner " + Int_To_Text(m.owner));
           }
         }
-        End_Turn_Actions.m_Refresh_Known_Regions();
+        if (Game_Kind_Is_Network()) {
+          // The mover's view. A move may end after the turn has passed on
+          // (a joined machine replays it from its queue, the host's computer
+          // player's last moves may still run as its turn ends), and when
+          // it ends differs between machines: the turn's player at that
+          // moment would make their games differ.
+          Refresh_Known_Regions_Of(m.owner);
+          World_Main_Screen_Link().Map_Ownership_Changed();
+        } else {
+          End_Turn_Actions.m_Refresh_Known_Regions();
+        }
         const TLongintList* sounds = timer.m_Get_Unit_List(m.sound_list);
         for (std::int32_t k = 1; sounds && k <= sounds->m_Count(); ++k)
           if (sounds->m_Get(k) != 0) Turn_Links().m_Stop_Sound(sounds->m_Get(k));

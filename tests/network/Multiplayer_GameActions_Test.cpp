@@ -8,6 +8,7 @@
 #include "Errors.h"
 #include "EventLog.h"
 #include "GameSettings.h"
+#include "Lost_Player.h"
 #include "MasterActionTimer.h"
 #include "Multiplayer_ActionQueue.h"
 #include "Multiplayer_GameActions.h"
@@ -328,6 +329,12 @@ TEST_F(Game_Actions_Test, LostClientBecomesAComputerPlayerOnce) {
   EXPECT_EQ(links.to_all[0], MP_Encode_Byte(68) + MP_Encode_Byte(3));
   EXPECT_EQ(links.to_all[1], MP_Encode_Byte(2) + MP_Encode_String("") + MP_Encode_String("Player Player3 disconnected."));
   EXPECT_EQ(links.chat, std::vector<std::string>{": Player Player3 disconnected."});
+  // The host takes the change in its queue's turn too.
+  ASSERT_EQ(links.queue.m_Count(), 1);
+  EXPECT_EQ(links.queue.m_Get(1).code, 68);
+  EXPECT_EQ(links.queue.m_Get(1).payload, MP_Encode_Byte(3));
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(links.queue.m_Count(), 0);
 
   // On a joined machine the same reaches the queue as code 68.
   Game_Settings.f_game_kind = 4;
@@ -337,6 +344,79 @@ TEST_F(Game_Actions_Test, LostClientBecomesAComputerPlayerOnce) {
   Multiplayer_Event(MP_CLIENT_DISCONNECTED, 0, "");
   EXPECT_EQ(links.chat.back(), "You have disconnected from the game.");
   EXPECT_EQ(links.calls, (std::vector<std::string>{"show chat", "lock"}));
+}
+
+// The computer nation whose turn it is gives its battle against a joined
+// human to that human's machine, which sends only the results of a battle
+// against the computer. The host takes them from that player, whatever
+// battle it heard of before, and knows the battle is over.
+TEST_F(Game_Actions_Test, ResultsOfABattleGivenToAPlayersMachineAreTakenFromThatPlayer) {
+  empires.m_Get_Empire(3)->m_Set_Computer_Controlled(true);
+  Game_Settings.m_Player(3).f_connected = 0;
+  Game_Settings.f_turn_empire = 3;
+  MP_Combat_Attacker_Plr = 1;  // an earlier battle between players 1 and 3
+  MP_Combat_Defender_Plr = 3;
+  Send_Action_Combat_Plr_Start(2, 2);
+  ASSERT_EQ(links.to_all.size(), 1u);
+  EXPECT_EQ(links.to_all[0], "126  2" + MP_Encode_Integer(2));
+  EXPECT_EQ(MP_Battle_Elsewhere.region, 2);
+  EXPECT_TRUE(From_Client(2, "114  2" + MP_Encode_Integer(5) + MP_Encode_Integer(0)));
+  EXPECT_EQ(MP_Battle_Elsewhere.region, 2);
+  EXPECT_TRUE(From_Client(2, "116  2  3" + MP_Encode_Integer(2) + "  3  2"));
+  EXPECT_EQ(MP_Battle_Elsewhere.region, 0);
+  ASSERT_EQ(links.to_all.size(), 3u);
+  EXPECT_EQ(Code_Of(links.to_all[2]), 117);
+}
+
+// A player is lost in his own turn: once the host has carried out what he
+// sent before (its own copy of the change comes after it in the queue) and
+// nothing else runs, the computer plays the rest of his turn, through the
+// change of turn a computer player's turn takes; once only.
+TEST_F(Game_Actions_Test, TheTurnOfAPlayerLostInItIsPlayedToItsEndByTheComputerOnce) {
+  Lost_Player_Install();
+  auto Records = [&] {
+    std::string r;
+    for (std::int32_t i = 1; i <= timer.m_Record_Count(); ++i)
+      r += (r.empty() ? "" : " ") + std::to_string(timer.m_Get_Record(i).kind) + "/" +
+           std::to_string(timer.m_Get_Record(i).step);
+    return r;
+  };
+  const std::string end_turn_at_play = std::to_string(ACTION_END_TURN) + "/9";
+  Game_Settings.f_turn_empire = 3;
+  std::int32_t unit = Place(1, UT_INFANTRY, 3);
+  EXPECT_TRUE(From_Client(3, Move(3, {unit})));  // his order, relayed before he goes
+  Multiplayer_Event(MP_SERVER_CLIENT_DISCONNECTED, 13, "");
+  ASSERT_EQ(links.queue.m_Count(), 2);
+  EXPECT_EQ(links.queue.m_Get(2).code, 68);
+  links.queue.m_Process_Queue(0);  // his move starts
+  EXPECT_EQ(timer.m_Record_Count(), 1);
+  timer.m_Clear();
+  links.queue.m_Process_Queue(0);  // the change to the computer
+  EXPECT_EQ(Records(), "");
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(Records(), end_turn_at_play);
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(Records(), end_turn_at_play);
+  timer.m_Clear();
+
+  // Not while a battle between players is fought on other machines; once
+  // nobody of it is left, the host fights what is left of it itself.
+  MP_Battle_Elsewhere = TMP_Battle_Elsewhere{2, 3, 2};
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(Records(), "");
+  Multiplayer_Event(MP_SERVER_CLIENT_DISCONNECTED, 12, "");
+  links.queue.m_Process_Queue(0);
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(MP_Battle_Elsewhere.region, 0);
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(Records(), end_turn_at_play);
+  timer.m_Clear();
+
+  // Not in the turn of a player still at his machine.
+  Game_Settings.f_turn_empire = 1;
+  links.queue.m_Process_Queue(0);
+  EXPECT_EQ(Records(), "");
+  Set_MP_Lost_Player_Links(nullptr);
 }
 
 TEST_F(Game_Actions_Test, ThreeLegMoveStartsTogetherOnceItsLastLegArrives) {

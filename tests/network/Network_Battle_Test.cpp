@@ -15,6 +15,7 @@
 #include "Empire.h"
 #include "GameSettings.h"
 #include "Global.h"
+#include "Lost_Player.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_Combat.h"
@@ -331,5 +332,65 @@ TEST_F(Network_Battle, BothPlayersPlayTheirPiecesToTheSameEndWhicheverMachineIsA
     EXPECT_EQ(client.queue.m_Count(), 0);
   }
 }
+
+// The joined player is lost in the middle of the battle, whichever machine
+// runs it: his steps that had not reached the host are lost with him. The
+// host finishes the battle alone, his pieces played by the computer, and
+// applies its end for every machine.
+struct TLost_In_Battle {
+  bool host_attacks;
+  int rounds_before;  // rounds both machines played before the loss
+};
+
+class Network_Battle_Lost : public Network_Battle, public ::testing::WithParamInterface<TLost_In_Battle> {};
+
+TEST_P(Network_Battle_Lost, TheMachineLeftFinishesTheBattleAndSendsItsEnd) {
+  const TLost_In_Battle c = GetParam();
+  Lost_Player_Install();
+  Random_Set_Seed(77);
+  map.m_Add_Combat_Region(c.host_attacks ? 1 : 2);
+  Begin_Battle(c.host_attacks);
+  const std::int32_t region = host.combat.region;
+  ASSERT_NE(region, 0);
+  for (int round = 0; round < c.rounds_before; ++round) {
+    Frame(host);
+    Frame(client);
+    Deliver();
+  }
+  ASSERT_EQ(host.combat.winner, 0) << "the battle ended before the loss";
+  // The joined machine goes; what it sent since is lost.
+  client.sent.clear();
+  Enter(host);
+  Multiplayer_Event(MP_SERVER_CLIENT_DISCONNECTED, 12, "");
+  Leave();
+  EXPECT_TRUE(empires.m_Get_Empire(2)->m_Get_Computer_Controlled());
+  for (int frame = 0; frame < 20000 && host.combat.winner == 0; ++frame) {
+    Frame(host);
+    host.sent.clear();
+  }
+  ASSERT_NE(host.combat.winner, 0) << "the battle stopped at the lost player's piece " << host.combat.current_piece;
+  EXPECT_EQ(host.combat.complete_here, 1);
+  // Closing its end dialog applies the battle here and sends its end.
+  Enter(host);
+  Combat_Completed();
+  Leave();
+  EXPECT_FALSE(map.m_Is_Combat_Region(region));
+  bool results = false;
+  for (const std::string& line : host.sent) {
+    std::string rest = line;
+    results = results || MP_Decode_Byte(rest) == LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_RESULTS;
+  }
+  EXPECT_TRUE(results);
+  Set_MP_Lost_Player_Links(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Network_Battle_Lost,
+                         ::testing::Values(TLost_In_Battle{true, 0}, TLost_In_Battle{true, 3},
+                                           TLost_In_Battle{false, 0}, TLost_In_Battle{false, 3},
+                                           TLost_In_Battle{false, 8}),
+                         [](const ::testing::TestParamInfo<TLost_In_Battle>& info) {
+                           return std::string(info.param.host_attacks ? "HostAttacks" : "JoinedPlayerAttacks") +
+                                  "LostAfter" + std::to_string(info.param.rounds_before) + "Rounds";
+                         });
 
 }  // namespace

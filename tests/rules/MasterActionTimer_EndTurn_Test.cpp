@@ -101,6 +101,41 @@ TEST_F(End_Turn, ResearchCostsItsPriceWhetherOrNotItSucceeds) {
   }
 }
 
+// In a network game every machine carries out the player's research itself
+// (a joined machine when the host reports the player's updates), whatever
+// its own random numbers have done: the outcome is the same everywhere, and
+// still a matter of the area's chance.
+TEST_F(End_Turn, ResearchOfANetworkGameComesOutAlikeOnEveryMachine) {
+  World({1, 2}, {false, false});
+  auto area = std::make_unique<TTech_Area>();
+  area->f_display_name = area->f_internal_name = "Optics";
+  area->f_maximum_level = 1;
+  area->m_Add_Cost(40, 50);
+  tech_areas.m_Add(std::move(area));
+  TEmpire& e = *empires.m_Get_Empire(2);
+  auto Research = [&](std::int32_t date, std::uint32_t seed) {
+    Game_Settings.f_game_date = date;
+    e.m_Init_Tech_Levels(1);
+    e.m_Set_Treasury(100);
+    e.m_Add_Purchase(TEmpire_Purchase{PURCHASE_RESEARCH, 1, 1, 1, 40});
+    Random_Set_Seed(seed);
+    End_Turn_Actions.m_Execute_Player_Update(2, 2);
+    EXPECT_EQ(e.m_Get_Purchase_Count(), 0);
+    return e.m_Get_Tech_Level(1);
+  };
+  std::int32_t successes = 0;
+  for (std::uint8_t kind : {3, 4}) {
+    Game_Settings.f_game_kind = kind;
+    for (std::int32_t date = 20150; date < 20190; ++date) {
+      const std::int32_t level = Research(date, 1);
+      for (std::uint32_t seed : {2u, 77u, 123456u}) EXPECT_EQ(Research(date, seed), level) << "date " << date;
+      successes += level;
+    }
+  }
+  EXPECT_GT(successes, 10);
+  EXPECT_LT(successes, 70);
+}
+
 TEST_F(End_Turn, SupplyIsPaidFromTheIncomeButNeverBelowZero) {
   World({1, 2}, {false, false});
   Type(UT_SOLDIER).f_supply_cost = 150;
