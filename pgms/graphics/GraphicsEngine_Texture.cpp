@@ -46,7 +46,8 @@ std::shared_ptr<const TTexture_Mask_Bits> Mask_Of_Picture(const TImage& picture)
 
 std::int32_t Mask_Texture_Side(std::int32_t side) {
   if (side <= 0) return 0;
-  return (side & (side - 1)) == 0 ? side : Checked_Add(side, 1);
+  if (side > (1 << 30)) throw ERangeError("Mask too large for a texture");
+  return std::int32_t(std::bit_ceil(std::uint32_t(side)));
 }
 
 // --- TGTexture ------------------------------------------------------------------
@@ -95,8 +96,8 @@ HRESULT TGTexture::Create_Mask_Texture() const {
   TRender_Device* device = G_Device();
   if (!device || f_texture_width <= 0 || f_texture_height <= 0) return E_FAIL;
   const TTexture_Mask_Bits& m = *f_mask;
-  // Each bit becomes a byte, 255 white and 0 black; the extra column and
-  // row (see Mask_Texture_Side) stay 0.
+  // Each bit becomes a byte, 255 white and 0 black; the padding (see
+  // Mask_Texture_Side) stays 0.
   std::vector<std::uint8_t> values;
   try {
     values.assign(std::size_t(f_texture_width) * std::size_t(f_texture_height), 0);
@@ -261,7 +262,9 @@ std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::in
                                            std::shared_ptr<const TImage> picture,
                                            std::shared_ptr<const TTexture_Mask_Bits> mask) {
   if (!file_name.empty()) {
-    if (!picture && !mask && !File_Exists(file_name)) return 0;
+    // A texture stands for its file, also when the file's picture or bits
+    // are handed over: no file, no texture.
+    if (!File_Exists(file_name)) return 0;
     // The highest slot holding this file with a texture wins.
     for (std::size_t i = f_slots.size(); i-- > 0;) {
       const TSlot& slot = f_slots[i];

@@ -50,11 +50,13 @@ struct TTexture_Mask_Bits {
   }
 };
 
-// The side of a mask's device texture: the mask's own side where it is a
-// power of two, else one texel more, a transparent column or row. Drawn
-// over the mask's own texels, the texture then shows what a power-of-two
-// texture padded with transparent black showed, at any filter and address
-// mode: past each edge (wrapping round included) lies transparent black.
+// The side of a mask's device texture: the mask's side rounded up to a
+// power of two, the rest transparent, as every picture's texture is. A
+// texture of the mask's own side (and one transparent texel more) would
+// show the same picture, but the texture coordinates of its edge
+// (side / (side + 1)) are not exact in floating point, and where a pixel
+// falls on a texel's edge it can take the texel beside: a power of two
+// keeps every pixel as it was, at a quarter of the memory.
 std::int32_t Mask_Texture_Side(std::int32_t side);
 // Colour-key types (any other value: no key).
 constexpr std::uint8_t TEXTURE_COLOR_KEY_NONE = 0;
@@ -151,14 +153,13 @@ public:
   // handle and one more holder, whatever group and key are asked for.
   std::int32_t m_Load_Texture(const std::string& file_name, std::uint8_t group, std::uint8_t color_key_type);
   // The same, but the picture's pixels are given (as the file holds them
-  // or would): the file is not read and need not exist yet, and the device
-  // texture is made when the texture is first bound (the picture is let go
-  // then). After a device reset the texture is loaded from the file like
+  // does): the file is not read, and the device texture is made when the
+  // texture is first bound (the picture is let go then). After a device reset the texture is loaded from the file like
   // any other.
   std::int32_t m_Load_Texture_From_Picture(const std::string& file_name, std::shared_ptr<const TImage> picture,
                                            std::uint8_t group, std::uint8_t color_key_type);
   // A white-on-black picture (black keyed away) as a mask texture: the
-  // bits given, or else the file read now. Its device texture takes a byte
+  // bits given (the file's, which must exist), or else the file read now. Its device texture takes a byte
   // a texel (see Mask_Texture_Side) and is made when it is first bound. A
   // file whose picture has other colours than black and white loads as an
   // ordinary texture with black keyed away; one that cannot be read as

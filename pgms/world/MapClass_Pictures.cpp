@@ -598,6 +598,8 @@ bool TMap::m_Create_Step_8() {
     for (const auto& [i, c] : taken) codes[i] = c;
     open.swap(still);
   }
+  // The flooding list (one entry per pixel taken) is done with.
+  p.pixels = {};
   return true;
 }
 
@@ -860,9 +862,10 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   // reads the painted map after this step unless it is written whole).
   // The sections stay in memory for their textures.
   const std::string folder = Current_Map_Dir();
-  // The region picture is needed for nothing but the masks: they are taken
-  // now and the picture goes before the sections are cut.
-  if (!p.region_picture.codes.Empty()) {
+  // The region picture is needed for nothing but the masks: in a world
+  // being made (not written whole) they are taken now and the picture goes
+  // before the sections are cut.
+  if (!write_whole && !p.region_picture.codes.Empty()) {
     p.masks = m_Take_Region_Masks();
     p.masks_ready = true;
     p.region_picture.codes.Release();
