@@ -38,6 +38,7 @@ TRound Run_Once(const std::string& game, const std::string& map_type, const std:
   const std::string user = (home / "user").string(), config = (home / "config").string();
   const std::string new_game = "-newgame:" + map_type + ":hccccccc:" + seed;
   TRound round;
+  std::fflush(stdout);
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = ::fork();
   if (child == 0) {
