@@ -603,7 +603,11 @@ void TFormula_Word_Variable::Evaluate(const TFormula_Variable_Slots& variables, 
 }
 
 TFormula_Word_Function::TFormula_Word_Function(std::string name, std::uint16_t id, std::uint16_t param_count)
-    : f_name(std::move(name)), f_id(id), f_param_count(param_count) {}
+    : f_name(std::move(name)), f_id(id), f_param_count(param_count) {
+  // A parameter that is not given reads as an empty single; nothing else
+  // writes these values (see Evaluate).
+  for (TFormula_Value& v : f_values) v.m_Clear(FORMULA_TAG_SINGLE);
+}
 
 TFormula_Word_Function::~TFormula_Word_Function() = default;
 
@@ -683,6 +687,22 @@ void TFormula_Block::m_Evaluate(const TFormula_Variable_Slots& variables, const 
   std::uint16_t pending = FORMULA_OP_NONE;
   const bool trace = Debug_Sections[DEBUG_FORMULA_EVALUATION];
   const bool noted = f_codes.size() == f_words.size();
+  if (noted && !trace) {
+    // The usual way: operator codes noted, nothing written to the log.
+    const std::size_t n = f_words.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint16_t code = f_codes[i];
+      if (code != FORMULA_OP_NONE) {
+        pending = code;
+      } else if (pending == FORMULA_OP_NONE) {
+        f_words[i]->Evaluate(variables, slots, out);
+      } else {
+        f_words[i]->Evaluate(variables, slots, f_second);
+        Formula_Apply_Operator(pending, out, f_second);
+      }
+    }
+    return;
+  }
   std::string trace_text;
   for (std::size_t i = 0; i < f_words.size(); ++i) {
     const TFormula_Word* w = f_words[i].get();
