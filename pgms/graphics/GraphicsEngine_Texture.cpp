@@ -7,8 +7,33 @@
 #include "Errors.h"
 #include "Image_Files.h"
 #include "Io.h"
+#include "World_Links.h"
 
 std::unique_ptr<TGTexture_List> g_tg_texture_list;
+
+namespace {
+// The world's map pictures load into the texture list in force (none: no
+// texture). Every program that has a texture list links this module, whose
+// start-up installs the loader.
+static_assert(WORLD_TEXTURE_KEY_NONE == TEXTURE_COLOR_KEY_NONE);
+static_assert(WORLD_TEXTURE_KEY_BLACK == TEXTURE_COLOR_KEY_BLACK);
+std::int32_t Load_World_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(file, group, color_key_type) : 0;
+}
+[[maybe_unused]] const bool World_Texture_Loader_Installed = (Set_World_Texture_Loader(Load_World_Texture), true);
+std::int32_t Load_World_Picture(const std::string& file, std::shared_ptr<const TImage> picture, std::uint8_t group,
+                                std::uint8_t color_key_type) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture_From_Picture(file, std::move(picture), group,
+                                                                           color_key_type)
+                           : 0;
+}
+std::int32_t Load_World_Mask(const std::string& file, std::uint8_t group,
+                             std::shared_ptr<const TImage_Mask_Bits> bits) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Mask_Texture(file, group, std::move(bits)) : 0;
+}
+[[maybe_unused]] const bool World_Picture_Loaders_Installed =
+    (Set_World_Picture_Loaders(Load_World_Picture, Load_World_Mask), true);
+}  // namespace
 
 namespace {
 
@@ -22,9 +47,9 @@ constexpr std::int32_t MAX_GENERATION = 0x7FFF;
 
 // The bits of a picture that is black and white only (black: 0xFF000000,
 // white: 0xFFFFFFFF), or none.
-std::shared_ptr<const TTexture_Mask_Bits> Mask_Of_Picture(const TImage& picture) {
+std::shared_ptr<const TImage_Mask_Bits> Mask_Of_Picture(const TImage& picture) {
   if (picture.Empty()) return nullptr;
-  auto mask = std::make_shared<TTexture_Mask_Bits>();
+  auto mask = std::make_shared<TImage_Mask_Bits>();
   mask->width = picture.width;
   mask->height = picture.height;
   mask->stride = (std::size_t(picture.width) + 7) / 8;
@@ -54,7 +79,7 @@ std::int32_t Mask_Texture_Side(std::int32_t side) {
 
 TGTexture::TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
                      std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind,
-                     std::shared_ptr<const TTexture_Mask_Bits> mask)
+                     std::shared_ptr<const TImage_Mask_Bits> mask)
     : f_id(f_next_texture_id),
       f_file_name(file_name),
       f_mask(std::move(mask)),
@@ -95,7 +120,7 @@ HRESULT TGTexture::Create_Picture_Texture() const {
 HRESULT TGTexture::Create_Mask_Texture() const {
   TRender_Device* device = G_Device();
   if (!device || f_texture_width <= 0 || f_texture_height <= 0) return E_FAIL;
-  const TTexture_Mask_Bits& m = *f_mask;
+  const TImage_Mask_Bits& m = *f_mask;
   // Each bit becomes a byte, 255 white and 0 black; the padding (see
   // Mask_Texture_Side) stays 0.
   std::vector<std::uint8_t> values;
@@ -260,7 +285,7 @@ std::int32_t TGTexture_List::m_Find(std::int32_t handle) const {
 std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
                                            std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind,
                                            std::shared_ptr<const TImage> picture,
-                                           std::shared_ptr<const TTexture_Mask_Bits> mask) {
+                                           std::shared_ptr<const TImage_Mask_Bits> mask) {
   if (!file_name.empty()) {
     // A texture stands for its file, also when the file's picture or bits
     // are handed over: no file, no texture.
@@ -340,7 +365,7 @@ std::int32_t TGTexture_List::m_Load_Texture_From_Picture(const std::string& file
 }
 
 std::int32_t TGTexture_List::m_Load_Mask_Texture(const std::string& file_name, std::uint8_t group,
-                                                 std::shared_ptr<const TTexture_Mask_Bits> bits) {
+                                                 std::shared_ptr<const TImage_Mask_Bits> bits) {
   if (file_name.empty()) return 0;
   if (bits && (bits->width < 0 || bits->height < 0 || std::size_t(bits->width) > bits->stride * 8 ||
                bits->bits.size() < bits->stride * std::size_t(bits->height)))

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "GraphicsEngine.h"
+#include "Image_Files.h"
 
 // Texture kinds.
 constexpr std::uint8_t TEXTURE_KIND_FILE = 0;
@@ -36,19 +37,6 @@ constexpr std::uint8_t TEXTURE_KIND_RENDER_TARGET = 2;
 // TGTexture_List::m_Load_Mask_Texture.
 constexpr std::uint8_t TEXTURE_KIND_MASK = 3;
 
-struct TImage;
-
-// A white-on-black picture as rows of bits: `stride` bytes a row, top row
-// first, the leftmost pixel in the top bit of a row's first byte, a set
-// bit white.
-struct TTexture_Mask_Bits {
-  std::int32_t width = 0, height = 0;
-  std::size_t stride = 0;
-  std::vector<std::uint8_t> bits;
-  bool m_White(std::int32_t x, std::int32_t y) const {
-    return (bits[std::size_t(y) * stride + std::size_t(x >> 3)] & (0x80u >> (x & 7))) != 0;
-  }
-};
 
 // The side of a mask's device texture: the mask's side rounded up to a
 // power of two, the rest transparent, as every picture's texture is. A
@@ -69,7 +57,7 @@ public:
   // the colour key; a render target (kind 2) the size and no key.
   TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
             std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind,
-            std::shared_ptr<const TTexture_Mask_Bits> mask = nullptr);
+            std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   ~TGTexture();
   TGTexture(const TGTexture&) = delete;
   TGTexture& operator=(const TGTexture&) = delete;
@@ -94,7 +82,7 @@ public:
     return f_texture != 0 || ((f_mask || f_picture) && !f_mask_failed && f_texture_width > 0);
   }
   // The mask's bits (none for other kinds).
-  const std::shared_ptr<const TTexture_Mask_Bits>& m_Mask() const { return f_mask; }
+  const std::shared_ptr<const TImage_Mask_Bits>& m_Mask() const { return f_mask; }
   // A mask's device texture was made (for tests and figures).
   bool m_Mask_Uploaded() const { return f_mask && f_texture != 0; }
   bool m_Color_Key_On() const { return f_color_key_on; }
@@ -124,7 +112,7 @@ private:
   // first use, from a const texture.
   mutable TRender_Device* f_device = nullptr;
   mutable TDevice_Texture f_texture = 0;
-  std::shared_ptr<const TTexture_Mask_Bits> f_mask;
+  std::shared_ptr<const TImage_Mask_Bits> f_mask;
   // A picture handed over for the file, until its texture is made.
   mutable std::shared_ptr<const TImage> f_picture;
   mutable bool f_mask_failed = false;  // the late texture could not be made
@@ -165,7 +153,7 @@ public:
   // ordinary texture with black keyed away; one that cannot be read as
   // m_Load_Texture leaves it. Same handles and holders as m_Load_Texture.
   std::int32_t m_Load_Mask_Texture(const std::string& file_name, std::uint8_t group,
-                                   std::shared_ptr<const TTexture_Mask_Bits> bits = nullptr);
+                                   std::shared_ptr<const TImage_Mask_Bits> bits = nullptr);
   // A new render target of that size; 0 when a side is below 1.
   std::int32_t m_Create_Flexible_Texture(std::int32_t width, std::int32_t height, std::uint8_t group,
                                          std::uint8_t color_key_type);
@@ -203,7 +191,7 @@ private:
   std::int32_t m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
                              std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind,
                              std::shared_ptr<const TImage> picture = nullptr,
-                             std::shared_ptr<const TTexture_Mask_Bits> mask = nullptr);
+                             std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   // The slot index (0-based) of a live handle, or -1.
   std::int32_t m_Find(std::int32_t handle) const;
   std::int32_t m_Handle_Of(std::size_t index) const;

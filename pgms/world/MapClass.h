@@ -57,7 +57,7 @@ class TIo_Writer;
 class TMap_Type;
 struct TMap_Picture_Work;
 struct TImage;
-struct TTexture_Mask_Bits;
+struct TImage_Mask_Bits;
 // A region's mask of the world pictures: its place, its rows of bits and
 // its click-zone spans (row, first column, last column).
 struct TMap_Region_Mask {
@@ -444,7 +444,7 @@ private:
   // region id) of the world just generated, until their textures are made;
   // dropped by m_Clear.
   std::vector<std::shared_ptr<const TImage>> f_new_sections;
-  std::vector<std::shared_ptr<const TTexture_Mask_Bits>> f_new_masks;
+  std::vector<std::shared_ptr<const TImage_Mask_Bits>> f_new_masks;
 
   bool f_generated = false;
   std::string f_map_type_name, f_stored_map_name;

@@ -23,13 +23,13 @@
 #include "Datafile_Units.h"
 #include "Errors.h"
 #include "Global.h"
-#include "GraphicsEngine_Texture.h"
 #include "Image_Files.h"
 #include "Io.h"
 #include "Large_Memory.h"
 #include "MapClass.h"
 #include "Path.h"
 #include "Window_Canvas.h"
+#include "World_Links.h"
 
 namespace {
 
@@ -1033,7 +1033,7 @@ bool TMap::m_Create_Region_Sections() {
     TMap_Region* r = m_Get_Region(m.id);
     if (!r) continue;
     for (const auto& [i, first, end] : m.spans) r->m_Add_Click_Zone_Span(i, std::uint16_t(first), std::uint16_t(end));
-    auto bits = std::make_shared<TTexture_Mask_Bits>();
+    auto bits = std::make_shared<TImage_Mask_Bits>();
     bits->width = m.width;
     bits->height = m.height;
     bits->stride = m.stride;
@@ -1061,7 +1061,7 @@ constexpr std::uint8_t Region_Texture_Group = 4;
 constexpr std::uint8_t Unit_Texture_Group = 5;
 
 std::int32_t Load_Map_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
-  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(file, group, color_key_type) : 0;
+  return World_Load_Texture(file, group, color_key_type);
 }
 
 std::string Unit_Image(const std::string& name) {
@@ -1084,11 +1084,11 @@ void TMap::m_Load_Section_Textures() {
   for (std::int32_t i = 1; i <= f_section_count; ++i) {
     const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg";
     std::shared_ptr<const TImage> picture = pictures.empty() ? nullptr : std::move(pictures[std::size_t(i)]);
-    if (picture && g_tg_texture_list)
-      f_section_textures[std::size_t(i)] = g_tg_texture_list->m_Load_Texture_From_Picture(
-          file, std::move(picture), Section_Texture_Group, TEXTURE_COLOR_KEY_NONE);
+    if (picture)
+      f_section_textures[std::size_t(i)] =
+          World_Load_Picture_Texture(file, std::move(picture), Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
     else
-      f_section_textures[std::size_t(i)] = Load_Map_Texture(file, Section_Texture_Group, TEXTURE_COLOR_KEY_NONE);
+      f_section_textures[std::size_t(i)] = Load_Map_Texture(file, Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
   }
 }
 
@@ -1096,14 +1096,14 @@ void TMap::m_Load_Region_Textures() {
   std::vector<std::int32_t> textures(std::size_t(f_region_count), 0);
   // A world just generated hands its masks over as bits; others are read
   // from their files. Either way a mask is made a texture when first drawn.
-  std::vector<std::shared_ptr<const TTexture_Mask_Bits>> masks = std::move(f_new_masks);
+  std::vector<std::shared_ptr<const TImage_Mask_Bits>> masks = std::move(f_new_masks);
   f_new_masks.clear();
   if (masks.size() != std::size_t(f_region_count) + 1) masks.clear();
   for (std::int32_t i = 1; i <= f_region_count; ++i) {
-    if (!m_Get_Region(i) || !g_tg_texture_list) continue;
-    std::shared_ptr<const TTexture_Mask_Bits> bits = masks.empty() ? nullptr : std::move(masks[std::size_t(i)]);
-    textures[std::size_t(i - 1)] = g_tg_texture_list->m_Load_Mask_Texture(
-        Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp", Region_Texture_Group, std::move(bits));
+    if (!m_Get_Region(i)) continue;
+    std::shared_ptr<const TImage_Mask_Bits> bits = masks.empty() ? nullptr : std::move(masks[std::size_t(i)]);
+    textures[std::size_t(i - 1)] = World_Load_Mask_Texture(Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp",
+                                                           Region_Texture_Group, std::move(bits));
   }
   f_region_textures = std::move(textures);
 }
@@ -1113,14 +1113,14 @@ void TMap::m_Load_Unit_Textures() {
   const std::uint16_t count = Unit_Type_List ? Unit_Type_List->m_Count() : 0;
   for (std::uint16_t t = 1; t <= count; ++t) {
     const TUnit_Type& type = *Unit_Type_List->m_Get_Item(t);
-    textures.push_back({Load_Map_Texture(Unit_Image(type.f_image_filename), Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK),
+    textures.push_back({Load_Map_Texture(Unit_Image(type.f_image_filename), Unit_Texture_Group, WORLD_TEXTURE_KEY_BLACK),
                         Load_Map_Texture(Unit_Image(type.f_portrait_small_filename), Unit_Texture_Group,
-                                         TEXTURE_COLOR_KEY_BLACK)});
+                                         WORLD_TEXTURE_KEY_BLACK)});
   }
   f_unit_type_textures = std::move(textures);
   const std::string box = Path_Settings ? Path_Settings->m_Resolve_File("images\\ui\\", "SelectionBox.bmp")
                                         : Program_Folder + "images\\ui\\SelectionBox.bmp";
-  f_selection_box_texture = Load_Map_Texture(box, Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK);
+  f_selection_box_texture = Load_Map_Texture(box, Unit_Texture_Group, WORLD_TEXTURE_KEY_BLACK);
 }
 
 void TMap::m_Load_Textures() {

@@ -1,13 +1,17 @@
-// What the world model asks of the event log and of the main screen.
+// What the world model asks of the event log, of the main screen and of the
+// drawing engine's texture list.
 //
-// The world model reaches both through these links so that it runs (and is
+// The world model reaches them through these links so that it runs (and is
 // tested) without them; until the event log and the main screen install
 // their own links, every call does nothing.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "Image_Files.h"
 
 #include "SelectedUnit.h"
 #include "Vector_Types.h"
@@ -52,3 +56,27 @@ TWorld_Main_Screen_Link& World_Main_Screen_Link();
 // Installs a link (nullptr restores the one that does nothing).
 void Set_World_Event_Log_Link(TWorld_Event_Log_Link* link);
 void Set_World_Main_Screen_Link(TWorld_Main_Screen_Link* link);
+
+// The texture list of the drawing engine, for the map's pictures: loads a
+// picture file into a texture of a group with a colour key and returns its
+// handle, 0 when it cannot. The engine installs its loader; until then (a
+// program without a screen) nothing loads and every handle is 0.
+constexpr std::uint8_t WORLD_TEXTURE_KEY_NONE = 0;   // the texture list's "no colour key"
+constexpr std::uint8_t WORLD_TEXTURE_KEY_BLACK = 1;  // black is transparent
+using TWorld_Texture_Loader = std::int32_t (*)(const std::string& file, std::uint8_t group,
+                                               std::uint8_t color_key_type);
+void Set_World_Texture_Loader(TWorld_Texture_Loader loader);
+std::int32_t World_Load_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type);
+// The same for a world just generated, whose pictures are in memory: a
+// section's picture handed over for its file (made a texture when first
+// drawn), and a region's mask as bits (the file's; none: the file is read).
+// Both load nothing for a file that does not exist.
+using TWorld_Picture_Loader = std::int32_t (*)(const std::string& file, std::shared_ptr<const TImage> picture,
+                                               std::uint8_t group, std::uint8_t color_key_type);
+using TWorld_Mask_Loader = std::int32_t (*)(const std::string& file, std::uint8_t group,
+                                            std::shared_ptr<const TImage_Mask_Bits> bits);
+void Set_World_Picture_Loaders(TWorld_Picture_Loader picture, TWorld_Mask_Loader mask);
+std::int32_t World_Load_Picture_Texture(const std::string& file, std::shared_ptr<const TImage> picture,
+                                        std::uint8_t group, std::uint8_t color_key_type);
+std::int32_t World_Load_Mask_Texture(const std::string& file, std::uint8_t group,
+                                     std::shared_ptr<const TImage_Mask_Bits> bits);
