@@ -5,7 +5,8 @@
 // written into a temporary program folder) and the starting distribution.
 // Every step's wall time is printed, for the first world of the process
 // (which pays every one-off initialisation) and averaged over the later
-// ones, with the process's CPU time for a whole world.
+// ones, with the process's CPU time for a whole world, and the resident
+// memory after each picture step of the first world.
 //
 //   WorldGen_Bench [runs]   (run from the source tree or with GLOBARCH_HOME)
 #include <png.h>
@@ -28,6 +29,7 @@
 #include "Global.h"
 #include "Image_Files.h"
 #include "Io.h"
+#include "Large_Memory.h"
 #include "MapClass.h"
 #include "Native_Path.h"
 #include "Path.h"
@@ -164,6 +166,23 @@ std::uint64_t Output_Hash(const fs::path& folder) {
 
 std::string Current_Map_File() { return User_Folder + "currentmap\\World.map"; }
 
+// The process's resident memory now, and the most it had so far, in MB.
+void Resident_MB(double& now, double& peak) {
+  now = peak = 0;
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return;
+  char line[256];
+  while (std::fgets(line, sizeof line, f)) {
+    long kb = 0;
+    if (std::sscanf(line, "VmRSS: %ld", &kb) == 1) now = double(kb) / 1024.0;
+    if (std::sscanf(line, "VmHWM: %ld", &kb) == 1) peak = double(kb) / 1024.0;
+  }
+  std::fclose(f);
+}
+// Resident memory after each step of the first world, and the peak then.
+double step_resident[Figure_Count] = {}, step_peak[Figure_Count] = {};
+bool first_world = true;
+
 // One world; the figures go into `ms`.
 void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Figure_Count], std::int32_t& regions) {
   Random_Set_Seed(seed);
@@ -189,8 +208,11 @@ void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Fig
       (map.*s.step)();
     else
       map.m_Create_Terrain_Map(false);
-    ms[f++] = Millis_Since(t);
+    ms[f] = Millis_Since(t);
+    if (first_world) Resident_MB(step_resident[f], step_peak[f]);
+    ++f;
   }
+  first_world = false;
   const Clock::time_point t = Clock::now();
   map.m_Distribute_Start();
   ms[f++] = Millis_Since(t);
@@ -205,6 +227,8 @@ void Generate(const std::string& type_name, std::uint32_t seed, double (&ms)[Fig
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
+  // As in the game: large blocks give their memory back when freed.
+  Large_Memory_Own_Pages_From(std::size_t(1) << 20);
   const double cpu_start = Cpu_Millis();
   const Clock::time_point process_start = Clock::now();
   Global_Init();
@@ -266,9 +290,12 @@ int main(int argc, char** argv) {
     }
   }
   const int rest = std::max(1, runs - 1);
-  std::printf("%-28s %10s %10s\n", "step", "first ms", "later ms");
+  // The memory columns: resident MB after the step of the first world, and
+  // the process's peak so far (picture steps only).
+  std::printf("%-28s %10s %10s %9s %9s\n", "step", "first ms", "later ms", "after MB", "peak MB");
   for (int i = 0; i < Figure_Count; ++i)
-    std::printf("%-28s %10.2f %10.2f\n", Figure_Name(i).c_str(), first[i], runs > 1 ? later[i] / rest : 0.0);
+    std::printf("%-28s %10.2f %10.2f %9.0f %9.0f\n", Figure_Name(i).c_str(), first[i],
+                runs > 1 ? later[i] / rest : 0.0, step_resident[i], step_peak[i]);
   std::printf("%-28s %10.2f %10.2f\n", "whole world (wall)", first_wall, runs > 1 ? later_wall / rest : 0.0);
   std::printf("%-28s %10.2f %10.2f\n", "whole world (CPU)", first_cpu, runs > 1 ? later_cpu / rest : 0.0);
   std::printf("%.1f regions on average; process from start to first world done: %.0f ms wall, %.0f ms CPU\n",

@@ -332,9 +332,14 @@ void Formula_Evaluate_Function(std::uint16_t id, const TFormula_Object_Pointers&
   }
 }
 
-void TFormula_Word_Function::Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+void TFormula_Word_Function::m_Resolve_Variables(std::vector<std::string>& names) {
+  for (const auto& p : f_params) p->m_Resolve_Variables(names);
+}
+
+void TFormula_Word_Function::Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                                       TFormula_Value& out) const {
-  for (TFormula_Value& v : f_values) v.m_Clear(FORMULA_TAG_SINGLE);
+  // A given parameter's value is set whole by its block; the others were
+  // made empty singles with the word and are only read.
   const std::size_t n = std::min<std::size_t>(f_params.size(), 4);
   for (std::size_t i = 0; i < n; ++i) f_params[i]->m_Evaluate(variables, slots, f_values[i]);
   if (n > 0 && Debug_Sections[DEBUG_FORMULA_EVALUATION]) {

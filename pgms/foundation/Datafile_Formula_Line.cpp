@@ -409,16 +409,6 @@ void Formula_Apply_Operator(std::uint16_t code, TFormula_Value& l, const TFormul
 
 // ---- Values, slots, variables -------------------------------------------
 
-void TFormula_Value::m_Clear(std::uint8_t new_tag) {
-  tag = new_tag;
-  single_value = 0;
-  string_value.clear();
-  long_value = 0;
-  vector = TVector{};
-  color = TVector4{};
-  rect = TVector4{};
-}
-
 void TFormula_Value::m_Set_Long(std::int32_t v) {
   m_Clear(FORMULA_TAG_LONG);
   long_value = v;
@@ -497,6 +487,27 @@ const TFormula_Value& TFormula_Variable_List::m_Get_Value(std::int32_t index) co
   return f_values[static_cast<std::size_t>(index)];
 }
 
+void TFormula_Variable_Slots::m_Resize(std::int32_t n) {
+  f_values.assign(static_cast<std::size_t>(std::max(n, 0)), TFormula_Value{});
+  f_set.assign(static_cast<std::size_t>(std::max(n, 0)), 0);
+  f_any_set = false;
+}
+
+TFormula_Value& TFormula_Variable_Slots::m_Set(std::int32_t slot) {
+  if (slot < 1 || slot > m_Count()) throw ERangeError();
+  f_set[static_cast<std::size_t>(slot - 1)] = 1;
+  f_any_set = true;
+  TFormula_Value& v = f_values[static_cast<std::size_t>(slot - 1)];
+  v.m_Clear(FORMULA_TAG_SINGLE);
+  return v;
+}
+
+void TFormula_Variable_Slots::m_Clear() {
+  if (!f_any_set) return;
+  std::fill(f_set.begin(), f_set.end(), std::uint8_t(0));
+  f_any_set = false;
+}
+
 const TFormula_Value* TFormula_Variable_List::m_Find(const std::string& name) const {
   // From the end: the last match wins.
   for (std::int32_t i = f_count; i >= 1; --i) {
@@ -513,7 +524,7 @@ void TFormula_Word_Operator::Dump(std::vector<std::string>& lines, const std::st
   lines.push_back(prefix + "Operator - " + To_Text());
 }
 
-void TFormula_Word_Operator::Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&,
+void TFormula_Word_Operator::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                       TFormula_Value& out) const {
   out.tag = FORMULA_TAG_NONE;
   out.single_value = 0;
@@ -527,7 +538,7 @@ void TFormula_Word_Constant_Single::Dump(std::vector<std::string>& lines, const 
   lines.push_back(prefix + "Constant - " + To_Text());
 }
 
-void TFormula_Word_Constant_Single::Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&,
+void TFormula_Word_Constant_Single::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                              TFormula_Value& out) const {
   out.m_Set_Single(f_value);
 }
@@ -538,7 +549,7 @@ void TFormula_Word_Constant_Long::Dump(std::vector<std::string>& lines, const st
   lines.push_back(prefix + "Constant - " + To_Text());
 }
 
-void TFormula_Word_Constant_Long::Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&,
+void TFormula_Word_Constant_Long::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                            TFormula_Value& out) const {
   out.m_Set_Long(f_value);
 }
@@ -549,7 +560,7 @@ void TFormula_Word_Constant_Boolean::Dump(std::vector<std::string>& lines, const
   lines.push_back(prefix + "Constant - " + To_Text());
 }
 
-void TFormula_Word_Constant_Boolean::Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&,
+void TFormula_Word_Constant_Boolean::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                               TFormula_Value& out) const {
   out.m_Set_Boolean(f_value);
 }
@@ -560,7 +571,7 @@ void TFormula_Word_Constant_String::Dump(std::vector<std::string>& lines, const 
   lines.push_back(prefix + "String - " + Quoted(f_value));
 }
 
-void TFormula_Word_Constant_String::Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&,
+void TFormula_Word_Constant_String::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                              TFormula_Value& out) const {
   out.m_Set_String(f_value);
 }
@@ -571,9 +582,19 @@ void TFormula_Word_Variable::Dump(std::vector<std::string>& lines, const std::st
   lines.push_back(prefix + "Variable - " + f_name);
 }
 
-void TFormula_Word_Variable::Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers&,
+void TFormula_Word_Variable::m_Resolve_Variables(std::vector<std::string>& names) {
+  const auto found = std::find(names.begin(), names.end(), f_name);
+  if (found == names.end()) {
+    names.push_back(f_name);
+    f_slot = static_cast<std::int32_t>(names.size());
+  } else {
+    f_slot = static_cast<std::int32_t>(found - names.begin()) + 1;
+  }
+}
+
+void TFormula_Word_Variable::Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers&,
                                       TFormula_Value& out) const {
-  const TFormula_Value* v = variables.m_Find(f_name);
+  const TFormula_Value* v = f_slot > 0 && f_slot <= variables.m_Count() ? variables.m_Get(f_slot) : nullptr;
   if (v) {
     out = *v;
   } else {
@@ -582,7 +603,11 @@ void TFormula_Word_Variable::Evaluate(const TFormula_Variable_List& variables, c
 }
 
 TFormula_Word_Function::TFormula_Word_Function(std::string name, std::uint16_t id, std::uint16_t param_count)
-    : f_name(std::move(name)), f_id(id), f_param_count(param_count) {}
+    : f_name(std::move(name)), f_id(id), f_param_count(param_count) {
+  // A parameter that is not given reads as an empty single; nothing else
+  // writes these values (see Evaluate).
+  for (TFormula_Value& v : f_values) v.m_Clear(FORMULA_TAG_SINGLE);
+}
 
 TFormula_Word_Function::~TFormula_Word_Function() = default;
 
@@ -619,7 +644,11 @@ void TFormula_Word_Block::Dump(std::vector<std::string>& lines, const std::strin
   f_block->m_Dump(lines, prefix);
 }
 
-void TFormula_Word_Block::Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+void TFormula_Word_Block::m_Resolve_Variables(std::vector<std::string>& names) {
+  f_block->m_Resolve_Variables(names);
+}
+
+void TFormula_Word_Block::Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                                    TFormula_Value& out) const {
   f_block->m_Evaluate(variables, slots, out);
 }
@@ -631,7 +660,10 @@ const TFormula_Word& TFormula_Block::m_Get_Word(std::int32_t index) const {
   return *f_words[static_cast<std::size_t>(index - 1)];
 }
 
-void TFormula_Block::m_Append(std::unique_ptr<TFormula_Word> word) { f_words.push_back(std::move(word)); }
+void TFormula_Block::m_Append(std::unique_ptr<TFormula_Word> word) {
+  f_words.push_back(std::move(word));
+  f_codes.clear();
+}
 
 std::int32_t TFormula_Block::m_Depth() const {
   std::int32_t d = 0;
@@ -649,14 +681,32 @@ void TFormula_Block::m_Dump(std::vector<std::string>& lines, const std::string& 
   for (const auto& w : f_words) w->Dump(lines, prefix + "  ");
 }
 
-void TFormula_Block::m_Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+void TFormula_Block::m_Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                                 TFormula_Value& out) const {
   out.m_Clear(FORMULA_TAG_LONG);
   std::uint16_t pending = FORMULA_OP_NONE;
   const bool trace = Debug_Sections[DEBUG_FORMULA_EVALUATION];
+  const bool noted = f_codes.size() == f_words.size();
+  if (noted && !trace) {
+    // The usual way: operator codes noted, nothing written to the log.
+    const std::size_t n = f_words.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint16_t code = f_codes[i];
+      if (code != FORMULA_OP_NONE) {
+        pending = code;
+      } else if (pending == FORMULA_OP_NONE) {
+        f_words[i]->Evaluate(variables, slots, out);
+      } else {
+        f_words[i]->Evaluate(variables, slots, f_second);
+        Formula_Apply_Operator(pending, out, f_second);
+      }
+    }
+    return;
+  }
   std::string trace_text;
-  for (const auto& w : f_words) {
-    std::uint16_t code = w->m_Operator_Code();
+  for (std::size_t i = 0; i < f_words.size(); ++i) {
+    const TFormula_Word* w = f_words[i].get();
+    const std::uint16_t code = noted ? f_codes[i] : w->m_Operator_Code();
     if (code != FORMULA_OP_NONE) {
       pending = code;
     } else if (pending == FORMULA_OP_NONE) {
@@ -671,7 +721,16 @@ void TFormula_Block::m_Evaluate(const TFormula_Variable_List& variables, const T
   if (trace) Debug_Log_Write("  " + trace_text);
 }
 
+void TFormula_Block::m_Resolve_Variables(std::vector<std::string>& names) {
+  f_codes.clear();
+  for (const auto& w : f_words) {
+    w->m_Resolve_Variables(names);
+    f_codes.push_back(w->m_Operator_Code());
+  }
+}
+
 bool TFormula_Block::m_Group_Operators() {
+  f_codes.clear();
   std::uint16_t prev_code = FORMULA_OP_NONE;
   std::int32_t prev_pos = 0;
   std::int32_t i = 1;
@@ -740,13 +799,20 @@ void TFormula_Line::m_Reset() {
   f_variables.m_Clear();
   f_slots.m_Clear();
   f_root.reset();
+  f_variable_names.clear();
+  f_slot_values.m_Resize(0);
 }
 
 bool TFormula_Line::m_Parse(const std::string& text, std::string& error) {
   m_Reset();
   error.clear();
   f_root = std::make_unique<TFormula_Block>();
-  if (!Parse_Section(text, *f_root, error, 0)) return false;
+  const bool parsed = Parse_Section(text, *f_root, error, 0);
+  // The variables get their slots here, once: evaluating then reads slots
+  // and never compares a name (a partly built tree keeps working alike).
+  f_root->m_Resolve_Variables(f_variable_names);
+  f_slot_values.m_Resize(static_cast<std::int32_t>(f_variable_names.size()));
+  if (!parsed) return false;
   f_fold_kind = f_root->m_Fold_Constant(f_folded_long, f_folded_single);
   return true;
 }
@@ -757,17 +823,50 @@ void TFormula_Line::m_Dump(std::vector<std::string>& lines) const {
   if (f_root) f_root->m_Dump(lines, "");
 }
 
+std::int32_t TFormula_Line::m_Variable_Slot(std::string_view name) const {
+  // Names compare as the list keeps them: A to Z lower-cased.
+  for (std::size_t i = 0; i < f_variable_names.size(); ++i) {
+    const std::string& known = f_variable_names[i];
+    if (known.size() != name.size()) continue;
+    bool same = true;
+    for (std::size_t k = 0; k < name.size() && same; ++k) {
+      char c = name[k];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      same = c == known[k];
+    }
+    if (same) return static_cast<std::int32_t>(i) + 1;
+  }
+  return 0;
+}
+
+void TFormula_Line::m_Set_Variable(std::int32_t slot, std::int32_t value) {
+  if (slot == 0) return;
+  f_slot_values.m_Set(slot).m_Set_Long(value);
+}
+
+void TFormula_Line::m_Set_Vector_Variable(std::int32_t slot, const TVector& value) {
+  if (slot == 0) return;
+  TFormula_Value& v = f_slot_values.m_Set(slot);
+  v.m_Clear(FORMULA_TAG_VECTOR);
+  v.vector = value;
+}
+
 void TFormula_Line::m_Add_Variable(const std::string& name, std::int32_t value) {
   f_variables.m_Append(name).m_Set_Long(value);
+  m_Set_Variable(m_Variable_Slot(name), value);
 }
 
 void TFormula_Line::m_Add_Vector_Variable(const std::string& name, const TVector& value) {
   TFormula_Value& v = f_variables.m_Append(name);
   v.m_Clear(FORMULA_TAG_VECTOR);
   v.vector = value;
+  m_Set_Vector_Variable(m_Variable_Slot(name), value);
 }
 
-void TFormula_Line::m_Clear_Variables() { f_variables.m_Clear(); }
+void TFormula_Line::m_Clear_Variables() {
+  f_variables.m_Clear();
+  f_slot_values.m_Clear();
+}
 void TFormula_Line::m_Clear_Object_Slots() { f_slots.m_Clear(); }
 
 void TFormula_Line::m_Set_Object_Slot(std::int32_t slot, TFormula_Object* object, std::int32_t value) {
@@ -781,7 +880,7 @@ void TFormula_Line::m_Set_Requirements(TFormula_Object* requirements, std::int32
 void TFormula_Line::m_Evaluate_Root() {
   if (Debug_Sections[DEBUG_FORMULA_EVALUATION]) Debug_Log_Write("Evaluating Formula: " + m_To_Text());
   if (f_root) {
-    f_root->m_Evaluate(f_variables, f_slots, f_result);
+    f_root->m_Evaluate(f_slot_values, f_slots, f_result);
   } else {
     f_result.m_Clear(FORMULA_TAG_LONG);
   }
@@ -789,6 +888,7 @@ void TFormula_Line::m_Evaluate_Root() {
 
 void TFormula_Line::m_Finish_Evaluation() {
   f_variables.m_Clear();
+  f_slot_values.m_Clear();
   f_slots.m_Clear();
 }
 

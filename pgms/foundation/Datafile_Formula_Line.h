@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Vector_Types.h"
@@ -70,7 +71,15 @@ struct TFormula_Value {
   void m_Set_Boolean(bool v);
   void m_Set_String(const std::string& v);
   // Tag as given, every field zero or empty (vector, colour, rect included).
-  void m_Clear(std::uint8_t new_tag);
+  void m_Clear(std::uint8_t new_tag) {
+    tag = new_tag;
+    single_value = 0;
+    string_value.clear();
+    long_value = 0;
+    vector = TVector{};
+    color = TVector4{};
+    rect = TVector4{};
+  }
 
   // A string as is, a long in decimal, a boolean "true" or "false", any
   // other tag the single as float text.
@@ -105,6 +114,31 @@ private:
   TFormula_Object_Slot f_requirements;
 };
 
+// The values of a parsed formula's variables, one slot per distinct name
+// the formula uses (numbered from 1 in the order the names first appear);
+// a slot that was not given a value since the last clearing reads as an
+// empty single.
+class TFormula_Variable_Slots {
+public:
+  std::int32_t m_Count() const { return static_cast<std::int32_t>(f_values.size()); }
+  // Sizes the table to n slots, all unset.
+  void m_Resize(std::int32_t n);
+  // The slot's value, reset to an empty single and marked set. Slot numbers
+  // outside 1..count raise ERangeError.
+  TFormula_Value& m_Set(std::int32_t slot);
+  // The value of a set slot, or none. No range check: the parser hands out
+  // only slots of the table.
+  const TFormula_Value* m_Get(std::int32_t slot) const {
+    return f_set[static_cast<std::size_t>(slot - 1)] ? &f_values[static_cast<std::size_t>(slot - 1)] : nullptr;
+  }
+  void m_Clear();
+
+private:
+  std::vector<TFormula_Value> f_values;
+  std::vector<std::uint8_t> f_set;
+  bool f_any_set = false;
+};
+
 // Named values; names are kept lower-cased. Clearing keeps the storage, so
 // refilling the list before every evaluation allocates nothing.
 class TFormula_Variable_List {
@@ -137,12 +171,15 @@ public:
   virtual ~TFormula_Word() = default;
   virtual std::string To_Text() const = 0;
   virtual void Dump(std::vector<std::string>& lines, const std::string& prefix) const = 0;
-  virtual void Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+  virtual void Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                         TFormula_Value& out) const = 0;
   // The operator code of an operator word; 0 for every operand word.
   virtual std::uint16_t m_Operator_Code() const { return FORMULA_OP_NONE; }
   // Levels of blocks and function calls below the word (0 for a plain word).
   virtual std::int32_t m_Depth() const { return 0; }
+  // Gives every variable word at or below this word its slot: the position
+  // of its name in `names` (1-based), the name appended when it is new.
+  virtual void m_Resolve_Variables(std::vector<std::string>& names) { (void)names; }
 };
 
 class TFormula_Word_Operator : public TFormula_Word {
@@ -150,7 +187,7 @@ public:
   explicit TFormula_Word_Operator(std::uint16_t code) : f_code(code) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
+  void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   std::uint16_t m_Operator_Code() const override { return f_code; }
 
 private:
@@ -162,7 +199,7 @@ public:
   explicit TFormula_Word_Constant_Single(float v) : f_value(v) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
+  void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   float m_Value() const { return f_value; }
 
 private:
@@ -174,7 +211,7 @@ public:
   explicit TFormula_Word_Constant_Long(std::int32_t v) : f_value(v) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
+  void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   std::int32_t m_Value() const { return f_value; }
 
 private:
@@ -186,7 +223,7 @@ public:
   explicit TFormula_Word_Constant_Boolean(bool v) : f_value(v) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
+  void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
 
 private:
   bool f_value;
@@ -197,23 +234,28 @@ public:
   explicit TFormula_Word_Constant_String(std::string v) : f_value(std::move(v)) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
+  void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
 
 private:
   std::string f_value;
 };
 
 // A variable, named lower-cased with its brackets ("[%level%]").
+// Evaluated, it reads the slot its name was given when the formula was
+// read; the name itself is not looked at again.
 class TFormula_Word_Variable : public TFormula_Word {
 public:
   explicit TFormula_Word_Variable(std::string name) : f_name(std::move(name)) {}
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers&,
+  void Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers&,
                 TFormula_Value& out) const override;
+  void m_Resolve_Variables(std::vector<std::string>& names) override;
+  std::int32_t m_Slot() const { return f_slot; }
 
 private:
   std::string f_name;
+  std::int32_t f_slot = 0;  // 0 until resolved: reads as an empty single
 };
 
 // A call of a built-in function; its evaluation lives with the functions.
@@ -223,7 +265,7 @@ public:
   ~TFormula_Word_Function() override;
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+  void Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                 TFormula_Value& out) const override;
   // Takes a parsed parameter block.
   void m_Add_Param(std::unique_ptr<TFormula_Block> block);
@@ -231,6 +273,7 @@ public:
   std::uint16_t m_Id() const { return f_id; }
   std::uint16_t m_Param_Count() const { return f_param_count; }
   std::int32_t m_Depth() const override { return f_depth; }
+  void m_Resolve_Variables(std::vector<std::string>& names) override;
 
 private:
   std::int32_t f_depth = 1;
@@ -249,10 +292,11 @@ public:
   ~TFormula_Word_Block() override;
   std::string To_Text() const override;
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
-  void Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+  void Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                 TFormula_Value& out) const override;
   const TFormula_Block& m_Block() const { return *f_block; }
   std::int32_t m_Depth() const override { return f_depth; }
+  void m_Resolve_Variables(std::vector<std::string>& names) override;
 
 private:
   std::unique_ptr<TFormula_Block> f_block;
@@ -270,16 +314,22 @@ public:
   std::int32_t m_Depth() const;
   std::string m_To_Text() const;
   void m_Dump(std::vector<std::string>& lines, const std::string& prefix) const;
-  void m_Evaluate(const TFormula_Variable_List& variables, const TFormula_Object_Pointers& slots,
+  void m_Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                   TFormula_Value& out) const;
   // Groups operators by rank (see the parser); false when a group would
   // nest too deeply (the words are then left as they were).
   bool m_Group_Operators();
+  // Gives the variable words their slots and notes each word's operator
+  // code once, for the evaluation.
+  void m_Resolve_Variables(std::vector<std::string>& names);
   // Fold kind and folded values of a block that is a lone constant.
   std::uint8_t m_Fold_Constant(std::int32_t& folded_long, float& folded_single) const;
 
 private:
   std::vector<std::unique_ptr<TFormula_Word>> f_words;
+  // Each word's operator code, noted by m_Resolve_Variables (empty before:
+  // the words are asked while evaluating).
+  std::vector<std::uint16_t> f_codes;
   mutable TFormula_Value f_second;
 };
 
@@ -316,9 +366,22 @@ public:
   std::string m_To_Text() const;
   void m_Dump(std::vector<std::string>& lines) const;
 
+  // Variables by name (any case): listed in m_Variables, and the value
+  // goes to the formula's slot of that name, if it uses the name (the last
+  // value given to a name wins).
   void m_Add_Variable(const std::string& name, std::int32_t value);
   void m_Add_Vector_Variable(const std::string& name, const TVector& value);
   void m_Clear_Variables();
+  // Variables by slot, for callers that evaluate a formula often: the
+  // formula's slot of a name (any case), 0 when the formula does not use
+  // it; the slot is found once, after parsing, and setting it touches no
+  // name. Setting slot 0 does nothing; another slot outside the formula's
+  // raises ERangeError. Slot values are cleared with the variables.
+  std::int32_t m_Variable_Slot(std::string_view name) const;
+  void m_Set_Variable(std::int32_t slot, std::int32_t value);
+  void m_Set_Vector_Variable(std::int32_t slot, const TVector& value);
+  // The distinct variable names the formula uses, lower-cased, slot 1 first.
+  const std::vector<std::string>& m_Variable_Names() const { return f_variable_names; }
   void m_Clear_Object_Slots();
   // Slot numbers outside 1..7 raise ERangeError.
   void m_Set_Object_Slot(std::int32_t slot, TFormula_Object* object, std::int32_t value);
@@ -348,6 +411,8 @@ private:
 
   std::unique_ptr<TFormula_Block> f_root;
   TFormula_Variable_List f_variables;
+  std::vector<std::string> f_variable_names;
+  TFormula_Variable_Slots f_slot_values;
   TFormula_Object_Pointers f_slots;
   std::uint8_t f_fold_kind = FORMULA_FOLD_GENERAL;
   std::int32_t f_folded_long = 0;

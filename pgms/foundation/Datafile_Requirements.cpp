@@ -65,7 +65,7 @@ bool TRequirements::m_Check(TFormula_Object* empire, std::int32_t level) const {
     TFormula_Line* line = Formula_List->m_Get_Item(entry.formula_index);
     if (!line) continue;
     line->m_Clear_Variables();
-    line->m_Add_Variable("[%Level%]", level);
+    line->m_Set_Variable(line->m_Variable_Slot("[%Level%]"), level);
     line->m_Clear_Object_Slots();
     line->m_Set_Object_Slot(FORMULA_SLOT_EMPIRE, empire, 0);
     line->m_Set_Object_Slot(f_context_slot, f_owner, level);

@@ -364,8 +364,9 @@ TFormula_Line* Prepare(std::int32_t index, const TEmitter& emitter, const TGEEve
   line->m_Set_Object_Slot(4, effect_object ? emitter.effect : nullptr, emitter.effect_number);
   line->m_Set_Object_Slot(5, const_cast<TEmitter*>(&emitter), emitter.emitter_number);
   if (with_particle) line->m_Set_Object_Slot(6, nullptr, particle_number);
-  line->m_Add_Vector_Variable("[%Source_Vector%]", event.m_Get_Vector(1));
-  line->m_Add_Vector_Variable("[%Target_Vector%]", event.m_Get_Vector(2));
+  // By slot: a formula that does not use a vector has no slot for it.
+  line->m_Set_Vector_Variable(line->m_Variable_Slot("[%Source_Vector%]"), event.m_Get_Vector(1));
+  line->m_Set_Vector_Variable(line->m_Variable_Slot("[%Target_Vector%]"), event.m_Get_Vector(2));
   return line;
 }
 

@@ -119,7 +119,7 @@ void Draw_Screen_Quad(const char* where, float left, float top, float width, flo
 // The picture texture of a region of the world map (null when none).
 const TGTexture* Region_Picture(std::int32_t region) {
   const TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(region));
-  if (!t || !t->m_Has_Texture() || t->m_Texture_Width() < 1 || t->m_Texture_Height() < 1) return nullptr;
+  if (!t || !t->m_Texture() || t->m_Texture_Width() < 1 || t->m_Texture_Height() < 1) return nullptr;
   return t;
 }
 

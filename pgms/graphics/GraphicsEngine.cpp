@@ -92,9 +92,9 @@ void Draw_2D_Fan(const char* routine, const TRect& rect, TColor color, float u0,
 }
 
 // A texture object that can be drawn: it exists and has a texture of a
-// known size.
+// known size (one made when first drawn is made here).
 bool Drawable(const TGTexture* texture) {
-  return texture && texture->m_Has_Texture() && texture->m_Texture_Width() > 0 && texture->m_Texture_Height() > 0;
+  return texture && texture->m_Texture() != 0 && texture->m_Texture_Width() > 0 && texture->m_Texture_Height() > 0;
 }
 
 void Draw_Surface_All(const char* routine, const TGTexture* texture, const TRect& dest, bool smooth, bool blend,

@@ -27,10 +27,25 @@
 #include <vector>
 
 #include "GraphicsEngine.h"
+#include "Image_Files.h"
 
 // Texture kinds.
 constexpr std::uint8_t TEXTURE_KIND_FILE = 0;
 constexpr std::uint8_t TEXTURE_KIND_RENDER_TARGET = 2;
+// A picture of white on black (the black keyed away), kept as rows of bits
+// and made a one-byte device texture the first time it is bound: see
+// TGTexture_List::m_Load_Mask_Texture.
+constexpr std::uint8_t TEXTURE_KIND_MASK = 3;
+
+
+// The side of a mask's device texture: the mask's side rounded up to a
+// power of two, the rest transparent, as every picture's texture is. A
+// texture of the mask's own side (and one transparent texel more) would
+// show the same picture, but the texture coordinates of its edge
+// (side / (side + 1)) are not exact in floating point, and where a pixel
+// falls on a texel's edge it can take the texel beside: a power of two
+// keeps every pixel as it was, at a quarter of the memory.
+std::int32_t Mask_Texture_Side(std::int32_t side);
 // Colour-key types (any other value: no key).
 constexpr std::uint8_t TEXTURE_COLOR_KEY_NONE = 0;
 constexpr std::uint8_t TEXTURE_COLOR_KEY_BLACK = 1;
@@ -41,23 +56,35 @@ public:
   // Made by the list only. A file texture (kind 0) gets the file name and
   // the colour key; a render target (kind 2) the size and no key.
   TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
-            std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind);
+            std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind,
+            std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   ~TGTexture();
   TGTexture(const TGTexture&) = delete;
   TGTexture& operator=(const TGTexture&) = delete;
 
   // Loads the picture or creates the render target on the drawing layer's
-  // device; returns the result of the last call.
-  HRESULT InitDeviceObjects();
+  // device; returns the result of the last call. A picture given is taken
+  // in place of reading the file (this once). A mask, and a picture given,
+  // make no device texture here: that waits for the first m_Texture.
+  HRESULT InitDeviceObjects(std::shared_ptr<const TImage> picture = nullptr);
   HRESULT InvalidateDeviceObjects() { return S_OK; }
   // Releases the device texture.
   HRESULT DeleteDeviceObjects();
 
   std::int32_t m_Id() const { return f_id; }
   const std::string& m_File_Name() const { return f_file_name; }
-  // The device texture, 0 when there is none.
-  TDevice_Texture m_Texture() const { return f_texture; }
-  bool m_Has_Texture() const { return f_texture != 0; }
+  // The device texture, 0 when there is none. A mask's, or a given
+  // picture's, is made here the first time (0 when the device cannot make
+  // it; then m_Has_Texture answers false from there on).
+  TDevice_Texture m_Texture() const;
+  // A device texture is there, or a mask or picture that makes one when asked.
+  bool m_Has_Texture() const {
+    return f_texture != 0 || ((f_mask || f_picture) && !f_mask_failed && f_texture_width > 0);
+  }
+  // The mask's bits (none for other kinds).
+  const std::shared_ptr<const TImage_Mask_Bits>& m_Mask() const { return f_mask; }
+  // A mask's device texture was made (for tests and figures).
+  bool m_Mask_Uploaded() const { return f_mask && f_texture != 0; }
   bool m_Color_Key_On() const { return f_color_key_on; }
   TColor m_Color_Key() const { return f_color_key; }
   std::uint32_t m_Width() const { return f_width; }
@@ -74,21 +101,29 @@ public:
 
 private:
   HRESULT Create_Render_Target(TRender_Device& device);
-  HRESULT Load_From_File(TRender_Device& device);
+  HRESULT Load_From_File(TRender_Device& device, const TImage* picture) const;
+  HRESULT Create_Mask_Texture() const;
+  HRESULT Create_Picture_Texture() const;
   void Release_Texture();
 
   std::int32_t f_id;
   std::string f_file_name;
-  TRender_Device* f_device = nullptr;  // the device that made f_texture
-  TDevice_Texture f_texture = 0;
+  // The device that made f_texture, and the texture; a mask's are made on
+  // first use, from a const texture.
+  mutable TRender_Device* f_device = nullptr;
+  mutable TDevice_Texture f_texture = 0;
+  std::shared_ptr<const TImage_Mask_Bits> f_mask;
+  // A picture handed over for the file, until its texture is made.
+  mutable std::shared_ptr<const TImage> f_picture;
+  mutable bool f_mask_failed = false;  // the late texture could not be made
   bool f_color_key_on;
   TColor f_color_key;
   std::uint32_t f_width, f_height;
   std::uint8_t f_group;
   std::uint8_t f_color_key_type;
   std::uint8_t f_kind;
-  std::int32_t f_texture_width = 0, f_texture_height = 0;
-  std::int32_t f_image_width = 0, f_image_height = 0;
+  mutable std::int32_t f_texture_width = 0, f_texture_height = 0;
+  mutable std::int32_t f_image_width = 0, f_image_height = 0;
 };
 
 class TGTexture_List {
@@ -105,6 +140,20 @@ public:
   // file loaded already (same name, exactly, with a texture) gives its
   // handle and one more holder, whatever group and key are asked for.
   std::int32_t m_Load_Texture(const std::string& file_name, std::uint8_t group, std::uint8_t color_key_type);
+  // The same, but the picture's pixels are given (as the file holds them
+  // does): the file is not read, and the device texture is made when the
+  // texture is first bound (the picture is let go then). After a device reset the texture is loaded from the file like
+  // any other.
+  std::int32_t m_Load_Texture_From_Picture(const std::string& file_name, std::shared_ptr<const TImage> picture,
+                                           std::uint8_t group, std::uint8_t color_key_type);
+  // A white-on-black picture (black keyed away) as a mask texture: the
+  // bits given (the file's, which must exist), or else the file read now. Its device texture takes a byte
+  // a texel (see Mask_Texture_Side) and is made when it is first bound. A
+  // file whose picture has other colours than black and white loads as an
+  // ordinary texture with black keyed away; one that cannot be read as
+  // m_Load_Texture leaves it. Same handles and holders as m_Load_Texture.
+  std::int32_t m_Load_Mask_Texture(const std::string& file_name, std::uint8_t group,
+                                   std::shared_ptr<const TImage_Mask_Bits> bits = nullptr);
   // A new render target of that size; 0 when a side is below 1.
   std::int32_t m_Create_Flexible_Texture(std::int32_t width, std::int32_t height, std::uint8_t group,
                                          std::uint8_t color_key_type);
@@ -140,7 +189,9 @@ private:
   };
 
   std::int32_t m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
-                             std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind);
+                             std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind,
+                             std::shared_ptr<const TImage> picture = nullptr,
+                             std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   // The slot index (0-based) of a live handle, or -1.
   std::int32_t m_Find(std::int32_t handle) const;
   std::int32_t m_Handle_Of(std::size_t index) const;

@@ -173,7 +173,8 @@ void TMap::m_Draw_Beyond_Edges() {
 void TMap::m_Draw_Region_Quad(std::int32_t region, TColor color) {
   const TMap_Region* r = m_Get_Region(region);
   const TGTexture* t = Texture_Of(m_Get_Region_Texture(region));
-  if (!r || !t || !t->m_Has_Texture()) return;
+  // A mask is made a texture here, the first time it is drawn.
+  if (!r || !t || !t->m_Texture()) return;
   std::int32_t left, top, right, bottom;
   r->m_Get_Bounds(left, top, right, bottom);
   float u, v;

@@ -35,6 +35,15 @@ struct TImage {
   }
 };
 
+// A white-on-black picture as rows of bits: `stride` bytes a row, top row
+// first, the leftmost pixel in the top bit of a row's first byte, a set
+// bit white.
+struct TImage_Mask_Bits {
+  std::int32_t width = 0, height = 0;
+  std::size_t stride = 0;
+  std::vector<std::uint8_t> bits;
+};
+
 enum class TImage_Format { Unknown, BMP, JPEG, PNG };
 
 // Largest picture any reader accepts (pixels), so that a hostile header can

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -65,6 +66,26 @@ void Large_Memory_Populate(void* data, std::size_t bytes) {
   for (std::uintptr_t t = 1; t < threads; ++t) helpers.emplace_back(populate, t);
   populate(0);
   for (std::thread& t : helpers) t.join();
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+void Large_Memory_Own_Pages_From(std::size_t bytes) {
+#if defined(M_MMAP_THRESHOLD) && !defined(GLOBARCH_LARGE_FROM_HEAP)
+  ::mallopt(M_MMAP_THRESHOLD, int(std::min<std::size_t>(bytes, std::size_t(32) << 20)));
+#else
+  (void)bytes;
+#endif
+}
+
+void Large_Memory_Discard(void* data, std::size_t bytes) {
+#if defined(MADV_DONTNEED) && !defined(GLOBARCH_LARGE_FROM_HEAP)
+  const std::size_t page = Page_Size();
+  const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
+  const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) / page * page;
+  if (data && end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 #else
   (void)data;
   (void)bytes;

@@ -22,6 +22,21 @@ void Large_Memory_Advise(void* data, std::size_t bytes);
 // where the system cannot.
 void Large_Memory_Populate(void* data, std::size_t bytes);
 
+// Gives the memory of [data, data + bytes) back to the system (only the
+// whole pages inside it) while it stays addressable: what was there is gone
+// and reads as zeros. For a work picture whose parts are done with before
+// the whole is freed. Nothing happens where the system cannot, or where the
+// blocks come from the heap (under the sanitizers).
+void Large_Memory_Discard(void* data, std::size_t bytes);
+
+// From now on every block of at least `bytes` bytes the program asks the
+// heap for gets pages of its own, given back to the system when it is
+// freed. Without this the C library raises that bound to the largest block
+// freed so far, and pictures of a few megabytes freed after their textures
+// were made stay in its pools as the program's memory. Nothing happens
+// where the library has no such setting.
+void Large_Memory_Own_Pages_From(std::size_t bytes);
+
 // Zero-filled memory of `bytes` bytes, backed at once (see above); std::bad_alloc
 // when the system has none. Released with Large_Memory_Release.
 void* Large_Memory_Acquire(std::size_t bytes);

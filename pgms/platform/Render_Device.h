@@ -239,6 +239,10 @@ constexpr std::uint32_t D3DFMT_UNKNOWN = 0, D3DFMT_R8G8B8 = 20, D3DFMT_A8R8G8B8 
                         D3DFMT_X8R8G8B8 = 22, D3DFMT_R5G6B5 = 23, D3DFMT_D24S8 = 75,
                         D3DFMT_D24X8 = 77, D3DFMT_D16 = 80, D3DFMT_INDEX16 = 101,
                         D3DFMT_INDEX32 = 102;
+// Our own format (Direct3D 9 has none like it): one byte a texel that reads
+// as that value in all four channels, so 255 is opaque white and 0
+// transparent black. Masks are kept in it at a quarter of A8R8G8B8.
+constexpr std::uint32_t DEVICE_FMT_I8 = 0x10001;
 // Resource types, usages, pools, lock flags, clear flags.
 constexpr std::uint32_t D3DRTYPE_SURFACE = 1, D3DRTYPE_TEXTURE = 3, D3DRTYPE_VERTEXBUFFER = 6,
                         D3DRTYPE_INDEXBUFFER = 7;
@@ -376,6 +380,13 @@ public:
                                              const TColor* argb, TColor color_key,
                                              std::uint32_t usage, std::uint32_t pool,
                                              TDevice_Texture& texture) = 0;
+  // A texture of exactly width x height (no padding) in DEVICE_FMT_I8 from
+  // width x height bytes, top row first; one level, pool managed or
+  // default. A size of 0 or beyond Get_Max_Texture_Size is
+  // D3DERR_INVALIDCALL. Sampled like an A8R8G8B8 texture of the pixels
+  // (v, v, v, v).
+  virtual HRESULT Create_Mask_Texture(std::uint32_t width, std::uint32_t height, const std::uint8_t* values,
+                                      std::uint32_t pool, TDevice_Texture& texture) = 0;
   // An empty texture of exactly width x height (no padding): with usage
   // D3DUSAGE_RENDERTARGET a render target (format X8R8G8B8 or A8R8G8B8,
   // pool default), else a texture cleared to transparent black. levels must

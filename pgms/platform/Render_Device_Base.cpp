@@ -509,6 +509,30 @@ HRESULT TRender_Device_Base::New_Texture(TTexture_Object texture, const TColor* 
   return S_OK;
 }
 
+HRESULT TRender_Device_Base::New_Mask(TTexture_Object texture, const std::uint8_t* values, TDevice_Texture& id) {
+  if (f_textures.size() >= BACK_BUFFER_SURFACE - 1) return E_OUTOFMEMORY;
+  if (HRESULT r = Backend_Create_Mask(texture, values)) return r;
+  f_textures.push_back(std::make_unique<TTexture_Object>(texture));
+  id = TDevice_Texture(f_textures.size());
+  return S_OK;
+}
+
+HRESULT TRender_Device_Base::Create_Mask_Texture(std::uint32_t width, std::uint32_t height,
+                                                 const std::uint8_t* values, std::uint32_t pool,
+                                                 TDevice_Texture& texture) {
+  if (HRESULT r = Enter("Create_Mask_Texture")) return r;
+  const std::uint32_t max = Get_Max_Texture_Size();
+  if (values == nullptr || width == 0 || height == 0 || width > max || height > max) return D3DERR_INVALIDCALL;
+  if (pool > D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
+  TTexture_Object t;
+  t.width = width;
+  t.height = height;
+  t.format = DEVICE_FMT_I8;
+  t.usage = 0;
+  t.pool = pool;
+  return New_Mask(t, values, texture);
+}
+
 HRESULT TRender_Device_Base::Create_Texture_From_Pixels(std::uint32_t width, std::uint32_t height,
                                                         const TColor* argb, TColor color_key, std::uint32_t usage,
                                                         std::uint32_t pool, TDevice_Texture& texture) {
@@ -522,6 +546,9 @@ HRESULT TRender_Device_Base::Create_Texture_From_Pixels(std::uint32_t width, std
   t.format = D3DFMT_A8R8G8B8;
   t.usage = usage;
   t.pool = pool;
+  // A picture that fills its texture and has no colour key is handed over
+  // as it is.
+  if (t.width == width && t.height == height && color_key == 0) return New_Texture(t, argb, texture);
   // The picture at the top left of a power-of-two texture; the padding and
   // the colour-keyed pixels are transparent black.
   std::vector<TColor> padded;

@@ -161,6 +161,8 @@ public:
   HRESULT Create_Texture_From_Pixels(std::uint32_t width, std::uint32_t height, const TColor* argb,
                                      TColor color_key, std::uint32_t usage, std::uint32_t pool,
                                      TDevice_Texture& texture) override;
+  HRESULT Create_Mask_Texture(std::uint32_t width, std::uint32_t height, const std::uint8_t* values,
+                              std::uint32_t pool, TDevice_Texture& texture) override;
   HRESULT CreateTexture(std::uint32_t width, std::uint32_t height, std::uint32_t levels, std::uint32_t usage,
                         std::uint32_t format, std::uint32_t pool, TDevice_Texture& texture) override;
   HRESULT Release_Texture(TDevice_Texture texture) override;
@@ -218,6 +220,8 @@ protected:
   // first; none = transparent black). Returns S_OK or a failure (then the
   // texture is not made).
   virtual HRESULT Backend_Create_Texture(TTexture_Object& texture, const TColor* pixels) = 0;
+  // The same for a DEVICE_FMT_I8 texture: width x height bytes.
+  virtual HRESULT Backend_Create_Mask(TTexture_Object& texture, const std::uint8_t* values) = 0;
   virtual void Backend_Release_Texture(TTexture_Object& texture) = 0;
   // Clears the viewport rectangle of the current target.
   virtual HRESULT Backend_Clear(bool target, bool zbuffer, TColor color, float z) = 0;
@@ -252,6 +256,7 @@ private:
                       std::uint32_t vertex_count, const std::uint16_t* indices, std::int32_t index_bias,
                       bool indexed);
   HRESULT New_Texture(TTexture_Object texture, const TColor* pixels, TDevice_Texture& id);
+  HRESULT New_Mask(TTexture_Object texture, const std::uint8_t* values, TDevice_Texture& id);
   TBuffer_Object* Find_Buffer(TDevice_Buffer id);
 
   std::vector<std::unique_ptr<TTexture_Object>> f_textures;  // index = id - 1

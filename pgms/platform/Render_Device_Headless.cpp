@@ -132,6 +132,7 @@ struct TRender_Device_Headless::TRaster {
   bool target_alpha = false;
   float* depth = nullptr;
   const TColor* tex = nullptr;
+  const std::uint8_t* tex8 = nullptr;  // a DEVICE_FMT_I8 texture's bytes
   std::int32_t tex_w = 0, tex_h = 0;
   bool tex_alpha = true;
   std::int32_t x_min = 0, y_min = 0, x_max = 0, y_max = 0;  // inclusive pixel bounds
@@ -160,6 +161,7 @@ struct TRender_Device_Headless::TRaster {
     depth_write = depth_test && s.render[D3DRS_ZWRITEENABLE] != 0;
     if (TTexture_Object* bound = d.Find_Texture(s.textures[0])) {
       tex = d.f_pixels[bound->backend - 1].data();
+      if (bound->format == DEVICE_FMT_I8) tex8 = d.f_bytes[bound->backend - 1].data();
       tex_w = std::int32_t(bound->width);
       tex_h = std::int32_t(bound->height);
       tex_alpha = bound->keeps_alpha();
@@ -171,12 +173,13 @@ struct TRender_Device_Headless::TRaster {
     const std::int32_t ix = Wrap_Index(s.sampler[0][D3DSAMP_ADDRESSU], x, tex_w, bx);
     const std::int32_t iy = Wrap_Index(s.sampler[0][D3DSAMP_ADDRESSV], y, tex_h, by);
     if (bx || by) return s.sampler[0][D3DSAMP_BORDERCOLOR];
+    if (tex8) return TColor(tex8[std::size_t(iy) * std::size_t(tex_w) + std::size_t(ix)]) * 0x01010101u;
     const TColor c = tex[std::size_t(iy) * std::size_t(tex_w) + std::size_t(ix)];
     return tex_alpha ? c : (c | 0xFF000000u);
   }
 
   TRGBA Sample(float u, float v) const {
-    if (!tex) return {1, 1, 1, 1};
+    if (!tex && !tex8) return {1, 1, 1, 1};
     const float fx = u * float(tex_w), fy = v * float(tex_h);
     if (filter == D3DTEXF_POINT || filter == D3DTEXF_NONE) {
       return Color_To_RGBA(Texel(std::int64_t(std::floor(fx)), std::int64_t(std::floor(fy))));
@@ -275,7 +278,7 @@ struct TRender_Device_Headless::TRaster {
       area = -area;
     }
     // Texels per pixel, for the choice between the two filters.
-    if (tex) {
+    if (tex || tex8) {
       const double inv = 1.0 / (double(area) / 65536.0);
       const double ua = a.u / a.iw, ub = b.u / b.iw, uc = c.u / c.iw;
       const double va = a.v / a.iw, vb = b.v / b.iw, vc = c.v / c.iw;
@@ -393,6 +396,7 @@ TColor TRender_Device_Headless::Pixel(TDevice_Surface surface, std::uint32_t x, 
   }
   const TTexture_Object* t = Find_Texture(surface);
   if (!t || x >= t->width || y >= t->height) return 0;
+  if (t->format == DEVICE_FMT_I8) return TColor(f_bytes[t->backend - 1][std::size_t(y) * t->width + x]) * 0x01010101u;
   const TColor c = f_pixels[t->backend - 1][std::size_t(y) * t->width + x];
   return t->keeps_alpha() ? c : (c | 0xFF000000u);
 }
@@ -412,6 +416,22 @@ HRESULT TRender_Device_Headless::Backend_Create_Texture(TTexture_Object& texture
     return E_OUTOFMEMORY;
   }
   f_pixels.push_back(std::move(store));
+  f_bytes.emplace_back();
+  texture.backend = std::uint32_t(f_pixels.size());
+  return S_OK;
+}
+
+HRESULT TRender_Device_Headless::Backend_Create_Mask(TTexture_Object& texture, const std::uint8_t* values) {
+  const std::size_t n = std::size_t(texture.width) * texture.height;
+  std::vector<std::uint8_t> store;
+  try {
+    store.assign(values, values + n);
+    f_pixels.emplace_back();
+    f_bytes.push_back(std::move(store));
+  } catch (const std::bad_alloc&) {
+    if (f_pixels.size() > f_bytes.size()) f_pixels.pop_back();
+    return E_OUTOFMEMORY;
+  }
   texture.backend = std::uint32_t(f_pixels.size());
   return S_OK;
 }
@@ -420,6 +440,8 @@ void TRender_Device_Headless::Backend_Release_Texture(TTexture_Object& texture) 
   if (texture.backend > 0) {
     f_pixels[texture.backend - 1].clear();
     f_pixels[texture.backend - 1].shrink_to_fit();
+    f_bytes[texture.backend - 1].clear();
+    f_bytes[texture.backend - 1].shrink_to_fit();
   }
 }
 
@@ -471,6 +493,12 @@ HRESULT TRender_Device_Headless::Backend_Read(const TTexture_Object* texture, st
   if (!texture) {
     pixels = f_back;
     for (TColor& c : pixels) c |= 0xFF000000u;
+    return S_OK;
+  }
+  if (texture->format == DEVICE_FMT_I8) {
+    const std::vector<std::uint8_t>& bytes = f_bytes[texture->backend - 1];
+    pixels.resize(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) pixels[i] = TColor(bytes[i]) * 0x01010101u;
     return S_OK;
   }
   pixels = f_pixels[texture->backend - 1];

@@ -33,6 +33,7 @@ public:
 
 protected:
   HRESULT Backend_Create_Texture(TTexture_Object& texture, const TColor* pixels) override;
+  HRESULT Backend_Create_Mask(TTexture_Object& texture, const std::uint8_t* values) override;
   void Backend_Release_Texture(TTexture_Object& texture) override;
   HRESULT Backend_Clear(bool target, bool zbuffer, TColor color, float z) override;
   HRESULT Backend_Draw(const TRaster_Job& job) override;
@@ -47,6 +48,8 @@ private:
   std::vector<TColor> f_back;
   std::vector<float> f_depth;
   std::vector<std::vector<TColor>> f_pixels;  // index = backend id - 1
+  // The bytes of DEVICE_FMT_I8 textures (their f_pixels entry is empty).
+  std::vector<std::vector<std::uint8_t>> f_bytes;  // index = backend id - 1
   std::uint32_t f_max_texture_size = 8192;
 };
 

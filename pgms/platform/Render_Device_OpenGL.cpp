@@ -183,6 +183,7 @@ public:
 
 protected:
   HRESULT Backend_Create_Texture(TTexture_Object& texture, const TColor* pixels) override;
+  HRESULT Backend_Create_Mask(TTexture_Object& texture, const std::uint8_t* values) override;
   void Backend_Release_Texture(TTexture_Object& texture) override;
   HRESULT Backend_Clear(bool target, bool zbuffer, TColor color, float z) override;
   HRESULT Backend_Draw(const TRaster_Job& job) override;
@@ -491,6 +492,30 @@ HRESULT TRender_Device_OpenGL::Backend_Create_Texture(TTexture_Object& texture, 
   return S_OK;
 }
 
+HRESULT TRender_Device_OpenGL::Backend_Create_Mask(TTexture_Object& texture, const std::uint8_t* values) {
+  Make_Current();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  // An intensity texture samples its one value in all four channels, as
+  // the device's format promises. Its rows are packed: any width.
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_INTENSITY8, GLsizei(texture.width), GLsizei(texture.height), 0, GL_LUMINANCE,
+               GL_UNSIGNED_BYTE, values);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (GLenum error = glGetError(); error != GL_NO_ERROR) {
+    glDeleteTextures(1, &name);
+    return GL_Failure(error);
+  }
+  texture.backend = name;
+  return S_OK;
+}
+
 void TRender_Device_OpenGL::Backend_Release_Texture(TTexture_Object& texture) {
   if (texture.backend == 0) return;
   Make_Current();
@@ -636,7 +661,16 @@ HRESULT TRender_Device_OpenGL::Backend_Read(const TTexture_Object* texture, std:
     } else {
       pixels.resize(std::size_t(texture->width) * texture->height);
       glBindTexture(GL_TEXTURE_2D, texture->backend);
-      glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+      if (texture->format == DEVICE_FMT_I8) {
+        // Read as the one value it holds, spread over the four channels.
+        std::vector<std::uint8_t> values(pixels.size());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, values.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        for (std::size_t i = 0; i < values.size(); ++i) pixels[i] = TColor(values[i]) * 0x01010101u;
+      } else {
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
+      }
       if (!texture->keeps_alpha())
         for (TColor& c : pixels) c |= 0xFF000000u;
     }

@@ -86,7 +86,7 @@ void TDC_Main_Overview_Map::m_Draw_Highlights() {
   for (std::int32_t id : f_screen.m_Highlighted_Regions()) {
     const TMap_Region* region = G_Map->m_Get_Region(id);
     const TGTexture* t = region ? g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(id)) : nullptr;
-    if (!t || !t->m_Has_Texture() || t->m_Texture_Width() <= 0 || t->m_Texture_Height() <= 0) continue;
+    if (!t || !t->m_Texture() || t->m_Texture_Width() <= 0 || t->m_Texture_Height() <= 0) continue;
     std::int32_t left, top, right, bottom;
     region->m_Get_Bounds(left, top, right, bottom);
     const float x = float(f_x + 1 + std::int64_t(left) * OVERVIEW_IMAGE_WIDTH / mw) - 0.5f;

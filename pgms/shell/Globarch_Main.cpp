@@ -6,8 +6,12 @@
 #include "Debug_Log.h"
 #include "GameInit.h"
 #include "Game_Run.h"
+#include "Large_Memory.h"
 
 int main(int argc, char** argv) {
+  // Pictures of a megabyte or more (world sections, masks, decoded files)
+  // give their memory back when they go.
+  Large_Memory_Own_Pages_From(std::size_t(1) << 20);
   try {
     return Game_Init_Run(argc, argv);
   } catch (const std::exception& e) {

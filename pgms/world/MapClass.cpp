@@ -34,6 +34,8 @@ void TMap::m_Clear() {
   f_section_textures.clear();
   f_section_loaded.clear();
   f_selection_box_texture = 0;
+  f_new_sections.clear();
+  f_new_masks.clear();
   f_search_marks.clear();
   f_search_flags.clear();
 }

@@ -56,6 +56,8 @@ class TIo_Reader;
 class TIo_Writer;
 class TMap_Type;
 struct TMap_Picture_Work;
+struct TImage;
+struct TImage_Mask_Bits;
 // A region's mask of the world pictures: its place, its rows of bits and
 // its click-zone spans (row, first column, last column).
 struct TMap_Region_Mask {
@@ -263,7 +265,10 @@ public:
   // Textures of the map through the engine's texture list: the sections
   // (group 3), the region masks (group 4), the unit types' pictures and
   // icons and the selection box (group 5). m_Load_Textures loads again, after
-  // a device reset, each kind that was loaded.
+  // a device reset, each kind that was loaded. The sections and masks of a
+  // world just generated are taken from memory (the pictures the files were
+  // written from), not read back from the files; the masks are kept as bits
+  // and become textures when first drawn.
   void m_Load_Section_Textures();
   void m_Load_Region_Textures();
   void m_Load_Unit_Textures();
@@ -435,6 +440,11 @@ private:
   // The count of a stack beside its picture while the camera is near.
   void m_Draw_Unit_Count(std::int32_t count, float x, float y, float width);
   std::int32_t f_selection_box_texture = 0;
+  // The section pictures (index = section) and region masks (index =
+  // region id) of the world just generated, until their textures are made;
+  // dropped by m_Clear.
+  std::vector<std::shared_ptr<const TImage>> f_new_sections;
+  std::vector<std::shared_ptr<const TImage_Mask_Bits>> f_new_masks;
 
   bool f_generated = false;
   std::string f_map_type_name, f_stored_map_name;
@@ -484,6 +494,7 @@ private:
   TMap_Picture_Work& m_Pictures();
   std::vector<TMap_Region_Mask> m_Region_Mask_Bounds() const;
   void m_Start_Region_Masks();
+  std::vector<TMap_Region_Mask> m_Take_Region_Masks();
   // The regions whose object exists, in id order.
   std::vector<TMap_Region*> m_Existing_Regions() const;
 };

@@ -248,6 +248,9 @@ struct TMap_Picture_Work {
   // The region masks being made from the region picture (declared last, so
   // that it is waited for before the picture goes).
   std::future<std::vector<TMap_Region_Mask>> masks_made;
+  // The masks taken from there before the region picture was let go.
+  bool masks_ready = false;
+  std::vector<TMap_Region_Mask> masks;
 };
 
 TMap_Picture_Work& TMap::m_Pictures() {
@@ -595,6 +598,8 @@ bool TMap::m_Create_Step_8() {
     for (const auto& [i, c] : taken) codes[i] = c;
     open.swap(still);
   }
+  // The flooding list (one entry per pixel taken) is done with.
+  p.pixels = {};
   return true;
 }
 
@@ -851,31 +856,54 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
   const std::int32_t columns = Sections_To_Cover(map.width, Map_Section_Pixels);
   const std::int32_t rows = Sections_To_Cover(map.height, Map_Section_Pixels);
   // Sections are encoded side by side, each into its own file; which thread
-  // takes which section does not change a byte.
+  // takes which section does not change a byte. Section i + 1 is column
+  // i / rows, row i % rows; the jobs go row by row, so that the painted map
+  // can give back a band of rows as soon as its sections are cut (nothing
+  // reads the painted map after this step unless it is written whole).
+  // The sections stay in memory for their textures.
   const std::string folder = Current_Map_Dir();
-  Run_Jobs(columns * rows, [&](std::int32_t i) {
-    // Every pixel of the section is written below: a thread's section is
-    // sized once and then only overwritten.
-    thread_local TImage section;
-    if (section.width != Map_Section_Pixels || section.height != Map_Section_Pixels)
-      section.Set_Size(Map_Section_Pixels, Map_Section_Pixels);
-    const std::int32_t c = i / rows + 1, r = i % rows + 1;
-    const std::int32_t left = (c - 1) * Map_Section_Pixels, top = (r - 1) * Map_Section_Pixels;
+  // The region picture is needed for nothing but the masks: in a world
+  // being made (not written whole) they are taken now and the picture goes
+  // before the sections are cut.
+  if (!write_whole && !p.region_picture.codes.Empty()) {
+    p.masks = m_Take_Region_Masks();
+    p.masks_ready = true;
+    p.region_picture.codes.Release();
+    p.region_picture.width = p.region_picture.height = 0;
+  }
+  std::vector<std::shared_ptr<const TImage>> kept(std::size_t(columns) * std::size_t(rows) + 1);
+  std::vector<std::atomic<std::int32_t>> band_left(std::size_t(std::max(rows, 0)));
+  for (auto& left : band_left) left = columns;
+  TImage& painted = p.map_picture;
+  Run_Jobs(columns * rows, [&](std::int32_t job) {
+    const std::int32_t band = job / columns, column = job % columns;
+    const std::int32_t i = column * rows + band;
+    auto section = std::make_shared<TImage>();
+    // Every pixel of the section is written below.
+    section->Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    const std::int32_t left = column * Map_Section_Pixels, top = band * Map_Section_Pixels;
     const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
     const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
     for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
       const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
-      std::uint32_t* to = section.Row(y);
+      std::uint32_t* to = section->Row(y);
       std::copy_n(from, w, to);
       std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
     }
+    if (!write_whole && --band_left[std::size_t(band)] == 0)
+      Large_Memory_Discard(painted.Row(top), std::size_t(h) * std::size_t(map.width) * sizeof(std::uint32_t));
     const std::string file = folder + "MapSection" + Digits_3(i + 1) + ".jpg";
-    Write_Picture(Image_Write_JPEG(file, section, 100), file);
+    Write_Picture(Image_Write_JPEG(file, *section, 100), file);
+    kept[std::size_t(i) + 1] = std::move(section);
   });
   if (write_whole) {
     const std::string file = Current_Map_Dir() + "TerrainMap.bmp";
     Write_Picture(Image_Write_BMP_24(file, map), file);
+  } else {
+    // Given back band by band: the rest goes now.
+    painted = TImage();
   }
+  f_new_sections = std::move(kept);
   return true;
 }
 
@@ -970,8 +998,14 @@ void TMap::m_Start_Region_Masks() {
   });
 }
 
-bool TMap::m_Create_Region_Sections() {
+// The masks made beside the earlier steps, checked against the regions'
+// bounds as they are now (made again when they differ).
+std::vector<TMap_Region_Mask> TMap::m_Take_Region_Masks() {
   TMap_Picture_Work& p = m_Pictures();
+  if (p.masks_ready) {
+    p.masks_ready = false;
+    return std::move(p.masks);
+  }
   std::vector<TMap_Region_Mask> wanted = m_Region_Mask_Bounds();
   std::vector<TMap_Region_Mask> made;
   // A failed write made beside the earlier steps is raised here.
@@ -988,10 +1022,23 @@ bool TMap::m_Create_Region_Sections() {
     Make_Region_Masks(p.region_picture, wanted, Current_Map_Dir());
     made = std::move(wanted);
   }
-  for (const TMap_Region_Mask& m : made) {
+  return made;
+}
+
+bool TMap::m_Create_Region_Sections() {
+  std::vector<TMap_Region_Mask> made = m_Take_Region_Masks();
+  // The masks' bits stay in memory for their textures.
+  f_new_masks.assign(std::size_t(std::max(f_region_count, 0)) + 1, nullptr);
+  for (TMap_Region_Mask& m : made) {
     TMap_Region* r = m_Get_Region(m.id);
     if (!r) continue;
     for (const auto& [i, first, end] : m.spans) r->m_Add_Click_Zone_Span(i, std::uint16_t(first), std::uint16_t(end));
+    auto bits = std::make_shared<TImage_Mask_Bits>();
+    bits->width = m.width;
+    bits->height = m.height;
+    bits->stride = m.stride;
+    bits->bits = std::move(m.bits);
+    f_new_masks[std::size_t(m.id)] = std::move(bits);
   }
   return true;
 }
@@ -1029,17 +1076,35 @@ void TMap::m_Load_Section_Textures() {
   f_section_count = Checked_Mul(columns, rows);
   f_section_textures.assign(std::size_t(f_section_count) + 1, 0);
   f_section_loaded.assign(std::size_t(f_section_count) + 1, 0);
-  for (std::int32_t i = 1; i <= f_section_count; ++i)
-    f_section_textures[std::size_t(i)] = Load_Map_Texture(
-        Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg", Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
+  // A world just generated hands its sections over; each is made a texture
+  // when first drawn, and let go then.
+  std::vector<std::shared_ptr<const TImage>> pictures = std::move(f_new_sections);
+  f_new_sections.clear();
+  if (pictures.size() != std::size_t(f_section_count) + 1) pictures.clear();
+  for (std::int32_t i = 1; i <= f_section_count; ++i) {
+    const std::string file = Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg";
+    std::shared_ptr<const TImage> picture = pictures.empty() ? nullptr : std::move(pictures[std::size_t(i)]);
+    if (picture)
+      f_section_textures[std::size_t(i)] =
+          World_Load_Picture_Texture(file, std::move(picture), Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
+    else
+      f_section_textures[std::size_t(i)] = Load_Map_Texture(file, Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
+  }
 }
 
 void TMap::m_Load_Region_Textures() {
   std::vector<std::int32_t> textures(std::size_t(f_region_count), 0);
-  for (std::int32_t i = 1; i <= f_region_count; ++i)
-    if (m_Get_Region(i))
-      textures[std::size_t(i - 1)] = Load_Map_Texture(Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp",
-                                                      Region_Texture_Group, WORLD_TEXTURE_KEY_BLACK);
+  // A world just generated hands its masks over as bits; others are read
+  // from their files. Either way a mask is made a texture when first drawn.
+  std::vector<std::shared_ptr<const TImage_Mask_Bits>> masks = std::move(f_new_masks);
+  f_new_masks.clear();
+  if (masks.size() != std::size_t(f_region_count) + 1) masks.clear();
+  for (std::int32_t i = 1; i <= f_region_count; ++i) {
+    if (!m_Get_Region(i)) continue;
+    std::shared_ptr<const TImage_Mask_Bits> bits = masks.empty() ? nullptr : std::move(masks[std::size_t(i)]);
+    textures[std::size_t(i - 1)] = World_Load_Mask_Texture(Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp",
+                                                           Region_Texture_Group, std::move(bits));
+  }
   f_region_textures = std::move(textures);
 }
 

@@ -8,7 +8,24 @@ TWorld_Main_Screen_Link* main_screen_link = &idle_main_screen;
 // Constant-initialised, so that a loader installed during the static
 // start-up of another module stays.
 TWorld_Texture_Loader texture_loader = nullptr;
+TWorld_Picture_Loader picture_loader = nullptr;
+TWorld_Mask_Loader mask_loader = nullptr;
 }  // namespace
+
+void Set_World_Picture_Loaders(TWorld_Picture_Loader picture, TWorld_Mask_Loader mask) {
+  picture_loader = picture;
+  mask_loader = mask;
+}
+
+std::int32_t World_Load_Picture_Texture(const std::string& file, std::shared_ptr<const TImage> picture,
+                                        std::uint8_t group, std::uint8_t color_key_type) {
+  return picture_loader ? picture_loader(file, std::move(picture), group, color_key_type) : 0;
+}
+
+std::int32_t World_Load_Mask_Texture(const std::string& file, std::uint8_t group,
+                                     std::shared_ptr<const TImage_Mask_Bits> bits) {
+  return mask_loader ? mask_loader(file, group, std::move(bits)) : 0;
+}
 
 void TWorld_Event_Log_Link::m_Add_Region_Captured(std::int32_t, std::uint8_t, std::uint8_t, std::int32_t) {}
 

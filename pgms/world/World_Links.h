@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "Image_Files.h"
 
 #include "SelectedUnit.h"
 #include "Vector_Types.h"
@@ -64,3 +67,16 @@ using TWorld_Texture_Loader = std::int32_t (*)(const std::string& file, std::uin
                                                std::uint8_t color_key_type);
 void Set_World_Texture_Loader(TWorld_Texture_Loader loader);
 std::int32_t World_Load_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type);
+// The same for a world just generated, whose pictures are in memory: a
+// section's picture handed over for its file (made a texture when first
+// drawn), and a region's mask as bits (the file's; none: the file is read).
+// Both load nothing for a file that does not exist.
+using TWorld_Picture_Loader = std::int32_t (*)(const std::string& file, std::shared_ptr<const TImage> picture,
+                                               std::uint8_t group, std::uint8_t color_key_type);
+using TWorld_Mask_Loader = std::int32_t (*)(const std::string& file, std::uint8_t group,
+                                            std::shared_ptr<const TImage_Mask_Bits> bits);
+void Set_World_Picture_Loaders(TWorld_Picture_Loader picture, TWorld_Mask_Loader mask);
+std::int32_t World_Load_Picture_Texture(const std::string& file, std::shared_ptr<const TImage> picture,
+                                        std::uint8_t group, std::uint8_t color_key_type);
+std::int32_t World_Load_Mask_Texture(const std::string& file, std::uint8_t group,
+                                     std::shared_ptr<const TImage_Mask_Bits> bits);

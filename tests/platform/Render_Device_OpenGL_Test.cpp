@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -531,4 +532,78 @@ TEST(Render_Device_OpenGL, HeadlessLinesDrawTheFirstPixelInEitherDirection) {
               {10, 5, 0xFF00FF00u}, {3, 5, 0xFF00FF00u}, {2, 5, 0xFF000000u},   // right to left
               {7, 14, 0xFF0000FFu}, {7, 9, 0xFF0000FFu}, {7, 8, 0xFF000000u}};  // bottom to top
   for (const auto& r : rows) EXPECT_EQ(d.Pixel(back, r.x, r.y), r.color) << r.x << ", " << r.y;
+}
+
+namespace {
+// A 5 x 3 mask (255 white, 0 black) drawn twice, enlarged and smoothed and
+// tinted the way a region is: from a one-byte mask texture padded to 8 x 4,
+// and from the 32-bit picture of black and white with black keyed away.
+// `out.back` holds the first drawing, `out.target` the second, both read
+// back in the quad's rectangle; the mask texture reads as (v, v, v, v).
+void Draw_Masks(TRender_Device& d, TScene_Result& out) {
+  const std::uint8_t mask[3][5] = {{0, 255, 255, 0, 255}, {255, 255, 0, 0, 255}, {0, 255, 255, 255, 0}};
+  std::vector<std::uint8_t> padded(8 * 4, 0);
+  std::vector<TColor> picture;
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) {
+      padded[std::size_t(y * 8 + x)] = mask[y][x];
+      picture.push_back(mask[y][x] ? 0xFFFFFFFFu : 0xFF000000u);
+    }
+  TDevice_Texture bytes = 0, argb = 0;
+  Check(d.Create_Mask_Texture(8, 4, padded.data(), D3DPOOL_MANAGED, bytes), "mask texture");
+  Check(d.Create_Texture_From_Pixels(5, 3, picture.data(), 0xFF000000u, 0, D3DPOOL_MANAGED, argb), "picture");
+  TDevice_Texture none = 0;
+  EXPECT_EQ(d.Create_Mask_Texture(0, 4, padded.data(), D3DPOOL_MANAGED, none), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d.Create_Mask_Texture(8, 4, nullptr, D3DPOOL_MANAGED, none), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d.Create_Mask_Texture(8, 4, padded.data(), D3DPOOL_SYSTEMMEM, none), D3DERR_INVALIDCALL);
+  EXPECT_EQ(none, 0u);
+  std::uint32_t w = 0, h = 0;
+  std::vector<TColor> read;
+  Check(d.Read_Surface(bytes, w, h, read), "Read_Surface");
+  EXPECT_EQ(w, 8u);
+  EXPECT_EQ(h, 4u);
+  if (read.size() == 32) {
+    EXPECT_EQ(read[1], 0xFFFFFFFFu);
+    EXPECT_EQ(read[0], 0u);
+    EXPECT_EQ(read[7], 0u);
+  }
+  for (int pass = 0; pass < 2; ++pass) {
+    Check(d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF406020u, 1.0f, 0), "Clear");
+    Check(d.BeginScene(), "BeginScene");
+    d.SetRenderState(D3DRS_LIGHTING, 0);
+    d.SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    d.SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCCOLOR);
+    d.SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCCOLOR);
+    d.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    d.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    d.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    Check(d.SetTexture(0, pass == 0 ? bytes : argb), "SetTexture");
+    // Five texels across 50 pixels: u runs to 5 / 8, v to 3 / 4.
+    Draw_Quad(d, TQuad(4, 4, 54, 34, 0xFFC02020u, 0xFFC02020u, 0xFFC02020u, 0xFFC02020u, 5.0f / 8, 3.0f / 4));
+    Check(d.EndScene(), "EndScene");
+    std::vector<TColor> back;
+    Check(d.Read_Surface(d.Get_BackBuffer_Surface(), w, h, back), "Read_Surface back");
+    std::vector<TColor>& kept = pass == 0 ? out.back : out.target;
+    for (std::uint32_t y = 0; y < 40 && y < h; ++y)
+      for (std::uint32_t x = 0; x < 60 && x < w; ++x) kept.push_back(back[y * w + x]);
+  }
+  d.Release_Texture(bytes);
+  d.Release_Texture(argb);
+}
+}  // namespace
+
+TEST(Render_Device_OpenGL, MaskTexturesDrawAsTheirPaddedPicturesWithBlackKeyedAway) {
+  const TScene_Result headless = Headless_Result(Draw_Masks);
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(headless.back, headless.target);
+  REQUIRE_GL_DEVICE(gl);
+  TScene_Result gl_result;
+  Draw_Masks(*gl.device, gl_result);
+  ASSERT_FALSE(HasFailure());
+  EXPECT_EQ(gl_result.back, gl_result.target);
+  Expect_Same_Pixels(gl_result.back, headless.back, 60, "mask");
+  // The mask decides: tinted texels and the ground beside them.
+  std::set<TColor> colours(gl_result.back.begin(), gl_result.back.end());
+  EXPECT_GT(colours.size(), 2u);
 }

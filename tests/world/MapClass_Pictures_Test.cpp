@@ -613,6 +613,113 @@ TEST_F(Map_Pictures, TexturesLoadFromTheWrittenPicturesAndAgainAfterADeviceReset
   Render_Device_Set_Current(nullptr);
 }
 
+// The masks of a world just made become one-byte textures (a quarter of
+// the padded 32-bit ones), made when first drawn, and every way a region
+// is drawn over the map (owner
+// tint, haze, highlight) gives the same pixels as from the padded 32-bit
+// textures read from the mask files: under both address modes, smoothed
+// and not, the region shrunk onto the screen and a corner of it enlarged.
+TEST_F(Map_Pictures, MasksDrawnFromTheirOwnSmallTexturesGiveThePixelsOfThePaddedPictures) {
+  TDevice_Params params;
+  params.Width = 160;
+  params.Height = 120;
+  auto device = std::make_unique<TRender_Device_Headless>(params);
+  Render_Device_Set_Current(device.get());
+  G_Init_GraphicsEngine();
+  Generate(5);
+  Pictures(16);
+  map.m_Load_Region_Textures();
+  std::vector<std::int32_t> fresh(std::size_t(map.m_Get_Region_Count()), 0), padded = fresh;
+  std::uint64_t fresh_bytes = 0, padded_bytes = 0;
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
+    if (!map.m_Get_Region(id)) continue;
+    fresh[std::size_t(id - 1)] = map.m_Get_Region_Texture(id);
+    const TGTexture* t = g_tg_texture_list->m_Get_Texture(fresh[std::size_t(id - 1)]);
+    ASSERT_NE(t, nullptr) << id;
+    ASSERT_NE(t->m_Mask(), nullptr) << id;
+    EXPECT_FALSE(t->m_Mask_Uploaded()) << id;
+    // The same file read the way every picture is: 32 bits a texel, padded
+    // to powers of two, black keyed away (under another name, or the list
+    // would hand out the mask again).
+    const std::string name = "Padded" + Int_To_Text_Padded(id, 3, 3) + ".bmp";
+    fs::copy_file(Current("RegionSection" + Int_To_Text_Padded(id, 3, 3) + ".bmp"), Current(name));
+    padded[std::size_t(id - 1)] =
+        g_tg_texture_list->m_Load_Texture(Design_Path(Current(name).string()), 4, TEXTURE_COLOR_KEY_BLACK);
+    const TGTexture* old = g_tg_texture_list->m_Get_Texture(padded[std::size_t(id - 1)]);
+    ASSERT_NE(old, nullptr) << id;
+    EXPECT_EQ(old->m_Image_Width(), t->m_Image_Width()) << id;
+    EXPECT_EQ(old->m_Image_Height(), t->m_Image_Height()) << id;
+    padded_bytes += 4ull * std::uint64_t(old->m_Texture_Width()) * std::uint64_t(old->m_Texture_Height());
+  }
+
+  const TColor ground = Make_Color(70, 120, 40);
+  const TColor tint = Make_Color(200, 30, 30);
+  std::int64_t covered = 0, uncovered = 0;
+  for (std::int32_t id = 1; id <= map.m_Get_Region_Count(); ++id) {
+    const TMap_Region* r = map.m_Get_Region(id);
+    if (!r) continue;
+    std::int32_t left, top, right, bottom;
+    r->m_Get_Bounds(left, top, right, bottom);
+    const float ph = float(map.m_Get_Pixel_Height());
+    // Views of the map plane (y upwards): the whole region, and its top
+    // left corner 32 x 24 map pixels large.
+    const struct {
+      float x0, y0, x1, y1;
+    } views[] = {{float(left) - 4, ph - float(bottom) - 4, float(right) + 4, ph - float(top) + 4},
+                 {float(left) - 2, ph - float(top) - 22, float(left) + 30, ph - float(top) + 2}};
+    for (const auto& view : views)
+      for (std::uint32_t address : {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP})
+        for (std::uint32_t filter : {D3DTEXF_LINEAR, D3DTEXF_POINT}) {
+          SCOPED_TRACE(testing::Message() << "region " << id << " address " << address << " filter " << filter);
+          std::vector<TColor> shown[2];
+          for (int k = 0; k < 2; ++k) {
+            map.m_Set_Region_Textures(k == 0 ? fresh : padded);
+            TMatrix projection;
+            projection.m[0][0] = 2.0f / (view.x1 - view.x0);
+            projection.m[1][1] = 2.0f / (view.y1 - view.y0);
+            projection.m[2][2] = 1.0f;
+            projection.m[3][0] = -(view.x1 + view.x0) / (view.x1 - view.x0);
+            projection.m[3][1] = -(view.y1 + view.y0) / (view.y1 - view.y0);
+            projection.m[3][2] = 0.5f;
+            projection.m[3][3] = 1.0f;
+            G_SetTransform(D3DTS_PROJECTION, projection);
+            G_SetSamplerState_AddressU(address);
+            G_SetSamplerState_AddressV(address);
+            G_SetSamplerState_MinFilter(filter);
+            G_SetSamplerState_MagFilter(filter);
+            ASSERT_EQ(device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, ground, 1.0f, 0), S_OK);
+            map.m_Draw_Region_Tint(id, tint);
+            map.m_Draw_Hidden_Region(id);
+            map.m_Draw_Highlighted_Region(id, true);
+            std::uint32_t w = 0, h = 0;
+            ASSERT_EQ(device->Read_Surface(device->Get_BackBuffer_Surface(), w, h, shown[k]), S_OK);
+          }
+          ASSERT_EQ(shown[0].size(), shown[1].size());
+          std::int64_t differ = 0;
+          for (std::size_t i = 0; i < shown[0].size(); ++i) {
+            differ += shown[0][i] != shown[1][i] ? 1 : 0;
+            if (shown[1][i] == (ground | 0xFF000000u)) ++uncovered;
+            else ++covered;
+          }
+          EXPECT_EQ(differ, 0);
+        }
+    const TGTexture* t = g_tg_texture_list->m_Get_Texture(fresh[std::size_t(id - 1)]);
+    EXPECT_TRUE(t->m_Mask_Uploaded());
+    TSurface_Desc desc;
+    ASSERT_EQ(device->Get_Level_Desc(t->m_Texture(), 0, desc), S_OK);
+    EXPECT_EQ(desc.Format, DEVICE_FMT_I8);
+    EXPECT_EQ(std::int32_t(desc.Width), Mask_Texture_Side(t->m_Image_Width()));
+    EXPECT_EQ(std::int32_t(desc.Height), Mask_Texture_Side(t->m_Image_Height()));
+    fresh_bytes += std::uint64_t(desc.Width) * desc.Height;
+  }
+  // The masks decided what was drawn, and took a fraction of the memory.
+  EXPECT_GT(covered, 0);
+  EXPECT_GT(uncovered, 0);
+  EXPECT_EQ(fresh_bytes * 4, padded_bytes);
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
+}
+
 // The Tiny map is not cut into whole sections: its last row of sections is
 // drawn only as far as the map reaches, every section in its
 // place from the map's top, so the sections cover the map exactly, and the
