@@ -92,8 +92,18 @@ public:
     Io_Write_Integer(f_w, Checked_Cast<std::int32_t>(items.size()));
   }
   template <class C>
+  void Integer_Count(const C& items, std::uint64_t min_bytes, std::int32_t /*most*/, const char* /*too_many*/) {
+    Integer_Count(items, min_bytes);
+  }
+  template <class C>
   void Word_Count(const C& items) {
     Io_Write_Word(f_w, Checked_Cast<std::uint16_t>(items.size()));
+  }
+
+  // A record of its own that saves itself with m_Save.
+  template <class R>
+  void Record(const R& record) {
+    record.m_Save(f_w);
   }
 
   TIo_Writer& m_Writer() const { return f_w; }
@@ -142,6 +152,14 @@ public:
   void Integer_Count(C& items, std::uint64_t min_bytes) {
     items.resize(Checked_Count(Io_Read_Integer(f_r), min_bytes));
   }
+  // The same with a largest count the record allows: beyond it `too_many`
+  // is the error.
+  template <class C>
+  void Integer_Count(C& items, std::uint64_t min_bytes, std::int32_t most, const char* too_many) {
+    const std::int32_t count = Io_Read_Integer(f_r);
+    if (count > most) throw ERangeError(too_many);
+    items.resize(Checked_Count(count, min_bytes));
+  }
   // A word count asks for at most 65535 entries.
   template <class C>
   void Word_Count(C& items) {
@@ -151,6 +169,12 @@ public:
     if (count < 0 || std::uint64_t(count) > f_r.m_Bytes_Left() / min_bytes)
       throw ERangeError("Count beyond the end of the file");
     return std::size_t(count);
+  }
+
+  // A record of its own that reads itself with m_Load.
+  template <class R>
+  void Record(R& record) {
+    record.m_Load(f_r);
   }
 
   TIo_Reader& m_Reader() const { return f_r; }
