@@ -237,8 +237,9 @@ TEST_P(Saved_Game_Bytes, ReadBackAndWrittenAgainGiveTheSameBytes) {
   ASSERT_TRUE(settings.m_Save_To_File(Design_Path((dir / Files[0]).string())));
   Add_Every_Kind(dir, settings.f_version);
 
-  if (!c.sums.empty())
+  if (!c.sums.empty()) {
     for (int f = 0; f < 6; ++f) EXPECT_EQ(Hex(Fnv1a(Read_File(dir / Files[f]))), c.sums[std::size_t(f)]) << Files[f];
+  }
   Expect_Same_Bytes_Again(dir, settings.f_version);
   EXPECT_TRUE(shell.messages.empty());
 }
