@@ -84,30 +84,17 @@ void Relations_Fields(F& f, Matrix& m) {
 // GameSettings.dat.
 template <class F, class Settings>
 void Settings_Fields(F& f, Settings& s) {
-  f.Integer(s.f_game_date);
-  f.Integer(s.f_turn_empire);
-  f.String(s.f_game_type_name);
-  f.String(s.f_version);
-  f.String(s.f_description);
-  f.String(s.f_creation_date);
+  f.Integer(s.f_game_date, s.f_turn_empire);
+  f.String(s.f_game_type_name, s.f_version, s.f_description, s.f_creation_date);
   f.Byte(s.f_game_kind);
   f.String(s.f_game_type_folder);
-  f.Vector(s.f_camera_eye);
-  f.Vector(s.f_camera_look_at);
-  f.Vector(s.f_camera_up);
-  f.Word(s.f_flag_width);
-  f.Word(s.f_flag_height);
+  f.Vector(s.f_camera_eye, s.f_camera_look_at, s.f_camera_up);
+  f.Word(s.f_flag_width, s.f_flag_height);
   Relations_Fields(f, s.f_relations);
-  f.String(s.f_setup_game_type_name);
-  f.String(s.f_setup_map_text);
-  f.String(s.f_setup_map_type_text);
+  f.String(s.f_setup_game_type_name, s.f_setup_map_text, s.f_setup_map_type_text);
   f.Byte(s.f_neutral_money_level);
-  f.Boolean(s.f_setup_option_1);
-  f.Boolean(s.f_setup_option_2);
-  f.Boolean(s.f_neutral_empire);
-  f.Byte(s.f_starting_money_level);
-  f.Byte(s.f_nation_size_level);
-  f.Byte(s.f_starting_forces_level);
+  f.Boolean(s.f_setup_option_1, s.f_setup_option_2, s.f_neutral_empire);
+  f.Byte(s.f_starting_money_level, s.f_nation_size_level, s.f_starting_forces_level);
   f.Boolean(s.f_fog_of_war);
   f.String_List(s.f_extra_texts);
   f.Byte(s.f_autosave_slot);
@@ -115,13 +102,9 @@ void Settings_Fields(F& f, Settings& s) {
   // Every slot is in the file, used or not.
   f.Word(s.f_player_count);
   for (auto& p : s.f_players) {
-    f.Word(p.f_client_id);
-    f.Word(p.f_slot_number);
-    f.String(p.f_player_name);
-    f.String(p.f_nation_name);
-    f.String(p.f_password);
-    f.Word(p.f_connected);
-    f.Word(p.f_ready);
+    f.Word(p.f_client_id, p.f_slot_number);
+    f.String(p.f_player_name, p.f_nation_name, p.f_password);
+    f.Word(p.f_connected, p.f_ready);
   }
   f.String(s.f_network_save_name);
 }

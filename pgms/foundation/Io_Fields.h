@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Errors.h"
@@ -56,27 +57,43 @@ public:
   static constexpr bool reading = false;
   explicit TIo_Field_Writer(TIo_Writer& w) : f_w(w) {}
 
-  void Boolean(bool v) { Io_Write_Boolean(f_w, v); }
-  template <class T>
-  void Byte(const T& v) {
-    Io_Write_Byte(f_w, io_fields_detail::To_File<std::uint8_t>(v));
+  // Each method takes one field or several of the same form, in order.
+  template <class... T>
+  void Boolean(const T&... v) {
+    (Io_Write_Boolean(f_w, v), ...);
   }
-  template <class T>
-  void Word(const T& v) {
-    Io_Write_Word(f_w, io_fields_detail::To_File<std::uint16_t>(v));
+  template <class... T>
+  void Byte(const T&... v) {
+    (Io_Write_Byte(f_w, io_fields_detail::To_File<std::uint8_t>(v)), ...);
   }
-  template <class T>
-  void Integer(const T& v) {
-    Io_Write_Integer(f_w, io_fields_detail::To_File<std::int32_t>(v));
+  template <class... T>
+  void Word(const T&... v) {
+    (Io_Write_Word(f_w, io_fields_detail::To_File<std::uint16_t>(v)), ...);
   }
-  template <class T>
-  void Longint(const T& v) {
-    Io_Write_Longint(f_w, io_fields_detail::To_File<std::int32_t>(v));
+  template <class... T>
+  void Integer(const T&... v) {
+    (Io_Write_Integer(f_w, io_fields_detail::To_File<std::int32_t>(v)), ...);
   }
-  void Single(float v) { Io_Write_Single(f_w, v); }
-  void String(const std::string& v) { Io_Write_String(f_w, v); }
-  void Vector(const TVector& v) { Io_Write_Vector(f_w, v); }
-  void Color_RGBA(TColor v) { Io_Write_Color_RGBA(f_w, v); }
+  template <class... T>
+  void Longint(const T&... v) {
+    (Io_Write_Longint(f_w, io_fields_detail::To_File<std::int32_t>(v)), ...);
+  }
+  template <class... T>
+  void Single(const T&... v) {
+    (Io_Write_Single(f_w, v), ...);
+  }
+  template <class... T>
+  void String(const T&... v) {
+    (Io_Write_String(f_w, v), ...);
+  }
+  template <class... T>
+  void Vector(const T&... v) {
+    (Io_Write_Vector(f_w, v), ...);
+  }
+  template <class... T>
+  void Color_RGBA(const T&... v) {
+    (Io_Write_Color_RGBA(f_w, v), ...);
+  }
   // An opaque colour as three bytes, red first (the alpha is not kept).
   void Color_RGB_Bytes(TColor v) {
     Io_Write_Byte(f_w, Color_Red(v));
@@ -117,28 +134,42 @@ public:
   static constexpr bool reading = true;
   explicit TIo_Field_Reader(TIo_Reader& r) : f_r(r) {}
 
-  void Boolean(bool& v) { v = Io_Read_Boolean(f_r); }
-  void Boolean(std::vector<bool>::reference v) { v = Io_Read_Boolean(f_r); }
-  template <class T>
-  void Byte(T& v) {
-    v = io_fields_detail::From_File<T>(Io_Read_Byte(f_r));
+  template <class... T>
+  void Boolean(T&&... v) {
+    (Read_Boolean(std::forward<T>(v)), ...);
   }
-  template <class T>
-  void Word(T& v) {
-    v = io_fields_detail::From_File<T>(Io_Read_Word(f_r));
+  template <class... T>
+  void Byte(T&... v) {
+    ((v = io_fields_detail::From_File<T>(Io_Read_Byte(f_r))), ...);
   }
-  template <class T>
-  void Integer(T& v) {
-    v = io_fields_detail::From_File<T>(Io_Read_Integer(f_r));
+  template <class... T>
+  void Word(T&... v) {
+    ((v = io_fields_detail::From_File<T>(Io_Read_Word(f_r))), ...);
   }
-  template <class T>
-  void Longint(T& v) {
-    v = io_fields_detail::From_File<T>(Io_Read_Longint(f_r));
+  template <class... T>
+  void Integer(T&... v) {
+    ((v = io_fields_detail::From_File<T>(Io_Read_Integer(f_r))), ...);
   }
-  void Single(float& v) { v = Io_Read_Single(f_r); }
-  void String(std::string& v) { v = Io_Read_String(f_r); }
-  void Vector(TVector& v) { Io_Read_Vector(f_r, v); }
-  void Color_RGBA(TColor& v) { v = Io_Read_Color_RGBA(f_r); }
+  template <class... T>
+  void Longint(T&... v) {
+    ((v = io_fields_detail::From_File<T>(Io_Read_Longint(f_r))), ...);
+  }
+  template <class... T>
+  void Single(T&... v) {
+    ((v = Io_Read_Single(f_r)), ...);
+  }
+  template <class... T>
+  void String(T&... v) {
+    ((v = Io_Read_String(f_r)), ...);
+  }
+  template <class... T>
+  void Vector(T&... v) {
+    (Io_Read_Vector(f_r, v), ...);
+  }
+  template <class... T>
+  void Color_RGBA(T&... v) {
+    ((v = Io_Read_Color_RGBA(f_r)), ...);
+  }
   void Color_RGB_Bytes(TColor& v) {
     const std::uint8_t red = Io_Read_Byte(f_r), green = Io_Read_Byte(f_r), blue = Io_Read_Byte(f_r);
     v = Make_Color(red, green, blue);
@@ -180,5 +211,8 @@ public:
   TIo_Reader& m_Reader() const { return f_r; }
 
 private:
+  void Read_Boolean(bool& v) { v = Io_Read_Boolean(f_r); }
+  void Read_Boolean(std::vector<bool>::reference v) { v = Io_Read_Boolean(f_r); }
+
   TIo_Reader& f_r;
 };

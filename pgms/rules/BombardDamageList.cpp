@@ -58,9 +58,7 @@ void TBombard_Damage_List_Obj::m_Fields(F& f, Self& self) {
   }
   for (std::uint16_t j = 0; j < count; ++j) {
     auto& d = self.f_records[j];
-    f.Integer(d.damage);
-    f.Integer(d.attacking_unit_id);
-    f.Integer(d.target_unit_id);
+    f.Integer(d.damage, d.attacking_unit_id, d.target_unit_id);
     if constexpr (F::reading) self.f_count = static_cast<std::uint16_t>(j + 1);
   }
 }

@@ -592,10 +592,7 @@ bool TMaster_Action_Timer::m_Unit_List_Used(std::int64_t slot) const {
 namespace {
 template <class F, class Rect>
 void Rect_Fields(F& f, Rect& rect) {
-  f.Single(rect.left);
-  f.Single(rect.top);
-  f.Single(rect.width);
-  f.Single(rect.height);
+  f.Single(rect.left, rect.top, rect.width, rect.height);
 }
 
 // MasterActionTimer.dat: one record an action, the common part and then
@@ -607,67 +604,47 @@ void Record_Fields(F& f, Record& a) {
   f.Boolean(a.active);
   f.Single(a.start_time);
   f.Boolean(a.done);
-  f.Word(a.step);
-  f.Word(a.sub_step);
-  f.Single(a.time_limit);
-  f.Single(a.delay);
+  f.Word(a.step, a.sub_step);
+  f.Single(a.time_limit, a.delay);
   f.Longint(a.awaited_id);
   f.Byte(a.kind);
   switch (a.kind) {
     case ACTION_MOVE_UNIT: {
       auto& m = a.move;
-      f.Longint(m.source_region);
-      f.Longint(m.unit_type);
+      f.Longint(m.source_region, m.unit_type);
       f.Byte(m.owner);
       f.Boolean(m.seen);
-      f.Word(m.unit_list);
-      f.Word(m.sound_list);
-      f.Longint(m.unit_count);
-      f.Longint(m.destination_region);
+      f.Word(m.unit_list, m.sound_list);
+      f.Longint(m.unit_count, m.destination_region);
       Rect_Fields(f, m.rect);
       f.Color_RGBA(m.colour);
-      f.Single(m.target_left);
-      f.Single(m.target_top);
-      f.Single(m.velocity_x);
-      f.Single(m.velocity_y);
-      f.Single(m.remaining_distance);
-      f.Single(m.heading);
-      f.Single(m.target_heading);
-      f.Boolean(m.more_legs_follow);
-      f.Boolean(m.chained);
+      f.Single(m.target_left, m.target_top, m.velocity_x, m.velocity_y, m.remaining_distance);
+      f.Single(m.heading, m.target_heading);
+      f.Boolean(m.more_legs_follow, m.chained);
       break;
     }
     case ACTION_BOMBARD_UNIT: {
       auto& b = a.bombard;
-      f.Longint(b.source_region);
-      f.Longint(b.unit_type);
+      f.Longint(b.source_region, b.unit_type);
       f.Byte(b.owner);
       f.Boolean(b.seen);
       f.Longint(b.unit_count);
       f.Word(b.unit_list);
       f.Longint(b.target_region);
-      f.Vector(b.effect_source);
-      f.Vector(b.effect_target);
-      f.Longint(b.effect_number);
-      f.Longint(b.region_damage);
-      f.Longint(b.damage_record_count);
+      f.Vector(b.effect_source, b.effect_target);
+      f.Longint(b.effect_number, b.region_damage, b.damage_record_count);
       f.Word(b.damage_list);
       break;
     }
     case ACTION_LOAD_UNIT:
     case ACTION_UNLOAD_UNIT: {
       auto& l = a.load;
-      f.Longint(l.source_region);
-      f.Longint(l.destination_region);
+      f.Longint(l.source_region, l.destination_region);
       f.Boolean(l.seen);
       f.Longint(l.unit_type);
       Rect_Fields(f, l.rect);
       f.Color_RGBA(l.colour);
-      f.Single(l.target_left);
-      f.Single(l.target_top);
-      f.Single(l.velocity_x);
-      f.Single(l.velocity_y);
-      f.Single(l.remaining_distance);
+      f.Single(l.target_left, l.target_top, l.velocity_x, l.velocity_y, l.remaining_distance);
       break;
     }
     case ACTION_END_TURN:
@@ -675,38 +652,21 @@ void Record_Fields(F& f, Record& a) {
       break;
     case ACTION_COMBAT_MOVE: {
       auto& c = a.combat_move;
-      f.Longint(c.from_column);
-      f.Longint(c.from_row);
-      f.Longint(c.to_column);
-      f.Longint(c.to_row);
-      f.Longint(c.unit_type);
+      f.Longint(c.from_column, c.from_row, c.to_column, c.to_row, c.unit_type);
       f.Byte(c.owner);
       f.Longint(c.unit_count);
-      f.Single(c.picture_x);
-      f.Single(c.picture_y);
-      f.Single(c.picture_width);
-      f.Single(c.picture_height);
+      f.Single(c.picture_x, c.picture_y, c.picture_width, c.picture_height);
       f.Byte(c.facing);
       f.Color_RGBA(c.colour);
-      f.Single(c.target_x);
-      f.Single(c.target_y);
-      f.Single(c.velocity_x);
-      f.Single(c.velocity_y);
-      f.Single(c.remaining_distance);
+      f.Single(c.target_x, c.target_y, c.velocity_x, c.velocity_y, c.remaining_distance);
       f.Longint(c.sound_handle);
-      f.Boolean(c.auto_resolve);
-      f.Boolean(c.first_step);
+      f.Boolean(c.auto_resolve, c.first_step);
       break;
     }
     case ACTION_COMBAT_ATTACK: {
       auto& c = a.combat_attack;
-      f.Longint(c.attacker_column);
-      f.Longint(c.attacker_row);
-      f.Longint(c.defender_column);
-      f.Longint(c.defender_row);
-      f.Longint(c.damage);
-      f.Vector(c.effect_source);
-      f.Vector(c.effect_target);
+      f.Longint(c.attacker_column, c.attacker_row, c.defender_column, c.defender_row, c.damage);
+      f.Vector(c.effect_source, c.effect_target);
       f.Longint(c.effect_number);
       f.Boolean(c.auto_resolve);
       break;

@@ -372,17 +372,12 @@ std::int32_t TEmpire::m_Count_Owned_Regions() const {
 template <class F, class Self>
 void TEmpire::m_Fields(F& f, Self& self) {
   f.Byte(self.f_number);
-  f.String(self.f_nation_name);
-  f.String(self.f_player_name);
-  f.Color_RGBA(self.f_color);
-  f.Color_RGBA(self.f_second_color);
+  f.String(self.f_nation_name, self.f_player_name);
+  f.Color_RGBA(self.f_color, self.f_second_color);
   f.Boolean(self.f_computer_controlled);
-  f.Byte(self.f_color_index);
-  f.Byte(self.f_flag_index);
-  f.Boolean(self.f_neutral);
-  f.Boolean(self.f_eliminated);
-  f.Integer(self.f_treasury);
-  f.Integer(self.f_income);
+  f.Byte(self.f_color_index, self.f_flag_index);
+  f.Boolean(self.f_neutral, self.f_eliminated);
+  f.Integer(self.f_treasury, self.f_income);
   // An eliminated empire keeps only its name and colours.
   if (self.f_eliminated) return;
 
@@ -392,26 +387,19 @@ void TEmpire::m_Fields(F& f, Self& self) {
     f.Byte(p.kind);
     f.Integer(p.id);
     f.Word(p.amount);
-    f.Integer(p.region);
-    f.Integer(p.cost);
+    f.Integer(p.region, p.cost);
   }
   Statistics_Fields(f, self.f_lowest);
   Statistics_Fields(f, self.f_highest);
   f.Word_Count(self.f_counters);
   for (auto& c : self.f_counters) {
-    f.Integer(c.bought);
-    f.Integer(c.current);
-    f.Integer(c.destroyed);
-    f.Integer(c.captured);
-    f.Integer(c.lost);
+    f.Integer(c.bought, c.current, c.destroyed, c.captured, c.lost);
   }
   f.Word_Count(self.f_tech_levels);
   for (auto& level : self.f_tech_levels) f.Integer(level);
   f.Word_Count(self.f_known);
   for (auto&& known : self.f_known) f.Boolean(known);
-  f.Vector(self.f_camera_eye);
-  f.Vector(self.f_camera_look_at);
-  f.Vector(self.f_camera_up);
+  f.Vector(self.f_camera_eye, self.f_camera_look_at, self.f_camera_up);
   f.Boolean(self.f_reserved_flag);
   f.Integer(self.f_reserved_number);
 }

@@ -103,10 +103,8 @@ namespace {
 // battle items only.
 template <class F, class Item>
 void Item_Fields(F& f, Item& item) {
-  f.Integer(item.f_number);
-  f.Integer(item.f_date);
-  f.Byte(item.f_player);
-  f.Byte(item.f_kind);
+  f.Integer(item.f_number, item.f_date);
+  f.Byte(item.f_player, item.f_kind);
   f.String(item.f_text);
   for (auto& v : item.f_values) f.Integer(v);
   for (auto& b : item.f_visible) f.Boolean(b);
@@ -115,8 +113,7 @@ void Item_Fields(F& f, Item& item) {
   for (auto& row : item.f_combat_rows) {
     f.Word(row.unit_type);
     f.Byte(row.owner);
-    f.Integer(row.starting);
-    f.Integer(row.destroyed);
+    f.Integer(row.starting, row.destroyed);
   }
   f.Integer_Count(item.f_destroyed_rows, 4);
   for (auto& row : item.f_destroyed_rows) {

@@ -55,15 +55,9 @@ struct TNo_Save_Log {
 
 template <class F, class Label>
 void Label_Fields(F& f, Label& l) {
-  f.Integer(l.label_square);
-  f.Integer(l.label_column);
-  f.Integer(l.label_row);
-  f.Integer(l.lower_marker_square);
-  f.Integer(l.upper_marker_square);
-  f.Integer(l.label_x);
-  f.Integer(l.label_y);
-  f.Integer(l.centre_x);
-  f.Integer(l.centre_y);
+  f.Integer(l.label_square, l.label_column, l.label_row);
+  f.Integer(l.lower_marker_square, l.upper_marker_square);
+  f.Integer(l.label_x, l.label_y, l.centre_x, l.centre_y);
 }
 
 // Every tagged value takes at least 1 byte, an integer at least 2.
@@ -75,8 +69,7 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
   if (!partial) {
     f.Integer(self.f_id);
     f.Byte(self.f_kind);
-    f.String(self.f_name);
-    f.String(self.f_label_text);
+    f.String(self.f_name, self.f_label_text);
     f.Color_RGB_Bytes(self.f_color);
   }
   f.Byte(self.f_owner);
@@ -95,10 +88,7 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
   const bool shape = !partial || self.f_rebuilt;
   if (shape)
     for (auto& sq : self.f_squares) {
-      f.Integer(sq.left);
-      f.Integer(sq.top);
-      f.Integer(sq.right);
-      f.Integer(sq.bottom);
+      f.Integer(sq.left, sq.top, sq.right, sq.bottom);
     }
   for (auto& sq : self.f_squares) {
     f.Byte(sq.state);
@@ -109,8 +99,7 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
   }
   log.m_Line("TMap_Region.Save: Actual Sqrs Bytes: ");
   if (shape) {
-    f.Integer(self.f_grid_columns);
-    f.Integer(self.f_grid_rows);
+    f.Integer(self.f_grid_columns, self.f_grid_rows);
     const std::int32_t columns = self.f_grid_columns, rows = self.f_grid_rows;
     if constexpr (F::reading) {
       if (columns < 0 || rows < 0) throw ERangeError("Negative grid size");
@@ -127,12 +116,8 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
     log.m_Line("TMap_Region.Save: Actual Sqr Grid Bytes: ");
   }
   if (!partial) {
-    f.Integer(self.f_bounds_left);
-    f.Integer(self.f_bounds_top);
-    f.Integer(self.f_bounds_right);
-    f.Integer(self.f_bounds_bottom);
-    f.Word(self.f_click_row_count);
-    f.Word(self.f_click_span_capacity);
+    f.Integer(self.f_bounds_left, self.f_bounds_top, self.f_bounds_right, self.f_bounds_bottom);
+    f.Word(self.f_click_row_count, self.f_click_span_capacity);
     const std::uint16_t row_count = self.f_click_row_count, capacity = self.f_click_span_capacity;
     if constexpr (F::reading) {
       self.f_click_rows.clear();
@@ -156,8 +141,7 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
           spans.resize(f.Checked_Count(n, 2 * Int_Bytes));
         }
         for (auto& span : spans) {
-          f.Word(span.x1);
-          f.Word(span.x2);
+          f.Word(span.x1, span.x2);
         }
       }
     log.m_Line("TMap_Region.Save: Click Zone Bytes: ");
@@ -295,10 +279,7 @@ void TMap::m_Fields(F& f, bool partial, const std::string& version) {
     }
   }
   if (!partial) {
-    f.Integer(f_pixel_width);
-    f.Integer(f_pixel_height);
-    f.Integer(f_section_width);
-    f.Integer(f_section_height);
+    f.Integer(f_pixel_width, f_pixel_height, f_section_width, f_section_height);
     log("TMap.Save: Num Units     = ", std::uint64_t(f_unit_count));
     log("TMap.Save: Regions Bytes = ", bytes());
   }
@@ -313,11 +294,8 @@ void TMap::m_Fields(F& f, bool partial, const std::string& version) {
   }
   for (std::int32_t id = 1; id <= f_unit_count; ++id) {
     TMap_Unit_Record& u = f_units[std::size_t(id)];
-    f.Integer(u.id);
-    f.Integer(u.region);
-    f.Integer(u.unit_type);
-    f.Byte(u.owner);
-    f.Byte(u.moves);
+    f.Integer(u.id, u.region, u.unit_type);
+    f.Byte(u.owner, u.moves);
     f.Word(u.cargo_list);
     f.Integer(u.damage);
     // A record is free (all zero) or carries its own index.

@@ -11,11 +11,8 @@ namespace {
 // MessageLog.dat: one record a message.
 template <class F, class Item>
 void Item_Fields(F& f, Item& item) {
-  f.Integer(item.f_id);
-  f.Integer(item.f_date);
-  f.Byte(item.f_from);
-  f.Byte(item.f_to);
-  f.Byte(item.f_message_type);
+  f.Integer(item.f_id, item.f_date);
+  f.Byte(item.f_from, item.f_to, item.f_message_type);
   f.String(item.f_text);
   f.Integer(item.f_reserved);
 }

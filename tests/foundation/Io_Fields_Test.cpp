@@ -13,7 +13,7 @@ namespace {
 enum class TKind : std::uint8_t { none = 0, big = 200 };
 
 struct TSample {
-  bool flag = false;
+  bool flag = false, second_flag = false;
   TKind kind = TKind::none;
   std::uint16_t type = 0;  // stored as a 32-bit value
   std::int64_t wide = 0;   // stored as a 32-bit value
@@ -27,7 +27,7 @@ struct TSample {
 
 template <class F, class S>
 void Sample_Fields(F& f, S& s) {
-  f.Boolean(s.flag);
+  f.Boolean(s.flag, s.second_flag);  // several fields of one form, in order
   f.Byte(s.kind);
   f.Longint(s.type);
   f.Integer(s.wide);
@@ -75,6 +75,7 @@ TEST(Io_Fields, TheWriterGivesTheBytesOfTheTypedCallsAndTheReaderTakesThemBack) 
   const TSample s = Full();
   TIo_Writer w;
   Io_Write_Boolean(w, true);
+  Io_Write_Boolean(w, false);
   Io_Write_Byte(w, 200);
   Io_Write_Longint(w, 65535);
   Io_Write_Integer(w, -2147483647 - 1);
