@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     // Per round: the whole, and each of the three steps; the CPU time.
     std::vector<double> ms[4], cpu;
     for (int round = 0; round < 5; ++round) {
-      std::int32_t result = 0;
+      TLoad_Result result = TLoad_Result::Game;
       Main_Load_Game_Stepped(folder, true, false, result, 1, 0);
       bool ok = true;
       double total = 0;

@@ -145,7 +145,7 @@ TEST_F(Game_Folder, TheLoadTakesTheMapAndEmpiresItCheckedWithoutReadingThemAgain
   G_Map = new TMap();
   Game_Install_Rules();
   const std::string dir = Save_Game_Directory("Once");
-  std::int32_t result = 0;
+  TLoad_Result result = TLoad_Result::Game;
   bool ok = Main_Load_Game_Stepped(dir, true, false, result, 0, 1);
   for (std::int32_t step = 1; ok && step <= 71; ++step) ok = Main_Load_Game_Stepped(dir, false, false, result, 0, step);
   ASSERT_TRUE(ok);
