@@ -1,6 +1,7 @@
 #include "GameSettings.h"
 
 #include "Errors.h"
+#include "Io_Fields.h"
 #include "Path.h"
 #include "Shell_Services.h"
 
@@ -64,95 +65,60 @@ void TGame_Settings::m_Reset() {
   f_network_save_name.clear();
 }
 
-void TGame_Settings::m_Write(TIo_Writer& w) const {
-  Io_Write_Integer(w, f_game_date);
-  Io_Write_Integer(w, f_turn_empire);
-  Io_Write_String(w, f_game_type_name);
-  Io_Write_String(w, f_version);
-  Io_Write_String(w, f_description);
-  Io_Write_String(w, f_creation_date);
-  Io_Write_Byte(w, f_game_kind);
-  Io_Write_String(w, f_game_type_folder);
-  Io_Write_Vector(w, f_camera_eye);
-  Io_Write_Vector(w, f_camera_look_at);
-  Io_Write_Vector(w, f_camera_up);
-  Io_Write_Word(w, f_flag_width);
-  Io_Write_Word(w, f_flag_height);
-  std::uint8_t n = f_relations.m_Count();
-  Io_Write_Byte(w, n);
+namespace {
+// The relations between the empires: the count, then the matrix row by
+// row.
+template <class F, class Matrix>
+void Relations_Fields(F& f, Matrix& m) {
+  std::uint8_t n = m.m_Count();
+  f.Byte(n);
+  if constexpr (F::reading) m.m_Set_Size(n);
   for (int row = 1; row <= n; ++row)
-    for (int column = 1; column <= n; ++column) Io_Write_Byte(w, f_relations.m_Get(row, column));
-  Io_Write_String(w, f_setup_game_type_name);
-  Io_Write_String(w, f_setup_map_text);
-  Io_Write_String(w, f_setup_map_type_text);
-  Io_Write_Byte(w, f_neutral_money_level);
-  Io_Write_Boolean(w, f_setup_option_1);
-  Io_Write_Boolean(w, f_setup_option_2);
-  Io_Write_Boolean(w, f_neutral_empire);
-  Io_Write_Byte(w, f_starting_money_level);
-  Io_Write_Byte(w, f_nation_size_level);
-  Io_Write_Byte(w, f_starting_forces_level);
-  Io_Write_Boolean(w, f_fog_of_war);
-  Io_Write_String_List(w, f_extra_texts);
-  Io_Write_Byte(w, f_autosave_slot);
-  Io_Write_Boolean(w, f_autosave_pending);
-  Io_Write_Word(w, f_player_count);
-  for (const TGame_Settings_Player_Slot& p : f_players) {
-    Io_Write_Word(w, p.f_client_id);
-    Io_Write_Word(w, p.f_slot_number);
-    Io_Write_String(w, p.f_player_name);
-    Io_Write_String(w, p.f_nation_name);
-    Io_Write_String(w, p.f_password);
-    Io_Write_Word(w, p.f_connected);
-    Io_Write_Word(w, p.f_ready);
+    for (int column = 1; column <= n; ++column) {
+      std::uint8_t v = F::reading ? 0 : m.m_Get(row, column);
+      f.Byte(v);
+      if constexpr (F::reading) m.m_Put(row, column, v);
+    }
+}
+
+// GameSettings.dat.
+template <class F, class Settings>
+void Settings_Fields(F& f, Settings& s) {
+  f.Integer(s.f_game_date, s.f_turn_empire);
+  f.String(s.f_game_type_name, s.f_version, s.f_description, s.f_creation_date);
+  f.Byte(s.f_game_kind);
+  f.String(s.f_game_type_folder);
+  f.Vector(s.f_camera_eye, s.f_camera_look_at, s.f_camera_up);
+  f.Word(s.f_flag_width, s.f_flag_height);
+  Relations_Fields(f, s.f_relations);
+  f.String(s.f_setup_game_type_name, s.f_setup_map_text, s.f_setup_map_type_text);
+  f.Byte(s.f_neutral_money_level);
+  f.Boolean(s.f_setup_option_1, s.f_setup_option_2, s.f_neutral_empire);
+  f.Byte(s.f_starting_money_level, s.f_nation_size_level, s.f_starting_forces_level);
+  f.Boolean(s.f_fog_of_war);
+  f.String_List(s.f_extra_texts);
+  f.Byte(s.f_autosave_slot);
+  f.Boolean(s.f_autosave_pending);
+  // Every slot is in the file, used or not.
+  f.Word(s.f_player_count);
+  for (auto& p : s.f_players) {
+    f.Word(p.f_client_id, p.f_slot_number);
+    f.String(p.f_player_name, p.f_nation_name, p.f_password);
+    f.Word(p.f_connected, p.f_ready);
   }
-  Io_Write_String(w, f_network_save_name);
+  f.String(s.f_network_save_name);
+}
+}  // namespace
+
+void TGame_Settings::m_Write(TIo_Writer& w) const {
+  TIo_Field_Writer f(w);
+  Settings_Fields(f, *this);
 }
 
 void TGame_Settings::m_Read(TIo_Reader& r) {
   m_Reset();
-  f_game_date = Io_Read_Integer(r);
-  f_turn_empire = Checked_Cast<std::uint8_t>(Io_Read_Integer(r));
-  f_game_type_name = Io_Read_String(r);
-  f_version = Io_Read_String(r);
-  f_description = Io_Read_String(r);
-  f_creation_date = Io_Read_String(r);
-  f_game_kind = Io_Read_Byte(r);
-  f_game_type_folder = Io_Read_String(r);
-  Io_Read_Vector(r, f_camera_eye);
-  Io_Read_Vector(r, f_camera_look_at);
-  Io_Read_Vector(r, f_camera_up);
-  f_flag_width = Io_Read_Word(r);
-  f_flag_height = Io_Read_Word(r);
-  std::uint8_t n = Io_Read_Byte(r);
-  f_relations.m_Set_Size(n);
-  for (int row = 1; row <= n; ++row)
-    for (int column = 1; column <= n; ++column) f_relations.m_Put(row, column, Io_Read_Byte(r));
-  f_setup_game_type_name = Io_Read_String(r);
-  f_setup_map_text = Io_Read_String(r);
-  f_setup_map_type_text = Io_Read_String(r);
-  f_neutral_money_level = Io_Read_Byte(r);
-  f_setup_option_1 = Io_Read_Boolean(r);
-  f_setup_option_2 = Io_Read_Boolean(r);
-  f_neutral_empire = Io_Read_Boolean(r);
-  f_starting_money_level = Io_Read_Byte(r);
-  f_nation_size_level = Io_Read_Byte(r);
-  f_starting_forces_level = Io_Read_Byte(r);
-  f_fog_of_war = Io_Read_Boolean(r);
-  Io_Read_String_List(r, f_extra_texts);
-  f_autosave_slot = Io_Read_Byte(r);
-  f_autosave_pending = Io_Read_Boolean(r);
-  f_player_count = Io_Read_Word(r);
-  for (TGame_Settings_Player_Slot& p : f_players) {
-    p.f_client_id = Io_Read_Word(r);
-    p.f_slot_number = Io_Read_Word(r);
-    p.f_player_name = Io_Read_String(r);
-    p.f_nation_name = Io_Read_String(r);
-    p.f_password = Io_Read_String(r);
-    p.f_connected = Io_Read_Word(r);
-    p.f_ready = Io_Read_Word(r);
-  }
-  f_network_save_name = Io_Read_String(r);
+  TIo_Field_Reader f(r);
+  Settings_Fields(f, *this);
 }
 
 bool TGame_Settings::m_Save_To_File(const std::string& file_name) const {

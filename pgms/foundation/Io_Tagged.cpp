@@ -255,11 +255,34 @@ std::uint16_t Read_Count(TIo_Reader& r) {
 }
 }  // namespace
 
-bool Io_Read_Boolean(TIo_Reader& r) { return Read_Tag(r) == TAG_TRUE; }
+bool Io_Read_Boolean(TIo_Reader& r) {
+  if (const std::uint8_t* p = r.m_Buffered(1)) {
+    r.m_Skip_Buffered(1);
+    return p[0] == TAG_TRUE;
+  }
+  return Read_Tag(r) == TAG_TRUE;
+}
 
 void Io_Write_Boolean(TIo_Writer& w, bool value) { w.m_Write_Byte(value ? TAG_TRUE : TAG_FALSE); }
 
 std::int32_t Io_Read_Integer(TIo_Reader& r) {
+  // Most integers lie whole in the buffer.
+  if (const std::uint8_t* p = r.m_Buffered(5)) {
+    switch (p[0]) {
+      case TAG_INT8:
+        r.m_Skip_Buffered(2);
+        return static_cast<std::int8_t>(p[1]);
+      case TAG_INT16:
+        r.m_Skip_Buffered(3);
+        return static_cast<std::int16_t>(std::uint16_t(p[1] | (p[2] << 8)));
+      case TAG_INT32:
+        r.m_Skip_Buffered(5);
+        return static_cast<std::int32_t>(std::uint32_t(p[1]) | (std::uint32_t(p[2]) << 8) |
+                                         (std::uint32_t(p[3]) << 16) | (std::uint32_t(p[4]) << 24));
+      default:
+        break;  // the slow path names the tag
+    }
+  }
   std::uint8_t tag = Read_Tag(r);
   std::int32_t v;
   if (!Read_Int_Body(r, tag, v)) Bad_Tag(tag, "an integer");

@@ -89,6 +89,18 @@ public:
   // Reads exactly `count` bytes; EInOutError when fewer are left.
   void m_Read_Bytes(void* data, std::size_t count);
   std::uint8_t m_Read_Byte();
+  // The next `count` bytes when the buffer already holds them (nothing is
+  // read or consumed), else null; m_Skip_Buffered then consumes what was
+  // used of them. The values of a file are read this way without a call
+  // per byte.
+  const std::uint8_t* m_Buffered(std::size_t count) const {
+    if (f_buffer.size() - f_buffer_pos < count || m_Bytes_Left() < count) return nullptr;
+    return reinterpret_cast<const std::uint8_t*>(f_buffer.data()) + f_buffer_pos;
+  }
+  void m_Skip_Buffered(std::size_t count) {
+    f_buffer_pos += count;
+    f_position += count;
+  }
   void m_Close();
 
 private:

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Errors.h"
+#include "Io_Fields.h"
 #include "Io_Tagged.h"
 
 // ---------------------------------------------------------------------------
@@ -43,32 +44,34 @@ std::int32_t TBombard_Damage_List_Obj::m_Get_Target(std::int64_t j) const {
   return m_Get_Record(j).target_unit_id;
 }
 
-void TBombard_Damage_List_Obj::m_Save(TIo_Writer& w) const {
-  Io_Write_Boolean(w, f_in_use);
-  Io_Write_Word(w, f_count);
-  for (std::uint16_t j = 0; j < f_count; ++j) {
-    Io_Write_Integer(w, f_records[j].damage);
-    Io_Write_Integer(w, f_records[j].attacking_unit_id);
-    Io_Write_Integer(w, f_records[j].target_unit_id);
+template <class F, class Self>
+void TBombard_Damage_List_Obj::m_Fields(F& f, Self& self) {
+  f.Boolean(self.f_in_use);
+  std::uint16_t count = self.f_count;
+  f.Word(count);
+  if constexpr (F::reading) {
+    // A record takes at least six bytes: a count the file cannot hold is
+    // refused before anything is allocated for it.
+    if (std::uint64_t(count) * 6 > f.m_Reader().m_Bytes_Left())
+      throw EInOutError("Bombard damage list beyond the end of the file");
+    self.m_Set_Capacity(count);
   }
+  for (std::uint16_t j = 0; j < count; ++j) {
+    auto& d = self.f_records[j];
+    f.Integer(d.damage, d.attacking_unit_id, d.target_unit_id);
+    if constexpr (F::reading) self.f_count = static_cast<std::uint16_t>(j + 1);
+  }
+}
+
+void TBombard_Damage_List_Obj::m_Save(TIo_Writer& w) const {
+  TIo_Field_Writer f(w);
+  m_Fields(f, *this);
 }
 
 void TBombard_Damage_List_Obj::m_Load(TIo_Reader& r) {
   m_Clear();
-  f_in_use = Io_Read_Boolean(r);
-  std::uint16_t count = Io_Read_Word(r);
-  // A record takes at least six bytes: a count the file cannot hold is
-  // refused before anything is allocated for it.
-  if (std::uint64_t(count) * 6 > r.m_Bytes_Left()) throw EInOutError("Bombard damage list beyond the end of the file");
-  m_Set_Capacity(count);
-  for (std::uint16_t j = 0; j < count; ++j) {
-    TBombard_Damage_Record d;
-    d.damage = Io_Read_Integer(r);
-    d.attacking_unit_id = Io_Read_Integer(r);
-    d.target_unit_id = Io_Read_Integer(r);
-    f_records[j] = d;
-    f_count = static_cast<std::uint16_t>(j + 1);
-  }
+  TIo_Field_Reader f(r);
+  m_Fields(f, *this);
 }
 
 // ---------------------------------------------------------------------------

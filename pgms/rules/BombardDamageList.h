@@ -49,6 +49,9 @@ public:
 
 private:
   void m_Set_Capacity(std::uint16_t capacity);
+  // The list's fields, read or written (see Io_Fields.h).
+  template <class F, class Self>
+  static void m_Fields(F& f, Self& self);
 
   bool f_in_use = false;
   std::uint16_t f_count = 0;

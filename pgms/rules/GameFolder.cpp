@@ -147,21 +147,33 @@ bool Replace_Directory(const std::string& from, const std::string& to) {
   return true;
 }
 
+// The map and the empires of the folder being loaded, as the check read
+// them: the load takes them instead of reading their files a second time.
+struct TLoaded_Game {
+  std::unique_ptr<TMap> map;
+  std::unique_ptr<TEmpire_List> empires;
+};
+TLoaded_Game loaded_game;
+
 // Reads the six files of a folder into scratch objects: true when every one
-// of them reads (each failure shows its own message).
+// of them reads (each failure shows its own message). The map and the
+// empires are kept for the load.
 bool Game_Files_Readable(const std::string& dir) {
+  loaded_game = {};
   TGame_Settings settings;
   if (!settings.m_Load_From_File(dir + Game_Folder_Files[0])) return false;
-  TMap map;
-  if (!map.m_Load_From_File(dir + Game_Folder_Files[1], false, settings.f_version)) return false;
-  TEmpire_List empires;
-  if (!empires.m_Load_From_File(dir + Game_Folder_Files[2])) return false;
+  auto map = std::make_unique<TMap>();
+  if (!map->m_Load_From_File(dir + Game_Folder_Files[1], false, settings.f_version)) return false;
+  auto empires = std::make_unique<TEmpire_List>();
+  if (!empires->m_Load_From_File(dir + Game_Folder_Files[2])) return false;
   TEvent_Log events;
   if (!events.m_Load_From_File(dir + Game_Folder_Files[3])) return false;
   TMessage_Log messages;
   if (!messages.m_Load_From_File(dir + Game_Folder_Files[4])) return false;
   TMaster_Action_Timer timer;
-  return timer.m_Load_From_File(dir + Game_Folder_Files[5]);
+  if (!timer.m_Load_From_File(dir + Game_Folder_Files[5])) return false;
+  loaded_game = {std::move(map), std::move(empires)};
+  return true;
 }
 
 // Moves the files of the loading folder into the current-game folder, which
@@ -477,6 +489,7 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
     if (is_first) result = TLoad_Result::Game;
     work.clear();
     files_per_step = 0;
+    loaded_game = {};
     if (is_last) {
       std::error_code ec;
       fs::remove_all(Native_Path(Without_Slash(Loading_Dir())), ec);
@@ -507,8 +520,22 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
       Activate_Game_Type();
       return true;
     }
-    case 72: return G_Map && G_Map->m_Load_From_File(current + Game_Folder_Files[1], false, Game_Settings.f_version);
-    case 74: return G_Empire_List && G_Empire_List->m_Load_From_File(current + Game_Folder_Files[2]);
+    case 72:
+      if (!G_Map) return false;
+      if (loaded_game.map) {
+        G_Map->m_Take_Map(*loaded_game.map);
+        loaded_game.map.reset();
+        return true;
+      }
+      return G_Map->m_Load_From_File(current + Game_Folder_Files[1], false, Game_Settings.f_version);
+    case 74:
+      if (!G_Empire_List) return false;
+      if (loaded_game.empires) {
+        G_Empire_List->m_Take_From(*loaded_game.empires);
+        loaded_game.empires.reset();
+        return true;
+      }
+      return G_Empire_List->m_Load_From_File(current + Game_Folder_Files[2]);
     case 75: return G_Event_Log && G_Event_Log->m_Load_From_File(current + Game_Folder_Files[3]);
     case 77: return G_Message_Log && G_Message_Log->m_Load_From_File(current + Game_Folder_Files[4]);
     case 78:

@@ -6,6 +6,7 @@
 #include "Debug_Log.h"
 #include "Errors.h"
 #include "GraphicsEngine_EmitterEvents.h"
+#include "Io_Fields.h"
 #include "Io_Tagged.h"
 
 TMaster_Action_Timer* Master_Action_Timer = nullptr;
@@ -636,272 +637,99 @@ bool TMaster_Action_Timer::m_Unit_List_Used(std::int64_t slot) const {
 // Files
 
 namespace {
-void Write_Rect(TIo_Writer& w, const TAction_Rect& rect) {
-  Io_Write_Single(w, rect.left);
-  Io_Write_Single(w, rect.top);
-  Io_Write_Single(w, rect.width);
-  Io_Write_Single(w, rect.height);
+template <class F, class Rect>
+void Rect_Fields(F& f, Rect& rect) {
+  f.Single(rect.left, rect.top, rect.width, rect.height);
 }
 
-void Read_Rect(TIo_Reader& r, TAction_Rect& rect) {
-  rect.left = Io_Read_Single(r);
-  rect.top = Io_Read_Single(r);
-  rect.width = Io_Read_Single(r);
-  rect.height = Io_Read_Single(r);
-}
-
-// Unit types are 16-bit fields stored as 32-bit values.
-std::uint16_t Read_Unit_Type(TIo_Reader& r) { return Checked_Cast<std::uint16_t>(Io_Read_Longint(r)); }
-
-void Write_Record(TIo_Writer& w, const TAction_Record& a) {
-  Io_Write_Longint(w, a.id);
-  Io_Write_Boolean(w, a.active);
-  Io_Write_Single(w, a.start_time);
-  Io_Write_Boolean(w, a.done);
-  Io_Write_Word(w, a.step);
-  Io_Write_Word(w, a.sub_step);
-  Io_Write_Single(w, a.time_limit);
-  Io_Write_Single(w, a.delay);
-  Io_Write_Longint(w, a.awaited_id);
-  Io_Write_Byte(w, a.kind);
+// MasterActionTimer.dat: one record an action, the common part and then
+// the part of its kind. Unit types are 16-bit fields stored as 32-bit
+// values.
+template <class F, class Record>
+void Record_Fields(F& f, Record& a) {
+  f.Longint(a.id);
+  f.Boolean(a.active);
+  f.Single(a.start_time);
+  f.Boolean(a.done);
+  f.Word(a.step, a.sub_step);
+  f.Single(a.time_limit, a.delay);
+  f.Longint(a.awaited_id);
+  f.Byte(a.kind);
   switch (a.kind) {
     case ACTION_MOVE_UNIT: {
-      const TAction_Move_Unit& m = a.move;
-      Io_Write_Longint(w, m.source_region);
-      Io_Write_Longint(w, m.unit_type);
-      Io_Write_Byte(w, m.owner);
-      Io_Write_Boolean(w, m.seen);
-      Io_Write_Word(w, m.unit_list);
-      Io_Write_Word(w, m.sound_list);
-      Io_Write_Longint(w, m.unit_count);
-      Io_Write_Longint(w, m.destination_region);
-      Write_Rect(w, m.rect);
-      Io_Write_Color_RGBA(w, m.colour);
-      Io_Write_Single(w, m.target_left);
-      Io_Write_Single(w, m.target_top);
-      Io_Write_Single(w, m.velocity_x);
-      Io_Write_Single(w, m.velocity_y);
-      Io_Write_Single(w, m.remaining_distance);
-      Io_Write_Single(w, m.heading);
-      Io_Write_Single(w, m.target_heading);
-      Io_Write_Boolean(w, m.more_legs_follow);
-      Io_Write_Boolean(w, m.chained);
+      auto& m = a.move;
+      f.Longint(m.source_region, m.unit_type);
+      f.Byte(m.owner);
+      f.Boolean(m.seen);
+      f.Word(m.unit_list, m.sound_list);
+      f.Longint(m.unit_count, m.destination_region);
+      Rect_Fields(f, m.rect);
+      f.Color_RGBA(m.colour);
+      f.Single(m.target_left, m.target_top, m.velocity_x, m.velocity_y, m.remaining_distance);
+      f.Single(m.heading, m.target_heading);
+      f.Boolean(m.more_legs_follow, m.chained);
       break;
     }
     case ACTION_BOMBARD_UNIT: {
-      const TAction_Bombard_Unit& b = a.bombard;
-      Io_Write_Longint(w, b.source_region);
-      Io_Write_Longint(w, b.unit_type);
-      Io_Write_Byte(w, b.owner);
-      Io_Write_Boolean(w, b.seen);
-      Io_Write_Longint(w, b.unit_count);
-      Io_Write_Word(w, b.unit_list);
-      Io_Write_Longint(w, b.target_region);
-      Io_Write_Vector(w, b.effect_source);
-      Io_Write_Vector(w, b.effect_target);
-      Io_Write_Longint(w, b.effect_number);
-      Io_Write_Longint(w, b.region_damage);
-      Io_Write_Longint(w, b.damage_record_count);
-      Io_Write_Word(w, b.damage_list);
+      auto& b = a.bombard;
+      f.Longint(b.source_region, b.unit_type);
+      f.Byte(b.owner);
+      f.Boolean(b.seen);
+      f.Longint(b.unit_count);
+      f.Word(b.unit_list);
+      f.Longint(b.target_region);
+      f.Vector(b.effect_source, b.effect_target);
+      f.Longint(b.effect_number, b.region_damage, b.damage_record_count);
+      f.Word(b.damage_list);
       break;
     }
     case ACTION_LOAD_UNIT:
     case ACTION_UNLOAD_UNIT: {
-      const TAction_Load_Unit& l = a.load;
-      Io_Write_Longint(w, l.source_region);
-      Io_Write_Longint(w, l.destination_region);
-      Io_Write_Boolean(w, l.seen);
-      Io_Write_Longint(w, l.unit_type);
-      Write_Rect(w, l.rect);
-      Io_Write_Color_RGBA(w, l.colour);
-      Io_Write_Single(w, l.target_left);
-      Io_Write_Single(w, l.target_top);
-      Io_Write_Single(w, l.velocity_x);
-      Io_Write_Single(w, l.velocity_y);
-      Io_Write_Single(w, l.remaining_distance);
+      auto& l = a.load;
+      f.Longint(l.source_region, l.destination_region);
+      f.Boolean(l.seen);
+      f.Longint(l.unit_type);
+      Rect_Fields(f, l.rect);
+      f.Color_RGBA(l.colour);
+      f.Single(l.target_left, l.target_top, l.velocity_x, l.velocity_y, l.remaining_distance);
       break;
     }
     case ACTION_END_TURN:
-      Io_Write_Longint(w, a.end_turn.crash_unit_id);
+      f.Longint(a.end_turn.crash_unit_id);
       break;
     case ACTION_COMBAT_MOVE: {
-      const TAction_Combat_Move& c = a.combat_move;
-      Io_Write_Longint(w, c.from_column);
-      Io_Write_Longint(w, c.from_row);
-      Io_Write_Longint(w, c.to_column);
-      Io_Write_Longint(w, c.to_row);
-      Io_Write_Longint(w, c.unit_type);
-      Io_Write_Byte(w, c.owner);
-      Io_Write_Longint(w, c.unit_count);
-      Io_Write_Single(w, c.picture_x);
-      Io_Write_Single(w, c.picture_y);
-      Io_Write_Single(w, c.picture_width);
-      Io_Write_Single(w, c.picture_height);
-      Io_Write_Byte(w, c.facing);
-      Io_Write_Color_RGBA(w, c.colour);
-      Io_Write_Single(w, c.target_x);
-      Io_Write_Single(w, c.target_y);
-      Io_Write_Single(w, c.velocity_x);
-      Io_Write_Single(w, c.velocity_y);
-      Io_Write_Single(w, c.remaining_distance);
-      Io_Write_Longint(w, c.sound_handle);
-      Io_Write_Boolean(w, c.auto_resolve);
-      Io_Write_Boolean(w, c.first_step);
+      auto& c = a.combat_move;
+      f.Longint(c.from_column, c.from_row, c.to_column, c.to_row, c.unit_type);
+      f.Byte(c.owner);
+      f.Longint(c.unit_count);
+      f.Single(c.picture_x, c.picture_y, c.picture_width, c.picture_height);
+      f.Byte(c.facing);
+      f.Color_RGBA(c.colour);
+      f.Single(c.target_x, c.target_y, c.velocity_x, c.velocity_y, c.remaining_distance);
+      f.Longint(c.sound_handle);
+      f.Boolean(c.auto_resolve, c.first_step);
       break;
     }
     case ACTION_COMBAT_ATTACK: {
-      const TAction_Combat_Attack& c = a.combat_attack;
-      Io_Write_Longint(w, c.attacker_column);
-      Io_Write_Longint(w, c.attacker_row);
-      Io_Write_Longint(w, c.defender_column);
-      Io_Write_Longint(w, c.defender_row);
-      Io_Write_Longint(w, c.damage);
-      Io_Write_Vector(w, c.effect_source);
-      Io_Write_Vector(w, c.effect_target);
-      Io_Write_Longint(w, c.effect_number);
-      Io_Write_Boolean(w, c.auto_resolve);
+      auto& c = a.combat_attack;
+      f.Longint(c.attacker_column, c.attacker_row, c.defender_column, c.defender_row, c.damage);
+      f.Vector(c.effect_source, c.effect_target);
+      f.Longint(c.effect_number);
+      f.Boolean(c.auto_resolve);
       break;
     }
     case ACTION_COMBAT_NEXT_PIECE:
-      Io_Write_Boolean(w, a.next_piece.auto_resolve);
+      f.Boolean(a.next_piece.auto_resolve);
       break;
     case ACTION_DECOMMISSION_UNITS: {
-      const TAction_Decommission_Units& d = a.decommission;
-      Io_Write_Longint(w, d.region);
-      Io_Write_Byte(w, d.owner);
-      Io_Write_Boolean(w, d.seen);
-      Io_Write_Longint(w, d.unit_count);
-      Io_Write_Word(w, d.unit_list);
-      Io_Write_Vector(w, d.marker_point);
-      Io_Write_Longint(w, d.sound_handle);
-      break;
-    }
-    default:  // no kind data
-      break;
-  }
-}
-
-void Read_Record(TIo_Reader& r, TAction_Record& a) {
-  a.id = Io_Read_Longint(r);
-  a.active = Io_Read_Boolean(r);
-  a.start_time = Io_Read_Single(r);
-  a.done = Io_Read_Boolean(r);
-  a.step = Io_Read_Word(r);
-  a.sub_step = Io_Read_Word(r);
-  a.time_limit = Io_Read_Single(r);
-  a.delay = Io_Read_Single(r);
-  a.awaited_id = Io_Read_Longint(r);
-  a.kind = Io_Read_Byte(r);
-  switch (a.kind) {
-    case ACTION_MOVE_UNIT: {
-      TAction_Move_Unit& m = a.move;
-      m.source_region = Io_Read_Longint(r);
-      m.unit_type = Read_Unit_Type(r);
-      m.owner = Io_Read_Byte(r);
-      m.seen = Io_Read_Boolean(r);
-      m.unit_list = Io_Read_Word(r);
-      m.sound_list = Io_Read_Word(r);
-      m.unit_count = Io_Read_Longint(r);
-      m.destination_region = Io_Read_Longint(r);
-      Read_Rect(r, m.rect);
-      m.colour = Io_Read_Color_RGBA(r);
-      m.target_left = Io_Read_Single(r);
-      m.target_top = Io_Read_Single(r);
-      m.velocity_x = Io_Read_Single(r);
-      m.velocity_y = Io_Read_Single(r);
-      m.remaining_distance = Io_Read_Single(r);
-      m.heading = Io_Read_Single(r);
-      m.target_heading = Io_Read_Single(r);
-      m.more_legs_follow = Io_Read_Boolean(r);
-      m.chained = Io_Read_Boolean(r);
-      break;
-    }
-    case ACTION_BOMBARD_UNIT: {
-      TAction_Bombard_Unit& b = a.bombard;
-      b.source_region = Io_Read_Longint(r);
-      b.unit_type = Read_Unit_Type(r);
-      b.owner = Io_Read_Byte(r);
-      b.seen = Io_Read_Boolean(r);
-      b.unit_count = Io_Read_Longint(r);
-      b.unit_list = Io_Read_Word(r);
-      b.target_region = Io_Read_Longint(r);
-      Io_Read_Vector(r, b.effect_source);
-      Io_Read_Vector(r, b.effect_target);
-      b.effect_number = Io_Read_Longint(r);
-      b.region_damage = Io_Read_Longint(r);
-      b.damage_record_count = Io_Read_Longint(r);
-      b.damage_list = Io_Read_Word(r);
-      break;
-    }
-    case ACTION_LOAD_UNIT:
-    case ACTION_UNLOAD_UNIT: {
-      TAction_Load_Unit& l = a.load;
-      l.source_region = Io_Read_Longint(r);
-      l.destination_region = Io_Read_Longint(r);
-      l.seen = Io_Read_Boolean(r);
-      l.unit_type = Read_Unit_Type(r);
-      Read_Rect(r, l.rect);
-      l.colour = Io_Read_Color_RGBA(r);
-      l.target_left = Io_Read_Single(r);
-      l.target_top = Io_Read_Single(r);
-      l.velocity_x = Io_Read_Single(r);
-      l.velocity_y = Io_Read_Single(r);
-      l.remaining_distance = Io_Read_Single(r);
-      break;
-    }
-    case ACTION_END_TURN:
-      a.end_turn.crash_unit_id = Io_Read_Longint(r);
-      break;
-    case ACTION_COMBAT_MOVE: {
-      TAction_Combat_Move& c = a.combat_move;
-      c.from_column = Io_Read_Longint(r);
-      c.from_row = Io_Read_Longint(r);
-      c.to_column = Io_Read_Longint(r);
-      c.to_row = Io_Read_Longint(r);
-      c.unit_type = Read_Unit_Type(r);
-      c.owner = Io_Read_Byte(r);
-      c.unit_count = Io_Read_Longint(r);
-      c.picture_x = Io_Read_Single(r);
-      c.picture_y = Io_Read_Single(r);
-      c.picture_width = Io_Read_Single(r);
-      c.picture_height = Io_Read_Single(r);
-      c.facing = Io_Read_Byte(r);
-      c.colour = Io_Read_Color_RGBA(r);
-      c.target_x = Io_Read_Single(r);
-      c.target_y = Io_Read_Single(r);
-      c.velocity_x = Io_Read_Single(r);
-      c.velocity_y = Io_Read_Single(r);
-      c.remaining_distance = Io_Read_Single(r);
-      c.sound_handle = Io_Read_Longint(r);
-      c.auto_resolve = Io_Read_Boolean(r);
-      c.first_step = Io_Read_Boolean(r);
-      break;
-    }
-    case ACTION_COMBAT_ATTACK: {
-      TAction_Combat_Attack& c = a.combat_attack;
-      c.attacker_column = Io_Read_Longint(r);
-      c.attacker_row = Io_Read_Longint(r);
-      c.defender_column = Io_Read_Longint(r);
-      c.defender_row = Io_Read_Longint(r);
-      c.damage = Io_Read_Longint(r);
-      Io_Read_Vector(r, c.effect_source);
-      Io_Read_Vector(r, c.effect_target);
-      c.effect_number = Io_Read_Longint(r);
-      c.auto_resolve = Io_Read_Boolean(r);
-      break;
-    }
-    case ACTION_COMBAT_NEXT_PIECE:
-      a.next_piece.auto_resolve = Io_Read_Boolean(r);
-      break;
-    case ACTION_DECOMMISSION_UNITS: {
-      TAction_Decommission_Units& d = a.decommission;
-      d.region = Io_Read_Longint(r);
-      d.owner = Io_Read_Byte(r);
-      d.seen = Io_Read_Boolean(r);
-      d.unit_count = Io_Read_Longint(r);
-      d.unit_list = Io_Read_Word(r);
-      Io_Read_Vector(r, d.marker_point);
-      d.sound_handle = Io_Read_Longint(r);
+      auto& d = a.decommission;
+      f.Longint(d.region);
+      f.Byte(d.owner);
+      f.Boolean(d.seen);
+      f.Longint(d.unit_count);
+      f.Word(d.unit_list);
+      f.Vector(d.marker_point);
+      f.Longint(d.sound_handle);
       break;
     }
     default:  // no kind data
@@ -910,48 +738,58 @@ void Read_Record(TIo_Reader& r, TAction_Record& a) {
 }
 }  // namespace
 
+template <class F, class Self>
+void TMaster_Action_Timer::m_Fields(F& f, Self& self) {
+  f.Single(self.f_master_time);
+  f.Longint(self.f_last_id);
+  std::int32_t n = self.m_Record_Count();
+  f.Longint(n);
+  if (n < 0) throw ERangeError();
+  // Records are taken one by one as they are read: a count that the file
+  // does not hold fails at its end instead of reserving room for it.
+  for (std::int32_t i = 0; i < n; ++i)
+    if constexpr (F::reading) {
+      TAction_Record a{};
+      Record_Fields(f, a);
+      self.f_records.push_back(a);
+    } else {
+      Record_Fields(f, self.f_records[std::size_t(i)]);
+    }
+  // Every slot is in the file, free ones too, so that list numbers keep
+  // their meaning.
+  std::uint16_t m = Checked_Cast<std::uint16_t>(self.f_unit_lists.size());
+  f.Word(m);
+  for (std::uint16_t i = 0; i < m; ++i)
+    if constexpr (F::reading) {
+      TUnit_List_Slot slot{false, std::make_unique<TLongintList>()};
+      f.Boolean(slot.used);
+      f.Longint_List(*slot.list);
+      self.f_unit_lists.push_back(std::move(slot));
+    } else {
+      const TUnit_List_Slot& slot = self.f_unit_lists[i];
+      f.Boolean(slot.used);
+      f.Longint_List(*slot.list);
+    }
+  f.Record(self.f_bombard_damage);
+}
+
 void TMaster_Action_Timer::m_Save(TIo_Writer& w) const {
-  Io_Write_Single(w, f_master_time);
-  Io_Write_Longint(w, f_last_id);
-  Io_Write_Longint(w, m_Record_Count());
-  for (const TAction_Record& a : f_records) Write_Record(w, a);
-  Io_Write_Word(w, m_Unit_List_Count());
-  for (const TUnit_List_Slot& slot : f_unit_lists) {
-    Io_Write_Boolean(w, slot.used);
-    Io_Write_Longint_List(w, *slot.list);
-  }
-  f_bombard_damage.m_Save(w);
+  TIo_Field_Writer f(w);
+  m_Fields(f, *this);
 }
 
 void TMaster_Action_Timer::m_Load(TIo_Reader& r) {
   m_Clear();
-  f_master_time = Io_Read_Single(r);
-  f_last_id = Io_Read_Longint(r);
-  std::int32_t n = Io_Read_Longint(r);
-  if (n < 0) throw ERangeError();
   // Sounds started by an earlier run of the program are not ours to stop or
   // move: every handle of the file becomes none, also when the read fails.
   try {
-    // Records are taken one by one as they are read: a count that the file
-    // does not hold fails at its end instead of reserving room for it.
-    for (std::int32_t i = 0; i < n; ++i) {
-      TAction_Record a{};
-      Read_Record(r, a);
-      f_records.push_back(a);
-    }
-    std::uint16_t m = Io_Read_Word(r);
-    for (std::uint16_t i = 0; i < m; ++i) {
-      TUnit_List_Slot slot{false, std::make_unique<TLongintList>()};
-      slot.used = Io_Read_Boolean(r);
-      Io_Read_Longint_List(r, *slot.list);
-      f_unit_lists.push_back(std::move(slot));
-    }
+    TIo_Field_Reader f(r);
+    m_Fields(f, *this);
   } catch (...) {
     m_Forget_Sound_Handles();
     throw;
   }
   m_Forget_Sound_Handles();
-  f_bombard_damage.m_Load(r);
 }
 
 void TMaster_Action_Timer::m_Forget_Sound_Handles() {

@@ -349,6 +349,10 @@ public:
   TAction_Timer_Screen& m_Screen() const { return *f_screen; }
 
 private:
+  // The timer's fields, read or written (see Io_Fields.h).
+  template <class F, class Self>
+  static void m_Fields(F& f, Self& self);
+
   struct TUnit_List_Slot {
     bool used = false;
     std::unique_ptr<TLongintList> list;

@@ -7,6 +7,7 @@
 #include "Errors.h"
 #include "GameSettings.h"
 #include "Io.h"
+#include "Io_Fields.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "World_Links.h"
@@ -30,12 +31,9 @@ TEmpire_Statistics Unset_Statistics() {
   return s;
 }
 
-void Write_Statistics(TIo_Writer& w, const TEmpire_Statistics& s) {
-  for (std::int32_t v : s.values) Io_Write_Integer(w, v);
-}
-
-void Read_Statistics(TIo_Reader& r, TEmpire_Statistics& s) {
-  for (std::int32_t& v : s.values) v = Io_Read_Integer(r);
+template <class F, class Statistics>
+void Statistics_Fields(F& f, Statistics& s) {
+  for (auto& v : s.values) f.Integer(v);
 }
 }  // namespace
 
@@ -371,94 +369,50 @@ std::int32_t TEmpire::m_Count_Owned_Regions() const {
 
 // Empires.dat ---------------------------------------------------------------
 
-void TEmpire::m_Save(TIo_Writer& w) const {
-  Io_Write_Byte(w, f_number);
-  Io_Write_String(w, f_nation_name);
-  Io_Write_String(w, f_player_name);
-  Io_Write_Color_RGBA(w, f_color);
-  Io_Write_Color_RGBA(w, f_second_color);
-  Io_Write_Boolean(w, f_computer_controlled);
-  Io_Write_Byte(w, f_color_index);
-  Io_Write_Byte(w, f_flag_index);
-  Io_Write_Boolean(w, f_neutral);
-  Io_Write_Boolean(w, f_eliminated);
-  Io_Write_Integer(w, f_treasury);
-  Io_Write_Integer(w, f_income);
-  if (f_eliminated) return;
+template <class F, class Self>
+void TEmpire::m_Fields(F& f, Self& self) {
+  f.Byte(self.f_number);
+  f.String(self.f_nation_name, self.f_player_name);
+  f.Color_RGBA(self.f_color, self.f_second_color);
+  f.Boolean(self.f_computer_controlled);
+  f.Byte(self.f_color_index, self.f_flag_index);
+  f.Boolean(self.f_neutral, self.f_eliminated);
+  f.Integer(self.f_treasury, self.f_income);
+  // An eliminated empire keeps only its name and colours.
+  if (self.f_eliminated) return;
 
-  Io_Write_Word(w, Checked_Cast<std::uint16_t>(f_purchases.size()));
-  for (const TEmpire_Purchase& p : f_purchases) {
-    Io_Write_Byte(w, p.kind);
-    Io_Write_Integer(w, p.id);
-    Io_Write_Word(w, p.amount);
-    Io_Write_Integer(w, p.region);
-    Io_Write_Integer(w, p.cost);
+  // Each count is a word, so no count asks for more than 65535 entries.
+  f.Word_Count(self.f_purchases);
+  for (auto& p : self.f_purchases) {
+    f.Byte(p.kind);
+    f.Integer(p.id);
+    f.Word(p.amount);
+    f.Integer(p.region, p.cost);
   }
-  Write_Statistics(w, f_lowest);
-  Write_Statistics(w, f_highest);
-  Io_Write_Word(w, Checked_Cast<std::uint16_t>(f_counters.size()));
-  for (const TEmpire_Unit_Type_Counters& c : f_counters) {
-    Io_Write_Integer(w, c.bought);
-    Io_Write_Integer(w, c.current);
-    Io_Write_Integer(w, c.destroyed);
-    Io_Write_Integer(w, c.captured);
-    Io_Write_Integer(w, c.lost);
+  Statistics_Fields(f, self.f_lowest);
+  Statistics_Fields(f, self.f_highest);
+  f.Word_Count(self.f_counters);
+  for (auto& c : self.f_counters) {
+    f.Integer(c.bought, c.current, c.destroyed, c.captured, c.lost);
   }
-  Io_Write_Word(w, Checked_Cast<std::uint16_t>(f_tech_levels.size()));
-  for (std::int32_t level : f_tech_levels) Io_Write_Integer(w, level);
-  Io_Write_Word(w, Checked_Cast<std::uint16_t>(f_known.size()));
-  for (bool known : f_known) Io_Write_Boolean(w, known);
-  Io_Write_Vector(w, f_camera_eye);
-  Io_Write_Vector(w, f_camera_look_at);
-  Io_Write_Vector(w, f_camera_up);
-  Io_Write_Boolean(w, f_reserved_flag);
-  Io_Write_Integer(w, f_reserved_number);
+  f.Word_Count(self.f_tech_levels);
+  for (auto& level : self.f_tech_levels) f.Integer(level);
+  f.Word_Count(self.f_known);
+  for (auto&& known : self.f_known) f.Boolean(known);
+  f.Vector(self.f_camera_eye, self.f_camera_look_at, self.f_camera_up);
+  f.Boolean(self.f_reserved_flag);
+  f.Integer(self.f_reserved_number);
+}
+
+void TEmpire::m_Save(TIo_Writer& w) const {
+  TIo_Field_Writer f(w);
+  m_Fields(f, *this);
 }
 
 void TEmpire::m_Load(TIo_Reader& r) {
   m_Clear();
-  f_number = Io_Read_Byte(r);
-  f_nation_name = Io_Read_String(r);
-  f_player_name = Io_Read_String(r);
-  f_color = Io_Read_Color_RGBA(r);
-  f_second_color = Io_Read_Color_RGBA(r);
-  f_computer_controlled = Io_Read_Boolean(r);
-  f_color_index = Io_Read_Byte(r);
-  f_flag_index = Io_Read_Byte(r);
-  f_neutral = Io_Read_Boolean(r);
-  f_eliminated = Io_Read_Boolean(r);
-  f_treasury = Io_Read_Integer(r);
-  f_income = Io_Read_Integer(r);
-  if (f_eliminated) return;
-
-  // Each count is a word, so no count asks for more than 65535 entries.
-  f_purchases.resize(Io_Read_Word(r));
-  for (TEmpire_Purchase& p : f_purchases) {
-    p.kind = Io_Read_Byte(r);
-    p.id = Io_Read_Integer(r);
-    p.amount = Io_Read_Word(r);
-    p.region = Io_Read_Integer(r);
-    p.cost = Io_Read_Integer(r);
-  }
-  Read_Statistics(r, f_lowest);
-  Read_Statistics(r, f_highest);
-  f_counters.resize(Io_Read_Word(r));
-  for (TEmpire_Unit_Type_Counters& c : f_counters) {
-    c.bought = Io_Read_Integer(r);
-    c.current = Io_Read_Integer(r);
-    c.destroyed = Io_Read_Integer(r);
-    c.captured = Io_Read_Integer(r);
-    c.lost = Io_Read_Integer(r);
-  }
-  f_tech_levels.resize(Io_Read_Word(r));
-  for (std::int32_t& level : f_tech_levels) level = Io_Read_Integer(r);
-  f_known.resize(Io_Read_Word(r));
-  for (std::size_t i = 0; i < f_known.size(); ++i) f_known[i] = Io_Read_Boolean(r);
-  Io_Read_Vector(r, f_camera_eye);
-  Io_Read_Vector(r, f_camera_look_at);
-  Io_Read_Vector(r, f_camera_up);
-  f_reserved_flag = Io_Read_Boolean(r);
-  f_reserved_number = Io_Read_Integer(r);
+  TIo_Field_Reader f(r);
+  m_Fields(f, *this);
 }
 
 // ---------------------------------------------------------------------------
@@ -535,7 +489,7 @@ bool TEmpire_List::m_Load_From_File(const std::string& file_name) {
   // The running game keeps its empires unless the whole file was read.
   TEmpire_List fresh;
   if (!Io_Load_From_File(file_name, [&](TIo_Reader& r) { fresh.m_Read(r); })) return false;
-  f_empires = std::move(fresh.f_empires);
+  m_Take_From(fresh);
   return true;
 }
 

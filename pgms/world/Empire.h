@@ -145,6 +145,9 @@ public:
 
 private:
   TEmpire_Unit_Type_Counters& m_Counter(std::int64_t unit_type);
+  // The record's fields, read or written (see Io_Fields.h).
+  template <class F, class Self>
+  static void m_Fields(F& f, Self& self);
 
   std::uint8_t f_number = 0;
   std::string f_nation_name, f_player_name;
@@ -182,6 +185,8 @@ public:
   bool m_Load_From_File(const std::string& file_name);
   void m_Write(TIo_Writer& w) const;
   void m_Read(TIo_Reader& r);
+  // Takes the empires of a list that was read (which is left empty).
+  void m_Take_From(TEmpire_List& loaded) { f_empires = std::move(loaded.f_empires); }
 
 private:
   std::vector<std::unique_ptr<TEmpire>> f_empires;  // number n at n - 1

@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "GameSettings.h"
 #include "Global.h"
+#include "Io_Fields.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "World_Unit_Facts.h"
@@ -96,54 +97,41 @@ void TEvent_Log_Item::m_Get_Destroyed_Unit(std::int64_t i, TEvent_Log_Destroyed_
   if (i >= 1 && i <= std::int64_t(f_destroyed_rows.size())) row = f_destroyed_rows[std::size_t(i - 1)];
 }
 
+namespace {
+// EventLog.dat: one record an item; the rows of a battle follow its
+// battle items only.
+template <class F, class Item>
+void Item_Fields(F& f, Item& item) {
+  f.Integer(item.f_number, item.f_date);
+  f.Byte(item.f_player, item.f_kind);
+  f.String(item.f_text);
+  for (auto& v : item.f_values) f.Integer(v);
+  for (auto& b : item.f_visible) f.Boolean(b);
+  if (item.f_kind != EVENT_COMBAT) return;
+  f.Integer_Count(item.f_combat_rows, 8, Max_Combat_Rows, "More than 140 battle rows");
+  for (auto& row : item.f_combat_rows) {
+    f.Word(row.unit_type);
+    f.Byte(row.owner);
+    f.Integer(row.starting, row.destroyed);
+  }
+  f.Integer_Count(item.f_destroyed_rows, 4);
+  for (auto& row : item.f_destroyed_rows) {
+    f.Word(row.unit_type);
+    f.Integer(row.count);
+  }
+}
+}  // namespace
+
 void TEvent_Log_Item::m_Save(TIo_Writer& w) const {
-  Io_Write_Integer(w, f_number);
-  Io_Write_Integer(w, f_date);
-  Io_Write_Byte(w, f_player);
-  Io_Write_Byte(w, f_kind);
-  Io_Write_String(w, f_text);
-  for (std::int32_t v : f_values) Io_Write_Integer(w, v);
-  for (bool b : f_visible) Io_Write_Boolean(w, b);
-  if (f_kind != EVENT_COMBAT) return;
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_combat_rows.size()));
-  for (const TEvent_Log_Combat_Row& row : f_combat_rows) {
-    Io_Write_Word(w, row.unit_type);
-    Io_Write_Byte(w, row.owner);
-    Io_Write_Integer(w, row.starting);
-    Io_Write_Integer(w, row.destroyed);
-  }
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_destroyed_rows.size()));
-  for (const TEvent_Log_Destroyed_Row& row : f_destroyed_rows) {
-    Io_Write_Word(w, row.unit_type);
-    Io_Write_Integer(w, row.count);
-  }
+  TIo_Field_Writer f(w);
+  Item_Fields(f, *this);
 }
 
 void TEvent_Log_Item::m_Load(TIo_Reader& r) {
-  f_number = Io_Read_Integer(r);
-  f_date = Io_Read_Integer(r);
-  f_player = Io_Read_Byte(r);
-  f_kind = Io_Read_Byte(r);
-  f_text = Io_Read_String(r);
-  for (std::int32_t& v : f_values) v = Io_Read_Integer(r);
-  for (std::size_t i = 0; i < f_visible.size(); ++i) f_visible[i] = Io_Read_Boolean(r);
   f_combat_rows.clear();
   f_destroyed_rows.clear();
-  if (f_kind != EVENT_COMBAT) return;
-  const std::int32_t rows = Io_Read_Integer(r);
-  if (rows > Max_Combat_Rows) throw ERangeError("More than 140 battle rows");
-  f_combat_rows.resize(Checked_Count(r, rows, 8));
-  for (TEvent_Log_Combat_Row& row : f_combat_rows) {
-    row.unit_type = Io_Read_Word(r);
-    row.owner = Io_Read_Byte(r);
-    row.starting = Io_Read_Integer(r);
-    row.destroyed = Io_Read_Integer(r);
-  }
-  f_destroyed_rows.resize(Checked_Count(r, Io_Read_Integer(r), 4));
-  for (TEvent_Log_Destroyed_Row& row : f_destroyed_rows) {
-    row.unit_type = Io_Read_Word(r);
-    row.count = Io_Read_Integer(r);
-  }
+  TIo_Field_Reader f(r);
+  Item_Fields(f, *this);
 }
 
 // ---------------------------------------------------------------------------

@@ -162,9 +162,11 @@ void TMap::m_Rebuild_Unit_Indexes() {
   f_free_units.clear();
   for (auto& s : f_owner_units) s.clear();
   for (auto& c : f_owner_type_counts) c.clear();
+  // Ids come in rising order: each goes in at the end of its set, which
+  // keeps the rebuild linear in the units.
   for (std::int32_t id = 1; id <= f_unit_count; ++id) {
     if (f_units[std::size_t(id)].id == 0)
-      f_free_units.insert(id);
+      f_free_units.insert(f_free_units.end(), id);
     else
       m_Index_Record(id);
   }
@@ -173,7 +175,7 @@ void TMap::m_Rebuild_Unit_Indexes() {
   f_cargo_home.assign(std::size_t(f_unit_count) + 1, 0);
   for (std::size_t k = 0; k < f_cargo_lists.size(); ++k) {
     const TMap_Cargo_List& l = f_cargo_lists[k];
-    if (l.count == 0) f_free_cargo_lists.insert(std::int32_t(k + 1));
+    if (l.count == 0) f_free_cargo_lists.insert(f_free_cargo_lists.end(), std::int32_t(k + 1));
     for (std::int32_t i = 1; i <= l.count; ++i)
       if (m_Valid_Unit_Id(l.ids[std::size_t(i)])) f_cargo_home[std::size_t(l.ids[std::size_t(i)])] = std::int32_t(k + 1);
   }
@@ -194,7 +196,9 @@ void TMap::m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list) {
 
 void TMap::m_Index_Record(std::int32_t id) {
   const TMap_Unit_Record& u = m_Unit(id);
-  f_owner_units[u.owner].insert(id);
+  // New records mostly have the highest id: tried at the end first.
+  std::set<std::int32_t>& ids = f_owner_units[u.owner];
+  ids.insert(ids.end(), id);
   std::vector<std::int32_t>& counts = f_owner_type_counts[u.owner];
   if (counts.size() <= u.unit_type) counts.resize(std::size_t(u.unit_type) + 1, 0);
   ++counts[u.unit_type];

@@ -374,6 +374,9 @@ public:
   // wrote the file (files from before 0.12 start without one). Raises on
   // bad data, leaving this map as it was.
   bool m_Load(TIo_Reader& r, bool partial, const std::string& version);
+  // Becomes the full map that was read into `loaded` (which is left empty),
+  // as a load of the same file would.
+  void m_Take_Map(TMap& loaded);
 
   // Record of a valid id, for the map's own regions: no range check.
   const TMap_Unit_Record& m_Unit_Ref(std::int32_t id) const { return f_units[std::size_t(id)]; }
@@ -389,7 +392,12 @@ private:
                         std::uint8_t region_kind);
   // Map file: the regions holding what is written, and taking a loaded map.
   bool m_Region_Written(std::int32_t id) const;
+  // The file's fields, read or written (see Io_Fields.h).
+  template <class F>
+  void m_Fields(F& f, bool partial, const std::string& version);
   void m_Load_Into(TIo_Reader& r, bool partial, const std::string& version);
+  // Takes the loaded map's contents and its unit indexes, which were built
+  // when it was read.
   void m_Take_Loaded(TMap& loaded, bool partial);
 
   TMap_Unit_Record& m_Unit(std::int64_t id) { return f_units[std::size_t(id)]; }

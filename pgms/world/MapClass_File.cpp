@@ -21,6 +21,7 @@
 
 #include "Debug_Log.h"
 #include "Errors.h"
+#include "Io_Fields.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
 #include "MapRegion.h"
@@ -28,14 +29,6 @@
 const char* const Map_File_Version = "1.09";
 
 namespace {
-// A count read from a file: not negative, and each entry takes at least
-// `min_bytes` of the bytes that are left.
-std::size_t Checked_Count(TIo_Reader& r, std::int64_t count, std::uint64_t min_bytes) {
-  if (count < 0 || std::uint64_t(count) > r.m_Bytes_Left() / min_bytes)
-    throw ERangeError("Count beyond the end of the file");
-  return std::size_t(count);
-}
-
 // Lines of the save section of the debug log, each with the bytes written
 // since the line before.
 class TSave_Log {
@@ -54,160 +47,123 @@ private:
 };
 }  // namespace
 
-void TMap_Region::Save(TIo_Writer& w, bool partial) const {
-  if (Debug_Sections[DEBUG_SAVE_LOAD])
-    Debug_Log_Write("TMap_Region.Save: Region: " + std::to_string(f_id));
-  TSave_Log log(w);
+namespace {
+// The save section of the debug log is written while writing only.
+struct TNo_Save_Log {
+  void m_Line(const char*) {}
+};
+
+template <class F, class Label>
+void Label_Fields(F& f, Label& l) {
+  f.Integer(l.label_square, l.label_column, l.label_row);
+  f.Integer(l.lower_marker_square, l.upper_marker_square);
+  f.Integer(l.label_x, l.label_y, l.centre_x, l.centre_y);
+}
+
+// Every tagged value takes at least 1 byte, an integer at least 2.
+constexpr std::uint64_t Int_Bytes = 2;
+}  // namespace
+
+template <class F, class Self, class Log>
+void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
   if (!partial) {
-    Io_Write_Integer(w, f_id);
-    Io_Write_Byte(w, f_kind);
-    Io_Write_String(w, f_name);
-    Io_Write_String(w, f_label_text);
-    Io_Write_Byte(w, Color_Red(f_color));
-    Io_Write_Byte(w, Color_Green(f_color));
-    Io_Write_Byte(w, Color_Blue(f_color));
+    f.Integer(self.f_id);
+    f.Byte(self.f_kind);
+    f.String(self.f_name, self.f_label_text);
+    f.Color_RGB_Bytes(self.f_color);
   }
-  Io_Write_Byte(w, f_owner);
-  Io_Write_Integer(w, f_value);
-  Io_Write_Byte(w, f_subdivisions);
+  f.Byte(self.f_owner);
+  f.Integer(self.f_value);
+  f.Byte(self.f_subdivisions);
   if (!partial) {
-    Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_connections.size()));
-    for (std::int32_t c : f_connections) Io_Write_Integer(w, c);
+    f.Integer_Count(self.f_connections, Int_Bytes);
+    for (auto& c : self.f_connections) f.Integer(c);
     log.m_Line("TMap_Region.Save: Connections Bytes: ");
   }
-  Io_Write_Boolean(w, f_rebuilt);
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_squares.size()));
-  const bool shape = !partial || f_rebuilt;
+  f.Boolean(self.f_rebuilt);
+  // Each square takes at least its five state values. Without new
+  // rectangles (the partial form of squares that were not rebuilt) the
+  // squares keep theirs; squares beyond the old ones start empty.
+  f.Integer_Count(self.f_squares, 5 * Int_Bytes - 1);
+  const bool shape = !partial || self.f_rebuilt;
   if (shape)
-    for (const TMap_Region_Square& s : f_squares) {
-      Io_Write_Integer(w, s.left);
-      Io_Write_Integer(w, s.top);
-      Io_Write_Integer(w, s.right);
-      Io_Write_Integer(w, s.bottom);
+    for (auto& sq : self.f_squares) {
+      f.Integer(sq.left, sq.top, sq.right, sq.bottom);
     }
-  for (const TMap_Region_Square& s : f_squares) {
-    Io_Write_Byte(w, s.state);
-    Io_Write_Integer(w, s.unit_type);
-    Io_Write_Byte(w, s.owner);
-    Io_Write_Boolean(w, s.shown);
-    Io_Write_Integer(w, s.stack_count);
+  for (auto& sq : self.f_squares) {
+    f.Byte(sq.state);
+    f.Integer(sq.unit_type);
+    f.Byte(sq.owner);
+    f.Boolean(sq.shown);
+    f.Integer(sq.stack_count);
   }
   log.m_Line("TMap_Region.Save: Actual Sqrs Bytes: ");
   if (shape) {
-    Io_Write_Integer(w, f_grid_columns);
-    Io_Write_Integer(w, f_grid_rows);
-    for (std::int32_t c = 0; c < f_grid_columns; ++c)
-      for (std::int32_t row = 0; row < f_grid_rows; ++row) Io_Write_Integer(w, m_Get_Grid_Cell(c, row));
-    const TRegion_Label_Values& l = f_label;
-    for (std::int32_t v : {l.label_square, l.label_column, l.label_row, l.lower_marker_square,
-                           l.upper_marker_square, l.label_x, l.label_y, l.centre_x, l.centre_y})
-      Io_Write_Integer(w, v);
+    f.Integer(self.f_grid_columns, self.f_grid_rows);
+    const std::int32_t columns = self.f_grid_columns, rows = self.f_grid_rows;
+    if constexpr (F::reading) {
+      if (columns < 0 || rows < 0) throw ERangeError("Negative grid size");
+      self.f_grid.resize(f.Checked_Count(std::int64_t(columns) * rows, Int_Bytes));
+    }
+    // Column by column, as the grid is kept.
+    for (std::int32_t c = 0; c < columns; ++c)
+      for (std::int32_t row = 0; row < rows; ++row) {
+        std::int32_t cell = F::reading ? 0 : self.m_Get_Grid_Cell(c, row);
+        f.Integer(cell);
+        if constexpr (F::reading) self.f_grid[std::size_t(c) * std::size_t(rows) + std::size_t(row)] = cell;
+      }
+    Label_Fields(f, self.f_label);
     log.m_Line("TMap_Region.Save: Actual Sqr Grid Bytes: ");
   }
   if (!partial) {
-    Io_Write_Integer(w, f_bounds_left);
-    Io_Write_Integer(w, f_bounds_top);
-    Io_Write_Integer(w, f_bounds_right);
-    Io_Write_Integer(w, f_bounds_bottom);
-    Io_Write_Word(w, f_click_row_count);
-    Io_Write_Word(w, f_click_span_capacity);
-    if (f_click_row_count != 0 && f_click_span_capacity != 0)
-      for (std::int32_t row = 1; row <= f_click_row_count; ++row) {
-        const std::vector<TClick_Zone_Span>& spans = m_Get_Click_Zone_Row(row);
-        Io_Write_Word(w, Checked_Cast<std::uint16_t>(spans.size()));
-        for (const TClick_Zone_Span& s : spans) {
-          Io_Write_Word(w, s.x1);
-          Io_Write_Word(w, s.x2);
+    f.Integer(self.f_bounds_left, self.f_bounds_top, self.f_bounds_right, self.f_bounds_bottom);
+    f.Word(self.f_click_row_count, self.f_click_span_capacity);
+    const std::uint16_t row_count = self.f_click_row_count, capacity = self.f_click_span_capacity;
+    if constexpr (F::reading) {
+      self.f_click_rows.clear();
+      // Rows are only written with a span capacity; a count of rows without
+      // one names rows that are not in the file.
+      if (row_count != 0 && capacity == 0) throw ERangeError("Click zone rows without spans");
+      self.f_click_rows.resize(f.Checked_Count(row_count, Int_Bytes));
+    }
+    if (row_count != 0 && capacity != 0)
+      for (std::int32_t row = 1; row <= row_count; ++row) {
+        auto& spans = [&]() -> auto& {
+          if constexpr (F::reading)
+            return self.f_click_rows[std::size_t(row - 1)];
+          else
+            return self.m_Get_Click_Zone_Row(row);
+        }();
+        std::uint16_t n = F::reading ? 0 : Checked_Cast<std::uint16_t>(spans.size());
+        f.Word(n);
+        if constexpr (F::reading) {
+          if (n > capacity) throw ERangeError("Click zone row beyond its capacity");
+          spans.resize(f.Checked_Count(n, 2 * Int_Bytes));
+        }
+        for (auto& span : spans) {
+          f.Word(span.x1, span.x2);
         }
       }
     log.m_Line("TMap_Region.Save: Click Zone Bytes: ");
   }
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_units.size()));
-  for (std::int32_t id : f_units) Io_Write_Integer(w, id);
+  f.Integer_Count(self.f_units, Int_Bytes);
+  for (auto& id : self.f_units) f.Integer(id);
   log.m_Line("TMap_Region.Save: Units Bytes: ");
 }
 
+void TMap_Region::Save(TIo_Writer& w, bool partial) const {
+  if (Debug_Sections[DEBUG_SAVE_LOAD])
+    Debug_Log_Write("TMap_Region.Save: Region: " + std::to_string(f_id));
+  TSave_Log log(w);
+  TIo_Field_Writer f(w);
+  m_Fields(f, *this, partial, log);
+}
+
 void TMap_Region::m_Load(TIo_Reader& r, bool partial) {
-  // Every tagged value takes at least 1 byte, an integer at least 2.
-  constexpr std::uint64_t int_bytes = 2;
-  if (!partial) {
-    m_Clear();
-    f_id = Io_Read_Integer(r);
-    f_kind = Io_Read_Byte(r);
-    f_name = Io_Read_String(r);
-    f_label_text = Io_Read_String(r);
-    const std::uint8_t red = Io_Read_Byte(r), green = Io_Read_Byte(r), blue = Io_Read_Byte(r);
-    f_color = Make_Color(red, green, blue);
-  }
-  f_owner = Io_Read_Byte(r);
-  f_value = Io_Read_Integer(r);
-  f_subdivisions = Io_Read_Byte(r);
-  if (!partial) {
-    const std::size_t n = Checked_Count(r, Io_Read_Integer(r), int_bytes);
-    f_connections.resize(n);
-    for (std::int32_t& c : f_connections) c = Io_Read_Integer(r);
-  }
-  f_rebuilt = Io_Read_Boolean(r);
-  const bool shape = !partial || f_rebuilt;
-  // Each square takes at least its five state values.
-  const std::size_t squares = Checked_Count(r, Io_Read_Integer(r), 5 * int_bytes - 1);
-  // Without new rectangles the squares keep theirs; squares beyond the old
-  // ones start empty.
-  f_squares.resize(squares);
-  if (shape)
-    for (TMap_Region_Square& s : f_squares) {
-      s.left = Io_Read_Integer(r);
-      s.top = Io_Read_Integer(r);
-      s.right = Io_Read_Integer(r);
-      s.bottom = Io_Read_Integer(r);
-    }
-  for (TMap_Region_Square& s : f_squares) {
-    s.state = Io_Read_Byte(r);
-    s.unit_type = Checked_Cast<std::uint16_t>(Io_Read_Integer(r));
-    s.owner = Io_Read_Byte(r);
-    s.shown = Io_Read_Boolean(r);
-    s.stack_count = Io_Read_Integer(r);
-  }
-  if (shape) {
-    const std::int32_t columns = Io_Read_Integer(r);
-    const std::int32_t rows = Io_Read_Integer(r);
-    if (columns < 0 || rows < 0) throw ERangeError("Negative grid size");
-    const std::size_t cells = Checked_Count(r, std::int64_t(columns) * rows, int_bytes);
-    f_grid_columns = columns;
-    f_grid_rows = rows;
-    f_grid.resize(cells);
-    for (std::int32_t& cell : f_grid) cell = Io_Read_Integer(r);
-    TRegion_Label_Values& l = f_label;
-    for (std::int32_t* v : {&l.label_square, &l.label_column, &l.label_row, &l.lower_marker_square,
-                            &l.upper_marker_square, &l.label_x, &l.label_y, &l.centre_x, &l.centre_y})
-      *v = Io_Read_Integer(r);
-  }
-  if (!partial) {
-    f_bounds_left = Io_Read_Integer(r);
-    f_bounds_top = Io_Read_Integer(r);
-    f_bounds_right = Io_Read_Integer(r);
-    f_bounds_bottom = Io_Read_Integer(r);
-    f_click_row_count = Io_Read_Word(r);
-    f_click_span_capacity = Io_Read_Word(r);
-    f_click_rows.clear();
-    // Rows are only written with a span capacity; a count of rows without
-    // one names rows that are not in the file.
-    if (f_click_row_count != 0 && f_click_span_capacity == 0) throw ERangeError("Click zone rows without spans");
-    if (f_click_row_count != 0) {
-      f_click_rows.resize(Checked_Count(r, f_click_row_count, int_bytes));
-      for (std::vector<TClick_Zone_Span>& spans : f_click_rows) {
-        const std::uint16_t n = Io_Read_Word(r);
-        if (n > f_click_span_capacity) throw ERangeError("Click zone row beyond its capacity");
-        spans.resize(Checked_Count(r, n, 2 * int_bytes));
-        for (TClick_Zone_Span& s : spans) {
-          s.x1 = Io_Read_Word(r);
-          s.x2 = Io_Read_Word(r);
-        }
-      }
-    }
-  }
-  f_units.resize(Checked_Count(r, Io_Read_Integer(r), int_bytes));
-  for (std::int32_t& id : f_units) id = Io_Read_Integer(r);
+  if (!partial) m_Clear();
+  TNo_Save_Log log;
+  TIo_Field_Reader f(r);
+  m_Fields(f, *this, partial, log);
   // Whether each listed unit has a stack square is looked at when a stack
   // next goes (the unit records may not be read yet).
   f_unplaced = !f_units.empty();
@@ -271,118 +227,115 @@ bool TMap::m_Region_Written(std::int32_t id) const {
   return m_Get_Region(id) != nullptr;
 }
 
-bool TMap::Save(TIo_Writer& w, bool partial, const std::string& version) {
-  f_version = version;
-  const bool log_on = Debug_Sections[DEBUG_SAVE_LOAD];
+template <class F>
+void TMap::m_Fields(F& f, bool partial, const std::string& version) {
+  const bool log_on = !F::reading && Debug_Sections[DEBUG_SAVE_LOAD];
   auto log = [log_on](const char* text, std::uint64_t n) {
     if (log_on) Debug_Log_Write(text + std::to_string(n));
   };
-  std::uint64_t mark = w.m_Bytes_Written();
-  auto bytes = [&w, &mark]() {
-    const std::uint64_t n = w.m_Bytes_Written() - mark;
-    mark = w.m_Bytes_Written();
-    return n;
+  std::uint64_t mark = 0;
+  auto bytes = [&]() -> std::uint64_t {
+    if constexpr (F::reading) {
+      return 0;
+    } else {
+      const std::uint64_t n = f.m_Writer().m_Bytes_Written() - mark;
+      mark = f.m_Writer().m_Bytes_Written();
+      return n;
+    }
+  };
+  if constexpr (!F::reading) mark = f.m_Writer().m_Bytes_Written();
+  // A region's record, in the form asked for.
+  auto region_fields = [&f](TMap_Region& region, bool part) {
+    if constexpr (F::reading)
+      region.m_Load(f.m_Reader(), part);
+    else
+      region.Save(f.m_Writer(), part);
   };
 
-  Io_Write_String(w, f_version);
-  if (!partial) Io_Write_Integer(w, f_region_count);
+  // Files written before version 0.12 start without a version.
+  if (F::reading && Map_Version_Compare(version, "0.12") < 0)
+    f_version = version;
+  else
+    f.String(f_version);
+
+  if (!partial) {
+    std::int32_t count = f_region_count;
+    f.Integer(count);
+    if constexpr (F::reading) m_Set_Region_Count(std::int32_t(f.Checked_Count(count, 1)));
+  }
   log("TMap.Save: Num Regions = ", std::uint64_t(f_region_count));
   for (std::int32_t i = 1; i <= f_region_count; ++i) {
-    const bool written = m_Region_Written(i);
-    if (!partial) Io_Write_Boolean(w, written);
-    if (written) m_Get_Region(i)->Save(w, partial);
+    bool written = m_Region_Written(i);
+    if (partial) {
+      // The partial form carries the regions the map already holds.
+      if (written) region_fields(*m_Get_Region(i), true);
+      continue;
+    }
+    f.Boolean(written);
+    if (!written) continue;
+    if constexpr (F::reading) {
+      TMap_Region& region = m_New_Region(i);
+      region_fields(region, false);
+      if (region.m_Get_Id() != i) throw ERangeError("Region " + std::to_string(i) + " carries another id");
+    } else {
+      region_fields(*m_Get_Region(i), false);
+    }
   }
   if (!partial) {
-    Io_Write_Integer(w, f_pixel_width);
-    Io_Write_Integer(w, f_pixel_height);
-    Io_Write_Integer(w, f_section_width);
-    Io_Write_Integer(w, f_section_height);
+    f.Integer(f_pixel_width, f_pixel_height, f_section_width, f_section_height);
     log("TMap.Save: Num Units     = ", std::uint64_t(f_unit_count));
     log("TMap.Save: Regions Bytes = ", bytes());
   }
 
-  Io_Write_Integer(w, f_unit_count);
+  // Every record of the unit table, free ones (all zero) too; a record
+  // takes seven integers.
+  std::int32_t units = f_unit_count;
+  f.Integer(units);
+  if constexpr (F::reading) {
+    f_unit_count = f_unit_capacity = std::int32_t(f.Checked_Count(units, 7 * Int_Bytes));
+    f_units.assign(std::size_t(f_unit_count) + 1, TMap_Unit_Record{});
+  }
   for (std::int32_t id = 1; id <= f_unit_count; ++id) {
-    const TMap_Unit_Record& u = f_units[std::size_t(id)];
-    Io_Write_Integer(w, u.id);
-    Io_Write_Integer(w, u.region);
-    Io_Write_Integer(w, u.unit_type);
-    Io_Write_Byte(w, u.owner);
-    Io_Write_Byte(w, u.moves);
-    Io_Write_Word(w, u.cargo_list);
-    Io_Write_Integer(w, u.damage);
+    TMap_Unit_Record& u = f_units[std::size_t(id)];
+    f.Integer(u.id, u.region, u.unit_type);
+    f.Byte(u.owner, u.moves);
+    f.Word(u.cargo_list);
+    f.Integer(u.damage);
+    // A record is free (all zero) or carries its own index.
+    if (F::reading && u.id != 0 && u.id != id)
+      throw ERangeError("Unit record " + std::to_string(id) + " carries another id");
   }
   log("TMap.Save: Num Cargo Units = ", f_cargo_lists.size());
   log("TMap.Save: Units Bytes = ", bytes());
 
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_cargo_lists.size()));
-  for (const TMap_Cargo_List& l : f_cargo_lists) {
-    Io_Write_Integer(w, l.count);
-    for (std::int32_t i = 1; i <= l.count; ++i) Io_Write_Integer(w, l.ids[std::size_t(i)]);
+  f.Integer_Count(f_cargo_lists, Int_Bytes);
+  if (F::reading && f_cargo_lists.size() > 65535) throw ERangeError("Too many cargo lists");
+  for (TMap_Cargo_List& l : f_cargo_lists) {
+    std::uint16_t n = Checked_Cast<std::uint16_t>(l.count);
+    f.Integer(n);
+    if constexpr (F::reading) {
+      if (n > Max_Cargo_Units) throw ERangeError("Cargo list of more than 30 units");
+      l.count = n;
+    }
+    for (std::int32_t i = 1; i <= n; ++i) f.Integer(l.ids[std::size_t(i)]);
   }
   log("TMap.Save: Num Combat Regions = ", f_combat_regions.size());
   log("TMap.Save: Cargo Units Bytes  = ", bytes());
 
-  Io_Write_Integer(w, Checked_Cast<std::int32_t>(f_combat_regions.size()));
-  for (std::int32_t id : f_combat_regions) Io_Write_Integer(w, id);
+  f.Integer_Count(f_combat_regions, Int_Bytes);
+  for (std::int32_t& id : f_combat_regions) f.Integer(id);
+}
+
+bool TMap::Save(TIo_Writer& w, bool partial, const std::string& version) {
+  f_version = version;
+  TIo_Field_Writer f(w);
+  m_Fields(f, partial, version);
   return true;
 }
 
 void TMap::m_Load_Into(TIo_Reader& r, bool partial, const std::string& version) {
-  // Every tagged value takes at least 1 byte, an integer at least 2.
-  constexpr std::uint64_t int_bytes = 2;
-  // Files written before version 0.12 start without a version.
-  if (Map_Version_Compare(version, "0.12") < 0)
-    f_version = version;
-  else
-    f_version = Io_Read_String(r);
-
-  if (!partial) {
-    m_Set_Region_Count(std::int32_t(Checked_Count(r, Io_Read_Integer(r), 1)));
-    for (std::int32_t i = 1; i <= f_region_count; ++i) {
-      if (!Io_Read_Boolean(r)) continue;
-      TMap_Region& region = m_New_Region(i);
-      region.m_Load(r, false);
-      if (region.m_Get_Id() != i) throw ERangeError("Region " + std::to_string(i) + " carries another id");
-    }
-    f_pixel_width = Io_Read_Integer(r);
-    f_pixel_height = Io_Read_Integer(r);
-    f_section_width = Io_Read_Integer(r);
-    f_section_height = Io_Read_Integer(r);
-  } else {
-    for (std::int32_t i = 1; i <= f_region_count; ++i)
-      if (m_Region_Written(i)) m_Get_Region(i)->m_Load(r, true);
-  }
-
-  // A unit record takes seven integers.
-  const std::size_t units = Checked_Count(r, Io_Read_Integer(r), 7 * int_bytes);
-  f_unit_count = f_unit_capacity = std::int32_t(units);
-  f_units.assign(units + 1, TMap_Unit_Record{});
-  for (std::size_t id = 1; id <= units; ++id) {
-    TMap_Unit_Record& u = f_units[id];
-    u.id = Io_Read_Integer(r);
-    u.region = Io_Read_Integer(r);
-    u.unit_type = Checked_Cast<std::uint16_t>(Io_Read_Integer(r));
-    u.owner = Io_Read_Byte(r);
-    u.moves = Io_Read_Byte(r);
-    u.cargo_list = Io_Read_Word(r);
-    u.damage = Io_Read_Integer(r);
-    // A record is free (all zero) or carries its own index.
-    if (u.id != 0 && std::size_t(u.id) != id) throw ERangeError("Unit record " + std::to_string(id) + " carries another id");
-  }
-
-  const std::size_t lists = Checked_Count(r, Io_Read_Integer(r), int_bytes);
-  if (lists > 65535) throw ERangeError("Too many cargo lists");
-  f_cargo_lists.assign(lists, TMap_Cargo_List{});
-  for (TMap_Cargo_List& l : f_cargo_lists) {
-    const std::uint16_t n = Checked_Cast<std::uint16_t>(Io_Read_Integer(r));
-    if (n > Max_Cargo_Units) throw ERangeError("Cargo list of more than 30 units");
-    l.count = n;
-    for (std::int32_t i = 1; i <= n; ++i) l.ids[std::size_t(i)] = Io_Read_Integer(r);
-  }
-
-  f_combat_regions.assign(Checked_Count(r, Io_Read_Integer(r), int_bytes), 0);
-  for (std::int32_t& id : f_combat_regions) id = Io_Read_Integer(r);
+  TIo_Field_Reader f(r);
+  m_Fields(f, partial, version);
   m_Rebuild_Unit_Indexes();
 }
 
@@ -409,7 +362,12 @@ void TMap::m_Take_Loaded(TMap& loaded, bool partial) {
   f_combat_regions = std::move(loaded.f_combat_regions);
   f_search_marks.clear();
   f_search_flags.clear();
-  m_Rebuild_Unit_Indexes();
+  f_free_units = std::move(loaded.f_free_units);
+  f_owner_units = std::move(loaded.f_owner_units);
+  f_owner_type_counts = std::move(loaded.f_owner_type_counts);
+  f_free_cargo_lists = std::move(loaded.f_free_cargo_lists);
+  f_cargo_transport = std::move(loaded.f_cargo_transport);
+  f_cargo_home = std::move(loaded.f_cargo_home);
   loaded.m_Clear();
 }
 
@@ -422,6 +380,11 @@ bool TMap::m_Load(TIo_Reader& r, bool partial, const std::string& version) {
   if (!partial) m_Clear();
   m_Take_Loaded(loaded, partial);
   return true;
+}
+
+void TMap::m_Take_Map(TMap& loaded) {
+  m_Clear();
+  m_Take_Loaded(loaded, false);
 }
 
 bool TMap::m_Save_To_File(const std::string& file_name, bool partial, const std::string& version) {

@@ -185,6 +185,10 @@ public:
 
 private:
   friend class TMap;
+  // The record's fields, read or written (see Io_Fields.h); `log` notes
+  // the bytes of each part while writing.
+  template <class F, class Self, class Log>
+  static void m_Fields(F& f, Self& self, bool partial, Log& log);
   TMap_Region(TMap_Region&&) = default;
   TMap_Region& operator=(TMap_Region&&) = default;
 

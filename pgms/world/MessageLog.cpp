@@ -3,27 +3,29 @@
 #include <limits>
 
 #include "Errors.h"
+#include "Io_Fields.h"
 
 TMessage_Log* G_Message_Log = nullptr;
 
+namespace {
+// MessageLog.dat: one record a message.
+template <class F, class Item>
+void Item_Fields(F& f, Item& item) {
+  f.Integer(item.f_id, item.f_date);
+  f.Byte(item.f_from, item.f_to, item.f_message_type);
+  f.String(item.f_text);
+  f.Integer(item.f_reserved);
+}
+}  // namespace
+
 void TMessage_Log_Item::m_Save(TIo_Writer& w) const {
-  Io_Write_Integer(w, f_id);
-  Io_Write_Integer(w, f_date);
-  Io_Write_Byte(w, f_from);
-  Io_Write_Byte(w, f_to);
-  Io_Write_Byte(w, f_message_type);
-  Io_Write_String(w, f_text);
-  Io_Write_Integer(w, f_reserved);
+  TIo_Field_Writer f(w);
+  Item_Fields(f, *this);
 }
 
 void TMessage_Log_Item::m_Load(TIo_Reader& r) {
-  f_id = Io_Read_Integer(r);
-  f_date = Io_Read_Integer(r);
-  f_from = Io_Read_Byte(r);
-  f_to = Io_Read_Byte(r);
-  f_message_type = Io_Read_Byte(r);
-  f_text = Io_Read_String(r);
-  f_reserved = Io_Read_Integer(r);
+  TIo_Field_Reader f(r);
+  Item_Fields(f, *this);
 }
 
 void TMessage_Log::m_Clear() { f_items.clear(); }

@@ -314,6 +314,29 @@ TEST(Io_Tagged, FilesAreBufferedAndReadBack) {
   }));
 }
 
+TEST(Io_Tagged, ValuesAcrossTheEdgeOfTheFileBufferReadWhole) {
+  TTemp_Dir dir;
+  std::string name = dir.design() + "Mixed.dat";
+  // Integers of one, two and four bytes and booleans in turn, so that every
+  // kind of value lies across the edge of a buffer somewhere in the file.
+  const std::int32_t values[] = {-5, 300, -2000000000, 77, 32767, 65536};
+  const int rounds = int(3 * Io_Buffer_Size / 20);
+  ASSERT_TRUE(Io_Save_To_File(name, [&](TIo_Writer& w) {
+    for (int i = 0; i < rounds; ++i) {
+      for (std::int32_t v : values) Io_Write_Integer(w, v + i % 3);
+      Io_Write_Boolean(w, i % 2 == 0);
+    }
+  }));
+  ASSERT_TRUE(Io_Load_From_File(name, [&](TIo_Reader& r) {
+    for (int i = 0; i < rounds; ++i) {
+      for (std::int32_t v : values) ASSERT_EQ(Io_Read_Integer(r), v + i % 3) << i;
+      ASSERT_EQ(Io_Read_Boolean(r), i % 2 == 0) << i;
+    }
+    EXPECT_EQ(r.m_Bytes_Left(), 0u);
+    EXPECT_THROW(Io_Read_Integer(r), EInOutError);
+  }));
+}
+
 TEST(Io_Tagged, OwnerPatternReportsFailures) {
   TTemp_Dir dir;
   TShell_Recorder sink;

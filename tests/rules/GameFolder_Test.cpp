@@ -22,6 +22,7 @@
 #include "Global.h"
 #include "Image_Files.h"
 #include "Lobby_Game_Link.h"
+#include "Io_Tagged.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "Png_Bytes.h"
@@ -219,6 +220,36 @@ TEST(Lobby_Game_Link, WithoutTheGameFolderNothingIsDoneAndEveryAnswerSaysSo) {
   EXPECT_EQ(result, TLoad_Result::Game);
   EXPECT_TRUE(files);
   EXPECT_EQ(&Lobby_Game_Link(), &installed);
+}
+
+// The load reads each file once: the map and the empires that the check of
+// the folder read are the ones the game takes, whatever happens to their
+// files between the check and the steps that take them.
+TEST_F(Game_Folder, TheLoadTakesTheMapAndEmpiresItCheckedWithoutReadingThemAgain) {
+  ASSERT_TRUE(Game_Session_New_Game(Setup(12)));
+  ASSERT_TRUE(Game_Session_Save("Once"));
+  const std::vector<std::string> saved = Six("Once");
+  Stop();
+  Start();
+  G_Map = new TMap();
+  Game_Install_Rules();
+  const std::string dir = Save_Game_Directory("Once");
+  TLoad_Result result = TLoad_Result::Game;
+  bool ok = Main_Load_Game_Stepped(dir, true, false, result, 0, 1);
+  for (std::int32_t step = 1; ok && step <= 71; ++step) ok = Main_Load_Game_Stepped(dir, false, false, result, 0, step);
+  ASSERT_TRUE(ok);
+  // Both files are spoiled once the check read them.
+  Write_File(Current("CurrentMap.map"), "spoiled");
+  Write_File(Current("Empires.dat"), "spoiled");
+  for (std::int32_t step = 72; ok && step <= 100; ++step) ok = Main_Load_Game_Stepped(dir, false, false, result, 0, step);
+  Main_Load_Game_Stepped(dir, false, true, result, 0, 100);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
+  TIo_Writer map, empires;
+  G_Map->Save(map, false, Game_Settings.f_version);
+  G_Empire_List->m_Write(empires);
+  EXPECT_TRUE(map.m_Bytes() == saved[1]);
+  EXPECT_TRUE(empires.m_Bytes() == saved[2]);
 }
 
 // A save and a load may share the pictures with the folder they come from;
