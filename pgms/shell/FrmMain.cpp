@@ -311,13 +311,20 @@ void TFrm_Main::m_Handle_Input_Message(const TInput_Event& e) {
       return;
     case TInput_Kind::Mouse_Up:
       if (f_dc_main) f_dc_main->MouseUp(TMouse_Button(e.button), e.shift, e.x, e.y, false);
-      // A second release of any button within the double-click time makes
-      // a double click; the third starts a new pair.
-      if (f_last_button_up_time > 0 && f_frame_time - f_last_button_up_time <= f_double_click_time) {
+      // A second release of any button on the same spot within the
+      // double-click time makes a double click; the third starts a new pair.
+      // Two quick clicks in different places are two clicks: the one that
+      // opens a drop-down and the one that picks from it must not reach the
+      // control under the list as a double click.
+      if (f_last_button_up_time > 0 && f_frame_time - f_last_button_up_time <= f_double_click_time &&
+          std::abs(e.x - f_last_button_up_x) <= Double_Click_Distance &&
+          std::abs(e.y - f_last_button_up_y) <= Double_Click_Distance) {
         if (f_dc_main) f_dc_main->m_Double_Click(e.x, e.y);
         f_last_button_up_time = 0;
       } else {
         f_last_button_up_time = f_frame_time;
+        f_last_button_up_x = e.x;
+        f_last_button_up_y = e.y;
       }
       return;
     case TInput_Kind::Wheel:
