@@ -584,7 +584,13 @@ bool TDC_Main::m_Behind_Start_Menu(const std::function<bool()>& start) {
   }
   m_Close_Child_Dialogs();
   if (menu) f_dialogs["Dlg Start Menu"] = std::move(menu);
-  if (!start()) return false;
+  if (!start()) {
+    // The reason stands over the menu itself, not over the logos: the
+    // player's keys go to the message, not to skipping the intro.
+    if (auto* start_menu = dynamic_cast<TDC_Dlg_StartMenu*>(m_Get_Dialog("Dlg Start Menu")))
+      start_menu->m_Skip_Intro();
+    return false;
+  }
   if (const auto it = f_dialogs.find("Dlg Start Menu"); it != f_dialogs.end()) {
     Remove_Child_Control(it->second.get());
     f_dialogs.erase(it);

@@ -12,6 +12,7 @@
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
+#include "Game_Session.h"
 #include "Empire.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"

@@ -174,7 +174,9 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
     f_screen->m_Kill_Any_Dead_Controls();
     EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
     EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu") != nullptr, leave);
-    if (!leave) EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+    if (!leave) {
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+    }
   }
 }
 

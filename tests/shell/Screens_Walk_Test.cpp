@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "DC_Dlg_StartMenu.h"
@@ -61,14 +62,20 @@ protected:
   // caller looks at them, Close_Save frees them again.
   bool Open_Save(const std::string& name) {
     Game_Init_Start();
-    G_Map = new TMap();
+    f_map = std::make_unique<TMap>();
+    G_Map = f_map.get();
     std::int32_t result = 0;
     return Game_Session_Load_From(Design_Path((f_user.path() / "savegames" / name).string() + "/"), result);
   }
   void Close_Save() {
-    delete G_Map;
     G_Map = nullptr;
+    f_map.reset();
   }
+  void TearDown() override {
+    Close_Save();
+    Walk_Fixture::TearDown();
+  }
+  std::unique_ptr<TMap> f_map;
 };
 
 // Clicks of the start menu's bottom row (1024 x 768).
@@ -144,7 +151,8 @@ TEST_F(Screens_Walk_Test, ANewGameFromTheSetupDialogOpensOverThePlayersNation) {
   ASSERT_TRUE(Open_Save("Opened"));
   const TEmpire& player = *G_Empire_List->m_Get_Empire(1);
   EXPECT_FALSE(player.m_Get_Computer_Controlled());
-  EXPECT_EQ(G_Map->m_Get_Map_Type_Name(), "Small");
+  // The map is wider and higher than the view.
+  EXPECT_GT(G_Map->m_Get_Pixel_Height(), 1600);
   EXPECT_EQ(Game_Settings.f_camera_eye.x, player.m_Get_Camera_Eye().x);
   EXPECT_EQ(Game_Settings.f_camera_eye.y, player.m_Get_Camera_Eye().y);
   // The view's middle lies among the nation's regions: the nearest of them
@@ -181,8 +189,8 @@ TEST_F(Screens_Walk_Test, ResumeGameAfterTheProgramWasStartedAgain) {
     s += "28 text Evening\n";
     s += "32 click 670 670\n";
     s += "33 move 512 400\n";
-    s += "120 screenshot " + Shot("resume_saved.bmp") + "\n";
-    s += "122 quit\n";
+    s += "260 screenshot " + Shot("resume_saved.bmp") + "\n";
+    s += "262 quit\n";
     ASSERT_EQ(Run(s, {"-newgame:Tiny:hc:5"}), 0);
   }
   Game_Init_Free_Globals();
@@ -227,12 +235,14 @@ TEST_F(Screens_Walk_Test, AQuickPickFromADropDownBuysNothing) {
   s += "32 click 900 222\n";  // "Technology", 0.1 s later, over the list
   s += "34 move 512 400\n";
   s += "40 screenshot " + Shot("pick_done.bmp") + "\n";
-  s += "44 key F1\n";  // Save Game as "Picked"
-  s += "48 click 500 360\n";
-  s += "52 text Picked\n";
-  s += "56 click 670 670\n";
-  s += "57 move 512 400\n";
-  s += "150 quit\n";
+  s += "42 click 976 601\n";  // the panels' Close
+  s += "43 move 512 400\n";
+  s += "46 key F1\n";  // Save Game as "Picked"
+  s += "50 click 500 360\n";
+  s += "54 text Picked\n";
+  s += "58 click 670 670\n";
+  s += "59 move 512 400\n";
+  s += "300 quit\n";
   ASSERT_EQ(Run(s, {"-newgame:Tiny:hc:5"}), 0);
   ASSERT_TRUE(Open_Save("Picked"));
   const TEmpire& player = *G_Empire_List->m_Get_Empire(1);
@@ -251,7 +261,6 @@ TEST_F(Screens_Walk_Test, ABrokenSaveOnTheCommandLineLeavesTheStartMenu) {
   std::string s;
   s += "20 screenshot " + Shot("broken_message.bmp") + "\n";
   s += "22 key Return\n";  // the message closes
-  s += "26 key space\n";   // the intro is skipped
   s += "30 move 600 600\n";
   s += "34 screenshot " + Shot("broken_menu.bmp") + "\n";
   s += Click_Menu(36, 1);  // Single Player Game: the menu answers
@@ -326,9 +335,10 @@ TEST_F(Screens_Walk_Test, ChatLinesGoBetweenTheHostAndTheJoinedMachine) {
   host += "30 click 220 664\n";
   host += "31 text 127.0.0.1\n";
   host += set_port(40);
-  host += "60 click 320 219\n";  // row 1: nation
-  host += "61 key End\n";
-  host += "62 text Hostland\n";
+  host += "60 click 320 219\n";  // row 1: nation and player
+  host += "61 text Hostland\n";
+  host += "64 click 520 219\n";
+  host += "65 text Ann\n";
   host += "70 click 379 115\n";  // the stored maps open
   host += "72 click 250 133\n";  // the first
   host += "80 click 883 755\n";  // Create
