@@ -79,6 +79,7 @@ TEST(Input_Script, TheReadmesExampleReadsAsItSays) {
       {150, "message", {"Note|Some", "text"}, "Note|Some text"},
       {160, "screenshot", {"/tmp/a.bmp"}, "/tmp/a.bmp"},
       {170, "quit", {}, ""},
+      {180, "waitfile", {"/tmp/b.bmp"}, "/tmp/b.bmp"},
   };
   const std::vector<TScript_Step>& steps = script.m_Steps();
   ASSERT_EQ(steps.size(), std::size(want));
