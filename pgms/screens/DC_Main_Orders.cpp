@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Combat.h"
+#include "DC_Base_ComboBox.h"
 #include "DC_Main.h"
 #include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Transport_Units.h"
@@ -500,6 +501,8 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
     return true;
   }
   if (chat_visible && key >= 32 && key <= 125) return false;
+  // Esc with a drop-down list open on a panel closes only the list.
+  if (key == 27 && Combobox_Close_Open_List(*this)) return true;
   const float step = m_Camera_Step(shift);
   if (step != 0.0f) {
     TVector move;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DC_Base_ComboBox.h"
 #include "DC_Main_OverviewMap.h"
 #include "Display.h"
 #include "Display_HelpText.h"
@@ -726,4 +727,21 @@ TEST_F(Main_Screen, TheStatusBarAndTheBattleHeaderHaveHelpAreas) {
     EXPECT_EQ(Help_Text_Current().dialog, c.group);
     EXPECT_EQ(Help_Text_Current().entry, c.entry);
   }
+}
+
+// Esc with a drop-down list open on a panel of the screen closes the list
+// and nothing else (the pending order stays).
+TEST_F(Main_Screen, EscapeWithAPanelsListOpenClosesOnlyTheList) {
+  TDC_Combobox combo;
+  combo.m_Set_Name_And_Bounds("Combobox Test", 600, 300, 171, 22);
+  combo.m_Add_Item("One", "1");
+  combo.m_Add_Item("Two", "2");
+  combo.m_Set_Visible(true);
+  f_screen->Add_Child_Control(&combo);
+  combo.m_Drop_Button().OnClick(combo.m_Drop_Button().m_Name(), MB_LEFT, 0);
+  ASSERT_TRUE(combo.m_List_Open());
+  std::uint16_t key = 27;
+  EXPECT_TRUE(f_screen->m_Key_Down(key, 0));
+  EXPECT_FALSE(combo.m_List_Open());
+  f_screen->Remove_Child_Control(&combo);
 }
