@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     if (!Game_Session_Save("Bench")) return 1;
     save_ms += Millis_Since(t);
     t = Clock::now();
-    std::int32_t result = 0;
+    TLoad_Result result = TLoad_Result::Game;
     if (!Game_Session_Load("Bench", result)) return 1;
     load_ms += Millis_Since(t);
   }

@@ -13,7 +13,7 @@
 #include <string>
 #include <system_error>
 
-#include "DC_Dlg_GameOptions.h"
+#include "GameFolder.h"
 #include "GameInit.h"
 #include "Game_Session.h"
 #include "Global.h"
@@ -43,7 +43,7 @@ bool Make_Map(const TStock_Map& map, const fs::path& target_root) {
   setup.computer = {false, true};
   if (!Game_Session_New_Game(setup)) return false;
   std::string caption, text;
-  if (!Game_Options_Save_Map(map.name, caption, text)) {
+  if (!Save_Map(map.name, caption, text)) {
     std::fprintf(stderr, "Stored_Map_Generator: %s: %s\n", map.name, text.c_str());
     return false;
   }

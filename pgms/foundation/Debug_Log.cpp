@@ -7,10 +7,21 @@
 #include "Datafile_DebugSettings.h"
 #include "Global.h"
 #include "Native_Path.h"
+#include "Platform_Log.h"
 #include "Shell_Services.h"
 
 bool Debug_Sections[16] = {};
 bool Debug_Enabled = false;
+
+namespace {
+// The platform bindings' notes (a missing font face) are ordinary log lines,
+// written when the log is on. Every program that can write the log links
+// this module, so its start-up installs the writer.
+void Write_Platform_Note(const std::string& text) {
+  if (Debug_Enabled) Debug_Log_Write(text);
+}
+[[maybe_unused]] const bool Platform_Notes_Installed = (Set_Platform_Log_Writer(Write_Platform_Note), true);
+}  // namespace
 
 namespace {
 std::mutex log_lock;

@@ -7,7 +7,6 @@
 #include "Errors.h"
 #include "GraphicsEngine_ParticleList.h"
 #include "GraphicsEngine_Texture.h"
-#include "MasterActionTimer.h"
 #include "Path.h"
 
 std::unique_ptr<TGEmitter_Events> g_tg_emitter_events;
@@ -22,6 +21,9 @@ std::int32_t TEmitter_Sound_Link::Sound_Play_3D_Sound(const std::string&, std::i
 namespace {
 TEmitter_Sound_Link g_silent_sound;
 TEmitter_Sound_Link* g_sound_link = &g_silent_sound;
+// Constant-initialised, so that a listener installed during the static
+// start-up of another module stays.
+TEffect_End_Listener g_effect_end_listener = nullptr;
 
 // The effect picture: first in the effects image folder, then in images\.
 std::int32_t Load_Effect_Texture(const std::string& name) {
@@ -39,6 +41,7 @@ std::int32_t Load_Effect_Texture(const std::string& name) {
 
 TEmitter_Sound_Link& Emitter_Sound_Link() { return *g_sound_link; }
 void Set_Emitter_Sound_Link(TEmitter_Sound_Link* link) { g_sound_link = link ? link : &g_silent_sound; }
+void Set_Effect_End_Listener(TEffect_End_Listener listener) { g_effect_end_listener = listener; }
 
 // --- one event -------------------------------------------------------------------
 
@@ -112,7 +115,7 @@ void TGEEvent::m_Update(float x) {
       }
     }
     if (emitter->trigger_effect_end >= 0 && emitter->trigger_effect_end < elapsed && !end_reported) {
-      if (notify == 1 && Master_Action_Timer) Master_Action_Timer->m_Effect_Finished(action_id);
+      if (notify == 1 && g_effect_end_listener) g_effect_end_listener(action_id);
       end_reported = 1;
     }
     ended = elapsed >= effect_lifetime;

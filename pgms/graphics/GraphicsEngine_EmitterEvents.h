@@ -31,6 +31,12 @@ public:
 TEmitter_Sound_Link& Emitter_Sound_Link();
 void Set_Emitter_Sound_Link(TEmitter_Sound_Link* link);
 
+// Who hears that an effect started with notify 1 has passed its end
+// trigger, with the action id it was started for: the game's action timer,
+// which waits for it, installs itself here. Nobody hears it until then.
+using TEffect_End_Listener = void (*)(std::int32_t action_id);
+void Set_Effect_End_Listener(TEffect_End_Listener listener);
+
 class TGEEvent {
 public:
   // Takes id, effect, emitter and the source and target points; waits

@@ -4,8 +4,21 @@
 #include "Errors.h"
 #include "Image_Files.h"
 #include "Io.h"
+#include "World_Links.h"
 
 std::unique_ptr<TGTexture_List> g_tg_texture_list;
+
+namespace {
+// The world's map pictures load into the texture list in force (none: no
+// texture). Every program that has a texture list links this module, whose
+// start-up installs the loader.
+static_assert(WORLD_TEXTURE_KEY_NONE == TEXTURE_COLOR_KEY_NONE);
+static_assert(WORLD_TEXTURE_KEY_BLACK == TEXTURE_COLOR_KEY_BLACK);
+std::int32_t Load_World_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
+  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(file, group, color_key_type) : 0;
+}
+[[maybe_unused]] const bool World_Texture_Loader_Installed = (Set_World_Texture_Loader(Load_World_Texture), true);
+}  // namespace
 
 namespace {
 

@@ -1029,7 +1029,9 @@ void TGameSetup_Lobby::m_File_Received(const std::string& file_name) {
 }
 
 bool TGameSetup_Lobby::m_Load_Step(bool first, bool last, std::int32_t& error_value, std::int32_t step) {
-  std::int32_t& result_code = f_load_result;
+  // What the load found is known right after its step 96, which sets the
+  // error value for the steps after it.
+  TLoad_Result result_code = TLoad_Result::Game;
   const std::string current = Path_Settings ? Path_Settings->m_Get_Currentmap_Dir() : std::string();
   m_Set_Status("Loading Local Game..." + Int_To_Text(step) + "%");
   if (first) {
@@ -1043,8 +1045,8 @@ bool TGameSetup_Lobby::m_Load_Step(bool first, bool last, std::int32_t& error_va
       m_Log("Lobby: the local load failed at step " + Int_To_Text(step));
       return false;
     }
-    if (result_code == 1) error_value = 2;
-    if (result_code == 2) error_value = 3;
+    if (result_code == TLoad_Result::End_Turn_Resumes) error_value = 2;
+    if (result_code == TLoad_Result::Hosted_Game) error_value = 3;
     return true;
   }
   Main_Load_Game_Stepped(current, false, true, result_code, 1, step);

@@ -271,7 +271,6 @@ protected:
   // game every machine loads; the game hands them to the computer when it
   // starts, as it does with any lost player.
   std::vector<std::int32_t> f_left_after_start;
-  std::int32_t f_load_result = 0;
 };
 
 // The lobby of the open setup dialog, if any (set by the dialog).

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "Debug_Log.h"
 #include "Image_Files.h"
+#include "Platform_Log.h"
 
 namespace {
 // Faces already reported missing, each reported once per process.
@@ -29,8 +29,8 @@ TTexture_Font* TWindow_Canvas::m_Font() {
     HRESULT opened = f_font->m_Open();
     // A face this machine does not have is drawn in the game's default face.
     if (opened == D3DERR_NOTFOUND && Lower_Ascii(Font.Name) != Lower_Ascii(Canvas_Default_Face)) {
-      if (Reported_Missing_Faces().insert(Lower_Ascii(Font.Name)).second && Debug_Enabled)
-        Debug_Log_Write("Font face \"" + Font.Name + "\" not found; drawing in \"" + Canvas_Default_Face + "\"");
+      if (Reported_Missing_Faces().insert(Lower_Ascii(Font.Name)).second)
+        Platform_Log("Font face \"" + Font.Name + "\" not found; drawing in \"" + Canvas_Default_Face + "\"");
       f_font = std::make_unique<TTexture_Font>(Canvas_Default_Face, Font.Size, flags);
       opened = f_font->m_Open();
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "Datafile_BaseGameSettings.h"
@@ -335,6 +336,41 @@ bool Store_Current_Map(const std::string& name) {
   return Copy_Directory_Files(Current_Dir(), dir);
 }
 
+bool Save_Map(const std::string& name, std::string& caption, std::string& text) {
+  caption = "Error";
+  if (!Folder_Name_Valid(name, "map", text)) return false;
+  if (!Path_Settings || !G_Map) {
+    text = "There is no map to save.";
+    return false;
+  }
+  const std::string dir = Path_Settings->m_Get_Maps_Dir() + name + "\\";
+  if (Directory_Exists(dir)) {
+    text = "Map name already in use.";
+    return false;
+  }
+  // The copy and the map's own routines report their file errors
+  // themselves.
+  caption.clear();
+  text.clear();
+  bool ok = Store_Current_Map(name);
+  if (ok) {
+    for (const char* f : {"Empires.dat", "EventLog.dat", "GameSettings.dat", "MasterActionTimer.dat", "MessageLog.dat"})
+      File_Delete(dir + f);
+    auto copy = std::make_unique<TMap>();
+    ok = copy->m_Assign(*G_Map) && copy->m_Reset_Game_State() &&
+         copy->m_Save_To_File(dir + "CurrentMap.map", false, "1.09");
+  }
+  if (!ok) {
+    // No half-made stored map is left behind to be offered for new games.
+    Delete_Directory_Files(dir);
+    Directory_Remove(dir);
+    return false;
+  }
+  caption = "Map Saved";
+  text = "Map saved successfully.";
+  return true;
+}
+
 bool Folder_Name_Valid(const std::string& name, const std::string& kind, std::string& message) {
   message = Path_Name_Problem(name, kind);
   return message.empty();
@@ -434,9 +470,9 @@ bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, 
 // Load
 
 bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, bool is_last,
-                            std::int32_t& result_code, std::int32_t extra, std::int32_t step) {
+                            TLoad_Result& result, std::int32_t extra, std::int32_t step) {
   if (is_first || is_last) {
-    if (is_first) result_code = 0;
+    if (is_first) result = TLoad_Result::Game;
     work.clear();
     files_per_step = 0;
     if (is_last) {
@@ -505,7 +541,7 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
       if (Game_Settings.f_game_kind == GAME_HOT_SEAT) Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
       if (Game_Settings.f_game_kind == GAME_HOSTED) {
         if (Master_Action_Timer) Master_Action_Timer->m_Clear();
-        result_code = 2;
+        result = TLoad_Result::Hosted_Game;
       } else if (Game_Settings.f_autosave_pending) {
         // An autosave made by an end of turn (after it advanced the date)
         // holds that end of turn: it goes on from the first player's
@@ -514,7 +550,7 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
         if (TEmpire* e = Empire_Get(Game_Settings.f_turn_empire)) e->m_Update_Known_Regions();
         World_Main_Screen_Link().Map_Ownership_Changed();
         if (Master_Action_Timer) Master_Action_Timer->m_Resume_End_Turn_After_Load();
-        result_code = 1;
+        result = TLoad_Result::End_Turn_Resumes;
       }
       return true;
     default:

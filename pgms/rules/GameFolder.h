@@ -25,12 +25,18 @@ extern const char* const Game_Folder_Files[6];
 // code is always 0. False stops the job.
 bool Main_Save_Game_Stepped(const std::string& target_directory, bool is_first, bool is_last,
                             std::int32_t& result_code, std::int32_t step);
+// What a load found, known after its step 96.
+enum class TLoad_Result : std::int32_t {
+  Game = 0,              // a game to play on
+  End_Turn_Resumes = 1,  // an autosave made during an end of turn: the end of turn resumes
+  Hosted_Game = 2,       // a hosted network game (the host's lobby opens it again)
+};
+
 // One step of the load from `source_directory`. Extra 1: the files already
-// lie in the current-game folder and nothing is copied. Result code after
-// step 96: 0, 1 (an autosave made during an end of turn was loaded and the
-// end of turn resumes) or 2 (a hosted network game was loaded).
+// lie in the current-game folder and nothing is copied. The first step sets
+// `result` to TLoad_Result::Game, step 96 to what the load found.
 bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, bool is_last,
-                            std::int32_t& result_code, std::int32_t extra, std::int32_t step);
+                            TLoad_Result& result, std::int32_t extra, std::int32_t step);
 // One step of building a new game in the current-game folder from the map's
 // generate flag, map type name or stored-map name and the empires prepared
 // by the game setup. Always true.
@@ -54,6 +60,12 @@ std::string Stored_Map_Directory(const std::string& name);
 // from wherever it lies; false (with the reason shown) when it is missing.
 bool Copy_Stored_Map_To_Current(const std::string& name);
 bool Store_Current_Map(const std::string& name);
+// Stores the running world map under maps\<name>\: the current-game
+// folder's files and a CurrentMap.map without owners or units, none of the
+// game's own five files. False with the caption and text of the reason; a
+// half-made stored map is removed. The game options dialog offers it as
+// "Save Map"; the stored-map generator makes the shipped maps with it.
+bool Save_Map(const std::string& name, std::string& caption, std::string& text);
 
 // Whether a name can name a folder of its own in savegames\ or in maps\ of
 // the user (Path_Name_Problem: not empty or blank, UTF-8, no control character, no

@@ -69,7 +69,7 @@ bool Run_Save(const std::string& directory) {
   return ok;
 }
 
-bool Run_Load(const std::string& directory, std::int32_t& result_code) {
+bool Run_Load(const std::string& directory, TLoad_Result& result_code) {
   bool ok = Main_Load_Game_Stepped(directory, true, false, result_code, 0, 1);
   for (std::int32_t step = 1; ok && step <= 100; ++step)
     ok = Main_Load_Game_Stepped(directory, false, false, result_code, 0, step);
@@ -221,8 +221,8 @@ bool Game_Session_Game_Over() { return End_Turn_Actions.m_Game_Over(); }
 
 bool Game_Session_Save_To(const std::string& directory) { return !directory.empty() && Run_Save(directory); }
 
-bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_code) {
-  result_code = 0;
+bool Game_Session_Load_From(const std::string& directory, TLoad_Result& result_code) {
+  result_code = TLoad_Result::Game;
   if (directory.empty()) return false;
   if (!G_Map) G_Map = session_map = new TMap();
   Game_Install_Rules();
@@ -231,7 +231,7 @@ bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_c
 
 bool Game_Session_Save(const std::string& name) { return Game_Session_Save_To(Save_Game_Directory(name)); }
 
-bool Game_Session_Load(const std::string& name, std::int32_t& result_code) {
+bool Game_Session_Load(const std::string& name, TLoad_Result& result_code) {
   return Game_Session_Load_From(Save_Game_Directory(name), result_code);
 }
 

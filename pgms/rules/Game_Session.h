@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "GameFolder.h"
 #include "Lists_LongIntList.h"
 #include "Vector_Types.h"
 
@@ -77,12 +78,12 @@ bool Game_Session_Game_Over();
 
 // Saves into savegames\<name>\ / loads from it; false with the reason shown
 // for a bad name or a failed job. A failed load leaves the running game as
-// it was. `result_code` as Main_Load_Game_Stepped gives it.
+// it was. `result` as Main_Load_Game_Stepped gives it.
 bool Game_Session_Save(const std::string& name);
-bool Game_Session_Load(const std::string& name, std::int32_t& result_code);
+bool Game_Session_Load(const std::string& name, TLoad_Result& result);
 // The same with a full save directory (ends with "\").
 bool Game_Session_Save_To(const std::string& directory);
-bool Game_Session_Load_From(const std::string& directory, std::int32_t& result_code);
+bool Game_Session_Load_From(const std::string& directory, TLoad_Result& result);
 
 // Orders, as the main screen adds them. Each returns the id of the last
 // action it added (the one to wait for), 0 when none was added.

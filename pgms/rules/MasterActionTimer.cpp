@@ -5,11 +5,19 @@
 
 #include "Debug_Log.h"
 #include "Errors.h"
+#include "GraphicsEngine_EmitterEvents.h"
 #include "Io_Tagged.h"
 
 TMaster_Action_Timer* Master_Action_Timer = nullptr;
 
 namespace {
+// The effects report their end to the timer in force (every program that
+// has a timer links this module, whose start-up installs the listener).
+void Report_Effect_End(std::int32_t action_id) {
+  if (Master_Action_Timer) Master_Action_Timer->m_Effect_Finished(action_id);
+}
+[[maybe_unused]] const bool Effect_End_Listener_Installed = (Set_Effect_End_Listener(Report_Effect_End), true);
+
 // Height at which effects and markers float over the map.
 constexpr float Effect_Height = -5.0f;
 

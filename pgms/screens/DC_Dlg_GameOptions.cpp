@@ -70,41 +70,6 @@ void Game_Options_Store(const TGame_Option_Toggles& t, TMachine_Options& o) {
     if (t[std::size_t(9 + k)]) o.f_unit_movement_speed = std::uint8_t(k + 1);
 }
 
-bool Game_Options_Save_Map(const std::string& name, std::string& caption, std::string& text) {
-  caption = "Error";
-  if (!Folder_Name_Valid(name, "map", text)) return false;
-  if (!Path_Settings || !G_Map) {
-    text = "There is no map to save.";
-    return false;
-  }
-  const std::string dir = Path_Settings->m_Get_Maps_Dir() + name + "\\";
-  if (Directory_Exists(dir)) {
-    text = "Map name already in use.";
-    return false;
-  }
-  // The copy and the map's own routines report their file errors
-  // themselves.
-  caption.clear();
-  text.clear();
-  bool ok = Store_Current_Map(name);
-  if (ok) {
-    for (const char* f : {"Empires.dat", "EventLog.dat", "GameSettings.dat", "MasterActionTimer.dat", "MessageLog.dat"})
-      File_Delete(dir + f);
-    auto copy = std::make_unique<TMap>();
-    ok = copy->m_Assign(*G_Map) && copy->m_Reset_Game_State() &&
-         copy->m_Save_To_File(dir + "CurrentMap.map", false, "1.09");
-  }
-  if (!ok) {
-    // No half-made stored map is left behind to be offered for new games.
-    Delete_Directory_Files(dir);
-    Directory_Remove(dir);
-    return false;
-  }
-  caption = "Map Saved";
-  text = "Map saved successfully.";
-  return true;
-}
-
 TDC_Dlg_Game_Options::TDC_Dlg_Game_Options() : TDisplay_Class(DC_KIND_WINDOW) {
   Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_WINDOW_OPENED, UI_SOUND_VOLUME);
   f_background = Gui_Load_Background(Background_File());
@@ -245,7 +210,7 @@ void TDC_Dlg_Game_Options::m_On_Child_Killed(const std::string& child_name) {
   f_message.reset();
   if (tag == Map_Name_Tag && button == 1) {
     std::string caption, text;
-    Game_Options_Save_Map(name, caption, text);
+    Save_Map(name, caption, text);
     m_Message_Box(caption, text);
   }
 }

@@ -28,10 +28,6 @@ TGame_Option_Toggles Game_Options_Toggles(const TMachine_Options& options);
 // or 5 after the one of 6..9 that is on (0 when none); speed 2, else 1..4
 // after the one of 10..13 that is on.
 void Game_Options_Store(const TGame_Option_Toggles& toggles, TMachine_Options& options);
-// Stores the running world map under maps\<name>\: the current-game
-// folder's files and a CurrentMap.map without owners or units, none of the
-// game's own five files. False with the caption and text of the reason.
-bool Game_Options_Save_Map(const std::string& name, std::string& caption, std::string& text);
 
 // What closing with a changed "Play Music" does (the music front unless a
 // test puts its own).

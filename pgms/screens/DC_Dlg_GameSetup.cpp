@@ -10,7 +10,6 @@
 #include "Datafile_MapTypes.h"
 #include "Empire.h"
 #include "Errors.h"
-#include "FrmMain.h"
 #include "GameFolder.h"
 #include "GameInit.h"
 #include "GameSettings.h"
@@ -262,7 +261,7 @@ TDC_Dlg_GameSetup::~TDC_Dlg_GameSetup() {
     for (std::int32_t r = 1; r <= f_chat_list.m_Get_Row_Count(); ++r) lines.push_back(f_chat_list.m_Get_Row_Text(r));
     G_DC_Main->m_Chat_Add_Lines(lines);
   }
-  if (Frm_Main) Frm_Main->m_Attach_Multiplayer_Events();
+  if (Shell_Links().attach_multiplayer_events) Shell_Links().attach_multiplayer_events();
   // Only the child dialogs of the base remain listed after this.
   for (TDisplay_Class* c : std::initializer_list<TDisplay_Class*>{&f_ip_edit, &f_port_edit, &f_game_name_edit,
                                                                    &f_chat_edit, &f_chat_send_button, &f_chat_list})
@@ -638,7 +637,7 @@ void TDC_Dlg_GameSetup::m_Button_Click(const std::string& name) {
       }
     }
   } else if (Text_Compare(name, Cancel_Name) == 0) {
-    if (Frm_Main) Frm_Main->m_Free_Multiplayer();
+    if (Shell_Links().free_multiplayer) Shell_Links().free_multiplayer();
     Game_Settings.m_Clear_Players();
     f_result = 2;
     Set_Kill_Object(true);

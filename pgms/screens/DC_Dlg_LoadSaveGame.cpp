@@ -94,7 +94,7 @@ struct TLoad_Save_Job {
   std::string directory;
   bool failed = false;
   std::int32_t error = 0;
-  std::int32_t result_code = 0;
+  TLoad_Result result_code = TLoad_Result::Game;
   std::string caption, text;
 };
 TLoad_Save_Job job;
@@ -484,8 +484,8 @@ bool TDC_Dlg_LoadSaveGame::m_Load_Step(void*, bool is_first, bool is_last, std::
     job.error = 1;
     return false;
   }
-  if (job.result_code == 1) job.error = 2;
-  if (job.result_code == 2) job.error = 3;
+  if (job.result_code == TLoad_Result::End_Turn_Resumes) job.error = 2;
+  if (job.result_code == TLoad_Result::Hosted_Game) job.error = 3;
   return true;
 }
 

@@ -14,7 +14,6 @@
 #include "Display.h"
 #include "Display_HelpText.h"
 #include "Empire.h"
-#include "FrmMain.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
@@ -440,12 +439,12 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
 void TDC_Main::m_Close_Program() {
   if (f_on_close_program)
     f_on_close_program();
-  else if (Frm_Main)
-    Frm_Main->m_Request_Close();
+  else if (Shell_Links().request_close)
+    Shell_Links().request_close();
 }
 
 void TDC_Main::m_Leave_Network_Game() {
-  if (Frm_Main) Frm_Main->m_Free_Multiplayer();
+  if (Shell_Links().free_multiplayer) Shell_Links().free_multiplayer();
 }
 
 void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
@@ -599,12 +598,12 @@ bool TDC_Main::m_Behind_Start_Menu(const std::function<bool()>& start) {
 }
 
 bool TDC_Main::m_Load_Game(const std::string& save_name) {
-  std::int32_t result = 0;
+  TLoad_Result result = TLoad_Result::Game;
   if (!m_Behind_Start_Menu([&] { return Game_Session_Load(save_name, result); })) return false;
   Reload_Overview_Map_Textures();
   TDC_Main_Dialog_Outcome outcome;
   outcome.result = 1;
-  outcome.keep_screen_mode = result == 1;
+  outcome.keep_screen_mode = result == TLoad_Result::End_Turn_Resumes;
   m_Follow_Up("Dlg Load Game", outcome);
   return true;
 }

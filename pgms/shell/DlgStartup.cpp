@@ -114,26 +114,28 @@ bool TDlg_Startup::m_Mouse_Up(std::int32_t x, std::int32_t y) {
 
 void TDlg_Startup::m_Activate(std::int32_t button) {
   if (button < 1 || button > 6) return;
-  f_result = button;
-  switch (button) {
-    case 1:
-    case 6:
+  f_result = TLauncher_Button(button);
+  switch (f_result) {
+    case TLauncher_Button::Play:
+    case TLauncher_Button::Quit:
       f_closed = true;
       break;
-    case 2:
+    case TLauncher_Button::Display_Settings:
       if (f_show_display_settings) f_show_display_settings();
       break;
-    case 3:
+    case TLauncher_Button::Manual:
       if (f_open_document) f_open_document(Native_Path(Program_Folder + "manual\\QXManual.pdf"));
       break;
-    case 4:
+    case TLauncher_Button::History:
       if (f_open_document) f_open_document(Native_Path(Program_Folder + "history.txt"));
       break;
-    case 5:
+    case TLauncher_Button::Maker_Pages:
       if (f_open_document) {
         f_open_document(MAKER_PAGE);
         f_open_document(PUBLISHER_PAGE);
       }
+      break;
+    case TLauncher_Button::None:
       break;
   }
 }
@@ -177,7 +179,7 @@ void Launcher_Frame(TLauncher_Frames& frames, const TImage& picture) {
   }
 }
 
-std::int32_t Game_Init_Show_Launcher(const TShell_Options&, TLauncher_Frames& frames) {
+TLauncher_Button Game_Init_Show_Launcher(const TShell_Options&, TLauncher_Frames& frames) {
   TDlg_Startup launcher;
   launcher.f_show_display_settings = [&frames] {
     TDlg_DisplaySettings settings;
@@ -187,7 +189,7 @@ std::int32_t Game_Init_Show_Launcher(const TShell_Options&, TLauncher_Frames& fr
   if (!window.m_Open()) {
     // Without a window there is nothing to choose: play.
     Debug_Log_Write("TDlg_Startup - no window: the game starts at once");
-    return 1;
+    return TLauncher_Button::Play;
   }
   while (!launcher.m_Closed()) {
     const TImage& picture = launcher.m_Paint();
@@ -196,7 +198,7 @@ std::int32_t Game_Init_Show_Launcher(const TShell_Options&, TLauncher_Frames& fr
     if (frames.quit) {
       // A script's "quit" ends the program as the "Quit" button does.
       frames.quit = false;
-      return 6;
+      return TLauncher_Button::Quit;
     }
     TInput_Event e;
     while (!launcher.m_Closed() && Platform_Poll_Event(e)) {

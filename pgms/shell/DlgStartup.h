@@ -33,13 +33,25 @@ constexpr std::int32_t STARTUP_PANEL_Y = 7;
 constexpr std::int32_t STARTUP_PANEL_WIDTH = 168;
 constexpr std::int32_t STARTUP_PANEL_HEIGHT = 248;
 
+// The launcher's six buttons, top to bottom; None before one was chosen.
+// "Play" and "Quit" close the launcher, the others keep it open.
+enum class TLauncher_Button : std::int32_t {
+  None = 0,
+  Play = 1,
+  Display_Settings = 2,
+  Manual = 3,
+  History = 4,
+  Maker_Pages = 5,
+  Quit = 6,
+};
+
 class TDlg_Startup {
 public:
   // Loads the pictures and prepares the background (magenta becomes black,
   // the version written on it).
   TDlg_Startup();
 
-  std::int32_t m_Result() const { return f_result; }
+  TLauncher_Button m_Result() const { return f_result; }
   std::int32_t m_Button_State(std::int32_t button) const { return f_state[button]; }
   bool m_Closed() const { return f_closed; }
   std::int32_t m_Width() const { return f_background.width; }
@@ -51,7 +63,7 @@ public:
   bool m_Mouse_Move(std::int32_t x, std::int32_t y);
   bool m_Mouse_Down(std::int32_t x, std::int32_t y);
   bool m_Mouse_Up(std::int32_t x, std::int32_t y);
-  // The button's action (the result becomes its number).
+  // The button's action (1..6; the result becomes that button).
   void m_Activate(std::int32_t button);
   // Closed without a button ("Play" and "Quit" close with theirs).
   void m_Close() { f_closed = true; }
@@ -69,15 +81,15 @@ private:
 
   TImage f_background, f_buttons, f_screen;
   TWindow_Canvas f_canvas;
-  std::int32_t f_result = 0;
+  TLauncher_Button f_result = TLauncher_Button::None;
   std::int32_t f_state[7] = {};
   bool f_closed = false;
 };
 
 // Shows the launcher once in its own window until it closes; returns its
-// result (1 "Play", 6 "Quit", else show it again). The frames count on in
-// `frames` and play its script.
-std::int32_t Game_Init_Show_Launcher(const TShell_Options& options, TLauncher_Frames& frames);
+// result (Play, Quit, else show it again). The frames count on in `frames`
+// and play its script.
+TLauncher_Button Game_Init_Show_Launcher(const TShell_Options& options, TLauncher_Frames& frames);
 
 // Every magenta (255, 0, 255) pixel becomes black.
 void Picture_Magenta_To_Black(TImage& image);

@@ -149,6 +149,15 @@ TShell_Options Shell_Options_Parse(int argc, const char* const* argv) {
 TFrm_Main::TFrm_Main(const TShell_Options& options, TRender_System* system)
     : f_options(options), f_system(system) {
   Frm_Main = this;
+  Shell_Links().request_close = [] {
+    if (Frm_Main) Frm_Main->m_Request_Close();
+  };
+  Shell_Links().free_multiplayer = [] {
+    if (Frm_Main) Frm_Main->m_Free_Multiplayer();
+  };
+  Shell_Links().attach_multiplayer_events = [] {
+    if (Frm_Main) Frm_Main->m_Attach_Multiplayer_Events();
+  };
   G_Map = nullptr;
   if (Machine_Options && Machine_Options->f_display_settings_use_game_cursor) Platform_Show_Cursor(false);
   f_services = std::make_unique<TMain_Window_Services>(*this);
@@ -164,7 +173,12 @@ TFrm_Main::~TFrm_Main() {
   Set_Music_Events(TMusic_Events{});
   Set_Shell_Services(nullptr);
   Platform_Show_Cursor(true);
-  if (Frm_Main == this) Frm_Main = nullptr;
+  if (Frm_Main == this) {
+    Frm_Main = nullptr;
+    Shell_Links().request_close = nullptr;
+    Shell_Links().free_multiplayer = nullptr;
+    Shell_Links().attach_multiplayer_events = nullptr;
+  }
 }
 
 bool TFrm_Main::m_Windowed() const {

@@ -5,6 +5,7 @@
 
 #include "Debug_Log.h"
 #include "GameInit.h"
+#include "Game_Run.h"
 
 int main(int argc, char** argv) {
   try {

@@ -1,6 +1,5 @@
 #include "EventLog.h"
 
-#include "AI_Main.h"
 #include "Empire.h"
 #include "Errors.h"
 #include "GameSettings.h"
@@ -354,7 +353,7 @@ void TEvent_Log::m_Get_Player_Totals(std::uint8_t player, TEvent_Log_Totals& tot
     b[0] += 1;
     if (former) b[1] += 1;
     for (const TEvent_Log_Combat_Row& row : item->f_combat_rows) {
-      const float s = AI_Unit_Strength(row.unit_type, 0, true);
+      const float s = World_Unit_Type_Strength(row.unit_type);
       const float started = float(row.starting) * s, lost = float(row.destroyed) * s;
       if (row.owner == player) {
         b[2] += started;

@@ -23,13 +23,13 @@
 #include "Datafile_Units.h"
 #include "Errors.h"
 #include "Global.h"
-#include "GraphicsEngine_Texture.h"
 #include "Image_Files.h"
 #include "Io.h"
 #include "Large_Memory.h"
 #include "MapClass.h"
 #include "Path.h"
 #include "Window_Canvas.h"
+#include "World_Links.h"
 
 namespace {
 
@@ -1014,7 +1014,7 @@ constexpr std::uint8_t Region_Texture_Group = 4;
 constexpr std::uint8_t Unit_Texture_Group = 5;
 
 std::int32_t Load_Map_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
-  return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(file, group, color_key_type) : 0;
+  return World_Load_Texture(file, group, color_key_type);
 }
 
 std::string Unit_Image(const std::string& name) {
@@ -1031,7 +1031,7 @@ void TMap::m_Load_Section_Textures() {
   f_section_loaded.assign(std::size_t(f_section_count) + 1, 0);
   for (std::int32_t i = 1; i <= f_section_count; ++i)
     f_section_textures[std::size_t(i)] = Load_Map_Texture(
-        Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg", Section_Texture_Group, TEXTURE_COLOR_KEY_NONE);
+        Current_Map_Dir() + "MapSection" + Digits_3(i) + ".jpg", Section_Texture_Group, WORLD_TEXTURE_KEY_NONE);
 }
 
 void TMap::m_Load_Region_Textures() {
@@ -1039,7 +1039,7 @@ void TMap::m_Load_Region_Textures() {
   for (std::int32_t i = 1; i <= f_region_count; ++i)
     if (m_Get_Region(i))
       textures[std::size_t(i - 1)] = Load_Map_Texture(Current_Map_Dir() + "RegionSection" + Digits_3(i) + ".bmp",
-                                                      Region_Texture_Group, TEXTURE_COLOR_KEY_BLACK);
+                                                      Region_Texture_Group, WORLD_TEXTURE_KEY_BLACK);
   f_region_textures = std::move(textures);
 }
 
@@ -1048,14 +1048,14 @@ void TMap::m_Load_Unit_Textures() {
   const std::uint16_t count = Unit_Type_List ? Unit_Type_List->m_Count() : 0;
   for (std::uint16_t t = 1; t <= count; ++t) {
     const TUnit_Type& type = *Unit_Type_List->m_Get_Item(t);
-    textures.push_back({Load_Map_Texture(Unit_Image(type.f_image_filename), Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK),
+    textures.push_back({Load_Map_Texture(Unit_Image(type.f_image_filename), Unit_Texture_Group, WORLD_TEXTURE_KEY_BLACK),
                         Load_Map_Texture(Unit_Image(type.f_portrait_small_filename), Unit_Texture_Group,
-                                         TEXTURE_COLOR_KEY_BLACK)});
+                                         WORLD_TEXTURE_KEY_BLACK)});
   }
   f_unit_type_textures = std::move(textures);
   const std::string box = Path_Settings ? Path_Settings->m_Resolve_File("images\\ui\\", "SelectionBox.bmp")
                                         : Program_Folder + "images\\ui\\SelectionBox.bmp";
-  f_selection_box_texture = Load_Map_Texture(box, Unit_Texture_Group, TEXTURE_COLOR_KEY_BLACK);
+  f_selection_box_texture = Load_Map_Texture(box, Unit_Texture_Group, WORLD_TEXTURE_KEY_BLACK);
 }
 
 void TMap::m_Load_Textures() {

@@ -5,6 +5,9 @@ TWorld_Event_Log_Link idle_event_log;
 TWorld_Main_Screen_Link idle_main_screen;
 TWorld_Event_Log_Link* event_log_link = &idle_event_log;
 TWorld_Main_Screen_Link* main_screen_link = &idle_main_screen;
+// Constant-initialised, so that a loader installed during the static
+// start-up of another module stays.
+TWorld_Texture_Loader texture_loader = nullptr;
 }  // namespace
 
 void TWorld_Event_Log_Link::m_Add_Region_Captured(std::int32_t, std::uint8_t, std::uint8_t, std::int32_t) {}
@@ -34,4 +37,9 @@ TWorld_Main_Screen_Link& World_Main_Screen_Link() { return *main_screen_link; }
 void Set_World_Event_Log_Link(TWorld_Event_Log_Link* link) { event_log_link = link ? link : &idle_event_log; }
 void Set_World_Main_Screen_Link(TWorld_Main_Screen_Link* link) {
   main_screen_link = link ? link : &idle_main_screen;
+}
+
+void Set_World_Texture_Loader(TWorld_Texture_Loader loader) { texture_loader = loader; }
+std::int32_t World_Load_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type) {
+  return texture_loader ? texture_loader(file, group, color_key_type) : 0;
 }

@@ -1,6 +1,7 @@
-// What the world model asks of the event log and of the main screen.
+// What the world model asks of the event log, of the main screen and of the
+// drawing engine's texture list.
 //
-// The world model reaches both through these links so that it runs (and is
+// The world model reaches them through these links so that it runs (and is
 // tested) without them; until the event log and the main screen install
 // their own links, every call does nothing.
 #pragma once
@@ -52,3 +53,14 @@ TWorld_Main_Screen_Link& World_Main_Screen_Link();
 // Installs a link (nullptr restores the one that does nothing).
 void Set_World_Event_Log_Link(TWorld_Event_Log_Link* link);
 void Set_World_Main_Screen_Link(TWorld_Main_Screen_Link* link);
+
+// The texture list of the drawing engine, for the map's pictures: loads a
+// picture file into a texture of a group with a colour key and returns its
+// handle, 0 when it cannot. The engine installs its loader; until then (a
+// program without a screen) nothing loads and every handle is 0.
+constexpr std::uint8_t WORLD_TEXTURE_KEY_NONE = 0;   // the texture list's "no colour key"
+constexpr std::uint8_t WORLD_TEXTURE_KEY_BLACK = 1;  // black is transparent
+using TWorld_Texture_Loader = std::int32_t (*)(const std::string& file, std::uint8_t group,
+                                               std::uint8_t color_key_type);
+void Set_World_Texture_Loader(TWorld_Texture_Loader loader);
+std::int32_t World_Load_Texture(const std::string& file, std::uint8_t group, std::uint8_t color_key_type);

@@ -17,3 +17,14 @@ inline const TTech_Area* World_Tech_Area(std::int64_t index) {
   return Tech_Area_List ? Tech_Area_List->m_Get_Item(index) : nullptr;
 }
 inline std::int32_t World_Tech_Area_Count() { return Tech_Area_List ? Tech_Area_List->m_Count() : 0; }
+
+// The fighting strength of one unit of a type on its own (without what it
+// carries): hit points, initiative and both combat damages added; 0 for a
+// type that takes no part in combat and for no type. The event log weighs
+// battles with it and the computer players weigh armies with it.
+inline float World_Unit_Type_Strength(std::int64_t index) {
+  const TUnit_Type* t = World_Unit_Type(index);
+  if (!t || !t->f_takes_part_in_combat) return 0;
+  return float(t->f_hit_points) + float(t->f_initiative) + float(t->f_combat_damage_min) +
+         float(t->f_combat_damage_max);
+}

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <map>
 
-#include "DC_Dlg_GameOptions.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
 #include "Native_Path.h"
@@ -126,9 +125,9 @@ TEST_F(Game_Folder, ANewGameIsSavedLoadedIntoAFreshStartAndSavedAgainUnchanged) 
 
   Stop();
   Start();
-  std::int32_t result = -1;
+  TLoad_Result result = TLoad_Result::Hosted_Game;
   ASSERT_TRUE(Game_Session_Load("First", result));
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, TLoad_Result::Game);
   ASSERT_TRUE(Game_Session_Save("Second"));
   EXPECT_EQ(Six("Second"), first);
   EXPECT_TRUE(shell.messages.empty()) << shell.m_Joined().front();
@@ -159,7 +158,7 @@ TEST_F(Game_Folder, ASavedGameKeepsItsPicturesWhateverTheRunningGameWritesLater)
   EXPECT_FALSE(Read_File(Current("MapSection001.jpg")) == saved[2]);
 
   // Loaded, played on with a save over the loaded one, and a new game.
-  std::int32_t result = -1;
+  TLoad_Result result = TLoad_Result::Hosted_Game;
   ASSERT_TRUE(Game_Session_Load("First", result));
   for (std::size_t i = 0; i < std::size(pictures); ++i)
     EXPECT_TRUE(Read_File(Current(pictures[i])) == saved[i]) << pictures[i];
@@ -197,7 +196,7 @@ TEST_F(Game_Folder, ABrokenSaveIsRefusedAndTheRunningGameStaysAsItWas) {
     const std::int32_t regions = G_Map->m_Get_Region_Count();
     const std::string map_file = Read_File(Current("CurrentMap.map"));
     shell.messages.clear();
-    std::int32_t result = 0;
+    TLoad_Result result = TLoad_Result::Game;
     if (Game_Session_Load("Bad", result)) {
       // A changed byte that still reads as a valid file is no failure.
       ASSERT_FALSE(c.truncate);
@@ -223,7 +222,7 @@ TEST_F(Game_Folder, ASaveStoppedHalfWayLeavesThePreviousSaveLoadable) {
   // The job ends here, as when the program is stopped.
   Main_Save_Game_Stepped(dir, false, true, result, 70);
   EXPECT_EQ(Six("Slot"), before);
-  std::int32_t loaded = 0;
+  TLoad_Result loaded = TLoad_Result::Game;
   ASSERT_TRUE(Game_Session_Load("Slot", loaded));
   EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date);
 }
@@ -259,9 +258,9 @@ TEST_F(Game_Folder, AnAutosaveResumesItsEndOfTurnWithoutAdvancingTheDateAgain) {
     const std::uint8_t turn = Game_Settings.f_turn_empire;
     Stop();
     Start();
-    std::int32_t result = -1;
+    TLoad_Result result = TLoad_Result::Game;
     ASSERT_TRUE(Game_Session_Load("Autosave1", result));
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, TLoad_Result::End_Turn_Resumes);
     Game_Session_Run_Until_Idle();
     EXPECT_EQ(Game_Settings.f_game_date, start + 1);
     EXPECT_EQ(Game_Settings.f_turn_empire, turn);
@@ -377,7 +376,7 @@ TEST_F(Game_Folder, ANewGameIsPlayedOnAStoredMapShippedWithTheGame) {
   const std::int32_t regions = G_Map->m_Get_Region_Count();
   const std::string section = Read_File(Current("MapSection001.jpg"));
   std::string caption, text;
-  ASSERT_TRUE(Game_Options_Save_Map("Shipped World", caption, text)) << text;
+  ASSERT_TRUE(Save_Map("Shipped World", caption, text)) << text;
   fs::create_directories(program.path() / "maps");
   fs::rename(user.path() / "maps" / "Shipped World", program.path() / "maps" / "Shipped World");
   EXPECT_FALSE(fs::exists(program.path() / "maps" / "Shipped World" / "Empires.dat"));
@@ -457,7 +456,7 @@ TEST_F(Game_Folder, ASaveNamingItsHostsSaveFolderOutsideTheSavesIsRefusedAndTouc
     const std::int32_t date = Game_Settings.f_game_date;
     const std::map<std::string, std::string> before = Tree(user.path());
     shell.messages.clear();
-    std::int32_t result = 0;
+    TLoad_Result result = TLoad_Result::Game;
     EXPECT_FALSE(Game_Session_Load("Crafted", result));
     ASSERT_EQ(shell.messages.size(), 1u) << shell.m_Joined().back();
     EXPECT_EQ(shell.messages[0].caption, "Error");
@@ -518,7 +517,7 @@ TEST_F(Game_Folder, TheSafeSavesOwnFolderNamesCannotBeChosen) {
     shell.messages.clear();
     EXPECT_FALSE(Game_Session_Save(name));
     EXPECT_EQ(shell.m_Joined(), std::vector<std::string>{std::string("Error|") + Reserved_Reason});
-    std::int32_t result = 0;
+    TLoad_Result result = TLoad_Result::Game;
     shell.messages.clear();
     EXPECT_FALSE(Game_Session_Load(name, result));
     EXPECT_EQ(shell.m_Joined(), std::vector<std::string>{std::string("Error|") + Reserved_Reason});
@@ -529,7 +528,7 @@ TEST_F(Game_Folder, TheSafeSavesOwnFolderNamesCannotBeChosen) {
   ASSERT_TRUE(Game_Session_Save("Game"));
   EXPECT_FALSE(fs::exists(user.path() / "savegames" / "Game.saving"));
   EXPECT_FALSE(fs::exists(user.path() / "savegames" / "Game.old"));
-  std::int32_t result = 0;
+  TLoad_Result result = TLoad_Result::Game;
   ASSERT_TRUE(Game_Session_Load("Game", result));
   EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date + 1);
 }

@@ -12,6 +12,7 @@
 #include "DC_Dlg_GameOptions.h"
 #include "DC_Dlg_GameOver.h"
 #include "Datafile_UserSettings.h"
+#include "GameFolder.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "Gui_Test_Support.h"
@@ -288,7 +289,7 @@ TEST_F(Game_Menus, SaveMapAsksForANameAndRefusesBadNamesWithoutWriting) {
                {"tab\there", "A map name cannot contain control characters."}};
   for (const TCase& c : cases) {
     std::string caption, text;
-    EXPECT_FALSE(Game_Options_Save_Map(c.name, caption, text)) << c.name;
+    EXPECT_FALSE(Save_Map(c.name, caption, text)) << c.name;
     EXPECT_EQ(caption, "Error");
     EXPECT_EQ(text, c.reason);
   }

@@ -14,7 +14,6 @@
 #include <memory>
 
 #include "DC_Dlg_GameMenu.h"
-#include "DC_Dlg_GameOptions.h"
 #include "DC_Dlg_GameOver.h"
 #include "DC_Main.h"
 #include "Datafile_TerrainTiles.h"
@@ -438,7 +437,7 @@ TEST_F(Load_Save, ResumeLoadsTheLastSave) {
 TEST_F(Load_Save, SaveMapStoresTheMapWithoutOwnersUnitsOrGameFiles) {
   New_Game();
   std::string caption, text;
-  ASSERT_TRUE(Game_Options_Save_Map("Islands", caption, text));
+  ASSERT_TRUE(Save_Map("Islands", caption, text));
   EXPECT_EQ(caption, "Map Saved");
   EXPECT_EQ(text, "Map saved successfully.");
   const fs::path dir = user.path() / "maps" / "Islands";
@@ -463,7 +462,7 @@ TEST_F(Load_Save, SaveMapStoresTheMapWithoutOwnersUnitsOrGameFiles) {
   EXPECT_TRUE(G_Map->m_Player_Present(1));
   // The same name again is refused and changes nothing.
   const std::string bytes = Read_File(dir / "CurrentMap.map");
-  EXPECT_FALSE(Game_Options_Save_Map("Islands", caption, text));
+  EXPECT_FALSE(Save_Map("Islands", caption, text));
   EXPECT_EQ(caption, "Error");
   EXPECT_EQ(text, "Map name already in use.");
   EXPECT_EQ(Read_File(dir / "CurrentMap.map"), bytes);
@@ -514,13 +513,13 @@ TEST_F(Load_Save, AStoredMapThatCannotBeCompletedLeavesNothingBehind) {
   // A file of the running game that cannot be read: the copy fails.
   fs::create_symlink(user.path() / "nowhere", user.path() / "currentmap" / "Broken.bmp");
   std::string caption, text;
-  EXPECT_FALSE(Game_Options_Save_Map("Half", caption, text));
+  EXPECT_FALSE(Save_Map("Half", caption, text));
   EXPECT_FALSE(fs::exists(user.path() / "maps" / "Half"));
   // The copy's own message reports the file.
   ASSERT_FALSE(shell.messages.empty());
   EXPECT_EQ(shell.messages.back().caption, "Error");
   // Once the game's files read, the same name works.
   fs::remove(user.path() / "currentmap" / "Broken.bmp");
-  EXPECT_TRUE(Game_Options_Save_Map("Half", caption, text));
+  EXPECT_TRUE(Save_Map("Half", caption, text));
   EXPECT_TRUE(fs::exists(user.path() / "maps" / "Half" / "CurrentMap.map"));
 }

@@ -58,7 +58,7 @@ TEST_F(Launcher_Test, PressAndReleaseOnOneButtonActivatesIt) {
   EXPECT_EQ(launcher.m_Button_State(1), 2);  // a pressed button stays pressed
   EXPECT_EQ(launcher.m_Button_State(6), 1);
   launcher.m_Mouse_Up(x, y_of(6));
-  EXPECT_EQ(launcher.m_Result(), 0);
+  EXPECT_EQ(launcher.m_Result(), TLauncher_Button::None);
   EXPECT_FALSE(launcher.m_Closed());
   for (int b = 1; b <= 6; ++b) EXPECT_EQ(launcher.m_Button_State(b), 0);
   // Leaving the panel clears the hover.
@@ -69,7 +69,7 @@ TEST_F(Launcher_Test, PressAndReleaseOnOneButtonActivatesIt) {
   for (int b : {2, 3, 4, 5}) {
     launcher.m_Mouse_Down(x, y_of(b));
     launcher.m_Mouse_Up(x, y_of(b));
-    EXPECT_EQ(launcher.m_Result(), b);
+    EXPECT_EQ(launcher.m_Result(), TLauncher_Button(b));
     EXPECT_FALSE(launcher.m_Closed());
   }
   EXPECT_EQ(settings_shown, 1);
@@ -78,7 +78,7 @@ TEST_F(Launcher_Test, PressAndReleaseOnOneButtonActivatesIt) {
   EXPECT_NE(opened[1].find("history.txt"), std::string::npos);
   launcher.m_Mouse_Down(x, y_of(1));
   launcher.m_Mouse_Up(x, y_of(1));
-  EXPECT_EQ(launcher.m_Result(), 1);
+  EXPECT_EQ(launcher.m_Result(), TLauncher_Button::Play);
   EXPECT_TRUE(launcher.m_Closed());
   // The painted picture shows the pressed face of no button and the panel's buttons.
   const TImage& picture = launcher.m_Paint();

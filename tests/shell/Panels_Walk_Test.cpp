@@ -238,7 +238,7 @@ TEST_F(Panels_Walk_Test, PurchasesABattleWithItsDialogsTheLogAndTheStatistics) {
   Game_Init_Load_Map_Data();
   Game_Init_Load_Rule_Files();
   G_Map = new TMap();
-  std::int32_t code = 0;
+  TLoad_Result code = TLoad_Result::Game;
   ASSERT_TRUE(Game_Session_Load("Autosave2", code));
   const std::uint16_t tank = Type_Named("Light Tank");
   EXPECT_EQ(std::int32_t(Units_Of(p.buy_region, 1, tank).size()), p.tanks_before + 3);

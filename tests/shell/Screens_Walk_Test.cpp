@@ -18,6 +18,7 @@
 #include "DC_Dlg_StartMenu.h"
 #include "Empire.h"
 #include "GameInit.h"
+#include "Game_Run.h"
 #include "GameSettings.h"
 #include "Game_Session.h"
 #include "GraphicsEngine_Culling.h"
@@ -64,7 +65,7 @@ protected:
     Game_Init_Start();
     f_map = std::make_unique<TMap>();
     G_Map = f_map.get();
-    std::int32_t result = 0;
+    TLoad_Result result = TLoad_Result::Game;
     return Game_Session_Load_From(Design_Path((f_user.path() / "savegames" / name).string() + "/"), result);
   }
   void Close_Save() {

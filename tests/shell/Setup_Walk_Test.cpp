@@ -64,7 +64,7 @@ struct TGame_Facts {
 
 TGame_Facts Facts_Of(const std::filesystem::path& save) {
   TGame_Facts f;
-  std::int32_t result = 0;
+  TLoad_Result result = TLoad_Result::Game;
   EXPECT_TRUE(Game_Session_Load_From(Design_Path(save.string() + "/"), result)) << save;
   f.date = Game_Settings.f_game_date;
   f.turn = Game_Settings.f_turn_empire;

@@ -10,6 +10,7 @@
 
 #include "Datafile_Units.h"
 #include "GameInit.h"
+#include "Game_Run.h"
 #include "GameSettings.h"
 #include "Global.h"
 #include "MapClass.h"

@@ -6,7 +6,8 @@
 // Game_Init_Write_Banner, Game_Init_Load_Map_Data, Game_Init_Load_Rule_Files,
 // Game_Init_Report, and at
 // the end Game_Init_Free_Globals. Game_Init_Start runs the whole sequence
-// but the freeing.
+// but the freeing. None of it needs a window: the tools that play or make
+// games without one start the same way as the game does.
 #pragma once
 
 #include <string>
@@ -55,7 +56,3 @@ std::string Game_Init_Report();
 // returns the report line.
 std::string Game_Init_Start();
 
-// The program: start-up, the launcher until "Play" or "Quit" (skipped with
-// GLOBARCH_SKIP_LAUNCHER=1), the main window, and the freeing of the globals.
-// Returns the exit code.
-int Game_Init_Run(int argc, char** argv);

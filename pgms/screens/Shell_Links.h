@@ -9,7 +9,8 @@
 //
 // The per-frame operations of the help pop-up and of the network action
 // queue, and the handler of network events, are links that their modules
-// install; a link not installed does nothing.
+// install; the main window installs what the screens ask of it. A link not
+// installed does nothing.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +56,13 @@ struct TShell_Links {
   void (*action_queue_free)() = nullptr;
   bool (*action_queue_exists)() = nullptr;
   void (*action_queue_process)(float elapsed) = nullptr;
+  // The main window, installed while it exists: asked to close at the end
+  // of its frame, to drop the network game's host or client (with the action
+  // queue), and to route the events of a host or client it just made to the
+  // handler above.
+  void (*request_close)() = nullptr;
+  void (*free_multiplayer)() = nullptr;
+  void (*attach_multiplayer_events)() = nullptr;
 };
 
 // The links in force.

@@ -1,10 +1,7 @@
 #include "GameInit.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 
-#include "DC_Main.h"
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_DebugSettings.h"
 #include "Datafile_EffectEmitters.h"
@@ -17,13 +14,6 @@
 #include "Datafile_Units.h"
 #include "Datafile_UserSettings.h"
 #include "Debug_Log.h"
-#include "DlgStartup.h"
-#include "FrmMain.h"
-#include "GraphicsEngine.h"
-#include "Input_Script.h"
-#include "Render_Device.h"
-#include "Render_Device_OpenGL.h"
-#include "RenderUnit.h"
 #include "Empire.h"
 #include "EventLog.h"
 #include "GameSettings.h"
@@ -35,7 +25,6 @@
 #include "AI_Main.h"
 #include "Game_Session.h"
 #include "Combat_Program_Links.h"
-#include "Shell_Network_Links.h"
 #include "MessageLog.h"
 #include "Native_Path.h"
 #include "Path.h"
@@ -195,53 +184,4 @@ std::string Game_Init_Start() {
   Game_Init_Load_Map_Data();
   Game_Init_Load_Rule_Files();
   return Game_Init_Report();
-}
-
-int Game_Init_Run(int argc, char** argv) {
-  const TShell_Options options = Shell_Options_Parse(argc, argv);
-  Global_Init();
-  Game_Init_Create_Globals();
-  Game_Init_Write_Banner();
-  Game_Init_Load_Map_Data();
-  std::printf("%s\n", Game_Init_Report().c_str());
-  std::fflush(stdout);
-
-  // The drawing system and the display modes of at least 1024 x 768.
-  std::unique_ptr<TRender_System> system = Create_Render_System(TRender_System_Kind::OpenGL);
-  if (!system) {
-    std::fprintf(stderr, "globarch: no window can be opened (%s)\n", OpenGL_Last_Error().c_str());
-    Debug_Log_Write("Game_Init_Run - no render system: " + OpenGL_Last_Error());
-  }
-  G_Enumerate_Display_Modes(system.get(), IsDeviceAcceptable, 1024, 768);
-
-  // The timed test input runs through the launcher and then the game window.
-  auto script = std::make_unique<TInput_Script>();
-  if (!options.input_script.empty()) {
-    std::string error;
-    if (!script->m_Load_File(options.input_script, error)) {
-      std::fprintf(stderr, "globarch: %s\n", error.c_str());
-      Debug_Log_Write("Game_Init_Run - " + error);
-      script = std::make_unique<TInput_Script>();
-    }
-  }
-  TLauncher_Frames frames;
-  frames.script = script.get();
-  std::int32_t result = options.skip_launcher || options.new_game.set || !options.load_game.empty() ? 1 : 0;
-  while (result != 1 && result != 6) result = Game_Init_Show_Launcher(options, frames);
-
-  int code = 0;
-  if (result == 1) {
-    if (!system) {
-      code = 1;
-    } else {
-      Main_Screen_Install();
-      Shell_Network_Links_Install();
-      TFrm_Main form(options, system.get());
-      form.m_Set_Script(std::move(script));
-      code = form.m_Run();
-    }
-  }
-  system.reset();
-  Game_Init_Free_Globals();
-  return code;
 }
