@@ -502,8 +502,13 @@ int TFrm_Main::m_Run() {
     }
   }
   if (f_script) f_script->m_Next_Window();
+  // A scripted run is moved by its script alone: on a shared (virtual)
+  // display the system's pointer also reports other programs' windows
+  // coming and going, and would put the pointer where the script did not.
+  Platform_Set_Pointer_From_Script_Only(f_script != nullptr);
   if (!FormShow()) {
     FormClose();
+    Platform_Set_Pointer_From_Script_Only(false);
     return 1;
   }
   if (f_options.new_game.set) m_Start_New_Game(f_options.new_game);
@@ -518,6 +523,7 @@ int TFrm_Main::m_Run() {
     m_Idle();
   }
   FormClose();
+  Platform_Set_Pointer_From_Script_Only(false);
   return f_screenshot_failed ? 1 : 0;
 }
 
