@@ -204,13 +204,363 @@ def make_buttons_3():
     return pic
 
 
+# ---------------------------------------------------------------- button icons
+# The icons of the main screen's 40 x 40 buttons are drawn as shapes on a
+# four-times finer grid and brought down to coverage, so that their edges
+# are smooth; a dark rim around every shape keeps them readable on all four
+# button faces.
+
+ICON_SCALE = 4
+ICON_RIM = (16, 20, 28)
+
+
+class Mask:
+    """Coverage of shapes on a 40 x 40 cell, kept at ICON_SCALE samples a pixel."""
+
+    def __init__(self, size=40):
+        self.size = size
+        self.n = size * ICON_SCALE
+        self.bits = bytearray(self.n * self.n)
+
+    def _span(self, yy, a, b, value):
+        row = yy * self.n
+        lo = max(0, int(math.ceil(a - 0.5)))
+        hi = min(self.n, int(math.ceil(b - 0.5)))
+        for xx in range(lo, hi):
+            self.bits[row + xx] = value
+
+    def poly(self, points, value=1):
+        pts = [(x * ICON_SCALE, y * ICON_SCALE) for x, y in points]
+        ys = [p[1] for p in pts]
+        for yy in range(max(0, int(math.floor(min(ys)))), min(self.n, int(math.ceil(max(ys))) + 1)):
+            cy = yy + 0.5
+            xs = []
+            for i in range(len(pts)):
+                (x1, y1), (x2, y2) = pts[i], pts[(i + 1) % len(pts)]
+                if (y1 <= cy < y2) or (y2 <= cy < y1):
+                    xs.append(x1 + (cy - y1) * (x2 - x1) / (y2 - y1))
+            xs.sort()
+            for a, b in zip(xs[0::2], xs[1::2]):
+                self._span(yy, a, b, value)
+        return self
+
+    def rect(self, x, y, w, h, value=1):
+        return self.poly([(x, y), (x + w, y), (x + w, y + h), (x, y + h)], value)
+
+    def disc(self, cx, cy, r, value=1):
+        cx, cy, r = cx * ICON_SCALE, cy * ICON_SCALE, r * ICON_SCALE
+        for yy in range(max(0, int(cy - r - 1)), min(self.n, int(cy + r + 2))):
+            d = r * r - (yy + 0.5 - cy) ** 2
+            if d > 0:
+                h = math.sqrt(d)
+                self._span(yy, cx - h, cx + h, value)
+        return self
+
+    def ring(self, cx, cy, r, t):
+        self.disc(cx, cy, r)
+        return self.disc(cx, cy, r - t, 0)
+
+    def line(self, x1, y1, x2, y2, t, value=1, round_ends=True):
+        dx, dy = x2 - x1, y2 - y1
+        n = math.hypot(dx, dy) or 1.0
+        nx, ny = -dy / n * t / 2, dx / n * t / 2
+        self.poly([(x1 + nx, y1 + ny), (x2 + nx, y2 + ny), (x2 - nx, y2 - ny), (x1 - nx, y1 - ny)], value)
+        if round_ends:
+            self.disc(x1, y1, t / 2, value)
+            self.disc(x2, y2, t / 2, value)
+        return self
+
+    def arc(self, cx, cy, r, a0, a1, t, value=1):
+        steps = max(6, int(abs(a1 - a0) * r / 2))
+        pts = [(cx + r * math.cos(a0 + (a1 - a0) * i / steps), cy + r * math.sin(a0 + (a1 - a0) * i / steps))
+               for i in range(steps + 1)]
+        for (x1, y1), (x2, y2) in zip(pts, pts[1:]):
+            self.line(x1, y1, x2, y2, t, value)
+        return self
+
+    def coverage(self):
+        """Coverage 0..1 per pixel of the cell."""
+        s, n = ICON_SCALE, self.n
+        out = [[0.0] * self.size for _ in range(self.size)]
+        for y in range(self.size):
+            for x in range(self.size):
+                total = 0
+                for sy in range(s):
+                    row = (y * s + sy) * n + x * s
+                    total += sum(self.bits[row:row + s])
+                out[y][x] = total / (s * s)
+        return out
+
+
+def arrow_head(m, tip_x, tip_y, angle, length, width):
+    bx, by = tip_x - length * math.cos(angle), tip_y - length * math.sin(angle)
+    nx, ny = -math.sin(angle) * width / 2, math.cos(angle) * width / 2
+    m.poly([(tip_x, tip_y), (bx + nx, by + ny), (bx - nx, by - ny)])
+
+
+# Each icon gives layers of (mask, colour): None is the button's glyph
+# colour of its state, a colour an accent that fades with a disabled button.
+
+def icon_menu():
+    # a cog: the game's own settings, saving and leaving
+    m = Mask()
+    cx, cy = 20, 20
+    for i in range(8):
+        a = i * math.pi / 4
+        m.line(cx + 8 * math.cos(a), cy + 8 * math.sin(a), cx + 13 * math.cos(a), cy + 13 * math.sin(a), 5,
+               round_ends=False)
+    m.disc(cx, cy, 10)
+    m.disc(cx, cy, 4.2, 0)
+    return [(m, None)]
+
+
+def icon_purchases():
+    # a stack of gold coins, each its own layer so that the rims part them
+    layers = []
+    for i in range(4):
+        y = 30 - i * 5.5
+        side = Mask()
+        side.rect(9, y - 2.6, 22, 3.2)
+        side.poly([(20 + 11 * math.cos(a / 12 * math.pi), y + 0.6 + 3 * math.sin(a / 12 * math.pi))
+                   for a in range(13)])
+        top = Mask()
+        top.poly([(20 + 11 * math.cos(a / 24 * 2 * math.pi), y - 2.6 + 3 * math.sin(a / 24 * 2 * math.pi))
+                  for a in range(24)])
+        layers += [(side, (196, 142, 36)), (top, (248, 214, 96))]
+    return layers
+
+
+def icon_statistics():
+    # a bar chart on its axis
+    m = Mask()
+    m.rect(7, 31, 27, 2.6)
+    m.rect(7, 8, 2.6, 25)
+    bars = Mask()
+    for i, h in enumerate((9, 16, 12, 21)):
+        bars.rect(12 + i * 5.6, 31 - h, 4.2, h)
+    return [(m, None), (bars, (120, 200, 250))]
+
+
+def icon_log():
+    # a written page
+    m = Mask()
+    m.poly([(10, 6), (26, 6), (31, 11), (31, 34), (10, 34)])
+    m.poly([(13, 9), (24.5, 9), (28, 12.5), (28, 31), (13, 31)], 0)
+    m.poly([(24, 6), (24, 13), (31, 13)])
+    for i in range(4):
+        m.rect(15, 15 + i * 4.2, 11 - (3 if i == 3 else 0), 1.8)
+    return [(m, None)]
+
+
+def icon_end_turn():
+    # play on to the end: the turn passes to the next nation
+    m = Mask()
+    m.poly([(8, 10), (19, 20), (8, 30)])
+    m.poly([(18, 10), (29, 20), (18, 30)])
+    m.rect(29.5, 10, 3.5, 20)
+    return [(m, (150, 235, 140))]
+
+
+def group_arrow(forward):
+    m = Mask()
+    # a unit group (a small square) and the way to the next one
+    sx = 8 if forward else 22
+    m.rect(sx, 14, 10, 12)
+    m.rect(sx + 2.2, 16.2, 5.6, 7.6, 0)
+    tip = 34 if forward else 6
+    base = 22 if forward else 18
+    m.poly([(tip, 20), (base, 11), (base, 29)])
+    return [(m, None)]
+
+
+def icon_move():
+    # a bold arrow leaving a trail of steps
+    m = Mask()
+    m.line(14, 26, 24, 16, 4.2)
+    arrow_head(m, 33, 7, -math.pi / 4, 13, 15)
+    dots = Mask()
+    dots.disc(7.5, 32.5, 2.3)
+    return [(m, (150, 235, 140)), (dots, None)]
+
+
+def icon_attack():
+    # two crossed swords, points up
+    blades = Mask()
+    hilts = Mask()
+    for flip in (1, -1):
+        def px(x):
+            return 20 + flip * (x - 20)
+        blades.poly([(px(33), 6), (px(31.5), 11.5), (px(14), 29), (px(11), 26), (px(28.5), 7.5)])
+        hilts.line(px(9), 22, px(18), 31, 3)
+        hilts.line(px(12.5), 27.5, px(7.5), 32.5, 3.2)
+        hilts.disc(px(6.5), 33.5, 2.4)
+    return [(blades, None), (hilts, (226, 120, 70))]
+
+
+def icon_bombard():
+    # a target's crosshairs
+    m = Mask()
+    m.ring(20, 20, 11, 2.6)
+    for a, b in ((5, 13), (27, 35)):
+        m.rect(a, 18.7, b - a, 2.6)
+        m.rect(18.7, a, 2.6, b - a)
+    centre = Mask().disc(20, 20, 3)
+    return [(m, None), (centre, (240, 90, 70))]
+
+
+def icon_transport():
+    # a crate lowered onto a ship
+    hull = Mask()
+    hull.poly([(4, 25), (36, 25), (31, 33), (9, 33)])
+    hull.rect(23, 19, 8, 6)
+    crate = Mask()
+    crate.rect(9, 5, 11, 10)
+    crate.rect(11.2, 7.2, 6.6, 5.6, 0)
+    crate.line(14.5, 16, 14.5, 19, 2.6, round_ends=False)
+    arrow_head(crate, 14.5, 24, math.pi / 2, 6, 8)
+    return [(hull, None), (crate, (240, 200, 110))]
+
+
+def icon_land():
+    # from the water onto the shore
+    water = Mask()
+    for y in (27, 32):
+        for x in (5, 11):
+            water.arc(x + 3, y, 3, math.pi, 2 * math.pi, 1.8)
+    ground = Mask()
+    ground.poly([(20, 24), (36, 24), (36, 34), (22, 34)])
+    m = Mask()
+    m.arc(21, 24, 12, math.pi * 1.05, math.pi * 1.62, 3.4)
+    arrow_head(m, 29, 17.5, 0.95, 8, 10)
+    return [(water, (110, 170, 240)), (ground, (180, 150, 90)), (m, None)]
+
+
+def icon_decommission():
+    # a waste bin: the units are disbanded
+    m = Mask()
+    m.rect(9, 10, 22, 3)
+    m.rect(16, 7, 8, 3)
+    m.poly([(11, 14.5), (29, 14.5), (27, 34), (13, 34)])
+    for x in (15.5, 19.2, 22.9):
+        m.rect(x, 17.5, 1.8, 13.5, 0)
+    return [(m, None)]
+
+
+def icon_skip():
+    # a jump over the next place: this group waits
+    m = Mask()
+    m.arc(20, 26, 11, math.pi * 1.1, math.pi * 1.85, 3.2)
+    arrow_head(m, 31.5, 24, 1.25, 8, 10)
+    spot = Mask().rect(16, 27, 8, 6)
+    return [(m, None), (spot, (170, 190, 220))]
+
+
+def icon_cancel():
+    # a barred circle: the order is taken back
+    m = Mask()
+    m.ring(20, 20, 12, 3.4)
+    m.line(12, 12, 28, 28, 3.4)
+    return [(m, (240, 100, 80))]
+
+
+def icon_clear_selection():
+    # the selection corners, emptied
+    m = Mask()
+    for cx, cy, sx, sy in ((7, 7, 1, 1), (33, 7, -1, 1), (7, 33, 1, -1), (33, 33, -1, -1)):
+        m.line(cx, cy, cx + 8 * sx, cy, 2.6)
+        m.line(cx, cy, cx, cy + 8 * sy, 2.6)
+    x = Mask()
+    x.line(14, 14, 26, 26, 3)
+    x.line(14, 26, 26, 14, 3)
+    return [(m, None), (x, (240, 100, 80))]
+
+
+def icon_wait():
+    # an hourglass: this unit acts again later
+    m = Mask()
+    m.rect(11, 6, 18, 3)
+    m.rect(11, 31, 18, 3)
+    m.poly([(12, 9), (28, 9), (21.5, 20), (28, 31), (12, 31), (18.5, 20)])
+    m.poly([(15, 11), (25, 11), (20.6, 19), (20.6, 21), (25, 29), (15, 29), (19.4, 21), (19.4, 19)], 0)
+    sand = Mask()
+    sand.poly([(16.5, 12.5), (23.5, 12.5), (20, 17)])
+    sand.poly([(20, 24), (24.5, 29), (15.5, 29)])
+    return [(m, None), (sand, (240, 205, 120))]
+
+
+def icon_options():
+    # three sliders: the battle's settings
+    m = Mask()
+    knobs = Mask()
+    for i, k in enumerate((26, 14, 21)):
+        y = 11 + i * 9
+        m.rect(7, y - 1.2, 26, 2.4)
+        knobs.rect(k - 3, y - 4, 6, 8)
+    return [(m, None), (knobs, (120, 200, 250))]
+
+
+# Buttons_4 columns: main buttons 0 menu, 1 purchases, 2 statistics, 4 log,
+# 5 end turn; order buttons 16/17 previous/next group, 6 move, 8 attack,
+# 9 bombard, 10 transport, 11 land, 7 decommission, 12 skip (also the
+# battle's end of a unit's turn), 19 cancel order, 18 clear selection;
+# battle buttons 21 options, 15 wait. Columns 3, 13, 14 and 20 are unused.
+MAIN_ICONS = {0: icon_menu, 1: icon_purchases, 2: icon_statistics, 4: icon_log, 5: icon_end_turn,
+              6: icon_move, 7: icon_decommission, 8: icon_attack, 9: icon_bombard, 10: icon_transport,
+              11: icon_land, 12: icon_skip, 15: icon_wait, 16: lambda: group_arrow(False),
+              17: lambda: group_arrow(True), 18: icon_clear_selection, 19: icon_cancel, 21: icon_options}
+
+
+def blend(a, b, t):
+    return tuple(a[i] + (b[i] - a[i]) * t for i in range(3))
+
+
+def draw_icon(pic, x0, y0, layers, state):
+    glyph = STATE_GLYPHS[state]
+    covers = [(m.coverage(), colour) for m, colour in layers]
+    # the dark rim: the shapes' coverage grown by a pixel
+    rim = [[0.0] * 40 for _ in range(40)]
+    for cov, _ in covers:
+        for y in range(40):
+            for x in range(40):
+                c = cov[y][x]
+                if c <= 0:
+                    continue
+                for yy in range(max(0, y - 1), min(40, y + 2)):
+                    for xx in range(max(0, x - 1), min(40, x + 2)):
+                        if rim[yy][xx] < c:
+                            rim[yy][xx] = c
+    off = 1 if state == 2 else 0  # a pressed button's icon sinks a pixel
+    for y in range(40):
+        for x in range(40):
+            if rim[y][x] > 0:
+                px, py = x0 + x + off, y0 + y + off
+                pic.put(px, py, blend(pic.pixels[py][px], ICON_RIM, rim[y][x] * 0.75))
+    for cov, colour in covers:
+        if colour is None:
+            c = glyph
+        elif state == 3:
+            c = blend(colour, (140, 140, 140), 0.75)
+        elif state == 1:
+            c = blend(colour, (255, 255, 255), 0.25)
+        else:
+            c = colour
+        for y in range(40):
+            for x in range(40):
+                if cov[y][x] > 0:
+                    px, py = x0 + x + off, y0 + y + off
+                    pic.put(px, py, blend(pic.pixels[py][px], c, cov[y][x]))
+
+
 def make_buttons_4():
     # 22 columns: the main screen's main, order and combat buttons use
-    # images up to 21.
+    # images up to 21, each with the icon of what it does.
     pic = Picture(880, 160)
+    layers = {column: make() for column, make in MAIN_ICONS.items()}
     for state in range(4):
         for column in range(22):
-            button_cell(pic, column * 40, state * 40, 40, 40, state, GLYPHS[(column + 5) % len(GLYPHS)])
+            button_cell(pic, column * 40, state * 40, 40, 40, state)
+            if column in layers:
+                draw_icon(pic, column * 40, state * 40, layers[column], state)
     return pic
 
 

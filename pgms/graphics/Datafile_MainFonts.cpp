@@ -300,9 +300,26 @@ void G_Font_Get_TextExtents(const std::string& text, std::int32_t& width, std::i
   Log_Failure(font->GetTextExtent(text, width, height), "G_Font_Get_TextExtents - GetTextExtent");
 }
 
+namespace {
+std::function<void(const TFont_Draw_Record&)> f_draw_observer;
+}  // namespace
+
+void G_Font_Set_Draw_Observer(std::function<void(const TFont_Draw_Record&)> observer) {
+  f_draw_observer = std::move(observer);
+}
+
 void G_Font_Draw_Text(float x, float y, const std::string& text) {
   TTexture_Font* font = Current_Font();
   if (!font) return;
+  if (f_draw_observer && !text.empty()) {
+    TFont_Draw_Record record;
+    record.x = x;
+    record.y = y;
+    record.text = text;
+    G_Font_Get_TextExtents(text, record.width, record.height);
+    record.shadow = f_color == SHADOW_COLOR;
+    f_draw_observer(record);
+  }
   Log_Failure(font->DrawText(x, y, f_color, text), "G_Font_Draw_Text - DrawText");
 }
 
@@ -383,6 +400,30 @@ void G_Font_Clip_Text_To_Width(std::int32_t width, const std::string& text, std:
   G_Font_Split_Text_At_Width(text, width, head, rest);
 }
 
+std::string Fit_Text_To_Width(const std::string& text, std::int32_t width,
+                              const std::function<std::int32_t(const std::string&)>& width_of) {
+  if (width_of(text) <= width) return text;
+  static const std::string ellipsis = "\xE2\x80\xA6";
+  std::string cut = text;
+  while (!cut.empty()) {
+    // One whole character off the end: its continuation bytes, then its
+    // first byte.
+    while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0u) == 0x80u) cut.pop_back();
+    if (!cut.empty()) cut.pop_back();
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    if (width_of(cut + ellipsis) <= width) return cut + ellipsis;
+  }
+  return width_of(ellipsis) <= width ? ellipsis : std::string();
+}
+
+std::string G_Font_Fit_Text(const std::string& text, std::int32_t width) {
+  return Fit_Text_To_Width(text, width, [](const std::string& t) {
+    std::int32_t w = 0, h = 0;
+    G_Font_Get_TextExtents(t, w, h);
+    return w;
+  });
+}
+
 void G_Font_Draw_Screen_Text_At_World_Position(const std::string& text, float x, float y, float z, float scale) {
   TTexture_Font* font = Current_Font();
   if (!font) return;
@@ -398,7 +439,19 @@ void G_Font_Draw_Centered_Text_At_World_Position(const std::string& text, float 
   if (!World_To_Screen(x, y, z, sx, sy)) return;
   std::int32_t w = 0, h = 0;
   G_Font_Get_TextExtents(text, w, h);
-  G_Font_Draw_Text(sx - float(w / 2), sy - float(h / 2), text);
+  float left = sx - float(w / 2), top = sy - float(h / 2);
+  // A text centred near an edge (a damage figure over a piece at the
+  // battle's right edge) is moved in so that the whole of it shows.
+  TViewport vp;
+  if (G_GetViewport(vp) == S_OK) {
+    const float right_most = float(vp.X) + float(vp.Width) - float(w);
+    const float bottom_most = float(vp.Y) + float(vp.Height) - float(h);
+    if (left > right_most) left = right_most;
+    if (left < float(vp.X)) left = float(vp.X);
+    if (top > bottom_most) top = bottom_most;
+    if (top < float(vp.Y)) top = float(vp.Y);
+  }
+  G_Font_Draw_Text(left, top, text);
 }
 
 void G_Canvas_Set_Font(TWindow_Canvas* canvas, std::int32_t index) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,25 @@ void G_Font_Split_Text_Lines(std::int32_t left, std::int32_t top, std::int32_t w
 // width; rest keeps the others.
 void G_Font_Split_Text_At_Width(const std::string& text, std::int32_t width, std::string& head, std::string& rest);
 void G_Font_Clip_Text_To_Width(std::int32_t width, const std::string& text, std::string& head);
+// The text cut at a character's boundary and ended with "…" so that it
+// fits the width in the current font; the whole text when it fits.
+std::string G_Font_Fit_Text(const std::string& text, std::int32_t width);
+// The same with the widths measured by `width_of`.
+std::string Fit_Text_To_Width(const std::string& text, std::int32_t width,
+                              const std::function<std::int32_t(const std::string&)>& width_of);
+
+// One text as the screen drawing put it down: its top left corner, its
+// size in the font it was drawn in, and whether it was the dark copy under
+// a shadowed text.
+struct TFont_Draw_Record {
+  float x = 0, y = 0;
+  std::string text;
+  std::int32_t width = 0, height = 0;
+  bool shadow = false;
+};
+// Called for every text drawn at a screen point (nothing: no observer).
+// Tests measure where the screens' texts land with it.
+void G_Font_Set_Draw_Observer(std::function<void(const TFont_Draw_Record&)> observer);
 
 // Projects the world point with the device's world, view and projection
 // transforms and viewport; when it is in view, draws the text there in the

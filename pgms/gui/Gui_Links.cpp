@@ -43,6 +43,13 @@ void TGui_Text_Link::m_Draw_Text_Wrapped(std::int32_t x, std::int32_t y, std::in
 void TGui_Text_Link::m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text) {
   G_Font_Draw_Text_Shadowed(float(x), float(y), text);
 }
+std::string TGui_Text_Link::m_Fit(const std::string& text, std::int32_t width) {
+  return Fit_Text_To_Width(text, width, [this](const std::string& t) {
+    std::int32_t w = 0, h = 0;
+    m_Get_Text_Extents(t, w, h);
+    return w;
+  });
+}
 std::string TGui_Text_Link::m_Key_Code_To_Text(std::uint16_t key, TShift_State shift) {
   return G_Key_Code_To_Text(key, (shift & SS_SHIFT) ? 1u : 0u);
 }

@@ -48,6 +48,9 @@ public:
                                    const std::string& text, std::int32_t maximum_height);
   // A black copy one pixel right and down, then the text in the current colour.
   virtual void m_Draw_Text_Shadowed(std::int32_t x, std::int32_t y, const std::string& text);
+  // The text cut with "…" to fit the width in the current font (measured
+  // with m_Get_Text_Extents); the whole text when it fits.
+  std::string m_Fit(const std::string& text, std::int32_t width);
   // The character a virtual key types on a US layout (empty when none).
   virtual std::string m_Key_Code_To_Text(std::uint16_t key, TShift_State shift);
 

@@ -189,7 +189,7 @@ void List_Window_Clear_Sort_Keys(TList_Window_Sort_Keys& keys) {
 
 void List_Window_Draw_Row(const TList_Window_Grid& grid, std::int32_t column_count, std::int32_t row_count,
                           std::int32_t skip_from, std::int32_t skip_to, bool disabled_look, bool selected_look,
-                          std::int32_t x, std::int32_t y, std::int32_t grid_row) {
+                          std::int32_t x, std::int32_t y, std::int32_t grid_row, std::int32_t right) {
   if (grid_row < 1 || grid_row > row_count) return;
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(LIST_FONT);
@@ -201,7 +201,15 @@ void List_Window_Draw_Row(const TList_Window_Grid& grid, std::int32_t column_cou
     if (!cell) continue;
     const std::int32_t cx = Checked_Add(x, cell->f_x_offset);
     if (cell->f_kind == LIST_CELL_TEXT) {
-      font.m_Draw_Text_Shadowed(cx, y, cell->f_text);
+      // A text ends before the next column of the row: a long one is cut
+      // with "…" rather than run into its neighbour.
+      std::int32_t next = 0;
+      for (std::int32_t other = 1; other <= column_count; ++other) {
+        const TList_Window_Cell* o = List_Window_Get_Cell(grid, grid_row, other);
+        if (o && o->f_x_offset > cell->f_x_offset && (next == 0 || o->f_x_offset < next)) next = o->f_x_offset;
+      }
+      const std::int32_t room = next > 0 ? next - cell->f_x_offset - 6 : right > 0 ? right - cx : -1;
+      font.m_Draw_Text_Shadowed(cx, y, room >= 0 ? font.m_Fit(cell->f_text, room) : cell->f_text);
     } else if (cell->f_kind == LIST_CELL_EMPIRE_FLAG && cell->f_key > 0) {
       const TEmpire* empire = G_Empire_List ? G_Empire_List->m_Get_Empire(cell->f_key) : nullptr;
       if (empire) Gui_Display_Link().m_Draw_Grid_Icon(cx, y, empire->m_Get_Color_Index(), empire->m_Get_Flag_Index());

@@ -85,10 +85,12 @@ void List_Window_Clear_Sort_Keys(TList_Window_Sort_Keys& keys);
 
 // Draws grid row `grid_row` (when within 1..row count) at (x, y): columns
 // 1..column count except skip from..skip to; texts shadowed, empire flags
-// from the flags atlas, unit-type icons.
+// from the flags atlas, unit-type icons. A text is cut with "…" before the
+// next column of its row, and the last one before `right` (a screen x; 0:
+// not cut).
 void List_Window_Draw_Row(const TList_Window_Grid& grid, std::int32_t column_count, std::int32_t row_count,
                           std::int32_t skip_from, std::int32_t skip_to, bool disabled_look, bool selected_look,
-                          std::int32_t x, std::int32_t y, std::int32_t grid_row);
+                          std::int32_t x, std::int32_t y, std::int32_t grid_row, std::int32_t right = 0);
 
 // Sorts the row order (positions 1..row count) by the sort keys; nothing
 // below two rows.

@@ -98,7 +98,10 @@ bool Run_Step(std::uint8_t player, std::uint16_t& step) {
       }
       step = 49;
       if (!Master_Action_Timer->m_Is_Action_Done(AI.last_order_id)) return true;
-      if (AI_Execute_Next_Order(player)) return true;
+      if (AI_Execute_Next_Order(player)) {
+        Master_Action_Timer->m_Note_Progress();
+        return true;
+      }
       step = 54;
       AI.last_order_id = 0;
       return true;
@@ -118,7 +121,10 @@ bool Run_Step(std::uint8_t player, std::uint16_t& step) {
       return true;
     case 90:
       step = 89;
-      if (AI_Save_Air_Units(player)) return true;
+      if (AI_Save_Air_Units(player)) {
+        Master_Action_Timer->m_Note_Progress();
+        return true;
+      }
       step = 95;
       AI.air_cursor = 0;
       AI.air_last_order = 0;

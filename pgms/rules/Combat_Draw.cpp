@@ -122,13 +122,7 @@ TPanel_Columns Panel_Columns() {
 void Draw_Cut_Text(float x, float y, std::int32_t right, const std::string& text) {
   const std::int32_t width = right - std::int32_t(x);
   if (width <= 0) return;
-  if (Text_Width(text) <= width) {
-    G_Font_Draw_Text_Shadowed(x, y, text);
-    return;
-  }
-  std::string head;
-  G_Font_Clip_Text_To_Width(width, text, head);
-  G_Font_Draw_Text_Shadowed(x, y, head);
+  G_Font_Draw_Text_Shadowed(x, y, G_Font_Fit_Text(text, width));
 }
 
 void Draw_Empire_Line(const TPanel_Columns& columns, std::uint8_t player, float label_y, const char* label) {

@@ -62,6 +62,7 @@ bool TAction_Timer_World::m_Local_Empire_Knows_Region(std::int32_t) const { retu
 TColor TAction_Timer_World::m_Get_Empire_Colour(std::uint8_t) const { return 0; }
 std::int32_t TAction_Timer_World::m_Get_Ranged_Fire_Effect(std::uint16_t) const { return 0; }
 void TAction_Timer_World::m_End_Turn_Resumed() {}
+bool TAction_Timer_World::m_Hand_Over_Runs_Ahead() const { return false; }
 
 void TAction_Timer_Screen::m_Draw_Unit_Icon(std::uint16_t, std::int32_t, float, TColor, const TAction_Rect&) {}
 void TAction_Timer_Screen::m_Draw_Marker(const TAction_Rect&) {}
@@ -381,14 +382,51 @@ std::int32_t TMaster_Action_Timer::m_Add_Action_Combat_Next_Piece(std::int32_t a
 // ---------------------------------------------------------------------------
 // Per frame
 
+namespace {
+// What a pass may change of a record: a pass that changes none of it for
+// any record made no progress.
+struct TRecord_State {
+  std::int32_t id;
+  std::uint16_t step, sub_step;
+  bool active, done;
+  bool operator==(const TRecord_State&) const = default;
+};
+}  // namespace
+
 void TMaster_Action_Timer::m_Update_Timer(float dt) {
+  f_last_quick_passes = 0;
   if (f_records.empty()) {
     f_master_time = 0;
     return;
   }
   f_master_time += dt;
+  if (!m_Run_Pass(dt)) return;
 
-  // Records added during the pass lie beyond n and first run next frame. An
+  std::vector<TRecord_State> before, after;
+  auto state = [this](std::vector<TRecord_State>& out) {
+    out.clear();
+    for (const TAction_Record& r : f_records) out.push_back({r.id, r.step, r.sub_step, r.active, r.done});
+  };
+  state(before);
+  while (f_last_quick_passes < Max_Quick_Passes && m_Quick_Pass_Allowed()) {
+    ++f_last_quick_passes;
+    const std::uint64_t progress = f_progress;
+    if (!m_Run_Pass(0.0f)) return;
+    state(after);
+    if (after == before && progress == f_progress) break;
+    before.swap(after);
+  }
+}
+
+bool TMaster_Action_Timer::m_Quick_Pass_Allowed() const {
+  if (!f_world->m_Hand_Over_Runs_Ahead()) return false;
+  for (const TAction_Record& r : f_records)
+    if (!r.done && r.kind == ACTION_END_TURN && r.active && !(r.delay > 0)) return true;
+  return false;
+}
+
+bool TMaster_Action_Timer::m_Run_Pass(float dt) {
+  // Records added during the pass lie beyond n and first run next pass. An
   // executor that clears the table (a reset, a load) ends the pass: nothing
   // of the old table is left to run, remove or release.
   const std::uint64_t clears = f_clear_count;
@@ -397,7 +435,7 @@ void TMaster_Action_Timer::m_Update_Timer(float dt) {
     TAction_Record& r = f_records[i - 1];
     if (r.active && !(r.delay > 0)) {
       m_Execute_Action(static_cast<std::int32_t>(i), dt);
-      if (clears != f_clear_count) return;
+      if (clears != f_clear_count) return false;
     } else if (r.delay > 0) {
       r.delay -= dt;
       if (r.delay < 0) r.delay = 0;
@@ -406,9 +444,10 @@ void TMaster_Action_Timer::m_Update_Timer(float dt) {
 
   m_Remove_Done_Actions();
 
-  // Waiters of actions that no longer exist at all run from the next frame.
+  // Waiters of actions that no longer exist at all run from the next pass.
   for (TAction_Record& r : f_records)
     if (!r.active && r.awaited_id >= 1 && !m_Action_Exists(r.awaited_id)) r.active = true;
+  return true;
 }
 
 void TMaster_Action_Timer::m_Execute_Action(std::int32_t index, float dt) {

@@ -216,6 +216,9 @@ public:
   // An End Turn resumed after a load: the autosave-pending flag cleared and
   // the turn passed to player 1.
   virtual void m_End_Turn_Resumed();
+  // Whether a hand-over of the turn may run ahead within a frame (games at
+  // one machine; a network game keeps one step a frame).
+  virtual bool m_Hand_Over_Runs_Ahead() const;
 };
 
 // What the timer asks of the main screen. The defaults do nothing.
@@ -288,7 +291,21 @@ public:
   std::int32_t m_Add_Action_Combat_Next_Piece(std::int32_t awaited_id, bool auto_resolve);
 
   // --- Per frame -----------------------------------------------------------
+  // Runs every due record once. While an End Turn is handing the turn over,
+  // more passes follow within the frame with no time passing, as long as
+  // each pass changes something and at most Max_Quick_Passes of them: the
+  // steps that take no time (the computer player thinking, moves out of
+  // sight, battles resolved without a screen, the hand-over's bookkeeping)
+  // take no frames, while what the player watches (a move travelling, an
+  // effect, a pause) still advances only with the frames' time.
   void m_Update_Timer(float dt);
+  static constexpr std::int32_t Max_Quick_Passes = 250;
+  // A step machine that moved on without changing its record (the computer
+  // player went on to its next order, which added no action) says so here,
+  // so that the quick passes go on.
+  void m_Note_Progress() { ++f_progress; }
+  // The quick passes of the last m_Update_Timer.
+  std::int32_t m_Last_Quick_Passes() const { return f_last_quick_passes; }
   void m_Execute_Action(std::int32_t index, float dt);
   void m_Remove_Done_Actions();
   void m_Draw_Actions(float dt);
@@ -338,6 +355,11 @@ private:
   };
 
   void m_Release_Waiting_Action(TAction_Record& waiting, const TAction_Record& done);
+  // One pass over the records with the frame time; false when an executor
+  // cleared the table.
+  bool m_Run_Pass(float dt);
+  // Whether a quick pass may follow: a hand-over runs at one machine.
+  bool m_Quick_Pass_Allowed() const;
   // Gives back the unit lists and the damage list of a record that ends
   // without its step machine having done so.
   void m_Release_Record_Lists(TAction_Record& record);
@@ -356,6 +378,8 @@ private:
 
   // Counts clears, so that a pass notices a clear made by an executor.
   std::uint64_t f_clear_count = 0;
+  std::int32_t f_last_quick_passes = 0;
+  std::uint64_t f_progress = 0;
   std::array<TAction_Executor*, 10> f_executors{};
   TAction_Timer_World* f_world;
   TAction_Timer_Screen* f_screen;

@@ -13,6 +13,7 @@
 #include "Io.h"
 #include "MachineOptions.h"
 #include "MapClass.h"
+#include "MasterActionTimer_MapActions.h"
 #include "Path.h"
 #include "SteppedTask.h"
 #include "Turn_Links.h"
@@ -27,8 +28,10 @@ TAI_Turn_Step g_ai_step;
 constexpr std::uint8_t GAME_HOT_SEAT = 2;
 constexpr std::uint8_t GAME_HOSTED = 3;
 constexpr std::uint8_t GAME_JOINED = 4;
-// Seconds before a skipped player hands the turn on.
-constexpr float Skip_Delay = 0.5f;
+// Seconds before a computer or skipped player hands the turn on, at the
+// default unit speed; faster units shorten the pause.
+constexpr float Skip_Delay = 0.3f;
+float Hand_Over_Pause() { return Skip_Delay / Unit_Movement_Speed_Factor(); }
 constexpr float Effect_Height = -5.0f;
 
 bool Timer_Debug() { return Debug_Sections[DEBUG_MASTER_ACTION_TIMER]; }
@@ -162,14 +165,14 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
       TEmpire* e = Empire_Get(player);
       if (e && e->m_Get_Eliminated()) {
         r.step = 2;
-        r.delay = Skip_Delay;
+        r.delay = Hand_Over_Pause();
         break;
       }
       if (!G_Map || !G_Map->m_Player_Present(player)) {
         if (e) e->m_Set_Eliminated(true);
         if (!e || e->m_Get_Computer_Controlled()) {
           r.step = 2;
-          r.delay = Skip_Delay;
+          r.delay = Hand_Over_Pause();
           break;
         }
       }
@@ -189,7 +192,7 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
         again.step = 10;
       } else {
         again.step = 2;
-        again.delay = Skip_Delay;
+        again.delay = Hand_Over_Pause();
       }
       break;
     }
@@ -394,6 +397,9 @@ void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::ui
       Turn_Links().m_Show_Game_Over(player);
   }
   Turn_Links().m_Clear_Notices();
+  // What the others did since this player's last turn, as far as the
+  // player could see it, then the player's own research results.
+  if (G_Event_Log) G_Event_Log->m_Notify_Other_Turns(player);
   if (G_Event_Log) G_Event_Log->m_Notify_Research_Results(player);
 }
 

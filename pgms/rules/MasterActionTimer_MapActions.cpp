@@ -52,11 +52,23 @@ void Delete_Unit(std::int32_t id) {
   Refresh_Known_Regions_Of(u.owner);
 }
 
+// The moves of other players (the computer's, a network player's) are
+// watched, not made: they travel this many times faster than the local
+// player's own moves, and their picture faces its way, and up again at the
+// end, at once instead of turning: a leg takes the frames of its travel
+// only, whatever the frame rate.
+constexpr float Watched_Move_Pace = 6.0f;
+
+float Pace_Of(std::uint8_t owner) {
+  const std::uint8_t local = Game_Settings.f_local_empire;
+  return local != 0 && owner != local ? Watched_Move_Pace : 1.0f;
+}
+
 // Velocity towards the target and the distance left; a start on the target
 // (distance under 1) has no velocity and arrives at once.
-void Aim(float x, float y, float tx, float ty, float& vx, float& vy, float& remaining) {
+void Aim(float x, float y, float tx, float ty, float& vx, float& vy, float& remaining, float pace = 1.0f) {
   const float d = Distance_Single(x, y, tx, ty);
-  const float speed = Map_Move_Speed * Unit_Movement_Speed_Factor();
+  const float speed = Map_Move_Speed * Unit_Movement_Speed_Factor() * pace;
   vx = d < Map_Move_Arrival ? 0.0f : (tx - x) / d * speed;
   vy = d < Map_Move_Arrival ? 0.0f : (ty - y) / d * speed;
   remaining = d;
@@ -182,7 +194,8 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
           m.target_left = m.rect.left;
           m.target_top = m.rect.top;
         }
-        Aim(m.rect.left, m.rect.top, m.target_left, m.target_top, m.velocity_x, m.velocity_y, m.remaining_distance);
+        Aim(m.rect.left, m.rect.top, m.target_left, m.target_top, m.velocity_x, m.velocity_y, m.remaining_distance,
+            Pace_Of(m.owner));
         m.target_heading = 0;
         const TUnit_Type* t = World_Unit_Type(m.unit_type);
         if (t && t->f_image_type == UNIT_IMAGE_TOP_DOWN && m.remaining_distance >= Map_Move_Arrival)
@@ -194,8 +207,10 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
     case 1: {
       r.step = 5;
       bool turning = false;
-      if (m.seen) m_Turn(m.heading, m.target_heading, dt, turning);
-      else m.heading = m.target_heading;
+      if (m.seen && Pace_Of(m.owner) <= 1.0f)
+        m_Turn(m.heading, m.target_heading, dt, turning);
+      else
+        m.heading = m.target_heading;
       if (turning) r.step = 1;
       break;
     }
@@ -211,7 +226,10 @@ void TMap_Actions::m_Execute_Move_Unit(TMaster_Action_Timer& timer, std::int32_t
       r.step = 10;
       if (m.seen && !m.more_legs_follow) {
         bool turning = false;
-        m_Turn(m.heading, 0, dt, turning);
+        if (Pace_Of(m.owner) > 1.0f)
+          m.heading = 0;
+        else
+          m_Turn(m.heading, 0, dt, turning);
         if (turning) r.step = 9;
       }
       break;
@@ -305,7 +323,9 @@ void TMap_Actions::m_Execute_Decommission_Units(TMaster_Action_Timer& timer, std
           d.sound_handle = Turn_Links().m_Start_Sound_3D("Decommissioned", centre);
         }
       }
-      r.step = 1;
+      // The marker stays a second where the player sees it; out of sight
+      // there is nothing to wait for.
+      r.step = d.seen ? 1 : 2;
       break;
     case 1:
       if (timer.m_Master_Time() > r.start_time + 1.0f) r.step = 2;
@@ -559,4 +579,9 @@ std::int32_t TMap_Timer_World::m_Get_Ranged_Fire_Effect(std::uint16_t unit_type)
 void TMap_Timer_World::m_End_Turn_Resumed() {
   Game_Settings.f_autosave_pending = false;
   Game_Settings.f_turn_empire = 1;
+}
+
+bool TMap_Timer_World::m_Hand_Over_Runs_Ahead() const {
+  // The machines of a network game follow the host step by step.
+  return Game_Settings.f_game_kind != 3 && Game_Settings.f_game_kind != 4;
 }

@@ -60,6 +60,8 @@ public:
   TColor m_Get_Empire_Colour(std::uint8_t owner) const override;
   std::int32_t m_Get_Ranged_Fire_Effect(std::uint16_t unit_type) const override;
   void m_End_Turn_Resumed() override;
+  // Single-player and hot-seat games.
+  bool m_Hand_Over_Runs_Ahead() const override;
 };
 
 extern TMap_Timer_World Map_Timer_World;

@@ -221,11 +221,14 @@ void TDC_Dlg_Combat::m_Draw(double) {
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);
   font.m_Set_Color(Make_Color(255, 255, 255));
-  font.m_Draw_Text_Shadowed(x + 598, y + 27, f_region_name);
+  // Names are cut to their room: the region's to the box's right edge, the
+  // nations' to the outcome column of the end dialog.
+  font.m_Draw_Text_Shadowed(x + 598, y + 27, font.m_Fit(f_region_name, 792 - 598));
+  const std::int32_t name_room = (f_end ? 716 : 792) - 560;
   Draw_Flag(x + 524, y + 48, f_attacker);
-  font.m_Draw_Text_Shadowed(x + 560, y + 48, Nation_Name(f_attacker));
+  font.m_Draw_Text_Shadowed(x + 560, y + 48, font.m_Fit(Nation_Name(f_attacker), name_room));
   Draw_Flag(x + 524, y + 67, f_defender);
-  font.m_Draw_Text_Shadowed(x + 560, y + 67, Nation_Name(f_defender));
+  font.m_Draw_Text_Shadowed(x + 560, y + 67, font.m_Fit(Nation_Name(f_defender), name_room));
   if (f_end) {
     font.m_Draw_Text_Shadowed(x + 720, y + 48, f_words.attacker);
     font.m_Draw_Text_Shadowed(x + 720, y + 67, f_words.defender);

@@ -356,7 +356,9 @@ void TDC_Dlg_LoadSaveGame::m_Draw(double) {
     font.m_Set_Color(grey);
     font.m_Draw_Text_Shadowed(Checked_Add(f_x, 195), Checked_Add(f_y, 435 + 24 * i), labels[i]);
     font.m_Set_Color(white);
-    font.m_Draw_Text_Shadowed(Checked_Add(f_x, 204), Checked_Add(f_y, 447 + 24 * i), values[std::size_t(i)]);
+    // Up to the picture of the map.
+    font.m_Draw_Text_Shadowed(Checked_Add(f_x, 204), Checked_Add(f_y, 447 + 24 * i),
+                              font.m_Fit(values[std::size_t(i)], 331 - 6 - 204));
   }
   if (f_preview) Gui_Draw_Background(f_preview, Checked_Add(f_x, 331), Checked_Add(f_y, 437), 256, 128);
 }

@@ -292,9 +292,12 @@ void TDC_Dlg_Log::m_Draw(double) {
     if (!e || e->m_Get_Neutral()) continue;
     const std::int32_t y = f_y + 69 + (i - 1) * 17;
     Gui_Display_Link().m_Draw_Grid_Icon(f_x + 13, y, e->m_Get_Color_Index(), e->m_Get_Flag_Index());
-    font.m_Draw_Text_Shadowed(f_x + 50, y, e->m_Get_Nation_Name());
+    // Each text is cut to the room before the next column.
+    font.m_Draw_Text_Shadowed(f_x + 50, y, font.m_Fit(e->m_Get_Nation_Name(), xs[0] - 6 - 50));
     for (int k = 0; k < 5; ++k)
-      font.m_Draw_Text_Shadowed(f_x + xs[k], y, Int_To_Text(f_summary[std::size_t(i - 1)][std::size_t(k)]));
+      font.m_Draw_Text_Shadowed(f_x + xs[k], y,
+                                font.m_Fit(Int_To_Text(f_summary[std::size_t(i - 1)][std::size_t(k)]),
+                                           (k < 4 ? xs[k + 1] : 494) - 4 - xs[k]));
   }
   List_Window_Draw_Headers(f_headers, 4, f_x + Header_X, f_y + Header_Y, true, f_hovered_header, true, G_Mouse_X,
                            G_Mouse_Y);
@@ -311,5 +314,6 @@ void TDC_Dlg_Log::m_Draw_Row(std::int32_t row, std::int32_t x, std::int32_t top)
   font.m_Set_Font(2);
   font.m_Set_Color(Make_Color(255, 255, 255));
   List_Window_Draw_Row(f_grid.grid, 5, f_grid.row_count, skip_to > 0 ? 1 : 0, skip_to, false,
-                       row == f_list.m_Get_Selected_Index(), x, top, f_grid.order[std::size_t(row)]);
+                       row == f_list.m_Get_Selected_Index(), x, top, f_grid.order[std::size_t(row)],
+                       f_list.m_X() + f_list.m_Width() - LIST_SCROLL_WIDTH - 4);
 }

@@ -847,19 +847,22 @@ void TDC_Main::m_Draw_Map_Mode() {
   if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
   m_Update_Combat_Buttons();
   if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
-  if (f_order_mode != 0) {
+  // Another player's turn shows what that player does, not this player's
+  // selection and order prompt.
+  const bool own_turn = m_Local_Players_Turn();
+  if (f_order_mode != 0 && own_turn) {
     m_Draw_Map_Overlays();
     m_Draw_Path();
   }
   if (g_tg_particle_list) g_tg_particle_list->m_Draw();
   if (!f_overview->m_Visible()) f_overview->m_Set_Visible(true);
-  const bool selection = !f_groups.empty();
+  const bool selection = !f_groups.empty() && own_turn;
   for (std::size_t i = 2; i < 11; ++i) f_order_buttons[i]->m_Set_Visible(selection);
   const TDC_Button& first = *f_order_buttons[0];
   G_Draw_2D_Color_Part(Panel_Grey, {first.m_X() - 2, first.m_Y() - 3, first.m_X() - 2 + 87, first.m_Y() - 3 + 45},
                        false, true);
   if (!f_info_by_panel && (!Machine_Options || Machine_Options->f_show_info_bar)) m_Draw_Info_Box();
-  m_Draw_Group_Panel();
+  if (own_turn) m_Draw_Group_Panel();
   m_Draw_Status_Bar();
   G_Draw_2D_Color_Part(Panel_Grey, {f_x + 260, f_y, f_x + 468, f_y + 44}, false, true);
   TGui_Text_Link& fonts = Gui_Text_Link();
@@ -876,7 +879,7 @@ void TDC_Main::m_Draw_Map_Mode() {
     fonts.m_Set_Font(1);
     fonts.m_Set_Color(Make_Color(255, 255, 255, std::uint8_t(alpha)));
     for (int i = 0; i < MAIN_NOTICE_LINES; ++i)
-      fonts.m_Draw_Text(f_x + 20, f_y + 100 + 14 * i, f_notices[std::size_t(i)]);
+      fonts.m_Draw_Text(f_x + 20, f_y + 100 + 14 * i, fonts.m_Fit(f_notices[std::size_t(i)], m_Width() - 40));
   }
 }
 

@@ -116,7 +116,7 @@ void TDC_Main::m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::in
     tx[19] = t->f_maximum_per_region >= 1 ? Int_To_Text(t->f_maximum_per_region) : "";
     tx[20] = t->m_Get_Transport_Capacity_Text();
     tx[21] = t->m_Get_Transported_Fight_Text();
-    const std::vector<std::string> carry = Wrap(t->m_Get_Transport_Types_Text(), 230, 4);
+    const std::vector<std::string> carry = Wrap(t->m_Get_Transport_Types_Text(), 192, 4);
     for (std::size_t i = 0; i < carry.size(); ++i) tx[22 + i] = carry[i];
     for (std::int32_t i = 1; i <= t->m_Get_Special_Ability_Count() && box.abilities.size() < INFO_BOX_MAX_LIST; ++i)
       box.abilities.push_back(t->m_Get_Special_Ability_Description(i));
@@ -331,28 +331,41 @@ void TDC_Main::m_Draw_Info_Box() {
   G_Draw_2D_Color_Part(Row_Grey, {L, B - 152, L + m_Width(), B}, false, true);
   TGui_Text_Link& fonts = Gui_Text_Link();
   const TColor label = User_Settings.m_Get_Label_Text_Color(), value = User_Settings.m_Get_Normal_Text_Color();
-  // Every text is cut to the room before the next column, so columns of a
-  // wide font never run into each other.
+  // A text given a room (its widest) is cut there with "…", so columns of
+  // a wide font never run into each other.
   auto text = [&](std::int32_t font, TColor colour, std::int32_t x, std::int32_t y, const std::string& s,
                   std::int32_t room = 0) {
     if (s.empty()) return;
     fonts.m_Set_Font(font);
     fonts.m_Set_Color(colour);
-    std::string shown = s;
-    if (room > 0) G_Font_Clip_Text_To_Width(room + 8, s, shown);
-    fonts.m_Draw_Text_Shadowed(x, y, shown);
+    fonts.m_Draw_Text_Shadowed(x, y, room > 0 ? fonts.m_Fit(s, room) : s);
   };
   const auto& tx = f_info.texts;
   const std::uint8_t kind = f_info.kind;
   if (kind == 4) {
-    text(3, value, L + 6, B - 152, f_info.title);
+    text(3, value, L + 6, B - 152, f_info.title, m_Width() - 12);
     fonts.m_Set_Font(2);
     fonts.m_Set_Color(value);
-    G_Font_Draw_Text_Wrapped(L + 12, B - 134, 536, 30, tx[1], 12);
+    // Two lines of description above the levels, the second cut with "…"
+    // when there is more.
+    {
+      fonts.m_Set_Font(2);
+      const std::vector<std::string> lines = Wrap(tx[1], 536, 3);
+      if (!lines.empty()) text(2, value, L + 12, B - 134, lines[0], 536);
+      if (lines.size() > 1)
+        text(2, value, L + 12, B - 122, fonts.m_Fit(lines.size() > 2 ? lines[1] + " " + lines[2] : lines[1], 536),
+             536);
+    }
+    std::int32_t level_w = 0;
+    for (const char* l : {"Current Level", "Maximum Level"}) {
+      std::int32_t w = 0, h = 0;
+      fonts.m_Get_Text_Extents(l, w, h);
+      level_w = std::max(level_w, w);
+    }
     text(2, label, L + 6, B - 107, "Current Level");
     text(2, label, L + 6, B - 95, "Maximum Level");
-    text(2, value, L + 100, B - 107, tx[2]);
-    text(2, value, L + 100, B - 95, tx[3]);
+    text(2, value, L + 6 + level_w + 8, B - 107, tx[2], 180 - 6 - level_w - 8 - 8);
+    text(2, value, L + 6 + level_w + 8, B - 95, tx[3], 180 - 6 - level_w - 8 - 8);
     const std::pair<const char*, const std::vector<std::string>*> lists[3] = {
         {"Costs", &f_info.costs}, {"Requirements", &f_info.requirements}, {"Expected Benefits", &f_info.benefits}};
     for (int k = 0; k < 3; ++k) {
@@ -365,65 +378,115 @@ void TDC_Main::m_Draw_Info_Box() {
         const std::int32_t ex = hx + 32 + 150 * column, ey = B - 89 + 18 * row;
         if (ey > B - 12) break;
         G_Draw_2D_Color_Part(value, {ex - 20, ey + 4, ex - 16, ey + 8}, false, false);
-        text(2, value, ex, ey, entries[i]);
+        // Up to the next list's bullet, or the next column of benefits.
+        text(2, value, ex, ey, entries[i], k == 2 ? 150 - 12 : 200 - 32 - 8);
       }
     }
     return;
   }
   if (kind == 6) {
-    text(3, value, L + 6, B - 152, f_info.title);
+    text(3, value, L + 6, B - 152, f_info.title, m_Width() - 12);
     const char* labels[4] = {"Region Type", "Value", "Owner", "Connections"};
+    const std::int32_t room = m_Width() - 100 - 8;
     for (int i = 0; i < 4; ++i) {
       text(2, label, L + 6, B - 107 + 12 * i, labels[i]);
-      text(2, value, L + 100, B - 107 + 12 * i, tx[std::size_t(1 + i)]);
+      text(2, value, L + 100, B - 107 + 12 * i, tx[std::size_t(1 + i)], room);
     }
-    for (int i = 0; i < 3; ++i) text(2, value, L + 100, B - 59 + 12 * i, tx[std::size_t(5 + i)]);
+    for (int i = 0; i < 3; ++i) text(2, value, L + 100, B - 59 + 12 * i, tx[std::size_t(5 + i)], room);
   } else if (kind == 1 || kind == 2 || kind == 3 || kind == 5) {
     if (g_tg_texture_list && f_info.icon)
       g_tg_texture_list->m_Draw_All({L + 1, B - 151, L + 191, B - 1}, f_info.icon, true);
-    text(3, value, L + 196, B - 152, f_info.title);
-    text(2, value, L + 196, B - 132, tx[1]);
-    text(2, value, L + 196, B - 120, tx[2]);
+    // The columns follow each other at the widths their labels measure in
+    // font 2, so that no label is cut and no value runs into the next
+    // column; values are cut with "…" to their room.
+    fonts.m_Set_Font(2);
+    auto widest = [&fonts](std::initializer_list<const char*> labels, std::int32_t font = 2) {
+      fonts.m_Set_Font(font);
+      std::int32_t most = 0;
+      for (const char* l : labels) {
+        std::int32_t w = 0, h = 0;
+        fonts.m_Get_Text_Extents(l, w, h);
+        most = std::max(most, w);
+      }
+      return most;
+    };
+    const std::int32_t right = L + m_Width() - 4;
+    text(3, value, L + 196, B - 152, f_info.title, 354);
+    text(2, value, L + 196, B - 132, tx[1], 354);
+    text(2, value, L + 196, B - 120, tx[2], 354);
+    // Column A: the unit's own figures.
     const char* first[6] = {"Cost", "Supply", "Movement", "Sight Range", "Hit Points", "Ranged Fire"};
+    const std::int32_t a_label = L + 196;
+    const std::int32_t a_value =
+        a_label + 8 + widest({"Cost", "Supply", "Movement", "Sight Range", "Hit Points", "Ranged Fire", "Range",
+                              "Damage Amount"});
+    const std::int32_t a_room = 100;
     for (int i = 0; i < 6; ++i) {
-      text(2, label, L + 196, B - 107 + 12 * i, first[i], 104);
-      text(2, value, L + 302, B - 107 + 12 * i,
-           i == 5 ? (tx[18].empty() ? tx[17] : std::string("Yes")) : tx[std::size_t(3 + i)], 74);
+      text(2, label, a_label, B - 107 + 12 * i, first[i]);
+      text(2, value, a_value, B - 107 + 12 * i,
+           i == 5 ? (tx[18].empty() ? tx[17] : std::string("Yes")) : tx[std::size_t(3 + i)], a_room - 8);
     }
     if (!tx[18].empty()) {
-      text(2, label, L + 196, B - 35, "Range", 104);
-      text(2, value, L + 302, B - 35, tx[17], 74);
-      text(2, label, L + 196, B - 23, "Damage Amount", 104);
-      text(2, value, L + 302, B - 23, tx[18], 74);
+      text(2, label, a_label, B - 35, "Range");
+      text(2, value, a_value, B - 35, tx[17], a_room - 8);
+      text(2, label, a_label, B - 23, "Damage Amount");
+      text(2, value, a_value, B - 23, tx[18], a_room - 8);
     }
-    text(3, value, L + 379, B - 109, "Combat");
+    // Column B: the unit in battle.
+    const std::int32_t b_head = a_value + a_room + 4;
+    text(3, value, b_head, B - 109, "Combat");
+    const std::int32_t b_label = b_head + 8;
+    const std::int32_t b_value =
+        b_label + 8 + widest({"Movement", "Attack Range", "Combat Rating", "Initiative", "Damage Amount"});
+    const std::int32_t b_room = 64;
+    std::int32_t b_end = std::max(b_value + b_room, b_head + 18 + 4 * 45);
     if (f_info.combat == "1") {
       const char* second[6] = {"Movement", "Attack Range", "Combat Rating", "Initiative", "Damage Amount",
                                "Damage Modifiers"};
       const std::string values[5] = {tx[9], tx[10], tx[8], tx[12], tx[11]};
       for (int i = 0; i < 6; ++i) {
-        text(2, label, L + 387, B - 95 + 12 * i, second[i], i == 5 ? 170 : 97);
-        if (i < 5) text(2, value, L + 486, B - 95 + 12 * i, values[i], 74);
+        text(2, label, b_label, B - 95 + 12 * i, second[i]);
+        if (i < 5) text(2, value, b_value, B - 95 + 12 * i, values[i], b_room - 8);
       }
       const char* heads[4] = {"L", "A", "O", "U"};
       for (int i = 0; i < 4; ++i) {
-        text(2, label, L + 397 + 45 * i, B - 23, heads[i]);
-        text(2, value, L + 397 + 45 * i + 11, B - 23, tx[std::size_t(13 + i)], 32);
+        text(2, label, b_head + 10 + 45 * i, B - 23, heads[i]);
+        text(2, value, b_head + 10 + 45 * i + 11, B - 23, tx[std::size_t(13 + i)], 32);
       }
     } else {
-      text(2, value, L + 387, B - 95, "Does not take part in combat.", 175);
+      fonts.m_Set_Font(2);
+      std::int32_t w = 0, h = 0;
+      fonts.m_Get_Text_Extents("Does not take part in combat.", w, h);
+      b_end = std::max(b_end, b_label + w);
+      text(2, value, b_label, B - 95, "Does not take part in combat.");
     }
-    text(3, value, L + 564, B - 152, "Special Abilities");
+    // Column C: abilities and transport; column D at the right edge.
+    // Right of the description's two lines (wrapped at 354 pixels), which
+    // share the rows of the abilities.
+    const std::int32_t c_head = std::max(b_end + 6, L + 196 + 354 + 8);
+    const std::int32_t c_label = c_head + 8;
+    const std::int32_t c_value = c_label + 8 + widest({"Capacity", "Launch For Combat", "Can Carry"});
+    const std::int32_t c_room = 76;
+    const std::int32_t c_end = c_head + widest({"Transporting"}, 3) + 8;
+    text(3, value, c_head, B - 152, "Special Abilities");
     for (std::size_t i = 0; i < f_info.abilities.size() && i < 3; ++i)
-      text(2, value, L + 572, B - 140 + 11 * std::int32_t(i), f_info.abilities[i], 440);
-    text(3, value, L + 564, B - 109, "Transporting");
+      text(2, value, c_label, B - 140 + 11 * std::int32_t(i), f_info.abilities[i], right - c_label - 8);
+    text(3, value, c_head, B - 109, "Transporting");
     const char* third[3] = {"Capacity", "Launch For Combat", "Can Carry"};
-    for (int i = 0; i < 3; ++i) text(2, label, L + 572, B - 95 + 12 * i, third[i], 124);
-    text(2, value, L + 700, B - 95, tx[20], 100);
-    text(2, value, L + 700, B - 83, tx[21], 100);
-    for (int i = 0; i < 4; ++i) text(2, value, L + 581, B - 59 + 12 * i, tx[std::size_t(22 + i)], 225);
-    text(2, label, L + 810, B - 107, "Maximum Per Region", 120);
-    text(2, value, L + 939, B - 107, tx[19].empty() ? std::string("-") : tx[19], 70);
+    for (int i = 0; i < 3; ++i) text(2, label, c_label, B - 95 + 12 * i, third[i]);
+    text(2, value, c_value, B - 95, tx[20], c_room - 8);
+    text(2, value, c_value, B - 83, tx[21], c_room - 8);
+    for (int i = 0; i < 4; ++i) text(2, value, c_label + 9, B - 59 + 12 * i, tx[std::size_t(22 + i)], 200 - 8);
+    // "Maximum Per Region" on the line of the "Transporting" heading, its
+    // value against the right edge.
+    fonts.m_Set_Font(2);
+    const std::string most = fonts.m_Fit(tx[19].empty() ? std::string("-") : tx[19], 48);
+    std::int32_t most_w = 0, most_h = 0;
+    fonts.m_Get_Text_Extents(most, most_w, most_h);
+    const std::int32_t d_value = right - most_w;
+    const std::int32_t d_label = d_value - 8 - widest({"Maximum Per Region"});
+    text(2, label, std::max(d_label, c_end + 6), B - 107, "Maximum Per Region");
+    text(2, value, d_value, B - 107, most);
   }
   if (kind == 1 || kind == 2 || kind == 3 || kind == 6) {
     for (const TInfo_Box_Row& r : f_info.rows) {

@@ -777,6 +777,9 @@ bool TDC_Main::m_Can_End_Turn() {
 
 void TDC_Main::m_End_Turn() {
   m_Clear_Notices();
+  // The other players' turns show their own moves: the ended turn's
+  // selection and order prompt go.
+  m_Clear_Order();
   if (Network_Game()) {
     Send_Action_End_Turn(Game_Settings.f_turn_empire);
   } else {

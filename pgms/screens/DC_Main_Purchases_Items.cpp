@@ -172,17 +172,11 @@ void Make_Text_Button(TDC_Text_Button& b, const std::string& caption, std::int32
   b.m_Set_Help_Ref(1, 14, help, "", 0);
 }
 
-// The leading part of a text that fits a pixel width in main font 2.
-std::string Clip_To_Width(std::string text, std::int32_t width) {
+// The text cut with "…" to a pixel width in main font 2.
+std::string Clip_To_Width(const std::string& text, std::int32_t width) {
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);
-  std::int32_t w = 0, h = 0;
-  font.m_Get_Text_Extents(text, w, h);
-  while (!text.empty() && w > width) {
-    text.pop_back();
-    font.m_Get_Text_Extents(text, w, h);
-  }
-  return text;
+  return font.m_Fit(text, width);
 }
 
 bool Level_At_Maximum(const TEmpire* empire, const TTech_Area& area) {
@@ -315,8 +309,10 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
                         (f_filter == 4 && (m == UNIT_MOVEMENT_SEA_SURFACE || m == UNIT_MOVEMENT_UNDERSEA));
       if (!fits) continue;
       ++f_row_count;
-      List_Window_Set_Cell(f_grid, f_row_count, 1, type->f_display_name, 2, 0, LIST_CELL_TEXT, t);
-      List_Window_Set_Cell(f_grid, f_row_count, 2, type->m_Get_Cost_Text(), 187, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(type->f_display_name, 187 - 2 - 6), 2, 0,
+                           LIST_CELL_TEXT, t);
+      List_Window_Set_Cell(f_grid, f_row_count, 2, Clip_To_Width(type->m_Get_Cost_Text(), 272 - LIST_SCROLL_WIDTH - 189),
+                           187, 0, LIST_CELL_TEXT, 0);
       List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(type->f_cost));
     }
   } else {
@@ -331,7 +327,8 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
       const std::int32_t level = f_empire ? f_empire->m_Get_Tech_Level(a) : 0;
       for (std::int32_t k = 1; k <= area->m_Get_Cost_Count(); ++k) {
         ++f_row_count;
-        List_Window_Set_Cell(f_grid, f_row_count, 1, area->m_Get_Name(1), 2, 0, LIST_CELL_TEXT, a);
+        List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(area->m_Get_Name(1), 130 - 2 - 6), 2, 0,
+                             LIST_CELL_TEXT, a);
         // The cost text ends before the list's scroll column.
         const std::string cost = Clip_To_Width(area->m_Get_Cost_Text(k), 272 - LIST_SCROLL_WIDTH - 132);
         List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, LIST_CELL_TEXT, k);

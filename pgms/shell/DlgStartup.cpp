@@ -15,9 +15,10 @@
 namespace {
 
 const char* const CAPTIONS[7] = {"", "Play", "Graphics Setup", "Manual", "History", "Website", "Quit"};
-// The maker's and the publisher's home pages.
-const char* const MAKER_PAGE = "https://globarch.kestrune.example/";
-const char* const PUBLISHER_PAGE = "https://publisher.kestrune.example/";
+// The manual and the history of versions ship in the game folder. The game
+// has no web site of its own: "Website" leads to the manual's front page.
+const char* const MANUAL_PAGE = "manual\\index.html";
+const char* const HISTORY_FILE = "history.txt";
 
 constexpr std::uint32_t MAGENTA = 0xFFFF00FFu;
 
@@ -124,16 +125,11 @@ void TDlg_Startup::m_Activate(std::int32_t button) {
       if (f_show_display_settings) f_show_display_settings();
       break;
     case TLauncher_Button::Manual:
-      if (f_open_document) f_open_document(Native_Path(Program_Folder + "manual\\QXManual.pdf"));
+    case TLauncher_Button::Maker_Pages:
+      if (f_open_document) f_open_document(Native_Path(Program_Folder + MANUAL_PAGE));
       break;
     case TLauncher_Button::History:
-      if (f_open_document) f_open_document(Native_Path(Program_Folder + "history.txt"));
-      break;
-    case TLauncher_Button::Maker_Pages:
-      if (f_open_document) {
-        f_open_document(MAKER_PAGE);
-        f_open_document(PUBLISHER_PAGE);
-      }
+      if (f_open_document) f_open_document(Native_Path(Program_Folder + HISTORY_FILE));
       break;
     case TLauncher_Button::None:
       break;

@@ -333,6 +333,71 @@ void TEvent_Log::m_Notify_Research_Results(std::uint8_t player) const {
       screen.m_Add_Notice(item->f_text);
 }
 
+namespace {
+std::string Counted(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+}  // namespace
+
+std::vector<std::string> TEvent_Log::m_Summarise_Other_Turns(std::uint8_t player) const {
+  std::vector<std::string> lines;
+  if (player < 1 || player > Event_Log_Players) return lines;
+  const std::int32_t now = Game_Settings.f_game_date;
+  // The players after this one took their turns at the date before; the
+  // date then advanced for the players before it.
+  auto in_round = [&](const TEvent_Log_Item& item) {
+    if (item.f_player == player || item.f_player > Event_Log_Players || !item.m_Get_Player_Flag(player)) return false;
+    return (item.f_date == now && item.f_player < player) ||
+           (std::int64_t(item.f_date) == std::int64_t(now) - 1 && item.f_player > player);
+  };
+  struct TTally {
+    std::int64_t moves = 0, captured = 0, bombardments = 0;
+  };
+  std::array<TTally, Event_Log_Players + 1> tally{};
+  std::size_t battles = 0;
+  for (const auto& item : f_items) {
+    if (!in_round(*item)) continue;
+    switch (item->f_kind) {
+      case EVENT_MOVEMENT: tally[item->f_player].moves += 1; break;
+      case EVENT_REGION_CAPTURED: tally[item->f_player].captured += 1; break;
+      case EVENT_BOMBARDMENT: tally[item->f_player].bombardments += 1; break;
+      case EVENT_COMBAT: {
+        TText t;
+        t << "Battle in ";
+        t.Region(item->m_Value(3)) << ": ";
+        t.Nation(item->f_player) << " attacked ";
+        t.Nation(item->m_Value(1)) << (Empire_Get(item->m_Value(2)) ? ", " : "");
+        if (Empire_Get(item->m_Value(2)))
+          t.Nation(item->m_Value(2)) << " won.";
+        else
+          t << ".";
+        if (t.Text().empty()) break;
+        if (++battles <= Turn_Summary_Battles) lines.push_back(t.Text());
+        break;
+      }
+      default: break;
+    }
+  }
+  if (battles > Turn_Summary_Battles) lines.push_back(Counted(battles - Turn_Summary_Battles, "more battle.", "more battles."));
+  for (int p = 1; p <= Event_Log_Players; ++p) {
+    const TTally& t = tally[std::size_t(p)];
+    if (t.moves == 0 && t.captured == 0 && t.bombardments == 0) continue;
+    const TEmpire* e = Empire_Get(p);
+    if (!e) continue;
+    std::string line = e->m_Get_Nation_Name() + ": " + Counted(t.moves, "move", "moves");
+    if (t.captured > 0) line += ", " + Counted(t.captured, "region taken", "regions taken");
+    if (t.bombardments > 0) line += ", " + Counted(t.bombardments, "bombardment", "bombardments");
+    lines.push_back(line + ".");
+  }
+  return lines;
+}
+
+void TEvent_Log::m_Notify_Other_Turns(std::uint8_t player) const {
+  TWorld_Main_Screen_Link& screen = World_Main_Screen_Link();
+  if (!screen.m_Exists()) return;
+  for (const std::string& line : m_Summarise_Other_Turns(player)) screen.m_Add_Notice(line);
+}
+
 bool TEvent_Log::m_Has_Recent_Events(std::uint8_t player, std::int32_t region) const {
   const std::int64_t recent = std::int64_t(Game_Settings.f_game_date) - Recent_Dates;
   for (const auto& item : f_items)

@@ -136,6 +136,15 @@ public:
   // Passes the text of every research item of the current game date whose
   // player is the given one, in log order, to the main screen's notices.
   void m_Notify_Research_Results(std::uint8_t player) const;
+  // What the other nations did that the player may see, since the player's
+  // last turn (the other players' turns of the last round): one line per
+  // battle (at most Turn_Summary_Battles, then a line with how many more),
+  // then one line per nation with its moves, captured regions and
+  // bombardments. Empty when the player saw nothing.
+  std::vector<std::string> m_Summarise_Other_Turns(std::uint8_t player) const;
+  static constexpr std::size_t Turn_Summary_Battles = 4;
+  // The summary as notices of the main screen.
+  void m_Notify_Other_Turns(std::uint8_t player) const;
   // Whether a battle of the last two dates (date >= game date - 2) in the
   // region had the player as former owner and defender and another winner.
   bool m_Has_Recent_Events(std::uint8_t player, std::int32_t region) const;

@@ -416,6 +416,63 @@ TEST_F(G_Fonts, TextAtAWorldPosition) {
   EXPECT_NEAR(twice.Bottom - twice.Top, 2 * (once.Bottom - once.Top), 3);
 }
 
+// A text centred on a point near the edge (a damage figure over a piece at
+// the battle's right edge) is moved in so that all of it shows.
+TEST_F(G_Fonts, CentredTextNearAnEdgeStaysOnTheScreen) {
+  Start();
+  G_Font_Set_Font(2);
+  G_Font_Set_Color(0xFFFFFFFFu);
+  TMatrix projection;
+  G_Matrix_Perspective_Fov_LH(kPi / 4, 200.0f / 80.0f, 1.0f, 5000.0f, projection);
+  G_SetTransform(D3DTS_PROJECTION, projection);
+  G_Set_Camera({0, 0, -1000}, {0, 0, 0}, {0, 1, 0});
+  std::vector<TFont_Draw_Record> drawn;
+  G_Font_Set_Draw_Observer([&drawn](const TFont_Draw_Record& r) { drawn.push_back(r); });
+  // Points about three pixels inside the right and the left edge (the view
+  // is 2 x 1035 units wide at the map's plane).
+  const float x = 1000;
+  G_Font_Draw_Centered_Text_At_World_Position("12 x Killed", x, 0, 0);
+  G_Font_Draw_Centered_Text_At_World_Position("12 x Killed", -x, 0, 0);
+  G_Font_Set_Draw_Observer(nullptr);
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].text, "12 x Killed");
+  EXPECT_GT(drawn[0].width, 40);
+  EXPECT_LE(drawn[0].x + float(drawn[0].width), 200.0f);
+  EXPECT_GT(drawn[0].x + float(drawn[0].width), 195.0f);
+  EXPECT_GE(drawn[1].x, 0.0f);
+  EXPECT_LT(drawn[1].x, 5.0f);
+  EXPECT_FALSE(drawn[0].shadow);
+  const TRect ink = Ink();
+  EXPECT_GE(ink.Left, 0);
+  EXPECT_LE(ink.Right, 200);
+}
+
+// Texts cut to a width end with "…" at a whole character; a text that fits
+// is left whole.
+TEST(Fit_Text, CutAtAWholeCharacterWithAnEllipsis) {
+  // Ten pixels a character (an ellipsis is one character).
+  const auto width_of = [](const std::string& t) {
+    std::int32_t n = 0;
+    for (unsigned char c : t) n += (c & 0xC0u) != 0x80u;
+    return n * 10;
+  };
+  const std::string e = "\xE2\x80\xA6";
+  struct TCase {
+    std::string text;
+    std::int32_t width;
+    std::string shown;
+  } cases[] = {
+      {"Union of Karst Republics", 240, "Union of Karst Republics"},
+      {"Union of Karst Republics", 100, "Union of" + e},  // the blank before the cut goes
+      {"Union of Karst Republics", 60, "Union" + e},
+      {"\xC3\x85land \xC3\x96stra", 50, "\xC3\x85lan" + e},  // two-byte letters stay whole
+      {"Abc", 10, e},
+      {"Abc", 9, ""},
+      {"", 0, ""},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(Fit_Text_To_Width(c.text, c.width, width_of), c.shown) << c.text << " " << c.width;
+}
+
 TEST_F(G_Fonts, ParticleViewLinkUsesTheFrustumCameraAndFonts) {
   Start();
   TMatrix projection;

@@ -99,6 +99,8 @@ public:
   std::int32_t m_Get_Ranged_Fire_Effect(std::uint16_t unit_type) const override { return unit_type + 1000; }
   int resumed = 0;
   void m_End_Turn_Resumed() override { ++resumed; }
+  bool runs_ahead = false;
+  bool m_Hand_Over_Runs_Ahead() const override { return runs_ahead; }
 };
 
 class TTest_Screen : public TAction_Timer_Screen {
@@ -181,6 +183,92 @@ TEST(Action_Timer, DoneExistsAndKindQueries) {
 }
 
 // --- Run loop ---------------------------------------------------------------
+
+namespace {
+// An executor that moves its record one step on per run until `last_step`,
+// then finishes it (or leaves it as it is when stuck).
+class TStepping_Executor : public TAction_Executor {
+public:
+  std::uint16_t last_step = 5;
+  bool stuck = false;  // runs without changing its record
+  int runs = 0;
+  void m_Execute(TMaster_Action_Timer& timer, std::int32_t index, float) override {
+    ++runs;
+    TAction_Record& r = timer.m_Get_Record(index);
+    if (stuck) return;
+    if (r.step >= last_step) r.done = true;
+    else ++r.step;
+  }
+};
+}  // namespace
+
+// While a hand-over runs, the records run pass after pass within one frame
+// with no time passing; no hand-over, a paused hand-over or a network game
+// keep one pass a frame.
+TEST(Action_Timer, HandOverRunsAheadWhileNothingIsShown) {
+  struct TCase {
+    const char* name;
+    bool runs_ahead, end_turn, delayed;
+    int frames_to_finish;  // frames until the move-like record is gone
+  };
+  const TCase cases[] = {
+      {"work during a hand-over", true, true, false, 1},
+      {"no hand-over", true, false, false, 6},
+      {"a paused hand-over", true, true, true, 6},
+      {"a network game", false, true, false, 6},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMaster_Action_Timer t;
+    TTest_World world;
+    world.runs_ahead = c.runs_ahead;
+    t.m_Set_World(&world);
+    TStepping_Executor work, hand_over;
+    hand_over.last_step = 60000;  // a hand-over that waits for ever
+    t.m_Set_Executor(ACTION_MOVE_UNIT, &work);
+    t.m_Set_Executor(ACTION_END_TURN, &hand_over);
+    if (c.end_turn) {
+      t.m_Add_Action_End_Turn();
+      if (c.delayed) t.m_Get_Record(1).delay = 100.0f;
+    }
+    std::int32_t id = t.m_New_Action();
+    t.m_Get_Record(t.m_Record_Count()).kind = ACTION_MOVE_UNIT;
+    int frames = 0;
+    while (t.m_Action_Exists(id) && frames < 20) {
+      t.m_Update_Timer(0.05f);
+      ++frames;
+    }
+    EXPECT_EQ(frames, c.frames_to_finish);
+    EXPECT_EQ(work.runs, 6);
+    // A hand-over whose every pass changes something stops at the limit
+    // of passes a frame.
+    if (c.end_turn && !c.delayed && c.runs_ahead) {
+      const int before = hand_over.runs;
+      t.m_Update_Timer(0.05f);
+      EXPECT_EQ(hand_over.runs - before, 1 + TMaster_Action_Timer::Max_Quick_Passes);
+      EXPECT_EQ(t.m_Last_Quick_Passes(), TMaster_Action_Timer::Max_Quick_Passes);
+    }
+    t.m_Set_World(nullptr);
+  }
+}
+
+// A hand-over that stops changing (it waits for something) takes one more
+// pass to notice and then leaves the rest of the frame alone.
+TEST(Action_Timer, WaitingHandOverEndsTheQuickPasses) {
+  TMaster_Action_Timer t;
+  TTest_World world;
+  world.runs_ahead = true;
+  t.m_Set_World(&world);
+  TStepping_Executor waiting;
+  waiting.stuck = true;
+  t.m_Set_Executor(ACTION_END_TURN, &waiting);
+  t.m_Add_Action_End_Turn();
+  t.m_Update_Timer(0.05f);
+  EXPECT_EQ(waiting.runs, 2);
+  EXPECT_EQ(t.m_Last_Quick_Passes(), 1);
+  EXPECT_FLOAT_EQ(t.m_Master_Time(), 0.05f);
+  t.m_Set_World(nullptr);
+}
 
 TEST(Action_Timer, DelayedRecordRunsInTheFrameAfterItsDelayReachedZero) {
   TMaster_Action_Timer t;

@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "Combat.h"
 #include "EventLog.h"
+#include "GameSettings.h"
+#include "Game_Session.h"
 #include "GameInit.h"
 #include "Global.h"
+#include "MachineOptions.h"
 #include "MapClass.h"
+#include "MasterActionTimer.h"
 #include "Native_Path.h"
 #include "Test_Support.h"
 
@@ -134,4 +139,46 @@ TEST_F(Selfplay, ANewGameWithoutAMapTypeIsMadeOnTheFirstMapType) {
   EXPECT_EQ(lines[1].find(" units=0 "), std::string::npos) << lines[1];
   EXPECT_EQ(lines[1].find(" regions=0 "), std::string::npos) << lines[1];
   EXPECT_EQ(lines[0].find(", 0 units"), std::string::npos) << lines[0];
+}
+
+// A single player on Small against three computer players: from the
+// human's end of turn to the human's next turn, at 60 frames a second. What
+// the human cannot see takes no frames, so at the fastest unit speed a
+// round takes under 3 seconds; the slowest speed takes visibly longer.
+TEST_F(Selfplay, computer_round_pace) {
+  Game_Init_Create_Globals();
+  Game_Init_Load_Map_Data();
+  Game_Init_Load_Rule_Files();
+  std::int64_t frames_at[5] = {};
+  for (std::uint8_t speed : {4, 1}) {
+    Machine_Options->f_unit_movement_speed = speed;
+    TGame_Session_Setup setup;
+    setup.seed = 3;
+    setup.map_type = "Small";
+    setup.computer = {false, true, true, true};
+    ASSERT_TRUE(Game_Session_New_Game(setup)) << (shell.messages.empty() ? std::string() : shell.m_Joined().back());
+    const std::int32_t date = Game_Settings.f_game_date;
+    for (int round = 0; round < 2; ++round) {
+      ASSERT_NE(Game_Session_End_Turn(), 0);
+      std::int64_t frames = 0;
+      std::uint32_t seen_players = 0;
+      while (frames < 100000) {
+        Game_Session_Frame(1.0f / 60.0f);
+        ++frames;
+        seen_players |= 1u << Game_Settings.f_turn_empire;
+        if (Game_Settings.f_turn_empire == 1 && !Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN) &&
+            !Combat_Is_Active())
+          break;
+      }
+      EXPECT_EQ(seen_players & 0x1Cu, 0x1Cu) << "players 2, 3 and 4 took their turns";
+      EXPECT_EQ(Game_Settings.f_game_date, date + round + 1);
+      frames_at[speed] = std::max(frames_at[speed], frames);
+      if (speed == 1) break;
+    }
+  }
+  EXPECT_LT(frames_at[4], 180);
+  EXPECT_GT(frames_at[1], frames_at[4] + 60);
+  delete G_Map;
+  G_Map = nullptr;
+  Game_Init_Free_Globals();
 }

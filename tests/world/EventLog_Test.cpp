@@ -354,6 +354,40 @@ TEST_F(Event_Log, ResearchNoticesOfTheCurrentDate) {
   EXPECT_EQ(links.notices.size(), 2u);
 }
 
+// At the start of Borea's turn (player 2, date 20200) the notices sum up
+// what it may see of the round since its last turn: Cathay's turn at the
+// date before and Avalon's at this date; battles first, then a line per
+// nation.
+TEST_F(Event_Log, SummaryOfTheOtherNationsTurns) {
+  log.m_Add_Movement(20199, 1, 1, UT_INFANTRY, 1, 2);  // Avalon's turn of the round before
+  log.m_Add_Movement(20199, 3, 2, UT_SHIP, 3, 3);      // Cathay
+  log.m_Add_Bombardment(20199, 3, 1, 1, 2, "x", 2);
+  log.m_Add_Movement(20199, 2, 1, UT_INFANTRY, 2, 1);  // Borea's own
+  log.m_Add_Movement(20200, 1, 1, UT_INFANTRY, 1, 2);  // Avalon
+  log.m_Add_Movement(20200, 1, 1, UT_TANK, 1, 2);
+  log.m_Add_Combat(20200, 1, {}, true, 2, 2, 1, 2);
+  log.m_Add_Region_Captured(20200, 2, 1, 2);
+  log.m_Add_Movement(20200, 3, 1, UT_SHIP, 3, 3);  // Cathay's next turn has not come yet
+  log.m_Add_Movement(20200, 1, 1, UT_TRUCK, 1, 2);
+  log.m_Get_Item(log.m_Get_Count())->f_visible.fill(false);  // out of Borea's sight
+  const std::vector<std::string> expected{"Battle in " + G_Map->m_Get_Region(2)->m_Get_Name() +
+                                              ": Avalon attacked Borea, Avalon won.",
+                                          "Avalon: 2 moves, 1 region taken.", "Cathay: 1 move, 1 bombardment."};
+  EXPECT_EQ(log.m_Summarise_Other_Turns(2), expected);
+  log.m_Notify_Other_Turns(2);
+  EXPECT_EQ(links.notices, expected);
+  // Player 1 sees the turns of the date before of everybody else.
+  EXPECT_EQ(log.m_Summarise_Other_Turns(1),
+            (std::vector<std::string>{"Borea: 1 move.", "Cathay: 1 move, 1 bombardment."}));
+  // Many battles: the first four, then how many more.
+  for (int i = 0; i < 6; ++i) log.m_Add_Combat(20200, 1, {}, false, 2, 2, 0, 2);
+  const std::vector<std::string> many = log.m_Summarise_Other_Turns(2);
+  ASSERT_EQ(many.size(), 4u + 1u + 2u);
+  EXPECT_EQ(many[1], "Battle in " + G_Map->m_Get_Region(2)->m_Get_Name() + ": Avalon attacked Borea.");
+  EXPECT_EQ(many[4], "3 more battles.");
+  for (std::uint8_t p : {0, 10, 255}) EXPECT_TRUE(log.m_Summarise_Other_Turns(p).empty()) << int(p);
+}
+
 TEST_F(Event_Log, CapturesOfTheWorldModelAreLogged) {
   Event_Log_Create();
   ASSERT_NE(G_Event_Log, nullptr);
