@@ -641,6 +641,9 @@ def make_combat_flag():
 
 FLAG_COLORS = [(170, 30, 30), (30, 70, 180), (30, 120, 40), (190, 150, 20),
                (110, 40, 150), (200, 95, 20), (20, 130, 130), (80, 80, 100)]
+# The neutral empire's flags: a ninth row in its own earthen colour (the
+# game settings' "Neutral Empire Color Index" 9).
+NEUTRAL_FLAG_COLOR = (110, 100, 80)
 LIGHT = (235, 235, 225)
 
 
@@ -670,9 +673,11 @@ def flag(pic, ox, oy, w, h, color, pattern):
 
 
 def make_flags(w=32, h=20):
-    # One row per player colour, one column per flag pattern.
-    pic = Picture(8 * w, len(FLAG_COLORS) * h)
-    for row, color in enumerate(FLAG_COLORS):
+    # One row per player colour and the neutral row, one column per flag
+    # pattern.
+    colors = FLAG_COLORS + [NEUTRAL_FLAG_COLOR]
+    pic = Picture(8 * w, len(colors) * h)
+    for row, color in enumerate(colors):
         for column in range(8):
             flag(pic, column * w, row * h, w, h, color, column)
     return pic

@@ -204,3 +204,22 @@ bool Game_Kind_Is_Network() {
   const TGame_Kind kind = Game_Kind();
   return kind == TGame_Kind::Host || kind == TGame_Kind::Joined;
 }
+
+namespace {
+const std::string Technology_Level_Key = "Technology Level=";
+}  // namespace
+
+std::uint8_t TGame_Settings::m_Technology_Level() const {
+  for (const std::string& text : f_extra_texts)
+    if (text.size() == Technology_Level_Key.size() + 1 && text.rfind(Technology_Level_Key, 0) == 0) {
+      const char digit = text.back();
+      if (digit >= '1' && digit <= '3') return std::uint8_t(digit - '0');
+    }
+  return 1;
+}
+
+void TGame_Settings::m_Set_Technology_Level(std::uint8_t level) {
+  if (level < 1 || level > 3) throw ERangeError();
+  std::erase_if(f_extra_texts, [](const std::string& text) { return text.rfind(Technology_Level_Key, 0) == 0; });
+  f_extra_texts.push_back(Technology_Level_Key + char('0' + level));
+}

@@ -68,6 +68,11 @@ public:
                    const std::string& creation_date, const std::string& version);
   void m_Set_Version(const std::string& text) { f_version = text; }
   void m_Set_Description(const std::string& text) { f_description = text; }
+  // The technology level the game was set up with (1 start, 2 medium, 3
+  // maximum), kept as the extra text "Technology Level=N" so that the file
+  // keeps its layout; 1 when the game has none (older saves).
+  std::uint8_t m_Technology_Level() const;
+  void m_Set_Technology_Level(std::uint8_t level);
   // The empire count and an all-zero count x count matrix.
   void m_Set_Player_Matrix_Size(std::uint8_t count);
   // Slot 1..9 (ERangeError otherwise) emptied; the player count stays.

@@ -51,11 +51,15 @@ bool TMachine_Options::m_Open_Options_Key(TGameString_Registry& registry, bool m
 
 bool TMachine_Options::m_Load() {
   TGameString_Registry registry;
-  if (!m_Open_Options_Key(registry, false) || !registry.m_Value_Exists("Vsync")) {
+  if (!m_Open_Options_Key(registry, false)) {
     m_Set_Failed_Load_Defaults();
     m_Reset_Documents_Dir();
     return true;
   }
+  // Every value that is stored is read, whatever else is missing: the
+  // options are written piecemeal (a save game writes only its folder, the
+  // display settings write the rest), and one value never written must not
+  // throw the others away. A missing value takes its own default below.
   const TMachine_Options d;  // each field's own default
   auto& r = registry;
   auto byte = [&](const char* name) { return [&r, name] { return Byte_Of(r.m_Read_Integer(name)); }; };

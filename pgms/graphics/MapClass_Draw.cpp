@@ -194,15 +194,14 @@ void TMap::m_Draw_Region_Tint(std::int32_t region, TColor color) {
   m_Draw_Region_Quad(region, White);
 }
 
-// A region the player has not explored lies under a grey-blue haze: its
-// terrain shows faintly through, land and sea alike muted, so it reads as
-// unknown ground rather than as a dark stain on the map.
+// A region the player has not explored is darkened: nothing of the colour
+// is added, the ground under the region's shape keeps a fifth of its light.
 void TMap::m_Draw_Hidden_Region(std::int32_t region) {
-  const TColor fog = Map_Hidden_Region_Color;
+  const TColor fog = Map_Unknown_Region_Color;
   G_Set_Ambient(fog);
   G_Set_Lighting(true);
   G_Set_AlphaBlendEnable(true);
-  G_Set_SrcBlend(D3DBLEND_SRCALPHA);
+  G_Set_SrcBlend(D3DBLEND_ZERO);
   G_Set_DestBlend(D3DBLEND_INVSRCALPHA);
   Set_Filter(D3DTEXF_LINEAR);
   m_Draw_Region_Quad(region, fog);

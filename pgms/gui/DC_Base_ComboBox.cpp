@@ -118,3 +118,16 @@ void TDC_Combobox::m_Draw(double) {
     event(f_name, f_x, f_y, Checked_Sub(f_width, 22), f_height, f_selected_index);
   }
 }
+
+bool Combobox_Close_Open_List(TDisplay_Class& parent) {
+  for (std::int32_t i = 1; i <= parent.m_Child_Count(); ++i) {
+    TDisplay_Class* child = parent.m_Child(i);
+    if (!child) continue;
+    if (auto* combo = dynamic_cast<TDC_Combobox*>(child); combo && combo->m_List_Open()) {
+      combo->m_Close_Drop_Down();
+      return true;
+    }
+    if (Combobox_Close_Open_List(*child)) return true;
+  }
+  return false;
+}

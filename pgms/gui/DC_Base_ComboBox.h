@@ -59,6 +59,9 @@ public:
   TDC_EditText& m_Edit_Box() { return f_edit_box; }
   TDC_Button& m_Drop_Button() { return f_drop_button; }
   TDC_List& m_List() { return f_list; }
+  bool m_List_Open() const { return f_list.m_Visible(); }
+  // Closes the open list without a choice (as a click beside it does).
+  void m_Close_Drop_Down() { if (m_List_Open()) m_Close_List(); }
 
   // Set directly by the owner.
   TEdit_Event OnChange;
@@ -79,3 +82,8 @@ protected:
   std::int32_t f_selected_index = 0;
   std::int32_t f_row_height = 14;
 };
+
+// Closes the open list of a combo box among the controls under `parent`
+// (the first one found); whether there was one. Esc in a dialog closes such
+// a list first and only the next Esc the dialog.
+bool Combobox_Close_Open_List(TDisplay_Class& parent);

@@ -281,8 +281,8 @@ void TGameSetup_Lobby::m_Set_Mode(std::uint8_t mode, bool loaded) {
     o[3] = g.f_setup_option_2;
     o[4] = g.f_neutral_empire;
     o[5] = g.f_fog_of_war;
-    o[6] = true;  // technology is not kept with the game: its start level shows
     auto radio = [&o](std::size_t first, std::uint8_t level) { o[first + std::size_t(std::clamp<int>(level, 1, 3) - 1)] = true; };
+    radio(6, g.m_Technology_Level());
     radio(9, g.f_nation_size_level);
     radio(12, g.f_starting_forces_level);
     radio(15, g.f_starting_money_level);

@@ -11,6 +11,7 @@ namespace {
 
 std::int32_t mouse_x = 0, mouse_y = 0;
 std::uint32_t last_window = 0;
+bool pointer_from_script_only = false;
 
 struct TKey_Pair {
   SDL_Keycode sdl;
@@ -110,6 +111,8 @@ bool Platform_Poll_Event(TInput_Event& event) {
         if (event.key == 0) continue;
         return true;
       case SDL_MOUSEMOTION:
+        // Events the program pushes carry no window.
+        if (pointer_from_script_only && e.motion.windowID != 0) continue;
         last_window = e.motion.windowID;
         mouse_x = e.motion.x;
         mouse_y = e.motion.y;
@@ -119,6 +122,7 @@ bool Platform_Poll_Event(TInput_Event& event) {
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
+        if (pointer_from_script_only && e.button.windowID != 0) continue;
         last_window = e.button.windowID;
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT &&
             e.button.button != SDL_BUTTON_MIDDLE)
@@ -133,6 +137,7 @@ bool Platform_Poll_Event(TInput_Event& event) {
         return true;
       }
       case SDL_MOUSEWHEEL: {
+        if (pointer_from_script_only && e.wheel.windowID != 0) continue;
         last_window = e.wheel.windowID;
         std::int32_t y = e.wheel.y;
         if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
@@ -177,6 +182,8 @@ void Platform_Inject_Text(const std::string& text) {
     if (key) Push_Key(key, shift ? KMOD_LSHIFT : 0);
   }
 }
+
+void Platform_Set_Pointer_From_Script_Only(bool on) { pointer_from_script_only = on; }
 
 void Platform_Inject_Mouse_Move(std::int32_t x, std::int32_t y) {
   SDL_Event e{};

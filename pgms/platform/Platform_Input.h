@@ -88,6 +88,11 @@ void Platform_Inject_Mouse_Move(std::int32_t x, std::int32_t y);
 void Platform_Inject_Mouse_Button(bool down, std::uint8_t button, std::int32_t x, std::int32_t y);
 void Platform_Inject_Wheel(std::int32_t notches, std::int32_t x, std::int32_t y);
 void Platform_Inject_Close();
+// While on, only the pointer events pushed by the program itself (an input
+// script's) move and press the pointer: the system's own pointer events are
+// dropped, such as the ones another window opening under the shared pointer
+// of a virtual display sends. Off by default.
+void Platform_Set_Pointer_From_Script_Only(bool on);
 
 // Seconds since an arbitrary start, from the high-resolution counter.
 double Platform_Seconds();

@@ -42,7 +42,7 @@ void TCombat_Links::m_Completed() { Combat_Completed(); }
 void TCombat_Links::m_Open_End_Dialog() {}
 void TCombat_Links::m_Open_Options_Dialog() {}
 void TCombat_Links::m_Enable_Combat_Buttons(bool) {}
-void TCombat_Links::m_Set_Info_Box_Unit(std::int32_t) {}
+void TCombat_Links::m_Set_Info_Box_Unit(std::int32_t, std::int32_t, std::int32_t) {}
 void TCombat_Links::m_Clear_Info_Box() {}
 void TCombat_Links::m_Show_Turn_Status() {}
 std::int32_t TCombat_Links::m_Screen_Width() { return 1024; }

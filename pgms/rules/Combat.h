@@ -159,7 +159,9 @@ public:
   virtual void m_Open_End_Dialog();
   virtual void m_Open_Options_Dialog();
   virtual void m_Enable_Combat_Buttons(bool enabled);
-  virtual void m_Set_Info_Box_Unit(std::int32_t unit_id);
+  // The info box for a piece: its first unit, the units it holds and the
+  // current hit points of its top unit.
+  virtual void m_Set_Info_Box_Unit(std::int32_t unit_id, std::int32_t count, std::int32_t hit_points);
   virtual void m_Clear_Info_Box();
   virtual void m_Show_Turn_Status();
   // Main screen: its width in pixels, whether it is active, the mouse

@@ -299,6 +299,19 @@ void Combat_Kill_Preview(std::int32_t target_column, std::int32_t target_row) {
   if (kmax > 0) h.preview_text = Int_To_Text(kmin) + " - " + Int_To_Text(kmax) + " Killed";
 }
 
+namespace {
+// The anchor cell of the piece that the map unit `unit_id` formed; null
+// when no piece on the grid has it.
+const TCombat_Cell* Piece_Of_Unit(std::int32_t unit_id) {
+  for (std::int32_t r = 1; r <= Combat_Rows; ++r)
+    for (std::int32_t c = 1; c <= Combat_Columns; ++c) {
+      const TCombat_Cell& cell = Cell(c, r);
+      if (cell.unit_id == unit_id && cell.piece_id != 0 && cell.anchor == 1) return &cell;
+    }
+  return nullptr;
+}
+}  // namespace
+
 void Combat_Update_Hover(float elapsed) {
   if (!World_Main_Screen_Link().m_Exists() || G_Combat.auto_resolve) return;
   TCombat_Hover& h = G_Combat.hover;
@@ -322,7 +335,8 @@ void Combat_Update_Hover(float elapsed) {
         hovered = true;
         if (e.unit_id != h.shown_unit) {
           h.shown_unit = e.unit_id;
-          Combat_Links().m_Set_Info_Box_Unit(e.unit_id);
+          const TCombat_Cell* piece = Piece_Of_Unit(e.unit_id);
+          Combat_Links().m_Set_Info_Box_Unit(e.unit_id, piece ? piece->count : 0, piece ? piece->hit_points : 0);
         }
         break;
       }
@@ -338,7 +352,7 @@ void Combat_Update_Hover(float elapsed) {
         hovered = true;
         if (anchor.unit_id != h.shown_unit) {
           h.shown_unit = anchor.unit_id;
-          Combat_Links().m_Set_Info_Box_Unit(anchor.unit_id);
+          Combat_Links().m_Set_Info_Box_Unit(anchor.unit_id, anchor.count, anchor.hit_points);
         }
         Combat_Kill_Preview(ac, ar);
       }

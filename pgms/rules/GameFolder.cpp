@@ -567,12 +567,15 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
       return true;
     case 96:
       Game_Settings.f_local_empire = 1;
-      if (Game_Settings.f_game_kind == GAME_HOT_SEAT) {
-        Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
-      } else if (Game_Settings.f_game_kind == GAME_HOSTED) {
+      if (Game_Settings.f_game_kind == GAME_HOT_SEAT) Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
+      if (Game_Settings.f_game_kind == GAME_HOSTED) {
         if (Master_Action_Timer) Master_Action_Timer->m_Clear();
         result = TLoad_Result::Hosted_Game;
       } else if (Game_Settings.f_autosave_pending) {
+        // An autosave made by an end of turn (after it advanced the date)
+        // holds that end of turn: it goes on from the first player's
+        // updates, in a hot-seat game too. Run again from where the save
+        // was started, it would advance the date a second time.
         if (TEmpire* e = Empire_Get(Game_Settings.f_turn_empire)) e->m_Update_Known_Regions();
         World_Main_Screen_Link().Map_Ownership_Changed();
         if (Master_Action_Timer) Master_Action_Timer->m_Resume_End_Turn_After_Load();

@@ -1,5 +1,7 @@
 #include "Game_Session.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "Datafile_BaseGameSettings.h"
@@ -10,6 +12,8 @@
 #include "GameSettings.h"
 #include "Game_Command_Post.h"
 #include "Global.h"
+#include "GraphicsEngine.h"
+#include "GraphicsEngine_Culling.h"
 #include "Io.h"
 #include "Lost_Player.h"
 #include "MapClass.h"
@@ -128,8 +132,63 @@ bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
   return true;
 }
 
+TVector Game_Session_Fit_View(const TVector& eye, float map_width, float map_height, std::int32_t screen_width,
+                            std::int32_t screen_height) {
+  if (screen_width <= 0 || screen_height <= 0) return eye;
+  // Half the ground the view covers: the vertical field of view at the
+  // eye's distance above the map, and that times the screen's aspect across.
+  const float half_height = std::abs(eye.z) * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
+  const float half_width = half_height * float(screen_width) / float(screen_height);
+  auto fit = [](float centre, float half, float size) {
+    if (size <= 2.0f * half) return size / 2.0f;
+    return std::clamp(centre, half, size - half);
+  };
+  return TVector{fit(eye.x, half_width, std::max(0.0f, map_width)),
+                 fit(eye.y, half_height, std::max(0.0f, map_height)), eye.z};
+}
+
+void Game_Session_Place_Cameras() {
+  if (!G_Map || !G_Empire_List) return;
+  const float map_height = float(G_Map->m_Get_Pixel_Height());
+  const TVector up{0.0f, 1.0f, 0.0f};
+  TVector first_eye{float(G_Map->m_Get_Pixel_Width()) / 2, map_height / 2, GAME_SESSION_CAMERA_HEIGHT};
+  bool first_set = false;
+  for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
+    TEmpire& e = *G_Empire_List->m_Get_Empire(n);
+    double sum_x = 0, sum_y = 0;
+    std::int64_t count = 0;
+    for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
+      const TMap_Region* region = G_Map->m_Get_Region(r);
+      if (!region || region->m_Get_Owner() != n) continue;
+      std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+      region->m_Get_Bounds(left, top, right, bottom);
+      sum_x += (double(left) + double(right)) / 2;
+      sum_y += (double(top) + double(bottom)) / 2;
+      ++count;
+    }
+    if (count == 0) continue;
+    // Map y runs down; the world's y runs up from the map's bottom edge.
+    // The opening view shows as much of the world as it can, no dark border
+    // beside a nation that lies at the map's edge.
+    const TVector eye = Game_Session_Fit_View(
+        TVector{float(sum_x / double(count)), map_height - float(sum_y / double(count)), GAME_SESSION_CAMERA_HEIGHT},
+        float(G_Map->m_Get_Pixel_Width()), map_height, G_Screen_Width, G_Screen_Height);
+    e.m_Set_Camera(eye, TVector{eye.x, eye.y, 0.0f}, up);
+    if (!first_set && !e.m_Get_Computer_Controlled() && !e.m_Get_Neutral()) {
+      first_eye = eye;
+      first_set = true;
+    }
+  }
+  Game_Settings.f_camera_eye = first_eye;
+  Game_Settings.f_camera_look_at = TVector{first_eye.x, first_eye.y, 0.0f};
+  Game_Settings.f_camera_up = up;
+}
+
 void Game_Session_Prepare_New_World() {
   if (!G_Empire_List || !G_Map) return;
+  // Every new game opens here, from the command line or the setup dialog:
+  // each nation's view over its own regions.
+  Game_Session_Place_Cameras();
   for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
     TEmpire& e = *G_Empire_List->m_Get_Empire(n);
     e.m_Resize_Known_Regions(G_Map->m_Get_Region_Count());

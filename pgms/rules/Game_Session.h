@@ -14,6 +14,7 @@
 
 #include "GameFolder.h"
 #include "Lists_LongIntList.h"
+#include "Vector_Types.h"
 
 // Plugs every action kind's step machine and the timer's view of the world
 // map into the game's action timer. Start-up calls it once the timer exists.
@@ -43,8 +44,25 @@ struct TGame_Session_Setup {
 // (with the reason shown) when it could not be made.
 bool Game_Session_New_Game(const TGame_Session_Setup& setup);
 
-// What follows the building of a new world: every empire knows its regions
-// (all of them without fog of war) and has its income and upkeep.
+// The height of the view over a nation at the start of a game.
+constexpr float GAME_SESSION_CAMERA_HEIGHT = -1800.0f;
+
+// Points each empire's camera at the middle of its regions, and the view of
+// the game at the first human player's nation (the middle of the map when
+// there is none). Each view is then kept on the map (Game_Session_Fit_View).
+void Game_Session_Place_Cameras();
+
+// The eye of a straight-down view, moved as little as it takes for the view
+// to show no space beyond the map's edges when the screen is screen_width x
+// screen_height pixels: along an axis where the map is narrower than the
+// view, the map's middle. The height stays; without a screen size the eye
+// is returned as it is.
+TVector Game_Session_Fit_View(const TVector& eye, float map_width, float map_height, std::int32_t screen_width,
+                              std::int32_t screen_height);
+
+// What follows the building of a new world, wherever the game was set up:
+// every empire knows its regions (all of them without fog of war), has its
+// income and upkeep and its opening view (Game_Session_Place_Cameras).
 void Game_Session_Prepare_New_World();
 
 // One frame: the action timer, then the running stepped job (autosaves).

@@ -417,7 +417,7 @@ void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::ui
   TEmpire* e = Empire_Get(player);
   if (Game_Settings.f_game_kind == GAME_HOT_SEAT) {
     Turn_Links().m_Set_Screen_Mode(2);
-    Turn_Links().m_Show_Message("Next Player", "Player " + Int_To_Text(player) + ", start your turn...", 2);
+    Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), 2);
     Game_Settings.f_local_empire = player;
     World_Main_Screen_Link().Map_Ownership_Changed();
     if (e) e->m_Apply_Camera();
@@ -471,4 +471,10 @@ bool TEnd_Turn_Actions::m_Save_Game_Step(void* object, bool is_first, bool is_la
     Turn_Links().m_Show_Status("");
   }
   return ok;
+}
+
+std::string Next_Player_Text(std::int32_t player) {
+  const TEmpire* e = Empire_Get(player);
+  const std::string name = e ? Text_Trim(e->m_Get_Player_Name()) : std::string();
+  return (name.empty() ? "Player " + Int_To_Text(player) : name) + ", start your turn...";
 }

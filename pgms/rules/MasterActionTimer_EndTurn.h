@@ -22,6 +22,10 @@ class TDisplay_Class;
 using TAI_Turn_Step = std::function<bool(std::uint8_t player, std::uint16_t& sub_step, float dt)>;
 void Set_AI_Turn_Step(TAI_Turn_Step step);
 
+// The hot-seat hand-over's words to the player whose turn begins: their
+// name ("Player N" when the empire has none).
+std::string Next_Player_Text(std::int32_t player);
+
 // Seconds an air unit's explosion may take before the end of turn goes on
 // without its report.
 constexpr float Crash_Effect_Time_Limit = 30.0f;

@@ -105,58 +105,6 @@ std::string TGame_Setup_Name_Pool::m_Draw(std::int32_t row) {
   return name;
 }
 
-TVector Game_Setup_Fit_View(const TVector& eye, float map_width, float map_height, std::int32_t screen_width,
-                            std::int32_t screen_height) {
-  if (screen_width <= 0 || screen_height <= 0) return eye;
-  // Half the ground the view covers: the vertical field of view at the
-  // eye's distance above the map, and that times the screen's aspect across.
-  const float half_height = std::abs(eye.z) * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
-  const float half_width = half_height * float(screen_width) / float(screen_height);
-  auto fit = [](float centre, float half, float size) {
-    if (size <= 2.0f * half) return size / 2.0f;
-    return std::clamp(centre, half, size - half);
-  };
-  return TVector{fit(eye.x, half_width, std::max(0.0f, map_width)),
-                 fit(eye.y, half_height, std::max(0.0f, map_height)), eye.z};
-}
-
-void Game_Setup_Place_Cameras() {
-  if (!G_Map || !G_Empire_List) return;
-  const float map_height = float(G_Map->m_Get_Pixel_Height());
-  const TVector up{0.0f, 1.0f, 0.0f};
-  TVector first_eye{float(G_Map->m_Get_Pixel_Width()) / 2, map_height / 2, GAME_SETUP_CAMERA_HEIGHT};
-  bool first_set = false;
-  for (std::int32_t n = 1; n <= G_Empire_List->m_Get_Count(); ++n) {
-    TEmpire& e = *G_Empire_List->m_Get_Empire(n);
-    double sum_x = 0, sum_y = 0;
-    std::int64_t count = 0;
-    for (std::int32_t r = 1; r <= G_Map->m_Get_Region_Count(); ++r) {
-      const TMap_Region* region = G_Map->m_Get_Region(r);
-      if (!region || region->m_Get_Owner() != n) continue;
-      std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-      region->m_Get_Bounds(left, top, right, bottom);
-      sum_x += (double(left) + double(right)) / 2;
-      sum_y += (double(top) + double(bottom)) / 2;
-      ++count;
-    }
-    if (count == 0) continue;
-    // Map y runs down; the world's y runs up from the map's bottom edge.
-    // The opening view shows as much of the world as it can, no dark border
-    // beside a nation that lies at the map's edge.
-    const TVector eye = Game_Setup_Fit_View(
-        TVector{float(sum_x / double(count)), map_height - float(sum_y / double(count)), GAME_SETUP_CAMERA_HEIGHT},
-        float(G_Map->m_Get_Pixel_Width()), map_height, G_Screen_Width, G_Screen_Height);
-    e.m_Set_Camera(eye, TVector{eye.x, eye.y, 0.0f}, up);
-    if (!first_set && !e.m_Get_Computer_Controlled() && !e.m_Get_Neutral()) {
-      first_eye = eye;
-      first_set = true;
-    }
-  }
-  Game_Settings.f_camera_eye = first_eye;
-  Game_Settings.f_camera_look_at = TVector{first_eye.x, first_eye.y, 0.0f};
-  Game_Settings.f_camera_up = up;
-}
-
 // --- the dialog --------------------------------------------------------------------
 
 TDC_Dlg_GameSetup::TDC_Dlg_GameSetup() {
@@ -562,7 +510,7 @@ void TDC_Dlg_GameSetup::m_Show_Loaded_Game() {
   m_Set_Option(4, Game_Settings.f_setup_option_2);
   m_Set_Option(5, Game_Settings.f_neutral_empire);
   m_Set_Option(6, Game_Settings.f_fog_of_war);
-  const std::int32_t technology = 1;  // the level is kept by each empire
+  const std::int32_t technology = Game_Settings.m_Technology_Level();
   const std::int32_t chosen[4] = {technology, Game_Settings.f_nation_size_level, Game_Settings.f_starting_forces_level,
                                   Game_Settings.f_starting_money_level};
   for (std::int32_t g = 0; g < 4; ++g)
@@ -698,6 +646,7 @@ void TDC_Dlg_GameSetup::m_Button_Click(const std::string& name) {
 
 bool TDC_Dlg_GameSetup::m_On_Key_Down(std::uint16_t& key, TShift_State) {
   if (key != VK_ESCAPE) return false;
+  if (Combobox_Close_Open_List(*this)) return true;
   if (!f_creating) m_Button_Click(Cancel_Name);
   return true;
 }
@@ -763,6 +712,7 @@ void TDC_Dlg_GameSetup::m_Create_New_Game() {
   Game_Settings.m_Set_Player_Matrix_Size(std::uint8_t(count + (neutral ? 1 : 0)));
   Game_Settings.f_setup_option_1 = m_Option(3);
   Game_Settings.f_setup_option_2 = m_Option(4);
+  Game_Settings.m_Set_Technology_Level(std::uint8_t(tech));
   Game_Settings.f_neutral_empire = neutral;
   Game_Settings.f_fog_of_war = m_Option(6);
   const std::uint8_t neutral_money = m_Option(18) ? 3 : m_Option(17) ? 2 : 1;
@@ -804,7 +754,6 @@ bool TDC_Dlg_GameSetup::m_Create_Step(void* object, bool is_first, bool is_last,
       return false;
     }
     Game_Session_Prepare_New_World();
-    Game_Setup_Place_Cameras();
     self->f_result = 1;
     self->m_Game_Created();
     return false;

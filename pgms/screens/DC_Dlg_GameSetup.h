@@ -81,22 +81,6 @@ private:
   std::vector<std::string> f_names;
 };
 
-// The height of the view over a nation at the start of a game.
-constexpr float GAME_SETUP_CAMERA_HEIGHT = -1800.0f;
-
-// Points each empire's camera at the middle of its regions, and the view of
-// the game at the first human player's nation (the middle of the map when
-// there is none). Each view is then kept on the map (Game_Setup_Fit_View).
-void Game_Setup_Place_Cameras();
-
-// The eye of a straight-down view, moved as little as it takes for the view
-// to show no space beyond the map's edges when the screen is screen_width x
-// screen_height pixels: along an axis where the map is narrower than the
-// view, the map's middle. The height stays; without a screen size the eye
-// is returned as it is.
-TVector Game_Setup_Fit_View(const TVector& eye, float map_width, float map_height, std::int32_t screen_width,
-                            std::int32_t screen_height);
-
 class TDC_Dlg_GameSetup : public TDC_Dlg_BaseDialog {
 public:
   TDC_Dlg_GameSetup();

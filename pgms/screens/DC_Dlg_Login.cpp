@@ -114,7 +114,7 @@ bool TDC_Dlg_Login::m_On_Key_Down(std::uint16_t& key, TShift_State) {
     return true;
   }
   if (key == VK_ESCAPE) {
-    m_On_Button(Close_Name);
+    if (!Combobox_Close_Open_List(*this)) m_On_Button(Close_Name);
     return true;
   }
   return false;

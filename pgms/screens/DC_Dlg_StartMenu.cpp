@@ -75,11 +75,15 @@ bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed) {
       }
       return false;
     default:
-      // The fade stops once complete; the time is then held.
-      if (intro.time <= 3.0f)
+      // The fade stops once complete; the time is then held. A frame that
+      // steps over the end of the fade still ends it: a fade left just short
+      // of 1 would keep the black overlay up for good.
+      if (intro.time <= 3.0f) {
         intro.fade = std::min(1.0f, intro.time / 3.0f);
-      else
+      } else {
         intro.time = 5.0f;
+        intro.fade = 1.0f;
+      }
       return false;
   }
 }
@@ -286,8 +290,10 @@ void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
 
 void TDC_Dlg_StartMenu::m_Draw_After_Children(double) {
   if (f_intro.phase != START_MENU_MENU || f_intro.fade >= 1.0f) return;
-  // Black that thins out as the fade value grows: the menu comes up from black.
-  const auto alpha = std::uint8_t(std::clamp(1.0f - f_intro.fade, 0.0f, 1.0f) * 255.0f + 0.5f);
+  // The rectangle's blend multiplies the screen by the colour's alpha, so an
+  // alpha equal to the fade value brings the menu up from black (0) to its
+  // full brightness (1).
+  const auto alpha = std::uint8_t(std::clamp(f_intro.fade, 0.0f, 1.0f) * 255.0f + 0.5f);
   G_Draw_2D_Color_Part(Make_Color(0, 0, 0, alpha), TRect{0, 0, G_Screen_Width, G_Screen_Height}, false, true);
 }
 

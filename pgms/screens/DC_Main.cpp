@@ -25,6 +25,7 @@
 #include "MachineOptions.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
+#include "MasterActionTimer_EndTurn.h"
 #include "SoundEngine_Music_Base.h"
 #include "Combat.h"
 #include "DC_Main_Links.h"
@@ -241,6 +242,9 @@ void TDC_Main::m_On_Reposition() {
 TDisplay_Class* TDC_Main::m_Get_Dialog(const std::string& name) const {
   if (name == "Dlg Message") return f_message.get();
   if (name == "Dlg List") return f_list.get();
+  // The chat panel lives as long as the screen and is shown and hidden, not
+  // opened and closed; it is found by its name all the same.
+  if (name == "DC Main Chat") return f_chat.get();
   const auto it = f_dialogs.find(name == "Dlg Save Game" ? std::string("Dlg Load Game") : name);
   return it == f_dialogs.end() ? nullptr : it->second.get();
 }
@@ -359,6 +363,12 @@ void TDC_Main::m_Message_Closed() {
       // The game is over for this machine (a lost connection among others).
       m_Leave_Network_Game();
       m_Open_Dialog("Dlg Start Menu", 0, 0);
+      break;
+    case Leave_Game_Question:
+      if (value == 1) {
+        m_Leave_Network_Game();
+        m_Open_Dialog("Dlg Start Menu", 0, 0);
+      }
       break;
     default:
       break;
@@ -491,8 +501,9 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
   } else if (name == "Dlg Game Menu") {
     switch (r) {
       case 1:
-        m_Leave_Network_Game();
-        m_Open_Dialog("Dlg Start Menu", 0, 0);
+        // The running game is dropped only when the player says so.
+        m_Show_Confirmation("New Game", "Leave this game for the start menu? What has not been saved is lost.",
+                            Leave_Game_Question);
         break;
       case 2:
         m_Open_Dialog("Dlg Load Game", 2, 0);
@@ -534,7 +545,7 @@ void TDC_Main::m_Begin_Play() {
     if (e && e->m_Get_Computer_Controlled()) {
       m_End_Turn();
     } else {
-      m_Show_Message("Next Player", "Player " + Int_To_Text(n) + ", start your turn...", 2);
+      m_Show_Message("Next Player", Next_Player_Text(n), 2);
       Game_Settings.m_Set_Local_Empire(n);
       Map_Ownership_Changed();
     }
@@ -554,19 +565,41 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
       return false;
     }
   }
-  m_Close_Child_Dialogs();
-  if (!Game_Session_New_Game(setup)) return false;
-  // Each nation's camera over its own regions, this machine's first human's applied.
-  Game_Setup_Place_Cameras();
+  // The new game comes with each nation's view over its own regions.
+  if (!m_Behind_Start_Menu([&setup] { return Game_Session_New_Game(setup); })) return false;
   Reload_Overview_Map_Textures();
   m_Begin_Play();
   return true;
 }
 
-bool TDC_Main::m_Load_Game(const std::string& save_name) {
+bool TDC_Main::m_Behind_Start_Menu(const std::function<bool()>& start) {
+  // The start menu stays open behind the work until it succeeds: a game that
+  // cannot be made or read leaves the player at the menu with the reason
+  // over it, not before an empty screen that takes no input.
+  std::unique_ptr<TDisplay_Class> menu;
+  if (const auto it = f_dialogs.find("Dlg Start Menu"); it != f_dialogs.end()) {
+    menu = std::move(it->second);
+    f_dialogs.erase(it);
+  }
   m_Close_Child_Dialogs();
+  if (menu) f_dialogs["Dlg Start Menu"] = std::move(menu);
+  if (!start()) {
+    // The reason stands over the menu itself, not over the logos: the
+    // player's keys go to the message, not to skipping the intro.
+    if (auto* start_menu = dynamic_cast<TDC_Dlg_StartMenu*>(m_Get_Dialog("Dlg Start Menu")))
+      start_menu->m_Skip_Intro();
+    return false;
+  }
+  if (const auto it = f_dialogs.find("Dlg Start Menu"); it != f_dialogs.end()) {
+    Remove_Child_Control(it->second.get());
+    f_dialogs.erase(it);
+  }
+  return true;
+}
+
+bool TDC_Main::m_Load_Game(const std::string& save_name) {
   TLoad_Result result = TLoad_Result::Game;
-  if (!Game_Session_Load(save_name, result)) return false;
+  if (!m_Behind_Start_Menu([&] { return Game_Session_Load(save_name, result); })) return false;
   Reload_Overview_Map_Textures();
   TDC_Main_Dialog_Outcome outcome;
   outcome.result = 1;
@@ -634,6 +667,7 @@ void TDC_Main::m_Center_Camera_On(const TVector& point) {
 }
 
 void TDC_Main::m_Reset_View() {
+  f_edge_pan_armed = false;
   f_overview->m_Rebuild();
   m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
 }
@@ -698,9 +732,12 @@ void TDC_Main::m_On_Timer(float elapsed) {
         f_camera_not_applied = false;
         apply = true;
       }
-      if (!m_Panning_Blocked(G_Mouse_X, G_Mouse_Y)) {
+      const std::int32_t w = m_Width(), h = m_Height();
+      const bool at_edge = G_Mouse_X <= MAIN_EDGE_BAND || G_Mouse_X >= w - MAIN_EDGE_BAND ||
+                           G_Mouse_Y <= MAIN_EDGE_BAND || G_Mouse_Y >= h - MAIN_EDGE_BAND;
+      if (!at_edge) f_edge_pan_armed = true;
+      if (f_edge_pan_armed && !m_Panning_Blocked(G_Mouse_X, G_Mouse_Y)) {
         const float speed = (battle ? 500.0f : 1000.0f) * elapsed;
-        const std::int32_t w = m_Width(), h = m_Height();
         if (G_Mouse_X >= 0 && G_Mouse_X <= MAIN_EDGE_BAND) eye.x -= speed;
         if (G_Mouse_X >= w - MAIN_EDGE_BAND && G_Mouse_X <= w) eye.x += speed;
         if (G_Mouse_Y >= 0 && G_Mouse_Y <= MAIN_EDGE_BAND) eye.y += speed;
@@ -728,16 +765,14 @@ void TDC_Main::m_On_Timer(float elapsed) {
 // --- notices and status ------------------------------------------------------------
 
 void TDC_Main::m_Add_Notice(const std::string& text) {
-  // The newest ten notices stay: when all lines are taken the oldest makes
-  // room, so the latest event is never the one lost.
+  // The first ten notices stay; one more is not shown (the event log keeps
+  // every event), but the lines stay up for the full time again.
   f_notice_time = MAIN_NOTICE_SECONDS;
   for (std::string& line : f_notices)
     if (line.empty()) {
       line = text;
       return;
     }
-  for (std::size_t i = 0; i + 1 < f_notices.size(); ++i) f_notices[i] = f_notices[i + 1];
-  f_notices.back() = text;
 }
 
 void TDC_Main::m_Clear_Notices() {
@@ -877,11 +912,17 @@ void TDC_Main::m_Draw(double) {
 // --- chat ----------------------------------------------------------------------
 
 void TDC_Main::m_Chat_Add_Line(const std::string& text) {
-  if (f_chat) f_chat->m_Add_Line(text);
+  if (!f_chat) return;
+  f_chat->m_Add_Line(text);
+  // With the panel hidden the line is not lost on the player: it shows
+  // among the notices over the map (Enter opens the panel to answer).
+  if (!f_chat->m_Visible() && f_screen_mode == SCREEN_MODE_MAP) m_Add_Notice(text);
 }
 
 void TDC_Main::m_Chat_Add_Lines(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) m_Chat_Add_Line(line);
+  // The lobby's lines, handed over as the game starts: into the panel only.
+  if (f_chat)
+    for (const std::string& line : lines) f_chat->m_Add_Line(line);
 }
 
 void TDC_Main::m_Show_Chat() {

@@ -182,6 +182,11 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Loads the save of that name without any dialog and shows it as the load
   // dialog's result 1 does; false (with the reason shown) when it failed.
   bool m_Load_Game(const std::string& save_name);
+  // Runs `start` (a new game or a load) with the dialogs closed but an open
+  // start menu kept behind it; the menu closes only when `start` succeeds.
+  // The message kind of the question whether to leave the running game.
+  static constexpr std::int32_t Leave_Game_Question = 5;
+  bool m_Behind_Start_Menu(const std::function<bool()>& start);
 
   // --- places of the game on the screen (the tests' input scripts) ---
   // The screen point of a point of the map plane; false when not in view.
@@ -347,6 +352,10 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
 
   std::uint8_t f_screen_mode = SCREEN_MODE_MAP;
   bool f_camera_not_applied = true;
+  // Edge panning waits, once a game's view has opened, until the mouse has
+  // been away from the screen's edges: the pointer left resting on a
+  // dialog's button at the bottom must not carry the opening view away.
+  bool f_edge_pan_armed = true;
   std::vector<std::int32_t> f_highlighted;
   std::int32_t f_selected_region = 0;
   std::vector<TSelected_Unit> f_groups;

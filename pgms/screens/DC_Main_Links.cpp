@@ -83,8 +83,11 @@ void TMain_Screen_Combat_Links::m_Open_Options_Dialog() { f_screen.m_Open_Dialog
 
 void TMain_Screen_Combat_Links::m_Enable_Combat_Buttons(bool enabled) { f_screen.m_Enable_Combat_Buttons(enabled); }
 
-void TMain_Screen_Combat_Links::m_Set_Info_Box_Unit(std::int32_t unit_id) {
-  if (unit_id != 0) f_screen.m_Set_Info_Box(true, false, 1, unit_id, 0, true);
+void TMain_Screen_Combat_Links::m_Set_Info_Box_Unit(std::int32_t unit_id, std::int32_t count,
+                                                    std::int32_t hit_points) {
+  // A piece stands for its units of one type: the box lists that many of
+  // them and shows the top unit's hit points as they are now.
+  if (unit_id != 0) f_screen.m_Set_Info_Box(true, false, 3, unit_id, 0, true, count, true, hit_points);
   else f_screen.m_Set_Info_Box(false, false, 0, 0, 0, true);
 }
 

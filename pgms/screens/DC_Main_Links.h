@@ -50,7 +50,7 @@ public:
   void m_Open_End_Dialog() override;
   void m_Open_Options_Dialog() override;
   void m_Enable_Combat_Buttons(bool enabled) override;
-  void m_Set_Info_Box_Unit(std::int32_t unit_id) override;
+  void m_Set_Info_Box_Unit(std::int32_t unit_id, std::int32_t count, std::int32_t hit_points) override;
   void m_Clear_Info_Box() override;
   void m_Show_Turn_Status() override;
   std::int32_t m_Screen_Width() override;

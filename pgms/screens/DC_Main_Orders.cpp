@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Combat.h"
+#include "DC_Base_ComboBox.h"
 #include "DC_Main.h"
 #include "DC_Main_Purchases_Items.h"
 #include "DC_Main_Transport_Units.h"
@@ -35,6 +36,9 @@ std::vector<std::int32_t> Chosen_Ids(const TSelected_Unit& g) {
   for (std::int32_t i = 1; i <= n; ++i) ids.push_back(g.f_unit_ids.m_Get(i));
   return ids;
 }
+
+// The column of the nine order buttons beside the unit-group panel.
+constexpr std::int32_t Order_Column_Height = 372;
 
 std::int32_t Row_Height(const TUnit_Type* t) {
   return t && t->f_square_size_height >= 2 ? 32 * t->f_square_size_height : 42;
@@ -203,6 +207,7 @@ void TDC_Main::m_Refresh_Selection() {
   }
   m_Layout_Group_Panel();
   m_Update_Group_Captions();
+  m_Set_Help_Areas();
 }
 
 void TDC_Main::m_Clear_Order() {
@@ -217,8 +222,8 @@ void TDC_Main::m_Clear_Order() {
   f_landing_pending = false;
   f_landing_region = 0;
   f_landing_owner = 0;
-  m_Set_Help_Areas();
   m_Layout_Group_Panel();
+  m_Set_Help_Areas();
 }
 
 std::array<std::int32_t, 4> TDC_Main::m_Group_Row_Rect(std::int32_t i) const {
@@ -246,10 +251,13 @@ void TDC_Main::m_Layout_Group_Panel() {
   }
   std::int32_t height = 0;
   for (const TSelected_Unit& g : f_groups) height += Row_Height(World_Unit_Type(g.f_unit_type));
-  height = std::max(height, 372);
   f_panel_full = height > m_Height() - 292;
+  // The column of order buttons beside the panel is 372 pixels high and
+  // placed as a panel of at least that height would be; the panel itself is
+  // only as high as its rows, so that the map below them stays in view and
+  // takes its clicks.
   const std::int32_t x = f_x;
-  const std::int32_t y = f_y + 44 + (m_Height() - 196) / 2 - height / 2;
+  const std::int32_t y = f_y + 44 + (m_Height() - 196) / 2 - std::max(height, Order_Column_Height) / 2;
   f_panel_rect = {x, y, 234, height};
   for (std::size_t i = 2; i < 11; ++i) {
     f_order_buttons[i]->m_Set_Position(f_order_buttons[i]->m_Name(), x + 234 + 2, y + 2 + 41 * std::int32_t(i - 2));
@@ -480,14 +488,16 @@ void TDC_Main::m_On_Double_Click(std::int32_t x, std::int32_t y) {
 }
 
 bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
-  TDisplay_Class* chat = m_Get_Dialog("DC Main Chat");
+  auto* chat = dynamic_cast<TDC_Main_Chat*>(m_Get_Dialog("DC Main Chat"));
   const bool chat_visible = chat && chat->m_Visible();
   if (key == 13 && Network_Game() && chat && !chat_visible) {
     chat->m_Set_Visible(true);
-    chat->m_Set_Focus();
+    chat->m_Focus_Edit();
     return true;
   }
   if (chat_visible && key >= 32 && key <= 125) return false;
+  // Esc with a drop-down list open on a panel closes only the list.
+  if (key == 27 && Combobox_Close_Open_List(*this)) return true;
   const float step = m_Camera_Step(shift);
   if (step != 0.0f) {
     TVector move;
@@ -625,6 +635,18 @@ bool TDC_Main::m_Order_Cargo(std::uint8_t kind, std::int32_t sub_kind, std::int3
     const bool landing = kind == ORDER_LAND && sub_kind == 1;
     const std::int32_t region = landing ? f_landing_region : panel->m_Get_Transport_Region(row);
     if (transport == 0 || unit == 0 || region == 0) return false;
+    // A unit that cannot stand where the transport is (a land unit at sea)
+    // stays on board: the player is told why and what to do instead.
+    TMap_Unit_Record cargo;
+    G_Map->m_Get_Unit(unit, cargo);
+    const TUnit_Type* type = World_Unit_Type(cargo.unit_type);
+    const TMap_Region* target = G_Map->m_Get_Region(region);
+    if (type && target && !type->m_Can_Move_In_Region_Kind(target->m_Get_Type())) {
+      m_Add_Notice(target->m_Get_Type() == 2
+                       ? type->f_display_name + " cannot be unloaded at sea: use Land to put it ashore next to the transport."
+                       : type->f_display_name + " cannot be unloaded in " + target->m_Get_Name() + ".");
+      return false;
+    }
     done = Game_Command_Post(TCommand_Unload{region, player, transport, unit, landing}).accepted;
   }
   if (done) panel->m_Refresh();
@@ -749,8 +771,48 @@ void TDC_Main::m_Show_Turn_Status() {
 }
 
 void TDC_Main::m_Set_Help_Areas() {
-  // The help pop-up finds its areas through the controls' own help
-  // references; the screen keeps no separate list.
+  // Help for what the screen draws itself (the controls carry their own):
+  // the status bar, the unit-group panel, the battle's header. Areas never
+  // overlap: the pop-up shows one entry at a time, and two areas under the
+  // mouse would take turns and never stay long enough to show.
+  constexpr std::int32_t Main_Group = 9, Select_Group = 10, Combat_Group = 19;
+  m_Clear_Help_Areas();
+  auto area = [this](std::int32_t group, std::int32_t entry, std::int32_t x, std::int32_t y, std::int32_t w,
+                     std::int32_t h) {
+    // The area takes its right and bottom edges in: a pixel less keeps
+    // neighbours apart.
+    if (w > 1 && h > 1) m_Add_Help_Area(1, group, entry, "", 0, x - f_x, y - f_y, w - 1, h - 1);
+  };
+  if (f_screen_mode == SCREEN_MODE_MAP) {
+    area(Main_Group, 1, f_x + 2, f_y + 2, 180, 16);
+    area(Main_Group, 2, f_x + 185, f_y + 2, 70, 16);
+    area(Main_Group, 3, f_x + 2, f_y + 25, 180, 16);
+    area(Main_Group, 4, f_x + 185, f_y + 25, 70, 16);
+    if (f_selected_region == 0 || f_groups.empty()) return;
+    // Each group's row: the group itself left of its arrows, the arrows and
+    // the count between them.
+    std::int32_t rows_bottom = f_panel_rect[1];
+    for (std::int32_t i = 1; i <= std::int32_t(f_groups.size()); ++i) {
+      const std::array<std::int32_t, 4> row = m_Group_Row_Rect(i);
+      if (row[3] <= 0) continue;
+      std::array<std::int32_t, 4> minus{}, plus{};
+      m_Get_Group_Arrow_Rects(i, minus, plus);
+      area(Select_Group, 1, row[0], row[1], minus[0] - row[0], row[3]);
+      area(Select_Group, 2, minus[0], minus[1], minus[2], minus[3]);
+      area(Select_Group, 3, minus[0] + 21, minus[1], 63, minus[3]);
+      area(Select_Group, 4, plus[0], plus[1], plus[2], plus[3]);
+      rows_bottom = std::max(rows_bottom, row[1] + row[3]);
+    }
+    // The rest of the panel below the rows.
+    const std::int32_t panel_bottom = f_panel_rect[1] + f_panel_rect[3];
+    area(Select_Group, 1, f_panel_rect[0], rows_bottom, f_panel_rect[2], panel_bottom - rows_bottom);
+  } else if (f_screen_mode == SCREEN_MODE_BATTLE) {
+    area(Combat_Group, 1, f_x + 3, f_y + 2, 228, 16);
+    area(Combat_Group, 2, f_x + 3, f_y + 22, 228, 16);
+    area(Combat_Group, 3, f_x + 250, f_y + 5, 144, 13);
+    area(Combat_Group, 4, f_x + 250, f_y + 25, 144, 13);
+    area(Combat_Group, 8, f_x + 570, f_y, m_Width() - 570, 64);
+  }
 }
 
 // --- combat-region buttons --------------------------------------------------------------
@@ -920,7 +982,7 @@ void TDC_Main::m_Draw_Group_Panel() {
   if (f_groups.empty()) return;
   const auto& p = f_panel_rect;
   G_Draw_2D_Color_Part(Panel_Grey, {p[0], p[1], p[0] + p[2], p[1] + p[3]}, false, true);
-  G_Draw_2D_Color_Part(Panel_Grey, {p[0] + p[2], p[1], p[0] + p[2] + 44, p[1] + 372}, false, true);
+  G_Draw_2D_Color_Part(Panel_Grey, {p[0] + p[2], p[1], p[0] + p[2] + 44, p[1] + Order_Column_Height}, false, true);
   const TEmpire* turn = G_Empire_List ? G_Empire_List->m_Get_Empire(Game_Settings.f_turn_empire) : nullptr;
   const TColor tint = turn ? turn->m_Get_Color() : Make_Color(255, 255, 255);
   TGui_Text_Link& fonts = Gui_Text_Link();

@@ -325,13 +325,20 @@ void TFrm_Main::m_Handle_Input_Message(const TInput_Event& e) {
       return;
     case TInput_Kind::Mouse_Up:
       if (f_dc_main) f_dc_main->MouseUp(TMouse_Button(e.button), e.shift, e.x, e.y, false);
-      // A second release of any button within the double-click time makes
-      // a double click; the third starts a new pair.
-      if (f_last_button_up_time > 0 && f_frame_time - f_last_button_up_time <= f_double_click_time) {
+      // A second release of any button on the same spot within the
+      // double-click time makes a double click; the third starts a new pair.
+      // Two quick clicks in different places are two clicks: the one that
+      // opens a drop-down and the one that picks from it must not reach the
+      // control under the list as a double click.
+      if (f_last_button_up_time > 0 && f_frame_time - f_last_button_up_time <= f_double_click_time &&
+          std::abs(e.x - f_last_button_up_x) <= Double_Click_Distance &&
+          std::abs(e.y - f_last_button_up_y) <= Double_Click_Distance) {
         if (f_dc_main) f_dc_main->m_Double_Click(e.x, e.y);
         f_last_button_up_time = 0;
       } else {
         f_last_button_up_time = f_frame_time;
+        f_last_button_up_x = e.x;
+        f_last_button_up_y = e.y;
       }
       return;
     case TInput_Kind::Wheel:
@@ -495,8 +502,13 @@ int TFrm_Main::m_Run() {
     }
   }
   if (f_script) f_script->m_Next_Window();
+  // A scripted run is moved by its script alone: on a shared (virtual)
+  // display the system's pointer also reports other programs' windows
+  // coming and going, and would put the pointer where the script did not.
+  Platform_Set_Pointer_From_Script_Only(f_script != nullptr);
   if (!FormShow()) {
     FormClose();
+    Platform_Set_Pointer_From_Script_Only(false);
     return 1;
   }
   if (f_options.new_game.set) m_Start_New_Game(f_options.new_game);
@@ -511,6 +523,7 @@ int TFrm_Main::m_Run() {
     m_Idle();
   }
   FormClose();
+  Platform_Set_Pointer_From_Script_Only(false);
   return f_screenshot_failed ? 1 : 0;
 }
 

@@ -124,8 +124,10 @@ public:
   std::uint32_t m_Frames() const { return f_frames; }
   TRender_Device* m_Device() const { return f_device.get(); }
   const TShell_Options& m_Options() const { return f_options; }
-  // The system's double-click time in seconds.
+  // The system's double-click time in seconds, and how far (pixels, either
+  // way) the second release may lie from the first.
   double f_double_click_time = 0.5;
+  static constexpr std::int32_t Double_Click_Distance = 4;
   // The clock of the frames (seconds); by default the platform's, or the
   // constant frame time's.
   double (*f_clock)() = nullptr;
@@ -153,6 +155,7 @@ private:
   std::unique_ptr<TInput_Script> f_script;
   double f_frame_time = 0;
   double f_last_button_up_time = 0;
+  std::int32_t f_last_button_up_x = 0, f_last_button_up_y = 0;
   double f_last_clock = -1;
   std::uint32_t f_frames = 0;
   bool f_engine_started = false;

@@ -1,5 +1,6 @@
 #include "Input_Script.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,7 +99,7 @@ bool TInput_Script::m_Load_Text(const std::string& text, std::string& error) {
     if (v == "move") numbers = at_least = 2;
     else if (v == "click" || v == "down" || v == "up") numbers = at_least = 2;
     else if (v == "wheel") numbers = at_least = 3;
-    else if (v == "key" || v == "screenshot") at_least = 1;
+    else if (v == "key" || v == "screenshot" || v == "waitfile") at_least = 1;
     else if (v == "text" || v == "message" || v == "quit") at_least = 0;
     else if (v == "clickregion" || v == "moveregion" || v == "clickunit" || v == "centre") numbers = at_least = 1;
     else {
@@ -135,13 +136,34 @@ bool TInput_Script::m_Load_File(const std::string& native_path, std::string& err
 
 std::vector<TScript_Step> TInput_Script::m_Take_Due(std::uint32_t frame) {
   std::vector<TScript_Step> due;
-  while (f_next < f_steps.size() && f_steps[f_next].part == f_part && f_steps[f_next].frame <= frame)
-    due.push_back(f_steps[f_next++]);
+  while (f_next < f_steps.size() && f_steps[f_next].part == f_part) {
+    if (!f_wait_for.empty()) {
+      std::error_code error;
+      if (!std::filesystem::exists(f_wait_for, error)) break;
+      f_offset += std::int64_t(frame) - f_wait_frame;
+      f_wait_for.clear();
+    }
+    const TScript_Step& step = f_steps[f_next];
+    const std::int64_t at = std::int64_t(step.frame) + f_offset;
+    if (at > std::int64_t(frame)) break;
+    ++f_next;
+    if (step.verb == "waitfile") {
+      f_wait_for = step.rest;
+      f_wait_frame = at;
+      continue;
+    }
+    due.push_back(step);
+  }
   return due;
 }
 
 void TInput_Script::m_Next_Window() {
-  if (f_next < f_steps.size() && f_steps[f_next].part > f_part) f_part = f_steps[f_next].part;
+  if (f_next < f_steps.size() && f_steps[f_next].part > f_part) {
+    f_part = f_steps[f_next].part;
+    // The next window counts its frames from 1 again.
+    f_offset = 0;
+    f_wait_for.clear();
+  }
 }
 
 bool Input_Script_Inject(const TScript_Step& s) {

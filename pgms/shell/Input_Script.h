@@ -15,6 +15,9 @@
 //   message CAPTION|TEXT     the program shows a message (as its modules do)
 //   screenshot FILE          the frame is written to FILE as a bitmap
 //   quit                     the window is closed (the launcher as by "Quit")
+//   waitfile FILE            the script holds until FILE exists (another
+//                            program's screenshot, say); the frames of the
+//                            lines after it count from the frame it ends at
 // In the game window, places of the running game:
 //   centre N                 the camera is centred over region N
 //   moveregion N             the mouse moves to region N's label point
@@ -57,6 +60,10 @@ private:
   std::vector<TScript_Step> f_steps;
   std::size_t f_next = 0;
   std::int32_t f_part = 0;
+  // The file a "waitfile" line waits for (empty: none), the frame it was
+  // reached at, and how many frames the later lines are put back by.
+  std::string f_wait_for;
+  std::int64_t f_wait_frame = 0, f_offset = 0;
 };
 
 // Runs a step through the platform's input queue (or the caller's own

@@ -92,6 +92,9 @@ constexpr std::int32_t Max_Terrain_Size = 9999;
 // the overview alike: drawn over the region's picture with source alpha
 // blending (its alpha: how much of the haze covers the ground).
 constexpr TColor Map_Hidden_Region_Color = Make_Color(70, 78, 90, 180);
+// What darkens a region of the world map that the player does not know: the
+// screen under the region's shape keeps (255 - alpha) / 255 of its light.
+constexpr TColor Map_Unknown_Region_Color = Make_Color(50, 50, 50, 200);
 
 class TMap {
 public:

@@ -288,3 +288,22 @@ TEST(GameSettings, SettersAndReset) {
   EXPECT_TRUE(s.f_fog_of_war);
   EXPECT_EQ(s.f_starting_money_level, 1);
 }
+
+TEST(GameSettings, TheTechnologyLevelIsKeptAsAnExtraTextAndReadBack) {
+  TGame_Settings s;
+  EXPECT_EQ(s.m_Technology_Level(), 1);  // none kept (older saves): the start level
+  s.f_extra_texts = {"one"};
+  s.m_Set_Technology_Level(3);
+  s.m_Set_Technology_Level(2);  // replaces, never piles up
+  EXPECT_EQ(s.f_extra_texts, (std::vector<std::string>{"one", "Technology Level=2"}));
+  TTemp_Dir dir;
+  const std::string name = dir.design() + "GameSettings.dat";
+  ASSERT_TRUE(s.m_Save_To_File(name));
+  TGame_Settings back;
+  ASSERT_TRUE(back.m_Load_From_File(name));
+  EXPECT_EQ(back.m_Technology_Level(), 2);
+  EXPECT_THROW(s.m_Set_Technology_Level(4), ERangeError);
+  // A damaged entry is no level.
+  back.f_extra_texts = {"Technology Level=9", "Technology Level=22"};
+  EXPECT_EQ(back.m_Technology_Level(), 1);
+}

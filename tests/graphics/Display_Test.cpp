@@ -95,9 +95,10 @@ TEST_F(G_Display, ShippedAtlasesLoadIntoTheInterfaceGroupAndReloadKeepsTheirHand
   EXPECT_TRUE(g_tg_texture_list->m_Get_Texture(Display_Cursors_Texture)->m_Color_Key_On());
   EXPECT_FALSE(g_tg_texture_list->m_Get_Texture(Display_Flags_Texture)->m_Color_Key_On());
   EXPECT_FALSE(g_tg_texture_list->m_Get_Texture(Display_Map_Values_Texture)->m_Color_Key_On());
-  // The flags atlas holds eight colours of eight flags in the shipped flag size.
+  // The flags atlas holds eight flags in each of the eight player colours and
+  // the neutral empire's ninth row, in the shipped flag size.
   EXPECT_EQ(g_tg_texture_list->m_Get_Image_Width(Display_Flags_Texture), 8 * 32);
-  EXPECT_EQ(g_tg_texture_list->m_Get_Image_Height(Display_Flags_Texture), 8 * 20);
+  EXPECT_EQ(g_tg_texture_list->m_Get_Image_Height(Display_Flags_Texture), 9 * 20);
 
   ASSERT_TRUE(Reload_Global_Display());
   for (std::size_t i = 0; i < handles.size(); ++i) EXPECT_EQ(*ATLAS_HANDLES[i], handles[i]);

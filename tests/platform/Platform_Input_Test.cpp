@@ -1,7 +1,12 @@
-// The platform's key table and shift bits.
+// The platform's key table and shift bits, and the pointer of a scripted run.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "Platform_Input.h"
 
@@ -39,4 +44,45 @@ TEST(Platform_Input, ShiftBitsFromModifiers) {
       {KMOD_NUM | KMOD_CAPS, 0},
   };
   for (const auto& r : rows) EXPECT_EQ(Platform_Shift_Bits(r.mod), r.bits) << r.mod;
+}
+
+// A scripted run takes the pointer from the events it pushes itself; the
+// system's own pointer events (they name a window) are dropped then.
+TEST(Platform_Input, AScriptedPointerIgnoresTheSystemsPointerEvents) {
+  const char* driver = std::getenv("SDL_VIDEODRIVER");
+  const std::string kept = driver ? driver : "";
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  TInput_Event event;
+  while (Platform_Poll_Event(event)) {
+  }
+  auto system_motion = [](std::int32_t x, std::int32_t y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = 7;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+  };
+  for (const bool scripted : {true, false}) {
+    SCOPED_TRACE(scripted);
+    Platform_Set_Pointer_From_Script_Only(scripted);
+    system_motion(1, 2);
+    Platform_Inject_Mouse_Move(30, 40);
+    std::vector<std::pair<std::int32_t, std::int32_t>> seen;
+    while (Platform_Poll_Event(event))
+      if (event.kind == TInput_Kind::Mouse_Move) seen.emplace_back(event.x, event.y);
+    const std::vector<std::pair<std::int32_t, std::int32_t>> want =
+        scripted ? std::vector<std::pair<std::int32_t, std::int32_t>>{{30, 40}}
+                 : std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}, {30, 40}};
+    EXPECT_EQ(seen, want);
+    std::int32_t x = 0, y = 0;
+    Platform_Mouse_Position(x, y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 40);
+  }
+  Platform_Set_Pointer_From_Script_Only(false);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  if (driver) setenv("SDL_VIDEODRIVER", kept.c_str(), 1);
+  else unsetenv("SDL_VIDEODRIVER");
 }

@@ -24,6 +24,7 @@
 #include "Lobby_Game_Link.h"
 #include "Io_Tagged.h"
 #include "MapClass.h"
+#include "MachineOptions.h"
 #include "MasterActionTimer.h"
 #include "Png_Bytes.h"
 #include "Test_Support.h"
@@ -344,6 +345,49 @@ TEST_F(Game_Folder, ASaveStoppedHalfWayLeavesThePreviousSaveLoadable) {
   TLoad_Result loaded = TLoad_Result::Game;
   ASSERT_TRUE(Game_Session_Load("Slot", loaded));
   EXPECT_EQ(Game_Settings.f_game_date, Base_Game_Settings.f_starting_game_date);
+}
+
+// An autosave is made by the end of turn that advanced the date, while it
+// runs. Loaded, that end of turn goes on from the first player's updates:
+// the date stays the one saved, in a hot-seat game as in a single-player one.
+TEST_F(Game_Folder, AnAutosaveResumesItsEndOfTurnWithoutAdvancingTheDateAgain) {
+  // Two human players (no computer player: its battles would wait for the
+  // human's hand on a screen there is none of here).
+  struct TCase {
+    std::uint8_t kind;
+    std::vector<bool> computer;
+  } cases[] = {{1, {false, false}}, {2, {false, false}}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(int(c.kind));
+    fs::remove_all(user.path() / "savegames" / "Autosave1");
+    TGame_Session_Setup setup = Setup(21);
+    setup.game_kind = c.kind;
+    setup.computer = c.computer;
+    ASSERT_TRUE(Game_Session_New_Game(setup));
+    Machine_Options->f_autosave_turns = 1;
+    Game_Settings.f_autosave_slot = 0;
+    const std::int32_t start = Game_Settings.f_game_date;
+    // Every player ends a turn: the order wraps, the date advances and the
+    // end of turn saves into the first slot.
+    for (std::size_t p = 0; p < c.computer.size() && Game_Settings.f_game_date == start; ++p) {
+      if (Game_Session_End_Turn() == 0) break;
+      Game_Session_Run_Until_Idle();
+    }
+    ASSERT_EQ(Game_Settings.f_game_date, start + 1);
+    ASSERT_TRUE(fs::exists(Save("Autosave1", "GameSettings.dat")));
+    const std::uint8_t turn = Game_Settings.f_turn_empire;
+    Stop();
+    Start();
+    TLoad_Result result = TLoad_Result::Game;
+    ASSERT_TRUE(Game_Session_Load("Autosave1", result));
+    EXPECT_EQ(result, TLoad_Result::End_Turn_Resumes);
+    Game_Session_Run_Until_Idle();
+    EXPECT_EQ(Game_Settings.f_game_date, start + 1);
+    EXPECT_EQ(Game_Settings.f_turn_empire, turn);
+    EXPECT_FALSE(Game_Settings.f_autosave_pending);
+    Stop();
+    Start();
+  }
 }
 
 TEST_F(Game_Folder, SaveNamesAreChecked) {

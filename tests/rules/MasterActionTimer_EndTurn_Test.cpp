@@ -325,6 +325,19 @@ TEST_F(End_Turn, AHotSeatGameSkipsTheUpdatesOfTheFirstCycle) {
   EXPECT_GT(e.m_Get_Treasury(), 100);
 }
 
+TEST_F(End_Turn, TheHotSeatHandOverNamesThePlayer) {
+  World({1, 2}, {false, false});
+  Game_Settings.f_game_kind = 2;
+  empires.m_Get_Empire(2)->m_Set_Player_Name("Beatrix");
+  End();
+  EXPECT_NE(std::find(links.calls.begin(), links.calls.end(), "Next Player: Beatrix, start your turn..."),
+            links.calls.end());
+  // A player without a name is called by number; one of blanks as well.
+  empires.m_Get_Empire(2)->m_Set_Player_Name("  ");
+  EXPECT_EQ(Next_Player_Text(2), "Player 2, start your turn...");
+  EXPECT_EQ(Next_Player_Text(7), "Player 7, start your turn...");
+}
+
 TEST_F(End_Turn, TheComputerPlayerPlaysStepByStepThenTheTurnPassesOn) {
   World({1, 2}, {false, true});
   std::vector<std::uint16_t> steps;

@@ -12,6 +12,7 @@
 
 #include "Datafile_BaseGameSettings.h"
 #include "Datafile_MapTypes.h"
+#include "Game_Session.h"
 #include "Empire.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Culling.h"
@@ -275,6 +276,23 @@ TEST_F(Game_Setup_Test, EscapeCancelsInEveryMode) {
   }
 }
 
+TEST_F(Game_Setup_Test, EscapeWithAListOpenClosesOnlyTheList) {
+  auto d = Open(GAME_SETUP_SINGLE_PLAYER);
+  for (TDC_Combobox* combo : {&d->m_Combobox(3), &d->m_Flag_Combo(2)}) {
+    combo->m_Drop_Button().OnClick(combo->m_Drop_Button().m_Name(), MB_LEFT, 0);
+    ASSERT_TRUE(combo->m_List_Open());
+    std::uint16_t key = VK_ESCAPE;
+    EXPECT_TRUE(d->m_On_Key_Down(key, 0));
+    EXPECT_FALSE(combo->m_List_Open());
+    EXPECT_EQ(d->m_Result(), 0);
+    EXPECT_FALSE(d->m_Killed());
+  }
+  // The next Esc cancels the setup.
+  std::uint16_t key = VK_ESCAPE;
+  EXPECT_TRUE(d->m_On_Key_Down(key, 0));
+  EXPECT_EQ(d->m_Result(), 2);
+}
+
 TEST_F(Game_Setup_Test, TheFlagChoicesDrawTheRowOfTheirColourAndTheColumnOfTheFlag) {
   TFlag_Recorder recorder;
   Set_Gui_Display_Link(&recorder);
@@ -323,14 +341,14 @@ TEST_F(Game_Setup_Test, TheNewGameJobBuildsTheWorldAndClosesTheDialog) {
   const TEmpire& human = *G_Empire_List->m_Get_Empire(1);
   EXPECT_EQ(Game_Settings.f_camera_eye.x, human.m_Get_Camera_Eye().x);
   EXPECT_EQ(Game_Settings.f_camera_eye.y, human.m_Get_Camera_Eye().y);
-  EXPECT_EQ(Game_Settings.f_camera_eye.z, GAME_SETUP_CAMERA_HEIGHT);
+  EXPECT_EQ(Game_Settings.f_camera_eye.z, GAME_SESSION_CAMERA_HEIGHT);
   EXPECT_NE(human.m_Get_Camera_Eye().x, G_Empire_List->m_Get_Empire(2)->m_Get_Camera_Eye().x);
 }
 
 // Straight down from 1800 above the map, a 1024 x 768 screen covers about
 // 1988 x 1491 of the map: the view's eye sits at least half that from each
 // edge of a larger map, and in the middle of a smaller one.
-TEST(Game_Setup_Fit_View, KeepsTheViewOnTheMap) {
+TEST(Game_Session_Fit_View, KeepsTheViewOnTheMap) {
   const float half_h = 1800.0f * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f), half_w = half_h * 1024.0f / 768.0f;
   struct TCase {
     float x, y, map_w, map_h, want_x, want_y;
@@ -343,13 +361,13 @@ TEST(Game_Setup_Fit_View, KeepsTheViewOnTheMap) {
       {-50, 9000, 0, 0, 0, 0},                                    // no map: its (empty) middle
   };
   for (const TCase& c : cases) {
-    const TVector eye = Game_Setup_Fit_View({c.x, c.y, -1800.0f}, c.map_w, c.map_h, 1024, 768);
+    const TVector eye = Game_Session_Fit_View({c.x, c.y, -1800.0f}, c.map_w, c.map_h, 1024, 768);
     EXPECT_NEAR(eye.x, c.want_x, 0.01f) << c.x << "," << c.y;
     EXPECT_NEAR(eye.y, c.want_y, 0.01f) << c.x << "," << c.y;
     EXPECT_EQ(eye.z, -1800.0f);
   }
   // Without a screen size the eye stays where it was asked to be.
-  const TVector kept = Game_Setup_Fit_View({100, 100, -1800.0f}, 6144, 4096, 0, 0);
+  const TVector kept = Game_Session_Fit_View({100, 100, -1800.0f}, 6144, 4096, 0, 0);
   EXPECT_EQ(kept.x, 100.0f);
   EXPECT_EQ(kept.y, 100.0f);
 }
@@ -371,7 +389,7 @@ TEST_F(Game_Setup_Test, TheOpeningViewOfASmallWorldStaysOnTheMap) {
   for (int frame = 0; frame < 200 && Stepped_Task_Running; ++frame) Stepped_Task_Step(0.02f);
   ASSERT_EQ(d->m_Result(), 1);
   const float map_w = float(f_map->m_Get_Pixel_Width()), map_h = float(f_map->m_Get_Pixel_Height());
-  const float half_h = -GAME_SETUP_CAMERA_HEIGHT * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
+  const float half_h = -GAME_SESSION_CAMERA_HEIGHT * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
   const float half_w = half_h * 1024.0f / 768.0f;
   ASSERT_GT(map_w, 2 * half_w);
   ASSERT_LT(map_h, 2 * half_h);
@@ -426,6 +444,7 @@ TEST_F(Game_Setup_Test, ALoadedGameResumedAsHostShowsItsSettingsAndNations) {
   Game_Settings.f_neutral_empire = true;
   Game_Settings.f_nation_size_level = 3;
   Game_Settings.f_starting_money_level = 2;
+  Game_Settings.m_Set_Technology_Level(2);
   Game_Settings.f_setup_game_type_name = "Standard";
   Game_Settings.f_setup_map_text = "Old World";
   auto d = std::make_unique<TDC_Dlg_GameSetup>();
@@ -441,6 +460,10 @@ TEST_F(Game_Setup_Test, ALoadedGameResumedAsHostShowsItsSettingsAndNations) {
   EXPECT_FALSE(d->m_Option(11));
   EXPECT_TRUE(d->m_Option(17));
   EXPECT_FALSE(d->m_Option_Button(17).m_Enabled());
+  // The technology chosen when the game was set up, not the start level.
+  EXPECT_FALSE(d->m_Option(7));
+  EXPECT_TRUE(d->m_Option(8));
+  EXPECT_FALSE(d->m_Option(9));
   EXPECT_TRUE(d->m_IP_Edit().m_Visible());
   EXPECT_FALSE(d->m_Game_Name_Edit().m_Enabled());
   // Human slots: the host's row in use, the others waiting for their players.

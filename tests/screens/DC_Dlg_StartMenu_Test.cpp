@@ -82,6 +82,19 @@ TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
   EXPECT_EQ(intro.time, 5.0f);
 }
 
+TEST(Start_Menu_Intro, TheFadeEndsAtFullBrightnessWhateverTheFrameLength) {
+  // Frames that do not land on the fade's end step over it; the fade still
+  // ends at 1 (at full brightness), never held just short of it.
+  for (const float frame : {0.05f, 0.02f, 1.0f / 60.0f, 0.07f, 0.4f}) {
+    SCOPED_TRACE(frame);
+    TStart_Menu_Intro intro;
+    for (int n = 0; n < int(20.0f / frame); ++n) Start_Menu_Advance(intro, frame);
+    EXPECT_EQ(intro.phase, START_MENU_MENU);
+    EXPECT_EQ(intro.fade, 1.0f);
+    EXPECT_EQ(intro.time, 5.0f);
+  }
+}
+
 TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSkipsTheIntro) {
   auto menu = Open();
   EXPECT_EQ(menu->m_Intro().phase, START_MENU_FIRST_LOGO);

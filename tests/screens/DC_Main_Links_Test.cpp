@@ -177,3 +177,17 @@ TEST_F(Main_Screen_Links, TheBattleGoesBackToTheProgramsLinksWhenTheScreenIsFree
   EXPECT_NE(dynamic_cast<TCombat_Program_Links*>(&Combat_Links()), nullptr);
   Combat_Program_Links_Remove();
 }
+
+// The battle asks the info box for a piece: the stack of its unit's type
+// and owner in its region, as many of them as the piece holds.
+TEST_F(Main_Screen_Links, TheBattleAsksTheInfoBoxForAPiecesStack) {
+  f_map.m_Set_Region_Count(1);
+  f_map.m_New_Region(1).m_Init(1, Make_Color(1, 2, 3));
+  const std::int32_t first = f_map.m_Add_Unit(1, 1, 1, 1, 0);
+  Combat_Links().m_Set_Info_Box_Unit(first, 3, 7);
+  EXPECT_TRUE(f_screen->m_Info_Box_Shown());
+  EXPECT_EQ(f_screen->m_Info_Box().kind, 3);
+  EXPECT_EQ(f_screen->m_Info_Box().subject, first);
+  Combat_Links().m_Clear_Info_Box();
+  EXPECT_FALSE(f_screen->m_Info_Box_Shown());
+}

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "DC_Base_ComboBox.h"
 #include "DC_Main_OverviewMap.h"
 #include "Display.h"
 #include "Display_HelpText.h"
@@ -176,10 +177,13 @@ TEST_F(Main_Screen, TheFirstTimerPassAppliesTheStoredCameraOnce) {
   EXPECT_FLOAT_EQ(Eye().x, -400);  // no second time without movement
 }
 
-TEST_F(Main_Screen, NoticesKeepTheLastTenLinesAndFadeOverTwentySeconds) {
-  for (int i = 1; i <= 12; ++i) f_screen->m_Add_Notice("line " + std::to_string(i));
-  EXPECT_EQ(f_screen->m_Notices().front(), "line 3");
-  EXPECT_EQ(f_screen->m_Notices().back(), "line 12");
+TEST_F(Main_Screen, NoticesKeepTheFirstTenLinesAndFadeOverTwentySeconds) {
+  for (int i = 1; i <= 10; ++i) f_screen->m_Add_Notice("line " + std::to_string(i));
+  f_screen->m_On_Timer(3.0f);
+  // The 11th and 12th are not shown, but the time starts again.
+  for (int i = 11; i <= 12; ++i) f_screen->m_Add_Notice("line " + std::to_string(i));
+  EXPECT_EQ(f_screen->m_Notices().front(), "line 1");
+  EXPECT_EQ(f_screen->m_Notices().back(), "line 10");
   EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 20.0f);
   f_screen->m_On_Timer(5.0f);
   EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
@@ -264,9 +268,10 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
           EXPECT_EQ(rec.state.render[D3DRS_AMBIENT] & 0xFFFFFFu, Make_Color(200, 0, 0) & 0xFFFFFFu);
         } else {  // the unknown region's darkening
           EXPECT_EQ(id, 3);
-          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_SRCALPHA);
+          // Nothing of the colour added; the screen kept at (255 - 200) / 255.
+          EXPECT_EQ(rec.state.render[D3DRS_SRCBLEND], D3DBLEND_ZERO);
           EXPECT_EQ(rec.state.render[D3DRS_DESTBLEND], D3DBLEND_INVSRCALPHA);
-          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(70, 78, 90, 180));
+          EXPECT_EQ(rec.m_LVertex(0).diffuse, Make_Color(50, 50, 50, 200));
         }
       }
   }
@@ -634,3 +639,109 @@ TEST_F(Main_Screen, ALongNationNameInTheStatusBarEndsBeforeTheDate) {
 }
 
 }  // namespace
+
+// In a network game Enter opens the chat panel with its line ready for
+// typing; while it shows, letters and arrows belong to the line (no order
+// starts, the view stays), the pointer resting on the panel at the screen's
+// edge pans nothing, and Enter sends the line.
+TEST_F(Main_Screen, TheChatPanelIsFoundByNameAndTakesTheKeysWhileItShows) {
+  TDC_Main_Chat* chat = dynamic_cast<TDC_Main_Chat*>(f_screen->m_Get_Dialog("DC Main Chat"));
+  ASSERT_EQ(chat, &f_screen->m_Chat());
+  EXPECT_FALSE(chat->m_Visible());
+  // Outside network games Enter does nothing.
+  std::uint16_t key = VK_RETURN;
+  f_screen->m_Key_Down(key, 0);
+  EXPECT_FALSE(chat->m_Visible());
+  Game_Settings.f_game_kind = 3;
+  key = VK_RETURN;
+  EXPECT_TRUE(f_screen->m_Key_Down(key, 0));
+  EXPECT_TRUE(chat->m_Visible());
+  EXPECT_TRUE(chat->m_Edit().m_Focused());
+  f_screen->m_Set_Camera({3000, 1500, -1500}, {}, true, {0, 1, 0});
+  for (std::uint16_t k : {std::uint16_t('M'), std::uint16_t('A'), std::uint16_t(37), std::uint16_t(38)}) {
+    key = k;
+    f_screen->m_Key_Down(key, 0);
+  }
+  EXPECT_EQ(chat->m_Edit().m_Text(), "ma");
+  EXPECT_EQ(f_screen->m_Order_Mode(), 0);
+  EXPECT_FLOAT_EQ(Eye().x, 3000);
+  EXPECT_FLOAT_EQ(Eye().y, 1500);
+  // The pointer on the panel at the right edge.
+  Set_Mouse_Position(1023, chat->m_Y() + 10);
+  f_screen->m_On_Timer(0.1f);
+  EXPECT_FLOAT_EQ(Eye().x, 3000);
+  // Enter sends the line (here: to nobody) and empties it; the panel stays.
+  key = VK_RETURN;
+  f_screen->m_Key_Down(key, 0);
+  EXPECT_EQ(chat->m_Edit().m_Text(), "");
+  EXPECT_TRUE(chat->m_Visible());
+  // An arriving line shows in the panel.
+  f_screen->m_Chat_Add_Line("Bob: hello");
+  ASSERT_GT(chat->m_List().m_Get_Row_Count(), 0);
+  EXPECT_EQ(chat->m_List().m_Get_Row_Text(chat->m_List().m_Get_Row_Count()), "Bob: hello");
+  // Enter on the empty line hides the panel; a line arriving then shows
+  // among the notices over the map.
+  key = VK_RETURN;
+  f_screen->m_Key_Down(key, 0);
+  EXPECT_FALSE(chat->m_Visible());
+  f_screen->m_Chat_Add_Line("Bob: are you there?");
+  EXPECT_EQ(f_screen->m_Notices().front(), "Bob: are you there?");
+}
+
+// A game's opening view stays where it was put while the pointer rests at
+// the edge (as on the setup dialog's OK button); once the pointer has been
+// away from the edges, the edge pans again.
+TEST_F(Main_Screen, TheEdgePansOnlyOnceThePointerHasBeenAwayAfterTheViewOpened) {
+  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  Game_Settings.f_camera_eye = {3000, 1500, -1500};
+  Game_Settings.f_camera_look_at = {3000, 1500, 0};
+  Set_Mouse_Position(883, 755);
+  f_screen->m_Reset_View();
+  for (int frame = 0; frame < 20; ++frame) f_screen->m_On_Timer(0.1f);
+  EXPECT_FLOAT_EQ(Eye().y, 1500);
+  Set_Mouse_Position(512, 384);
+  f_screen->m_On_Timer(0.1f);
+  Set_Mouse_Position(500, 767);
+  f_screen->m_On_Timer(0.1f);
+  EXPECT_NEAR(Eye().y, 1400, 0.01);
+}
+
+// What the screen draws itself has its help: the status bar's four parts in
+// the map mode, the battle's header in the battle mode.
+TEST_F(Main_Screen, TheStatusBarAndTheBattleHeaderHaveHelpAreas) {
+  struct TCase {
+    std::uint8_t mode;
+    std::int32_t x, y, group, entry;
+  } cases[] = {{SCREEN_MODE_MAP, 90, 10, 9, 1},     {SCREEN_MODE_MAP, 220, 10, 9, 2},
+               {SCREEN_MODE_MAP, 90, 32, 9, 3},     {SCREEN_MODE_MAP, 220, 32, 9, 4},
+               {SCREEN_MODE_BATTLE, 100, 10, 19, 1}, {SCREEN_MODE_BATTLE, 300, 30, 19, 4},
+               {SCREEN_MODE_BATTLE, 800, 30, 19, 8}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    f_screen->m_Set_Screen_Mode(c.mode);
+    Help_Text_Reset();
+    Set_Mouse_Position(c.x, c.y);
+    f_device->BeginScene();
+    f_screen->m_Render(0.0);
+    f_device->EndScene();
+    EXPECT_EQ(Help_Text_Current().dialog, c.group);
+    EXPECT_EQ(Help_Text_Current().entry, c.entry);
+  }
+}
+
+// Esc with a drop-down list open on a panel of the screen closes the list
+// and nothing else (the pending order stays).
+TEST_F(Main_Screen, EscapeWithAPanelsListOpenClosesOnlyTheList) {
+  TDC_Combobox combo;
+  combo.m_Set_Name_And_Bounds("Combobox Test", 600, 300, 171, 22);
+  combo.m_Add_Item("One", "1");
+  combo.m_Add_Item("Two", "2");
+  combo.m_Set_Visible(true);
+  f_screen->Add_Child_Control(&combo);
+  combo.m_Drop_Button().OnClick(combo.m_Drop_Button().m_Name(), MB_LEFT, 0);
+  ASSERT_TRUE(combo.m_List_Open());
+  std::uint16_t key = 27;
+  EXPECT_TRUE(f_screen->m_Key_Down(key, 0));
+  EXPECT_FALSE(combo.m_List_Open());
+  f_screen->Remove_Child_Control(&combo);
+}

@@ -151,6 +151,35 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
   }
 }
 
+TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
+  for (const bool leave : {false, true}) {
+    SCOPED_TRACE(leave);
+    f_screen->m_Close_Child_Dialogs();
+    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
+    auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
+    ASSERT_NE(menu, nullptr);
+    TDC_Text_Button& b = menu->m_Button(GAME_MENU_NEW_GAME);
+    f_screen->m_Mouse_Down(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5);
+    f_screen->MouseUp(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5, false);
+    f_screen->m_Kill_Any_Dead_Controls();
+    // The question first; the game is still there behind it.
+    EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu"), nullptr);
+    TDC_Dlg_Message* question = f_screen->m_Message_Dialog();
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(question->m_Get_Title(), "New Game");
+    TDC_Text_Button& answer = leave ? question->m_Button_2() : question->m_Button_1();
+    f_screen->m_Mouse_Down(MB_LEFT, 0, answer.m_X() + 5, answer.m_Y() + 5);
+    f_screen->MouseUp(MB_LEFT, 0, answer.m_X() + 5, answer.m_Y() + 5, false);
+    f_screen->m_Kill_Any_Dead_Controls();
+    EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
+    EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu") != nullptr, leave);
+    if (!leave) {
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+    }
+  }
+}
+
 TEST_F(Game_Menus_Screen, AHotSeatHandOverToABeatenPlayerEndsTheGameForThem) {
   Game_Settings.f_game_kind = 2;
   // Player 2 is still in the game: the hand-over only returns to the map.

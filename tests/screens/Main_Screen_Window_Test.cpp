@@ -234,7 +234,7 @@ TEST_F(Main_Screen_Window, TheInfoBoxDescribesRegionsStacksAndUnitsAndThePanelSh
   ASSERT_EQ(f_screen->m_Group_Count(), 1);
   const TFrame selected = Frame("selection");
   const auto panel = f_screen->m_Group_Panel_Rect();
-  EXPECT_GT(Mean_Difference(plain, selected, panel[0], panel[1], panel[0] + panel[2], panel[1] + 300), 2.0);
+  EXPECT_GT(Mean_Difference(plain, selected, panel[0], panel[1], panel[0] + panel[2], panel[1] + panel[3]), 2.0);
   f_screen->m_Order_Button_Click("DC_MAIN_ORDER_BUTTON_6");
   ASSERT_NE(f_screen->m_Transport_Panel(), nullptr);
   EXPECT_EQ(f_screen->m_Transport_Panel()->m_Transports().size(), loaded ? 2u : 1u);

@@ -232,6 +232,29 @@ TEST_F(Frm_Main_Test, ButtonReleasesMakeDoubleClicksAcrossButtons) {
   }
 }
 
+TEST_F(Frm_Main_Test, OnlyTwoReleasesOnTheSameSpotMakeADoubleClick) {
+  ASSERT_TRUE(f_form->FormShow());
+  // (frame time, place) of each release: the second of a pair must lie
+  // within 4 pixels of the first (a drop-down opened and then picked from
+  // at once are two clicks); a release elsewhere starts a new pair there.
+  struct {
+    double time;
+    std::int32_t x, y;
+    bool doubled;
+  } rows[] = {{1.0, 40, 50, false},  {1.2, 40, 80, false},  {1.3, 44, 76, true},   {2.0, 100, 100, false},
+              {2.1, 105, 100, false}, {2.2, 105, 104, true}, {3.0, 10, 10, false},  {3.1, 10, 15, false},
+              {3.2, 10, 15, true}};
+  for (const auto& r : rows) {
+    f_form->m_Frame_Move(0, r.time);
+    journal.clear();
+    Input(TInput_Kind::Mouse_Up, r.x, r.y, 0);
+    const std::string at = std::to_string(r.x) + "," + std::to_string(r.y);
+    std::vector<std::string> expected{"up 0 0 " + at};
+    if (r.doubled) expected.push_back("double " + at);
+    EXPECT_EQ(journal, expected) << r.time;
+  }
+}
+
 TEST_F(Frm_Main_Test, WheelDeltasBecomeWholeNotchesAndKeysKeepTheirShift) {
   ASSERT_TRUE(f_form->FormShow());
   struct {

@@ -79,6 +79,7 @@ TEST(Input_Script, TheReadmesExampleReadsAsItSays) {
       {150, "message", {"Note|Some", "text"}, "Note|Some text"},
       {160, "screenshot", {"/tmp/a.bmp"}, "/tmp/a.bmp"},
       {170, "quit", {}, ""},
+      {180, "waitfile", {"/tmp/b.bmp"}, "/tmp/b.bmp"},
   };
   const std::vector<TScript_Step>& steps = script.m_Steps();
   ASSERT_EQ(steps.size(), std::size(want));
@@ -123,4 +124,28 @@ TEST(Input_Script, AHashBeginsACommentOnlyAtTheStartOfAWord) {
   std::string error;
   EXPECT_FALSE(script.m_Load_Text("7 # nothing", error));
   EXPECT_EQ(error, "line 1: no event");
+}
+
+TEST(Input_Script, AWaitHoldsTheLinesAfterItUntilTheFileIsThere) {
+  TTemp_Dir dir;
+  const std::filesystem::path signal = dir.path() / "ready.bmp";
+  TInput_Script script;
+  std::string error;
+  ASSERT_TRUE(script.m_Load_Text("2 move 1 1\n5 waitfile " + signal.string() + "\n6 click 3 3\n9 quit\n", error))
+      << error;
+  EXPECT_EQ(script.m_Take_Due(4).size(), 1u);
+  // Waiting: nothing more comes due, however many frames pass.
+  EXPECT_TRUE(script.m_Take_Due(5).empty());
+  EXPECT_TRUE(script.m_Take_Due(400).empty());
+  EXPECT_FALSE(script.m_Done());
+  Write_File(signal, "");
+  // The wait ends at frame 401; the lines after it keep their distance
+  // from it: one frame later the click, four frames later the end.
+  EXPECT_TRUE(script.m_Take_Due(401).empty());
+  auto due = script.m_Take_Due(402);
+  ASSERT_EQ(due.size(), 1u);
+  EXPECT_EQ(due[0].verb, "click");
+  EXPECT_TRUE(script.m_Take_Due(404).empty());
+  EXPECT_EQ(script.m_Take_Due(405).size(), 1u);
+  EXPECT_TRUE(script.m_Done());
 }

@@ -106,6 +106,7 @@ TEST_F(Setup_Walk_Test, ANewGameIsSavedLeftLoadedFromTheStartMenuAndResumedAsItW
   // Player Game", "Load Game", the newest save, "Load".
   script += "870 click 282 22\n";
   script += "875 click 500 280\n";
+  script += "879 key Return\n";  // yes, leave the game
   script += "885 screenshot " + Shot("walk_menu_again.bmp") + "\n";
   script += "890 click 89 706\n";
   script += "895 click 258 706\n";
