@@ -637,13 +637,13 @@ int Run_Host(int argc, char** argv) {
   // can take the last region of either player.)
   const std::int32_t went_on_date = Game_Settings.f_game_date;
   Send_Chat_To_All("", "final files");
-  auto alive = [](std::uint8_t p) {
-    const TEmpire* e = G_Empire_List->m_Get_Empire(p);
-    return e && !e->m_Get_Eliminated();
-  };
   play.hold = [&] { return Game_Settings.f_game_date > went_on_date && Game_Settings.f_turn_empire == 1; };
+  // The turn of the host's own player comes round even when the computer
+  // took its last region (Ann's machine then writes its files there too), so
+  // it is that point whether the player is still alive or not; an ended
+  // player whose turn is passed over leaves the point to Ann's turn.
   while (!(Game_Settings.f_game_date > went_on_date && Idle() &&
-           ((Game_Settings.f_turn_empire == 1 && alive(1)) || Game_Settings.f_turn_empire == 2))) {
+           (Game_Settings.f_turn_empire == 1 || Game_Settings.f_turn_empire == 2))) {
     if (Clock::now() > end + std::chrono::seconds(180)) Fail("no human player's turn came");
     play.Step();
   }
