@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "Bench_Support.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
 #include "GameInit.h"
@@ -75,25 +76,13 @@ void Write_Tiles(const fs::path& program) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   Global_Init();
-  const fs::path source = Native_Path(Program_Folder);
-  const fs::path scratch = fs::temp_directory_path() / ("globarch_bench_" + std::to_string(Tick_Count()));
-  const fs::path program = scratch / "program", user = scratch / "user";
-  fs::create_directories(program);
-  fs::copy(source / "data", program / "data", fs::copy_options::recursive);
-  for (const char* sub : {"currentmap", "savegames", "maps", "temp", "userdata"}) fs::create_directories(user / sub);
-  Program_Folder = Design_Path(program.string()) + "\\";
-  User_Folder = Design_Path(user.string()) + "\\";
+  const bench_support::TScratch_Folders folders = bench_support::Make_Scratch_Folders("globarch_bench_");
+  const fs::path &scratch = folders.scratch, &program = folders.program, &user = folders.user;
   Game_Init_Create_Globals();
   Game_Init_Load_Map_Data();
   Game_Init_Load_Rule_Files();
   Write_Tiles(program);
-  const TMap_Type* largest = nullptr;
-  for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i) {
-    const TMap_Type* t = Map_Type_List->m_Get_Item(i);
-    if (!largest || std::int64_t(t->f_map_width) * t->f_map_height >
-                        std::int64_t(largest->f_map_width) * largest->f_map_height)
-      largest = t;
-  }
+  const TMap_Type* largest = bench_support::Largest_Map_Type();
   if (!largest) return 1;
   const std::string name = largest->f_name;
   std::printf("map type %s, %d x %d cells, %d runs\n", name.c_str(), largest->f_map_width, largest->f_map_height, runs);

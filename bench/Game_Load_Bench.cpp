@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "Bench_Support.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
 #include "Datafile_Units.h"
@@ -97,25 +98,13 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) counts.push_back(std::max(1, std::atoi(argv[i])));
   if (counts.empty()) counts = {20000, 50000};
   Global_Init();
-  const fs::path source = Native_Path(Program_Folder);
-  const fs::path scratch = fs::temp_directory_path() / ("globarch_load_bench_" + std::to_string(Tick_Count()));
-  const fs::path program = scratch / "program", user = scratch / "user";
-  fs::create_directories(program);
-  fs::copy(source / "data", program / "data", fs::copy_options::recursive);
-  for (const char* sub : {"currentmap", "savegames", "maps", "temp", "userdata"}) fs::create_directories(user / sub);
-  Program_Folder = Design_Path(program.string()) + "\\";
-  User_Folder = Design_Path(user.string()) + "\\";
+  const bench_support::TScratch_Folders folders = bench_support::Make_Scratch_Folders("globarch_load_bench_");
+  const fs::path &scratch = folders.scratch, &program = folders.program;
   Game_Init_Create_Globals();
   Game_Init_Load_Map_Data();
   Game_Init_Load_Rule_Files();
   Write_Tiles(program);
-  const TMap_Type* largest = nullptr;
-  for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i) {
-    const TMap_Type* t = Map_Type_List->m_Get_Item(i);
-    if (!largest || std::int64_t(t->f_map_width) * t->f_map_height >
-                        std::int64_t(largest->f_map_width) * largest->f_map_height)
-      largest = t;
-  }
+  const TMap_Type* largest = bench_support::Largest_Map_Type();
   if (!largest) return 1;
   TGame_Session_Setup setup;
   setup.seed = 100;

@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 
+#include "Bench_Support.h"
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
 #include "Empire.h"
@@ -240,13 +241,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The largest map type by cell count.
-  const TMap_Type* largest = nullptr;
-  for (std::uint16_t i = 1; i <= Map_Type_List->m_Count(); ++i) {
-    const TMap_Type* t = Map_Type_List->m_Get_Item(i);
-    if (!largest || std::int64_t(t->f_map_width) * t->f_map_height >
-                        std::int64_t(largest->f_map_width) * largest->f_map_height)
-      largest = t;
-  }
+  const TMap_Type* largest = bench_support::Largest_Map_Type();
   if (!largest) return 1;
   const std::string type_name = largest->f_name;
 

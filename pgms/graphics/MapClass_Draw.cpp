@@ -96,6 +96,18 @@ void Set_Overlay_States() {
   Set_Filter(D3DTEXF_LINEAR);
 }
 
+// The overlay states with `t` bound, tinted by `color` unless it is 0; `u`
+// and `v` are the texture coordinates of the picture's far corner.
+void Bind_Tinted_Overlay(const TGTexture* t, TColor color, float& u, float& v) {
+  Set_Overlay_States();
+  if (color != 0) {
+    G_Set_Lighting(true);
+    G_Set_Ambient(color);
+  }
+  Image_Extent(t, u, v);
+  G_SetTexture_Obj(0, t);
+}
+
 // The owner's empire when it exists and is not neutral.
 const TEmpire* Playing_Owner(std::uint8_t owner) {
   const TEmpire* e = owner ? Empire_Get(owner) : nullptr;
@@ -364,14 +376,8 @@ void TMap::m_Draw_Selection_Frames() {
 void TMap::m_Draw_Selection_Frame(TColor color, float width, float height, float y, float x) {
   const TGTexture* t = Texture_Of(f_selection_box_texture);
   if (!t || !G_Device()) return;
-  Set_Overlay_States();
-  if (color != 0) {
-    G_Set_Lighting(true);
-    G_Set_Ambient(color);
-  }
   float u, v;
-  Image_Extent(t, u, v);
-  G_SetTexture_Obj(0, t);
+  Bind_Tinted_Overlay(t, color, u, v);
   TQuad_Batch batch;
   batch.m_Add(x, y, width, height, White, 0, 0, u, v);
 }
@@ -444,14 +450,8 @@ void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float h
   const TGTexture* t = Texture_Of(m_Get_Unit_Type_Texture(unit_type));
   if (!G_Device()) return;
   if (t) {
-    Set_Overlay_States();
-    if (color != 0) {
-      G_Set_Lighting(true);
-      G_Set_Ambient(color);
-    }
     float u, v;
-    Image_Extent(t, u, v);
-    G_SetTexture_Obj(0, t);
+    Bind_Tinted_Overlay(t, color, u, v);
     TQuad_Batch batch;
     if (heading == 0.0f) {
       batch.m_Add(x, y, width, height, White, 0, 0, u, v);
