@@ -10,6 +10,7 @@
 #include "GraphicsEngine_Texture.h"
 #include "Io.h"
 #include "MapClass.h"
+#include "MapClass_Draw.h"
 #include "MapRegion.h"
 #include "Path.h"
 

@@ -1,6 +1,8 @@
 // Drawing of the world map on the main screen: sections, owner tints, fog,
 // highlights, value symbols and flags, selection frames, unit stacks and
 // combat markers, and the visibility pass that decides what is drawn.
+#include "MapClass_Draw.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -132,29 +134,31 @@ bool Has_Stack(const TMap_Region_Square& s) { return s.state == SQUARE_STACK && 
 
 }  // namespace
 
-bool TMap::m_Get_Section_Visible(std::int64_t i) const {
+bool TMap_View::m_Get_Section_Visible(std::int64_t i) const {
   return i >= 1 && i < std::int64_t(f_section_visible.size()) && f_section_visible[std::size_t(i)] != 0;
 }
 
-void TMap::m_Update_Visibility() {
+void TMap_View::m_Update_Visibility(TMap& map) {
   // Sections only when the map has them; the regions in any case, so that a
   // map whose section pictures are missing still shows its regions.
-  f_section_visible.assign(std::size_t(std::max(0, f_section_count)) + 1, 0);
-  if (f_section_width > 0 && f_section_height > 0 && f_section_count > 0) {
-    const std::int32_t columns = Sections_Across(f_pixel_width, f_section_width);
-    const std::int32_t rows = Sections_Across(f_pixel_height, f_section_height);
-    const float radius = float(std::max(f_section_width, f_section_height)) / 2.0f;
+  const std::int32_t section_width = map.m_Get_Section_Width(), section_height = map.m_Get_Section_Height();
+  const std::int32_t section_count = map.m_Get_Section_Count(), pixel_height = map.m_Get_Pixel_Height();
+  f_section_visible.assign(std::size_t(std::max(0, section_count)) + 1, 0);
+  if (section_width > 0 && section_height > 0 && section_count > 0) {
+    const std::int32_t columns = Sections_Across(map.m_Get_Pixel_Width(), section_width);
+    const std::int32_t rows = Sections_Across(pixel_height, section_height);
+    const float radius = float(std::max(section_width, section_height)) / 2.0f;
     std::int32_t n = 0;
     for (std::int32_t c = 0; c < columns; ++c)
       for (std::int32_t r = 0; r < rows; ++r) {
-        if (++n > f_section_count) break;
-        const TVector centre{float(c * f_section_width) + float(f_section_width) / 2.0f,
-                             float(f_pixel_height - r * f_section_height) - float(f_section_height) / 2.0f, 0.0f};
+        if (++n > section_count) break;
+        const TVector centre{float(c * section_width) + float(section_width) / 2.0f,
+                             float(pixel_height - r * section_height) - float(section_height) / 2.0f, 0.0f};
         f_section_visible[std::size_t(n)] = G_Sphere_Visible(centre, radius) ? 1 : 0;
       }
   }
-  const float ph = float(f_pixel_height);
-  for (TMap_Region* region : m_Existing_Regions()) {
+  const float ph = float(map.m_Get_Pixel_Height());
+  for (TMap_Region* region : map.m_Existing_Regions()) {
     std::int32_t left, top, right, bottom;
     region->m_Get_Bounds(left, top, right, bottom);
     const float w = float(right - left), h = float(bottom - top);
@@ -171,20 +175,24 @@ void TMap::m_Update_Visibility() {
   }
 }
 
-void TMap::m_Draw_Beyond_Edges() {
-  if (f_pixel_width <= 0 || f_pixel_height <= 0) return;
-  const float w = float(f_pixel_width), h = float(f_pixel_height), m = Beyond_Map_Margin;
+namespace {
+
+// The sea around the map, past its four edges.
+void Draw_Beyond_Edges(const TMap& map) {
+  if (map.m_Get_Pixel_Width() <= 0 || map.m_Get_Pixel_Height() <= 0) return;
+  const float w = float(map.m_Get_Pixel_Width()), h = float(map.m_Get_Pixel_Height()), m = Beyond_Map_Margin;
   G_SetTexture(0, 0);
   TQuad_Batch batch;
-  batch.m_Add(-m, h, w + 2 * m, m, Beyond_Map_Color, 0, 0, 0, 0);  // above the top edge
+  batch.m_Add(-m, h, w + 2 * m, m, Beyond_Map_Color, 0, 0, 0, 0);   // above the top edge
   batch.m_Add(-m, -m, w + 2 * m, m, Beyond_Map_Color, 0, 0, 0, 0);  // below the bottom edge
-  batch.m_Add(-m, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);  // left of the map
-  batch.m_Add(w, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);  // right of the map
+  batch.m_Add(-m, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);           // left of the map
+  batch.m_Add(w, 0, m, h, Beyond_Map_Color, 0, 0, 0, 0);            // right of the map
 }
 
-void TMap::m_Draw_Region_Quad(std::int32_t region, TColor color) {
-  const TMap_Region* r = m_Get_Region(region);
-  const TGTexture* t = Texture_Of(m_Get_Region_Texture(region));
+// One region quad in its own texture at image size (tint, fog, highlight).
+void Draw_Region_Quad(const TMap& map, std::int32_t region, TColor color) {
+  const TMap_Region* r = map.m_Get_Region(region);
+  const TGTexture* t = Texture_Of(map.m_Get_Region_Texture(region));
   // A mask is made a texture here, the first time it is drawn.
   if (!r || !t || !t->m_Texture()) return;
   std::int32_t left, top, right, bottom;
@@ -194,21 +202,33 @@ void TMap::m_Draw_Region_Quad(std::int32_t region, TColor color) {
   const float w = float(t->m_Image_Width()), h = float(t->m_Image_Height());
   G_SetTexture_Obj(0, t);
   TQuad_Batch batch;
-  batch.m_Add(float(left), float(f_pixel_height) - float(top) - h, w, h, color, 0, 0, u, v);
+  batch.m_Add(float(left), float(map.m_Get_Pixel_Height()) - float(top) - h, w, h, color, 0, 0, u, v);
 }
 
-void TMap::m_Draw_Region_Tint(std::int32_t region, TColor color) {
+// The count of a stack beside its picture while the camera is near.
+void Draw_Unit_Count(std::int32_t count, float x, float y, float width) {
+  const float eye_z = Game_Settings.f_camera_eye.z;
+  if (eye_z <= Unit_Count_Camera_Limit) return;
+  const float s = eye_z / (eye_z > -500.0f ? -1500.0f : -2000.0f) * 20.0f;
+  G_Font_Set_Font(2);
+  G_Font_Set_Color(White);
+  G_Font_Draw_Screen_Text_At_World_Position(Int_To_Text(count), x + width - s, y + s, 0.0f, 1.0f);
+}
+
+}  // namespace
+
+void Map_Draw_Region_Tint(const TMap& map, std::int32_t region, TColor color) {
   G_Set_Lighting(true);
   G_Set_AlphaBlendEnable(true);
   G_Set_SrcBlend(D3DBLEND_SRCCOLOR);
   G_Set_DestBlend(D3DBLEND_INVSRCCOLOR);
   G_Set_Ambient((color & 0x00FFFFFFu) | (TColor(99) << 24));
-  m_Draw_Region_Quad(region, White);
+  Draw_Region_Quad(map, region, White);
 }
 
 // A region the player has not explored is darkened: nothing of the colour
 // is added, the ground under the region's shape keeps a fifth of its light.
-void TMap::m_Draw_Hidden_Region(std::int32_t region) {
+void Map_Draw_Hidden_Region(const TMap& map, std::int32_t region) {
   const TColor fog = Map_Unknown_Region_Color;
   G_Set_Ambient(fog);
   G_Set_Lighting(true);
@@ -216,19 +236,20 @@ void TMap::m_Draw_Hidden_Region(std::int32_t region) {
   G_Set_SrcBlend(D3DBLEND_ZERO);
   G_Set_DestBlend(D3DBLEND_INVSRCALPHA);
   Set_Filter(D3DTEXF_LINEAR);
-  m_Draw_Region_Quad(region, fog);
+  Draw_Region_Quad(map, region, fog);
 }
 
-void TMap::m_Draw_Highlighted_Region(std::int32_t region, bool is_target) {
+void Map_Draw_Highlighted_Region(const TMap& map, std::int32_t region, bool is_target) {
   G_Set_Lighting(true);
   G_Set_AlphaBlendEnable(true);
   G_Set_SrcBlend(D3DBLEND_ONE);
   G_Set_DestBlend(D3DBLEND_ONE);
   G_Set_Ambient(is_target ? Make_Color(200, 200, 200) : Make_Color(100, 100, 100));
-  m_Draw_Region_Quad(region, White);
+  Draw_Region_Quad(map, region, White);
 }
 
-void TMap::m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchase_target, bool draw_everything) {
+void TMap_View::m_Draw(const TMap& map, std::uint8_t player, bool highlights_off, std::int32_t purchase_target,
+                       bool draw_everything) const {
   if (!G_Device()) return;
   G_Set_Lighting(false);
   G_Set_ZWriteEnable(false);
@@ -239,66 +260,69 @@ void TMap::m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchas
   G_SetSamplerState_AddressU(D3DTADDRESS_CLAMP);
   G_SetSamplerState_AddressV(D3DTADDRESS_CLAMP);
 
-  m_Draw_Beyond_Edges();
+  Draw_Beyond_Edges(map);
   // Sections, column by column, each from the top of the map downwards. The
   // last column and row reach past the map's edge (their pictures are
   // padded); only the part on the map is drawn.
-  if (f_section_width > 0 && f_section_height > 0) {
-    const std::int32_t columns = Sections_Across(f_pixel_width, f_section_width);
-    const std::int32_t rows = Sections_Across(f_pixel_height, f_section_height);
+  const std::int32_t section_width = map.m_Get_Section_Width(), section_height = map.m_Get_Section_Height();
+  const std::int32_t pixel_width = map.m_Get_Pixel_Width(), pixel_height = map.m_Get_Pixel_Height();
+  if (section_width > 0 && section_height > 0) {
+    const std::int32_t columns = Sections_Across(pixel_width, section_width);
+    const std::int32_t rows = Sections_Across(pixel_height, section_height);
     std::int32_t n = 0;
     for (std::int32_t c = 0; c < columns; ++c)
       for (std::int32_t r = 0; r < rows; ++r) {
-        if (++n > f_section_count) break;
+        if (++n > map.m_Get_Section_Count()) break;
         if (!draw_everything && !m_Get_Section_Visible(n)) continue;
-        const TGTexture* t = Texture_Of(m_Get_Section_Texture(n));
+        const TGTexture* t = Texture_Of(map.m_Get_Section_Texture(n));
         if (!t || !t->m_Has_Texture()) continue;
         float u, v;
         Image_Extent(t, u, v);
-        const std::int32_t w = std::min(f_section_width, f_pixel_width - c * f_section_width);
-        const std::int32_t h = std::min(f_section_height, f_pixel_height - r * f_section_height);
+        const std::int32_t w = std::min(section_width, pixel_width - c * section_width);
+        const std::int32_t h = std::min(section_height, pixel_height - r * section_height);
         G_SetTexture_Obj(0, t);
         TQuad_Batch batch;
-        batch.m_Add(float(c * f_section_width), float(f_pixel_height - r * f_section_height - h), float(w), float(h),
-                    White, 0, 0, u * float(w) / float(f_section_width), v * float(h) / float(f_section_height));
+        batch.m_Add(float(c * section_width), float(pixel_height - r * section_height - h), float(w), float(h), White,
+                    0, 0, u * float(w) / float(section_width), v * float(h) / float(section_height));
       }
   }
 
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (viewer) {
-    for (TMap_Region* region : m_Existing_Regions()) {
+    for (TMap_Region* region : map.m_Existing_Regions()) {
       if (!draw_everything && !region->m_Get_Visible()) continue;
       const std::int32_t id = region->m_Get_Id();
       if (viewer->m_Is_Region_Known(id)) {
         if (region->m_Get_Type() != REGION_LAND || region->m_Get_Owner() == 0) continue;
-        if (const TEmpire* owner = Playing_Owner(region->m_Get_Owner())) m_Draw_Region_Tint(id, owner->m_Get_Color());
+        if (const TEmpire* owner = Playing_Owner(region->m_Get_Owner()))
+          Map_Draw_Region_Tint(map, id, owner->m_Get_Color());
       } else {
-        m_Draw_Hidden_Region(id);
+        Map_Draw_Hidden_Region(map, id);
       }
     }
   }
   if (!highlights_off && World_Main_Screen_Link().m_Exists())
     for (std::int32_t id : World_Main_Screen_Link().m_Highlighted_Regions()) {
-      const TMap_Region* region = m_Get_Region(id);
-      if (region && region->m_Get_Visible()) m_Draw_Highlighted_Region(id, id == purchase_target);
+      const TMap_Region* region = map.m_Get_Region(id);
+      if (region && region->m_Get_Visible()) Map_Draw_Highlighted_Region(map, id, id == purchase_target);
     }
-  m_Draw_Region_Symbols(player);
-  m_Draw_Selection_Frames();
-  m_Draw_Units(player);
-  m_Draw_Combat_Markers(player);
+  Map_Draw_Region_Symbols(map, player);
+  Map_Draw_Selection_Frames(map);
+  Map_Draw_Units(map, player);
+  Map_Draw_Combat_Markers(map, player);
 }
 
-void TMap::m_Draw_Region_Symbols(std::uint8_t player) {
+void Map_Draw_Region_Symbols(const TMap& map, std::uint8_t player) {
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (!viewer || !G_Device()) return;
-  const float ph = float(f_pixel_height);
+  const float ph = float(map.m_Get_Pixel_Height());
   G_Set_Lighting(true);
   G_Set_ZWriteEnable(true);
   G_Set_AlphaBlendEnable(true);
   G_Set_SrcBlend(D3DBLEND_ONE);
   G_Set_DestBlend(D3DBLEND_INVSRCCOLOR);
   Set_Filter(D3DTEXF_LINEAR);
-  const std::vector<TMap_Region*> regions = m_Existing_Regions();
+  const std::vector<TMap_Region*> regions = map.m_Existing_Regions();
   // Value symbols: cell n of the 4 x 4 atlas for value n, in the owner's
   // second colour (grey without a playing owner). Neighbouring symbols of
   // one colour share a draw.
@@ -352,10 +376,10 @@ void TMap::m_Draw_Region_Symbols(std::uint8_t player) {
   }
 }
 
-void TMap::m_Draw_Selection_Frames() {
+void Map_Draw_Selection_Frames(const TMap& map) {
   TWorld_Main_Screen_Link& screen = World_Main_Screen_Link();
   if (!screen.m_Exists()) return;
-  const TMap_Region* region = m_Get_Region(screen.m_Selected_Region());
+  const TMap_Region* region = map.m_Get_Region(screen.m_Selected_Region());
   const std::vector<TSelected_Unit>& groups = screen.m_Selected_Groups();
   if (!region || !region->m_Get_Visible() || groups.empty()) return;
   for (const TSelected_Unit& group : groups) {
@@ -367,14 +391,14 @@ void TMap::m_Draw_Selection_Frames() {
       if (!Has_Stack(s) || s.unit_type != group.f_unit_type) continue;
       const float w = float(s.right - s.left) * float(std::max<std::int32_t>(1, type->f_square_size_width));
       const float h = float(s.bottom - s.top) * float(std::max<std::int32_t>(1, type->f_square_size_height));
-      m_Draw_Selection_Frame(0, w, h, float(f_pixel_height) - (float(s.top) + h), float(s.left));
+      Map_Draw_Selection_Frame(map, 0, w, h, float(map.m_Get_Pixel_Height()) - (float(s.top) + h), float(s.left));
       break;
     }
   }
 }
 
-void TMap::m_Draw_Selection_Frame(TColor color, float width, float height, float y, float x) {
-  const TGTexture* t = Texture_Of(f_selection_box_texture);
+void Map_Draw_Selection_Frame(const TMap& map, TColor color, float width, float height, float y, float x) {
+  const TGTexture* t = Texture_Of(map.m_Get_Selection_Box_Texture());
   if (!t || !G_Device()) return;
   float u, v;
   Bind_Tinted_Overlay(t, color, u, v);
@@ -382,10 +406,10 @@ void TMap::m_Draw_Selection_Frame(TColor color, float width, float height, float
   batch.m_Add(x, y, width, height, White, 0, 0, u, v);
 }
 
-void TMap::m_Draw_Units(std::uint8_t player) {
+void Map_Draw_Units(const TMap& map, std::uint8_t player) {
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (!viewer || !G_Device()) return;
-  const float ph = float(f_pixel_height);
+  const float ph = float(map.m_Get_Pixel_Height());
   // Every visible stack; stacks never overlap, so they are drawn grouped by
   // picture and tint, each group in as few draws as the buffers allow, and
   // their counts after them.
@@ -396,7 +420,7 @@ void TMap::m_Draw_Units(std::uint8_t player) {
     std::int32_t count;
   };
   std::vector<TStack> stacks;
-  for (TMap_Region* region : m_Existing_Regions()) {
+  for (TMap_Region* region : map.m_Existing_Regions()) {
     if (!region->m_Get_Visible() || !viewer->m_Is_Region_Known(region->m_Get_Id())) continue;
     for (std::int32_t i = 1; i <= region->m_Get_Square_Count(); ++i) {
       TMap_Region_Square s;
@@ -407,8 +431,8 @@ void TMap::m_Draw_Units(std::uint8_t player) {
       const TEmpire* owner = s.owner ? Empire_Get(s.owner) : nullptr;
       const float w = float(s.right - s.left) * float(std::max<std::int32_t>(1, type->f_square_size_width));
       const float h = float(s.bottom - s.top) * float(std::max<std::int32_t>(1, type->f_square_size_height));
-      stacks.push_back({m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0, float(s.left),
-                        ph - (float(s.top) + h), w, h, s.stack_count});
+      stacks.push_back({map.m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0,
+                        float(s.left), ph - (float(s.top) + h), w, h, s.stack_count});
     }
   }
   std::stable_sort(stacks.begin(), stacks.end(), [](const TStack& a, const TStack& b) {
@@ -433,21 +457,12 @@ void TMap::m_Draw_Units(std::uint8_t player) {
     batch.m_Add(s.x, s.y, s.w, s.h, White, 0, 0, u, v);
   }
   batch.m_Flush();
-  for (const TStack& s : stacks) m_Draw_Unit_Count(s.count, s.x, s.y, s.w);
+  for (const TStack& s : stacks) Draw_Unit_Count(s.count, s.x, s.y, s.w);
 }
 
-void TMap::m_Draw_Unit_Count(std::int32_t count, float x, float y, float width) {
-  const float eye_z = Game_Settings.f_camera_eye.z;
-  if (eye_z <= Unit_Count_Camera_Limit) return;
-  const float s = eye_z / (eye_z > -500.0f ? -1500.0f : -2000.0f) * 20.0f;
-  G_Font_Set_Font(2);
-  G_Font_Set_Color(White);
-  G_Font_Draw_Screen_Text_At_World_Position(Int_To_Text(count), x + width - s, y + s, 0.0f, 1.0f);
-}
-
-void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float heading, TColor color, float height,
-                            float width, float y, float x) {
-  const TGTexture* t = Texture_Of(m_Get_Unit_Type_Texture(unit_type));
+void Map_Draw_Unit_Icon(const TMap& map, std::uint16_t unit_type, std::int32_t count, float heading, TColor color,
+                        float height, float width, float y, float x) {
+  const TGTexture* t = Texture_Of(map.m_Get_Unit_Type_Texture(unit_type));
   if (!G_Device()) return;
   if (t) {
     float u, v;
@@ -479,16 +494,17 @@ void TMap::m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float h
       batch.m_Add_Corners(q);
     }
   }
-  m_Draw_Unit_Count(count, x, y, width);
+  Draw_Unit_Count(count, x, y, width);
 }
 
-void TMap::m_Draw_Combat_Markers(std::uint8_t player) {
+void Map_Draw_Combat_Markers(const TMap& map, std::uint8_t player) {
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (!viewer) return;
-  for (std::int32_t region_id : f_combat_regions) {
-    const TMap_Region* region = m_Get_Region(region_id);
+  for (std::int32_t i = 1; i <= map.m_Get_Combat_Region_Count(); ++i) {
+    const std::int32_t region_id = map.m_Get_Combat_Region(i);
+    const TMap_Region* region = map.m_Get_Region(region_id);
     if (!region || !region->m_Get_Visible() || !viewer->m_Is_Region_Known(region_id)) continue;
     const TRegion_Label_Values& label = region->m_Get_Label_Values();
-    Display_Draw_Combat_Flag(float(label.label_x), float(f_pixel_height - label.label_y + 64), 0.0f);
+    Display_Draw_Combat_Flag(float(label.label_x), float(map.m_Get_Pixel_Height() - label.label_y + 64), 0.0f);
   }
 }

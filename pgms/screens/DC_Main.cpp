@@ -710,7 +710,7 @@ bool TDC_Main::m_On_Mouse_Wheel(TShift_State shift, std::int16_t notches, std::i
 
 void TDC_Main::m_On_Timer(float elapsed) {
   if (G_Culling_Refresh_Pending()) {
-    if (G_Map) G_Map->m_Update_Visibility();
+    if (G_Map) f_map_view.m_Update_Visibility(*G_Map);
     G_Culling_Clear_Refresh();
   }
   auto advance_world = [elapsed] {
@@ -844,7 +844,7 @@ void TDC_Main::m_Draw_Status_Bar() {
 }
 
 void TDC_Main::m_Draw_Map_Mode() {
-  if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
+  if (G_Map) f_map_view.m_Draw(*G_Map, m_Local_Player(), false, f_purchase_target, false);
   m_Update_Combat_Buttons();
   if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
   // Another player's turn shows what that player does, not this player's
@@ -902,7 +902,7 @@ void TDC_Main::m_Draw(double) {
       if (!Machine_Options || Machine_Options->f_show_info_bar) m_Draw_Info_Box();
       break;
     case SCREEN_MODE_MAP_ONLY:
-      if (G_Map) G_Map->m_Draw(m_Local_Player(), false, f_purchase_target, false);
+      if (G_Map) f_map_view.m_Draw(*G_Map, m_Local_Player(), false, f_purchase_target, false);
       break;
     default:
       break;

@@ -29,6 +29,7 @@
 #include "DC_Main_Chat.h"
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
+#include "MapClass_Draw.h"
 #include "SelectedUnit.h"
 #include "Shell_Links.h"
 #include "Vector_Types.h"
@@ -339,6 +340,8 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::unique_ptr<TMain_Screen_Turn_Links> f_turn_links;
   std::unique_ptr<TMain_Screen_Combat_Links> f_combat_links;
   std::unique_ptr<TDC_Main_Overview_Map> f_overview;
+  // What of the world map the camera saw at the last visibility test.
+  TMap_View f_map_view;
   std::unique_ptr<TDC_Main_Chat> f_chat;
   std::array<std::unique_ptr<TDC_Button>, 3> f_combat_buttons;
   std::array<std::unique_ptr<TDC_Button>, 5> f_main_buttons;

@@ -88,14 +88,6 @@ constexpr std::int32_t Default_Ocean_Region_Amount = 80;
 // 10000 cells wide and high.
 constexpr std::int32_t Max_Terrain_Size = 9999;
 
-// The haze over regions a player has not explored, on the world map and on
-// the overview alike: drawn over the region's picture with source alpha
-// blending (its alpha: how much of the haze covers the ground).
-constexpr TColor Map_Hidden_Region_Color = Make_Color(70, 78, 90, 180);
-// What darkens a region of the world map that the player does not know: the
-// screen under the region's shape keeps (255 - alpha) / 255 of its light.
-constexpr TColor Map_Unknown_Region_Color = Make_Color(50, 50, 50, 200);
-
 class TMap {
 public:
   TMap();
@@ -283,33 +275,6 @@ public:
   void m_Set_Section_Loaded(std::int64_t i, bool loaded);
   std::int32_t m_Get_Selection_Box_Texture() const { return f_selection_box_texture; }
 
-  // Drawing the world map in the plane z = 0 (map y upwards; a point of the
-  // map's own y axis, which runs down from the top, is drawn at map height
-  // - y). m_Update_Visibility tests the sections and regions against the
-  // view; the drawing then skips what is out of view. m_Draw shows the map
-  // as the player sees it: sections, owner tints of the known land regions,
-  // unknown regions darkened, the highlighted regions of the main screen
-  // (unless highlights_off; the purchase target brighter), value symbols
-  // and flags, selection frames, unit stacks and combat markers.
-  void m_Update_Visibility();
-  // Section i (1..count) passed the last visibility test.
-  bool m_Get_Section_Visible(std::int64_t i) const;
-  void m_Draw(std::uint8_t player, bool highlights_off, std::int32_t purchase_target, bool draw_everything);
-  void m_Draw_Region_Tint(std::int32_t region, TColor color);
-  void m_Draw_Hidden_Region(std::int32_t region);
-  void m_Draw_Highlighted_Region(std::int32_t region, bool is_target);
-  void m_Draw_Region_Symbols(std::uint8_t player);
-  void m_Draw_Selection_Frames();
-  // colour 0: untinted.
-  void m_Draw_Selection_Frame(TColor color, float width, float height, float y, float x);
-  void m_Draw_Units(std::uint8_t player);
-  void m_Draw_Combat_Markers(std::uint8_t player);
-  // One stack picture at (x, y) of the map plane (y upwards), tinted in the
-  // colour (0: untinted), turned by the heading (radians) about its centre,
-  // with the unit count beside it while the camera is near.
-  void m_Draw_Unit_Icon(std::uint16_t unit_type, std::int32_t count, float heading, TColor color, float height,
-                        float width, float y, float x);
-
   // The region kept by a terrain cell after the largest-piece step (0 none
   // or outside the grid; 0 before the pixel arrays exist).
   std::int32_t m_Get_Picture_Cell_Region(std::int32_t x, std::int32_t y) const;
@@ -386,6 +351,8 @@ public:
   bool m_Valid_Unit_Id(std::int64_t id) const { return id >= 1 && id <= f_unit_count; }
   // The ids of the records of an owner, in id order (carried units too).
   const std::set<std::int32_t>& m_Get_Unit_Ids_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
+  // The regions whose object exists, in id order.
+  std::vector<TMap_Region*> m_Existing_Regions() const;
 
 private:
   // Marks every region the walk of m_Get_Region_Distance reaches from
@@ -443,13 +410,6 @@ private:
   std::int32_t f_section_count = 0;
   std::vector<std::int32_t> f_section_textures;  // index = section, slot 0 unused
   std::vector<std::uint8_t> f_section_loaded;
-  std::vector<std::uint8_t> f_section_visible;  // index = section, slot 0 unused
-  // The sea around the map, past its four edges.
-  void m_Draw_Beyond_Edges();
-  // One region quad in its own texture at image size (tint, fog, highlight).
-  void m_Draw_Region_Quad(std::int32_t region, TColor color);
-  // The count of a stack beside its picture while the camera is near.
-  void m_Draw_Unit_Count(std::int32_t count, float x, float y, float width);
   std::int32_t f_selection_box_texture = 0;
   // The section pictures (index = section) and region masks (index =
   // region id) of the world just generated, until their textures are made;
@@ -506,8 +466,6 @@ private:
   std::vector<TMap_Region_Mask> m_Region_Mask_Bounds() const;
   void m_Start_Region_Masks();
   std::vector<TMap_Region_Mask> m_Take_Region_Masks();
-  // The regions whose object exists, in id order.
-  std::vector<TMap_Region*> m_Existing_Regions() const;
 };
 
 // The world map of the running game; the main window creates it when it is

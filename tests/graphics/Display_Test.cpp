@@ -10,6 +10,7 @@
 #include "Empire.h"
 #include "Gui_Links.h"
 #include "MapClass.h"
+#include "MapClass_Draw.h"
 #include "MapRegion.h"
 #include "Path.h"
 

@@ -23,6 +23,7 @@
 #include "Gui_Test_Support.h"
 #include "Headless_Engine.h"
 #include "MapClass.h"
+#include "MapClass_Draw.h"
 #include "Render_Device_Headless.h"
 #include "Vector_Math.h"
 
@@ -243,11 +244,12 @@ TEST_F(Main_Screen, ValueSymbolsShowTheirAtlasCellAndUnknownRegionsAreDarkenedWi
   f_empires.m_Get_Empire(1)->m_Set_Region_Known(1, true);
   f_empires.m_Get_Empire(1)->m_Set_Region_Known(2, true);
   f_screen->m_Set_Camera({300, float(Map_H) - 100, -1500}, {}, true, {0, 1, 0});
-  f_map.m_Update_Visibility();
+  TMap_View view;
+  view.m_Update_Visibility(f_map);
   for (std::int32_t id = 1; id <= 3; ++id) ASSERT_TRUE(f_map.m_Get_Region(id)->m_Get_Visible());
   f_device->Set_Recording(true);
   f_device->Clear_Draw_Records();
-  f_map.m_Draw(1, true, 0, false);
+  view.m_Draw(f_map, 1, true, 0, false);
   const TDevice_Texture values = g_tg_texture_list->m_Get_Texture(Display_Map_Values_Texture)->m_Texture();
   std::vector<std::pair<float, float>> cells;  // top-left texture coordinates of each symbol
   std::vector<TColor> ambients;
@@ -300,7 +302,7 @@ TEST_F(Main_Screen, AStackPictureTurnsAboutItsCentreAndTakesItsOwnersTint) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.heading);
     f_device->Clear_Draw_Records();
-    f_map.m_Draw_Unit_Icon(1, 3, c.heading, Make_Color(10, 200, 30), 20, 40, 200, 100);
+    Map_Draw_Unit_Icon(f_map, 1, 3, c.heading, Make_Color(10, 200, 30), 20, 40, 200, 100);
     ASSERT_EQ(f_device->Draw_Records().size(), 1u);
     const TDraw_Record& rec = f_device->Draw_Records()[0];
     EXPECT_EQ(rec.indices, (std::vector<std::uint16_t>{3, 1, 0, 3, 2, 1}));
@@ -318,12 +320,13 @@ TEST_F(Main_Screen, RegionsOutOfViewAreNeitherVisibleNorDrawn) {
   Add_Region(2, 6000, 2900, 1, 1);
   f_empires.m_Get_Empire(1)->m_Set_Color(Make_Color(200, 0, 0));
   f_screen->m_Set_Camera({64, float(Map_H) - 64, -300}, {}, true, {0, 1, 0});
-  f_map.m_Update_Visibility();
+  TMap_View view;
+  view.m_Update_Visibility(f_map);
   EXPECT_TRUE(f_map.m_Get_Region(1)->m_Get_Visible());
   EXPECT_FALSE(f_map.m_Get_Region(2)->m_Get_Visible());
   f_device->Set_Recording(true);
   f_device->Clear_Draw_Records();
-  f_map.m_Draw(1, true, 0, false);
+  view.m_Draw(f_map, 1, true, 0, false);
   const TDevice_Texture far = g_tg_texture_list->m_Get_Texture(f_textures[1])->m_Texture();
   for (const TDraw_Record& rec : f_device->Draw_Records()) EXPECT_NE(rec.texture, far);
 }

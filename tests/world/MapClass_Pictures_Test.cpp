@@ -15,6 +15,7 @@
 #include "Render_Device_Headless.h"
 #include "Image_Files.h"
 #include "Io.h"
+#include "MapClass_Draw.h"
 #include "Native_Path.h"
 #include "Path.h"
 #include "Png_Bytes.h"
@@ -688,9 +689,9 @@ TEST_F(Map_Pictures, MasksDrawnFromTheirOwnSmallTexturesGiveThePixelsOfThePadded
             G_SetSamplerState_MinFilter(filter);
             G_SetSamplerState_MagFilter(filter);
             ASSERT_EQ(device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, ground, 1.0f, 0), S_OK);
-            map.m_Draw_Region_Tint(id, tint);
-            map.m_Draw_Hidden_Region(id);
-            map.m_Draw_Highlighted_Region(id, true);
+            Map_Draw_Region_Tint(map, id, tint);
+            Map_Draw_Hidden_Region(map, id);
+            Map_Draw_Highlighted_Region(map, id, true);
             std::uint32_t w = 0, h = 0;
             ASSERT_EQ(device->Read_Surface(device->Get_BackBuffer_Surface(), w, h, shown[k]), S_OK);
           }
@@ -741,7 +742,7 @@ TEST_F(Map_Pictures, SectionsCoverTheMapExactlyWhenDrawnAndTheSeaLiesBeyondItsEd
   ASSERT_EQ(map.m_Get_Section_Count(), 4);
   device->Set_Recording(true);
   device->Clear_Draw_Records();
-  map.m_Draw(0, true, 0, true);
+  TMap_View().m_Draw(map, 0, true, 0, true);
   struct TQuad {
     float left, bottom, right, top, u, v;
   };
