@@ -106,7 +106,7 @@ int main() {
   setup.seed = 5;
   setup.map_type = "Tiny";
   setup.computer = {false, false, false};
-  setup.game_kind = 3;
+  setup.game_kind = TGame_Kind::Host;
   if (!Game_Session_New_Game(setup)) return 2;
   Game_Settings.f_game_kind = 3;
   Game_Settings.m_Set_Local_Empire(1);

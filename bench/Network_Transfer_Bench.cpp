@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
   setup.seed = 11;
   setup.map_type = map_type;
   setup.computer = std::vector<bool>(8, false);
-  setup.game_kind = 3;
+  setup.game_kind = TGame_Kind::Host;
   if (!Game_Session_New_Game(setup)) {
     std::printf("the %s game could not be made\n", map_type.c_str());
     return 2;

@@ -174,7 +174,8 @@ bool Close_Battle_Dialogs() {
     if (!d.open) continue;
     if (!d.closed_here) {
       d.closed_here = true;
-      const bool sent = end ? Send_Action_Combat_End_Closed() : Send_Action_Combat_Begin_Closed();
+      const bool sent = end ? Game_Command_Post_Battle_Step(TCommand_Battle_End_Closed{})
+                             : Game_Command_Post_Battle_Step(TCommand_Battle_Begin_Closed{});
       if (sent && !Other_Battle_Player_Gone()) return true;
       d.released = true;
     }
@@ -528,7 +529,7 @@ int Run_Host(int argc, char** argv) {
     for (std::int32_t n = 1; n <= 8; ++n)
       if (lobby.m_Row(n).used) setup.computer.push_back(lobby.m_Row(n).computer);
     setup.neutral_empire = true;
-    setup.game_kind = 3;
+    setup.game_kind = TGame_Kind::Host;
     setup.fog_of_war = false;
     if (!Game_Session_New_Game(setup)) Fail("the new game could not be made");
     Game_Settings.f_players = slots;

@@ -28,9 +28,6 @@ RANKS = {
     "screens": 5,
     "shell": 6,
 }
-# Built with the rules (see CMakeLists.txt) until they reach the game through
-# links of their own.
-BUILT_WITH_RULES = {"network/Multiplayer_ActionQueue.cpp", "network/Multiplayer_GameActions.cpp"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
@@ -67,11 +64,8 @@ def scan(pgms):
                     if target is None:
                         continue
                     counts[(sub, target)] += 1
-                    built = "rules" if f"{sub}/{name}" in BUILT_WITH_RULES else sub
                     if target != sub and RANKS[target] >= RANKS[sub]:
-                        allowed = target == built or RANKS[target] < RANKS[built]
-                        note = " (built with the rules)" if allowed else ""
-                        climbs.append((allowed, f"{sub}/{name}:{number} -> {target}/{m.group(1).split('/')[-1]}{note}"))
+                        climbs.append(f"{sub}/{name}:{number} -> {target}/{m.group(1).split('/')[-1]}")
     return counts, climbs
 
 
@@ -84,12 +78,10 @@ def main():
     for a in order:
         print(f"{a:>11}" + "".join(f"{(counts[(a, b)] or '.'):>7}" for b in order))
     print()
-    failing = [c for allowed, c in climbs if not allowed]
-    print(f"Includes that climb a layer or cross between peers: {len(climbs)}, "
-          f"{len(climbs) - len(failing)} of them in modules built with the rules")
-    for _, c in climbs:
+    print(f"Includes that climb a layer or cross between peers: {len(climbs)}")
+    for c in climbs:
         print("  " + c)
-    return 1 if failing else 0
+    return 1 if climbs else 0
 
 
 if __name__ == "__main__":

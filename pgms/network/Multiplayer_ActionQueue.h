@@ -1,9 +1,10 @@
 // The queue of received game actions of a network game.
 //
 // Every machine (the host with its own relayed copies) hands the actions to
-// its action timer and battle code one after another in arrival order. An
-// action is started only when the timer action of the one before it is
-// done, so every machine plays the same actions in the same order. The
+// the game's executor (Multiplayer_Game_Executor.h) one after another in
+// arrival order. An action is started only when the timer action of the one
+// before it is done, so every machine plays the same actions in the same
+// order. The
 // legs of a move over several regions start together, in one frame, once
 // the order's last leg has arrived.
 #pragma once
@@ -33,8 +34,9 @@ public:
   bool m_Is_Move_Batch_Pending(std::int64_t i) const;
   // The per-frame pump.
   void m_Process_Queue(float elapsed);
-  // Decodes and executes one item; continue_batch is set for a move leg
-  // that has more legs after it. A payload that does not decode raises.
+  // Decodes one item and hands it to the game's executor; continue_batch is
+  // set for a move leg that has more legs after it. A payload that does not
+  // decode raises.
   void Execute_Action(std::uint8_t code, const std::string& payload, bool& continue_batch);
   // Removes the legs of moves of the player whose last leg never came (the
   // player has left the game).

@@ -4,19 +4,12 @@
 #include <cstdio>
 #include <map>
 
-#include "BombardDamageList.h"
-#include "Combat.h"
 #include "Debug_Log.h"
-#include "Empire.h"
 #include "Errors.h"
-#include "EventLog.h"
 #include "GameSettings.h"
-#include "MapClass.h"
-#include "MapRegion.h"
-#include "MasterActionTimer.h"
-#include "MasterActionTimer_EndTurn.h"
 #include "Multiplayer_ActionQueue.h"
 #include "Multiplayer_Client.h"
+#include "Multiplayer_Game_Executor.h"
 #include "Multiplayer_Server.h"
 
 std::uint8_t MP_Combat_Attacker_Plr = 0;
@@ -398,47 +391,35 @@ void TMP_Game_Links::m_Refresh_Selection() {}
 void TMP_Game_Links::m_Release_Combat_End() {}
 void TMP_Game_Links::m_Release_Combat_Begin() {}
 void TMP_Game_Links::m_Open_Dialog(const std::string&) {}
-std::int32_t TMP_Game_Links::m_Crash_Unit(std::int32_t unit_id) {
-  // The crash result's numbers are the ones this link documents.
-  return Master_Action_Timer ? std::int32_t(End_Turn_Actions.m_Crash_Unit(*Master_Action_Timer, unit_id, 0)) : 0;
-}
-void TMP_Game_Links::m_Start_Player_Turn(std::uint8_t player) {
-  if (Master_Action_Timer) End_Turn_Actions.m_Start_Player_Turn(*Master_Action_Timer, player);
-}
+// The turn sequence and the battle are the game's: by default the links
+// hand them to the executor the rules install.
+std::int32_t TMP_Game_Links::m_Crash_Unit(std::int32_t unit_id) { return MP_Game_Executor().m_Crash_Unit(unit_id); }
+void TMP_Game_Links::m_Start_Player_Turn(std::uint8_t player) { MP_Game_Executor().m_Start_Player_Turn(player); }
 void TMP_Game_Links::m_Execute_Player_Update(std::uint8_t player, std::int32_t step) {
-  End_Turn_Actions.m_Execute_Player_Update(player, step);
+  MP_Game_Executor().m_Execute_Player_Update(player, step);
 }
 void TMP_Game_Links::m_Combat_Begin(std::int32_t region, bool auto_resolve, bool show_begin_dialog) {
-  Combat_Begin(region, auto_resolve, show_begin_dialog);
+  MP_Game_Executor().m_Combat_Begin(region, auto_resolve, show_begin_dialog);
 }
 void TMP_Game_Links::m_Combat_Begin_Remote(std::int32_t region, bool auto_resolve, const std::string& map_name,
                                            std::uint8_t attacker, std::uint8_t defender, std::uint8_t prior_owner) {
-  Combat_Begin_Remote(region, auto_resolve, map_name, prior_owner, defender, attacker);
+  MP_Game_Executor().m_Combat_Begin_Remote(region, auto_resolve, map_name, attacker, defender, prior_owner);
 }
-void TMP_Game_Links::m_Combat_Add_Unit_Remote(const TMP_Message& m) {
-  TCombat_Cell cell;
-  cell.piece_id = m.m_Int(4);
-  cell.unit_id = m.m_Int(5);
-  cell.owner = static_cast<std::uint8_t>(m.m_Int(6));
-  cell.unit_type = static_cast<std::uint16_t>(m.m_Int(7));
-  cell.count = m.m_Int(8);
-  cell.offset_x = static_cast<std::uint8_t>(m.m_Int(9));
-  cell.offset_y = static_cast<std::uint8_t>(m.m_Int(10));
-  cell.initiative = m.m_Single(11);
-  cell.carrier_cargo_list = static_cast<std::uint16_t>(m.m_Int(12));
-  cell.facing = static_cast<std::uint8_t>(m.m_Int(13));
-  Combat_Add_Unit_Remote(m.m_Int(1), m.m_Int(2), m.m_Int(3), cell);
+void TMP_Game_Links::m_Combat_Add_Unit_Remote(const TMP_Message& m) { MP_Game_Executor().m_Combat_Add_Unit_Remote(m); }
+void TMP_Game_Links::m_Combat_Wait_Piece_Remote(bool next_piece) {
+  MP_Game_Executor().m_Combat_Wait_Piece_Remote(next_piece);
 }
-void TMP_Game_Links::m_Combat_Wait_Piece_Remote(bool next_piece) { Combat_Wait_Piece_Remote(next_piece); }
-void TMP_Game_Links::m_Combat_End_Piece_Turn_Remote(bool next_piece) { Combat_End_Piece_Turn_Remote(next_piece); }
-void TMP_Game_Links::m_Combat_Next_Piece_Remote() { Combat_Next_Piece_Remote(); }
+void TMP_Game_Links::m_Combat_End_Piece_Turn_Remote(bool next_piece) {
+  MP_Game_Executor().m_Combat_End_Piece_Turn_Remote(next_piece);
+}
+void TMP_Game_Links::m_Combat_Next_Piece_Remote() { MP_Game_Executor().m_Combat_Next_Piece_Remote(); }
 void TMP_Game_Links::m_Combat_Attack_Remote(std::int32_t x, std::int32_t y, std::int32_t damage) {
-  Combat_Attack_Remote(x, y, damage);
+  MP_Game_Executor().m_Combat_Attack_Remote(x, y, damage);
 }
-void TMP_Game_Links::m_Combat_Move_Remote(std::int32_t x, std::int32_t y) { Combat_Move_Remote(x, y); }
+void TMP_Game_Links::m_Combat_Move_Remote(std::int32_t x, std::int32_t y) { MP_Game_Executor().m_Combat_Move_Remote(x, y); }
 void TMP_Game_Links::m_Combat_Results_Remote(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
                                              std::uint8_t defender) {
-  Combat_Results_Remote(new_owner, region, attacker, defender);
+  MP_Game_Executor().m_Combat_Results_Remote(new_owner, region, attacker, defender);
 }
 
 namespace {
@@ -516,12 +497,6 @@ TMP_Value Text(const std::string& s) {
   v.text = s;
   return v;
 }
-TMP_Value Single(float f) {
-  TMP_Value v;
-  v.kind = K::Single;
-  v.single = f;
-  return v;
-}
 
 std::string Build(std::uint8_t code, std::vector<TMP_Value> values) {
   TMP_Message m;
@@ -536,9 +511,6 @@ void Append_Units(std::vector<TMP_Value>& values, const TLongintList& units, std
   for (std::int32_t i = 1; i <= n; ++i) values.push_back(Int(units.m_Get(i)));
 }
 
-// Battle steps go out only from a machine whose battle partner is human.
-bool Combat_Rule_Sends() { return Combat_Execute_Plr_Is_Human(); }
-
 std::uint8_t Local_Player() { return Game_Settings.f_local_empire; }
 
 }  // namespace
@@ -546,11 +518,6 @@ std::uint8_t Local_Player() { return Game_Settings.f_local_empire; }
 std::uint8_t Combat_Get_Execute_Plr() {
   if (MP_Combat_Attacker_Plr == Local_Player()) return MP_Combat_Defender_Plr;
   return MP_Combat_Attacker_Plr;
-}
-
-bool Combat_Execute_Plr_Is_Human() {
-  TEmpire* empire = Empire_Get(Combat_Get_Execute_Plr());
-  return empire == nullptr || !empire->m_Get_Computer_Controlled();
 }
 
 void MP_Post_Message(const TMP_Message& message, bool no_local) {
@@ -579,12 +546,12 @@ bool Send_Action_Move_Unit(std::int32_t src_region, std::int32_t dest_region, st
 bool Send_Action_Bombard_Unit(std::int32_t src_region, std::int32_t dest_region, std::uint16_t unit_type,
                               std::uint8_t owner, std::uint8_t wait_for_action, const TLongintList& units,
                               std::int32_t unit_count, std::int32_t bombard_value,
-                              const std::vector<TBombard_Damage_Record>& damage, bool no_local) {
+                              const std::vector<TMP_Bombard_Damage>& damage, bool no_local) {
   std::vector<TMP_Value> v{Int(src_region), Int(dest_region), Word(unit_type), Byte(owner), Byte(wait_for_action)};
   Append_Units(v, units, unit_count);
   v.push_back(Int(bombard_value));
   v.push_back(Count(static_cast<std::int64_t>(damage.size())));
-  for (const TBombard_Damage_Record& r : damage) {
+  for (const TMP_Bombard_Damage& r : damage) {
     v.push_back(Int(r.damage));
     v.push_back(Int(r.attacking_unit_id));
     v.push_back(Int(r.target_unit_id));
@@ -618,18 +585,6 @@ void Send_Action_Set_Unit_Movement(std::uint8_t new_moves, const TLongintList& u
   Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_SET_UNIT_MOVEMENT, std::move(v)), no_local);
 }
 
-void Send_Action_Update_Purchases(std::uint8_t player) {
-  TEmpire* empire = Empire_Get(player);
-  if (empire == nullptr) return;
-  std::vector<TMP_Value> v{Byte(player), Count(empire->m_Get_Purchase_Count())};
-  for (std::int32_t i = 1; i <= empire->m_Get_Purchase_Count(); ++i) {
-    TEmpire_Purchase p;
-    empire->m_Get_Purchase(i, p);
-    v.insert(v.end(), {Byte(p.kind), Int(p.id), Word(p.amount), Int(p.region), Int(p.cost)});
-  }
-  Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_UPDATE_PURCHASES, std::move(v)), false);
-}
-
 void Send_Action_End_Turn(std::uint8_t player) {
   Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_END_TURN, {Byte(player)}), false);
 }
@@ -640,118 +595,6 @@ bool Send_Action_Decommission_Units(std::int32_t src_region, std::uint8_t owner,
   Append_Units(v, units, unit_count);
   Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_DECOMMISSION_UNITS, std::move(v)), no_local);
   return true;
-}
-
-void Send_Action_Plane_Crash(std::int32_t unit_id) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_PLANE_CRASH, {Int(unit_id)}));
-}
-void Send_Action_New_Game_Date(std::int32_t game_date) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_NEW_GAME_DATE, {Int(game_date)}));
-}
-void Send_Action_New_Current_Player(std::uint8_t player) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_NEW_CURRENT_PLAYER, {Byte(player)}));
-}
-void Send_Action_Start_Player_Turn(std::uint8_t player) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_START_PLAYER_TURN, {Byte(player)}));
-}
-void Send_Action_End_Turn_Status(std::uint8_t player) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_END_TURN_STATUS, {Byte(player)}));
-}
-void Send_Action_Player_AI_Controlled(std::uint8_t player) {
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED, {Byte(player)}));
-}
-void Send_Action_Combat_Plr_Start(std::uint8_t execute_plr, std::int32_t region) {
-  // The computer player whose turn it is gives the battle to the human's
-  // machine. That machine announces nothing of a battle against the
-  // computer but its results, which the host takes only from a player of
-  // the battle it knows: without this pair it kept the previous battle's,
-  // refused the results and waited for them for ever.
-  if (Game_Settings.f_game_kind == 3) {
-    MP_Combat_Attacker_Plr = Game_Settings.f_turn_empire;
-    MP_Combat_Defender_Plr = execute_plr;
-    MP_Battle_Elsewhere = TMP_Battle_Elsewhere{region, Game_Settings.f_turn_empire, execute_plr};
-  }
-  Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START, {Byte(execute_plr), Int(region)}));
-}
-
-void Send_Action_Combat_Begin(std::int32_t region, bool auto_resolve, const std::string& map_name,
-                              std::uint8_t attacker, std::uint8_t defender, std::uint8_t prior_owner) {
-  MP_Combat_Attacker_Plr = attacker;
-  MP_Combat_Defender_Plr = defender;
-  if (!Combat_Rule_Sends()) return;
-  Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN,
-                              {Byte(Combat_Get_Execute_Plr()), Int(region), Bool(auto_resolve), Text(map_name),
-                               Byte(attacker), Byte(defender), Byte(prior_owner)}),
-                        false);
-}
-
-void Send_Action_Combat_Add_Starting_Unit(std::uint8_t mode, std::int32_t x, std::int32_t y, std::int32_t unique_id,
-                                          std::int32_t unit_id, std::uint8_t owner, std::uint16_t unit_type,
-                                          std::int32_t count, std::uint8_t pic_x, std::uint8_t pic_y,
-                                          float turn_time, std::int32_t cargo_id, std::uint8_t orientation) {
-  if (!Combat_Rule_Sends()) return;
-  Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_COMBAT_ADD_STARTING_UNIT,
-                              {Byte(Combat_Get_Execute_Plr()), Byte(mode), Int(x), Int(y), Int(unique_id),
-                               Int(unit_id), Byte(owner), Word(unit_type), Int(count), Byte(pic_x), Byte(pic_y),
-                               Single(turn_time), Int(cargo_id), Byte(orientation)}),
-                        false);
-}
-
-namespace {
-// A battle step that carries only the executing player and maybe a flag.
-bool Send_Combat_Step(std::uint8_t code, std::vector<TMP_Value> rest) {
-  if (!Combat_Rule_Sends()) return false;
-  std::vector<TMP_Value> v{Byte(Combat_Get_Execute_Plr())};
-  v.insert(v.end(), rest.begin(), rest.end());
-  Dispatch_By_Game_Type(Build(code, std::move(v)), false);
-  return true;
-}
-}  // namespace
-
-void Send_Action_Combat_Wait_Piece_Turn(bool next_piece) {
-  Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_WAIT_PIECE_TURN, {Bool(next_piece)});
-}
-void Send_Action_Combat_Next_Piece() { Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_NEXT_PIECE, {}); }
-void Send_Action_Combat_Attack(std::int32_t x, std::int32_t y, std::int32_t damage) {
-  Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_ATTACK, {Int(x), Int(y), Int(damage)});
-}
-void Send_Action_Combat_Move(std::int32_t x, std::int32_t y) {
-  Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_MOVE, {Int(x), Int(y)});
-}
-void Send_Action_Combat_End_Piece_Turn(bool next_piece) {
-  Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_END_PIECE_TURN, {Bool(next_piece)});
-}
-bool Send_Action_Combat_End_Closed() { return Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_END_CLOSED, {}); }
-bool Send_Action_Combat_Begin_Dialog() {
-  return Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_DIALOG, {});
-}
-bool Send_Action_Combat_Begin_Closed() {
-  return Send_Combat_Step(LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_CLOSED, {});
-}
-
-void Send_Action_Combat_End_Combat_Add_Log(std::int32_t game_date, std::uint8_t attacker, std::uint8_t defender,
-                                          std::uint8_t winner, std::uint8_t prior_owner, std::int32_t region,
-                                          bool attacker_has_land, const std::vector<TMP_Combat_Log_Group>& groups) {
-  std::size_t n = std::min<std::size_t>(groups.size(), 140);
-  std::vector<TMP_Value> v{Byte(Local_Player()), Int(game_date), Byte(attacker), Byte(defender), Byte(winner),
-                           Byte(prior_owner), Int(region), Bool(attacker_has_land), Count(static_cast<std::int64_t>(n))};
-  for (std::size_t i = 0; i < n; ++i)
-    v.insert(v.end(), {Int(groups[i].unit_type), Byte(groups[i].owner), Int(groups[i].starting),
-                       Int(groups[i].destroyed)});
-  Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG, std::move(v)), true);
-}
-
-void Send_Action_Combat_End_Delete_Unit(std::int32_t unit_id, std::int32_t parent_unit_id) {
-  Dispatch_By_Game_Type(
-      Build(LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT, {Byte(Local_Player()), Int(unit_id), Int(parent_unit_id)}),
-      true);
-}
-
-void Send_Action_Combat_End_Results(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
-                                    std::uint8_t defender) {
-  Dispatch_By_Game_Type(Build(LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS,
-                              {Byte(Local_Player()), Byte(new_owner), Int(region), Byte(attacker), Byte(defender)}),
-                        true);
 }
 
 // --- Host checks -----------------------------------------------------------------
@@ -766,30 +609,20 @@ bool Is_Battle_Step(std::uint8_t code) {
   }
 }
 
-// Whether every listed unit that exists belongs to the player.
-bool Units_Owned_By(const TMP_Message& m, std::size_t count_at, std::uint8_t player, std::string& why) {
-  std::int32_t n = m.m_Int(count_at);
-  for (std::int32_t i = 1; i <= n; ++i) {
-    std::int32_t id = m.m_Int(count_at + static_cast<std::size_t>(i));
-    if (G_Map == nullptr) continue;
-    TMap_Unit_Record unit;
-    G_Map->m_Get_Unit(id, unit);
-    if (unit.id != 0 && unit.owner != player) {
-      why = "unit " + std::to_string(id) + " belongs to player " + std::to_string(unit.owner);
-      return false;
-    }
+bool Unit_Owned_By(std::int32_t id, std::uint8_t player, std::string& why) {
+  const std::int32_t owner = MP_Game_Executor().m_Unit_Owner(id);
+  if (owner != 0 && owner != player) {
+    why = "unit " + std::to_string(id) + " belongs to player " + std::to_string(owner);
+    return false;
   }
   return true;
 }
 
-bool Unit_Owned_By(std::int32_t id, std::uint8_t player, std::string& why) {
-  if (G_Map == nullptr) return true;
-  TMap_Unit_Record unit;
-  G_Map->m_Get_Unit(id, unit);
-  if (unit.id != 0 && unit.owner != player) {
-    why = "unit " + std::to_string(id) + " belongs to player " + std::to_string(unit.owner);
-    return false;
-  }
+// Whether every listed unit that exists belongs to the player.
+bool Units_Owned_By(const TMP_Message& m, std::size_t count_at, std::uint8_t player, std::string& why) {
+  std::int32_t n = m.m_Int(count_at);
+  for (std::int32_t i = 1; i <= n; ++i)
+    if (!Unit_Owned_By(m.m_Int(count_at + static_cast<std::size_t>(i)), player, why)) return false;
   return true;
 }
 
@@ -798,12 +631,11 @@ bool Unit_Owned_By(std::int32_t id, std::uint8_t player, std::string& why) {
 bool MP_Player_Present(std::uint8_t player) {
   if (player < 1 || player > Game_Settings_Player_Slots) return false;
   if (Game_Settings.m_Player(player).f_connected == 0) return false;
-  const TEmpire* empire = Empire_Get(player);
-  return empire == nullptr || !empire->m_Get_Computer_Controlled();
+  return !MP_Game_Executor().m_Computer_Controlled(player);
 }
 
 void MP_Host_Take_Over_Lost_Players() {
-  if (Game_Settings.f_game_kind != 3) return;
+  if (Game_Kind() != TGame_Kind::Host) return;
   TMP_Battle_Elsewhere& battle = MP_Battle_Elsewhere;
   if (battle.region != 0) {
     // A player still at the battle finishes it and sends its results.
@@ -824,16 +656,17 @@ void MP_Host_Take_Over_Lost_Players() {
 }
 
 void MP_Host_Deferred_End_Turn() {
-  if (Deferred_End_Turn_Player == 0 || Master_Action_Timer == nullptr) return;
-  if (Game_Settings.f_game_kind != 3 || Game_Settings.f_turn_empire != Deferred_End_Turn_Player) {
-    if (!Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) Deferred_End_Turn_Player = 0;
+  TMP_Game_Executor& game = MP_Game_Executor();
+  if (Deferred_End_Turn_Player == 0 || !game.m_Can_End_Turn()) return;
+  if (Game_Kind() != TGame_Kind::Host || Game_Settings.f_turn_empire != Deferred_End_Turn_Player) {
+    if (!game.m_End_Turn_Running()) Deferred_End_Turn_Player = 0;
     return;
   }
-  if (Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) return;
+  if (game.m_End_Turn_Running()) return;
   End_Turn_Player = Deferred_End_Turn_Player;
   End_Turn_Date = Game_Settings.f_game_date;
   Deferred_End_Turn_Player = 0;
-  Master_Action_Timer->m_Add_Action_End_Turn();
+  game.m_Start_End_Turn();
 }
 
 std::string MP_Refusal_Reason(std::int32_t client_id, const TMP_Message& m) {
@@ -981,11 +814,12 @@ bool Handle_Message(std::int32_t source, std::int32_t id, const TMP_Message& m, 
     return true;
   }
   if (m.code == LAN_MSG_TO_SERVER_ACTION_END_TURN) {
-    if (!hosting || Master_Action_Timer == nullptr) return false;
+    TMP_Game_Executor& game = MP_Game_Executor();
+    if (!hosting || !game.m_Can_End_Turn()) return false;
     const std::int32_t player = m.m_Int(0);
     // Only the end of the turn now being played counts.
     if (player != Game_Settings.f_turn_empire) return false;
-    if (Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) {
+    if (game.m_End_Turn_Running()) {
       // The same end of turn again changes nothing; the end of the next
       // player's turn, sent while the last change of turn still finishes,
       // waits for it instead of being lost.
@@ -993,7 +827,7 @@ bool Handle_Message(std::int32_t source, std::int32_t id, const TMP_Message& m, 
         Deferred_End_Turn_Player = static_cast<std::uint8_t>(player);
       return true;
     }
-    Master_Action_Timer->m_Add_Action_End_Turn();
+    game.m_Start_End_Turn();
     End_Turn_Player = static_cast<std::uint8_t>(player);
     End_Turn_Date = Game_Settings.f_game_date;
     return true;
@@ -1031,7 +865,7 @@ void Multiplayer_Event(MP_Event_Code code, std::int32_t id, const std::string& t
       TGame_Settings_Player_Slot& s = Game_Settings.m_Player(slot);
       if (s.f_connected == 0) break;  // reported once
       s.f_connected = 0;
-      if (TEmpire* empire = Empire_Get(slot)) empire->m_Set_Computer_Controlled(true);
+      MP_Game_Executor().m_Set_Computer_Controlled(static_cast<std::uint8_t>(slot));
       // Legs of a move that the leaving player never finished sending.
       if (TMultiplayer_Action_Queue* queue = Links->m_Action_Queue()) {
         queue->m_Drop_Unfinished_Moves(static_cast<std::uint8_t>(slot));
@@ -1039,7 +873,7 @@ void Multiplayer_Event(MP_Event_Code code, std::int32_t id, const std::string& t
         // lost player's here goes on once the steps he sent before are done.
         queue->m_Add_Action(LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED, MP_Encode_Byte(static_cast<std::uint8_t>(slot)));
       }
-      Send_Action_Player_AI_Controlled(static_cast<std::uint8_t>(slot));
+      Host_To_All(Build(LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED, {Byte(static_cast<std::uint8_t>(slot))}));
       Send_Chat_To_All("", "Player " + s.f_player_name + " disconnected.");
       break;
     }

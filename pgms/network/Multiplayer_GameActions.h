@@ -20,8 +20,6 @@
 #include "Lists_LongIntList.h"
 #include "Multiplayer_Types.h"
 
-struct TBombard_Damage_Record;
-struct TEmpire_Purchase;
 class TMultiplayer_Server;
 class TMultiplayer_Client;
 class TMultiplayer_Action_Queue;
@@ -77,8 +75,10 @@ std::vector<std::string> MP_Message_Log_Lines(const TMP_Message& message);
 // --- What the relay needs of the rest of the game ----------------------------
 
 // The links to the main window's network objects, the main screen, the turn
-// sequence and the battle entries of a mirrored battle. The defaults find
-// nothing and do nothing, so the relay works headless.
+// sequence and the battle entries of a mirrored battle. The screen defaults
+// find nothing and do nothing, so the relay works headless; the turn
+// sequence and battle defaults hand the call to the game's executor
+// (Multiplayer_Game_Executor.h).
 class TMP_Game_Links {
 public:
   virtual ~TMP_Game_Links() = default;
@@ -214,13 +214,20 @@ void Send_Chat_To_All(const std::string& sender, const std::string& text);
 
 // --- Senders -------------------------------------------------------------------
 
+// One damage roll of a bombardment as its message carries it.
+struct TMP_Bombard_Damage {
+  std::int32_t damage = 0;
+  std::int32_t attacking_unit_id = 0;
+  std::int32_t target_unit_id = 0;
+};
+
 bool Send_Action_Move_Unit(std::int32_t src_region, std::int32_t dest_region, std::uint16_t unit_type,
                            std::uint8_t owner, std::uint8_t wait_for_action, bool more_moves, const TLongintList& units,
                            std::int32_t unit_count, bool no_local);
 bool Send_Action_Bombard_Unit(std::int32_t src_region, std::int32_t dest_region, std::uint16_t unit_type,
                               std::uint8_t owner, std::uint8_t wait_for_action, const TLongintList& units,
                               std::int32_t unit_count, std::int32_t bombard_value,
-                              const std::vector<TBombard_Damage_Record>& damage, bool no_local);
+                              const std::vector<TMP_Bombard_Damage>& damage, bool no_local);
 bool Send_Action_Add_Unit_To_Unit_Cargo(std::int32_t region, std::uint8_t owner, std::int32_t transport,
                                         std::int32_t cargo, bool remove_from_region, bool no_local);
 bool Send_Action_Remove_Unit_From_Unit_Cargo(std::int32_t dest_region, std::uint8_t owner, std::int32_t transport,
@@ -228,49 +235,12 @@ bool Send_Action_Remove_Unit_From_Unit_Cargo(std::int32_t dest_region, std::uint
                                              bool no_local);
 void Send_Action_Set_Unit_Movement(std::uint8_t new_moves, const TLongintList& units, std::int32_t unit_count,
                                    bool no_local);
-void Send_Action_Update_Purchases(std::uint8_t player);
 void Send_Action_End_Turn(std::uint8_t player);
 bool Send_Action_Decommission_Units(std::int32_t src_region, std::uint8_t owner, const TLongintList& units,
                                    std::int32_t unit_count, bool no_local);
-void Send_Action_Plane_Crash(std::int32_t unit_id);
-void Send_Action_New_Game_Date(std::int32_t game_date);
-void Send_Action_New_Current_Player(std::uint8_t player);
-void Send_Action_Start_Player_Turn(std::uint8_t player);
-void Send_Action_End_Turn_Status(std::uint8_t player);
-void Send_Action_Player_AI_Controlled(std::uint8_t player);
-void Send_Action_Combat_Begin(std::int32_t region, bool auto_resolve, const std::string& map_name,
-                              std::uint8_t attacker, std::uint8_t defender, std::uint8_t prior_owner);
-// Kind, cell, unique id, unit id, owner, unit type, count, picture cell,
-// turn time, cargo id, orientation.
-void Send_Action_Combat_Add_Starting_Unit(std::uint8_t mode, std::int32_t x, std::int32_t y, std::int32_t unique_id,
-                                          std::int32_t unit_id, std::uint8_t owner, std::uint16_t unit_type,
-                                          std::int32_t count, std::uint8_t pic_x, std::uint8_t pic_y,
-                                          float turn_time, std::int32_t cargo_id, std::uint8_t orientation);
-void Send_Action_Combat_Wait_Piece_Turn(bool next_piece);
-void Send_Action_Combat_Next_Piece();
-void Send_Action_Combat_Attack(std::int32_t x, std::int32_t y, std::int32_t damage);
-void Send_Action_Combat_Move(std::int32_t x, std::int32_t y);
-void Send_Action_Combat_End_Piece_Turn(bool next_piece);
-bool Send_Action_Combat_End_Closed();
-bool Send_Action_Combat_Begin_Dialog();
-bool Send_Action_Combat_Begin_Closed();
-// One group of the battle's event-log entry.
-struct TMP_Combat_Log_Group {
-  std::int32_t unit_type = 0;
-  std::uint8_t owner = 0;
-  std::int32_t starting = 0;
-  std::int32_t destroyed = 0;
-};
-void Send_Action_Combat_End_Combat_Add_Log(std::int32_t game_date, std::uint8_t attacker, std::uint8_t defender,
-                                          std::uint8_t winner, std::uint8_t prior_owner, std::int32_t region,
-                                          bool attacker_has_land, const std::vector<TMP_Combat_Log_Group>& groups);
-void Send_Action_Combat_End_Delete_Unit(std::int32_t unit_id, std::int32_t parent_unit_id);
-void Send_Action_Combat_End_Results(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
-                                    std::uint8_t defender);
-void Send_Action_Combat_Plr_Start(std::uint8_t execute_plr, std::int32_t region);
+// The battle steps and results and the host's turn messages are commands
+// of the game's rules, posted through their one entry (Game_Command_Post).
 
 // The machine that carries the battle's steps out: the attacker, or the
 // defender when the attacker plays here.
 std::uint8_t Combat_Get_Execute_Plr();
-// True when the executing player has no empire or a human one.
-bool Combat_Execute_Plr_Is_Human();

@@ -1060,7 +1060,7 @@ bool TGameSetup_Lobby::m_Load_Step(bool first, bool last, std::int32_t& error_va
 
 void TGameSetup_Lobby::m_Local_Load_Done() {
   m_Set_Status("Waiting for Host...");
-  Game_Settings.f_game_kind = 4;
+  Game_Settings.f_game_kind = static_cast<std::uint8_t>(TGame_Kind::Joined);
   Game_Settings.m_Set_Local_Empire(std::uint8_t(f_player));
   m_Send_To_Host(Lobby_Msg_Ready(f_player));
 }

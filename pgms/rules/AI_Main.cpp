@@ -153,7 +153,17 @@ void TAI_Links::m_Send_Update_Purchases(std::uint8_t player) {
   Game_Command_Post(purchases, TCommand_Origin::Computer);
 }
 void TAI_Links::m_Send_Combat_Plr_Start(std::uint8_t player, std::int32_t region) {
-  Send_Action_Combat_Plr_Start(player, region);
+  // The computer player whose turn it is gives the battle to the human's
+  // machine. That machine announces nothing of a battle against the
+  // computer but its results, which the host takes only from a player of
+  // the battle it knows: without this pair it kept the previous battle's,
+  // refused the results and waited for them for ever.
+  if (Game_Kind() == TGame_Kind::Host) {
+    MP_Combat_Attacker_Plr = Game_Settings.f_turn_empire;
+    MP_Combat_Defender_Plr = player;
+    MP_Battle_Elsewhere = TMP_Battle_Elsewhere{region, Game_Settings.f_turn_empire, player};
+  }
+  Game_Command_Post(TCommand_Battle_Given{player, region});
 }
 
 void Set_AI_Links(TAI_Links* links) { Links = links ? links : &Default_Links; }

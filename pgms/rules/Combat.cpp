@@ -7,6 +7,7 @@
 #include "Empire.h"
 #include "Errors.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "GraphicsEngine_ParticleList.h"
 #include "GraphicsEngine_Texture.h"
 #include "Global.h"
@@ -27,15 +28,21 @@ void TCombat_Links::m_Set_Screen_Mode(std::int32_t) {}
 void TCombat_Links::m_Open_Begin_Dialog() {}
 void TCombat_Links::m_Send_Combat_Begin(std::int32_t region, bool auto_resolve, const std::string& background,
                                         std::uint8_t prior_owner, std::uint8_t defender, std::uint8_t attacker) {
-  Send_Action_Combat_Begin(region, auto_resolve, background, attacker, defender, prior_owner);
+  // Every machine of the battle learns its two players first: the step names
+  // the machine that carries it out.
+  MP_Combat_Attacker_Plr = attacker;
+  MP_Combat_Defender_Plr = defender;
+  Game_Command_Post_Battle_Step(
+      TCommand_Battle_Begin{0, region, auto_resolve, background, attacker, defender, prior_owner});
 }
-void TCombat_Links::m_Send_Combat_Begin_Dialog() { Send_Action_Combat_Begin_Dialog(); }
-void TCombat_Links::m_Send_Combat_Next_Piece() { Send_Action_Combat_Next_Piece(); }
+void TCombat_Links::m_Send_Combat_Begin_Dialog() { Game_Command_Post_Battle_Step(TCommand_Battle_Begin_Dialog{}); }
+void TCombat_Links::m_Send_Combat_Next_Piece() { Game_Command_Post_Battle_Step(TCommand_Battle_Next_Piece{}); }
 void TCombat_Links::m_Send_Add_Starting_Unit(std::int32_t kind, std::int32_t column, std::int32_t row,
                                              const TCombat_Cell& cell) {
-  Send_Action_Combat_Add_Starting_Unit(std::uint8_t(kind), column, row, cell.piece_id, cell.unit_id, cell.owner,
-                                       cell.unit_type, cell.count, cell.offset_x, cell.offset_y, cell.initiative,
-                                       cell.carrier_cargo_list, cell.facing);
+  Game_Command_Post_Battle_Step(TCommand_Battle_Add_Unit{0, std::uint8_t(kind), column, row, cell.piece_id,
+                                                         cell.unit_id, cell.owner, cell.unit_type, cell.count,
+                                                         cell.offset_x, cell.offset_y, cell.initiative,
+                                                         cell.carrier_cargo_list, cell.facing});
 }
 void TCombat_Links::m_Next_Piece() { Combat_Next_Piece(); }
 void TCombat_Links::m_Completed() { Combat_Completed(); }
@@ -52,28 +59,36 @@ void TCombat_Links::m_Mouse_Position(std::int32_t& x, std::int32_t& y) {
   y = -1;
 }
 bool TCombat_Links::m_Screen_To_Battle_Plane(std::int32_t, std::int32_t, float&, float&) { return false; }
-void TCombat_Links::m_Send_Wait_Piece_Turn(bool continue_turns) { Send_Action_Combat_Wait_Piece_Turn(continue_turns); }
-void TCombat_Links::m_Send_End_Piece_Turn(bool continue_turns) { Send_Action_Combat_End_Piece_Turn(continue_turns); }
-void TCombat_Links::m_Send_Move(std::int32_t column, std::int32_t row) { Send_Action_Combat_Move(column, row); }
+void TCombat_Links::m_Send_Wait_Piece_Turn(bool continue_turns) {
+  Game_Command_Post_Battle_Step(TCommand_Battle_Wait{0, continue_turns});
+}
+void TCombat_Links::m_Send_End_Piece_Turn(bool continue_turns) {
+  Game_Command_Post_Battle_Step(TCommand_Battle_End_Piece_Turn{0, continue_turns});
+}
+void TCombat_Links::m_Send_Move(std::int32_t column, std::int32_t row) {
+  Game_Command_Post_Battle_Step(TCommand_Battle_Move{0, column, row});
+}
 void TCombat_Links::m_Send_Attack(std::int32_t column, std::int32_t row, std::int32_t damage) {
-  Send_Action_Combat_Attack(column, row, damage);
+  Game_Command_Post_Battle_Step(TCommand_Battle_Attack{0, column, row, damage});
 }
 void TCombat_Links::m_Send_End_Add_Log(std::int32_t date, std::uint8_t attacker,
                                        const std::vector<TCombat_Starting_Unit>& records, bool attacker_has_land_piece,
                                        std::int32_t region, std::uint8_t prior_owner, std::uint8_t winner,
                                        std::uint8_t defender) {
-  std::vector<TMP_Combat_Log_Group> groups;
-  for (const TCombat_Starting_Unit& r : records)
-    groups.push_back({r.unit_type, r.owner, r.starting_count, r.destroyed_count});
-  Send_Action_Combat_End_Combat_Add_Log(date, attacker, defender, winner, prior_owner, region, attacker_has_land_piece,
-                                        groups);
+  TCommand_Battle_Log log{0, date, attacker, defender, winner, prior_owner, region, attacker_has_land_piece, {}};
+  // The entry holds at most 140 groups, as the log keeps.
+  for (const TCombat_Starting_Unit& r : records) {
+    if (log.groups.size() == 140) break;
+    log.groups.push_back({r.unit_type, r.owner, r.starting_count, r.destroyed_count});
+  }
+  Game_Command_Post_Battle_Result(log);
 }
 void TCombat_Links::m_Send_End_Delete_Unit(std::int32_t unit_id, std::int32_t carrier_id) {
-  Send_Action_Combat_End_Delete_Unit(unit_id, carrier_id);
+  Game_Command_Post_Battle_Result(TCommand_Battle_Delete_Unit{0, unit_id, carrier_id});
 }
 void TCombat_Links::m_Send_End_Results(std::uint8_t new_owner, std::int32_t region, std::uint8_t attacker,
                                        std::uint8_t defender) {
-  Send_Action_Combat_End_Results(new_owner, region, attacker, defender);
+  Game_Command_Post_Battle_Result(TCommand_Battle_Results{0, new_owner, region, attacker, defender});
 }
 std::int32_t TCombat_Links::m_Start_Sound_3D(const std::string&, const TVector&) { return 0; }
 void TCombat_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}

@@ -30,7 +30,7 @@ inline std::uint8_t& Attack_Mark(std::int32_t column, std::int32_t row) {
   return G_Combat.attack_map[std::size_t(column - 1)][std::size_t(row - 1)];
 }
 
-inline bool Network_Game() { return Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4; }
+inline bool Network_Game() { return Game_Kind_Is_Network(); }
 
 // Network announcements are made by the battle's machine for a battle that
 // is shown.

@@ -190,7 +190,7 @@ void Combat_Completed() {
   G_Combat.starting_count = 0;
 
   if (!G_Combat.auto_resolve && World_Main_Screen_Link().m_Exists()) {
-    if (Game_Settings.f_game_kind != 2) {
+    if (Game_Kind() != TGame_Kind::Hot_Seat) {
       Combat_Links().m_Set_Screen_Mode(1);
       Restore_Camera();
       Combat_Links().m_Clear_Info_Box();

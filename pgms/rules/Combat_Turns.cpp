@@ -45,7 +45,7 @@ bool Is_Piece(const TCombat_Cell& cell) { return cell.anchor == 1 && cell.unit_t
 
 // Whether the current piece's owner sits at this machine.
 bool Local_Piece() {
-  if (Game_Settings.f_game_kind == 2) {
+  if (Game_Kind() == TGame_Kind::Hot_Seat) {
     TEmpire* e = Empire_Get(G_Combat.current_owner);
     return !e || !e->m_Get_Computer_Controlled();
   }
@@ -188,7 +188,7 @@ void Next_Piece_Once() {
   G_Combat.current_owner = piece.owner;
 
   TEmpire* empire = Empire_Get(piece.owner);
-  if (Game_Settings.f_game_kind == 2) {
+  if (Game_Kind() == TGame_Kind::Hot_Seat) {
     if (empire) Combat_Links().m_Enable_Combat_Buttons(!empire->m_Get_Computer_Controlled());
   } else {
     Combat_Links().m_Enable_Combat_Buttons(piece.owner == Game_Settings.f_local_empire);

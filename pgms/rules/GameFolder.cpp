@@ -36,8 +36,6 @@ const char* const Game_Folder_Files[6] = {"GameSettings.dat", "CurrentMap.map", 
 
 namespace {
 const char* const Game_Version = "1.09";
-constexpr std::uint8_t GAME_HOT_SEAT = 2;
-constexpr std::uint8_t GAME_HOSTED = 3;
 constexpr std::uint8_t Section_Texture_Group = 3;
 constexpr std::uint8_t Region_Texture_Group = 4;
 
@@ -567,8 +565,8 @@ bool Main_Load_Game_Stepped(const std::string& source_directory, bool is_first, 
       return true;
     case 96:
       Game_Settings.f_local_empire = 1;
-      if (Game_Settings.f_game_kind == GAME_HOT_SEAT) Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
-      if (Game_Settings.f_game_kind == GAME_HOSTED) {
+      if (Game_Kind() == TGame_Kind::Hot_Seat) Game_Settings.f_local_empire = Game_Settings.f_turn_empire;
+      if (Game_Kind() == TGame_Kind::Host) {
         if (Master_Action_Timer) Master_Action_Timer->m_Clear();
         result = TLoad_Result::Hosted_Game;
       } else if (Game_Settings.f_autosave_pending) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Executor.h"
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "Multiplayer_ActionQueue.h"
@@ -52,8 +54,31 @@ std::vector<TGame_Command> Within_Bound(const TGame_Command& command) {
   return out;
 }
 
+// A battle step, a battle result or a host's turn message: nothing to do at
+// a machine of its own; on a network it goes as its route says.
+TPost_Result Post_Network_Message(const TGame_Command& command) {
+  TPost_Result result;
+  const TCommand_Route route = Game_Command_Route(command);
+  const TGame_Kind kind = Game_Kind();
+  if (route == TCommand_Route::Host_Message) {
+    // Only a host changes turns; the joined machines replay its messages.
+    if (kind != TGame_Kind::Host) return result;
+    for (const TMP_Message& m : Game_Command_Messages(command)) MP_Game_Links().m_Send_To_All(MP_Encode_Message(m));
+    result.accepted = true;
+    return result;
+  }
+  if (kind != TGame_Kind::Host && kind != TGame_Kind::Joined) return result;
+  // A result was applied where the battle was fought: the host relays it
+  // without a copy for its own queue.
+  const bool no_local = route == TCommand_Route::Battle_Result;
+  for (const TMP_Message& m : Game_Command_Messages(command)) MP_Post_Message(m, no_local);
+  result.accepted = true;
+  return result;
+}
+
 TPost_Result Post_One(const TGame_Command& command, TCommand_Origin origin, const TCommand_Execution& how) {
   TPost_Result result;
+  if (Game_Command_Route(command) != TCommand_Route::Order) return Post_Network_Message(command);
   switch (Game_Kind()) {
     case TGame_Kind::Single_Player:
     case TGame_Kind::Hot_Seat:
@@ -95,7 +120,8 @@ TPost_Result Post_One(const TGame_Command& command, TCommand_Origin origin, cons
 }  // namespace
 
 TPost_Result Game_Command_Post(const TGame_Command& command, TCommand_Origin origin, const TCommand_Execution& how) {
-  if (!Game_Kind_Is_Network()) return Post_One(command, origin, how);
+  if (!Game_Kind_Is_Network() || Game_Command_Route(command) != TCommand_Route::Order)
+    return Post_One(command, origin, how);
   TPost_Result result;
   TCommand_Execution next = how;
   for (const TGame_Command& part : Within_Bound(command)) {
@@ -106,7 +132,32 @@ TPost_Result Game_Command_Post(const TGame_Command& command, TCommand_Origin ori
   return result;
 }
 
+bool Game_Command_Post_Battle_Step(TGame_Command step) {
+  // The step names the machine that carries it out: the battle partner of
+  // this machine's player. A computer partner's pieces are played here, so
+  // nothing is sent for them.
+  std::visit(
+      [](auto& c) {
+        if constexpr (requires { c.execute; }) c.execute = Combat_Get_Execute_Plr();
+      },
+      step);
+  const TEmpire* partner = Empire_Get(Combat_Get_Execute_Plr());
+  if (partner != nullptr && partner->m_Get_Computer_Controlled()) return false;
+  Game_Command_Post(step);
+  return true;
+}
+
+void Game_Command_Post_Battle_Result(TGame_Command result) {
+  std::visit(
+      [](auto& c) {
+        if constexpr (requires { c.sender; }) c.sender = Game_Settings.f_local_empire;
+      },
+      result);
+  Game_Command_Post(result);
+}
+
 void Game_Command_Install_Check() {
   Set_MP_Command_Check(&Rules_Check);
+  Game_Command_Executor_Install();
   Game_Command_Reset_Host_State();
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <limits>
+#include <iterator>
 #include <set>
+#include <type_traits>
 
 #include "Datafile_Tech.h"
 #include "Datafile_Units.h"
@@ -48,6 +50,18 @@ public:
   template <class T> void Word(T& x) { Put(K::Word, std::int64_t(x)); }
   template <class T> void Int(T& x) { Put(K::Integer, std::int64_t(x)); }
   void Bool(bool& x) { Put(K::Boolean, x ? 1 : 0); }
+  void Text(std::string& x) {
+    TMP_Value v;
+    v.kind = K::String;
+    v.text = x;
+    values.push_back(std::move(v));
+  }
+  void Single(float& x) {
+    TMP_Value v;
+    v.kind = K::Single;
+    v.single = x;
+    values.push_back(v);
+  }
   template <class T> void Fixed_Byte(T x) { Put(K::Byte, std::int64_t(x)); }
   void Fixed_Bool(bool x) { Put(K::Boolean, x ? 1 : 0); }
   void Ids(std::vector<std::int32_t>& ids) {
@@ -75,6 +89,8 @@ public:
   template <class T> void Word(T& x) { x = Narrow<T>(Next()); }
   template <class T> void Int(T& x) { x = Narrow<T>(Next()); }
   void Bool(bool& x) { x = Next() != 0; }
+  void Text(std::string& x) { x = Value().text; }
+  void Single(float& x) { x = Value().single; }
   template <class T> void Fixed_Byte(T) { Next(); }
   void Fixed_Bool(bool) { Next(); }
   void Ids(std::vector<std::int32_t>& ids) {
@@ -90,10 +106,11 @@ public:
   bool At_End() const { return f_at == f_m.values.size(); }
 
 private:
-  std::int64_t Next() {
+  const TMP_Value& Value() {
     if (f_at >= f_m.values.size()) throw ERangeError("Message has fewer fields than its command");
-    return f_m.values[f_at++].number;
+    return f_m.values[f_at++];
   }
+  std::int64_t Next() { return Value().number; }
   std::int64_t Count() {
     const std::int64_t n = Next();
     // Each group takes at least one value; the decoder has bounded it by the
@@ -176,6 +193,139 @@ template <class F> void Fields(F& f, TCommand_Purchases& c) {
 
 template <class F> void Fields(F& f, TCommand_End_Turn& c) { f.Byte(c.player); }
 
+template <class F> void Fields(F& f, TCommand_Battle_Begin& c) {
+  f.Byte(c.execute);
+  f.Int(c.region);
+  f.Bool(c.auto_resolve);
+  f.Text(c.map_name);
+  f.Byte(c.attacker);
+  f.Byte(c.defender);
+  f.Byte(c.prior_owner);
+}
+
+template <class F> void Fields(F& f, TCommand_Battle_Add_Unit& c) {
+  f.Byte(c.execute);
+  f.Byte(c.mode);
+  f.Int(c.x);
+  f.Int(c.y);
+  f.Int(c.piece_id);
+  f.Int(c.unit_id);
+  f.Byte(c.owner);
+  f.Word(c.unit_type);
+  f.Int(c.count);
+  f.Byte(c.picture_x);
+  f.Byte(c.picture_y);
+  f.Single(c.turn_time);
+  f.Int(c.cargo_list);
+  f.Byte(c.facing);
+}
+
+template <class F> void Fields(F& f, TCommand_Battle_Wait& c) {
+  f.Byte(c.execute);
+  f.Bool(c.next_piece);
+}
+template <class F> void Fields(F& f, TCommand_Battle_Next_Piece& c) { f.Byte(c.execute); }
+template <class F> void Fields(F& f, TCommand_Battle_Attack& c) {
+  f.Byte(c.execute);
+  f.Int(c.x);
+  f.Int(c.y);
+  f.Int(c.damage);
+}
+template <class F> void Fields(F& f, TCommand_Battle_Move& c) {
+  f.Byte(c.execute);
+  f.Int(c.x);
+  f.Int(c.y);
+}
+template <class F> void Fields(F& f, TCommand_Battle_End_Piece_Turn& c) {
+  f.Byte(c.execute);
+  f.Bool(c.next_piece);
+}
+template <class F> void Fields(F& f, TCommand_Battle_End_Closed& c) { f.Byte(c.execute); }
+template <class F> void Fields(F& f, TCommand_Battle_Begin_Dialog& c) { f.Byte(c.execute); }
+template <class F> void Fields(F& f, TCommand_Battle_Begin_Closed& c) { f.Byte(c.execute); }
+
+template <class F> void Fields(F& f, TCommand_Battle_Log& c) {
+  f.Byte(c.sender);
+  f.Int(c.date);
+  f.Byte(c.attacker);
+  f.Byte(c.defender);
+  f.Byte(c.winner);
+  f.Byte(c.prior_owner);
+  f.Int(c.region);
+  f.Bool(c.attacker_has_land);
+  f.Groups(c.groups, [](auto& g, TBattle_Log_Group& r) {
+    g.Int(r.unit_type);
+    g.Byte(r.owner);
+    g.Int(r.starting);
+    g.Int(r.destroyed);
+  });
+}
+
+template <class F> void Fields(F& f, TCommand_Battle_Delete_Unit& c) {
+  f.Byte(c.sender);
+  f.Int(c.unit);
+  f.Int(c.carrier);
+}
+
+template <class F> void Fields(F& f, TCommand_Battle_Results& c) {
+  f.Byte(c.sender);
+  f.Byte(c.new_owner);
+  f.Int(c.region);
+  f.Byte(c.attacker);
+  f.Byte(c.defender);
+}
+
+template <class F> void Fields(F& f, TCommand_Game_Date& c) { f.Int(c.date); }
+template <class F> void Fields(F& f, TCommand_Current_Player& c) { f.Byte(c.player); }
+template <class F> void Fields(F& f, TCommand_Start_Player_Turn& c) { f.Byte(c.player); }
+template <class F> void Fields(F& f, TCommand_Turn_Status& c) { f.Byte(c.player); }
+template <class F> void Fields(F& f, TCommand_Crash& c) { f.Int(c.unit); }
+template <class F> void Fields(F& f, TCommand_Computer_Takes_Over& c) { f.Byte(c.player); }
+template <class F> void Fields(F& f, TCommand_Battle_Given& c) {
+  f.Byte(c.execute);
+  f.Int(c.region);
+}
+
+// The code each record is sent under: the to-host code of a player's order
+// or battle step, the only code of a host's turn message.
+template <class T> constexpr std::uint8_t Code_Of() {
+  if constexpr (std::is_same_v<T, TCommand_Bombard>) return LAN_MSG_TO_SERVER_ACTION_BOMBARD_UNIT;
+  else if constexpr (std::is_same_v<T, TCommand_Load>) return LAN_MSG_TO_SERVER_ACTION_ADD_UNIT_TO_UNIT_CARGO;
+  else if constexpr (std::is_same_v<T, TCommand_Unload>) return LAN_MSG_TO_SERVER_ACTION_REMOVE_UNIT_FROM_UNIT_CARGO;
+  else if constexpr (std::is_same_v<T, TCommand_Set_Movement>) return LAN_MSG_TO_SERVER_ACTION_SET_UNIT_MOVEMENT;
+  else if constexpr (std::is_same_v<T, TCommand_Decommission>) return LAN_MSG_TO_SERVER_ACTION_DECOMMISSION_UNITS;
+  else if constexpr (std::is_same_v<T, TCommand_Purchases>) return LAN_MSG_TO_SERVER_ACTION_UPDATE_PURCHASES;
+  else if constexpr (std::is_same_v<T, TCommand_End_Turn>) return LAN_MSG_TO_SERVER_ACTION_END_TURN;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Begin>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Add_Unit>)
+    return LAN_MSG_TO_SERVER_ACTION_COMBAT_ADD_STARTING_UNIT;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Wait>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_WAIT_PIECE_TURN;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Next_Piece>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_NEXT_PIECE;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Attack>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_ATTACK;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Move>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_MOVE;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_End_Piece_Turn>)
+    return LAN_MSG_TO_SERVER_ACTION_COMBAT_END_PIECE_TURN;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_End_Closed>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_END_CLOSED;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Begin_Dialog>)
+    return LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_DIALOG;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Begin_Closed>)
+    return LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_CLOSED;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Log>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Delete_Unit>)
+    return LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Results>) return LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS;
+  else if constexpr (std::is_same_v<T, TCommand_Game_Date>) return LAN_MSG_TO_CLIENT_ACTION_NEW_GAME_DATE;
+  else if constexpr (std::is_same_v<T, TCommand_Current_Player>) return LAN_MSG_TO_CLIENT_ACTION_NEW_CURRENT_PLAYER;
+  else if constexpr (std::is_same_v<T, TCommand_Start_Player_Turn>) return LAN_MSG_TO_CLIENT_ACTION_START_PLAYER_TURN;
+  else if constexpr (std::is_same_v<T, TCommand_Turn_Status>) return LAN_MSG_TO_CLIENT_ACTION_END_TURN_STATUS;
+  else if constexpr (std::is_same_v<T, TCommand_Crash>) return LAN_MSG_TO_CLIENT_ACTION_PLANE_CRASH;
+  else if constexpr (std::is_same_v<T, TCommand_Computer_Takes_Over>)
+    return LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED;
+  else if constexpr (std::is_same_v<T, TCommand_Battle_Given>) return LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START;
+  else
+    static_assert(sizeof(T) == 0, "a command without a code");
+}
+
 template <class T> TMP_Message Write(std::uint8_t code, T record) {
   TField_Writer w;
   Fields(w, record);
@@ -196,7 +346,7 @@ template <class T> T Read(const TMP_Message& m) {
 // The to-host code of a relayed code (its partner), or the code itself.
 std::uint8_t To_Host_Code(std::uint8_t code) {
   if (code == LAN_MSG_TO_CLIENT_ACTION_DECOMMISSION_UNITS) return LAN_MSG_TO_SERVER_ACTION_DECOMMISSION_UNITS;
-  if (code >= 50 && code <= 61 && code % 2 == 1) return std::uint8_t(code - 1);
+  if (((code >= 50 && code <= 61) || (code >= 100 && code <= 125)) && code % 2 == 1) return std::uint8_t(code - 1);
   return code;
 }
 
@@ -353,81 +503,105 @@ std::string Battle_Unit_Refusal(std::int32_t id, std::int32_t parent) {
   return "";
 }
 
-std::string Battle_Refusal(std::uint8_t player, const TMP_Message& m) {
-  const std::uint8_t code = m.code;
-  if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN) {
-    const std::uint8_t execute = std::uint8_t(m.m_Int(0));
-    const std::uint8_t attacker = std::uint8_t(m.m_Int(4)), defender = std::uint8_t(m.m_Int(5));
-    if (std::string why = Open_Battle(player, m.m_Int(1), attacker, defender); !why.empty()) return why;
-    if (execute == player || (execute != attacker && execute != defender))
-      return "battle step for player " + Text(execute) + " from player " + Text(player);
-    return "";
+// The executing player a battle step names (0 for a result).
+std::uint8_t Step_Execute(const TGame_Command& c) {
+  return std::visit(
+      [](const auto& step) -> std::uint8_t {
+        if constexpr (requires { step.execute; })
+          return step.execute;
+        else
+          return 0;
+      },
+      c);
+}
+
+// A result of a battle: the battle it belongs to.
+std::string Result_Refusal(std::uint8_t player, const TGame_Command& c) {
+  std::uint8_t sender = 0;
+  std::int32_t region = 0;
+  std::uint8_t attacker = 0, defender = 0;
+  if (const auto* log = std::get_if<TCommand_Battle_Log>(&c)) {
+    sender = log->sender;
+    region = log->region;
+    attacker = log->attacker;
+    defender = log->defender;
+  } else if (const auto* results = std::get_if<TCommand_Battle_Results>(&c)) {
+    sender = results->sender;
+    region = results->region;
+    attacker = results->attacker;
+    defender = results->defender;
+  } else {
+    const auto& deletion = std::get<TCommand_Battle_Delete_Unit>(c);
+    sender = deletion.sender;
+    if (sender != player) return "battle result sent in the name of player " + Text(sender);
+    TMap_Unit_Record u;
+    if (!Find_Unit(deletion.unit, u)) return "unit " + Text(deletion.unit) + " does not exist";
+    region = u.region;
+    if (region == 0 || !Battle_Players(region, attacker, defender)) {
+      if (Host.battle.region == 0) return "unit " + Text(deletion.unit) + " is in no battle";
+      region = Host.battle.region;
+      attacker = Host.battle.attacker;
+      defender = Host.battle.defender;
+    }
   }
-  if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG || code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS ||
-      code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT) {
-    if (m.m_Int(0) != player) return "battle result sent in the name of player " + Text(m.m_Int(0));
-    // The results of a battle fought on the sender's machine open the battle
-    // here when no begin came (a battle against a computer player).
-    std::int32_t region = 0;
-    std::uint8_t attacker = 0, defender = 0;
-    if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG) {
-      region = m.m_Int(6);
-      attacker = std::uint8_t(m.m_Int(2));
-      defender = std::uint8_t(m.m_Int(3));
-    } else if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS) {
-      region = m.m_Int(2);
-      attacker = std::uint8_t(m.m_Int(3));
-      defender = std::uint8_t(m.m_Int(4));
-    } else {
-      TMap_Unit_Record u;
-      if (!Find_Unit(m.m_Int(1), u)) return "unit " + Text(m.m_Int(1)) + " does not exist";
-      region = u.region;
-      std::uint8_t first = 0, second = 0;
-      if (region == 0 || !Battle_Players(region, first, second)) {
-        if (Host.battle.region == 0) return "unit " + Text(m.m_Int(1)) + " is in no battle";
-        region = Host.battle.region;
-        first = Host.battle.attacker;
-        second = Host.battle.defender;
-      }
-      attacker = first;
-      defender = second;
-    }
-    const bool known = Host.battle.region == region && Same_Pair(attacker, defender, Host.battle.attacker,
-                                                                 Host.battle.defender);
-    if (!known) {
-      if (std::string why = Open_Battle(player, region, attacker, defender); !why.empty()) return why;
-    } else if (!In_Battle(player)) {
-      return "player " + Text(player) + " takes no part in the battle";
-    }
-    if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS) {
-      const std::uint8_t owner = std::uint8_t(m.m_Int(1));
-      if (owner != 0 && owner != attacker && owner != defender)
-        return "region " + Text(region) + " given to player " + Text(owner) + ", who took no part in the battle";
-    }
-    if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT) {
-      const TKnown_Battle saved = Host.battle;
-      Host.battle = TKnown_Battle{region, attacker, defender};
-      std::string why = Battle_Unit_Refusal(m.m_Int(1), m.m_Int(2));
-      Host.battle = saved;
-      if (!why.empty()) return why;
-    }
-    return "";
+  if (sender != player) return "battle result sent in the name of player " + Text(sender);
+  // The results of a battle fought on the sender's machine open the battle
+  // here when no begin came (a battle against a computer player).
+  const bool known =
+      Host.battle.region == region && Same_Pair(attacker, defender, Host.battle.attacker, Host.battle.defender);
+  if (!known) {
+    if (std::string why = Open_Battle(player, region, attacker, defender); !why.empty()) return why;
+  } else if (!In_Battle(player)) {
+    return "player " + Text(player) + " takes no part in the battle";
   }
-  // The steps of a battle under way: only inside the battle this machine
-  // knows of, from one of its players, for the other player's machine.
-  if (Host.battle.region == 0) return "no battle is under way";
-  if (!In_Battle(player)) return "player " + Text(player) + " takes no part in the battle";
-  const std::uint8_t execute = std::uint8_t(m.m_Int(0));
-  if (execute == player || (execute != Host.battle.attacker && execute != Host.battle.defender))
-    return "battle step for player " + Text(execute) + " from player " + Text(player);
-  if (code == LAN_MSG_TO_SERVER_ACTION_COMBAT_ADD_STARTING_UNIT) {
-    const std::uint8_t owner = std::uint8_t(m.m_Int(6));
-    if (owner != Host.battle.attacker && owner != Host.battle.defender)
-      return "a battle piece of player " + Text(owner) + ", who takes no part in the battle";
+  if (const auto* results = std::get_if<TCommand_Battle_Results>(&c)) {
+    if (results->new_owner != 0 && results->new_owner != attacker && results->new_owner != defender)
+      return "region " + Text(region) + " given to player " + Text(results->new_owner) +
+             ", who took no part in the battle";
+  }
+  if (const auto* deletion = std::get_if<TCommand_Battle_Delete_Unit>(&c)) {
+    const TKnown_Battle saved = Host.battle;
+    Host.battle = TKnown_Battle{region, attacker, defender};
+    std::string why = Battle_Unit_Refusal(deletion->unit, deletion->carrier);
+    Host.battle = saved;
+    if (!why.empty()) return why;
   }
   return "";
 }
 
+std::string Battle_Refusal(std::uint8_t player, const TGame_Command& c) {
+  if (const auto* begin = std::get_if<TCommand_Battle_Begin>(&c)) {
+    if (std::string why = Open_Battle(player, begin->region, begin->attacker, begin->defender); !why.empty())
+      return why;
+    if (begin->execute == player || (begin->execute != begin->attacker && begin->execute != begin->defender))
+      return "battle step for player " + Text(begin->execute) + " from player " + Text(player);
+    return "";
+  }
+  if (std::holds_alternative<TCommand_Battle_Log>(c) || std::holds_alternative<TCommand_Battle_Results>(c) ||
+      std::holds_alternative<TCommand_Battle_Delete_Unit>(c))
+    return Result_Refusal(player, c);
+  // The steps of a battle under way: only inside the battle this machine
+  // knows of, from one of its players, for the other player's machine.
+  if (Host.battle.region == 0) return "no battle is under way";
+  if (!In_Battle(player)) return "player " + Text(player) + " takes no part in the battle";
+  const std::uint8_t execute = Step_Execute(c);
+  if (execute == player || (execute != Host.battle.attacker && execute != Host.battle.defender))
+    return "battle step for player " + Text(execute) + " from player " + Text(player);
+  if (const auto* piece = std::get_if<TCommand_Battle_Add_Unit>(&c)) {
+    if (piece->owner != Host.battle.attacker && piece->owner != Host.battle.defender)
+      return "a battle piece of player " + Text(piece->owner) + ", who takes no part in the battle";
+    // A piece is formed of a unit of the battle, of the piece's owner.
+    if (std::string why = Battle_Unit_Refusal(piece->unit_id, 0); !why.empty()) return why;
+    TMap_Unit_Record u;
+    Find_Unit(piece->unit_id, u);
+    if (u.owner != piece->owner)
+      return "a battle piece of player " + Text(piece->owner) + " formed of unit " + Text(piece->unit_id) +
+             " of player " + Text(u.owner);
+  }
+  return "";
+}
+
+// Battle steps and results: the to-host codes 100 to 124.
 bool Is_Battle_Code(std::uint8_t code) { return code >= 100 && code <= 125 && code % 2 == 0; }
 
 // Counts the player's command in the turn; false past the bound.
@@ -513,8 +687,35 @@ void Note_Leg(const TMove_Leg& leg) {
 // --- Records and messages ----------------------------------------------------------
 
 std::string Game_Command_Name(const TGame_Command& command) {
-  static const char* const names[] = {"move",         "bombard",        "load",      "unload",
-                                      "set movement", "decommission",   "purchases", "end of turn"};
+  static const char* const names[] = {"move",
+                                      "bombard",
+                                      "load",
+                                      "unload",
+                                      "set movement",
+                                      "decommission",
+                                      "purchases",
+                                      "end of turn",
+                                      "battle begin",
+                                      "battle piece",
+                                      "battle wait",
+                                      "battle next piece",
+                                      "battle attack",
+                                      "battle move",
+                                      "battle end of piece turn",
+                                      "battle end dialog closed",
+                                      "battle begin dialog",
+                                      "battle begin dialog closed",
+                                      "battle log",
+                                      "battle unit deleted",
+                                      "battle results",
+                                      "game date",
+                                      "current player",
+                                      "start of player turn",
+                                      "player updates",
+                                      "crash",
+                                      "computer takes over",
+                                      "battle given"};
+  static_assert(std::size(names) == std::variant_size_v<TGame_Command>);
   return names[command.index()];
 }
 
@@ -528,21 +729,14 @@ std::vector<TMP_Message> Game_Command_Messages(const TGame_Command& command) {
       out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_MOVE_UNIT, leg));
       from = c->path[j];
     }
-  } else if (const auto* c = std::get_if<TCommand_Bombard>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_BOMBARD_UNIT, *c));
-  } else if (const auto* c = std::get_if<TCommand_Load>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_ADD_UNIT_TO_UNIT_CARGO, *c));
-  } else if (const auto* c = std::get_if<TCommand_Unload>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_REMOVE_UNIT_FROM_UNIT_CARGO, *c));
-  } else if (const auto* c = std::get_if<TCommand_Set_Movement>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_SET_UNIT_MOVEMENT, *c));
-  } else if (const auto* c = std::get_if<TCommand_Decommission>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_DECOMMISSION_UNITS, *c));
-  } else if (const auto* c = std::get_if<TCommand_Purchases>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_UPDATE_PURCHASES, *c));
-  } else if (const auto* c = std::get_if<TCommand_End_Turn>(&command)) {
-    out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_END_TURN, *c));
+    return out;
   }
+  std::visit(
+      [&out](const auto& c) {
+        using T = std::decay_t<decltype(c)>;
+        if constexpr (!std::is_same_v<T, TCommand_Move>) out.push_back(Write(Code_Of<T>(), c));
+      },
+      command);
   return out;
 }
 
@@ -561,8 +755,41 @@ std::optional<TGame_Command> Game_Command_Of_Message(const TMP_Message& message,
     case LAN_MSG_TO_SERVER_ACTION_DECOMMISSION_UNITS: return Read<TCommand_Decommission>(message);
     case LAN_MSG_TO_SERVER_ACTION_UPDATE_PURCHASES: return Read<TCommand_Purchases>(message);
     case LAN_MSG_TO_SERVER_ACTION_END_TURN: return Read<TCommand_End_Turn>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN: return Read<TCommand_Battle_Begin>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_ADD_STARTING_UNIT: return Read<TCommand_Battle_Add_Unit>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_WAIT_PIECE_TURN: return Read<TCommand_Battle_Wait>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_NEXT_PIECE: return Read<TCommand_Battle_Next_Piece>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_ATTACK: return Read<TCommand_Battle_Attack>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_MOVE: return Read<TCommand_Battle_Move>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_END_PIECE_TURN: return Read<TCommand_Battle_End_Piece_Turn>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_END_CLOSED: return Read<TCommand_Battle_End_Closed>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_DIALOG: return Read<TCommand_Battle_Begin_Dialog>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_BEGIN_CLOSED: return Read<TCommand_Battle_Begin_Closed>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG: return Read<TCommand_Battle_Log>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT: return Read<TCommand_Battle_Delete_Unit>(message);
+    case LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS: return Read<TCommand_Battle_Results>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_NEW_GAME_DATE: return Read<TCommand_Game_Date>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_NEW_CURRENT_PLAYER: return Read<TCommand_Current_Player>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_START_PLAYER_TURN: return Read<TCommand_Start_Player_Turn>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_END_TURN_STATUS: return Read<TCommand_Turn_Status>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_PLANE_CRASH: return Read<TCommand_Crash>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED: return Read<TCommand_Computer_Takes_Over>(message);
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START: return Read<TCommand_Battle_Given>(message);
     default: return std::nullopt;
   }
+}
+
+TCommand_Route Game_Command_Route(const TGame_Command& command) {
+  switch (command.index()) {
+    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: return TCommand_Route::Order;
+    default: break;
+  }
+  if (std::holds_alternative<TCommand_Battle_Log>(command) ||
+      std::holds_alternative<TCommand_Battle_Delete_Unit>(command) ||
+      std::holds_alternative<TCommand_Battle_Results>(command))
+    return TCommand_Route::Battle_Result;
+  return MP_Relay_Code(Game_Command_Messages(command).front().code) != 0 ? TCommand_Route::Battle_Step
+                                                                          : TCommand_Route::Host_Message;
 }
 
 std::optional<std::int64_t> Game_Command_Purchase_Price(std::uint8_t player, const TEmpire_Purchase& p) {
@@ -590,12 +817,9 @@ std::optional<std::int64_t> Game_Command_Purchase_Price(std::uint8_t player, con
 std::string Game_Command_Refusal(std::uint8_t player, const TMP_Message& message) {
   std::string why;
   Follow_The_Turn();
-  const bool battle = Is_Battle_Code(message.code) ||
-                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_COMBAT_ADD_LOG ||
-                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_DELETE_UNIT ||
-                      message.code == LAN_MSG_TO_SERVER_ACTION_COMBAT_END_RESULTS;
+  const bool battle = Is_Battle_Code(message.code);
   try {
-    why = battle ? Battle_Refusal(player, message) : Player_Command_Refusal(player, message);
+    why = battle ? Battle_Refusal(player, *Game_Command_Of_Message(message)) : Player_Command_Refusal(player, message);
   } catch (const std::exception& e) {
     why = std::string("the message does not hold a command: ") + e.what();
   }
@@ -692,6 +916,11 @@ std::int32_t Execute(const TCommand_End_Turn&, const TCommand_Execution&) {
   if (Master_Action_Timer->m_Has_Action_Type(ACTION_END_TURN)) return 0;
   return Master_Action_Timer->m_Add_Action_End_Turn();
 }
+
+// Battle steps and the host's turn messages act only where they arrive from
+// the network (the action queue); the machine that made them has made the
+// change already.
+template <class T> std::int32_t Execute(const T&, const TCommand_Execution&) { return 0; }
 
 }  // namespace
 

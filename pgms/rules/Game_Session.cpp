@@ -109,7 +109,7 @@ bool Game_Session_New_Game(const TGame_Session_Setup& setup) {
   Game_Install_Rules();
   try {
     Random_Set_Seed(setup.seed);
-    Game_Settings.f_game_kind = setup.game_kind;
+    Game_Settings.f_game_kind = static_cast<std::uint8_t>(setup.game_kind);
     Game_Settings.f_nation_size_level = setup.nation_size_level;
     Game_Settings.f_starting_forces_level = setup.starting_forces_level;
     Game_Settings.f_starting_money_level = setup.starting_money_level;

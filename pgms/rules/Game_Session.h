@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "GameFolder.h"
+#include "GameSettings.h"
 #include "Lists_LongIntList.h"
 #include "Vector_Types.h"
 
@@ -30,8 +31,9 @@ struct TGame_Session_Setup {
   // One entry per player: true for a computer player.
   std::vector<bool> computer{false, true};
   bool neutral_empire = true;
-  // 1 single player, 2 hot seat.
-  std::uint8_t game_kind = 1;
+  // Single player or hot seat; a network game's host starts its game as
+  // the host.
+  TGame_Kind game_kind = TGame_Kind::Single_Player;
   std::uint8_t nation_size_level = 2;
   std::uint8_t starting_forces_level = 2;
   std::uint8_t starting_money_level = 2;

@@ -25,9 +25,6 @@ TEnd_Turn_Actions End_Turn_Actions;
 namespace {
 TAI_Turn_Step g_ai_step;
 
-constexpr std::uint8_t GAME_HOT_SEAT = 2;
-constexpr std::uint8_t GAME_HOSTED = 3;
-constexpr std::uint8_t GAME_JOINED = 4;
 // Seconds before a computer or skipped player hands the turn on, at the
 // default unit speed; faster units shorten the pause.
 constexpr float Skip_Delay = 0.3f;
@@ -35,8 +32,8 @@ float Hand_Over_Pause() { return Skip_Delay / Unit_Movement_Speed_Factor(); }
 constexpr float Effect_Height = -5.0f;
 
 bool Timer_Debug() { return Debug_Sections[DEBUG_MASTER_ACTION_TIMER]; }
-bool Network_Game() { return Game_Settings.f_game_kind == GAME_HOSTED || Game_Settings.f_game_kind == GAME_JOINED; }
-bool Hosted() { return Game_Settings.f_game_kind == GAME_HOSTED; }
+bool Network_Game() { return Game_Kind_Is_Network(); }
+bool Hosted() { return Game_Kind() == TGame_Kind::Host; }
 }  // namespace
 
 void Set_AI_Turn_Step(TAI_Turn_Step step) { g_ai_step = std::move(step); }
@@ -208,7 +205,7 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
 
 void TEnd_Turn_Actions::m_Begin_Player_Handover(std::uint8_t player) {
   if (TEmpire* e = Empire_Get(player)) e->m_Reset_Camera();
-  if (Game_Settings.f_game_kind == GAME_HOT_SEAT) Turn_Links().m_Set_Screen_Mode(2);
+  if (Game_Kind() == TGame_Kind::Hot_Seat) Turn_Links().m_Set_Screen_Mode(2);
 }
 
 bool TEnd_Turn_Actions::m_Execute_Air_Crashes(TMaster_Action_Timer& timer, std::uint8_t player, std::int32_t index) {
@@ -277,7 +274,7 @@ TEnd_Turn_Actions::TCrash_Result TEnd_Turn_Actions::m_Crash_Unit(TMaster_Action_
 }
 
 bool TEnd_Turn_Actions::m_Execute_Player_Updates(std::uint8_t player, std::int32_t n) {
-  if (Game_Settings.f_game_kind == GAME_HOT_SEAT &&
+  if (Game_Kind() == TGame_Kind::Hot_Seat &&
       Game_Settings.f_game_date == Base_Game_Settings.f_starting_game_date && n >= 1 && n <= 5)
     return true;
   m_Execute_Player_Update(player, n);
@@ -415,7 +412,7 @@ void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::ui
     m_Start_Save(timer, true);
   }
   TEmpire* e = Empire_Get(player);
-  if (Game_Settings.f_game_kind == GAME_HOT_SEAT) {
+  if (Game_Kind() == TGame_Kind::Hot_Seat) {
     Turn_Links().m_Set_Screen_Mode(2);
     Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), 2);
     Game_Settings.f_local_empire = player;

@@ -596,5 +596,5 @@ void TMap_Timer_World::m_End_Turn_Resumed() {
 
 bool TMap_Timer_World::m_Hand_Over_Runs_Ahead() const {
   // The machines of a network game follow the host step by step.
-  return Game_Settings.f_game_kind != 3 && Game_Settings.f_game_kind != 4;
+  return !Game_Kind_Is_Network();
 }

@@ -32,7 +32,7 @@ TLongintList To_List(const std::vector<std::int32_t>& ids) {
 // Whether a computer order is shown: never in hot-seat games, else when this
 // machine's player knows either end.
 bool Order_Seen(std::int32_t source, std::int32_t target) {
-  if (Game_Settings.f_game_kind == 2) return false;
+  if (Game_Kind() == TGame_Kind::Hot_Seat) return false;
   const TEmpire* local = Empire_Get(Game_Settings.f_local_empire);
   return local && (local->m_Is_Region_Known(source) || local->m_Is_Region_Known(target));
 }

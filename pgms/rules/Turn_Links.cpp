@@ -1,5 +1,5 @@
 #include "Turn_Links.h"
-#include "Multiplayer_GameActions.h"
+#include "Game_Command_Post.h"
 
 #include "Datafile_EffectEmitters.h"
 #include "GraphicsEngine_ParticleList.h"
@@ -25,11 +25,14 @@ std::int32_t TTurn_Links::m_Start_Sound_3D(const std::string&, const TVector&) {
 void TTurn_Links::m_Move_Sound_3D(std::int32_t, const TVector&) {}
 void TTurn_Links::m_Stop_Sound(std::int32_t) {}
 void TTurn_Links::m_Play_Interface_Sound(std::int32_t, std::int32_t) {}
-void TTurn_Links::m_Send_Game_Date(std::int32_t date) { Send_Action_New_Game_Date(date); }
-void TTurn_Links::m_Send_Current_Player(std::uint8_t player) { Send_Action_New_Current_Player(player); }
-void TTurn_Links::m_Send_Crash(std::int32_t unit_id) { Send_Action_Plane_Crash(unit_id); }
-void TTurn_Links::m_Send_End_Turn_Status(std::uint8_t player) { Send_Action_End_Turn_Status(player); }
-void TTurn_Links::m_Send_Start_Player_Turn(std::uint8_t player) { Send_Action_Start_Player_Turn(player); }
+// The host's turn messages are commands of their own, sent by a host alone.
+void TTurn_Links::m_Send_Game_Date(std::int32_t date) { Game_Command_Post(TCommand_Game_Date{date}); }
+void TTurn_Links::m_Send_Current_Player(std::uint8_t player) { Game_Command_Post(TCommand_Current_Player{player}); }
+void TTurn_Links::m_Send_Crash(std::int32_t unit_id) { Game_Command_Post(TCommand_Crash{unit_id}); }
+void TTurn_Links::m_Send_End_Turn_Status(std::uint8_t player) { Game_Command_Post(TCommand_Turn_Status{player}); }
+void TTurn_Links::m_Send_Start_Player_Turn(std::uint8_t player) {
+  Game_Command_Post(TCommand_Start_Player_Turn{player});
+}
 
 namespace {
 TTurn_Links g_idle_links;

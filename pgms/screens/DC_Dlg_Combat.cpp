@@ -6,6 +6,7 @@
 #include "Display.h"
 #include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Post.h"
 #include "GraphicsEngine_Texture.h"
 #include "Io.h"
 #include "MapClass.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr std::int32_t Grid_Left = 65, Attacker_Grid_Top = 302, Defender_Grid_Top = 438;
 constexpr float Blink_Seconds = 0.8f;
 
-bool Network_Game() { return Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4; }
+bool Network_Game() { return Game_Kind_Is_Network(); }
 
 std::int32_t Load_Picture(const std::string& file, std::uint8_t key = TEXTURE_COLOR_KEY_NONE) {
   if (!g_tg_texture_list || file.empty()) return 0;
@@ -169,7 +170,8 @@ void TDC_Dlg_Combat::m_Button_Click(const std::string& name) {
     Set_Kill_Object(true);
     return;
   }
-  const bool sent = f_end ? Send_Action_Combat_End_Closed() : Send_Action_Combat_Begin_Closed();
+  const bool sent = f_end ? Game_Command_Post_Battle_Step(TCommand_Battle_End_Closed{})
+                           : Game_Command_Post_Battle_Step(TCommand_Battle_Begin_Closed{});
   if (sent && !m_Other_Player_Gone()) {
     if (f_close.m_Enabled()) f_close.m_Set_Enabled(false);
     f_blink_time = 0.0f;

@@ -135,7 +135,7 @@ void TDC_Dlg_Game_Options::m_Show_Options() {
   for (std::int32_t j = 1; j <= GAME_OPTIONS_TOGGLES; ++j) m_Toggle(j).m_Set_On(t[std::size_t(j - 1)]);
   f_music_was_on = Machine_Options->f_play_music;
   // The autosave belongs to the host in a network game.
-  const bool network = Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4;
+  const bool network = Game_Kind_Is_Network();
   for (std::int32_t j = 6; j <= 9; ++j) m_Toggle(j).m_Set_Enabled(!network);
 }
 

@@ -419,6 +419,7 @@ void TDC_Dlg_GameSetup::m_Enable_Row(std::int32_t n, bool on) {
 void TDC_Dlg_GameSetup::m_Set_Mode(std::uint8_t mode, bool loaded) {
   f_mode = mode;
   f_loaded_game = loaded;
+  // The dialog's modes are numbered as the kinds of game are (TGame_Kind).
   Game_Settings.f_game_kind = mode;
   if (!loaded) Game_Settings.m_Clear_Players();
   const bool network = mode == GAME_SETUP_HOST || mode == GAME_SETUP_JOIN;

@@ -354,7 +354,7 @@ void TDC_Main::m_Message_Closed() {
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
       // In a hot-seat game the hand-over is where a player learns that the
       // game is over or that their nation has fallen.
-      if (Game_Settings.f_game_kind == 2 && G_Empire_List) {
+      if (Game_Kind() == TGame_Kind::Hot_Seat && G_Empire_List) {
         const TEmpire* e = G_Empire_List->m_Get_Empire(Game_Settings.f_local_empire);
         if (G_Empire_List->m_Get_Winner() != 0 || (e && e->m_Get_Eliminated())) m_Game_Over(Game_Settings.f_local_empire);
       }
@@ -489,7 +489,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
       m_Reset_View();
       if (!outcome.keep_screen_mode) m_Set_Screen_Mode(SCREEN_MODE_MAP);
       m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
-      if (Game_Settings.f_game_kind == 3) m_Open_Dialog("Dlg Game Setup", 1, 3);
+      if (Game_Kind() == TGame_Kind::Host) m_Open_Dialog("Dlg Game Setup", 1, 3);
     } else if (r == 2) {
       m_Set_Screen_Mode(SCREEN_MODE_MAP);
       if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
@@ -525,7 +525,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
   } else if (name == "Dlg Combat End") {
     Main_Screen_Combat_End_Closed();
   } else if (name == "Dlg Game Over") {
-    if (Game_Settings.f_game_kind != 2) {
+    if (Game_Kind() != TGame_Kind::Hot_Seat) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
     } else if (!G_Empire_List || G_Empire_List->m_Get_Winner() != 0 || G_Empire_List->m_All_Computer_Controlled()) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
@@ -537,8 +537,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
 
 void TDC_Main::m_Begin_Play() {
   m_Reset_View();
-  const std::uint8_t kind = Game_Settings.f_game_kind;
-  if (kind == 2) {
+  if (Game_Kind() == TGame_Kind::Hot_Seat) {
     m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
     const std::uint8_t n = Game_Settings.f_turn_empire;
     const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
@@ -551,7 +550,7 @@ void TDC_Main::m_Begin_Play() {
     }
   } else {
     m_Set_Screen_Mode(SCREEN_MODE_MAP);
-    if (kind == 3 || kind == 4) Map_Ownership_Changed();
+    if (Game_Kind_Is_Network()) Map_Ownership_Changed();
   }
 }
 
@@ -625,7 +624,7 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
   for (auto& b : f_combat_buttons) m_Show_Control(*b, battle);
   if (!map)
     for (auto& b : f_combat_region_buttons) b->m_Set_Visible(false);
-  if (map && (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4)) m_Show_Turn_Status();
+  if (map && Game_Kind_Is_Network()) m_Show_Turn_Status();
   // The map plays the main songs, a battle the combat songs (a song of the
   // right kind already playing goes on).
   const std::int32_t music = map ? 2 : battle ? 3 : 0;

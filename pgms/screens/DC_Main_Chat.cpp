@@ -50,9 +50,9 @@ void TDC_Main_Chat::m_Focus_Edit() {
 
 void TDC_Main_Chat::m_Send_Line() {
   const std::string text = f_edit.m_Text();
-  switch (Game_Settings.f_game_kind) {
-    case 3: Send_Chat_To_All(Game_Settings.m_Player(1).f_player_name, text); break;
-    case 4:
+  switch (Game_Kind()) {
+    case TGame_Kind::Host: Send_Chat_To_All(Game_Settings.m_Player(1).f_player_name, text); break;
+    case TGame_Kind::Joined:
       MP_Game_Links().m_Send_To_Host(MP_Encode_Byte(LAN_MSG_TO_SERVER_CHAT) + MP_Encode_String(MP_Login_Player_Name) +
                                      MP_Encode_String(text));
       break;

@@ -898,7 +898,7 @@ void TDC_Main::m_Combat_Button_Click(const std::string& name) {
     return;
   const std::int32_t region = G_Map->m_Get_Combat_Region(n);
   bool show = false;
-  if (Game_Settings.f_game_kind == 2) {
+  if (Game_Kind() == TGame_Kind::Hot_Seat) {
     if (const TMap_Region* r = G_Map->m_Get_Region(region)) {
       std::uint8_t a = 0, b = 0;
       r->m_Get_Unit_Owners(a, b);

@@ -543,7 +543,7 @@ bool TFrm_Main::m_Start_New_Game(const TShell_New_Game& game) {
   std::int32_t humans = 0;
   for (bool c : game.computer) humans += c ? 0 : 1;
   // Two or more humans share this machine: a hot-seat game; else single player.
-  setup.game_kind = humans > 1 ? 2 : 1;
+  setup.game_kind = humans > 1 ? TGame_Kind::Hot_Seat : TGame_Kind::Single_Player;
   return G_DC_Main->m_Start_New_Game(setup);
 }
 

@@ -4,10 +4,14 @@
 #include <vector>
 
 #include "../world/World_Fixture.h"
+#include "AI_Main.h"
+#include "Combat.h"
 #include "BombardDamageList.h"
 #include "Errors.h"
 #include "EventLog.h"
 #include "GameSettings.h"
+#include "Game_Command_Executor.h"
+#include "Game_Command_Post.h"
 #include "Lost_Player.h"
 #include "MasterActionTimer.h"
 #include "Multiplayer_ActionQueue.h"
@@ -44,6 +48,7 @@ class Game_Actions_Test : public World_Test {
 protected:
   void SetUp() override {
     World_Test::SetUp();
+    Game_Command_Executor_Install();
     Master_Action_Timer = &timer;
     Set_MP_Game_Links(&links);
     empires.m_Create_Empires(3);
@@ -119,10 +124,21 @@ TEST(Multiplayer_Messages, EverySenderWritesWhatTheLayoutReadsBack) {
   Send_Action_Set_Unit_Movement(0, units, 2, false);
   Send_Action_End_Turn(2);
   Send_Action_Decommission_Units(5, 2, units, 1, false);
-  Send_Action_Combat_Begin(12, true, "Battle Ocean 1", 2, 3, 3);
-  Send_Action_Combat_Add_Starting_Unit(3, 13, 9, 77, 88, 2, 4, 5, 1, 0, 0.05f, 0, 2);
-  Send_Action_Combat_Attack(4, 5, 17);
-  Send_Action_Combat_End_Combat_Add_Log(31, 2, 3, 2, 3, 12, true, {{4, 2, 5, 1}, {65535, 3, 2, 2}});
+  // The battle's steps and results are the rules' commands, sent the same way.
+  TCombat_Links combat;
+  combat.m_Send_Combat_Begin(12, true, "Battle Ocean 1", 3, 3, 2);
+  TCombat_Cell cell;
+  cell.piece_id = 77;
+  cell.unit_id = 88;
+  cell.owner = 2;
+  cell.unit_type = 4;
+  cell.count = 5;
+  cell.offset_x = 1;
+  cell.initiative = 0.05f;
+  cell.facing = 2;
+  combat.m_Send_Add_Starting_Unit(3, 13, 9, cell);
+  combat.m_Send_Attack(4, 5, 17);
+  Game_Command_Post_Battle_Result(TCommand_Battle_Log{0, 31, 2, 3, 2, 3, 12, true, {{4, 2, 5, 1}, {65535, 3, 2, 2}}});
   Set_MP_Game_Links(nullptr);
 
   const std::vector<std::uint8_t> codes = {50, 52, 54, 56, 58, 62, 127, 100, 102, 108, 112};
@@ -308,13 +324,14 @@ TEST_F(Game_Actions_Test, QueueAppliesBattleStepsOnlyOnTheExecutingMachineAndRes
 
 TEST_F(Game_Actions_Test, BattleAgainstAComputerSendsNoStepsButItsResults) {
   empires.m_Get_Empire(2)->m_Set_Computer_Controlled(true);
-  Send_Action_Combat_Begin(2, false, "Land", 1, 2, 2);
-  Send_Action_Combat_Attack(1, 1, 5);
-  Send_Action_Combat_Move(1, 2);
-  EXPECT_FALSE(Send_Action_Combat_Begin_Dialog());
+  TCombat_Links combat;
+  combat.m_Send_Combat_Begin(2, false, "Land", 2, 2, 1);
+  combat.m_Send_Attack(1, 1, 5);
+  combat.m_Send_Move(1, 2);
+  EXPECT_FALSE(Game_Command_Post_Battle_Step(TCommand_Battle_Begin_Dialog{}));
   EXPECT_TRUE(links.to_all.empty());
-  Send_Action_Combat_End_Results(1, 2, 1, 2);
-  Send_Action_Combat_End_Delete_Unit(5, 0);
+  combat.m_Send_End_Results(1, 2, 1, 2);
+  combat.m_Send_End_Delete_Unit(5, 0);
   ASSERT_EQ(links.to_all.size(), 2u);
   EXPECT_EQ(Code_Of(links.to_all[0]), 117);
   EXPECT_EQ(links.queue.m_Count(), 0);  // the host made the change itself
@@ -356,7 +373,7 @@ TEST_F(Game_Actions_Test, ResultsOfABattleGivenToAPlayersMachineAreTakenFromThat
   Game_Settings.f_turn_empire = 3;
   MP_Combat_Attacker_Plr = 1;  // an earlier battle between players 1 and 3
   MP_Combat_Defender_Plr = 3;
-  Send_Action_Combat_Plr_Start(2, 2);
+  AI_Get_Links().m_Send_Combat_Plr_Start(2, 2);
   ASSERT_EQ(links.to_all.size(), 1u);
   EXPECT_EQ(links.to_all[0], "126  2" + MP_Encode_Integer(2));
   EXPECT_EQ(MP_Battle_Elsewhere.region, 2);

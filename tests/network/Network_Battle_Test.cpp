@@ -14,6 +14,7 @@
 #include "Datafile_BaseGameSettings.h"
 #include "Empire.h"
 #include "GameSettings.h"
+#include "Game_Command_Executor.h"
 #include "Global.h"
 #include "Lost_Player.h"
 #include "MapClass.h"
@@ -94,6 +95,7 @@ protected:
     Base_Game_Settings.m_Reset();
     Set_Combat_Links(nullptr);
     Set_MP_Game_Links(&links);
+    Game_Command_Executor_Install();
     Random_Set_Seed(2024);
     G_Combat = TCombat_State{};
     host.local = 1;

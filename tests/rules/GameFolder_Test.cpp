@@ -354,9 +354,9 @@ TEST_F(Game_Folder, AnAutosaveResumesItsEndOfTurnWithoutAdvancingTheDateAgain) {
   // Two human players (no computer player: its battles would wait for the
   // human's hand on a screen there is none of here).
   struct TCase {
-    std::uint8_t kind;
+    TGame_Kind kind;
     std::vector<bool> computer;
-  } cases[] = {{1, {false, false}}, {2, {false, false}}};
+  } cases[] = {{TGame_Kind::Single_Player, {false, false}}, {TGame_Kind::Hot_Seat, {false, false}}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(int(c.kind));
     fs::remove_all(user.path() / "savegames" / "Autosave1");

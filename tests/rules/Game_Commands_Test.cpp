@@ -250,6 +250,55 @@ TEST_F(Game_Commands_Host, BattleStepsOnlyInsideTheBattleFromItsPlayersForTheOth
   EXPECT_EQ(relay.to_all.size(), 4u);
 }
 
+// Inside the battle the host began between players 2 and 3 (region 3), each
+// forged step or result is refused with its reason; the battle goes on.
+TEST_F(Game_Commands_Host, InsideABattleEachForgedStepIsRefusedWithItsReason) {
+  ASSERT_TRUE(From(2, Begin(3, 3, 2, 3)));
+  auto piece = [](std::uint8_t execute, std::int32_t unit, std::uint8_t owner) {
+    return TCommand_Battle_Add_Unit{execute, 3, 1, 1, 1, unit, owner, UT_INFANTRY, 1, 0, 0, 0.1f, 0, 0};
+  };
+  struct TCase {
+    const char* name;
+    std::int32_t slot;
+    TGame_Command step;
+    const char* reason;
+  } cases[] = {
+      {"a step for the sender's own machine", 2, TCommand_Battle_Attack{2, 1, 1, 5}, "battle step for player 2 from player 2"},
+      {"a step from a player outside the battle", 4, TCommand_Battle_Attack{2, 1, 1, 5}, "player 4 takes no part in the battle"},
+      {"a step for a machine outside the battle", 3, TCommand_Battle_Move{4, 1, 1}, "battle step for player 4 from player 3"},
+      {"a dialog closed for the sender's own machine", 3, TCommand_Battle_Begin_Closed{3}, "battle step for player 3 from player 3"},
+      {"a second begin from a player outside the battle", 4, TCommand_Battle_Begin{3, 3, false, "Land", 2, 3, 3},
+       "player 4 takes no part in the battle"},
+      {"a piece of a player outside the battle", 3, piece(2, foreign, 4), "a battle piece of player 4"},
+      {"a piece of a unit that does not exist", 3, piece(2, 9999, 2), "unit 9999 does not exist"},
+      {"a piece of a unit outside the battle", 3, piece(2, own, 2), "stands outside the battle in region 3"},
+      {"a piece of the other player's unit", 3, piece(2, attacker_in_battle, 3), "formed of unit"},
+      {"a deletion of a unit outside the battle", 3, TCommand_Battle_Delete_Unit{3, own, 0}, "stands outside the battle"},
+      {"a deletion in another player's name", 3, TCommand_Battle_Delete_Unit{2, attacker_in_battle, 0},
+       "in the name of player 2"},
+      {"results giving the region to a player outside", 3, TCommand_Battle_Results{3, 4, 3, 2, 3},
+       "given to player 4, who took no part in the battle"},
+      {"results from a player outside the battle", 4, TCommand_Battle_Results{4, 4, 3, 2, 3},
+       "player 4 takes no part in the battle"},
+      {"a log entry in another player's name", 2, TCommand_Battle_Log{3, 1, 2, 3, 3, 3, 3, true, {}},
+       "in the name of player 3"},
+  };
+  const std::string before = Files();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(From(c.slot, c.step));
+    EXPECT_NE(Log_Text().find(c.reason), std::string::npos);
+    EXPECT_EQ(relay.to_all.size(), 1u);  // the begin alone
+    EXPECT_EQ(relay.queue.m_Count(), 1);
+    EXPECT_EQ(timer.m_Record_Count(), 0);
+    EXPECT_EQ(Files(), before);
+  }
+  // The battle is still open to its players' own steps.
+  EXPECT_TRUE(From(3, TCommand_Battle_Attack{2, 1, 1, 5}));
+  EXPECT_TRUE(From(3, piece(2, foreign, 3)));
+  EXPECT_EQ(relay.to_all.size(), 3u);
+}
+
 TEST_F(Game_Commands_Host, APlayerSendsAtMostTheBoundOfCommandsInATurn) {
   for (std::int32_t i = 0; i < Game_Command_Limit; ++i) ASSERT_TRUE(From(2, TCommand_Set_Movement{{own}})) << i;
   const std::string before = Files();
@@ -292,6 +341,26 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
       TCommand_Decommission{6, 3, {11}},
       TCommand_Purchases{2, {{1, 3, 4, 5, 40}, {2, 1, 1, 2, 300}}},
       TCommand_End_Turn{5},
+      TCommand_Battle_Begin{3, 12, true, "Battle Ocean 1", 2, 3, 3},
+      TCommand_Battle_Add_Unit{2, 3, 13, 9, 77, 88, 2, 4, 5, 1, 0, 0.05f, 6, 2},
+      TCommand_Battle_Wait{2, true},
+      TCommand_Battle_Next_Piece{3},
+      TCommand_Battle_Attack{2, 4, 5, INT_MIN},
+      TCommand_Battle_Move{2, -1, 7},
+      TCommand_Battle_End_Piece_Turn{3, false},
+      TCommand_Battle_End_Closed{2},
+      TCommand_Battle_Begin_Dialog{3},
+      TCommand_Battle_Begin_Closed{2},
+      TCommand_Battle_Log{2, 31, 2, 3, 2, 3, 12, true, {{4, 2, 5, 1}, {65535, 3, 2, 2}}},
+      TCommand_Battle_Delete_Unit{3, 5, 9},
+      TCommand_Battle_Results{3, 3, 2, 2, 3},
+      TCommand_Game_Date{INT_MAX},
+      TCommand_Current_Player{4},
+      TCommand_Start_Player_Turn{4},
+      TCommand_Turn_Status{2},
+      TCommand_Crash{77},
+      TCommand_Computer_Takes_Over{3},
+      TCommand_Battle_Given{2, 2},
   };
   for (const TGame_Command& c : commands) {
     SCOPED_TRACE(Game_Command_Name(c));
@@ -301,7 +370,27 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
     const auto back = Game_Command_Of_Message(MP_Decode_Message(line));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(*back)[0]), line);
+    EXPECT_EQ(back->index(), c.index());
+    // A relayed step reads back as the same command.
+    if (const std::uint8_t partner = MP_Relay_Code(m[0].code)) {
+      const auto relayed = Game_Command_Of_Message(MP_Decode_Message(MP_Encode_As(partner, m[0])));
+      ASSERT_TRUE(relayed.has_value());
+      EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(*relayed)[0]), line);
+    }
   }
+  // The battle steps and the host's messages keep the relay's codes and
+  // bytes.
+  EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(TCommand_Battle_Attack{2, 4, 5, 9})[0]),
+            "108  2" + MP_Encode_Integer(4) + MP_Encode_Integer(5) + MP_Encode_Integer(9));
+  EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(TCommand_Battle_Results{3, 3, 2, 2, 3})[0]),
+            "116  3  3" + MP_Encode_Integer(2) + "  2  3");
+  EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(TCommand_Battle_Given{2, 2})[0]), "126  2" + MP_Encode_Integer(2));
+  EXPECT_EQ(MP_Encode_Message(Game_Command_Messages(TCommand_Computer_Takes_Over{3})[0]),
+            MP_Encode_Byte(68) + MP_Encode_Byte(3));
+  EXPECT_EQ(Game_Command_Route(TCommand_Move{}), TCommand_Route::Order);
+  EXPECT_EQ(Game_Command_Route(TCommand_Battle_Begin{}), TCommand_Route::Battle_Step);
+  EXPECT_EQ(Game_Command_Route(TCommand_Battle_Results{}), TCommand_Route::Battle_Result);
+  EXPECT_EQ(Game_Command_Route(TCommand_Game_Date{}), TCommand_Route::Host_Message);
   // A move is one line per leg; every leg but the last says more follow,
   // every leg but the first waits for the one before.
   const std::vector<TMP_Message> legs = Game_Command_Messages(TCommand_Move{1, {2, 3, 4}, 1, 2, {5, 6}});

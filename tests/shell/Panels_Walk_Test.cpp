@@ -49,7 +49,7 @@ protected:
     setup.seed = seed;
     setup.map_type = "Tiny";
     setup.computer = {false, false};
-    setup.game_kind = 2;
+    setup.game_kind = TGame_Kind::Hot_Seat;
     const bool ok = Open_Walk_Game(setup) && Find_Plan(plan);
     if (TEmpire* e = Empire_Get(1)) e->m_Set_Treasury(100000);
     // The new date is saved: the checks after the walk read that save.
