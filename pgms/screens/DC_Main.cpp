@@ -95,8 +95,8 @@ void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker make
     Makers().erase(name);
 }
 
-TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height) {
-  if (screen_mode == SCREEN_MODE_BATTLE) return {-2000.0f, 1400.0f, 1000.0f};
+TCamera_Limits Main_Camera_Limits(TScreen_Mode screen_mode, std::int32_t map_width, std::int32_t map_height) {
+  if (screen_mode == TScreen_Mode::Battle) return {-2000.0f, 1400.0f, 1000.0f};
   return {-8000.0f, float(std::max(0, map_width)), float(std::max(0, map_height))};
 }
 
@@ -297,7 +297,7 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
   dialog->m_Set_Visible(true);
   Add_Child_Control(dialog.get());
   f_dialogs[slot] = std::move(dialog);
-  if (Opens_Full_Screen(name)) m_Set_Screen_Mode(SCREEN_MODE_MENU);
+  if (Opens_Full_Screen(name)) m_Set_Screen_Mode(TScreen_Mode::Menu);
   return true;
 }
 
@@ -351,7 +351,7 @@ void TDC_Main::m_Message_Closed() {
       if (value == 1 && kind == 3) m_Execute_Order(7, 0, 0, 0);
       break;
     case 2:
-      m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      m_Set_Screen_Mode(TScreen_Mode::Map);
       // In a hot-seat game the hand-over is where a player learns that the
       // game is over or that their nation has fallen.
       if (Game_Settings.f_game_kind == 2 && G_Empire_List) {
@@ -487,17 +487,17 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
   } else if (name == "Dlg Load Game") {
     if (r == 1) {
       m_Reset_View();
-      if (!outcome.keep_screen_mode) m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      if (!outcome.keep_screen_mode) m_Set_Screen_Mode(TScreen_Mode::Map);
       m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
       if (Game_Settings.f_game_kind == 3) m_Open_Dialog("Dlg Game Setup", 1, 3);
     } else if (r == 2) {
-      m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      m_Set_Screen_Mode(TScreen_Mode::Map);
       if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
       // Shown over the start menu, where it stays until it is closed.
       if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, 0);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
-    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    m_Set_Screen_Mode(TScreen_Mode::Map);
   } else if (name == "Dlg Game Menu") {
     switch (r) {
       case 1:
@@ -539,7 +539,7 @@ void TDC_Main::m_Begin_Play() {
   m_Reset_View();
   const std::uint8_t kind = Game_Settings.f_game_kind;
   if (kind == 2) {
-    m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    m_Set_Screen_Mode(TScreen_Mode::Handover);
     const std::uint8_t n = Game_Settings.f_turn_empire;
     const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
     if (e && e->m_Get_Computer_Controlled()) {
@@ -550,7 +550,7 @@ void TDC_Main::m_Begin_Play() {
       Map_Ownership_Changed();
     }
   } else {
-    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    m_Set_Screen_Mode(TScreen_Mode::Map);
     if (kind == 3 || kind == 4) Map_Ownership_Changed();
   }
 }
@@ -610,13 +610,13 @@ bool TDC_Main::m_Load_Game(const std::string& save_name) {
 
 // --- screen modes ----------------------------------------------------------------
 
-void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
+void TDC_Main::m_Set_Screen_Mode(TScreen_Mode mode) {
   f_status_text.clear();
   f_status_width = 0;
   f_status_forced = false;
   f_screen_mode = mode;
   m_Clear_Order();
-  const bool map = mode == SCREEN_MODE_MAP, battle = mode == SCREEN_MODE_BATTLE;
+  const bool map = mode == TScreen_Mode::Map, battle = mode == TScreen_Mode::Battle;
   m_Show_Control(*f_overview, map);
   for (auto& b : f_main_buttons) m_Show_Control(*b, map);
   m_Show_Control(*f_order_buttons[0], map);
@@ -635,7 +635,7 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
 // --- camera ------------------------------------------------------------------------
 
 float TDC_Main::m_Camera_Step(TShift_State shift) const {
-  if (f_screen_mode != SCREEN_MODE_MAP && f_screen_mode != SCREEN_MODE_BATTLE) return 0.0f;
+  if (f_screen_mode != TScreen_Mode::Map && f_screen_mode != TScreen_Mode::Battle) return 0.0f;
   if (shift & SS_CTRL) return 5.0f;
   if (shift & SS_SHIFT) return 0.01f;
   return 200.0f;
@@ -656,7 +656,7 @@ void TDC_Main::m_Set_Camera(const TVector& eye_in, const TVector& look_at_in, bo
       same(up, Game_Settings.f_camera_up))
     return;
   G_Set_Camera(eye, look_at, up);
-  if (f_screen_mode == SCREEN_MODE_MAP || f_screen_mode == SCREEN_MODE_HANDOVER) f_overview->m_Update_View_Rect();
+  if (f_screen_mode == TScreen_Mode::Map || f_screen_mode == TScreen_Mode::Handover) f_overview->m_Update_View_Rect();
 }
 
 void TDC_Main::m_Center_Camera_On(const TVector& point) {
@@ -673,7 +673,7 @@ void TDC_Main::m_Reset_View() {
 }
 
 bool TDC_Main::m_Panning_Blocked(std::int32_t x, std::int32_t y) const {
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     if (f_dialogs.count("Dlg Combat Begin") || f_dialogs.count("Dlg Combat End")) return true;
     if (Inside(x, y, f_x + 442, f_y, f_x + 568, f_y + 44)) return true;
     return Inside(x, y, f_x + 570, f_y, f_x + m_Width(), f_y + 64);
@@ -719,9 +719,9 @@ void TDC_Main::m_On_Timer(float elapsed) {
     if (g_tg_particle_list) g_tg_particle_list->m_Advance(elapsed);
   };
   switch (f_screen_mode) {
-    case SCREEN_MODE_MAP:
-    case SCREEN_MODE_BATTLE: {
-      const bool battle = f_screen_mode == SCREEN_MODE_BATTLE;
+    case TScreen_Mode::Map:
+    case TScreen_Mode::Battle: {
+      const bool battle = f_screen_mode == TScreen_Mode::Battle;
       const bool info_bar = !Machine_Options || Machine_Options->f_show_info_bar;
       if (!battle && !f_info_by_panel && info_bar) m_Track_Hover(elapsed);
       if (battle && info_bar) Combat_Update_Hover(elapsed);
@@ -753,8 +753,8 @@ void TDC_Main::m_On_Timer(float elapsed) {
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;
     }
-    case SCREEN_MODE_HANDOVER:
-    case SCREEN_MODE_MAP_ONLY:
+    case TScreen_Mode::Handover:
+    case TScreen_Mode::Map_Only:
       if (Master_Action_Timer) Master_Action_Timer->m_Update_Timer(elapsed);
       break;
     default:
@@ -885,23 +885,23 @@ void TDC_Main::m_Draw_Map_Mode() {
 
 void TDC_Main::m_Draw(double) {
   switch (f_screen_mode) {
-    case SCREEN_MODE_MAP:
+    case TScreen_Mode::Map:
       m_Draw_Map_Mode();
       break;
-    case SCREEN_MODE_HANDOVER:
+    case TScreen_Mode::Handover:
       if (!f_status_text.empty()) {
         TGui_Text_Link& fonts = Gui_Text_Link();
         fonts.m_Set_Font(3);
         fonts.m_Draw_Text(f_x + m_Width() / 2 - f_status_width / 2, f_y + m_Height() / 3, f_status_text);
       }
       break;
-    case SCREEN_MODE_BATTLE:
+    case TScreen_Mode::Battle:
       Combat_Draw();
       if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
       if (g_tg_particle_list) g_tg_particle_list->m_Draw();
       if (!Machine_Options || Machine_Options->f_show_info_bar) m_Draw_Info_Box();
       break;
-    case SCREEN_MODE_MAP_ONLY:
+    case TScreen_Mode::Map_Only:
       if (G_Map) f_map_view.m_Draw(*G_Map, m_Local_Player(), false, f_purchase_target, false);
       break;
     default:
@@ -916,7 +916,7 @@ void TDC_Main::m_Chat_Add_Line(const std::string& text) {
   f_chat->m_Add_Line(text);
   // With the panel hidden the line is not lost on the player: it shows
   // among the notices over the map (Enter opens the panel to answer).
-  if (!f_chat->m_Visible() && f_screen_mode == SCREEN_MODE_MAP) m_Add_Notice(text);
+  if (!f_chat->m_Visible() && f_screen_mode == TScreen_Mode::Map) m_Add_Notice(text);
 }
 
 void TDC_Main::m_Chat_Add_Lines(const std::vector<std::string>& lines) {

@@ -30,6 +30,7 @@
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
 #include "MapClass_Draw.h"
+#include "Screen_Mode.h"
 #include "SelectedUnit.h"
 #include "Shell_Links.h"
 #include "Vector_Types.h"
@@ -112,18 +113,11 @@ struct TDC_Main_Dialog_Maker {
 // Registers (or, with an empty maker, forgets) the maker of a display name.
 void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker maker);
 
-// Screen modes.
-constexpr std::uint8_t SCREEN_MODE_MAP = 1;
-constexpr std::uint8_t SCREEN_MODE_HANDOVER = 2;
-constexpr std::uint8_t SCREEN_MODE_BATTLE = 4;
-constexpr std::uint8_t SCREEN_MODE_MENU = 5;
-constexpr std::uint8_t SCREEN_MODE_MAP_ONLY = 6;
-
 // The camera's limits in a screen mode on a map of the given size.
 struct TCamera_Limits {
   float min_height, max_x, max_y;
 };
-TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height);
+TCamera_Limits Main_Camera_Limits(TScreen_Mode screen_mode, std::int32_t map_width, std::int32_t map_height);
 
 constexpr std::int32_t MAIN_EDGE_BAND = 20;
 constexpr std::int32_t MAIN_NOTICE_LINES = 10;
@@ -200,8 +194,8 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   bool m_Centre_On_Region(std::int32_t region);
 
   // --- screen modes ---
-  void m_Set_Screen_Mode(std::uint8_t mode);
-  std::uint8_t m_Get_Screen_Mode() const { return f_screen_mode; }
+  void m_Set_Screen_Mode(TScreen_Mode mode);
+  TScreen_Mode m_Get_Screen_Mode() const { return f_screen_mode; }
 
   // --- camera ---
   void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up) override;
@@ -353,7 +347,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::vector<std::string> f_queue_captions, f_queue_texts;
   std::vector<std::int32_t> f_queue_kinds;
 
-  std::uint8_t f_screen_mode = SCREEN_MODE_MAP;
+  TScreen_Mode f_screen_mode = TScreen_Mode::Map;
   bool f_camera_not_applied = true;
   // Edge panning waits, once a game's view has opened, until the mouse has
   // been away from the screen's edges: the pointer left resting on a

@@ -20,8 +20,8 @@ void TMain_Screen_Turn_Links::m_Centre_Camera(float x, float y) {
   f_screen.m_Center_Camera_On({x, y, Game_Settings.f_camera_eye.z});
 }
 
-void TMain_Screen_Turn_Links::m_Set_Screen_Mode(std::int32_t mode) {
-  if (mode >= 1 && mode <= 6) f_screen.m_Set_Screen_Mode(std::uint8_t(mode));
+void TMain_Screen_Turn_Links::m_Set_Screen_Mode(TScreen_Mode mode) {
+  if (Is_Screen_Mode(std::int32_t(mode))) f_screen.m_Set_Screen_Mode(mode);
 }
 
 void TMain_Screen_Turn_Links::m_Show_Message(const std::string& caption, const std::string& text,
@@ -66,7 +66,7 @@ void TMain_Screen_Turn_Links::m_Play_Interface_Sound(std::int32_t number, std::i
 // --- the battle ----------------------------------------------------------------------
 
 void TMain_Screen_Combat_Links::m_Set_Screen_Mode(std::int32_t mode) {
-  if (mode >= 1 && mode <= 6) f_screen.m_Set_Screen_Mode(std::uint8_t(mode));
+  if (Is_Screen_Mode(mode)) f_screen.m_Set_Screen_Mode(TScreen_Mode(mode));
 }
 
 void TMain_Screen_Combat_Links::m_Open_Begin_Dialog() {
@@ -98,7 +98,7 @@ void TMain_Screen_Combat_Links::m_Show_Turn_Status() { f_screen.m_Show_Turn_Stat
 std::int32_t TMain_Screen_Combat_Links::m_Screen_Width() { return f_screen.m_Width(); }
 
 bool TMain_Screen_Combat_Links::m_Screen_Active() {
-  return f_screen.m_Get_Screen_Mode() == SCREEN_MODE_BATTLE && f_screen.m_Visible();
+  return f_screen.m_Get_Screen_Mode() == TScreen_Mode::Battle && f_screen.m_Visible();
 }
 
 void TMain_Screen_Combat_Links::m_Mouse_Position(std::int32_t& x, std::int32_t& y) {

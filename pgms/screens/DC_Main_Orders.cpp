@@ -407,13 +407,13 @@ bool TDC_Main::m_Map_Point_On_Screen(float x, float y, float& sx, float& sy) {
 // --- map input -------------------------------------------------------------------
 
 void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y) {
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     (void)button;
     (void)shift;
     Combat_Mouse_Click(x, y);
     return;
   }
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn() || !G_Map) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn() || !G_Map) return;
   // 1. the arrows of the unit-group panel
   if (m_Hovered() && !f_panels_locked && !f_groups.empty() &&
       Main_Hit(x, y, f_panel_rect[0], f_panel_rect[1], f_panel_rect[2], f_panel_rect[3])) {
@@ -459,7 +459,7 @@ void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::in
 }
 
 void TDC_Main::m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int32_t, bool) {
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn()) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn()) return;
   bool changed = false;
   for (std::size_t i = 0; i < f_groups.size() && i < f_group_arrows.size(); ++i) {
     TSelected_Unit& g = f_groups[i];
@@ -478,7 +478,7 @@ void TDC_Main::m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int
 
 void TDC_Main::m_On_Double_Click(std::int32_t x, std::int32_t y) {
   // A double click on the purchase target adds the current purchase item.
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn() || f_purchase_target == 0 || !G_Map) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn() || f_purchase_target == 0 || !G_Map) return;
   auto* items = dynamic_cast<TDC_Main_Purchases_Items*>(m_Get_Dialog("DC Main Purchases Items"));
   float px = 0, py = 0;
   if (!items || !G_Screen_To_Map_Point(float(x), float(y), px, py)) return;
@@ -518,7 +518,7 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
       return true;
     }
   }
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     const char* name = key == 79 ? "Combat Main Button 1" : key == 87 ? "Combat Main Button 2"
                                                           : key == 69 ? "Combat Main Button 3" : nullptr;
     TDC_Button* b = name ? m_Button(name) : nullptr;
@@ -528,7 +528,7 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
     }
     return false;
   }
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn()) return false;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn()) return false;
   const std::string name = Main_Shortcut_Button(key);
   TDC_Button* b = name.empty() ? nullptr : m_Button(name);
   if (!b || !b->m_Visible() || !b->m_Enabled()) return false;
@@ -783,7 +783,7 @@ void TDC_Main::m_Set_Help_Areas() {
     // neighbours apart.
     if (w > 1 && h > 1) m_Add_Help_Area(1, group, entry, "", 0, x - f_x, y - f_y, w - 1, h - 1);
   };
-  if (f_screen_mode == SCREEN_MODE_MAP) {
+  if (f_screen_mode == TScreen_Mode::Map) {
     area(Main_Group, 1, f_x + 2, f_y + 2, 180, 16);
     area(Main_Group, 2, f_x + 185, f_y + 2, 70, 16);
     area(Main_Group, 3, f_x + 2, f_y + 25, 180, 16);
@@ -806,7 +806,7 @@ void TDC_Main::m_Set_Help_Areas() {
     // The rest of the panel below the rows.
     const std::int32_t panel_bottom = f_panel_rect[1] + f_panel_rect[3];
     area(Select_Group, 1, f_panel_rect[0], rows_bottom, f_panel_rect[2], panel_bottom - rows_bottom);
-  } else if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  } else if (f_screen_mode == TScreen_Mode::Battle) {
     area(Combat_Group, 1, f_x + 3, f_y + 2, 228, 16);
     area(Combat_Group, 2, f_x + 3, f_y + 22, 228, 16);
     area(Combat_Group, 3, f_x + 250, f_y + 5, 144, 13);

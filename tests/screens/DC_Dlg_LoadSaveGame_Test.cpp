@@ -491,7 +491,7 @@ TEST_F(Load_Save, TheEndOfTurnThatFindsAWinnerOpensTheGameOver) {
   auto screen = std::make_unique<TDC_Main>();
   screen->m_Set_Position("Main Window", 0, 0, false);
   screen->m_Set_Visible(true);
-  screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   EXPECT_NE(Game_Session_End_Turn(), 0);
   Game_Session_Run_Until_Idle();
   auto* over = dynamic_cast<TDC_Dlg_GameOver*>(screen->m_Get_Dialog("Dlg Game Over"));

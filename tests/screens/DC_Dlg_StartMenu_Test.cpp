@@ -218,11 +218,11 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
     TDC_Main screen;
     EXPECT_EQ(Sound_Music_Category(), 1);
     screen.m_Close_Child_Dialogs();
-    screen.m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Map);
     EXPECT_EQ(Sound_Music_Category(), 2);
-    screen.m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Battle);
     EXPECT_EQ(Sound_Music_Category(), 3);
-    screen.m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Handover);
     EXPECT_EQ(Sound_Music_Category(), 3);
     ASSERT_TRUE(screen.m_Open_Dialog("Dlg Start Menu", 0, 0));
     EXPECT_EQ(Sound_Music_Category(), 1);
@@ -240,7 +240,7 @@ TEST_F(Start_Menu_Test, TheMainScreenOpensTheMenuFirstAndTheChoiceOpensTheGameSe
     screen.m_Set_Visible(true);
     auto* menu = dynamic_cast<TDC_Dlg_StartMenu*>(screen.m_Get_Dialog("Dlg Start Menu"));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(screen.m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+    EXPECT_EQ(screen.m_Get_Screen_Mode(), TScreen_Mode::Menu);
     menu->m_Skip_Intro();
     // Real presses through the tree: "Single Player Game", then "New Game".
     for (int i = 0; i < 2; ++i) {

@@ -51,7 +51,7 @@ protected:
     f_screen = std::make_unique<TDC_Main>();
     f_screen->m_Set_Position("Main Window", 0, 0, false);
     f_screen->m_Set_Visible(true);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   }
   void TearDown() override {
     f_screen.reset();
@@ -215,7 +215,7 @@ TEST_F(Main_Orders, EndingTheTurnChecksBattlesAndAirUnits) {
   const std::int32_t jet = Place(6, UT_JET, 1, 1);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.shown);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     f_screen->m_Close_Child_Dialogs();
     timer.m_Clear();
     map.m_Set_Unit_Moves(jet, c.air ? 1 : 0);

@@ -121,7 +121,7 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
                {GAME_MENU_CLOSE, nullptr, nullptr}};
   for (const TCase& c : cases) {
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
     auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
     ASSERT_NE(menu, nullptr);
@@ -131,7 +131,7 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
     f_screen->m_Kill_Any_Dead_Controls();
     EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Game Menu"), nullptr);
     if (!c.next) {
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
       continue;
     }
     TDisplay_Class* next = f_screen->m_Get_Dialog(c.next);
@@ -140,13 +140,13 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
       auto* load_save = dynamic_cast<TDC_Dlg_LoadSaveGame*>(next);
       ASSERT_NE(load_save, nullptr);
       EXPECT_EQ(load_save->m_Title(), c.title);
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Menu);
       // Cancel returns to the running game.
       load_save->m_Cancel();
       f_screen->m_Kill_Any_Dead_Controls();
       EXPECT_EQ(f_screen->m_Get_Dialog(c.next), nullptr);
       EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu"), nullptr);
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
     }
   }
 }
@@ -155,7 +155,7 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
   for (const bool leave : {false, true}) {
     SCOPED_TRACE(leave);
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
     auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
     ASSERT_NE(menu, nullptr);
@@ -175,7 +175,7 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
     EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
     EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu") != nullptr, leave);
     if (!leave) {
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
     }
   }
 }
@@ -188,7 +188,7 @@ TEST_F(Game_Menus_Screen, AHotSeatHandOverToABeatenPlayerEndsTheGameForThem) {
   f_screen->m_Message_Dialog()->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Game Over"), nullptr);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
   // Player 1 has lost everything: the game over names their defeat.
   f_empires.m_Get_Empire(1)->m_Set_Eliminated(true);
   Game_Settings.f_local_empire = 1;

@@ -109,7 +109,7 @@ protected:
     f_screen->m_Set_Position("Main Window", 0, 0, false);
     f_screen->m_Set_Visible(true);
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     Game_Settings.f_camera_eye = {700, 700, -1500};
     Game_Settings.f_camera_look_at = {700, 700, 0};
     Game_Settings.f_camera_up = {0, 1, 0};
