@@ -417,7 +417,7 @@ void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::ui
   TEmpire* e = Empire_Get(player);
   if (Game_Settings.f_game_kind == GAME_HOT_SEAT) {
     Turn_Links().m_Set_Screen_Mode(TScreen_Mode::Handover);
-    Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), 2);
+    Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), TMessage_Kind::Next_Player);
     Game_Settings.f_local_empire = player;
     World_Main_Screen_Link().Map_Ownership_Changed();
     if (e) e->m_Apply_Camera();

@@ -166,7 +166,7 @@ void Main_Screen_Install() {
   Shell_Links().help_text_draw = Help_Text_Draw;
 }
 
-void TDC_Main::m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Screen_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   m_Show_Message(caption, text, kind);
 }
 
@@ -301,19 +301,20 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
   return true;
 }
 
-void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm) {
+void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, TMessage_Kind kind,
+                              bool confirm) {
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
   if (confirm)
-    f_message->m_Setup(caption, text, "", "", 1, 1, 0, kind, false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", 1, 1, 0, std::int32_t(kind), false, 0, 0, 0);
   else
-    f_message->m_Setup(caption, text, "", "", 0, 0, 0, kind, false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", 0, 0, 0, std::int32_t(kind), false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());
 }
 
-void TDC_Main::m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   if (f_message) {
     f_queue_captions.push_back(caption);
     f_queue_texts.push_back(text);
@@ -323,7 +324,7 @@ void TDC_Main::m_Show_Message(const std::string& caption, const std::string& tex
   m_Open_Message(caption, text, kind, false);
 }
 
-void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   if (f_message) return;
   m_Open_Message(caption, text, kind, true);
 }
@@ -339,18 +340,18 @@ void TDC_Main::m_Show_List(const std::vector<std::string>& lines, const std::str
 }
 
 void TDC_Main::m_Message_Closed() {
-  const std::int32_t kind = f_message->m_Get_Tag();
+  const TMessage_Kind kind = TMessage_Kind(f_message->m_Get_Tag());
   const std::uint8_t value = f_message->m_Get_Result();
   f_message.reset();
   switch (kind) {
-    case 1:
-    case 3:
-      // The crashing-air-units question ends the turn; the decommission
-      // question decommissions the selection.
-      if (value == 1 && kind == 1) m_End_Turn();
-      if (value == 1 && kind == 3) m_Execute_Order(7, 0, 0, 0);
+    case TMessage_Kind::End_Turn_Question:
+      // The crashing-air-units question ends the turn.
+      if (value == 1) m_End_Turn();
       break;
-    case 2:
+    case TMessage_Kind::Decommission_Question:
+      if (value == 1) m_Execute_Order(7, 0, 0, 0);
+      break;
+    case TMessage_Kind::Next_Player:
       m_Set_Screen_Mode(TScreen_Mode::Map);
       // In a hot-seat game the hand-over is where a player learns that the
       // game is over or that their nation has fallen.
@@ -359,12 +360,12 @@ void TDC_Main::m_Message_Closed() {
         if (G_Empire_List->m_Get_Winner() != 0 || (e && e->m_Get_Eliminated())) m_Game_Over(Game_Settings.f_local_empire);
       }
       break;
-    case 4:
+    case TMessage_Kind::Game_Over_Here:
       // The game is over for this machine (a lost connection among others).
       m_Leave_Network_Game();
       m_Open_Dialog("Dlg Start Menu", 0, 0);
       break;
-    case Leave_Game_Question:
+    case TMessage_Kind::Leave_Game_Question:
       if (value == 1) {
         m_Leave_Network_Game();
         m_Open_Dialog("Dlg Start Menu", 0, 0);
@@ -375,7 +376,7 @@ void TDC_Main::m_Message_Closed() {
   }
   if (!f_message && !f_queue_captions.empty()) {
     const std::string caption = f_queue_captions.front(), text = f_queue_texts.front();
-    const std::int32_t next_kind = f_queue_kinds.front();
+    const TMessage_Kind next_kind = f_queue_kinds.front();
     f_queue_captions.erase(f_queue_captions.begin());
     f_queue_texts.erase(f_queue_texts.begin());
     f_queue_kinds.erase(f_queue_kinds.begin());
@@ -494,7 +495,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
       m_Set_Screen_Mode(TScreen_Mode::Map);
       if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
       // Shown over the start menu, where it stays until it is closed.
-      if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, 0);
+      if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, TMessage_Kind::Plain);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
     m_Set_Screen_Mode(TScreen_Mode::Map);
@@ -503,7 +504,7 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
       case 1:
         // The running game is dropped only when the player says so.
         m_Show_Confirmation("New Game", "Leave this game for the start menu? What has not been saved is lost.",
-                            Leave_Game_Question);
+                            TMessage_Kind::Leave_Game_Question);
         break;
       case 2:
         m_Open_Dialog("Dlg Load Game", 2, 0);
@@ -545,7 +546,7 @@ void TDC_Main::m_Begin_Play() {
     if (e && e->m_Get_Computer_Controlled()) {
       m_End_Turn();
     } else {
-      m_Show_Message("Next Player", Next_Player_Text(n), 2);
+      m_Show_Message("Next Player", Next_Player_Text(n), TMessage_Kind::Next_Player);
       Game_Settings.m_Set_Local_Empire(n);
       Map_Ownership_Changed();
     }
@@ -561,7 +562,7 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
     for (std::uint16_t i = 1; Map_Type_List && i <= Map_Type_List->m_Count() && !known; ++i)
       known = Text_Compare(Map_Type_List->m_Get_Item(i)->f_name, setup.map_type) == 0;
     if (!known) {
-      m_Show_Message("Error", "There is no map type \"" + setup.map_type + "\".", 0);
+      m_Show_Message("Error", "There is no map type \"" + setup.map_type + "\".", TMessage_Kind::Plain);
       return false;
     }
   }

@@ -148,20 +148,20 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Frees every open dialog without reading it (queued messages stay).
   void m_Close_Child_Dialogs();
   TDisplay_Class* m_Get_Dialog(const std::string& name) const;
-  void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind);
-  void m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind);
+  void m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind);
+  void m_Show_Confirmation(const std::string& caption, const std::string& text, TMessage_Kind kind);
   void m_Show_List(const std::vector<std::string>& lines, const std::string& caption, const std::string& text);
   TDC_Dlg_Message* m_Message_Dialog() const { return f_message.get(); }
   TDC_Dlg_List* m_List_Dialog() const { return f_list.get(); }
   std::size_t m_Queued_Messages() const { return f_queue_captions.size(); }
   // The program's messages and lists (data-file errors, notices of the shell).
-  void m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) override;
+  void m_Show_Screen_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) override;
   void m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
                           const std::string& text) override;
   // Called when a follow-up closes the program (start menu 6, game menu 5);
   // without it the main window is asked to close.
   std::function<void()> f_on_close_program;
-  // Called for a message of kind 1 answered OK and for the hot-seat turns
+  // Called for the end-turn question answered OK and for the hot-seat turns
   // that a computer player begins; the turn machinery installs it.
   std::function<void()> f_on_end_turn;
 
@@ -179,8 +179,6 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   bool m_Load_Game(const std::string& save_name);
   // Runs `start` (a new game or a load) with the dialogs closed but an open
   // start menu kept behind it; the menu closes only when `start` succeeds.
-  // The message kind of the question whether to leave the running game.
-  static constexpr std::int32_t Leave_Game_Question = 5;
   bool m_Behind_Start_Menu(const std::function<bool()>& start);
 
   // --- places of the game on the screen (the tests' input scripts) ---
@@ -316,7 +314,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Shows and enables (or hides and disables) a control.
   static void m_Show_Control(TDisplay_Class& control, bool on);
   // Opens the screen's own message dialog with one or two buttons.
-  void m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm);
+  void m_Open_Message(const std::string& caption, const std::string& text, TMessage_Kind kind, bool confirm);
   void m_Message_Closed();
   void m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome);
   void m_Close_Program();
@@ -345,7 +343,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::unique_ptr<TDC_Dlg_Message> f_message;
   std::unique_ptr<TDC_Dlg_List> f_list;
   std::vector<std::string> f_queue_captions, f_queue_texts;
-  std::vector<std::int32_t> f_queue_kinds;
+  std::vector<TMessage_Kind> f_queue_kinds;
 
   TScreen_Mode f_screen_mode = TScreen_Mode::Map;
   bool f_camera_not_applied = true;

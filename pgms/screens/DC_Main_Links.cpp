@@ -25,7 +25,7 @@ void TMain_Screen_Turn_Links::m_Set_Screen_Mode(TScreen_Mode mode) {
 }
 
 void TMain_Screen_Turn_Links::m_Show_Message(const std::string& caption, const std::string& text,
-                                             std::int32_t kind) {
+                                             TMessage_Kind kind) {
   f_screen.m_Show_Message(caption, text, kind);
 }
 

@@ -319,7 +319,8 @@ void TDC_Main::m_Order_Button_Click(const std::string& name) {
     m_Update_Order_Buttons();
   } else if (name == "DC_MAIN_ORDER_BUTTON_7") m_Enter_Order_Mode(ORDER_MODE_LAND, "Select Landing Location...");
   else if (name == "DC_MAIN_ORDER_BUTTON_8")
-    m_Show_Confirmation("Decommission Units", "Are you sure you want to decommission these units?", 3);
+    m_Show_Confirmation("Decommission Units", "Are you sure you want to decommission these units?",
+                        TMessage_Kind::Decommission_Question);
   else if (name == "DC_MAIN_ORDER_BUTTON_9") m_Execute_Order(ORDER_SKIP, 0, 0, 0);
   else if (name == "DC_MAIN_ORDER_BUTTON_10") {
     f_order_mode = ORDER_MODE_NONE;
@@ -730,14 +731,15 @@ bool TDC_Main::m_Can_End_Turn() {
   const std::uint8_t player = Game_Settings.f_turn_empire;
   bool can = true;
   if (G_Map->m_Count_Combat_Regions_Of(player) > 0) {
-    m_Show_Message("Cannot End Turn", "You cannot end your turn until all combats have been resolved.", 0);
+    m_Show_Message("Cannot End Turn", "You cannot end your turn until all combats have been resolved.",
+                   TMessage_Kind::Plain);
     can = false;
   }
   if (G_Map->m_Has_Air_Units_Over_Foreign_Regions(player)) {
     m_Show_Confirmation("Crashing Air Units",
                         "Air units not over friendly territory will crash and be destroyed. Are you sure you want "
                         "to end your turn and let these units crash?",
-                        1);
+                        TMessage_Kind::End_Turn_Question);
     can = false;
   }
   return can;

@@ -446,7 +446,7 @@ void TDC_Main_Purchases_Items::m_Click_Add() {
   }
   const bool shown = refusal == TPurchase_Refusal::over_money ||
                      (f_mode == 1 && (refusal == TPurchase_Refusal::no_region || refusal == TPurchase_Refusal::over_limit));
-  if (shown) f_screen.m_Show_Message("Error", Purchase_Refusal_Text(refusal), 0);
+  if (shown) f_screen.m_Show_Message("Error", Purchase_Refusal_Text(refusal), TMessage_Kind::Plain);
 }
 
 void TDC_Main_Purchases_Items::m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t x, std::int32_t y) {

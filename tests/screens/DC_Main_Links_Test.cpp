@@ -76,7 +76,7 @@ TEST_F(Main_Screen_Links, TheTurnsReachTheScreenWhileItExists) {
   TTurn_Links& links = Turn_Links();
   links.m_Set_Screen_Mode(TScreen_Mode::Handover);
   EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Handover);
-  links.m_Show_Message("Next Player", "Player 2, start your turn...", 2);
+  links.m_Show_Message("Next Player", "Player 2, start your turn...", TMessage_Kind::Next_Player);
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
   links.m_Set_Screen_Mode(TScreen_Mode::Map);
   // A status of the turn machinery shows until it is cleared; then the turn

@@ -331,7 +331,7 @@ TEST_F(Main_Orders, ShortcutsPressTheirButtonsOnlyWithoutADialogAndOnTheirTurn) 
       timer.m_Clear();
       map.m_Set_Unit_Moves(cannon, 2);
       if (c.select) f_screen->m_Toggle_Unit(c.select);
-      if (dialog_open) f_screen->m_Show_Message("Note", "text", 0);
+      if (dialog_open) f_screen->m_Show_Message("Note", "text", TMessage_Kind::Plain);
       const std::uint8_t mode_before = f_screen->m_Order_Mode();
       Key(c.key);
       const std::string check = c.check;

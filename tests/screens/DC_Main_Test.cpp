@@ -481,10 +481,10 @@ TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
 
 TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
   Register_Fake("Dlg Game Menu");
-  f_screen->m_Show_Message("One", "first", 0);
-  f_screen->m_Show_Message("Two", "second", 0);
-  f_screen->m_Show_Message("Three", "third", 0);
-  f_screen->m_Show_Confirmation("Sure?", "dropped", 1);  // a message is open: dropped
+  f_screen->m_Show_Message("One", "first", TMessage_Kind::Plain);
+  f_screen->m_Show_Message("Two", "second", TMessage_Kind::Plain);
+  f_screen->m_Show_Message("Three", "third", TMessage_Kind::Plain);
+  f_screen->m_Show_Confirmation("Sure?", "dropped", TMessage_Kind::End_Turn_Question);  // a message is open: dropped
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 2u);
   auto close_message = [&] {
@@ -503,7 +503,7 @@ TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
   EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
   f_screen->m_Close_Child_Dialogs();
-  f_screen->m_Show_Message("Zero", "now", 0);
+  f_screen->m_Show_Message("Zero", "now", TMessage_Kind::Plain);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
   close_message();  // "Zero" closes, "Three" comes up
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
@@ -518,18 +518,18 @@ TEST_F(Main_Screen, ClosingAMessageActsOnItsKind) {
   int turns_ended = 0;
   f_screen->f_on_end_turn = [&] { ++turns_ended; };
   struct TCase {
-    std::int32_t kind;
+    TMessage_Kind kind;
     bool confirm, press_ok;
     TScreen_Mode mode_after;
     bool start_menu;
     int turns;
-  } cases[] = {{0, false, false, TScreen_Mode::Handover, false, 0},
-               {2, false, false, TScreen_Mode::Map, false, 0},
-               {4, false, false, TScreen_Mode::Menu, true, 0},
-               {1, true, true, TScreen_Mode::Handover, false, 1},
-               {1, true, false, TScreen_Mode::Handover, false, 0}};
+  } cases[] = {{TMessage_Kind::Plain, false, false, TScreen_Mode::Handover, false, 0},
+               {TMessage_Kind::Next_Player, false, false, TScreen_Mode::Map, false, 0},
+               {TMessage_Kind::Game_Over_Here, false, false, TScreen_Mode::Menu, true, 0},
+               {TMessage_Kind::End_Turn_Question, true, true, TScreen_Mode::Handover, false, 1},
+               {TMessage_Kind::End_Turn_Question, true, false, TScreen_Mode::Handover, false, 0}};
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.kind);
+    SCOPED_TRACE(std::int32_t(c.kind));
     f_screen->m_Close_Child_Dialogs();
     f_screen->m_Set_Screen_Mode(TScreen_Mode::Handover);
     turns_ended = 0;

@@ -184,7 +184,7 @@ TEST_F(Game_Menus_Screen, AHotSeatHandOverToABeatenPlayerEndsTheGameForThem) {
   Game_Settings.f_game_kind = 2;
   // Player 2 is still in the game: the hand-over only returns to the map.
   Game_Settings.f_local_empire = 2;
-  f_screen->m_Show_Message("Next Player", "Player 2, start your turn...", 2);
+  f_screen->m_Show_Message("Next Player", "Player 2, start your turn...", TMessage_Kind::Next_Player);
   f_screen->m_Message_Dialog()->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Game Over"), nullptr);
@@ -192,7 +192,7 @@ TEST_F(Game_Menus_Screen, AHotSeatHandOverToABeatenPlayerEndsTheGameForThem) {
   // Player 1 has lost everything: the game over names their defeat.
   f_empires.m_Get_Empire(1)->m_Set_Eliminated(true);
   Game_Settings.f_local_empire = 1;
-  f_screen->m_Show_Message("Next Player", "Player 1, start your turn...", 2);
+  f_screen->m_Show_Message("Next Player", "Player 1, start your turn...", TMessage_Kind::Next_Player);
   f_screen->m_Message_Dialog()->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   auto* over = dynamic_cast<TDC_Dlg_GameOver*>(f_screen->m_Get_Dialog("Dlg Game Over"));
