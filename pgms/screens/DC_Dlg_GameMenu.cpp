@@ -58,7 +58,7 @@ void TDC_Dlg_GameMenu::m_On_Reposition() {
 void TDC_Dlg_GameMenu::m_On_Button(const std::string& name) {
   for (std::int32_t n = 1; n <= 6; ++n)
     if (Text_Compare(name, Button_Name(n)) == 0) {
-      f_choice = n;
+      f_choice = TGame_Menu_Choice(n);
       Set_Kill_Object(true);
       return;
     }
@@ -66,7 +66,7 @@ void TDC_Dlg_GameMenu::m_On_Button(const std::string& name) {
 
 bool TDC_Dlg_GameMenu::m_On_Key_Down(std::uint16_t& key, TShift_State) {
   if (key != VK_ESCAPE) return false;
-  m_On_Button(Button_Name(GAME_MENU_CLOSE));
+  m_On_Button(Button_Name(std::int32_t(TGame_Menu_Choice::Close)));
   return true;
 }
 
@@ -84,7 +84,7 @@ void Game_Menu_Dialogs_Install() {
                                             [](TDisplay_Class& d) {
                                               TDC_Main_Dialog_Outcome o;
                                               if (auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(&d))
-                                                o.result = menu->m_Get_Choice();
+                                                o.result = std::int32_t(menu->m_Get_Choice());
                                               return o;
                                             }});
   const auto load_save_outcome = [](TDisplay_Class& d) {

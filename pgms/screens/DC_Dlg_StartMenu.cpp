@@ -217,7 +217,7 @@ void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
   }
 }
 
-void TDC_Dlg_StartMenu::m_Close(std::int32_t result) {
+void TDC_Dlg_StartMenu::m_Close(TStart_Menu_Result result) {
   f_result = result;
   Set_Kill_Object(true);
 }
@@ -226,7 +226,7 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
   std::int32_t n = 0;
   for (std::int32_t i = 1; i <= 6; ++i)
     if (Text_Compare(name, Button_Name(i)) == 0) n = i;
-  if (n == 0 || f_result != 0) return;
+  if (n == 0 || f_result != TStart_Menu_Result::None) return;
   switch (f_page) {
     case 0:
       if (n == 1) f_page = 1;
@@ -235,19 +235,19 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
         f_credits = !f_credits;
         if (f_credits) f_credits_y = 0.86f * float(G_Screen_Height);
       }
-      if (n == 6) m_Close(START_MENU_QUIT);
+      if (n == 6) m_Close(TStart_Menu_Result::Quit);
       break;
     case 1:
-      if (n == 1) m_Close(START_MENU_NEW_GAME);
-      if (n == 2) m_Close(START_MENU_LOAD_GAME);
-      if (n == 3) m_Close(START_MENU_RESUME_GAME);
+      if (n == 1) m_Close(TStart_Menu_Result::New_Game);
+      if (n == 2) m_Close(TStart_Menu_Result::Load_Game);
+      if (n == 3) m_Close(TStart_Menu_Result::Resume_Game);
       if (n == 6) f_page = 0;
       break;
     default:
-      if (n == 1) m_Close(START_MENU_HOTSEAT);
-      if (n == 2) m_Close(START_MENU_HOST);
-      if (n == 3) m_Close(START_MENU_JOIN);
-      if (n == 4) m_Close(START_MENU_NETWORK_LOAD);
+      if (n == 1) m_Close(TStart_Menu_Result::Hot_Seat);
+      if (n == 2) m_Close(TStart_Menu_Result::Host);
+      if (n == 3) m_Close(TStart_Menu_Result::Join);
+      if (n == 4) m_Close(TStart_Menu_Result::Network_Load);
       if (n == 6) f_page = 0;
       break;
   }
@@ -303,7 +303,7 @@ void Start_Menu_Install() {
                            [](TDisplay_Class& dialog) {
                              TDC_Main_Dialog_Outcome outcome;
                              if (auto* menu = dynamic_cast<TDC_Dlg_StartMenu*>(&dialog))
-                               outcome.result = menu->m_Result();
+                               outcome.result = std::int32_t(menu->m_Result());
                              return outcome;
                            }});
 }

@@ -14,10 +14,19 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
 
-// Results of the menu.
-constexpr std::int32_t START_MENU_NEW_GAME = 1, START_MENU_LOAD_GAME = 2, START_MENU_RESUME_GAME = 3,
-                       START_MENU_QUIT = 6, START_MENU_HOTSEAT = 7, START_MENU_HOST = 8, START_MENU_JOIN = 9,
-                       START_MENU_NETWORK_LOAD = 10;
+// The menu's final choice, which the main screen follows up (None while the
+// menu is open).
+enum class TStart_Menu_Result : std::int32_t {
+  None = 0,
+  New_Game = 1,
+  Load_Game = 2,
+  Resume_Game = 3,
+  Quit = 6,
+  Hot_Seat = 7,
+  Host = 8,
+  Join = 9,
+  Network_Load = 10,
+};
 
 // Intro phases.
 constexpr std::uint8_t START_MENU_FIRST_LOGO = 0, START_MENU_SECOND_LOGO = 1, START_MENU_MENU = 2;
@@ -68,7 +77,7 @@ public:
   // The buttons' click handler.
   void m_Button_Click(const std::string& name);
 
-  std::int32_t m_Result() const { return f_result; }
+  TStart_Menu_Result m_Result() const { return f_result; }
   std::int32_t m_Page() const { return f_page; }
   const TStart_Menu_Intro& m_Intro() const { return f_intro; }
   bool m_Credits_On() const { return f_credits; }
@@ -81,13 +90,13 @@ private:
   void m_Load_Images();
   void m_Release_Images();
   void m_Set_Page(std::int32_t page);
-  void m_Close(std::int32_t result);
+  void m_Close(TStart_Menu_Result result);
 
   std::int32_t f_background = 0, f_first_logo = 0, f_second_logo = 0;
   std::int32_t f_logo_w[2] = {0, 0}, f_logo_h[2] = {0, 0}, f_logo_x[2] = {0, 0}, f_logo_y[2] = {0, 0};
   std::array<TDC_Text_Button, 6> f_buttons;
   std::int32_t f_page = 0;
-  std::int32_t f_result = 0;
+  TStart_Menu_Result f_result = TStart_Menu_Result::None;
   TStart_Menu_Intro f_intro;
   bool f_credits = false;
   float f_credits_y = 0.0f;

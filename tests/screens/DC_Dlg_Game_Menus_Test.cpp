@@ -94,7 +94,7 @@ TEST_F(Game_Menus, EachMenuButtonGivesItsChoiceAndEscapeCloses) {
     EXPECT_EQ(menu->m_Button(n).m_X(), 428);
     EXPECT_EQ(menu->m_Button(n).m_Y(), 234 + 41 * n - 14);
     Click(menu->m_Button(n));
-    EXPECT_EQ(menu->m_Get_Choice(), n);
+    EXPECT_EQ(menu->m_Get_Choice(), TGame_Menu_Choice(n));
     EXPECT_TRUE(menu->m_Killed());
     f_root.Remove_Child_Control(menu.get());
   }
@@ -103,7 +103,7 @@ TEST_F(Game_Menus, EachMenuButtonGivesItsChoiceAndEscapeCloses) {
   Key(VK_RETURN);
   EXPECT_FALSE(menu->m_Killed());
   Key(VK_ESCAPE);
-  EXPECT_EQ(menu->m_Get_Choice(), GAME_MENU_CLOSE);
+  EXPECT_EQ(menu->m_Get_Choice(), TGame_Menu_Choice::Close);
   EXPECT_TRUE(menu->m_Killed());
 }
 

@@ -131,18 +131,18 @@ TEST_F(Start_Menu_Test, APressSkipsTheIntroAndTheButtonsLieInARowAtTheBottom) {
 TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
   struct TCase {
     std::vector<int> presses;
-    std::int32_t result;
+    TStart_Menu_Result result;
     std::int32_t page;
   } cases[] = {
-      {{6}, START_MENU_QUIT, 0},
-      {{1, 1}, START_MENU_NEW_GAME, 1},
-      {{1, 2}, START_MENU_LOAD_GAME, 1},
-      {{1, 6, 2, 1}, START_MENU_HOTSEAT, 2},
-      {{2, 2}, START_MENU_HOST, 2},
-      {{2, 3}, START_MENU_JOIN, 2},
-      {{2, 4}, START_MENU_NETWORK_LOAD, 2},
-      {{2, 6}, 0, 0},
-      {{1, 4, 5}, 0, 1},  // buttons without a choice do nothing
+      {{6}, TStart_Menu_Result::Quit, 0},
+      {{1, 1}, TStart_Menu_Result::New_Game, 1},
+      {{1, 2}, TStart_Menu_Result::Load_Game, 1},
+      {{1, 6, 2, 1}, TStart_Menu_Result::Hot_Seat, 2},
+      {{2, 2}, TStart_Menu_Result::Host, 2},
+      {{2, 3}, TStart_Menu_Result::Join, 2},
+      {{2, 4}, TStart_Menu_Result::Network_Load, 2},
+      {{2, 6}, TStart_Menu_Result::None, 0},
+      {{1, 4, 5}, TStart_Menu_Result::None, 1},  // buttons without a choice do nothing
   };
   for (const TCase& c : cases) {
     auto menu = Open();
@@ -150,7 +150,7 @@ TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
     for (int n : c.presses) menu->m_Button_Click("STARTMENU_CONTROL_BUTTON_" + std::to_string(n));
     EXPECT_EQ(menu->m_Result(), c.result) << c.presses.size();
     EXPECT_EQ(menu->m_Page(), c.page);
-    EXPECT_EQ(menu->m_Killed(), c.result != 0);
+    EXPECT_EQ(menu->m_Killed(), c.result != TStart_Menu_Result::None);
   }
   auto menu = Open();
   EXPECT_EQ(Captions(*menu), (std::vector<std::string>{"Single Player Game", "Multiplayer Game", " -", " -",

@@ -112,13 +112,13 @@ TEST_F(Game_Menus_Screen, AResumeWithoutALastSaveShowsWhyOverTheStartMenu) {
 
 TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
   struct TCase {
-    std::int32_t button;
+    TGame_Menu_Choice button;
     const char* next;
     const char* title;
-  } cases[] = {{GAME_MENU_LOAD_GAME, "Dlg Load Game", "Load Game"},
-               {GAME_MENU_SAVE_GAME, "Dlg Save Game", "Save Game"},
-               {GAME_MENU_OPTIONS, "Dlg Game Options", nullptr},
-               {GAME_MENU_CLOSE, nullptr, nullptr}};
+  } cases[] = {{TGame_Menu_Choice::Load_Game, "Dlg Load Game", "Load Game"},
+               {TGame_Menu_Choice::Save_Game, "Dlg Save Game", "Save Game"},
+               {TGame_Menu_Choice::Options, "Dlg Game Options", nullptr},
+               {TGame_Menu_Choice::Close, nullptr, nullptr}};
   for (const TCase& c : cases) {
     f_screen->m_Close_Child_Dialogs();
     f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
@@ -159,7 +159,7 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
     auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
     ASSERT_NE(menu, nullptr);
-    TDC_Text_Button& b = menu->m_Button(GAME_MENU_NEW_GAME);
+    TDC_Text_Button& b = menu->m_Button(TGame_Menu_Choice::New_Game);
     f_screen->m_Mouse_Down(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5);
     f_screen->MouseUp(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5, false);
     f_screen->m_Kill_Any_Dead_Controls();
