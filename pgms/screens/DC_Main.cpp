@@ -6,6 +6,7 @@
 #include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_GameSetup.h"
 #include "DC_Dlg_GameSetup_Network.h"
+#include "DC_Dlg_LoadSaveGame.h"
 #include "DC_Dlg_Progress.h"
 #include "DC_Dlg_StartMenu.h"
 #include "DC_Main_OverviewMap.h"
@@ -301,6 +302,10 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
   return true;
 }
 
+bool TDC_Main::m_Open_Load_Dialog(TLoad_Opener opener, TLoad_Way way) {
+  return m_Open_Dialog("Dlg Load Game", std::int32_t(opener), std::int32_t(way));
+}
+
 void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, TMessage_Kind kind,
                               bool confirm) {
   f_message = std::make_unique<TDC_Dlg_Message>();
@@ -451,71 +456,69 @@ void TDC_Main::m_Leave_Network_Game() {
 void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
   const std::int32_t r = outcome.result;
   if (name == "Dlg Start Menu") {
-    switch (r) {
-      case 1:
+    switch (TStart_Menu_Result(r)) {
+      case TStart_Menu_Result::New_Game:
         m_Open_Dialog("Dlg Game Setup", 0, 1);
         break;
-      case 2:
-        m_Open_Dialog("Dlg Load Game", 1, 0);
+      case TStart_Menu_Result::Load_Game:
+      case TStart_Menu_Result::Network_Load:
+        m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::From_List);
         break;
-      case 3:
-        m_Open_Dialog("Dlg Load Game", 1, 1);
+      case TStart_Menu_Result::Resume_Game:
+        m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::Last_Save);
         break;
-      case 6:
+      case TStart_Menu_Result::Quit:
         m_Close_Program();
         break;
-      case 7:
+      case TStart_Menu_Result::Hot_Seat:
         m_Open_Dialog("Dlg Game Setup", 0, 2);
         break;
-      case 8:
+      case TStart_Menu_Result::Host:
         m_Open_Dialog("Dlg Game Setup", 0, 3);
         break;
-      case 9:
+      case TStart_Menu_Result::Join:
         m_Open_Dialog("Dlg Game Setup", 0, 4);
-        break;
-      case 10:
-        m_Open_Dialog("Dlg Load Game", 1, 0);
         break;
       default:
         break;
     }
   } else if (name == "Dlg Game Setup") {
-    if (r == 2) {
+    if (TGame_Setup_Result(r) == TGame_Setup_Result::Cancelled) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
-    } else if (r == 1) {
+    } else if (TGame_Setup_Result(r) == TGame_Setup_Result::Game_Made) {
       m_Begin_Play();
     }
   } else if (name == "Dlg Load Game") {
-    if (r == 1) {
+    if (TLoad_Save_Result(r) == TLoad_Save_Result::Done) {
       m_Reset_View();
       if (!outcome.keep_screen_mode) m_Set_Screen_Mode(TScreen_Mode::Map);
       m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
       if (Game_Settings.f_game_kind == 3) m_Open_Dialog("Dlg Game Setup", 1, 3);
-    } else if (r == 2) {
+    } else if (TLoad_Save_Result(r) == TLoad_Save_Result::Cancelled) {
       m_Set_Screen_Mode(TScreen_Mode::Map);
-      if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
+      if (TLoad_Opener(outcome.tag) == TLoad_Opener::Start_Menu) m_Open_Dialog("Dlg Start Menu", 0, 0);
       // Shown over the start menu, where it stays until it is closed.
       if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, TMessage_Kind::Plain);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
     m_Set_Screen_Mode(TScreen_Mode::Map);
   } else if (name == "Dlg Game Menu") {
-    switch (r) {
-      case 1:
+    switch (TGame_Menu_Choice(r)) {
+      case TGame_Menu_Choice::New_Game:
         // The running game is dropped only when the player says so.
         m_Show_Confirmation("New Game", "Leave this game for the start menu? What has not been saved is lost.",
                             TMessage_Kind::Leave_Game_Question);
         break;
-      case 2:
-        m_Open_Dialog("Dlg Load Game", 2, 0);
+      case TGame_Menu_Choice::Load_Game:
+        m_Open_Load_Dialog(TLoad_Opener::Game_Menu, TLoad_Way::From_List);
         break;
-      case 3:
+      case TGame_Menu_Choice::Save_Game:
         m_Open_Dialog("Dlg Save Game", 0, 0);
         break;
-      case 4:
+      case TGame_Menu_Choice::Options:
         m_Open_Dialog("Dlg Game Options", 0, 0);
         break;
-      case 5:
+      case TGame_Menu_Choice::Quit:
         m_Close_Program();
         break;
       default:
@@ -603,7 +606,7 @@ bool TDC_Main::m_Load_Game(const std::string& save_name) {
   if (!m_Behind_Start_Menu([&] { return Game_Session_Load(save_name, result); })) return false;
   Reload_Overview_Map_Textures();
   TDC_Main_Dialog_Outcome outcome;
-  outcome.result = 1;
+  outcome.result = std::int32_t(TLoad_Save_Result::Done);
   outcome.keep_screen_mode = result == TLoad_Result::End_Turn_Resumes;
   m_Follow_Up("Dlg Load Game", outcome);
   return true;

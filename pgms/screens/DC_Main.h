@@ -95,6 +95,10 @@ struct TInfo_Box {
   std::vector<std::int32_t> unit_ids;
 };
 
+// The load dialog's opener and way of loading (DC_Dlg_LoadSaveGame.h).
+enum class TLoad_Opener : std::int32_t;
+enum class TLoad_Way : std::int32_t;
+
 // What the main screen reads from a dialog that closes.
 struct TDC_Main_Dialog_Outcome {
   std::int32_t result = 0;
@@ -145,6 +149,9 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Opens a dialog or panel by display name; false when its slot is taken
   // or nobody makes it.
   bool m_Open_Dialog(const std::string& name, std::int32_t a, std::int32_t b);
+  // Opens the load dialog: from where (a cancel from the start menu returns
+  // there) and whether it loads the last save at once.
+  bool m_Open_Load_Dialog(TLoad_Opener opener, TLoad_Way way);
   // Frees every open dialog without reading it (queued messages stay).
   void m_Close_Child_Dialogs();
   TDisplay_Class* m_Get_Dialog(const std::string& name) const;

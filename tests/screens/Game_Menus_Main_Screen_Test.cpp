@@ -96,7 +96,7 @@ class Game_Menus_Screen : public ::testing::Test {
 
 TEST_F(Game_Menus_Screen, AResumeWithoutALastSaveShowsWhyOverTheStartMenu) {
   f_options.f_last_savegame_dir = f_user.design() + "savegames\\Gone\\";
-  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Load Game", 1, 1));
+  ASSERT_TRUE(f_screen->m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::Last_Save));
   // The dialog could not load and closed at once; the next kill pass
   // brings back the start menu with the message over it.
   f_screen->m_Kill_Any_Dead_Controls();

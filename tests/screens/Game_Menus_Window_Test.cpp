@@ -154,7 +154,7 @@ TEST_F(Game_Menus_Window, TheSaveAndLoadDialogWithSavesListed) {
   EXPECT_GT(f.Different(dialog->m_X() + 331, dialog->m_Y() + 437, dialog->m_X() + 587, dialog->m_Y() + 565, 0),
             256 * 128 * 9 / 10);
   f_screen->m_Close_Child_Dialogs();
-  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Load Game", 2, 0));
+  ASSERT_TRUE(f_screen->m_Open_Load_Dialog(TLoad_Opener::Game_Menu, TLoad_Way::From_List));
   Frame("load_game");
 }
 
