@@ -27,6 +27,7 @@
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_EndTurn.h"
+#include "Order_Desk.h"
 #include "SoundEngine_Music_Base.h"
 #include "Combat.h"
 #include "DC_Main_Links.h"
@@ -354,7 +355,7 @@ void TDC_Main::m_Message_Closed() {
       if (value == 1) m_End_Turn();
       break;
     case TMessage_Kind::Decommission_Question:
-      if (value == 1) m_Execute_Order(7, 0, 0, 0);
+      if (value == 1) m_Execute_Order(ORDER_DECOMMISSION, 0, 0, 0);
       break;
     case TMessage_Kind::Next_Player:
       m_Set_Screen_Mode(TScreen_Mode::Map);
@@ -425,8 +426,8 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
     m_Update_Order_Buttons();
     m_Unlock_Panels();
     m_Refresh_Selection();
-    if (f_order_mode == 9) {
-      f_order_mode = 0;
+    if (f_order_mode == TOrder_Mode::Land) {
+      f_order_mode = TOrder_Mode::None;
       f_order_prompt.clear();
       f_order_prompt_width = 0;
       f_path.clear();
@@ -752,7 +753,7 @@ void TDC_Main::m_On_Timer(float elapsed) {
       // m_Set_Camera would otherwise leave the view where it was.
       if (apply || eye.x != start.x || eye.y != start.y)
         m_Set_Camera(eye, Game_Settings.f_camera_look_at, apply, Game_Settings.f_camera_up);
-      if (!battle && f_order_mode != 0) m_Update_Path_Preview(elapsed);
+      if (!battle && f_order_mode != TOrder_Mode::None) m_Update_Path_Preview(elapsed);
       advance_world();
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;
@@ -854,7 +855,7 @@ void TDC_Main::m_Draw_Map_Mode() {
   // Another player's turn shows what that player does, not this player's
   // selection and order prompt.
   const bool own_turn = m_Local_Players_Turn();
-  if (f_order_mode != 0 && own_turn) {
+  if (f_order_mode != TOrder_Mode::None && own_turn) {
     m_Draw_Map_Overlays();
     m_Draw_Path();
   }

@@ -45,9 +45,10 @@ class TMain_Screen_Combat_Links;
 // --- selection and orders: the rules the screen applies, kept apart so they
 // can be checked on their own ---
 
-// Order modes of the main screen.
-constexpr std::uint8_t ORDER_MODE_NONE = 0, ORDER_MODE_MOVE = 1, ORDER_MODE_ATTACK = 2, ORDER_MODE_BOMBARD = 3,
-                       ORDER_MODE_LAND = 9;
+// The main screen's order modes: which order a click on the map gives. Each
+// mode has the number of the order kind it gives (ORDER_MOVE, ... of the
+// order desk), which is what the map's path and reach rules are asked with.
+enum class TOrder_Mode : std::uint8_t { None = 0, Move = 1, Attack = 2, Bombard = 3, Land = 9 };
 // The caption of a unit group: "c of a", "c/a" from 1000 units on, and the
 // three stacked lines c, "of", a from 10000 on.
 std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t available);
@@ -55,7 +56,7 @@ std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t av
 // groups, whether the selected region is an ocean, the order mode and
 // whether the transport panel is open.
 std::array<bool, 9> Main_Order_Buttons_Enabled(const std::vector<TSelected_Unit>& groups, bool sea_region,
-                                               std::uint8_t order_mode, bool transport_open);
+                                               TOrder_Mode order_mode, bool transport_open);
 // Keeps the entries of `regions` that are also in `targets`, in their order.
 void Main_Intersect_Regions(std::vector<std::int32_t>& regions, const std::vector<std::int32_t>& targets);
 // The button a shortcut key presses on the map ("" for none).
@@ -255,7 +256,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
                                std::array<std::int32_t, 4>& plus) const;
   std::array<std::int32_t, 4> m_Group_Panel_Rect() const { return f_panel_rect; }
   std::array<std::int32_t, 4> m_Group_Row_Rect(std::int32_t i) const;
-  std::uint8_t m_Order_Mode() const { return f_order_mode; }
+  TOrder_Mode m_Order_Mode() const { return f_order_mode; }
   const std::string& m_Order_Prompt() const { return f_order_prompt; }
   const std::vector<std::int32_t>& m_Path() const { return f_path; }
   void m_Set_Path(std::vector<std::int32_t> path) { f_path = std::move(path); }
@@ -327,7 +328,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_Close_Program();
   // Leaving a network game frees the host, the client and the action queue.
   void m_Leave_Network_Game();
-  void m_Enter_Order_Mode(std::uint8_t mode, const std::string& prompt);
+  void m_Enter_Order_Mode(TOrder_Mode mode, const std::string& prompt);
   bool m_Order_Move(std::uint8_t kind, std::int32_t region);
   bool m_Order_Bombard(std::int32_t region);
   bool m_Order_Cargo(std::uint8_t kind, std::int32_t sub_kind, std::int32_t row);
@@ -361,7 +362,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::vector<std::int32_t> f_highlighted;
   std::int32_t f_selected_region = 0;
   std::vector<TSelected_Unit> f_groups;
-  std::uint8_t f_order_mode = 0;
+  TOrder_Mode f_order_mode = TOrder_Mode::None;
   std::string f_order_prompt;
   std::int32_t f_order_prompt_width = 0;
   std::vector<std::int32_t> f_path;

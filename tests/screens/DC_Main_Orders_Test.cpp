@@ -332,13 +332,13 @@ TEST_F(Main_Orders, ShortcutsPressTheirButtonsOnlyWithoutADialogAndOnTheirTurn) 
       map.m_Set_Unit_Moves(cannon, 2);
       if (c.select) f_screen->m_Toggle_Unit(c.select);
       if (dialog_open) f_screen->m_Show_Message("Note", "text", TMessage_Kind::Plain);
-      const std::uint8_t mode_before = f_screen->m_Order_Mode();
+      const TOrder_Mode mode_before = f_screen->m_Order_Mode();
       Key(c.key);
       const std::string check = c.check;
       bool happened = false;
       if (check.rfind("dialog ", 0) == 0) happened = f_screen->m_Get_Dialog(check.substr(7)) != nullptr;
       else if (check == "end turn") happened = timer.m_Has_Action_Type(ACTION_END_TURN);
-      else if (check.rfind("mode ", 0) == 0) happened = f_screen->m_Order_Mode() == std::stoi(check.substr(5)) &&
+      else if (check.rfind("mode ", 0) == 0) happened = std::int32_t(f_screen->m_Order_Mode()) == std::stoi(check.substr(5)) &&
                                                          f_screen->m_Order_Mode() != mode_before;
       else if (check == "transport") happened = f_screen->m_Transport_Panel() != nullptr;
       else if (check == "confirm")

@@ -666,7 +666,7 @@ TEST_F(Main_Screen, TheChatPanelIsFoundByNameAndTakesTheKeysWhileItShows) {
     f_screen->m_Key_Down(key, 0);
   }
   EXPECT_EQ(chat->m_Edit().m_Text(), "ma");
-  EXPECT_EQ(f_screen->m_Order_Mode(), 0);
+  EXPECT_EQ(f_screen->m_Order_Mode(), TOrder_Mode::None);
   EXPECT_FLOAT_EQ(Eye().x, 3000);
   EXPECT_FLOAT_EQ(Eye().y, 1500);
   // The pointer on the panel at the right edge.
