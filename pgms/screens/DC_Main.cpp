@@ -292,7 +292,7 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
     const std::int32_t x = f_order_buttons[5]->m_X() + f_order_buttons[5]->m_Width();
     dialog->m_Set_Bounds(name, x, f_y + 130, m_Get_Width() - x, m_Get_Height() - 282, true);
     if (auto* panel = dynamic_cast<TDC_Main_Transport_Units*>(dialog.get()))
-      panel->m_Set_Mode(std::uint8_t(b == 2 ? TRANSPORT_MODE_LAND : TRANSPORT_MODE_LOAD));
+      panel->m_Set_Mode(TTransport_Mode(b) == TTransport_Mode::Land ? TTransport_Mode::Land : TTransport_Mode::Load);
   } else {
     dialog->m_Set_Position_Centered(name, dialog->m_Modal() || !Is_Side_Panel(name));
   }

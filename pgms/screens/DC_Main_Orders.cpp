@@ -319,7 +319,7 @@ void TDC_Main::m_Order_Button_Click(const std::string& name) {
   else if (name == "DC_MAIN_ORDER_BUTTON_4") m_Enter_Order_Mode(TOrder_Mode::Attack, "Select Attack Destination...");
   else if (name == "DC_MAIN_ORDER_BUTTON_5") m_Enter_Order_Mode(TOrder_Mode::Bombard, "Select Bombard Target...");
   else if (name == "DC_MAIN_ORDER_BUTTON_6") {
-    m_Open_Dialog("DC Main Transport Units", 0, 1);
+    m_Open_Dialog("DC Main Transport Units", 0, std::int32_t(TTransport_Mode::Load));
     m_Update_Order_Buttons();
   } else if (name == "DC_MAIN_ORDER_BUTTON_7") m_Enter_Order_Mode(TOrder_Mode::Land, "Select Landing Location...");
   else if (name == "DC_MAIN_ORDER_BUTTON_8")
@@ -571,7 +571,7 @@ bool TDC_Main::m_Execute_Order(std::uint8_t kind, std::int32_t region, std::int3
         f_landing_owner = r->m_Get_Owner();
         f_order_prompt.clear();
         f_order_prompt_width = 0;
-        m_Open_Dialog("DC Main Transport Units", 0, 2);
+        m_Open_Dialog("DC Main Transport Units", 0, std::int32_t(TTransport_Mode::Land));
         m_Update_Order_Buttons();
         return true;
       }
