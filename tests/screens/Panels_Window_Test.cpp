@@ -214,7 +214,7 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   EXPECT_EQ(p.cost, std::int64_t(World_Unit_Type(p.id)->f_cost) * 3);
   // A research step from the technology page.
   items->m_Choose_Type(5);
-  EXPECT_EQ(items->m_Mode(), 2);
+  EXPECT_EQ(items->m_Mode(), TPurchase_Items_Mode::Technology);
   EXPECT_FALSE(items->m_Amount_Box().m_Enabled());
   ASSERT_GT(items->m_Row_Count(), 0);
   items->m_Click_Add();
