@@ -29,6 +29,7 @@
 #include "DC_Main_Chat.h"
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
+#include "Info_Box_Kind.h"
 #include "MapClass_Draw.h"
 #include "Screen_Mode.h"
 #include "SelectedUnit.h"
@@ -83,7 +84,7 @@ constexpr std::size_t INFO_BOX_MAX_ROWS = 300;
 constexpr std::size_t INFO_BOX_MAX_LIST = 32;
 struct TInfo_Box {
   bool active = false;
-  std::uint8_t kind = 0;  // 1 unit, 2 group, 3 stack, 4 technology, 5 unit type, 6 region
+  TInfo_Box_Kind kind = TInfo_Box_Kind::None;
   std::int32_t subject = 0;
   std::int32_t region = 0;
   std::int32_t group = 0;
@@ -291,10 +292,10 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_End_Turn();
 
   // --- info box ---
-  void m_Set_Info_Box(bool set, bool by_panel, std::uint8_t kind, std::int32_t subject, std::int32_t group,
+  void m_Set_Info_Box(bool set, bool by_panel, TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group,
                       bool in_battle = false, std::int32_t unit_count = 0, bool show_hit_points = false,
                       std::int32_t hit_points = 0);
-  void m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::int32_t group, bool in_battle,
+  void m_Build_Info_Box(TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group, bool in_battle,
                         std::int32_t unit_count, bool show_hit_points, std::int32_t hit_points);
   void m_Refresh_Info_Box_Rows();
   void m_Track_Hover(float elapsed);

@@ -261,7 +261,7 @@ TDC_Main_Purchases_Items::~TDC_Main_Purchases_Items() {
   Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_WINDOW_CLOSED, UI_SOUND_VOLUME);
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
   Gui_Release_Background(f_background);
-  f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   f_screen.m_Clear_Highlighted_Regions();
 }
 
@@ -477,7 +477,8 @@ void TDC_Main_Purchases_Items::m_On_Reposition() {
 bool TDC_Main_Purchases_Items::m_Show_Item_Info() {
   const std::int32_t row = f_list.m_Hovered_Row();
   if (row < 1 || row > f_row_count || !f_list.Point_Within_Control(G_Mouse_X, G_Mouse_Y)) return false;
-  const std::uint8_t kind = f_mode == TPurchase_Items_Mode::Units ? 5 : 4;
+  const TInfo_Box_Kind kind =
+      f_mode == TPurchase_Items_Mode::Units ? TInfo_Box_Kind::Unit_Type : TInfo_Box_Kind::Technology;
   const std::int32_t subject = m_Row_Item(row);
   if (f_screen.m_Info_Box().kind != kind || f_screen.m_Info_Box().subject != subject || !f_screen.m_Info_Box_Shown())
     f_screen.m_Set_Info_Box(true, true, kind, subject, Game_Settings.f_turn_empire);
@@ -501,9 +502,9 @@ void TDC_Main_Purchases_Items::m_Draw_After_Children(double) {
   // The item under the pointer goes into the info box, drawn over the panel.
   if (m_Show_Item_Info()) {
     f_screen.m_Draw_Info_Box();
-  } else if (f_info_kind != 0) {
-    f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
-    f_info_kind = 0;
+  } else if (f_info_kind != TInfo_Box_Kind::None) {
+    f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
+    f_info_kind = TInfo_Box_Kind::None;
   }
 }
 

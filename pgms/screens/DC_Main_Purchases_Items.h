@@ -18,6 +18,7 @@
 #include "DC_Base_EditText.h"
 #include "DC_Base_List.h"
 #include "DC_Base_TextButton.h"
+#include "Info_Box_Kind.h"
 #include "ListWindowFuncs.h"
 
 class TDC_Main;
@@ -153,7 +154,7 @@ private:
   std::int64_t f_cost = 0;
   TPurchase_Items_Mode f_mode = TPurchase_Items_Mode::Units;
   std::uint8_t f_filter = 1;  // 1 all, 2 air, 3 land, 4 sea
-  std::uint8_t f_info_kind = 0;
+  TInfo_Box_Kind f_info_kind = TInfo_Box_Kind::None;
   std::int32_t f_info_subject = 0;
 };
 

@@ -74,7 +74,7 @@ TDC_Main_Transport_Units::TDC_Main_Transport_Units(TDC_Main& screen) : TDisplay_
 
 TDC_Main_Transport_Units::~TDC_Main_Transport_Units() {
   Gui_Sound_Link().m_Play_UI_Sound(16, -2000);
-  f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
 }
 
@@ -360,8 +360,8 @@ void TDC_Main_Transport_Units::m_Draw_After_Children(double) {
       if (i && G_Mouse_Y - top < f_cargo[std::size_t(i - 1)].height) unit = m_Get_Cargo_Unit(i);
     }
     if (unit == 0) continue;
-    if (f_screen.m_Info_Box().kind != 1 || f_screen.m_Info_Box().subject != unit)
-      f_screen.m_Set_Info_Box(true, true, 1, unit, 0);
+    if (f_screen.m_Info_Box().kind != TInfo_Box_Kind::Unit || f_screen.m_Info_Box().subject != unit)
+      f_screen.m_Set_Info_Box(true, true, TInfo_Box_Kind::Unit, unit, 0);
     f_screen.m_Draw_Info_Box();
     return;
   }

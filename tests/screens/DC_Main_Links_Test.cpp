@@ -186,7 +186,7 @@ TEST_F(Main_Screen_Links, TheBattleAsksTheInfoBoxForAPiecesStack) {
   const std::int32_t first = f_map.m_Add_Unit(1, 1, 1, 1, 0);
   Combat_Links().m_Set_Info_Box_Unit(first, 3, 7);
   EXPECT_TRUE(f_screen->m_Info_Box_Shown());
-  EXPECT_EQ(f_screen->m_Info_Box().kind, 3);
+  EXPECT_EQ(f_screen->m_Info_Box().kind, TInfo_Box_Kind::Stack);
   EXPECT_EQ(f_screen->m_Info_Box().subject, first);
   Combat_Links().m_Clear_Info_Box();
   EXPECT_FALSE(f_screen->m_Info_Box_Shown());
