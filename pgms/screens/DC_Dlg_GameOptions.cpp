@@ -183,7 +183,7 @@ void TDC_Dlg_Game_Options::m_Ask_Map_Name() {
   if (f_message) return;
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
-  f_message->m_Setup("Save Map", "", "Map Name", "", 4, 1, 0, Map_Name_Tag, false, 0, 0, 0);
+  f_message->m_Setup("Save Map", "", "Map Name", "", TMessage_Box_Mode::Edit, 1, 0, Map_Name_Tag, false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());
@@ -194,7 +194,7 @@ void TDC_Dlg_Game_Options::m_Message_Box(const std::string& caption, const std::
   if (f_message || caption.empty()) return;
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
-  f_message->m_Setup(caption, text, "", "", 0, 0, 0, 0, false, 0, 0, 0);
+  f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Close, 0, 0, 0, false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());

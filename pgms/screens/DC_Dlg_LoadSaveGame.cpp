@@ -387,7 +387,7 @@ void TDC_Dlg_LoadSaveGame::m_Report(const std::string& caption, const std::strin
     return;
   }
   Gui_Sound_Link().m_Play_UI_Sound(9, UI_SOUND_VOLUME);
-  m_Show_Message(caption, text, 0, 0, 0);
+  m_Show_Message(caption, text, TMessage_Box_Mode::Close, 0, 0);
 }
 
 void TDC_Dlg_LoadSaveGame::m_Cancel() {

@@ -312,9 +312,10 @@ void TDC_Main::m_Open_Message(const std::string& caption, const std::string& tex
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
   if (confirm)
-    f_message->m_Setup(caption, text, "", "", 1, 1, 0, std::int32_t(kind), false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Ok_Cancel, 1, 0, std::int32_t(kind), false, 0, 0,
+                       0);
   else
-    f_message->m_Setup(caption, text, "", "", 0, 0, 0, std::int32_t(kind), false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Close, 0, 0, std::int32_t(kind), false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());

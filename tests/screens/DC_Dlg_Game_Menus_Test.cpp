@@ -275,7 +275,7 @@ TEST_F(Game_Menus, SaveMapAsksForANameAndRefusesBadNamesWithoutWriting) {
   Open(dialog, "Dlg Game Options", 212, 84);
   Click(dialog->m_Button(2));
   ASSERT_NE(dialog->m_Message(), nullptr);
-  EXPECT_EQ(dialog->m_Message()->m_Get_Mode(), 4);
+  EXPECT_EQ(dialog->m_Message()->m_Get_Mode(), TMessage_Box_Mode::Edit);
   EXPECT_EQ(dialog->m_Message()->m_Get_Tag(), 99);
   struct TCase {
     const char* name;
