@@ -36,9 +36,9 @@ std::string Button_Name(std::int32_t n) { return "STARTMENU_CONTROL_BUTTON_" + I
 float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 // A logo's brightness at time t of its phase.
-float Logo_Brightness(std::uint8_t phase, float t) {
+float Logo_Brightness(TStart_Menu_Phase phase, float t) {
   if (t > 3.0f) return Clamp01(1.0f - (t - 3.0f));
-  return Clamp01(phase == START_MENU_FIRST_LOGO ? (t - 0.5f) / 2.5f : t / 3.0f);
+  return Clamp01(phase == TStart_Menu_Phase::First_Logo ? (t - 0.5f) / 2.5f : t / 3.0f);
 }
 
 // Whether a resume has a save game to go back to.
@@ -57,20 +57,20 @@ TColor Grey_Level(float level) {
 bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed) {
   intro.time += elapsed;
   switch (intro.phase) {
-    case START_MENU_FIRST_LOGO:
-      intro.first_logo = Logo_Brightness(START_MENU_FIRST_LOGO, intro.time);
+    case TStart_Menu_Phase::First_Logo:
+      intro.first_logo = Logo_Brightness(TStart_Menu_Phase::First_Logo, intro.time);
       if (intro.time > 4.0f) {
         intro.time = 0.0f;
         intro.fade = 0.0f;
-        intro.phase = START_MENU_SECOND_LOGO;
+        intro.phase = TStart_Menu_Phase::Second_Logo;
       }
       return false;
-    case START_MENU_SECOND_LOGO:
-      intro.second_logo = Logo_Brightness(START_MENU_SECOND_LOGO, intro.time);
+    case TStart_Menu_Phase::Second_Logo:
+      intro.second_logo = Logo_Brightness(TStart_Menu_Phase::Second_Logo, intro.time);
       if (intro.time > 4.0f) {
         intro.time = 0.0f;
         intro.fade = 0.0f;
-        intro.phase = START_MENU_MENU;
+        intro.phase = TStart_Menu_Phase::Menu;
         return true;
       }
       return false;
@@ -178,7 +178,7 @@ void TDC_Dlg_StartMenu::m_On_Reposition() {
 }
 
 void TDC_Dlg_StartMenu::m_Skip_Intro() {
-  f_intro.phase = START_MENU_MENU;
+  f_intro.phase = TStart_Menu_Phase::Menu;
   f_intro.time = 5.0f;
   f_intro.fade = 1.0f;
   for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(true);
@@ -186,13 +186,13 @@ void TDC_Dlg_StartMenu::m_Skip_Intro() {
 }
 
 void TDC_Dlg_StartMenu::m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t, std::int32_t) {
-  if (f_intro.phase != START_MENU_MENU || f_intro.fade < 1.0f) m_Skip_Intro();
+  if (f_intro.phase != TStart_Menu_Phase::Menu || f_intro.fade < 1.0f) m_Skip_Intro();
 }
 
 bool TDC_Dlg_StartMenu::m_On_Key_Down(std::uint16_t&, TShift_State) {
   // A key during the intro only skips it. Once the menu stands, keys go on
   // to what lies over it (a message box closes with its Esc).
-  if (f_intro.phase == START_MENU_MENU && f_intro.fade >= 1.0f) return false;
+  if (f_intro.phase == TStart_Menu_Phase::Menu && f_intro.fade >= 1.0f) return false;
   m_Skip_Intro();
   return true;
 }
@@ -200,7 +200,7 @@ bool TDC_Dlg_StartMenu::m_On_Key_Down(std::uint16_t&, TShift_State) {
 void TDC_Dlg_StartMenu::m_On_Timer(float elapsed) {
   if (Start_Menu_Advance(f_intro, elapsed))
     for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(true);
-  if (f_intro.phase == START_MENU_MENU) Start_Menu_Intro_Shown = true;
+  if (f_intro.phase == TStart_Menu_Phase::Menu) Start_Menu_Intro_Shown = true;
 }
 
 void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
@@ -257,8 +257,8 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
 void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
   if (!g_tg_texture_list) return;
   const std::int32_t w = G_Screen_Width, h = G_Screen_Height;
-  if (f_intro.phase == START_MENU_FIRST_LOGO || f_intro.phase == START_MENU_SECOND_LOGO) {
-    const int i = f_intro.phase == START_MENU_FIRST_LOGO ? 0 : 1;
+  if (f_intro.phase == TStart_Menu_Phase::First_Logo || f_intro.phase == TStart_Menu_Phase::Second_Logo) {
+    const int i = f_intro.phase == TStart_Menu_Phase::First_Logo ? 0 : 1;
     const float level = i == 0 ? f_intro.first_logo : f_intro.second_logo;
     g_tg_texture_list->m_Draw_All_Blend(
         TRect{f_logo_x[i], f_logo_y[i], f_logo_x[i] + f_logo_w[i], f_logo_y[i] + f_logo_h[i]},
@@ -289,7 +289,7 @@ void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
 }
 
 void TDC_Dlg_StartMenu::m_Draw_After_Children(double) {
-  if (f_intro.phase != START_MENU_MENU || f_intro.fade >= 1.0f) return;
+  if (f_intro.phase != TStart_Menu_Phase::Menu || f_intro.fade >= 1.0f) return;
   // The rectangle's blend multiplies the screen by the colour's alpha, so an
   // alpha equal to the fade value brings the menu up from black (0) to its
   // full brightness (1).

@@ -28,13 +28,13 @@ enum class TStart_Menu_Result : std::int32_t {
   Network_Load = 10,
 };
 
-// Intro phases.
-constexpr std::uint8_t START_MENU_FIRST_LOGO = 0, START_MENU_SECOND_LOGO = 1, START_MENU_MENU = 2;
+// The intro's phases: the maker's logo, the publisher's, then the menu.
+enum class TStart_Menu_Phase : std::uint8_t { First_Logo = 0, Second_Logo = 1, Menu = 2 };
 
 // Where the intro stands: the phase, the time in it, the menu's fade value
 // and the brightness of the two logos (0 .. 1).
 struct TStart_Menu_Intro {
-  std::uint8_t phase = START_MENU_FIRST_LOGO;
+  TStart_Menu_Phase phase = TStart_Menu_Phase::First_Logo;
   float time = 0.0f;
   float fade = 0.0f;
   float first_logo = 0.0f, second_logo = 0.0f;

@@ -46,16 +46,16 @@ protected:
 TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
   struct TCase {
     float at;  // seconds since the start, in steps of 0.25
-    std::uint8_t phase;
+    TStart_Menu_Phase phase;
     float first, second, fade;
   } cases[] = {
-      {0.25f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},   {0.5f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},
-      {1.75f, START_MENU_FIRST_LOGO, 0.5f, 0.0f, 0.0f},   {3.0f, START_MENU_FIRST_LOGO, 1.0f, 0.0f, 0.0f},
-      {3.5f, START_MENU_FIRST_LOGO, 0.5f, 0.0f, 0.0f},    {4.0f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},
-      {4.25f, START_MENU_SECOND_LOGO, 0.0f, 0.0f, 0.0f},  {5.75f, START_MENU_SECOND_LOGO, 0.0f, 0.5f, 0.0f},
-      {7.25f, START_MENU_SECOND_LOGO, 0.0f, 1.0f, 0.0f},  {7.75f, START_MENU_SECOND_LOGO, 0.0f, 0.5f, 0.0f},
-      {8.5f, START_MENU_MENU, 0.0f, 0.0f, 0.0f},          {10.0f, START_MENU_MENU, 0.0f, 0.0f, 0.5f},
-      {11.5f, START_MENU_MENU, 0.0f, 0.0f, 1.0f},         {20.0f, START_MENU_MENU, 0.0f, 0.0f, 1.0f},
+      {0.25f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},   {0.5f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {1.75f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},   {3.0f, TStart_Menu_Phase::First_Logo, 1.0f, 0.0f, 0.0f},
+      {3.5f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},    {4.0f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {4.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.0f, 0.0f},  {5.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {7.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 1.0f, 0.0f},  {7.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {8.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.0f},          {10.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.5f},
+      {11.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},         {20.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
   };
   TStart_Menu_Intro intro;
   float now = 0.0f;
@@ -69,9 +69,9 @@ TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
     }
     SCOPED_TRACE(c.at);
     EXPECT_EQ(intro.phase, c.phase);
-    if (c.phase == START_MENU_FIRST_LOGO) {
+    if (c.phase == TStart_Menu_Phase::First_Logo) {
       EXPECT_NEAR(intro.first_logo, c.first, 1e-4);
-    } else if (c.phase == START_MENU_SECOND_LOGO) {
+    } else if (c.phase == TStart_Menu_Phase::Second_Logo) {
       EXPECT_NEAR(intro.second_logo, c.second, 1e-4);
     } else if (intro.time > 0.0f) {
       EXPECT_NEAR(intro.fade, c.fade, 1e-4);
@@ -89,7 +89,7 @@ TEST(Start_Menu_Intro, TheFadeEndsAtFullBrightnessWhateverTheFrameLength) {
     SCOPED_TRACE(frame);
     TStart_Menu_Intro intro;
     for (int n = 0; n < int(20.0f / frame); ++n) Start_Menu_Advance(intro, frame);
-    EXPECT_EQ(intro.phase, START_MENU_MENU);
+    EXPECT_EQ(intro.phase, TStart_Menu_Phase::Menu);
     EXPECT_EQ(intro.fade, 1.0f);
     EXPECT_EQ(intro.time, 5.0f);
   }
@@ -97,12 +97,12 @@ TEST(Start_Menu_Intro, TheFadeEndsAtFullBrightnessWhateverTheFrameLength) {
 
 TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSkipsTheIntro) {
   auto menu = Open();
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_FIRST_LOGO);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::First_Logo);
   for (int n = 1; n <= 6; ++n) EXPECT_FALSE(menu->m_Button(n).m_Visible());
   menu->TimerFired(1.0f);
   std::uint16_t key = 'A';
   EXPECT_TRUE(menu->m_On_Key_Down(key, 0));
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::Menu);
   EXPECT_EQ(menu->m_Intro().fade, 1.0f);
   for (int n = 1; n <= 6; ++n) EXPECT_TRUE(menu->m_Button(n).m_Visible());
   EXPECT_TRUE(Start_Menu_Intro_Shown);
@@ -111,7 +111,7 @@ TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSk
   EXPECT_FALSE(menu->m_On_Key_Down(key, 0));
   menu.reset();
   auto again = Open();
-  EXPECT_EQ(again->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(again->m_Intro().phase, TStart_Menu_Phase::Menu);
   EXPECT_EQ(again->m_Intro().fade, 1.0f);
   EXPECT_TRUE(again->m_Button(1).m_Visible());
 }
@@ -119,7 +119,7 @@ TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSk
 TEST_F(Start_Menu_Test, APressSkipsTheIntroAndTheButtonsLieInARowAtTheBottom) {
   auto menu = Open();
   menu->m_On_Mouse_Down(MB_LEFT, 0, 10, 10);
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::Menu);
   for (int n = 1; n <= 6; ++n) {
     EXPECT_EQ(menu->m_Button(n).m_X(), 512 - 507 + 169 * (n - 1));
     EXPECT_EQ(menu->m_Button(n).m_Y(), 768 - 82);
