@@ -14,14 +14,13 @@
 #include "Path.h"
 #include "SoundEngine_Music_Base.h"
 
-void (*Game_Options_Start_Music)(std::int32_t) = Sound_Music_Start_Music;
+void (*Game_Options_Start_Music)(TMusic_Category) = Sound_Music_Start_Music;
 void (*Game_Options_Fade_Music)(bool) = Sound_Music_Fade_Music;
 
 namespace {
 constexpr const char* Close_Name = "OPTIONS_CONTROL_BUTTON_CLOSE";
 constexpr const char* Save_Map_Name = "OPTIONS_CONTROL_BUTTON_SACE_MAP";
 constexpr std::int32_t Map_Name_Tag = 99;
-constexpr std::int32_t Main_Music = 2;
 constexpr std::uint8_t Autosave_Turns[4] = {0, 1, 2, 5};
 const char* const Labels[GAME_OPTIONS_TOGGLES] = {"Show FPS",
                                                   "Show Info Bar",
@@ -158,7 +157,7 @@ void TDC_Dlg_Game_Options::m_Close() {
     Machine_Options->m_Save();
     if (Machine_Options->f_play_music != f_music_was_on) {
       if (Machine_Options->f_play_music)
-        Game_Options_Start_Music(Main_Music);
+        Game_Options_Start_Music(TMusic_Category::Main);
       else
         Game_Options_Fade_Music(false);
     }

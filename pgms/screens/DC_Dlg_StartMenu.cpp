@@ -135,7 +135,7 @@ TDC_Dlg_StartMenu::TDC_Dlg_StartMenu() : TDisplay_Class(DC_KIND_WINDOW) {
   for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(false);
   if (Start_Menu_Intro_Shown) m_Skip_Intro();
   // The title songs play while the menu is open.
-  Sound_Music_Start_Music(1);
+  Sound_Music_Start_Music(TMusic_Category::Title);
 }
 
 TDC_Dlg_StartMenu::~TDC_Dlg_StartMenu() {

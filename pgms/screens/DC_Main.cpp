@@ -634,8 +634,8 @@ void TDC_Main::m_Set_Screen_Mode(TScreen_Mode mode) {
   if (map && (Game_Settings.f_game_kind == 3 || Game_Settings.f_game_kind == 4)) m_Show_Turn_Status();
   // The map plays the main songs, a battle the combat songs (a song of the
   // right kind already playing goes on).
-  const std::int32_t music = map ? 2 : battle ? 3 : 0;
-  if (music != 0 && Sound_Music_Category() != music) Sound_Music_Start_Music(music);
+  const TMusic_Category music = map ? TMusic_Category::Main : battle ? TMusic_Category::Combat : TMusic_Category::None;
+  if (music != TMusic_Category::None && Sound_Music_Category() != music) Sound_Music_Start_Music(music);
 }
 
 // --- camera ------------------------------------------------------------------------

@@ -23,7 +23,9 @@
 namespace {
 
 std::vector<std::string> music_calls;
-void Record_Start(std::int32_t category) { music_calls.push_back("start " + std::to_string(category)); }
+void Record_Start(TMusic_Category category) {
+  music_calls.push_back("start " + std::to_string(std::int32_t(category)));
+}
 void Record_Fade(bool) { music_calls.push_back("fade"); }
 
 class Game_Menus : public TGui_Fixture {

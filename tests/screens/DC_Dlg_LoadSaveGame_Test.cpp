@@ -486,7 +486,7 @@ TEST_F(Load_Save, TheEndOfTurnThatFindsAWinnerOpensTheGameOver) {
   auto device = std::make_unique<TRender_Device_Headless>(params);
   Render_Device_Set_Current(device.get());
   G_Init_GraphicsEngine();
-  Game_Over_Start_Music = [](std::int32_t) {};
+  Game_Over_Start_Music = [](TMusic_Category) {};
   Game_Menu_Dialogs_Install();
   auto screen = std::make_unique<TDC_Main>();
   screen->m_Set_Position("Main Window", 0, 0, false);

@@ -204,7 +204,7 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
   Sound_Music_Init();
   if (!Sound_Music_Channel()) GTEST_SKIP() << "no music output";
   auto menu = Open();
-  EXPECT_EQ(Sound_Music_Category(), 1);
+  EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
   // The title song list of the shipped settings names the track.
   ASSERT_FALSE(Base_Game_Settings.f_songs[0].empty());
   EXPECT_NE(std::find(Base_Game_Settings.f_songs[0].begin(), Base_Game_Settings.f_songs[0].end(),
@@ -216,16 +216,16 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
   Start_Menu_Install();
   {
     TDC_Main screen;
-    EXPECT_EQ(Sound_Music_Category(), 1);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
     screen.m_Close_Child_Dialogs();
     screen.m_Set_Screen_Mode(TScreen_Mode::Map);
-    EXPECT_EQ(Sound_Music_Category(), 2);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Main);
     screen.m_Set_Screen_Mode(TScreen_Mode::Battle);
-    EXPECT_EQ(Sound_Music_Category(), 3);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Combat);
     screen.m_Set_Screen_Mode(TScreen_Mode::Handover);
-    EXPECT_EQ(Sound_Music_Category(), 3);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Combat);
     ASSERT_TRUE(screen.m_Open_Dialog("Dlg Start Menu", 0, 0));
-    EXPECT_EQ(Sound_Music_Category(), 1);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
   }
   DC_Main_Register_Dialog("Dlg Start Menu", {});
   Sound_Music_Free();

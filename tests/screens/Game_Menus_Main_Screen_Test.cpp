@@ -35,7 +35,7 @@ class TStart_Menu_Stand_In : public TDisplay_Class {
   std::int32_t m_Get_Height() override { return 300; }
 };
 
-void No_Music(std::int32_t) {}
+void No_Music(TMusic_Category) {}
 
 class Game_Menus_Screen : public ::testing::Test {
  protected:
