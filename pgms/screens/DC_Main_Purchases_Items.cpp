@@ -310,9 +310,9 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
       if (!fits) continue;
       ++f_row_count;
       List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(type->f_display_name, 187 - 2 - 6), 2, 0,
-                           LIST_CELL_TEXT, t);
+                           TList_Cell_Kind::Text, t);
       List_Window_Set_Cell(f_grid, f_row_count, 2, Clip_To_Width(type->m_Get_Cost_Text(), 272 - LIST_SCROLL_WIDTH - 189),
-                           187, 0, LIST_CELL_TEXT, 0);
+                           187, 0, TList_Cell_Kind::Text, 0);
       List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(type->f_cost));
     }
   } else {
@@ -328,13 +328,13 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
       for (std::int32_t k = 1; k <= area->m_Get_Cost_Count(); ++k) {
         ++f_row_count;
         List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(area->m_Get_Name(1), 130 - 2 - 6), 2, 0,
-                             LIST_CELL_TEXT, a);
+                             TList_Cell_Kind::Text, a);
         // The cost text ends before the list's scroll column.
         const std::string cost = Clip_To_Width(area->m_Get_Cost_Text(k), 272 - LIST_SCROLL_WIDTH - 132);
-        List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, LIST_CELL_TEXT, k);
+        List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, TList_Cell_Kind::Text, k);
         List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(area->m_Get_Cost(k)));
         List_Window_Set_Cell(f_grid, f_row_count, 3, Int_To_Text(level) + " / " + Int_To_Text(area->f_maximum_level),
-                             0, 0, 0, Level_At_Maximum(f_empire, *area) ? 1 : 0);
+                             0, 0, TList_Cell_Kind::None, Level_At_Maximum(f_empire, *area) ? 1 : 0);
       }
     }
   }

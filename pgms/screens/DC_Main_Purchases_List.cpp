@@ -91,23 +91,23 @@ void TDC_Main_Purchases_List::m_Rebuild() {
       const TMap_Region* region = G_Map ? G_Map->m_Get_Region(p.region) : nullptr;
       if (type && region) {
         const double supply = double(p.amount) * double(type->f_supply_cost);
-        List_Window_Set_Cell(f_grid, row, 1, type->f_display_name, 2, 0, LIST_CELL_TEXT, 0);
-        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(p.amount), 90, 0, 0, p.kind);
-        List_Window_Set_Cell(f_grid, row, 4, region->m_Get_Name(), 90, 0, 0, p.id);
-        List_Window_Set_Cell(f_grid, row, 5, "$" + Format_Money_Single(float(supply)), 90, 0, 0, 0);
+        List_Window_Set_Cell(f_grid, row, 1, type->f_display_name, 2, 0, TList_Cell_Kind::Text, 0);
+        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(p.amount), 90, 0, TList_Cell_Kind::None, p.kind);
+        List_Window_Set_Cell(f_grid, row, 4, region->m_Get_Name(), 90, 0, TList_Cell_Kind::None, p.id);
+        List_Window_Set_Cell(f_grid, row, 5, "$" + Format_Money_Single(float(supply)), 90, 0, TList_Cell_Kind::None, 0);
         f_total_supply += supply;
         height = 50;
       }
     } else if (p.kind == PURCHASE_RESEARCH) {
       if (const TTech_Area* area = World_Tech_Area(p.id)) {
-        List_Window_Set_Cell(f_grid, row, 1, "Tech: " + area->m_Get_Name(1), 2, 0, LIST_CELL_TEXT, 0);
-        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0, 0, p.kind);
-        List_Window_Set_Cell(f_grid, row, 4, "", 90, 0, 0, p.id);
-        List_Window_Set_Cell(f_grid, row, 5, "", 90, 0, 0, 0);
+        List_Window_Set_Cell(f_grid, row, 1, "Tech: " + area->m_Get_Name(1), 2, 0, TList_Cell_Kind::Text, 0);
+        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0, TList_Cell_Kind::None, p.kind);
+        List_Window_Set_Cell(f_grid, row, 4, "", 90, 0, TList_Cell_Kind::None, p.id);
+        List_Window_Set_Cell(f_grid, row, 5, "", 90, 0, TList_Cell_Kind::None, 0);
         height = 32;
       }
     }
-    List_Window_Set_Cell(f_grid, row, 2, "$" + Format_Money(p.cost), 200, 0, LIST_CELL_TEXT, 0);
+    List_Window_Set_Cell(f_grid, row, 2, "$" + Format_Money(p.cost), 200, 0, TList_Cell_Kind::Text, 0);
     f_total_cost += p.cost;
     f_row_count = row;
     f_list.m_Add_Row("", Int_To_Text(row), height);
