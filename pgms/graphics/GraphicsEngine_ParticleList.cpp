@@ -135,7 +135,7 @@ void TGParticle_List::m_Free_Record(std::int32_t index) {
   if (index < 1 || index > f_capacity || f_records[std::size_t(index)].id == 0) return;
   const TGParticle_Rec r = f_records[std::size_t(index)];
   if (g_tg_emitter_events)
-    g_tg_emitter_events->m_Activate_On_Death(r.key1, r.key2, r.position, EMITTER_CONDITION_PARTICLE_DEATH, r.key3);
+    g_tg_emitter_events->m_Activate_On_Death(r.key1, r.key2, r.position, TEmitter_Condition::Particle_Death, r.key3);
   f_records[std::size_t(index)] = TGParticle_Rec();
   --f_in_use;
 }
@@ -523,9 +523,9 @@ void TGParticle_List::m_Draw() {
         G_SetFVF(FVF_LVERTEX);
         format_needed = false;
       }
-      const std::uint8_t alignment = r.effect ? r.effect->effect_particle_alignment : EFFECT_ALIGN_CAMERA;
+      const TEffect_Align alignment = r.effect ? r.effect->effect_particle_alignment : TEffect_Align::Camera;
       TVector eye, up;
-      if (alignment == EFFECT_ALIGN_XY_AXIS) {
+      if (alignment == TEffect_Align::XY_Axis) {
         eye = Add(r.position, {0, 0, -10});
         up = {-1, 0, 0};
       } else {

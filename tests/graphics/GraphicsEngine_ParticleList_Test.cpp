@@ -197,7 +197,7 @@ protected:
   void SetUp() override {
     TEngine_Fixture::SetUp();
     G_Create_Particle_Systems();
-    f_flat.effect_particle_alignment = EFFECT_ALIGN_XY_AXIS;
+    f_flat.effect_particle_alignment = TEffect_Align::XY_Axis;
   }
   void TearDown() override {
     G_Free_Particle_Systems();
