@@ -88,9 +88,10 @@ bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed) {
   }
 }
 
-std::string Start_Menu_Caption(std::int32_t page, std::int32_t button) {
-  if (page < 0 || page > 2 || button < 1 || button > 6) throw ERangeError();
-  return Captions[page][button - 1];
+std::string Start_Menu_Caption(TStart_Menu_Page page, std::int32_t button) {
+  const auto p = std::int32_t(page);
+  if (p < 0 || p > 2 || button < 1 || button > 6) throw ERangeError();
+  return Captions[p][button - 1];
 }
 
 const std::vector<std::string>& TDC_Dlg_StartMenu::m_Credit_Lines() {
@@ -129,7 +130,7 @@ TDC_Dlg_StartMenu::TDC_Dlg_StartMenu() : TDisplay_Class(DC_KIND_WINDOW) {
     b.m_Set_Visible(true);
     Add_Child_Control(&b);
   }
-  m_Set_Page(0);
+  m_Set_Page(TStart_Menu_Page::Main);
   m_Load_Images();
   f_intro = TStart_Menu_Intro();
   for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(false);
@@ -203,7 +204,7 @@ void TDC_Dlg_StartMenu::m_On_Timer(float elapsed) {
   if (f_intro.phase == TStart_Menu_Phase::Menu) Start_Menu_Intro_Shown = true;
 }
 
-void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
+void TDC_Dlg_StartMenu::m_Set_Page(TStart_Menu_Page page) {
   f_page = page;
   for (std::int32_t n = 1; n <= 6; ++n) {
     TDC_Text_Button& b = f_buttons[std::size_t(n - 1)];
@@ -211,9 +212,9 @@ void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
     b.m_Set_Text(caption);
     bool enabled = !caption.empty();
     // A resume needs a save game to go back to.
-    if (page == 1 && n == 3) enabled = enabled && Last_Save_Exists();
+    if (page == TStart_Menu_Page::Single_Player && n == 3) enabled = enabled && Last_Save_Exists();
     b.m_Set_Enabled(enabled);
-    b.m_Set_Help_Ref(1, 3, Help_Entries[page][n - 1], "", 0);
+    b.m_Set_Help_Ref(1, 3, Help_Entries[std::size_t(page)][n - 1], "", 0);
   }
 }
 
@@ -228,27 +229,27 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
     if (Text_Compare(name, Button_Name(i)) == 0) n = i;
   if (n == 0 || f_result != TStart_Menu_Result::None) return;
   switch (f_page) {
-    case 0:
-      if (n == 1) f_page = 1;
-      if (n == 2) f_page = 2;
+    case TStart_Menu_Page::Main:
+      if (n == 1) f_page = TStart_Menu_Page::Single_Player;
+      if (n == 2) f_page = TStart_Menu_Page::Multiplayer;
       if (n == 5) {
         f_credits = !f_credits;
         if (f_credits) f_credits_y = 0.86f * float(G_Screen_Height);
       }
       if (n == 6) m_Close(TStart_Menu_Result::Quit);
       break;
-    case 1:
+    case TStart_Menu_Page::Single_Player:
       if (n == 1) m_Close(TStart_Menu_Result::New_Game);
       if (n == 2) m_Close(TStart_Menu_Result::Load_Game);
       if (n == 3) m_Close(TStart_Menu_Result::Resume_Game);
-      if (n == 6) f_page = 0;
+      if (n == 6) f_page = TStart_Menu_Page::Main;
       break;
     default:
       if (n == 1) m_Close(TStart_Menu_Result::Hot_Seat);
       if (n == 2) m_Close(TStart_Menu_Result::Host);
       if (n == 3) m_Close(TStart_Menu_Result::Join);
       if (n == 4) m_Close(TStart_Menu_Result::Network_Load);
-      if (n == 6) f_page = 0;
+      if (n == 6) f_page = TStart_Menu_Page::Main;
       break;
   }
   m_Set_Page(f_page);

@@ -46,9 +46,11 @@ struct TStart_Menu_Intro {
 // out from 3 to 4 s, then the menu fades in over 3 s.
 bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed);
 
-// Caption of button n (1..6) on a page (0 main, 1 single player, 2
-// multiplayer); empty for a button without a choice.
-std::string Start_Menu_Caption(std::int32_t page, std::int32_t button);
+// The menu's pages.
+enum class TStart_Menu_Page : std::int32_t { Main = 0, Single_Player = 1, Multiplayer = 2 };
+
+// Caption of button n (1..6) on a page; empty for a button without a choice.
+std::string Start_Menu_Caption(TStart_Menu_Page page, std::int32_t button);
 
 // Whether a run of the program has reached the menu once (the intro then
 // no longer shows). Tests may clear it.
@@ -78,7 +80,7 @@ public:
   void m_Button_Click(const std::string& name);
 
   TStart_Menu_Result m_Result() const { return f_result; }
-  std::int32_t m_Page() const { return f_page; }
+  TStart_Menu_Page m_Page() const { return f_page; }
   const TStart_Menu_Intro& m_Intro() const { return f_intro; }
   bool m_Credits_On() const { return f_credits; }
   float m_Credits_Position() const { return f_credits_y; }
@@ -89,13 +91,13 @@ public:
 private:
   void m_Load_Images();
   void m_Release_Images();
-  void m_Set_Page(std::int32_t page);
+  void m_Set_Page(TStart_Menu_Page page);
   void m_Close(TStart_Menu_Result result);
 
   std::int32_t f_background = 0, f_first_logo = 0, f_second_logo = 0;
   std::int32_t f_logo_w[2] = {0, 0}, f_logo_h[2] = {0, 0}, f_logo_x[2] = {0, 0}, f_logo_y[2] = {0, 0};
   std::array<TDC_Text_Button, 6> f_buttons;
-  std::int32_t f_page = 0;
+  TStart_Menu_Page f_page = TStart_Menu_Page::Main;
   TStart_Menu_Result f_result = TStart_Menu_Result::None;
   TStart_Menu_Intro f_intro;
   bool f_credits = false;

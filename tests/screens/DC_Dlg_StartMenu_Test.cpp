@@ -132,17 +132,17 @@ TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
   struct TCase {
     std::vector<int> presses;
     TStart_Menu_Result result;
-    std::int32_t page;
+    TStart_Menu_Page page;
   } cases[] = {
-      {{6}, TStart_Menu_Result::Quit, 0},
-      {{1, 1}, TStart_Menu_Result::New_Game, 1},
-      {{1, 2}, TStart_Menu_Result::Load_Game, 1},
-      {{1, 6, 2, 1}, TStart_Menu_Result::Hot_Seat, 2},
-      {{2, 2}, TStart_Menu_Result::Host, 2},
-      {{2, 3}, TStart_Menu_Result::Join, 2},
-      {{2, 4}, TStart_Menu_Result::Network_Load, 2},
-      {{2, 6}, TStart_Menu_Result::None, 0},
-      {{1, 4, 5}, TStart_Menu_Result::None, 1},  // buttons without a choice do nothing
+      {{6}, TStart_Menu_Result::Quit, TStart_Menu_Page::Main},
+      {{1, 1}, TStart_Menu_Result::New_Game, TStart_Menu_Page::Single_Player},
+      {{1, 2}, TStart_Menu_Result::Load_Game, TStart_Menu_Page::Single_Player},
+      {{1, 6, 2, 1}, TStart_Menu_Result::Hot_Seat, TStart_Menu_Page::Multiplayer},
+      {{2, 2}, TStart_Menu_Result::Host, TStart_Menu_Page::Multiplayer},
+      {{2, 3}, TStart_Menu_Result::Join, TStart_Menu_Page::Multiplayer},
+      {{2, 4}, TStart_Menu_Result::Network_Load, TStart_Menu_Page::Multiplayer},
+      {{2, 6}, TStart_Menu_Result::None, TStart_Menu_Page::Main},
+      {{1, 4, 5}, TStart_Menu_Result::None, TStart_Menu_Page::Single_Player},  // buttons without a choice do nothing
   };
   for (const TCase& c : cases) {
     auto menu = Open();
