@@ -113,7 +113,8 @@ void Log_Build_Grid(const TEvent_Log& log, std::uint8_t viewer, TLog_Grid& g) {
     }
     auto fill = [&](std::int32_t r, const std::string& details, std::int32_t line) {
       List_Window_Set_Cell(g.grid, r, 1, date, 2, 0, TList_Cell_Kind::Text, Region_Value(*item));
-      List_Window_Set_Cell(g.grid, r, 2, "", Nation_X - Flag_Width() - 3, item->f_player, TList_Cell_Kind::Empire_Flag, 0);
+      List_Window_Set_Cell(g.grid, r, 2, "", Nation_X - Flag_Width() - 3, item->f_player, TList_Cell_Kind::Empire_Flag,
+                           0);
       List_Window_Set_Cell(g.grid, r, 3, nation, Nation_X, 0, TList_Cell_Kind::Text, nation_value);
       List_Window_Set_Cell(g.grid, r, 4, type, Type_X, 0, TList_Cell_Kind::Text, item->f_kind);
       List_Window_Set_Cell(g.grid, r, 5, details, Details_X, 0, TList_Cell_Kind::Text, line);

@@ -51,9 +51,11 @@ void Fill_Regions(TStatistics_Page& p, const TEmpire* empire) {
     const std::string owner_name = !known ? "Unknown" : owner ? owner->m_Get_Nation_Name() : "None";
     auto start_row = [&]() {
       const std::int32_t row = ++p.row_count;
-      List_Window_Set_Cell(p.grid, row, 1, r->m_Get_Type() == REGION_LAND ? "Land" : "Ocean", 2, 0, TList_Cell_Kind::Text, i);
+      List_Window_Set_Cell(p.grid, row, 1, r->m_Get_Type() == REGION_LAND ? "Land" : "Ocean", 2, 0,
+                           TList_Cell_Kind::Text, i);
       List_Window_Set_Cell(p.grid, row, 2, r->m_Get_Name(), Region_Name_X, 0, TList_Cell_Kind::Text, 0);
-      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", Region_Value_X, 0, TList_Cell_Kind::Text, 0);
+      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", Region_Value_X, 0,
+                           TList_Cell_Kind::Text, 0);
       List_Window_Set_Cell_Sort_Value(p.grid, row, 3, known ? float(r->m_Get_Value()) : 0.0f);
       List_Window_Set_Cell(p.grid, row, 4, "", flag_x, known ? r->m_Get_Owner() : 0, TList_Cell_Kind::Empire_Flag, 0);
       List_Window_Set_Cell(p.grid, row, 5, owner_name, 350, 0, TList_Cell_Kind::Text, 0);
@@ -116,8 +118,8 @@ void Fill_Nations(TStatistics_Page& p) {
     if (!e || e->m_Get_Neutral()) continue;
     const std::int32_t row = ++p.row_count;
     List_Window_Set_Cell(p.grid, row, 1, "", 2, i, TList_Cell_Kind::Empire_Flag, 0);
-    List_Window_Set_Cell(p.grid, row, 2, e->m_Get_Nation_Name(), 2 + Game_Settings.f_flag_width + 2, 0, TList_Cell_Kind::Text,
-                         i);
+    List_Window_Set_Cell(p.grid, row, 2, e->m_Get_Nation_Name(), 2 + Game_Settings.f_flag_width + 2, 0,
+                         TList_Cell_Kind::Text, i);
     const TEmpire_Summary_Row& s = table.rows[std::size_t(i - 1)];
     const std::int64_t values[6] = {s.regions, s.region_value, s.treasury, s.units, s.unit_value, s.tech_levels};
     for (int k = 0; k < 6; ++k) Number_Cell(p, row, k + 3, values[k], Nation_Column_X(k));

@@ -500,7 +500,8 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
       m_Set_Screen_Mode(TScreen_Mode::Map);
       if (TLoad_Opener(outcome.tag) == TLoad_Opener::Start_Menu) m_Open_Dialog("Dlg Start Menu", 0, 0);
       // Shown over the start menu, where it stays until it is closed.
-      if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, TMessage_Kind::Plain);
+      if (!outcome.message_text.empty())
+        m_Show_Message(outcome.message_caption, outcome.message_text, TMessage_Kind::Plain);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
     m_Set_Screen_Mode(TScreen_Mode::Map);

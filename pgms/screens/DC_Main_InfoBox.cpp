@@ -67,7 +67,8 @@ void TDC_Main::m_Build_Info_Box(TInfo_Box_Kind kind, std::int32_t subject, std::
   auto& tx = box.texts;
   const std::uint8_t local = m_Local_Player();
 
-  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack || kind == TInfo_Box_Kind::Unit_Type) {
+  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+      kind == TInfo_Box_Kind::Unit_Type) {
     std::uint16_t type_no = 0;
     TMap_Unit_Record subject_unit;
     if (kind == TInfo_Box_Kind::Unit_Type) {
@@ -393,7 +394,8 @@ void TDC_Main::m_Draw_Info_Box() {
       text(2, value, L + 100, B - 107 + 12 * i, tx[std::size_t(1 + i)], room);
     }
     for (int i = 0; i < 3; ++i) text(2, value, L + 100, B - 59 + 12 * i, tx[std::size_t(5 + i)], room);
-  } else if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack || kind == TInfo_Box_Kind::Unit_Type) {
+  } else if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+             kind == TInfo_Box_Kind::Unit_Type) {
     if (g_tg_texture_list && f_info.icon)
       g_tg_texture_list->m_Draw_All({L + 1, B - 151, L + 191, B - 1}, f_info.icon, true);
     // The columns follow each other at the widths their labels measure in
@@ -488,7 +490,8 @@ void TDC_Main::m_Draw_Info_Box() {
     text(2, label, std::max(d_label, c_end + 6), B - 107, "Maximum Per Region");
     text(2, value, d_value, B - 107, most);
   }
-  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack || kind == TInfo_Box_Kind::Region) {
+  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+      kind == TInfo_Box_Kind::Region) {
     for (const TInfo_Box_Row& r : f_info.rows) {
       if (!World_Unit_Type(r.unit_type)) continue;
       G_Draw_2D_Color_Part(r.background, {r.x, r.y, r.x + r.width, r.y + r.height}, false, true);

@@ -87,11 +87,14 @@ void TMain_Screen_Combat_Links::m_Set_Info_Box_Unit(std::int32_t unit_id, std::i
                                                     std::int32_t hit_points) {
   // A piece stands for its units of one type: the box lists that many of
   // them and shows the top unit's hit points as they are now.
-  if (unit_id != 0) f_screen.m_Set_Info_Box(true, false, TInfo_Box_Kind::Stack, unit_id, 0, true, count, true, hit_points);
+  if (unit_id != 0)
+    f_screen.m_Set_Info_Box(true, false, TInfo_Box_Kind::Stack, unit_id, 0, true, count, true, hit_points);
   else f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0, true);
 }
 
-void TMain_Screen_Combat_Links::m_Clear_Info_Box() { f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0); }
+void TMain_Screen_Combat_Links::m_Clear_Info_Box() {
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
+}
 
 void TMain_Screen_Combat_Links::m_Show_Turn_Status() { f_screen.m_Show_Turn_Status(); }
 

@@ -683,7 +683,8 @@ void TDC_Main::m_Order_Skip() {
 }
 
 void TDC_Main::m_Update_Path_Preview(float) {
-  if (f_order_mode != TOrder_Mode::Move && f_order_mode != TOrder_Mode::Attack && f_order_mode != TOrder_Mode::Land) return;
+  if (f_order_mode != TOrder_Mode::Move && f_order_mode != TOrder_Mode::Attack && f_order_mode != TOrder_Mode::Land)
+    return;
   if (f_landing_pending || !G_Map) return;
   if (f_selected_region == 0) {
     f_path.clear();
@@ -852,7 +853,8 @@ void TDC_Main::m_Update_Combat_Buttons() {
       }
     }
   }
-  const bool hide = m_Get_Dialog("DC Main Transport Units") || f_selected_region != 0 || f_order_mode != TOrder_Mode::None;
+  const bool hide =
+      m_Get_Dialog("DC Main Transport Units") || f_selected_region != 0 || f_order_mode != TOrder_Mode::None;
   float mx = 0, my = 0;
   const std::int32_t mouse_region =
       G_Screen_To_Map_Point(float(G_Mouse_X), float(G_Mouse_Y), mx, my)

@@ -445,7 +445,8 @@ void TDC_Main_Purchases_Items::m_Click_Add() {
     return;
   }
   const bool shown = refusal == TPurchase_Refusal::over_money ||
-                     (f_mode == TPurchase_Items_Mode::Units && (refusal == TPurchase_Refusal::no_region || refusal == TPurchase_Refusal::over_limit));
+                     (f_mode == TPurchase_Items_Mode::Units &&
+                      (refusal == TPurchase_Refusal::no_region || refusal == TPurchase_Refusal::over_limit));
   if (shown) f_screen.m_Show_Message("Error", Purchase_Refusal_Text(refusal), TMessage_Kind::Plain);
 }
 

@@ -101,7 +101,8 @@ void TDC_Main_Purchases_List::m_Rebuild() {
     } else if (p.kind == PURCHASE_RESEARCH) {
       if (const TTech_Area* area = World_Tech_Area(p.id)) {
         List_Window_Set_Cell(f_grid, row, 1, "Tech: " + area->m_Get_Name(1), 2, 0, TList_Cell_Kind::Text, 0);
-        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0, TList_Cell_Kind::None, p.kind);
+        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0,
+                             TList_Cell_Kind::None, p.kind);
         List_Window_Set_Cell(f_grid, row, 4, "", 90, 0, TList_Cell_Kind::None, p.id);
         List_Window_Set_Cell(f_grid, row, 5, "", 90, 0, TList_Cell_Kind::None, 0);
         height = 32;

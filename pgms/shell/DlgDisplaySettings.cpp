@@ -140,7 +140,8 @@ void TDlg_DisplaySettings::m_Mouse_Move(std::int32_t x, std::int32_t y) {
   const std::int32_t under = m_Control_At(x, y);
   if (f_list != TDS_List::None) {
     for (std::int32_t c : {SCROLL_UP, SCROLL_DOWN})
-      if (f_state[c] != TDS_State::Disabled && f_state[c] != TDS_State::Pressed) f_state[c] = c == under ? TDS_State::Hovered : TDS_State::Normal;
+      if (f_state[c] != TDS_State::Disabled && f_state[c] != TDS_State::Pressed)
+        f_state[c] = c == under ? TDS_State::Hovered : TDS_State::Normal;
     f_hover_row = 0;
     if (m_In_Rows(x, y)) {
       const std::int32_t row = (y - f_box_y) / DS_ROW_HEIGHT + 1;
@@ -149,13 +150,15 @@ void TDlg_DisplaySettings::m_Mouse_Move(std::int32_t x, std::int32_t y) {
     return;
   }
   for (std::int32_t i = 1; i <= 7; ++i)
-    if (f_state[i] != TDS_State::Disabled && f_state[i] != TDS_State::Pressed) f_state[i] = i == under ? TDS_State::Hovered : TDS_State::Normal;
+    if (f_state[i] != TDS_State::Disabled && f_state[i] != TDS_State::Pressed)
+      f_state[i] = i == under ? TDS_State::Hovered : TDS_State::Normal;
 }
 
 void TDlg_DisplaySettings::m_Mouse_Down(std::int32_t x, std::int32_t y) {
   const std::int32_t under = m_Control_At(x, y);
   if (f_list != TDS_List::None) {
-    if ((under == SCROLL_UP || under == SCROLL_DOWN) && f_state[under] != TDS_State::Disabled) f_state[under] = TDS_State::Pressed;
+    if ((under == SCROLL_UP || under == SCROLL_DOWN) && f_state[under] != TDS_State::Disabled)
+      f_state[under] = TDS_State::Pressed;
     return;
   }
   if (under != 0 && f_state[under] != TDS_State::Disabled) f_state[under] = TDS_State::Pressed;

@@ -49,13 +49,20 @@ TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
     TStart_Menu_Phase phase;
     float first, second, fade;
   } cases[] = {
-      {0.25f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},   {0.5f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
-      {1.75f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},   {3.0f, TStart_Menu_Phase::First_Logo, 1.0f, 0.0f, 0.0f},
-      {3.5f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},    {4.0f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
-      {4.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.0f, 0.0f},  {5.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
-      {7.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 1.0f, 0.0f},  {7.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
-      {8.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.0f},          {10.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.5f},
-      {11.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},         {20.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
+      {0.25f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {0.5f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {1.75f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},
+      {3.0f, TStart_Menu_Phase::First_Logo, 1.0f, 0.0f, 0.0f},
+      {3.5f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},
+      {4.0f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {4.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.0f, 0.0f},
+      {5.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {7.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 1.0f, 0.0f},
+      {7.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {8.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.0f},
+      {10.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.5f},
+      {11.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
+      {20.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
   };
   TStart_Menu_Intro intro;
   float now = 0.0f;

@@ -338,11 +338,13 @@ TEST_F(Main_Orders, ShortcutsPressTheirButtonsOnlyWithoutADialogAndOnTheirTurn) 
       bool happened = false;
       if (check.rfind("dialog ", 0) == 0) happened = f_screen->m_Get_Dialog(check.substr(7)) != nullptr;
       else if (check == "end turn") happened = timer.m_Has_Action_Type(ACTION_END_TURN);
-      else if (check.rfind("mode ", 0) == 0) happened = std::int32_t(f_screen->m_Order_Mode()) == std::stoi(check.substr(5)) &&
-                                                         f_screen->m_Order_Mode() != mode_before;
+      else if (check.rfind("mode ", 0) == 0)
+        happened = std::int32_t(f_screen->m_Order_Mode()) == std::stoi(check.substr(5)) &&
+                   f_screen->m_Order_Mode() != mode_before;
       else if (check == "transport") happened = f_screen->m_Transport_Panel() != nullptr;
       else if (check == "confirm")
-        happened = f_screen->m_Message_Dialog() && f_screen->m_Message_Dialog()->m_Get_Tag() == 3;
+        happened = f_screen->m_Message_Dialog() && TMessage_Kind(f_screen->m_Message_Dialog()->m_Get_Tag()) ==
+                                                          TMessage_Kind::Decommission_Question;
       else if (check == "skip") {
         TMap_Unit_Record u;
         map.m_Get_Unit(cannon, u);
