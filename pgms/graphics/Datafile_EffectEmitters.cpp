@@ -110,9 +110,9 @@ public:
     } else if (Key_Is(key, "Effect_Lifetime")) {
       f_effect->effect_lifetime = Datafile_Value_To_Single(value);
     } else if (Key_Is(key, "Effect_Particle_Alignment")) {
-      f_effect->effect_particle_alignment = EFFECT_ALIGN_CAMERA;
-      if (Key_Is(value, "ALIGN_CAMERA")) f_effect->effect_particle_alignment = EFFECT_ALIGN_CAMERA;
-      if (Key_Is(value, "ALIGN_XY_AXIS")) f_effect->effect_particle_alignment = EFFECT_ALIGN_XY_AXIS;
+      f_effect->effect_particle_alignment = TEffect_Align::Camera;
+      if (Key_Is(value, "ALIGN_CAMERA")) f_effect->effect_particle_alignment = TEffect_Align::Camera;
+      if (Key_Is(value, "ALIGN_XY_AXIS")) f_effect->effect_particle_alignment = TEffect_Align::XY_Axis;
     } else if (Key_Is(key, "Emitter")) {
       m_Close_Emitter();
       f_emitter = std::make_unique<TEmitter>();
@@ -235,10 +235,10 @@ private:
   }
 
   void m_Conditional_Existence(const std::string& value) {
-    std::uint8_t kind = EMITTER_CONDITION_NONE;
-    if (value.find("Particle_Alive") != std::string::npos) kind = EMITTER_CONDITION_PARTICLE_ALIVE;
-    else if (value.find("Particle_Death") != std::string::npos) kind = EMITTER_CONDITION_PARTICLE_DEATH;
-    if (kind == EMITTER_CONDITION_NONE) return;
+    TEmitter_Condition kind = TEmitter_Condition::None;
+    if (value.find("Particle_Alive") != std::string::npos) kind = TEmitter_Condition::Particle_Alive;
+    else if (value.find("Particle_Death") != std::string::npos) kind = TEmitter_Condition::Particle_Death;
+    if (kind == TEmitter_Condition::None) return;
     const std::string rest = Text_Trim(Text_Copy(value, 15, std::int64_t(value.size())));
     std::size_t blank = rest.find(' ');
     if (blank == std::string::npos) return;

@@ -20,14 +20,13 @@
 class TList_Dialog_Owner;
 class TEffect;
 
-// Particle alignments.
-constexpr std::uint8_t EFFECT_ALIGN_CAMERA = 1;
-constexpr std::uint8_t EFFECT_ALIGN_XY_AXIS = 2;
+// How an effect's particles face: towards the camera, or flat in the map's
+// plane.
+enum class TEffect_Align : std::uint8_t { Camera = 1, XY_Axis = 2 };
 
-// Conditional existence kinds.
-constexpr std::uint8_t EMITTER_CONDITION_NONE = 0;
-constexpr std::uint8_t EMITTER_CONDITION_PARTICLE_ALIVE = 1;
-constexpr std::uint8_t EMITTER_CONDITION_PARTICLE_DEATH = 2;
+// On what an emitter's existence depends: nothing, another emitter's
+// particle being alive, or that particle's death.
+enum class TEmitter_Condition : std::uint8_t { None = 0, Particle_Alive = 1, Particle_Death = 2 };
 
 // Timed event kinds; 9..13 are the ranged forms of 1, 3, 4, 5 and 6.
 enum TEmitter_Timed_Event_Kind : std::uint8_t {
@@ -70,7 +69,7 @@ public:
 
   std::int32_t position = 0;
   float trigger_effect_end = -1.0f;  // seconds; below 0 never
-  std::uint8_t condition_kind = EMITTER_CONDITION_NONE;
+  TEmitter_Condition condition_kind = TEmitter_Condition::None;
   std::int32_t condition_emitter = 0;
   std::int32_t condition_particle = 0;
   std::int32_t source_blend_mode = 0;
@@ -116,7 +115,7 @@ public:
   std::int32_t number = 0;
   std::string name;
   float effect_scale_size = 1.0f;
-  std::uint8_t effect_particle_alignment = EFFECT_ALIGN_CAMERA;
+  TEffect_Align effect_particle_alignment = TEffect_Align::Camera;
   float effect_lifetime = 60.0f;  // seconds
 
   float m_Get_Effect_Scale_Size() const override { return effect_scale_size; }

@@ -14,7 +14,7 @@ std::int32_t G_Screen_Height = 0;
 bool G_Screen_Size_Known = false;
 std::int32_t G_Mouse_X = 0;
 std::int32_t G_Mouse_Y = 0;
-std::int32_t G_Mouse_Pointer_Kind = G_MOUSE_POINTER_NORMAL;
+TMouse_Pointer G_Mouse_Pointer_Kind = TMouse_Pointer::Normal;
 bool G_Windowed = true;
 bool G_Progress_Dialog_Shown = false;
 TG_Engine_Hooks G_Engine_Hooks;

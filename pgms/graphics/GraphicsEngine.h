@@ -48,10 +48,10 @@ extern bool G_Screen_Size_Known;
 // The mouse position in client pixels (Set_Mouse_Position).
 extern std::int32_t G_Mouse_X;
 extern std::int32_t G_Mouse_Y;
-// The game's own drawn mouse pointer: 1 normal, 3 move.
-constexpr std::int32_t G_MOUSE_POINTER_NORMAL = 1;
-constexpr std::int32_t G_MOUSE_POINTER_MOVE = 3;
-extern std::int32_t G_Mouse_Pointer_Kind;
+// The game's own drawn mouse pointer: normal, or the move pointer over a
+// window's drag area.
+enum class TMouse_Pointer : std::int32_t { Normal = 1, Move = 3 };
+extern TMouse_Pointer G_Mouse_Pointer_Kind;
 // The device's windowed state (G_Set_Windowed_Flag).
 extern bool G_Windowed;
 // True while a progress dialog exists (the frame then draws no game pointer).

@@ -49,7 +49,7 @@ TGEEvent::TGEEvent(std::int32_t id_, TEffect* effect_, TEmitter* emitter_, const
                    const TVector& target, std::uint8_t notify_, std::int32_t action_id_)
     : id(id_), effect(effect_), emitter(emitter_), notify(notify_), action_id(action_id_), f_vector_1(source),
       f_vector_2(target) {
-  if (emitter && emitter->condition_kind == EMITTER_CONDITION_PARTICLE_DEATH) active = 0;
+  if (emitter && emitter->condition_kind == TEmitter_Condition::Particle_Death) active = 0;
   if (effect) {
     effect_number = effect->number;
     effect_lifetime = effect->effect_lifetime;
@@ -100,7 +100,7 @@ void TGEEvent::m_Update(float x) {
   bool ended = emitter == nullptr;
   if (emitter) {
     bool emits = true;
-    if (emitter->condition_kind == EMITTER_CONDITION_PARTICLE_ALIVE) {
+    if (emitter->condition_kind == TEmitter_Condition::Particle_Alive) {
       emits = g_tg_particle_list &&
               g_tg_particle_list->m_Is_Alive(effect_number, emitter->condition_emitter, emitter->condition_particle);
     }
@@ -198,7 +198,7 @@ void TGEmitter_Events::m_Update(float x) {
 }
 
 void TGEmitter_Events::m_Activate_On_Death(std::int32_t effect_number, std::int32_t emitter_number, const TVector&,
-                                           std::uint8_t kind, std::int32_t particle_number) {
+                                           TEmitter_Condition kind, std::int32_t particle_number) {
   for (std::size_t i = 0; i < f_slots.size(); ++i) {
     TGEEvent* e = f_slots[i].get();
     if (!e || e->active || !e->emitter || !e->emitter->effect) continue;

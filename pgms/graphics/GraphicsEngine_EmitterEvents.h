@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Datafile_EffectEmitters.h"
 #include "Vector_Types.h"
 
 class TEffect;
@@ -95,7 +96,7 @@ public:
   void m_Queue_Removal(std::int32_t id);
   void m_Update(float x);
   void m_Activate_On_Death(std::int32_t effect_number, std::int32_t emitter_number, const TVector& position,
-                           std::uint8_t kind, std::int32_t particle_number);
+                           TEmitter_Condition kind, std::int32_t particle_number);
 
   std::int32_t m_Slot_Count() const { return std::int32_t(f_slots.size()); }
   // The event in slot i (1-based), none when empty or outside.

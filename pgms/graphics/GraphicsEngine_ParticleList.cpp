@@ -135,7 +135,7 @@ void TGParticle_List::m_Free_Record(std::int32_t index) {
   if (index < 1 || index > f_capacity || f_records[std::size_t(index)].id == 0) return;
   const TGParticle_Rec r = f_records[std::size_t(index)];
   if (g_tg_emitter_events)
-    g_tg_emitter_events->m_Activate_On_Death(r.key1, r.key2, r.position, EMITTER_CONDITION_PARTICLE_DEATH, r.key3);
+    g_tg_emitter_events->m_Activate_On_Death(r.key1, r.key2, r.position, TEmitter_Condition::Particle_Death, r.key3);
   f_records[std::size_t(index)] = TGParticle_Rec();
   --f_in_use;
 }
@@ -193,7 +193,7 @@ void TGParticle_List::m_Add_Emitter_Particle(std::int32_t index, std::int32_t ef
   const TEmitter& em = *event->emitter;
   const TEmitter_Particle_Start s = Emitter_Evaluate_Particle_Start(em, event->id, particle_number);
   TGParticle_Rec& r = f_records[std::size_t(index)];
-  r.kind = PARTICLE_KIND_EMITTER;
+  r.kind = TParticle_Kind::Emitter;
   r.key1 = effect_number;
   r.effect = effect;
   r.key2 = emitter_number;
@@ -233,7 +233,7 @@ void TGParticle_List::m_Add_Emitter_Particle(std::int32_t index, std::int32_t ef
   }
 }
 
-void TGParticle_List::m_Add_Text(std::uint8_t kind, const TVector& position, const TVector& velocity, float lifetime,
+void TGParticle_List::m_Add_Text(TParticle_Kind kind, const TVector& position, const TVector& velocity, float lifetime,
                                  const TVector4& colour, const std::string& text) {
   const std::int32_t index = m_Get_Free_Slot();
   TGParticle_Rec& r = f_records[std::size_t(index)];
@@ -256,12 +256,12 @@ void TGParticle_List::m_Add_Text(std::uint8_t kind, const TVector& position, con
 
 void TGParticle_List::m_Add_Floating_Text(const TVector& position, const TVector& velocity, float lifetime,
                                           const TVector4& colour, const std::string& text) {
-  m_Add_Text(PARTICLE_KIND_TEXT, position, velocity, lifetime, colour, text);
+  m_Add_Text(TParticle_Kind::Text, position, velocity, lifetime, colour, text);
 }
 
 void TGParticle_List::m_Add_Floating_Text_2(const TVector& position, const TVector& velocity, float lifetime,
                                             const TVector4& colour, const std::string& text) {
-  m_Add_Text(PARTICLE_KIND_TEXT_2, position, velocity, lifetime, colour, text);
+  m_Add_Text(TParticle_Kind::Text_2, position, velocity, lifetime, colour, text);
 }
 
 void TGParticle_List::m_Load_Textures() {
@@ -518,14 +518,14 @@ void TGParticle_List::m_Draw() {
     // Components are kept to 0..1, so that one never spills into the next.
     const TColor colour = G_Make_Color_From_Floats(Clamp_Unit(r.color.x), Clamp_Unit(r.color.y),
                                                    Clamp_Unit(r.color.z), Clamp_Unit(r.color.w));
-    if (r.kind == PARTICLE_KIND_EMITTER) {
+    if (r.kind == TParticle_Kind::Emitter) {
       if (format_needed) {
         G_SetFVF(FVF_LVERTEX);
         format_needed = false;
       }
-      const std::uint8_t alignment = r.effect ? r.effect->effect_particle_alignment : EFFECT_ALIGN_CAMERA;
+      const TEffect_Align alignment = r.effect ? r.effect->effect_particle_alignment : TEffect_Align::Camera;
       TVector eye, up;
-      if (alignment == EFFECT_ALIGN_XY_AXIS) {
+      if (alignment == TEffect_Align::XY_Axis) {
         eye = Add(r.position, {0, 0, -10});
         up = {-1, 0, 0};
       } else {
@@ -552,7 +552,7 @@ void TGParticle_List::m_Draw() {
       G_Make_LVertex(v[5], dr.x, dr.y, dr.z, colour, 0xFFFFFFFFu, r.r3, r.r4);
       G_DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v, sizeof(LVertex));
     } else {
-      view.G_Font_Draw_Centered_Text_At_World_Position(r.kind == PARTICLE_KIND_TEXT ? 1 : 5, colour, r.position,
+      view.G_Font_Draw_Centered_Text_At_World_Position(r.kind == TParticle_Kind::Text ? 1 : 5, colour, r.position,
                                                          r.text);
       format_needed = true;
       texture_needed = true;

@@ -21,13 +21,17 @@
 class TEffect;
 class TGEEvent;
 
-constexpr std::uint8_t PARTICLE_KIND_EMITTER = 1;
-constexpr std::uint8_t PARTICLE_KIND_TEXT = 2;    // main font 1
-constexpr std::uint8_t PARTICLE_KIND_TEXT_2 = 3;  // main font 5
+// What a particle record holds (None: a free record).
+enum class TParticle_Kind : std::uint8_t {
+  None = 0,
+  Emitter = 1,
+  Text = 2,    // floating text in main font 1
+  Text_2 = 3,  // floating text in main font 5
+};
 
 struct TGParticle_Rec {
   std::uint32_t id = 0;  // 0 = free
-  std::uint8_t kind = 0;
+  TParticle_Kind kind = TParticle_Kind::None;
   std::int32_t key1 = 0;  // effect number
   TEffect* effect = nullptr;
   std::int32_t key2 = 0;  // emitter number
@@ -129,7 +133,7 @@ public:
   TGParticle_Rec& m_Record(std::int64_t index);
 
 private:
-  void m_Add_Text(std::uint8_t kind, const TVector& position, const TVector& velocity, float lifetime,
+  void m_Add_Text(TParticle_Kind kind, const TVector& position, const TVector& velocity, float lifetime,
                   const TVector4& colour, const std::string& text);
   // Advances record i by d ms; true when it is finished.
   bool m_Advance_Record(TGParticle_Rec& p, float d);

@@ -78,7 +78,7 @@ std::int32_t Mask_Texture_Side(std::int32_t side) {
 // --- TGTexture ------------------------------------------------------------------
 
 TGTexture::TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
-                     std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind,
+                     std::uint8_t color_key_type, bool color_key_on, TColor color_key, TTexture_Kind kind,
                      std::shared_ptr<const TImage_Mask_Bits> mask)
     : f_id(f_next_texture_id),
       f_file_name(file_name),
@@ -153,7 +153,7 @@ HRESULT TGTexture::InitDeviceObjects(std::shared_ptr<const TImage> picture) {
   f_picture.reset();
   f_texture_width = f_texture_height = 0;
   f_image_width = f_image_height = 0;
-  if (picture && !picture->Empty() && f_kind == TEXTURE_KIND_FILE && !f_file_name.empty()) {
+  if (picture && !picture->Empty() && f_kind == TTexture_Kind::File && !f_file_name.empty()) {
     // Sized as the device pads it, made when first bound.
     f_mask_failed = false;
     f_image_width = picture->width;
@@ -283,7 +283,7 @@ std::int32_t TGTexture_List::m_Find(std::int32_t handle) const {
 }
 
 std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
-                                           std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind,
+                                           std::uint8_t group, std::uint8_t color_key_type, TTexture_Kind kind,
                                            std::shared_ptr<const TImage> picture,
                                            std::shared_ptr<const TImage_Mask_Bits> mask) {
   if (!file_name.empty()) {
@@ -332,7 +332,7 @@ std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::in
 
   bool key_on = false;
   TColor key = 0;
-  if (kind == TEXTURE_KIND_FILE || kind == TEXTURE_KIND_MASK) {
+  if (kind == TTexture_Kind::File || kind == TTexture_Kind::Mask) {
     if (color_key_type == TEXTURE_COLOR_KEY_BLACK) {
       key_on = true;
       key = 0xFF000000u;
@@ -341,7 +341,7 @@ std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::in
       key = G_Make_Color_RGBA(255, 255, 255, 100);
     }
   }
-  const bool sized = kind == TEXTURE_KIND_RENDER_TARGET;
+  const bool sized = kind == TTexture_Kind::Render_Target;
   auto texture = std::make_unique<TGTexture>(file_name, sized ? std::uint32_t(width) : 0u,
                                              sized ? std::uint32_t(height) : 0u, group, color_key_type, key_on, key,
                                              kind, std::move(mask));
@@ -354,14 +354,14 @@ std::int32_t TGTexture_List::m_Add_Texture(const std::string& file_name, std::in
 
 std::int32_t TGTexture_List::m_Load_Texture(const std::string& file_name, std::uint8_t group,
                                             std::uint8_t color_key_type) {
-  return m_Add_Texture(file_name, 0, 0, group, color_key_type, TEXTURE_KIND_FILE);
+  return m_Add_Texture(file_name, 0, 0, group, color_key_type, TTexture_Kind::File);
 }
 
 std::int32_t TGTexture_List::m_Load_Texture_From_Picture(const std::string& file_name,
                                                          std::shared_ptr<const TImage> picture, std::uint8_t group,
                                                          std::uint8_t color_key_type) {
   if (file_name.empty() || !picture || picture->Empty()) return 0;
-  return m_Add_Texture(file_name, 0, 0, group, color_key_type, TEXTURE_KIND_FILE, std::move(picture));
+  return m_Add_Texture(file_name, 0, 0, group, color_key_type, TTexture_Kind::File, std::move(picture));
 }
 
 std::int32_t TGTexture_List::m_Load_Mask_Texture(const std::string& file_name, std::uint8_t group,
@@ -382,14 +382,14 @@ std::int32_t TGTexture_List::m_Load_Mask_Texture(const std::string& file_name, s
       return m_Load_Texture(file_name, group, TEXTURE_COLOR_KEY_BLACK);
     bits = Mask_Of_Picture(*picture);
     if (!bits)
-      return m_Add_Texture(file_name, 0, 0, group, TEXTURE_COLOR_KEY_BLACK, TEXTURE_KIND_FILE, std::move(picture));
+      return m_Add_Texture(file_name, 0, 0, group, TEXTURE_COLOR_KEY_BLACK, TTexture_Kind::File, std::move(picture));
   }
-  return m_Add_Texture(file_name, 0, 0, group, TEXTURE_COLOR_KEY_BLACK, TEXTURE_KIND_MASK, nullptr, std::move(bits));
+  return m_Add_Texture(file_name, 0, 0, group, TEXTURE_COLOR_KEY_BLACK, TTexture_Kind::Mask, nullptr, std::move(bits));
 }
 
 std::int32_t TGTexture_List::m_Create_Flexible_Texture(std::int32_t width, std::int32_t height, std::uint8_t group,
                                                        std::uint8_t color_key_type) {
-  return m_Add_Texture("", width, height, group, color_key_type, TEXTURE_KIND_RENDER_TARGET);
+  return m_Add_Texture("", width, height, group, color_key_type, TTexture_Kind::Render_Target);
 }
 
 void TGTexture_List::m_Free_Slot(std::size_t index) {

@@ -30,12 +30,14 @@
 #include "Image_Files.h"
 
 // Texture kinds.
-constexpr std::uint8_t TEXTURE_KIND_FILE = 0;
-constexpr std::uint8_t TEXTURE_KIND_RENDER_TARGET = 2;
-// A picture of white on black (the black keyed away), kept as rows of bits
-// and made a one-byte device texture the first time it is bound: see
-// TGTexture_List::m_Load_Mask_Texture.
-constexpr std::uint8_t TEXTURE_KIND_MASK = 3;
+enum class TTexture_Kind : std::uint8_t {
+  File = 0,           // a picture (read from its file, or handed over in memory)
+  Render_Target = 2,  // drawn into; sized, with no picture
+  // A picture of white on black (the black keyed away), kept as rows of bits
+  // and made a one-byte device texture the first time it is bound: see
+  // TGTexture_List::m_Load_Mask_Texture.
+  Mask = 3,
+};
 
 
 // The side of a mask's device texture: the mask's side rounded up to a
@@ -53,10 +55,10 @@ constexpr std::uint8_t TEXTURE_COLOR_KEY_WHITE = 2;
 
 class TGTexture {
 public:
-  // Made by the list only. A file texture (kind 0) gets the file name and
-  // the colour key; a render target (kind 2) the size and no key.
+  // Made by the list only. A file texture gets the file name and
+  // the colour key; a render target the size and no key.
   TGTexture(const std::string& file_name, std::uint32_t width, std::uint32_t height, std::uint8_t group,
-            std::uint8_t color_key_type, bool color_key_on, TColor color_key, std::uint8_t kind,
+            std::uint8_t color_key_type, bool color_key_on, TColor color_key, TTexture_Kind kind,
             std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   ~TGTexture();
   TGTexture(const TGTexture&) = delete;
@@ -91,7 +93,7 @@ public:
   std::uint32_t m_Height() const { return f_height; }
   std::uint8_t m_Group() const { return f_group; }
   std::uint8_t m_Color_Key_Type() const { return f_color_key_type; }
-  std::uint8_t m_Kind() const { return f_kind; }
+  TTexture_Kind m_Kind() const { return f_kind; }
   // Level 0 of the device texture (a picture is rounded up to a power of two).
   std::int32_t m_Texture_Width() const { return f_texture_width; }
   std::int32_t m_Texture_Height() const { return f_texture_height; }
@@ -121,7 +123,7 @@ private:
   std::uint32_t f_width, f_height;
   std::uint8_t f_group;
   std::uint8_t f_color_key_type;
-  std::uint8_t f_kind;
+  TTexture_Kind f_kind;
   mutable std::int32_t f_texture_width = 0, f_texture_height = 0;
   mutable std::int32_t f_image_width = 0, f_image_height = 0;
 };
@@ -189,7 +191,7 @@ private:
   };
 
   std::int32_t m_Add_Texture(const std::string& file_name, std::int32_t width, std::int32_t height,
-                             std::uint8_t group, std::uint8_t color_key_type, std::uint8_t kind,
+                             std::uint8_t group, std::uint8_t color_key_type, TTexture_Kind kind,
                              std::shared_ptr<const TImage> picture = nullptr,
                              std::shared_ptr<const TImage_Mask_Bits> mask = nullptr);
   // The slot index (0-based) of a live handle, or -1.

@@ -23,7 +23,7 @@ void TDC_Dlg_BaseDialog::m_Open_Child(TDisplay_Class& child, const std::string& 
 
 void TDC_Dlg_BaseDialog::m_Open_Message(const std::string& title, const std::string& text,
                                         const std::string& edit_label, const std::string& edit_text,
-                                        std::uint8_t mode, std::uint8_t ok_value, std::uint8_t cancel_value,
+                                        TMessage_Box_Mode mode, std::uint8_t ok_value, std::uint8_t cancel_value,
                                         std::int32_t tag, bool password) {
   f_message_dialog = std::make_unique<TDC_Dlg_Message>();
   f_message_dialog->m_Set_Position_Centered("Dlg Message", true);
@@ -34,14 +34,14 @@ void TDC_Dlg_BaseDialog::m_Open_Message(const std::string& title, const std::str
 
 void TDC_Dlg_BaseDialog::m_Show_Question(const std::string& title, const std::string& text, std::int32_t tag,
                                          std::uint8_t ok_value) {
-  if (!f_message_dialog) m_Open_Message(title, text, "", "", 1, ok_value, 0, tag, false);
+  if (!f_message_dialog) m_Open_Message(title, text, "", "", TMessage_Box_Mode::Ok_Cancel, ok_value, 0, tag, false);
 }
 
 void TDC_Dlg_BaseDialog::m_Show_Info_Message(const std::string& title, const std::string& text, std::int32_t tag) {
-  if (!f_message_dialog) m_Open_Message(title, text, "", "", 0, 0, 0, tag, false);
+  if (!f_message_dialog) m_Open_Message(title, text, "", "", TMessage_Box_Mode::Close, 0, 0, tag, false);
 }
 
-void TDC_Dlg_BaseDialog::m_Show_Message(const std::string& title, const std::string& text, std::uint8_t mode,
+void TDC_Dlg_BaseDialog::m_Show_Message(const std::string& title, const std::string& text, TMessage_Box_Mode mode,
                                         std::uint8_t ok_value, std::uint8_t cancel_value) {
   if (f_message_dialog) {
     f_queue_titles.push_back(title);
@@ -58,7 +58,8 @@ void TDC_Dlg_BaseDialog::m_Show_Edit_Question(const std::string& title, const st
                                               const std::string& edit_label, const std::string& edit_text,
                                               std::int32_t tag, std::uint8_t ok_value, std::uint8_t cancel_value,
                                               bool password) {
-  if (!f_message_dialog) m_Open_Message(title, text, edit_label, edit_text, 4, ok_value, cancel_value, tag, password);
+  if (!f_message_dialog)
+    m_Open_Message(title, text, edit_label, edit_text, TMessage_Box_Mode::Edit, ok_value, cancel_value, tag, password);
 }
 
 void TDC_Dlg_BaseDialog::m_Open_Progress() {
@@ -85,17 +86,17 @@ void TDC_Dlg_BaseDialog::m_On_Child_Killed(const std::string& child_name) {
   TDisplay_Class::m_On_Child_Killed(child_name);
   if (child_name == "Dlg Message" && f_message_dialog) {
     f_message_dialog->m_Set_Visible(false);
-    const std::uint8_t mode = f_message_dialog->m_Get_Mode();
+    const TMessage_Box_Mode mode = f_message_dialog->m_Get_Mode();
     const std::int32_t tag = f_message_dialog->m_Get_Tag();
     const std::uint8_t result = f_message_dialog->m_Get_Result();
     const std::string edit_text = f_message_dialog->m_Get_Edit_Text();
     f_message_dialog.reset();
-    if (mode == 4) m_On_Edit_Answer(tag, result, edit_text);
-    if (mode == 1) m_On_Question_Answer(tag, result);
+    if (mode == TMessage_Box_Mode::Edit) m_On_Edit_Answer(tag, result, edit_text);
+    if (mode == TMessage_Box_Mode::Ok_Cancel) m_On_Question_Answer(tag, result);
     if (!f_queue_titles.empty() && !f_message_dialog) {
       const std::string title = f_queue_titles.front(), text = f_queue_texts.front();
-      const std::uint8_t queued_mode = f_queue_modes.front(), ok = f_queue_ok_values.front(),
-                         cancel = f_queue_cancel_values.front();
+      const TMessage_Box_Mode queued_mode = f_queue_modes.front();
+      const std::uint8_t ok = f_queue_ok_values.front(), cancel = f_queue_cancel_values.front();
       f_queue_titles.erase(f_queue_titles.begin());
       f_queue_texts.erase(f_queue_texts.begin());
       f_queue_modes.erase(f_queue_modes.begin());

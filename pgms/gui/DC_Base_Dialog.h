@@ -1,8 +1,8 @@
 // The base of dialogs that open message boxes, list dialogs and progress
 // dialogs as their own modal children and want the answers back. It owns at
 // most one child of each kind, frees them when they close, turns a closed
-// message box into m_On_Question_Answer (mode 1) or m_On_Edit_Answer
-// (mode 4), and queues messages shown while another is open.
+// message box into m_On_Question_Answer (Ok_Cancel) or m_On_Edit_Answer
+// (Edit), and queues messages shown while another is open.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,9 @@ public:
 
   void m_Show_Question(const std::string& title, const std::string& text, std::int32_t tag, std::uint8_t ok_value);
   void m_Show_Info_Message(const std::string& title, const std::string& text, std::int32_t tag);
-  void m_Show_Message(const std::string& title, const std::string& text, std::uint8_t mode, std::uint8_t ok_value,
-                      std::uint8_t cancel_value);
-  // A mode-4 box asking for a text (the edit label above the box).
+  void m_Show_Message(const std::string& title, const std::string& text, TMessage_Box_Mode mode,
+                      std::uint8_t ok_value, std::uint8_t cancel_value);
+  // An edit-mode box asking for a text (the edit label above the box).
   void m_Show_Edit_Question(const std::string& title, const std::string& text, const std::string& edit_label,
                             const std::string& edit_text, std::int32_t tag, std::uint8_t ok_value,
                             std::uint8_t cancel_value, bool password);
@@ -48,7 +48,7 @@ public:
 
 protected:
   void m_Open_Message(const std::string& title, const std::string& text, const std::string& edit_label,
-                      const std::string& edit_text, std::uint8_t mode, std::uint8_t ok_value,
+                      const std::string& edit_text, TMessage_Box_Mode mode, std::uint8_t ok_value,
                       std::uint8_t cancel_value, std::int32_t tag, bool password);
   // Centred, modal, on layer 1, shown and added.
   void m_Open_Child(TDisplay_Class& child, const std::string& name);
@@ -57,5 +57,6 @@ protected:
   std::unique_ptr<TDC_Dlg_List> f_list_dialog;
   std::unique_ptr<TDC_Dlg_Progress> f_progress_dialog;
   std::vector<std::string> f_queue_titles, f_queue_texts;
-  std::vector<std::uint8_t> f_queue_modes, f_queue_ok_values, f_queue_cancel_values;
+  std::vector<TMessage_Box_Mode> f_queue_modes;
+  std::vector<std::uint8_t> f_queue_ok_values, f_queue_cancel_values;
 };

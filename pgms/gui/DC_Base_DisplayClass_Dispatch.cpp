@@ -172,10 +172,10 @@ void TDisplay_Class::m_Drag_Move() {
   const std::int32_t right = Checked_Add(f_x, f_drag_area.Right);
   const std::int32_t bottom = Checked_Add(f_y, f_drag_area.Bottom);
   if (G_Mouse_X >= left && G_Mouse_X <= right && G_Mouse_Y >= top && G_Mouse_Y <= bottom) {
-    G_Mouse_Pointer_Kind = G_MOUSE_POINTER_MOVE;
+    G_Mouse_Pointer_Kind = TMouse_Pointer::Move;
     f_over_drag_area = true;
-  } else if (G_Mouse_Pointer_Kind == G_MOUSE_POINTER_MOVE && f_over_drag_area) {
-    G_Mouse_Pointer_Kind = G_MOUSE_POINTER_NORMAL;
+  } else if (G_Mouse_Pointer_Kind == TMouse_Pointer::Move && f_over_drag_area) {
+    G_Mouse_Pointer_Kind = TMouse_Pointer::Normal;
     f_over_drag_area = false;
   }
 }

@@ -12,6 +12,7 @@ struct TMode_Buttons {
   const char* caption_2;  // nullptr: button 2 hidden
   std::int32_t help_2;
 };
+// By mode, in the order of TMessage_Box_Mode.
 constexpr TMode_Buttons MODE_BUTTONS[5] = {
     {"Close", 1, nullptr, 0}, {"Cancel", 3, "OK", 2}, {"No", 5, "Yes", 4}, {"Quit", 7, "Continue", 6},
     {"Cancel", 3, "OK", 2}};
@@ -46,7 +47,7 @@ TDC_Dlg_Message::~TDC_Dlg_Message() {
 }
 
 void TDC_Dlg_Message::m_Setup(const std::string& title, const std::string& text, const std::string& edit_label,
-                              const std::string& edit_text, std::uint8_t mode, std::uint8_t ok_value,
+                              const std::string& edit_text, TMessage_Box_Mode mode, std::uint8_t ok_value,
                               std::uint8_t cancel_value, std::int32_t tag, bool password, std::int32_t caller_value_1,
                               std::int32_t caller_value_2, std::int32_t caller_value_3) {
   f_title = title;
@@ -59,8 +60,8 @@ void TDC_Dlg_Message::m_Setup(const std::string& title, const std::string& text,
   f_caller_1 = caller_value_1;
   f_caller_2 = caller_value_2;
   f_caller_3 = caller_value_3;
-  if (mode < 5) {
-    const TMode_Buttons& m = MODE_BUTTONS[mode];
+  if (std::size_t(mode) < std::size(MODE_BUTTONS)) {
+    const TMode_Buttons& m = MODE_BUTTONS[std::size_t(mode)];
     f_close_button.m_Set_Text(m.caption_1);
     f_close_button.m_Set_Help_Ref(1, 23, m.help_1, "", 0);
     if (m.caption_2) {
@@ -71,7 +72,7 @@ void TDC_Dlg_Message::m_Setup(const std::string& title, const std::string& text,
   }
   if (f_background == 0)
     f_background = Gui_Load_Background(Path_Settings ? Path_Settings->m_Get_Dlg_Message_Bmp() : std::string());
-  if (mode == 4 && !f_edit_box) {
+  if (mode == TMessage_Box_Mode::Edit && !f_edit_box) {
     f_edit_box = std::make_unique<TDC_EditText>();
     f_edit_box->m_Set_Position("TDC_Dlg_Message.f_edit_box", Checked_Add(f_x, 26), Checked_Add(f_y, 69), 348, 20);
     f_edit_box->m_Set_Shadow_Color(0, 0, 0);
@@ -116,7 +117,7 @@ void TDC_Dlg_Message::m_On_Reposition() {
 
 void TDC_Dlg_Message::m_Draw(double) {
   Gui_Draw_Background(f_background, f_x, f_y, 400, 200);
-  if (f_mode != 4) {
+  if (f_mode != TMessage_Box_Mode::Edit) {
     const std::int32_t left = Checked_Add(f_x, 25), top = Checked_Add(f_y, 68);
     G_Draw_2D_Color_Part(G_Make_Color(34, 34, 34), TRect{left, top, left + 350, top + 22}, false, false);
   }

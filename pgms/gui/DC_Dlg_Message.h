@@ -1,10 +1,7 @@
 // The in-frame message box: 400 x 200, a title, a text (or lines), one or
-// two buttons and, in mode 4, an edit box. Modal, centred, draggable by its
-// title bar; Enter acts as button 2 and Escape as button 1. The pressed
-// button becomes a result value chosen by the opener.
-//
-// Modes: 0 "Close"; 1 "Cancel"/"OK"; 2 "No"/"Yes"; 3 "Quit"/"Continue";
-// 4 "Cancel"/"OK" with an edit box.
+// two buttons and, in the edit mode, an edit box. Modal, centred, draggable
+// by its title bar; Enter acts as button 2 and Escape as button 1. The
+// pressed button becomes a result value chosen by the opener.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +12,15 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_EditText.h"
 #include "DC_Base_TextButton.h"
+
+// The box's buttons (button 1 / button 2).
+enum class TMessage_Box_Mode : std::uint8_t {
+  Close = 0,          // "Close" alone
+  Ok_Cancel = 1,      // "Cancel" / "OK"
+  Yes_No = 2,         // "No" / "Yes"
+  Continue_Quit = 3,  // "Quit" / "Continue"
+  Edit = 4,           // "Cancel" / "OK" with an edit box
+};
 
 class TDC_Dlg_Message : public TDisplay_Class {
 public:
@@ -28,11 +34,11 @@ public:
   void m_On_Reposition() override;
 
   void m_Setup(const std::string& title, const std::string& text, const std::string& edit_label,
-               const std::string& edit_text, std::uint8_t mode, std::uint8_t ok_value, std::uint8_t cancel_value,
+               const std::string& edit_text, TMessage_Box_Mode mode, std::uint8_t ok_value, std::uint8_t cancel_value,
                std::int32_t tag, bool password, std::int32_t caller_value_1, std::int32_t caller_value_2,
                std::int32_t caller_value_3);
 
-  std::uint8_t m_Get_Mode() const { return f_mode; }
+  TMessage_Box_Mode m_Get_Mode() const { return f_mode; }
   std::int32_t m_Get_Tag() const { return f_tag; }
   const std::string& m_Get_Title() const { return f_title; }
   const std::string& m_Get_Text() const { return f_text; }
@@ -57,7 +63,7 @@ protected:
   std::string f_title;
   std::string f_text;
   std::string f_edit_label;
-  std::uint8_t f_mode = 0;
+  TMessage_Box_Mode f_mode = TMessage_Box_Mode::Close;
   std::uint8_t f_ok_value = 0, f_cancel_value = 0;
   std::int32_t f_tag = 0;
   std::int32_t f_caller_1 = 0, f_caller_2 = 0, f_caller_3 = 0;

@@ -88,7 +88,7 @@ void List_Window_Reset_Sort_Keys() {
 std::int32_t List_Window_Default_Sort_Key_Count() { return default_count; }
 
 void List_Window_Set_Cell(TList_Window_Grid& grid, std::int32_t row, std::int32_t column, const std::string& text,
-                          std::int32_t x_offset, std::int32_t key, std::uint8_t kind, std::int32_t value) {
+                          std::int32_t x_offset, std::int32_t key, TList_Cell_Kind kind, std::int32_t value) {
   if (row < 1 || column < 1) throw EListError("Invalid Index");
   if (grid.size() <= std::size_t(column)) grid.resize(std::size_t(column) + 1);
   auto& cells = grid[std::size_t(column)];
@@ -200,7 +200,7 @@ void List_Window_Draw_Row(const TList_Window_Grid& grid, std::int32_t column_cou
     const TList_Window_Cell* cell = List_Window_Get_Cell(grid, grid_row, column);
     if (!cell) continue;
     const std::int32_t cx = Checked_Add(x, cell->f_x_offset);
-    if (cell->f_kind == LIST_CELL_TEXT) {
+    if (cell->f_kind == TList_Cell_Kind::Text) {
       // A text ends before the next column of the row: a long one is cut
       // with "…" rather than run into its neighbour.
       std::int32_t next = 0;
@@ -210,10 +210,10 @@ void List_Window_Draw_Row(const TList_Window_Grid& grid, std::int32_t column_cou
       }
       const std::int32_t room = next > 0 ? next - cell->f_x_offset - 6 : right > 0 ? right - cx : -1;
       font.m_Draw_Text_Shadowed(cx, y, room >= 0 ? font.m_Fit(cell->f_text, room) : cell->f_text);
-    } else if (cell->f_kind == LIST_CELL_EMPIRE_FLAG && cell->f_key > 0) {
+    } else if (cell->f_kind == TList_Cell_Kind::Empire_Flag && cell->f_key > 0) {
       const TEmpire* empire = G_Empire_List ? G_Empire_List->m_Get_Empire(cell->f_key) : nullptr;
       if (empire) Gui_Display_Link().m_Draw_Grid_Icon(cx, y, empire->m_Get_Color_Index(), empire->m_Get_Flag_Index());
-    } else if (cell->f_kind == LIST_CELL_UNIT_ICON && cell->f_key > 0) {
+    } else if (cell->f_kind == TList_Cell_Kind::Unit_Icon && cell->f_key > 0) {
       const TUnit_Type* type = Unit_Type_List ? Unit_Type_List->m_Get_Item(cell->f_key) : nullptr;
       if (type && G_Map && g_tg_texture_list) {
         const TRect rect{cx, y, Checked_Add(cx, type->f_square_size_width * 16),

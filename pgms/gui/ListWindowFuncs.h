@@ -13,16 +13,14 @@
 #include <string>
 #include <vector>
 
-// Cell kinds.
-constexpr std::uint8_t LIST_CELL_TEXT = 1;
-constexpr std::uint8_t LIST_CELL_EMPIRE_FLAG = 2;
-constexpr std::uint8_t LIST_CELL_UNIT_ICON = 3;
+// What a cell draws (None: nothing; the cell still sorts).
+enum class TList_Cell_Kind : std::uint8_t { None = 0, Text = 1, Empire_Flag = 2, Unit_Icon = 3 };
 
 struct TList_Window_Cell {
   std::string f_text;
   std::int32_t f_x_offset = 0;
-  std::int32_t f_key = 0;  // the empire number (kind 2) or unit-type index (kind 3)
-  std::uint8_t f_kind = 0;
+  std::int32_t f_key = 0;  // the empire number (Empire_Flag) or unit-type index (Unit_Icon)
+  TList_Cell_Kind f_kind = TList_Cell_Kind::None;
   std::int32_t f_value = 0;  // kept for the screen
   bool f_numeric = false;    // sort by the sort value instead of the text
   float f_sort_value = 0.0f;
@@ -61,7 +59,7 @@ std::int32_t List_Window_Default_Sort_Key_Count();
 // Sets a cell (the grid grows to hold it; row and column from 1, else
 // EListError); numeric and the sort value are cleared.
 void List_Window_Set_Cell(TList_Window_Grid& grid, std::int32_t row, std::int32_t column, const std::string& text,
-                          std::int32_t x_offset, std::int32_t key, std::uint8_t kind, std::int32_t value);
+                          std::int32_t x_offset, std::int32_t key, TList_Cell_Kind kind, std::int32_t value);
 void List_Window_Set_Cell_Sort_Value(TList_Window_Grid& grid, std::int32_t row, std::int32_t column, float value);
 // The cell, or nullptr when the grid has none there.
 const TList_Window_Cell* List_Window_Get_Cell(const TList_Window_Grid& grid, std::int32_t row, std::int32_t column);

@@ -399,7 +399,7 @@ void TGameSetup_Lobby::m_Cancel() {
   }
   m_Net().m_Free();
   Game_Settings.m_Clear_Players();
-  f_result = 2;
+  f_result = TLobby_Result::Cancelled;
   m_Changed();
   if (f_on_close) f_on_close();
 }
@@ -614,7 +614,7 @@ void TGameSetup_Lobby::m_Send_Start() {
   if (f_started) return;
   m_Send_To_All(Lobby_Msg_Code(LAN_MSG_TO_CLIENT_START_GAME));
   f_started = true;
-  f_result = 1;
+  f_result = TLobby_Result::Start_Game;
   m_Changed();
   // The game now hears of the players it lost before it started.
   const std::vector<std::int32_t> left = std::move(f_left_after_start);
@@ -900,7 +900,7 @@ void TGameSetup_Lobby::m_Send_Chat(const std::string& text) {
 
 void TGameSetup_Lobby::m_Start_Received() {
   f_started = true;
-  f_result = 1;
+  f_result = TLobby_Result::Start_Game;
   m_Changed();
   if (f_on_close) f_on_close();
 }

@@ -110,6 +110,9 @@ extern std::string g_login_nation_name;
 extern std::string g_login_password;
 extern std::uint16_t g_client_player;
 
+// How the lobby ends: still open, the game starts, or it was cancelled.
+enum class TLobby_Result : std::int32_t { Open = 0, Start_Game = 1, Cancelled = 2 };
+
 class TGameSetup_Lobby {
 public:
   // mode 3 host, 4 join; loaded: the host resumes the loaded game.
@@ -185,8 +188,7 @@ public:
   std::string f_status;
   std::string f_title;
   std::string f_ok_caption = "OK";
-  // 0 open, 1 start the game, 2 cancelled.
-  std::int32_t f_result = 0;
+  TLobby_Result f_result = TLobby_Result::Open;
   // Counts every change of what the dialog shows.
   std::uint64_t f_changes = 0;
 
@@ -212,7 +214,7 @@ public:
   std::function<void(const std::string&)> f_on_error;
   // Opens the login box (resumed: choose among f_login_player_names).
   std::function<void(bool resumed)> f_on_open_login;
-  // Closes the dialog (f_result holds 1 or 2).
+  // Closes the dialog (f_result holds Start_Game or Cancelled).
   std::function<void()> f_on_close;
   // Host: creates the new game from the rows and options; its last step
   // calls m_Send_Game_Files.

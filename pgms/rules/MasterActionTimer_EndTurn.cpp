@@ -205,7 +205,7 @@ void TEnd_Turn_Actions::m_Execute_End_Turn(TMaster_Action_Timer& timer, std::int
 
 void TEnd_Turn_Actions::m_Begin_Player_Handover(std::uint8_t player) {
   if (TEmpire* e = Empire_Get(player)) e->m_Reset_Camera();
-  if (Game_Kind() == TGame_Kind::Hot_Seat) Turn_Links().m_Set_Screen_Mode(2);
+  if (Game_Kind() == TGame_Kind::Hot_Seat) Turn_Links().m_Set_Screen_Mode(TScreen_Mode::Handover);
 }
 
 bool TEnd_Turn_Actions::m_Execute_Air_Crashes(TMaster_Action_Timer& timer, std::uint8_t player, std::int32_t index) {
@@ -413,8 +413,8 @@ void TEnd_Turn_Actions::m_Start_Player_Turn(TMaster_Action_Timer& timer, std::ui
   }
   TEmpire* e = Empire_Get(player);
   if (Game_Kind() == TGame_Kind::Hot_Seat) {
-    Turn_Links().m_Set_Screen_Mode(2);
-    Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), 2);
+    Turn_Links().m_Set_Screen_Mode(TScreen_Mode::Handover);
+    Turn_Links().m_Show_Message("Next Player", Next_Player_Text(player), TMessage_Kind::Next_Player);
     Game_Settings.f_local_empire = player;
     World_Main_Screen_Link().Map_Ownership_Changed();
     if (e) e->m_Apply_Camera();

@@ -6,8 +6,8 @@
 #include "World_Links.h"
 
 void TTurn_Links::m_Centre_Camera(float, float) {}
-void TTurn_Links::m_Set_Screen_Mode(std::int32_t) {}
-void TTurn_Links::m_Show_Message(const std::string&, const std::string&, std::int32_t) {}
+void TTurn_Links::m_Set_Screen_Mode(TScreen_Mode) {}
+void TTurn_Links::m_Show_Message(const std::string&, const std::string&, TMessage_Kind) {}
 void TTurn_Links::m_Show_Status(const std::string&) {}
 void TTurn_Links::m_Show_Turn_Status() {}
 void TTurn_Links::m_Clear_Notices() {}

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Message_Kind.h"
+#include "Screen_Mode.h"
 #include "Vector_Types.h"
 
 class TTurn_Links {
@@ -17,9 +19,9 @@ public:
   // --- Main screen -------------------------------------------------------
   // Centres the camera over a map point.
   virtual void m_Centre_Camera(float x, float y);
-  virtual void m_Set_Screen_Mode(std::int32_t mode);
-  // A message with a caption (kind 2: the hot-seat hand-over).
-  virtual void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind);
+  virtual void m_Set_Screen_Mode(TScreen_Mode mode);
+  // A message with a caption (the hot-seat hand-over: Next_Player).
+  virtual void m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind);
   // The status line; an empty text clears it.
   virtual void m_Show_Status(const std::string& text);
   virtual void m_Show_Turn_Status();

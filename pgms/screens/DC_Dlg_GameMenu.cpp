@@ -58,7 +58,7 @@ void TDC_Dlg_GameMenu::m_On_Reposition() {
 void TDC_Dlg_GameMenu::m_On_Button(const std::string& name) {
   for (std::int32_t n = 1; n <= 6; ++n)
     if (Text_Compare(name, Button_Name(n)) == 0) {
-      f_choice = n;
+      f_choice = TGame_Menu_Choice(n);
       Set_Kill_Object(true);
       return;
     }
@@ -66,7 +66,7 @@ void TDC_Dlg_GameMenu::m_On_Button(const std::string& name) {
 
 bool TDC_Dlg_GameMenu::m_On_Key_Down(std::uint16_t& key, TShift_State) {
   if (key != VK_ESCAPE) return false;
-  m_On_Button(Button_Name(GAME_MENU_CLOSE));
+  m_On_Button(Button_Name(std::int32_t(TGame_Menu_Choice::Close)));
   return true;
 }
 
@@ -84,14 +84,14 @@ void Game_Menu_Dialogs_Install() {
                                             [](TDisplay_Class& d) {
                                               TDC_Main_Dialog_Outcome o;
                                               if (auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(&d))
-                                                o.result = menu->m_Get_Choice();
+                                                o.result = std::int32_t(menu->m_Get_Choice());
                                               return o;
                                             }});
   const auto load_save_outcome = [](TDisplay_Class& d) {
     TDC_Main_Dialog_Outcome o;
     if (auto* dialog = dynamic_cast<TDC_Dlg_LoadSaveGame*>(&d)) {
-      o.result = dialog->f_result;
-      o.tag = dialog->f_tag;
+      o.result = std::int32_t(dialog->f_result);
+      o.tag = std::int32_t(dialog->f_opener);
       o.keep_screen_mode = dialog->f_keep_screen_mode;
       o.message_caption = dialog->f_error_caption;
       o.message_text = dialog->f_error_text;
@@ -100,8 +100,9 @@ void Game_Menu_Dialogs_Install() {
   };
   DC_Main_Register_Dialog("Dlg Load Game", {[](std::int32_t a, std::int32_t b) -> std::unique_ptr<TDisplay_Class> {
                                               auto dialog = std::make_unique<TDC_Dlg_LoadSaveGame>();
-                                              dialog->m_Set_Tag(a);
-                                              if (b == 1)
+                                              // a: where it was opened from; b: the way it loads.
+                                              dialog->m_Set_Opener(TLoad_Opener(a));
+                                              if (TLoad_Way(b) == TLoad_Way::Last_Save)
                                                 dialog->m_Load_Direct();
                                               else
                                                 dialog->m_Set_Load_Mode();

@@ -12,9 +12,16 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
 
-// The menu's choices (the button numbers); 0 until a button is pressed.
-constexpr std::int32_t GAME_MENU_NEW_GAME = 1, GAME_MENU_LOAD_GAME = 2, GAME_MENU_SAVE_GAME = 3, GAME_MENU_OPTIONS = 4,
-                       GAME_MENU_QUIT = 5, GAME_MENU_CLOSE = 6;
+// The menu's choices (the button numbers); None until a button is pressed.
+enum class TGame_Menu_Choice : std::int32_t {
+  None = 0,
+  New_Game = 1,
+  Load_Game = 2,
+  Save_Game = 3,
+  Options = 4,
+  Quit = 5,
+  Close = 6,
+};
 
 class TDC_Dlg_GameMenu : public TDisplay_Class {
  public:
@@ -28,15 +35,16 @@ class TDC_Dlg_GameMenu : public TDisplay_Class {
   void m_Draw(double elapsed) override;
   void m_On_Reposition() override;
 
-  std::int32_t m_Get_Choice() const { return f_choice; }
+  TGame_Menu_Choice m_Get_Choice() const { return f_choice; }
   TDC_Text_Button& m_Button(std::int32_t n) { return f_buttons.at(std::size_t(n - 1)); }
+  TDC_Text_Button& m_Button(TGame_Menu_Choice choice) { return m_Button(std::int32_t(choice)); }
 
  private:
   void m_On_Button(const std::string& name);
 
   std::int32_t f_background = 0;
   std::array<TDC_Text_Button, 6> f_buttons;
-  std::int32_t f_choice = 0;
+  TGame_Menu_Choice f_choice = TGame_Menu_Choice::None;
 };
 
 // Makes the dialogs of the running game known to the main screen by display

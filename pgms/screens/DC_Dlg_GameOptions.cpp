@@ -14,14 +14,13 @@
 #include "Path.h"
 #include "SoundEngine_Music_Base.h"
 
-void (*Game_Options_Start_Music)(std::int32_t) = Sound_Music_Start_Music;
+void (*Game_Options_Start_Music)(TMusic_Category) = Sound_Music_Start_Music;
 void (*Game_Options_Fade_Music)(bool) = Sound_Music_Fade_Music;
 
 namespace {
 constexpr const char* Close_Name = "OPTIONS_CONTROL_BUTTON_CLOSE";
 constexpr const char* Save_Map_Name = "OPTIONS_CONTROL_BUTTON_SACE_MAP";
 constexpr std::int32_t Map_Name_Tag = 99;
-constexpr std::int32_t Main_Music = 2;
 constexpr std::uint8_t Autosave_Turns[4] = {0, 1, 2, 5};
 const char* const Labels[GAME_OPTIONS_TOGGLES] = {"Show FPS",
                                                   "Show Info Bar",
@@ -158,7 +157,7 @@ void TDC_Dlg_Game_Options::m_Close() {
     Machine_Options->m_Save();
     if (Machine_Options->f_play_music != f_music_was_on) {
       if (Machine_Options->f_play_music)
-        Game_Options_Start_Music(Main_Music);
+        Game_Options_Start_Music(TMusic_Category::Main);
       else
         Game_Options_Fade_Music(false);
     }
@@ -183,7 +182,7 @@ void TDC_Dlg_Game_Options::m_Ask_Map_Name() {
   if (f_message) return;
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
-  f_message->m_Setup("Save Map", "", "Map Name", "", 4, 1, 0, Map_Name_Tag, false, 0, 0, 0);
+  f_message->m_Setup("Save Map", "", "Map Name", "", TMessage_Box_Mode::Edit, 1, 0, Map_Name_Tag, false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());
@@ -194,7 +193,7 @@ void TDC_Dlg_Game_Options::m_Message_Box(const std::string& caption, const std::
   if (f_message || caption.empty()) return;
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
-  f_message->m_Setup(caption, text, "", "", 0, 0, 0, 0, false, 0, 0, 0);
+  f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Close, 0, 0, 0, false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());

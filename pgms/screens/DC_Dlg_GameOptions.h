@@ -14,6 +14,7 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
 #include "DC_Dlg_Message.h"
+#include "SoundEngine_Music_Base.h"
 
 class TMachine_Options;
 
@@ -31,7 +32,7 @@ void Game_Options_Store(const TGame_Option_Toggles& toggles, TMachine_Options& o
 
 // What closing with a changed "Play Music" does (the music front unless a
 // test puts its own).
-extern void (*Game_Options_Start_Music)(std::int32_t category);
+extern void (*Game_Options_Start_Music)(TMusic_Category category);
 extern void (*Game_Options_Fade_Music)(bool switch_pending);
 
 class TDC_Dlg_Game_Options : public TDisplay_Class {

@@ -10,11 +10,10 @@
 #include "Path.h"
 #include "SoundEngine_Music_Base.h"
 
-void (*Game_Over_Start_Music)(std::int32_t) = Sound_Music_Start_Music;
+void (*Game_Over_Start_Music)(TMusic_Category) = Sound_Music_Start_Music;
 
 namespace {
 constexpr const char* Close_Name = "COMBAT_CONTROL_BUTTON_CLOSE";
-constexpr std::int32_t Finale_Music = 4;
 // The widest sentence that one line of the picture holds.
 constexpr std::int32_t Game_Over_Line_Width = 780;
 
@@ -54,7 +53,7 @@ std::vector<std::string> Game_Over_Lines(const std::string& text, std::int32_t w
 
 TDC_Dlg_GameOver::TDC_Dlg_GameOver() : TDisplay_Class(DC_KIND_WINDOW) {
   Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_WINDOW_OPENED, UI_SOUND_VOLUME);
-  Game_Over_Start_Music(Finale_Music);
+  Game_Over_Start_Music(TMusic_Category::Finale);
   f_background = Gui_Load_Background(Background_File());
   f_close_button.m_Set_Style(2, 90, 22, 0, 1);
   f_close_button.m_Set_Font(2);

@@ -9,6 +9,7 @@
 
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
+#include "SoundEngine_Music_Base.h"
 
 // The closing sentence for a winner (0: no single winner) as seen by the
 // local player: "The <nation> has conquered the world." followed by " You
@@ -22,7 +23,7 @@ std::vector<std::string> Game_Over_Lines(const std::string& text, std::int32_t w
 
 // What the game over's opening does to the music (the music front unless a
 // test puts its own).
-extern void (*Game_Over_Start_Music)(std::int32_t category);
+extern void (*Game_Over_Start_Music)(TMusic_Category category);
 
 class TDC_Dlg_GameOver : public TDisplay_Class {
  public:

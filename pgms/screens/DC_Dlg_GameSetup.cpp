@@ -633,14 +633,14 @@ void TDC_Dlg_GameSetup::m_Button_Click(const std::string& name) {
   if (Text_Compare(name, OK_Name) == 0) {
     if (f_mode == GAME_SETUP_SINGLE_PLAYER || f_mode == GAME_SETUP_HOTSEAT) {
       if (m_Validate_Players()) {
-        f_result = 1;
+        f_result = TGame_Setup_Result::Game_Made;
         m_Create_New_Game();
       }
     }
   } else if (Text_Compare(name, Cancel_Name) == 0) {
     if (Shell_Links().free_multiplayer) Shell_Links().free_multiplayer();
     Game_Settings.m_Clear_Players();
-    f_result = 2;
+    f_result = TGame_Setup_Result::Cancelled;
     Set_Kill_Object(true);
   }
 }
@@ -751,11 +751,11 @@ bool TDC_Dlg_GameSetup::m_Create_Step(void* object, bool is_first, bool is_last,
     self->m_Close_Progress();
     self->f_creating = false;
     if (self->f_create_failed) {
-      self->f_result = 0;
+      self->f_result = TGame_Setup_Result::Open;
       return false;
     }
     Game_Session_Prepare_New_World();
-    self->f_result = 1;
+    self->f_result = TGame_Setup_Result::Game_Made;
     self->m_Game_Created();
     return false;
   }
@@ -852,7 +852,7 @@ void Game_Setup_Install() {
        },
        [](TDisplay_Class& dialog) {
          TDC_Main_Dialog_Outcome outcome;
-         if (auto* setup = dynamic_cast<TDC_Dlg_GameSetup*>(&dialog)) outcome.result = setup->m_Result();
+         if (auto* setup = dynamic_cast<TDC_Dlg_GameSetup*>(&dialog)) outcome.result = std::int32_t(setup->m_Result());
          return outcome;
        }});
 }

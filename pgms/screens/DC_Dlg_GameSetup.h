@@ -32,6 +32,10 @@ constexpr std::int32_t GAME_SETUP_ROWS = 8;
 constexpr std::uint8_t GAME_SETUP_SINGLE_PLAYER = 1, GAME_SETUP_HOTSEAT = 2, GAME_SETUP_HOST = 3,
                        GAME_SETUP_JOIN = 4;
 
+// How the setup ends: still open, a game was made, or it was cancelled (back
+// to the start menu).
+enum class TGame_Setup_Result : std::int32_t { Open = 0, Game_Made = 1, Cancelled = 2 };
+
 // One row of the player table as the checks see it (indices 0 = none).
 struct TGame_Setup_Row {
   bool used = false;
@@ -110,7 +114,7 @@ public:
   // The rows as the checks see them.
   std::vector<TGame_Setup_Row> m_Rows() const;
 
-  std::int32_t m_Result() const { return f_result; }
+  TGame_Setup_Result m_Result() const { return f_result; }
   std::uint8_t m_Mode() const { return f_mode; }
   const std::string& m_Title() const { return f_title; }
   bool m_Option(std::int32_t n) const;  // selected / checked
@@ -164,7 +168,7 @@ protected:
   std::array<TDC_EditText, GAME_SETUP_ROWS> f_nation_edit;
   std::array<TDC_EditText, GAME_SETUP_ROWS> f_player_edit;
   std::array<TDC_Button_Toggle, GAME_SETUP_ROWS> f_comp_control;
-  std::int32_t f_result = 0;
+  TGame_Setup_Result f_result = TGame_Setup_Result::Open;
   std::uint8_t f_mode = GAME_SETUP_SINGLE_PLAYER;
   std::string f_title = "Game Setup";
   std::vector<std::string> f_status_lines;

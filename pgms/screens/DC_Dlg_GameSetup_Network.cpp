@@ -32,7 +32,9 @@ TDC_Dlg_GameSetup_Network::TDC_Dlg_GameSetup_Network(std::uint8_t mode, bool loa
   lobby.f_on_error = [this](const std::string& text) { m_Show_Info_Message("Error", text, 0); };
   lobby.f_on_open_login = [this](bool resumed) { m_Open_Login(resumed); };
   lobby.f_on_close = [this] {
-    f_result = f_lobby->f_result;
+    f_result = f_lobby->f_result == TLobby_Result::Start_Game  ? TGame_Setup_Result::Game_Made
+               : f_lobby->f_result == TLobby_Result::Cancelled ? TGame_Setup_Result::Cancelled
+                                                                : TGame_Setup_Result::Open;
     Set_Kill_Object(true);
   };
   lobby.f_on_create_game = [this] {
@@ -224,7 +226,7 @@ void TDC_Dlg_GameSetup_Network::m_On_Child_Killed(const std::string& child_name)
   TDC_Dlg_GameSetup::m_On_Child_Killed(child_name);
   if (child_name != Login_Name || !f_login_dialog) return;
   f_login_dialog->m_Set_Visible(false);
-  const bool ok = f_login_dialog->f_result == 2;
+  const bool ok = f_login_dialog->f_result == TLogin_Result::Ok;
   const std::vector<std::string> values = f_login_dialog->m_Get_Values();
   Remove_Child_Control(f_login_dialog.get());
   f_login_dialog.reset();

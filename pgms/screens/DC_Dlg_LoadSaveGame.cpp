@@ -93,7 +93,7 @@ struct TLoad_Save_Job {
   TDC_Dlg_LoadSaveGame* dialog = nullptr;
   std::string directory;
   bool failed = false;
-  std::int32_t error = 0;
+  TLoad_Job_End end = TLoad_Job_End::Loaded;
   TLoad_Result result_code = TLoad_Result::Game;
   std::string caption, text;
 };
@@ -387,18 +387,18 @@ void TDC_Dlg_LoadSaveGame::m_Report(const std::string& caption, const std::strin
     return;
   }
   Gui_Sound_Link().m_Play_UI_Sound(9, UI_SOUND_VOLUME);
-  m_Show_Message(caption, text, 0, 0, 0);
+  m_Show_Message(caption, text, TMessage_Box_Mode::Close, 0, 0);
 }
 
 void TDC_Dlg_LoadSaveGame::m_Cancel() {
   if (m_Job_Running()) return;
-  f_result = LOAD_SAVE_CANCELLED;
+  f_result = TLoad_Save_Result::Cancelled;
   Set_Kill_Object(true);
 }
 
 void TDC_Dlg_LoadSaveGame::m_Ok() {
   if (m_Job_Running() || f_kill) return;
-  f_result = LOAD_SAVE_CANCELLED;
+  f_result = TLoad_Save_Result::Cancelled;
   std::string reason;
   if (f_save_mode) {
     const std::string name = f_file_name_edit.m_Text();
@@ -476,25 +476,25 @@ bool TDC_Dlg_LoadSaveGame::m_Load_Step(void*, bool is_first, bool is_last, std::
   if (is_last) {
     Captured(job.caption, job.text,
              [&] { return Main_Load_Game_Stepped(job.directory, false, true, job.result_code, 0, step); });
-    if (step < 100 && job.error == 0) job.error = 1;
-    if (job.dialog) job.dialog->m_Load_Finished(job.error);
+    if (step < 100 && job.end == TLoad_Job_End::Loaded) job.end = TLoad_Job_End::Failed;
+    if (job.dialog) job.dialog->m_Load_Finished(job.end);
     return true;
   }
   Set_Progress(step);
   if (!Captured(job.caption, job.text,
                 [&] { return Main_Load_Game_Stepped(job.directory, false, false, job.result_code, 0, step); })) {
-    job.error = 1;
+    job.end = TLoad_Job_End::Failed;
     return false;
   }
-  if (job.result_code == TLoad_Result::End_Turn_Resumes) job.error = 2;
-  if (job.result_code == TLoad_Result::Hosted_Game) job.error = 3;
+  if (job.result_code == TLoad_Result::End_Turn_Resumes) job.end = TLoad_Job_End::End_Turn_Resumes;
+  if (job.result_code == TLoad_Result::Hosted_Game) job.end = TLoad_Job_End::Hosted_Game;
   return true;
 }
 
 void TDC_Dlg_LoadSaveGame::m_Save_Finished(bool failed) {
   m_Close_Progress();
   if (!failed) {
-    f_result = LOAD_SAVE_DONE;
+    f_result = TLoad_Save_Result::Done;
     Set_Kill_Object(true);
     return;
   }
@@ -504,9 +504,9 @@ void TDC_Dlg_LoadSaveGame::m_Save_Finished(bool failed) {
   m_List_Saves();
 }
 
-void TDC_Dlg_LoadSaveGame::m_Load_Finished(std::int32_t error) {
+void TDC_Dlg_LoadSaveGame::m_Load_Finished(TLoad_Job_End end) {
   m_Close_Progress();
-  if (error == 1) {
+  if (end == TLoad_Job_End::Failed) {
     // Nothing of the running game changed: the dialog stays open with the
     // reason (in direct mode the main screen shows it).
     m_Report(job.caption.empty() ? "File Load Error" : job.caption,
@@ -514,8 +514,8 @@ void TDC_Dlg_LoadSaveGame::m_Load_Finished(std::int32_t error) {
     if (f_direct_mode) Set_Kill_Object(true);
     return;
   }
-  f_result = LOAD_SAVE_DONE;
-  f_keep_screen_mode = error == 3;
+  f_result = TLoad_Save_Result::Done;
+  f_keep_screen_mode = end == TLoad_Job_End::Hosted_Game;
   Set_Kill_Object(true);
 }
 

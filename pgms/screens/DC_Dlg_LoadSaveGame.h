@@ -41,7 +41,21 @@ bool Load_Save_Last_Save_Exists();
 // A time stamp as "yyyy-mm-dd hh:mm:ss" in local time.
 std::string Load_Save_Date_Text(std::time_t t);
 
-constexpr std::int32_t LOAD_SAVE_OPEN = 0, LOAD_SAVE_DONE = 1, LOAD_SAVE_CANCELLED = 2;
+// How the dialog ends: still open, the game was saved or loaded, or nothing
+// was (cancelled, or in direct mode a load that failed).
+enum class TLoad_Save_Result : std::int32_t { Open = 0, Done = 1, Cancelled = 2 };
+
+// Where the load dialog was opened from: closed without a load from the
+// start menu, the start menu opens again.
+enum class TLoad_Opener : std::int32_t { None = 0, Start_Menu = 1, Game_Menu = 2 };
+
+// How the load dialog loads: from its list, or the last save at once without
+// being shown (the start menu's Resume).
+enum class TLoad_Way : std::int32_t { From_List = 0, Last_Save = 1 };
+
+// How a load job ended: loaded (a game to play on, an autosave whose end of
+// turn resumes, a hosted network game) or failed.
+enum class TLoad_Job_End : std::int32_t { Loaded = 0, Failed = 1, End_Turn_Resumes = 2, Hosted_Game = 3 };
 
 class TDC_Dlg_LoadSaveGame : public TDC_Dlg_BaseDialog {
  public:
@@ -60,7 +74,7 @@ class TDC_Dlg_LoadSaveGame : public TDC_Dlg_BaseDialog {
   void m_Set_Load_Mode();
   // Hides everything and loads the last saved game at once.
   void m_Load_Direct();
-  void m_Set_Tag(std::int32_t tag) { f_tag = tag; }
+  void m_Set_Opener(TLoad_Opener opener) { f_opener = opener; }
 
   // The buttons' actions.
   void m_Ok();
@@ -71,8 +85,8 @@ class TDC_Dlg_LoadSaveGame : public TDC_Dlg_BaseDialog {
   void m_List_Saves();
   void m_Refresh_Details();
 
-  std::int32_t f_result = LOAD_SAVE_OPEN;
-  std::int32_t f_tag = 0;
+  TLoad_Save_Result f_result = TLoad_Save_Result::Open;
+  TLoad_Opener f_opener = TLoad_Opener::None;
   bool f_keep_screen_mode = false;
   bool f_save_mode = false, f_load_mode = false, f_direct_mode = false;
   // Why the dialog closed without loading (direct mode): shown by the main
@@ -104,7 +118,7 @@ class TDC_Dlg_LoadSaveGame : public TDC_Dlg_BaseDialog {
   void m_On_Button(const std::string& name);
   void m_Start_Load();
   void m_Save_Finished(bool failed);
-  void m_Load_Finished(std::int32_t error);
+  void m_Load_Finished(TLoad_Job_End end);
   // Shows a failure in the dialog's own message box, or keeps it for the
   // main screen in direct mode.
   void m_Report(const std::string& caption, const std::string& text);

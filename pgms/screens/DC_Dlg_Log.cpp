@@ -99,7 +99,7 @@ void Log_Build_Grid(const TEvent_Log& log, std::uint8_t viewer, TLog_Grid& g) {
     const std::int32_t row = ++g.row_count;
     if (!Empire_Get(item->f_player)) {
       // A row without a nation stays empty.
-      List_Window_Set_Cell(g.grid, row, 5, "", Details_X, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(g.grid, row, 5, "", Details_X, 0, TList_Cell_Kind::Text, 0);
       continue;
     }
     const std::string date = Tenths_To_Text(item->f_date);
@@ -112,11 +112,12 @@ void Log_Build_Grid(const TEvent_Log& log, std::uint8_t viewer, TLog_Grid& g) {
       type = "Combat " + Int_To_Text(++combats_of[item->f_player]);
     }
     auto fill = [&](std::int32_t r, const std::string& details, std::int32_t line) {
-      List_Window_Set_Cell(g.grid, r, 1, date, 2, 0, LIST_CELL_TEXT, Region_Value(*item));
-      List_Window_Set_Cell(g.grid, r, 2, "", Nation_X - Flag_Width() - 3, item->f_player, LIST_CELL_EMPIRE_FLAG, 0);
-      List_Window_Set_Cell(g.grid, r, 3, nation, Nation_X, 0, LIST_CELL_TEXT, nation_value);
-      List_Window_Set_Cell(g.grid, r, 4, type, Type_X, 0, LIST_CELL_TEXT, item->f_kind);
-      List_Window_Set_Cell(g.grid, r, 5, details, Details_X, 0, LIST_CELL_TEXT, line);
+      List_Window_Set_Cell(g.grid, r, 1, date, 2, 0, TList_Cell_Kind::Text, Region_Value(*item));
+      List_Window_Set_Cell(g.grid, r, 2, "", Nation_X - Flag_Width() - 3, item->f_player, TList_Cell_Kind::Empire_Flag,
+                           0);
+      List_Window_Set_Cell(g.grid, r, 3, nation, Nation_X, 0, TList_Cell_Kind::Text, nation_value);
+      List_Window_Set_Cell(g.grid, r, 4, type, Type_X, 0, TList_Cell_Kind::Text, item->f_kind);
+      List_Window_Set_Cell(g.grid, r, 5, details, Details_X, 0, TList_Cell_Kind::Text, line);
     };
     fill(row, item->f_text, 0);
     if (item->f_kind != EVENT_COMBAT) continue;

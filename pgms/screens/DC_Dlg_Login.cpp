@@ -100,9 +100,9 @@ std::vector<std::string> TDC_Dlg_Login::m_Get_Values() const {
 
 void TDC_Dlg_Login::m_On_Button(const std::string& name) {
   if (name == Close_Name)
-    f_result = 1;
+    f_result = TLogin_Result::Cancelled;
   else if (name == OK_Name)
-    f_result = 2;
+    f_result = TLogin_Result::Ok;
   else
     return;
   Set_Kill_Object(true);

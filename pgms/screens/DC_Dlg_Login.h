@@ -13,6 +13,9 @@
 #include "DC_Base_EditText.h"
 #include "DC_Base_TextButton.h"
 
+// How the login box closed (the box itself never sets None).
+enum class TLogin_Result : std::int32_t { None = 0, Cancelled = 1, Ok = 2 };
+
 class TDC_Dlg_Login : public TDisplay_Class {
 public:
   TDC_Dlg_Login();
@@ -36,8 +39,8 @@ public:
   // The three texts; with choices the chosen name is the first.
   std::vector<std::string> m_Get_Values() const;
 
-  // 1 closed or cancelled, 2 OK.
-  std::int32_t f_result = 1;
+  // How the box closed (closing it any other way than OK cancels it).
+  TLogin_Result f_result = TLogin_Result::Cancelled;
 
   TDC_Text_Button& m_Button(int i) { return f_buttons[i == 1 ? 0 : 1]; }
   TDC_EditText& m_Edit(int j) { return f_edits[j - 1]; }

@@ -205,18 +205,18 @@ void TDC_Dlg_Politics::m_Build_Grid() {
     const TEmpire* from = Empire_Get(m->f_from);
     const TEmpire* to = Empire_Get(m->f_to);
     if (!from || !to) {
-      List_Window_Set_Cell(f_grid, row, 7, "", 504, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(f_grid, row, 7, "", 504, 0, TList_Cell_Kind::Text, 0);
       continue;
     }
-    List_Window_Set_Cell(f_grid, row, 1, Tenths_To_Text(m->f_date), 2, 0, LIST_CELL_TEXT, m->f_date);
+    List_Window_Set_Cell(f_grid, row, 1, Tenths_To_Text(m->f_date), 2, 0, TList_Cell_Kind::Text, m->f_date);
     List_Window_Set_Cell_Sort_Value(f_grid, row, 1, float(m->f_date));
-    List_Window_Set_Cell(f_grid, row, 2, "", 100 - fw - 2, m->f_from, LIST_CELL_EMPIRE_FLAG, 0);
-    List_Window_Set_Cell(f_grid, row, 3, from->m_Get_Nation_Name(), 100, 0, LIST_CELL_TEXT, m->f_from);
-    List_Window_Set_Cell(f_grid, row, 4, "", 244 - fw - 2, m->f_to, LIST_CELL_EMPIRE_FLAG, 0);
-    List_Window_Set_Cell(f_grid, row, 5, to->m_Get_Nation_Name(), 244, 0, LIST_CELL_TEXT, m->f_to);
-    List_Window_Set_Cell(f_grid, row, 6, Message_Log_Type_Name(m->f_message_type), 388, 0, LIST_CELL_TEXT,
+    List_Window_Set_Cell(f_grid, row, 2, "", 100 - fw - 2, m->f_from, TList_Cell_Kind::Empire_Flag, 0);
+    List_Window_Set_Cell(f_grid, row, 3, from->m_Get_Nation_Name(), 100, 0, TList_Cell_Kind::Text, m->f_from);
+    List_Window_Set_Cell(f_grid, row, 4, "", 244 - fw - 2, m->f_to, TList_Cell_Kind::Empire_Flag, 0);
+    List_Window_Set_Cell(f_grid, row, 5, to->m_Get_Nation_Name(), 244, 0, TList_Cell_Kind::Text, m->f_to);
+    List_Window_Set_Cell(f_grid, row, 6, Message_Log_Type_Name(m->f_message_type), 388, 0, TList_Cell_Kind::Text,
                          m->f_message_type);
-    List_Window_Set_Cell(f_grid, row, 7, m->f_text, 504, 0, LIST_CELL_TEXT, m->f_id);
+    List_Window_Set_Cell(f_grid, row, 7, m->f_text, 504, 0, TList_Cell_Kind::Text, m->f_id);
   }
   List_Window_Reset_Sort_Keys();
   List_Window_Push_Sort_Key(f_keys, 6, true);

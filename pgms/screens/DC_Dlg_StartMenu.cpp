@@ -36,9 +36,9 @@ std::string Button_Name(std::int32_t n) { return "STARTMENU_CONTROL_BUTTON_" + I
 float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
 
 // A logo's brightness at time t of its phase.
-float Logo_Brightness(std::uint8_t phase, float t) {
+float Logo_Brightness(TStart_Menu_Phase phase, float t) {
   if (t > 3.0f) return Clamp01(1.0f - (t - 3.0f));
-  return Clamp01(phase == START_MENU_FIRST_LOGO ? (t - 0.5f) / 2.5f : t / 3.0f);
+  return Clamp01(phase == TStart_Menu_Phase::First_Logo ? (t - 0.5f) / 2.5f : t / 3.0f);
 }
 
 // Whether a resume has a save game to go back to.
@@ -57,20 +57,20 @@ TColor Grey_Level(float level) {
 bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed) {
   intro.time += elapsed;
   switch (intro.phase) {
-    case START_MENU_FIRST_LOGO:
-      intro.first_logo = Logo_Brightness(START_MENU_FIRST_LOGO, intro.time);
+    case TStart_Menu_Phase::First_Logo:
+      intro.first_logo = Logo_Brightness(TStart_Menu_Phase::First_Logo, intro.time);
       if (intro.time > 4.0f) {
         intro.time = 0.0f;
         intro.fade = 0.0f;
-        intro.phase = START_MENU_SECOND_LOGO;
+        intro.phase = TStart_Menu_Phase::Second_Logo;
       }
       return false;
-    case START_MENU_SECOND_LOGO:
-      intro.second_logo = Logo_Brightness(START_MENU_SECOND_LOGO, intro.time);
+    case TStart_Menu_Phase::Second_Logo:
+      intro.second_logo = Logo_Brightness(TStart_Menu_Phase::Second_Logo, intro.time);
       if (intro.time > 4.0f) {
         intro.time = 0.0f;
         intro.fade = 0.0f;
-        intro.phase = START_MENU_MENU;
+        intro.phase = TStart_Menu_Phase::Menu;
         return true;
       }
       return false;
@@ -88,9 +88,10 @@ bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed) {
   }
 }
 
-std::string Start_Menu_Caption(std::int32_t page, std::int32_t button) {
-  if (page < 0 || page > 2 || button < 1 || button > 6) throw ERangeError();
-  return Captions[page][button - 1];
+std::string Start_Menu_Caption(TStart_Menu_Page page, std::int32_t button) {
+  const auto p = std::int32_t(page);
+  if (p < 0 || p > 2 || button < 1 || button > 6) throw ERangeError();
+  return Captions[p][button - 1];
 }
 
 const std::vector<std::string>& TDC_Dlg_StartMenu::m_Credit_Lines() {
@@ -129,13 +130,13 @@ TDC_Dlg_StartMenu::TDC_Dlg_StartMenu() : TDisplay_Class(DC_KIND_WINDOW) {
     b.m_Set_Visible(true);
     Add_Child_Control(&b);
   }
-  m_Set_Page(0);
+  m_Set_Page(TStart_Menu_Page::Main);
   m_Load_Images();
   f_intro = TStart_Menu_Intro();
   for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(false);
   if (Start_Menu_Intro_Shown) m_Skip_Intro();
   // The title songs play while the menu is open.
-  Sound_Music_Start_Music(1);
+  Sound_Music_Start_Music(TMusic_Category::Title);
 }
 
 TDC_Dlg_StartMenu::~TDC_Dlg_StartMenu() {
@@ -178,7 +179,7 @@ void TDC_Dlg_StartMenu::m_On_Reposition() {
 }
 
 void TDC_Dlg_StartMenu::m_Skip_Intro() {
-  f_intro.phase = START_MENU_MENU;
+  f_intro.phase = TStart_Menu_Phase::Menu;
   f_intro.time = 5.0f;
   f_intro.fade = 1.0f;
   for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(true);
@@ -186,13 +187,13 @@ void TDC_Dlg_StartMenu::m_Skip_Intro() {
 }
 
 void TDC_Dlg_StartMenu::m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t, std::int32_t) {
-  if (f_intro.phase != START_MENU_MENU || f_intro.fade < 1.0f) m_Skip_Intro();
+  if (f_intro.phase != TStart_Menu_Phase::Menu || f_intro.fade < 1.0f) m_Skip_Intro();
 }
 
 bool TDC_Dlg_StartMenu::m_On_Key_Down(std::uint16_t&, TShift_State) {
   // A key during the intro only skips it. Once the menu stands, keys go on
   // to what lies over it (a message box closes with its Esc).
-  if (f_intro.phase == START_MENU_MENU && f_intro.fade >= 1.0f) return false;
+  if (f_intro.phase == TStart_Menu_Phase::Menu && f_intro.fade >= 1.0f) return false;
   m_Skip_Intro();
   return true;
 }
@@ -200,10 +201,10 @@ bool TDC_Dlg_StartMenu::m_On_Key_Down(std::uint16_t&, TShift_State) {
 void TDC_Dlg_StartMenu::m_On_Timer(float elapsed) {
   if (Start_Menu_Advance(f_intro, elapsed))
     for (TDC_Text_Button& b : f_buttons) b.m_Set_Visible(true);
-  if (f_intro.phase == START_MENU_MENU) Start_Menu_Intro_Shown = true;
+  if (f_intro.phase == TStart_Menu_Phase::Menu) Start_Menu_Intro_Shown = true;
 }
 
-void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
+void TDC_Dlg_StartMenu::m_Set_Page(TStart_Menu_Page page) {
   f_page = page;
   for (std::int32_t n = 1; n <= 6; ++n) {
     TDC_Text_Button& b = f_buttons[std::size_t(n - 1)];
@@ -211,13 +212,13 @@ void TDC_Dlg_StartMenu::m_Set_Page(std::int32_t page) {
     b.m_Set_Text(caption);
     bool enabled = !caption.empty();
     // A resume needs a save game to go back to.
-    if (page == 1 && n == 3) enabled = enabled && Last_Save_Exists();
+    if (page == TStart_Menu_Page::Single_Player && n == 3) enabled = enabled && Last_Save_Exists();
     b.m_Set_Enabled(enabled);
-    b.m_Set_Help_Ref(1, 3, Help_Entries[page][n - 1], "", 0);
+    b.m_Set_Help_Ref(1, 3, Help_Entries[std::size_t(page)][n - 1], "", 0);
   }
 }
 
-void TDC_Dlg_StartMenu::m_Close(std::int32_t result) {
+void TDC_Dlg_StartMenu::m_Close(TStart_Menu_Result result) {
   f_result = result;
   Set_Kill_Object(true);
 }
@@ -226,29 +227,29 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
   std::int32_t n = 0;
   for (std::int32_t i = 1; i <= 6; ++i)
     if (Text_Compare(name, Button_Name(i)) == 0) n = i;
-  if (n == 0 || f_result != 0) return;
+  if (n == 0 || f_result != TStart_Menu_Result::None) return;
   switch (f_page) {
-    case 0:
-      if (n == 1) f_page = 1;
-      if (n == 2) f_page = 2;
+    case TStart_Menu_Page::Main:
+      if (n == 1) f_page = TStart_Menu_Page::Single_Player;
+      if (n == 2) f_page = TStart_Menu_Page::Multiplayer;
       if (n == 5) {
         f_credits = !f_credits;
         if (f_credits) f_credits_y = 0.86f * float(G_Screen_Height);
       }
-      if (n == 6) m_Close(START_MENU_QUIT);
+      if (n == 6) m_Close(TStart_Menu_Result::Quit);
       break;
-    case 1:
-      if (n == 1) m_Close(START_MENU_NEW_GAME);
-      if (n == 2) m_Close(START_MENU_LOAD_GAME);
-      if (n == 3) m_Close(START_MENU_RESUME_GAME);
-      if (n == 6) f_page = 0;
+    case TStart_Menu_Page::Single_Player:
+      if (n == 1) m_Close(TStart_Menu_Result::New_Game);
+      if (n == 2) m_Close(TStart_Menu_Result::Load_Game);
+      if (n == 3) m_Close(TStart_Menu_Result::Resume_Game);
+      if (n == 6) f_page = TStart_Menu_Page::Main;
       break;
     default:
-      if (n == 1) m_Close(START_MENU_HOTSEAT);
-      if (n == 2) m_Close(START_MENU_HOST);
-      if (n == 3) m_Close(START_MENU_JOIN);
-      if (n == 4) m_Close(START_MENU_NETWORK_LOAD);
-      if (n == 6) f_page = 0;
+      if (n == 1) m_Close(TStart_Menu_Result::Hot_Seat);
+      if (n == 2) m_Close(TStart_Menu_Result::Host);
+      if (n == 3) m_Close(TStart_Menu_Result::Join);
+      if (n == 4) m_Close(TStart_Menu_Result::Network_Load);
+      if (n == 6) f_page = TStart_Menu_Page::Main;
       break;
   }
   m_Set_Page(f_page);
@@ -257,8 +258,8 @@ void TDC_Dlg_StartMenu::m_Button_Click(const std::string& name) {
 void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
   if (!g_tg_texture_list) return;
   const std::int32_t w = G_Screen_Width, h = G_Screen_Height;
-  if (f_intro.phase == START_MENU_FIRST_LOGO || f_intro.phase == START_MENU_SECOND_LOGO) {
-    const int i = f_intro.phase == START_MENU_FIRST_LOGO ? 0 : 1;
+  if (f_intro.phase == TStart_Menu_Phase::First_Logo || f_intro.phase == TStart_Menu_Phase::Second_Logo) {
+    const int i = f_intro.phase == TStart_Menu_Phase::First_Logo ? 0 : 1;
     const float level = i == 0 ? f_intro.first_logo : f_intro.second_logo;
     g_tg_texture_list->m_Draw_All_Blend(
         TRect{f_logo_x[i], f_logo_y[i], f_logo_x[i] + f_logo_w[i], f_logo_y[i] + f_logo_h[i]},
@@ -289,7 +290,7 @@ void TDC_Dlg_StartMenu::m_Draw(double elapsed) {
 }
 
 void TDC_Dlg_StartMenu::m_Draw_After_Children(double) {
-  if (f_intro.phase != START_MENU_MENU || f_intro.fade >= 1.0f) return;
+  if (f_intro.phase != TStart_Menu_Phase::Menu || f_intro.fade >= 1.0f) return;
   // The rectangle's blend multiplies the screen by the colour's alpha, so an
   // alpha equal to the fade value brings the menu up from black (0) to its
   // full brightness (1).
@@ -303,7 +304,7 @@ void Start_Menu_Install() {
                            [](TDisplay_Class& dialog) {
                              TDC_Main_Dialog_Outcome outcome;
                              if (auto* menu = dynamic_cast<TDC_Dlg_StartMenu*>(&dialog))
-                               outcome.result = menu->m_Result();
+                               outcome.result = std::int32_t(menu->m_Result());
                              return outcome;
                            }});
 }

@@ -14,18 +14,27 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_TextButton.h"
 
-// Results of the menu.
-constexpr std::int32_t START_MENU_NEW_GAME = 1, START_MENU_LOAD_GAME = 2, START_MENU_RESUME_GAME = 3,
-                       START_MENU_QUIT = 6, START_MENU_HOTSEAT = 7, START_MENU_HOST = 8, START_MENU_JOIN = 9,
-                       START_MENU_NETWORK_LOAD = 10;
+// The menu's final choice, which the main screen follows up (None while the
+// menu is open).
+enum class TStart_Menu_Result : std::int32_t {
+  None = 0,
+  New_Game = 1,
+  Load_Game = 2,
+  Resume_Game = 3,
+  Quit = 6,
+  Hot_Seat = 7,
+  Host = 8,
+  Join = 9,
+  Network_Load = 10,
+};
 
-// Intro phases.
-constexpr std::uint8_t START_MENU_FIRST_LOGO = 0, START_MENU_SECOND_LOGO = 1, START_MENU_MENU = 2;
+// The intro's phases: the maker's logo, the publisher's, then the menu.
+enum class TStart_Menu_Phase : std::uint8_t { First_Logo = 0, Second_Logo = 1, Menu = 2 };
 
 // Where the intro stands: the phase, the time in it, the menu's fade value
 // and the brightness of the two logos (0 .. 1).
 struct TStart_Menu_Intro {
-  std::uint8_t phase = START_MENU_FIRST_LOGO;
+  TStart_Menu_Phase phase = TStart_Menu_Phase::First_Logo;
   float time = 0.0f;
   float fade = 0.0f;
   float first_logo = 0.0f, second_logo = 0.0f;
@@ -37,9 +46,11 @@ struct TStart_Menu_Intro {
 // out from 3 to 4 s, then the menu fades in over 3 s.
 bool Start_Menu_Advance(TStart_Menu_Intro& intro, float elapsed);
 
-// Caption of button n (1..6) on a page (0 main, 1 single player, 2
-// multiplayer); empty for a button without a choice.
-std::string Start_Menu_Caption(std::int32_t page, std::int32_t button);
+// The menu's pages.
+enum class TStart_Menu_Page : std::int32_t { Main = 0, Single_Player = 1, Multiplayer = 2 };
+
+// Caption of button n (1..6) on a page; empty for a button without a choice.
+std::string Start_Menu_Caption(TStart_Menu_Page page, std::int32_t button);
 
 // Whether a run of the program has reached the menu once (the intro then
 // no longer shows). Tests may clear it.
@@ -68,8 +79,8 @@ public:
   // The buttons' click handler.
   void m_Button_Click(const std::string& name);
 
-  std::int32_t m_Result() const { return f_result; }
-  std::int32_t m_Page() const { return f_page; }
+  TStart_Menu_Result m_Result() const { return f_result; }
+  TStart_Menu_Page m_Page() const { return f_page; }
   const TStart_Menu_Intro& m_Intro() const { return f_intro; }
   bool m_Credits_On() const { return f_credits; }
   float m_Credits_Position() const { return f_credits_y; }
@@ -80,14 +91,14 @@ public:
 private:
   void m_Load_Images();
   void m_Release_Images();
-  void m_Set_Page(std::int32_t page);
-  void m_Close(std::int32_t result);
+  void m_Set_Page(TStart_Menu_Page page);
+  void m_Close(TStart_Menu_Result result);
 
   std::int32_t f_background = 0, f_first_logo = 0, f_second_logo = 0;
   std::int32_t f_logo_w[2] = {0, 0}, f_logo_h[2] = {0, 0}, f_logo_x[2] = {0, 0}, f_logo_y[2] = {0, 0};
   std::array<TDC_Text_Button, 6> f_buttons;
-  std::int32_t f_page = 0;
-  std::int32_t f_result = 0;
+  TStart_Menu_Page f_page = TStart_Menu_Page::Main;
+  TStart_Menu_Result f_result = TStart_Menu_Result::None;
   TStart_Menu_Intro f_intro;
   bool f_credits = false;
   float f_credits_y = 0.0f;

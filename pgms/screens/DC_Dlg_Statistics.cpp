@@ -28,7 +28,7 @@ constexpr std::int32_t Region_Name_X = 96, Region_Value_X = 258, Maximum_Level_X
 constexpr std::int32_t Nation_Column_X(int i) { return 200 + 118 * i; }
 
 void Number_Cell(TStatistics_Page& p, std::int32_t row, std::int32_t column, std::int64_t value, std::int32_t x) {
-  List_Window_Set_Cell(p.grid, row, column, Int_To_Text(value), x, 0, LIST_CELL_TEXT, 0);
+  List_Window_Set_Cell(p.grid, row, column, Int_To_Text(value), x, 0, TList_Cell_Kind::Text, 0);
   List_Window_Set_Cell_Sort_Value(p.grid, row, column, float(value));
 }
 
@@ -51,14 +51,16 @@ void Fill_Regions(TStatistics_Page& p, const TEmpire* empire) {
     const std::string owner_name = !known ? "Unknown" : owner ? owner->m_Get_Nation_Name() : "None";
     auto start_row = [&]() {
       const std::int32_t row = ++p.row_count;
-      List_Window_Set_Cell(p.grid, row, 1, r->m_Get_Type() == REGION_LAND ? "Land" : "Ocean", 2, 0, LIST_CELL_TEXT, i);
-      List_Window_Set_Cell(p.grid, row, 2, r->m_Get_Name(), Region_Name_X, 0, LIST_CELL_TEXT, 0);
-      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", Region_Value_X, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(p.grid, row, 1, r->m_Get_Type() == REGION_LAND ? "Land" : "Ocean", 2, 0,
+                           TList_Cell_Kind::Text, i);
+      List_Window_Set_Cell(p.grid, row, 2, r->m_Get_Name(), Region_Name_X, 0, TList_Cell_Kind::Text, 0);
+      List_Window_Set_Cell(p.grid, row, 3, known ? Int_To_Text(r->m_Get_Value()) : "Unknown", Region_Value_X, 0,
+                           TList_Cell_Kind::Text, 0);
       List_Window_Set_Cell_Sort_Value(p.grid, row, 3, known ? float(r->m_Get_Value()) : 0.0f);
-      List_Window_Set_Cell(p.grid, row, 4, "", flag_x, known ? r->m_Get_Owner() : 0, LIST_CELL_EMPIRE_FLAG, 0);
-      List_Window_Set_Cell(p.grid, row, 5, owner_name, 350, 0, LIST_CELL_TEXT, 0);
-      List_Window_Set_Cell(p.grid, row, 6, "", 538, 0, LIST_CELL_TEXT, 0);
-      List_Window_Set_Cell(p.grid, row, 7, "", 770, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(p.grid, row, 4, "", flag_x, known ? r->m_Get_Owner() : 0, TList_Cell_Kind::Empire_Flag, 0);
+      List_Window_Set_Cell(p.grid, row, 5, owner_name, 350, 0, TList_Cell_Kind::Text, 0);
+      List_Window_Set_Cell(p.grid, row, 6, "", 538, 0, TList_Cell_Kind::Text, 0);
+      List_Window_Set_Cell(p.grid, row, 7, "", 770, 0, TList_Cell_Kind::Text, 0);
       return row;
     };
     bool any = false;
@@ -69,7 +71,7 @@ void Fill_Regions(TStatistics_Page& p, const TEmpire* empire) {
         const TUnit_Type* type = World_Unit_Type(sq.unit_type);
         if (!sq.shown || !type || sq.stack_count <= 0) continue;
         const std::int32_t row = start_row();
-        List_Window_Set_Cell(p.grid, row, 6, type->f_display_name, 538, 0, LIST_CELL_TEXT, 0);
+        List_Window_Set_Cell(p.grid, row, 6, type->f_display_name, 538, 0, TList_Cell_Kind::Text, 0);
         Number_Cell(p, row, 7, sq.stack_count, 770);
         any = true;
       }
@@ -89,11 +91,11 @@ void Fill_Unit_Types(TStatistics_Page& p, TEmpire* empire) {
     const std::int32_t row = ++p.row_count;
     const TUnit_Type* type = World_Unit_Type(t);
     if (!type) {
-      List_Window_Set_Cell(p.grid, row, 1, "", 2, 0, LIST_CELL_TEXT, 0);
+      List_Window_Set_Cell(p.grid, row, 1, "", 2, 0, TList_Cell_Kind::Text, 0);
       continue;
     }
-    List_Window_Set_Cell(p.grid, row, 1, type->f_unit_family, 2, 0, LIST_CELL_TEXT, t);
-    List_Window_Set_Cell(p.grid, row, 2, type->f_display_name, 179, 0, LIST_CELL_TEXT, 0);
+    List_Window_Set_Cell(p.grid, row, 1, type->f_unit_family, 2, 0, TList_Cell_Kind::Text, t);
+    List_Window_Set_Cell(p.grid, row, 2, type->f_display_name, 179, 0, TList_Cell_Kind::Text, 0);
     TEmpire_Unit_Type_Counters counters;
     if (empire) empire->m_Get_Unit_Type_Counters(t, counters);
     for (std::size_t c = 0; c < Statistics_Counter_Columns.size(); ++c)
@@ -115,9 +117,9 @@ void Fill_Nations(TStatistics_Page& p) {
     const TEmpire* e = Empire_Get(i);
     if (!e || e->m_Get_Neutral()) continue;
     const std::int32_t row = ++p.row_count;
-    List_Window_Set_Cell(p.grid, row, 1, "", 2, i, LIST_CELL_EMPIRE_FLAG, 0);
-    List_Window_Set_Cell(p.grid, row, 2, e->m_Get_Nation_Name(), 2 + Game_Settings.f_flag_width + 2, 0, LIST_CELL_TEXT,
-                         i);
+    List_Window_Set_Cell(p.grid, row, 1, "", 2, i, TList_Cell_Kind::Empire_Flag, 0);
+    List_Window_Set_Cell(p.grid, row, 2, e->m_Get_Nation_Name(), 2 + Game_Settings.f_flag_width + 2, 0,
+                         TList_Cell_Kind::Text, i);
     const TEmpire_Summary_Row& s = table.rows[std::size_t(i - 1)];
     const std::int64_t values[6] = {s.regions, s.region_value, s.treasury, s.units, s.unit_value, s.tech_levels};
     for (int k = 0; k < 6; ++k) Number_Cell(p, row, k + 3, values[k], Nation_Column_X(k));
@@ -135,13 +137,13 @@ void Fill_Technology(TStatistics_Page& p, const TEmpire* empire) {
     const TTech_Area* area = World_Tech_Area(a);
     if (!area) continue;
     const std::int32_t row = ++p.row_count;
-    List_Window_Set_Cell(p.grid, row, 1, area->m_Get_Name(1), 2, 0, LIST_CELL_TEXT, a);
+    List_Window_Set_Cell(p.grid, row, 1, area->m_Get_Name(1), 2, 0, TList_Cell_Kind::Text, a);
     Number_Cell(p, row, 2, empire ? empire->m_Get_Tech_Level(a) : 0, 200);
     Number_Cell(p, row, 3, area->f_maximum_level, Maximum_Level_X);
     for (int k = 1; k <= 3; ++k) {
       const bool has = k <= area->m_Get_Cost_Count();
       List_Window_Set_Cell(p.grid, row, 3 + k, has ? area->m_Get_Cost_Text(k) : "", 450 + 150 * (k - 1), 0,
-                           LIST_CELL_TEXT, 0);
+                           TList_Cell_Kind::Text, 0);
       List_Window_Set_Cell_Sort_Value(p.grid, row, 3 + k, has ? float(area->m_Get_Chance(k)) : 0.0f);
     }
   }

@@ -6,6 +6,7 @@
 #include "DC_Dlg_GameMenu.h"
 #include "DC_Dlg_GameSetup.h"
 #include "DC_Dlg_GameSetup_Network.h"
+#include "DC_Dlg_LoadSaveGame.h"
 #include "DC_Dlg_Progress.h"
 #include "DC_Dlg_StartMenu.h"
 #include "DC_Main_OverviewMap.h"
@@ -26,6 +27,7 @@
 #include "MapClass.h"
 #include "MasterActionTimer.h"
 #include "MasterActionTimer_EndTurn.h"
+#include "Order_Desk.h"
 #include "SoundEngine_Music_Base.h"
 #include "Combat.h"
 #include "DC_Main_Links.h"
@@ -95,8 +97,8 @@ void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker make
     Makers().erase(name);
 }
 
-TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height) {
-  if (screen_mode == SCREEN_MODE_BATTLE) return {-2000.0f, 1400.0f, 1000.0f};
+TCamera_Limits Main_Camera_Limits(TScreen_Mode screen_mode, std::int32_t map_width, std::int32_t map_height) {
+  if (screen_mode == TScreen_Mode::Battle) return {-2000.0f, 1400.0f, 1000.0f};
   return {-8000.0f, float(std::max(0, map_width)), float(std::max(0, map_height))};
 }
 
@@ -166,7 +168,7 @@ void Main_Screen_Install() {
   Shell_Links().help_text_draw = Help_Text_Draw;
 }
 
-void TDC_Main::m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Screen_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   m_Show_Message(caption, text, kind);
 }
 
@@ -290,30 +292,36 @@ bool TDC_Main::m_Open_Dialog(const std::string& name, std::int32_t a, std::int32
     const std::int32_t x = f_order_buttons[5]->m_X() + f_order_buttons[5]->m_Width();
     dialog->m_Set_Bounds(name, x, f_y + 130, m_Get_Width() - x, m_Get_Height() - 282, true);
     if (auto* panel = dynamic_cast<TDC_Main_Transport_Units*>(dialog.get()))
-      panel->m_Set_Mode(std::uint8_t(b == 2 ? TRANSPORT_MODE_LAND : TRANSPORT_MODE_LOAD));
+      panel->m_Set_Mode(TTransport_Mode(b) == TTransport_Mode::Land ? TTransport_Mode::Land : TTransport_Mode::Load);
   } else {
     dialog->m_Set_Position_Centered(name, dialog->m_Modal() || !Is_Side_Panel(name));
   }
   dialog->m_Set_Visible(true);
   Add_Child_Control(dialog.get());
   f_dialogs[slot] = std::move(dialog);
-  if (Opens_Full_Screen(name)) m_Set_Screen_Mode(SCREEN_MODE_MENU);
+  if (Opens_Full_Screen(name)) m_Set_Screen_Mode(TScreen_Mode::Menu);
   return true;
 }
 
-void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm) {
+bool TDC_Main::m_Open_Load_Dialog(TLoad_Opener opener, TLoad_Way way) {
+  return m_Open_Dialog("Dlg Load Game", std::int32_t(opener), std::int32_t(way));
+}
+
+void TDC_Main::m_Open_Message(const std::string& caption, const std::string& text, TMessage_Kind kind,
+                              bool confirm) {
   f_message = std::make_unique<TDC_Dlg_Message>();
   f_message->m_Set_Position_Centered("Dlg Message", true);
   if (confirm)
-    f_message->m_Setup(caption, text, "", "", 1, 1, 0, kind, false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Ok_Cancel, 1, 0, std::int32_t(kind), false, 0, 0,
+                       0);
   else
-    f_message->m_Setup(caption, text, "", "", 0, 0, 0, kind, false, 0, 0, 0);
+    f_message->m_Setup(caption, text, "", "", TMessage_Box_Mode::Close, 0, 0, std::int32_t(kind), false, 0, 0, 0);
   f_message->m_Set_Layer(1);
   f_message->m_Set_Visible(true);
   Add_Child_Control(f_message.get());
 }
 
-void TDC_Main::m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   if (f_message) {
     f_queue_captions.push_back(caption);
     f_queue_texts.push_back(text);
@@ -323,7 +331,7 @@ void TDC_Main::m_Show_Message(const std::string& caption, const std::string& tex
   m_Open_Message(caption, text, kind, false);
 }
 
-void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind) {
+void TDC_Main::m_Show_Confirmation(const std::string& caption, const std::string& text, TMessage_Kind kind) {
   if (f_message) return;
   m_Open_Message(caption, text, kind, true);
 }
@@ -339,19 +347,19 @@ void TDC_Main::m_Show_List(const std::vector<std::string>& lines, const std::str
 }
 
 void TDC_Main::m_Message_Closed() {
-  const std::int32_t kind = f_message->m_Get_Tag();
+  const TMessage_Kind kind = TMessage_Kind(f_message->m_Get_Tag());
   const std::uint8_t value = f_message->m_Get_Result();
   f_message.reset();
   switch (kind) {
-    case 1:
-    case 3:
-      // The crashing-air-units question ends the turn; the decommission
-      // question decommissions the selection.
-      if (value == 1 && kind == 1) m_End_Turn();
-      if (value == 1 && kind == 3) m_Execute_Order(7, 0, 0, 0);
+    case TMessage_Kind::End_Turn_Question:
+      // The crashing-air-units question ends the turn.
+      if (value == 1) m_End_Turn();
       break;
-    case 2:
-      m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    case TMessage_Kind::Decommission_Question:
+      if (value == 1) m_Execute_Order(ORDER_DECOMMISSION, 0, 0, 0);
+      break;
+    case TMessage_Kind::Next_Player:
+      m_Set_Screen_Mode(TScreen_Mode::Map);
       // In a hot-seat game the hand-over is where a player learns that the
       // game is over or that their nation has fallen.
       if (Game_Kind() == TGame_Kind::Hot_Seat && G_Empire_List) {
@@ -359,12 +367,12 @@ void TDC_Main::m_Message_Closed() {
         if (G_Empire_List->m_Get_Winner() != 0 || (e && e->m_Get_Eliminated())) m_Game_Over(Game_Settings.f_local_empire);
       }
       break;
-    case 4:
+    case TMessage_Kind::Game_Over_Here:
       // The game is over for this machine (a lost connection among others).
       m_Leave_Network_Game();
       m_Open_Dialog("Dlg Start Menu", 0, 0);
       break;
-    case Leave_Game_Question:
+    case TMessage_Kind::Leave_Game_Question:
       if (value == 1) {
         m_Leave_Network_Game();
         m_Open_Dialog("Dlg Start Menu", 0, 0);
@@ -375,7 +383,7 @@ void TDC_Main::m_Message_Closed() {
   }
   if (!f_message && !f_queue_captions.empty()) {
     const std::string caption = f_queue_captions.front(), text = f_queue_texts.front();
-    const std::int32_t next_kind = f_queue_kinds.front();
+    const TMessage_Kind next_kind = f_queue_kinds.front();
     f_queue_captions.erase(f_queue_captions.begin());
     f_queue_texts.erase(f_queue_texts.begin());
     f_queue_kinds.erase(f_queue_kinds.begin());
@@ -419,8 +427,8 @@ void TDC_Main::m_On_Child_Killed(const std::string& name) {
     m_Update_Order_Buttons();
     m_Unlock_Panels();
     m_Refresh_Selection();
-    if (f_order_mode == 9) {
-      f_order_mode = 0;
+    if (f_order_mode == TOrder_Mode::Land) {
+      f_order_mode = TOrder_Mode::None;
       f_order_prompt.clear();
       f_order_prompt_width = 0;
       f_path.clear();
@@ -450,71 +458,70 @@ void TDC_Main::m_Leave_Network_Game() {
 void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome) {
   const std::int32_t r = outcome.result;
   if (name == "Dlg Start Menu") {
-    switch (r) {
-      case 1:
+    switch (TStart_Menu_Result(r)) {
+      case TStart_Menu_Result::New_Game:
         m_Open_Dialog("Dlg Game Setup", 0, 1);
         break;
-      case 2:
-        m_Open_Dialog("Dlg Load Game", 1, 0);
+      case TStart_Menu_Result::Load_Game:
+      case TStart_Menu_Result::Network_Load:
+        m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::From_List);
         break;
-      case 3:
-        m_Open_Dialog("Dlg Load Game", 1, 1);
+      case TStart_Menu_Result::Resume_Game:
+        m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::Last_Save);
         break;
-      case 6:
+      case TStart_Menu_Result::Quit:
         m_Close_Program();
         break;
-      case 7:
+      case TStart_Menu_Result::Hot_Seat:
         m_Open_Dialog("Dlg Game Setup", 0, 2);
         break;
-      case 8:
+      case TStart_Menu_Result::Host:
         m_Open_Dialog("Dlg Game Setup", 0, 3);
         break;
-      case 9:
+      case TStart_Menu_Result::Join:
         m_Open_Dialog("Dlg Game Setup", 0, 4);
-        break;
-      case 10:
-        m_Open_Dialog("Dlg Load Game", 1, 0);
         break;
       default:
         break;
     }
   } else if (name == "Dlg Game Setup") {
-    if (r == 2) {
+    if (TGame_Setup_Result(r) == TGame_Setup_Result::Cancelled) {
       m_Open_Dialog("Dlg Start Menu", 0, 0);
-    } else if (r == 1) {
+    } else if (TGame_Setup_Result(r) == TGame_Setup_Result::Game_Made) {
       m_Begin_Play();
     }
   } else if (name == "Dlg Load Game") {
-    if (r == 1) {
+    if (TLoad_Save_Result(r) == TLoad_Save_Result::Done) {
       m_Reset_View();
-      if (!outcome.keep_screen_mode) m_Set_Screen_Mode(SCREEN_MODE_MAP);
+      if (!outcome.keep_screen_mode) m_Set_Screen_Mode(TScreen_Mode::Map);
       m_Set_Camera(Game_Settings.f_camera_eye, Game_Settings.f_camera_look_at, true, Game_Settings.f_camera_up);
       if (Game_Kind() == TGame_Kind::Host) m_Open_Dialog("Dlg Game Setup", 1, 3);
-    } else if (r == 2) {
-      m_Set_Screen_Mode(SCREEN_MODE_MAP);
-      if (outcome.tag == 1) m_Open_Dialog("Dlg Start Menu", 0, 0);
+    } else if (TLoad_Save_Result(r) == TLoad_Save_Result::Cancelled) {
+      m_Set_Screen_Mode(TScreen_Mode::Map);
+      if (TLoad_Opener(outcome.tag) == TLoad_Opener::Start_Menu) m_Open_Dialog("Dlg Start Menu", 0, 0);
       // Shown over the start menu, where it stays until it is closed.
-      if (!outcome.message_text.empty()) m_Show_Message(outcome.message_caption, outcome.message_text, 0);
+      if (!outcome.message_text.empty())
+        m_Show_Message(outcome.message_caption, outcome.message_text, TMessage_Kind::Plain);
     }
   } else if (name == "Dlg Save Game" || name == "Dlg Progress") {
-    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    m_Set_Screen_Mode(TScreen_Mode::Map);
   } else if (name == "Dlg Game Menu") {
-    switch (r) {
-      case 1:
+    switch (TGame_Menu_Choice(r)) {
+      case TGame_Menu_Choice::New_Game:
         // The running game is dropped only when the player says so.
         m_Show_Confirmation("New Game", "Leave this game for the start menu? What has not been saved is lost.",
-                            Leave_Game_Question);
+                            TMessage_Kind::Leave_Game_Question);
         break;
-      case 2:
-        m_Open_Dialog("Dlg Load Game", 2, 0);
+      case TGame_Menu_Choice::Load_Game:
+        m_Open_Load_Dialog(TLoad_Opener::Game_Menu, TLoad_Way::From_List);
         break;
-      case 3:
+      case TGame_Menu_Choice::Save_Game:
         m_Open_Dialog("Dlg Save Game", 0, 0);
         break;
-      case 4:
+      case TGame_Menu_Choice::Options:
         m_Open_Dialog("Dlg Game Options", 0, 0);
         break;
-      case 5:
+      case TGame_Menu_Choice::Quit:
         m_Close_Program();
         break;
       default:
@@ -538,18 +545,18 @@ void TDC_Main::m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcom
 void TDC_Main::m_Begin_Play() {
   m_Reset_View();
   if (Game_Kind() == TGame_Kind::Hot_Seat) {
-    m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    m_Set_Screen_Mode(TScreen_Mode::Handover);
     const std::uint8_t n = Game_Settings.f_turn_empire;
     const TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(n) : nullptr;
     if (e && e->m_Get_Computer_Controlled()) {
       m_End_Turn();
     } else {
-      m_Show_Message("Next Player", Next_Player_Text(n), 2);
+      m_Show_Message("Next Player", Next_Player_Text(n), TMessage_Kind::Next_Player);
       Game_Settings.m_Set_Local_Empire(n);
       Map_Ownership_Changed();
     }
   } else {
-    m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    m_Set_Screen_Mode(TScreen_Mode::Map);
     if (Game_Kind_Is_Network()) Map_Ownership_Changed();
   }
 }
@@ -560,7 +567,7 @@ bool TDC_Main::m_Start_New_Game(const TGame_Session_Setup& setup) {
     for (std::uint16_t i = 1; Map_Type_List && i <= Map_Type_List->m_Count() && !known; ++i)
       known = Text_Compare(Map_Type_List->m_Get_Item(i)->f_name, setup.map_type) == 0;
     if (!known) {
-      m_Show_Message("Error", "There is no map type \"" + setup.map_type + "\".", 0);
+      m_Show_Message("Error", "There is no map type \"" + setup.map_type + "\".", TMessage_Kind::Plain);
       return false;
     }
   }
@@ -601,7 +608,7 @@ bool TDC_Main::m_Load_Game(const std::string& save_name) {
   if (!m_Behind_Start_Menu([&] { return Game_Session_Load(save_name, result); })) return false;
   Reload_Overview_Map_Textures();
   TDC_Main_Dialog_Outcome outcome;
-  outcome.result = 1;
+  outcome.result = std::int32_t(TLoad_Save_Result::Done);
   outcome.keep_screen_mode = result == TLoad_Result::End_Turn_Resumes;
   m_Follow_Up("Dlg Load Game", outcome);
   return true;
@@ -609,13 +616,13 @@ bool TDC_Main::m_Load_Game(const std::string& save_name) {
 
 // --- screen modes ----------------------------------------------------------------
 
-void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
+void TDC_Main::m_Set_Screen_Mode(TScreen_Mode mode) {
   f_status_text.clear();
   f_status_width = 0;
   f_status_forced = false;
   f_screen_mode = mode;
   m_Clear_Order();
-  const bool map = mode == SCREEN_MODE_MAP, battle = mode == SCREEN_MODE_BATTLE;
+  const bool map = mode == TScreen_Mode::Map, battle = mode == TScreen_Mode::Battle;
   m_Show_Control(*f_overview, map);
   for (auto& b : f_main_buttons) m_Show_Control(*b, map);
   m_Show_Control(*f_order_buttons[0], map);
@@ -627,14 +634,14 @@ void TDC_Main::m_Set_Screen_Mode(std::uint8_t mode) {
   if (map && Game_Kind_Is_Network()) m_Show_Turn_Status();
   // The map plays the main songs, a battle the combat songs (a song of the
   // right kind already playing goes on).
-  const std::int32_t music = map ? 2 : battle ? 3 : 0;
-  if (music != 0 && Sound_Music_Category() != music) Sound_Music_Start_Music(music);
+  const TMusic_Category music = map ? TMusic_Category::Main : battle ? TMusic_Category::Combat : TMusic_Category::None;
+  if (music != TMusic_Category::None && Sound_Music_Category() != music) Sound_Music_Start_Music(music);
 }
 
 // --- camera ------------------------------------------------------------------------
 
 float TDC_Main::m_Camera_Step(TShift_State shift) const {
-  if (f_screen_mode != SCREEN_MODE_MAP && f_screen_mode != SCREEN_MODE_BATTLE) return 0.0f;
+  if (f_screen_mode != TScreen_Mode::Map && f_screen_mode != TScreen_Mode::Battle) return 0.0f;
   if (shift & SS_CTRL) return 5.0f;
   if (shift & SS_SHIFT) return 0.01f;
   return 200.0f;
@@ -655,7 +662,7 @@ void TDC_Main::m_Set_Camera(const TVector& eye_in, const TVector& look_at_in, bo
       same(up, Game_Settings.f_camera_up))
     return;
   G_Set_Camera(eye, look_at, up);
-  if (f_screen_mode == SCREEN_MODE_MAP || f_screen_mode == SCREEN_MODE_HANDOVER) f_overview->m_Update_View_Rect();
+  if (f_screen_mode == TScreen_Mode::Map || f_screen_mode == TScreen_Mode::Handover) f_overview->m_Update_View_Rect();
 }
 
 void TDC_Main::m_Center_Camera_On(const TVector& point) {
@@ -672,7 +679,7 @@ void TDC_Main::m_Reset_View() {
 }
 
 bool TDC_Main::m_Panning_Blocked(std::int32_t x, std::int32_t y) const {
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     if (f_dialogs.count("Dlg Combat Begin") || f_dialogs.count("Dlg Combat End")) return true;
     if (Inside(x, y, f_x + 442, f_y, f_x + 568, f_y + 44)) return true;
     return Inside(x, y, f_x + 570, f_y, f_x + m_Width(), f_y + 64);
@@ -718,9 +725,9 @@ void TDC_Main::m_On_Timer(float elapsed) {
     if (g_tg_particle_list) g_tg_particle_list->m_Advance(elapsed);
   };
   switch (f_screen_mode) {
-    case SCREEN_MODE_MAP:
-    case SCREEN_MODE_BATTLE: {
-      const bool battle = f_screen_mode == SCREEN_MODE_BATTLE;
+    case TScreen_Mode::Map:
+    case TScreen_Mode::Battle: {
+      const bool battle = f_screen_mode == TScreen_Mode::Battle;
       const bool info_bar = !Machine_Options || Machine_Options->f_show_info_bar;
       if (!battle && !f_info_by_panel && info_bar) m_Track_Hover(elapsed);
       if (battle && info_bar) Combat_Update_Hover(elapsed);
@@ -747,13 +754,13 @@ void TDC_Main::m_On_Timer(float elapsed) {
       // m_Set_Camera would otherwise leave the view where it was.
       if (apply || eye.x != start.x || eye.y != start.y)
         m_Set_Camera(eye, Game_Settings.f_camera_look_at, apply, Game_Settings.f_camera_up);
-      if (!battle && f_order_mode != 0) m_Update_Path_Preview(elapsed);
+      if (!battle && f_order_mode != TOrder_Mode::None) m_Update_Path_Preview(elapsed);
       advance_world();
       if (!battle && f_notice_time > 0.0f) f_notice_time -= elapsed;
       break;
     }
-    case SCREEN_MODE_HANDOVER:
-    case SCREEN_MODE_MAP_ONLY:
+    case TScreen_Mode::Handover:
+    case TScreen_Mode::Map_Only:
       if (Master_Action_Timer) Master_Action_Timer->m_Update_Timer(elapsed);
       break;
     default:
@@ -849,7 +856,7 @@ void TDC_Main::m_Draw_Map_Mode() {
   // Another player's turn shows what that player does, not this player's
   // selection and order prompt.
   const bool own_turn = m_Local_Players_Turn();
-  if (f_order_mode != 0 && own_turn) {
+  if (f_order_mode != TOrder_Mode::None && own_turn) {
     m_Draw_Map_Overlays();
     m_Draw_Path();
   }
@@ -884,23 +891,23 @@ void TDC_Main::m_Draw_Map_Mode() {
 
 void TDC_Main::m_Draw(double) {
   switch (f_screen_mode) {
-    case SCREEN_MODE_MAP:
+    case TScreen_Mode::Map:
       m_Draw_Map_Mode();
       break;
-    case SCREEN_MODE_HANDOVER:
+    case TScreen_Mode::Handover:
       if (!f_status_text.empty()) {
         TGui_Text_Link& fonts = Gui_Text_Link();
         fonts.m_Set_Font(3);
         fonts.m_Draw_Text(f_x + m_Width() / 2 - f_status_width / 2, f_y + m_Height() / 3, f_status_text);
       }
       break;
-    case SCREEN_MODE_BATTLE:
+    case TScreen_Mode::Battle:
       Combat_Draw();
       if (Master_Action_Timer) Master_Action_Timer->m_Draw_Actions(0.0f);
       if (g_tg_particle_list) g_tg_particle_list->m_Draw();
       if (!Machine_Options || Machine_Options->f_show_info_bar) m_Draw_Info_Box();
       break;
-    case SCREEN_MODE_MAP_ONLY:
+    case TScreen_Mode::Map_Only:
       if (G_Map) f_map_view.m_Draw(*G_Map, m_Local_Player(), false, f_purchase_target, false);
       break;
     default:
@@ -915,7 +922,7 @@ void TDC_Main::m_Chat_Add_Line(const std::string& text) {
   f_chat->m_Add_Line(text);
   // With the panel hidden the line is not lost on the player: it shows
   // among the notices over the map (Enter opens the panel to answer).
-  if (!f_chat->m_Visible() && f_screen_mode == SCREEN_MODE_MAP) m_Add_Notice(text);
+  if (!f_chat->m_Visible() && f_screen_mode == TScreen_Mode::Map) m_Add_Notice(text);
 }
 
 void TDC_Main::m_Chat_Add_Lines(const std::vector<std::string>& lines) {

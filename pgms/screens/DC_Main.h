@@ -29,7 +29,9 @@
 #include "DC_Main_Chat.h"
 #include "DC_Dlg_List.h"
 #include "DC_Dlg_Message.h"
+#include "Info_Box_Kind.h"
 #include "MapClass_Draw.h"
+#include "Screen_Mode.h"
 #include "SelectedUnit.h"
 #include "Shell_Links.h"
 #include "Vector_Types.h"
@@ -44,9 +46,10 @@ class TMain_Screen_Combat_Links;
 // --- selection and orders: the rules the screen applies, kept apart so they
 // can be checked on their own ---
 
-// Order modes of the main screen.
-constexpr std::uint8_t ORDER_MODE_NONE = 0, ORDER_MODE_MOVE = 1, ORDER_MODE_ATTACK = 2, ORDER_MODE_BOMBARD = 3,
-                       ORDER_MODE_LAND = 9;
+// The main screen's order modes: which order a click on the map gives. Each
+// mode has the number of the order kind it gives (ORDER_MOVE, ... of the
+// order desk), which is what the map's path and reach rules are asked with.
+enum class TOrder_Mode : std::uint8_t { None = 0, Move = 1, Attack = 2, Bombard = 3, Land = 9 };
 // The caption of a unit group: "c of a", "c/a" from 1000 units on, and the
 // three stacked lines c, "of", a from 10000 on.
 std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t available);
@@ -54,7 +57,7 @@ std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t av
 // groups, whether the selected region is an ocean, the order mode and
 // whether the transport panel is open.
 std::array<bool, 9> Main_Order_Buttons_Enabled(const std::vector<TSelected_Unit>& groups, bool sea_region,
-                                               std::uint8_t order_mode, bool transport_open);
+                                               TOrder_Mode order_mode, bool transport_open);
 // Keeps the entries of `regions` that are also in `targets`, in their order.
 void Main_Intersect_Regions(std::vector<std::int32_t>& regions, const std::vector<std::int32_t>& targets);
 // The button a shortcut key presses on the map ("" for none).
@@ -81,7 +84,7 @@ constexpr std::size_t INFO_BOX_MAX_ROWS = 300;
 constexpr std::size_t INFO_BOX_MAX_LIST = 32;
 struct TInfo_Box {
   bool active = false;
-  std::uint8_t kind = 0;  // 1 unit, 2 group, 3 stack, 4 technology, 5 unit type, 6 region
+  TInfo_Box_Kind kind = TInfo_Box_Kind::None;
   std::int32_t subject = 0;
   std::int32_t region = 0;
   std::int32_t group = 0;
@@ -93,6 +96,10 @@ struct TInfo_Box {
   std::vector<TInfo_Box_Row> rows;
   std::vector<std::int32_t> unit_ids;
 };
+
+// The load dialog's opener and way of loading (DC_Dlg_LoadSaveGame.h).
+enum class TLoad_Opener : std::int32_t;
+enum class TLoad_Way : std::int32_t;
 
 // What the main screen reads from a dialog that closes.
 struct TDC_Main_Dialog_Outcome {
@@ -112,18 +119,11 @@ struct TDC_Main_Dialog_Maker {
 // Registers (or, with an empty maker, forgets) the maker of a display name.
 void DC_Main_Register_Dialog(const std::string& name, TDC_Main_Dialog_Maker maker);
 
-// Screen modes.
-constexpr std::uint8_t SCREEN_MODE_MAP = 1;
-constexpr std::uint8_t SCREEN_MODE_HANDOVER = 2;
-constexpr std::uint8_t SCREEN_MODE_BATTLE = 4;
-constexpr std::uint8_t SCREEN_MODE_MENU = 5;
-constexpr std::uint8_t SCREEN_MODE_MAP_ONLY = 6;
-
 // The camera's limits in a screen mode on a map of the given size.
 struct TCamera_Limits {
   float min_height, max_x, max_y;
 };
-TCamera_Limits Main_Camera_Limits(std::uint8_t screen_mode, std::int32_t map_width, std::int32_t map_height);
+TCamera_Limits Main_Camera_Limits(TScreen_Mode screen_mode, std::int32_t map_width, std::int32_t map_height);
 
 constexpr std::int32_t MAIN_EDGE_BAND = 20;
 constexpr std::int32_t MAIN_NOTICE_LINES = 10;
@@ -151,23 +151,26 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Opens a dialog or panel by display name; false when its slot is taken
   // or nobody makes it.
   bool m_Open_Dialog(const std::string& name, std::int32_t a, std::int32_t b);
+  // Opens the load dialog: from where (a cancel from the start menu returns
+  // there) and whether it loads the last save at once.
+  bool m_Open_Load_Dialog(TLoad_Opener opener, TLoad_Way way);
   // Frees every open dialog without reading it (queued messages stay).
   void m_Close_Child_Dialogs();
   TDisplay_Class* m_Get_Dialog(const std::string& name) const;
-  void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind);
-  void m_Show_Confirmation(const std::string& caption, const std::string& text, std::int32_t kind);
+  void m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind);
+  void m_Show_Confirmation(const std::string& caption, const std::string& text, TMessage_Kind kind);
   void m_Show_List(const std::vector<std::string>& lines, const std::string& caption, const std::string& text);
   TDC_Dlg_Message* m_Message_Dialog() const { return f_message.get(); }
   TDC_Dlg_List* m_List_Dialog() const { return f_list.get(); }
   std::size_t m_Queued_Messages() const { return f_queue_captions.size(); }
   // The program's messages and lists (data-file errors, notices of the shell).
-  void m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind) override;
+  void m_Show_Screen_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) override;
   void m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
                           const std::string& text) override;
   // Called when a follow-up closes the program (start menu 6, game menu 5);
   // without it the main window is asked to close.
   std::function<void()> f_on_close_program;
-  // Called for a message of kind 1 answered OK and for the hot-seat turns
+  // Called for the end-turn question answered OK and for the hot-seat turns
   // that a computer player begins; the turn machinery installs it.
   std::function<void()> f_on_end_turn;
 
@@ -185,8 +188,6 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   bool m_Load_Game(const std::string& save_name);
   // Runs `start` (a new game or a load) with the dialogs closed but an open
   // start menu kept behind it; the menu closes only when `start` succeeds.
-  // The message kind of the question whether to leave the running game.
-  static constexpr std::int32_t Leave_Game_Question = 5;
   bool m_Behind_Start_Menu(const std::function<bool()>& start);
 
   // --- places of the game on the screen (the tests' input scripts) ---
@@ -200,8 +201,8 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   bool m_Centre_On_Region(std::int32_t region);
 
   // --- screen modes ---
-  void m_Set_Screen_Mode(std::uint8_t mode);
-  std::uint8_t m_Get_Screen_Mode() const { return f_screen_mode; }
+  void m_Set_Screen_Mode(TScreen_Mode mode);
+  TScreen_Mode m_Get_Screen_Mode() const { return f_screen_mode; }
 
   // --- camera ---
   void m_Set_Camera(const TVector& eye, const TVector& look_at, bool force, const TVector& up) override;
@@ -256,7 +257,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
                                std::array<std::int32_t, 4>& plus) const;
   std::array<std::int32_t, 4> m_Group_Panel_Rect() const { return f_panel_rect; }
   std::array<std::int32_t, 4> m_Group_Row_Rect(std::int32_t i) const;
-  std::uint8_t m_Order_Mode() const { return f_order_mode; }
+  TOrder_Mode m_Order_Mode() const { return f_order_mode; }
   const std::string& m_Order_Prompt() const { return f_order_prompt; }
   const std::vector<std::int32_t>& m_Path() const { return f_path; }
   void m_Set_Path(std::vector<std::int32_t> path) { f_path = std::move(path); }
@@ -291,10 +292,10 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   void m_End_Turn();
 
   // --- info box ---
-  void m_Set_Info_Box(bool set, bool by_panel, std::uint8_t kind, std::int32_t subject, std::int32_t group,
+  void m_Set_Info_Box(bool set, bool by_panel, TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group,
                       bool in_battle = false, std::int32_t unit_count = 0, bool show_hit_points = false,
                       std::int32_t hit_points = 0);
-  void m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::int32_t group, bool in_battle,
+  void m_Build_Info_Box(TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group, bool in_battle,
                         std::int32_t unit_count, bool show_hit_points, std::int32_t hit_points);
   void m_Refresh_Info_Box_Rows();
   void m_Track_Hover(float elapsed);
@@ -322,13 +323,13 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   // Shows and enables (or hides and disables) a control.
   static void m_Show_Control(TDisplay_Class& control, bool on);
   // Opens the screen's own message dialog with one or two buttons.
-  void m_Open_Message(const std::string& caption, const std::string& text, std::int32_t kind, bool confirm);
+  void m_Open_Message(const std::string& caption, const std::string& text, TMessage_Kind kind, bool confirm);
   void m_Message_Closed();
   void m_Follow_Up(const std::string& name, const TDC_Main_Dialog_Outcome& outcome);
   void m_Close_Program();
   // Leaving a network game frees the host, the client and the action queue.
   void m_Leave_Network_Game();
-  void m_Enter_Order_Mode(std::uint8_t mode, const std::string& prompt);
+  void m_Enter_Order_Mode(TOrder_Mode mode, const std::string& prompt);
   bool m_Order_Move(std::uint8_t kind, std::int32_t region);
   bool m_Order_Bombard(std::int32_t region);
   bool m_Order_Cargo(std::uint8_t kind, std::int32_t sub_kind, std::int32_t row);
@@ -351,9 +352,9 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::unique_ptr<TDC_Dlg_Message> f_message;
   std::unique_ptr<TDC_Dlg_List> f_list;
   std::vector<std::string> f_queue_captions, f_queue_texts;
-  std::vector<std::int32_t> f_queue_kinds;
+  std::vector<TMessage_Kind> f_queue_kinds;
 
-  std::uint8_t f_screen_mode = SCREEN_MODE_MAP;
+  TScreen_Mode f_screen_mode = TScreen_Mode::Map;
   bool f_camera_not_applied = true;
   // Edge panning waits, once a game's view has opened, until the mouse has
   // been away from the screen's edges: the pointer left resting on a
@@ -362,7 +363,7 @@ class TDC_Main : public TMain_Screen_Base, public TWorld_Main_Screen_Link {
   std::vector<std::int32_t> f_highlighted;
   std::int32_t f_selected_region = 0;
   std::vector<TSelected_Unit> f_groups;
-  std::uint8_t f_order_mode = 0;
+  TOrder_Mode f_order_mode = TOrder_Mode::None;
   std::string f_order_prompt;
   std::int32_t f_order_prompt_width = 0;
   std::vector<std::int32_t> f_path;

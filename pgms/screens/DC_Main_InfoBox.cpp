@@ -38,13 +38,13 @@ bool Show_Info_Bar() { return !Machine_Options || Machine_Options->f_show_info_b
 
 }  // namespace
 
-void TDC_Main::m_Set_Info_Box(bool set, bool by_panel, std::uint8_t kind, std::int32_t subject, std::int32_t group,
+void TDC_Main::m_Set_Info_Box(bool set, bool by_panel, TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group,
                               bool in_battle, std::int32_t unit_count, bool show_hit_points,
                               std::int32_t hit_points) {
   if (!set) {
     f_info_shown = false;
     f_info.active = false;
-    f_info.kind = 0;
+    f_info.kind = TInfo_Box_Kind::None;
     f_info.subject = 0;
     f_info.region = 0;
     f_info.group = 0;
@@ -56,21 +56,22 @@ void TDC_Main::m_Set_Info_Box(bool set, bool by_panel, std::uint8_t kind, std::i
   m_Build_Info_Box(kind, subject, group, in_battle, unit_count, show_hit_points, hit_points);
 }
 
-void TDC_Main::m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::int32_t group, bool in_battle,
+void TDC_Main::m_Build_Info_Box(TInfo_Box_Kind kind, std::int32_t subject, std::int32_t group, bool in_battle,
                                 std::int32_t unit_count, bool show_hit_points, std::int32_t hit_points) {
   TInfo_Box box;
   box.active = true;
   box.kind = kind;
   box.group = group;
-  if (kind == 6) box.region = subject;
+  if (kind == TInfo_Box_Kind::Region) box.region = subject;
   else box.subject = subject;
   auto& tx = box.texts;
   const std::uint8_t local = m_Local_Player();
 
-  if (kind == 1 || kind == 2 || kind == 3 || kind == 5) {
+  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+      kind == TInfo_Box_Kind::Unit_Type) {
     std::uint16_t type_no = 0;
     TMap_Unit_Record subject_unit;
-    if (kind == 5) {
+    if (kind == TInfo_Box_Kind::Unit_Type) {
       type_no = std::uint16_t(subject);
     } else if (G_Map) {
       G_Map->m_Get_Unit(subject, subject_unit);
@@ -122,10 +123,10 @@ void TDC_Main::m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::in
       box.abilities.push_back(t->m_Get_Special_Ability_Description(i));
 
     // The units shown as pictures.
-    if (G_Map && kind != 5) {
-      if (kind == 1) {
+    if (G_Map && kind != TInfo_Box_Kind::Unit_Type) {
+      if (kind == TInfo_Box_Kind::Unit) {
         box.unit_ids.push_back(subject);
-      } else if (kind == 2) {
+      } else if (kind == TInfo_Box_Kind::Group) {
         if (const TSelected_Unit* g = m_Get_Selected_Group(group))
           for (std::int32_t k = 1; k <= g->f_unit_ids.m_Count(); ++k) box.unit_ids.push_back(g->f_unit_ids.m_Get(k));
       } else if (const TMap_Region* r = G_Map->m_Get_Region(subject_unit.region)) {
@@ -176,7 +177,7 @@ void TDC_Main::m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::in
         }
       }
     }
-  } else if (kind == 4) {
+  } else if (kind == TInfo_Box_Kind::Technology) {
     const TTech_Area* area = Tech_Area_List ? Tech_Area_List->m_Get_Item(subject) : nullptr;
     TEmpire* e = G_Empire_List ? G_Empire_List->m_Get_Empire(Game_Settings.f_turn_empire) : nullptr;
     if (area && e) {
@@ -195,7 +196,7 @@ void TDC_Main::m_Build_Info_Box(std::uint8_t kind, std::int32_t subject, std::in
       if (box.benefits.size() > INFO_BOX_MAX_LIST) box.benefits.resize(INFO_BOX_MAX_LIST);
       if (box.benefits.empty()) box.benefits.push_back("None");
     }
-  } else if (kind == 6) {
+  } else if (kind == TInfo_Box_Kind::Region) {
     const TMap_Region* r = G_Map ? G_Map->m_Get_Region(subject) : nullptr;
     if (r) {
       box.title = r->m_Get_Name();
@@ -279,7 +280,7 @@ void TDC_Main::m_Layout_Info_Rows() {
 }
 
 void TDC_Main::m_Refresh_Info_Box_Rows() {
-  if (!G_Map || f_info.kind == 4 || f_info.kind == 6) return;
+  if (!G_Map || f_info.kind == TInfo_Box_Kind::Technology || f_info.kind == TInfo_Box_Kind::Region) return;
   for (TInfo_Box_Row& r : f_info.rows) {
     if (r.unit_id == 0) continue;
     TMap_Unit_Record u;
@@ -303,10 +304,10 @@ void TDC_Main::m_Track_Hover(float elapsed) {
       if (!Main_Hit(G_Mouse_X, G_Mouse_Y, row[0], row[1], row[2], row[3])) continue;
       f_info_shown = true;
       const TSelected_Unit& g = f_groups[std::size_t(i - 1)];
-      if (f_info.kind == 2 && f_info.group == i && f_info.subject == g.f_unit_id)
+      if (f_info.kind == TInfo_Box_Kind::Group && f_info.group == i && f_info.subject == g.f_unit_id)
         m_Refresh_Info_Box_Rows();
       else
-        m_Build_Info_Box(2, g.f_unit_id, i, false, 0, false, 0);
+        m_Build_Info_Box(TInfo_Box_Kind::Group, g.f_unit_id, i, false, 0, false, 0);
     }
   }
   if (f_info_shown || !G_Map) return;
@@ -319,10 +320,10 @@ void TDC_Main::m_Track_Hover(float elapsed) {
   const TEmpire* local = G_Empire_List ? G_Empire_List->m_Get_Empire(m_Local_Player()) : nullptr;
   if (!local || !local->m_Is_Region_Known(u.region)) return;
   f_info_shown = true;
-  if (f_info.kind == 3 && f_info.subject == unit)
+  if (f_info.kind == TInfo_Box_Kind::Stack && f_info.subject == unit)
     m_Refresh_Info_Box_Rows();
   else
-    m_Build_Info_Box(3, unit, 0, false, 0, false, 0);
+    m_Build_Info_Box(TInfo_Box_Kind::Stack, unit, 0, false, 0, false, 0);
 }
 
 void TDC_Main::m_Draw_Info_Box() {
@@ -341,8 +342,8 @@ void TDC_Main::m_Draw_Info_Box() {
     fonts.m_Draw_Text_Shadowed(x, y, room > 0 ? fonts.m_Fit(s, room) : s);
   };
   const auto& tx = f_info.texts;
-  const std::uint8_t kind = f_info.kind;
-  if (kind == 4) {
+  const TInfo_Box_Kind kind = f_info.kind;
+  if (kind == TInfo_Box_Kind::Technology) {
     text(3, value, L + 6, B - 152, f_info.title, m_Width() - 12);
     fonts.m_Set_Font(2);
     fonts.m_Set_Color(value);
@@ -384,7 +385,7 @@ void TDC_Main::m_Draw_Info_Box() {
     }
     return;
   }
-  if (kind == 6) {
+  if (kind == TInfo_Box_Kind::Region) {
     text(3, value, L + 6, B - 152, f_info.title, m_Width() - 12);
     const char* labels[4] = {"Region Type", "Value", "Owner", "Connections"};
     const std::int32_t room = m_Width() - 100 - 8;
@@ -393,7 +394,8 @@ void TDC_Main::m_Draw_Info_Box() {
       text(2, value, L + 100, B - 107 + 12 * i, tx[std::size_t(1 + i)], room);
     }
     for (int i = 0; i < 3; ++i) text(2, value, L + 100, B - 59 + 12 * i, tx[std::size_t(5 + i)], room);
-  } else if (kind == 1 || kind == 2 || kind == 3 || kind == 5) {
+  } else if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+             kind == TInfo_Box_Kind::Unit_Type) {
     if (g_tg_texture_list && f_info.icon)
       g_tg_texture_list->m_Draw_All({L + 1, B - 151, L + 191, B - 1}, f_info.icon, true);
     // The columns follow each other at the widths their labels measure in
@@ -488,7 +490,8 @@ void TDC_Main::m_Draw_Info_Box() {
     text(2, label, std::max(d_label, c_end + 6), B - 107, "Maximum Per Region");
     text(2, value, d_value, B - 107, most);
   }
-  if (kind == 1 || kind == 2 || kind == 3 || kind == 6) {
+  if (kind == TInfo_Box_Kind::Unit || kind == TInfo_Box_Kind::Group || kind == TInfo_Box_Kind::Stack ||
+      kind == TInfo_Box_Kind::Region) {
     for (const TInfo_Box_Row& r : f_info.rows) {
       if (!World_Unit_Type(r.unit_type)) continue;
       G_Draw_2D_Color_Part(r.background, {r.x, r.y, r.x + r.width, r.y + r.height}, false, true);

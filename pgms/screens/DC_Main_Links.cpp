@@ -20,12 +20,12 @@ void TMain_Screen_Turn_Links::m_Centre_Camera(float x, float y) {
   f_screen.m_Center_Camera_On({x, y, Game_Settings.f_camera_eye.z});
 }
 
-void TMain_Screen_Turn_Links::m_Set_Screen_Mode(std::int32_t mode) {
-  if (mode >= 1 && mode <= 6) f_screen.m_Set_Screen_Mode(std::uint8_t(mode));
+void TMain_Screen_Turn_Links::m_Set_Screen_Mode(TScreen_Mode mode) {
+  if (Is_Screen_Mode(std::int32_t(mode))) f_screen.m_Set_Screen_Mode(mode);
 }
 
 void TMain_Screen_Turn_Links::m_Show_Message(const std::string& caption, const std::string& text,
-                                             std::int32_t kind) {
+                                             TMessage_Kind kind) {
   f_screen.m_Show_Message(caption, text, kind);
 }
 
@@ -66,7 +66,7 @@ void TMain_Screen_Turn_Links::m_Play_Interface_Sound(std::int32_t number, std::i
 // --- the battle ----------------------------------------------------------------------
 
 void TMain_Screen_Combat_Links::m_Set_Screen_Mode(std::int32_t mode) {
-  if (mode >= 1 && mode <= 6) f_screen.m_Set_Screen_Mode(std::uint8_t(mode));
+  if (Is_Screen_Mode(mode)) f_screen.m_Set_Screen_Mode(TScreen_Mode(mode));
 }
 
 void TMain_Screen_Combat_Links::m_Open_Begin_Dialog() {
@@ -87,18 +87,21 @@ void TMain_Screen_Combat_Links::m_Set_Info_Box_Unit(std::int32_t unit_id, std::i
                                                     std::int32_t hit_points) {
   // A piece stands for its units of one type: the box lists that many of
   // them and shows the top unit's hit points as they are now.
-  if (unit_id != 0) f_screen.m_Set_Info_Box(true, false, 3, unit_id, 0, true, count, true, hit_points);
-  else f_screen.m_Set_Info_Box(false, false, 0, 0, 0, true);
+  if (unit_id != 0)
+    f_screen.m_Set_Info_Box(true, false, TInfo_Box_Kind::Stack, unit_id, 0, true, count, true, hit_points);
+  else f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0, true);
 }
 
-void TMain_Screen_Combat_Links::m_Clear_Info_Box() { f_screen.m_Set_Info_Box(false, false, 0, 0, 0); }
+void TMain_Screen_Combat_Links::m_Clear_Info_Box() {
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
+}
 
 void TMain_Screen_Combat_Links::m_Show_Turn_Status() { f_screen.m_Show_Turn_Status(); }
 
 std::int32_t TMain_Screen_Combat_Links::m_Screen_Width() { return f_screen.m_Width(); }
 
 bool TMain_Screen_Combat_Links::m_Screen_Active() {
-  return f_screen.m_Get_Screen_Mode() == SCREEN_MODE_BATTLE && f_screen.m_Visible();
+  return f_screen.m_Get_Screen_Mode() == TScreen_Mode::Battle && f_screen.m_Visible();
 }
 
 void TMain_Screen_Combat_Links::m_Mouse_Position(std::int32_t& x, std::int32_t& y) {

@@ -25,8 +25,8 @@ class TMain_Screen_Turn_Links : public TTurn_Links {
 public:
   explicit TMain_Screen_Turn_Links(TDC_Main& screen) : f_screen(screen) {}
   void m_Centre_Camera(float x, float y) override;
-  void m_Set_Screen_Mode(std::int32_t mode) override;
-  void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t kind) override;
+  void m_Set_Screen_Mode(TScreen_Mode mode) override;
+  void m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind kind) override;
   void m_Show_Status(const std::string& text) override;
   void m_Show_Turn_Status() override;
   void m_Clear_Notices() override;

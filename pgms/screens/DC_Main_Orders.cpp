@@ -81,8 +81,12 @@ std::vector<std::string> Main_Group_Caption(std::int32_t chosen, std::int32_t av
   return {Int_To_Text(chosen) + " of " + Int_To_Text(available)};
 }
 
+// An order mode is handed on as the number of the order kind it gives.
+static_assert(std::uint8_t(TOrder_Mode::Move) == ORDER_MOVE && std::uint8_t(TOrder_Mode::Attack) == ORDER_ATTACK &&
+              std::uint8_t(TOrder_Mode::Bombard) == ORDER_BOMBARD && std::uint8_t(TOrder_Mode::Land) == ORDER_LAND);
+
 std::array<bool, 9> Main_Order_Buttons_Enabled(const std::vector<TSelected_Unit>& groups, bool sea_region,
-                                               std::uint8_t order_mode, bool transport_open) {
+                                               TOrder_Mode order_mode, bool transport_open) {
   bool some_move = false, some_carrier = false, some_bomber = false, some_chosen = false;
   for (const TSelected_Unit& g : groups) {
     if (g.f_order_count < 1) continue;
@@ -95,7 +99,7 @@ std::array<bool, 9> Main_Order_Buttons_Enabled(const std::vector<TSelected_Unit>
   }
   std::array<bool, 9> on{};
   if (transport_open) return on;
-  const bool idle = order_mode == ORDER_MODE_NONE;
+  const bool idle = order_mode == TOrder_Mode::None;
   on[0] = idle && some_move;
   on[1] = idle && some_move;
   on[2] = idle && some_chosen && some_bomber;
@@ -216,7 +220,7 @@ void TDC_Main::m_Clear_Order() {
   f_highlighted.clear();
   f_path.clear();
   f_path_target = 0;
-  f_order_mode = ORDER_MODE_NONE;
+  f_order_mode = TOrder_Mode::None;
   f_order_prompt.clear();
   f_order_prompt_width = 0;
   f_landing_pending = false;
@@ -297,7 +301,7 @@ void TDC_Main::m_Update_Order_Buttons() {
   for (std::size_t i = 0; i < 9; ++i) f_order_buttons[i + 2]->m_Set_Enabled(on[i]);
 }
 
-void TDC_Main::m_Enter_Order_Mode(std::uint8_t mode, const std::string& prompt) {
+void TDC_Main::m_Enter_Order_Mode(TOrder_Mode mode, const std::string& prompt) {
   f_order_mode = mode;
   f_order_prompt = prompt;
   TGui_Text_Link& fonts = Gui_Text_Link();
@@ -311,18 +315,19 @@ void TDC_Main::m_Enter_Order_Mode(std::uint8_t mode, const std::string& prompt) 
 void TDC_Main::m_Order_Button_Click(const std::string& name) {
   if (name == "DC_MAIN_ORDER_BUTTON_1") m_Cycle_Unit_Group(false);
   else if (name == "DC_MAIN_ORDER_BUTTON_2") m_Cycle_Unit_Group(true);
-  else if (name == "DC_MAIN_ORDER_BUTTON_3") m_Enter_Order_Mode(ORDER_MODE_MOVE, "Select Move Destination...");
-  else if (name == "DC_MAIN_ORDER_BUTTON_4") m_Enter_Order_Mode(ORDER_MODE_ATTACK, "Select Attack Destination...");
-  else if (name == "DC_MAIN_ORDER_BUTTON_5") m_Enter_Order_Mode(ORDER_MODE_BOMBARD, "Select Bombard Target...");
+  else if (name == "DC_MAIN_ORDER_BUTTON_3") m_Enter_Order_Mode(TOrder_Mode::Move, "Select Move Destination...");
+  else if (name == "DC_MAIN_ORDER_BUTTON_4") m_Enter_Order_Mode(TOrder_Mode::Attack, "Select Attack Destination...");
+  else if (name == "DC_MAIN_ORDER_BUTTON_5") m_Enter_Order_Mode(TOrder_Mode::Bombard, "Select Bombard Target...");
   else if (name == "DC_MAIN_ORDER_BUTTON_6") {
-    m_Open_Dialog("DC Main Transport Units", 0, 1);
+    m_Open_Dialog("DC Main Transport Units", 0, std::int32_t(TTransport_Mode::Load));
     m_Update_Order_Buttons();
-  } else if (name == "DC_MAIN_ORDER_BUTTON_7") m_Enter_Order_Mode(ORDER_MODE_LAND, "Select Landing Location...");
+  } else if (name == "DC_MAIN_ORDER_BUTTON_7") m_Enter_Order_Mode(TOrder_Mode::Land, "Select Landing Location...");
   else if (name == "DC_MAIN_ORDER_BUTTON_8")
-    m_Show_Confirmation("Decommission Units", "Are you sure you want to decommission these units?", 3);
+    m_Show_Confirmation("Decommission Units", "Are you sure you want to decommission these units?",
+                        TMessage_Kind::Decommission_Question);
   else if (name == "DC_MAIN_ORDER_BUTTON_9") m_Execute_Order(ORDER_SKIP, 0, 0, 0);
   else if (name == "DC_MAIN_ORDER_BUTTON_10") {
-    f_order_mode = ORDER_MODE_NONE;
+    f_order_mode = TOrder_Mode::None;
     f_order_prompt.clear();
     f_order_prompt_width = 0;
     f_path.clear();
@@ -346,15 +351,15 @@ void TDC_Main::m_Build_Highlights() {
     if (g.f_unit_id == 0 || g.f_owner == 0 || g.f_order_count < 1 || !t) continue;
     std::vector<std::int32_t> targets, steps;
     switch (f_order_mode) {
-      case ORDER_MODE_MOVE:
-      case ORDER_MODE_ATTACK:
-        targets = Order_Desk_Reachable_Regions(g.f_unit_id, f_selected_region, f_order_mode, player);
+      case TOrder_Mode::Move:
+      case TOrder_Mode::Attack:
+        targets = Order_Desk_Reachable_Regions(g.f_unit_id, f_selected_region, std::uint8_t(f_order_mode), player);
         break;
-      case ORDER_MODE_BOMBARD:
+      case TOrder_Mode::Bombard:
         G_Map->m_Get_Reach_By_Terrain(f_selected_region, 1, targets, t->f_ranged_fire_range);
         break;
-      case ORDER_MODE_LAND:
-        G_Map->m_Get_Move_Range(f_selected_region, UNIT_MOVEMENT_LAND, steps, targets, ORDER_MODE_LAND, player, 1);
+      case TOrder_Mode::Land:
+        G_Map->m_Get_Move_Range(f_selected_region, UNIT_MOVEMENT_LAND, steps, targets, ORDER_LAND, player, 1);
         break;
       default:
         break;
@@ -407,13 +412,13 @@ bool TDC_Main::m_Map_Point_On_Screen(float x, float y, float& sx, float& sy) {
 // --- map input -------------------------------------------------------------------
 
 void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::int32_t x, std::int32_t y) {
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     (void)button;
     (void)shift;
     Combat_Mouse_Click(x, y);
     return;
   }
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn() || !G_Map) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn() || !G_Map) return;
   // 1. the arrows of the unit-group panel
   if (m_Hovered() && !f_panels_locked && !f_groups.empty() &&
       Main_Hit(x, y, f_panel_rect[0], f_panel_rect[1], f_panel_rect[2], f_panel_rect[3])) {
@@ -434,11 +439,11 @@ void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::in
   const std::int32_t region =
       on_map ? G_Map->m_Get_Region_At(std::int32_t(px), std::int32_t(float(G_Map->m_Get_Pixel_Height()) - py)) : 0;
   // 2. the target of an order
-  if (f_order_mode != ORDER_MODE_NONE && !f_panels_locked && on_map) {
-    if (region > 0 && m_Execute_Order(f_order_mode, region, 0, 0)) return;
+  if (f_order_mode != TOrder_Mode::None && !f_panels_locked && on_map) {
+    if (region > 0 && m_Execute_Order(std::uint8_t(f_order_mode), region, 0, 0)) return;
   }
   // 3. a stack joins or leaves the selection
-  if (!f_panels_locked && on_map && f_order_mode == ORDER_MODE_NONE) {
+  if (!f_panels_locked && on_map && f_order_mode == TOrder_Mode::None) {
     std::int32_t unit_id = 0;
     if (G_Map->m_Get_Unit_At_Point(px, py, unit_id) && unit_id > 0) {
       TMap_Unit_Record u;
@@ -459,7 +464,7 @@ void TDC_Main::m_On_Mouse_Down(TMouse_Button button, TShift_State shift, std::in
 }
 
 void TDC_Main::m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int32_t, bool) {
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn()) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn()) return;
   bool changed = false;
   for (std::size_t i = 0; i < f_groups.size() && i < f_group_arrows.size(); ++i) {
     TSelected_Unit& g = f_groups[i];
@@ -478,7 +483,7 @@ void TDC_Main::m_On_Mouse_Up(TMouse_Button, TShift_State, std::int32_t, std::int
 
 void TDC_Main::m_On_Double_Click(std::int32_t x, std::int32_t y) {
   // A double click on the purchase target adds the current purchase item.
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn() || f_purchase_target == 0 || !G_Map) return;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn() || f_purchase_target == 0 || !G_Map) return;
   auto* items = dynamic_cast<TDC_Main_Purchases_Items*>(m_Get_Dialog("DC Main Purchases Items"));
   float px = 0, py = 0;
   if (!items || !G_Screen_To_Map_Point(float(x), float(y), px, py)) return;
@@ -518,7 +523,7 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
       return true;
     }
   }
-  if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  if (f_screen_mode == TScreen_Mode::Battle) {
     const char* name = key == 79 ? "Combat Main Button 1" : key == 87 ? "Combat Main Button 2"
                                                           : key == 69 ? "Combat Main Button 3" : nullptr;
     TDC_Button* b = name ? m_Button(name) : nullptr;
@@ -528,7 +533,7 @@ bool TDC_Main::m_On_Key_Down(std::uint16_t& key, TShift_State shift) {
     }
     return false;
   }
-  if (f_screen_mode != SCREEN_MODE_MAP || !m_Local_Players_Turn()) return false;
+  if (f_screen_mode != TScreen_Mode::Map || !m_Local_Players_Turn()) return false;
   const std::string name = Main_Shortcut_Button(key);
   TDC_Button* b = name.empty() ? nullptr : m_Button(name);
   if (!b || !b->m_Visible() || !b->m_Enabled()) return false;
@@ -566,7 +571,7 @@ bool TDC_Main::m_Execute_Order(std::uint8_t kind, std::int32_t region, std::int3
         f_landing_owner = r->m_Get_Owner();
         f_order_prompt.clear();
         f_order_prompt_width = 0;
-        m_Open_Dialog("DC Main Transport Units", 0, 2);
+        m_Open_Dialog("DC Main Transport Units", 0, std::int32_t(TTransport_Mode::Land));
         m_Update_Order_Buttons();
         return true;
       }
@@ -678,7 +683,8 @@ void TDC_Main::m_Order_Skip() {
 }
 
 void TDC_Main::m_Update_Path_Preview(float) {
-  if (f_order_mode != ORDER_MODE_MOVE && f_order_mode != ORDER_MODE_ATTACK && f_order_mode != ORDER_MODE_LAND) return;
+  if (f_order_mode != TOrder_Mode::Move && f_order_mode != TOrder_Mode::Attack && f_order_mode != TOrder_Mode::Land)
+    return;
   if (f_landing_pending || !G_Map) return;
   if (f_selected_region == 0) {
     f_path.clear();
@@ -692,12 +698,13 @@ void TDC_Main::m_Update_Path_Preview(float) {
   if (region < 1 || region == f_selected_region || region == f_path_target) return;
   if (std::find(f_highlighted.begin(), f_highlighted.end(), region) == f_highlighted.end()) return;
   f_path_target = region;
-  G_Map->m_Find_Path(f_selected_region, region, f_path, Game_Settings.f_turn_empire, f_order_mode, f_highlighted,
+  G_Map->m_Find_Path(f_selected_region, region, f_path, Game_Settings.f_turn_empire, std::uint8_t(f_order_mode),
+                     f_highlighted,
                      std::int32_t(f_highlighted.size()));
 }
 
 std::int32_t TDC_Main::m_Draw_Path() {
-  if (f_order_mode != ORDER_MODE_MOVE && f_order_mode != ORDER_MODE_ATTACK && f_order_mode != ORDER_MODE_LAND)
+  if (f_order_mode != TOrder_Mode::Move && f_order_mode != TOrder_Mode::Attack && f_order_mode != TOrder_Mode::Land)
     return 0;
   if (f_path.empty() || !G_Map) return 0;
   const float h = float(G_Map->m_Get_Pixel_Height());
@@ -730,14 +737,15 @@ bool TDC_Main::m_Can_End_Turn() {
   const std::uint8_t player = Game_Settings.f_turn_empire;
   bool can = true;
   if (G_Map->m_Count_Combat_Regions_Of(player) > 0) {
-    m_Show_Message("Cannot End Turn", "You cannot end your turn until all combats have been resolved.", 0);
+    m_Show_Message("Cannot End Turn", "You cannot end your turn until all combats have been resolved.",
+                   TMessage_Kind::Plain);
     can = false;
   }
   if (G_Map->m_Has_Air_Units_Over_Foreign_Regions(player)) {
     m_Show_Confirmation("Crashing Air Units",
                         "Air units not over friendly territory will crash and be destroyed. Are you sure you want "
                         "to end your turn and let these units crash?",
-                        1);
+                        TMessage_Kind::End_Turn_Question);
     can = false;
   }
   return can;
@@ -783,7 +791,7 @@ void TDC_Main::m_Set_Help_Areas() {
     // neighbours apart.
     if (w > 1 && h > 1) m_Add_Help_Area(1, group, entry, "", 0, x - f_x, y - f_y, w - 1, h - 1);
   };
-  if (f_screen_mode == SCREEN_MODE_MAP) {
+  if (f_screen_mode == TScreen_Mode::Map) {
     area(Main_Group, 1, f_x + 2, f_y + 2, 180, 16);
     area(Main_Group, 2, f_x + 185, f_y + 2, 70, 16);
     area(Main_Group, 3, f_x + 2, f_y + 25, 180, 16);
@@ -806,7 +814,7 @@ void TDC_Main::m_Set_Help_Areas() {
     // The rest of the panel below the rows.
     const std::int32_t panel_bottom = f_panel_rect[1] + f_panel_rect[3];
     area(Select_Group, 1, f_panel_rect[0], rows_bottom, f_panel_rect[2], panel_bottom - rows_bottom);
-  } else if (f_screen_mode == SCREEN_MODE_BATTLE) {
+  } else if (f_screen_mode == TScreen_Mode::Battle) {
     area(Combat_Group, 1, f_x + 3, f_y + 2, 228, 16);
     area(Combat_Group, 2, f_x + 3, f_y + 22, 228, 16);
     area(Combat_Group, 3, f_x + 250, f_y + 5, 144, 13);
@@ -845,7 +853,8 @@ void TDC_Main::m_Update_Combat_Buttons() {
       }
     }
   }
-  const bool hide = m_Get_Dialog("DC Main Transport Units") || f_selected_region != 0 || f_order_mode != 0;
+  const bool hide =
+      m_Get_Dialog("DC Main Transport Units") || f_selected_region != 0 || f_order_mode != TOrder_Mode::None;
   float mx = 0, my = 0;
   const std::int32_t mouse_region =
       G_Screen_To_Map_Point(float(G_Mouse_X), float(G_Mouse_Y), mx, my)
@@ -1024,7 +1033,7 @@ void TDC_Main::m_Draw_Group_Panel() {
 }
 
 void TDC_Main::m_Draw_Map_Overlays() {
-  if (f_order_mode != ORDER_MODE_NONE) {
+  if (f_order_mode != TOrder_Mode::None) {
     TGui_Text_Link& fonts = Gui_Text_Link();
     fonts.m_Set_Font(3);
     fonts.m_Draw_Text_Shadowed(f_x + m_Width() / 2 - f_order_prompt_width / 2, f_y + 50, f_order_prompt);

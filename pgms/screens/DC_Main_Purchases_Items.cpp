@@ -261,7 +261,7 @@ TDC_Main_Purchases_Items::~TDC_Main_Purchases_Items() {
   Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_WINDOW_CLOSED, UI_SOUND_VOLUME);
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
   Gui_Release_Background(f_background);
-  f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   f_screen.m_Clear_Highlighted_Regions();
 }
 
@@ -280,7 +280,7 @@ std::int32_t TDC_Main_Purchases_Items::m_Row_Item(std::int32_t row) const {
 }
 
 std::int32_t TDC_Main_Purchases_Items::m_Row_Cost_Entry(std::int32_t row) const {
-  if (f_mode != 2 || row < 1 || row > f_row_count) return 0;
+  if (f_mode != TPurchase_Items_Mode::Technology || row < 1 || row > f_row_count) return 0;
   const TList_Window_Cell* c = List_Window_Get_Cell(f_grid, f_order[std::size_t(row)], 2);
   return c ? c->f_value : 0;
 }
@@ -295,7 +295,7 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
   f_headers.clear();
   f_list.m_Clear();
   f_row_count = 0;
-  if (f_mode == 1) {
+  if (f_mode == TPurchase_Items_Mode::Units) {
     f_column_count = f_header_count = 2;
     List_Window_Set_Header(f_headers, 1, "Item", 2, true, 1, true);
     List_Window_Set_Header(f_headers, 2, "Cost", 187, true, 2, true);
@@ -310,9 +310,9 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
       if (!fits) continue;
       ++f_row_count;
       List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(type->f_display_name, 187 - 2 - 6), 2, 0,
-                           LIST_CELL_TEXT, t);
+                           TList_Cell_Kind::Text, t);
       List_Window_Set_Cell(f_grid, f_row_count, 2, Clip_To_Width(type->m_Get_Cost_Text(), 272 - LIST_SCROLL_WIDTH - 189),
-                           187, 0, LIST_CELL_TEXT, 0);
+                           187, 0, TList_Cell_Kind::Text, 0);
       List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(type->f_cost));
     }
   } else {
@@ -328,20 +328,20 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
       for (std::int32_t k = 1; k <= area->m_Get_Cost_Count(); ++k) {
         ++f_row_count;
         List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(area->m_Get_Name(1), 130 - 2 - 6), 2, 0,
-                             LIST_CELL_TEXT, a);
+                             TList_Cell_Kind::Text, a);
         // The cost text ends before the list's scroll column.
         const std::string cost = Clip_To_Width(area->m_Get_Cost_Text(k), 272 - LIST_SCROLL_WIDTH - 132);
-        List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, LIST_CELL_TEXT, k);
+        List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, TList_Cell_Kind::Text, k);
         List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(area->m_Get_Cost(k)));
         List_Window_Set_Cell(f_grid, f_row_count, 3, Int_To_Text(level) + " / " + Int_To_Text(area->f_maximum_level),
-                             0, 0, 0, Level_At_Maximum(f_empire, *area) ? 1 : 0);
+                             0, 0, TList_Cell_Kind::None, Level_At_Maximum(f_empire, *area) ? 1 : 0);
       }
     }
   }
   f_order.assign(std::size_t(f_row_count) + 1, 0);
   for (std::int32_t i = 1; i <= f_row_count; ++i) f_order[std::size_t(i)] = i;
   List_Window_Sort_Rows(f_grid, f_order, f_row_count, f_keys);
-  const std::int32_t height = f_mode == 1 ? 16 : 28;
+  const std::int32_t height = f_mode == TPurchase_Items_Mode::Units ? 16 : 28;
   for (std::int32_t i = 1; i <= f_row_count; ++i) f_list.m_Add_Row("", Int_To_Text(f_order[std::size_t(i)]), height);
   if (f_row_count > 0) f_list.m_Select_Row(1);
   m_Recompute_Cost();
@@ -351,7 +351,7 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
 
 void TDC_Main_Purchases_Items::m_Refresh_Highlights() {
   f_screen.m_Clear_Highlighted_Regions();
-  if (f_mode != 1) {
+  if (f_mode != TPurchase_Items_Mode::Units) {
     f_screen.m_Set_Purchase_Target(0);
     return;
   }
@@ -369,7 +369,7 @@ void TDC_Main_Purchases_Items::m_Refresh_Highlights() {
 void TDC_Main_Purchases_Items::m_Refresh_Buttons() {
   f_close.m_Set_Enabled(true);
   f_add.m_Set_Enabled(true);
-  if (f_mode == 2) {
+  if (f_mode == TPurchase_Items_Mode::Technology) {
     const std::int32_t g = m_Current_Grid_Row();
     const TList_Window_Cell* c = g ? List_Window_Get_Cell(f_grid, g, 3) : nullptr;
     if (c && c->f_value == 1) f_add.m_Set_Enabled(false);
@@ -379,7 +379,7 @@ void TDC_Main_Purchases_Items::m_Refresh_Buttons() {
 void TDC_Main_Purchases_Items::m_Recompute_Cost() {
   f_cost = 0;
   const std::int32_t row = f_list.m_Get_Selected_Index();
-  if (f_mode == 1) {
+  if (f_mode == TPurchase_Items_Mode::Units) {
     const TUnit_Type* type = World_Unit_Type(m_Row_Item(row));
     if (type) f_cost = Purchase_Unit_Price(type->f_cost, Purchase_Amount_Of_Text(f_amount.m_Text()), 0);
   } else {
@@ -389,19 +389,19 @@ void TDC_Main_Purchases_Items::m_Recompute_Cost() {
 }
 
 void TDC_Main_Purchases_Items::m_Choose_Type(std::int32_t value) {
-  const std::uint8_t mode = value == 5 ? 2 : 1;
-  if (mode == 2) {
+  const TPurchase_Items_Mode mode = value == 5 ? TPurchase_Items_Mode::Technology : TPurchase_Items_Mode::Units;
+  if (mode == TPurchase_Items_Mode::Technology) {
     f_amount.m_Set_Text("1");
   }
   for (TDisplay_Class* c : {static_cast<TDisplay_Class*>(&f_amount), static_cast<TDisplay_Class*>(&f_left),
                             static_cast<TDisplay_Class*>(&f_right)})
-    c->m_Set_Enabled(mode == 1);
+    c->m_Set_Enabled(mode == TPurchase_Items_Mode::Units);
   if (mode != f_mode) {
     List_Window_Clear_Sort_Keys(f_keys);
     List_Window_Push_Sort_Key(f_keys, 1, true);
   }
   f_mode = mode;
-  if (mode == 1) f_filter = std::uint8_t(std::clamp(value, 1, 4));
+  if (mode == TPurchase_Items_Mode::Units) f_filter = std::uint8_t(std::clamp(value, 1, 4));
   m_Build_Rows();
 }
 
@@ -427,9 +427,9 @@ void TDC_Main_Purchases_Items::m_Click_Add() {
   if (!f_empire) return;
   const std::int32_t row = f_list.m_Get_Selected_Index();
   TPurchase_Choice choice;
-  choice.kind = f_mode == 1 ? PURCHASE_UNIT : PURCHASE_RESEARCH;
+  choice.kind = f_mode == TPurchase_Items_Mode::Units ? PURCHASE_UNIT : PURCHASE_RESEARCH;
   choice.id = m_Row_Item(row);
-  if (f_mode == 1) {
+  if (f_mode == TPurchase_Items_Mode::Units) {
     choice.amount = Purchase_Amount_Of_Text(f_amount.m_Text());
     choice.region = f_screen.m_Purchase_Target();
   } else {
@@ -445,8 +445,9 @@ void TDC_Main_Purchases_Items::m_Click_Add() {
     return;
   }
   const bool shown = refusal == TPurchase_Refusal::over_money ||
-                     (f_mode == 1 && (refusal == TPurchase_Refusal::no_region || refusal == TPurchase_Refusal::over_limit));
-  if (shown) f_screen.m_Show_Message("Error", Purchase_Refusal_Text(refusal), 0);
+                     (f_mode == TPurchase_Items_Mode::Units &&
+                      (refusal == TPurchase_Refusal::no_region || refusal == TPurchase_Refusal::over_limit));
+  if (shown) f_screen.m_Show_Message("Error", Purchase_Refusal_Text(refusal), TMessage_Kind::Plain);
 }
 
 void TDC_Main_Purchases_Items::m_On_Mouse_Down(TMouse_Button, TShift_State, std::int32_t x, std::int32_t y) {
@@ -477,7 +478,8 @@ void TDC_Main_Purchases_Items::m_On_Reposition() {
 bool TDC_Main_Purchases_Items::m_Show_Item_Info() {
   const std::int32_t row = f_list.m_Hovered_Row();
   if (row < 1 || row > f_row_count || !f_list.Point_Within_Control(G_Mouse_X, G_Mouse_Y)) return false;
-  const std::uint8_t kind = f_mode == 1 ? 5 : 4;
+  const TInfo_Box_Kind kind =
+      f_mode == TPurchase_Items_Mode::Units ? TInfo_Box_Kind::Unit_Type : TInfo_Box_Kind::Technology;
   const std::int32_t subject = m_Row_Item(row);
   if (f_screen.m_Info_Box().kind != kind || f_screen.m_Info_Box().subject != subject || !f_screen.m_Info_Box_Shown())
     f_screen.m_Set_Info_Box(true, true, kind, subject, Game_Settings.f_turn_empire);
@@ -501,9 +503,9 @@ void TDC_Main_Purchases_Items::m_Draw_After_Children(double) {
   // The item under the pointer goes into the info box, drawn over the panel.
   if (m_Show_Item_Info()) {
     f_screen.m_Draw_Info_Box();
-  } else if (f_info_kind != 0) {
-    f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
-    f_info_kind = 0;
+  } else if (f_info_kind != TInfo_Box_Kind::None) {
+    f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
+    f_info_kind = TInfo_Box_Kind::None;
   }
 }
 
@@ -511,13 +513,13 @@ void TDC_Main_Purchases_Items::m_Draw_Row(std::int32_t row, std::int32_t x, std:
   if (row < 1 || row > f_row_count) return;
   const std::int32_t g = f_order[std::size_t(row)];
   const TList_Window_Cell* level = List_Window_Get_Cell(f_grid, g, 3);
-  const bool disabled = f_mode == 2 && level && level->f_value == 1;
+  const bool disabled = f_mode == TPurchase_Items_Mode::Technology && level && level->f_value == 1;
   TGui_Text_Link& font = Gui_Text_Link();
   font.m_Set_Font(2);
   font.m_Set_Color(row == f_list.m_Get_Selected_Index() ? User_Settings.m_Get_Selected_Text_Color()
                                                         : Make_Color(255, 255, 255));
   List_Window_Draw_Row(f_grid, 2, f_row_count, 0, 0, disabled, false, x, top, g);
-  if (f_mode == 2 && level) {
+  if (f_mode == TPurchase_Items_Mode::Technology && level) {
     font.m_Set_Font(2);
     font.m_Set_Color(disabled ? User_Settings.m_Get_Disabled_Text_Color() : User_Settings.m_Get_Label_Text_Color());
     font.m_Draw_Text_Shadowed(x + 8, top + 12, "Level " + level->f_text);

@@ -18,6 +18,7 @@
 #include "DC_Base_EditText.h"
 #include "DC_Base_List.h"
 #include "DC_Base_TextButton.h"
+#include "Info_Box_Kind.h"
 #include "ListWindowFuncs.h"
 
 class TDC_Main;
@@ -72,6 +73,9 @@ std::int32_t Purchase_Step_Amount(std::int32_t amount, bool up, bool shift, bool
 // The amount typed in the edit box (0 when empty or not a number), at most 60000.
 std::int32_t Purchase_Amount_Of_Text(const std::string& text);
 
+// What the panel lists: unit types to buy, or technology levels to research.
+enum class TPurchase_Items_Mode : std::uint8_t { Units = 1, Technology = 2 };
+
 // Why a purchase was not added.
 enum class TPurchase_Refusal : std::uint8_t { none, invalid, no_region, over_limit, over_money };
 // The texts of the refusals that are shown ("" for the others).
@@ -113,7 +117,7 @@ public:
   void m_Choose_Type(std::int32_t value);
   void m_Set_Amount_Text(const std::string& text);
 
-  std::uint8_t m_Mode() const { return f_mode; }
+  TPurchase_Items_Mode m_Mode() const { return f_mode; }
   std::int64_t m_Cost() const { return f_cost; }
   std::int32_t m_Row_Count() const { return f_row_count; }
   // The unit type or area of list row n (display order) and its cost entry.
@@ -148,9 +152,9 @@ private:
   std::int32_t f_row_count = 0, f_column_count = 2, f_header_count = 2, f_hovered_header = 0;
   TEmpire* f_empire = nullptr;
   std::int64_t f_cost = 0;
-  std::uint8_t f_mode = 1;    // 1 units, 2 technology
+  TPurchase_Items_Mode f_mode = TPurchase_Items_Mode::Units;
   std::uint8_t f_filter = 1;  // 1 all, 2 air, 3 land, 4 sea
-  std::uint8_t f_info_kind = 0;
+  TInfo_Box_Kind f_info_kind = TInfo_Box_Kind::None;
   std::int32_t f_info_subject = 0;
 };
 

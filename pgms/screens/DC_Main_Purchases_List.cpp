@@ -53,7 +53,7 @@ TDC_Main_Purchases_List::~TDC_Main_Purchases_List() {
   Gui_Sound_Link().m_Play_UI_Sound(UI_SOUND_WINDOW_CLOSED, UI_SOUND_VOLUME);
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
   Gui_Release_Background(f_background);
-  f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   // The purchases changed here already; the other machines learn them.
   if (Game_Kind_Is_Network() && f_empire != nullptr) {
     TCommand_Purchases purchases{Game_Settings.f_turn_empire, {}};
@@ -91,23 +91,24 @@ void TDC_Main_Purchases_List::m_Rebuild() {
       const TMap_Region* region = G_Map ? G_Map->m_Get_Region(p.region) : nullptr;
       if (type && region) {
         const double supply = double(p.amount) * double(type->f_supply_cost);
-        List_Window_Set_Cell(f_grid, row, 1, type->f_display_name, 2, 0, LIST_CELL_TEXT, 0);
-        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(p.amount), 90, 0, 0, p.kind);
-        List_Window_Set_Cell(f_grid, row, 4, region->m_Get_Name(), 90, 0, 0, p.id);
-        List_Window_Set_Cell(f_grid, row, 5, "$" + Format_Money_Single(float(supply)), 90, 0, 0, 0);
+        List_Window_Set_Cell(f_grid, row, 1, type->f_display_name, 2, 0, TList_Cell_Kind::Text, 0);
+        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(p.amount), 90, 0, TList_Cell_Kind::None, p.kind);
+        List_Window_Set_Cell(f_grid, row, 4, region->m_Get_Name(), 90, 0, TList_Cell_Kind::None, p.id);
+        List_Window_Set_Cell(f_grid, row, 5, "$" + Format_Money_Single(float(supply)), 90, 0, TList_Cell_Kind::None, 0);
         f_total_supply += supply;
         height = 50;
       }
     } else if (p.kind == PURCHASE_RESEARCH) {
       if (const TTech_Area* area = World_Tech_Area(p.id)) {
-        List_Window_Set_Cell(f_grid, row, 1, "Tech: " + area->m_Get_Name(1), 2, 0, LIST_CELL_TEXT, 0);
-        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0, 0, p.kind);
-        List_Window_Set_Cell(f_grid, row, 4, "", 90, 0, 0, p.id);
-        List_Window_Set_Cell(f_grid, row, 5, "", 90, 0, 0, 0);
+        List_Window_Set_Cell(f_grid, row, 1, "Tech: " + area->m_Get_Name(1), 2, 0, TList_Cell_Kind::Text, 0);
+        List_Window_Set_Cell(f_grid, row, 3, Int_To_Text(area->m_Get_Chance(p.region)) + "% chance", 8, 0,
+                             TList_Cell_Kind::None, p.kind);
+        List_Window_Set_Cell(f_grid, row, 4, "", 90, 0, TList_Cell_Kind::None, p.id);
+        List_Window_Set_Cell(f_grid, row, 5, "", 90, 0, TList_Cell_Kind::None, 0);
         height = 32;
       }
     }
-    List_Window_Set_Cell(f_grid, row, 2, "$" + Format_Money(p.cost), 200, 0, LIST_CELL_TEXT, 0);
+    List_Window_Set_Cell(f_grid, row, 2, "$" + Format_Money(p.cost), 200, 0, TList_Cell_Kind::Text, 0);
     f_total_cost += p.cost;
     f_row_count = row;
     f_list.m_Add_Row("", Int_To_Text(row), height);
@@ -136,7 +137,7 @@ bool TDC_Main_Purchases_List::m_Show_Item_Info() {
   if (!f_empire || row < 1 || row > f_row_count || !f_list.Point_Within_Control(G_Mouse_X, G_Mouse_Y)) return false;
   TEmpire_Purchase p;
   f_empire->m_Get_Purchase(row, p);
-  const std::uint8_t kind = p.kind == PURCHASE_UNIT ? 5 : 4;
+  const TInfo_Box_Kind kind = p.kind == PURCHASE_UNIT ? TInfo_Box_Kind::Unit_Type : TInfo_Box_Kind::Technology;
   if (p.kind != PURCHASE_UNIT && p.kind != PURCHASE_RESEARCH) return false;
   if (f_screen.m_Info_Box().kind != kind || f_screen.m_Info_Box().subject != p.id || !f_screen.m_Info_Box_Shown())
     f_screen.m_Set_Info_Box(true, true, kind, p.id, Game_Settings.f_turn_empire);
@@ -169,9 +170,9 @@ void TDC_Main_Purchases_List::m_Draw(double) {
 void TDC_Main_Purchases_List::m_Draw_After_Children(double) {
   if (m_Show_Item_Info()) {
     f_screen.m_Draw_Info_Box();
-  } else if (f_info_kind != 0) {
-    f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
-    f_info_kind = 0;
+  } else if (f_info_kind != TInfo_Box_Kind::None) {
+    f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
+    f_info_kind = TInfo_Box_Kind::None;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "DC_Base_DisplayClass.h"
 #include "DC_Base_List.h"
 #include "DC_Base_TextButton.h"
+#include "Info_Box_Kind.h"
 #include "ListWindowFuncs.h"
 
 class TDC_Main;
@@ -67,5 +68,5 @@ private:
   TEmpire* f_empire = nullptr;
   std::int64_t f_total_cost = 0;
   double f_total_supply = 0;
-  std::uint8_t f_info_kind = 0;
+  TInfo_Box_Kind f_info_kind = TInfo_Box_Kind::None;
 };

@@ -74,7 +74,7 @@ TDC_Main_Transport_Units::TDC_Main_Transport_Units(TDC_Main& screen) : TDisplay_
 
 TDC_Main_Transport_Units::~TDC_Main_Transport_Units() {
   Gui_Sound_Link().m_Play_UI_Sound(16, -2000);
-  f_screen.m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen.m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   while (m_Child_Count() > 0) Remove_Child_Control(m_Child(m_Child_Count()));
 }
 
@@ -88,9 +88,9 @@ void TDC_Main_Transport_Units::m_On_Reposition() {
   m_Refresh();
 }
 
-void TDC_Main_Transport_Units::m_Set_Mode(std::uint8_t mode) {
+void TDC_Main_Transport_Units::m_Set_Mode(TTransport_Mode mode) {
   f_mode = mode;
-  f_cargo_list->m_Set_Help_Ref(1, 11, mode == TRANSPORT_MODE_LAND ? 3 : 2, "", 0);
+  f_cargo_list->m_Set_Help_Ref(1, 11, mode == TTransport_Mode::Land ? 3 : 2, "", 0);
   m_Refresh();
 }
 
@@ -128,7 +128,7 @@ void TDC_Main_Transport_Units::m_Refresh() {
     const TSelected_Unit* g = f_screen.m_Get_Selected_Group(n);
     const TUnit_Type* gt = g ? World_Unit_Type(g->f_unit_type) : nullptr;
     if (!g || g->f_unit_ids.m_Count() < 1 || !gt || gt->f_transporting_capacity < 1) continue;
-    if (f_mode != TRANSPORT_MODE_LOAD && g->f_moves == 0) continue;
+    if (f_mode != TTransport_Mode::Load && g->f_moves == 0) continue;
     for (std::int32_t k = 1; k <= g->f_unit_ids.m_Count(); ++k) {
       TMap_Unit_Record tr;
       G_Map->m_Get_Unit(g->f_unit_ids.m_Get(k), tr);
@@ -180,7 +180,7 @@ void TDC_Main_Transport_Units::m_Refresh() {
   }
 
   // The units that may go aboard, or that stand at the landing region.
-  const std::int32_t first_source = f_mode == TRANSPORT_MODE_LAND ? f_screen.m_Landing_Region()
+  const std::int32_t first_source = f_mode == TTransport_Mode::Land ? f_screen.m_Landing_Region()
                                                                   : f_screen.m_Selected_Region();
   std::vector<std::int32_t> sources;
   const TMap_Region* r = G_Map->m_Get_Region(first_source);
@@ -211,7 +211,7 @@ void TDC_Main_Transport_Units::m_Refresh() {
       }
     };
     add_units(*r, first_source);
-    if (f_mode == TRANSPORT_MODE_LOAD && r->m_Get_Type() == REGION_OCEAN) {
+    if (f_mode == TTransport_Mode::Load && r->m_Get_Type() == REGION_OCEAN) {
       for (std::int32_t i = 1; i <= r->m_Get_Connection_Count(); ++i) {
         const std::int32_t id = r->m_Get_Connection(i);
         const TMap_Region* land = G_Map->m_Get_Region(id);
@@ -272,7 +272,7 @@ void TDC_Main_Transport_Units::m_Click_Transports(std::int32_t row, std::int32_t
   if (i == 0) return;
   if (f_transports[std::size_t(i - 1)].parent == 0) {
     f_selected = i;
-  } else if (f_mode == TRANSPORT_MODE_LOAD) {
+  } else if (f_mode == TTransport_Mode::Load) {
     f_screen.m_Execute_Order(ORDER_UNLOAD, 0, 0, i);
   } else {
     f_screen.m_Execute_Order(ORDER_LAND, 0, 1, i);
@@ -280,7 +280,7 @@ void TDC_Main_Transport_Units::m_Click_Transports(std::int32_t row, std::int32_t
 }
 
 void TDC_Main_Transport_Units::m_Click_Cargo(std::int32_t row, std::int32_t x) {
-  if (f_mode != TRANSPORT_MODE_LOAD) return;
+  if (f_mode != TTransport_Mode::Load) return;
   const std::int32_t i = m_Cargo_At(row, x);
   if (i != 0) f_screen.m_Execute_Order(ORDER_LOAD, 0, 0, i);
 }
@@ -292,7 +292,7 @@ void TDC_Main_Transport_Units::m_Draw(double) {
   fonts.m_Set_Color(Make_Color(255, 255, 255));
   fonts.m_Draw_Text_Shadowed(f_x + 6, f_y + 2, "Transport Units");
   fonts.m_Draw_Text_Shadowed(f_x + f_split_x + 7, f_y + 2,
-                             f_mode == TRANSPORT_MODE_LAND ? "Units To Land" : "Cargo To Load");
+                             f_mode == TTransport_Mode::Land ? "Units To Land" : "Cargo To Load");
   G_Draw_2D_Color_Part(Make_Color(89, 89, 89, 255),
                        {f_x + f_split_x, f_y + 20, f_x + f_split_x + 1, f_y + 20 + std::max(0, m_Height() - 68)},
                        true, true);
@@ -325,7 +325,7 @@ void TDC_Main_Transport_Units::m_Draw_Row(bool left, std::int32_t row, std::int3
       if (e.row != row || !t) continue;
       bool red = false;
       if (e.parent != 0)
-        red = f_mode == TRANSPORT_MODE_LOAD
+        red = f_mode == TTransport_Mode::Load
                   ? (selected_region && !t->m_Can_Move_In_Region_Kind(selected_region->m_Get_Type()))
                   : !t->m_Can_Move_In_Region_Kind(REGION_LAND);
       draw(e.x, e.y, e.width, e.height, e.unit_type, e.moves, e.capacity, e.load, std::int32_t(i) + 1 == f_selected,
@@ -334,7 +334,7 @@ void TDC_Main_Transport_Units::m_Draw_Row(bool left, std::int32_t row, std::int3
   } else {
     for (const Cargo_Panel_Entry& e : f_cargo) {
       if (e.row != row || !World_Unit_Type(e.unit_type)) continue;
-      const bool red = f_mode == TRANSPORT_MODE_LOAD && transport != 0 && G_Map &&
+      const bool red = f_mode == TTransport_Mode::Load && transport != 0 && G_Map &&
                        G_Map->m_Get_Unit_Cargo_Size(e.unit_id, transport) == Cargo_Size_Never_Fits;
       draw(e.x, e.y, e.width, e.height, e.unit_type, e.moves, e.capacity, e.load, false, red);
     }
@@ -360,8 +360,8 @@ void TDC_Main_Transport_Units::m_Draw_After_Children(double) {
       if (i && G_Mouse_Y - top < f_cargo[std::size_t(i - 1)].height) unit = m_Get_Cargo_Unit(i);
     }
     if (unit == 0) continue;
-    if (f_screen.m_Info_Box().kind != 1 || f_screen.m_Info_Box().subject != unit)
-      f_screen.m_Set_Info_Box(true, true, 1, unit, 0);
+    if (f_screen.m_Info_Box().kind != TInfo_Box_Kind::Unit || f_screen.m_Info_Box().subject != unit)
+      f_screen.m_Set_Info_Box(true, true, TInfo_Box_Kind::Unit, unit, 0);
     f_screen.m_Draw_Info_Box();
     return;
   }

@@ -41,7 +41,9 @@ struct Cargo_Panel_Entry {
   std::int32_t source_region = 0;
 };
 
-constexpr std::uint8_t TRANSPORT_MODE_LOAD = 1, TRANSPORT_MODE_LAND = 2;
+// What the panel does: load cargo onto the selected carriers, or land the
+// cargo of carriers at sea on the landing region.
+enum class TTransport_Mode : std::uint8_t { Load = 1, Land = 2 };
 
 class TDC_Main_Transport_Units : public TDisplay_Class {
 public:
@@ -56,8 +58,8 @@ public:
   void m_Draw_After_Children(double elapsed) override;
   void m_On_Reposition() override;
 
-  void m_Set_Mode(std::uint8_t mode);
-  std::uint8_t m_Mode() const { return f_mode; }
+  void m_Set_Mode(TTransport_Mode mode);
+  TTransport_Mode m_Mode() const { return f_mode; }
   void m_Refresh();
 
   // Accessors by entry index (0 or empty outside 1..count).
@@ -89,7 +91,7 @@ private:
   std::unique_ptr<TDC_Button> f_close;
   std::unique_ptr<TDC_List> f_transport_list, f_cargo_list;
   TEmpire* f_empire = nullptr;
-  std::uint8_t f_mode = TRANSPORT_MODE_LOAD;
+  TTransport_Mode f_mode = TTransport_Mode::Load;
   std::vector<Transport_Panel_Entry> f_transports;
   std::vector<Cargo_Panel_Entry> f_cargo;
   std::int32_t f_selected = 0;

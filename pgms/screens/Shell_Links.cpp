@@ -9,9 +9,10 @@ TShell_Links links;
 
 TMain_Screen_Base::TMain_Screen_Base() = default;
 
-void TMain_Screen_Base::m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t) {
+void TMain_Screen_Base::m_Show_Screen_Message(const std::string& caption, const std::string& text,
+                                             TMessage_Kind) {
   // Queued behind a message already open.
-  m_Show_Message(caption, text, 0, 0, 0);
+  m_Show_Message(caption, text, TMessage_Box_Mode::Close, 0, 0);
 }
 
 void TMain_Screen_Base::m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,

@@ -18,15 +18,16 @@
 #include <vector>
 
 #include "DC_Base_Dialog.h"
+#include "Message_Kind.h"
 
 // The root control of the main window. The main screen derives from it; the
 // shell reaches it only through these operations and the control tree's.
 class TMain_Screen_Base : public TDC_Dlg_BaseDialog {
 public:
   TMain_Screen_Base();
-  // A message of the program (an error or a notice), kind 0; messages that
-  // arrive while one is open wait behind it.
-  virtual void m_Show_Screen_Message(const std::string& caption, const std::string& text, std::int32_t kind);
+  // A message of the program (an error or a notice, a plain message);
+  // messages that arrive while one is open wait behind it.
+  virtual void m_Show_Screen_Message(const std::string& caption, const std::string& text, TMessage_Kind kind);
   // The list dialog with a caption, a second text and the rows.
   virtual void m_Show_Screen_List(const std::vector<std::string>& rows, const std::string& caption,
                                   const std::string& text);

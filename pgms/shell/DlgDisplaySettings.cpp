@@ -22,15 +22,18 @@ constexpr TPlace PLACES[8] = {{0, 0, 0, 0},       {305, 276, 90, 22}, {357, 35, 
 constexpr std::int32_t SCROLL_UP = 8, SCROLL_MIDDLE = 9, SCROLL_DOWN = 10;
 
 // The atlas column of a control kind and of the scroll parts.
-std::int32_t Atlas_X(std::int32_t kind) {
+std::int32_t Atlas_X(TDS_Kind kind) {
   switch (kind) {
-    case DS_KIND_PUSH: return 264;
-    case DS_KIND_ARROW: return 44;
-    case DS_KIND_CHECKED: return 132;
-    case DS_KIND_UNCHECKED: return 154;
+    case TDS_Kind::Push: return 264;
+    case TDS_Kind::Arrow: return 44;
+    case TDS_Kind::Checked: return 132;
+    case TDS_Kind::Unchecked: return 154;
     default: return 0;
   }
 }
+
+// The atlas row of a state.
+std::int32_t Atlas_Y(TDS_State state) { return 22 * std::int32_t(state); }
 
 const char* const WINDOWED_SIZES[7] = {"1024 x 768",  "1280 x 768",  "1280 x 1024", "1600 x 1024",
                                        "1600 x 1200", "1920 x 1024", "1920 x 1200"};
@@ -82,8 +85,8 @@ TDlg_DisplaySettings::TDlg_DisplaySettings() {
   Load_Picture(Path_Settings ? Path_Settings->m_Get_Dlg_GraphicsSetup_Bmp() : std::string(), f_background, 400, 310);
   Picture_Magenta_To_Black(f_background);
   Load_Picture(Path_Settings ? Path_Settings->m_Get_Buttons_Bmp() : std::string(), f_controls, 354, 88);
-  f_kind[1] = DS_KIND_PUSH;
-  f_kind[2] = f_kind[4] = DS_KIND_ARROW;
+  f_kind[1] = TDS_Kind::Push;
+  f_kind[2] = f_kind[4] = TDS_Kind::Arrow;
   m_Apply_Windowed();
   if (!Platform_Desktop_Size(f_desktop_width, f_desktop_height)) {
     f_desktop_width = 1024;
@@ -112,9 +115,9 @@ void TDlg_DisplaySettings::m_Apply_Windowed() {
   // In full screen the game draws its own pointer, whatever was chosen.
   if (!o->f_windowed) {
     o->f_display_settings_use_game_cursor = true;
-    f_state[7] = DS_DISABLED;
-  } else if (f_state[7] == DS_DISABLED && f_list == TDS_List::None) {
-    f_state[7] = DS_NORMAL;
+    f_state[7] = TDS_State::Disabled;
+  } else if (f_state[7] == TDS_State::Disabled && f_list == TDS_List::None) {
+    f_state[7] = TDS_State::Normal;
   }
 }
 
@@ -137,7 +140,8 @@ void TDlg_DisplaySettings::m_Mouse_Move(std::int32_t x, std::int32_t y) {
   const std::int32_t under = m_Control_At(x, y);
   if (f_list != TDS_List::None) {
     for (std::int32_t c : {SCROLL_UP, SCROLL_DOWN})
-      if (f_state[c] != DS_DISABLED && f_state[c] != DS_PRESSED) f_state[c] = c == under ? DS_HOVERED : DS_NORMAL;
+      if (f_state[c] != TDS_State::Disabled && f_state[c] != TDS_State::Pressed)
+        f_state[c] = c == under ? TDS_State::Hovered : TDS_State::Normal;
     f_hover_row = 0;
     if (m_In_Rows(x, y)) {
       const std::int32_t row = (y - f_box_y) / DS_ROW_HEIGHT + 1;
@@ -146,42 +150,44 @@ void TDlg_DisplaySettings::m_Mouse_Move(std::int32_t x, std::int32_t y) {
     return;
   }
   for (std::int32_t i = 1; i <= 7; ++i)
-    if (f_state[i] != DS_DISABLED && f_state[i] != DS_PRESSED) f_state[i] = i == under ? DS_HOVERED : DS_NORMAL;
+    if (f_state[i] != TDS_State::Disabled && f_state[i] != TDS_State::Pressed)
+      f_state[i] = i == under ? TDS_State::Hovered : TDS_State::Normal;
 }
 
 void TDlg_DisplaySettings::m_Mouse_Down(std::int32_t x, std::int32_t y) {
   const std::int32_t under = m_Control_At(x, y);
   if (f_list != TDS_List::None) {
-    if ((under == SCROLL_UP || under == SCROLL_DOWN) && f_state[under] != DS_DISABLED) f_state[under] = DS_PRESSED;
+    if ((under == SCROLL_UP || under == SCROLL_DOWN) && f_state[under] != TDS_State::Disabled)
+      f_state[under] = TDS_State::Pressed;
     return;
   }
-  if (under != 0 && f_state[under] != DS_DISABLED) f_state[under] = DS_PRESSED;
+  if (under != 0 && f_state[under] != TDS_State::Disabled) f_state[under] = TDS_State::Pressed;
 }
 
 void TDlg_DisplaySettings::m_Mouse_Up(std::int32_t x, std::int32_t y) {
   const std::int32_t under = m_Control_At(x, y);
   if (f_list != TDS_List::None) {
     if (under == SCROLL_UP || under == SCROLL_DOWN) {
-      if (f_state[under] == DS_PRESSED) {
-        f_state[under] = DS_NORMAL;
+      if (f_state[under] == TDS_State::Pressed) {
+        f_state[under] = TDS_State::Normal;
         f_scroll += under == SCROLL_UP ? -1 : 1;
         m_Update_Scroll_Arrows();
       }
       return;
     }
     for (std::int32_t c : {SCROLL_UP, SCROLL_DOWN})
-      if (f_state[c] == DS_PRESSED) f_state[c] = DS_NORMAL;
+      if (f_state[c] == TDS_State::Pressed) f_state[c] = TDS_State::Normal;
     if (m_In_Rows(x, y) && f_hover_row != 0) m_Select(f_scroll + f_hover_row);
     m_Close_List();
     return;
   }
-  if (under != 0 && f_state[under] == DS_PRESSED) m_Activate(under);
+  if (under != 0 && f_state[under] == TDS_State::Pressed) m_Activate(under);
   for (std::int32_t i = 1; i <= 7; ++i)
-    if (f_state[i] != DS_DISABLED) f_state[i] = DS_NORMAL;
+    if (f_state[i] != TDS_State::Disabled) f_state[i] = TDS_State::Normal;
 }
 
 void TDlg_DisplaySettings::m_Activate(std::int32_t control) {
-  if (control < 1 || control > 7 || f_state[control] == DS_DISABLED || !Machine_Options) return;
+  if (control < 1 || control > 7 || f_state[control] == TDS_State::Disabled || !Machine_Options) return;
   TMachine_Options& o = *Machine_Options;
   switch (control) {
     case 1: f_closed = true; break;
@@ -201,7 +207,7 @@ void TDlg_DisplaySettings::m_Activate(std::int32_t control) {
 }
 
 void TDlg_DisplaySettings::m_Open(TDS_List list) {
-  for (std::int32_t i = 1; i <= 7; ++i) f_state[i] = DS_DISABLED;
+  for (std::int32_t i = 1; i <= 7; ++i) f_state[i] = TDS_State::Disabled;
   f_list = list;
   f_box_x = 149;
   f_box_y = list == TDS_List::Adapters ? 57 : 109;
@@ -223,25 +229,25 @@ void TDlg_DisplaySettings::m_Open(TDS_List list) {
                             f_item_heights);
   }
   if (m_List_Count() <= DS_ROWS) {
-    f_state[SCROLL_UP] = f_state[SCROLL_DOWN] = DS_DISABLED;
+    f_state[SCROLL_UP] = f_state[SCROLL_DOWN] = TDS_State::Disabled;
   } else {
-    f_state[SCROLL_UP] = DS_DISABLED;
-    f_state[SCROLL_DOWN] = DS_NORMAL;
+    f_state[SCROLL_UP] = TDS_State::Disabled;
+    f_state[SCROLL_DOWN] = TDS_State::Normal;
   }
 }
 
 void TDlg_DisplaySettings::m_Close_List() {
   f_list = TDS_List::None;
   f_hover_row = 0;
-  for (std::int32_t i = 1; i <= 7; ++i) f_state[i] = DS_NORMAL;
+  for (std::int32_t i = 1; i <= 7; ++i) f_state[i] = TDS_State::Normal;
   m_Apply_Windowed();
 }
 
 void TDlg_DisplaySettings::m_Update_Scroll_Arrows() {
   const std::int32_t last = std::max(0, m_List_Count() - DS_ROWS);
   f_scroll = std::clamp(f_scroll, 0, last);
-  f_state[SCROLL_UP] = f_scroll == 0 ? DS_DISABLED : DS_NORMAL;
-  f_state[SCROLL_DOWN] = f_scroll + DS_ROWS >= m_List_Count() ? DS_DISABLED : DS_NORMAL;
+  f_state[SCROLL_UP] = f_scroll == 0 ? TDS_State::Disabled : TDS_State::Normal;
+  f_state[SCROLL_DOWN] = f_scroll + DS_ROWS >= m_List_Count() ? TDS_State::Disabled : TDS_State::Normal;
 }
 
 void TDlg_DisplaySettings::m_Select(std::int32_t item) {
@@ -264,25 +270,25 @@ const TImage& TDlg_DisplaySettings::m_Paint() {
   if (Machine_Options) {
     G_Canvas_Text_Out(&f_canvas, 154, 40, Machine_Options->f_adapter_text);
     G_Canvas_Text_Out(&f_canvas, 154, 92, Machine_Options->f_video_mode_text);
-    f_kind[3] = Machine_Options->f_windowed ? DS_KIND_CHECKED : DS_KIND_UNCHECKED;
-    f_kind[5] = Machine_Options->f_vsync ? DS_KIND_CHECKED : DS_KIND_UNCHECKED;
-    f_kind[6] = Machine_Options->f_antialiasing ? DS_KIND_CHECKED : DS_KIND_UNCHECKED;
-    f_kind[7] = Machine_Options->f_display_settings_use_game_cursor ? DS_KIND_CHECKED : DS_KIND_UNCHECKED;
+    f_kind[3] = Machine_Options->f_windowed ? TDS_Kind::Checked : TDS_Kind::Unchecked;
+    f_kind[5] = Machine_Options->f_vsync ? TDS_Kind::Checked : TDS_Kind::Unchecked;
+    f_kind[6] = Machine_Options->f_antialiasing ? TDS_Kind::Checked : TDS_Kind::Unchecked;
+    f_kind[7] = Machine_Options->f_display_settings_use_game_cursor ? TDS_Kind::Checked : TDS_Kind::Unchecked;
   }
   for (std::int32_t i = 1; i <= 7; ++i) {
     const TPlace& p = PLACES[i];
-    Picture_Copy_Keyed(f_screen, p.x, p.y, f_controls, Atlas_X(f_kind[i]), 22 * f_state[i], p.w, p.h);
+    Picture_Copy_Keyed(f_screen, p.x, p.y, f_controls, Atlas_X(f_kind[i]), Atlas_Y(f_state[i]), p.w, p.h);
   }
   {
     const std::string caption = "Close";
     const TPlace& p = PLACES[1];
     std::int32_t x = p.x + (p.w - G_Canvas_Text_Width(&f_canvas, caption)) / 2;
     std::int32_t y = p.y + (p.h - G_Canvas_Text_Height(&f_canvas, caption)) / 2;
-    if (f_state[1] == DS_PRESSED) {
+    if (f_state[1] == TDS_State::Pressed) {
       x += 2;
       y += 2;
     }
-    if (f_state[1] == DS_DISABLED) G_Canvas_Set_Font_Color(&f_canvas, 0x808080);
+    if (f_state[1] == TDS_State::Disabled) G_Canvas_Set_Font_Color(&f_canvas, 0x808080);
     G_Canvas_Text_Out(&f_canvas, x, y, caption);
     G_Canvas_Set_Font(&f_canvas, 2);
   }
@@ -296,10 +302,10 @@ const TImage& TDlg_DisplaySettings::m_Paint() {
       if (row == f_hover_row) Fill(f_screen, f_box_x, top, f_box_w - 22, DS_ROW_HEIGHT, 0xFF0000C8u);
       G_Canvas_Text_Out(&f_canvas, f_box_x + 2, top, f_item_names[std::size_t(f_scroll + row - 1)]);
     }
-    Picture_Copy_Keyed(f_screen, right - 22, f_box_y, f_controls, 66, 22 * f_state[SCROLL_UP], 22, 22);
+    Picture_Copy_Keyed(f_screen, right - 22, f_box_y, f_controls, 66, Atlas_Y(f_state[SCROLL_UP]), 22, 22);
     if (m_List_Count() > DS_ROWS)
-      Picture_Copy_Keyed(f_screen, right - 22, f_box_y + 24, f_controls, 220, 22 * f_state[SCROLL_MIDDLE], 22, 22);
-    Picture_Copy_Keyed(f_screen, right - 22, bottom - 22, f_controls, 44, 22 * f_state[SCROLL_DOWN], 22, 22);
+      Picture_Copy_Keyed(f_screen, right - 22, f_box_y + 24, f_controls, 220, Atlas_Y(f_state[SCROLL_MIDDLE]), 22, 22);
+    Picture_Copy_Keyed(f_screen, right - 22, bottom - 22, f_controls, 44, Atlas_Y(f_state[SCROLL_DOWN]), 22, 22);
   }
   f_canvas.Set_Handle(nullptr);
   return f_screen;

@@ -15,12 +15,10 @@
 
 struct TLauncher_Frames;
 
-// Control kinds (the column of the controls atlas) and states (its row).
-constexpr std::int32_t DS_KIND_PUSH = 0;
-constexpr std::int32_t DS_KIND_ARROW = 2;
-constexpr std::int32_t DS_KIND_CHECKED = 6;
-constexpr std::int32_t DS_KIND_UNCHECKED = 7;
-constexpr std::int32_t DS_NORMAL = 0, DS_HOVERED = 1, DS_PRESSED = 2, DS_DISABLED = 3;
+// Control kinds (which pick the column of the controls atlas) and states
+// (the row of the atlas: the state's number times 22 pixels).
+enum class TDS_Kind : std::int32_t { Push = 0, Arrow = 2, Checked = 6, Unchecked = 7 };
+enum class TDS_State : std::int32_t { Normal = 0, Hovered = 1, Pressed = 2, Disabled = 3 };
 constexpr std::int32_t DS_ROWS = 11;  // rows an open list shows
 constexpr std::int32_t DS_ROW_HEIGHT = 14;
 
@@ -50,8 +48,8 @@ public:
   void m_Close() { f_closed = true; }
 
   // Controls 1..7 and the scroll parts 8 (up), 9 (middle), 10 (down).
-  std::int32_t m_State(std::int32_t control) const { return f_state[control]; }
-  std::int32_t m_Kind(std::int32_t control) const { return f_kind[control]; }
+  TDS_State m_State(std::int32_t control) const { return f_state[control]; }
+  TDS_Kind m_Kind(std::int32_t control) const { return f_kind[control]; }
   // The control (1..7, or 8 and 10 while a list is open) under a window
   // point, 0 when none (edges inclusive).
   std::int32_t m_Control_At(std::int32_t x, std::int32_t y) const;
@@ -81,8 +79,8 @@ private:
 
   TImage f_background, f_controls, f_screen;
   TWindow_Canvas f_canvas;
-  std::int32_t f_state[11] = {};
-  std::int32_t f_kind[11] = {};
+  TDS_State f_state[11] = {};
+  TDS_Kind f_kind[11] = {};
   bool f_closed = false;
   TDS_List f_list = TDS_List::None;
   std::int32_t f_box_x = 0, f_box_y = 0, f_box_w = 0, f_box_h = 0;

@@ -272,7 +272,7 @@ void TFrm_Main::Engine_Started() {
       // What the start-up had to say, now that it can be shown.
       for (const THeld_Report& r : Take_Held_Reports()) {
         if (r.is_list) f_dc_main->m_Show_Screen_List(r.rows, r.caption, r.text);
-        else f_dc_main->m_Show_Screen_Message(r.caption, r.text, 0);
+        else f_dc_main->m_Show_Screen_Message(r.caption, r.text, TMessage_Kind::Plain);
       }
     }
     step("Load_Game_Data_Files");
@@ -548,7 +548,7 @@ bool TFrm_Main::m_Start_New_Game(const TShell_New_Game& game) {
 }
 
 void TFrm_Main::m_Show_Message(const std::string& caption, const std::string& text, std::uint8_t) {
-  if (f_dc_main) f_dc_main->m_Show_Screen_Message(caption, text, 0);
+  if (f_dc_main) f_dc_main->m_Show_Screen_Message(caption, text, TMessage_Kind::Plain);
   else Platform_Message_Box(caption, text);
 }
 

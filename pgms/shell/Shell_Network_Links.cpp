@@ -20,7 +20,7 @@ public:
     if (G_DC_Main) G_DC_Main->m_Show_Chat();
   }
   void m_Show_Message(const std::string& text) override {
-    if (G_DC_Main) G_DC_Main->m_Show_Screen_Message("Error", text, 0);
+    if (G_DC_Main) G_DC_Main->m_Show_Screen_Message("Error", text, TMessage_Kind::Plain);
   }
   void m_Map_Ownership_Changed() override {
     if (G_DC_Main) G_DC_Main->Map_Ownership_Changed();

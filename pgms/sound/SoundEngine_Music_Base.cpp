@@ -12,7 +12,7 @@ namespace {
 TDSMixer* Mixer = nullptr;
 TDSMixerChannel* Channel = nullptr;
 std::int32_t Music_Level = 0;
-std::int32_t Category = 0;
+TMusic_Category Category = TMusic_Category::None;
 std::string Last_Track;
 bool Pending = false;
 TMusic_Events Events;
@@ -26,10 +26,10 @@ void Log_Failure(const std::string& place, const std::exception& e) {
 std::string Draw_Other_Song() {
   std::string song;
   for (int i = 0; i < 1000; ++i) {
-    song = Base_Game_Settings.m_Get_Random_Song(Category);
+    song = Base_Game_Settings.m_Get_Random_Song(std::int32_t(Category));
     if (song != Last_Track) return song;
   }
-  return Base_Game_Settings.m_Get_Random_Song(Category);
+  return Base_Game_Settings.m_Get_Random_Song(std::int32_t(Category));
 }
 
 void Start_Track() {
@@ -84,7 +84,7 @@ void Sound_Music_Init() {
     Channel->SetBufferLength(10000);
     Channel->SetVolume(Sound_Music_Volume(Music_Level));
     Last_Track.clear();
-    Category = 0;
+    Category = TMusic_Category::None;
     Pending = false;
   } catch (const std::exception& e) {
     Log_Failure("Sound_Music_Init", e);
@@ -98,7 +98,7 @@ void Sound_Music_Free() {
   Mixer = nullptr;
 }
 
-void Sound_Music_Start_Music(std::int32_t category) {
+void Sound_Music_Start_Music(TMusic_Category category) {
   if (!Sound_Music_Allowed()) return;
   Pending = false;
   if (!Channel) return;
@@ -107,7 +107,7 @@ void Sound_Music_Start_Music(std::int32_t category) {
     Pending = true;
     Channel->Fade(4000, -10000);
   } else {
-    Last_Track = Base_Game_Settings.m_Get_Random_Song(Category);
+    Last_Track = Base_Game_Settings.m_Get_Random_Song(std::int32_t(Category));
     Start_Track();
   }
 }
@@ -136,6 +136,6 @@ void Sound_Music_Start_Pending() {
 }
 
 TDSMixerChannel* Sound_Music_Channel() { return Channel; }
-std::int32_t Sound_Music_Category() { return Category; }
+TMusic_Category Sound_Music_Category() { return Category; }
 const std::string& Sound_Music_Last_Track() { return Last_Track; }
 bool Sound_Music_Pending() { return Pending; }

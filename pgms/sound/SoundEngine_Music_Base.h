@@ -1,6 +1,6 @@
 // The music: one mixer with one channel, a random track of the current
-// category (1 title, 2 main, 3 combat, 4 finale) from the base game
-// settings, fading in at its start, fading out before a change of category,
+// category (title, main, combat, finale) from the base game settings' song
+// lists of those numbers, fading in at its start, fading out before a change of category,
 // and the next track of the category when a track ends.
 //
 // Music is allowed when the user settings' "Allow Music" and the machine
@@ -12,6 +12,10 @@
 #include <functional>
 #include <string>
 
+// The music categories; the number picks the song list of the base game
+// settings. None: no music started yet.
+enum class TMusic_Category : std::int32_t { None = 0, Title = 1, Main = 2, Combat = 3, Finale = 4 };
+
 class TDSMixer;
 class TDSMixerChannel;
 
@@ -21,7 +25,7 @@ bool Sound_Music_Allowed();
 
 void Sound_Music_Init();
 void Sound_Music_Free();
-void Sound_Music_Start_Music(std::int32_t category);
+void Sound_Music_Start_Music(TMusic_Category category);
 void Sound_Music_Fade_Music(bool switch_pending);
 void Sound_Music_Next_Track();
 void Sound_Music_Start_Pending();
@@ -36,6 +40,6 @@ void Set_Music_Events(const TMusic_Events& events);
 
 // The module's state, for the shell and for tests.
 TDSMixerChannel* Sound_Music_Channel();
-std::int32_t Sound_Music_Category();
+TMusic_Category Sound_Music_Category();
 const std::string& Sound_Music_Last_Track();
 bool Sound_Music_Pending();

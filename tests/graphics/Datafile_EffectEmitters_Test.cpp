@@ -94,7 +94,7 @@ TEST_F(Effects_Data_File, ReadsEffectsEmittersAndTimedEvents) {
   TEffect& blast = *Effect_List->m_Get_Effect(1);
   EXPECT_EQ(blast.name, "Blast");
   EXPECT_EQ(blast.effect_scale_size, 2.0f);
-  EXPECT_EQ(blast.effect_particle_alignment, EFFECT_ALIGN_XY_AXIS);
+  EXPECT_EQ(blast.effect_particle_alignment, TEffect_Align::XY_Axis);
   EXPECT_EQ(blast.effect_lifetime, 3.5f);
   ASSERT_EQ(blast.m_Emitter_Count(), 2);
   EXPECT_EQ(blast.m_Get_Emitter(0), nullptr);
@@ -102,7 +102,7 @@ TEST_F(Effects_Data_File, ReadsEffectsEmittersAndTimedEvents) {
   // An effect without emitters stays, with the defaults.
   EXPECT_EQ(Effect_List->m_Get_Effect(2)->m_Emitter_Count(), 0);
   EXPECT_EQ(Effect_List->m_Get_Effect(2)->effect_lifetime, 60.0f);
-  EXPECT_EQ(Effect_List->m_Get_Effect(2)->effect_particle_alignment, EFFECT_ALIGN_CAMERA);
+  EXPECT_EQ(Effect_List->m_Get_Effect(2)->effect_particle_alignment, TEffect_Align::Camera);
 
   TEmitter& e = Emitter(1, 1);
   EXPECT_EQ(e.emitter_number, 1);
@@ -118,7 +118,7 @@ TEST_F(Effects_Data_File, ReadsEffectsEmittersAndTimedEvents) {
   EXPECT_EQ(e.sound_one_time, "Explosion");
   EXPECT_EQ(e.sound_per_particle, "Splash");
   EXPECT_EQ(e.trigger_effect_end, 0.25f);
-  EXPECT_EQ(e.condition_kind, EMITTER_CONDITION_PARTICLE_DEATH);
+  EXPECT_EQ(e.condition_kind, TEmitter_Condition::Particle_Death);
   EXPECT_EQ(e.condition_emitter, 1);
   EXPECT_EQ(e.condition_particle, 0);
   EXPECT_TRUE(e.turn_towards_move_direction);
@@ -170,7 +170,7 @@ TEST_F(Effects_Data_File, ReadsEffectsEmittersAndTimedEvents) {
   EXPECT_EQ(e2.initial_size_1, 0);
   EXPECT_EQ(e2.initial_size_2, 0);
   EXPECT_EQ(e2.lifetime, 0);
-  EXPECT_EQ(e2.condition_kind, EMITTER_CONDITION_PARTICLE_ALIVE);
+  EXPECT_EQ(e2.condition_kind, TEmitter_Condition::Particle_Alive);
   EXPECT_EQ(e2.condition_emitter, 3);
   EXPECT_EQ(e2.condition_particle, 2);
   ASSERT_EQ(e2.m_Timed_Event_Count(), 1);
@@ -215,7 +215,7 @@ TEST_F(Effects_Data_File, NegativeParticleNumberIsARangeError) {
   EXPECT_THROW(Load("Effect := A\nEmitter := 1\nConditional_Existence := Particle_Alive 1 -2\n"), ERangeError);
   // Without a blank after the emitter number nothing is set.
   Load("Effect := A\nEmitter := 1\nConditional_Existence := Particle_Alive 1\n");
-  EXPECT_EQ(Emitter(1, 1).condition_kind, EMITTER_CONDITION_NONE);
+  EXPECT_EQ(Emitter(1, 1).condition_kind, TEmitter_Condition::None);
 }
 
 TEST(Effects_Split_Value, CommasOutsideParentheses) {

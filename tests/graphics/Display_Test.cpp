@@ -300,7 +300,7 @@ TEST_F(G_Display, OverviewTexturesLoadAndReload) {
   ASSERT_GT(Display_Overview_Ownership_Texture, 0);
   const TGTexture* target = g_tg_texture_list->m_Get_Texture(Display_Overview_Ownership_Texture);
   ASSERT_NE(target, nullptr);
-  EXPECT_EQ(target->m_Kind(), TEXTURE_KIND_RENDER_TARGET);
+  EXPECT_EQ(target->m_Kind(), TTexture_Kind::Render_Target);
   EXPECT_EQ(target->m_Texture_Width(), 512);
   EXPECT_EQ(target->m_Texture_Height(), 256);
   EXPECT_EQ(target->m_Group(), 2);

@@ -42,8 +42,8 @@ TEST_F(Particle_List, FloatingTextFadesOverItsLifetime) {
   list.m_Add_Floating_Text({0, 0, 0}, {0.01f, 0, 0}, 8000, {1, 1, 0, 1}, "-3");
   list.m_Add_Floating_Text_2({0, 0, 0}, {}, 9000, {1, 1, 1, 1}, "x");
   TGParticle_Rec r = list.m_Copy_Record(1);
-  EXPECT_EQ(r.kind, PARTICLE_KIND_TEXT);
-  EXPECT_EQ(list.m_Copy_Record(2).kind, PARTICLE_KIND_TEXT_2);
+  EXPECT_EQ(r.kind, TParticle_Kind::Text);
+  EXPECT_EQ(list.m_Copy_Record(2).kind, TParticle_Kind::Text_2);
   EXPECT_EQ(r.source_blend, 3);
   EXPECT_EQ(r.dest_blend, 4);
   EXPECT_EQ(r.visible, 1);
@@ -197,7 +197,7 @@ protected:
   void SetUp() override {
     TEngine_Fixture::SetUp();
     G_Create_Particle_Systems();
-    f_flat.effect_particle_alignment = EFFECT_ALIGN_XY_AXIS;
+    f_flat.effect_particle_alignment = TEffect_Align::XY_Axis;
   }
   void TearDown() override {
     G_Free_Particle_Systems();
@@ -206,7 +206,7 @@ protected:
   std::int32_t Quad(const TVector& at, std::int32_t source_blend, std::int32_t dest_blend) {
     const std::int32_t i = g_tg_particle_list->m_Get_Free_Slot();
     TGParticle_Rec& r = g_tg_particle_list->m_Record(i);
-    r.kind = PARTICLE_KIND_EMITTER;
+    r.kind = TParticle_Kind::Emitter;
     r.effect = &f_flat;
     r.visible = 1;
     r.position = at;

@@ -235,7 +235,7 @@ TEST_F(G_Engine, ScreenStateAndFlags) {
   G_Set_Windowed_Flag(false);
   EXPECT_FALSE(G_Windowed);
   G_Set_Windowed_Flag(true);
-  EXPECT_EQ(G_Mouse_Pointer_Kind, G_MOUSE_POINTER_NORMAL);
+  EXPECT_EQ(G_Mouse_Pointer_Kind, TMouse_Pointer::Normal);
   EXPECT_FALSE(G_Progress_Dialog_Shown);
 }
 

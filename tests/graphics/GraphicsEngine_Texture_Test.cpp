@@ -64,7 +64,7 @@ TEST_F(G_Textures, SizesOfAPictureRoundedUpToAPowerOfTwo) {
   EXPECT_EQ(t->m_Image_Height(), 60);
   EXPECT_EQ(t->m_Texture_Width(), 128);
   EXPECT_EQ(t->m_Texture_Height(), 64);
-  EXPECT_EQ(t->m_Kind(), TEXTURE_KIND_FILE);
+  EXPECT_EQ(t->m_Kind(), TTexture_Kind::File);
   EXPECT_EQ(t->m_File_Name(), file);
   EXPECT_EQ(list().m_Get_Image_Width(h), 100);
   EXPECT_EQ(list().m_Get_Image_Height(h), 60);
@@ -236,7 +236,7 @@ TEST_F(G_Textures, RenderTargetsAreDrawnIntoAndThenDrawn) {
   ASSERT_EQ(rt, 1);
   const TGTexture* t = list().m_Get_Texture(rt);
   ASSERT_TRUE(t->m_Has_Texture());
-  EXPECT_EQ(t->m_Kind(), TEXTURE_KIND_RENDER_TARGET);
+  EXPECT_EQ(t->m_Kind(), TTexture_Kind::Render_Target);
   EXPECT_FALSE(t->m_Color_Key_On());
   EXPECT_EQ(t->m_Width(), 16u);
   EXPECT_EQ(t->m_Texture_Width(), 16);

@@ -126,8 +126,8 @@ TEST_F(Dialog_Test, Questions_Are_Not_Queued_But_Messages_Are) {
   f_dialog.m_Show_Question("Second", "two", 2, 1);
   EXPECT_EQ(f_dialog.m_Message_Dialog(), first);
   EXPECT_EQ(f_dialog.m_Queued_Messages(), 0u);
-  f_dialog.m_Show_Message("Third", "three", 1, 9, 4);
-  f_dialog.m_Show_Message("Fourth", "four", 2, 8, 3);
+  f_dialog.m_Show_Message("Third", "three", TMessage_Box_Mode::Ok_Cancel, 9, 4);
+  f_dialog.m_Show_Message("Fourth", "four", TMessage_Box_Mode::Yes_No, 8, 3);
   EXPECT_EQ(f_dialog.m_Queued_Messages(), 2u);
   Key(VK_ESCAPE);
   ASSERT_NE(f_dialog.m_Message_Dialog(), nullptr);

@@ -228,10 +228,10 @@ TEST_F(Dispatch_Test, Dragging_Moves_The_Window_Within_The_Screen) {
   // Over the drag area the pointer becomes the move pointer, and back.
   Mouse(300, 205);
   f_root.m_Render(0.0);
-  EXPECT_EQ(G_Mouse_Pointer_Kind, G_MOUSE_POINTER_MOVE);
+  EXPECT_EQ(G_Mouse_Pointer_Kind, TMouse_Pointer::Move);
   Mouse(300, 400);
   f_root.m_Render(0.0);
-  EXPECT_EQ(G_Mouse_Pointer_Kind, G_MOUSE_POINTER_NORMAL);
+  EXPECT_EQ(G_Mouse_Pointer_Kind, TMouse_Pointer::Normal);
   // A press on a child inside the drag area does not begin a drag.
   f_root.m_Mouse_Down(MB_LEFT, 0, 230, 225);
   EXPECT_FALSE(f_panel->m_Dragging());

@@ -8,7 +8,7 @@ void TGui_Fixture::SetUp() {
   G_Screen_Width = 1024;
   G_Screen_Height = 768;
   Mouse(0, 0);
-  G_Mouse_Pointer_Kind = G_MOUSE_POINTER_NORMAL;
+  G_Mouse_Pointer_Kind = TMouse_Pointer::Normal;
   Set_Gui_Text_Link(&f_text);
   Set_Gui_Display_Link(&f_display);
   Set_Gui_Sound_Link(&f_sound);

@@ -61,8 +61,8 @@ TEST_F(List_Window_Test, Sort_By_Texts_Numbers_And_Several_Keys) {
   const char* names[] = {"beta", "Alpha", "alpha", "Gamma"};
   const float values[] = {10, 9, 100, 9};
   for (int r = 1; r <= 4; ++r) {
-    List_Window_Set_Cell(grid, r, 1, names[r - 1], 0, 0, LIST_CELL_TEXT, 0);
-    List_Window_Set_Cell(grid, r, 2, std::to_string(int(values[r - 1])), 80, 0, LIST_CELL_TEXT, 0);
+    List_Window_Set_Cell(grid, r, 1, names[r - 1], 0, 0, TList_Cell_Kind::Text, 0);
+    List_Window_Set_Cell(grid, r, 2, std::to_string(int(values[r - 1])), 80, 0, TList_Cell_Kind::Text, 0);
     List_Window_Set_Cell_Sort_Value(grid, r, 2, values[r - 1]);
   }
   TList_Window_Row_Order order{0, 1, 2, 3, 4};
@@ -82,9 +82,9 @@ TEST_F(List_Window_Test, Sort_By_Texts_Numbers_And_Several_Keys) {
   TList_Window_Row_Order one{0, 1};
   List_Window_Sort_Rows(grid, one, 1, keys);
   EXPECT_EQ(one, (TList_Window_Row_Order{0, 1}));
-  EXPECT_THROW(List_Window_Set_Cell(grid, 0, 1, "", 0, 0, 1, 0), EListError);
+  EXPECT_THROW(List_Window_Set_Cell(grid, 0, 1, "", 0, 0, TList_Cell_Kind::Text, 0), EListError);
   // A numeric cell set again as text sorts as text.
-  List_Window_Set_Cell(grid, 1, 2, "10", 80, 0, LIST_CELL_TEXT, 0);
+  List_Window_Set_Cell(grid, 1, 2, "10", 80, 0, TList_Cell_Kind::Text, 0);
   EXPECT_FALSE(List_Window_Get_Cell(grid, 1, 2)->f_numeric);
 }
 
@@ -123,10 +123,10 @@ TEST_F(List_Window_Test, Draw_Row_Texts_Flags_And_Skipped_Columns) {
   empires.m_Get_Empire(2)->m_Set_Flag_Index(7);
   G_Empire_List = &empires;
   TList_Window_Grid grid;
-  List_Window_Set_Cell(grid, 1, 1, "Group", 0, 0, LIST_CELL_TEXT, 0);
-  List_Window_Set_Cell(grid, 1, 2, "Red", 50, 0, LIST_CELL_TEXT, 0);
-  List_Window_Set_Cell(grid, 1, 3, "", 90, 2, LIST_CELL_EMPIRE_FLAG, 0);
-  List_Window_Set_Cell(grid, 1, 4, "", 120, 0, LIST_CELL_EMPIRE_FLAG, 0);  // no empire: nothing
+  List_Window_Set_Cell(grid, 1, 1, "Group", 0, 0, TList_Cell_Kind::Text, 0);
+  List_Window_Set_Cell(grid, 1, 2, "Red", 50, 0, TList_Cell_Kind::Text, 0);
+  List_Window_Set_Cell(grid, 1, 3, "", 90, 2, TList_Cell_Kind::Empire_Flag, 0);
+  List_Window_Set_Cell(grid, 1, 4, "", 120, 0, TList_Cell_Kind::Empire_Flag, 0);  // no empire: nothing
   f_journal.clear();
   List_Window_Draw_Row(grid, 4, 1, 1, 1, false, true, 10, 30, 1);
   char selected[16];

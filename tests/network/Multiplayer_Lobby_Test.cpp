@@ -304,8 +304,8 @@ TEST_F(Lobby_Test, PlayersJoinChatReceiveTheGameAndStartTogether) {
   }
   // Ready and start: the last ready report starts every machine.
   ASSERT_TRUE(Pump_Until([&] { return host.closed && ann.closed && bob.closed; }));
-  EXPECT_EQ(host->f_result, 1);
-  EXPECT_EQ(ann->f_result, 1);
+  EXPECT_EQ(host->f_result, TLobby_Result::Start_Game);
+  EXPECT_EQ(ann->f_result, TLobby_Result::Start_Game);
   EXPECT_EQ(Game_Settings.f_game_kind, 4);  // the last joined machine's load
 }
 
@@ -1064,7 +1064,7 @@ TEST_F(Lobby_Test, JoiningByNameShowsConnectingAndCanBeCancelled) {
   EXPECT_EQ(j->f_status, "Connection cancelled.");
   EXPECT_FALSE(j->m_Connecting());
   EXPECT_FALSE(j.closed);
-  EXPECT_EQ(j->f_result, 0);
+  EXPECT_EQ(j->f_result, TLobby_Result::Open);
   ASSERT_NE(j.net.client, nullptr);
   resolver.gate->Open();
   Pump_For(200);
@@ -1077,5 +1077,5 @@ TEST_F(Lobby_Test, JoiningByNameShowsConnectingAndCanBeCancelled) {
   EXPECT_FALSE(j->m_Connecting());
   j->m_Cancel();
   EXPECT_TRUE(j.closed);
-  EXPECT_EQ(j->f_result, 2);
+  EXPECT_EQ(j->f_result, TLobby_Result::Cancelled);
 }

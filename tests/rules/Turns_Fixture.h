@@ -36,7 +36,7 @@ struct TRecording_Turn_Links : TTurn_Links {
     texts.push_back(text);
   }
   void m_Show_Game_Over(std::uint8_t player) override { calls.push_back("game over " + std::to_string(player)); }
-  void m_Show_Message(const std::string& caption, const std::string& text, std::int32_t) override {
+  void m_Show_Message(const std::string& caption, const std::string& text, TMessage_Kind) override {
     calls.push_back(caption + ": " + text);
   }
   void m_Show_Status(const std::string& text) override { calls.push_back("status " + text); }

@@ -347,11 +347,11 @@ TEST_F(Lobby_Dialog_Test, TheChatListShowsTheLobbysNewestLinesAndTheLoginBoxHold
 TEST_F(Lobby_Dialog_Test, CancelFreesTheNetworkAndClosesWithResultTwo) {
   Host_Listens();
   host->m_Button_Click(Cancel_Name);
-  EXPECT_EQ(host->m_Result(), 2);
+  EXPECT_EQ(host->m_Result(), TGame_Setup_Result::Cancelled);
   EXPECT_EQ(host_net.server, nullptr);
   std::uint16_t esc = VK_ESCAPE;
   EXPECT_TRUE(join->m_On_Key_Down(esc, 0));
-  EXPECT_EQ(join->m_Result(), 2);
+  EXPECT_EQ(join->m_Result(), TGame_Setup_Result::Cancelled);
   EXPECT_EQ(join_net.client, nullptr);
 }
 
@@ -423,5 +423,5 @@ TEST_F(Lobby_Window_Test, TheJoiningLobbyWhileTheHostsNameIsLookedUp) {
   join->m_Button_Click(Cancel_Name);
   EXPECT_FALSE(join->m_Lobby().m_Connecting());
   EXPECT_EQ(join->m_Lobby().f_status, "Connection cancelled.");
-  EXPECT_EQ(join->m_Result(), 0);
+  EXPECT_EQ(join->m_Result(), TGame_Setup_Result::Open);
 }

@@ -259,7 +259,7 @@ TEST_F(Game_Setup_Test, AFailedCheckShowsTheReasonAndStartsNothing) {
   d->m_Nation_Edit(2).m_Set_Text(" " + Text_Upper_Case(d->m_Nation_Edit(1).m_Text()));
   d->m_Button_Click("GAMESETUP_CONTROL_BUTTON_OK");
   EXPECT_FALSE(d->m_Creating());
-  EXPECT_EQ(d->m_Result(), 0);
+  EXPECT_EQ(d->m_Result(), TGame_Setup_Result::Open);
   ASSERT_NE(d->m_Message_Dialog(), nullptr);
   EXPECT_EQ(d->m_Message_Dialog()->m_Get_Title(), "Error");
   EXPECT_EQ(d->m_Message_Dialog()->m_Get_Text(), "Two players cannot have the same nation name.");
@@ -271,7 +271,7 @@ TEST_F(Game_Setup_Test, EscapeCancelsInEveryMode) {
     auto d = Open(mode);
     std::uint16_t key = VK_ESCAPE;
     EXPECT_TRUE(d->m_On_Key_Down(key, 0));
-    EXPECT_EQ(d->m_Result(), 2);
+    EXPECT_EQ(d->m_Result(), TGame_Setup_Result::Cancelled);
     EXPECT_TRUE(d->m_Killed());
   }
 }
@@ -284,13 +284,13 @@ TEST_F(Game_Setup_Test, EscapeWithAListOpenClosesOnlyTheList) {
     std::uint16_t key = VK_ESCAPE;
     EXPECT_TRUE(d->m_On_Key_Down(key, 0));
     EXPECT_FALSE(combo->m_List_Open());
-    EXPECT_EQ(d->m_Result(), 0);
+    EXPECT_EQ(d->m_Result(), TGame_Setup_Result::Open);
     EXPECT_FALSE(d->m_Killed());
   }
   // The next Esc cancels the setup.
   std::uint16_t key = VK_ESCAPE;
   EXPECT_TRUE(d->m_On_Key_Down(key, 0));
-  EXPECT_EQ(d->m_Result(), 2);
+  EXPECT_EQ(d->m_Result(), TGame_Setup_Result::Cancelled);
 }
 
 TEST_F(Game_Setup_Test, TheFlagChoicesDrawTheRowOfTheirColourAndTheColumnOfTheFlag) {
@@ -323,7 +323,7 @@ TEST_F(Game_Setup_Test, TheNewGameJobBuildsTheWorldAndClosesTheDialog) {
   for (int frame = 0; frame < 200 && Stepped_Task_Running; ++frame) Stepped_Task_Step(0.02f);
   EXPECT_FALSE(Stepped_Task_Running);
   EXPECT_EQ(d->m_Progress_Dialog(), nullptr);
-  EXPECT_EQ(d->m_Result(), 1);
+  EXPECT_EQ(d->m_Result(), TGame_Setup_Result::Game_Made);
   EXPECT_TRUE(d->m_Killed());
   ASSERT_GT(f_map->m_Get_Region_Count(), 0);
   EXPECT_EQ(Game_Settings.f_turn_empire, 1);
@@ -387,7 +387,7 @@ TEST_F(Game_Setup_Test, TheOpeningViewOfASmallWorldStaysOnTheMap) {
   ASSERT_EQ(d->m_Combobox(3).m_Get_Text(), "Tiny");
   d->m_Button_Click("GAMESETUP_CONTROL_BUTTON_OK");
   for (int frame = 0; frame < 200 && Stepped_Task_Running; ++frame) Stepped_Task_Step(0.02f);
-  ASSERT_EQ(d->m_Result(), 1);
+  ASSERT_EQ(d->m_Result(), TGame_Setup_Result::Game_Made);
   const float map_w = float(f_map->m_Get_Pixel_Width()), map_h = float(f_map->m_Get_Pixel_Height());
   const float half_h = -GAME_SESSION_CAMERA_HEIGHT * std::tan(G_PICK_FIELD_OF_VIEW / 2.0f);
   const float half_w = half_h * 1024.0f / 768.0f;

@@ -23,7 +23,9 @@
 namespace {
 
 std::vector<std::string> music_calls;
-void Record_Start(std::int32_t category) { music_calls.push_back("start " + std::to_string(category)); }
+void Record_Start(TMusic_Category category) {
+  music_calls.push_back("start " + std::to_string(std::int32_t(category)));
+}
 void Record_Fade(bool) { music_calls.push_back("fade"); }
 
 class Game_Menus : public TGui_Fixture {
@@ -94,7 +96,7 @@ TEST_F(Game_Menus, EachMenuButtonGivesItsChoiceAndEscapeCloses) {
     EXPECT_EQ(menu->m_Button(n).m_X(), 428);
     EXPECT_EQ(menu->m_Button(n).m_Y(), 234 + 41 * n - 14);
     Click(menu->m_Button(n));
-    EXPECT_EQ(menu->m_Get_Choice(), n);
+    EXPECT_EQ(menu->m_Get_Choice(), TGame_Menu_Choice(n));
     EXPECT_TRUE(menu->m_Killed());
     f_root.Remove_Child_Control(menu.get());
   }
@@ -103,7 +105,7 @@ TEST_F(Game_Menus, EachMenuButtonGivesItsChoiceAndEscapeCloses) {
   Key(VK_RETURN);
   EXPECT_FALSE(menu->m_Killed());
   Key(VK_ESCAPE);
-  EXPECT_EQ(menu->m_Get_Choice(), GAME_MENU_CLOSE);
+  EXPECT_EQ(menu->m_Get_Choice(), TGame_Menu_Choice::Close);
   EXPECT_TRUE(menu->m_Killed());
 }
 
@@ -275,7 +277,7 @@ TEST_F(Game_Menus, SaveMapAsksForANameAndRefusesBadNamesWithoutWriting) {
   Open(dialog, "Dlg Game Options", 212, 84);
   Click(dialog->m_Button(2));
   ASSERT_NE(dialog->m_Message(), nullptr);
-  EXPECT_EQ(dialog->m_Message()->m_Get_Mode(), 4);
+  EXPECT_EQ(dialog->m_Message()->m_Get_Mode(), TMessage_Box_Mode::Edit);
   EXPECT_EQ(dialog->m_Message()->m_Get_Tag(), 99);
   struct TCase {
     const char* name;

@@ -181,7 +181,7 @@ const char* const Reserved_Reason =
 TEST_F(Load_Save, RefusedSaveNamesGetTheReasonAndTouchNothing) {
   New_Game();
   Save_As("Kept");
-  ASSERT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
+  ASSERT_EQ(f_dialog->f_result, TLoad_Save_Result::Done);
   const std::vector<std::string> before = Save_Folders();
   struct TCase {
     const char* name;
@@ -246,7 +246,7 @@ TEST_F(Load_Save, SaveThenLoadBringsTheGameBack) {
   const std::int32_t regions = G_Map->m_Get_Region_Count();
   const std::vector<int> owners = Owners();
   Save_As("Campaign");
-  EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
+  EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Done);
   EXPECT_TRUE(f_dialog->m_Killed());
   EXPECT_EQ(f_dialog->m_Progress_Dialog(), nullptr);
   for (const char* f : Game_Folder_Files) EXPECT_TRUE(fs::exists(user.path() / "savegames" / "Campaign" / f)) << f;
@@ -267,7 +267,7 @@ TEST_F(Load_Save, SaveThenLoadBringsTheGameBack) {
   EXPECT_TRUE(Stepped_Task_Running);
   ASSERT_NE(f_dialog->m_Progress_Dialog(), nullptr);
   Run_Job();
-  EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
+  EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Done);
   EXPECT_FALSE(f_dialog->f_keep_screen_mode);
   EXPECT_TRUE(f_dialog->m_Killed());
   EXPECT_EQ(Game_Settings.f_game_date, date);
@@ -278,7 +278,7 @@ TEST_F(Load_Save, SaveThenLoadBringsTheGameBack) {
 TEST_F(Load_Save, AFailedLoadKeepsTheDialogOpenWithTheReasonAndTheGameAsItWas) {
   New_Game();
   Save_As("Good");
-  ASSERT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
+  ASSERT_EQ(f_dialog->f_result, TLoad_Save_Result::Done);
   const fs::path saves = user.path() / "savegames";
   fs::copy(saves / "Good", saves / "Truncated");
   fs::copy(saves / "Good", saves / "Corrupted");
@@ -308,7 +308,7 @@ TEST_F(Load_Save, AFailedLoadKeepsTheDialogOpenWithTheReasonAndTheGameAsItWas) {
     f_dialog->m_Ok();
     Run_Job();
     EXPECT_FALSE(f_dialog->m_Killed());
-    EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_CANCELLED);
+    EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Cancelled);
     EXPECT_NE(Message_Text().find(c.words), std::string::npos) << Message_Text();
     // Nothing of the running game changed.
     EXPECT_EQ(Game_Settings.f_game_date, changed_date);
@@ -392,11 +392,11 @@ TEST_F(Load_Save, ResumeWithoutALastSaveClosesWithTheReasonForTheMainScreen) {
     Machine_Options->f_last_savegame_dir = last;
     EXPECT_FALSE(Load_Save_Last_Save_Exists());
     f_dialog = std::make_unique<TDC_Dlg_LoadSaveGame>();
-    f_dialog->m_Set_Tag(1);
+    f_dialog->m_Set_Opener(TLoad_Opener::Start_Menu);
     f_dialog->m_Load_Direct();
     EXPECT_FALSE(Stepped_Task_Running);
     EXPECT_TRUE(f_dialog->m_Killed());
-    EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_CANCELLED);
+    EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Cancelled);
     EXPECT_EQ(f_dialog->f_error_caption, "File Load Error");
     EXPECT_EQ(f_dialog->f_error_text, "Could not find savegame directory " + last);
     EXPECT_EQ(f_dialog->m_Message_Dialog(), nullptr);
@@ -410,13 +410,13 @@ TEST_F(Load_Save, ResumeLoadsTheLastSave) {
   ASSERT_TRUE(Load_Save_Last_Save_Exists());
   Game_Settings.f_game_date = date + 10;
   f_dialog = std::make_unique<TDC_Dlg_LoadSaveGame>();
-  f_dialog->m_Set_Tag(1);
+  f_dialog->m_Set_Opener(TLoad_Opener::Start_Menu);
   f_dialog->m_Load_Direct();
   EXPECT_FALSE(f_dialog->m_Button(1).m_Visible());
   EXPECT_FALSE(f_dialog->m_File_List().m_Visible());
   Run_Job();
-  EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_DONE);
-  EXPECT_EQ(f_dialog->f_tag, 1);
+  EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Done);
+  EXPECT_EQ(f_dialog->f_opener, TLoad_Opener::Start_Menu);
   EXPECT_EQ(Game_Settings.f_game_date, date);
   // A last save that no longer reads: closed with the reason, the game as
   // it was.
@@ -424,11 +424,11 @@ TEST_F(Load_Save, ResumeLoadsTheLastSave) {
   Write_File(empires, Read_File(empires).substr(0, 40));
   Game_Settings.f_game_date = date + 20;
   f_dialog = std::make_unique<TDC_Dlg_LoadSaveGame>();
-  f_dialog->m_Set_Tag(1);
+  f_dialog->m_Set_Opener(TLoad_Opener::Start_Menu);
   f_dialog->m_Load_Direct();
   Run_Job();
   EXPECT_TRUE(f_dialog->m_Killed());
-  EXPECT_EQ(f_dialog->f_result, LOAD_SAVE_CANCELLED);
+  EXPECT_EQ(f_dialog->f_result, TLoad_Save_Result::Cancelled);
   EXPECT_NE(f_dialog->f_error_text.find("Empires.dat"), std::string::npos) << f_dialog->f_error_text;
   EXPECT_EQ(Game_Settings.f_game_date, date + 20);
   EXPECT_TRUE(shell.messages.empty());
@@ -486,12 +486,12 @@ TEST_F(Load_Save, TheEndOfTurnThatFindsAWinnerOpensTheGameOver) {
   auto device = std::make_unique<TRender_Device_Headless>(params);
   Render_Device_Set_Current(device.get());
   G_Init_GraphicsEngine();
-  Game_Over_Start_Music = [](std::int32_t) {};
+  Game_Over_Start_Music = [](TMusic_Category) {};
   Game_Menu_Dialogs_Install();
   auto screen = std::make_unique<TDC_Main>();
   screen->m_Set_Position("Main Window", 0, 0, false);
   screen->m_Set_Visible(true);
-  screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   EXPECT_NE(Game_Session_End_Turn(), 0);
   Game_Session_Run_Until_Idle();
   auto* over = dynamic_cast<TDC_Dlg_GameOver*>(screen->m_Get_Dialog("Dlg Game Over"));

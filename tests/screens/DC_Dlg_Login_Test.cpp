@@ -42,17 +42,17 @@ TEST_F(Login_Test, ButtonsAndKeysGiveTheResult) {
     const char* name;
     std::uint16_t key;      // 0: click instead
     std::int32_t x, y;      // the click
-    std::int32_t result;
+    TLogin_Result result;
   } cases[] = {
-      {"Esc", VK_ESCAPE, 0, 0, 1},
-      {"Enter", VK_RETURN, 0, 0, 2},
-      {"Cancel", 0, 312 + 304 + 5, 284 + 176 + 5, 1},
-      {"OK", 0, 312 + 213 + 5, 284 + 176 + 5, 2},
+      {"Esc", VK_ESCAPE, 0, 0, TLogin_Result::Cancelled},
+      {"Enter", VK_RETURN, 0, 0, TLogin_Result::Ok},
+      {"Cancel", 0, 312 + 304 + 5, 284 + 176 + 5, TLogin_Result::Cancelled},
+      {"OK", 0, 312 + 213 + 5, 284 + 176 + 5, TLogin_Result::Ok},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    f_login->f_result = 0;
+    f_login->f_result = TLogin_Result::None;
     if (c.key != 0) {
       std::uint16_t key = c.key;
       f_root.m_Key_Down(key, 0);

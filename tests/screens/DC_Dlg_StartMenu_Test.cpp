@@ -46,16 +46,23 @@ protected:
 TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
   struct TCase {
     float at;  // seconds since the start, in steps of 0.25
-    std::uint8_t phase;
+    TStart_Menu_Phase phase;
     float first, second, fade;
   } cases[] = {
-      {0.25f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},   {0.5f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},
-      {1.75f, START_MENU_FIRST_LOGO, 0.5f, 0.0f, 0.0f},   {3.0f, START_MENU_FIRST_LOGO, 1.0f, 0.0f, 0.0f},
-      {3.5f, START_MENU_FIRST_LOGO, 0.5f, 0.0f, 0.0f},    {4.0f, START_MENU_FIRST_LOGO, 0.0f, 0.0f, 0.0f},
-      {4.25f, START_MENU_SECOND_LOGO, 0.0f, 0.0f, 0.0f},  {5.75f, START_MENU_SECOND_LOGO, 0.0f, 0.5f, 0.0f},
-      {7.25f, START_MENU_SECOND_LOGO, 0.0f, 1.0f, 0.0f},  {7.75f, START_MENU_SECOND_LOGO, 0.0f, 0.5f, 0.0f},
-      {8.5f, START_MENU_MENU, 0.0f, 0.0f, 0.0f},          {10.0f, START_MENU_MENU, 0.0f, 0.0f, 0.5f},
-      {11.5f, START_MENU_MENU, 0.0f, 0.0f, 1.0f},         {20.0f, START_MENU_MENU, 0.0f, 0.0f, 1.0f},
+      {0.25f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {0.5f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {1.75f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},
+      {3.0f, TStart_Menu_Phase::First_Logo, 1.0f, 0.0f, 0.0f},
+      {3.5f, TStart_Menu_Phase::First_Logo, 0.5f, 0.0f, 0.0f},
+      {4.0f, TStart_Menu_Phase::First_Logo, 0.0f, 0.0f, 0.0f},
+      {4.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.0f, 0.0f},
+      {5.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {7.25f, TStart_Menu_Phase::Second_Logo, 0.0f, 1.0f, 0.0f},
+      {7.75f, TStart_Menu_Phase::Second_Logo, 0.0f, 0.5f, 0.0f},
+      {8.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.0f},
+      {10.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 0.5f},
+      {11.5f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
+      {20.0f, TStart_Menu_Phase::Menu, 0.0f, 0.0f, 1.0f},
   };
   TStart_Menu_Intro intro;
   float now = 0.0f;
@@ -69,9 +76,9 @@ TEST(Start_Menu_Intro, TheLogosFadeInAndOutAndTheMenuFadesInOverThreeSeconds) {
     }
     SCOPED_TRACE(c.at);
     EXPECT_EQ(intro.phase, c.phase);
-    if (c.phase == START_MENU_FIRST_LOGO) {
+    if (c.phase == TStart_Menu_Phase::First_Logo) {
       EXPECT_NEAR(intro.first_logo, c.first, 1e-4);
-    } else if (c.phase == START_MENU_SECOND_LOGO) {
+    } else if (c.phase == TStart_Menu_Phase::Second_Logo) {
       EXPECT_NEAR(intro.second_logo, c.second, 1e-4);
     } else if (intro.time > 0.0f) {
       EXPECT_NEAR(intro.fade, c.fade, 1e-4);
@@ -89,7 +96,7 @@ TEST(Start_Menu_Intro, TheFadeEndsAtFullBrightnessWhateverTheFrameLength) {
     SCOPED_TRACE(frame);
     TStart_Menu_Intro intro;
     for (int n = 0; n < int(20.0f / frame); ++n) Start_Menu_Advance(intro, frame);
-    EXPECT_EQ(intro.phase, START_MENU_MENU);
+    EXPECT_EQ(intro.phase, TStart_Menu_Phase::Menu);
     EXPECT_EQ(intro.fade, 1.0f);
     EXPECT_EQ(intro.time, 5.0f);
   }
@@ -97,12 +104,12 @@ TEST(Start_Menu_Intro, TheFadeEndsAtFullBrightnessWhateverTheFrameLength) {
 
 TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSkipsTheIntro) {
   auto menu = Open();
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_FIRST_LOGO);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::First_Logo);
   for (int n = 1; n <= 6; ++n) EXPECT_FALSE(menu->m_Button(n).m_Visible());
   menu->TimerFired(1.0f);
   std::uint16_t key = 'A';
   EXPECT_TRUE(menu->m_On_Key_Down(key, 0));
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::Menu);
   EXPECT_EQ(menu->m_Intro().fade, 1.0f);
   for (int n = 1; n <= 6; ++n) EXPECT_TRUE(menu->m_Button(n).m_Visible());
   EXPECT_TRUE(Start_Menu_Intro_Shown);
@@ -111,7 +118,7 @@ TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSk
   EXPECT_FALSE(menu->m_On_Key_Down(key, 0));
   menu.reset();
   auto again = Open();
-  EXPECT_EQ(again->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(again->m_Intro().phase, TStart_Menu_Phase::Menu);
   EXPECT_EQ(again->m_Intro().fade, 1.0f);
   EXPECT_TRUE(again->m_Button(1).m_Visible());
 }
@@ -119,7 +126,7 @@ TEST_F(Start_Menu_Test, AKeyDuringTheFirstLogoShowsTheMenuAtOnceAndTheNextMenuSk
 TEST_F(Start_Menu_Test, APressSkipsTheIntroAndTheButtonsLieInARowAtTheBottom) {
   auto menu = Open();
   menu->m_On_Mouse_Down(MB_LEFT, 0, 10, 10);
-  EXPECT_EQ(menu->m_Intro().phase, START_MENU_MENU);
+  EXPECT_EQ(menu->m_Intro().phase, TStart_Menu_Phase::Menu);
   for (int n = 1; n <= 6; ++n) {
     EXPECT_EQ(menu->m_Button(n).m_X(), 512 - 507 + 169 * (n - 1));
     EXPECT_EQ(menu->m_Button(n).m_Y(), 768 - 82);
@@ -131,18 +138,18 @@ TEST_F(Start_Menu_Test, APressSkipsTheIntroAndTheButtonsLieInARowAtTheBottom) {
 TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
   struct TCase {
     std::vector<int> presses;
-    std::int32_t result;
-    std::int32_t page;
+    TStart_Menu_Result result;
+    TStart_Menu_Page page;
   } cases[] = {
-      {{6}, START_MENU_QUIT, 0},
-      {{1, 1}, START_MENU_NEW_GAME, 1},
-      {{1, 2}, START_MENU_LOAD_GAME, 1},
-      {{1, 6, 2, 1}, START_MENU_HOTSEAT, 2},
-      {{2, 2}, START_MENU_HOST, 2},
-      {{2, 3}, START_MENU_JOIN, 2},
-      {{2, 4}, START_MENU_NETWORK_LOAD, 2},
-      {{2, 6}, 0, 0},
-      {{1, 4, 5}, 0, 1},  // buttons without a choice do nothing
+      {{6}, TStart_Menu_Result::Quit, TStart_Menu_Page::Main},
+      {{1, 1}, TStart_Menu_Result::New_Game, TStart_Menu_Page::Single_Player},
+      {{1, 2}, TStart_Menu_Result::Load_Game, TStart_Menu_Page::Single_Player},
+      {{1, 6, 2, 1}, TStart_Menu_Result::Hot_Seat, TStart_Menu_Page::Multiplayer},
+      {{2, 2}, TStart_Menu_Result::Host, TStart_Menu_Page::Multiplayer},
+      {{2, 3}, TStart_Menu_Result::Join, TStart_Menu_Page::Multiplayer},
+      {{2, 4}, TStart_Menu_Result::Network_Load, TStart_Menu_Page::Multiplayer},
+      {{2, 6}, TStart_Menu_Result::None, TStart_Menu_Page::Main},
+      {{1, 4, 5}, TStart_Menu_Result::None, TStart_Menu_Page::Single_Player},  // buttons without a choice do nothing
   };
   for (const TCase& c : cases) {
     auto menu = Open();
@@ -150,7 +157,7 @@ TEST_F(Start_Menu_Test, ThePagesLeadToTheirResults) {
     for (int n : c.presses) menu->m_Button_Click("STARTMENU_CONTROL_BUTTON_" + std::to_string(n));
     EXPECT_EQ(menu->m_Result(), c.result) << c.presses.size();
     EXPECT_EQ(menu->m_Page(), c.page);
-    EXPECT_EQ(menu->m_Killed(), c.result != 0);
+    EXPECT_EQ(menu->m_Killed(), c.result != TStart_Menu_Result::None);
   }
   auto menu = Open();
   EXPECT_EQ(Captions(*menu), (std::vector<std::string>{"Single Player Game", "Multiplayer Game", " -", " -",
@@ -204,7 +211,7 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
   Sound_Music_Init();
   if (!Sound_Music_Channel()) GTEST_SKIP() << "no music output";
   auto menu = Open();
-  EXPECT_EQ(Sound_Music_Category(), 1);
+  EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
   // The title song list of the shipped settings names the track.
   ASSERT_FALSE(Base_Game_Settings.f_songs[0].empty());
   EXPECT_NE(std::find(Base_Game_Settings.f_songs[0].begin(), Base_Game_Settings.f_songs[0].end(),
@@ -216,16 +223,16 @@ TEST_F(Start_Menu_Test, TheMenuPlaysTheTitleMusic) {
   Start_Menu_Install();
   {
     TDC_Main screen;
-    EXPECT_EQ(Sound_Music_Category(), 1);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
     screen.m_Close_Child_Dialogs();
-    screen.m_Set_Screen_Mode(SCREEN_MODE_MAP);
-    EXPECT_EQ(Sound_Music_Category(), 2);
-    screen.m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
-    EXPECT_EQ(Sound_Music_Category(), 3);
-    screen.m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
-    EXPECT_EQ(Sound_Music_Category(), 3);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Map);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Main);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Battle);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Combat);
+    screen.m_Set_Screen_Mode(TScreen_Mode::Handover);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Combat);
     ASSERT_TRUE(screen.m_Open_Dialog("Dlg Start Menu", 0, 0));
-    EXPECT_EQ(Sound_Music_Category(), 1);
+    EXPECT_EQ(Sound_Music_Category(), TMusic_Category::Title);
   }
   DC_Main_Register_Dialog("Dlg Start Menu", {});
   Sound_Music_Free();
@@ -240,7 +247,7 @@ TEST_F(Start_Menu_Test, TheMainScreenOpensTheMenuFirstAndTheChoiceOpensTheGameSe
     screen.m_Set_Visible(true);
     auto* menu = dynamic_cast<TDC_Dlg_StartMenu*>(screen.m_Get_Dialog("Dlg Start Menu"));
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(screen.m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+    EXPECT_EQ(screen.m_Get_Screen_Mode(), TScreen_Mode::Menu);
     menu->m_Skip_Intro();
     // Real presses through the tree: "Single Player Game", then "New Game".
     for (int i = 0; i < 2; ++i) {

@@ -74,11 +74,11 @@ class TEnd_Dialog : public TDisplay_Class {
 
 TEST_F(Main_Screen_Links, TheTurnsReachTheScreenWhileItExists) {
   TTurn_Links& links = Turn_Links();
-  links.m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_HANDOVER);
-  links.m_Show_Message("Next Player", "Player 2, start your turn...", 2);
+  links.m_Set_Screen_Mode(TScreen_Mode::Handover);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Handover);
+  links.m_Show_Message("Next Player", "Player 2, start your turn...", TMessage_Kind::Next_Player);
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
-  links.m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  links.m_Set_Screen_Mode(TScreen_Mode::Map);
   // A status of the turn machinery shows until it is cleared; then the turn
   // status takes the line back.
   links.m_Show_Status("Saving Game...");
@@ -93,37 +93,37 @@ TEST_F(Main_Screen_Links, TheTurnsReachTheScreenWhileItExists) {
   links.m_Clear_Notices();
   EXPECT_TRUE(f_screen->m_Notices()[0].empty());
   // An out-of-range mode is not a screen mode.
-  links.m_Set_Screen_Mode(9);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  links.m_Set_Screen_Mode(TScreen_Mode(9));
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
   // Without the screen the turns run on the links that do nothing.
   f_screen.reset();
   EXPECT_NE(&Turn_Links(), &links);
-  Turn_Links().m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+  Turn_Links().m_Set_Screen_Mode(TScreen_Mode::Handover);
   Turn_Links().m_Show_Status("Saving Game...");
 }
 
 TEST_F(Main_Screen_Links, ABattleEndsOnTheMapAtOnceWithoutTheEndDialog) {
-  Combat_Links().m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_BATTLE);
+  Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Battle));
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Battle);
   EXPECT_TRUE(Combat_Links().m_Screen_Active());
   EXPECT_EQ(Combat_Links().m_Screen_Width(), 1024);
   Combat_Links().m_Open_End_Dialog();
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
   EXPECT_FALSE(Combat_Links().m_Screen_Active());
 }
 
 TEST_F(Main_Screen_Links, ABattleEndsOnTheMapWhenTheEndDialogCloses) {
   DC_Main_Register_Dialog("Dlg Combat End",
                           {[](std::int32_t, std::int32_t) { return std::make_unique<TEnd_Dialog>(); }, nullptr});
-  Combat_Links().m_Set_Screen_Mode(SCREEN_MODE_BATTLE);
+  Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Battle));
   Combat_Links().m_Open_End_Dialog();
   TDisplay_Class* dialog = f_screen->m_Get_Dialog("Dlg Combat End");
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_BATTLE);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Battle);
   dialog->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Combat End"), nullptr);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
 }
 
 TEST_F(Main_Screen_Links, TheOtherPlayersCloseThatComesBeforeTheDialogOpensIsKeptForIt) {
@@ -186,7 +186,7 @@ TEST_F(Main_Screen_Links, TheBattleAsksTheInfoBoxForAPiecesStack) {
   const std::int32_t first = f_map.m_Add_Unit(1, 1, 1, 1, 0);
   Combat_Links().m_Set_Info_Box_Unit(first, 3, 7);
   EXPECT_TRUE(f_screen->m_Info_Box_Shown());
-  EXPECT_EQ(f_screen->m_Info_Box().kind, 3);
+  EXPECT_EQ(f_screen->m_Info_Box().kind, TInfo_Box_Kind::Stack);
   EXPECT_EQ(f_screen->m_Info_Box().subject, first);
   Combat_Links().m_Clear_Info_Box();
   EXPECT_FALSE(f_screen->m_Info_Box_Shown());

@@ -51,7 +51,7 @@ protected:
     f_screen = std::make_unique<TDC_Main>();
     f_screen->m_Set_Position("Main Window", 0, 0, false);
     f_screen->m_Set_Visible(true);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   }
   void TearDown() override {
     f_screen.reset();
@@ -215,7 +215,7 @@ TEST_F(Main_Orders, EndingTheTurnChecksBattlesAndAirUnits) {
   const std::int32_t jet = Place(6, UT_JET, 1, 1);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.shown);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     f_screen->m_Close_Child_Dialogs();
     timer.m_Clear();
     map.m_Set_Unit_Moves(jet, c.air ? 1 : 0);
@@ -331,18 +331,20 @@ TEST_F(Main_Orders, ShortcutsPressTheirButtonsOnlyWithoutADialogAndOnTheirTurn) 
       timer.m_Clear();
       map.m_Set_Unit_Moves(cannon, 2);
       if (c.select) f_screen->m_Toggle_Unit(c.select);
-      if (dialog_open) f_screen->m_Show_Message("Note", "text", 0);
-      const std::uint8_t mode_before = f_screen->m_Order_Mode();
+      if (dialog_open) f_screen->m_Show_Message("Note", "text", TMessage_Kind::Plain);
+      const TOrder_Mode mode_before = f_screen->m_Order_Mode();
       Key(c.key);
       const std::string check = c.check;
       bool happened = false;
       if (check.rfind("dialog ", 0) == 0) happened = f_screen->m_Get_Dialog(check.substr(7)) != nullptr;
       else if (check == "end turn") happened = timer.m_Has_Action_Type(ACTION_END_TURN);
-      else if (check.rfind("mode ", 0) == 0) happened = f_screen->m_Order_Mode() == std::stoi(check.substr(5)) &&
-                                                         f_screen->m_Order_Mode() != mode_before;
+      else if (check.rfind("mode ", 0) == 0)
+        happened = std::int32_t(f_screen->m_Order_Mode()) == std::stoi(check.substr(5)) &&
+                   f_screen->m_Order_Mode() != mode_before;
       else if (check == "transport") happened = f_screen->m_Transport_Panel() != nullptr;
       else if (check == "confirm")
-        happened = f_screen->m_Message_Dialog() && f_screen->m_Message_Dialog()->m_Get_Tag() == 3;
+        happened = f_screen->m_Message_Dialog() && TMessage_Kind(f_screen->m_Message_Dialog()->m_Get_Tag()) ==
+                                                          TMessage_Kind::Decommission_Question;
       else if (check == "skip") {
         TMap_Unit_Record u;
         map.m_Get_Unit(cannon, u);

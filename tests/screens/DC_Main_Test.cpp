@@ -105,15 +105,15 @@ class Main_Screen : public ::testing::Test {
 
 TEST_F(Main_Screen, TheCameraIsClampedToTheMapOrTheBattleAndLooksStraightDown) {
   struct TCase {
-    std::uint8_t mode;
+    TScreen_Mode mode;
     TVector eye, want;
   } cases[] = {
-      {SCREEN_MODE_MAP, {100, 200, -20}, {100, 200, -50}},
-      {SCREEN_MODE_MAP, {100, 200, -9000}, {100, 200, -8000}},
-      {SCREEN_MODE_MAP, {-5, 99999, -3000}, {0, float(Map_H), -3000}},
-      {SCREEN_MODE_MAP, {7000, -1, -3000}, {float(Map_W), 0, -3000}},
-      {SCREEN_MODE_BATTLE, {100, 200, -9000}, {100, 200, -2000}},
-      {SCREEN_MODE_BATTLE, {5000, 3000, -1000}, {1400, 1000, -1000}},
+      {TScreen_Mode::Map, {100, 200, -20}, {100, 200, -50}},
+      {TScreen_Mode::Map, {100, 200, -9000}, {100, 200, -8000}},
+      {TScreen_Mode::Map, {-5, 99999, -3000}, {0, float(Map_H), -3000}},
+      {TScreen_Mode::Map, {7000, -1, -3000}, {float(Map_W), 0, -3000}},
+      {TScreen_Mode::Battle, {100, 200, -9000}, {100, 200, -2000}},
+      {TScreen_Mode::Battle, {5000, 3000, -1000}, {1400, 1000, -1000}},
   };
   for (const TCase& c : cases) {
     f_screen->m_Set_Screen_Mode(c.mode);
@@ -129,20 +129,20 @@ TEST_F(Main_Screen, TheCameraIsClampedToTheMapOrTheBattleAndLooksStraightDown) {
 
 TEST_F(Main_Screen, TheMouseAtAnEdgePansUnlessItRestsOnAPanel) {
   struct TCase {
-    std::uint8_t mode;
+    TScreen_Mode mode;
     std::int32_t x, y;
     float dx, dy;
   } cases[] = {
-      {SCREEN_MODE_MAP, 0, 0, -100, 100},     // top-left corner: both at once
-      {SCREEN_MODE_MAP, 1023, 400, 100, 0},   // right edge
-      {SCREEN_MODE_MAP, 500, 767, 0, -100},   // bottom edge
-      {SCREEN_MODE_MAP, 500, 400, 0, 0},      // middle
-      {SCREEN_MODE_MAP, 1000, 5, 0, 0},       // on the overview map at the top right
-      {SCREEN_MODE_MAP, 300, 10, 0, 0},       // on the main-button strip
-      {SCREEN_MODE_MAP, 10, 400, -100, 0},    // left edge below the status bar
-      {SCREEN_MODE_BATTLE, 10, 400, -50, 0},  // half speed in a battle
-      {SCREEN_MODE_BATTLE, 1000, 30, 0, 0},   // the battle's top band
-      {SCREEN_MODE_MENU, 0, 0, 0, 0},         // nothing pans behind a menu
+      {TScreen_Mode::Map, 0, 0, -100, 100},     // top-left corner: both at once
+      {TScreen_Mode::Map, 1023, 400, 100, 0},   // right edge
+      {TScreen_Mode::Map, 500, 767, 0, -100},   // bottom edge
+      {TScreen_Mode::Map, 500, 400, 0, 0},      // middle
+      {TScreen_Mode::Map, 1000, 5, 0, 0},       // on the overview map at the top right
+      {TScreen_Mode::Map, 300, 10, 0, 0},       // on the main-button strip
+      {TScreen_Mode::Map, 10, 400, -100, 0},    // left edge below the status bar
+      {TScreen_Mode::Battle, 10, 400, -50, 0},  // half speed in a battle
+      {TScreen_Mode::Battle, 1000, 30, 0, 0},   // the battle's top band
+      {TScreen_Mode::Menu, 0, 0, 0, 0},         // nothing pans behind a menu
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -188,7 +188,7 @@ TEST_F(Main_Screen, NoticesKeepTheFirstTenLinesAndFadeOverTwentySeconds) {
   EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 20.0f);
   f_screen->m_On_Timer(5.0f);
   EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
-  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MENU);  // behind a menu the time stands still
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Menu);  // behind a menu the time stands still
   f_screen->m_On_Timer(5.0f);
   EXPECT_FLOAT_EQ(f_screen->m_Notice_Time(), 15.0f);
   f_screen->m_Clear_Notices();
@@ -198,13 +198,13 @@ TEST_F(Main_Screen, NoticesKeepTheFirstTenLinesAndFadeOverTwentySeconds) {
 
 TEST_F(Main_Screen, WheelAndKeysMoveTheCameraByTheStepOfTheModeAndShiftState) {
   struct TCase {
-    std::uint8_t mode;
+    TScreen_Mode mode;
     TShift_State shift;
     float step;
-  } cases[] = {{SCREEN_MODE_MAP, 0, 200},          {SCREEN_MODE_MAP, SS_CTRL, 5},
-               {SCREEN_MODE_MAP, SS_SHIFT, 0.01f}, {SCREEN_MODE_MAP, SS_CTRL | SS_SHIFT, 5},
-               {SCREEN_MODE_BATTLE, 0, 200},       {SCREEN_MODE_MENU, 0, 0},
-               {SCREEN_MODE_HANDOVER, SS_CTRL, 0}};
+  } cases[] = {{TScreen_Mode::Map, 0, 200},          {TScreen_Mode::Map, SS_CTRL, 5},
+               {TScreen_Mode::Map, SS_SHIFT, 0.01f}, {TScreen_Mode::Map, SS_CTRL | SS_SHIFT, 5},
+               {TScreen_Mode::Battle, 0, 200},       {TScreen_Mode::Menu, 0, 0},
+               {TScreen_Mode::Handover, SS_CTRL, 0}};
   for (const TCase& c : cases) {
     f_screen->m_Set_Screen_Mode(c.mode);
     EXPECT_FLOAT_EQ(f_screen->m_Camera_Step(c.shift), c.step);
@@ -223,7 +223,7 @@ TEST_F(Main_Screen, WheelAndKeysMoveTheCameraByTheStepOfTheModeAndShiftState) {
     EXPECT_NEAR(Eye().y, 600 + c.step, 0.001);
   }
   // The wheel over a point away from the eye moves a third of the way.
-  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   f_screen->m_Set_Camera({700, 600, -3000}, {}, true, {0, 1, 0});
   float px, py;
   ASSERT_TRUE(G_Screen_To_Map_Point(1000, 384, px, py));
@@ -437,7 +437,7 @@ TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
   bool closed = false;
   f_screen->f_on_close_program = [&] { closed = true; };
   ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Menu);
   EXPECT_FALSE(f_screen->m_Open_Dialog("Dlg Start Menu", 0, 0));  // its slot is taken
   EXPECT_FALSE(f_screen->m_Open_Dialog("Dlg Statistics", 0, 0));  // nobody makes it
   struct TCase {
@@ -471,9 +471,9 @@ TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
   Close(*f_screen, f_screen->m_Get_Dialog("Dlg Start Menu"));
   EXPECT_TRUE(closed);
   // The game menu's result 4 opens the game options.
-  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
   Fake(*f_screen, "Dlg Game Menu")->f_result = 4;
   Close(*f_screen, f_screen->m_Get_Dialog("Dlg Game Menu"));
   EXPECT_NE(f_screen->m_Get_Dialog("Dlg Game Options"), nullptr);
@@ -481,10 +481,10 @@ TEST_F(Main_Screen, DialogsOpenByNameAndTheirResultsLeadToTheNextOne) {
 
 TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
   Register_Fake("Dlg Game Menu");
-  f_screen->m_Show_Message("One", "first", 0);
-  f_screen->m_Show_Message("Two", "second", 0);
-  f_screen->m_Show_Message("Three", "third", 0);
-  f_screen->m_Show_Confirmation("Sure?", "dropped", 1);  // a message is open: dropped
+  f_screen->m_Show_Message("One", "first", TMessage_Kind::Plain);
+  f_screen->m_Show_Message("Two", "second", TMessage_Kind::Plain);
+  f_screen->m_Show_Message("Three", "third", TMessage_Kind::Plain);
+  f_screen->m_Show_Confirmation("Sure?", "dropped", TMessage_Kind::End_Turn_Question);  // a message is open: dropped
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 2u);
   auto close_message = [&] {
@@ -503,7 +503,7 @@ TEST_F(Main_Screen, MessagesWaitInTheirOrderAndADialogFreesTheOneShown) {
   EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
   f_screen->m_Close_Child_Dialogs();
-  f_screen->m_Show_Message("Zero", "now", 0);
+  f_screen->m_Show_Message("Zero", "now", TMessage_Kind::Plain);
   EXPECT_EQ(f_screen->m_Queued_Messages(), 1u);
   close_message();  // "Zero" closes, "Three" comes up
   ASSERT_NE(f_screen->m_Message_Dialog(), nullptr);
@@ -518,20 +518,20 @@ TEST_F(Main_Screen, ClosingAMessageActsOnItsKind) {
   int turns_ended = 0;
   f_screen->f_on_end_turn = [&] { ++turns_ended; };
   struct TCase {
-    std::int32_t kind;
+    TMessage_Kind kind;
     bool confirm, press_ok;
-    std::uint8_t mode_after;
+    TScreen_Mode mode_after;
     bool start_menu;
     int turns;
-  } cases[] = {{0, false, false, SCREEN_MODE_HANDOVER, false, 0},
-               {2, false, false, SCREEN_MODE_MAP, false, 0},
-               {4, false, false, SCREEN_MODE_MENU, true, 0},
-               {1, true, true, SCREEN_MODE_HANDOVER, false, 1},
-               {1, true, false, SCREEN_MODE_HANDOVER, false, 0}};
+  } cases[] = {{TMessage_Kind::Plain, false, false, TScreen_Mode::Handover, false, 0},
+               {TMessage_Kind::Next_Player, false, false, TScreen_Mode::Map, false, 0},
+               {TMessage_Kind::Game_Over_Here, false, false, TScreen_Mode::Menu, true, 0},
+               {TMessage_Kind::End_Turn_Question, true, true, TScreen_Mode::Handover, false, 1},
+               {TMessage_Kind::End_Turn_Question, true, false, TScreen_Mode::Handover, false, 0}};
   for (const TCase& c : cases) {
-    SCOPED_TRACE(c.kind);
+    SCOPED_TRACE(std::int32_t(c.kind));
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_HANDOVER);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Handover);
     turns_ended = 0;
     if (c.confirm)
       f_screen->m_Show_Confirmation("Question", "text", c.kind);
@@ -549,13 +549,13 @@ TEST_F(Main_Screen, ClosingAMessageActsOnItsKind) {
 
 TEST_F(Main_Screen, ScreenModesShowTheirControls) {
   struct TCase {
-    std::uint8_t mode;
+    TScreen_Mode mode;
     bool map_controls, combat_buttons;
-  } cases[] = {{SCREEN_MODE_MAP, true, false},
-               {SCREEN_MODE_HANDOVER, false, false},
-               {SCREEN_MODE_BATTLE, false, true},
-               {SCREEN_MODE_MENU, false, false},
-               {SCREEN_MODE_MAP_ONLY, false, false}};
+  } cases[] = {{TScreen_Mode::Map, true, false},
+               {TScreen_Mode::Handover, false, false},
+               {TScreen_Mode::Battle, false, true},
+               {TScreen_Mode::Menu, false, false},
+               {TScreen_Mode::Map_Only, false, false}};
   f_screen->m_Set_Status_Text("Waiting", true);
   f_screen->m_Set_Highlighted_Regions({1, 2});
   for (const TCase& c : cases) {
@@ -586,7 +586,7 @@ TEST_F(Main_Screen, FramesAreSafeWithoutAGameWithAnEmptyMapAndWithOneRegion) {
       G_Empire_List = &f_empires;
     }
     if (world == 2) Add_Region(1, 0, 0, 1, 3);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     for (std::int32_t x : {0, 512, 1023}) {
       Set_Mouse_Position(x, 0);
       f_screen->TimerFired(0.05f);
@@ -607,7 +607,7 @@ TEST_F(Main_Screen, ALongNationNameInTheStatusBarEndsBeforeTheDate) {
   TJournal journal;
   TFake_Text_Link text(journal);
   Set_Gui_Text_Link(&text);
-  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   const std::int32_t name_x = Game_Settings.f_flag_width + 5;
   const std::string prefix = "text " + std::to_string(name_x) + ",3 ";
   const struct {
@@ -666,7 +666,7 @@ TEST_F(Main_Screen, TheChatPanelIsFoundByNameAndTakesTheKeysWhileItShows) {
     f_screen->m_Key_Down(key, 0);
   }
   EXPECT_EQ(chat->m_Edit().m_Text(), "ma");
-  EXPECT_EQ(f_screen->m_Order_Mode(), 0);
+  EXPECT_EQ(f_screen->m_Order_Mode(), TOrder_Mode::None);
   EXPECT_FLOAT_EQ(Eye().x, 3000);
   EXPECT_FLOAT_EQ(Eye().y, 1500);
   // The pointer on the panel at the right edge.
@@ -695,7 +695,7 @@ TEST_F(Main_Screen, TheChatPanelIsFoundByNameAndTakesTheKeysWhileItShows) {
 // the edge (as on the setup dialog's OK button); once the pointer has been
 // away from the edges, the edge pans again.
 TEST_F(Main_Screen, TheEdgePansOnlyOnceThePointerHasBeenAwayAfterTheViewOpened) {
-  f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   Game_Settings.f_camera_eye = {3000, 1500, -1500};
   Game_Settings.f_camera_look_at = {3000, 1500, 0};
   Set_Mouse_Position(883, 755);
@@ -713,12 +713,12 @@ TEST_F(Main_Screen, TheEdgePansOnlyOnceThePointerHasBeenAwayAfterTheViewOpened) 
 // the map mode, the battle's header in the battle mode.
 TEST_F(Main_Screen, TheStatusBarAndTheBattleHeaderHaveHelpAreas) {
   struct TCase {
-    std::uint8_t mode;
+    TScreen_Mode mode;
     std::int32_t x, y, group, entry;
-  } cases[] = {{SCREEN_MODE_MAP, 90, 10, 9, 1},     {SCREEN_MODE_MAP, 220, 10, 9, 2},
-               {SCREEN_MODE_MAP, 90, 32, 9, 3},     {SCREEN_MODE_MAP, 220, 32, 9, 4},
-               {SCREEN_MODE_BATTLE, 100, 10, 19, 1}, {SCREEN_MODE_BATTLE, 300, 30, 19, 4},
-               {SCREEN_MODE_BATTLE, 800, 30, 19, 8}};
+  } cases[] = {{TScreen_Mode::Map, 90, 10, 9, 1},     {TScreen_Mode::Map, 220, 10, 9, 2},
+               {TScreen_Mode::Map, 90, 32, 9, 3},     {TScreen_Mode::Map, 220, 32, 9, 4},
+               {TScreen_Mode::Battle, 100, 10, 19, 1}, {TScreen_Mode::Battle, 300, 30, 19, 4},
+               {TScreen_Mode::Battle, 800, 30, 19, 8}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     f_screen->m_Set_Screen_Mode(c.mode);

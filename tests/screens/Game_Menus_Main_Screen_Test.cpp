@@ -35,7 +35,7 @@ class TStart_Menu_Stand_In : public TDisplay_Class {
   std::int32_t m_Get_Height() override { return 300; }
 };
 
-void No_Music(std::int32_t) {}
+void No_Music(TMusic_Category) {}
 
 class Game_Menus_Screen : public ::testing::Test {
  protected:
@@ -96,7 +96,7 @@ class Game_Menus_Screen : public ::testing::Test {
 
 TEST_F(Game_Menus_Screen, AResumeWithoutALastSaveShowsWhyOverTheStartMenu) {
   f_options.f_last_savegame_dir = f_user.design() + "savegames\\Gone\\";
-  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Load Game", 1, 1));
+  ASSERT_TRUE(f_screen->m_Open_Load_Dialog(TLoad_Opener::Start_Menu, TLoad_Way::Last_Save));
   // The dialog could not load and closed at once; the next kill pass
   // brings back the start menu with the message over it.
   f_screen->m_Kill_Any_Dead_Controls();
@@ -112,16 +112,16 @@ TEST_F(Game_Menus_Screen, AResumeWithoutALastSaveShowsWhyOverTheStartMenu) {
 
 TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
   struct TCase {
-    std::int32_t button;
+    TGame_Menu_Choice button;
     const char* next;
     const char* title;
-  } cases[] = {{GAME_MENU_LOAD_GAME, "Dlg Load Game", "Load Game"},
-               {GAME_MENU_SAVE_GAME, "Dlg Save Game", "Save Game"},
-               {GAME_MENU_OPTIONS, "Dlg Game Options", nullptr},
-               {GAME_MENU_CLOSE, nullptr, nullptr}};
+  } cases[] = {{TGame_Menu_Choice::Load_Game, "Dlg Load Game", "Load Game"},
+               {TGame_Menu_Choice::Save_Game, "Dlg Save Game", "Save Game"},
+               {TGame_Menu_Choice::Options, "Dlg Game Options", nullptr},
+               {TGame_Menu_Choice::Close, nullptr, nullptr}};
   for (const TCase& c : cases) {
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
     auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
     ASSERT_NE(menu, nullptr);
@@ -131,7 +131,7 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
     f_screen->m_Kill_Any_Dead_Controls();
     EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Game Menu"), nullptr);
     if (!c.next) {
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
       continue;
     }
     TDisplay_Class* next = f_screen->m_Get_Dialog(c.next);
@@ -140,13 +140,13 @@ TEST_F(Game_Menus_Screen, TheGameMenuLeadsToLoadSaveAndOptions) {
       auto* load_save = dynamic_cast<TDC_Dlg_LoadSaveGame*>(next);
       ASSERT_NE(load_save, nullptr);
       EXPECT_EQ(load_save->m_Title(), c.title);
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Menu);
       // Cancel returns to the running game.
       load_save->m_Cancel();
       f_screen->m_Kill_Any_Dead_Controls();
       EXPECT_EQ(f_screen->m_Get_Dialog(c.next), nullptr);
       EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu"), nullptr);
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
     }
   }
 }
@@ -155,11 +155,11 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
   for (const bool leave : {false, true}) {
     SCOPED_TRACE(leave);
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Menu", 0, 0));
     auto* menu = dynamic_cast<TDC_Dlg_GameMenu*>(f_screen->m_Get_Dialog("Dlg Game Menu"));
     ASSERT_NE(menu, nullptr);
-    TDC_Text_Button& b = menu->m_Button(GAME_MENU_NEW_GAME);
+    TDC_Text_Button& b = menu->m_Button(TGame_Menu_Choice::New_Game);
     f_screen->m_Mouse_Down(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5);
     f_screen->MouseUp(MB_LEFT, 0, b.m_X() + 5, b.m_Y() + 5, false);
     f_screen->m_Kill_Any_Dead_Controls();
@@ -175,7 +175,7 @@ TEST_F(Game_Menus_Screen, NewGameAsksBeforeLeavingTheRunningGame) {
     EXPECT_EQ(f_screen->m_Message_Dialog(), nullptr);
     EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Start Menu") != nullptr, leave);
     if (!leave) {
-      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+      EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
     }
   }
 }
@@ -184,15 +184,15 @@ TEST_F(Game_Menus_Screen, AHotSeatHandOverToABeatenPlayerEndsTheGameForThem) {
   Game_Settings.f_game_kind = 2;
   // Player 2 is still in the game: the hand-over only returns to the map.
   Game_Settings.f_local_empire = 2;
-  f_screen->m_Show_Message("Next Player", "Player 2, start your turn...", 2);
+  f_screen->m_Show_Message("Next Player", "Player 2, start your turn...", TMessage_Kind::Next_Player);
   f_screen->m_Message_Dialog()->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   EXPECT_EQ(f_screen->m_Get_Dialog("Dlg Game Over"), nullptr);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MAP);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Map);
   // Player 1 has lost everything: the game over names their defeat.
   f_empires.m_Get_Empire(1)->m_Set_Eliminated(true);
   Game_Settings.f_local_empire = 1;
-  f_screen->m_Show_Message("Next Player", "Player 1, start your turn...", 2);
+  f_screen->m_Show_Message("Next Player", "Player 1, start your turn...", TMessage_Kind::Next_Player);
   f_screen->m_Message_Dialog()->Set_Kill_Object(true);
   f_screen->m_Kill_Any_Dead_Controls();
   auto* over = dynamic_cast<TDC_Dlg_GameOver*>(f_screen->m_Get_Dialog("Dlg Game Over"));

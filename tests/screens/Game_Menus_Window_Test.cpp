@@ -61,7 +61,7 @@ class Game_Menus_Window : public ::testing::Test {
     f_screen = std::make_unique<TDC_Main>();
     f_screen->m_Set_Position("Main Window", 0, 0, false);
     f_screen->m_Set_Visible(true);
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     Game_Settings.f_camera_eye = {700, 700, -1500};
     Game_Settings.f_camera_look_at = {700, 700, 0};
     Game_Settings.f_camera_up = {0, 1, 0};
@@ -136,7 +136,7 @@ TEST_F(Game_Menus_Window, TheSaveAndLoadDialogWithSavesListed) {
   ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Save Game", 0, 0));
   auto* dialog = dynamic_cast<TDC_Dlg_LoadSaveGame*>(f_screen->m_Get_Dialog("Dlg Save Game"));
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), SCREEN_MODE_MENU);
+  EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Menu);
   ASSERT_EQ(dialog->m_File_List().m_Get_Row_Count(), 3);
   TDC_List& list = dialog->m_File_List();
   std::int32_t top = 0, line = 0, bottom = 0;
@@ -154,7 +154,7 @@ TEST_F(Game_Menus_Window, TheSaveAndLoadDialogWithSavesListed) {
   EXPECT_GT(f.Different(dialog->m_X() + 331, dialog->m_Y() + 437, dialog->m_X() + 587, dialog->m_Y() + 565, 0),
             256 * 128 * 9 / 10);
   f_screen->m_Close_Child_Dialogs();
-  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Load Game", 2, 0));
+  ASSERT_TRUE(f_screen->m_Open_Load_Dialog(TLoad_Opener::Game_Menu, TLoad_Way::From_List));
   Frame("load_game");
 }
 

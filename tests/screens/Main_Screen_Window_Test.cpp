@@ -210,14 +210,14 @@ TEST_F(Main_Screen_Window, TheInfoBoxDescribesRegionsStacksAndUnitsAndThePanelSh
   f_screen->m_Center_Camera_On({float(label.centre_x), float(map.m_Get_Pixel_Height() - label.centre_y), -1200.0f});
   const TFrame plain = Frame("info_none");
   const std::int32_t B = std::int32_t(H);
-  f_screen->m_Set_Info_Box(true, false, 6, shore.land, 0);
+  f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Region, shore.land, 0);
   const TFrame region = Frame("info_region");
   EXPECT_EQ(f_screen->m_Info_Box().title, land->m_Get_Name());
   EXPECT_GT(Mean_Difference(plain, region, 0, B - 152, 600, B), 2.0);
-  f_screen->m_Set_Info_Box(true, false, 3, shore.unit, 0);
+  f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Stack, shore.unit, 0);
   const TFrame stack = Frame("info_stack");
   EXPECT_GT(Mean_Difference(region, stack, 190, B - 152, 900, B), 2.0);
-  f_screen->m_Set_Info_Box(true, false, 1, shore.unit, 0);
+  f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Unit, shore.unit, 0);
   EXPECT_EQ(f_screen->m_Info_Box().rows.size(), 1u);
   Frame("info_unit");
 
@@ -229,7 +229,7 @@ TEST_F(Main_Screen_Window, TheInfoBoxDescribesRegionsStacksAndUnitsAndThePanelSh
   for (std::int32_t i = 1; i <= land->m_Get_Unit_Count() && !loaded; ++i)
     loaded = map.m_Add_Unit_To_Cargo(ship, land->m_Get_Unit_Id(i), false, true);
   EXPECT_TRUE(loaded);
-  f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen->m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   f_screen->m_Toggle_Unit(ship);
   ASSERT_EQ(f_screen->m_Group_Count(), 1);
   const TFrame selected = Frame("selection");

@@ -109,7 +109,7 @@ protected:
     f_screen->m_Set_Position("Main Window", 0, 0, false);
     f_screen->m_Set_Visible(true);
     f_screen->m_Close_Child_Dialogs();
-    f_screen->m_Set_Screen_Mode(SCREEN_MODE_MAP);
+    f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
     Game_Settings.f_camera_eye = {700, 700, -1500};
     Game_Settings.f_camera_look_at = {700, 700, 0};
     Game_Settings.f_camera_up = {0, 1, 0};
@@ -214,7 +214,7 @@ TEST_F(Panels_Window, PurchasesListUnitsAndResearchAndAddsToTheQueue) {
   EXPECT_EQ(p.cost, std::int64_t(World_Unit_Type(p.id)->f_cost) * 3);
   // A research step from the technology page.
   items->m_Choose_Type(5);
-  EXPECT_EQ(items->m_Mode(), 2);
+  EXPECT_EQ(items->m_Mode(), TPurchase_Items_Mode::Technology);
   EXPECT_FALSE(items->m_Amount_Box().m_Enabled());
   ASSERT_GT(items->m_Row_Count(), 0);
   items->m_Click_Add();

@@ -192,7 +192,7 @@ TEST_F(Text_Fit, MainScreenInfoBoxAndNotices) {
   EXPECT_TRUE(Fits(status, "status bar"));
   EXPECT_TRUE(Shows(status, f_nation.substr(0, 4)));
   for (std::int32_t t = 1; t <= World_Unit_Type_Count(); ++t) {
-    f_screen->m_Set_Info_Box(true, false, 5, t, 0);
+    f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Unit_Type, t, 0);
     const std::vector<TBox> boxes = Frame();
     const TUnit_Type* type = World_Unit_Type(t);
     ASSERT_NE(type, nullptr);
@@ -200,12 +200,12 @@ TEST_F(Text_Fit, MainScreenInfoBoxAndNotices) {
     EXPECT_TRUE(Fits(boxes, "unit type " + type->f_display_name));
   }
   for (std::int32_t a = 1; a <= World_Tech_Area_Count(); ++a) {
-    f_screen->m_Set_Info_Box(true, false, 4, a, 0);
+    f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Technology, a, 0);
     EXPECT_TRUE(Fits(Frame(), "technology " + std::to_string(a)));
   }
-  f_screen->m_Set_Info_Box(true, false, 6, 1, 0);
+  f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Region, 1, 0);
   EXPECT_TRUE(Fits(Frame(), "region"));
-  f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen->m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   for (int i = 0; i < 10; ++i)
     f_screen->m_Add_Notice("Battle in " + f_region + ": " + f_nation + " attacked " + f_nation + ", " + f_nation +
                            " won.");

@@ -117,7 +117,7 @@ TEST_F(Launcher_Test, FullScreenForcesTheGamePointerAndTheOptionsAreSavedOnClose
   Machine_Options->m_Save();
   {
     TDlg_DisplaySettings settings;
-    EXPECT_EQ(settings.m_State(7), DS_NORMAL);
+    EXPECT_EQ(settings.m_State(7), TDS_State::Normal);
     const auto click = [&](std::int32_t x, std::int32_t y) {
       settings.m_Mouse_Down(x, y);
       settings.m_Mouse_Up(x, y);
@@ -125,13 +125,13 @@ TEST_F(Launcher_Test, FullScreenForcesTheGamePointerAndTheOptionsAreSavedOnClose
     click(149 + 11, 61 + 11);  // "Windowed" off
     EXPECT_FALSE(Machine_Options->f_windowed);
     EXPECT_TRUE(Machine_Options->f_display_settings_use_game_cursor);
-    EXPECT_EQ(settings.m_State(7), DS_DISABLED);
+    EXPECT_EQ(settings.m_State(7), TDS_State::Disabled);
     click(149 + 11, 165 + 11);  // a disabled box does nothing
     EXPECT_TRUE(Machine_Options->f_display_settings_use_game_cursor);
     click(149, 61);  // "Windowed" on again (the corner is on the box)
     EXPECT_TRUE(Machine_Options->f_windowed);
     EXPECT_TRUE(Machine_Options->f_display_settings_use_game_cursor);
-    EXPECT_EQ(settings.m_State(7), DS_NORMAL);
+    EXPECT_EQ(settings.m_State(7), TDS_State::Normal);
     click(149 + 22, 113 + 22);  // "Vsync" on
     EXPECT_TRUE(Machine_Options->f_vsync);
     // The resolution list of a 1280 x 1024 desktop; its second row picks 1280 x 768.
@@ -140,15 +140,15 @@ TEST_F(Launcher_Test, FullScreenForcesTheGamePointerAndTheOptionsAreSavedOnClose
     click(357 + 5, 87 + 5);
     ASSERT_EQ(settings.m_Open_List(), TDS_List::Resolutions);
     EXPECT_EQ(settings.m_List_Count(), 2);
-    EXPECT_EQ(settings.m_State(1), DS_DISABLED);
-    EXPECT_EQ(settings.m_State(8), DS_DISABLED);
+    EXPECT_EQ(settings.m_State(1), TDS_State::Disabled);
+    EXPECT_EQ(settings.m_State(8), TDS_State::Disabled);
     settings.m_Mouse_Move(160, 109 + 14 + 3);
     EXPECT_EQ(settings.m_Hover_Row(), 2);
     click(160, 109 + 14 + 3);
     EXPECT_EQ(settings.m_Open_List(), TDS_List::None);
     EXPECT_EQ(Machine_Options->f_video_mode_text, "1280 x 768");
     EXPECT_EQ(Machine_Options->f_resolution_width, 1280);
-    EXPECT_EQ(settings.m_State(1), DS_NORMAL);
+    EXPECT_EQ(settings.m_State(1), TDS_State::Normal);
     click(305 + 45, 276 + 11);  // "Close"
     EXPECT_TRUE(settings.m_Closed());
   }

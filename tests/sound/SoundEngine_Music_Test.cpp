@@ -206,11 +206,11 @@ TEST(SoundEngine_Music_Base, TracksFadeAndChange) {
   TDSMixerChannel* c = Sound_Music_Channel();
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->Volume(), -1500);
-  Sound_Music_Start_Music(1);
+  Sound_Music_Start_Music(TMusic_Category::Title);
   EXPECT_TRUE(c->Playing());
   EXPECT_EQ(c->Volume(), -10000);
   EXPECT_TRUE(c->Fading());
-  Sound_Music_Start_Music(3);
+  Sound_Music_Start_Music(TMusic_Category::Combat);
   EXPECT_TRUE(Sound_Music_Pending());
   EXPECT_NE(c->FileName().find("title.wav"), std::string::npos);
   Fake_Now = 4000;
@@ -223,7 +223,7 @@ TEST(SoundEngine_Music_Base, TracksFadeAndChange) {
   EXPECT_EQ(Sound_Music_Last_Track(), "combat.wav");
   // A missing file leaves the channel silent.
   c->Stop();
-  Sound_Music_Start_Music(2);
+  Sound_Music_Start_Music(TMusic_Category::Main);
   EXPECT_FALSE(c->Playing());
   Sound_Music_Free();
   Base_Game_Settings.m_Reset();
