@@ -286,6 +286,12 @@ TEST_F(Text_Fit, LogAndPurchaseLists) {
     items->m_Choose_Type(type);
     const std::vector<TBox> list = Frame_Of(*items);
     EXPECT_FALSE(list.empty());
+    // A research row shows its chance and, under it, its whole price.
+    if (type == 5) {
+      EXPECT_TRUE(Shows(list, "for $"));
+      for (const TBox& b : list)
+        if (b.text.rfind("for $", 0) == 0) EXPECT_EQ(b.text.find("\xE2\x80\xA6"), std::string::npos) << b.text;
+    }
     EXPECT_TRUE(Fits(list, type == 5 ? "purchases: research" : "purchases: units"));
   }
   if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List"))
