@@ -290,12 +290,15 @@ TEST_F(Text_Fit, LogAndPurchaseLists) {
     if (type == 5) {
       EXPECT_TRUE(Shows(list, "for $"));
       for (const TBox& b : list)
-        if (b.text.rfind("for $", 0) == 0) EXPECT_EQ(b.text.find("\xE2\x80\xA6"), std::string::npos) << b.text;
+        if (b.text.rfind("for $", 0) == 0) {
+          EXPECT_EQ(b.text.find("\xE2\x80\xA6"), std::string::npos) << b.text;
+        }
     }
     EXPECT_TRUE(Fits(list, type == 5 ? "purchases: research" : "purchases: units"));
   }
-  if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List"))
+  if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List")) {
     EXPECT_TRUE(Fits(Frame_Of(*orders), "purchases: orders"));
+  }
 }
 
 // The battle screen's header with the longest nation and region names, the
@@ -329,13 +332,30 @@ TEST_F(Text_Fit, BattleScreenAndItsDialogs) {
   }
 }
 
-// The game menu and the options of the game and of battles.
-TEST_F(Text_Fit, MenuAndOptions) {
+// The game menu, the options of the game and of battles, and the game over
+// picture naming the winner by the longest nation name.
+TEST_F(Text_Fit, MenuOptionsAndGameOver) {
   for (const char* name : {"Dlg Game Menu", "Dlg Game Options", "Dlg Combat Options"}) {
     EXPECT_TRUE(Dialog_Fits(name));
     f_screen->m_Close_Child_Dialogs();
     Frame(true);
   }
+  // The first nation holds every region and the only units left.
+  TMap& map = f_world->map;
+  for (std::int32_t r = 1; r <= map.m_Get_Region_Count(); ++r)
+    if (TMap_Region* region = map.m_Get_Region(r)) region->m_Set_Owner(1);
+  for (std::int32_t id = 1; id <= map.m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    map.m_Get_Unit(id, u);
+    if (u.owner != 1) map.m_Delete_Unit(id);
+  }
+  ASSERT_EQ(f_world->empires.m_Get_Winner(), 1);
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Over", 0, 0));
+  TDisplay_Class* over = f_screen->m_Get_Dialog("Dlg Game Over");
+  ASSERT_NE(over, nullptr);
+  const std::vector<TBox> boxes = Frame_Of(*over);
+  EXPECT_TRUE(Shows(boxes, "The " + f_nation.substr(0, 4)) || Shows(boxes, f_nation.substr(0, 4)));
+  EXPECT_TRUE(Fits(boxes, "game over", Box_Of(*over)));
 }
 
 // The load dialog listing a save whose name has the most letters a save
