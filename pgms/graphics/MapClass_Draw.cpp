@@ -410,9 +410,9 @@ void Map_Draw_Units(const TMap& map, std::uint8_t player) {
   const TEmpire* viewer = player ? Empire_Get(player) : nullptr;
   if (!viewer || !G_Device()) return;
   const float ph = float(map.m_Get_Pixel_Height());
-  // Every visible stack; stacks never overlap, so they are drawn grouped by
-  // picture and tint, each group in as few draws as the buffers allow, and
-  // their counts after them.
+  // Every visible stack; stacks on squares never overlap, so they are drawn
+  // grouped by picture and tint, each group in as few draws as the buffers
+  // allow, and their counts after them.
   struct TStack {
     std::int32_t texture;
     TColor color;
@@ -433,6 +433,16 @@ void Map_Draw_Units(const TMap& map, std::uint8_t player) {
       const float h = float(s.bottom - s.top) * float(std::max<std::int32_t>(1, type->f_square_size_height));
       stacks.push_back({map.m_Get_Unit_Type_Texture(s.unit_type), owner ? owner->m_Get_Second_Color() : 0,
                         float(s.left), ph - (float(s.top) + h), w, h, s.stack_count});
+    }
+    // Units whose stack found no square of its own (a region crowded by a
+    // battle's attackers) are drawn where such a stack goes: on a free
+    // block, else over the label square, shared with what is there.
+    for (const TMap_Region::TUnplaced_Stack& u : region->m_Unplaced_Stacks()) {
+      std::int32_t h = 0, w = 0, y = 0, x = 0;
+      if (!World_Unit_Type(u.unit_type) || !region->m_Get_Stack_Position(u.unit_type, u.owner, h, w, y, x)) continue;
+      const TEmpire* owner = u.owner ? Empire_Get(u.owner) : nullptr;
+      stacks.push_back({map.m_Get_Unit_Type_Texture(u.unit_type), owner ? owner->m_Get_Second_Color() : 0, float(x),
+                        float(y), float(w), float(h), u.count});
     }
   }
   std::stable_sort(stacks.begin(), stacks.end(), [](const TStack& a, const TStack& b) {

@@ -919,10 +919,13 @@ void TDC_Main::m_Draw(double) {
 
 void TDC_Main::m_Chat_Add_Line(const std::string& text) {
   if (!f_chat) return;
-  f_chat->m_Add_Line(text);
+  // Lines arrive as "sender: text"; a line the game itself sends (a player
+  // who left the game) has no sender and shows its text alone.
+  const std::string line = text.rfind(": ", 0) == 0 ? text.substr(2) : text;
+  f_chat->m_Add_Line(line);
   // With the panel hidden the line is not lost on the player: it shows
   // among the notices over the map (Enter opens the panel to answer).
-  if (!f_chat->m_Visible() && f_screen_mode == TScreen_Mode::Map) m_Add_Notice(text);
+  if (!f_chat->m_Visible() && f_screen_mode == TScreen_Mode::Map) m_Add_Notice(line);
 }
 
 void TDC_Main::m_Chat_Add_Lines(const std::vector<std::string>& lines) {

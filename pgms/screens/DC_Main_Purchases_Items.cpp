@@ -329,9 +329,13 @@ void TDC_Main_Purchases_Items::m_Build_Rows() {
         ++f_row_count;
         List_Window_Set_Cell(f_grid, f_row_count, 1, Clip_To_Width(area->m_Get_Name(1), 130 - 2 - 6), 2, 0,
                              TList_Cell_Kind::Text, a);
-        // The cost text ends before the list's scroll column.
-        const std::string cost = Clip_To_Width(area->m_Get_Cost_Text(k), 272 - LIST_SCROLL_WIDTH - 132);
-        List_Window_Set_Cell(f_grid, f_row_count, 2, cost, 130, 0, TList_Cell_Kind::Text, k);
+        // The cost entry is too long for its column on one line: the chance
+        // goes on the row's first line and the price, in the money format of
+        // the panel's total, under it (drawn with the row), each ending
+        // before the list's scroll column.
+        const std::string chance =
+            Clip_To_Width(Int_To_Text(area->m_Get_Chance(k)) + "% chance", 272 - LIST_SCROLL_WIDTH - 132);
+        List_Window_Set_Cell(f_grid, f_row_count, 2, chance, 130, 0, TList_Cell_Kind::Text, k);
         List_Window_Set_Cell_Sort_Value(f_grid, f_row_count, 2, float(area->m_Get_Cost(k)));
         List_Window_Set_Cell(f_grid, f_row_count, 3, Int_To_Text(level) + " / " + Int_To_Text(area->f_maximum_level),
                              0, 0, TList_Cell_Kind::None, Level_At_Maximum(f_empire, *area) ? 1 : 0);
@@ -523,5 +527,11 @@ void TDC_Main_Purchases_Items::m_Draw_Row(std::int32_t row, std::int32_t x, std:
     font.m_Set_Font(2);
     font.m_Set_Color(disabled ? User_Settings.m_Get_Disabled_Text_Color() : User_Settings.m_Get_Label_Text_Color());
     font.m_Draw_Text_Shadowed(x + 8, top + 12, "Level " + level->f_text);
+    const TList_Window_Cell* name = List_Window_Get_Cell(f_grid, g, 1);
+    const TList_Window_Cell* entry = List_Window_Get_Cell(f_grid, g, 2);
+    if (const TTech_Area* area = name && entry ? World_Tech_Area(name->f_value) : nullptr)
+      font.m_Draw_Text_Shadowed(x + 130, top + 12,
+                                font.m_Fit("for " + Purchase_Money_Text(area->m_Get_Cost(entry->f_value)),
+                                           272 - LIST_SCROLL_WIDTH - 132));
   }
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <numbers>
 #include <thread>
@@ -825,18 +826,42 @@ bool TMap::m_Create_Region_Labels() {
   const std::string overview_file = Current_Map_Dir() + "OverviewMap.bmp";
   Write_Picture(Image_Write_BMP_24(overview_file, overview), overview_file);
 
-  TWindow_Canvas canvas(&p.map_picture);
-  // The game's own sans-serif face (the fonts shipped for the main fonts).
-  canvas.Font.Name = "DejaVu Sans";
-  canvas.Font.Size = 8;
-  canvas.Font.Color = 0xFFFFFF;
-  canvas.Brush_Clear = true;
+  // Names are painted in the game's own sans-serif face (the fonts shipped
+  // for the main fonts), bold, white over a dark rim, so that they read on
+  // any terrain. The opening view shows the map at about half its size, so
+  // a name takes the largest size that fits its region's width; a name wider
+  // than its region at every size keeps the smallest.
+  constexpr std::int32_t Label_Sizes[] = {14, 12, 10, 8};
+  constexpr std::int32_t Rim = 1;
+  std::vector<std::unique_ptr<TWindow_Canvas>> canvases;
+  for (std::int32_t size : Label_Sizes) {
+    auto canvas = std::make_unique<TWindow_Canvas>(&p.map_picture);
+    canvas->Font.Name = "DejaVu Sans";
+    canvas->Font.Size = size;
+    canvas->Font.Bold = true;
+    canvas->Brush_Clear = true;
+    canvases.push_back(std::move(canvas));
+  }
   for (TMap_Region* r : m_Existing_Regions()) {
     const std::string& text = r->m_Label_Text();
-    const std::int32_t w = canvas.Text_Width(text), h = canvas.Text_Height(text);
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    r->m_Get_Bounds(left, top, right, bottom);
+    TWindow_Canvas* canvas = canvases.back().get();
+    for (const auto& c : canvases)
+      if (c->Text_Width(text) + 2 * Rim <= right - left) {
+        canvas = c.get();
+        break;
+      }
+    const std::int32_t w = canvas->Text_Width(text) + 2 * Rim, h = canvas->Text_Height(text) + 2 * Rim;
     std::int32_t x = 0, y = 0;
-    if (r->m_Reserve_Label_Squares(w, h, x, y, p.map_picture.width, p.map_picture.height))
-      canvas.Text_Out(x, y, text);
+    if (r->m_Reserve_Label_Squares(w, h, x, y, p.map_picture.width, p.map_picture.height)) {
+      canvas->Font.Color = 0x101010;
+      for (std::int32_t dy = -Rim; dy <= Rim; ++dy)
+        for (std::int32_t dx = -Rim; dx <= Rim; ++dx)
+          if (dx != 0 || dy != 0) canvas->Text_Out(x + Rim + dx, y + Rim + dy, text);
+      canvas->Font.Color = 0xFFFFFF;
+      canvas->Text_Out(x + Rim, y + Rim, text);
+    }
     // Beside the label: the squares of the value symbol and of the flag.
     if (r->m_Get_Type() == REGION_LAND) {
       r->m_Pick_Lower_Marker_Square();

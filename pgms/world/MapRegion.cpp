@@ -231,23 +231,15 @@ bool TMap_Region::m_Has_Unplaced_Units() const {
   return false;
 }
 
-void TMap_Region::m_Place_Unplaced_Units() {
-  f_unplaced = false;
-  // The stacks without a square, each with the number of its listed units,
-  // in list order; each gets one block where there is room (the squares are
-  // not split for them: the next unit that needs room splits them).
-  struct TMissing {
-    std::uint16_t unit_type;
-    std::uint8_t owner;
-    std::int32_t count;
-  };
-  std::vector<TMissing> missing;
+std::vector<TMap_Region::TUnplaced_Stack> TMap_Region::m_Unplaced_Stacks() const {
+  std::vector<TUnplaced_Stack> missing;
+  if (!f_unplaced) return missing;
   const auto shown = Shown_Stacks(f_squares);
   for (std::int32_t id : f_units) {
     if (!f_map->m_Valid_Unit_Id(id)) continue;
     const TMap_Unit_Record& u = f_map->m_Unit_Ref(id);
     if (std::binary_search(shown.begin(), shown.end(), std::make_pair(u.unit_type, u.owner))) continue;
-    auto it = std::find_if(missing.begin(), missing.end(), [&](const TMissing& m) {
+    auto it = std::find_if(missing.begin(), missing.end(), [&](const TUnplaced_Stack& m) {
       return m.unit_type == u.unit_type && m.owner == u.owner;
     });
     if (it != missing.end())
@@ -255,7 +247,16 @@ void TMap_Region::m_Place_Unplaced_Units() {
     else
       missing.push_back({u.unit_type, u.owner, 1});
   }
-  for (const TMissing& m : missing) {
+  return missing;
+}
+
+void TMap_Region::m_Place_Unplaced_Units() {
+  // The stacks without a square, each with the number of its listed units,
+  // in list order; each gets one block where there is room (the squares are
+  // not split for them: the next unit that needs room splits them).
+  const std::vector<TUnplaced_Stack> missing = m_Unplaced_Stacks();
+  f_unplaced = false;
+  for (const TUnplaced_Stack& m : missing) {
     const TUnit_Type* t = World_Unit_Type(m.unit_type);
     const std::int32_t first = t && !f_squares.empty() ? m_Find_Free_Block(Block_Width(*t), Block_Height(*t)) : 0;
     if (first > 0)

@@ -110,6 +110,15 @@ public:
   bool m_Admit_Unit(std::int32_t id);
   // Whether a listed unit's stack has no square.
   bool m_Has_Unplaced_Units() const;
+  // The stacks of listed units that have no square, in list order, each
+  // with the number of its units; none when every unit is known to have
+  // its square (checked without walking the list).
+  struct TUnplaced_Stack {
+    std::uint16_t unit_type = 0;
+    std::uint8_t owner = 0;
+    std::int32_t count = 0;
+  };
+  std::vector<TUnplaced_Stack> m_Unplaced_Stacks() const;
   void m_Insert_Unit_Id(std::int32_t id);
   bool m_Remove_Unit(std::int32_t id);
   void m_Clear_Units();

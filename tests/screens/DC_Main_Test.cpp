@@ -689,6 +689,11 @@ TEST_F(Main_Screen, TheChatPanelIsFoundByNameAndTakesTheKeysWhileItShows) {
   EXPECT_FALSE(chat->m_Visible());
   f_screen->m_Chat_Add_Line("Bob: are you there?");
   EXPECT_EQ(f_screen->m_Notices().front(), "Bob: are you there?");
+  // A line without a sender (the network joins it as ": text") shows its
+  // text alone, in the panel and among the notices.
+  f_screen->m_Chat_Add_Line(": Player Bob disconnected.");
+  EXPECT_EQ(chat->m_List().m_Get_Row_Text(chat->m_List().m_Get_Row_Count()), "Player Bob disconnected.");
+  EXPECT_EQ(f_screen->m_Notices()[1], "Player Bob disconnected.");
 }
 
 // A game's opening view stays where it was put while the pointer rests at

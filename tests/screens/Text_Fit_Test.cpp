@@ -14,10 +14,14 @@
 #include <vector>
 
 #include "../screens/Screen_World.h"
+#include "Combat.h"
+#include "DC_Dlg_GameMenu.h"
+#include "DC_Dlg_LoadSaveGame.h"
 #include "DC_Main.h"
 #include "DC_Main_Purchases_Items.h"
 #include "Datafile_MainFonts.h"
 #include "Datafile_Tech.h"
+#include "Image_Files.h"
 #include "EventLog.h"
 #include "Gui_Links.h"
 #include "GraphicsEngine_Culling.h"
@@ -86,6 +90,7 @@ class Text_Fit : public ::testing::Test {
     f_world->Load_Textures();
     Event_Log_Create();
     Panels_Register_Dialogs();
+    Game_Menu_Dialogs_Install();
     // The longest names of the data files, on every nation and region.
     f_nation = Widest_Line(Native_Path(Path_Settings->m_Get_NationNames_File()));
     f_region = Widest_Line(Native_Path(Path_Settings->m_Get_RegionNames_File()));
@@ -108,6 +113,7 @@ class Text_Fit : public ::testing::Test {
   void TearDown() override {
     G_Font_Set_Draw_Observer(nullptr);
     f_screen.reset();
+    G_Combat = TCombat_State();
     Event_Log_Free();
     Datafile_Tech_Free();
     G_Shutdown_GraphicsEngine();
@@ -154,14 +160,16 @@ class Text_Fit : public ::testing::Test {
     return boxes;
   }
 
-  // Fails for a text off the screen or over another one, naming both.
-  ::testing::AssertionResult Fits(const std::vector<TBox>& boxes, const std::string& what) {
+  // Fails for a text off the screen (or off the given box, a dialog's own)
+  // or over another one, naming both.
+  ::testing::AssertionResult Fits(const std::vector<TBox>& boxes, const std::string& what,
+                                  const TBox& within = {0, 0, W, H, "the screen"}) {
     std::ostringstream faults;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
       const TBox& a = boxes[i];
-      if (a.left < 0 || a.top < 0 || a.right > W || a.bottom > H)
-        faults << "\n  \"" << a.text << "\" leaves the screen at " << a.left << "," << a.top << "-" << a.right << ","
-               << a.bottom;
+      if (a.left < within.left || a.top < within.top || a.right > within.right || a.bottom > within.bottom)
+        faults << "\n  \"" << a.text << "\" leaves " << within.text << " at " << a.left << "," << a.top << "-"
+               << a.right << "," << a.bottom;
       for (std::size_t j = i + 1; j < boxes.size(); ++j)
         if (Overlap(a, boxes[j]))
           faults << "\n  \"" << a.text << "\" (" << a.left << ".." << a.right << ", " << a.top << ") runs into \""
@@ -175,6 +183,46 @@ class Text_Fit : public ::testing::Test {
     for (const TBox& b : boxes)
       if (b.text.rfind(prefix, 0) == 0) return true;
     return false;
+  }
+
+  // The box of a dialog or panel, to keep its texts in.
+  static TBox Box_Of(const TDisplay_Class& control) {
+    return {control.m_X(), control.m_Y(), control.m_X() + control.m_Width(), control.m_Y() + control.m_Height(),
+            "its dialog"};
+  }
+
+  // The texts of a dialog opened by name, each in the dialog's box.
+  ::testing::AssertionResult Dialog_Fits(const std::string& name) {
+    if (!f_screen->m_Open_Dialog(name, 0, 0)) return ::testing::AssertionFailure() << name << " did not open";
+    TDisplay_Class* dialog = f_screen->m_Get_Dialog(name);
+    if (!dialog) return ::testing::AssertionFailure() << name << " is not found by its name";
+    const std::vector<TBox> boxes = Frame_Of(*dialog);
+    if (boxes.empty()) return ::testing::AssertionFailure() << name << " draws no text";
+    return Fits(boxes, name, Box_Of(*dialog));
+  }
+
+  // The unit type whose name is widest in font 2.
+  static std::uint16_t Widest_Unit_Type() {
+    std::uint16_t widest = 1;
+    for (std::int32_t t = 1; t <= World_Unit_Type_Count(); ++t)
+      if (Width_In_Font(2, World_Unit_Type(t)->f_display_name) >
+          Width_In_Font(2, World_Unit_Type(widest)->f_display_name))
+        widest = std::uint16_t(t);
+    return widest;
+  }
+
+  // A battle of the first nation against the second in the first region,
+  // with pieces of the widest unit type on both sides and large counts.
+  void Battle(std::uint8_t winner) {
+    const std::uint16_t type = Widest_Unit_Type();
+    G_Combat = TCombat_State();
+    G_Combat.region = 1;
+    G_Combat.attacker = 1;
+    G_Combat.defender = 2;
+    G_Combat.winner = winner;
+    G_Combat.combat_time_text = "Turn 9999 of 9999";
+    for (std::uint8_t owner : {std::uint8_t(1), std::uint8_t(2)})
+      G_Combat.starting[std::size_t(G_Combat.starting_count++)] = {type, owner, 99999, 99998};
   }
 
   std::unique_ptr<TScreen_World> f_world;
@@ -238,8 +286,102 @@ TEST_F(Text_Fit, LogAndPurchaseLists) {
     items->m_Choose_Type(type);
     const std::vector<TBox> list = Frame_Of(*items);
     EXPECT_FALSE(list.empty());
+    // A research row shows its chance and, under it, its whole price.
+    if (type == 5) {
+      EXPECT_TRUE(Shows(list, "for $"));
+      for (const TBox& b : list)
+        if (b.text.rfind("for $", 0) == 0) {
+          EXPECT_EQ(b.text.find("\xE2\x80\xA6"), std::string::npos) << b.text;
+        }
+    }
     EXPECT_TRUE(Fits(list, type == 5 ? "purchases: research" : "purchases: units"));
   }
-  if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List"))
+  if (TDisplay_Class* orders = f_screen->m_Get_Dialog("DC Main Purchases List")) {
     EXPECT_TRUE(Fits(Frame_Of(*orders), "purchases: orders"));
+  }
+}
+
+// The battle screen's header with the longest nation and region names, the
+// info box of a piece of the widest unit type with its count and hit
+// points, and the battle's begin and end dialogs.
+TEST_F(Text_Fit, BattleScreenAndItsDialogs) {
+  Battle(1);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Battle);
+  const std::vector<TBox> header = Frame();
+  EXPECT_TRUE(Shows(header, f_nation.substr(0, 4)));
+  EXPECT_TRUE(Shows(header, f_region.substr(0, 4)));
+  EXPECT_TRUE(Fits(header, "battle header"));
+  // A unit record of the widest type for the piece the info box describes.
+  const std::int32_t piece = f_world->map.m_Add_Unit(1, Widest_Unit_Type(), 1, 0, 0);
+  ASSERT_GT(piece, 0);
+  f_screen->m_Set_Info_Box(true, false, 3, piece, 0, true, 99999, true, 99999);
+  const std::vector<TBox> info = Frame();
+  EXPECT_TRUE(Shows(info, World_Unit_Type(Widest_Unit_Type())->f_display_name.substr(0, 4)));
+  EXPECT_TRUE(Fits(info, "battle info box"));
+  f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
+  EXPECT_TRUE(Dialog_Fits("Dlg Combat Begin"));
+  f_screen->m_Close_Child_Dialogs();
+  Frame(true);
+  for (std::uint8_t winner : {std::uint8_t(1), std::uint8_t(2)}) {
+    SCOPED_TRACE(int(winner));
+    Battle(winner);
+    EXPECT_TRUE(Dialog_Fits("Dlg Combat End"));
+    f_screen->m_Close_Child_Dialogs();
+    Frame(true);
+  }
+}
+
+// The game menu, the options of the game and of battles, and the game over
+// picture naming the winner by the longest nation name.
+TEST_F(Text_Fit, MenuOptionsAndGameOver) {
+  for (const char* name : {"Dlg Game Menu", "Dlg Game Options", "Dlg Combat Options"}) {
+    EXPECT_TRUE(Dialog_Fits(name));
+    f_screen->m_Close_Child_Dialogs();
+    Frame(true);
+  }
+  // The first nation holds every region and the only units left.
+  TMap& map = f_world->map;
+  for (std::int32_t r = 1; r <= map.m_Get_Region_Count(); ++r)
+    if (TMap_Region* region = map.m_Get_Region(r)) region->m_Set_Owner(1);
+  for (std::int32_t id = 1; id <= map.m_Get_Unit_Count(); ++id) {
+    TMap_Unit_Record u;
+    map.m_Get_Unit(id, u);
+    if (u.owner != 1) map.m_Delete_Unit(id);
+  }
+  ASSERT_EQ(f_world->empires.m_Get_Winner(), 1);
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Game Over", 0, 0));
+  TDisplay_Class* over = f_screen->m_Get_Dialog("Dlg Game Over");
+  ASSERT_NE(over, nullptr);
+  const std::vector<TBox> boxes = Frame_Of(*over);
+  EXPECT_TRUE(Shows(boxes, "The " + f_nation.substr(0, 4)) || Shows(boxes, f_nation.substr(0, 4)));
+  EXPECT_TRUE(Fits(boxes, "game over", Box_Of(*over)));
+}
+
+// The load dialog listing a save whose name has the most letters a save
+// name may have, with the details of a game named with the longest names.
+TEST_F(Text_Fit, LoadDialogWithTheLongestNames) {
+  const std::string name(std::size_t(Path_Name_Max_Length), 'W');
+  const std::string dir = Path_Settings->m_Get_Savegames_Dir() + name + "\\";
+  std::filesystem::create_directories(Native_Path(dir));
+  TImage overview;
+  overview.Set_Size(512, 256, Make_Color(20, 60, 120));
+  Write_File(Native_Path(dir + "OverviewMap.bmp"), BMP_Encode_24(overview));
+  TGame_Settings settings;
+  // A game type's name is its folder's: as long as a name may be.
+  settings.m_Set_Names(std::string(std::size_t(Path_Name_Max_Length), 'M'), "standard", "12/31/99", "1.09");
+  settings.m_Set_Description(f_nation + ", " + f_nation + ", " + f_nation);
+  settings.f_game_date = 99999;
+  ASSERT_TRUE(settings.m_Save_To_File(dir + "GameSettings.dat"));
+  ASSERT_TRUE(f_screen->m_Open_Dialog("Dlg Load Game", 0, 0));
+  auto* dialog = dynamic_cast<TDC_Dlg_LoadSaveGame*>(f_screen->m_Get_Dialog("Dlg Load Game"));
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(dialog->m_File_List().m_Get_Row_Count(), 1);
+  dialog->m_File_Name_Edit().m_Set_Text(name);
+  dialog->m_Refresh_Details();
+  ASSERT_TRUE(dialog->m_Has_Preview());
+  const std::vector<TBox> boxes = Frame_Of(*dialog);
+  EXPECT_TRUE(Shows(boxes, "WWWW"));
+  EXPECT_TRUE(Shows(boxes, f_nation.substr(0, 4)));
+  EXPECT_TRUE(Fits(boxes, "load dialog", Box_Of(*dialog)));
 }

@@ -478,6 +478,17 @@ TEST_F(Region_Stacks, AUnitAdmittedWithoutRoomIsListedAndItsStackGetsTheFirstSqu
   EXPECT_EQ(r.m_Count_Units_Of_Type(1, UT_TRUCK), 2);
   EXPECT_EQ(Shown_Square(r, UT_TRUCK, 1), 0);
   EXPECT_TRUE(r.m_Has_Unplaced_Units());
+  // The stack without a square is named with its count; it is drawn where
+  // a stack of its kind goes, the label square when no block is free.
+  const std::vector<TMap_Region::TUnplaced_Stack> unplaced = r.m_Unplaced_Stacks();
+  ASSERT_EQ(unplaced.size(), 1u);
+  EXPECT_EQ(unplaced[0].unit_type, UT_TRUCK);
+  EXPECT_EQ(unplaced[0].owner, 1);
+  EXPECT_EQ(unplaced[0].count, 2);
+  std::int32_t h = 0, w = 0, y = 0, x = 0;
+  ASSERT_TRUE(r.m_Get_Stack_Position(UT_TRUCK, 1, h, w, y, x));
+  EXPECT_GT(w, 0);
+  EXPECT_GT(h, 0);
   // Admitting a listed unit again changes nothing.
   EXPECT_FALSE(r.m_Admit_Unit(first));
   EXPECT_EQ(r.m_Get_Unit_Count(), 3);
@@ -488,6 +499,7 @@ TEST_F(Region_Stacks, AUnitAdmittedWithoutRoomIsListedAndItsStackGetsTheFirstSqu
   ASSERT_NE(trucks, 0);
   EXPECT_EQ(Square(r, trucks).stack_count, 2);
   EXPECT_FALSE(r.m_Has_Unplaced_Units());
+  EXPECT_TRUE(r.m_Unplaced_Stacks().empty());
   ASSERT_TRUE(r.m_Remove_Unit(first));
   EXPECT_EQ(Square(r, trucks).stack_count, 1);
   ASSERT_TRUE(r.m_Remove_Unit(second));
