@@ -258,8 +258,11 @@ void Compute(std::uint16_t id, const TFormula_Object_Pointers& slots, const TFor
       return;
     }
     case FORMULA_FN_VECTORNORMALIZE: {
+      // The length is taken once: normalizing a vector of that length
+      // divides by it.
       TVector v = p1.vector;
-      if (G_Vector_Length(v) > 0) G_Vector_Normalize(p1.vector, v);
+      const float length = G_Vector_Length(v);
+      if (length > 0) G_Vector_Divide(p1.vector, v, length);
       out.vector = v;
       return;
     }
