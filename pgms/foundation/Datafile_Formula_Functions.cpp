@@ -1,5 +1,6 @@
 #include "Datafile_Formula_Functions.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Debug_Log.h"
@@ -246,7 +247,8 @@ void Compute(std::uint16_t id, const TFormula_Object_Pointers& slots, const TFor
       return;
     }
     case FORMULA_FN_MAKEVECTOR: {
-      auto effect = dynamic_cast<const TFormula_Effect*>(slots.m_Get(FORMULA_SLOT_EFFECT).object);
+      const TFormula_Object* object = slots.m_Get(FORMULA_SLOT_EFFECT).object;
+      const TFormula_Effect* effect = object ? object->m_As_Formula_Effect() : nullptr;
       if (!effect) {
         Error_Value(out);
         return;
@@ -256,8 +258,11 @@ void Compute(std::uint16_t id, const TFormula_Object_Pointers& slots, const TFor
       return;
     }
     case FORMULA_FN_VECTORNORMALIZE: {
+      // The length is taken once: normalizing a vector of that length
+      // divides by it.
       TVector v = p1.vector;
-      if (G_Vector_Length(v) > 0) G_Vector_Normalize(p1.vector, v);
+      const float length = G_Vector_Length(v);
+      if (length > 0) G_Vector_Divide(p1.vector, v, length);
       out.vector = v;
       return;
     }
@@ -286,7 +291,8 @@ void Compute(std::uint16_t id, const TFormula_Object_Pointers& slots, const TFor
       return;
     }
     case FORMULA_FN_GET_NATION_TECH_LEVEL: {
-      auto empire = dynamic_cast<const TFormula_Empire*>(slots.m_Get(FORMULA_SLOT_EMPIRE).object);
+      const TFormula_Object* object = slots.m_Get(FORMULA_SLOT_EMPIRE).object;
+      const TFormula_Empire* empire = object ? object->m_As_Formula_Empire() : nullptr;
       Set_Long(out, empire ? empire->m_Get_Tech_Level_By_Area_Name(2, p1.string_value) : 0);
       return;
     }
@@ -332,6 +338,61 @@ void Formula_Evaluate_Function(std::uint16_t id, const TFormula_Object_Pointers&
   }
 }
 
+// The flat programs run here, beside the functions they call most.
+
+namespace {
+// As `out = from`, sparing the string's copy when it is empty.
+void Copy_Value(TFormula_Value& out, const TFormula_Value& from) {
+  out.tag = from.tag;
+  out.single_value = from.single_value;
+  if (from.string_value.empty())
+    out.string_value.clear();
+  else
+    out.string_value = from.string_value;
+  out.long_value = from.long_value;
+  out.vector = from.vector;
+  out.color = from.color;
+  out.rect = from.rect;
+}
+}  // namespace
+
+void Formula_Run_Steps(const std::vector<TFormula_Step>& steps, const TFormula_Variable_Slots& variables,
+                       const TFormula_Object_Pointers& slots) {
+  for (const TFormula_Step& step : steps) {
+    TFormula_Value& out = *step.out;
+    switch (step.kind) {
+      case FORMULA_STEP_CLEAR: out.m_Clear(FORMULA_TAG_LONG); break;
+      case FORMULA_STEP_SINGLE: out.m_Set_Single(step.single); break;
+      case FORMULA_STEP_LONG: out.m_Set_Long(step.number); break;
+      case FORMULA_STEP_BOOLEAN: out.m_Set_Boolean(step.number != 0); break;
+      case FORMULA_STEP_STRING: out.m_Set_String(*step.text); break;
+      case FORMULA_STEP_VARIABLE: {
+        const TFormula_Value* v =
+            step.number > 0 && step.number <= variables.m_Count() ? variables.m_Get(step.number) : nullptr;
+        if (v)
+          Copy_Value(out, *v);
+        else
+          out.m_Clear(FORMULA_TAG_SINGLE);
+        break;
+      }
+      case FORMULA_STEP_OPERATOR_WORD:
+        out.tag = FORMULA_TAG_NONE;
+        out.single_value = 0;
+        out.string_value.clear();
+        out.long_value = 0;
+        break;
+      case FORMULA_STEP_APPLY: Formula_Apply_Operator(step.code, out, *step.in[0]); break;
+      case FORMULA_STEP_CLEAR_AND_CALL:
+        out.m_Clear(FORMULA_TAG_LONG);
+        Formula_Evaluate_Function(step.code, slots, *step.in[0], *step.in[1], *step.in[2], *step.in[3], out);
+        break;
+      default:
+        Formula_Evaluate_Function(step.code, slots, *step.in[0], *step.in[1], *step.in[2], *step.in[3], out);
+        break;
+    }
+  }
+}
+
 void TFormula_Word_Function::m_Resolve_Variables(std::vector<std::string>& names) {
   for (const auto& p : f_params) p->m_Resolve_Variables(names);
 }
@@ -351,4 +412,30 @@ void TFormula_Word_Function::Evaluate(const TFormula_Variable_Slots& variables, 
     Debug_Log_Write(line + ")");
   }
   Formula_Evaluate_Function(f_id, slots, f_values[0], f_values[1], f_values[2], f_values[3], out);
+}
+
+bool TFormula_Word_Function::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  // The parameters into the word's own values, then the call; parameters
+  // not given stay the empty singles they were made.
+  const std::size_t n = std::min<std::size_t>(f_params.size(), 4);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t first = steps.size();
+    f_params[i]->m_Compile(steps, f_values[i]);
+    // A parameter that is a lone constant is written here, once: only its
+    // own steps (and the tree's walk of the same block) write the value,
+    // and always alike.
+    if (steps.size() == first + 1 && Formula_Step_Sets_Constant(steps[first])) {
+      Formula_Run_Steps(std::vector<TFormula_Step>(1, steps[first]), TFormula_Variable_Slots(),
+                        TFormula_Object_Pointers());
+      steps.pop_back();
+    }
+  }
+  TFormula_Step call;
+  call.kind = FORMULA_STEP_CALL;
+  call.code = f_id;
+  call.out = &out;
+  for (std::size_t i = 0; i < 4; ++i) call.in[i] = &f_values[i];
+  steps.push_back(call);
+  // Vector, colour and rect keep what out held unless the function sets them.
+  return false;
 }

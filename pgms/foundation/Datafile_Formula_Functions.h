@@ -55,6 +55,7 @@ constexpr std::int32_t FORMULA_SLOT_PARTICLE = 6;
 // What "Get_Nation_Tech_Level" reads of the empire in slot 3.
 class TFormula_Empire : public TFormula_Object {
 public:
+  const TFormula_Empire* m_As_Formula_Empire() const final { return this; }
   // The level in the first technology area whose name (kind 1 display
   // name, 2 internal name) equals the text ignoring case; 0 when none.
   virtual std::int32_t m_Get_Tech_Level_By_Area_Name(std::uint8_t kind, const std::string& text) const = 0;
@@ -63,6 +64,7 @@ public:
 // What "MakeVector" reads of the effect in slot 4.
 class TFormula_Effect : public TFormula_Object {
 public:
+  const TFormula_Effect* m_As_Formula_Effect() const final { return this; }
   virtual float m_Get_Effect_Scale_Size() const = 0;
 };
 

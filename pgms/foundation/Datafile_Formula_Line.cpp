@@ -438,20 +438,7 @@ std::string TFormula_Value::m_To_Text() const {
   }
 }
 
-void TFormula_Object_Pointers::m_Clear() {
-  for (auto& s : f_slots) s = TFormula_Object_Slot{};
-  f_requirements = TFormula_Object_Slot{};
-}
-
-void TFormula_Object_Pointers::m_Set(std::int32_t slot, TFormula_Object* object, std::int32_t value) {
-  if (slot < 1 || slot > 7) throw ERangeError();
-  f_slots[slot] = {object, value};
-}
-
-const TFormula_Object_Slot& TFormula_Object_Pointers::m_Get(std::int32_t slot) const {
-  if (slot < 1 || slot > 7) throw ERangeError();
-  return f_slots[slot];
-}
+void Formula_Raise_Range_Error() { throw ERangeError(); }
 
 void TFormula_Object_Pointers::m_Set_Requirements(TFormula_Object* object, std::int32_t value) {
   f_requirements = {object, value};
@@ -493,21 +480,6 @@ void TFormula_Variable_Slots::m_Resize(std::int32_t n) {
   f_any_set = false;
 }
 
-TFormula_Value& TFormula_Variable_Slots::m_Set(std::int32_t slot) {
-  if (slot < 1 || slot > m_Count()) throw ERangeError();
-  f_set[static_cast<std::size_t>(slot - 1)] = 1;
-  f_any_set = true;
-  TFormula_Value& v = f_values[static_cast<std::size_t>(slot - 1)];
-  v.m_Clear(FORMULA_TAG_SINGLE);
-  return v;
-}
-
-void TFormula_Variable_Slots::m_Clear() {
-  if (!f_any_set) return;
-  std::fill(f_set.begin(), f_set.end(), std::uint8_t(0));
-  f_any_set = false;
-}
-
 const TFormula_Value* TFormula_Variable_List::m_Find(const std::string& name) const {
   // From the end: the last match wins.
   for (std::int32_t i = f_count; i >= 1; --i) {
@@ -532,6 +504,14 @@ void TFormula_Word_Operator::Evaluate(const TFormula_Variable_Slots&, const TFor
   out.long_value = 0;
 }
 
+bool TFormula_Word_Operator::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_OPERATOR_WORD;
+  step.out = &out;
+  steps.push_back(step);
+  return false;
+}
+
 std::string TFormula_Word_Constant_Single::To_Text() const { return Float_To_Text(f_value); }
 
 void TFormula_Word_Constant_Single::Dump(std::vector<std::string>& lines, const std::string& prefix) const {
@@ -541,6 +521,15 @@ void TFormula_Word_Constant_Single::Dump(std::vector<std::string>& lines, const 
 void TFormula_Word_Constant_Single::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                              TFormula_Value& out) const {
   out.m_Set_Single(f_value);
+}
+
+bool TFormula_Word_Constant_Single::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_SINGLE;
+  step.single = f_value;
+  step.out = &out;
+  steps.push_back(step);
+  return true;
 }
 
 std::string TFormula_Word_Constant_Long::To_Text() const { return Int_To_Text(f_value); }
@@ -554,6 +543,15 @@ void TFormula_Word_Constant_Long::Evaluate(const TFormula_Variable_Slots&, const
   out.m_Set_Long(f_value);
 }
 
+bool TFormula_Word_Constant_Long::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_LONG;
+  step.number = f_value;
+  step.out = &out;
+  steps.push_back(step);
+  return true;
+}
+
 std::string TFormula_Word_Constant_Boolean::To_Text() const { return f_value ? "TRUE" : "FALSE"; }
 
 void TFormula_Word_Constant_Boolean::Dump(std::vector<std::string>& lines, const std::string& prefix) const {
@@ -565,6 +563,15 @@ void TFormula_Word_Constant_Boolean::Evaluate(const TFormula_Variable_Slots&, co
   out.m_Set_Boolean(f_value);
 }
 
+bool TFormula_Word_Constant_Boolean::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_BOOLEAN;
+  step.number = f_value ? 1 : 0;
+  step.out = &out;
+  steps.push_back(step);
+  return true;
+}
+
 std::string TFormula_Word_Constant_String::To_Text() const { return Quoted(f_value); }
 
 void TFormula_Word_Constant_String::Dump(std::vector<std::string>& lines, const std::string& prefix) const {
@@ -574,6 +581,15 @@ void TFormula_Word_Constant_String::Dump(std::vector<std::string>& lines, const 
 void TFormula_Word_Constant_String::Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&,
                                              TFormula_Value& out) const {
   out.m_Set_String(f_value);
+}
+
+bool TFormula_Word_Constant_String::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_STRING;
+  step.text = &f_value;
+  step.out = &out;
+  steps.push_back(step);
+  return true;
 }
 
 std::string TFormula_Word_Variable::To_Text() const { return f_name; }
@@ -600,6 +616,15 @@ void TFormula_Word_Variable::Evaluate(const TFormula_Variable_Slots& variables, 
   } else {
     out.m_Clear(FORMULA_TAG_SINGLE);
   }
+}
+
+bool TFormula_Word_Variable::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  TFormula_Step step;
+  step.kind = FORMULA_STEP_VARIABLE;
+  step.number = f_slot;
+  step.out = &out;
+  steps.push_back(step);
+  return true;
 }
 
 TFormula_Word_Function::TFormula_Word_Function(std::string name, std::uint16_t id, std::uint16_t param_count)
@@ -651,6 +676,11 @@ void TFormula_Word_Block::m_Resolve_Variables(std::vector<std::string>& names) {
 void TFormula_Word_Block::Evaluate(const TFormula_Variable_Slots& variables, const TFormula_Object_Pointers& slots,
                                    TFormula_Value& out) const {
   f_block->m_Evaluate(variables, slots, out);
+}
+
+bool TFormula_Word_Block::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  f_block->m_Compile(steps, out);
+  return true;
 }
 
 // ---- Blocks ---------------------------------------------------------------
@@ -729,6 +759,52 @@ void TFormula_Block::m_Resolve_Variables(std::vector<std::string>& names) {
   }
 }
 
+void TFormula_Block::m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const {
+  // As m_Evaluate: out cleared, then each operand evaluated into out while
+  // no operator is pending, else into the second value and applied. The
+  // pending operator of each position is known here already.
+  const std::size_t clear_at = steps.size();
+  TFormula_Step clear;
+  clear.kind = FORMULA_STEP_CLEAR;
+  clear.out = &out;
+  steps.push_back(clear);
+  bool first = true, whole = false;
+  std::size_t first_end = 0;  // the end of the first word's steps, when it is an operand
+  std::uint16_t pending = FORMULA_OP_NONE;
+  for (std::size_t i = 0; i < f_words.size(); ++i) {
+    const std::uint16_t code = f_codes.size() == f_words.size() ? f_codes[i] : f_words[i]->m_Operator_Code();
+    if (code != FORMULA_OP_NONE) {
+      pending = code;
+      first = false;
+    } else if (pending == FORMULA_OP_NONE) {
+      const bool sets_whole = f_words[i]->m_Compile(steps, out);
+      if (first) {
+        whole = sets_whole;
+        first_end = steps.size();
+      }
+      first = false;
+    } else {
+      f_words[i]->m_Compile(steps, f_second);
+      TFormula_Step apply;
+      apply.kind = FORMULA_STEP_APPLY;
+      apply.code = pending;
+      apply.out = &out;
+      apply.in[0] = &f_second;
+      steps.push_back(apply);
+    }
+  }
+  // The clearing is spared when the first word sets out whole anyway. A
+  // first word that is a function call clears out just before the call:
+  // its parameters' steps write only values of their own.
+  if (whole) {
+    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(clear_at));
+  } else if (first_end > clear_at + 1 && steps[first_end - 1].kind == FORMULA_STEP_CALL &&
+             steps[first_end - 1].out == &out) {
+    steps[first_end - 1].kind = FORMULA_STEP_CLEAR_AND_CALL;
+    steps.erase(steps.begin() + static_cast<std::ptrdiff_t>(clear_at));
+  }
+}
+
 bool TFormula_Block::m_Group_Operators() {
   f_codes.clear();
   std::uint16_t prev_code = FORMULA_OP_NONE;
@@ -801,6 +877,7 @@ void TFormula_Line::m_Reset() {
   f_root.reset();
   f_variable_names.clear();
   f_slot_values.m_Resize(0);
+  f_steps.clear();
 }
 
 bool TFormula_Line::m_Parse(const std::string& text, std::string& error) {
@@ -814,6 +891,7 @@ bool TFormula_Line::m_Parse(const std::string& text, std::string& error) {
   f_slot_values.m_Resize(static_cast<std::int32_t>(f_variable_names.size()));
   if (!parsed) return false;
   f_fold_kind = f_root->m_Fold_Constant(f_folded_long, f_folded_single);
+  f_root->m_Compile(f_steps, f_result);
   return true;
 }
 
@@ -839,18 +917,6 @@ std::int32_t TFormula_Line::m_Variable_Slot(std::string_view name) const {
   return 0;
 }
 
-void TFormula_Line::m_Set_Variable(std::int32_t slot, std::int32_t value) {
-  if (slot == 0) return;
-  f_slot_values.m_Set(slot).m_Set_Long(value);
-}
-
-void TFormula_Line::m_Set_Vector_Variable(std::int32_t slot, const TVector& value) {
-  if (slot == 0) return;
-  TFormula_Value& v = f_slot_values.m_Set(slot);
-  v.m_Clear(FORMULA_TAG_VECTOR);
-  v.vector = value;
-}
-
 void TFormula_Line::m_Add_Variable(const std::string& name, std::int32_t value) {
   f_variables.m_Append(name).m_Set_Long(value);
   m_Set_Variable(m_Variable_Slot(name), value);
@@ -863,15 +929,6 @@ void TFormula_Line::m_Add_Vector_Variable(const std::string& name, const TVector
   m_Set_Vector_Variable(m_Variable_Slot(name), value);
 }
 
-void TFormula_Line::m_Clear_Variables() {
-  f_variables.m_Clear();
-  f_slot_values.m_Clear();
-}
-void TFormula_Line::m_Clear_Object_Slots() { f_slots.m_Clear(); }
-
-void TFormula_Line::m_Set_Object_Slot(std::int32_t slot, TFormula_Object* object, std::int32_t value) {
-  f_slots.m_Set(slot, object, value);
-}
 
 void TFormula_Line::m_Set_Requirements(TFormula_Object* requirements, std::int32_t value) {
   f_slots.m_Set_Requirements(requirements, value);
@@ -879,7 +936,9 @@ void TFormula_Line::m_Set_Requirements(TFormula_Object* requirements, std::int32
 
 void TFormula_Line::m_Evaluate_Root() {
   if (Debug_Sections[DEBUG_FORMULA_EVALUATION]) Debug_Log_Write("Evaluating Formula: " + m_To_Text());
-  if (f_root) {
+  if (!f_steps.empty() && !f_walk_tree && !Debug_Sections[DEBUG_FORMULA_EVALUATION]) {
+    Formula_Run_Steps(f_steps, f_slot_values, f_slots);
+  } else if (f_root) {
     f_root->m_Evaluate(f_slot_values, f_slots, f_result);
   } else {
     f_result.m_Clear(FORMULA_TAG_LONG);

@@ -5,6 +5,12 @@
 // times against named variables and seven context slots. Evaluation reuses
 // the scratch values kept in the tree, so that a formula evaluated every
 // frame allocates nothing once it has run once.
+//
+// Once parsed, the tree is also laid out as a flat list of steps, run in
+// one loop without virtual calls or recursion. The steps write the very
+// scratch values the tree's words write, in the same order, so that both
+// ways give the same bits; the tree itself is walked when the evaluation is
+// traced.
 #pragma once
 
 #include <cstdint>
@@ -88,10 +94,22 @@ struct TFormula_Value {
 
 // Everything a context slot can refer to (an empire, an effect, the owner
 // of a requirement block, ...). Slots do not own what they refer to.
+class TFormula_Empire;
+class TFormula_Effect;
+
 class TFormula_Object {
 public:
   virtual ~TFormula_Object() = default;
+  // The object as the empire or the effect the built-in functions read, or
+  // none: what a dynamic cast would give, without its cost where formulas
+  // run every frame.
+  virtual const TFormula_Empire* m_As_Formula_Empire() const { return nullptr; }
+  virtual const TFormula_Effect* m_As_Formula_Effect() const { return nullptr; }
 };
+
+// Raises ERangeError (kept out of line, so that the small setters below
+// stay small).
+[[noreturn]] void Formula_Raise_Range_Error();
 
 struct TFormula_Object_Slot {
   TFormula_Object* object = nullptr;
@@ -102,10 +120,19 @@ struct TFormula_Object_Slot {
 // functions as the evaluation context.
 class TFormula_Object_Pointers {
 public:
-  void m_Clear();
+  void m_Clear() {
+    for (auto& s : f_slots) s = TFormula_Object_Slot{};
+    f_requirements = TFormula_Object_Slot{};
+  }
   // Slot numbers outside 1..7 raise ERangeError.
-  void m_Set(std::int32_t slot, TFormula_Object* object, std::int32_t value);
-  const TFormula_Object_Slot& m_Get(std::int32_t slot) const;
+  void m_Set(std::int32_t slot, TFormula_Object* object, std::int32_t value) {
+    if (slot < 1 || slot > 7) Formula_Raise_Range_Error();
+    f_slots[slot] = {object, value};
+  }
+  const TFormula_Object_Slot& m_Get(std::int32_t slot) const {
+    if (slot < 1 || slot > 7) Formula_Raise_Range_Error();
+    return f_slots[slot];
+  }
   void m_Set_Requirements(TFormula_Object* object, std::int32_t value);
   const TFormula_Object_Slot& m_Get_Requirements() const { return f_requirements; }
 
@@ -125,13 +152,24 @@ public:
   void m_Resize(std::int32_t n);
   // The slot's value, reset to an empty single and marked set. Slot numbers
   // outside 1..count raise ERangeError.
-  TFormula_Value& m_Set(std::int32_t slot);
+  TFormula_Value& m_Set(std::int32_t slot) {
+    if (slot < 1 || slot > m_Count()) Formula_Raise_Range_Error();
+    f_set[static_cast<std::size_t>(slot - 1)] = 1;
+    f_any_set = true;
+    TFormula_Value& v = f_values[static_cast<std::size_t>(slot - 1)];
+    v.m_Clear(FORMULA_TAG_SINGLE);
+    return v;
+  }
   // The value of a set slot, or none. No range check: the parser hands out
   // only slots of the table.
   const TFormula_Value* m_Get(std::int32_t slot) const {
     return f_set[static_cast<std::size_t>(slot - 1)] ? &f_values[static_cast<std::size_t>(slot - 1)] : nullptr;
   }
-  void m_Clear();
+  void m_Clear() {
+    if (!f_any_set) return;
+    for (std::uint8_t& set : f_set) set = 0;
+    f_any_set = false;
+  }
 
 private:
   std::vector<TFormula_Value> f_values;
@@ -165,6 +203,32 @@ private:
 
 class TFormula_Block;
 
+// What a step of a flat formula program does (see TFormula_Step).
+enum TFormula_Step_Kind : std::uint8_t {
+  FORMULA_STEP_CLEAR = 0,          // out made a long 0, every field zero
+  FORMULA_STEP_SINGLE = 1,         // out set to the single constant
+  FORMULA_STEP_LONG = 2,           // out set to the long constant `number`
+  FORMULA_STEP_BOOLEAN = 3,        // out set to the boolean `number` (1 or 0)
+  FORMULA_STEP_STRING = 4,         // out set to the string `text`
+  FORMULA_STEP_VARIABLE = 5,       // out set to the variable of slot `number`
+  FORMULA_STEP_OPERATOR_WORD = 6,  // an operator word read as a value
+  FORMULA_STEP_APPLY = 7,          // operator `code` applied to (out, in[0])
+  FORMULA_STEP_CALL = 8,           // function `code` of in[0..3] into out
+  FORMULA_STEP_CLEAR_AND_CALL = 9, // out cleared, then function `code`
+};
+
+// One step of a flat formula program. The values it reads and writes are
+// the scratch values of the tree the program was made from.
+struct TFormula_Step {
+  std::uint8_t kind = FORMULA_STEP_CLEAR;
+  std::uint16_t code = 0;
+  std::int32_t number = 0;
+  float single = 0;
+  TFormula_Value* out = nullptr;
+  const TFormula_Value* in[4] = {nullptr, nullptr, nullptr, nullptr};
+  const std::string* text = nullptr;
+};
+
 // A word of a parsed formula.
 class TFormula_Word {
 public:
@@ -180,6 +244,10 @@ public:
   // Gives every variable word at or below this word its slot: the position
   // of its name in `names` (1-based), the name appended when it is new.
   virtual void m_Resolve_Variables(std::vector<std::string>& names) { (void)names; }
+  // Appends the steps that evaluate the word into `out`, as Evaluate
+  // does; true when they set every field of out (so that a clearing just
+  // before them changes nothing).
+  virtual bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const = 0;
 };
 
 class TFormula_Word_Operator : public TFormula_Word {
@@ -190,6 +258,7 @@ public:
   void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   std::uint16_t m_Operator_Code() const override { return f_code; }
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::uint16_t f_code;
 };
@@ -202,6 +271,7 @@ public:
   void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   float m_Value() const { return f_value; }
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   float f_value;
 };
@@ -214,6 +284,7 @@ public:
   void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
   std::int32_t m_Value() const { return f_value; }
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::int32_t f_value;
 };
@@ -225,6 +296,7 @@ public:
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
   void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   bool f_value;
 };
@@ -236,6 +308,7 @@ public:
   void Dump(std::vector<std::string>& lines, const std::string& prefix) const override;
   void Evaluate(const TFormula_Variable_Slots&, const TFormula_Object_Pointers&, TFormula_Value& out) const override;
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::string f_value;
 };
@@ -253,6 +326,7 @@ public:
   void m_Resolve_Variables(std::vector<std::string>& names) override;
   std::int32_t m_Slot() const { return f_slot; }
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::string f_name;
   std::int32_t f_slot = 0;  // 0 until resolved: reads as an empty single
@@ -275,6 +349,7 @@ public:
   std::int32_t m_Depth() const override { return f_depth; }
   void m_Resolve_Variables(std::vector<std::string>& names) override;
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::int32_t f_depth = 1;
   std::string f_name;
@@ -298,6 +373,7 @@ public:
   std::int32_t m_Depth() const override { return f_depth; }
   void m_Resolve_Variables(std::vector<std::string>& names) override;
 
+  bool m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const override;
 private:
   std::unique_ptr<TFormula_Block> f_block;
   std::int32_t f_depth;
@@ -322,6 +398,9 @@ public:
   // Gives the variable words their slots and notes each word's operator
   // code once, for the evaluation.
   void m_Resolve_Variables(std::vector<std::string>& names);
+  // Appends the steps that evaluate the block into `out` (which they
+  // always set whole).
+  void m_Compile(std::vector<TFormula_Step>& steps, TFormula_Value& out) const;
   // Fold kind and folded values of a block that is a lone constant.
   std::uint8_t m_Fold_Constant(std::int32_t& folded_long, float& folded_single) const;
 
@@ -371,20 +450,32 @@ public:
   // value given to a name wins).
   void m_Add_Variable(const std::string& name, std::int32_t value);
   void m_Add_Vector_Variable(const std::string& name, const TVector& value);
-  void m_Clear_Variables();
+  void m_Clear_Variables() {
+    f_variables.m_Clear();
+    f_slot_values.m_Clear();
+  }
   // Variables by slot, for callers that evaluate a formula often: the
   // formula's slot of a name (any case), 0 when the formula does not use
   // it; the slot is found once, after parsing, and setting it touches no
   // name. Setting slot 0 does nothing; another slot outside the formula's
   // raises ERangeError. Slot values are cleared with the variables.
   std::int32_t m_Variable_Slot(std::string_view name) const;
-  void m_Set_Variable(std::int32_t slot, std::int32_t value);
-  void m_Set_Vector_Variable(std::int32_t slot, const TVector& value);
+  void m_Set_Variable(std::int32_t slot, std::int32_t value) {
+    if (slot != 0) f_slot_values.m_Set(slot).m_Set_Long(value);
+  }
+  void m_Set_Vector_Variable(std::int32_t slot, const TVector& value) {
+    if (slot == 0) return;
+    TFormula_Value& v = f_slot_values.m_Set(slot);
+    v.m_Clear(FORMULA_TAG_VECTOR);
+    v.vector = value;
+  }
   // The distinct variable names the formula uses, lower-cased, slot 1 first.
   const std::vector<std::string>& m_Variable_Names() const { return f_variable_names; }
-  void m_Clear_Object_Slots();
+  void m_Clear_Object_Slots() { f_slots.m_Clear(); }
   // Slot numbers outside 1..7 raise ERangeError.
-  void m_Set_Object_Slot(std::int32_t slot, TFormula_Object* object, std::int32_t value);
+  void m_Set_Object_Slot(std::int32_t slot, TFormula_Object* object, std::int32_t value) {
+    f_slots.m_Set(slot, object, value);
+  }
   void m_Set_Requirements(TFormula_Object* requirements, std::int32_t value);
 
   // The typed evaluations. Each that ends normally clears the variables and
@@ -404,6 +495,12 @@ public:
   const TFormula_Block* m_Root() const { return f_root.get(); }
   const TFormula_Variable_List& m_Variables() const { return f_variables; }
   const TFormula_Object_Pointers& m_Slots() const { return f_slots; }
+  // The flat steps of the parsed formula (none when it did not parse).
+  const std::vector<TFormula_Step>& m_Steps() const { return f_steps; }
+  // Whether evaluations walk the tree instead of running the steps (for
+  // the tests that hold both ways to the same results); traced evaluations
+  // always walk the tree.
+  void m_Set_Walk_Tree(bool walk) { f_walk_tree = walk; }
 
 private:
   void m_Evaluate_Root();
@@ -418,4 +515,16 @@ private:
   std::int32_t f_folded_long = 0;
   float f_folded_single = 0;
   TFormula_Value f_result;
+  std::vector<TFormula_Step> f_steps;
+  bool f_walk_tree = false;
 };
+
+// Whether the step sets its value whole to a constant.
+inline bool Formula_Step_Sets_Constant(const TFormula_Step& step) {
+  return step.kind == FORMULA_STEP_SINGLE || step.kind == FORMULA_STEP_LONG || step.kind == FORMULA_STEP_BOOLEAN ||
+         step.kind == FORMULA_STEP_STRING;
+}
+
+// Runs a flat formula program.
+void Formula_Run_Steps(const std::vector<TFormula_Step>& steps, const TFormula_Variable_Slots& variables,
+                       const TFormula_Object_Pointers& slots);

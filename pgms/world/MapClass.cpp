@@ -10,6 +10,23 @@
 
 TMap* G_Map = nullptr;
 
+namespace {
+// A sorted list of ids kept as a set: each id once, in rising order.
+void Sorted_Insert(std::vector<std::int32_t>& ids, std::int32_t id) {
+  if (ids.empty() || ids.back() < id) {
+    ids.push_back(id);
+    return;
+  }
+  const auto at = std::lower_bound(ids.begin(), ids.end(), id);
+  if (*at != id) ids.insert(at, id);
+}
+
+void Sorted_Erase(std::vector<std::int32_t>& ids, std::int32_t id) {
+  const auto at = std::lower_bound(ids.begin(), ids.end(), id);
+  if (at != ids.end() && *at == id) ids.erase(at);
+}
+}  // namespace
+
 TMap::TMap() { f_units.resize(1); }
 
 TMap::~TMap() = default;
@@ -162,11 +179,11 @@ void TMap::m_Rebuild_Unit_Indexes() {
   f_free_units.clear();
   for (auto& s : f_owner_units) s.clear();
   for (auto& c : f_owner_type_counts) c.clear();
-  // Ids come in rising order: each goes in at the end of its set, which
+  // Ids come in rising order: each goes in at the end of its list, which
   // keeps the rebuild linear in the units.
   for (std::int32_t id = 1; id <= f_unit_count; ++id) {
     if (f_units[std::size_t(id)].id == 0)
-      f_free_units.insert(f_free_units.end(), id);
+      f_free_units.push_back(id);
     else
       m_Index_Record(id);
   }
@@ -197,8 +214,7 @@ void TMap::m_Set_Record_Cargo_List(std::int32_t id, std::uint16_t list) {
 void TMap::m_Index_Record(std::int32_t id) {
   const TMap_Unit_Record& u = m_Unit(id);
   // New records mostly have the highest id: tried at the end first.
-  std::set<std::int32_t>& ids = f_owner_units[u.owner];
-  ids.insert(ids.end(), id);
+  Sorted_Insert(f_owner_units[u.owner], id);
   std::vector<std::int32_t>& counts = f_owner_type_counts[u.owner];
   if (counts.size() <= u.unit_type) counts.resize(std::size_t(u.unit_type) + 1, 0);
   ++counts[u.unit_type];
@@ -206,7 +222,7 @@ void TMap::m_Index_Record(std::int32_t id) {
 
 void TMap::m_Unindex_Record(std::int32_t id) {
   const TMap_Unit_Record& u = m_Unit(id);
-  f_owner_units[u.owner].erase(id);
+  Sorted_Erase(f_owner_units[u.owner], id);
   --f_owner_type_counts[u.owner][u.unit_type];
 }
 
@@ -222,7 +238,7 @@ void TMap::m_Free_Slot(std::int32_t id) {
   if (u.id != 0) m_Unindex_Record(id);
   if (u.cargo_list != 0) m_Set_Record_Cargo_List(id, 0);
   u = TMap_Unit_Record{};
-  f_free_units.insert(id);
+  Sorted_Insert(f_free_units, id);
 }
 
 void TMap::m_Update_Upkeep_Of(std::uint8_t owner) {
@@ -234,8 +250,8 @@ std::int32_t TMap::m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std:
                               std::uint16_t cargo_list) {
   std::int32_t id;
   if (!f_free_units.empty()) {
-    id = *f_free_units.rbegin();
-    f_free_units.erase(std::prev(f_free_units.end()));
+    id = f_free_units.back();
+    f_free_units.pop_back();
   } else {
     id = Checked_Add(f_unit_count, 1);
     if (id > f_unit_capacity) {
@@ -363,11 +379,11 @@ void TMap::m_Put_Unit(std::int32_t id, const TMap_Unit_Record& record) {
   TMap_Unit_Record& u = m_Unit(id);
   if (u.id != 0) m_Unindex_Record(id);
   if (u.cargo_list != 0) m_Set_Record_Cargo_List(id, 0);
-  f_free_units.erase(id);
+  Sorted_Erase(f_free_units, id);
   u = record;
   u.cargo_list = 0;
   if (u.id == 0)
-    f_free_units.insert(id);
+    Sorted_Insert(f_free_units, id);
   else
     m_Index_Record(id);
   m_Set_Record_Cargo_List(id, record.cargo_list);
@@ -425,7 +441,8 @@ bool TMap::m_Has_Air_Units_Over_Foreign_Regions(std::uint8_t player) const {
 void TMap::m_Find_Next_Air_Unit_Over_Foreign_Region(std::uint8_t player, std::int32_t after_id,
                                                     TMap_Unit_Record& record) const {
   record = TMap_Unit_Record{};
-  for (auto it = f_owner_units[player].upper_bound(after_id); it != f_owner_units[player].end(); ++it) {
+  const std::vector<std::int32_t>& ids = f_owner_units[player];
+  for (auto it = std::upper_bound(ids.begin(), ids.end(), after_id); it != ids.end(); ++it) {
     const TMap_Unit_Record& u = f_units[std::size_t(*it)];
     const TMap_Region* r = m_Get_Region(u.region);
     if (!r || r->m_Get_Owner() == player) continue;

@@ -350,7 +350,7 @@ public:
   const TMap_Unit_Record& m_Unit_Ref(std::int32_t id) const { return f_units[std::size_t(id)]; }
   bool m_Valid_Unit_Id(std::int64_t id) const { return id >= 1 && id <= f_unit_count; }
   // The ids of the records of an owner, in id order (carried units too).
-  const std::set<std::int32_t>& m_Get_Unit_Ids_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
+  const std::vector<std::int32_t>& m_Get_Unit_Ids_Of(std::uint8_t owner) const { return f_owner_units[owner]; }
   // The regions whose object exists, in id order.
   std::vector<TMap_Region*> m_Existing_Regions() const;
 
@@ -392,9 +392,11 @@ private:
   std::int32_t f_unit_count = 0, f_unit_capacity = 0;
   std::vector<TMap_Unit_Record> f_units;  // index = id, slot 0 unused
   // Free slots, taken highest first.
-  std::set<std::int32_t> f_free_units;
-  // Ids of the units of each owner, in id order.
-  std::array<std::set<std::int32_t>, 256> f_owner_units;
+  std::vector<std::int32_t> f_free_units;
+  // Ids of the units of each owner, in id order. Sorted vectors rather
+  // than sets: built in one pass when a map is read, walked often, and
+  // mostly grown at the end (a new unit takes the highest id).
+  std::array<std::vector<std::int32_t>, 256> f_owner_units;
   // Records of each owner by unit type (type t at t); upkeep sums from these.
   std::array<std::vector<std::int32_t>, 256> f_owner_type_counts;
 

@@ -120,28 +120,31 @@ void TMap_Region::m_Fields(F& f, Self& self, bool partial, Log& log) {
     f.Word(self.f_click_row_count, self.f_click_span_capacity);
     const std::uint16_t row_count = self.f_click_row_count, capacity = self.f_click_span_capacity;
     if constexpr (F::reading) {
-      self.f_click_rows.clear();
+      self.f_click_spans.clear();
       // Rows are only written with a span capacity; a count of rows without
       // one names rows that are not in the file.
       if (row_count != 0 && capacity == 0) throw ERangeError("Click zone rows without spans");
-      self.f_click_rows.resize(f.Checked_Count(row_count, Int_Bytes));
+      self.f_click_row_ends.assign(f.Checked_Count(row_count, Int_Bytes), 0);
     }
     if (row_count != 0 && capacity != 0)
       for (std::int32_t row = 1; row <= row_count; ++row) {
-        auto& spans = [&]() -> auto& {
-          if constexpr (F::reading)
-            return self.f_click_rows[std::size_t(row - 1)];
-          else
-            return self.m_Get_Click_Zone_Row(row);
-        }();
-        std::uint16_t n = F::reading ? 0 : Checked_Cast<std::uint16_t>(spans.size());
-        f.Word(n);
         if constexpr (F::reading) {
+          // The row's spans go at the end of the region's one block.
+          std::uint16_t n = 0;
+          f.Word(n);
           if (n > capacity) throw ERangeError("Click zone row beyond its capacity");
-          spans.resize(f.Checked_Count(n, 2 * Int_Bytes));
-        }
-        for (auto& span : spans) {
-          f.Word(span.x1, span.x2);
+          f.Checked_Count(n, 2 * Int_Bytes);
+          for (std::uint16_t k = 0; k < n; ++k) {
+            TClick_Zone_Span span;
+            f.Word(span.x1, span.x2);
+            self.f_click_spans.push_back(span);
+          }
+          self.f_click_row_ends[std::size_t(row - 1)] = std::uint32_t(self.f_click_spans.size());
+        } else {
+          const auto spans = self.m_Get_Click_Zone_Row(row);
+          std::uint16_t n = Checked_Cast<std::uint16_t>(spans.size());
+          f.Word(n);
+          for (const TClick_Zone_Span& span : spans) f.Word(span.x1, span.x2);
         }
       }
     log.m_Line("TMap_Region.Save: Click Zone Bytes: ");

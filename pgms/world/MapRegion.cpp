@@ -24,8 +24,6 @@ std::vector<std::pair<std::uint16_t, std::uint8_t>> Shown_Stacks(const std::vect
   return shown;
 }
 
-const std::vector<TClick_Zone_Span> no_spans;
-
 // Whether a square's corners lie within a range that no map leaves, so that
 // sums and differences of its coordinates fit 32 bits.
 bool Square_On_Map(const TMap_Region_Square& s) {
@@ -106,7 +104,8 @@ void TMap_Region::m_Assign(const TMap_Region& other) {
   f_bounds_bottom = other.f_bounds_bottom;
   f_click_row_count = other.f_click_row_count;
   f_click_span_capacity = other.f_click_span_capacity;
-  f_click_rows = other.f_click_rows;
+  f_click_spans = other.f_click_spans;
+  f_click_row_ends = other.f_click_row_ends;
   f_units = other.f_units;
   f_unplaced = other.f_unplaced;
 }
@@ -370,8 +369,7 @@ std::vector<std::int32_t> TMap_Region::m_List_Units_Of_Type(std::uint16_t unit_t
 bool TMap_Region::m_Point_In_Click_Zones(std::int32_t x, std::int32_t y) const {
   std::int64_t row = std::int64_t(y) - f_bounds_top;
   std::int64_t offset = std::int64_t(x) - f_bounds_left;
-  if (row < 1 || row > f_click_row_count || std::size_t(row) > f_click_rows.size()) return false;
-  for (const TClick_Zone_Span& s : f_click_rows[std::size_t(row - 1)])
+  for (const TClick_Zone_Span& s : m_Get_Click_Zone_Row(row))
     if (s.x1 <= offset && offset <= s.x2) return true;
   return false;
 }
@@ -389,17 +387,25 @@ bool TMap_Region::m_Has_Rect(const TRegion_Rect& rect) const {
 
 void TMap_Region::m_Add_Click_Zone_Span(std::int32_t row, std::uint16_t x1, std::uint16_t x2) {
   if (row < 1 || row > 65535) throw ERangeError();
-  if (std::size_t(row) > f_click_rows.size()) f_click_rows.resize(std::size_t(row));
+  // Rows not kept yet are added empty, ending where the last kept ends.
+  const std::uint32_t total = f_click_row_ends.empty() ? 0 : f_click_row_ends.back();
+  if (std::size_t(row) > f_click_row_ends.size()) f_click_row_ends.resize(std::size_t(row), total);
   f_click_row_count = std::uint16_t(row);
-  std::vector<TClick_Zone_Span>& spans = f_click_rows[std::size_t(row - 1)];
-  spans.push_back({x1, x2});
-  f_click_span_capacity = std::max<std::uint16_t>(
-      {f_click_span_capacity, std::uint16_t(1), Checked_Cast<std::uint16_t>(spans.size())});
+  // The span goes at the end of its row (the end of the block while the
+  // rows are made in order); the rows after it end one later.
+  const std::size_t at = f_click_row_ends[std::size_t(row - 1)];
+  f_click_spans.insert(f_click_spans.begin() + std::ptrdiff_t(at), TClick_Zone_Span{x1, x2});
+  for (std::size_t r = std::size_t(row - 1); r < f_click_row_ends.size(); ++r) ++f_click_row_ends[r];
+  const std::size_t in_row = m_Get_Click_Zone_Row(row).size();
+  f_click_span_capacity =
+      std::max<std::uint16_t>({f_click_span_capacity, std::uint16_t(1), Checked_Cast<std::uint16_t>(in_row)});
 }
 
-const std::vector<TClick_Zone_Span>& TMap_Region::m_Get_Click_Zone_Row(std::int64_t row) const {
-  if (row < 1 || row > f_click_row_count || std::size_t(row) > f_click_rows.size()) return no_spans;
-  return f_click_rows[std::size_t(row - 1)];
+std::span<const TClick_Zone_Span> TMap_Region::m_Get_Click_Zone_Row(std::int64_t row) const {
+  if (row < 1 || row > f_click_row_count || std::size_t(row) > f_click_row_ends.size()) return {};
+  const std::size_t end = f_click_row_ends[std::size_t(row - 1)];
+  const std::size_t start = row == 1 ? 0 : f_click_row_ends[std::size_t(row - 2)];
+  return std::span<const TClick_Zone_Span>(f_click_spans).subspan(start, end - start);
 }
 
 // ---------------------------------------------------------------------------

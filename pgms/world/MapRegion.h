@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -136,7 +137,7 @@ public:
   std::uint16_t m_Get_Click_Zone_Row_Count() const { return f_click_row_count; }
   std::uint16_t m_Get_Click_Zone_Span_Capacity() const { return f_click_span_capacity; }
   // The spans of row 1..row count (empty outside).
-  const std::vector<TClick_Zone_Span>& m_Get_Click_Zone_Row(std::int64_t row) const;
+  std::span<const TClick_Zone_Span> m_Get_Click_Zone_Row(std::int64_t row) const;
 
   // Unit questions.
   std::uint8_t m_Get_Foreign_Unit_Owner() const;
@@ -236,8 +237,12 @@ private:
   TRegion_Label_Values f_label;
   std::int32_t f_bounds_left = 0, f_bounds_top = 0, f_bounds_right = 0, f_bounds_bottom = 0;
   std::uint16_t f_click_row_count = 0, f_click_span_capacity = 0;
-  // Rows 1..row count at index row - 1.
-  std::vector<std::vector<TClick_Zone_Span>> f_click_rows;
+  // The spans of all rows in one block, row after row; row r (from 1)
+  // ends where f_click_row_ends[r - 1] says and starts where the row
+  // before ends. One block instead of a list per row spares a region of
+  // the map as many allocations as it has rows, when it is read or freed.
+  std::vector<TClick_Zone_Span> f_click_spans;
+  std::vector<std::uint32_t> f_click_row_ends;
   std::vector<std::int32_t> f_units;
   // Some listed unit may have no stack square (see m_Admit_Unit).
   bool f_unplaced = false;

@@ -43,6 +43,39 @@ TEST_F(Map_Units, FreeSlotsAreReusedHighestFirstAndTheCountGrowsOtherwise) {
   EXPECT_EQ(u.damage, 0);
 }
 
+// Each owner's ids stay in id order whatever takes or frees a slot.
+TEST_F(Map_Units, EachOwnersUnitIdsStayInIdOrder) {
+  Add_Region(1, REGION_LAND, 4, 4);
+  for (int i = 1; i <= 8; ++i) map.m_Add_Unit(1, UT_INFANTRY, std::uint8_t(2 - i % 2), 0, 0);
+  using Ids = std::vector<std::int32_t>;
+  struct Row {
+    const char* step;
+    Ids first, second;
+  };
+  auto check = [&](const TMap& m, const Row& r) {
+    EXPECT_EQ(m.m_Get_Unit_Ids_Of(1), r.first) << r.step;
+    EXPECT_EQ(m.m_Get_Unit_Ids_Of(2), r.second) << r.step;
+  };
+  check(map, {"added", {1, 3, 5, 7}, {2, 4, 6, 8}});
+  ASSERT_TRUE(map.m_Delete_Unit(3));
+  ASSERT_TRUE(map.m_Delete_Unit(6));
+  check(map, {"deleted", {1, 5, 7}, {2, 4, 8}});
+  EXPECT_EQ(map.m_Add_Unit(1, UT_TRUCK, 2, 0, 0), 6);
+  check(map, {"a freed slot taken", {1, 5, 7}, {2, 4, 6, 8}});
+  map.m_Set_Unit_Owner(1, 2);
+  check(map, {"changed sides", {5, 7}, {1, 2, 4, 6, 8}});
+  map.m_Put_Unit(3, TMap_Unit_Record{3, 1, UT_INFANTRY, 1, 0, 0, 0});
+  check(map, {"record put into a free slot", {3, 5, 7}, {1, 2, 4, 6, 8}});
+  EXPECT_EQ(map.m_Add_Unit(1, UT_TRUCK, 1, 0, 0), 9);
+  check(map, {"no free slot left", {3, 5, 7, 9}, {1, 2, 4, 6, 8}});
+  map.m_Put_Unit(5, TMap_Unit_Record{});
+  check(map, {"record freed by a put", {3, 7, 9}, {1, 2, 4, 6, 8}});
+  EXPECT_EQ(map.m_Add_Unit(1, UT_TRUCK, 1, 0, 0), 5);
+  TMap copy;
+  copy.m_Assign(map);
+  check(copy, {"copied", {3, 5, 7, 9}, {1, 2, 4, 6, 8}});
+}
+
 TEST_F(Map_Units, CapacityGrowsByAHundredOnlyWhenTheCountPassesIt) {
   struct Row {
     int adds, capacity;

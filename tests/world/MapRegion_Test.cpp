@@ -145,6 +145,34 @@ TEST_F(Region_Grid, ClickZonesCoverSpansFromRowOne) {
   EXPECT_EQ(map.m_Get_Region_At(0, 0), 0);
 }
 
+// Spans given to an earlier row after later rows still land in their row;
+// the row count is the row last given.
+TEST_F(Region_Grid, ClickZoneSpansStayInTheirRowsInAnyOrder) {
+  TMap_Region& r = Add_Region(1, REGION_LAND, 2, 2, 100, 200);
+  r.m_Add_Click_Zone_Span(2, 1, 2);
+  r.m_Add_Click_Zone_Span(1, 5, 6);
+  r.m_Add_Click_Zone_Span(3, 7, 8);
+  r.m_Add_Click_Zone_Span(1, 9, 10);
+  EXPECT_EQ(r.m_Get_Click_Zone_Row_Count(), 1);
+  EXPECT_TRUE(r.m_Get_Click_Zone_Row(2).empty());
+  r.m_Add_Click_Zone_Span(3, 11, 12);
+  EXPECT_EQ(r.m_Get_Click_Zone_Row_Count(), 3);
+  EXPECT_EQ(r.m_Get_Click_Zone_Span_Capacity(), 2);
+  auto text = [&](std::int64_t row) {
+    std::string t;
+    for (const TClick_Zone_Span& s : r.m_Get_Click_Zone_Row(row)) t += std::to_string(s.x1) + "-" + std::to_string(s.x2) + " ";
+    return t;
+  };
+  EXPECT_EQ(text(0), "");
+  EXPECT_EQ(text(1), "5-6 9-10 ");
+  EXPECT_EQ(text(2), "1-2 ");
+  EXPECT_EQ(text(3), "7-8 11-12 ");
+  EXPECT_EQ(text(4), "");
+  EXPECT_TRUE(r.m_Point_In_Click_Zones(110, 201));
+  EXPECT_TRUE(r.m_Point_In_Click_Zones(112, 203));
+  EXPECT_FALSE(r.m_Point_In_Click_Zones(103, 201));
+}
+
 // ---------------------------------------------------------------------------
 // Stacks
 
