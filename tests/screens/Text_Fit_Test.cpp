@@ -314,11 +314,11 @@ TEST_F(Text_Fit, BattleScreenAndItsDialogs) {
   // A unit record of the widest type for the piece the info box describes.
   const std::int32_t piece = f_world->map.m_Add_Unit(1, Widest_Unit_Type(), 1, 0, 0);
   ASSERT_GT(piece, 0);
-  f_screen->m_Set_Info_Box(true, false, 3, piece, 0, true, 99999, true, 99999);
+  f_screen->m_Set_Info_Box(true, false, TInfo_Box_Kind::Stack, piece, 0, true, 99999, true, 99999);
   const std::vector<TBox> info = Frame();
   EXPECT_TRUE(Shows(info, World_Unit_Type(Widest_Unit_Type())->f_display_name.substr(0, 4)));
   EXPECT_TRUE(Fits(info, "battle info box"));
-  f_screen->m_Set_Info_Box(false, false, 0, 0, 0);
+  f_screen->m_Set_Info_Box(false, false, TInfo_Box_Kind::None, 0, 0);
   f_screen->m_Set_Screen_Mode(TScreen_Mode::Map);
   EXPECT_TRUE(Dialog_Fits("Dlg Combat Begin"));
   f_screen->m_Close_Child_Dialogs();
