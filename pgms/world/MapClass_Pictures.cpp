@@ -598,8 +598,9 @@ bool TMap::m_Create_Step_8() {
     for (const auto& [i, c] : taken) codes[i] = c;
     open.swap(still);
   }
-  // The flooding list (one entry per pixel taken) is done with.
-  p.pixels = {};
+  // The flooding list (one entry per pixel taken) is done with: its memory
+  // goes (assigning an empty list would keep it).
+  std::vector<TMap_Picture_Work::TFlood_Entry>().swap(p.pixels);
   return true;
 }
 
@@ -721,6 +722,8 @@ bool TMap::m_Create_Region_Squares() {
         if (widen(map.pixels[i])) map.pixels[i] = color;
       }
   }
+  // The border list is done with once the lines are widened; its memory goes.
+  std::vector<TMap_Picture_Work::TPixel_Entry>().swap(p.borders);
   // A cell becomes a rectangle of a region when fewer than a tenth of its
   // pixels are another's: the region must hold most of the cell. Each cell's
   // most frequent code (the only one that can hold most of it) and that
@@ -812,8 +815,8 @@ bool TMap::m_Paint_Sections() {
   // The border lines were drawn straight into the painted map, so what the
   // step writes back is already there; the work tables go.
   TMap_Picture_Work& p = m_Pictures();
-  p.pixels = {};
-  p.borders = {};
+  std::vector<TMap_Picture_Work::TFlood_Entry>().swap(p.pixels);
+  std::vector<TMap_Picture_Work::TPixel_Entry>().swap(p.borders);
   return true;
 }
 
