@@ -237,13 +237,14 @@ void Take_Overview_Shapes(float sx, float sy) {
         std::int32_t left = 0, top = 0, right = 0, bottom = 0;
         G_Map->m_Get_Region(r)->m_Get_Bounds(left, top, right, bottom);
         const float x = float(left) * sx + 1, y = float(top) * sy + 1;
+        // Places far off the overview (bounds of any size) are cut to a
+        // range that converts to whole numbers.
+        const auto whole = [](float v) { return std::int32_t(std::clamp(v, -1.0e6f, 1.0e6f)); };
         TOverview_Rect place;
-        place.x1 = std::max(0, std::int32_t(std::floor(x)) - 2);
-        place.y1 = std::max(0, std::int32_t(std::floor(y)) - 2);
-        place.x2 = std::min(DISPLAY_OVERVIEW_WIDTH,
-                            std::int32_t(std::ceil(x + std::trunc(float(t->m_Image_Width()) * sx))) + 2);
-        place.y2 = std::min(DISPLAY_OVERVIEW_HEIGHT,
-                            std::int32_t(std::ceil(y + std::trunc(float(t->m_Image_Height()) * sy))) + 2);
+        place.x1 = std::max(0, whole(std::floor(x)) - 2);
+        place.y1 = std::max(0, whole(std::floor(y)) - 2);
+        place.x2 = std::min(DISPLAY_OVERVIEW_WIDTH, whole(std::ceil(x + std::trunc(float(t->m_Image_Width()) * sx))) + 2);
+        place.y2 = std::min(DISPLAY_OVERVIEW_HEIGHT, whole(std::ceil(y + std::trunc(float(t->m_Image_Height()) * sy))) + 2);
         bool apart = true;
         for (const auto& other : round) apart = apart && !place.Meets(other.second);
         if (apart) {
