@@ -1,7 +1,10 @@
 #include "Display.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Debug_Log.h"
 #include "Empire.h"
@@ -9,6 +12,7 @@
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Texture.h"
 #include "Io.h"
+#include "Large_Memory.h"
 #include "MapClass.h"
 #include "MapClass_Draw.h"
 #include "MapRegion.h"
@@ -129,6 +133,216 @@ float Image_V(const TGTexture& t) { return float(t.m_Image_Height()) / float(t.m
 
 TEmpire* Empire_Of(std::int64_t player) { return G_Empire_List ? G_Empire_List->m_Get_Empire(player) : nullptr; }
 
+// A region's mask drawn onto the overview where the ownership pass puts it:
+// at the region's place shrunk to the overview's scale, point-sampled.
+void Draw_Region_Picture_On_Overview(const TGTexture& picture, std::int32_t left, std::int32_t top, float sx,
+                                     float sy, TColor color) {
+  G_SetTexture_Obj(0, &picture);
+  Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(left) * sx + 1, float(top) * sy + 1,
+                   std::trunc(float(picture.m_Image_Width()) * sx), std::trunc(float(picture.m_Image_Height()) * sy),
+                   color, Image_U(picture), Image_V(picture));
+}
+
+// What a region's mask leaves on the overview, kept as a small one-byte
+// texture of its own: the overview's pixels under the region, each the
+// value the full mask gives there (0 where it gives nothing). Drawn texel
+// for pixel, it gives every pixel the ownership pass would have drawn from
+// the full mask, and a 0 changes nothing under either of its blends. The
+// full masks, many times larger, are then needed for the map only, and
+// only for the regions shown there.
+struct TOverview_Shape {
+  std::int32_t picture_id = 0;  // the mask's texture object it was taken from
+  const TRender_Device* device = nullptr;
+  std::int32_t map_width = 0, map_height = 0;
+  TDevice_Texture texture = 0;  // 0: nothing of the region shows
+  std::int32_t x = 0, y = 0, width = 0, height = 0, texture_width = 0, texture_height = 0;
+};
+// Index = region id.
+std::vector<TOverview_Shape> Overview_Shapes;
+// The full masks drawn onto the scratch target at once make at most this
+// many bytes of device textures (one mask alone may make more).
+constexpr std::int64_t Overview_Round_Bytes = std::int64_t(4) << 20;
+
+void Forget_Overview_Shapes() {
+  // Textures of a device that is gone went with it.
+  TRender_Device* device = G_Device();
+  for (const TOverview_Shape& shape : Overview_Shapes)
+    if (shape.texture && device && shape.device == device) device->Release_Texture(shape.texture);
+  Overview_Shapes.clear();
+}
+
+struct TOverview_Rect {
+  std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // half-open
+  bool Meets(const TOverview_Rect& o) const { return x1 < o.x2 && o.x1 < x2 && y1 < o.y2 && o.y1 < y2; }
+};
+
+// The shape of a region when it is kept and still stands for the region's
+// mask as it is now; null otherwise.
+const TOverview_Shape* Overview_Shape(std::int32_t region, const TGTexture& picture) {
+  if (region < 1 || std::size_t(region) >= Overview_Shapes.size()) return nullptr;
+  const TOverview_Shape& shape = Overview_Shapes[std::size_t(region)];
+  if (shape.picture_id == 0 || shape.picture_id != picture.m_Id() || shape.device != G_Device() ||
+      shape.map_width != G_Map->m_Get_Pixel_Width() || shape.map_height != G_Map->m_Get_Pixel_Height())
+    return nullptr;
+  return &shape;
+}
+
+// Takes the shapes of the masks that have none yet: the masks are drawn
+// onto a scratch target of the overview's size exactly as the ownership
+// pass draws them, as many at once as do not come near each other, and
+// each one's pixels are read back. A mask's device texture made for this
+// goes again.
+void Take_Overview_Shapes(float sx, float sy) {
+  TRender_Device* device = G_Device();
+  const std::int32_t count = G_Map->m_Get_Region_Count();
+  if (!device || count < 1) return;
+  // Shapes of regions a map no longer has (a map of fewer regions) go.
+  for (std::size_t r = std::size_t(count) + 1; r < Overview_Shapes.size(); ++r)
+    if (Overview_Shapes[r].texture && Overview_Shapes[r].device == device)
+      device->Release_Texture(Overview_Shapes[r].texture);
+  Overview_Shapes.resize(std::size_t(count) + 1);
+  std::vector<std::int32_t> pending;
+  for (std::int32_t r = 1; r <= count; ++r) {
+    const TMap_Region* region = G_Map->m_Get_Region(r);
+    const TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(r));
+    if (!region || !t || !t->m_Mask() || !t->m_Has_Texture() || Overview_Shape(r, *t)) continue;
+    pending.push_back(r);
+  }
+  if (pending.empty()) return;
+  const std::int32_t scratch = g_tg_texture_list->m_Create_Flexible_Texture(
+      DISPLAY_OVERVIEW_WIDTH, DISPLAY_OVERVIEW_HEIGHT, INTERFACE_GROUP, KEY_NONE);
+  const TGTexture* target = g_tg_texture_list->m_Get_Texture(scratch);
+  TDevice_Surface kept = 0, surface = 0;
+  G_GetRenderTarget(0, kept);
+  if (target && target->m_Has_Texture() && G_GetSurfaceLevel(0, target, surface) == S_OK &&
+      G_SetRenderTarget(0, surface) == S_OK) {
+    G_Set_Lighting(false);
+    G_Set_AlphaBlendEnable(false);
+    G_SetSamplerState_MinFilter(D3DTEXF_POINT);
+    G_SetSamplerState_MagFilter(D3DTEXF_POINT);
+    std::vector<TColor> pixels;
+    while (!pending.empty()) {
+      // One round: masks whose places (with a margin) do not meet, and no
+      // more of them than make a few megabytes of device textures at once.
+      std::vector<std::pair<std::int32_t, TOverview_Rect>> round;
+      std::vector<std::int32_t> later;
+      std::int64_t round_bytes = 0;
+      for (std::int32_t r : pending) {
+        const TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(r));
+        const std::int64_t bytes = std::int64_t(t->m_Texture_Width()) * t->m_Texture_Height();
+        if (!round.empty() && round_bytes + bytes > Overview_Round_Bytes) {
+          later.push_back(r);
+          continue;
+        }
+        std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+        G_Map->m_Get_Region(r)->m_Get_Bounds(left, top, right, bottom);
+        const float x = float(left) * sx + 1, y = float(top) * sy + 1;
+        // Places far off the overview (bounds of any size) are cut to a
+        // range that converts to whole numbers.
+        const auto whole = [](float v) { return std::int32_t(std::clamp(v, -1.0e6f, 1.0e6f)); };
+        TOverview_Rect place;
+        place.x1 = std::max(0, whole(std::floor(x)) - 2);
+        place.y1 = std::max(0, whole(std::floor(y)) - 2);
+        place.x2 = std::min(DISPLAY_OVERVIEW_WIDTH, whole(std::ceil(x + std::trunc(float(t->m_Image_Width()) * sx))) + 2);
+        place.y2 = std::min(DISPLAY_OVERVIEW_HEIGHT, whole(std::ceil(y + std::trunc(float(t->m_Image_Height()) * sy))) + 2);
+        bool apart = true;
+        for (const auto& other : round) apart = apart && !place.Meets(other.second);
+        if (apart) {
+          round.emplace_back(r, place);
+          round_bytes += bytes;
+        } else {
+          later.push_back(r);
+        }
+      }
+      pending = std::move(later);
+      G_Main_Clear(G_Make_Color_RGBA(0, 0, 0, 0));
+      std::vector<bool> was_uploaded;
+      for (const auto& [r, place] : round) {
+        const TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(r));
+        std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+        G_Map->m_Get_Region(r)->m_Get_Bounds(left, top, right, bottom);
+        was_uploaded.push_back(t->m_Mask_Uploaded());
+        // A mask that cannot be made a texture is not drawn (and gets no shape).
+        if (t->m_Texture()) Draw_Region_Picture_On_Overview(*t, left, top, sx, sy, G_Make_Color(255, 255, 255));
+      }
+      std::uint32_t w = 0, h = 0;
+      if (device->Read_Surface(surface, w, h, pixels) != S_OK || w != std::uint32_t(DISPLAY_OVERVIEW_WIDTH) ||
+          h != std::uint32_t(DISPLAY_OVERVIEW_HEIGHT))
+        break;
+      for (std::size_t k = 0; k < round.size(); ++k) {
+        const auto& [r, place] = round[k];
+        TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(r));
+        if (!t->m_Mask_Uploaded()) continue;  // the mask could not be made a texture
+        // The smallest rectangle that holds every pixel the mask gave.
+        TOverview_Rect used{place.x2, place.y2, place.x1, place.y1};
+        for (std::int32_t y = place.y1; y < place.y2; ++y)
+          for (std::int32_t x = place.x1; x < place.x2; ++x)
+            if ((pixels[std::size_t(y) * w + std::size_t(x)] & 0xFF0000u) != 0) {
+              used.x1 = std::min(used.x1, x);
+              used.y1 = std::min(used.y1, y);
+              used.x2 = std::max(used.x2, x + 1);
+              used.y2 = std::max(used.y2, y + 1);
+            }
+        TOverview_Shape shape;
+        shape.picture_id = t->m_Id();
+        shape.device = device;
+        shape.map_width = G_Map->m_Get_Pixel_Width();
+        shape.map_height = G_Map->m_Get_Pixel_Height();
+        if (used.x1 < used.x2 && used.y1 < used.y2) {
+          shape.x = used.x1;
+          shape.y = used.y1;
+          shape.width = used.x2 - used.x1;
+          shape.height = used.y2 - used.y1;
+          shape.texture_width = Mask_Texture_Side(shape.width);
+          shape.texture_height = Mask_Texture_Side(shape.height);
+          std::vector<std::uint8_t> values(std::size_t(shape.texture_width) * std::size_t(shape.texture_height), 0);
+          for (std::int32_t y = 0; y < shape.height; ++y)
+            for (std::int32_t x = 0; x < shape.width; ++x)
+              values[std::size_t(y) * std::size_t(shape.texture_width) + std::size_t(x)] = std::uint8_t(
+                  pixels[std::size_t(shape.y + y) * w + std::size_t(shape.x + x)] >> 16);
+          if (device->Create_Mask_Texture(std::uint32_t(shape.texture_width), std::uint32_t(shape.texture_height),
+                                          values.data(), D3DPOOL_MANAGED, shape.texture) != S_OK)
+            continue;  // drawn from the full mask, as before
+        }
+        TOverview_Shape& slot = Overview_Shapes[std::size_t(r)];
+        if (slot.texture && slot.device == device) device->Release_Texture(slot.texture);
+        slot = shape;
+        if (!was_uploaded[k]) t->m_Release_Mask_Texture();
+      }
+    }
+  }
+  G_SetRenderTarget(0, kept);
+  G_Release_Surface(surface);
+  G_Release_Surface(kept);
+  g_tg_texture_list->m_Unload_Texture(scratch);
+  // The full masks' device textures just let go are mostly blocks of the
+  // heap: their memory goes back now.
+  Large_Memory_Trim_Heap();
+}
+
+// A region onto the overview: from its kept shape, else from its picture.
+void Draw_Region_On_Overview(std::int32_t r, const TGTexture& picture, std::int32_t left, std::int32_t top, float sx,
+                             float sy, TColor color) {
+  const TOverview_Shape* shape = picture.m_Mask() ? Overview_Shape(r, picture) : nullptr;
+  if (!shape) {
+    Draw_Region_Picture_On_Overview(picture, left, top, sx, sy, color);
+    return;
+  }
+  if (!shape->texture) return;
+  G_SetTexture(0, shape->texture);
+  Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(shape->x), float(shape->y), float(shape->width),
+                   float(shape->height), color, float(shape->width) / float(shape->texture_width),
+                   float(shape->height) / float(shape->texture_height));
+}
+
+// The picture of a region for the overview: its mask texture, also when
+// that has no device texture now but its kept shape stands for it.
+const TGTexture* Region_Overview_Picture(std::int32_t region) {
+  const TGTexture* t = g_tg_texture_list->m_Get_Texture(G_Map->m_Get_Region_Texture(region));
+  if (t && t->m_Mask() && Overview_Shape(region, *t)) return t;
+  return Region_Picture(region);
+}
+
 void Draw_Ownership(std::int32_t player, std::int32_t second_player) {
   g_tg_texture_list->m_Draw_All({0, 0, DISPLAY_OVERVIEW_WIDTH, DISPLAY_OVERVIEW_HEIGHT},
                                 Display_Overview_Background_Texture, false);
@@ -153,16 +367,12 @@ void Draw_Ownership(std::int32_t player, std::int32_t second_player) {
     if ((a && !a->m_Is_Region_Known(r)) || (b && !b->m_Is_Region_Known(r))) continue;
     const TEmpire* owner = Empire_Of(region->m_Get_Owner());
     if (!owner || owner->m_Get_Neutral() || G_Empire_List->m_Is_Neutral(region->m_Get_Owner())) continue;
-    const TGTexture* picture = Region_Picture(r);
+    const TGTexture* picture = Region_Overview_Picture(r);
     if (!picture) continue;
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     region->m_Get_Bounds(left, top, right, bottom);
     G_Set_Ambient(owner->m_Get_Color());
-    G_SetTexture_Obj(0, picture);
-    Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(left) * sx + 1, float(top) * sy + 1,
-                     std::trunc(float(picture->m_Image_Width()) * sx),
-                     std::trunc(float(picture->m_Image_Height()) * sy), owner->m_Get_Color(), Image_U(*picture),
-                     Image_V(*picture));
+    Draw_Region_On_Overview(r, *picture, left, top, sx, sy, owner->m_Get_Color());
   }
 
   // Unexplored regions lie under the same haze as on the world map: the
@@ -181,15 +391,11 @@ void Draw_Ownership(std::int32_t player, std::int32_t second_player) {
     const bool a_knows = a && a->m_Is_Region_Known(r);
     const bool dark = !a_knows || (b && !b->m_Is_Region_Known(r));
     if (!dark) continue;
-    const TGTexture* picture = Region_Picture(r);
+    const TGTexture* picture = Region_Overview_Picture(r);
     if (!picture) continue;
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     region->m_Get_Bounds(left, top, right, bottom);
-    G_SetTexture_Obj(0, picture);
-    Draw_Screen_Quad("Display_Update_Overview_Map_Ownership", float(left) * sx + 1, float(top) * sy + 1,
-                     std::trunc(float(picture->m_Image_Width()) * sx),
-                     std::trunc(float(picture->m_Image_Height()) * sy), Map_Hidden_Region_Color, Image_U(*picture),
-                     Image_V(*picture));
+    Draw_Region_On_Overview(r, *picture, left, top, sx, sy, Map_Hidden_Region_Color);
   }
 }
 
@@ -201,11 +407,13 @@ bool Init_Global_Display() {
 }
 
 bool Reload_Global_Display() {
+  Forget_Overview_Shapes();
   if (g_tg_texture_list) Load_Atlases("Reload_Global_Display", true);
   return true;
 }
 
 bool Clear_Global_Display() {
+  Forget_Overview_Shapes();
   for (const TAtlas& atlas : ATLASES) *atlas.handle = 0;
   Display_Overview_Background_Texture = 0;
   Display_Overview_Ownership_Texture = 0;
@@ -325,6 +533,11 @@ void Display_Update_Overview_Map_Ownership(std::int32_t player, std::int32_t sec
   if (g_tg_texture_list && G_Device()) {
     TDevice_Surface kept = 0;
     G_GetRenderTarget(0, kept);
+    // The regions' shapes for the overview are taken first, on a target of
+    // their own.
+    if (G_Map && G_Map->m_Get_Pixel_Width() > 0 && G_Map->m_Get_Pixel_Height() > 0)
+      Take_Overview_Shapes(float(DISPLAY_OVERVIEW_WIDTH) / float(G_Map->m_Get_Pixel_Width()),
+                           float(DISPLAY_OVERVIEW_HEIGHT) / float(G_Map->m_Get_Pixel_Height()));
     const TGTexture* target = g_tg_texture_list->m_Get_Texture(Display_Overview_Ownership_Texture);
     if (target && target->m_Has_Texture()) {
       TDevice_Surface surface = 0;

@@ -256,6 +256,10 @@ HRESULT TGTexture::DeleteDeviceObjects() {
   return S_OK;
 }
 
+void TGTexture::m_Release_Mask_Texture() {
+  if (f_mask && f_texture) Release_Texture();
+}
+
 void TGTexture::Release_Texture() {
   if (f_mask) f_mask_failed = false;
   // The texture is released on the device that made it while that device is

@@ -87,6 +87,9 @@ public:
   const std::shared_ptr<const TImage_Mask_Bits>& m_Mask() const { return f_mask; }
   // A mask's device texture was made (for tests and figures).
   bool m_Mask_Uploaded() const { return f_mask && f_texture != 0; }
+  // Lets a mask's device texture go; it is made again from the bits when
+  // next bound. Nothing for other kinds.
+  void m_Release_Mask_Texture();
   bool m_Color_Key_On() const { return f_color_key_on; }
   TColor m_Color_Key() const { return f_color_key; }
   std::uint32_t m_Width() const { return f_width; }

@@ -80,6 +80,12 @@ void Large_Memory_Own_Pages_From(std::size_t bytes) {
 #endif
 }
 
+void Large_Memory_Trim_Heap() {
+#if defined(__GLIBC__) && !defined(GLOBARCH_LARGE_FROM_HEAP)
+  ::malloc_trim(0);
+#endif
+}
+
 void Large_Memory_Discard(void* data, std::size_t bytes) {
 #if defined(MADV_DONTNEED) && !defined(GLOBARCH_LARGE_FROM_HEAP)
   const std::size_t page = Page_Size();

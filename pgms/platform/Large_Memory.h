@@ -37,6 +37,12 @@ void Large_Memory_Discard(void* data, std::size_t bytes);
 // where the library has no such setting.
 void Large_Memory_Own_Pages_From(std::size_t bytes);
 
+// Gives the heap's free pages back to the system: after many blocks of a
+// few hundred kilobytes were freed at once (textures let go), they would
+// otherwise stay the program's memory until the heap reuses them. Nothing
+// happens where the library has no such call.
+void Large_Memory_Trim_Heap();
+
 // Zero-filled memory of `bytes` bytes, backed at once (see above); std::bad_alloc
 // when the system has none. Released with Large_Memory_Release.
 void* Large_Memory_Acquire(std::size_t bytes);

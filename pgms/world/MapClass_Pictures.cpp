@@ -599,8 +599,9 @@ bool TMap::m_Create_Step_8() {
     for (const auto& [i, c] : taken) codes[i] = c;
     open.swap(still);
   }
-  // The flooding list (one entry per pixel taken) is done with.
-  p.pixels = {};
+  // The flooding list (one entry per pixel taken) is done with: its memory
+  // goes (assigning an empty list would keep it).
+  std::vector<TMap_Picture_Work::TFlood_Entry>().swap(p.pixels);
   return true;
 }
 
@@ -722,6 +723,8 @@ bool TMap::m_Create_Region_Squares() {
         if (widen(map.pixels[i])) map.pixels[i] = color;
       }
   }
+  // The border list is done with once the lines are widened; its memory goes.
+  std::vector<TMap_Picture_Work::TPixel_Entry>().swap(p.borders);
   // A cell becomes a rectangle of a region when fewer than a tenth of its
   // pixels are another's: the region must hold most of the cell. Each cell's
   // most frequent code (the only one that can hold most of it) and that
@@ -813,8 +816,8 @@ bool TMap::m_Paint_Sections() {
   // The border lines were drawn straight into the painted map, so what the
   // step writes back is already there; the work tables go.
   TMap_Picture_Work& p = m_Pictures();
-  p.pixels = {};
-  p.borders = {};
+  std::vector<TMap_Picture_Work::TFlood_Entry>().swap(p.pixels);
+  std::vector<TMap_Picture_Work::TPixel_Entry>().swap(p.borders);
   return true;
 }
 
@@ -904,16 +907,18 @@ bool TMap::m_Create_Terrain_Map(bool write_whole) {
     const std::int32_t band = job / columns, column = job % columns;
     const std::int32_t i = column * rows + band;
     auto section = std::make_shared<TImage>();
-    // Every pixel of the section is written below.
-    section->Set_Size(Map_Section_Pixels, Map_Section_Pixels);
+    // The section's pixels are appended row by row into room taken at once
+    // (not filled first and then overwritten).
+    section->width = section->height = Map_Section_Pixels;
+    std::vector<std::uint32_t>& pixels = section->pixels;
+    pixels.reserve(std::size_t(Map_Section_Pixels) * std::size_t(Map_Section_Pixels));
     const std::int32_t left = column * Map_Section_Pixels, top = band * Map_Section_Pixels;
     const std::int32_t w = std::min(Map_Section_Pixels, map.width - left);
     const std::int32_t h = std::min(Map_Section_Pixels, map.height - top);
     for (std::int32_t y = 0; y < Map_Section_Pixels; ++y) {
       const std::uint32_t* from = map.Row(top + std::min(y, h - 1)) + left;
-      std::uint32_t* to = section->Row(y);
-      std::copy_n(from, w, to);
-      std::fill(to + w, to + Map_Section_Pixels, from[w - 1]);
+      pixels.insert(pixels.end(), from, from + w);
+      pixels.insert(pixels.end(), std::size_t(Map_Section_Pixels - w), from[w - 1]);
     }
     if (!write_whole && --band_left[std::size_t(band)] == 0)
       Large_Memory_Discard(painted.Row(top), std::size_t(h) * std::size_t(map.width) * sizeof(std::uint32_t));

@@ -9,9 +9,12 @@
 
 #include "Datafile_MapTypes.h"
 #include "Datafile_TerrainTiles.h"
+#include "Display.h"
+#include "Empire.h"
 #include "Global.h"
 #include "GraphicsEngine.h"
 #include "GraphicsEngine_Texture.h"
+#include "Headless_Engine.h"
 #include "Render_Device_Headless.h"
 #include "Image_Files.h"
 #include "Io.h"
@@ -728,6 +731,82 @@ TEST_F(Map_Pictures, MasksDrawnFromTheirOwnSmallTexturesGiveThePixelsOfThePadded
   EXPECT_GT(covered, 0);
   EXPECT_GT(uncovered, 0);
   EXPECT_EQ(fresh_bytes * 4, padded_bytes);
+  G_Shutdown_GraphicsEngine();
+  Render_Device_Set_Current(nullptr);
+}
+
+// The overview of owners and unexplored land draws each region from a small
+// shape taken once from its mask, of the overview's pixels under it: the
+// same pixels as drawn from the padded 32-bit pictures read from the mask
+// files, whoever looks, under both address modes and when drawn again, and
+// the full masks are not left on the device for it.
+TEST_F(Map_Pictures, TheOverviewDrawnFromSmallShapesOfTheMasksGivesThePixelsOfTheFullPictures) {
+  auto device = Headless_Engine_Start(64, 48);
+  // The game's frame setup takes alpha from the texture and the vertex colour.
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  Generate(5);
+  Pictures(16);
+  map.m_Load_Region_Textures();
+  const std::int32_t count = map.m_Get_Region_Count();
+  std::vector<std::int32_t> fresh(std::size_t(count), 0), padded = fresh;
+  for (std::int32_t id = 1; id <= count; ++id) {
+    if (!map.m_Get_Region(id)) continue;
+    fresh[std::size_t(id - 1)] = map.m_Get_Region_Texture(id);
+    ASSERT_NE(g_tg_texture_list->m_Get_Texture(fresh[std::size_t(id - 1)])->m_Mask(), nullptr) << id;
+    const std::string name = "Padded" + Int_To_Text_Padded(id, 3, 3) + ".bmp";
+    fs::copy_file(Current("RegionSection" + Int_To_Text_Padded(id, 3, 3) + ".bmp"), Current(name));
+    padded[std::size_t(id - 1)] =
+        g_tg_texture_list->m_Load_Texture(Design_Path(Current(name).string()), 4, TEXTURE_COLOR_KEY_BLACK);
+    ASSERT_NE(g_tg_texture_list->m_Get_Texture(padded[std::size_t(id - 1)]), nullptr) << id;
+  }
+  // Two nations and a neutral empire; land owned in turn, and each nation
+  // knows a part of the regions.
+  empires.m_Create_Empires(3);
+  empires.m_Get_Empire(1)->m_Set_Color(Make_Color(200, 0, 0));
+  empires.m_Get_Empire(2)->m_Set_Color(Make_Color(0, 0, 200));
+  empires.m_Get_Empire(3)->m_Set_Neutral(true);
+  for (std::int32_t e = 1; e <= 3; ++e) empires.m_Get_Empire(e)->m_Resize_Known_Regions(count);
+  for (std::int32_t id = 1; id <= count; ++id) {
+    TMap_Region* r = map.m_Get_Region(id);
+    if (!r) continue;
+    if (r->m_Get_Type() == REGION_LAND) r->m_Set_Owner(std::uint8_t(id % 4));
+    empires.m_Get_Empire(1)->m_Set_Region_Known(id, id % 2 == 1);
+    empires.m_Get_Empire(2)->m_Set_Region_Known(id, id % 3 != 0);
+  }
+  Display_Load_Overview_Map_Textures();
+  const TGTexture* target = g_tg_texture_list->m_Get_Texture(Display_Overview_Ownership_Texture);
+  ASSERT_NE(target, nullptr);
+  const std::pair<std::int32_t, std::int32_t> viewers[] = {{1, 0}, {2, 0}, {1, 2}, {0, 2}, {1, 0}};
+  for (const auto& [first, second] : viewers)
+    for (std::uint32_t address : {D3DTADDRESS_CLAMP, D3DTADDRESS_WRAP}) {
+      SCOPED_TRACE(testing::Message() << "viewers " << first << ", " << second << " address " << address);
+      std::vector<TColor> shown[2];
+      for (int k = 0; k < 2; ++k) {
+        map.m_Set_Region_Textures(k == 0 ? fresh : padded);
+        G_SetSamplerState_AddressU(address);
+        G_SetSamplerState_AddressV(address);
+        Display_Update_Overview_Map_Ownership(first, second);
+        TDevice_Surface surface = 0;
+        ASSERT_EQ(G_GetSurfaceLevel(0, target, surface), S_OK);
+        std::uint32_t w = 0, h = 0;
+        ASSERT_EQ(device->Read_Surface(surface, w, h, shown[k]), S_OK);
+        G_Release_Surface(surface);
+      }
+      ASSERT_EQ(shown[0].size(), shown[1].size());
+      std::int64_t differ = 0, changed = 0;
+      const TColor background = shown[1][0];
+      for (std::size_t i = 0; i < shown[0].size(); ++i) {
+        differ += shown[0][i] != shown[1][i] ? 1 : 0;
+        changed += shown[1][i] != background ? 1 : 0;
+      }
+      EXPECT_EQ(differ, 0);
+      EXPECT_GT(changed, 0);
+      for (std::int32_t id = 1; id <= count; ++id) {
+        if (!map.m_Get_Region(id)) continue;
+        EXPECT_FALSE(g_tg_texture_list->m_Get_Texture(fresh[std::size_t(id - 1)])->m_Mask_Uploaded()) << id;
+      }
+    }
+  Clear_Global_Display();
   G_Shutdown_GraphicsEngine();
   Render_Device_Set_Current(nullptr);
 }
