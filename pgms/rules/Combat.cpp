@@ -24,7 +24,7 @@ TCombat_State G_Combat;
 std::int32_t TCombat_Links::m_Load_Texture(const std::string& path, std::uint8_t group) {
   return g_tg_texture_list ? g_tg_texture_list->m_Load_Texture(path, group, TEXTURE_COLOR_KEY_NONE) : 0;
 }
-void TCombat_Links::m_Set_Screen_Mode(std::int32_t) {}
+void TCombat_Links::m_Set_Screen_Mode(TScreen_Mode) {}
 void TCombat_Links::m_Open_Begin_Dialog() {}
 void TCombat_Links::m_Send_Combat_Begin(std::int32_t region, bool auto_resolve, const std::string& background,
                                         std::uint8_t prior_owner, std::uint8_t defender, std::uint8_t attacker) {

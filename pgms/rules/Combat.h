@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "Screen_Mode.h"
 #include "Vector_Types.h"
 
 constexpr std::int32_t Combat_Columns = 14;
@@ -29,7 +30,7 @@ constexpr std::int32_t Max_Combat_Turn_Order = 100;
 constexpr float Combat_Cell_Size = 100.0f;
 constexpr float Combat_Square_Size = 50.0f;
 // The main screen's mode while a battle is shown.
-constexpr std::int32_t Combat_Screen_Mode = 4;
+constexpr TScreen_Mode Combat_Screen_Mode = TScreen_Mode::Battle;
 // Texture group of the battle background.
 constexpr std::uint8_t Combat_Background_Texture_Group = 2;
 // Initiative passes within which some piece must earn a turn.
@@ -136,7 +137,7 @@ public:
   // Graphics: loads a picture as a texture of the group; 0 when it cannot.
   virtual std::int32_t m_Load_Texture(const std::string& path, std::uint8_t group);
   // Main screen: switches its mode.
-  virtual void m_Set_Screen_Mode(std::int32_t mode);
+  virtual void m_Set_Screen_Mode(TScreen_Mode mode);
   // Dialogs: opens "Dlg Combat Begin" (closing it starts the first turn).
   virtual void m_Open_Begin_Dialog();
   // Network announcements of the battle's machine.

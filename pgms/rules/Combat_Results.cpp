@@ -192,15 +192,15 @@ void Combat_Completed() {
 
   if (!G_Combat.auto_resolve && World_Main_Screen_Link().m_Exists()) {
     if (Game_Kind() != TGame_Kind::Hot_Seat) {
-      Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Map));
+      Combat_Links().m_Set_Screen_Mode(TScreen_Mode::Map);
       Restore_Camera();
       Combat_Links().m_Clear_Info_Box();
     } else {
       Combat_Links().m_Clear_Info_Box();
-      Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Handover));
+      Combat_Links().m_Set_Screen_Mode(TScreen_Mode::Handover);
       TEmpire* e = Empire_Get(Game_Settings.f_turn_empire);
       if (e && !e->m_Get_Computer_Controlled()) {
-        Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Map));
+        Combat_Links().m_Set_Screen_Mode(TScreen_Mode::Map);
         Restore_Camera();
       }
     }

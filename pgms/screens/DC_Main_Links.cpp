@@ -65,8 +65,8 @@ void TMain_Screen_Turn_Links::m_Play_Interface_Sound(std::int32_t number, std::i
 
 // --- the battle ----------------------------------------------------------------------
 
-void TMain_Screen_Combat_Links::m_Set_Screen_Mode(std::int32_t mode) {
-  if (Is_Screen_Mode(mode)) f_screen.m_Set_Screen_Mode(TScreen_Mode(mode));
+void TMain_Screen_Combat_Links::m_Set_Screen_Mode(TScreen_Mode mode) {
+  if (Is_Screen_Mode(std::int32_t(mode))) f_screen.m_Set_Screen_Mode(mode);
 }
 
 void TMain_Screen_Combat_Links::m_Open_Begin_Dialog() {

@@ -45,7 +45,7 @@ private:
 class TMain_Screen_Combat_Links : public TCombat_Program_Links {
 public:
   explicit TMain_Screen_Combat_Links(TDC_Main& screen) : f_screen(screen) {}
-  void m_Set_Screen_Mode(std::int32_t mode) override;
+  void m_Set_Screen_Mode(TScreen_Mode mode) override;
   void m_Open_Begin_Dialog() override;
   void m_Open_End_Dialog() override;
   void m_Open_Options_Dialog() override;

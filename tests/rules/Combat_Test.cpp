@@ -55,7 +55,7 @@ struct TRecording_Combat_Links : TCombat_Links, TWorld_Main_Screen_Link {
     textures.push_back(path + "/" + std::to_string(group));
     return 77;
   }
-  void m_Set_Screen_Mode(std::int32_t mode) override { calls.push_back("mode " + std::to_string(mode)); }
+  void m_Set_Screen_Mode(TScreen_Mode mode) override { calls.push_back("mode " + std::to_string(int(mode))); }
   void m_Open_Begin_Dialog() override { calls.push_back("dialog"); }
   void m_Send_Combat_Begin(std::int32_t region, bool auto_resolve, const std::string& background,
                            std::uint8_t prior_owner, std::uint8_t defender, std::uint8_t attacker) override {

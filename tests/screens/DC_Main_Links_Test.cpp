@@ -103,7 +103,7 @@ TEST_F(Main_Screen_Links, TheTurnsReachTheScreenWhileItExists) {
 }
 
 TEST_F(Main_Screen_Links, ABattleEndsOnTheMapAtOnceWithoutTheEndDialog) {
-  Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Battle));
+  Combat_Links().m_Set_Screen_Mode(TScreen_Mode::Battle);
   EXPECT_EQ(f_screen->m_Get_Screen_Mode(), TScreen_Mode::Battle);
   EXPECT_TRUE(Combat_Links().m_Screen_Active());
   EXPECT_EQ(Combat_Links().m_Screen_Width(), 1024);
@@ -115,7 +115,7 @@ TEST_F(Main_Screen_Links, ABattleEndsOnTheMapAtOnceWithoutTheEndDialog) {
 TEST_F(Main_Screen_Links, ABattleEndsOnTheMapWhenTheEndDialogCloses) {
   DC_Main_Register_Dialog("Dlg Combat End",
                           {[](std::int32_t, std::int32_t) { return std::make_unique<TEnd_Dialog>(); }, nullptr});
-  Combat_Links().m_Set_Screen_Mode(std::int32_t(TScreen_Mode::Battle));
+  Combat_Links().m_Set_Screen_Mode(TScreen_Mode::Battle);
   Combat_Links().m_Open_End_Dialog();
   TDisplay_Class* dialog = f_screen->m_Get_Dialog("Dlg Combat End");
   ASSERT_NE(dialog, nullptr);
