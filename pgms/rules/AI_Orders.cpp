@@ -83,7 +83,39 @@ struct TPair_Cache {
   std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>> cost;
   std::map<std::pair<std::int64_t, std::int32_t>, float> strength;
 
+  // Step distances over the connections from a region to every region,
+  // whoever owns them (G_Map->m_Get_Region_Distance without the owner
+  // rule), one walk per start region.
+  std::map<std::int32_t, std::vector<std::int32_t>> distance;
+
   std::uint8_t player = 0;
+
+  std::int32_t m_Distance(std::int32_t from, std::int32_t to) {
+    const std::int32_t n = G_Map->m_Get_Region_Count();
+    if (from < 1 || from > n || to < 1 || to > n) return Region_Distance_Unreachable;
+    if (from == to) return 0;
+    auto [it, made] = distance.try_emplace(from);
+    std::vector<std::int32_t>& d = it->second;
+    if (made) {
+      d.assign(std::size_t(n) + 1, Region_Distance_Unreachable);
+      d[std::size_t(from)] = 0;
+      std::vector<std::int32_t> level{from}, next;
+      for (std::int32_t steps = 1; !level.empty(); ++steps) {
+        for (std::int32_t id : level) {
+          const TMap_Region* r = G_Map->m_Get_Region(id);
+          for (std::int32_t k = 1; r && k <= r->m_Get_Connection_Count(); ++k) {
+            const std::int32_t c = r->m_Get_Connection(k);
+            if (!G_Map->m_Get_Region(c) || d[std::size_t(c)] != Region_Distance_Unreachable) continue;
+            d[std::size_t(c)] = steps;
+            next.push_back(c);
+          }
+        }
+        level.swap(next);
+        next.clear();
+      }
+    }
+    return d[std::size_t(to)];
+  }
 
   // Against the units of other owners only.
   float m_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
@@ -166,14 +198,14 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
             c + AI_Region(task.region).distance > a.moves)
           eligible = false;
         if (!eligible && air_cargo_moves > 0 &&
-            a.moves + air_cargo_moves / 2 >= G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0))
+            a.moves + air_cargo_moves / 2 >= cache.m_Distance(a.region, task.region))
           eligible = true;
         break;
       case AI_TASK_DAMAGE_REGION:
         eligible = t->f_ranged_fire_range != 0 &&
                    (a.moves > 0 || t->m_Has_Special_Ability(UNIT_ABILITY_CAN_BOMBARD_WITH_NO_MOVEMENT));
         if (eligible) {
-          const std::int32_t d = G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0);
+          const std::int32_t d = cache.m_Distance(a.region, task.region);
           eligible = d <= 999 && d <= t->f_ranged_fire_range;
         }
         break;

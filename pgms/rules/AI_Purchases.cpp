@@ -303,7 +303,7 @@ bool AI_Region_Allows_Family(std::uint8_t player, std::int32_t region, std::int6
   if (!t) return false;
   if (!Info(unit_type).enables_purchases) return true;
   const TMap_Region* r = G_Map->m_Get_Region(region);
-  if (!r || r->m_Count_Units_Of_Family(player, t->f_unit_family_id) != 0) return false;
+  if (!r || AI_Region_Family_Units(player, region, t->f_unit_family_id) != 0) return false;
   // One queued this turn fills the region as well.
   const TEmpire* e = Empire_Get(player);
   return !e || e->m_Count_Queued_Of_Family_At(region, t->f_unit_family_id) == 0;
@@ -316,7 +316,7 @@ bool AI_Any_Region_Allows_Family(std::uint8_t player, std::int64_t unit_type) {
 }
 
 std::int32_t AI_Count_Family_Near(std::uint8_t player, std::int32_t region, std::int32_t range, std::uint16_t family) {
-  std::int32_t n = G_Map->m_Count_Family_Units_In_Range(player, region, family, range);
+  std::int32_t n = AI_Family_Units_In_Range(player, region, family, range);
   if (const TEmpire* e = Empire_Get(player)) n = Checked_Add(n, e->m_Count_Queued_Of_Family_At(region, family));
   return n;
 }
@@ -333,6 +333,9 @@ std::int32_t AI_Cargo_Capacity_Units(std::int64_t unit_type) {
 
 void AI_Purchases(std::uint8_t player) {
   AI_Log("--- Purchases ---");
+  // Buying queues units and moves none: the units' counts and the region
+  // table stand still throughout.
+  const TAI_Step_Memo memo(true);
   TEmpire* e = Empire_Get(player);
   if (!e) return;
   std::int32_t money = e->m_Get_Treasury();

@@ -97,11 +97,6 @@ TMap_Region& TMap::m_New_Region(std::int32_t id) {
   return *f_regions[std::size_t(id)];
 }
 
-TMap_Region* TMap::m_Get_Region(std::int64_t i) const {
-  if (i < 1 || i > f_region_count) return nullptr;
-  return f_regions[std::size_t(i)].get();
-}
-
 std::string TMap::m_Get_Region_Name(std::int64_t i) const {
   const TMap_Region* r = m_Get_Region(i);
   return r ? r->m_Get_Name() : std::string();
@@ -260,10 +255,6 @@ std::int32_t TMap::m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std:
       e->m_Update_Upkeep();
     }
   return id;
-}
-
-void TMap::m_Get_Unit(std::int64_t id, TMap_Unit_Record& record) const {
-  if (m_Valid_Unit_Id(id)) record = f_units[std::size_t(id)];
 }
 
 bool TMap::m_Delete_Unit(std::int64_t id) {
