@@ -391,6 +391,14 @@ private:
   std::string f_version;
   std::int32_t f_region_count = 0;
   std::vector<std::unique_ptr<TMap_Region>> f_regions;  // index = id, slot 0 unused
+  // What m_Mark_Known_Regions saw last for a player: the longest sight range
+  // standing in each region and how many of those regions' walks reach
+  // each region; good while the map's shape version is `shape`.
+  struct TView_Memo {
+    std::uint64_t shape = 0;
+    std::vector<std::int32_t> sight, cover;  // index = region id
+  };
+  std::vector<TView_Memo> f_view_memos;  // index = player
   std::int32_t f_pixel_width = 0, f_pixel_height = 0;
   std::int32_t f_section_width = 0, f_section_height = 0;
 

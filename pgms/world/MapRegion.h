@@ -57,6 +57,12 @@ struct TRegion_Label_Values {
   bool operator==(const TRegion_Label_Values&) const = default;
 };
 
+// Counts every change that may alter which regions exist or how they are
+// connected (regions made, copied or loaded, connections added): what is
+// worked out from the connections is good while the count stays the same.
+std::uint64_t Map_Shape_Version();
+void Map_Shape_Changed();
+
 class TMap_Region {
 public:
   // A region belongs to one map, whose unit records it reads.
