@@ -553,10 +553,11 @@ void Assign_Sweeps(std::vector<std::int32_t>& order) {
       }
     }
     // Assets of tasks that fell short go back.
-    std::vector<bool> changed(AI.assignments.size(), false);
+    std::vector<bool> changed;
     for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) {
       TAI_Asset& asset = Asset(a);
       if (asset.task == 0 || Task(asset.task).done) continue;
+      if (changed.empty()) changed.assign(AI.assignments.size(), false);
       AI_Log("  Task Assets Cleared - Task: " + std::to_string(asset.task) + "   Asset: " + std::to_string(a));
       TAI_Assignment& pair = AI.assignments[std::size_t(asset.assignment - 1)];
       Task(asset.task).assigned_strength -= pair.strength;
@@ -566,7 +567,8 @@ void Assign_Sweeps(std::vector<std::int32_t>& order) {
       asset.assignment = asset.task = asset.place = 0;
     }
     AI_Log("--- Sort Assignments ---");
-    Resort_Changed_Pairs(changed, order);
+    // Without a pair that changed its score the order stands as it is.
+    if (!changed.empty()) Resort_Changed_Pairs(changed, order);
     if (!assigned) break;
   }
 }
