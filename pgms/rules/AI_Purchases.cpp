@@ -385,13 +385,23 @@ void AI_Purchases(std::uint8_t player) {
         candidates.push_back(c);
     }
 
+  // Whether a unit type can stand anywhere, by unit type: it depends on
+  // the map alone, which buying leaves as it is (-1: not asked yet).
+  std::vector<std::int8_t> anywhere;
+  auto placeable_anywhere = [&](std::int32_t unit_type) {
+    if (unit_type < 0) return e->m_Can_Place_Unit_Anywhere(unit_type);
+    if (anywhere.size() <= std::size_t(unit_type)) anywhere.resize(std::size_t(unit_type) + 1, -1);
+    std::int8_t& known = anywhere[std::size_t(unit_type)];
+    if (known < 0) known = e->m_Can_Place_Unit_Anywhere(unit_type) ? 1 : 0;
+    return known == 1;
+  };
   // Each cycle buys one item; a cycle that picks nothing ends the purchases.
   for (int guard = 0; money >= 1 && guard < 10000; ++guard) {
     std::vector<std::int32_t> affordable;
     for (std::int32_t i = 1; i <= std::int32_t(candidates.size()); ++i) {
       const TAI_Purchase_Candidate& c = candidates[std::size_t(i - 1)];
       if (c.cost > money) continue;
-      if (c.kind == PURCHASE_UNIT && !e->m_Can_Place_Unit_Anywhere(c.item) && !AI_Any_Region_Allows_Family(player, c.item))
+      if (c.kind == PURCHASE_UNIT && !placeable_anywhere(c.item) && !AI_Any_Region_Allows_Family(player, c.item))
         continue;
       affordable.push_back(i);
     }
