@@ -15,11 +15,17 @@ struct TMemo {
   std::unordered_map<std::uint64_t, std::int32_t> family_in_range;
   std::unordered_map<std::uint64_t, TAI_Memo_Answer> answers;
 
+  // Clearing a hash map wipes all its buckets, kept at their largest size:
+  // most steps keep nothing, and they clear nothing.
+  template <class M>
+  static void m_Clear(M& m) {
+    if (!m.empty()) m.clear();
+  }
   void m_Clear() {
-    walks.clear();
-    family_units.clear();
-    family_in_range.clear();
-    answers.clear();
+    m_Clear(walks);
+    m_Clear(family_units);
+    m_Clear(family_in_range);
+    m_Clear(answers);
   }
 };
 TMemo Memo;
