@@ -10,7 +10,12 @@ namespace {
 struct TMemo {
   int depth = 0;
   bool still = false;
+  // The walks depend on the connections and kinds of the regions alone:
+  // they are kept from step to step while the map and its shape version
+  // stay the same.
   std::unordered_map<std::uint64_t, std::vector<std::int32_t>> walks;
+  const TMap* walks_map = nullptr;
+  std::uint64_t walks_shape = 0;
   std::unordered_map<std::uint64_t, std::int32_t> family_units;
   std::unordered_map<std::uint64_t, std::int32_t> family_in_range;
   std::unordered_map<std::uint64_t, TAI_Memo_Answer> answers;
@@ -22,7 +27,6 @@ struct TMemo {
     if (!m.empty()) m.clear();
   }
   void m_Clear() {
-    m_Clear(walks);
     m_Clear(family_units);
     m_Clear(family_in_range);
     m_Clear(answers);
@@ -58,6 +62,11 @@ const std::vector<std::int32_t>& AI_Regions_In_Range(std::int32_t region, std::i
   if (Memo.depth == 0 || !Key(region, range, kind, key)) {
     G_Map->m_Get_Regions_In_Range(region, range, own, kind);
     return own;
+  }
+  if (Memo.walks_map != G_Map || Memo.walks_shape != Map_Shape_Version()) {
+    Memo.m_Clear(Memo.walks);
+    Memo.walks_map = G_Map;
+    Memo.walks_shape = Map_Shape_Version();
   }
   auto [it, made] = Memo.walks.try_emplace(key);
   if (made) G_Map->m_Get_Regions_In_Range(region, range, it->second, kind);

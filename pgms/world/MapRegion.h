@@ -75,7 +75,10 @@ public:
   // Identity and plain fields.
   void m_Clear();
   void m_Init(std::int32_t id, TColor color);
-  void m_Set_Type(std::uint8_t kind) { f_kind = kind; }
+  void m_Set_Type(std::uint8_t kind) {
+    if (kind != f_kind) Map_Shape_Changed();
+    f_kind = kind;
+  }
   void m_Set_Name(const std::string& name) { f_name = name; }
   void m_Set_Second_Text(const std::string& text) { f_label_text = text; }
   void m_Set_Value(std::int32_t value) { f_value = value; }
