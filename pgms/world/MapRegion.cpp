@@ -186,10 +186,6 @@ void TMap_Region::m_Add_Connection(std::int32_t id) {
   f_connections.push_back(id);
 }
 
-std::int32_t TMap_Region::m_Get_Connection(std::int64_t i) const {
-  if (i < 1 || i > std::int64_t(f_connections.size())) return 0;
-  return f_connections[std::size_t(i - 1)];
-}
 
 bool TMap_Region::m_Is_Connected_To(std::int32_t id) const {
   return std::find(f_connections.begin(), f_connections.end(), id) != f_connections.end();

@@ -106,7 +106,10 @@ public:
 
   // Connections.
   void m_Add_Connection(std::int32_t id);
-  std::int32_t m_Get_Connection(std::int64_t i) const;
+  // Inline: the walks over the connections ask for every one.
+  std::int32_t m_Get_Connection(std::int64_t i) const {
+    return i < 1 || i > std::int64_t(f_connections.size()) ? 0 : f_connections[std::size_t(i - 1)];
+  }
   std::int32_t m_Get_Connection_Count() const { return std::int32_t(f_connections.size()); }
   bool m_Is_Connected_To(std::int32_t id) const;
 
