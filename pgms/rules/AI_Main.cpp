@@ -59,7 +59,17 @@ bool Start_Next_Battle() {
   return true;
 }
 
+// Steps that plan or buy: they move no unit and leave the region table as
+// it is (step 10 makes it again).
+bool Map_Stands_Still(std::uint16_t step) {
+  switch (step) {
+    case 15: case 20: case 25: case 30: case 35: case 40: case 45: case 85: return true;
+    default: return false;
+  }
+}
+
 bool Run_Step(std::uint8_t player, std::uint16_t& step) {
+  const TAI_Step_Memo memo(Map_Stands_Still(step));
   const bool neutral = G_Empire_List && G_Empire_List->m_Is_Neutral(player);
   switch (step) {
     case 8:

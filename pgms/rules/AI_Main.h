@@ -184,6 +184,43 @@ public:
 void Set_AI_Links(TAI_Links* links);
 TAI_Links& AI_Get_Links();
 
+// --- Answers kept while a step runs -------------------------------------------
+// While one turn step runs the map's connections stand still, and in the
+// steps that plan or buy (they give no orders) so do the units and the
+// region table: the answers below are worked out once in the step and
+// looked up after. A kept answer is the one the walk gives, made the same
+// way, so the player decides exactly as without them. Outside a step (a
+// caller that changes the map between its calls) every call walks again.
+class TAI_Step_Memo {
+public:
+  // `still`: no unit moves, appears or goes and the region table is not
+  // made again while the memo lives.
+  explicit TAI_Step_Memo(bool still);
+  ~TAI_Step_Memo();
+  TAI_Step_Memo(const TAI_Step_Memo&) = delete;
+  TAI_Step_Memo& operator=(const TAI_Step_Memo&) = delete;
+};
+// G_Map->m_Get_Regions_In_Range: the start region and those within the
+// range, level by level; the kept list, or the walk made into `own` when
+// no memo lives.
+const std::vector<std::int32_t>& AI_Regions_In_Range(std::int32_t region, std::int32_t range, std::uint8_t kind,
+                                                     std::vector<std::int32_t>& own);
+// G_Map->m_Count_Family_Units_In_Range, kept while the units stand still.
+std::int32_t AI_Family_Units_In_Range(std::uint8_t player, std::int32_t region, std::uint16_t family,
+                                      std::int32_t range);
+// TMap_Region::m_Count_Units_Of_Family of the region (0 for no region),
+// kept while the units stand still.
+std::int32_t AI_Region_Family_Units(std::uint8_t player, std::int32_t region, std::uint16_t family);
+// A kept answer about a region and the units and region table: null when
+// none can be kept (no memo, or one whose units may move); `made` says it
+// is new and still to be filled in. `question` tells the askers apart.
+struct TAI_Memo_Answer {
+  float sum = 0, largest = 0;
+  std::int32_t count = 0;
+  bool found = false;
+};
+TAI_Memo_Answer* AI_Memo_Answer(std::uint8_t question, std::int32_t region, std::int64_t detail, bool& made);
+
 // --- Statistics, objects and assets -----------------------------------------
 void AI_Generate_Unit_Type_Stats(std::uint8_t player);
 void AI_Player_Start(std::uint8_t player);

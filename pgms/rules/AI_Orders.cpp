@@ -35,17 +35,6 @@ bool Is_Sea(std::uint8_t movement_type) {
   return movement_type == UNIT_MOVEMENT_SEA_SURFACE || movement_type == UNIT_MOVEMENT_UNDERSEA;
 }
 
-// Movement cost from the asset's region to every region (index = region id).
-std::vector<std::int32_t> Cost_Table(const TAI_Asset& a, std::uint8_t movement_type, std::uint8_t player) {
-  std::vector<std::int32_t> cost(std::size_t(G_Map->m_Get_Region_Count()) + 1, Unreached);
-  std::vector<std::int32_t> steps, regions;
-  G_Map->m_Get_Move_Range(a.region, movement_type, steps, regions, 2, player, 100);
-  for (std::size_t i = 0; i < regions.size(); ++i)
-    if (regions[i] >= 1 && std::size_t(regions[i]) < cost.size()) cost[std::size_t(regions[i])] = steps[i];
-  if (a.region >= 1 && std::size_t(a.region) < cost.size()) cost[std::size_t(a.region)] = 0;
-  return cost;
-}
-
 // Whether a region connected to `region` admits the movement type; the last
 // such region is given back.
 bool Neighbour_Suits(std::int32_t region, std::uint8_t movement_type, std::int32_t* last = nullptr) {
@@ -83,7 +72,134 @@ struct TPair_Cache {
   std::map<std::pair<std::int32_t, std::uint8_t>, std::vector<std::int32_t>> cost;
   std::map<std::pair<std::int64_t, std::int32_t>, float> strength;
 
+  // Step distances over the connections from a region to every region,
+  // whoever owns them (G_Map->m_Get_Region_Distance without the owner
+  // rule), one walk per start region.
+  std::map<std::int32_t, std::vector<std::int32_t>> distance;
+
+  // The transport record of each transport task (index = task number),
+  // read once: no unit moves while the pairs are made.
+  std::vector<TMap_Unit_Record> transports;
+  std::vector<bool> transport_read;
+
   std::uint8_t player = 0;
+
+  // What the move walks ask of each region (index = region id), read once:
+  // while the pairs are made no unit moves and nothing becomes known.
+  struct TRegion_Facts {
+    const TMap_Region* region = nullptr;
+    std::uint8_t kind = 0, first_owner = 0, second_owner = 0;
+    bool known = false, combat = false;
+  };
+  std::vector<TRegion_Facts> facts;
+
+  // The movement cost from the region to every region (index = region id):
+  // the step counts G_Map->m_Get_Move_Range gives in mode 2 (the move may
+  // end among foreign units or in a battle of the player's) within 100
+  // steps, the same walk made over the facts read once.
+  std::vector<std::int32_t> m_Cost_Table(std::int32_t from, std::uint8_t movement_type) {
+    const std::int32_t n = G_Map->m_Get_Region_Count();
+    std::vector<std::int32_t> cost(std::size_t(n) + 1, Unreached);
+    const TEmpire* empire = Empire_Get(player);
+    if (from >= 1 && from <= n) cost[std::size_t(from)] = 0;
+    if (!empire || from < 1 || from > n) return cost;
+    if (facts.empty()) {
+      facts.resize(std::size_t(n) + 1);
+      for (std::int32_t i = 1; i <= n; ++i) {
+        TRegion_Facts& f = facts[std::size_t(i)];
+        f.region = G_Map->m_Get_Region(i);
+        if (!f.region) continue;
+        f.kind = f.region->m_Get_Type();
+        f.known = empire->m_Is_Region_Known(i);
+        if (f.known) f.region->m_Get_Unit_Owners(f.first_owner, f.second_owner);
+        f.combat = G_Map->m_Is_Combat_Region(i);
+      }
+    }
+    constexpr std::int32_t Maximum_Steps = 100;
+    auto foreign = [&](std::uint8_t owner) { return owner != 0 && owner != player; };
+    // mark: the step count (Search_Unreachable: not reached); go_on: the
+    // walk may go on from the region.
+    std::vector<std::int32_t> mark(std::size_t(n) + 1, Search_Unreachable);
+    std::vector<std::uint8_t> go_on(std::size_t(n) + 1, 1);
+    mark[std::size_t(from)] = 0;
+    std::size_t listed = 0;
+    std::vector<std::int32_t> level{from}, next;
+    for (std::int32_t L = 0;; ++L) {
+      bool productive = false;
+      for (std::int32_t id : level) {
+        const TMap_Region* r = facts[std::size_t(id)].region;
+        if (!r || !go_on[std::size_t(id)]) continue;
+        for (std::int32_t k = 1; k <= r->m_Get_Connection_Count(); ++k) {
+          const std::int32_t c = r->m_Get_Connection(k);
+          if (c < 1 || c > n) continue;
+          const TRegion_Facts& f = facts[std::size_t(c)];
+          if (!f.region || mark[std::size_t(c)] != Search_Unreachable) continue;
+          bool enterable = Admits(f.kind, movement_type);
+          // Regions the empire does not know are entered without a look at
+          // their units.
+          if (enterable && f.known) {
+            if (f.combat) {
+              enterable = f.first_owner == player || f.second_owner == player;
+              go_on[std::size_t(c)] = 0;
+            }
+            if (enterable && (foreign(f.first_owner) || foreign(f.second_owner))) go_on[std::size_t(c)] = 0;
+          }
+          if (!enterable) continue;
+          mark[std::size_t(c)] = L + 1;
+          next.push_back(c);
+          if (listed < Search_Output_Limit) {
+            ++listed;
+            cost[std::size_t(c)] = L + 1;
+            productive = true;
+          }
+        }
+      }
+      if (!productive || L + 1 >= Maximum_Steps) break;
+      std::sort(next.begin(), next.end());
+      level.swap(next);
+      next.clear();
+    }
+    return cost;
+  }
+
+  const TMap_Unit_Record& m_Transport(std::int32_t task, std::int32_t unit) {
+    if (transports.size() <= std::size_t(task)) {
+      transports.resize(std::size_t(task) + 1);
+      transport_read.resize(std::size_t(task) + 1, false);
+    }
+    if (!transport_read[std::size_t(task)]) {
+      transport_read[std::size_t(task)] = true;
+      G_Map->m_Get_Unit(unit, transports[std::size_t(task)]);
+    }
+    return transports[std::size_t(task)];
+  }
+
+  std::int32_t m_Distance(std::int32_t from, std::int32_t to) {
+    const std::int32_t n = G_Map->m_Get_Region_Count();
+    if (from < 1 || from > n || to < 1 || to > n) return Region_Distance_Unreachable;
+    if (from == to) return 0;
+    auto [it, made] = distance.try_emplace(from);
+    std::vector<std::int32_t>& d = it->second;
+    if (made) {
+      d.assign(std::size_t(n) + 1, Region_Distance_Unreachable);
+      d[std::size_t(from)] = 0;
+      std::vector<std::int32_t> level{from}, next;
+      for (std::int32_t steps = 1; !level.empty(); ++steps) {
+        for (std::int32_t id : level) {
+          const TMap_Region* r = G_Map->m_Get_Region(id);
+          for (std::int32_t k = 1; r && k <= r->m_Get_Connection_Count(); ++k) {
+            const std::int32_t c = r->m_Get_Connection(k);
+            if (!G_Map->m_Get_Region(c) || d[std::size_t(c)] != Region_Distance_Unreachable) continue;
+            d[std::size_t(c)] = steps;
+            next.push_back(c);
+          }
+        }
+        level.swap(next);
+        next.clear();
+      }
+    }
+    return d[std::size_t(to)];
+  }
 
   // Against the units of other owners only.
   float m_Strength_Against(std::int64_t unit_type, std::int32_t cargo_list, std::int32_t region) {
@@ -100,7 +216,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
   if (!t || !G_Map->m_Get_Region(a.region)) return;
   const std::uint8_t mt = t->f_movement_type;
   auto [table, made] = cache.cost.try_emplace({a.region, mt});
-  if (made) table->second = Cost_Table(a, mt, player);
+  if (made) table->second = cache.m_Cost_Table(a.region, mt);
   const std::vector<std::int32_t>& cost = table->second;
   auto cost_at = [&](std::int32_t r) {
     return r >= 1 && std::size_t(r) < cost.size() ? cost[std::size_t(r)] : Unreached;
@@ -113,6 +229,8 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
       t->f_transporting_capacity > 0 && !t->f_transported_units_participate_in_combat && a.cargo_list != 0;
   const bool attacks = t->f_combat_attack_range != 0 || fighting_cargo;
   const bool is_air = mt == UNIT_MOVEMENT_AIR, is_land = mt == UNIT_MOVEMENT_LAND;
+  // Whether the asset stands on a front line, asked once (-1: not yet).
+  int front_line = -1;
 
   for (std::int32_t ti = 1; ti <= std::int32_t(AI.tasks.size()); ++ti) {
     const TAI_Task& task = AI.tasks[std::size_t(ti - 1)];
@@ -123,6 +241,7 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
     const std::int32_t c = cost_at(task.region);
     float bonus = 0;
     bool eligible = false;
+    std::int32_t cargo_size = Cargo_Size_Never_Fits;
     std::int32_t via = 0, landing = 0;
     const TAI_Object& object = AI.objects[std::size_t(task.object - 1)];
     // What the asset can do at all, then whether it can get there.
@@ -166,14 +285,14 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
             c + AI_Region(task.region).distance > a.moves)
           eligible = false;
         if (!eligible && air_cargo_moves > 0 &&
-            a.moves + air_cargo_moves / 2 >= G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0))
+            a.moves + air_cargo_moves / 2 >= cache.m_Distance(a.region, task.region))
           eligible = true;
         break;
       case AI_TASK_DAMAGE_REGION:
         eligible = t->f_ranged_fire_range != 0 &&
                    (a.moves > 0 || t->m_Has_Special_Ability(UNIT_ABILITY_CAN_BOMBARD_WITH_NO_MOVEMENT));
         if (eligible) {
-          const std::int32_t d = G_Map->m_Get_Region_Distance(a.region, task.region, player, false, 0);
+          const std::int32_t d = cache.m_Distance(a.region, task.region);
           eligible = d <= 999 && d <= t->f_ranged_fire_range;
         }
         break;
@@ -197,13 +316,14 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
         eligible = t->f_sight_range > 2;
         break;
       case AI_TASK_FILL_TRANSPORT: {
-        TMap_Unit_Record tr;
-        G_Map->m_Get_Unit(object.subject, tr);
+        const TMap_Unit_Record& tr = cache.m_Transport(ti, object.subject);
         const TUnit_Type* tt = World_Unit_Type(tr.unit_type);
         if (tr.id == 0 || !tt || tr.id == a.unit) break;
-        if (G_Map->m_Get_Unit_Cargo_Size(a.unit, tr.id) == Cargo_Size_Never_Fits) break;
+        cargo_size = G_Map->m_Get_Unit_Cargo_Size(a.unit, tr.id);
+        if (cargo_size == Cargo_Size_Never_Fits) break;
         if (is_air && !tt->f_transported_units_participate_in_combat) break;
-        if (On_Front_Line(a.region, player)) break;
+        if (front_line < 0) front_line = On_Front_Line(a.region, player) ? 1 : 0;
+        if (front_line == 1) break;
         const TMap_Region* at = G_Map->m_Get_Region(tr.region);
         if (!at) break;
         if (at->m_Get_Type() == REGION_LAND) {
@@ -256,9 +376,8 @@ void Make_Pairs(std::uint8_t player, std::int32_t asset_index, TPair_Cache& cach
         score += bonus;
         break;
       case AI_TASK_FILL_TRANSPORT: {
-        TMap_Unit_Record tr;
-        G_Map->m_Get_Unit(object.subject, tr);
-        strength = float(G_Map->m_Get_Unit_Cargo_Size(a.unit, tr.id));
+        const TMap_Unit_Record& tr = cache.m_Transport(ti, object.subject);
+        strength = float(cargo_size);
         const TMap_Region* at = G_Map->m_Get_Region(tr.region);
         score = task.score;
         if (at && (at->m_Get_Type() == REGION_LAND || is_air || Is_Sea(mt)))
@@ -434,10 +553,11 @@ void Assign_Sweeps(std::vector<std::int32_t>& order) {
       }
     }
     // Assets of tasks that fell short go back.
-    std::vector<bool> changed(AI.assignments.size(), false);
+    std::vector<bool> changed;
     for (std::int32_t a = 1; a <= std::int32_t(AI.assets.size()); ++a) {
       TAI_Asset& asset = Asset(a);
       if (asset.task == 0 || Task(asset.task).done) continue;
+      if (changed.empty()) changed.assign(AI.assignments.size(), false);
       AI_Log("  Task Assets Cleared - Task: " + std::to_string(asset.task) + "   Asset: " + std::to_string(a));
       TAI_Assignment& pair = AI.assignments[std::size_t(asset.assignment - 1)];
       Task(asset.task).assigned_strength -= pair.strength;
@@ -447,7 +567,8 @@ void Assign_Sweeps(std::vector<std::int32_t>& order) {
       asset.assignment = asset.task = asset.place = 0;
     }
     AI_Log("--- Sort Assignments ---");
-    Resort_Changed_Pairs(changed, order);
+    // Without a pair that changed its score the order stands as it is.
+    if (!changed.empty()) Resort_Changed_Pairs(changed, order);
     if (!assigned) break;
   }
 }

@@ -303,7 +303,7 @@ bool AI_Region_Allows_Family(std::uint8_t player, std::int32_t region, std::int6
   if (!t) return false;
   if (!Info(unit_type).enables_purchases) return true;
   const TMap_Region* r = G_Map->m_Get_Region(region);
-  if (!r || r->m_Count_Units_Of_Family(player, t->f_unit_family_id) != 0) return false;
+  if (!r || AI_Region_Family_Units(player, region, t->f_unit_family_id) != 0) return false;
   // One queued this turn fills the region as well.
   const TEmpire* e = Empire_Get(player);
   return !e || e->m_Count_Queued_Of_Family_At(region, t->f_unit_family_id) == 0;
@@ -316,7 +316,7 @@ bool AI_Any_Region_Allows_Family(std::uint8_t player, std::int64_t unit_type) {
 }
 
 std::int32_t AI_Count_Family_Near(std::uint8_t player, std::int32_t region, std::int32_t range, std::uint16_t family) {
-  std::int32_t n = G_Map->m_Count_Family_Units_In_Range(player, region, family, range);
+  std::int32_t n = AI_Family_Units_In_Range(player, region, family, range);
   if (const TEmpire* e = Empire_Get(player)) n = Checked_Add(n, e->m_Count_Queued_Of_Family_At(region, family));
   return n;
 }
@@ -333,6 +333,9 @@ std::int32_t AI_Cargo_Capacity_Units(std::int64_t unit_type) {
 
 void AI_Purchases(std::uint8_t player) {
   AI_Log("--- Purchases ---");
+  // Buying queues units and moves none: the units' counts and the region
+  // table stand still throughout.
+  const TAI_Step_Memo memo(true);
   TEmpire* e = Empire_Get(player);
   if (!e) return;
   std::int32_t money = e->m_Get_Treasury();
@@ -382,13 +385,23 @@ void AI_Purchases(std::uint8_t player) {
         candidates.push_back(c);
     }
 
+  // Whether a unit type can stand anywhere, by unit type: it depends on
+  // the map alone, which buying leaves as it is (-1: not asked yet).
+  std::vector<std::int8_t> anywhere;
+  auto placeable_anywhere = [&](std::int32_t unit_type) {
+    if (unit_type < 0) return e->m_Can_Place_Unit_Anywhere(unit_type);
+    if (anywhere.size() <= std::size_t(unit_type)) anywhere.resize(std::size_t(unit_type) + 1, -1);
+    std::int8_t& known = anywhere[std::size_t(unit_type)];
+    if (known < 0) known = e->m_Can_Place_Unit_Anywhere(unit_type) ? 1 : 0;
+    return known == 1;
+  };
   // Each cycle buys one item; a cycle that picks nothing ends the purchases.
   for (int guard = 0; money >= 1 && guard < 10000; ++guard) {
     std::vector<std::int32_t> affordable;
     for (std::int32_t i = 1; i <= std::int32_t(candidates.size()); ++i) {
       const TAI_Purchase_Candidate& c = candidates[std::size_t(i - 1)];
       if (c.cost > money) continue;
-      if (c.kind == PURCHASE_UNIT && !e->m_Can_Place_Unit_Anywhere(c.item) && !AI_Any_Region_Allows_Family(player, c.item))
+      if (c.kind == PURCHASE_UNIT && !placeable_anywhere(c.item) && !AI_Any_Region_Allows_Family(player, c.item))
         continue;
       affordable.push_back(i);
     }

@@ -150,9 +150,8 @@ bool AI_Region_Has_Base(std::int32_t region) {
 }
 
 bool AI_Region_Near_Base(std::uint8_t player, std::int32_t region, std::uint16_t family) {
-  std::vector<std::int32_t> regions;
-  G_Map->m_Get_Regions_In_Range(region, 100, regions, REGION_LAND);
-  for (std::int32_t id : regions)
+  std::vector<std::int32_t> own;
+  for (std::int32_t id : AI_Regions_In_Range(region, 100, REGION_LAND, own))
     if (const TMap_Region* r = G_Map->m_Get_Region(id); r && r->m_Has_Unit_Family(player, family, false)) return true;
   return false;
 }

@@ -13,10 +13,18 @@
 namespace {
 bool Is_Neutral(std::uint8_t player) { return G_Empire_List && G_Empire_List->m_Is_Neutral(player); }
 
-std::vector<std::int32_t> Regions_In_Range(std::int32_t region, std::int32_t range, std::uint8_t kind = 0) {
-  std::vector<std::int32_t> regions;
-  G_Map->m_Get_Regions_In_Range(region, range, regions, kind);
-  return regions;
+// The walk of the step's memo (a copy only when no memo lives).
+struct TWalk {
+  std::vector<std::int32_t> own;
+  const std::vector<std::int32_t>& list;
+  TWalk(std::int32_t region, std::int32_t range, std::uint8_t kind = 0)
+      : list(AI_Regions_In_Range(region, range, kind, own)) {}
+  auto begin() const { return list.begin(); }
+  auto end() const { return list.end(); }
+};
+
+TWalk Regions_In_Range(std::int32_t region, std::int32_t range, std::uint8_t kind = 0) {
+  return TWalk(region, range, kind);
 }
 
 std::string Join_Terms(const std::array<float, 6>& t) {
@@ -171,6 +179,16 @@ std::int32_t AI_Add_Task(std::uint8_t kind, std::int32_t object, std::int32_t re
 
 float AI_Enemy_Strength_Near(std::uint8_t player, std::int32_t region, std::int32_t range, bool ignore_neutral,
                              bool land_only, bool& enemy_found, float& largest) {
+  bool made = false;
+  TAI_Memo_Answer* kept =
+      range >= 0 && range <= 0x1FFF
+          ? AI_Memo_Answer(1, region, std::int64_t(range) << 11 | player << 2 | ignore_neutral << 1 | land_only, made)
+          : nullptr;
+  if (kept && !made) {
+    enemy_found = kept->found;
+    largest = kept->largest;
+    return kept->sum;
+  }
   enemy_found = false;
   largest = 0;
   float sum = 0;
@@ -186,11 +204,17 @@ float AI_Enemy_Strength_Near(std::uint8_t player, std::int32_t region, std::int3
     sum += r.asset_strength;
     largest = std::max(largest, r.asset_strength);
   }
+  if (kept) *kept = {sum, largest, 0, enemy_found};
   return sum;
 }
 
 std::int32_t AI_Count_Foreign_Regions_In_Range(std::uint8_t player, std::int32_t region, std::int32_t range,
                                                bool ignore_neutral) {
+  bool made = false;
+  TAI_Memo_Answer* kept = range >= 0 && range <= 0x3FFF
+                              ? AI_Memo_Answer(2, region, std::int64_t(range) << 10 | player << 1 | ignore_neutral, made)
+                              : nullptr;
+  if (kept && !made) return kept->count;
   std::int32_t n = 0;
   for (std::int32_t id : Regions_In_Range(region, range)) {
     if (id == region) continue;
@@ -199,6 +223,7 @@ std::int32_t AI_Count_Foreign_Regions_In_Range(std::uint8_t player, std::int32_t
     if (ignore_neutral && Is_Neutral(r.owner)) continue;
     ++n;
   }
+  if (kept) kept->count = n;
   return n;
 }
 

@@ -32,6 +32,8 @@ TMap::TMap() { f_units.resize(1); }
 TMap::~TMap() = default;
 
 void TMap::m_Clear() {
+  Map_Shape_Changed();
+  f_view_memos.clear();
   f_regions.clear();
   f_region_count = 0;
   f_pixel_width = f_pixel_height = f_section_width = f_section_height = 0;
@@ -103,20 +105,17 @@ void TMap::m_Set_Section_Size(std::int32_t width, std::int32_t height) {
 
 void TMap::m_Set_Region_Count(std::int32_t n) {
   if (n < 0) throw ERangeError();
+  Map_Shape_Changed();
   f_regions.resize(std::size_t(n) + 1);
   f_region_count = n;
 }
 
 TMap_Region& TMap::m_New_Region(std::int32_t id) {
   if (id < 1 || id > f_region_count) throw ERangeError();
+  Map_Shape_Changed();
   f_regions[std::size_t(id)] = std::make_unique<TMap_Region>(*this);
   f_regions[std::size_t(id)]->f_id = id;
   return *f_regions[std::size_t(id)];
-}
-
-TMap_Region* TMap::m_Get_Region(std::int64_t i) const {
-  if (i < 1 || i > f_region_count) return nullptr;
-  return f_regions[std::size_t(i)].get();
 }
 
 std::string TMap::m_Get_Region_Name(std::int64_t i) const {
@@ -276,10 +275,6 @@ std::int32_t TMap::m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std:
       e->m_Update_Upkeep();
     }
   return id;
-}
-
-void TMap::m_Get_Unit(std::int64_t id, TMap_Unit_Record& record) const {
-  if (m_Valid_Unit_Id(id)) record = f_units[std::size_t(id)];
 }
 
 bool TMap::m_Delete_Unit(std::int64_t id) {
@@ -485,7 +480,8 @@ void TMap::m_Mark_Known_Regions(std::uint8_t player) {
   // The walk from a region lists level by level, so the regions a shorter
   // sight range sees are among those of a longer one: one walk per region,
   // with the longest sight range standing there, sees them all.
-  std::vector<std::int32_t> sight(std::size_t(f_region_count) + 1, 0);
+  const std::size_t n = std::size_t(f_region_count) + 1;
+  std::vector<std::int32_t> sight(n, 0);
   for (std::int32_t id : f_owner_units[player]) {
     const TMap_Unit_Record& u = f_units[std::size_t(id)];
     if (u.region <= 0) continue;
@@ -494,12 +490,35 @@ void TMap::m_Mark_Known_Regions(std::uint8_t player) {
     e->m_Set_Region_Known(u.region, true);
     if (u.region <= f_region_count) sight[std::size_t(u.region)] = std::max(sight[std::size_t(u.region)], t->f_sight_range);
   }
+  // The walks of the last marking are kept as a count per region of the
+  // walks that reach it: only where the sight range standing in a region
+  // changed since (a move changes two) is that region's walk taken back
+  // and the new one added. The same regions come out as from a walk from
+  // every region.
+  if (f_view_memos.size() <= player) f_view_memos.resize(std::size_t(player) + 1);
+  TView_Memo& memo = f_view_memos[player];
+  if (memo.shape != Map_Shape_Version() || memo.sight.size() != n) {
+    memo.shape = Map_Shape_Version();
+    memo.sight.assign(n, 0);
+    memo.cover.assign(n, 0);
+  }
   std::vector<std::int32_t> seen;
   for (std::int32_t region = 1; region <= f_region_count; ++region) {
-    if (sight[std::size_t(region)] <= 0) continue;
-    m_Get_Regions_In_Range(region, sight[std::size_t(region)], seen, 0);
-    for (std::int32_t r : seen) e->m_Set_Region_Known(r, true);
+    std::int32_t& before = memo.sight[std::size_t(region)];
+    const std::int32_t now = sight[std::size_t(region)];
+    if (before == now) continue;
+    if (before > 0) {
+      m_Get_Regions_In_Range(region, before, seen, 0);
+      for (std::int32_t r : seen) --memo.cover[std::size_t(r)];
+    }
+    if (now > 0) {
+      m_Get_Regions_In_Range(region, now, seen, 0);
+      for (std::int32_t r : seen) ++memo.cover[std::size_t(r)];
+    }
+    before = now;
   }
+  for (std::int32_t r = 1; r <= f_region_count; ++r)
+    if (memo.cover[std::size_t(r)] > 0) e->m_Set_Region_Known(r, true);
 }
 
 void TMap::m_Update_Known_After_Landing(std::int32_t unit, std::int32_t region, std::uint8_t lost_owner) {

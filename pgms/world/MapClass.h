@@ -122,7 +122,10 @@ public:
   void m_Set_Region_Count(std::int32_t n);
   // A new empty region in slot id (1..region count), replacing any there.
   TMap_Region& m_New_Region(std::int32_t id);
-  TMap_Region* m_Get_Region(std::int64_t i) const;
+  // Inline: every search over the connections asks for each region it passes.
+  TMap_Region* m_Get_Region(std::int64_t i) const {
+    return i < 1 || i > f_region_count ? nullptr : f_regions[std::size_t(i)].get();
+  }
   std::string m_Get_Region_Name(std::int64_t i) const;
   std::int32_t m_Get_Region_At(std::int32_t x, std::int32_t y) const;
   bool m_Get_Unit_At_Point(float x, float y, std::int32_t& unit_id) const;
@@ -143,7 +146,9 @@ public:
   std::int32_t m_Get_Unit_Capacity() const { return f_unit_capacity; }
   std::int32_t m_Add_Unit(std::int32_t region, std::uint16_t unit_type, std::uint8_t owner, std::uint8_t moves,
                           std::uint16_t cargo_list);
-  void m_Get_Unit(std::int64_t id, TMap_Unit_Record& record) const;
+  void m_Get_Unit(std::int64_t id, TMap_Unit_Record& record) const {
+    if (m_Valid_Unit_Id(id)) record = f_units[std::size_t(id)];
+  }
   bool m_Delete_Unit(std::int64_t id);
   void m_Set_Unit_Moves(std::int64_t id, std::uint8_t moves);
   void m_Dec_Unit_Moves(std::int64_t id);
@@ -386,6 +391,14 @@ private:
   std::string f_version;
   std::int32_t f_region_count = 0;
   std::vector<std::unique_ptr<TMap_Region>> f_regions;  // index = id, slot 0 unused
+  // What m_Mark_Known_Regions saw last for a player: the longest sight range
+  // standing in each region and how many of those regions' walks reach
+  // each region; good while the map's shape version is `shape`.
+  struct TView_Memo {
+    std::uint64_t shape = 0;
+    std::vector<std::int32_t> sight, cover;  // index = region id
+  };
+  std::vector<TView_Memo> f_view_memos;  // index = player
   std::int32_t f_pixel_width = 0, f_pixel_height = 0;
   std::int32_t f_section_width = 0, f_section_height = 0;
 

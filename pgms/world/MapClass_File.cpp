@@ -339,10 +339,12 @@ bool TMap::Save(TIo_Writer& w, bool partial, const std::string& version) {
 void TMap::m_Load_Into(TIo_Reader& r, bool partial, const std::string& version) {
   TIo_Field_Reader f(r);
   m_Fields(f, partial, version);
+  Map_Shape_Changed();
   m_Rebuild_Unit_Indexes();
 }
 
 void TMap::m_Take_Loaded(TMap& loaded, bool partial) {
+  Map_Shape_Changed();
   f_version = loaded.f_version;
   if (partial) {
     // The same regions as before, each overwritten in place.

@@ -79,6 +79,7 @@ void TMap_Region::m_Get_Bounds(std::int32_t& left, std::int32_t& top, std::int32
 }
 
 void TMap_Region::m_Assign(const TMap_Region& other) {
+  Map_Shape_Changed();
   if (&other == this) return;
   TMap* map = f_map;
   *this = TMap_Region(*map);
@@ -170,16 +171,20 @@ void TMap_Region::m_Set_Owner(std::uint8_t new_owner) {
 // ---------------------------------------------------------------------------
 // Connections
 
+namespace {
+std::uint64_t Shape_Version = 1;
+}
+
+std::uint64_t Map_Shape_Version() { return Shape_Version; }
+void Map_Shape_Changed() { ++Shape_Version; }
+
 void TMap_Region::m_Add_Connection(std::int32_t id) {
   if (m_Is_Connected_To(id)) return;
+  Map_Shape_Changed();
   if (f_connections.size() == f_connections.capacity()) f_connections.reserve(f_connections.size() + 20);
   f_connections.push_back(id);
 }
 
-std::int32_t TMap_Region::m_Get_Connection(std::int64_t i) const {
-  if (i < 1 || i > std::int64_t(f_connections.size())) return 0;
-  return f_connections[std::size_t(i - 1)];
-}
 
 bool TMap_Region::m_Is_Connected_To(std::int32_t id) const {
   return std::find(f_connections.begin(), f_connections.end(), id) != f_connections.end();

@@ -58,6 +58,12 @@ struct TRegion_Label_Values {
   bool operator==(const TRegion_Label_Values&) const = default;
 };
 
+// Counts every change that may alter which regions exist or how they are
+// connected (regions made, copied or loaded, connections added): what is
+// worked out from the connections is good while the count stays the same.
+std::uint64_t Map_Shape_Version();
+void Map_Shape_Changed();
+
 class TMap_Region {
 public:
   // A region belongs to one map, whose unit records it reads.
@@ -70,7 +76,10 @@ public:
   // Identity and plain fields.
   void m_Clear();
   void m_Init(std::int32_t id, TColor color);
-  void m_Set_Type(std::uint8_t kind) { f_kind = kind; }
+  void m_Set_Type(std::uint8_t kind) {
+    if (kind != f_kind) Map_Shape_Changed();
+    f_kind = kind;
+  }
   void m_Set_Name(const std::string& name) { f_name = name; }
   void m_Set_Second_Text(const std::string& text) { f_label_text = text; }
   void m_Set_Value(std::int32_t value) { f_value = value; }
@@ -98,7 +107,10 @@ public:
 
   // Connections.
   void m_Add_Connection(std::int32_t id);
-  std::int32_t m_Get_Connection(std::int64_t i) const;
+  // Inline: the walks over the connections ask for every one.
+  std::int32_t m_Get_Connection(std::int64_t i) const {
+    return i < 1 || i > std::int64_t(f_connections.size()) ? 0 : f_connections[std::size_t(i - 1)];
+  }
   std::int32_t m_Get_Connection_Count() const { return std::int32_t(f_connections.size()); }
   bool m_Is_Connected_To(std::int32_t id) const;
 

@@ -279,6 +279,50 @@ TEST_F(Empire_Rules, FogOfWarKeepsKnownRegionsOnlyWhenOn) {
   }
 }
 
+// After each move the known regions are those a whole marking gives: what
+// only the old place saw is forgotten, what the new one sees is known, and
+// a new connection is walked at once.
+TEST_F(Empire_Rules, KnownRegionsFollowEachMoveAndNewConnection) {
+  Game_Settings.f_fog_of_war = true;
+  map.m_Clear();
+  empires.m_Create_Empires(2);
+  for (std::int32_t id = 1; id <= 8; ++id) Add_Region(id, REGION_LAND, 1, 1, 64 * id, 0, id == 1 ? 1 : 0);
+  for (std::int32_t id = 1; id < 8; ++id) Connect(id, id + 1);  // a chain 1-2-...-8
+  Type(UT_INFANTRY).f_sight_range = 1;
+  Type(UT_PLANE).f_sight_range = 2;
+  const std::int32_t infantry = Place(1, UT_INFANTRY, 1);
+  const std::int32_t plane = Place(5, UT_PLANE, 1);
+  Place(8, UT_INFANTRY, 2);  // another empire's unit shows nothing to empire 1
+  TEmpire& e = *empires.m_Get_Empire(1);
+  auto known = [&] {
+    std::vector<std::int32_t> ids;
+    for (std::int32_t id = 1; id <= 8; ++id)
+      if (e.m_Is_Region_Known(id)) ids.push_back(id);
+    return ids;
+  };
+  struct TStep {
+    std::int32_t unit, to, connect_a, connect_b;
+    std::vector<std::int32_t> expected;
+  };
+  const std::vector<TStep> steps = {
+      {0, 0, 0, 0, {1, 2, 3, 4, 5, 6, 7}},
+      {plane, 8, 0, 0, {1, 2, 6, 7, 8}},
+      {infantry, 3, 0, 0, {1, 2, 3, 4, 6, 7, 8}},
+      {plane, 3, 0, 0, {1, 2, 3, 4, 5}},
+      {0, 0, 3, 8, {1, 2, 3, 4, 5, 7, 8}},
+      {infantry, 0, 0, 0, {1, 2, 3, 4, 5, 7, 8}},
+      {plane, 1, 0, 0, {1, 2, 3}},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    SCOPED_TRACE("step " + std::to_string(i));
+    const TStep& s = steps[i];
+    if (s.unit != 0) map.m_Set_Unit_Region(s.unit, s.to);
+    if (s.connect_a != 0) Connect(s.connect_a, s.connect_b);
+    e.m_Update_Known_Regions();
+    EXPECT_EQ(known(), s.expected);
+  }
+}
+
 TEST_F(Empire_Rules, CameraStartsAtTheDefaultAndGoesToTheMainScreen) {
   TEmpire e;
   EXPECT_EQ(e.m_Get_Camera_Eye().x, -4250);
