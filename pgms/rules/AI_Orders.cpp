@@ -1,6 +1,7 @@
 // The computer player's assignments and orders: pairs of an asset and a task
 // it can serve, assets handed out in pair order, and one order at a time.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -84,14 +85,54 @@ struct TPair_Cache {
 
   std::uint8_t player = 0;
 
-  // What the move walks ask of each region (index = region id), read once:
-  // while the pairs are made no unit moves and nothing becomes known.
-  struct TRegion_Facts {
-    const TMap_Region* region = nullptr;
-    std::uint8_t kind = 0, first_owner = 0, second_owner = 0;
-    bool known = false, combat = false;
-  };
-  std::vector<TRegion_Facts> facts;
+  // What the move walks ask of each region, read once: while the pairs are
+  // made no unit moves and nothing becomes known. The connections of every
+  // region to existing regions, in their order (region id i: entries
+  // link_start[i] to link_start[i + 1]), and for each movement type how a
+  // walk may enter each region (index = region id).
+  enum : std::uint8_t { Entry_Closed = 0, Entry_Go_On = 1, Entry_Stop = 2 };
+  std::vector<std::int32_t> link_start, links;
+  std::array<std::vector<std::uint8_t>, 256> entry;
+  std::vector<std::int32_t> mark, level, next;
+
+  void m_Read_Links(std::int32_t n) {
+    link_start.assign(std::size_t(n) + 2, 0);
+    links.clear();
+    for (std::int32_t i = 1; i <= n; ++i) {
+      link_start[std::size_t(i)] = std::int32_t(links.size());
+      const TMap_Region* r = G_Map->m_Get_Region(i);
+      for (std::int32_t k = 1; r && k <= r->m_Get_Connection_Count(); ++k) {
+        const std::int32_t c = r->m_Get_Connection(k);
+        if (c >= 1 && c <= n && G_Map->m_Get_Region(c)) links.push_back(c);
+      }
+    }
+    link_start[std::size_t(n) + 1] = std::int32_t(links.size());
+  }
+
+  // A region the walk enters: one the movement type admits; among the
+  // regions the empire knows, a battle only when the player fights in it.
+  // The walk stops in a battle and among foreign units. Regions the empire
+  // does not know are entered without a look at their units.
+  void m_Read_Entry(const TEmpire& empire, std::int32_t n, std::uint8_t movement_type) {
+    std::vector<std::uint8_t>& e = entry[movement_type];
+    e.assign(std::size_t(n) + 1, Entry_Closed);
+    auto foreign = [&](std::uint8_t owner) { return owner != 0 && owner != player; };
+    for (std::int32_t i = 1; i <= n; ++i) {
+      const TMap_Region* r = G_Map->m_Get_Region(i);
+      if (!r || !Admits(r->m_Get_Type(), movement_type)) continue;
+      std::uint8_t state = Entry_Go_On;
+      if (empire.m_Is_Region_Known(i)) {
+        std::uint8_t first = 0, second = 0;
+        r->m_Get_Unit_Owners(first, second);
+        if (G_Map->m_Is_Combat_Region(i)) {
+          if (first != player && second != player) continue;
+          state = Entry_Stop;
+        }
+        if (foreign(first) || foreign(second)) state = Entry_Stop;
+      }
+      e[std::size_t(i)] = state;
+    }
+  }
 
   // The movement cost from the region to every region (index = region id):
   // the step counts G_Map->m_Get_Move_Range gives in mode 2 (the move may
@@ -103,61 +144,48 @@ struct TPair_Cache {
     const TEmpire* empire = Empire_Get(player);
     if (from >= 1 && from <= n) cost[std::size_t(from)] = 0;
     if (!empire || from < 1 || from > n) return cost;
-    if (facts.empty()) {
-      facts.resize(std::size_t(n) + 1);
-      for (std::int32_t i = 1; i <= n; ++i) {
-        TRegion_Facts& f = facts[std::size_t(i)];
-        f.region = G_Map->m_Get_Region(i);
-        if (!f.region) continue;
-        f.kind = f.region->m_Get_Type();
-        f.known = empire->m_Is_Region_Known(i);
-        if (f.known) f.region->m_Get_Unit_Owners(f.first_owner, f.second_owner);
-        f.combat = G_Map->m_Is_Combat_Region(i);
-      }
-    }
+    if (link_start.empty()) m_Read_Links(n);
+    if (entry[movement_type].empty()) m_Read_Entry(*empire, n, movement_type);
+    const std::vector<std::uint8_t>& e = entry[movement_type];
     constexpr std::int32_t Maximum_Steps = 100;
-    auto foreign = [&](std::uint8_t owner) { return owner != 0 && owner != player; };
-    // mark: the step count (Search_Unreachable: not reached); go_on: the
-    // walk may go on from the region.
-    std::vector<std::int32_t> mark(std::size_t(n) + 1, Search_Unreachable);
-    std::vector<std::uint8_t> go_on(std::size_t(n) + 1, 1);
-    mark[std::size_t(from)] = 0;
-    std::size_t listed = 0;
-    std::vector<std::int32_t> level{from}, next;
+    // mark: the step count (Search_Unreachable: not reached). The walk goes
+    // on from the start region whatever stands there. A region joins one
+    // level at most, so each level fits in n places.
+    mark.assign(std::size_t(n) + 1, Search_Unreachable);
+    level.resize(std::size_t(n) + 1);
+    next.resize(std::size_t(n) + 1);
+    std::int32_t* const marks = mark.data();
+    std::int32_t* const costs = cost.data();
+    const std::uint8_t* const entries = e.data();
+    const std::int32_t* const starts = link_start.data();
+    const std::int32_t* const targets = links.data();
+    std::int32_t* here = level.data();
+    std::int32_t* after = next.data();
+    marks[from] = 0;
+    here[0] = from;
+    std::size_t here_count = 1, listed = 0;
     for (std::int32_t L = 0;; ++L) {
       bool productive = false;
-      for (std::int32_t id : level) {
-        const TMap_Region* r = facts[std::size_t(id)].region;
-        if (!r || !go_on[std::size_t(id)]) continue;
-        for (std::int32_t k = 1; k <= r->m_Get_Connection_Count(); ++k) {
-          const std::int32_t c = r->m_Get_Connection(k);
-          if (c < 1 || c > n) continue;
-          const TRegion_Facts& f = facts[std::size_t(c)];
-          if (!f.region || mark[std::size_t(c)] != Search_Unreachable) continue;
-          bool enterable = Admits(f.kind, movement_type);
-          // Regions the empire does not know are entered without a look at
-          // their units.
-          if (enterable && f.known) {
-            if (f.combat) {
-              enterable = f.first_owner == player || f.second_owner == player;
-              go_on[std::size_t(c)] = 0;
-            }
-            if (enterable && (foreign(f.first_owner) || foreign(f.second_owner))) go_on[std::size_t(c)] = 0;
-          }
-          if (!enterable) continue;
-          mark[std::size_t(c)] = L + 1;
-          next.push_back(c);
+      std::size_t after_count = 0;
+      for (std::size_t i = 0; i < here_count; ++i) {
+        const std::int32_t id = here[i];
+        if (L > 0 && entries[id] != Entry_Go_On) continue;
+        for (std::int32_t k = starts[id], last = starts[id + 1]; k < last; ++k) {
+          const std::int32_t c = targets[k];
+          if (marks[c] != Search_Unreachable || entries[c] == Entry_Closed) continue;
+          marks[c] = L + 1;
+          after[after_count++] = c;
           if (listed < Search_Output_Limit) {
             ++listed;
-            cost[std::size_t(c)] = L + 1;
+            costs[c] = L + 1;
             productive = true;
           }
         }
       }
       if (!productive || L + 1 >= Maximum_Steps) break;
-      std::sort(next.begin(), next.end());
-      level.swap(next);
-      next.clear();
+      std::sort(after, after + after_count);
+      std::swap(here, after);
+      here_count = after_count;
     }
     return cost;
   }
