@@ -93,7 +93,8 @@ struct TPair_Cache {
   enum : std::uint8_t { Entry_Closed = 0, Entry_Go_On = 1, Entry_Stop = 2 };
   std::vector<std::int32_t> link_start, links;
   std::array<std::vector<std::uint8_t>, 256> entry;
-  std::vector<std::int32_t> mark, level, next;
+  std::vector<std::uint8_t> open;
+  std::vector<std::int32_t> level, next;
 
   void m_Read_Links(std::int32_t n) {
     link_start.assign(std::size_t(n) + 2, 0);
@@ -148,21 +149,25 @@ struct TPair_Cache {
     if (entry[movement_type].empty()) m_Read_Entry(*empire, n, movement_type);
     const std::vector<std::uint8_t>& e = entry[movement_type];
     constexpr std::int32_t Maximum_Steps = 100;
-    // mark: the step count (Search_Unreachable: not reached). The walk goes
-    // on from the start region whatever stands there. A region joins one
-    // level at most, so each level fits in n places.
-    mark.assign(std::size_t(n) + 1, Search_Unreachable);
+    // open: the regions the walk may still enter (those entered are closed);
+    // the walk goes on from the start region whatever stands there. A
+    // region joins one level at most, so each level fits in n places.
+    open.assign(e.begin(), e.end());
     level.resize(std::size_t(n) + 1);
     next.resize(std::size_t(n) + 1);
-    std::int32_t* const marks = mark.data();
+    std::uint8_t* const opens = open.data();
     std::int32_t* const costs = cost.data();
     const std::uint8_t* const entries = e.data();
     const std::int32_t* const starts = link_start.data();
     const std::int32_t* const targets = links.data();
     std::int32_t* here = level.data();
     std::int32_t* after = next.data();
-    marks[from] = 0;
+    opens[from] = Entry_Closed;
     here[0] = from;
+    // With no more regions than the walk lists, every region reached gets
+    // its step count whatever the order within a level, so the levels need
+    // no sorting.
+    const bool sort_levels = std::size_t(n) > Search_Output_Limit;
     std::size_t here_count = 1, listed = 0;
     for (std::int32_t L = 0;; ++L) {
       bool productive = false;
@@ -172,8 +177,8 @@ struct TPair_Cache {
         if (L > 0 && entries[id] != Entry_Go_On) continue;
         for (std::int32_t k = starts[id], last = starts[id + 1]; k < last; ++k) {
           const std::int32_t c = targets[k];
-          if (marks[c] != Search_Unreachable || entries[c] == Entry_Closed) continue;
-          marks[c] = L + 1;
+          if (opens[c] == Entry_Closed) continue;
+          opens[c] = Entry_Closed;
           after[after_count++] = c;
           if (listed < Search_Output_Limit) {
             ++listed;
@@ -183,7 +188,7 @@ struct TPair_Cache {
         }
       }
       if (!productive || L + 1 >= Maximum_Steps) break;
-      std::sort(after, after + after_count);
+      if (sort_levels) std::sort(after, after + after_count);
       std::swap(here, after);
       here_count = after_count;
     }
