@@ -66,6 +66,46 @@ void Log_Order(std::uint8_t player, std::uint8_t kind, bool towards, const std::
   }
 }
 
+// Step distances over the connections from every region to `target`, whoever
+// owns the regions on the way (index = region id; what
+// G_Map->m_Get_Region_Distance(region, target, player, false, 0) gives),
+// one walk back from the target over the connections turned round.
+std::vector<std::int32_t> Distances_To(std::int32_t target) {
+  const std::int32_t n = G_Map->m_Get_Region_Count();
+  std::vector<std::int32_t> distance(std::size_t(std::max(n, 0)) + 1, Region_Distance_Unreachable);
+  if (target < 1 || target > n || !G_Map->m_Get_Region(target)) return distance;
+  // The regions each region is entered from: entries start[c] to
+  // start[c + 1] of `from`.
+  std::vector<std::int32_t> start(std::size_t(n) + 2, 0);
+  auto each_connection = [&](auto&& use) {
+    for (std::int32_t x = 1; x <= n; ++x) {
+      const TMap_Region* r = G_Map->m_Get_Region(x);
+      for (std::int32_t k = 1; r && k <= r->m_Get_Connection_Count(); ++k) {
+        const std::int32_t c = r->m_Get_Connection(k);
+        if (c >= 1 && c <= n && G_Map->m_Get_Region(c)) use(x, c);
+      }
+    }
+  };
+  each_connection([&](std::int32_t, std::int32_t c) { ++start[std::size_t(c) + 1]; });
+  for (std::size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+  std::vector<std::int32_t> from(std::size_t(start.back())), fill(start);
+  each_connection([&](std::int32_t x, std::int32_t c) { from[std::size_t(fill[std::size_t(c)]++)] = x; });
+  distance[std::size_t(target)] = 0;
+  std::vector<std::int32_t> level{target}, next;
+  for (std::int32_t steps = 1; !level.empty(); ++steps) {
+    for (std::int32_t c : level)
+      for (std::int32_t k = start[std::size_t(c)]; k < start[std::size_t(c) + 1]; ++k) {
+        const std::int32_t x = from[std::size_t(k)];
+        if (distance[std::size_t(x)] != Region_Distance_Unreachable) continue;
+        distance[std::size_t(x)] = steps;
+        next.push_back(x);
+      }
+    level.swap(next);
+    next.clear();
+  }
+  return distance;
+}
+
 std::int32_t Move_Or_Attack(std::uint8_t player, std::uint8_t kind, bool towards,
                             const std::vector<std::int32_t>& ids, std::int32_t target, std::int32_t source) {
   if (ids.empty()) return 0;
@@ -75,8 +115,15 @@ std::int32_t Move_Or_Attack(std::uint8_t player, std::uint8_t kind, bool towards
   std::vector<std::int32_t> reachable = Order_Desk_Reachable_Regions(ids[0], source, kind, player);
   if (towards && std::find(reachable.begin(), reachable.end(), target) == reachable.end()) {
     std::int32_t best = 0, best_distance = 99999;
+    // Few candidates: a walk from each stops at the target; many: one walk
+    // back from the target answers them all.
+    std::vector<std::int32_t> back;
+    if (reachable.size() > 2) back = Distances_To(target);
     for (std::int32_t r : reachable) {
-      const std::int32_t d = G_Map->m_Get_Region_Distance(r, target, player, false, 0);
+      const std::int32_t d =
+          back.empty() ? G_Map->m_Get_Region_Distance(r, target, player, false, 0)
+          : r >= 1 && std::size_t(r) < back.size() ? back[std::size_t(r)]
+                                                   : Region_Distance_Unreachable;
       if (d < best_distance) {
         best_distance = d;
         best = r;
