@@ -337,6 +337,9 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
       TCommand_Bombard{4, 5, 3, 2, {7, 8}, 12, {{3, 7, 20}, {4, 8, 21}}},
       TCommand_Load{4, 2, 9, 10},
       TCommand_Unload{5, 2, 9, 10, true},
+      // The region flags travel as the message holds them.
+      TCommand_Load{4, 2, 9, 10, false},
+      TCommand_Unload{5, 2, 9, 10, false, false},
       TCommand_Set_Movement{{1, 2, 3}},
       TCommand_Decommission{6, 3, {11}},
       TCommand_Purchases{2, {{1, 3, 4, 5, 40}, {2, 1, 1, 2, 300}}},
@@ -402,6 +405,17 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
     EXPECT_EQ(more, i + 1 < legs.size());
     EXPECT_EQ(std::get<TCommand_Move>(*leg).source, std::int32_t(i + 1));
     EXPECT_EQ(legs[i].m_Int(4), i > 0 ? 1 : 0);
+  }
+  // A leg read back keeps whether it waits for the leg before: written again
+  // it gives the same line.
+  for (const TMP_Message& m : legs) {
+    const std::string line = MP_Encode_Message(m);
+    const auto leg = Game_Command_Of_Message(MP_Decode_Message(line));
+    ASSERT_TRUE(leg.has_value());
+    EXPECT_EQ(std::get<TCommand_Move>(*leg).follows, m.m_Int(4) != 0);
+    TMP_Message again = Game_Command_Messages(*leg)[0];
+    again.values[5] = m.values[5];  // the "more legs" flag belongs to the chain, not to one leg
+    EXPECT_EQ(MP_Encode_Message(again), line);
   }
   // The same bytes the relay's own senders write.
   TLongintList ids;
