@@ -644,11 +644,16 @@ std::string Player_Command_Refusal(std::uint8_t player, const TMP_Message& m) {
     case LAN_MSG_TO_SERVER_ACTION_ADD_UNIT_TO_UNIT_CARGO: {
       const TCommand_Load c = Read<TCommand_Load>(m);
       if (c.owner != player) return "order for the units of player " + Text(c.owner);
+      // A unit left listed in its region while it is aboard would stand in
+      // two places.
+      if (!c.remove_from_region) return "unit " + Text(c.unit) + " boards and stays listed in its region";
       return Units_Refusal({c.transport, c.unit}, player);
     }
     case LAN_MSG_TO_SERVER_ACTION_REMOVE_UNIT_FROM_UNIT_CARGO: {
       const TCommand_Unload c = Read<TCommand_Unload>(m);
       if (c.owner != player) return "order for the units of player " + Text(c.owner);
+      // A unit taken from the cargo and put in no region would be lost.
+      if (!c.add_to_region) return "unit " + Text(c.unit) + " leaves its transport for no region";
       if (!Region_Exists(c.region)) return "region " + Text(c.region) + " does not exist";
       return Units_Refusal({c.transport, c.unit}, player);
     }
