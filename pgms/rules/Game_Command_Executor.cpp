@@ -1,5 +1,8 @@
 #include "Game_Command_Executor.h"
 
+#include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "BombardDamageList.h"
@@ -8,6 +11,7 @@
 #include "Errors.h"
 #include "EventLog.h"
 #include "GameSettings.h"
+#include "Game_Commands.h"
 #include "Lists_LongIntList.h"
 #include "MapClass.h"
 #include "MapRegion.h"
@@ -25,14 +29,41 @@ bool Known_Here(std::int32_t region) {
   return local != nullptr && local->m_Is_Region_Known(region);
 }
 
-bool Executes_Here(const TMP_Message& m) { return m.m_Int(0) == Game_Settings.f_local_empire; }
-bool Sent_From_Elsewhere(const TMP_Message& m) { return m.m_Int(0) != Game_Settings.f_local_empire; }
+// The step is carried out by this machine's player.
+bool Executes_Here(std::uint8_t execute) { return execute == Game_Settings.f_local_empire; }
+// The result was made by another machine (this one has made its change).
+bool Sent_From_Elsewhere(std::uint8_t sender) { return sender != Game_Settings.f_local_empire; }
 
-TLongintList Unit_List(const TMP_Message& m, std::size_t count_at) {
+TLongintList Unit_List(const std::vector<std::int32_t>& ids) {
   TLongintList units;
-  std::int32_t n = m.m_Int(count_at);
-  for (std::int32_t i = 1; i <= n; ++i) units.m_Add(m.m_Int(count_at + static_cast<std::size_t>(i)));
+  for (std::int32_t id : ids) units.m_Add(id);
   return units;
+}
+
+// The command a relayed message carries, read once through the record's
+// field list; a message whose fields do not make that record throws (the
+// queue drops it before anything changed).
+template <class T> T Record(const TMP_Message& m, bool* more_legs = nullptr) {
+  std::optional<TGame_Command> command = Game_Command_Of_Message(m, more_legs);
+  if (!command || !std::holds_alternative<T>(*command))
+    throw ERangeError("Message " + std::to_string(m.code) + " does not hold its command");
+  return std::get<T>(std::move(*command));
+}
+
+// The player whose machine carries out the battle step the message holds;
+// nothing for a message that holds no step (it is dropped when executed).
+std::optional<std::uint8_t> Step_Executor(const TMP_Message& m) {
+  try {
+    if (const std::optional<TGame_Command> command = Game_Command_Of_Message(m))
+      return std::visit(
+          [](const auto& c) -> std::optional<std::uint8_t> {
+            if constexpr (requires { c.execute; }) return c.execute;
+            else return std::nullopt;
+          },
+          *command);
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
 }
 
 // Executes one relayed message; returns the timer action the next one waits
@@ -47,53 +78,45 @@ std::int32_t Execute_Message(TMultiplayer_Action_Queue& queue, const TMP_Message
 
   switch (code) {
     case LAN_MSG_TO_CLIENT_ACTION_MOVE_UNIT: {
-      std::int32_t src = m.m_Int(0), dest = m.m_Int(1);
-      std::int32_t wait = m.m_Int(4) != 0 ? previous : 0;
-      bool more = m.m_Bool(5);
-      TLongintList units = Unit_List(m, 6);
+      // One leg: it waits for the leg before when the sender chained it, and
+      // says whether more legs follow in the same batch.
+      bool more = false;
+      const TCommand_Move c = Record<TCommand_Move>(m, &more);
+      const std::int32_t dest = c.path.at(0);
+      const std::int32_t wait = c.follows ? previous : 0;
       if (timer != nullptr)
-        awaited = timer->m_Add_Action_Move_Unit(src, static_cast<std::uint16_t>(m.m_Int(2)),
-                                                     static_cast<std::uint8_t>(m.m_Int(3)), units.m_Count(), units,
-                                                     dest, wait, more, Known_Here(src) || Known_Here(dest));
+        awaited = timer->m_Add_Action_Move_Unit(c.source, c.unit_type, c.owner, std::int32_t(c.units.size()),
+                                                Unit_List(c.units), dest, wait, more,
+                                                Known_Here(c.source) || Known_Here(dest));
       continue_batch = more;
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_BOMBARD_UNIT: {
-      std::int32_t src = m.m_Int(0), dest = m.m_Int(1);
-      TLongintList units = Unit_List(m, 5);
-      std::size_t at = 6 + static_cast<std::size_t>(units.m_Count());
-      std::int32_t value = m.m_Int(at);
-      std::int32_t n = m.m_Int(at + 1);
-      std::vector<TBombard_Damage_Record> damage;
-      for (std::int32_t i = 0; i < n; ++i) {
-        std::size_t f = at + 2 + static_cast<std::size_t>(i) * 3;
-        damage.push_back({m.m_Int(f), m.m_Int(f + 1), m.m_Int(f + 2)});
-      }
+      const TCommand_Bombard c = Record<TCommand_Bombard>(m);
       if (timer != nullptr)
-        awaited = timer->m_Add_Action_Bombard_Unit(src, static_cast<std::uint16_t>(m.m_Int(2)),
-                                                        static_cast<std::uint8_t>(m.m_Int(3)), units.m_Count(), units,
-                                                        dest, 0, Known_Here(src) || Known_Here(dest), value, damage);
+        awaited = timer->m_Add_Action_Bombard_Unit(c.source, c.unit_type, c.owner, std::int32_t(c.units.size()),
+                                                   Unit_List(c.units), c.target, 0,
+                                                   Known_Here(c.source) || Known_Here(c.target), c.region_damage,
+                                                   c.damage);
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_ADD_UNIT_TO_UNIT_CARGO: {
+      const TCommand_Load c = Record<TCommand_Load>(m);
       if (G_Map == nullptr) break;
-      TMap_Region* region = G_Map->m_Get_Region(m.m_Int(0));
+      TMap_Region* region = G_Map->m_Get_Region(c.region);
       if (region == nullptr) break;
-      const std::uint8_t owner = static_cast<std::uint8_t>(m.m_Int(1));
-      const std::int32_t transport = m.m_Int(2), cargo = m.m_Int(3);
-      const bool remove = m.m_Bool(4);
       const std::uint8_t noted_owner = region->m_Get_Owner();
-      if (G_Map->m_Add_Unit_To_Cargo(transport, cargo, true, remove) && timer != nullptr)
-        awaited = timer->m_Add_Action_Load_Unit(transport, cargo);
-      G_Map->m_Add_Unit_To_Cargo(transport, cargo, false, remove);
+      if (G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, true, c.remove_from_region) && timer != nullptr)
+        awaited = timer->m_Add_Action_Load_Unit(c.transport, c.unit);
+      G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, false, c.remove_from_region);
       bool changed = false;
-      if (!region->m_Has_Opposing_Combat_Units() && G_Map->m_Is_Combat_Region(m.m_Int(0))) {
-        G_Map->m_Remove_Combat_Region(m.m_Int(0));
+      if (!region->m_Has_Opposing_Combat_Units() && G_Map->m_Is_Combat_Region(c.region)) {
+        G_Map->m_Remove_Combat_Region(c.region);
         changed = true;
       }
       std::uint8_t first = 0, second = 0;
       region->m_Get_Unit_Owners(first, second);
-      if (first != owner && second != owner) {
+      if (first != c.owner && second != c.owner) {
         region->m_Set_Owner(noted_owner);
         changed = true;
       }
@@ -101,151 +124,155 @@ std::int32_t Execute_Message(TMultiplayer_Action_Queue& queue, const TMP_Message
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_REMOVE_UNIT_FROM_UNIT_CARGO: {
+      const TCommand_Unload c = Record<TCommand_Unload>(m);
       if (G_Map == nullptr) break;
-      const std::int32_t dest = m.m_Int(0);
-      const std::uint8_t owner = static_cast<std::uint8_t>(m.m_Int(1));
-      const std::int32_t transport = m.m_Int(2), cargo = m.m_Int(3);
-      const bool add = m.m_Bool(4), clear = m.m_Bool(5);
-      const bool was_combat = G_Map->m_Is_Combat_Region(dest);
-      if (G_Map->m_Remove_Unit_From_Cargo(transport, cargo, true, clear, dest, add) && timer != nullptr)
-        awaited = timer->m_Add_Action_Unload_Unit(transport, cargo, dest);
-      G_Map->m_Remove_Unit_From_Cargo(transport, cargo, false, clear, dest, add);
-      TMap_Region* region = G_Map->m_Get_Region(dest);
+      const bool was_combat = G_Map->m_Is_Combat_Region(c.region);
+      if (G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, true, c.landing, c.region, c.add_to_region) &&
+          timer != nullptr)
+        awaited = timer->m_Add_Action_Unload_Unit(c.transport, c.unit, c.region);
+      G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, false, c.landing, c.region, c.add_to_region);
+      TMap_Region* region = G_Map->m_Get_Region(c.region);
       if (region == nullptr) break;
       if (region->m_Has_Opposing_Combat_Units()) {
-        G_Map->m_Add_Combat_Region(dest);
+        G_Map->m_Add_Combat_Region(c.region);
         if (!was_combat) links.m_Map_Ownership_Changed();
       } else {
-        region->m_Set_Owner(owner);
+        region->m_Set_Owner(c.owner);
         links.m_Map_Ownership_Changed();
       }
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_SET_UNIT_MOVEMENT: {
-      TLongintList units = Unit_List(m, 1);
+      const TCommand_Set_Movement c = Record<TCommand_Set_Movement>(m);
       if (G_Map != nullptr)
-        for (std::int32_t i = 1; i <= units.m_Count(); ++i) G_Map->m_Set_Unit_Moves(units.m_Get(i), 0);
+        for (std::int32_t id : c.units) G_Map->m_Set_Unit_Moves(id, 0);
       links.m_Refresh_Selection();
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_UPDATE_PURCHASES: {
-      TEmpire* empire = Empire_Get(m.m_Int(0));
+      const TCommand_Purchases c = Record<TCommand_Purchases>(m);
+      TEmpire* empire = Empire_Get(c.player);
       if (empire == nullptr) break;
       empire->m_Clear_Purchases();
-      std::int32_t n = m.m_Int(1);
-      for (std::int32_t i = 0; i < n; ++i) {
-        std::size_t f = 2 + static_cast<std::size_t>(i) * 5;
-        TEmpire_Purchase p;
-        p.kind = static_cast<std::uint8_t>(m.m_Int(f));
-        p.id = m.m_Int(f + 1);
-        p.amount = static_cast<std::uint16_t>(m.m_Int(f + 2));
-        p.region = m.m_Int(f + 3);
-        p.cost = m.m_Int(f + 4);
-        empire->m_Add_Purchase(p);
-      }
+      for (const TEmpire_Purchase& p : c.entries) empire->m_Add_Purchase(p);
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_PLANE_CRASH:
       // The crash reports a status, not an action: nothing after it waits.
-      links.m_Crash_Unit(m.m_Int(0));
+      links.m_Crash_Unit(Record<TCommand_Crash>(m).unit);
       break;
     case LAN_MSG_TO_CLIENT_ACTION_NEW_GAME_DATE:
-      Game_Settings.m_Set_Current_Turn(m.m_Int(0));
+      Game_Settings.m_Set_Current_Turn(Record<TCommand_Game_Date>(m).date);
       if (G_Event_Log != nullptr) G_Event_Log->m_Prune_Old_Events();
       break;
     case LAN_MSG_TO_CLIENT_ACTION_NEW_CURRENT_PLAYER:
-      Game_Settings.m_Set_Turn_Empire(static_cast<std::uint8_t>(m.m_Int(0)));
+      Game_Settings.m_Set_Turn_Empire(Record<TCommand_Current_Player>(m).player);
       links.m_Show_Turn_Status();
       links.m_Map_Ownership_Changed();
       break;
     case LAN_MSG_TO_CLIENT_ACTION_START_PLAYER_TURN:
-      links.m_Start_Player_Turn(static_cast<std::uint8_t>(m.m_Int(0)));
+      links.m_Start_Player_Turn(Record<TCommand_Start_Player_Turn>(m).player);
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_END_TURN_STATUS:
-      for (std::int32_t i = 1; i <= 10; ++i) links.m_Execute_Player_Update(static_cast<std::uint8_t>(m.m_Int(0)), i);
-      break;
-    case LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED:
-      if (TEmpire* empire = Empire_Get(m.m_Int(0))) empire->m_Set_Computer_Controlled(true);
-      queue.m_Drop_Unfinished_Moves(static_cast<std::uint8_t>(m.m_Int(0)));
-      MP_Lost_Player_Links().m_Battle_Player_Lost(static_cast<std::uint8_t>(m.m_Int(0)));
-      break;
-    case LAN_MSG_TO_CLIENT_ACTION_DECOMMISSION_UNITS: {
-      TLongintList units = Unit_List(m, 2);
-      if (timer != nullptr)
-        awaited = timer->m_Add_Action_Decommission_Units(m.m_Int(0), static_cast<std::uint8_t>(m.m_Int(1)),
-                                                              units.m_Count(), units, Known_Here(m.m_Int(0)));
+    case LAN_MSG_TO_CLIENT_ACTION_END_TURN_STATUS: {
+      const std::uint8_t player = Record<TCommand_Turn_Status>(m).player;
+      for (std::int32_t i = 1; i <= 10; ++i) links.m_Execute_Player_Update(player, i);
       break;
     }
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN:
+    case LAN_MSG_TO_CLIENT_ACTION_PLAYER_AI_CONTROLLED: {
+      const std::uint8_t player = Record<TCommand_Computer_Takes_Over>(m).player;
+      if (TEmpire* empire = Empire_Get(player)) empire->m_Set_Computer_Controlled(true);
+      queue.m_Drop_Unfinished_Moves(player);
+      MP_Lost_Player_Links().m_Battle_Player_Lost(player);
+      break;
+    }
+    case LAN_MSG_TO_CLIENT_ACTION_DECOMMISSION_UNITS: {
+      const TCommand_Decommission c = Record<TCommand_Decommission>(m);
+      if (timer != nullptr)
+        awaited = timer->m_Add_Action_Decommission_Units(c.region, c.owner, std::int32_t(c.units.size()),
+                                                         Unit_List(c.units), Known_Here(c.region));
+      break;
+    }
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN: {
       // Every machine learns the battle's two players, so a machine that
       // mirrors the battle as the defender sends its own steps correctly.
-      MP_Combat_Attacker_Plr = static_cast<std::uint8_t>(m.m_Int(4));
-      MP_Combat_Defender_Plr = static_cast<std::uint8_t>(m.m_Int(5));
-      if (Executes_Here(m))
-        links.m_Combat_Begin_Remote(m.m_Int(1), m.m_Bool(2), m.m_Text(3), static_cast<std::uint8_t>(m.m_Int(4)),
-                                    static_cast<std::uint8_t>(m.m_Int(5)), static_cast<std::uint8_t>(m.m_Int(6)));
+      const TCommand_Battle_Begin c = Record<TCommand_Battle_Begin>(m);
+      MP_Combat_Attacker_Plr = c.attacker;
+      MP_Combat_Defender_Plr = c.defender;
+      if (Executes_Here(c.execute))
+        links.m_Combat_Begin_Remote(c.region, c.auto_resolve, c.map_name, c.attacker, c.defender, c.prior_owner);
       break;
+    }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_ADD_STARTING_UNIT:
-      if (Executes_Here(m)) links.m_Combat_Add_Unit_Remote(m);
+      // The link is given the message itself; the executor below reads it
+      // through the same record.
+      if (Executes_Here(Record<TCommand_Battle_Add_Unit>(m).execute)) links.m_Combat_Add_Unit_Remote(m);
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_WAIT_PIECE_TURN:
-      if (Executes_Here(m)) links.m_Combat_Wait_Piece_Remote(m.m_Bool(1));
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_WAIT_PIECE_TURN: {
+      const TCommand_Battle_Wait c = Record<TCommand_Battle_Wait>(m);
+      if (Executes_Here(c.execute)) links.m_Combat_Wait_Piece_Remote(c.next_piece);
       break;
+    }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_NEXT_PIECE:
-      if (Executes_Here(m)) links.m_Combat_Next_Piece_Remote();
+      if (Executes_Here(Record<TCommand_Battle_Next_Piece>(m).execute)) links.m_Combat_Next_Piece_Remote();
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_ATTACK:
-      if (Executes_Here(m)) links.m_Combat_Attack_Remote(m.m_Int(1), m.m_Int(2), m.m_Int(3));
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_ATTACK: {
+      const TCommand_Battle_Attack c = Record<TCommand_Battle_Attack>(m);
+      if (Executes_Here(c.execute)) links.m_Combat_Attack_Remote(c.x, c.y, c.damage);
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_MOVE:
-      if (Executes_Here(m)) links.m_Combat_Move_Remote(m.m_Int(1), m.m_Int(2));
+    }
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_MOVE: {
+      const TCommand_Battle_Move c = Record<TCommand_Battle_Move>(m);
+      if (Executes_Here(c.execute)) links.m_Combat_Move_Remote(c.x, c.y);
       break;
+    }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_COMBAT_ADD_LOG: {
-      if (!Sent_From_Elsewhere(m) || G_Event_Log == nullptr) break;
+      const TCommand_Battle_Log c = Record<TCommand_Battle_Log>(m);
+      if (!Sent_From_Elsewhere(c.sender) || G_Event_Log == nullptr) break;
+      if (c.groups.size() > 140) throw ERangeError("More than 140 starting-unit groups");
       std::vector<TEvent_Log_Combat_Row> rows;
-      std::int32_t n = m.m_Int(8);
-      if (n > 140) throw ERangeError("More than 140 starting-unit groups");
-      for (std::int32_t i = 0; i < n; ++i) {
-        std::size_t f = 9 + static_cast<std::size_t>(i) * 4;
-        rows.push_back({static_cast<std::uint16_t>(m.m_Int(f)), static_cast<std::uint8_t>(m.m_Int(f + 1)),
-                        m.m_Int(f + 2), m.m_Int(f + 3)});
-      }
-      G_Event_Log->m_Add_Combat(m.m_Int(1), static_cast<std::uint8_t>(m.m_Int(2)), rows, m.m_Bool(7), m.m_Int(6),
-                                static_cast<std::uint8_t>(m.m_Int(5)), static_cast<std::uint8_t>(m.m_Int(4)),
-                                static_cast<std::uint8_t>(m.m_Int(3)));
+      for (const TBattle_Log_Group& g : c.groups)
+        rows.push_back({static_cast<std::uint16_t>(g.unit_type), g.owner, g.starting, g.destroyed});
+      G_Event_Log->m_Add_Combat(c.date, c.attacker, rows, c.attacker_has_land, c.region, c.prior_owner, c.winner,
+                                c.defender);
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_DELETE_UNIT: {
-      if (!Sent_From_Elsewhere(m) || G_Map == nullptr) break;
-      G_Map->m_Delete_Unit(m.m_Int(1));
-      if (m.m_Int(2) > 0) {
+      const TCommand_Battle_Delete_Unit c = Record<TCommand_Battle_Delete_Unit>(m);
+      if (!Sent_From_Elsewhere(c.sender) || G_Map == nullptr) break;
+      G_Map->m_Delete_Unit(c.unit);
+      if (c.carrier > 0) {
         TMap_Unit_Record parent;
-        G_Map->m_Get_Unit(m.m_Int(2), parent);
+        G_Map->m_Get_Unit(c.carrier, parent);
         bool empty = false;
-        if (parent.id != 0 && parent.cargo_list != 0) G_Map->m_Remove_From_Cargo_List(parent.cargo_list, m.m_Int(1), empty);
+        if (parent.id != 0 && parent.cargo_list != 0) G_Map->m_Remove_From_Cargo_List(parent.cargo_list, c.unit, empty);
       }
       break;
     }
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_RESULTS:
-      if (Sent_From_Elsewhere(m))
-        links.m_Combat_Results_Remote(static_cast<std::uint8_t>(m.m_Int(1)), m.m_Int(2),
-                                      static_cast<std::uint8_t>(m.m_Int(3)), static_cast<std::uint8_t>(m.m_Int(4)));
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_RESULTS: {
+      const TCommand_Battle_Results c = Record<TCommand_Battle_Results>(m);
+      if (Sent_From_Elsewhere(c.sender))
+        links.m_Combat_Results_Remote(c.new_owner, c.region, c.attacker, c.defender);
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_PIECE_TURN:
-      if (Executes_Here(m)) links.m_Combat_End_Piece_Turn_Remote(m.m_Bool(1));
+    }
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_PIECE_TURN: {
+      const TCommand_Battle_End_Piece_Turn c = Record<TCommand_Battle_End_Piece_Turn>(m);
+      if (Executes_Here(c.execute)) links.m_Combat_End_Piece_Turn_Remote(c.next_piece);
       break;
+    }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_END_CLOSED:
-      if (Executes_Here(m)) links.m_Release_Combat_End();
+      if (Executes_Here(Record<TCommand_Battle_End_Closed>(m).execute)) links.m_Release_Combat_End();
       break;
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN_DIALOG:
-      if (Executes_Here(m)) links.m_Open_Dialog("Dlg Combat Begin");
+      if (Executes_Here(Record<TCommand_Battle_Begin_Dialog>(m).execute)) links.m_Open_Dialog("Dlg Combat Begin");
       break;
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN_CLOSED:
-      if (Executes_Here(m)) links.m_Release_Combat_Begin();
+      if (Executes_Here(Record<TCommand_Battle_Begin_Closed>(m).execute)) links.m_Release_Combat_Begin();
       break;
-    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START:
-      if (Executes_Here(m)) links.m_Combat_Begin(m.m_Int(1), false, true);
+    case LAN_MSG_TO_CLIENT_ACTION_COMBAT_PLR_START: {
+      const TCommand_Battle_Given c = Record<TCommand_Battle_Given>(m);
+      if (Executes_Here(c.execute)) links.m_Combat_Begin(c.region, false, true);
       break;
+    }
     default: break;
   }
   return awaited;
@@ -275,7 +302,8 @@ public:
       default: return false;
     }
     if (!Combat_Is_Active() || Combat_Get_Winner() != 0 || G_Combat.current_piece != 0) return false;
-    return Executes_Here(m);
+    const std::optional<std::uint8_t> execute = Step_Executor(m);
+    return execute.has_value() && Executes_Here(*execute);
   }
   bool m_Can_End_Turn() override { return Master_Action_Timer != nullptr; }
   bool m_End_Turn_Running() override {
@@ -316,18 +344,19 @@ public:
     Combat_Begin_Remote(region, auto_resolve, map_name, prior_owner, defender, attacker);
   }
   void m_Combat_Add_Unit_Remote(const TMP_Message& m) override {
+    const TCommand_Battle_Add_Unit c = Record<TCommand_Battle_Add_Unit>(m);
     TCombat_Cell cell;
-    cell.piece_id = m.m_Int(4);
-    cell.unit_id = m.m_Int(5);
-    cell.owner = static_cast<std::uint8_t>(m.m_Int(6));
-    cell.unit_type = static_cast<std::uint16_t>(m.m_Int(7));
-    cell.count = m.m_Int(8);
-    cell.offset_x = static_cast<std::uint8_t>(m.m_Int(9));
-    cell.offset_y = static_cast<std::uint8_t>(m.m_Int(10));
-    cell.initiative = m.m_Single(11);
-    cell.carrier_cargo_list = static_cast<std::uint16_t>(m.m_Int(12));
-    cell.facing = static_cast<std::uint8_t>(m.m_Int(13));
-    Combat_Add_Unit_Remote(m.m_Int(1), m.m_Int(2), m.m_Int(3), cell);
+    cell.piece_id = c.piece_id;
+    cell.unit_id = c.unit_id;
+    cell.owner = c.owner;
+    cell.unit_type = c.unit_type;
+    cell.count = c.count;
+    cell.offset_x = c.picture_x;
+    cell.offset_y = c.picture_y;
+    cell.initiative = c.turn_time;
+    cell.carrier_cargo_list = static_cast<std::uint16_t>(c.cargo_list);
+    cell.facing = c.facing;
+    Combat_Add_Unit_Remote(c.mode, c.x, c.y, cell);
   }
   void m_Combat_Wait_Piece_Remote(bool next_piece) override { Combat_Wait_Piece_Remote(next_piece); }
   void m_Combat_End_Piece_Turn_Remote(bool next_piece) override { Combat_End_Piece_Turn_Remote(next_piece); }

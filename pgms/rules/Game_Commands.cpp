@@ -63,7 +63,6 @@ public:
     values.push_back(v);
   }
   template <class T> void Fixed_Byte(T x) { Put(K::Byte, std::int64_t(x)); }
-  void Fixed_Bool(bool x) { Put(K::Boolean, x ? 1 : 0); }
   void Ids(std::vector<std::int32_t>& ids) {
     Put(K::Count, std::int64_t(ids.size()));
     for (std::int32_t& id : ids) Int(id);
@@ -92,7 +91,6 @@ public:
   void Text(std::string& x) { x = Value().text; }
   void Single(float& x) { x = Value().single; }
   template <class T> void Fixed_Byte(T) { Next(); }
-  void Fixed_Bool(bool) { Next(); }
   void Ids(std::vector<std::int32_t>& ids) {
     const std::int64_t n = Count();
     ids.assign(std::size_t(n), 0);
@@ -157,7 +155,7 @@ template <class F> void Fields(F& f, TCommand_Load& c) {
   f.Byte(c.owner);
   f.Int(c.transport);
   f.Int(c.unit);
-  f.Fixed_Bool(true);  // remove_from_region
+  f.Bool(c.remove_from_region);
 }
 
 template <class F> void Fields(F& f, TCommand_Unload& c) {
@@ -165,8 +163,8 @@ template <class F> void Fields(F& f, TCommand_Unload& c) {
   f.Byte(c.owner);
   f.Int(c.transport);
   f.Int(c.unit);
-  f.Fixed_Bool(true);  // add_to_region
-  f.Bool(c.landing);   // clear_cargo_movement
+  f.Bool(c.add_to_region);
+  f.Bool(c.landing);  // clear_cargo_movement
 }
 
 template <class F> void Fields(F& f, TCommand_Set_Movement& c) {
@@ -646,11 +644,16 @@ std::string Player_Command_Refusal(std::uint8_t player, const TMP_Message& m) {
     case LAN_MSG_TO_SERVER_ACTION_ADD_UNIT_TO_UNIT_CARGO: {
       const TCommand_Load c = Read<TCommand_Load>(m);
       if (c.owner != player) return "order for the units of player " + Text(c.owner);
+      // A unit left listed in its region while it is aboard would stand in
+      // two places.
+      if (!c.remove_from_region) return "unit " + Text(c.unit) + " boards and stays listed in its region";
       return Units_Refusal({c.transport, c.unit}, player);
     }
     case LAN_MSG_TO_SERVER_ACTION_REMOVE_UNIT_FROM_UNIT_CARGO: {
       const TCommand_Unload c = Read<TCommand_Unload>(m);
       if (c.owner != player) return "order for the units of player " + Text(c.owner);
+      // A unit taken from the cargo and put in no region would be lost.
+      if (!c.add_to_region) return "unit " + Text(c.unit) + " leaves its transport for no region";
       if (!Region_Exists(c.region)) return "region " + Text(c.region) + " does not exist";
       return Units_Refusal({c.transport, c.unit}, player);
     }
@@ -724,8 +727,8 @@ std::vector<TMP_Message> Game_Command_Messages(const TGame_Command& command) {
   if (const auto* c = std::get_if<TCommand_Move>(&command)) {
     std::int32_t from = c->source;
     for (std::size_t j = 0; j < c->path.size(); ++j) {
-      TMove_Leg leg{from, c->path[j], c->unit_type, c->owner, std::uint8_t(j > 0 ? 1 : 0), j + 1 < c->path.size(),
-                    c->units};
+      const std::uint8_t wait = j > 0 || c->follows ? 1 : 0;
+      TMove_Leg leg{from, c->path[j], c->unit_type, c->owner, wait, j + 1 < c->path.size(), c->units};
       out.push_back(Write(LAN_MSG_TO_SERVER_ACTION_MOVE_UNIT, leg));
       from = c->path[j];
     }
@@ -746,7 +749,7 @@ std::optional<TGame_Command> Game_Command_Of_Message(const TMP_Message& message,
     case LAN_MSG_TO_SERVER_ACTION_MOVE_UNIT: {
       const TMove_Leg leg = Read<TMove_Leg>(message);
       if (more_legs) *more_legs = leg.more;
-      return TCommand_Move{leg.source, {leg.dest}, leg.unit_type, leg.owner, leg.units};
+      return TCommand_Move{leg.source, {leg.dest}, leg.unit_type, leg.owner, leg.units, leg.wait != 0};
     }
     case LAN_MSG_TO_SERVER_ACTION_BOMBARD_UNIT: return Read<TCommand_Bombard>(message);
     case LAN_MSG_TO_SERVER_ACTION_ADD_UNIT_TO_UNIT_CARGO: return Read<TCommand_Load>(message);
@@ -881,16 +884,16 @@ std::int32_t Execute(const TCommand_Bombard& c, const TCommand_Execution& how) {
 }
 
 std::int32_t Execute(const TCommand_Load& c, const TCommand_Execution&) {
-  if (!G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, true, true)) return 0;
+  if (!G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, true, c.remove_from_region)) return 0;
   // The action takes its squares from where the unit still stands.
   const std::int32_t id = Master_Action_Timer->m_Add_Action_Load_Unit(c.transport, c.unit);
-  return G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, false, true) ? id : 0;
+  return G_Map->m_Add_Unit_To_Cargo(c.transport, c.unit, false, c.remove_from_region) ? id : 0;
 }
 
 std::int32_t Execute(const TCommand_Unload& c, const TCommand_Execution&) {
-  if (!G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, true, c.landing, c.region, true)) return 0;
+  if (!G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, true, c.landing, c.region, c.add_to_region)) return 0;
   const std::int32_t id = Master_Action_Timer->m_Add_Action_Unload_Unit(c.transport, c.unit, c.region);
-  return G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, false, c.landing, c.region, true) ? id : 0;
+  return G_Map->m_Remove_Unit_From_Cargo(c.transport, c.unit, false, c.landing, c.region, c.add_to_region) ? id : 0;
 }
 
 std::int32_t Execute(const TCommand_Set_Movement& c, const TCommand_Execution&) {

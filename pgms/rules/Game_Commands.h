@@ -32,6 +32,9 @@ struct TCommand_Move {
   std::uint16_t unit_type = 0;
   std::uint8_t owner = 0;
   std::vector<std::int32_t> units;
+  // The first leg waits for the action before it: the move goes on from a
+  // leg already sent (a message read back keeps its flag this way).
+  bool follows = false;
 };
 
 struct TCommand_Bombard {
@@ -47,6 +50,7 @@ struct TCommand_Load {
   std::int32_t region = 0;  // where the cargo unit stands
   std::uint8_t owner = 0;
   std::int32_t transport = 0, unit = 0;
+  bool remove_from_region = true;  // the unit leaves the region's list as it boards
 };
 
 struct TCommand_Unload {
@@ -54,6 +58,7 @@ struct TCommand_Unload {
   std::uint8_t owner = 0;
   std::int32_t transport = 0, unit = 0;
   bool landing = false;  // a landing leaves the unit without moves
+  bool add_to_region = true;  // the unit joins the region's list as it goes ashore
 };
 
 // Ends the moves of the units (the skip order).

@@ -454,6 +454,52 @@ TEST_F(Game_Actions_Test, ThreeLegMoveStartsTogetherOnceItsLastLegArrives) {
   EXPECT_EQ(timer.m_Get_Record(3).awaited_id, timer.m_Get_Record(2).id);
 }
 
+TEST_F(Game_Actions_Test, ARelayedLegWaitsForTheActionBeforeOnlyWhenItsMessageSaysSo) {
+  Game_Settings.f_game_kind = 4;
+  Game_Settings.f_local_empire = 2;
+  const std::int32_t unit = Place(1, UT_INFANTRY, 1);
+  // Two legs relayed in one batch: the second's wait flag decides whether
+  // its timer action waits for the first's.
+  for (const bool follows : {false, true}) {
+    SCOPED_TRACE(follows ? "the second leg waits" : "the second leg does not wait");
+    timer.m_Clear();
+    TMP_Message first = Game_Command_Messages(TCommand_Move{1, {2}, UT_INFANTRY, 1, {unit}})[0];
+    first.values[5].number = 1;  // more legs follow
+    const TMP_Message second = Game_Command_Messages(TCommand_Move{2, {1}, UT_INFANTRY, 1, {unit}, follows})[0];
+    EXPECT_EQ(second.m_Int(4), follows ? 1 : 0);
+    Multiplayer_Process_Message(MP_SOURCE_HOST, 0, MP_Encode_As(LAN_MSG_TO_CLIENT_ACTION_MOVE_UNIT, first), false);
+    Multiplayer_Process_Message(MP_SOURCE_HOST, 0, MP_Encode_As(LAN_MSG_TO_CLIENT_ACTION_MOVE_UNIT, second), false);
+    links.queue.m_Process_Queue(0);
+    ASSERT_EQ(timer.m_Record_Count(), 2);
+    EXPECT_EQ(links.queue.m_Count(), 0);
+    EXPECT_EQ(timer.m_Get_Record(1).awaited_id, 0);
+    EXPECT_EQ(timer.m_Get_Record(2).awaited_id, follows ? timer.m_Get_Record(1).id : 0);
+  }
+}
+
+TEST_F(Game_Actions_Test, ARelayedLoadTakesTheUnitFromItsRegionOnlyWhenItsMessageSaysSo) {
+  Game_Settings.f_game_kind = 4;
+  Game_Settings.f_local_empire = 2;
+  Add_Region(3, REGION_OCEAN, 2, 2, 128, 0);
+  Connect(1, 3);
+  for (const bool remove : {true, false}) {
+    SCOPED_TRACE(remove ? "taken from the region" : "left in the region's list");
+    timer.m_Clear();
+    const std::int32_t ship = Place(3, UT_SHIP, 1);
+    const std::int32_t unit = Place(1, UT_INFANTRY, 1);
+    const TMP_Message load = Game_Command_Messages(TCommand_Load{1, 1, ship, unit, remove})[0];
+    EXPECT_EQ(load.m_Bool(4), remove);
+    Multiplayer_Process_Message(MP_SOURCE_HOST, 0, MP_Encode_As(LAN_MSG_TO_CLIENT_ACTION_ADD_UNIT_TO_UNIT_CARGO, load), false);
+    links.queue.m_Process_Queue(0);
+    EXPECT_EQ(links.queue.m_Count(), 0);
+    TMap_Unit_Record s;
+    map.m_Get_Unit(ship, s);
+    ASSERT_NE(s.cargo_list, 0);
+    EXPECT_EQ(map.m_Get_Cargo_Unit(s.cargo_list, 1), unit);
+    EXPECT_EQ(map.m_Get_Region(1)->m_Has_Unit_Id(unit), !remove);
+  }
+}
+
 TEST_F(Game_Actions_Test, QueueStartsOneActionPerFrameAndWaitsForItsTimerAction) {
   TMultiplayer_Action_Queue& q = links.queue;
   std::int32_t unit = Place(1, UT_INFANTRY, 1);

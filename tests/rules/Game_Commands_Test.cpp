@@ -164,6 +164,10 @@ TEST_F(Game_Commands_Host, EachRefusalIsDroppedWithItsReasonAndLeavesTheGameAsIt
       {"a leg that skips a region", 2, TCommand_Move{1, {3}, UT_INFANTRY, 2, {own}}, "is not next to region 1"},
       {"units not where the move starts", 2, TCommand_Move{2, {3}, UT_INFANTRY, 2, {own}}, "stands in region 1"},
       {"decommission of a unit of another player", 2, TCommand_Decommission{3, 2, {foreign}}, "belongs to player 3"},
+      {"a load that leaves the unit in its region", 2, TCommand_Load{1, 2, own, own, false},
+       "boards and stays listed in its region"},
+      {"an unload that puts the unit in no region", 2, TCommand_Unload{2, 2, own, own, false, false},
+       "leaves its transport for no region"},
       {"a purchase at cost 0", 2, Buy(2, 0), "priced 0 instead of 30"},
       {"a purchase at cost -1,000,000", 2, Buy(2, -1000000), "priced -1000000 instead of 30"},
       {"a purchase at cost -2,147,483,648", 2, Buy(2, INT_MIN), "priced -2147483648 instead of 30"},
@@ -337,6 +341,9 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
       TCommand_Bombard{4, 5, 3, 2, {7, 8}, 12, {{3, 7, 20}, {4, 8, 21}}},
       TCommand_Load{4, 2, 9, 10},
       TCommand_Unload{5, 2, 9, 10, true},
+      // The region flags travel as the message holds them.
+      TCommand_Load{4, 2, 9, 10, false},
+      TCommand_Unload{5, 2, 9, 10, false, false},
       TCommand_Set_Movement{{1, 2, 3}},
       TCommand_Decommission{6, 3, {11}},
       TCommand_Purchases{2, {{1, 3, 4, 5, 40}, {2, 1, 1, 2, 300}}},
@@ -402,6 +409,17 @@ TEST(Game_Commands, EveryCommandWritesWhatItReadsBack) {
     EXPECT_EQ(more, i + 1 < legs.size());
     EXPECT_EQ(std::get<TCommand_Move>(*leg).source, std::int32_t(i + 1));
     EXPECT_EQ(legs[i].m_Int(4), i > 0 ? 1 : 0);
+  }
+  // A leg read back keeps whether it waits for the leg before: written again
+  // it gives the same line.
+  for (const TMP_Message& m : legs) {
+    const std::string line = MP_Encode_Message(m);
+    const auto leg = Game_Command_Of_Message(MP_Decode_Message(line));
+    ASSERT_TRUE(leg.has_value());
+    EXPECT_EQ(std::get<TCommand_Move>(*leg).follows, m.m_Int(4) != 0);
+    TMP_Message again = Game_Command_Messages(*leg)[0];
+    again.values[5] = m.values[5];  // the "more legs" flag belongs to the chain, not to one leg
+    EXPECT_EQ(MP_Encode_Message(again), line);
   }
   // The same bytes the relay's own senders write.
   TLongintList ids;
