@@ -34,12 +34,6 @@ bool Executes_Here(std::uint8_t execute) { return execute == Game_Settings.f_loc
 // The result was made by another machine (this one has made its change).
 bool Sent_From_Elsewhere(std::uint8_t sender) { return sender != Game_Settings.f_local_empire; }
 
-TLongintList Unit_List(const std::vector<std::int32_t>& ids) {
-  TLongintList units;
-  for (std::int32_t id : ids) units.m_Add(id);
-  return units;
-}
-
 // The command a relayed message carries, read once through the record's
 // field list; a message whose fields do not make that record throws (the
 // queue drops it before anything changed).
@@ -86,7 +80,7 @@ std::int32_t Execute_Message(TMultiplayer_Action_Queue& queue, const TMP_Message
       const std::int32_t wait = c.follows ? previous : 0;
       if (timer != nullptr)
         awaited = timer->m_Add_Action_Move_Unit(c.source, c.unit_type, c.owner, std::int32_t(c.units.size()),
-                                                Unit_List(c.units), dest, wait, more,
+                                                Longint_List_Of(c.units), dest, wait, more,
                                                 Known_Here(c.source) || Known_Here(dest));
       continue_batch = more;
       break;
@@ -95,7 +89,7 @@ std::int32_t Execute_Message(TMultiplayer_Action_Queue& queue, const TMP_Message
       const TCommand_Bombard c = Record<TCommand_Bombard>(m);
       if (timer != nullptr)
         awaited = timer->m_Add_Action_Bombard_Unit(c.source, c.unit_type, c.owner, std::int32_t(c.units.size()),
-                                                   Unit_List(c.units), c.target, 0,
+                                                   Longint_List_Of(c.units), c.target, 0,
                                                    Known_Here(c.source) || Known_Here(c.target), c.region_damage,
                                                    c.damage);
       break;
@@ -189,7 +183,7 @@ std::int32_t Execute_Message(TMultiplayer_Action_Queue& queue, const TMP_Message
       const TCommand_Decommission c = Record<TCommand_Decommission>(m);
       if (timer != nullptr)
         awaited = timer->m_Add_Action_Decommission_Units(c.region, c.owner, std::int32_t(c.units.size()),
-                                                         Unit_List(c.units), Known_Here(c.region));
+                                                         Longint_List_Of(c.units), Known_Here(c.region));
       break;
     }
     case LAN_MSG_TO_CLIENT_ACTION_COMBAT_BEGIN: {

@@ -348,12 +348,6 @@ std::uint8_t To_Host_Code(std::uint8_t code) {
   return code;
 }
 
-TLongintList To_List(const std::vector<std::int32_t>& ids) {
-  TLongintList list;
-  for (std::int32_t id : ids) list.m_Add(id);
-  return list;
-}
-
 // --- The host's state ------------------------------------------------------------
 
 // The legs of a move still to come, per player: the region the next leg
@@ -868,7 +862,7 @@ namespace {
 std::int32_t Execute(const TCommand_Move& c, const TCommand_Execution& how) {
   std::int32_t previous = how.awaited_id;
   std::int32_t from = c.source;
-  const TLongintList list = To_List(c.units);
+  const TLongintList list = Longint_List_Of(c.units);
   for (std::size_t j = 0; j < c.path.size(); ++j) {
     previous = Master_Action_Timer->m_Add_Action_Move_Unit(from, c.unit_type, c.owner, std::int32_t(c.units.size()),
                                                            list, c.path[j], previous, j + 1 < c.path.size(), how.seen);
@@ -879,7 +873,7 @@ std::int32_t Execute(const TCommand_Move& c, const TCommand_Execution& how) {
 
 std::int32_t Execute(const TCommand_Bombard& c, const TCommand_Execution& how) {
   return Master_Action_Timer->m_Add_Action_Bombard_Unit(c.source, c.unit_type, c.owner, std::int32_t(c.units.size()),
-                                                        To_List(c.units), c.target, how.awaited_id, how.seen,
+                                                        Longint_List_Of(c.units), c.target, how.awaited_id, how.seen,
                                                         c.region_damage, c.damage);
 }
 
@@ -904,7 +898,7 @@ std::int32_t Execute(const TCommand_Set_Movement& c, const TCommand_Execution&) 
 
 std::int32_t Execute(const TCommand_Decommission& c, const TCommand_Execution& how) {
   return Master_Action_Timer->m_Add_Action_Decommission_Units(c.region, c.owner, std::int32_t(c.units.size()),
-                                                              To_List(c.units), how.seen);
+                                                              Longint_List_Of(c.units), how.seen);
 }
 
 std::int32_t Execute(const TCommand_Purchases& c, const TCommand_Execution&) {

@@ -23,12 +23,6 @@ TOrder_Desk_Links* Links = &Default_Links;
 // empties cannot hold the desk for ever.
 constexpr int Max_Unload_Passes = 1001;
 
-TLongintList To_List(const std::vector<std::int32_t>& ids) {
-  TLongintList list;
-  for (std::int32_t id : ids) list.m_Add(id);
-  return list;
-}
-
 // Whether a computer order is shown: never in hot-seat games, else when this
 // machine's player knows either end.
 bool Order_Seen(std::int32_t source, std::int32_t target) {
@@ -232,7 +226,7 @@ void TOrder_Desk_Links::m_Calc_Bombard_Damage(const std::vector<std::int32_t>& u
                                               std::int32_t& region_damage,
                                               std::vector<TBombard_Damage_Record>& records) {
   TBombard_Damage_Result result =
-      TMap_Actions::m_Calc_Bombard_Damage(To_List(unit_ids), std::int32_t(unit_ids.size()), target_region);
+      TMap_Actions::m_Calc_Bombard_Damage(Longint_List_Of(unit_ids), std::int32_t(unit_ids.size()), target_region);
   region_damage = result.region_damage;
   records = std::move(result.records);
 }
